@@ -1,0 +1,72 @@
+#include "engine/core/Variant.h"
+
+#include <cmath>
+
+#include "engine/core/Exception.h"
+
+namespace verimo {
+
+Currency Currency::FromDouble(double value) {
+  return Currency{static_cast<int64_t>(std::llround(value * 10000.0))};
+}
+
+Variant Variant::Null() { return Variant(Kind::Null, std::monostate{}); }
+Variant Variant::FromBool(bool value) { return Variant(Kind::Boolean, value); }
+Variant Variant::FromInt(int64_t value) { return Variant(Kind::Integer, value); }
+Variant Variant::FromDouble(double value) { return Variant(Kind::Double, value); }
+Variant Variant::FromCurrency(Currency value) { return Variant(Kind::Currency, value); }
+Variant Variant::FromDateTime(TDateTime value) { return Variant(Kind::DateTime, value); }
+Variant Variant::FromText(WideString value) { return Variant(Kind::Text, std::move(value)); }
+Variant Variant::FromBytes(Bytes value) { return Variant(Kind::Bytes, std::move(value)); }
+
+bool Variant::IsNumeric() const {
+  return kind_ == Kind::Integer || kind_ == Kind::Double || kind_ == Kind::Currency;
+}
+
+namespace {
+[[noreturn]] void WrongKind(const char* wanted) {
+  throw Exception(std::string("Variant is not of type ") + wanted);
+}
+}  // namespace
+
+bool Variant::AsBool() const {
+  if (kind_ != Kind::Boolean) WrongKind("Boolean");
+  return std::get<bool>(storage_);
+}
+
+int64_t Variant::AsInt() const {
+  if (kind_ != Kind::Integer) WrongKind("Integer");
+  return std::get<int64_t>(storage_);
+}
+
+double Variant::AsDouble() const {
+  switch (kind_) {
+    case Kind::Integer: return static_cast<double>(std::get<int64_t>(storage_));
+    case Kind::Double:
+    case Kind::DateTime: return std::get<double>(storage_);
+    case Kind::Currency: return std::get<Currency>(storage_).ToDouble();
+    default: WrongKind("Double");
+  }
+}
+
+Currency Variant::AsCurrency() const {
+  if (kind_ != Kind::Currency) WrongKind("Currency");
+  return std::get<Currency>(storage_);
+}
+
+TDateTime Variant::AsDateTime() const {
+  if (kind_ != Kind::DateTime) WrongKind("DateTime");
+  return std::get<double>(storage_);
+}
+
+const WideString& Variant::AsText() const {
+  if (kind_ != Kind::Text) WrongKind("Text");
+  return std::get<WideString>(storage_);
+}
+
+const Bytes& Variant::AsBytes() const {
+  if (kind_ != Kind::Bytes) WrongKind("Bytes");
+  return std::get<Bytes>(storage_);
+}
+
+}  // namespace verimo

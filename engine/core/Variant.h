@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/core/DateTime.h"
+#include "engine/core/WideString.h"
+
+namespace verimo {
+
+using Bytes = std::vector<uint8_t>;
+
+// Fixed-point currency: the value times 10,000 in 64 bits.
+struct Currency {
+  int64_t scaled = 0;
+  static Currency FromDouble(double value);  // rounds half away from zero
+  double ToDouble() const { return static_cast<double>(scaled) / 10000.0; }
+  friend bool operator==(Currency, Currency) = default;
+};
+
+// A dynamically typed value: empty (unassigned), null, Boolean, 64-bit
+// integer, double, currency, date-time, wide text or bytes.
+class Variant {
+ public:
+  enum class Kind { Empty, Null, Boolean, Integer, Double, Currency, DateTime, Text, Bytes };
+
+  Variant() = default;
+  static Variant Null();
+  static Variant FromBool(bool value);
+  static Variant FromInt(int64_t value);
+  static Variant FromDouble(double value);
+  static Variant FromCurrency(Currency value);
+  static Variant FromDateTime(TDateTime value);
+  static Variant FromText(WideString value);
+  static Variant FromBytes(Bytes value);
+
+  Kind GetKind() const { return kind_; }
+  bool IsEmpty() const { return kind_ == Kind::Empty; }
+  bool IsNull() const { return kind_ == Kind::Null; }
+  bool IsEmptyOrNull() const { return IsEmpty() || IsNull(); }
+  bool IsNumeric() const;  // integer, double or currency
+
+  // Typed access; each asserts the kind and throws verimo::Exception otherwise.
+  bool AsBool() const;
+  int64_t AsInt() const;
+  double AsDouble() const;  // integer, double, currency or date-time
+  Currency AsCurrency() const;
+  TDateTime AsDateTime() const;
+  const WideString& AsText() const;
+  const Bytes& AsBytes() const;
+
+  friend bool operator==(const Variant&, const Variant&) = default;
+
+ private:
+  using Storage = std::variant<std::monostate, bool, int64_t, double, Currency, WideString, Bytes>;
+  Variant(Kind kind, Storage storage) : kind_(kind), storage_(std::move(storage)) {}
+
+  Kind kind_ = Kind::Empty;
+  Storage storage_;
+};
+
+}  // namespace verimo

@@ -1,0 +1,130 @@
+#include "engine/core/WideString.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <charconv>
+#include <limits>
+
+namespace verimo {
+
+WideString Utf8ToWide(std::string_view utf8) {
+  WideString out;
+  out.reserve(utf8.size());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+  int32_t length = static_cast<int32_t>(utf8.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT_OR_FFFD(bytes, i, length, c);
+    if (U_IS_BMP(c)) {
+      out.push_back(static_cast<char16_t>(c));
+    } else {
+      out.push_back(static_cast<char16_t>(U16_LEAD(c)));
+      out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+    }
+  }
+  return out;
+}
+
+std::string WideToUtf8(WideStringView wide) {
+  std::string out;
+  out.reserve(wide.size());
+  const char16_t* units = wide.data();
+  int32_t length = static_cast<int32_t>(wide.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    U16_NEXT_OR_FFFD(units, i, length, c);
+    uint8_t buffer[4];
+    int32_t n = 0;
+    UBool error = false;
+    U8_APPEND(buffer, n, 4, c, error);
+    if (error) continue;
+    out.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+  }
+  return out;
+}
+
+namespace {
+
+template <typename Convert>
+WideString MapCase(WideStringView text, Convert convert) {
+  WideString out;
+  out.reserve(text.size());
+  int32_t length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    U16_NEXT(text.data(), i, length, c);
+    UChar32 mapped = convert(c);
+    if (U_IS_BMP(mapped)) {
+      out.push_back(static_cast<char16_t>(mapped));
+    } else {
+      out.push_back(static_cast<char16_t>(U16_LEAD(mapped)));
+      out.push_back(static_cast<char16_t>(U16_TRAIL(mapped)));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+WideString UpperCase(WideStringView text) {
+  return MapCase(text, [](UChar32 c) { return u_toupper(c); });
+}
+
+WideString LowerCase(WideStringView text) {
+  return MapCase(text, [](UChar32 c) { return u_tolower(c); });
+}
+
+int CompareText(WideStringView a, WideStringView b) {
+  UErrorCode status = U_ZERO_ERROR;
+  int result = u_strCaseCompare(reinterpret_cast<const UChar*>(a.data()),
+                                static_cast<int32_t>(a.size()),
+                                reinterpret_cast<const UChar*>(b.data()),
+                                static_cast<int32_t>(b.size()),
+                                U_FOLD_CASE_DEFAULT | U_COMPARE_CODE_POINT_ORDER, &status);
+  return U_SUCCESS(status) ? result : a.compare(b);
+}
+
+bool SameText(WideStringView a, WideStringView b) { return CompareText(a, b) == 0; }
+
+WideString Trim(WideStringView text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && text[begin] <= u' ') ++begin;
+  while (end > begin && text[end - 1] <= u' ') --end;
+  return WideString(text.substr(begin, end - begin));
+}
+
+WideString IntToWide(long long value) {
+  char buffer[24];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  (void)ec;
+  return WideString(buffer, end);
+}
+
+bool TryWideToInt64(WideStringView text, long long& value) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  if (i == text.size()) return false;
+  unsigned long long magnitude = 0;
+  const unsigned long long limit =
+      negative ? static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + 1
+               : static_cast<unsigned long long>(std::numeric_limits<long long>::max());
+  for (; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c < u'0' || c > u'9') return false;
+    unsigned digit = static_cast<unsigned>(c - u'0');
+    if (magnitude > (limit - digit) / 10) return false;
+    magnitude = magnitude * 10 + digit;
+  }
+  value = negative ? static_cast<long long>(0 - magnitude) : static_cast<long long>(magnitude);
+  return true;
+}
+
+}  // namespace verimo

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace verimo {
+
+// Every text of the system is UTF-16 in memory, so lengths, padding and
+// escaping count UTF-16 code units.
+using WideString = std::u16string;
+using WideStringView = std::u16string_view;
+
+// UTF-8 <-> UTF-16. Invalid sequences become U+FFFD.
+WideString Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(WideStringView wide);
+
+// Locale-independent case handling (Unicode simple case mapping).
+WideString UpperCase(WideStringView text);
+WideString LowerCase(WideStringView text);
+// Case-insensitive comparison by Unicode case folding: <0, 0, >0.
+int CompareText(WideStringView a, WideStringView b);
+bool SameText(WideStringView a, WideStringView b);
+
+// Removes leading and trailing characters up to and including space
+// (control characters too), as the classic Trim does.
+WideString Trim(WideStringView text);
+
+// Decimal text of an integer, and the integer of a plain decimal text
+// ("-12", "+7"; no separators). Returns false when the text is not one.
+WideString IntToWide(long long value);
+bool TryWideToInt64(WideStringView text, long long& value);
+
+}  // namespace verimo

@@ -1,0 +1,51 @@
+#include "support/TestPaths.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sys/wait.h>
+
+namespace verimo::test {
+namespace {
+
+std::filesystem::path FromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::filesystem::path(value) : std::filesystem::path();
+}
+
+}  // namespace
+
+std::filesystem::path SourceDir() { return FromEnvironment("VERIMO_SOURCE_DIR"); }
+
+std::filesystem::path BinaryDir() { return FromEnvironment("VERIMO_BINARY_DIR"); }
+
+std::optional<std::filesystem::path> SharedDir() {
+  std::filesystem::path dir = FromEnvironment("VERIMO_SHARED_DIR");
+  std::error_code ec;
+  if (dir.empty() || !std::filesystem::is_directory(dir / "fixtures", ec)) return std::nullopt;
+  return std::filesystem::weakly_canonical(dir, ec);
+}
+
+std::filesystem::path MakeTempDir(const std::string& prefix) {
+  std::random_device random;
+  for (;;) {
+    auto dir = std::filesystem::temp_directory_path() /
+               (prefix + "-" + std::to_string(random()) + std::to_string(random()));
+    if (std::filesystem::create_directory(dir)) return dir;
+  }
+}
+
+int RunCommand(const std::string& command, std::string* output) {
+  FILE* raw = popen(command.c_str(), "r");
+  if (!raw) return -1;
+  std::array<char, 4096> buffer{};
+  std::string text;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), raw)) > 0) text.append(buffer.data(), n);
+  int status = pclose(raw);
+  if (output) *output = std::move(text);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace verimo::test

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace verimo::test {
+
+// The checkout's root folder.
+std::filesystem::path SourceDir();
+
+// The build folder of the tests (tools and programs live below it).
+std::filesystem::path BinaryDir();
+
+// The shared fixtures folder beside the checkout, or nothing when it is absent.
+std::optional<std::filesystem::path> SharedDir();
+
+// A fresh, empty folder for one test; removed again by the caller's fixture.
+std::filesystem::path MakeTempDir(const std::string& prefix);
+
+// Runs a command line through /bin/sh, returns its exit status and, when
+// `output` is given, what it printed on stdout.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+
+}  // namespace verimo::test
+
+// Skips the current test when the shared fixtures are not beside the checkout.
+#define VERIMO_REQUIRE_SHARED_DIR()                                                     \
+  do {                                                                                  \
+    if (!::verimo::test::SharedDir())                                                   \
+      GTEST_SKIP() << "shared fixtures folder not found beside the checkout; skipped"; \
+  } while (0)

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Configures and builds one build tree: tools/build.sh release|asan
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+kind=${1:-release}
+case "$kind" in
+  release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DVERIMO_SANITIZE=ON) ;;
+  *) echo "usage: tools/build.sh release|asan" >&2; exit 2 ;;
+esac
+
+jobs=${VERIMO_JOBS:-$(nproc)}
+if [[ ! -f build/$kind/build.ninja ]]; then
+  cmake -S . -B "build/$kind" -G Ninja "${flags[@]}" >/dev/null
+fi
+cmake --build "build/$kind" -j "$jobs"

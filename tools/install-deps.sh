@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the tools need, and
+# only those that are missing. Run as root (or with sudo) on Debian 12.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  libicu-dev zlib1g-dev
+  # fuzzing (libFuzzer comes with clang's runtime)
+  clang libclang-rt-14-dev
+  # independent reader and writer of Paradox tables for tests and tools
+  pxlib-dev
+  # peers and measurement for the benchmark
+  sqlite3 time
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}" >&2
+if [[ $(id -u) -ne 0 ]]; then
+  if command -v sudo >/dev/null; then
+    SUDO=sudo
+  else
+    echo "error: these packages are missing and installing them needs root: ${missing[*]}" >&2
+    exit 1
+  fi
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
