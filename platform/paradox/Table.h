@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/DataSet.h"
+
+namespace verimo {
+
+// Description of one field of a Paradox table as its header gives it.
+struct ParadoxFieldInfo {
+  WideString name;
+  char typeCode = 0;  // 'A', 'D', 'S', 'I', '$', 'N', 'L', 'M', 'B', 'F', 'O', 'G', 'T', '@', '+', '#', 'Y'
+  int size = 0;       // bytes in the record (for '#', the number of decimal places)
+  TFieldType fieldType = ftUnknown;
+};
+
+// What the header of an open Paradox table says about it.
+struct ParadoxTableInfo {
+  int fileVersionCode = 0;   // raw header byte (3 = 3.0, 4 = 3.5, 5..9 = 4.x, 10/11 = 5.x, 12 = 7.x)
+  std::string versionText;   // "3.0", "3.5", "4.x", "5.x", "7.x"
+  int64_t recordCount = 0;   // as the header counts them
+  int recordSize = 0;        // bytes per record
+  int blockSize = 0;         // bytes per data block
+  int codePage = 0;          // DOS/Windows code page number the texts are stored in
+  bool encrypted = false;
+  std::vector<ParadoxFieldInfo> fields;
+};
+
+// A Paradox table opened by directory (DatabaseName) and file name with its
+// extension (TableName), read as a dataset: records in the order Paradox
+// shows them, texts decoded from the table's code page, BLOBs read from the
+// table's .MB file when asked for.
+class TTable : public TDataSet {
+ public:
+  // Asked for the password of an encrypted table: return false when the
+  // user cancels; otherwise fill `password` and return true.
+  using PasswordCallback = std::function<bool(const std::string& tableName, WideString& password)>;
+
+  TTable();
+  ~TTable() override;
+
+  const std::string& DatabaseName() const { return databaseName_; }
+  void SetDatabaseName(std::string directory);
+  const std::string& TableName() const { return tableName_; }
+  void SetTableName(std::string fileName);
+
+  // A password tried before the callback is asked.
+  void SetPassword(WideString password) { password_ = std::move(password); }
+  void SetPasswordCallback(PasswordCallback callback) { passwordCallback_ = std::move(callback); }
+
+  // Valid while the table is open.
+  const ParadoxTableInfo& Info() const;
+
+  bool IsEmpty() const override;
+  void First() override;
+  void Next() override;
+  bool Eof() const override;
+  int64_t RecordCount() const override;
+  TBookmark GetBookmark() const override;
+  void GotoBookmark(const TBookmark& bookmark) override;
+  Variant FieldValue(int index) const override;
+  bool FieldIsNull(int index) const override;
+  Bytes FieldBlob(int index) const override;
+
+ protected:
+  void DoOpen() override;
+  void DoClose() override;
+
+ private:
+  class Reader;
+  std::string databaseName_;
+  std::string tableName_;
+  WideString password_;
+  PasswordCallback passwordCallback_;
+  std::unique_ptr<Reader> reader_;
+};
+
+}  // namespace verimo
