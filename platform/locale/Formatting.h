@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/core/DateTime.h"
+#include "engine/core/WideString.h"
+
+namespace verimo {
+
+// The number, date and currency conventions that formatting and parsing
+// follow: the user locale's, or an exporter's own separators switched in
+// for the length of a conversion.
+struct TFormatSettings {
+  char16_t DecimalSeparator = u'.';
+  char16_t ThousandSeparator = u',';
+  char16_t DateSeparator = u'/';
+  char16_t TimeSeparator = u':';
+  char16_t ListSeparator = u',';
+  WideString ShortDateFormat = u"M/d/yyyy";
+  WideString LongDateFormat = u"dddd, MMMM d, yyyy";
+  WideString ShortTimeFormat = u"h:mm AMPM";
+  WideString LongTimeFormat = u"h:mm:ss AMPM";
+  WideString TimeAMString = u"AM";
+  WideString TimePMString = u"PM";
+  WideString CurrencyString = u"$";
+  // Placement of the currency symbol, with the classic numbering:
+  // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"; negatives 0..15 as the platform has them.
+  uint8_t CurrencyFormat = 0;
+  uint8_t NegCurrFormat = 0;
+  uint8_t CurrencyDecimals = 2;
+  std::array<WideString, 12> ShortMonthNames;
+  std::array<WideString, 12> LongMonthNames;
+  std::array<WideString, 7> ShortDayNames;  // [0] = Sunday
+  std::array<WideString, 7> LongDayNames;
+
+  // Settings of an ICU locale ("tr_TR", "en_US", "de_DE"); an empty name
+  // takes the user's locale from the environment (LC_ALL, LC_NUMERIC/LC_TIME,
+  // LANG).
+  static TFormatSettings FromLocale(const std::string& localeName = {});
+};
+
+// The process-wide settings that the conversions below use when they are
+// not handed settings of their own; initialised from the user locale on
+// first use.
+TFormatSettings& GlobalFormatSettings();
+
+// The number pattern language (sections ";", "0", "#", ".", ",", "E+",
+// "E-", quoted text); rounding half away from zero. FormatInt64 keeps every
+// digit of a 64-bit value.
+WideString FormatFloat(WideStringView pattern, double value, const TFormatSettings& settings);
+WideString FormatInt64(WideStringView pattern, int64_t value, const TFormatSettings& settings);
+// The date-time pattern language (d, dd, ddd, dddd, ddddd, dddddd, m, mm,
+// mmm, mmmm, yy, yyyy, h, hh, n, nn, s, ss, z, zzz, t, tt, am/pm, a/p,
+// ampm, c, /, :, quoted text).
+WideString FormatDateTime(WideStringView pattern, TDateTime value, const TFormatSettings& settings);
+
+// Texts without a pattern: the general float notation with 15 significant
+// digits, the currency notation, and the default date-time text ("c").
+WideString FloatToStr(double value, const TFormatSettings& settings);
+WideString CurrToStr(double value, const TFormatSettings& settings);
+WideString DateTimeToStr(TDateTime value, const TFormatSettings& settings);
+
+// Parsing with the settings' separators and short date pattern; false when
+// the text is not such a value (surrounding blanks are allowed).
+bool TryStrToInt64(WideStringView text, int64_t& value, const TFormatSettings& settings);
+bool TryStrToFloat(WideStringView text, double& value, const TFormatSettings& settings);
+bool TryStrToDateTime(WideStringView text, TDateTime& value, const TFormatSettings& settings);
+
+}  // namespace verimo
