@@ -1,0 +1,209 @@
+#include "platform/codepage/CodePage.h"
+
+#include <unicode/normalizer2.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/uloc.h>
+#include <unicode/unistr.h>
+
+#include <array>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "engine/core/Exception.h"
+
+namespace verimo {
+
+namespace {
+
+struct CodePageName {
+  int number;
+  const char* icuName;
+};
+
+// Code pages of the ANSI, OEM and Mac families and of the Paradox language
+// drivers, with the ICU converter that decodes them.
+constexpr CodePageName kCodePageNames[] = {
+    {437, "ibm-437"},           {737, "ibm-737"},
+    {775, "ibm-775"},           {850, "ibm-850"},
+    {852, "ibm-852"},           {855, "ibm-855"},
+    {857, "ibm-857"},           {858, "ibm-858"},
+    {860, "ibm-860"},           {861, "ibm-861"},
+    {862, "ibm-862"},           {863, "ibm-863"},
+    {864, "ibm-864"},           {865, "ibm-865"},
+    {866, "ibm-866"},           {869, "ibm-869"},
+    {874, "windows-874"},       {932, "windows-932"},
+    {936, "windows-936"},       {949, "windows-949"},
+    {950, "windows-950"},       {1051, "hp-roman8"},
+    {1250, "windows-1250"},     {1251, "windows-1251"},
+    {1252, "windows-1252"},     {1253, "windows-1253"},
+    {1254, "windows-1254"},     {1255, "windows-1255"},
+    {1256, "windows-1256"},     {1257, "windows-1257"},
+    {1258, "windows-1258"},     {10000, "macintosh"},
+    {10006, "x-mac-greek"},     {10007, "x-mac-cyrillic"},
+    {10029, "x-mac-centraleurroman"}, {10081, "x-mac-turkish"},
+    {20127, "us-ascii"},        {28591, "iso-8859-1"},
+    {28592, "iso-8859-2"},      {28595, "iso-8859-5"},
+    {28597, "iso-8859-7"},      {28599, "iso-8859-9"},
+    {28605, "iso-8859-15"},     {65001, "utf-8"},
+};
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// Bytes a code page leaves undefined decode to U+FFFD, whatever the
+// converter's own substitution character is.
+void ReplacementCharacterCallback(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                                  UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;
+  *status = U_ZERO_ERROR;
+  const UChar replacement = 0xFFFD;
+  ucnv_cbToUWriteUChars(args, &replacement, 1, 0, status);
+}
+
+ConverterPtr OpenConverter(int codePage) {
+  std::string name = CodePageConverterName(codePage);
+  if (name.empty()) throw Exception("Unknown code page " + std::to_string(codePage));
+  UErrorCode status = U_ZERO_ERROR;
+  ConverterPtr converter(ucnv_open(name.c_str(), &status));
+  if (U_FAILURE(status) || !converter)
+    throw Exception("Code page " + std::to_string(codePage) + " (" + name +
+                    ") is not available: " + u_errorName(status));
+  status = U_ZERO_ERROR;
+  ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(converter.get(), ReplacementCharacterCallback, nullptr, nullptr, nullptr,
+                      &status);
+  return converter;
+}
+
+// ICU converters keep conversion state and are not shareable between
+// threads, so each thread keeps its own, one per code page.
+UConverter& CachedConverter(int codePage) {
+  thread_local std::map<int, ConverterPtr> converters;
+  auto found = converters.find(codePage);
+  if (found == converters.end()) found = converters.emplace(codePage, OpenConverter(codePage)).first;
+  ucnv_reset(found->second.get());
+  return *found->second;
+}
+
+struct SystemCodePageOverrides {
+  std::mutex mutex;
+  std::array<int, 3> codePages{};  // 0: take the locale's
+};
+
+SystemCodePageOverrides& Overrides() {
+  static SystemCodePageOverrides overrides;
+  return overrides;
+}
+
+std::string UserLocaleName() {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return value;
+  }
+  return uloc_getDefault();
+}
+
+bool IsTurkishLocale(std::string_view localeName) {
+  std::string_view language = localeName.substr(0, localeName.find_first_of("_-.@"));
+  return language == "tr" || language == "TR";
+}
+
+icu::UnicodeString ComposedText(WideStringView text) {
+  icu::UnicodeString source(false, reinterpret_cast<const UChar*>(text.data()),
+                       static_cast<int32_t>(text.size()));
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+  if (U_FAILURE(status)) throw Exception("Unicode normalisation data is not available");
+  if (nfc->isNormalized(source, status) && U_SUCCESS(status)) return source;
+  status = U_ZERO_ERROR;
+  icu::UnicodeString composed = nfc->normalize(source, status);
+  if (U_FAILURE(status)) throw Exception("Text could not be normalised");
+  return composed;
+}
+
+}  // namespace
+
+std::string CodePageConverterName(int codePage) {
+  for (const CodePageName& entry : kCodePageNames)
+    if (entry.number == codePage) return entry.icuName;
+  return {};
+}
+
+bool IsSupportedCodePage(int codePage) {
+  if (CodePageConverterName(codePage).empty()) return false;
+  try {
+    CachedConverter(codePage);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+int LocaleSystemCodePage(TSystemCodePage which, std::string_view localeName) {
+  bool turkish = IsTurkishLocale(localeName);
+  switch (which) {
+    case TSystemCodePage::Ansi: return turkish ? 1254 : 1252;
+    case TSystemCodePage::Oem: return turkish ? 857 : 437;
+    case TSystemCodePage::Mac: return turkish ? 10081 : 10000;
+  }
+  return 1252;
+}
+
+int SystemCodePage(TSystemCodePage which) {
+  SystemCodePageOverrides& overrides = Overrides();
+  {
+    std::lock_guard lock(overrides.mutex);
+    int codePage = overrides.codePages[static_cast<size_t>(which)];
+    if (codePage != 0) return codePage;
+  }
+  return LocaleSystemCodePage(which, UserLocaleName());
+}
+
+void SetSystemCodePage(TSystemCodePage which, int codePage) {
+  if (codePage != 0 && CodePageConverterName(codePage).empty())
+    throw Exception("Unknown code page " + std::to_string(codePage));
+  SystemCodePageOverrides& overrides = Overrides();
+  std::lock_guard lock(overrides.mutex);
+  overrides.codePages[static_cast<size_t>(which)] = codePage;
+}
+
+std::string EncodeToCodePage(WideStringView text, int codePage) {
+  UConverter& converter = CachedConverter(codePage);
+  if (text.empty()) return {};
+  icu::UnicodeString composed = ComposedText(text);
+  int32_t capacity = UCNV_GET_MAX_BYTES_FOR_STRING(composed.length(), ucnv_getMaxCharSize(&converter));
+  std::string out(static_cast<size_t>(capacity), '\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = ucnv_fromUChars(&converter, out.data(), capacity, composed.getBuffer(),
+                                   composed.length(), &status);
+  if (U_FAILURE(status))
+    throw Exception("Text could not be converted to code page " + std::to_string(codePage) + ": " +
+                    u_errorName(status));
+  out.resize(static_cast<size_t>(length));
+  return out;
+}
+
+WideString DecodeFromCodePage(std::string_view bytes, int codePage) {
+  UConverter& converter = CachedConverter(codePage);
+  if (bytes.empty()) return {};
+  // Every byte gives at most two UTF-16 units, even in multi-byte code pages.
+  int32_t capacity = static_cast<int32_t>(bytes.size()) * 2 + 2;
+  WideString out(static_cast<size_t>(capacity), u'\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = ucnv_toUChars(&converter, reinterpret_cast<UChar*>(out.data()), capacity,
+                                 bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+  if (U_FAILURE(status))
+    throw Exception("Text could not be decoded from code page " + std::to_string(codePage) + ": " +
+                    u_errorName(status));
+  out.resize(static_cast<size_t>(length));
+  return out;
+}
+
+}  // namespace verimo

@@ -1,0 +1,100 @@
+#include "platform/codepage/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "engine/core/Exception.h"
+
+namespace verimo {
+namespace {
+
+std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (!out.empty()) out += ' ';
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+const WideString kTurkish = u"Şişli ğüİı Ç";
+
+// Expected bytes as Python's own codecs give them.
+TEST(CodePageTest, EncodesTurkishTextToEachFamily) {
+  EXPECT_EQ(Hex(EncodeToCodePage(kTurkish, 1254)), "de 69 fe 6c 69 20 f0 fc dd fd 20 c7");
+  EXPECT_EQ(Hex(EncodeToCodePage(kTurkish, 857)), "9e 69 9f 6c 69 20 a7 81 98 8d 20 80");
+  EXPECT_EQ(Hex(EncodeToCodePage(kTurkish, 10081)), "de 69 df 6c 69 20 db 9f dc dd 20 82");
+  EXPECT_EQ(Hex(EncodeToCodePage(kTurkish, 852)), "b8 69 ad 6c 69 20 3f 81 3f 3f 20 80");
+  EXPECT_EQ(Hex(EncodeToCodePage(u"€", 1252)), "80");
+  EXPECT_EQ(Hex(EncodeToCodePage(u"Ж", 866)), "86");
+}
+
+TEST(CodePageTest, UnmappableCharactersBecomeOneQuestionMarkEach) {
+  EXPECT_EQ(Hex(EncodeToCodePage(kTurkish, 1252)), "3f 69 3f 6c 69 20 3f fc 3f 3f 20 c7");
+  EXPECT_EQ(Hex(EncodeToCodePage(kTurkish, 437)), "3f 69 3f 6c 69 20 3f 81 3f 3f 20 80");
+  // A character outside the BMP is one "?", not one per surrogate.
+  EXPECT_EQ(EncodeToCodePage(u"a\U0001F600b", 1252), "a?b");
+  // No best-fit substitutes: "ł" is not silently written as "l".
+  EXPECT_EQ(EncodeToCodePage(u"ł", 1252), "?");
+}
+
+TEST(CodePageTest, ComposesBeforeConverting) {
+  // S + combining cedilla and i + combining diaeresis compose to characters 1254 holds.
+  EXPECT_EQ(Hex(EncodeToCodePage(u"S\u0327\u0131", 1254)), "de fd");
+  EXPECT_EQ(Hex(EncodeToCodePage(u"u\u0308", 437)), "81");
+}
+
+TEST(CodePageTest, EmptyTextAndTextThatConvertsToNothing) {
+  EXPECT_EQ(EncodeToCodePage(u"", 1254), "");
+  EXPECT_EQ(DecodeFromCodePage("", 857), u"");
+  // A default-ignorable character has no byte in a legacy code page.
+  EXPECT_EQ(EncodeToCodePage(u"\u200B", 1252), "");
+}
+
+TEST(CodePageTest, DecodesRoundTripAndUndefinedBytes) {
+  for (int codePage : {1254, 857, 10081, 1250, 852, 850, 866, 1251, 1253, 1252, 437, 10000})
+    EXPECT_EQ(DecodeFromCodePage(EncodeToCodePage(u"Az09 ,.;", codePage), codePage), u"Az09 ,.;")
+        << codePage;
+  for (int codePage : {1254, 857, 10081})
+    EXPECT_EQ(DecodeFromCodePage(EncodeToCodePage(kTurkish, codePage), codePage), kTurkish)
+        << codePage;
+  // 1252 keeps its unused bytes as the C1 controls, as the platform does.
+  EXPECT_EQ(DecodeFromCodePage("\x81", 1252), u"\u0081");
+  EXPECT_EQ(DecodeFromCodePage("a\xff", 1253), u"a\uFFFD");
+  EXPECT_EQ(DecodeFromCodePage("\xd6\xd0\xce\xc4", 936), u"中文");
+  // A multi-byte character cut off at the end is replaced, not dropped silently.
+  EXPECT_EQ(DecodeFromCodePage("a\xd6", 936), u"a\uFFFD");
+  EXPECT_EQ(DecodeFromCodePage("\xeb\xf8\xbe\xf4", 1051), u"Š½ƒ¶");
+}
+
+TEST(CodePageTest, UnknownCodePagesRaise) {
+  EXPECT_THROW(EncodeToCodePage(u"x", 4242), Exception);
+  EXPECT_THROW(DecodeFromCodePage("x", 0), Exception);
+  EXPECT_THROW(SetSystemCodePage(TSystemCodePage::Ansi, 4242), Exception);
+  EXPECT_FALSE(IsSupportedCodePage(4242));
+  EXPECT_TRUE(IsSupportedCodePage(857));
+}
+
+TEST(CodePageTest, SystemCodePagesFollowTheLocaleUnlessOverridden) {
+  EXPECT_EQ(LocaleSystemCodePage(TSystemCodePage::Ansi, "tr_TR.UTF-8"), 1254);
+  EXPECT_EQ(LocaleSystemCodePage(TSystemCodePage::Oem, "tr_TR"), 857);
+  EXPECT_EQ(LocaleSystemCodePage(TSystemCodePage::Mac, "tr"), 10081);
+  EXPECT_EQ(LocaleSystemCodePage(TSystemCodePage::Ansi, "en_US.UTF-8"), 1252);
+  EXPECT_EQ(LocaleSystemCodePage(TSystemCodePage::Oem, "de_DE"), 437);
+  EXPECT_EQ(LocaleSystemCodePage(TSystemCodePage::Mac, "C"), 10000);
+
+  setenv("LC_ALL", "tr_TR.UTF-8", 1);
+  EXPECT_EQ(SystemCodePage(TSystemCodePage::Oem), 857);
+  SetSystemCodePage(TSystemCodePage::Oem, 850);
+  EXPECT_EQ(SystemCodePage(TSystemCodePage::Oem), 850);
+  EXPECT_EQ(SystemCodePage(TSystemCodePage::Ansi), 1254);
+  SetSystemCodePage(TSystemCodePage::Oem, 0);
+  EXPECT_EQ(SystemCodePage(TSystemCodePage::Oem), 857);
+  unsetenv("LC_ALL");
+}
+
+}  // namespace
+}  // namespace verimo
