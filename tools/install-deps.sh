@@ -13,6 +13,10 @@ packages=(
   pxlib-dev
   # peers and measurement for the benchmark
   sqlite3 time
+  # opening and printing results (platform/shell)
+  xdg-utils cups-client
+  # independent readers of the text formats in tests
+  libreoffice-calc
 )
 
 missing=()
