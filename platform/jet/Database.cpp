@@ -107,14 +107,14 @@ std::vector<ColumnSpec> SpecsOf(const TableDefinition& definition) {
 
 int32_t AsInt32(const Variant& value) { return value.IsNull() ? 0 : static_cast<int32_t>(value.AsInt()); }
 
-FileHandle LockOriginal(const std::filesystem::path& path) {
+FileHandle LockOriginal(const std::filesystem::path& path, bool exclusive) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     FileHandle handle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!handle.IsOpen()) {
       if (errno == ENOENT) throw Exception("Could not find file '" + path.string() + "'.");
       throw Exception("Cannot open the database '" + path.string() + "': " + std::strerror(errno));
     }
-    if (::flock(handle.Get(), LOCK_EX | LOCK_NB) != 0)
+    if (::flock(handle.Get(), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0)
       throw Exception("The database '" + path.string() + "' is in use by another program.");
     // Another writer may have replaced the file while this one waited.
     struct stat opened {}, current {};
@@ -148,9 +148,10 @@ void Database::CreateFile(const std::filesystem::path& path, const WideString& p
   database.Commit();
 }
 
-std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, const WideString& password) {
+std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, const WideString& password,
+                                        bool forWriting) {
   std::unique_ptr<Database> database(new Database(path, false));
-  database->LoadExisting(password);
+  database->LoadExisting(password, forWriting);
   return database;
 }
 
@@ -180,8 +181,9 @@ void Database::BuildEmpty(const WideString& password) {
   for (const CatalogEntry& entry : entries) AddCatalogEntry(entry);
 }
 
-void Database::LoadExisting(const WideString& password) {
-  originalLock_ = LockOriginal(path_);
+void Database::LoadExisting(const WideString& password, bool forWriting) {
+  readOnly_ = !forWriting;
+  originalLock_ = LockOriginal(path_, forWriting);
   Page first{};
   const ssize_t got = ::pread(originalLock_.Get(), first.data(), first.size(), 0);
   if (got < 0) throw Exception("Cannot read the database '" + path_.string() + "': " + std::strerror(errno));
@@ -194,11 +196,15 @@ void Database::LoadExisting(const WideString& password) {
   struct stat info {};
   if (::fstat(originalLock_.Get(), &info) != 0 || info.st_size % kPageSize != 0 || info.st_size < 10 * kPageSize)
     throw Exception("The database '" + path_.string() + "' is truncated or damaged.");
-  scratch_ = std::make_unique<TemporaryFile>(path_);
-  FileHandle scratchHandle = scratch_->TakeHandle();
-  ::fchmod(scratchHandle.Get(), info.st_mode & 07777);
-  CopyFileContents(originalLock_.Get(), scratchHandle.Get(), path_);
-  file_ = std::make_unique<PageFile>(std::move(scratchHandle), scratch_->Path());
+  if (readOnly_) {
+    file_ = std::make_unique<PageFile>(FileHandle(::fcntl(originalLock_.Get(), F_DUPFD_CLOEXEC, 0)), path_);
+  } else {
+    scratch_ = std::make_unique<TemporaryFile>(path_);
+    FileHandle scratchHandle = scratch_->TakeHandle();
+    ::fchmod(scratchHandle.Get(), info.st_mode & 07777);
+    CopyFileContents(originalLock_.Get(), scratchHandle.Get(), path_);
+    file_ = std::make_unique<PageFile>(std::move(scratchHandle), scratch_->Path());
+  }
 
   try {
     Page globalPage;
@@ -280,7 +286,7 @@ TableStore* Database::FindTable(WideStringView name) {
 
 template <typename Action>
 void Database::Guarded(Action action) {
-  if (committed_) throw Exception("Internal error: the database was already saved.");
+  if (committed_ || readOnly_) throw Exception("Internal error: the database is not open for changes.");
   if (broken_) throw Exception("The database '" + path_.string() + "' cannot be changed after an earlier write error.");
   try {
     action();

@@ -36,8 +36,10 @@ class Database {
   // Creates a new, empty database; fails when the file already exists.
   static void CreateFile(const std::filesystem::path& path, const WideString& password);
   // Opens a database this writer created; refuses any other file and a
-  // password that does not match the file's.
-  static std::unique_ptr<Database> Open(const std::filesystem::path& path, const WideString& password);
+  // password that does not match the file's. Opened for reading only, it
+  // reads the file itself and cannot be changed.
+  static std::unique_ptr<Database> Open(const std::filesystem::path& path, const WideString& password,
+                                        bool forWriting = true);
 
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -65,7 +67,7 @@ class Database {
   Database(std::filesystem::path path, bool isNew);
 
   void BuildEmpty(const WideString& password);
-  void LoadExisting(const WideString& password);
+  void LoadExisting(const WideString& password, bool forWriting);
   void LoadCatalog();
   void AddCatalogEntry(const CatalogEntry& entry);
   void WriteGlobalMap();
@@ -74,6 +76,7 @@ class Database {
 
   std::filesystem::path path_;
   bool isNew_;
+  bool readOnly_ = false;
   FileHandle originalLock_;
   std::unique_ptr<TemporaryFile> scratch_;
   std::unique_ptr<PageFile> file_;
