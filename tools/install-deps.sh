@@ -17,7 +17,27 @@ packages=(
   xdg-utils cups-client
   # independent readers of the text formats in tests
   libreoffice-calc
+  # independent readers of Access files, and JSON for their output in tests
+  mdbtools nlohmann-json3-dev
 )
+
+# --- npm: the mdb-reader package the Access writer's tests read files with ---
+# Installed into tests/platform/jet/node/node_modules (not committed), only
+# when it is missing; node and npm come from Debian when absent.
+install_jet_test_reader() {
+  local dir=tests/platform/jet/node
+  [[ -f "$dir/node_modules/mdb-reader/package.json" ]] && return 0
+  if ! command -v npm >/dev/null; then
+    local sudo=
+    [[ $(id -u) -ne 0 ]] && sudo=sudo
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends nodejs npm
+  fi
+  echo "Installing mdb-reader for the Access writer's tests" >&2
+  (cd "$dir" && npm install --no-audit --no-fund --silent)
+}
+(cd "$(dirname "$0")/.." && install_jet_test_reader)
+# --- end of the npm block ---
 
 missing=()
 for package in "${packages[@]}"; do
