@@ -33,7 +33,14 @@ struct ParadoxTableInfo {
 // A Paradox table opened by directory (DatabaseName) and file name with its
 // extension (TableName), read as a dataset: records in the order Paradox
 // shows them, texts decoded from the table's code page, BLOBs read from the
-// table's .MB file when asked for.
+// table's .MB file when asked for. The table is read block by block: only
+// the current data block and the last BLOB read are held in memory.
+//
+// Encrypted tables: when a password or a password callback is set, the
+// password is checked against the table and Open fails when it is wrong or
+// the callback is cancelled; with neither, the table is decrypted with the
+// key its header holds. A table without a code page in its header is read
+// with the system OEM code page.
 class TTable : public TDataSet {
  public:
   // Asked for the password of an encrypted table: return false when the
@@ -54,6 +61,11 @@ class TTable : public TDataSet {
 
   // Valid while the table is open.
   const ParadoxTableInfo& Info() const;
+  // The full path of the .DB file that DatabaseName and TableName name.
+  std::string FilePath() const;
+  // The exact decimal text of a BCD ('#') field of the current record
+  // ("-12.50"); empty when the field is blank or not a BCD field.
+  std::string FieldDecimalText(int index) const;
 
   bool IsEmpty() const override;
   void First() override;
@@ -72,6 +84,9 @@ class TTable : public TDataSet {
 
  private:
   class Reader;
+  void CheckPassword();
+  bool PasswordFits(const WideString& password) const;
+  const Reader& OpenReader() const;
   std::string databaseName_;
   std::string tableName_;
   WideString password_;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "engine/core/Variant.h"
+
+namespace verimo::paradox {
+
+// Values of the fields stored in the record itself. Numbers are stored
+// big-endian with the sign bit flipped, so that a blank (null) field is all
+// zero bytes.
+
+bool IsBlank(std::span<const uint8_t> bytes);
+
+std::optional<int16_t> DecodeShort(std::span<const uint8_t> bytes);
+std::optional<int32_t> DecodeLong(std::span<const uint8_t> bytes);
+std::optional<double> DecodeDouble(std::span<const uint8_t> bytes);
+std::optional<bool> DecodeLogical(std::span<const uint8_t> bytes);
+
+// Dates count days from 1 January of year 1 (that day is 1).
+std::optional<TDateTime> DecodeDate(std::span<const uint8_t> bytes);
+// Times count milliseconds since midnight.
+std::optional<TDateTime> DecodeTime(std::span<const uint8_t> bytes);
+// Timestamps count milliseconds since the start of day 0 of the date count.
+std::optional<TDateTime> DecodeTimestamp(std::span<const uint8_t> bytes);
+
+// The exact decimal text of a 17-byte BCD field ("-12.50"); digits after
+// the first nibble that is not a decimal digit count as zeros.
+std::optional<std::string> DecodeBcdText(std::span<const uint8_t> bytes);
+std::optional<double> DecodeBcd(std::span<const uint8_t> bytes);
+
+// The bytes of an alpha field up to its first NUL; empty for a blank field.
+std::string AlphaBytes(std::span<const uint8_t> bytes);
+
+// A fixed-size field's value: null when blank, otherwise the kind that
+// TField::Value documents for the type code. Alpha fields are decoded with
+// `codePage`. Not for BLOB fields.
+Variant DecodeFixedField(char typeCode, std::span<const uint8_t> bytes, int codePage);
+
+}  // namespace verimo::paradox

@@ -1,0 +1,426 @@
+#include "platform/paradox/Table.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "engine/core/Exception.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/paradox/BinaryFile.h"
+#include "platform/paradox/BlobFile.h"
+#include "platform/paradox/Encryption.h"
+#include "platform/paradox/FieldCodec.h"
+#include "platform/paradox/Header.h"
+
+namespace verimo {
+
+using namespace paradox;
+
+namespace {
+
+// Bytes a graphic BLOB keeps in the .MB file before the picture itself.
+constexpr size_t kGraphicPrefixSize = 8;
+// Tries the password callback gets before the open fails.
+constexpr int kPasswordAttempts = 3;
+// A formatted memo starts with a header of this size; its plain text follows,
+// zero-terminated, with its length (terminator included) at offset 4.
+constexpr size_t kFormattedMemoTextOffset = 44;
+
+bool IsBlobCode(char code) {
+  return code == 'M' || code == 'B' || code == 'F' || code == 'O' || code == 'G';
+}
+
+bool IsTextBlobCode(char code) { return code == 'M' || code == 'F'; }
+
+// The .MB file beside the table: same name, extension ".mb" in any case.
+std::optional<std::string> FindBlobFile(const std::filesystem::path& tablePath) {
+  std::filesystem::path directory = tablePath.parent_path();
+  if (directory.empty()) directory = ".";
+  std::string wanted = tablePath.stem().string() + ".mb";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() == wanted.size() &&
+        std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        }))
+      return entry.path().string();
+  }
+  return std::nullopt;
+}
+
+// The plain text of a formatted memo, or nothing when its layout is not the
+// one known.
+std::optional<std::string> FormattedMemoText(const Bytes& stored) {
+  if (stored.size() < kFormattedMemoTextOffset) return std::nullopt;
+  uint32_t length = ReadUInt32LE(stored, 4);
+  if (length == 0 || length > stored.size() - kFormattedMemoTextOffset) return std::nullopt;
+  size_t end = kFormattedMemoTextOffset + length - 1;
+  if (stored[end] != 0) return std::nullopt;
+  return std::string(stored.begin() + kFormattedMemoTextOffset, stored.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+}  // namespace
+
+// Reads the .DB file: the header once, then one data block at a time,
+// following the chain of blocks from the first.
+class TTable::Reader {
+ public:
+  Reader(std::string path, int defaultCodePage)
+      : file_(std::move(path)),
+        header_(ReadHeader(file_, defaultCodePage)),
+        blocksInFile_(BlocksInFile(file_, header_)),
+        blobPath_(FindBlobFile(file_.Path())) {
+    recordCount_ = CountRecords();
+  }
+
+  const std::string& Path() const { return file_.Path(); }
+  const TableHeader& Header() const { return header_; }
+  const ParadoxTableInfo& Info() const { return header_.info; }
+  int64_t RecordCount() const { return recordCount_; }
+  bool Eof() const { return eof_; }
+
+  void First() {
+    ordinal_ = 0;
+    EnterBlockFrom(header_.firstBlock, 0);
+  }
+
+  void Next() {
+    if (eof_) return;
+    ++ordinal_;
+    if (++recordIndex_ < recordsInBlock_) return;
+    EnterBlockFrom(NextBlockNumber(), 0);
+  }
+
+  TBookmark Bookmark() const {
+    if (eof_) return {};
+    return {ordinal_, static_cast<int64_t>(blockNumber_) << 16 | recordIndex_};
+  }
+
+  void GoTo(const TBookmark& bookmark) {
+    if (!bookmark.IsValid()) {
+      eof_ = true;
+      return;
+    }
+    int block = static_cast<int>(bookmark.detail >> 16);
+    int index = static_cast<int>(bookmark.detail & 0xFFFF);
+    if (bookmark.detail < 0 || block < 1 || block > blocksInFile_ || bookmark.position >= recordCount_)
+      throw Exception(Path() + ": bookmark not found");
+    LoadBlock(block);
+    if (index >= recordsInBlock_) throw Exception(Path() + ": bookmark not found");
+    recordIndex_ = index;
+    ordinal_ = bookmark.position;
+    eof_ = false;
+  }
+
+  // The bytes of a field of the current record; empty when there is none.
+  std::span<const uint8_t> FieldBytes(int index) const {
+    if (eof_) return {};
+    const FieldLayout& layout = header_.layout[static_cast<size_t>(index)];
+    size_t start = static_cast<size_t>(kBlockHeaderSize) +
+                   static_cast<size_t>(recordIndex_) * static_cast<size_t>(header_.info.recordSize) +
+                   static_cast<size_t>(layout.offset);
+    return std::span<const uint8_t>(block_).subspan(start, static_cast<size_t>(layout.length));
+  }
+
+  // The stored bytes of a BLOB field of the current record (a graphic
+  // without the prefix the .MB file keeps before it).
+  const Bytes& BlobBytes(int index) const {
+    if (cachedBlob_ && cachedBlobOrdinal_ == ordinal_ && cachedBlobField_ == index) return *cachedBlob_;
+    cachedBlob_.reset();
+    cachedBlob_ = ReadBlob(index);
+    cachedBlobOrdinal_ = ordinal_;
+    cachedBlobField_ = index;
+    return *cachedBlob_;
+  }
+
+ private:
+  static TableHeader ReadHeader(const BinaryFile& file, int defaultCodePage) {
+    Bytes bytes(static_cast<size_t>(std::min<int64_t>(file.Size(), 0xFFFF)));
+    file.ReadAt(0, bytes);
+    return ParseTableHeader(bytes, file.Size(), file.Path(), defaultCodePage);
+  }
+
+  // Whole blocks and a last block cut short count alike: some tables end
+  // right after the last record.
+  static int BlocksInFile(const BinaryFile& file, const TableHeader& header) {
+    int64_t dataBytes = file.Size() - header.headerSize;
+    return static_cast<int>((dataBytes + header.info.blockSize - 1) / header.info.blockSize);
+  }
+
+  int RecordsInBlock(int16_t lastRecordOffset) const {
+    if (lastRecordOffset < 0) return 0;
+    int recordSize = header_.info.recordSize;
+    int records = lastRecordOffset / recordSize + 1;
+    // A block whose header claims more than it can hold is a free block.
+    if (records * recordSize > header_.info.blockSize - kBlockHeaderSize) return 0;
+    return records;
+  }
+
+  int64_t BlockOffset(int blockNumber) const {
+    return header_.headerSize + static_cast<int64_t>(blockNumber - 1) * header_.info.blockSize;
+  }
+
+  void CheckBlockNumber(int blockNumber) const {
+    if (blockNumber > blocksInFile_)
+      throw Exception(Path() + ": the file is truncated (data block " + std::to_string(blockNumber) +
+                      " lies beyond its end)");
+  }
+
+  // Reads the start of a block into `buffer`, zero-filling what lies past
+  // the end of the file; returns the bytes the file holds.
+  size_t ReadBlockBytes(int blockNumber, std::span<uint8_t> buffer) const {
+    CheckBlockNumber(blockNumber);
+    size_t present = file_.ReadSomeAt(BlockOffset(blockNumber), buffer);
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(present), buffer.end(), uint8_t{0});
+    if (present < static_cast<size_t>(kBlockHeaderSize))
+      throw Exception(Path() + ": the file is truncated (it ends inside data block " +
+                      std::to_string(blockNumber) + ")");
+    if (header_.encryptionKey != 0) DecryptDataBlock(buffer, header_.encryptionKey, static_cast<uint32_t>(blockNumber));
+    return present;
+  }
+
+  void CheckRecordsPresent(int blockNumber, int records, size_t present) const {
+    size_t needed = static_cast<size_t>(kBlockHeaderSize) +
+                    static_cast<size_t>(records) * static_cast<size_t>(header_.info.recordSize);
+    if (needed > present)
+      throw Exception(Path() + ": the file is truncated (it ends inside the records of data block " +
+                      std::to_string(blockNumber) + ")");
+  }
+
+  // Walks the chain of blocks reading only the block headers: checks the
+  // chain and counts the records.
+  int64_t CountRecords() const {
+    std::vector<bool> visited(static_cast<size_t>(blocksInFile_) + 1);
+    Bytes chunk(kEncryptionChunkSize);
+    int64_t records = 0;
+    for (int block = header_.firstBlock; block != 0;) {
+      CheckBlockNumber(block);
+      if (visited[static_cast<size_t>(block)])
+        throw Exception(Path() + ": the chain of data blocks loops back to block " + std::to_string(block));
+      visited[static_cast<size_t>(block)] = true;
+      ReadBlockBytes(block, chunk);
+      int blockRecords = RecordsInBlock(static_cast<int16_t>(ReadUInt16LE(chunk, 4)));
+      int64_t present = std::min<int64_t>(header_.info.blockSize, file_.Size() - BlockOffset(block));
+      CheckRecordsPresent(block, blockRecords, static_cast<size_t>(present));
+      records += blockRecords;
+      block = ReadUInt16LE(chunk, 0);
+    }
+    return records;
+  }
+
+  void LoadBlock(int blockNumber) {
+    block_.resize(static_cast<size_t>(header_.info.blockSize));
+    size_t present = ReadBlockBytes(blockNumber, block_);
+    blockNumber_ = blockNumber;
+    recordsInBlock_ = RecordsInBlock(static_cast<int16_t>(ReadUInt16LE(block_, 4)));
+    CheckRecordsPresent(blockNumber, recordsInBlock_, present);
+  }
+
+  int NextBlockNumber() const { return ReadUInt16LE(block_, 0); }
+
+  // Moves to the first record of `blockNumber` or of the first block after
+  // it that holds records; Eof when the chain ends first.
+  void EnterBlockFrom(int blockNumber, int steps) {
+    for (int block = blockNumber; block != 0; block = NextBlockNumber()) {
+      if (++steps > blocksInFile_)
+        throw Exception(Path() + ": the chain of data blocks loops");
+      LoadBlock(block);
+      if (recordsInBlock_ > 0) {
+        recordIndex_ = 0;
+        eof_ = false;
+        return;
+      }
+    }
+    eof_ = true;
+    recordIndex_ = 0;
+    recordsInBlock_ = 0;
+  }
+
+  const BlobFile& Blobs(int fieldIndex) const {
+    if (!blobFile_) {
+      if (!blobPath_) {
+        std::string name = std::filesystem::path(Path()).stem().string() + ".MB";
+        throw Exception(Path() + ": the BLOB file " + name + " is missing, so field '" +
+                        WideToUtf8(header_.info.fields[static_cast<size_t>(fieldIndex)].name) +
+                        "' cannot be read");
+      }
+      blobFile_ = std::make_unique<BlobFile>(*blobPath_, header_.encryptionKey);
+    }
+    return *blobFile_;
+  }
+
+  Bytes ReadBlob(int index) const {
+    std::span<const uint8_t> field = FieldBytes(index);
+    if (field.empty()) return {};
+    BlobDescriptor descriptor = ReadBlobDescriptor(field);
+    if (descriptor.length == 0) return {};
+    bool graphic = header_.info.fields[static_cast<size_t>(index)].typeCode == 'G';
+    size_t leaderLength = field.size() - static_cast<size_t>(kBlobDescriptorSize);
+    size_t contentLength = descriptor.length;
+    if (graphic && contentLength > kGraphicPrefixSize) contentLength -= kGraphicPrefixSize;
+    if (contentLength <= leaderLength) return Bytes(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(contentLength));
+    Bytes stored = Blobs(index).Read(descriptor);
+    if (graphic && stored.size() >= kGraphicPrefixSize)
+      stored.erase(stored.begin(), stored.begin() + kGraphicPrefixSize);
+    return stored;
+  }
+
+  BinaryFile file_;
+  TableHeader header_;
+  int blocksInFile_;
+  std::optional<std::string> blobPath_;
+  int64_t recordCount_ = 0;
+
+  Bytes block_;
+  int blockNumber_ = 0;
+  int recordsInBlock_ = 0;
+  int recordIndex_ = 0;
+  int64_t ordinal_ = 0;
+  bool eof_ = true;
+
+  mutable std::unique_ptr<BlobFile> blobFile_;
+  mutable std::optional<Bytes> cachedBlob_;
+  mutable int64_t cachedBlobOrdinal_ = -1;
+  mutable int cachedBlobField_ = -1;
+};
+
+TTable::TTable() = default;
+TTable::~TTable() = default;
+
+void TTable::SetDatabaseName(std::string directory) { databaseName_ = std::move(directory); }
+void TTable::SetTableName(std::string fileName) { tableName_ = std::move(fileName); }
+
+std::string TTable::FilePath() const {
+  if (databaseName_.empty()) return tableName_;
+  return (std::filesystem::path(databaseName_) / tableName_).string();
+}
+
+const TTable::Reader& TTable::OpenReader() const {
+  CheckActive();
+  return *reader_;
+}
+
+const ParadoxTableInfo& TTable::Info() const { return OpenReader().Info(); }
+
+void TTable::DoOpen() {
+  if (tableName_.empty()) throw Exception("Table name is missing");
+  auto reader = std::make_unique<Reader>(FilePath(), SystemCodePage(TSystemCodePage::Oem));
+  reader_ = std::move(reader);
+  try {
+    CheckPassword();
+    ClearFields();
+    for (const ParadoxFieldInfo& field : reader_->Info().fields) AddField(field.name, field.fieldType, field.size);
+    reader_->First();
+  } catch (...) {
+    ClearFields();
+    reader_.reset();
+    throw;
+  }
+}
+
+void TTable::DoClose() {
+  ClearFields();
+  reader_.reset();
+}
+
+bool TTable::PasswordFits(const WideString& password) const {
+  std::string bytes;
+  try {
+    bytes = EncodeToCodePage(password, reader_->Info().codePage);
+  } catch (const Exception&) {
+    bytes = WideToUtf8(password);
+  }
+  return PasswordChecksum(bytes) == reader_->Header().encryptionKey;
+}
+
+void TTable::CheckPassword() {
+  if (!reader_->Info().encrypted) return;
+  bool asked = !password_.empty() || passwordCallback_;
+  if (!asked) return;
+  if (!password_.empty() && PasswordFits(password_)) return;
+  if (!passwordCallback_) throw Exception(reader_->Path() + ": the password is not valid for this table");
+  for (int attempt = 0; attempt < kPasswordAttempts; ++attempt) {
+    WideString password;
+    if (!passwordCallback_(tableName_, password))
+      throw Exception(reader_->Path() + ": the table is password-protected and no password was given");
+    if (PasswordFits(password)) {
+      password_ = password;
+      return;
+    }
+  }
+  throw Exception(reader_->Path() + ": the password is not valid for this table");
+}
+
+bool TTable::IsEmpty() const { return OpenReader().RecordCount() == 0; }
+
+void TTable::First() {
+  CheckActive();
+  reader_->First();
+}
+
+void TTable::Next() {
+  CheckActive();
+  reader_->Next();
+}
+
+bool TTable::Eof() const { return OpenReader().Eof(); }
+
+int64_t TTable::RecordCount() const { return OpenReader().RecordCount(); }
+
+TBookmark TTable::GetBookmark() const { return OpenReader().Bookmark(); }
+
+void TTable::GotoBookmark(const TBookmark& bookmark) {
+  CheckActive();
+  reader_->GoTo(bookmark);
+}
+
+bool TTable::FieldIsNull(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);  // range check
+  std::span<const uint8_t> bytes = reader.FieldBytes(index);
+  if (bytes.empty()) return true;
+  char code = reader.Info().fields[static_cast<size_t>(index)].typeCode;
+  if (IsBlobCode(code)) return ReadBlobDescriptor(bytes).length == 0;
+  if (code == 'A') return bytes[0] == 0;
+  if (code == '#' || code == 'L') return bytes[0] == 0;
+  return IsBlank(bytes);
+}
+
+Variant TTable::FieldValue(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  std::span<const uint8_t> bytes = reader.FieldBytes(index);
+  if (bytes.empty()) return Variant::Null();
+  const ParadoxFieldInfo& field = reader.Info().fields[static_cast<size_t>(index)];
+  if (!IsBlobCode(field.typeCode)) return DecodeFixedField(field.typeCode, bytes, reader.Info().codePage);
+  if (ReadBlobDescriptor(bytes).length == 0) return Variant::Null();
+  const Bytes& stored = reader.BlobBytes(index);
+  if (!IsTextBlobCode(field.typeCode)) return Variant::FromBytes(stored);
+  std::optional<std::string> text;
+  if (field.typeCode == 'F') text = FormattedMemoText(stored);
+  if (!text) text = std::string(stored.begin(), stored.end());
+  return Variant::FromText(DecodeFromCodePage(*text, reader.Info().codePage));
+}
+
+Bytes TTable::FieldBlob(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  char code = reader.Info().fields[static_cast<size_t>(index)].typeCode;
+  if (IsBlobCode(code)) return reader.BlobBytes(index);
+  if (code == 'Y') {
+    std::span<const uint8_t> bytes = reader.FieldBytes(index);
+    if (bytes.empty() || IsBlank(bytes)) return {};
+    return Bytes(bytes.begin(), bytes.end());
+  }
+  return TDataSet::FieldBlob(index);
+}
+
+std::string TTable::FieldDecimalText(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  if (reader.Info().fields[static_cast<size_t>(index)].typeCode != '#') return {};
+  return DecodeBcdText(reader.FieldBytes(index)).value_or(std::string());
+}
+
+}  // namespace verimo
