@@ -245,24 +245,29 @@ std::optional<std::string> TJetSettingsTextParser::NormalizeNumber(WideStringVie
   if (signs > 1 || rest.empty()) return std::nullopt;
 
   std::string plain = negative ? "-" : "";
-  bool seenDecimal = false, seenDigit = false;
+  bool seenDecimal = false, seenDigit = false, grouped = false;
+  size_t groupDigits = 0;  // digits since the last thousand separator
   size_t pos = 0;
   for (; pos < rest.size(); ++pos) {
     const char16_t ch = rest[pos];
     if (IsDigit(ch)) {
       plain.push_back(static_cast<char>(ch));
       seenDigit = true;
+      ++groupDigits;
     } else if (ch == settings_.DecimalSeparator && !seenDecimal) {
+      if (grouped && groupDigits != 3) return std::nullopt;
       plain.push_back('.');
       seenDecimal = true;
-    } else if (SameSeparator(ch, settings_.ThousandSeparator) && !seenDecimal && seenDigit && pos + 1 < rest.size() &&
-               IsDigit(rest[pos + 1])) {
-      continue;
+    } else if (SameSeparator(ch, settings_.ThousandSeparator) && !seenDecimal && seenDigit) {
+      // Thousand groups have three digits: "1.234", never "1.2".
+      if ((grouped && groupDigits != 3) || (!grouped && groupDigits > 3)) return std::nullopt;
+      grouped = true;
+      groupDigits = 0;
     } else {
       break;
     }
   }
-  if (!seenDigit) return std::nullopt;
+  if (!seenDigit || (grouped && !seenDecimal && groupDigits != 3)) return std::nullopt;
   if (pos < rest.size()) {
     if (rest[pos] != u'e' && rest[pos] != u'E') return std::nullopt;
     plain.push_back('e');
