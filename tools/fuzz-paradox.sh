@@ -39,6 +39,7 @@ if [[ -d "$shared/fixtures/paradox" ]] && [[ -z "$(ls -A "$corpus")" ]]; then
   done < <(find "$shared/fixtures/paradox" -iname '*.db' -print0)
 fi
 
-"$build/fuzz/verimo_fuzz_paradox" "$corpus" -max_total_time="$seconds" -jobs=1 -workers=1 \
+cd "$build"
+"$build/fuzz/verimo_fuzz_paradox" "$corpus" -max_total_time="$seconds" \
   -max_len=65536 -rss_limit_mb=2048 -malloc_limit_mb=256 -timeout=10 \
   -artifact_prefix="$findings/" -print_final_stats=1

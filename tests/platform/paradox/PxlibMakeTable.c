@@ -1,0 +1,120 @@
+/* Writes Paradox tables with pxlib's writer for the reader tests.
+ *   pxlib_make types TABLE.DB [PASSWORD]  every fixed-size type, with
+ *                                          negatives, blanks and Turkish text
+ *                                          (code page 1254); encrypted with
+ *                                          PASSWORD when given
+ *   pxlib_make big TABLE.DB ROWS           ROWS records of 8 columns as the
+ *                                          benchmark uses them
+ * (pxlib's BLOB writer crashes on Debian, so BLOB tables come from the
+ * shared fixtures instead.)
+ */
+#include <paradox.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+long px_passwd_checksum(const char *password); /* exported by libpx */
+
+static void report(pxdoc_t *p, int type, const char *msg, void *data) {
+  (void)p; (void)type; (void)data;
+  fprintf(stderr, "pxlib: %s\n", msg);
+}
+
+static pxfield_t *make_fields(const char *spec[][3], int count) {
+  pxfield_t *fields = calloc((size_t)count, sizeof(pxfield_t));
+  for (int i = 0; i < count; ++i) {
+    fields[i].px_fname = strdup(spec[i][0]);
+    fields[i].px_ftype = (char)atoi(spec[i][1]);
+    fields[i].px_flen = atoi(spec[i][2]);
+    if (fields[i].px_ftype == pxfBCD) {
+      fields[i].px_fdc = fields[i].px_flen;
+      fields[i].px_flen = 17;
+    }
+  }
+  return fields;
+}
+
+static pxdoc_t *create(const char *path, pxfield_t *fields, int count, int codepage) {
+  pxdoc_t *doc = PX_new2(report, NULL, NULL, NULL);
+  if (PX_create_file(doc, fields, count, path, pxfFileTypNonIndexDB) < 0) {
+    fprintf(stderr, "cannot create %s\n", path);
+    exit(1);
+  }
+  doc->px_head->px_doscodepage = codepage;
+  return doc;
+}
+
+/* "Şişli ğüİı" in code page 1254 (pxlib's writer stores alpha bytes as given). */
+static char kTurkishIn1254[] = "\xde" "i" "\xfe" "li " "\xf0\xfc\xdd\xfd";
+
+static int make_types(const char *path, const char *password) {
+  static const char *spec[][3] = {
+      {"Name", "1", "20"}, {"Small", "3", "2"}, {"Whole", "4", "4"}, {"Money", "5", "8"},
+      {"Number", "6", "8"}, {"Day", "2", "4"}, {"Flag", "9", "1"}, {"Clock", "20", "4"},
+      {"Stamp", "21", "8"}, {"Counter", "22", "4"}, {"Amount", "23", "2"}, {"Raw", "24", "4"},
+  };
+  int count = (int)(sizeof spec / sizeof spec[0]);
+  pxfield_t *fields = make_fields(spec, count);
+  pxdoc_t *doc = create(path, fields, count, 1254);
+  if (password) doc->px_head->px_encryption = (unsigned long)px_passwd_checksum(password);
+  char *record = malloc((size_t)PX_get_recordsize(doc));
+  for (int r = 0; r < 4; ++r) {
+    int o = 0;
+    memset(record, 0, (size_t)PX_get_recordsize(doc));
+    int blank = r == 3;
+    PX_put_data_alpha(doc, record + o, 20, blank ? NULL : (r == 0 ? kTurkishIn1254 : r == 1 ? "Zeynep" : "x")); o += 20;
+    PX_put_data_short(doc, record + o, blank ? 0 : 2, (short)(r == 1 ? -32767 : 12 * r + 1)); o += 2;
+    PX_put_data_long(doc, record + o, blank ? 0 : 4, r == 1 ? -2000000000 : 123456 * r); o += 4;
+    PX_put_data_double(doc, record + o, blank ? 0 : 8, r == 1 ? -1234.5 : 19.99 * r); o += 8;
+    PX_put_data_double(doc, record + o, blank ? 0 : 8, r == 1 ? -0.000125 : 3.25e10 * r); o += 8;
+    PX_put_data_long(doc, record + o, blank ? 0 : 4, PX_GregorianToSdn(2024, 2, 29 - r) - 1721425); o += 4;
+    PX_put_data_byte(doc, record + o, blank ? 0 : 1, (char)(r % 2 == 0)); o += 1;
+    PX_put_data_long(doc, record + o, blank ? 0 : 4, ((13 * 60 + 45) * 60 + r) * 1000 + 250); o += 4;
+    PX_put_data_double(doc, record + o, blank ? 0 : 8,
+                       ((double)(PX_GregorianToSdn(1999, 12, 31) - 1721425) * 86400.0 + 23 * 3600 + 59 * 60 + 58 + r) * 1000.0);
+    o += 8;
+    PX_put_data_long(doc, record + o, blank ? 0 : 4, r + 1); o += 4;
+    PX_put_data_bcd(doc, record + o, 2, blank ? NULL : (r == 1 ? "-42.50" : "1234567.89")); o += 17;
+    if (!blank) PX_put_data_bytes(doc, record + o, 4, r == 2 ? "\x01\x00\xff\x7f" : "\x10\x20\x30\x40");
+    PX_put_record(doc, record);
+  }
+  free(record);
+  PX_close(doc);
+  PX_delete(doc);
+  return 0;
+}
+
+static int make_big(const char *path, long rows) {
+  static const char *spec[][3] = {
+      {"Id", "4", "4"},    {"Name", "1", "20"}, {"City", "1", "30"}, {"Balance", "5", "8"},
+      {"Level", "3", "2"}, {"Joined", "2", "4"}, {"Active", "9", "1"}, {"Notes", "1", "40"},
+  };
+  int count = (int)(sizeof spec / sizeof spec[0]);
+  pxdoc_t *doc = create(path, make_fields(spec, count), count, 1252);
+  char *record = malloc((size_t)PX_get_recordsize(doc));
+  char text[64];
+  for (long r = 0; r < rows; ++r) {
+    int o = 0;
+    memset(record, 0, (size_t)PX_get_recordsize(doc));
+    PX_put_data_long(doc, record + o, 4, (int)r + 1); o += 4;
+    snprintf(text, sizeof text, "Name %ld", r); PX_put_data_alpha(doc, record + o, 20, text); o += 20;
+    snprintf(text, sizeof text, "City %ld", r % 977); PX_put_data_alpha(doc, record + o, 30, text); o += 30;
+    PX_put_data_double(doc, record + o, 8, (double)(r % 100000) / 100.0); o += 8;
+    PX_put_data_short(doc, record + o, 2, (short)(r % 1000)); o += 2;
+    PX_put_data_long(doc, record + o, 4, 730000 + (int)(r % 10000)); o += 4;
+    PX_put_data_byte(doc, record + o, 1, (char)(r % 2)); o += 1;
+    snprintf(text, sizeof text, "Note for record %ld", r); PX_put_data_alpha(doc, record + o, 40, text);
+    PX_put_record(doc, record);
+  }
+  free(record);
+  PX_close(doc);
+  PX_delete(doc);
+  return 0;
+}
+
+int main(int argc, char **argv) {
+  if (argc >= 3 && strcmp(argv[1], "types") == 0) return make_types(argv[2], argc > 3 ? argv[3] : NULL);
+  if (argc >= 4 && strcmp(argv[1], "big") == 0) return make_big(argv[2], atol(argv[3]));
+  fprintf(stderr, "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS\n", argv[0]);
+  return 2;
+}
