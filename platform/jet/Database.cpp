@@ -191,7 +191,8 @@ void Database::LoadExisting(const WideString& password, bool forWriting) {
     throw Exception("The file '" + path_.string() + "' is not an Access database (it is too short).");
   header_ = DecodeHeaderPage(first);
   if (!header_.writtenByUs) RefuseForeign(path_);
-  if (header_.password != password) throw Exception("Not a valid password.");
+  // As with the provider, a file without a password opens with any.
+  if (!header_.password.empty() && header_.password != password) throw Exception("Not a valid password.");
 
   struct stat info {};
   if (::fstat(originalLock_.Get(), &info) != 0 || info.st_size % kPageSize != 0 || info.st_size < 10 * kPageSize)

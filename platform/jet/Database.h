@@ -35,8 +35,8 @@ class Database {
  public:
   // Creates a new, empty database; fails when the file already exists.
   static void CreateFile(const std::filesystem::path& path, const WideString& password);
-  // Opens a database this writer created; refuses any other file and a
-  // password that does not match the file's. Opened for reading only, it
+  // Opens a database this writer created; refuses any other file and, for a
+  // file with a password, any other password. Opened for reading only, it
   // reads the file itself and cannot be changed.
   static std::unique_ptr<Database> Open(const std::filesystem::path& path, const WideString& password,
                                         bool forWriting = true);

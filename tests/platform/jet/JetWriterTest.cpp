@@ -272,6 +272,13 @@ TEST(JetWriter, PasswordIsMaskedInTheHeaderAndRequired) {
   insert.Close();
   EXPECT_EQ(MdbExport(file, "T").rows, (std::vector<std::vector<std::string>>{{"42"}}));
   EXPECT_EQ(TableNames(file, u"Şifre123"), std::vector<WideString>{u"T"});
+
+  // The exporter creates its file without the password it connects with.
+  const auto open = folder / "açık.mdb";
+  CreateDatabase(open);
+  Execute(open, u"create table T ([A] integer)", u"Şifre123");
+  EXPECT_EQ(TableNames(open, u"başka"), std::vector<WideString>{u"T"});
+  EXPECT_TRUE(MdbReaderDump(open)["password"].is_null());
 }
 
 }  // namespace
