@@ -252,11 +252,27 @@ TEST(JetWriter, SecondTableAndMoreRowsAfterReopening) {
   EXPECT_TRUE(dump["data"]["Ikinci"]["rows"][0]["C"] == U8(MixedText(5000, 7)));
 }
 
+TEST(JetWriter, CharactersBeyondTheBasicPlaneSurviveAsUtf16) {
+  TempFolder folder;
+  const auto file = folder / "emoji.mdb";
+  CreateDatabase(file);
+  Execute(file, u"create table E ([T] nvarchar(10),[M] memo)");
+  Inserter insert(file, u"E", {u"T", u"M"}, {ftWideString, ftMemo});
+  const WideString text = u"a😀ğ";
+  const WideString memo = WideString(100, u'x') + u"𝄞";
+  insert.Row({text, memo});
+  insert.Close();
+  const json row = MdbReaderDump(file)["data"]["E"]["rows"][0];
+  EXPECT_EQ(row["T"], U8(text));
+  EXPECT_EQ(row["M"], U8(memo));
+}
+
 TEST(JetWriter, PasswordIsMaskedInTheHeaderAndRequired) {
   TempFolder folder;
   const auto file = folder / "gizli.mdb";
   CreateDatabase(file, u"Şifre123");
   EXPECT_EQ(MdbReaderDump(file, "Şifre123")["password"], "Şifre123");
+  const std::string before = ReadFileBytes(file);
 
   for (const WideString& wrong : {WideString(), WideString(u"şifre123"), WideString(u"Şifre1234")}) {
     try {
@@ -266,6 +282,7 @@ TEST(JetWriter, PasswordIsMaskedInTheHeaderAndRequired) {
       EXPECT_STREQ(error.what(), "Not a valid password.");
     }
   }
+  EXPECT_TRUE(ReadFileBytes(file) == before);
   Execute(file, u"create table T ([A] integer)", u"Şifre123");
   Inserter insert(file, u"T", {u"A"}, {ftInteger}, u"Şifre123");
   insert.Row({u"42"});
