@@ -142,7 +142,9 @@ Database::Database(std::filesystem::path path, bool isNew) : path_(std::move(pat
 Database::~Database() = default;
 
 void Database::CreateFile(const std::filesystem::path& path, const WideString& password) {
-  if (std::filesystem::exists(path)) throw Exception("Database '" + path.string() + "' already exists.");
+  std::error_code error;
+  if (std::filesystem::exists(path, error) || error)
+    throw Exception("Database '" + path.string() + "' already exists" + (error ? " or cannot be checked" : "") + ".");
   Database database(path, true);
   database.BuildEmpty(password);
   database.Commit();
