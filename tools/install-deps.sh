@@ -19,6 +19,8 @@ packages=(
   libreoffice-calc
   # independent readers of Access files, and JSON for their output in tests
   mdbtools nlohmann-json3-dev
+  # the desktop program, its offscreen tests, screenshots and the X11 clipboard check
+  qt6-base-dev xvfb xauth xclip
 )
 
 # --- npm: the mdb-reader package the Access writer's tests read files with ---
