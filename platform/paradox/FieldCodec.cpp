@@ -98,21 +98,26 @@ std::optional<std::string> DecodeBcdText(std::span<const uint8_t> bytes) {
   int decimals = std::min(bytes[0] & 0x3F, kBcdDigits);
   int flip = negative ? 0x0F : 0x00;
   // Nibbles 2..33 hold 32 digits, the last `decimals` of them after the point.
-  std::string digits;
+  int integralDigits = kBcdDigits - decimals;
+  std::string text;
   bool valid = true;
-  for (int i = 2; i < 2 + kBcdDigits; ++i) {
-    int digit = Nibble(bytes, i) ^ flip;
+  bool zero = true;
+  for (int i = 0; i < kBcdDigits; ++i) {
+    int digit = Nibble(bytes, i + 2) ^ flip;
     if (digit > 9) valid = false;
-    digits += static_cast<char>('0' + (valid ? digit : 0));
+    if (!valid) digit = 0;
+    if (digit != 0) zero = false;
+    if (i == integralDigits) {
+      if (text.empty()) text.push_back('0');
+      text.push_back('.');
+    }
+    // Leading zeros of the integral part are dropped.
+    if (i < integralDigits && text.empty() && digit == 0) continue;
+    text.push_back(static_cast<char>('0' + digit));
   }
-  std::string integral = digits.substr(0, static_cast<size_t>(kBcdDigits - decimals));
-  std::string fraction = digits.substr(static_cast<size_t>(kBcdDigits - decimals));
-  integral.erase(0, std::min(integral.find_first_not_of('0'), integral.size()));
-  if (integral.empty()) integral = "0";
-  std::string text = integral;
-  if (!fraction.empty()) text += "." + fraction;
-  bool zero = text.find_first_not_of("0.") == std::string::npos;
-  return (negative && !zero ? "-" : "") + text;
+  if (text.empty()) text.push_back('0');
+  if (negative && !zero) text.insert(text.begin(), '-');
+  return text;
 }
 
 std::optional<double> DecodeBcd(std::span<const uint8_t> bytes) {
