@@ -1,0 +1,128 @@
+#include "cli/TableCommands.h"
+
+#include <filesystem>
+#include <string_view>
+
+#include "cli/OutputBuffer.h"
+#include "cli/Terminal.h"
+#include "engine/core/Exception.h"
+
+namespace verimo::cli {
+namespace {
+
+void AppendEscaped(OutputBuffer& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '\t': out.Append("\\t"); break;
+      case '\r': out.Append("\\r"); break;
+      case '\n': out.Append("\\n"); break;
+      case '\\': out.Append("\\\\"); break;
+      default: out.Append(c);
+    }
+  }
+}
+
+void AppendHex(OutputBuffer& out, const Bytes& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (uint8_t b : bytes) {
+    out.Append(kDigits[b >> 4]);
+    out.Append(kDigits[b & 15]);
+  }
+}
+
+void AppendValue(OutputBuffer& out, const TField& field, const DumpOptions& options) {
+  if (field.IsNull()) return;
+  if (IsBinaryType(field.DataType())) {
+    Bytes bytes = field.BlobBytes();
+    if (options.hexBlobs)
+      AppendHex(out, bytes);
+    else
+      out.Append("(" + std::to_string(bytes.size()) + " bytes)");
+    return;
+  }
+  std::string text = WideToUtf8(field.AsString());
+  // The neutral text of a date-time is "yyyy-mm-dd hh:nn:ss"; dates and
+  // times show only their own part.
+  if (field.DataType() == ftDate && text.size() > 10) text.resize(10);
+  if (field.DataType() == ftTime && text.size() > 11) text.erase(0, 11);
+  AppendEscaped(out, text);
+}
+
+std::string FieldTypeText(const ParadoxFieldInfo& field) {
+  std::string text(1, field.typeCode);
+  if (field.typeCode == 'A' || field.typeCode == 'M' || field.typeCode == 'B' ||
+      field.typeCode == 'F' || field.typeCode == 'O' || field.typeCode == 'G' ||
+      field.typeCode == 'Y' || field.typeCode == '#')
+    text += std::to_string(field.size);
+  return text;
+}
+
+}  // namespace
+
+void OpenTable(TTable& table, const TableOptions& options) {
+  std::filesystem::path path(options.path);
+  std::filesystem::path directory = path.parent_path();
+  table.SetDatabaseName(directory.empty() ? std::string(".") : directory.string());
+  table.SetTableName(path.filename().string());
+  if (options.password) {
+    table.SetPassword(Utf8ToWide(*options.password));
+  } else if (StandardInputIsTerminal()) {
+    table.SetPasswordCallback([](const std::string&, WideString& password) {
+      std::optional<std::string> line = ReadSecretLine("Enter password");
+      if (!line) return false;
+      password = Utf8ToWide(*line);
+      return true;
+    });
+  } else {
+    table.SetPasswordCallback([path = options.path](const std::string&, WideString&) -> bool {
+      throw Exception(path + ": the table is password-protected; give its password with --password");
+    });
+  }
+  table.Open();
+}
+
+void PrintInfo(TTable& table, std::FILE* out) {
+  const ParadoxTableInfo& info = table.Info();
+  OutputBuffer buffer(out);
+  buffer.Append("Table:       " + table.FilePath() + "\n");
+  buffer.Append("Version:     " + info.versionText + " (file version code " +
+                std::to_string(info.fileVersionCode) + ")\n");
+  buffer.Append("Code page:   " + std::to_string(info.codePage) + "\n");
+  buffer.Append(std::string("Encrypted:   ") + (info.encrypted ? "yes" : "no") + "\n");
+  buffer.Append("Records:     " + std::to_string(info.recordCount) + "\n");
+  buffer.Append("Record size: " + std::to_string(info.recordSize) + " bytes\n");
+  buffer.Append("Block size:  " + std::to_string(info.blockSize) + " bytes\n");
+  buffer.Append("Fields:      " + std::to_string(info.fields.size()) + "\n");
+  buffer.Append("  #  Name                           Type   Size  Field type\n");
+  for (size_t i = 0; i < info.fields.size(); ++i) {
+    const ParadoxFieldInfo& field = info.fields[i];
+    char line[256];
+    std::string name = WideToUtf8(field.name);
+    std::snprintf(line, sizeof line, "%3zu  %-30s %-6s %5d  %s\n", i + 1, name.c_str(),
+                  FieldTypeText(field).c_str(), field.size,
+                  std::string(FieldTypeName(field.fieldType)).c_str());
+    buffer.Append(line);
+  }
+  buffer.Flush();
+}
+
+void PrintRecords(TTable& table, const DumpOptions& options, std::FILE* out) {
+  OutputBuffer buffer(out);
+  for (int i = 0; i < table.FieldCount(); ++i) {
+    if (i > 0) buffer.Append('\t');
+    AppendEscaped(buffer, WideToUtf8(table.Field(i).FieldName()));
+  }
+  buffer.Append('\n');
+  long long printed = 0;
+  for (table.First(); !table.Eof() && (options.limit < 0 || printed < options.limit);
+       table.Next(), ++printed) {
+    for (int i = 0; i < table.FieldCount(); ++i) {
+      if (i > 0) buffer.Append('\t');
+      AppendValue(buffer, table.Field(i), options);
+    }
+    buffer.Append('\n');
+  }
+  buffer.Flush();
+}
+
+}  // namespace verimo::cli

@@ -1,0 +1,51 @@
+#include "cli/Terminal.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+namespace verimo::cli {
+namespace {
+
+// Turns terminal echo off for its lifetime.
+class EchoOff {
+ public:
+  EchoOff() {
+    if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
+      termios quiet = saved_;
+      quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+      active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+    }
+  }
+  ~EchoOff() {
+    if (active_) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+  }
+  EchoOff(const EchoOff&) = delete;
+  EchoOff& operator=(const EchoOff&) = delete;
+
+ private:
+  termios saved_{};
+  bool active_ = false;
+};
+
+}  // namespace
+
+bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+std::optional<std::string> ReadSecretLine(const std::string& prompt) {
+  std::fprintf(stderr, "%s: ", prompt.c_str());
+  std::fflush(stderr);
+  std::string line;
+  bool ok;
+  {
+    EchoOff quiet;
+    ok = static_cast<bool>(std::getline(std::cin, line));
+  }
+  std::fputc('\n', stderr);
+  if (!ok) return std::nullopt;
+  return line;
+}
+
+}  // namespace verimo::cli
