@@ -31,7 +31,7 @@ endfunction()
 
 # verimo_test(NAME SOURCES... [DEPS targets...])
 # A GoogleTest program; every test case becomes one CTest test. The tests see
-# VERIMO_SHARED_DIR and VERIMO_SOURCE_DIR in their environment.
+# VERIMO_SHARED_DIR in their environment (tests/support/TestPaths.h).
 function(verimo_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -40,6 +40,5 @@ function(verimo_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} verimo_testsupport GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT
-      "VERIMO_SHARED_DIR=${VERIMO_SHARED_DIR};VERIMO_SOURCE_DIR=${PROJECT_SOURCE_DIR};VERIMO_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ENVIRONMENT "VERIMO_SHARED_DIR=${VERIMO_SHARED_DIR}")
 endfunction()

@@ -9,16 +9,20 @@
 namespace verimo::test {
 namespace {
 
-std::filesystem::path FromEnvironment(const char* name) {
+std::filesystem::path FromEnvironment(const char* name, const char* fallback = "") {
   const char* value = std::getenv(name);
-  return value ? std::filesystem::path(value) : std::filesystem::path();
+  return std::filesystem::path(value && *value ? value : fallback);
 }
 
 }  // namespace
 
-std::filesystem::path SourceDir() { return FromEnvironment("VERIMO_SOURCE_DIR"); }
+std::filesystem::path SourceDir() {
+  return FromEnvironment("VERIMO_SOURCE_DIR", VERIMO_DEFAULT_SOURCE_DIR);
+}
 
-std::filesystem::path BinaryDir() { return FromEnvironment("VERIMO_BINARY_DIR"); }
+std::filesystem::path BinaryDir() {
+  return FromEnvironment("VERIMO_BINARY_DIR", VERIMO_DEFAULT_BINARY_DIR);
+}
 
 std::optional<std::filesystem::path> SharedDir() {
   std::filesystem::path dir = FromEnvironment("VERIMO_SHARED_DIR");
