@@ -107,14 +107,6 @@ int FieldLength(char typeCode, int sizeByte, std::string& problem) {
   return sizeByte;
 }
 
-// The declared size the platform reports: characters, bytes, decimal places
-// or the BLOB leader; 0 for the other types.
-int DeclaredSize(char typeCode, int sizeByte) {
-  if (typeCode == 'A' || typeCode == 'Y' || typeCode == '#') return sizeByte;
-  if (IsBlobCode(typeCode)) return sizeByte - kBlobDescriptorSize;
-  return 0;
-}
-
 // A zero-terminated string at `offset`, or nothing when it runs past the end.
 bool ReadCString(std::span<const uint8_t> bytes, size_t& offset, std::string& text) {
   auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(std::min(offset, bytes.size()));
@@ -173,7 +165,7 @@ void ReadFieldDescriptions(std::span<const uint8_t> header, size_t& offset, int 
     if (!problem.empty()) Fail(fileName, "field " + std::to_string(i + 1) + ": " + problem);
     ParadoxFieldInfo field;
     field.typeCode = code;
-    field.size = DeclaredSize(code, sizeByte);
+    field.size = sizeByte;
     field.fieldType = FieldTypeOfCode(code);
     table.info.fields.push_back(field);
     table.layout.push_back({recordOffset, length});
@@ -250,6 +242,13 @@ TFieldType FieldTypeOfCode(char typeCode) {
     case 'Y': return ftBytes;
     default: return ftUnknown;
   }
+}
+
+int DeclaredFieldSize(const ParadoxFieldInfo& field) {
+  char code = field.typeCode;
+  if (code == 'A' || code == 'Y' || code == '#') return field.size;
+  if (IsBlobCode(code)) return field.size - kBlobDescriptorSize;
+  return 0;
 }
 
 int CodePageOfSortOrder(const std::string& sortOrderName) {

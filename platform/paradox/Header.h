@@ -42,6 +42,11 @@ struct TableHeader {
 TableHeader ParseTableHeader(std::span<const uint8_t> headerBytes, int64_t fileSize,
                              const std::string& fileName, int defaultCodePage);
 
+// The size the platform's field reports: characters of an alpha field,
+// bytes of a bytes field, decimal places of a BCD field, the leader of a
+// BLOB field; 0 for the other types.
+int DeclaredFieldSize(const ParadoxFieldInfo& field);
+
 // The code page a language-driver (sort order) name implies, or 0.
 int CodePageOfSortOrder(const std::string& sortOrderName);
 

@@ -310,7 +310,7 @@ void TTable::DoOpen() {
   try {
     CheckPassword();
     ClearFields();
-    for (const ParadoxFieldInfo& field : reader_->Info().fields) AddField(field.name, field.fieldType, field.size);
+    for (const ParadoxFieldInfo& field : reader_->Info().fields) AddField(field.name, field.fieldType, DeclaredFieldSize(field));
     reader_->First();
   } catch (...) {
     ClearFields();

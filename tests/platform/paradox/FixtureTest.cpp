@@ -184,6 +184,9 @@ TEST_F(HandVerifiedFixtureTest, OleObjectKeepsItsStoredHeader) {
 
 TEST_F(HandVerifiedFixtureTest, MemosFromSharedBlocksAndLeaders) {
   Open("fields/memo.db");
+  EXPECT_EQ(table_.Info().fields[1].size, 250);  // leader and descriptor in the record
+  EXPECT_EQ(table_.Field(1).Size(), 240);         // the leader
+  EXPECT_EQ(table_.Field(1).DataType(), ftMemo);
   GoToRecord(0);
   WideString text = table_.Field(1).Value().AsText();
   ASSERT_EQ(text.size(), 555u);  // a slot of a shared block

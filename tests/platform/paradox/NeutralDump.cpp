@@ -59,17 +59,6 @@ int TypeByte(char code) {
   return bytes[codes.find(code)];
 }
 
-int RecordLength(const ParadoxFieldInfo& field) {
-  switch (field.typeCode) {
-    case 'D': case 'I': case 'T': case '+': return 4;
-    case 'S': return 2;
-    case '$': case 'N': case '@': return 8;
-    case 'L': return 1;
-    case 'M': case 'B': case 'F': case 'O': case 'G': return field.size + 10;
-    default: return field.size;  // A, Y; BCD prints its decimals
-  }
-}
-
 DumpCell TextCell(const WideString& text, int codePage) {
   DumpCell cell{Escaped(WideToUtf8(text)), {}};
   std::string stored = EncodeToCodePage(text, codePage);
@@ -131,7 +120,7 @@ TableDump DumpWithReader(TTable& table) {
   TableDump dump;
   for (const ParadoxFieldInfo& field : table.Info().fields)
     dump.fieldLines.push_back("FIELD " + WideToUtf8(field.name) + " " + std::to_string(TypeByte(field.typeCode)) +
-                              " " + std::to_string(RecordLength(field)));
+                              " " + std::to_string(field.size));
   for (table.First(); !table.Eof(); table.Next()) {
     std::vector<DumpCell> record;
     for (int i = 0; i < table.FieldCount(); ++i) record.push_back(Cell(table, i));

@@ -112,11 +112,12 @@ static void print_value(pxdoc_t *doc, pxfield_t *field, char *data, int codepage
       else fputs("ERR", stdout);
       break;
     case pxfBytes: {
-      char *buffer = malloc((size_t)field->px_flen);
-      if (PX_get_data_bytes(doc, data, field->px_flen, &buffer) > 0)
+      /* Debian's pxlib allocates the value itself. */
+      char *buffer = NULL;
+      if (PX_get_data_bytes(doc, data, field->px_flen, &buffer) > 0 && buffer)
         print_hex((unsigned char *)buffer, (size_t)field->px_flen);
       else fputs("\\N", stdout);
-      free(buffer);
+      if (buffer) doc->free(doc, buffer);
       break;
     }
     case pxfMemoBLOb: case pxfBLOb: case pxfFmtMemoBLOb: case pxfOLE: case pxfGraphic: {
