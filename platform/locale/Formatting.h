@@ -46,6 +46,19 @@ struct TFormatSettings {
 // first use.
 TFormatSettings& GlobalFormatSettings();
 
+// Keeps a copy of the process-wide settings and puts it back when the scope
+// ends, also by an exception (a run that forces its own separators, tests).
+class TGlobalFormatSettingsScope {
+ public:
+  TGlobalFormatSettingsScope() : saved_(GlobalFormatSettings()) {}
+  ~TGlobalFormatSettingsScope() { GlobalFormatSettings() = saved_; }
+  TGlobalFormatSettingsScope(const TGlobalFormatSettingsScope&) = delete;
+  TGlobalFormatSettingsScope& operator=(const TGlobalFormatSettingsScope&) = delete;
+
+ private:
+  TFormatSettings saved_;
+};
+
 // The number pattern language (sections ";", "0", "#", ".", ",", "E+",
 // "E-", quoted text); rounding half away from zero. FormatInt64 keeps every
 // digit of a 64-bit value.

@@ -1,0 +1,206 @@
+#include "engine/TesselFormats.h"
+
+namespace verimo {
+namespace {
+
+WideString OrDefault(WideStringView value, WideStringView fallback) {
+  return WideString(value.empty() ? fallback : value);
+}
+
+WideString CurrencyPattern(const TFormatSettings& settings) {
+  const WideString number = kDefaultFloatFormat;
+  const WideString& symbol = settings.CurrencyString;
+  switch (settings.CurrencyFormat) {
+    case 1: return number + symbol;
+    case 2: return symbol + u" " + number;
+    case 3: return number + u" " + symbol;
+    default: return symbol + number;
+  }
+}
+
+// The classic text of a currency value: its exact decimal digits, at most
+// four after the point, trailing zeros dropped, no symbol.
+WideString CurrencyToText(Currency value, const TFormatSettings& settings) {
+  const bool negative = value.scaled < 0;
+  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value.scaled)
+                                      : static_cast<uint64_t>(value.scaled);
+  WideString text = negative ? u"-" : u"";
+  text += IntToWide(static_cast<long long>(magnitude / 10000));
+  uint64_t fraction = magnitude % 10000;
+  if (fraction != 0) {
+    WideString digits = IntToWide(static_cast<long long>(fraction));
+    digits.insert(0, 4 - digits.size(), u'0');
+    while (digits.back() == u'0') digits.pop_back();
+    text += settings.DecimalSeparator;
+    text += digits;
+  }
+  return text;
+}
+
+}  // namespace
+
+TTesselFormatDefaults TTesselFormatDefaults::FromSettings(const TFormatSettings& settings) {
+  TTesselFormatDefaults defaults;
+  defaults.DecimalSeparator = settings.DecimalSeparator;
+  defaults.ThousandSeparator = settings.ThousandSeparator;
+  defaults.DateSeparator = settings.DateSeparator;
+  defaults.TimeSeparator = settings.TimeSeparator;
+  defaults.DateFormat = settings.ShortDateFormat;
+  defaults.TimeFormat = settings.ShortTimeFormat;
+  defaults.DateTimeFormat = settings.ShortDateFormat + u" " + settings.ShortTimeFormat;
+  defaults.CurrencyFormat = CurrencyPattern(settings);
+  return defaults;
+}
+
+const TTesselFormatDefaults& TTesselFormatDefaults::UserLocale() {
+  static const TTesselFormatDefaults defaults = FromSettings(GlobalFormatSettings());
+  return defaults;
+}
+
+TTesselFormats::TTesselFormats() : TTesselFormats(TTesselFormatDefaults::UserLocale()) {}
+
+TTesselFormats::TTesselFormats(const TTesselFormatDefaults& defaults) : defaults_(defaults) {
+  ResetFormats();
+  StoreSeparators();
+}
+
+void TTesselFormats::SetIntegerFormat(WideStringView value) {
+  integerFormat_ = OrDefault(value, kDefaultIntegerFormat);
+}
+void TTesselFormats::SetFloatFormat(WideStringView value) { floatFormat_ = WideString(value); }
+void TTesselFormats::SetDateFormat(WideStringView value) {
+  dateFormat_ = OrDefault(value, defaults_.DateFormat);
+}
+void TTesselFormats::SetTimeFormat(WideStringView value) {
+  timeFormat_ = OrDefault(value, defaults_.TimeFormat);
+}
+void TTesselFormats::SetDateTimeFormat(WideStringView value) {
+  dateTimeFormat_ = OrDefault(value, defaults_.DateTimeFormat);
+}
+void TTesselFormats::SetCurrencyFormat(WideStringView value) {
+  currencyFormat_ = OrDefault(value, defaults_.CurrencyFormat);
+}
+void TTesselFormats::SetBooleanTrue(WideStringView value) {
+  booleanTrue_ = OrDefault(value, kDefaultBooleanTrue);
+}
+void TTesselFormats::SetBooleanFalse(WideStringView value) {
+  booleanFalse_ = OrDefault(value, kDefaultBooleanFalse);
+}
+void TTesselFormats::SetNullString(WideStringView value) { nullString_ = Trim(value); }
+
+void TTesselFormats::Assign(const TTesselFormats& source) {
+  if (&source == this) return;
+  SetIntegerFormat(source.integerFormat_);
+  SetFloatFormat(source.floatFormat_);
+  SetDateFormat(source.dateFormat_);
+  SetTimeFormat(source.timeFormat_);
+  SetDateTimeFormat(source.dateTimeFormat_);
+  SetCurrencyFormat(source.currencyFormat_);
+  SetBooleanTrue(source.booleanTrue_);
+  SetBooleanFalse(source.booleanFalse_);
+  SetNullString(source.nullString_);
+  DecimalSeparator = source.DecimalSeparator;
+  ThousandSeparator = source.ThousandSeparator;
+  DateSeparator = source.DateSeparator;
+  TimeSeparator = source.TimeSeparator;
+  KeepOriginalFormat = source.KeepOriginalFormat;
+}
+
+void TTesselFormats::ResetFormats() {
+  integerFormat_ = kDefaultIntegerFormat;
+  floatFormat_ = kDefaultFloatFormat;
+  dateFormat_ = defaults_.DateFormat;
+  timeFormat_ = defaults_.TimeFormat;
+  dateTimeFormat_ = defaults_.DateTimeFormat;
+  currencyFormat_ = defaults_.CurrencyFormat;
+  booleanTrue_ = kDefaultBooleanTrue;
+  booleanFalse_ = kDefaultBooleanFalse;
+  DecimalSeparator = defaults_.DecimalSeparator;
+  ThousandSeparator = defaults_.ThousandSeparator;
+  DateSeparator = defaults_.DateSeparator;
+  TimeSeparator = defaults_.TimeSeparator;
+}
+
+void TTesselFormats::StoreSeparators() {
+  const TFormatSettings& system = GlobalFormatSettings();
+  savedDecimalSeparator_ = system.DecimalSeparator;
+  savedThousandSeparator_ = system.ThousandSeparator;
+  savedDateSeparator_ = system.DateSeparator;
+  savedTimeSeparator_ = system.TimeSeparator;
+}
+
+void TTesselFormats::ApplySeparators() const {
+  TFormatSettings& system = GlobalFormatSettings();
+  system.DecimalSeparator = DecimalSeparator;
+  system.ThousandSeparator = ThousandSeparator;
+  system.DateSeparator = DateSeparator;
+  system.TimeSeparator = TimeSeparator;
+}
+
+void TTesselFormats::RestoreSeparators() const {
+  TFormatSettings& system = GlobalFormatSettings();
+  system.DecimalSeparator = savedDecimalSeparator_;
+  system.ThousandSeparator = savedThousandSeparator_;
+  system.DateSeparator = savedDateSeparator_;
+  system.TimeSeparator = savedTimeSeparator_;
+}
+
+bool TTesselFormats::IsStored(std::string_view name) const {
+  const TFormatSettings& system = GlobalFormatSettings();
+  if (name == "DecimalSeparator") return DecimalSeparator != system.DecimalSeparator;
+  if (name == "ThousandSeparator") return ThousandSeparator != system.ThousandSeparator;
+  if (name == "DateSeparator") return DateSeparator != system.DateSeparator;
+  if (name == "TimeSeparator") return TimeSeparator != system.TimeSeparator;
+  if (name == "IntegerFormat") return integerFormat_ != kDefaultIntegerFormat;
+  if (name == "FloatFormat") return floatFormat_ != kDefaultFloatFormat;
+  if (name == "DateFormat") return dateFormat_ != defaults_.DateFormat;
+  if (name == "TimeFormat") return timeFormat_ != defaults_.TimeFormat;
+  if (name == "DateTimeFormat") return dateTimeFormat_ != defaults_.DateTimeFormat;
+  if (name == "CurrencyFormat") return currencyFormat_ != defaults_.CurrencyFormat;
+  if (name == "BooleanTrue") return booleanTrue_ != kDefaultBooleanTrue;
+  if (name == "BooleanFalse") return booleanFalse_ != kDefaultBooleanFalse;
+  if (name == "NullString") return !nullString_.empty();
+  return false;
+}
+
+WideString TTesselFormats::FormatInteger(WideStringView pattern, int64_t value) const {
+  TSeparatorScope scope(*this);
+  if (pattern.empty()) return IntToWide(value);
+  return FormatInt64(pattern, value, GlobalFormatSettings());
+}
+
+WideString TTesselFormats::FormatFloatValue(WideStringView pattern, double value) const {
+  TSeparatorScope scope(*this);
+  if (pattern.empty()) return FloatToStr(value, GlobalFormatSettings());
+  return FormatFloat(pattern, value, GlobalFormatSettings());
+}
+
+WideString TTesselFormats::FormatCurrencyValue(WideStringView pattern, double value) const {
+  TSeparatorScope scope(*this);
+  if (pattern.empty()) return CurrToStr(value, GlobalFormatSettings());
+  return FormatFloat(pattern, value, GlobalFormatSettings());
+}
+
+WideString TTesselFormats::FormatDateTimeValue(WideStringView pattern, TDateTime value) const {
+  TSeparatorScope scope(*this);
+  return FormatDateTime(pattern.empty() ? WideStringView(u"c") : pattern, value,
+                        GlobalFormatSettings());
+}
+
+WideString VariantToText(const Variant& value) {
+  const TFormatSettings& settings = GlobalFormatSettings();
+  switch (value.GetKind()) {
+    case Variant::Kind::Boolean: return value.AsBool() ? u"True" : u"False";
+    case Variant::Kind::Integer: return IntToWide(value.AsInt());
+    case Variant::Kind::Double: return FloatToStr(value.AsDouble(), settings);
+    case Variant::Kind::Currency: return CurrencyToText(value.AsCurrency(), settings);
+    case Variant::Kind::DateTime: return DateTimeToStr(value.AsDateTime(), settings);
+    case Variant::Kind::Text: return value.AsText();
+    case Variant::Kind::Empty:
+    case Variant::Kind::Null:
+    case Variant::Kind::Bytes: break;
+  }
+  return {};
+}
+
+}  // namespace verimo

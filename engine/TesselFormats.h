@@ -1,0 +1,148 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/core/DateTime.h"
+#include "engine/core/Variant.h"
+#include "engine/core/WideString.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+
+// The separators and patterns an exporter starts from, computed from a
+// locale's settings.
+struct TTesselFormatDefaults {
+  char16_t DecimalSeparator = u'.';
+  char16_t ThousandSeparator = u',';
+  char16_t DateSeparator = u'/';
+  char16_t TimeSeparator = u':';
+  WideString DateFormat;      // short date pattern
+  WideString TimeFormat;      // short time pattern
+  WideString DateTimeFormat;  // short date, one space, short time
+  WideString CurrencyFormat;  // currency symbol placed around "#,###,##0.00"
+
+  static TTesselFormatDefaults FromSettings(const TFormatSettings& settings);
+  // The defaults of the user locale, computed once on first use from the
+  // process-wide settings as they were then.
+  static const TTesselFormatDefaults& UserLocale();
+};
+
+constexpr char16_t kDefaultIntegerFormat[] = u"#,###,##0";
+constexpr char16_t kDefaultFloatFormat[] = u"#,###,##0.00";
+constexpr char16_t kDefaultBooleanTrue[] = u"true";
+constexpr char16_t kDefaultBooleanFalse[] = u"false";
+
+// Value patterns, separators, Boolean texts and the null text of one
+// exporter. The separators are switched into the process-wide settings
+// only for the length of one conversion (TSeparatorScope).
+class TTesselFormats {
+ public:
+  // Defaults of the user locale, or of another locale (tests, tools:
+  // TTesselFormatDefaults::FromSettings(TFormatSettings::FromLocale("de_DE"))).
+  TTesselFormats();
+  explicit TTesselFormats(const TTesselFormatDefaults& defaults);
+
+  // Accepted unchanged, whatever the value.
+  char16_t DecimalSeparator = u'.';
+  char16_t ThousandSeparator = u',';
+  char16_t DateSeparator = u'/';
+  char16_t TimeSeparator = u':';
+  // Values are exported with the source's own text, without patterns.
+  bool KeepOriginalFormat = false;
+
+  const WideString& IntegerFormat() const { return integerFormat_; }
+  const WideString& FloatFormat() const { return floatFormat_; }
+  const WideString& DateFormat() const { return dateFormat_; }
+  const WideString& TimeFormat() const { return timeFormat_; }
+  const WideString& DateTimeFormat() const { return dateTimeFormat_; }
+  const WideString& CurrencyFormat() const { return currencyFormat_; }
+  const WideString& BooleanTrue() const { return booleanTrue_; }
+  const WideString& BooleanFalse() const { return booleanFalse_; }
+  const WideString& NullString() const { return nullString_; }
+
+  // An empty value gives the default, except FloatFormat, which stays empty
+  // (floats are then written in the general notation). NullString is stored
+  // trimmed.
+  void SetIntegerFormat(WideStringView value);
+  void SetFloatFormat(WideStringView value);
+  void SetDateFormat(WideStringView value);
+  void SetTimeFormat(WideStringView value);
+  void SetDateTimeFormat(WideStringView value);
+  void SetCurrencyFormat(WideStringView value);
+  void SetBooleanTrue(WideStringView value);
+  void SetBooleanFalse(WideStringView value);
+  void SetNullString(WideStringView value);
+
+  const TTesselFormatDefaults& Defaults() const { return defaults_; }
+
+  // Copies the patterns and texts through their setters, the separators and
+  // KeepOriginalFormat. The stored copy of the system separators stays.
+  void Assign(const TTesselFormats& source);
+  // Patterns, Boolean texts and separators back to their defaults.
+  void ResetFormats();
+  // Takes the process-wide separators as the ones to restore.
+  void StoreSeparators();
+  // Sets the process-wide separators to this object's / back to the stored ones.
+  void ApplySeparators() const;
+  void RestoreSeparators() const;
+
+  // Whether a property differs from its default and is therefore saved
+  // ("DecimalSeparator", "IntegerFormat", ..., the published names; the
+  // separators are compared with the process-wide ones). False for names
+  // that are not published properties.
+  bool IsStored(std::string_view propertyName) const;
+
+  // Conversions of one value with this object's separators switched in for
+  // the call (restored on every path). An empty integer pattern writes the
+  // plain decimal number, an empty float pattern the general notation, an
+  // empty currency pattern the currency notation, an empty date-time pattern
+  // the default date-time text.
+  WideString FormatInteger(WideStringView pattern, int64_t value) const;
+  WideString FormatFloatValue(WideStringView pattern, double value) const;
+  WideString FormatCurrencyValue(WideStringView pattern, double value) const;
+  WideString FormatDateTimeValue(WideStringView pattern, TDateTime value) const;
+  WideString FormatBoolean(bool value) const { return value ? booleanTrue_ : booleanFalse_; }
+
+ private:
+  TTesselFormatDefaults defaults_;
+
+  WideString integerFormat_;
+  WideString floatFormat_;
+  WideString dateFormat_;
+  WideString timeFormat_;
+  WideString dateTimeFormat_;
+  WideString currencyFormat_;
+  WideString booleanTrue_;
+  WideString booleanFalse_;
+  WideString nullString_;
+
+  // The process-wide separators to restore after a conversion.
+  char16_t savedDecimalSeparator_ = u'.';
+  char16_t savedThousandSeparator_ = u',';
+  char16_t savedDateSeparator_ = u'/';
+  char16_t savedTimeSeparator_ = u':';
+};
+
+// Applies a formats object's separators for the lifetime of the scope and
+// restores the stored ones when it ends, also by an exception.
+class TSeparatorScope {
+ public:
+  explicit TSeparatorScope(const TTesselFormats& formats) : formats_(formats) {
+    formats_.ApplySeparators();
+  }
+  ~TSeparatorScope() { formats_.RestoreSeparators(); }
+  TSeparatorScope(const TSeparatorScope&) = delete;
+  TSeparatorScope& operator=(const TSeparatorScope&) = delete;
+
+ private:
+  const TTesselFormats& formats_;
+};
+
+// A value as text without a pattern, with the process-wide settings: the
+// platform's default text of integers, floats (general notation), currency
+// (general notation, no symbol), date-times ("c"), Booleans ("True" /
+// "False") and wide text; empty and null give an empty text, bytes too.
+WideString VariantToText(const Variant& value);
+
+}  // namespace verimo

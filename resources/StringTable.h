@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+
+#include "engine/core/WideString.h"
+
+namespace verimo {
+
+// The identifiers of the program's string table (34000-34819).
+namespace res {
+constexpr int kExportSourceNotAssigned = 34014;  // %s source kind name
+constexpr int kExportSourceClosed = 34016;       // %s source kind name
+constexpr int kExportSourceEmpty = 34017;        // %s source kind name
+constexpr int kEmptyValueNotAllowed = 34018;
+constexpr int kStopQuestionTitle = 34019;
+constexpr int kStopQuestionText = 34020;
+constexpr int kAccessNotStarted = 34024;
+constexpr int kFolderNotCreated = 34025;  // %s folder
+
+// The progress window's texts.
+constexpr int kProgressCaption = 34491;
+constexpr int kProgressStatusTitle = 34492;
+constexpr int kProgressTimeTitle = 34493;
+constexpr int kProgressSpeedTitle = 34494;
+constexpr int kProgressPreparing = 34495;
+constexpr int kProgressSkipping = 34496;
+constexpr int kProgressFetching = 34497;
+constexpr int kProgressExporting = 34498;
+constexpr int kProgressPaused = 34499;
+constexpr int kProgressAborted = 34500;
+constexpr int kProgressFinished = 34501;
+constexpr int kProgressSkippedTitle = 34502;
+constexpr int kProgressFetchedTitle = 34503;
+constexpr int kProgressExportedTitle = 34504;
+constexpr int kProgressCancelButton = 34505;
+constexpr int kProgressOkButton = 34506;
+constexpr int kProgressSpeed = 34507;  // %d rows per second
+constexpr int kProgressTimePattern = 34508;
+
+constexpr int kDefaultSheetName = 34610;
+constexpr int kDefaultTableName = 34656;
+
+constexpr int kFirstIdent = 34000;
+constexpr int kLastIdent = 34819;
+}  // namespace res
+
+// The string table's text for an identifier, or nothing.
+std::optional<WideStringView> FindResourceString(int ident);
+
+}  // namespace verimo
