@@ -1,7 +1,6 @@
 #include "platform/paradox/Header.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "engine/core/Exception.h"
 #include "platform/codepage/CodePage.h"

@@ -1,6 +1,7 @@
 #include "platform/paradox/Table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 

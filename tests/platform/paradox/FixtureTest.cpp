@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "NeutralDump.h"
+#include "engine/core/Exception.h"
 #include "support/TestPaths.h"
 
 namespace verimo::test {
@@ -230,6 +231,24 @@ TEST_F(HandVerifiedFixtureTest, EncryptedMemoDecryptsToThePlainCopy) {
   EXPECT_TRUE(decrypted == WithoutCarriageReturns(plain)) << "the decrypted memo differs from the plain copy";
   table_.Next();
   EXPECT_EQ(table_.Field(0).Value().AsText().substr(0, 25), u"(This is stale and you ma");
+}
+
+// The encrypted fixtures were made with the password "123": the checksum
+// of that password is the key their headers hold.
+TEST_F(HandVerifiedFixtureTest, EncryptedFixturesAcceptOnlyTheirPassword) {
+  for (const char* name : {"encrypt/encrypted.db", "encrypt/encrypted35.db", "encrypt/encryptedmemo.db"}) {
+    table_.Close();
+    table_.SetPassword(u"123");
+    EXPECT_NO_THROW(Open(name)) << name;
+    EXPECT_TRUE(table_.Info().encrypted) << name;
+    table_.Close();
+    table_.SetPassword(u"1234");
+    EXPECT_THROW(Open(name), Exception) << name;
+  }
+  table_.SetPassword(u"123");
+  Open("encrypt/encrypted.db");
+  GoToRecord(2);
+  EXPECT_EQ(table_.Field(1).Value().AsText(), u"Value 3");
 }
 
 TEST_F(HandVerifiedFixtureTest, HtmlMemosOfHercules) {
