@@ -1,0 +1,110 @@
+#include "platform/locale/DecimalDigits.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace verimo::locale_detail {
+namespace {
+
+void StripZeros(DecimalNumber& number) {
+  size_t last = number.digits.find_last_not_of('0');
+  if (last == std::string::npos) {
+    number.digits.clear();
+    number.exponent = 0;
+    return;
+  }
+  number.digits.erase(last + 1);
+  size_t first = number.digits.find_first_not_of('0');
+  number.digits.erase(0, first);
+  number.exponent -= static_cast<int>(first);
+}
+
+// Keeps the first `keep` digits, rounding half away from zero on the next.
+void RoundAtDigit(DecimalNumber& number, long long keep) {
+  if (number.IsZero() || keep >= static_cast<long long>(number.digits.size())) return;
+  if (keep < 0) {
+    number.digits.clear();
+    number.exponent = 0;
+    return;
+  }
+  const bool roundUp = number.digits[static_cast<size_t>(keep)] >= '5';
+  number.digits.erase(static_cast<size_t>(keep));
+  if (roundUp) {
+    size_t pos = number.digits.size();
+    while (pos > 0 && number.digits[pos - 1] == '9') number.digits[--pos] = '0';
+    if (pos == 0) {
+      number.digits.insert(number.digits.begin(), '1');
+      ++number.exponent;
+    } else {
+      ++number.digits[pos - 1];
+    }
+  }
+  StripZeros(number);
+}
+
+}  // namespace
+
+DecimalNumber DecimalFromDouble(double value) {
+  DecimalNumber number;
+  number.negative = std::signbit(value);
+  if (value == 0 || !std::isfinite(value)) return number;
+  std::array<char, 64> buffer{};
+  auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
+                                    std::chars_format::scientific);
+  if (error != std::errc()) return number;
+  // "d.dddde+XX"
+  const char* p = buffer.data();
+  while (p < end && *p != 'e') {
+    if (*p != '.') number.digits += *p;
+    ++p;
+  }
+  int exponent = 0;
+  if (p < end) std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
+  number.exponent = exponent + 1;
+  StripZeros(number);
+  return number;
+}
+
+DecimalNumber DecimalFromInt64(int64_t value) {
+  DecimalNumber number;
+  number.negative = value < 0;
+  uint64_t magnitude = number.negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  number.digits = std::to_string(magnitude);
+  number.exponent = static_cast<int>(number.digits.size());
+  StripZeros(number);
+  return number;
+}
+
+void RoundToFraction(DecimalNumber& number, int fractionDigits) {
+  RoundAtDigit(number, static_cast<long long>(number.exponent) + fractionDigits);
+}
+
+void RoundToSignificant(DecimalNumber& number, int significantDigits) {
+  RoundAtDigit(number, significantDigits);
+}
+
+std::string IntegerDigits(const DecimalNumber& number) {
+  int count = number.IntegerDigitCount();
+  std::string result = number.digits.substr(0, static_cast<size_t>(count));
+  result.append(static_cast<size_t>(count) - result.size(), '0');
+  return result;
+}
+
+std::string FractionDigits(const DecimalNumber& number, int count) {
+  std::string result;
+  result.reserve(static_cast<size_t>(count > 0 ? count : 0));
+  for (int i = 0; i < count; ++i) {
+    long long index = static_cast<long long>(number.exponent) + i;
+    bool inDigits = index >= 0 && index < static_cast<long long>(number.digits.size());
+    result += inDigits ? number.digits[static_cast<size_t>(index)] : '0';
+  }
+  return result;
+}
+
+int FractionDigitCount(const DecimalNumber& number) {
+  int count = static_cast<int>(number.digits.size()) - number.exponent;
+  return count > 0 ? count : 0;
+}
+
+}  // namespace verimo::locale_detail

@@ -1,0 +1,354 @@
+// The number pattern language, the general float notation and the currency
+// notation.
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "platform/locale/DecimalDigits.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+namespace {
+
+using locale_detail::DecimalNumber;
+
+constexpr int kGeneralPrecision = 15;
+// Fixed notation is given up beyond this many integer digits.
+constexpr int kMaxFixedIntegerDigits = 18;
+constexpr int kMaxExponentDigits = 4;
+
+bool IsQuote(char16_t c) { return c == u'\'' || c == u'"'; }
+
+// The index after the quoted text that starts at `start`.
+size_t SkipQuoted(WideStringView text, size_t start) {
+  size_t close = text.find(text[start], start + 1);
+  return close == WideStringView::npos ? text.size() : close + 1;
+}
+
+std::vector<WideStringView> SplitSections(WideStringView pattern) {
+  std::vector<WideStringView> sections;
+  size_t start = 0;
+  size_t pos = 0;
+  while (pos < pattern.size() && sections.size() < 2) {
+    if (IsQuote(pattern[pos])) {
+      pos = SkipQuoted(pattern, pos);
+    } else if (pattern[pos] == u';') {
+      sections.push_back(pattern.substr(start, pos - start));
+      start = ++pos;
+    } else {
+      ++pos;
+    }
+  }
+  WideStringView rest = pattern.substr(std::min(start, pattern.size()));
+  // A third section ends at the next unquoted ";" as well.
+  for (pos = 0; pos < rest.size(); ++pos) {
+    if (IsQuote(rest[pos])) {
+      pos = SkipQuoted(rest, pos) - 1;
+    } else if (rest[pos] == u';') {
+      rest = rest.substr(0, pos);
+      break;
+    }
+  }
+  sections.push_back(rest);
+  return sections;
+}
+
+bool IsExponentAt(WideStringView section, size_t pos) {
+  return (section[pos] == u'E' || section[pos] == u'e') && pos + 1 < section.size() &&
+         (section[pos + 1] == u'+' || section[pos + 1] == u'-');
+}
+
+// What a section asks for: its digit placeholders, point, grouping and
+// exponent.
+struct SectionLayout {
+  int integerPlaceholders = 0;
+  int minIntegerDigits = 0;   // placeholders from the first "0" to the point
+  int fractionPlaceholders = 0;
+  int minFractionDigits = 0;  // up to the last "0" after the point
+  bool hasPoint = false;
+  bool grouping = false;
+  bool scientific = false;
+  size_t exponentPos = WideStringView::npos;
+  int exponentDigits = 0;
+};
+
+SectionLayout AnalyseSection(WideStringView section) {
+  SectionLayout layout;
+  int firstZero = -1;
+  size_t pos = 0;
+  while (pos < section.size()) {
+    char16_t c = section[pos];
+    if (IsQuote(c)) {
+      pos = SkipQuoted(section, pos);
+      continue;
+    }
+    if (!layout.scientific && IsExponentAt(section, pos)) {
+      layout.scientific = true;
+      layout.exponentPos = pos;
+      pos += 2;
+      while (pos < section.size() && section[pos] == u'0') {
+        ++layout.exponentDigits;
+        ++pos;
+      }
+      layout.exponentDigits = std::min(layout.exponentDigits, kMaxExponentDigits);
+      continue;
+    }
+    if (c == u'0' || c == u'#') {
+      if (layout.hasPoint) {
+        ++layout.fractionPlaceholders;
+        if (c == u'0') layout.minFractionDigits = layout.fractionPlaceholders;
+      } else {
+        if (c == u'0' && firstZero < 0) firstZero = layout.integerPlaceholders;
+        ++layout.integerPlaceholders;
+      }
+    } else if (c == u'.') {
+      layout.hasPoint = true;
+    } else if (c == u',') {
+      layout.grouping = true;
+    }
+    ++pos;
+  }
+  if (firstZero >= 0) layout.minIntegerDigits = layout.integerPlaceholders - firstZero;
+  return layout;
+}
+
+// The digits a section writes for a number, before they are laid out.
+struct RenderedDigits {
+  std::string integer;   // may be empty
+  std::string fraction;  // only the digits to show
+  int exponent = 0;      // scientific only
+};
+
+RenderedDigits RenderFixed(const DecimalNumber& number, const SectionLayout& layout) {
+  RenderedDigits out;
+  out.integer = locale_detail::IntegerDigits(number);
+  if (static_cast<int>(out.integer.size()) < layout.minIntegerDigits)
+    out.integer.insert(0, static_cast<size_t>(layout.minIntegerDigits) - out.integer.size(), '0');
+  int shown = std::clamp(locale_detail::FractionDigitCount(number), layout.minFractionDigits,
+                         layout.fractionPlaceholders);
+  out.fraction = locale_detail::FractionDigits(number, shown);
+  return out;
+}
+
+RenderedDigits RenderScientific(DecimalNumber number, const SectionLayout& layout) {
+  const int mantissaIntegers = layout.integerPlaceholders;
+  locale_detail::RoundToSignificant(number, mantissaIntegers + layout.fractionPlaceholders);
+  RenderedDigits out;
+  out.exponent = number.IsZero() ? 0 : number.exponent - mantissaIntegers;
+  std::string digits = number.digits;
+  digits.resize(std::max(digits.size(), static_cast<size_t>(mantissaIntegers)), '0');
+  out.integer = digits.substr(0, static_cast<size_t>(mantissaIntegers));
+  std::string fraction = digits.substr(static_cast<size_t>(mantissaIntegers));
+  int shown = std::clamp(static_cast<int>(fraction.size()), layout.minFractionDigits,
+                         layout.fractionPlaceholders);
+  fraction.resize(static_cast<size_t>(shown), '0');
+  out.fraction = fraction;
+  return out;
+}
+
+void AppendExponent(WideString& out, WideStringView section, const SectionLayout& layout,
+                    int exponent) {
+  out += section[layout.exponentPos];
+  if (exponent < 0)
+    out += u'-';
+  else if (section[layout.exponentPos + 1] == u'+')
+    out += u'+';
+  WideString digits = IntToWide(exponent < 0 ? -static_cast<long long>(exponent) : exponent);
+  if (static_cast<int>(digits.size()) < layout.exponentDigits)
+    digits.insert(0, static_cast<size_t>(layout.exponentDigits) - digits.size(), u'0');
+  out += digits;
+}
+
+// Writes the section with the digits distributed over its placeholders:
+// the first integer placeholder takes every digit the others cannot hold.
+WideString LayOutSection(WideStringView section, const SectionLayout& layout,
+                         const RenderedDigits& digits, const TFormatSettings& settings) {
+  WideString out;
+  const int integerCount = static_cast<int>(digits.integer.size());
+  int integerSeen = 0;
+  int fractionSeen = 0;
+  bool pointSeen = false;
+  auto appendIntegerDigit = [&](int index) {
+    out += static_cast<char16_t>(digits.integer[static_cast<size_t>(index)]);
+    int position = integerCount - 1 - index;  // 0 = units
+    if (layout.grouping && position > 0 && position % 3 == 0) out += settings.ThousandSeparator;
+  };
+  size_t pos = 0;
+  while (pos < section.size()) {
+    char16_t c = section[pos];
+    if (IsQuote(c)) {
+      size_t end = SkipQuoted(section, pos);
+      size_t textEnd = end > pos + 1 && end <= section.size() && section[end - 1] == c ? end - 1 : end;
+      out.append(section.substr(pos + 1, textEnd - pos - 1));
+      pos = end;
+      continue;
+    }
+    if (pos == layout.exponentPos) {
+      AppendExponent(out, section, layout, digits.exponent);
+      pos += 2;
+      while (pos < section.size() && section[pos] == u'0') ++pos;
+      continue;
+    }
+    if ((c == u'0' || c == u'#') && !pointSeen) {
+      int position = layout.integerPlaceholders - 1 - integerSeen;  // 0 = units
+      if (integerSeen == 0) {
+        for (int i = 0; i < integerCount - position; ++i) appendIntegerDigit(i);
+      } else if (position < integerCount) {
+        appendIntegerDigit(integerCount - 1 - position);
+      }
+      ++integerSeen;
+    } else if (c == u'0' || c == u'#') {
+      if (fractionSeen < static_cast<int>(digits.fraction.size()))
+        out += static_cast<char16_t>(digits.fraction[static_cast<size_t>(fractionSeen)]);
+      ++fractionSeen;
+    } else if (c == u'.') {
+      if (!pointSeen && integerSeen == 0) {
+        // No placeholder before the point: the integer digits go here.
+        for (int i = 0; i < integerCount; ++i) appendIntegerDigit(i);
+      }
+      if (!pointSeen && !digits.fraction.empty()) out += settings.DecimalSeparator;
+      pointSeen = true;
+    } else if (c != u',') {
+      out += c;
+    }
+    ++pos;
+  }
+  return out;
+}
+
+WideString FormatMagnitude(WideStringView section, const DecimalNumber& number,
+                           const SectionLayout& layout, const TFormatSettings& settings) {
+  RenderedDigits digits = layout.scientific ? RenderScientific(number, layout)
+                                            : RenderFixed(number, layout);
+  return LayOutSection(section, layout, digits, settings);
+}
+
+WideString NonFiniteText(double value) {
+  if (std::isnan(value)) return u"NAN";
+  return value < 0 ? u"-INF" : u"INF";
+}
+
+// The section language applied to a decimal number; `allowGeneral` lets a
+// fixed section with too many integer digits fall back to general notation.
+std::optional<WideString> FormatDecimal(WideStringView pattern, DecimalNumber number,
+                                        const TFormatSettings& settings, bool allowGeneral) {
+  std::vector<WideStringView> sections = SplitSections(pattern);
+  if (sections[0].empty()) return std::nullopt;
+  const SectionLayout positive = AnalyseSection(sections[0]);
+  DecimalNumber rounded = number;
+  if (!positive.scientific) locale_detail::RoundToFraction(rounded, positive.fractionPlaceholders);
+  if (!positive.scientific && allowGeneral && rounded.IntegerDigitCount() > kMaxFixedIntegerDigits)
+    return std::nullopt;
+  if (rounded.IsZero()) {
+    // A value that rounds to zero is written without a sign.
+    DecimalNumber zero;
+    if (sections.size() >= 3 && !sections[2].empty())
+      return FormatMagnitude(sections[2], zero, AnalyseSection(sections[2]), settings);
+    return FormatMagnitude(sections[0], zero, positive, settings);
+  }
+  if (number.negative && sections.size() >= 2 && !sections[1].empty()) {
+    const SectionLayout negative = AnalyseSection(sections[1]);
+    DecimalNumber magnitude = number;
+    magnitude.negative = false;
+    if (!negative.scientific) locale_detail::RoundToFraction(magnitude, negative.fractionPlaceholders);
+    return FormatMagnitude(sections[1], magnitude, negative, settings);
+  }
+  WideString text = number.negative ? u"-" : u"";
+  return text + FormatMagnitude(sections[0], rounded, positive, settings);
+}
+
+// Digits of a number in fixed notation with the given separators.
+WideString FixedText(const DecimalNumber& number, int fractionDigits, bool grouping,
+                     const TFormatSettings& settings) {
+  std::string integer = locale_detail::IntegerDigits(number);
+  if (integer.empty()) integer = "0";
+  WideString out;
+  for (size_t i = 0; i < integer.size(); ++i) {
+    out += static_cast<char16_t>(integer[i]);
+    size_t position = integer.size() - 1 - i;
+    if (grouping && position > 0 && position % 3 == 0) out += settings.ThousandSeparator;
+  }
+  if (fractionDigits > 0) {
+    out += settings.DecimalSeparator;
+    for (char digit : locale_detail::FractionDigits(number, fractionDigits)) out += static_cast<char16_t>(digit);
+  }
+  return out;
+}
+
+WideString PlaceCurrency(const WideString& amount, bool negative, const TFormatSettings& settings) {
+  const WideString& s = settings.CurrencyString;
+  if (!negative) {
+    switch (settings.CurrencyFormat) {
+      case 1: return amount + s;
+      case 2: return s + u" " + amount;
+      case 3: return amount + u" " + s;
+      default: return s + amount;
+    }
+  }
+  switch (settings.NegCurrFormat) {
+    case 0: return u"(" + s + amount + u")";
+    case 2: return s + u"-" + amount;
+    case 3: return s + amount + u"-";
+    case 4: return u"(" + amount + s + u")";
+    case 5: return u"-" + amount + s;
+    case 6: return amount + u"-" + s;
+    case 7: return amount + s + u"-";
+    case 8: return u"-" + amount + u" " + s;
+    case 9: return u"-" + s + u" " + amount;
+    case 10: return amount + u" " + s + u"-";
+    case 11: return s + u" " + amount + u"-";
+    case 12: return s + u" -" + amount;
+    case 13: return amount + u"- " + s;
+    case 14: return u"(" + s + u" " + amount + u")";
+    case 15: return u"(" + amount + u" " + s + u")";
+    default: return u"-" + s + amount;
+  }
+}
+
+}  // namespace
+
+WideString FloatToStr(double value, const TFormatSettings& settings) {
+  if (!std::isfinite(value)) return NonFiniteText(value);
+  DecimalNumber number = locale_detail::DecimalFromDouble(value);
+  locale_detail::RoundToSignificant(number, kGeneralPrecision);
+  if (number.IsZero()) return u"0";
+  WideString out = number.negative ? u"-" : u"";
+  const bool scientific = number.exponent > kGeneralPrecision || number.exponent < -4;
+  if (!scientific) {
+    out += FixedText(number, locale_detail::FractionDigitCount(number), false, settings);
+    return out;
+  }
+  out += static_cast<char16_t>(number.digits[0]);
+  if (number.digits.size() > 1) {
+    out += settings.DecimalSeparator;
+    for (size_t i = 1; i < number.digits.size(); ++i) out += static_cast<char16_t>(number.digits[i]);
+  }
+  out += u'E';
+  out += IntToWide(number.exponent - 1);
+  return out;
+}
+
+WideString CurrToStr(double value, const TFormatSettings& settings) {
+  if (!std::isfinite(value)) return NonFiniteText(value);
+  DecimalNumber number = locale_detail::DecimalFromDouble(value);
+  locale_detail::RoundToSignificant(number, kGeneralPrecision);
+  locale_detail::RoundToFraction(number, settings.CurrencyDecimals);
+  WideString amount = FixedText(number, settings.CurrencyDecimals, true, settings);
+  return PlaceCurrency(amount, number.negative && !number.IsZero(), settings);
+}
+
+WideString FormatFloat(WideStringView pattern, double value, const TFormatSettings& settings) {
+  if (!std::isfinite(value)) return NonFiniteText(value);
+  std::optional<WideString> text =
+      FormatDecimal(pattern, locale_detail::DecimalFromDouble(value), settings, true);
+  return text ? *text : FloatToStr(value, settings);
+}
+
+WideString FormatInt64(WideStringView pattern, int64_t value, const TFormatSettings& settings) {
+  std::optional<WideString> text =
+      FormatDecimal(pattern, locale_detail::DecimalFromInt64(value), settings, false);
+  return text ? *text : IntToWide(value);
+}
+
+}  // namespace verimo
