@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "engine/core/Exception.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+namespace {
+
+class DateTimeFormatTest : public ::testing::Test {
+ protected:
+  std::string Format(const char16_t* pattern, TDateTime value, const TFormatSettings& settings) {
+    return WideToUtf8(FormatDateTime(pattern, value, settings));
+  }
+
+  TFormatSettings tr = TFormatSettings::FromLocale("tr_TR");
+  TFormatSettings en = TFormatSettings::FromLocale("en_US");
+  TFormatSettings de = TFormatSettings::FromLocale("de_DE");
+  // Tuesday, 5 March 2024, 14:07:09.045
+  TDateTime afternoon = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
+  TDateTime morning = EncodeDate(2024, 12, 25) + EncodeTime(0, 30, 0, 0);
+};
+
+TEST_F(DateTimeFormatTest, DayMonthYearTokens) {
+  EXPECT_EQ(Format(u"d/m/yy", afternoon, en), "5/3/24");
+  EXPECT_EQ(Format(u"dd/mm/yyyy", afternoon, tr), "05.03.2024");
+  EXPECT_EQ(Format(u"yyyy-mm-dd", afternoon, de), "2024-03-05");
+  EXPECT_EQ(Format(u"ddd dddd", afternoon, en), "Tue Tuesday");
+  EXPECT_EQ(Format(u"dddd", afternoon, tr), "Salı");
+  EXPECT_EQ(Format(u"dddd", afternoon, de), "Dienstag");
+  EXPECT_EQ(Format(u"mmm mmmm", afternoon, en), "Mar March");
+  EXPECT_EQ(Format(u"mmmm", afternoon, tr), "Mart");
+  EXPECT_EQ(Format(u"mmmm", morning, de), "Dezember");
+  EXPECT_EQ(Format(u"d mmmm yyyy", EncodeDate(2023, 8, 31), tr), "31 Ağustos 2023");
+  EXPECT_EQ(Format(u"DD.MM.YYYY", afternoon, en), "05.03.2024");
+}
+
+TEST_F(DateTimeFormatTest, TimeTokensAndMinutesAfterHours) {
+  EXPECT_EQ(Format(u"hh:nn:ss", afternoon, tr), "14:07:09");
+  EXPECT_EQ(Format(u"h:mm", afternoon, en), "14:07");
+  EXPECT_EQ(Format(u"hh:mm:ss.zzz", afternoon, en), "14:07:09.045");
+  EXPECT_EQ(Format(u"s z", afternoon, en), "9 45");
+  EXPECT_EQ(Format(u"mm", afternoon, en), "03");
+  EXPECT_EQ(Format(u"h mm", morning, en), "0 30");
+  EXPECT_EQ(Format(u"n:s", morning, en), "30:0");
+}
+
+TEST_F(DateTimeFormatTest, TwelveHourClock) {
+  EXPECT_EQ(Format(u"h:nn am/pm", afternoon, en), "2:07 pm");
+  EXPECT_EQ(Format(u"h:nn AM/PM", morning, en), "12:30 AM");
+  EXPECT_EQ(Format(u"hh a/p", afternoon, en), "02 p");
+  EXPECT_EQ(Format(u"h:nn ampm", afternoon, en), "2:07 PM");
+  EXPECT_EQ(Format(u"h ampm", EncodeTime(12, 0, 0, 0), en), "12 PM");
+  EXPECT_EQ(Format(u"h ampm", afternoon, tr), "2 " + WideToUtf8(tr.TimePMString));
+  // Without a marker the clock runs to 23.
+  EXPECT_EQ(Format(u"h", afternoon, en), "14");
+}
+
+TEST_F(DateTimeFormatTest, SeparatorsComeFromTheSettings) {
+  TFormatSettings s = en;
+  s.DateSeparator = u'-';
+  s.TimeSeparator = u'.';
+  EXPECT_EQ(Format(u"yyyy/mm/dd hh:nn", afternoon, s), "2024-03-05 14.07");
+  // Quoted text is copied as it stands.
+  EXPECT_EQ(Format(u"'d/m' \"at\" hh", afternoon, s), "d/m at 14");
+  EXPECT_EQ(Format(u"yyyy 'unclosed", afternoon, s), "2024 unclosed");
+}
+
+TEST_F(DateTimeFormatTest, NamedPatterns) {
+  EXPECT_EQ(Format(u"c", afternoon, tr), "5.03.2024 14:07:09");
+  EXPECT_EQ(Format(u"c", EncodeDate(2024, 3, 5), de), "05.03.2024");
+  EXPECT_EQ(Format(u"c", afternoon, en), "3/5/2024 2:07:09 PM");
+  EXPECT_EQ(Format(u"ddddd", afternoon, de), "05.03.2024");
+  EXPECT_EQ(Format(u"dddddd", afternoon, de), "Dienstag, 5. März 2024");
+  EXPECT_EQ(Format(u"t", afternoon, de), "14:07");
+  EXPECT_EQ(Format(u"tt", afternoon, en), "2:07:09 PM");
+  EXPECT_EQ(Format(u"", afternoon, tr), "5.03.2024 14:07:09");
+  EXPECT_EQ(WideToUtf8(DateTimeToStr(EncodeTime(10, 0, 0, 0), tr)), "30.12.1899 10:00:00");
+}
+
+TEST_F(DateTimeFormatTest, PatternsThatNameThemselvesEnd) {
+  TFormatSettings s = en;
+  s.ShortDateFormat = u"ddddd";
+  EXPECT_NO_THROW(Format(u"c", afternoon, s));
+}
+
+TEST_F(DateTimeFormatTest, DatesBeforeTheOriginAndOutOfRange) {
+  EXPECT_EQ(Format(u"yyyy-mm-dd hh:nn", -1.25, en), "1899-12-29 06:00");
+  EXPECT_EQ(Format(u"yyyy-mm-dd", EncodeDate(1, 1, 1), en), "0001-01-01");
+  EXPECT_EQ(Format(u"yyyy-mm-dd", EncodeDate(9999, 12, 31) + 0.999, en), "9999-12-31");
+  EXPECT_THROW(Format(u"yyyy", 1e12, en), Exception);
+  EXPECT_THROW(Format(u"yyyy", std::numeric_limits<double>::quiet_NaN(), en), Exception);
+}
+
+}  // namespace
+}  // namespace verimo

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "platform/locale/Formatting.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+std::string Float(const char16_t* pattern, double value, const TFormatSettings& settings) {
+  return WideToUtf8(FormatFloat(pattern, value, settings));
+}
+std::string Int(const char16_t* pattern, int64_t value, const TFormatSettings& settings) {
+  return WideToUtf8(FormatInt64(pattern, value, settings));
+}
+
+class NumberFormatTest : public ::testing::Test {
+ protected:
+  TFormatSettings tr = TFormatSettings::FromLocale("tr_TR");
+  TFormatSettings en = TFormatSettings::FromLocale("en_US");
+  TFormatSettings de = TFormatSettings::FromLocale("de_DE");
+};
+
+TEST_F(NumberFormatTest, GroupingAndDecimalsFollowTheSettings) {
+  EXPECT_EQ(Float(u"#,##0.00", 1234.5, tr), "1.234,50");
+  EXPECT_EQ(Float(u"#,##0.00", 1234.5, en), "1,234.50");
+  EXPECT_EQ(Float(u"#,##0.00", 1234.5, de), "1.234,50");
+  EXPECT_EQ(Float(u"#,###,##0.00", 1234567.891, tr), "1.234.567,89");
+  EXPECT_EQ(Float(u"#,###,##0.00", -1234567.891, en), "-1,234,567.89");
+  EXPECT_EQ(Float(u"#,###,##0.00", 0.5, en), "0.50");
+  EXPECT_EQ(Int(u"#,###,##0", 0, tr), "0");
+  EXPECT_EQ(Int(u"#,###,##0", 999, en), "999");
+  EXPECT_EQ(Int(u"#,###,##0", 1000, en), "1,000");
+  EXPECT_EQ(Int(u"#,##0.00", 5, de), "5,00");
+}
+
+TEST_F(NumberFormatTest, OptionalAndForcedDigits) {
+  EXPECT_EQ(Float(u"#.##", 0.5, en), ".5");
+  EXPECT_EQ(Float(u"0.##", 1, en), "1");
+  EXPECT_EQ(Float(u"0.##", 1.1, en), "1.1");
+  EXPECT_EQ(Float(u"0.0#", 1, en), "1.0");
+  EXPECT_EQ(Float(u"000", 7, en), "007");
+  EXPECT_EQ(Float(u"#", 0, en), "");
+  EXPECT_EQ(Float(u"0", 1234567, en), "1234567");
+  EXPECT_EQ(Float(u"00", -3, en), "-03");
+  // Literals between placeholders keep their place.
+  EXPECT_EQ(Int(u"(000) 000-0000", 5551234567, en), "(555) 123-4567");
+  EXPECT_EQ(Float(u".00", 12.5, en), "12.50");
+}
+
+TEST_F(NumberFormatTest, RoundsHalfAwayFromZeroOnTheDecimalText) {
+  EXPECT_EQ(Float(u"0.00", 0.125, en), "0.13");
+  EXPECT_EQ(Float(u"0.00", -0.125, en), "-0.13");
+  EXPECT_EQ(Float(u"0.00", 1.005, en), "1.01");
+  EXPECT_EQ(Float(u"0.00", 2.675, en), "2.68");
+  EXPECT_EQ(Float(u"0", 0.5, en), "1");
+  EXPECT_EQ(Float(u"0", 2.5, en), "3");
+  EXPECT_EQ(Float(u"0", -2.5, en), "-3");
+  EXPECT_EQ(Float(u"0.00", 9.995, en), "10.00");
+  EXPECT_EQ(Float(u"#,##0", 999999.5, en), "1,000,000");
+}
+
+TEST_F(NumberFormatTest, ValuesThatRoundToZeroHaveNoSign) {
+  EXPECT_EQ(Float(u"0.00", -0.001, en), "0.00");
+  EXPECT_EQ(Float(u"0.00", -0.0, en), "0.00");
+  EXPECT_EQ(Float(u"0.00;(0.00);'zero'", -0.001, en), "zero");
+}
+
+TEST_F(NumberFormatTest, Sections) {
+  const char16_t* pattern = u"#,##0.00;(#,##0.00);\"nil\"";
+  EXPECT_EQ(Float(pattern, 1234.5, en), "1,234.50");
+  EXPECT_EQ(Float(pattern, -1234.5, en), "(1,234.50)");
+  EXPECT_EQ(Float(pattern, 0, en), "nil");
+  // An empty negative section falls back to the first one with a sign.
+  EXPECT_EQ(Float(u"0.0;;'z'", -2, en), "-2.0");
+  EXPECT_EQ(Float(u"0.0;", -2, en), "-2.0");
+  // A ";" inside quotes does not split.
+  EXPECT_EQ(Float(u"0 'a;b'", 3, en), "3 a;b");
+  EXPECT_EQ(Int(u"0;'minus' 0", -4, en), "minus 4");
+}
+
+TEST_F(NumberFormatTest, QuotedTextAndLiterals) {
+  EXPECT_EQ(Float(u"'#'0.0 \"kg\"", 12.34, tr), "#12,3 kg");
+  EXPECT_EQ(Float(u"₺#,##0.00", 1234.5, tr), "₺1.234,50");
+  EXPECT_EQ(Float(u"#,##0.00 €", -1234.5, de), "-1.234,50 €");
+  EXPECT_EQ(Float(u"0%", 12, en), "12%");
+}
+
+TEST_F(NumberFormatTest, Scientific) {
+  EXPECT_EQ(Float(u"0.00E+00", 1234.5, en), "1.23E+03");
+  EXPECT_EQ(Float(u"0.00E+00", 1234.5, tr), "1,23E+03");
+  EXPECT_EQ(Float(u"0.00E+00", 0.000123456, en), "1.23E-04");
+  EXPECT_EQ(Float(u"0.00E-00", 1234.5, en), "1.23E03");
+  EXPECT_EQ(Float(u"0.00e-0", 0.0015, en), "1.50e-3");
+  EXPECT_EQ(Float(u"00.0E+0", 1234.5, en), "12.3E+2");
+  EXPECT_EQ(Float(u"0.00E+00", -1234.5, en), "-1.23E+03");
+  EXPECT_EQ(Float(u"0.00E+00", 0, en), "0.00E+00");
+  EXPECT_EQ(Float(u"0.00E+00", 9.999, en), "1.00E+01");
+  EXPECT_EQ(Int(u"0.000E+00", INT64_MAX, en), "9.223E+18");
+}
+
+TEST_F(NumberFormatTest, Int64KeepsEveryDigit) {
+  EXPECT_EQ(Int(u"#,###,##0", INT64_MAX, en), "9,223,372,036,854,775,807");
+  EXPECT_EQ(Int(u"#,###,##0", INT64_MIN, tr), "-9.223.372.036.854.775.808");
+  EXPECT_EQ(Int(u"0", 9007199254740993, en), "9007199254740993");
+  EXPECT_EQ(Int(u"", -42, en), "-42");
+}
+
+TEST_F(NumberFormatTest, LargeFloats) {
+  EXPECT_EQ(Float(u"#,##0", 1e15, en), "1,000,000,000,000,000");
+  EXPECT_EQ(Float(u"0", 9007199254740992.0, en), "9007199254740992");
+  EXPECT_EQ(Float(u"0.00", 123456789012345678.0, en), "123456789012345680.00");
+  // Beyond 18 integer digits the general notation takes over.
+  EXPECT_EQ(Float(u"#,##0.00", 1e19, en), "1E19");
+  EXPECT_EQ(Float(u"0.00", 1e300, en), "1E300");
+}
+
+TEST_F(NumberFormatTest, EmptyPatternAndGeneralNotation) {
+  EXPECT_EQ(Float(u"", 1234567.891, tr), "1234567,891");
+  EXPECT_EQ(Float(u";0", 2.5, en), "2.5");
+  EXPECT_EQ(WideToUtf8(FloatToStr(0.1 + 0.2, en)), "0.3");
+  EXPECT_EQ(WideToUtf8(FloatToStr(1.0 / 3, en)), "0.333333333333333");
+  EXPECT_EQ(WideToUtf8(FloatToStr(2.0 / 3, de)), "0,666666666666667");
+  EXPECT_EQ(WideToUtf8(FloatToStr(100, en)), "100");
+  EXPECT_EQ(WideToUtf8(FloatToStr(-0.0, en)), "0");
+  EXPECT_EQ(WideToUtf8(FloatToStr(999999999999999.0, en)), "999999999999999");
+  EXPECT_EQ(WideToUtf8(FloatToStr(1e15, en)), "1E15");
+  EXPECT_EQ(WideToUtf8(FloatToStr(1.5e-5, en)), "0.000015");
+  EXPECT_EQ(WideToUtf8(FloatToStr(1.5e-6, en)), "1.5E-6");
+  EXPECT_EQ(WideToUtf8(FloatToStr(0.0001, en)), "0.0001");
+  EXPECT_EQ(WideToUtf8(FloatToStr(-1.25e20, tr)), "-1,25E20");
+  EXPECT_EQ(WideToUtf8(FloatToStr(std::numeric_limits<double>::quiet_NaN(), en)), "NAN");
+  EXPECT_EQ(WideToUtf8(FloatToStr(-std::numeric_limits<double>::infinity(), en)), "-INF");
+  EXPECT_EQ(Float(u"0.00", std::numeric_limits<double>::infinity(), en), "INF");
+}
+
+TEST_F(NumberFormatTest, CurrencyNotationFollowsPlacementCodes) {
+  TFormatSettings s = en;
+  s.CurrencyString = u"TL";
+  s.CurrencyDecimals = 2;
+  const std::pair<int, const char*> positive[] = {{0, "TL1,234.50"}, {1, "1,234.50TL"}, {2, "TL 1,234.50"}, {3, "1,234.50 TL"}};
+  for (auto [code, expected] : positive) {
+    s.CurrencyFormat = static_cast<uint8_t>(code);
+    EXPECT_EQ(WideToUtf8(CurrToStr(1234.5, s)), expected) << code;
+  }
+  const char* negative[16] = {"(TL1.5)", "-TL1.5", "TL-1.5", "TL1.5-", "(1.5TL)", "-1.5TL", "1.5-TL", "1.5TL-",
+                              "-1.5 TL", "-TL 1.5", "1.5 TL-", "TL 1.5-", "TL -1.5", "1.5- TL", "(TL 1.5)", "(1.5 TL)"};
+  s.CurrencyDecimals = 1;
+  for (int code = 0; code < 16; ++code) {
+    s.NegCurrFormat = static_cast<uint8_t>(code);
+    EXPECT_EQ(WideToUtf8(CurrToStr(-1.5, s)), negative[code]) << code;
+  }
+  s.CurrencyFormat = 0;
+  EXPECT_EQ(WideToUtf8(CurrToStr(-0.001, s)), "TL0.0");
+}
+
+TEST_F(NumberFormatTest, CurrencyNotationOfTheLocales) {
+  EXPECT_EQ(WideToUtf8(CurrToStr(1234.565, de)), "1.234,57 €");
+  EXPECT_EQ(WideToUtf8(CurrToStr(-1234.5, de)), "-1.234,50 €");
+  EXPECT_EQ(WideToUtf8(CurrToStr(1234.5, en)), "$1,234.50");
+  EXPECT_EQ(WideToUtf8(CurrToStr(1234.5, tr)), "₺1.234,50");
+}
+
+// Rounding to two places against Python's decimal module, which rounds the
+// shortest decimal text of each double half away from zero.
+TEST(NumberFormatCrossCheck, RoundingAgreesWithPythonDecimal) {
+  const std::string python = "/usr/bin/python3";
+  if (test::RunCommand(python + " -c 'import decimal' 2>/dev/null") != 0)
+    GTEST_SKIP() << "/usr/bin/python3 with the decimal module is not available";
+  std::vector<double> values = {0.125, 1.005, 2.675, 1.115, 0.045, 8.345, 1e15 + 0.375, 123456.785,
+                                4503599627370495.5, 0.994999999999999995, -7.005, -0.015};
+  std::mt19937_64 random(20240305);
+  std::uniform_int_distribution<int64_t> cents(-10000000, 10000000);
+  std::uniform_real_distribution<double> wide(-1e12, 1e12);
+  for (int i = 0; i < 300; ++i) values.push_back(static_cast<double>(cents(random)) / 1000.0);
+  for (int i = 0; i < 200; ++i) values.push_back(wide(random));
+  const auto dir = test::MakeTempDir("locale-rounding");
+  const auto input = dir / "values.txt";
+  {
+    std::ofstream out(input);
+    out.precision(17);
+    for (double v : values) out << v << "\n";
+  }
+  const std::string script =
+      "import sys, decimal\n"
+      "for line in open(sys.argv[1]):\n"
+      "    d = decimal.Decimal(repr(float(line)))\n"
+      "    q = d.quantize(decimal.Decimal('0.01'), rounding=decimal.ROUND_HALF_UP)\n"
+      "    if q == 0: q = abs(q)\n"
+      "    print(format(q, ',f'))\n";
+  {
+    std::ofstream(dir / "round.py") << script;
+  }
+  std::string output;
+  ASSERT_EQ(test::RunCommand(python + " " + (dir / "round.py").string() + " " + input.string(), &output), 0);
+  std::istringstream expected(output);
+  const TFormatSettings en = TFormatSettings::FromLocale("en_US");
+  for (double v : values) {
+    std::string line;
+    std::getline(expected, line);
+    std::ostringstream shown;
+    shown.precision(17);
+    shown << v;
+    EXPECT_EQ(WideToUtf8(FormatFloat(u"#,##0.00", v, en)), line) << shown.str();
+  }
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace verimo
