@@ -37,10 +37,11 @@ struct ParadoxTableInfo {
 // the current data block and the last BLOB read are held in memory.
 //
 // Encrypted tables: when a password or a password callback is set, the
-// password is checked against the table and Open fails when it is wrong or
-// the callback is cancelled; with neither, the table is decrypted with the
-// key its header holds. A table without a code page in its header is read
-// with the system OEM code page.
+// password is checked against the table (the callback is asked up to three
+// times) and Open fails when it is wrong or the callback is cancelled; with
+// neither, the table is decrypted with the key its header holds. Texts are
+// decoded with the code page the header names, else the one its language
+// driver implies, else the system OEM code page.
 class TTable : public TDataSet {
  public:
   // Asked for the password of an encrypted table: return false when the
