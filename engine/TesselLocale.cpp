@@ -1,5 +1,6 @@
 #include "engine/TesselLocale.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 
@@ -17,10 +18,13 @@ struct Placeholder {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
+// Widths and precisions beyond this are taken as this.
+constexpr size_t kMaxWidth = 100000;
+
 size_t ReadNumber(WideStringView text, size_t& pos) {
   size_t value = 0;
   while (pos < text.size() && IsDigit(text[pos])) {
-    if (value < 100000) value = value * 10 + static_cast<size_t>(text[pos] - u'0');
+    value = std::min(kMaxWidth, value * 10 + static_cast<size_t>(text[pos] - u'0'));
     ++pos;
   }
   return value;
