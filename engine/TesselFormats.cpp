@@ -52,12 +52,8 @@ TTesselFormatDefaults TTesselFormatDefaults::FromSettings(const TFormatSettings&
   return defaults;
 }
 
-const TTesselFormatDefaults& TTesselFormatDefaults::UserLocale() {
-  static const TTesselFormatDefaults defaults = FromSettings(GlobalFormatSettings());
-  return defaults;
-}
-
-TTesselFormats::TTesselFormats() : TTesselFormats(TTesselFormatDefaults::UserLocale()) {}
+TTesselFormats::TTesselFormats()
+    : TTesselFormats(TTesselFormatDefaults::FromSettings(GlobalFormatSettings())) {}
 
 TTesselFormats::TTesselFormats(const TTesselFormatDefaults& defaults) : defaults_(defaults) {
   ResetFormats();

@@ -23,9 +23,6 @@ struct TTesselFormatDefaults {
   WideString CurrencyFormat;  // currency symbol placed around "#,###,##0.00"
 
   static TTesselFormatDefaults FromSettings(const TFormatSettings& settings);
-  // The defaults of the user locale, computed once on first use from the
-  // process-wide settings as they were then.
-  static const TTesselFormatDefaults& UserLocale();
 };
 
 constexpr char16_t kDefaultIntegerFormat[] = u"#,###,##0";
@@ -38,8 +35,9 @@ constexpr char16_t kDefaultBooleanFalse[] = u"false";
 // only for the length of one conversion (TSeparatorScope).
 class TTesselFormats {
  public:
-  // Defaults of the user locale, or of another locale (tests, tools:
-  // TTesselFormatDefaults::FromSettings(TFormatSettings::FromLocale("de_DE"))).
+  // Defaults from the process-wide settings, which hold the user locale's
+  // (tests pin them first), or from another locale's settings:
+  // TTesselFormatDefaults::FromSettings(TFormatSettings::FromLocale("de_DE")).
   TTesselFormats();
   explicit TTesselFormats(const TTesselFormatDefaults& defaults);
 

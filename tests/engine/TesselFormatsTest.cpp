@@ -54,6 +54,15 @@ TEST_F(TesselFormatsTest, DefaultsComeFromTheLocale) {
   EXPECT_EQ(WideToUtf8(en.TimeFormat()), "h:nn AMPM");
 }
 
+TEST_F(TesselFormatsTest, DefaultConstructionFollowsTheProcessSettings) {
+  GlobalFormatSettings() = TFormatSettings::FromLocale("de_DE");
+  TTesselFormats f;
+  EXPECT_EQ(f.DecimalSeparator, u',');
+  EXPECT_EQ(WideToUtf8(f.DateFormat()), "dd.mm.yyyy");
+  f.SetDateFormat(u"");
+  EXPECT_EQ(WideToUtf8(f.DateFormat()), "dd.mm.yyyy");
+}
+
 TEST_F(TesselFormatsTest, CurrencyPatternByPlacementCode) {
   TFormatSettings s = TFormatSettings::FromLocale("en_US");
   s.CurrencyString = u"TL";
