@@ -36,3 +36,7 @@ class TSystemShellLauncher : public TShellLauncher {
 TShellLauncher& SystemShellLauncher();
 
 }  // namespace verimo
+
+// Header-only, so that every layer can use the shell without a link
+// dependency of its own.
+#include "platform/shell/ShellImpl.h"

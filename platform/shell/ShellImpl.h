@@ -1,4 +1,6 @@
-#include "platform/shell/Shell.h"
+#pragma once
+
+// Inline definitions of platform/shell/Shell.h.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,37 +14,35 @@
 #include <filesystem>
 #include <string_view>
 
-extern char** environ;
-
 namespace verimo {
 
-namespace {
+namespace shell_detail {
 
 // Files whose print goes through the office suite rather than the text and
 // PDF filters of the print spooler.
-constexpr std::array<std::string_view, 12> kOfficeExtensions = {
+inline constexpr std::array<std::string_view, 12> kOfficeExtensions = {
     ".doc", ".docx", ".rtf", ".odt", ".xls", ".xlsx", ".ods", ".csv", ".dif", ".slk", ".htm", ".html"};
 
-std::string LowerExtension(const std::string& path) {
+inline std::string LowerExtension(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
   return extension;
 }
 
-bool IsOfficeFile(const std::string& path) {
+inline bool IsOfficeFile(const std::string& path) {
   std::string extension = LowerExtension(path);
   return std::find(kOfficeExtensions.begin(), kOfficeExtensions.end(), extension) != kOfficeExtensions.end();
 }
 
-bool IsExecutableFile(const std::string& path) {
+inline bool IsExecutableFile(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
 // The program's full path from PATH, resolved before forking so that the
 // child only has to call execve.
-std::string ResolveProgram(const std::string& program) {
+inline std::string ResolveProgram(const std::string& program) {
   if (program.empty()) return {};
   if (program.find('/') != std::string::npos) return IsExecutableFile(program) ? program : std::string();
   const char* pathVariable = std::getenv("PATH");
@@ -83,13 +83,13 @@ class Pipe {
 };
 
 // Only async-signal-safe calls from here on: the caller may have threads.
-[[noreturn]] void ReportAndExit(int reportFd, int error) {
+[[noreturn]] inline void ReportAndExit(int reportFd, int error) {
   ssize_t ignored = write(reportFd, &error, sizeof error);
   (void)ignored;
   _exit(127);
 }
 
-[[noreturn]] void RunIntermediateChild(const std::string& program, char* const* argv, int reportFd, int nullFd) {
+[[noreturn]] inline void RunIntermediateChild(const std::string& program, char* const* argv, int reportFd, int nullFd) {
   setsid();
   pid_t grandchild = fork();
   if (grandchild < 0) ReportAndExit(reportFd, errno);
@@ -99,7 +99,7 @@ class Pipe {
   ReportAndExit(reportFd, errno);
 }
 
-bool WaitForChild(pid_t child) {
+inline bool WaitForChild(pid_t child) {
   int status = 0;
   while (waitpid(child, &status, 0) < 0)
     if (errno != EINTR) return false;
@@ -108,7 +108,7 @@ bool WaitForChild(pid_t child) {
 
 // True when the started program reported no exec failure: the pipe closes on
 // a successful exec without anything written.
-bool ExecSucceeded(int readFd) {
+inline bool ExecSucceeded(int readFd) {
   int error = 0;
   ssize_t n;
   while ((n = read(readFd, &error, sizeof error)) < 0 && errno == EINTR) {
@@ -116,41 +116,41 @@ bool ExecSucceeded(int readFd) {
   return n == 0;
 }
 
-}  // namespace
+}  // namespace shell_detail
 
-std::vector<std::string> ShellCommandFor(TShellVerb verb, const std::string& path) {
+inline std::vector<std::string> ShellCommandFor(TShellVerb verb, const std::string& path) {
   if (verb == TShellVerb::Open) return {"xdg-open", path};
-  if (IsOfficeFile(path)) return {"soffice", "--headless", "-p", path};
+  if (shell_detail::IsOfficeFile(path)) return {"soffice", "--headless", "-p", path};
   return {"lp", "--", path};
 }
 
-bool StartDetached(const std::vector<std::string>& argv) {
+inline bool StartDetached(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;
-  std::string program = ResolveProgram(argv.front());
+  std::string program = shell_detail::ResolveProgram(argv.front());
   if (program.empty()) return false;
 
   std::vector<char*> arguments;
   for (const std::string& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
   arguments.push_back(nullptr);
 
-  Pipe report;
+  shell_detail::Pipe report;
   if (!report.IsOpen()) return false;
   int nullFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
   pid_t child = fork();
-  if (child == 0) RunIntermediateChild(program, arguments.data(), report.WriteEnd(), nullFd);
+  if (child == 0) shell_detail::RunIntermediateChild(program, arguments.data(), report.WriteEnd(), nullFd);
   if (nullFd >= 0) close(nullFd);
   report.CloseWrite();
   if (child < 0) return false;
-  bool childOk = WaitForChild(child);
-  bool execOk = ExecSucceeded(report.ReadEnd());
+  bool childOk = shell_detail::WaitForChild(child);
+  bool execOk = shell_detail::ExecSucceeded(report.ReadEnd());
   return childOk && execOk;
 }
 
-bool TSystemShellLauncher::Perform(TShellVerb verb, const std::string& path) {
+inline bool TSystemShellLauncher::Perform(TShellVerb verb, const std::string& path) {
   return StartDetached(ShellCommandFor(verb, path));
 }
 
-TShellLauncher& SystemShellLauncher() {
+inline TShellLauncher& SystemShellLauncher() {
   static TSystemShellLauncher launcher;
   return launcher;
 }
