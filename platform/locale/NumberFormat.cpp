@@ -1,9 +1,9 @@
 // The number pattern language, the general float notation and the currency
 // notation.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
-#include <vector>
 
 #include "platform/locale/DecimalDigits.h"
 #include "platform/locale/Formatting.h"
@@ -26,8 +26,20 @@ size_t SkipQuoted(WideStringView text, size_t start) {
   return close == WideStringView::npos ? text.size() : close + 1;
 }
 
-std::vector<WideStringView> SplitSections(WideStringView pattern) {
-  std::vector<WideStringView> sections;
+// Up to three sections: positive, negative, zero.
+class Sections {
+ public:
+  size_t size() const { return count_; }
+  WideStringView operator[](size_t index) const { return items_[index]; }
+  void push_back(WideStringView section) { items_[count_++] = section; }
+
+ private:
+  std::array<WideStringView, 3> items_{};
+  size_t count_ = 0;
+};
+
+Sections SplitSections(WideStringView pattern) {
+  Sections sections;
   size_t start = 0;
   size_t pos = 0;
   while (pos < pattern.size() && sections.size() < 2) {
@@ -163,8 +175,11 @@ void AppendExponent(WideString& out, WideStringView section, const SectionLayout
 // Writes the section with the digits distributed over its placeholders:
 // the first integer placeholder takes every digit the others cannot hold.
 WideString LayOutSection(WideStringView section, const SectionLayout& layout,
-                         const RenderedDigits& digits, const TFormatSettings& settings) {
+                         const RenderedDigits& digits, const TFormatSettings& settings,
+                         bool minus) {
   WideString out;
+  out.reserve(section.size() + digits.integer.size() * 2 + digits.fraction.size() + 8);
+  if (minus) out += u'-';
   const int integerCount = static_cast<int>(digits.integer.size());
   int integerSeen = 0;
   int fractionSeen = 0;
@@ -217,11 +232,13 @@ WideString LayOutSection(WideStringView section, const SectionLayout& layout,
   return out;
 }
 
+// The section applied to the magnitude of a number; `minus` writes a sign first.
 WideString FormatMagnitude(WideStringView section, const DecimalNumber& number,
-                           const SectionLayout& layout, const TFormatSettings& settings) {
+                           const SectionLayout& layout, const TFormatSettings& settings,
+                           bool minus = false) {
   RenderedDigits digits = layout.scientific ? RenderScientific(number, layout)
                                             : RenderFixed(number, layout);
-  return LayOutSection(section, layout, digits, settings);
+  return LayOutSection(section, layout, digits, settings, minus);
 }
 
 WideString NonFiniteText(double value) {
@@ -233,7 +250,7 @@ WideString NonFiniteText(double value) {
 // fixed section with too many integer digits fall back to general notation.
 std::optional<WideString> FormatDecimal(WideStringView pattern, DecimalNumber number,
                                         const TFormatSettings& settings, bool allowGeneral) {
-  std::vector<WideStringView> sections = SplitSections(pattern);
+  const Sections sections = SplitSections(pattern);
   if (sections[0].empty()) return std::nullopt;
   const SectionLayout positive = AnalyseSection(sections[0]);
   DecimalNumber rounded = number;
@@ -254,15 +271,14 @@ std::optional<WideString> FormatDecimal(WideStringView pattern, DecimalNumber nu
     if (!negative.scientific) locale_detail::RoundToFraction(magnitude, negative.fractionPlaceholders);
     return FormatMagnitude(sections[1], magnitude, negative, settings);
   }
-  WideString text = number.negative ? u"-" : u"";
-  return text + FormatMagnitude(sections[0], rounded, positive, settings);
+  return FormatMagnitude(sections[0], rounded, positive, settings, number.negative);
 }
 
 // Digits of a number in fixed notation with the given separators.
 WideString FixedText(const DecimalNumber& number, int fractionDigits, bool grouping,
                      const TFormatSettings& settings) {
   std::string integer = locale_detail::IntegerDigits(number);
-  if (integer.empty()) integer = "0";
+  if (integer.empty()) integer.push_back('0');
   WideString out;
   for (size_t i = 0; i < integer.size(); ++i) {
     out += static_cast<char16_t>(integer[i]);
@@ -276,34 +292,28 @@ WideString FixedText(const DecimalNumber& number, int fractionDigits, bool group
   return out;
 }
 
+// Layouts of the classic placement codes: "S" the currency symbol, "A" the
+// amount.
+constexpr std::u16string_view kPositiveCurrencyLayouts[4] = {u"SA", u"AS", u"S A", u"A S"};
+constexpr std::u16string_view kNegativeCurrencyLayouts[16] = {
+    u"(SA)", u"-SA", u"S-A", u"SA-", u"(AS)", u"-AS", u"A-S", u"AS-",
+    u"-A S", u"-S A", u"A S-", u"S A-", u"S -A", u"A- S", u"(S A)", u"(A S)"};
+
 WideString PlaceCurrency(const WideString& amount, bool negative, const TFormatSettings& settings) {
-  const WideString& s = settings.CurrencyString;
-  if (!negative) {
-    switch (settings.CurrencyFormat) {
-      case 1: return amount + s;
-      case 2: return s + u" " + amount;
-      case 3: return amount + u" " + s;
-      default: return s + amount;
-    }
+  std::u16string_view layout =
+      negative ? kNegativeCurrencyLayouts[settings.NegCurrFormat < 16 ? settings.NegCurrFormat : 1]
+               : kPositiveCurrencyLayouts[settings.CurrencyFormat < 4 ? settings.CurrencyFormat : 0];
+  WideString out;
+  out.reserve(amount.size() + settings.CurrencyString.size() + 3);
+  for (char16_t c : layout) {
+    if (c == u'S')
+      out += settings.CurrencyString;
+    else if (c == u'A')
+      out += amount;
+    else
+      out += c;
   }
-  switch (settings.NegCurrFormat) {
-    case 0: return u"(" + s + amount + u")";
-    case 2: return s + u"-" + amount;
-    case 3: return s + amount + u"-";
-    case 4: return u"(" + amount + s + u")";
-    case 5: return u"-" + amount + s;
-    case 6: return amount + u"-" + s;
-    case 7: return amount + s + u"-";
-    case 8: return u"-" + amount + u" " + s;
-    case 9: return u"-" + s + u" " + amount;
-    case 10: return amount + u" " + s + u"-";
-    case 11: return s + u" " + amount + u"-";
-    case 12: return s + u" -" + amount;
-    case 13: return amount + u"- " + s;
-    case 14: return u"(" + s + u" " + amount + u")";
-    case 15: return u"(" + amount + u" " + s + u")";
-    default: return u"-" + s + amount;
-  }
+  return out;
 }
 
 }  // namespace
