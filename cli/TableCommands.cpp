@@ -10,34 +10,34 @@
 namespace verimo::cli {
 namespace {
 
-void AppendEscaped(OutputBuffer& out, std::string_view text) {
+void AppendEscaped(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
-      case '\t': out.Append("\\t"); break;
-      case '\r': out.Append("\\r"); break;
-      case '\n': out.Append("\\n"); break;
-      case '\\': out.Append("\\\\"); break;
-      default: out.Append(c);
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
     }
   }
 }
 
-void AppendHex(OutputBuffer& out, const Bytes& bytes) {
+void AppendHex(std::string& out, const Bytes& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
   for (uint8_t b : bytes) {
-    out.Append(kDigits[b >> 4]);
-    out.Append(kDigits[b & 15]);
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
   }
 }
 
-void AppendValue(OutputBuffer& out, const TField& field, const DumpOptions& options) {
+void AppendValue(std::string& out, const TField& field, const DumpOptions& options) {
   if (field.IsNull()) return;
   if (IsBinaryType(field.DataType())) {
     Bytes bytes = field.BlobBytes();
     if (options.hexBlobs)
       AppendHex(out, bytes);
     else
-      out.Append("(" + std::to_string(bytes.size()) + " bytes)");
+      out += "(" + std::to_string(bytes.size()) + " bytes)";
     return;
   }
   std::string text = WideToUtf8(field.AsString());
@@ -48,12 +48,14 @@ void AppendValue(OutputBuffer& out, const TField& field, const DumpOptions& opti
   AppendEscaped(out, text);
 }
 
-std::string FieldTypeText(const ParadoxFieldInfo& field) {
+// The type as Paradox writes it: the code, with the declared size for the
+// types that have one ("A20", "M100", "#2").
+std::string FieldTypeText(const ParadoxFieldInfo& field, int declaredSize) {
   std::string text(1, field.typeCode);
   if (field.typeCode == 'A' || field.typeCode == 'M' || field.typeCode == 'B' ||
       field.typeCode == 'F' || field.typeCode == 'O' || field.typeCode == 'G' ||
       field.typeCode == 'Y' || field.typeCode == '#')
-    text += std::to_string(field.size);
+    text += std::to_string(declaredSize);
   return text;
 }
 
@@ -61,8 +63,9 @@ std::string FieldTypeText(const ParadoxFieldInfo& field) {
 
 void OpenTable(TTable& table, const TableOptions& options) {
   std::filesystem::path path(options.path);
-  std::filesystem::path directory = path.parent_path();
-  table.SetDatabaseName(directory.empty() ? std::string(".") : directory.string());
+  // An empty directory leaves the path as given, so messages name the file
+  // as the user typed it.
+  table.SetDatabaseName(path.parent_path().string());
   table.SetTableName(path.filename().string());
   if (options.password) {
     table.SetPassword(Utf8ToWide(*options.password));
@@ -93,13 +96,13 @@ void PrintInfo(TTable& table, std::FILE* out) {
   buffer.Append("Record size: " + std::to_string(info.recordSize) + " bytes\n");
   buffer.Append("Block size:  " + std::to_string(info.blockSize) + " bytes\n");
   buffer.Append("Fields:      " + std::to_string(info.fields.size()) + "\n");
-  buffer.Append("  #  Name                           Type   Size  Field type\n");
+  buffer.Append("  #  Name                           Type   Bytes Field type\n");
   for (size_t i = 0; i < info.fields.size(); ++i) {
     const ParadoxFieldInfo& field = info.fields[i];
     char line[256];
     std::string name = WideToUtf8(field.name);
     std::snprintf(line, sizeof line, "%3zu  %-30s %-6s %5d  %s\n", i + 1, name.c_str(),
-                  FieldTypeText(field).c_str(), field.size,
+                  FieldTypeText(field, table.Field(static_cast<int>(i)).Size()).c_str(), field.size,
                   std::string(FieldTypeName(field.fieldType)).c_str());
     buffer.Append(line);
   }
@@ -108,19 +111,25 @@ void PrintInfo(TTable& table, std::FILE* out) {
 
 void PrintRecords(TTable& table, const DumpOptions& options, std::FILE* out) {
   OutputBuffer buffer(out);
+  // Each line is complete before it reaches the buffer: a record that fails
+  // to read leaves no half line behind.
+  std::string line;
   for (int i = 0; i < table.FieldCount(); ++i) {
-    if (i > 0) buffer.Append('\t');
-    AppendEscaped(buffer, WideToUtf8(table.Field(i).FieldName()));
+    if (i > 0) line += '\t';
+    AppendEscaped(line, WideToUtf8(table.Field(i).FieldName()));
   }
-  buffer.Append('\n');
+  line += '\n';
+  buffer.Append(line);
   long long printed = 0;
   for (table.First(); !table.Eof() && (options.limit < 0 || printed < options.limit);
        table.Next(), ++printed) {
+    line.clear();
     for (int i = 0; i < table.FieldCount(); ++i) {
-      if (i > 0) buffer.Append('\t');
-      AppendValue(buffer, table.Field(i), options);
+      if (i > 0) line += '\t';
+      AppendValue(line, table.Field(i), options);
     }
-    buffer.Append('\n');
+    line += '\n';
+    buffer.Append(line);
   }
   buffer.Flush();
 }

@@ -35,12 +35,14 @@ class EchoOff {
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 std::optional<std::string> ReadSecretLine(const std::string& prompt) {
-  std::fprintf(stderr, "%s: ", prompt.c_str());
-  std::fflush(stderr);
   std::string line;
   bool ok;
   {
+    // Echo goes off before the prompt shows: switching it discards input
+    // typed so far, which must not eat an answer typed right after the prompt.
     EchoOff quiet;
+    std::fprintf(stderr, "%s: ", prompt.c_str());
+    std::fflush(stderr);
     ok = static_cast<bool>(std::getline(std::cin, line));
   }
   std::fputc('\n', stderr);

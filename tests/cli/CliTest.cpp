@@ -1,6 +1,7 @@
 // The command line run as a user runs it: output, exit codes and messages.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +9,11 @@
 #include <vector>
 
 #include "support/TestPaths.h"
+#ifdef VERIMO_SAMPLE_CONTENT
+#include <charconv>
+
+#include "tools/mkparadox/SampleContent.h"
+#endif
 
 namespace verimo {
 namespace {
@@ -65,6 +71,54 @@ class CliTest : public ::testing::Test {
 
 fs::path Sample() { return test::SourceDir() / "samples" / "MUSTERI.DB"; }
 
+#ifdef VERIMO_SAMPLE_CONTENT
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// The dump line of a generated record, built from what the generator meant
+// to write rather than from what any reader gives.
+std::string ExpectedLine(const tools::SampleRow& row) {
+  auto text = [](const std::optional<std::string>& value) { return value ? Escaped(*value) : ""; };
+  std::string line = std::to_string(row.id) + "\t" + text(row.name) + "\t" + text(row.city) + "\t";
+  if (row.balanceCents) {
+    char buffer[32];
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(*row.balanceCents) / 100.0).ptr;
+    line.append(buffer, end);
+  }
+  line += "\t";
+  if (row.level) line += std::to_string(*row.level);
+  line += "\t";
+  if (row.joined) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", row.joined->year, row.joined->month, row.joined->day);
+    line += buffer;
+  }
+  line += "\t";
+  if (row.active) line += *row.active ? "True" : "False";
+  return line + "\t" + text(row.notes);
+}
+
+// Compares a dump with the records the generator meant to write.
+void ExpectGeneratedRecords(const std::vector<std::string>& lines, uint64_t seed, int64_t rows,
+                            tools::NotesKind notes) {
+  ASSERT_EQ(lines.size(), static_cast<size_t>(rows + 1));
+  EXPECT_EQ(lines[0], "Id\tName\tCity\tBalance\tLevel\tJoined\tActive\tNotes");
+  for (int64_t i = 0; i < rows; ++i)
+    EXPECT_EQ(lines[static_cast<size_t>(i + 1)], ExpectedLine(tools::MakeSampleRow(seed, i, notes)));
+}
+#endif
+
 TEST_F(CliTest, InfoDescribesTheSampleTable) {
   Result r = Run("info " + Quote(Sample().string()));
   ASSERT_EQ(r.status, 0) << r.err;
@@ -93,6 +147,107 @@ TEST_F(CliTest, DumpPrintsAHeaderAndOneLinePerRecord) {
   EXPECT_NE(r.out.find("ş"), std::string::npos);  // decoded from code page 1254
   Result limited = Run("dump --limit 3 " + Quote(Sample().string()));
   EXPECT_EQ(Lines(limited.out).size(), 4u);
+}
+
+#ifdef VERIMO_SAMPLE_CONTENT
+TEST_F(CliTest, TheBundledSampleHoldsTheGeneratedRecords) {
+  // Also fails when the committed sample no longer matches tools/make-sample.sh.
+  Result r = Run("dump " + Quote(Sample().string()));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectGeneratedRecords(Lines(r.out), 7, 200, tools::NotesKind::Memo);
+}
+#endif
+
+#if defined(VERIMO_MKPARADOX) && defined(VERIMO_SAMPLE_CONTENT)
+TEST_F(CliTest, DumpGivesEveryGeneratedValue) {
+  struct Case {
+    const char* arguments;
+    uint64_t seed;
+    int64_t rows;
+    tools::NotesKind notes;
+  };
+  // Memos in and beyond their leader and across .MB blocks; an OEM code page;
+  // alpha notes.
+  for (const Case& c : {Case{"--rows 700 --seed 5", 5, 700, tools::NotesKind::Memo},
+                        Case{"--rows 300 --seed 9 --codepage 857", 9, 300, tools::NotesKind::Memo},
+                        Case{"--rows 300 --seed 4 --notes alpha", 4, 300, tools::NotesKind::Alpha}}) {
+    SCOPED_TRACE(c.arguments);
+    fs::path table = dir_ / "GEN.DB";
+    ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " " + c.arguments + " " + Quote(table.string())), 0);
+    Result r = Run("dump " + Quote(table.string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGeneratedRecords(Lines(r.out), c.seed, c.rows, c.notes);
+  }
+}
+
+TEST_F(CliTest, EncryptedGeneratedTableOpensWithItsPassword) {
+  fs::path table = dir_ / "secret.db";
+  ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 40 --seed 2 --notes alpha --password Gizli " +
+                             Quote(table.string())),
+            0);
+  Result r = Run("dump --password Gizli " + Quote(table.string()));
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectGeneratedRecords(Lines(r.out), 2, 40, tools::NotesKind::Alpha);
+  Result info = Run("info --password Gizli " + Quote(table.string()));
+  EXPECT_NE(info.out.find("Encrypted:   yes"), std::string::npos) << info.out;
+}
+
+TEST_F(CliTest, PasswordIsAskedOnTheTerminalWithoutEcho) {
+  fs::path table = dir_ / "secret.db";
+  ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 5 --notes alpha --password Gizli " +
+                             Quote(table.string())),
+            0);
+  std::string answer = (test::SourceDir() / "tests/cli/answer_prompts.py").string();
+  auto onTerminal = [&](const std::string& answers, std::string& shown) {
+    return test::RunCommand("/usr/bin/python3 " + Quote(answer) + " " + VERIMO_CLI + " info " +
+                                Quote(table.string()) + " -- " + answers,
+                            &shown);
+  };
+  std::string shown;
+  EXPECT_EQ(onTerminal("Gizli", shown), 0) << shown;
+  EXPECT_NE(shown.find("Enter password"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Encrypted:   yes"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("Gizli"), std::string::npos) << shown;  // not echoed
+
+  EXPECT_EQ(onTerminal("no nope Gizli", shown), 0) << shown;  // a typo can be corrected
+  EXPECT_EQ(onTerminal("a b c", shown), 1) << shown;
+  EXPECT_NE(shown.find("not valid"), std::string::npos) << shown;
+  EXPECT_EQ(onTerminal("^D", shown), 1) << shown;  // input ended: given up
+  EXPECT_NE(shown.find("no password was given"), std::string::npos) << shown;
+}
+#endif
+
+TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
+  Result r = Run("dump " + Quote(Sample().string()) + " >/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+  EXPECT_EQ(Run("info " + Quote(dir_.string())).status, 1);  // a folder is no table
+}
+
+TEST_F(CliTest, BinaryBlobsAsSizesOrHex) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  fs::path table = *test::SharedDir() / "fixtures/paradox/fields/graphic.db";
+  Result sizes = Run("dump " + Quote(table.string()));
+  Result hex = Run("dump --hex-blobs " + Quote(table.string()));
+  ASSERT_EQ(sizes.status, 0) << sizes.err;
+  ASSERT_EQ(hex.status, 0) << hex.err;
+  std::vector<std::string> sizeLines = Lines(sizes.out);
+  std::vector<std::string> hexLines = Lines(hex.out);
+  ASSERT_EQ(sizeLines.size(), hexLines.size());
+  int blobs = 0;
+  for (size_t i = 1; i < sizeLines.size(); ++i) {
+    std::vector<std::string> sizeCells = Cells(sizeLines[i]);
+    std::vector<std::string> hexCells = Cells(hexLines[i]);
+    ASSERT_EQ(sizeCells.size(), hexCells.size());
+    for (size_t j = 0; j < sizeCells.size(); ++j) {
+      unsigned long bytes = 0;
+      if (std::sscanf(sizeCells[j].c_str(), "(%lu bytes)", &bytes) != 1) continue;
+      ++blobs;
+      EXPECT_EQ(hexCells[j].size(), 2 * bytes);
+      EXPECT_EQ(hexCells[j].find_first_not_of("0123456789abcdef"), std::string::npos);
+    }
+  }
+  EXPECT_GT(blobs, 0);
 }
 
 TEST_F(CliTest, DumpEscapesLineBreaksInMemos) {
