@@ -141,6 +141,23 @@ void TTesselFormats::RestoreSeparators() const {
   system.TimeSeparator = savedTimeSeparator_;
 }
 
+TSeparatorScope::TSeparatorScope(const TTesselFormats& formats) {
+  const TFormatSettings& system = GlobalFormatSettings();
+  decimal_ = system.DecimalSeparator;
+  thousand_ = system.ThousandSeparator;
+  date_ = system.DateSeparator;
+  time_ = system.TimeSeparator;
+  formats.ApplySeparators();
+}
+
+TSeparatorScope::~TSeparatorScope() {
+  TFormatSettings& system = GlobalFormatSettings();
+  system.DecimalSeparator = decimal_;
+  system.ThousandSeparator = thousand_;
+  system.DateSeparator = date_;
+  system.TimeSeparator = time_;
+}
+
 bool TTesselFormats::IsStored(std::string_view name) const {
   const TFormatSettings& system = GlobalFormatSettings();
   if (name == "DecimalSeparator") return DecimalSeparator != system.DecimalSeparator;

@@ -123,18 +123,21 @@ class TTesselFormats {
 };
 
 // Applies a formats object's separators for the lifetime of the scope and
-// restores the stored ones when it ends, also by an exception.
+// puts back the ones in force when it began, also on an exception; so a
+// run that switched the process-wide separators for its whole length keeps
+// them between conversions.
 class TSeparatorScope {
  public:
-  explicit TSeparatorScope(const TTesselFormats& formats) : formats_(formats) {
-    formats_.ApplySeparators();
-  }
-  ~TSeparatorScope() { formats_.RestoreSeparators(); }
+  explicit TSeparatorScope(const TTesselFormats& formats);
+  ~TSeparatorScope();
   TSeparatorScope(const TSeparatorScope&) = delete;
   TSeparatorScope& operator=(const TSeparatorScope&) = delete;
 
  private:
-  const TTesselFormats& formats_;
+  char16_t decimal_;
+  char16_t thousand_;
+  char16_t date_;
+  char16_t time_;
 };
 
 // A value as text without a pattern, with the process-wide settings: the

@@ -187,7 +187,8 @@ WideString LayOutSection(WideStringView section, const SectionLayout& layout,
   auto appendIntegerDigit = [&](int index) {
     out += static_cast<char16_t>(digits.integer[static_cast<size_t>(index)]);
     int position = integerCount - 1 - index;  // 0 = units
-    if (layout.grouping && position > 0 && position % 3 == 0) out += settings.ThousandSeparator;
+    if (layout.grouping && !layout.scientific && position > 0 && position % 3 == 0)
+      out += settings.ThousandSeparator;
   };
   size_t pos = 0;
   while (pos < section.size()) {

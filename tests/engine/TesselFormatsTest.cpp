@@ -149,17 +149,28 @@ TEST_F(TesselFormatsTest, FailingConversionStillRestores) {
   ExpectSystemSeparators(u'.', u',', u'/', u':');
 }
 
-TEST_F(TesselFormatsTest, StoredSeparatorsAreTakenAtCreation) {
+TEST_F(TesselFormatsTest, RestoreSeparatorsUsesTheCopyTakenAtCreation) {
   GlobalFormatSettings().DecimalSeparator = u';';
   TTesselFormats f(DefaultsOf("de_DE"));
   GlobalFormatSettings().DecimalSeparator = u'.';
-  f.FormatFloatValue(u"0.0", 1);
-  // What the object restores is what the system had when it was made.
+  f.ApplySeparators();
+  EXPECT_EQ(GlobalFormatSettings().DecimalSeparator, u',');
+  f.RestoreSeparators();
   EXPECT_EQ(GlobalFormatSettings().DecimalSeparator, u';');
   GlobalFormatSettings().DecimalSeparator = u'.';
   f.StoreSeparators();
-  f.FormatFloatValue(u"0.0", 1);
+  f.ApplySeparators();
+  f.RestoreSeparators();
   EXPECT_EQ(GlobalFormatSettings().DecimalSeparator, u'.');
+}
+
+TEST_F(TesselFormatsTest, ConversionsKeepSeparatorsSwitchedForAWholeRun) {
+  TTesselFormats f(DefaultsOf("de_DE"));
+  TGlobalFormatSettingsScope run;
+  GlobalFormatSettings().DecimalSeparator = u'.';
+  EXPECT_EQ(WideToUtf8(f.FormatFloatValue(u"0.0", 1.5)), "1,5");
+  EXPECT_EQ(GlobalFormatSettings().DecimalSeparator, u'.');
+  EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromDouble(2.5))), "2.5");
 }
 
 TEST_F(TesselFormatsTest, EmptyPatternsUseTheDefaultTexts) {

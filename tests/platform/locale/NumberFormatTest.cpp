@@ -104,6 +104,8 @@ TEST_F(NumberFormatTest, Scientific) {
   EXPECT_EQ(Float(u"0.00E+00", 0, en), "0.00E+00");
   EXPECT_EQ(Float(u"0.00E+00", 9.999, en), "1.00E+01");
   EXPECT_EQ(Int(u"0.000E+00", INT64_MAX, en), "9.223E+18");
+  // No grouping inside a mantissa.
+  EXPECT_EQ(Float(u"#,##0.0E+0", 12345678, en), "1234.6E+4");
 }
 
 TEST_F(NumberFormatTest, Int64KeepsEveryDigit) {
