@@ -21,6 +21,8 @@ packages=(
   mdbtools nlohmann-json3-dev
   # the desktop program, its offscreen tests, screenshots and the X11 clipboard check
   qt6-base-dev xvfb xauth xclip
+  # rounding cross-check of the number formatting (Python's decimal module)
+  python3
 )
 
 # --- npm: the mdb-reader package the Access writer's tests read files with ---
