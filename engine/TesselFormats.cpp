@@ -37,6 +37,13 @@ WideString CurrencyToText(Currency value, const TFormatSettings& settings) {
   return text;
 }
 
+// A time of day without a date reads as the time alone, as the platform's
+// variant conversion writes it; everything else as "c".
+WideString DateTimeToText(TDateTime value, const TFormatSettings& settings) {
+  if (DateOf(value) == 0 && TimeOf(value) != 0) return FormatDateTime(u"tt", value, settings);
+  return DateTimeToStr(value, settings);
+}
+
 }  // namespace
 
 TTesselFormatDefaults TTesselFormatDefaults::FromSettings(const TFormatSettings& settings) {
@@ -207,7 +214,7 @@ WideString VariantToText(const Variant& value) {
     case Variant::Kind::Integer: return IntToWide(value.AsInt());
     case Variant::Kind::Double: return FloatToStr(value.AsDouble(), settings);
     case Variant::Kind::Currency: return CurrencyToText(value.AsCurrency(), settings);
-    case Variant::Kind::DateTime: return DateTimeToStr(value.AsDateTime(), settings);
+    case Variant::Kind::DateTime: return DateTimeToText(value.AsDateTime(), settings);
     case Variant::Kind::Text: return value.AsText();
     case Variant::Kind::Empty:
     case Variant::Kind::Null:

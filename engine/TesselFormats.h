@@ -142,8 +142,10 @@ class TSeparatorScope {
 
 // A value as text without a pattern, with the process-wide settings: the
 // platform's default text of integers, floats (general notation), currency
-// (general notation, no symbol), date-times ("c"), Booleans ("True" /
-// "False") and wide text; empty and null give an empty text, bytes too.
+// (general notation, no symbol), date-times ("c"; a time of day alone as the
+// long time), Booleans ("True" / "False") and wide text; empty and null give
+// an empty text, bytes too. Date-times outside the years 1 to 9999 throw
+// verimo::Exception.
 WideString VariantToText(const Variant& value);
 
 }  // namespace verimo

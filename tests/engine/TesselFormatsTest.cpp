@@ -215,6 +215,8 @@ TEST_F(TesselFormatsTest, OnlyChangedPropertiesAreStored) {
 TEST_F(TesselFormatsTest, ValuesAsTextWithoutPattern) {
   GlobalFormatSettings() = TFormatSettings::FromLocale("tr_TR");
   EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromDateTime(EncodeDate(2024, 3, 5)))), "5.03.2024");
+  EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromDateTime(EncodeDate(2024, 3, 5) + 0.5))), "5.03.2024 12:00:00");
+  EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromDateTime(EncodeTime(9, 5, 0, 0)))), "09:05:00");
   EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromDouble(12.5))), "12,5");
   EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromInt(INT64_MIN))), "-9223372036854775808");
   EXPECT_EQ(WideToUtf8(VariantToText(Variant::FromCurrency(Currency{-12345}))), "-1,2345");
