@@ -1,0 +1,181 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine/TesselColumns.h"
+#include "engine/TesselFormats.h"
+#include "engine/TesselRow.h"
+#include "engine/TesselSource.h"
+#include "engine/TesselStream.h"
+#include "engine/TesselTypes.h"
+#include "engine/TesselWriter.h"
+#include "engine/core/StringList.h"
+#include "engine/core/Variant.h"
+#include "engine/core/WideString.h"
+
+namespace verimo {
+
+class TTesselIniFile;
+class TListView;
+class TDBGrid;
+class TStringGrid;
+class TTesselCustomSource;
+
+// Which of the properties declared in the base a descendant publishes
+// (the column build reads only published ones).
+struct TTesselPublished {
+  bool Captions = false;
+  bool UserFormats = false;
+  bool ColumnsWidth = false;
+  bool ColumnsAlign = false;
+  bool ColumnsLength = false;
+  bool Formats = false;
+  bool AutoCalcColWidth = false;
+  bool OnFetchedRecord = false;
+};
+
+// The exporter base: source references, column model, value formatting and
+// the one export loop every format shares. Formats override the virtual
+// steps.
+class TTessel {
+ public:
+  using TNotifyEvent = std::function<void(TTessel& sender)>;
+  using TExportedRecordEvent = std::function<void(TTessel& sender, int recNo)>;
+  using TTesselStopEvent = std::function<void(TTessel& sender, bool& canContinue)>;
+  using TGetExportTextEvent = std::function<void(TTessel& sender, int colNo, WideString& text)>;
+  using TBeforeExportRowEvent = std::function<void(TTessel& sender, TTesselRow& row, bool& accept)>;
+  using TOnCustomFormat = std::function<void(TTessel& sender, TField& field, WideString& value)>;
+  using TGetCellParamsEvent =
+      std::function<void(TTessel& sender, int recNo, int colNo, const WideString& value,
+                         TTesselColAlign& align, TTesselFont& font, TColor& background)>;
+
+  TTessel();
+  virtual ~TTessel();
+  TTessel(const TTessel&) = delete;
+  TTessel& operator=(const TTessel&) = delete;
+
+  // Published properties.
+  TTesselSource ExportSource = esDataSet;
+  TDataSet* DataSet = nullptr;
+  TTesselCustomSource* CustomSource = nullptr;
+  TListView* ListView = nullptr;
+  TDBGrid* DBGrid = nullptr;
+  TStringGrid* StringGrid = nullptr;
+  TStringList ExportedFields;
+  bool CurrentRecordOnly = false;
+  bool GoToFirstRecord = true;
+  int ExportRecCount = 0;
+  int SkipRecCount = 0;
+  bool OnlyVisibleFields = false;
+  bool AutoCalcStrType = false;
+  int CaptionRow = -1;
+  bool ExportEmpty = true;
+
+  TNotifyEvent OnBeginExport;
+  TNotifyEvent OnEndExport;
+  TExportedRecordEvent OnSkippedRecord;
+  TExportedRecordEvent OnExportedRecord;
+  TTesselStopEvent OnStopExport;
+  TGetExportTextEvent OnGetExportText;
+  TBeforeExportRowEvent OnBeforeExportRow;
+  TOnCustomFormat OnCustomFormat;
+
+  // Declared here, published by some descendants (see Published()).
+  TStringList Header;
+  TStringList Footer;
+  TStringList Captions;
+  TStringList UserFormats;
+  TStringList ColumnsWidth;
+  TStringList ColumnsAlign;
+  TStringList ColumnsLength;
+  bool AllowCaptions = true;
+  TTesselFormats& Formats() { return formats_; }
+  const TTesselFormats& Formats() const { return formats_; }
+  bool AutoCalcColWidth = false;
+  TExportedRecordEvent OnFetchedRecord;
+  TGetCellParamsEvent OnGetCellParams;
+
+  // Run state.
+  TTesselColumns& Columns() { return columns_; }
+  const TTesselColumns& Columns() const { return columns_; }
+  TTesselRow& Row() { return row_; }
+  const TTesselRow& Row() const { return row_; }
+  // The writer of the run in progress; raises verimo::Exception outside a run.
+  TTesselWriter& Writer() const;
+  bool HasWriter() const { return writer_ != nullptr; }
+  int RecordCounter() const { return recordCounter_; }
+  bool Aborted() const { return aborted_; }
+  TTesselOutputEncoding OutputEncoding() const { return outputEncoding_; }
+  const TTesselPublished& Published() const { return published_; }
+
+  // Virtual steps, in slot order.
+  virtual void SetOutputEncoding(TTesselOutputEncoding value);
+  // Constructs this exporter's writer over `stream`.
+  virtual std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream);
+  virtual void BeginExport();
+  virtual void BeforeExport();
+  virtual void AfterExport();
+  virtual void EndExport();
+  virtual bool EndOfFile();
+  virtual WideString GetCaptionRow();
+  virtual void WriteCaptionRow();
+  virtual void FillRow();
+  virtual WideString GetDataRow();
+  virtual void WriteDataRow();
+  virtual WideString GetColCaption(int index);
+  virtual WideString GetColData(const WideString& text, const TTesselColumn& column);
+  virtual void SaveSettings(TTesselIniFile& settings);
+  virtual void LoadSettings(TTesselIniFile& settings);
+  virtual void Execute();
+  virtual void Abort();
+  virtual WideString EscapeText(const WideString& text);
+
+  // Creates the writer, runs the export loop and frees the writer, whatever
+  // happens. The stream stays the caller's.
+  void ExportToStream(TStream& stream);
+  // Answers whether to go on after a stop request (asks OnStopExport).
+  bool CheckStop();
+  // The text of a cell as written: EscapeText of the null text or of the
+  // cell's text, then GetColData.
+  WideString GetCellText(const TTesselCol& cell);
+
+  // The source kind and references as one value.
+  TTesselSourceRefs Source() const;
+
+  // Source operations on the selected source (CheckSource raises message
+  // 34014 when its reference is missing).
+  void CheckSource() const;
+  bool IsActive() const;
+  bool IsEmpty() const;
+  void DisableControls() const;
+  void EnableControls() const;
+  void First();
+  // Moves on and counts the record in RecordCounter.
+  void Next();
+  // SkipRecCount times Next, each followed by OnSkippedRecord.
+  void SkipRecords();
+
+ protected:
+  // The export loop.
+  void RunExport();
+
+  TTesselPublished published_;
+
+ private:
+  void RunFromBeginExport();
+  void RunRecords();
+  void ClampListViewCounts();
+  void ReadColumnSettings(TTesselColumnSettings& settings);
+
+  TTesselFormats formats_;
+  TTesselColumns columns_;
+  TTesselRow row_;
+  std::unique_ptr<TTesselWriter> writer_;
+  int recordCounter_ = 0;
+  bool aborted_ = false;
+  TTesselOutputEncoding outputEncoding_ = oeUTF8;
+};
+
+}  // namespace verimo
