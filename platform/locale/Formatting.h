@@ -60,23 +60,33 @@ class TGlobalFormatSettingsScope {
 };
 
 // The number pattern language (sections ";", "0", "#", ".", ",", "E+",
-// "E-", quoted text); rounding half away from zero. FormatInt64 keeps every
-// digit of a 64-bit value.
+// "E-", quoted text). Doubles are rounded half away from zero on their
+// shortest decimal text (1.005 gives 1.01 with "0.00"); a value that rounds
+// to zero is written without a sign (or with the zero section); more than 18
+// integer digits fall back to FloatToStr; an empty first section gives
+// FloatToStr. FormatInt64 keeps every digit of a 64-bit value.
 WideString FormatFloat(WideStringView pattern, double value, const TFormatSettings& settings);
 WideString FormatInt64(WideStringView pattern, int64_t value, const TFormatSettings& settings);
 // The date-time pattern language (d, dd, ddd, dddd, ddddd, dddddd, m, mm,
 // mmm, mmmm, yy, yyyy, h, hh, n, nn, s, ss, z, zzz, t, tt, am/pm, a/p,
-// ampm, c, /, :, quoted text).
+// ampm, c, /, :, quoted text); an empty pattern is "c". Throws
+// verimo::Exception for values outside the years 1 to 9999.
 WideString FormatDateTime(WideStringView pattern, TDateTime value, const TFormatSettings& settings);
 
 // Texts without a pattern: the general float notation with 15 significant
-// digits, the currency notation, and the default date-time text ("c").
+// digits ("1234,5", "1E20", "1,5E-6"), the currency notation (symbol and
+// placement codes, the currency decimals), and the default date-time text
+// ("c": short date, then the long time unless it is midnight).
 WideString FloatToStr(double value, const TFormatSettings& settings);
 WideString CurrToStr(double value, const TFormatSettings& settings);
 WideString DateTimeToStr(TDateTime value, const TFormatSettings& settings);
 
 // Parsing with the settings' separators and short date pattern; false when
-// the text is not such a value (surrounding blanks are allowed).
+// the text is not such a value (surrounding blanks are allowed). Integers
+// and floats take no thousand separators. Date-times: the date in the short
+// date pattern's day/month/year order (two numbers: this year; two-digit
+// years: within fifty years of this one), a time h[:n[:s[.zzz]]] with an
+// optional am/pm marker, or both separated by blanks.
 bool TryStrToInt64(WideStringView text, int64_t& value, const TFormatSettings& settings);
 bool TryStrToFloat(WideStringView text, double& value, const TFormatSettings& settings);
 bool TryStrToDateTime(WideStringView text, TDateTime& value, const TFormatSettings& settings);

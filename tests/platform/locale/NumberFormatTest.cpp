@@ -217,3 +217,26 @@ TEST(NumberFormatCrossCheck, RoundingAgreesWithPythonDecimal) {
 
 }  // namespace
 }  // namespace verimo
+
+namespace verimo {
+namespace {
+
+// Arbitrary patterns never crash or throw (run under the sanitizers too).
+TEST(PatternRobustness, RandomPatternsAreSafe) {
+  const TFormatSettings tr = TFormatSettings::FromLocale("tr_TR");
+  const std::u16string alphabet = u"0#.,;Ee+-'\"x %/:dmyhnszta";
+  std::mt19937 random(7);
+  std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> length(0, 14);
+  const double values[] = {0.0, -0.0, 1.5, -1234567.891, 1e-300, 5e307, 0.005, 123456789012345678.0};
+  for (int i = 0; i < 3000; ++i) {
+    std::u16string pattern;
+    for (int n = length(random); n > 0; --n) pattern += alphabet[pick(random)];
+    for (double value : values) EXPECT_NO_THROW(FormatFloat(pattern, value, tr)) << WideToUtf8(pattern);
+    EXPECT_NO_THROW(FormatInt64(pattern, INT64_MIN, tr));
+    EXPECT_NO_THROW(FormatDateTime(pattern, 45356.75, tr));
+  }
+}
+
+}  // namespace
+}  // namespace verimo
