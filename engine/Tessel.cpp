@@ -1,0 +1,298 @@
+#include "engine/Tessel.h"
+
+#include <exception>
+#include <thread>
+
+#include "engine/TesselIniFile.h"
+#include "engine/TesselLocale.h"
+#include "engine/core/Exception.h"
+#include "platform/data/ListView.h"
+
+namespace verimo {
+
+namespace {
+
+// Runs an action when the scope ends. On the normal path a failure of the
+// action propagates; while another exception is on its way out, the
+// action's own failure is dropped so that the first one reaches the caller.
+class TScopeGuard {
+ public:
+  explicit TScopeGuard(std::function<void()> action)
+      : action_(std::move(action)), exceptionsOnEntry_(std::uncaught_exceptions()) {}
+  TScopeGuard(const TScopeGuard&) = delete;
+  TScopeGuard& operator=(const TScopeGuard&) = delete;
+  ~TScopeGuard() noexcept(false) {
+    if (std::uncaught_exceptions() > exceptionsOnEntry_) {
+      try {
+        action_();
+      } catch (...) {
+        // The exception already leaving the scope is the one to report.
+      }
+    } else {
+      action_();
+    }
+  }
+
+ private:
+  std::function<void()> action_;
+  int exceptionsOnEntry_;
+};
+
+[[noreturn]] void RaiseSourceMessage(int ident, TTesselSource kind) {
+  throw Exception(TTesselLocale::Instance().LoadMessage(ident, {SourceKindName(kind)}));
+}
+
+constexpr WideStringView kGeneral = u"GENERAL";
+constexpr WideStringView kFields = u"FIELDS";
+constexpr WideStringView kFieldKey = u"field";
+
+// Erases the section and writes one key per line: prefix and line number.
+void SaveNumberedLines(TTesselIniFile& settings, WideStringView section, WideStringView prefix,
+                       const TStringList& lines) {
+  settings.EraseSection(section);
+  for (int i = 0; i < lines.Count(); ++i) settings.WriteString(section, WideString(prefix) + IntToWide(i), lines[i]);
+}
+
+// Replaces the list with the section's values in file order (keys ignored).
+void LoadNumberedLines(const TTesselIniFile& settings, WideStringView section, TStringList& lines) {
+  TStringList entries;
+  settings.ReadSectionValues(section, entries);
+  lines.Clear();
+  for (const WideString& entry : entries) {
+    const size_t equals = entry.find(u'=');
+    lines.Add(equals == WideString::npos ? WideString() : entry.substr(equals + 1));
+  }
+}
+
+}  // namespace
+
+TTessel::TTessel()
+    : columns_([this](TTesselColumnSettings& settings) { ReadColumnSettings(settings); }) {}
+
+TTessel::~TTessel() = default;
+
+// --- virtual steps ---
+
+void TTessel::SetOutputEncoding(TTesselOutputEncoding value) { outputEncoding_ = value; }
+
+std::unique_ptr<TTesselWriter> TTessel::GetWriterClass(TStream& stream) {
+  return std::make_unique<TTesselWriter>(this, &stream);
+}
+
+void TTessel::BeginExport() {
+  ClampListViewCounts();
+  columns_.Build(false);
+  row_.Rebuild(columns_, formats_);
+  aborted_ = false;
+  if (OnBeginExport) OnBeginExport(*this);
+}
+
+void TTessel::BeforeExport() {}
+
+void TTessel::AfterExport() { formats_.RestoreSeparators(); }
+
+void TTessel::EndExport() {
+  if (OnEndExport) OnEndExport(*this);
+}
+
+bool TTessel::EndOfFile() { return Source().EndOfFile(recordCounter_, SkipRecCount, ExportRecCount); }
+
+WideString TTessel::GetCaptionRow() {
+  WideString result;
+  for (int i = 0; i < columns_.Count(); ++i) result += GetColCaption(i);
+  return result;
+}
+
+void TTessel::WriteCaptionRow() {}
+
+void TTessel::FillRow() {
+  const int count = std::min(columns_.Count(), row_.Count());
+  const bool customFormat = ExportSource == esDataSet && static_cast<bool>(OnCustomFormat);
+  for (int i = 0; i < count; ++i) {
+    TTesselCol& cell = row_[i];
+    columns_.GetColumnValue(i, cell.Value, cell.Text);
+    if (customFormat && columns_[i].Field != nullptr) OnCustomFormat(*this, *columns_[i].Field, cell.Text);
+    if (OnGetExportText) OnGetExportText(*this, i, cell.Text);
+  }
+}
+
+WideString TTessel::GetDataRow() {
+  WideString result;
+  for (int i = 0; i < row_.Count(); ++i) result += GetCellText(row_[i]);
+  return result;
+}
+
+void TTessel::WriteDataRow() {}
+
+WideString TTessel::GetColCaption(int index) { return EscapeText(columns_[index].Caption); }
+
+WideString TTessel::GetColData(const WideString& text, const TTesselColumn& /*column*/) { return text; }
+
+void TTessel::SaveSettings(TTesselIniFile& settings) {
+  settings.WriteBool(kGeneral, u"GoToFirstRecord", GoToFirstRecord);
+  settings.WriteBool(kGeneral, u"ExportEmpty", ExportEmpty);
+  settings.WriteBool(kGeneral, u"CurrentRecordOnly", CurrentRecordOnly);
+  settings.WriteInteger(kGeneral, u"ExportRecCount", ExportRecCount);
+  settings.WriteInteger(kGeneral, u"SkipRecCount", SkipRecCount);
+  settings.WriteBool(kGeneral, u"OnlyVisibleFields", OnlyVisibleFields);
+  settings.WriteBool(kGeneral, u"AutocalcStrType", AutoCalcStrType);
+  settings.WriteInteger(kGeneral, u"CaptionRow", CaptionRow);
+  SaveNumberedLines(settings, kFields, kFieldKey, ExportedFields);
+}
+
+void TTessel::LoadSettings(TTesselIniFile& settings) {
+  GoToFirstRecord = settings.ReadBool(kGeneral, u"GoToFirstRecord", GoToFirstRecord);
+  ExportEmpty = settings.ReadBool(kGeneral, u"ExportEmpty", ExportEmpty);
+  CurrentRecordOnly = settings.ReadBool(kGeneral, u"CurrentRecordOnly", CurrentRecordOnly);
+  ExportRecCount = settings.ReadInteger(kGeneral, u"ExportRecCount", ExportRecCount);
+  SkipRecCount = settings.ReadInteger(kGeneral, u"SkipRecCount", SkipRecCount);
+  OnlyVisibleFields = settings.ReadBool(kGeneral, u"OnlyVisibleFields", OnlyVisibleFields);
+  AutoCalcStrType = settings.ReadBool(kGeneral, u"AutocalcStrType", AutoCalcStrType);
+  CaptionRow = settings.ReadInteger(kGeneral, u"CaptionRow", CaptionRow);
+  LoadNumberedLines(settings, kFields, ExportedFields);
+}
+
+void TTessel::Execute() {}
+
+void TTessel::Abort() { aborted_ = true; }
+
+WideString TTessel::EscapeText(const WideString& text) { return text; }
+
+// --- the run ---
+
+TTesselWriter& TTessel::Writer() const {
+  if (!writer_) throw Exception("The exporter has no writer outside an export run");
+  return *writer_;
+}
+
+void TTessel::ExportToStream(TStream& stream) {
+  writer_ = GetWriterClass(stream);
+  TScopeGuard freeWriter([this] { writer_.reset(); });
+  RunExport();
+}
+
+void TTessel::RunExport() {
+  recordCounter_ = 0;
+  CheckSource();
+  if (!IsActive()) RaiseSourceMessage(res::kExportSourceClosed, ExportSource);
+  if (!ExportEmpty && IsEmpty()) RaiseSourceMessage(res::kExportSourceEmpty, ExportSource);
+  DisableControls();
+  TScopeGuard enableControls([this] { EnableControls(); });
+  RunFromBeginExport();
+}
+
+void TTessel::RunFromBeginExport() {
+  BeginExport();
+  if (aborted_) return;
+  if (AutoCalcColWidth) {
+    columns_.CalcWidths();
+    if (aborted_) return;
+  }
+  TScopeGuard endExport([this] { EndExport(); });
+  if (AllowCaptions) WriteCaptionRow();
+  if (aborted_) return;
+  if (GoToFirstRecord) First();
+  BeforeExport();
+  if (aborted_) return;
+  SkipRecords();
+  if (aborted_) return;
+  RunRecords();
+  AfterExport();
+}
+
+void TTessel::RunRecords() {
+  recordCounter_ = 0;
+  for (;;) {
+    if (EndOfFile()) break;
+    if (ExportRecCount != 0 && recordCounter_ >= ExportRecCount) break;
+    if (aborted_ && !CheckStop()) break;
+    bool accept = true;
+    FillRow();
+    if (OnBeforeExportRow) OnBeforeExportRow(*this, row_, accept);
+    if (accept) {
+      WriteDataRow();
+      if (OnExportedRecord) OnExportedRecord(*this, recordCounter_);
+    }
+    if (CurrentRecordOnly) break;
+    Next();
+    std::this_thread::yield();
+  }
+}
+
+bool TTessel::CheckStop() {
+  bool canContinue = !aborted_;
+  if (OnStopExport) OnStopExport(*this, canContinue);
+  aborted_ = !canContinue;
+  return canContinue;
+}
+
+WideString TTessel::GetCellText(const TTesselCol& cell) {
+  const bool isNull = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && columns_.IsNull(cell.ColumnIndex);
+  const WideString text = EscapeText(isNull ? formats_.NullString() : cell.Text);
+  if (cell.ColumnIndex < 0 || cell.ColumnIndex >= columns_.Count()) return GetColData(text, TTesselColumn());
+  return GetColData(text, columns_[cell.ColumnIndex]);
+}
+
+// --- source operations ---
+
+TTesselSourceRefs TTessel::Source() const {
+  TTesselSourceRefs refs;
+  refs.Kind = ExportSource;
+  refs.DataSet = DataSet;
+  refs.CustomSource = CustomSource;
+  refs.ListView = ListView;
+  refs.DBGrid = DBGrid;
+  refs.StringGrid = StringGrid;
+  return refs;
+}
+
+void TTessel::CheckSource() const { Source().CheckSource(); }
+bool TTessel::IsActive() const { return Source().IsActive(); }
+bool TTessel::IsEmpty() const { return Source().IsEmpty(); }
+void TTessel::DisableControls() const { Source().DisableControls(); }
+void TTessel::EnableControls() const { Source().EnableControls(); }
+void TTessel::First() { Source().First(); }
+void TTessel::Next() { Source().Next(recordCounter_); }
+
+void TTessel::SkipRecords() {
+  for (int i = 0; i < SkipRecCount && !aborted_; ++i) {
+    Next();
+    if (OnSkippedRecord) OnSkippedRecord(*this, recordCounter_);
+  }
+}
+
+// --- helpers ---
+
+void TTessel::ClampListViewCounts() {
+  if (ExportSource != esListView || ListView == nullptr) return;
+  const int items = ListView->ItemCount();
+  SkipRecCount = std::min(SkipRecCount, items);
+  if (ExportRecCount > 0) ExportRecCount = std::min(ExportRecCount, items);
+}
+
+void TTessel::ReadColumnSettings(TTesselColumnSettings& settings) {
+  auto published = [](bool isPublished, const TStringList& list) { return isPublished ? &list : nullptr; };
+  settings.Source = Source();
+  settings.ExportedFields = &ExportedFields;
+  settings.OnlyVisibleFields = OnlyVisibleFields;
+  settings.Formats = published_.Formats ? &formats_ : nullptr;
+  settings.ValueFormats = &formats_;
+  settings.AutoCalcStrType = AutoCalcStrType;
+  settings.CaptionRow = CaptionRow;
+  settings.UserFormats = published(published_.UserFormats, UserFormats);
+  settings.ColumnsWidth = published(published_.ColumnsWidth, ColumnsWidth);
+  settings.Captions = published(published_.Captions, Captions);
+  settings.ColumnsAlign = published(published_.ColumnsAlign, ColumnsAlign);
+  settings.ColumnsLength = published(published_.ColumnsLength, ColumnsLength);
+  settings.SkipRecCount = SkipRecCount;
+  settings.ExportRecCount = ExportRecCount;
+  if (published_.OnFetchedRecord)
+    settings.OnFetchedRecord = [this](int recNo) {
+      if (OnFetchedRecord) OnFetchedRecord(*this, recNo);
+    };
+  settings.EscapeText = [this](const WideString& text) { return EscapeText(text); };
+  settings.RecordCounter = &recordCounter_;
+  settings.Stopped = [this] { return aborted_; };
+}
+
+}  // namespace verimo

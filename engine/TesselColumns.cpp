@@ -1,0 +1,660 @@
+#include "engine/TesselColumns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "engine/TesselCustomSource.h"
+#include "engine/TesselFormats.h"
+#include "platform/data/DBGrid.h"
+#include "platform/data/ListView.h"
+#include "platform/data/StringGrid.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+
+namespace {
+
+constexpr int kMaxDataSetWidth = 100;
+constexpr int kMaxStringLength = 255;
+
+// The value of a column setting line, or nothing when the list is not
+// published or has no line for the name.
+const WideString* FindSetting(const TStringList* list, WideStringView name, WideString& holder) {
+  if (list == nullptr) return nullptr;
+  const int index = list->IndexOfName(name);
+  if (index < 0) return nullptr;
+  holder = list->ValueFromIndex(index);
+  return &holder;
+}
+
+int ReadInteger(WideStringView text, int fallback) {
+  long long value = 0;
+  if (!TryWideToInt64(Trim(text), value)) return fallback;
+  if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) return fallback;
+  return static_cast<int>(value);
+}
+
+bool IsInt32(int64_t value) {
+  return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
+WideString FormatText(WideStringView pattern, int value) {
+  WideString result;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u'd') {
+      result += IntToWide(value);
+      ++i;
+    } else {
+      result += pattern[i];
+    }
+  }
+  return result;
+}
+
+WideString SQLTypeOfField(TFieldType type, int size) {
+  switch (type) {
+    case ftString:
+    case ftWideString: return FormatText(u"CHAR(%d)", size);
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftBoolean:
+    case ftLargeint: return u"INTEGER";
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftFMTBcd: return u"DOUBLE PRECISION";
+    case ftDate:
+    case ftTime:
+    case ftDateTime: return u"DATE";
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftOraBlob: return u"BLOB";
+    case ftOraClob: return u"CLOB";
+    default: return u"UNKNOWN";
+  }
+}
+
+WideString SQLTypeOfColType(TTesselColType type, int width) {
+  switch (type) {
+    case ectInteger:
+    case ectBigint:
+    case ectBoolean: return u"INTEGER";
+    case ectFloat:
+    case ectCurrency: return u"DOUBLE PRECISION";
+    case ectDate:
+    case ectTime:
+    case ectDateTime: return u"DATE";
+    case ectString: return FormatText(u"CHAR(%d)", width);
+    case ectUnknown: return {};
+  }
+  return {};
+}
+
+TTesselColAlign DefaultAlign(TTesselColType type) {
+  switch (type) {
+    case ectInteger:
+    case ectBigint:
+    case ectFloat:
+    case ectCurrency: return ecaRight;
+    case ectBoolean: return ecaCenter;
+    default: return ecaLeft;
+  }
+}
+
+TTesselColAlign AlignFromText(WideStringView text) {
+  const WideString upper = UpperCase(text);
+  if (upper.empty()) return ecaLeft;
+  if (upper[0] == u'C') return ecaCenter;
+  if (upper[0] == u'R') return ecaRight;
+  return ecaLeft;
+}
+
+const WideString* FormatOfType(const TTesselFormats& formats, TTesselColType type) {
+  switch (type) {
+    case ectInteger:
+    case ectBigint: return &formats.IntegerFormat();
+    case ectFloat: return &formats.FloatFormat();
+    case ectCurrency: return &formats.CurrencyFormat();
+    case ectDate: return &formats.DateFormat();
+    case ectTime: return &formats.TimeFormat();
+    case ectDateTime: return &formats.DateTimeFormat();
+    default: return nullptr;
+  }
+}
+
+// A string-grid column named in ExportedFields: a short name is a column
+// number, a longer one loses its first "Field" first.
+int StringGridColumnOfName(WideStringView name, int colCount) {
+  WideString number(name);
+  if (number.size() >= 6) {
+    const size_t at = number.find(u"Field");
+    if (at != WideString::npos) number.erase(at, 5);
+  }
+  const int column = ReadInteger(number, -1);
+  return column >= 0 && column < colCount ? column : -1;
+}
+
+bool IsIntegerField(TFieldType type) {
+  return type == ftSmallint || type == ftInteger || type == ftLargeint;
+}
+
+}  // namespace
+
+TTesselColType ColTypeFromFieldType(TFieldType type) {
+  switch (type) {
+    case ftString:
+    case ftBlob:
+    case ftMemo:
+    case ftWideString:
+    case ftOraBlob:
+    case ftOraClob:
+    case ftGuid: return ectString;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc: return ectInteger;
+    case ftLargeint: return ectBigint;
+    case ftBoolean: return ectBoolean;
+    case ftFloat:
+    case ftBCD:
+    case ftFMTBcd: return ectFloat;
+    case ftCurrency: return ectCurrency;
+    case ftDate: return ectDate;
+    case ftTime: return ectTime;
+    case ftDateTime:
+    case ftTimeStamp: return ectDateTime;
+    default: return ectUnknown;
+  }
+}
+
+TTesselColType ColTypeFromText(WideStringView text, WideStringView booleanTrue, WideStringView booleanFalse) {
+  if (text.empty()) return ectString;
+  if (SameText(text, booleanTrue) || SameText(text, booleanFalse)) return ectBoolean;
+  const TFormatSettings& settings = GlobalFormatSettings();
+  int64_t integer = 0;
+  if (TryStrToInt64(text, integer, settings) && IsInt32(integer)) return ectInteger;
+  double number = 0;
+  if (TryStrToFloat(text, number, settings)) return ectFloat;
+  TDateTime dateTime = 0;
+  if (TryStrToDateTime(text, dateTime, settings)) {
+    if (TimeOf(dateTime) == 0) return ectDate;
+    if (DateOf(dateTime) == 0) return ectTime;
+    return ectDateTime;
+  }
+  return ectString;
+}
+
+int EstimateNumberWidth(int dataSize, WideStringView pattern) {
+  double range = std::ldexp(1.0, 8 * std::max(dataSize, 0));
+  int digits = 0;
+  while (range > 1) {
+    range /= 10;
+    ++digits;
+  }
+  if (pattern.find(u',') != WideStringView::npos) digits += digits / 3;
+  bool inFraction = false;
+  for (char16_t ch : pattern) {
+    if (ch == u'.') {
+      ++digits;
+      inFraction = true;
+    } else if (inFraction && ch != u',') {
+      ++digits;
+    }
+  }
+  return digits;
+}
+
+TTesselColumns::TTesselColumns(TSettingsReader readSettings) : readSettings_(std::move(readSettings)) {}
+
+TTesselColumns::~TTesselColumns() = default;
+
+TTesselColumn& TTesselColumns::Add() {
+  items_.emplace_back();
+  return items_.back();
+}
+
+const TTesselFormats& TTesselColumns::ValueFormats() const {
+  if (settings_.ValueFormats != nullptr) return *settings_.ValueFormats;
+  if (settings_.Formats != nullptr) return *settings_.Formats;
+  return *defaultFormats_;
+}
+
+void TTesselColumns::Build(bool includeBlobs) {
+  settings_ = TTesselColumnSettings();
+  if (readSettings_) readSettings_(settings_);
+  if (settings_.ValueFormats == nullptr && settings_.Formats == nullptr && !defaultFormats_)
+    defaultFormats_ = std::make_unique<TTesselFormats>();
+  items_.clear();
+  if (settings_.ExportedFields != nullptr && !settings_.ExportedFields->IsEmpty())
+    AddNamedColumns(includeBlobs);
+  else
+    AddAllColumns(includeBlobs);
+  for (TTesselColumn& column : items_) DeriveProperties(column);
+}
+
+void TTesselColumns::AddNamedColumns(bool /*includeBlobs: named BLOB fields always join*/) {
+  const TTesselSourceRefs& source = settings_.Source;
+  for (const WideString& name : *settings_.ExportedFields) {
+    switch (source.Kind) {
+      case esDataSet: {
+        if (source.DataSet == nullptr) break;
+        TField& field = source.DataSet->FieldByName(name);
+        if (settings_.OnlyVisibleFields && !field.Visible()) break;
+        TTesselColumn& column = Add();
+        column.Number = field.Index();
+        column.Field = &field;
+        break;
+      }
+      case esListView: {
+        if (source.ListView == nullptr) break;
+        int found = -1;
+        for (int i = 0; i < source.ListView->ColumnCount(); ++i)
+          if (SameText(source.ListView->Columns[static_cast<size_t>(i)].Caption, name)) found = i;
+        if (found >= 0) Add().Number = found;
+        break;
+      }
+      case esDBGrid: {
+        if (source.DBGrid == nullptr) break;
+        int found = -1;
+        TField* foundField = nullptr;
+        for (int i = 0; i < source.DBGrid->ColumnCount(); ++i) {
+          TField* field = source.DBGrid->ColumnField(i);
+          if (field == nullptr || !SameText(field->FieldName(), name)) continue;
+          if (settings_.OnlyVisibleFields && !field->Visible()) continue;
+          found = i;
+          foundField = field;
+        }
+        if (found >= 0) {
+          TTesselColumn& column = Add();
+          column.Number = found;
+          column.Field = foundField;
+        }
+        break;
+      }
+      case esStringGrid: {
+        if (source.StringGrid == nullptr) break;
+        const int found = StringGridColumnOfName(name, source.StringGrid->ColCount());
+        if (found >= 0) Add().Number = found;
+        break;
+      }
+      case esCustom: {
+        if (source.CustomSource == nullptr) break;
+        const int found = source.CustomSource->Columns.IndexOfName(name);
+        if (found >= 0) Add().Number = found;
+        break;
+      }
+    }
+  }
+}
+
+void TTesselColumns::AddAllColumns(bool includeBlobs) {
+  const TTesselSourceRefs& source = settings_.Source;
+  auto takesField = [&](const TField& field) {
+    if (field.IsBlob() && !includeBlobs) return false;
+    return !(settings_.OnlyVisibleFields && !field.Visible());
+  };
+  switch (source.Kind) {
+    case esDataSet:
+      if (source.DataSet == nullptr) break;
+      for (int i = 0; i < source.DataSet->FieldCount(); ++i) {
+        TField& field = source.DataSet->Field(i);
+        if (!takesField(field)) continue;
+        TTesselColumn& column = Add();
+        column.Number = i;
+        column.Field = &field;
+      }
+      break;
+    case esListView:
+      if (source.ListView == nullptr) break;
+      for (int i = 0; i < source.ListView->ColumnCount(); ++i) Add().Number = i;
+      break;
+    case esDBGrid:
+      if (source.DBGrid == nullptr) break;
+      for (int i = 0; i < source.DBGrid->ColumnCount(); ++i) {
+        TField* field = source.DBGrid->ColumnField(i);
+        if (field == nullptr || !takesField(*field)) continue;
+        TTesselColumn& column = Add();
+        column.Number = i;
+        column.Field = field;
+      }
+      break;
+    case esStringGrid:
+      if (source.StringGrid == nullptr) break;
+      for (int i = 0; i < source.StringGrid->ColCount(); ++i) Add().Number = i;
+      break;
+    case esCustom:
+      if (source.CustomSource == nullptr) break;
+      for (int i = 0; i < source.CustomSource->Columns.Count(); ++i) Add().Number = i;
+      break;
+  }
+}
+
+void TTesselColumns::DeriveProperties(TTesselColumn& column) const {
+  const TTesselSourceRefs& source = settings_.Source;
+  const TField* field = column.Field;
+  const int n = column.Number;
+  WideString holder;
+
+  // Name.
+  switch (source.Kind) {
+    case esDataSet:
+    case esDBGrid: column.Name = field->FieldName(); break;
+    case esListView: column.Name = source.ListView->Columns[static_cast<size_t>(n)].Caption; break;
+    case esStringGrid: column.Name = u"Field" + IntToWide(n); break;
+    case esCustom: column.Name = source.CustomSource->Columns[n].ColumnName(); break;
+  }
+
+  // Type.
+  const TTesselFormats& formats = ValueFormats();
+  switch (source.Kind) {
+    case esDataSet:
+    case esDBGrid:
+      column.FieldType = field->DataType();
+      column.ColType = ColTypeFromFieldType(column.FieldType);
+      break;
+    case esListView:
+      if (!settings_.AutoCalcStrType)
+        column.ColType = ectString;
+      else if (source.ListView->ItemCount() > 0)
+        column.ColType = ColTypeFromText(source.ListView->ItemText(0, n), formats.BooleanTrue(), formats.BooleanFalse());
+      break;
+    case esStringGrid:
+      column.ColType = settings_.AutoCalcStrType
+                           ? ColTypeFromText(source.StringGrid->Cell(n, source.StringGrid->Row),
+                                             formats.BooleanTrue(), formats.BooleanFalse())
+                           : ectString;
+      break;
+    case esCustom: column.ColType = source.CustomSource->Columns[n].ColumnType; break;
+  }
+
+  // Caption.
+  if (const WideString* caption = FindSetting(settings_.Captions, column.Name, holder)) {
+    column.Caption = *caption;
+  } else {
+    switch (source.Kind) {
+      case esDataSet: column.Caption = field->DisplayLabel(); break;
+      case esListView: column.Caption = source.ListView->Columns[static_cast<size_t>(n)].Caption; break;
+      case esDBGrid: column.Caption = source.DBGrid->ColumnTitle(n); break;
+      case esStringGrid:
+        column.Caption = settings_.CaptionRow >= 0 ? source.StringGrid->Cell(n, settings_.CaptionRow)
+                                                   : u"ColNo_" + IntToWide(n);
+        break;
+      case esCustom: column.Caption = source.CustomSource->Columns[n].Caption; break;
+    }
+  }
+
+  // Width.
+  if (const WideString* width = FindSetting(settings_.ColumnsWidth, column.Name, holder)) {
+    column.Width = ReadInteger(*width, 0);
+  } else {
+    switch (source.Kind) {
+      case esDataSet: {
+        column.Width = field->DisplayWidth();
+        if (settings_.Formats != nullptr) {
+          if (IsIntegerField(column.FieldType))
+            column.Width = EstimateNumberWidth(field->DataSize(), settings_.Formats->IntegerFormat());
+          else if (column.FieldType == ftFloat)
+            column.Width = EstimateNumberWidth(field->DataSize(), settings_.Formats->FloatFormat());
+        }
+        column.Width = std::min(column.Width, kMaxDataSetWidth);
+        break;
+      }
+      case esListView: column.Width = source.ListView->Columns[static_cast<size_t>(n)].Width / 8; break;
+      case esDBGrid: column.Width = source.DBGrid->ColumnWidthInChars(n); break;
+      case esStringGrid: column.Width = source.StringGrid->ColWidthInChars(n); break;
+      case esCustom: column.Width = source.CustomSource->Columns[n].Width; break;
+    }
+  }
+
+  // Format.
+  column.Format.clear();
+  if (settings_.Formats != nullptr) {
+    if (const WideString* format = FormatOfType(*settings_.Formats, column.ColType)) column.Format = *format;
+  }
+  if (const WideString* format = FindSetting(settings_.UserFormats, column.Name, holder)) column.Format = *format;
+
+  // Alignment.
+  column.ColAlign = ecaLeft;
+  if (settings_.ColumnsAlign != nullptr) {
+    const WideString* align = FindSetting(settings_.ColumnsAlign, column.Name, holder);
+    column.ColAlign = align != nullptr ? AlignFromText(*align) : DefaultAlign(column.ColType);
+  }
+
+  // SQL type.
+  column.SQLType = field != nullptr ? SQLTypeOfField(column.FieldType, field->Size())
+                                    : SQLTypeOfColType(column.ColType, column.Width);
+
+  column.IsString = column.ColType == ectString;
+
+  // Length.
+  column.Length = 0;
+  if (column.IsString) {
+    const bool textGrid = source.Kind == esListView || source.Kind == esStringGrid;
+    const WideString* length = textGrid ? FindSetting(settings_.ColumnsLength, column.Name, holder) : nullptr;
+    if (length != nullptr) {
+      column.Length = ReadInteger(*length, kMaxStringLength);
+    } else {
+      switch (source.Kind) {
+        case esDataSet: column.Length = field->Size(); break;
+        case esListView:
+        case esStringGrid: column.Length = kMaxStringLength; break;
+        case esDBGrid: column.Length = std::min(field->Size(), kMaxStringLength); break;
+        case esCustom: column.Length = std::min(source.CustomSource->Columns[n].Size, kMaxStringLength); break;
+      }
+    }
+  }
+
+  column.IsNumeric = column.ColType <= ectDateTime;
+  column.IsNumber = column.ColType <= ectCurrency;
+  column.IsBlob = field != nullptr && field->IsBlob();
+  column.IsMemo = field != nullptr && field->IsMemo();
+  column.IsVisible = field == nullptr || field->Visible();
+}
+
+int TTesselColumns::IndexOfName(WideStringView name) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (SameText(items_[i].Name, name)) return static_cast<int>(i);
+  return -1;
+}
+
+bool TTesselColumns::IsNull(int index) const {
+  const TField* field = (*this)[index].Field;
+  return field != nullptr && field->IsNull();
+}
+
+Variant TTesselColumns::GetValue(int index) const {
+  const TField* field = (*this)[index].Field;
+  return field != nullptr ? field->Value() : Variant::FromText(WideString());
+}
+
+bool TTesselColumns::HasBlobColumns() const {
+  return std::any_of(items_.begin(), items_.end(), [](const TTesselColumn& column) { return column.IsBlob; });
+}
+
+void TTesselColumns::ResetCounters() {
+  for (TTesselColumn& column : items_) column.Counter = 0;
+}
+
+void TTesselColumns::GetColumnValue(int index, Variant& value, WideString& text) const {
+  const int counter = settings_.RecordCounter != nullptr ? *settings_.RecordCounter : 0;
+  ReadColumnValue((*this)[index], counter, value, text);
+}
+
+void TTesselColumns::ReadColumnValue(const TTesselColumn& column, int counter, Variant& value,
+                                     WideString& text) const {
+  switch (settings_.Source.Kind) {
+    case esDataSet:
+    case esDBGrid:
+      if (column.Field != nullptr) {
+        ConvertFieldValue(column, value, text);
+        return;
+      }
+      break;
+    case esListView:
+    case esStringGrid:
+    case esCustom:
+      text = SourceText(column, counter);
+      ConvertSourceText(column, value, text);
+      return;
+  }
+  value = Variant();
+  text.clear();
+}
+
+WideString TTesselColumns::SourceText(const TTesselColumn& column, int counter) const {
+  const TTesselSourceRefs& source = settings_.Source;
+  switch (source.Kind) {
+    case esListView:
+      return source.ListView != nullptr
+                 ? WideString(source.ListView->ItemText(settings_.SkipRecCount + counter, column.Number))
+                 : WideString();
+    case esStringGrid:
+      return source.StringGrid != nullptr ? source.StringGrid->Cell(column.Number, source.StringGrid->Row)
+                                          : WideString();
+    case esCustom:
+      return source.CustomSource != nullptr ? source.CustomSource->ColumnText(column.Number) : WideString();
+    default: return {};
+  }
+}
+
+void TTesselColumns::ConvertFieldValue(const TTesselColumn& column, Variant& value, WideString& text) const {
+  const TField& field = *column.Field;
+  const TTesselFormats& formats = ValueFormats();
+  value = field.Value();
+  if (value.IsNull()) {
+    text = formats.NullString();
+    return;
+  }
+  const bool isText = value.GetKind() == Variant::Kind::Text;
+  if (formats.KeepOriginalFormat) {
+    if (isText)
+      text = value.AsText();
+    else if (value.GetKind() == Variant::Kind::Bytes)
+      text = field.AsString();
+    else
+      text = VariantToText(value);
+    return;
+  }
+  try {
+    switch (field.DataType()) {
+      case ftSmallint:
+      case ftInteger:
+      case ftWord:
+      case ftAutoInc:
+      case ftLargeint: text = formats.FormatInteger(column.Format, value.AsInt()); break;
+      case ftFloat: text = formats.FormatFloatValue(column.Format, value.AsDouble()); break;
+      case ftCurrency: text = formats.FormatCurrencyValue(column.Format, value.AsDouble()); break;
+      case ftBCD: {
+        TSeparatorScope separators(formats);
+        text = VariantToText(value);
+        break;
+      }
+      case ftDate:
+      case ftTime:
+      case ftDateTime:
+      case ftTimeStamp: text = formats.FormatDateTimeValue(column.Format, value.AsDouble()); break;
+      case ftBoolean: text = formats.FormatBoolean(value.AsBool()); break;
+      case ftString:
+      case ftFixedChar:
+      case ftWideString:
+      case ftWideMemo: text = isText ? value.AsText() : field.AsString(); break;
+      default: text = isText ? value.AsText() : field.AsString(); break;
+    }
+  } catch (const std::exception&) {
+    // A value the patterns cannot take: its plain text and no raw value.
+    value = Variant();
+    text = field.AsString();
+  }
+}
+
+void TTesselColumns::ConvertSourceText(const TTesselColumn& column, Variant& value, WideString& text) const {
+  value = Variant();
+  const TTesselFormats& formats = ValueFormats();
+  const TFormatSettings& settings = GlobalFormatSettings();
+  const bool keep = formats.KeepOriginalFormat;
+  try {
+    switch (column.ColType) {
+      case ectInteger:
+      case ectBigint: {
+        int64_t number = 0;
+        if (!TryStrToInt64(text, number, settings)) return;
+        if (column.ColType == ectInteger && !IsInt32(number)) return;
+        WideString formatted = keep ? WideString() : formats.FormatInteger(column.Format, number);
+        value = Variant::FromInt(number);
+        if (!keep) text = std::move(formatted);
+        return;
+      }
+      case ectFloat:
+      case ectCurrency: {
+        double number = 0;
+        if (!TryStrToFloat(text, number, settings)) return;
+        WideString formatted;
+        if (!keep)
+          formatted = column.ColType == ectFloat ? formats.FormatFloatValue(column.Format, number)
+                                                 : formats.FormatCurrencyValue(column.Format, number);
+        value = Variant::FromDouble(number);
+        if (!keep) text = std::move(formatted);
+        return;
+      }
+      case ectDate:
+      case ectTime:
+      case ectDateTime: {
+        TDateTime dateTime = 0;
+        if (!TryStrToDateTime(text, dateTime, settings)) return;
+        WideString formatted = keep ? WideString() : formats.FormatDateTimeValue(column.Format, dateTime);
+        value = Variant::FromDateTime(dateTime);
+        if (!keep) text = std::move(formatted);
+        return;
+      }
+      default: return;
+    }
+  } catch (const std::exception&) {
+    // The source text stays; the raw value stays empty.
+    value = Variant();
+  }
+}
+
+void TTesselColumns::CalcWidths() {
+  const TTesselSourceRefs& source = settings_.Source;
+  for (TTesselColumn& column : items_)
+    column.Width = std::max(column.Width, static_cast<int>(column.Caption.size()));
+
+  struct BookmarkGuard {
+    const TTesselSourceRefs& source;
+    TTesselSourceBookmark bookmark;
+    ~BookmarkGuard() {
+      try {
+        source.FreeBookmark(bookmark);
+      } catch (...) {
+        // Freeing a position cannot fail in a way that matters to the export.
+      }
+    }
+  } guard{source, source.GetBookmark()};
+
+  source.First();
+  for (int i = 0; i < settings_.SkipRecCount; ++i) source.Next(recordCounter_);
+  recordCounter_ = 0;
+  const int exportRecCount = settings_.ExportRecCount;
+  Variant value;
+  WideString text;
+  while (!source.EndOfFile(recordCounter_, settings_.SkipRecCount, exportRecCount) &&
+         !(exportRecCount != 0 && recordCounter_ >= exportRecCount)) {
+    if (settings_.Stopped && settings_.Stopped()) break;
+    for (TTesselColumn& column : items_) {
+      ReadColumnValue(column, recordCounter_, value, text);
+      const int length = static_cast<int>(settings_.EscapeText ? settings_.EscapeText(text).size() : text.size());
+      column.Width = std::max(column.Width, length);
+    }
+    source.Next(recordCounter_);
+    if (settings_.OnFetchedRecord) settings_.OnFetchedRecord(recordCounter_);
+    std::this_thread::yield();
+  }
+  source.GotoBookmark(guard.bookmark);
+}
+
+}  // namespace verimo

@@ -1,0 +1,179 @@
+#include "engine/TesselWriter.h"
+
+#include <algorithm>
+
+#include "engine/Tessel.h"
+#include "platform/codepage/CodePage.h"
+
+namespace verimo {
+
+namespace {
+
+constexpr char32_t kReplacementChar = 0xFFFD;
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Calls `emit` with every code point; a surrogate without its partner
+// becomes U+FFFD.
+template <typename Emit>
+void ForEachCodePoint(WideStringView text, Emit emit) {
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c < 0xD800 || c > 0xDFFF) {
+      emit(static_cast<char32_t>(c));
+    } else if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+      emit(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else {
+      emit(kReplacementChar);
+    }
+  }
+}
+
+void AppendUtf8(WideStringView text, std::string& out) {
+  ForEachCodePoint(text, [&out](char32_t cp) {
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  });
+}
+
+void AppendUtf16(WideStringView text, std::string& out) {
+  for (const char16_t c : text) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+}
+
+void AppendUtf32(WideStringView text, std::string& out) {
+  ForEachCodePoint(text, [&out](char32_t cp) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((cp >> shift) & 0xFF));
+  });
+}
+
+bool IsAscii(WideStringView text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+}
+
+// The code pages all agree with ASCII, so plain ASCII text needs no converter.
+void AppendCodePage(WideStringView text, TSystemCodePage which, std::string& out) {
+  if (IsAscii(text)) {
+    for (const char16_t c : text) out.push_back(static_cast<char>(c));
+    return;
+  }
+  out += EncodeToCodePage(text, SystemCodePage(which));
+}
+
+}  // namespace
+
+void TTesselWriter::EncodeText(WideStringView text, TTesselOutputEncoding encoding, std::string& out) {
+  switch (encoding) {
+    case oeAnsi: AppendCodePage(text, TSystemCodePage::Ansi, out); break;
+    case oeOem: AppendCodePage(text, TSystemCodePage::Oem, out); break;
+    case oeMac: AppendCodePage(text, TSystemCodePage::Mac, out); break;
+    case oeUTF8: AppendUtf8(text, out); break;
+    case oeUTF16: AppendUtf16(text, out); break;
+    case oeUTF32: AppendUtf32(text, out); break;
+    default: break;
+  }
+}
+
+TTesselWriter::TTesselWriter(TTessel* owner, TStream* stream) : owner_(owner), stream_(stream) {}
+
+TTesselWriter::~TTesselWriter() = default;
+
+TTesselOutputEncoding TTesselWriter::Encoding() const {
+  return owner_ != nullptr ? owner_->OutputEncoding() : oeUTF8;
+}
+
+void TTesselWriter::Write(WideStringView text) {
+  if (text.empty() || owner_ == nullptr || stream_ == nullptr) return;
+  encoded_.clear();
+  EncodeText(text, Encoding(), encoded_);
+  if (!encoded_.empty()) stream_->Write(encoded_.data(), encoded_.size());
+}
+
+void TTesselWriter::WriteLn(WideStringView text) {
+  // A format's Write may itself call WriteLn, so the reused buffer is
+  // moved out for the call.
+  WideString line = std::move(line_);
+  line.assign(text);
+  line.append(u"\r\n");
+  Write(line);
+  line_ = std::move(line);
+}
+
+void TTesselWriter::EmptyLine() { Write(u"\r\n"); }
+
+void TTesselWriter::CharLine(char16_t ch, int count) {
+  WideString line(static_cast<size_t>(std::max(count, 0)), ch);
+  WriteLn(line);
+}
+
+void TTesselWriter::WriteBytes(const void* data, size_t count) {
+  if (stream_ != nullptr && count > 0) stream_->Write(data, count);
+}
+
+void TTesselWriter::WriteSignature() {
+  if (owner_ == nullptr || stream_ == nullptr) return;
+  static constexpr uint8_t kUtf8[] = {0xEF, 0xBB, 0xBF};
+  static constexpr uint8_t kUtf16[] = {0xFF, 0xFE};
+  static constexpr uint8_t kUtf32[] = {0xFF, 0xFE, 0x00, 0x00};
+  switch (Encoding()) {
+    case oeUTF8: stream_->Write(kUtf8, sizeof kUtf8); break;
+    case oeUTF16: stream_->Write(kUtf16, sizeof kUtf16); break;
+    case oeUTF32: stream_->Write(kUtf32, sizeof kUtf32); break;
+    default: break;
+  }
+}
+
+WideString TTesselWriter::PadLeft(WideStringView text, char16_t ch, int width) {
+  const int length = static_cast<int>(text.size());
+  if (width < length) return WideString(text.substr(0, static_cast<size_t>(std::max(width, 0))));
+  WideString result(static_cast<size_t>(width - length), ch);
+  result.append(text);
+  return result;
+}
+
+WideString TTesselWriter::PadRight(WideStringView text, char16_t ch, int width) {
+  const int length = static_cast<int>(text.size());
+  if (width < length) return WideString(text.substr(0, static_cast<size_t>(std::max(width, 0))));
+  WideString result(text);
+  result.append(static_cast<size_t>(width - length), ch);
+  return result;
+}
+
+WideString TTesselWriter::PadCenter(WideStringView text, char16_t ch, int width) {
+  const int length = static_cast<int>(text.size());
+  if (length >= width) return WideString(text.substr(0, static_cast<size_t>(std::max(width, 0))));
+  const int d = width - length;
+  WideString result(static_cast<size_t>(d / 2), ch);
+  result.append(text);
+  result.append(static_cast<size_t>(d - d / 2), ch);
+  return result;
+}
+
+WideString TTesselWriter::AlignToStr(TTesselColAlign align) const {
+  switch (align) {
+    case ecaLeft: return u"Left alignment";
+    case ecaCenter: return u"Center alignment";
+    case ecaRight: return u"Right alignment";
+  }
+  return u"Unknown alignment";
+}
+
+}  // namespace verimo
