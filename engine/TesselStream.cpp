@@ -66,8 +66,8 @@ size_t TMemoryStream::Read(void* data, size_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  position_ = static_cast<size_t>(ResolveSeek(offset, origin, Position(), Size()));
-  return Position();
+  position_ = static_cast<size_t>(ResolveSeek(offset, origin, static_cast<int64_t>(position_), Size()));
+  return static_cast<int64_t>(position_);
 }
 
 void TMemoryStream::SetSize(int64_t size) {
