@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "engine/Tessel.h"
+
+namespace verimo {
+
+// Exporters whose target is a database: the writer works through the
+// format's own connection, so the run has no target stream.
+class TTesselDatabase : public TTessel {
+ public:
+  TTesselDatabase();
+
+  // Target database file (UTF-8).
+  std::string DatabaseName;
+
+  // Runs the export, then ShowResult.
+  void Execute() override;
+  // Run after a successful export; nothing in this base.
+  virtual void ShowResult();
+};
+
+}  // namespace verimo

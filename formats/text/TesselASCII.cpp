@@ -1,0 +1,363 @@
+#include "formats/text/TesselASCII.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "engine/TesselIniFile.h"
+#include "engine/core/Exception.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+
+namespace {
+
+constexpr char16_t kCrLf[] = u"\r\n";
+constexpr char16_t kSection[] = u"ASCII";
+constexpr int kMaxTXTWidth = 255;
+
+char16_t DefaultListSeparator() {
+  char16_t separator = GlobalFormatSettings().ListSeparator;
+  return separator ? separator : u',';
+}
+
+bool IsStringLike(const TTesselColumn& column) {
+  return column.ColType == ectString || column.ColType == ectUnknown;
+}
+
+WideString AsciiToWide(std::string_view text) { return WideString(text.begin(), text.end()); }
+
+// A bookmark of the source that is returned to and released on every path.
+class SourcePositionGuard {
+ public:
+  explicit SourcePositionGuard(const TTesselSourceRefs& source)
+      : source_(source), bookmark_(source.GetBookmark()) {}
+  ~SourcePositionGuard() {
+    try {
+      source_.GotoBookmark(bookmark_);
+    } catch (...) {
+    }
+    source_.FreeBookmark(bookmark_);
+  }
+  SourcePositionGuard(const SourcePositionGuard&) = delete;
+  SourcePositionGuard& operator=(const SourcePositionGuard&) = delete;
+
+ private:
+  TTesselSourceRefs source_;
+  TTesselSourceBookmark bookmark_;
+};
+
+}  // namespace
+
+// ---- cell rules ----
+
+namespace ascii {
+
+WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing) {
+  size_t target = static_cast<size_t>(std::clamp(width, 0, kMaxTXTWidth));
+  WideString cell;
+  if (text.size() >= target) {
+    cell.assign(text.substr(0, target));
+  } else {
+    size_t surplus = target - text.size();
+    size_t before = align == ecaRight ? surplus : align == ecaCenter ? surplus / 2 : 0;
+    cell.assign(before, u' ');
+    cell.append(text);
+    cell.append(surplus - before, u' ');
+  }
+  if (spacing > 0) cell.append(static_cast<size_t>(spacing), u' ');
+  return cell;
+}
+
+WideString QuoteCSV(WideStringView text, char16_t quote) {
+  WideString quoted(1, quote);
+  for (char16_t ch : text) {
+    quoted += ch;
+    if (ch == quote) quoted += ch;
+  }
+  quoted += quote;
+  return quoted;
+}
+
+bool NeedsCSVQuotes(WideStringView text, char16_t comma, char16_t quote) {
+  for (char16_t ch : text)
+    if (ch == comma || ch == quote || ch == u'\r' || ch == u'\n') return true;
+  return false;
+}
+
+WideString DIFString(WideStringView text) { return QuoteCSV(text, u'"'); }
+
+bool DIFNumber(const Variant& value, WideString& text) {
+  char buffer[400];
+  switch (value.GetKind()) {
+    case Variant::Kind::Integer:
+      text = IntToWide(value.AsInt());
+      return true;
+    case Variant::Kind::Double: {
+      double number = value.AsDouble();
+      if (!std::isfinite(number)) return false;
+      auto result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+      if (result.ec != std::errc()) return false;
+      text = AsciiToWide(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+      return true;
+    }
+    case Variant::Kind::Currency: {
+      int64_t scaled = value.AsCurrency().scaled;
+      uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+      std::string digits = std::to_string(magnitude / 10000);
+      std::string fraction = std::to_string(magnitude % 10000);
+      fraction.insert(0, 4 - fraction.size(), '0');
+      while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+      text = AsciiToWide((scaled < 0 ? "-" : "") + digits + (fraction.empty() ? "" : "." + fraction));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+WideString SYLKText(WideStringView text) {
+  WideString escaped;
+  escaped.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t ch = text[i];
+    if (ch == u';') {
+      escaped += u";;";
+    } else if (ch == u'\r' || ch == u'\n') {
+      escaped += u"\x1b :";
+      if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    } else {
+      escaped += ch;
+    }
+  }
+  return escaped;
+}
+
+}  // namespace ascii
+
+// ---- writer ----
+
+TTesselASCIIWriter::TTesselASCIIWriter(TTesselASCII* owner, TStream* stream)
+    : TTesselWriter(owner, stream), ascii_(owner) {}
+
+void TTesselASCIIWriter::Write(WideStringView text) {
+  if (text.empty()) return;
+  if (!ascii_ || ascii_->ExportType() == etTXT) {
+    TTesselWriter::Write(text);
+    return;
+  }
+  TSystemCodePage codePage = ascii_->ExportType() == etDIF ? TSystemCodePage::Oem : TSystemCodePage::Ansi;
+  encoded_ = EncodeToCodePage(text, SystemCodePage(codePage));
+  WriteBytes(encoded_.data(), encoded_.size());
+}
+
+// ---- exporter ----
+
+TTesselASCII::TTesselASCII(TTesselASCIIType type) : CSVComma(DefaultListSeparator()) {
+  published_.ColumnsAlign = true;
+  published_.ColumnsWidth = true;
+  published_.AutoCalcColWidth = true;
+  published_.OnFetchedRecord = true;
+  AutoCalcColWidth = true;
+  SetExportType(type);
+}
+
+void TTesselASCII::SetExportType(TTesselASCIIType type) {
+  exportType_ = type;
+  if (type == etTXT) AutoCalcColWidth = true;
+}
+
+std::unique_ptr<TTesselWriter> TTesselASCII::GetWriterClass(TStream& stream) {
+  return std::make_unique<TTesselASCIIWriter>(this, &stream);
+}
+
+void TTesselASCII::BeginExport() {
+  TTesselFormatText::BeginExport();
+  if (exportType_ != etTXT) AutoCalcColWidth = false;
+  WritePreamble();
+}
+
+void TTesselASCII::WritePreamble() {
+  TTesselWriter& writer = Writer();
+  switch (exportType_) {
+    case etTXT:
+      writer.WriteSignature();
+      if (!Title.empty()) {
+        writer.WriteLn(Title);
+        writer.CharLine(u'-', 80);
+        writer.EmptyLine();
+      }
+      for (const WideString& line : Header) writer.WriteLn(line);
+      break;
+    case etCSV:
+      for (const WideString& line : Header) writer.WriteLn(line);
+      break;
+    case etDIF:
+      WriteDIFHeader();
+      break;
+    case etSYLK:
+      writer.WriteLn(u"ID;PVASCIIEXPORT");
+      break;
+  }
+}
+
+void TTesselASCII::WriteDIFHeader() {
+  TTesselWriter& writer = Writer();
+  writer.WriteLn(u"TABLE");
+  writer.WriteLn(u"0,1");
+  writer.WriteLn(ascii::DIFString(Title));
+  writer.WriteLn(u"VECTORS");
+  writer.WriteLn(u"0," + IntToWide(Columns().Count()));
+  writer.WriteLn(u"\"\"");
+  writer.WriteLn(u"TUPLES");
+  tupleCount_ = CountTuples();
+  if (tupleCount_ < 0) return;
+  writer.WriteLn(u"0," + IntToWide(tupleCount_));
+  writer.WriteLn(u"\"\"");
+  writer.WriteLn(u"DATA");
+  writer.WriteLn(u"0,0");
+  writer.WriteLn(u"\"\"");
+}
+
+int TTesselASCII::CountTuples() {
+  const TTesselSourceRefs source = Source();
+  SourcePositionGuard position(source);
+  // The run reads from the first record only when asked to; otherwise from
+  // where the source stands.
+  if (GoToFirstRecord) source.First();
+  int passed = 0;
+  for (int i = 0; i < SkipRecCount; ++i) source.Next(passed);
+  int count = 0;
+  while (!source.EndOfFile(count, SkipRecCount, ExportRecCount)) {
+    if (ExportRecCount != 0 && count >= ExportRecCount) break;
+    if (CurrentRecordOnly && count >= 1) break;
+    if (Aborted() && !CheckStop()) return -1;
+    source.Next(count);
+    if (OnFetchedRecord) OnFetchedRecord(*this, count);
+  }
+  return count;
+}
+
+void TTesselASCII::EndExport() {
+  TTesselWriter& writer = Writer();
+  switch (exportType_) {
+    case etTXT:
+    case etCSV:
+      for (const WideString& line : Footer) writer.WriteLn(line);
+      break;
+    case etDIF:
+      writer.WriteLn(u"-1,0");
+      writer.WriteLn(u"EOD");
+      break;
+    case etSYLK:
+      writer.WriteLn(u"E");
+      break;
+  }
+  TTesselFormatText::EndExport();
+}
+
+WideString TTesselASCII::GetColCaption(int index) {
+  WideString caption = TTesselFormatText::GetColCaption(index);
+  const TTesselColumn& column = Columns()[index];
+  switch (exportType_) {
+    case etTXT:
+      return ascii::FitCell(caption, column.Width, column.ColAlign, TXTSpacing);
+    case etCSV:
+      if (CSVQuote != 0 && (CSVQuoteCaptions || ascii::NeedsCSVQuotes(caption, CSVComma, CSVQuote)))
+        caption = ascii::QuoteCSV(caption, CSVQuote);
+      return caption + CSVComma;
+    case etDIF:
+      return u"1,0\r\n" + ascii::DIFString(caption) + kCrLf;
+    case etSYLK:
+      return u"C;X" + IntToWide(index + 1) + u";Y1;K\"" + ascii::SYLKText(caption) + u"\"" + kCrLf;
+  }
+  return caption;
+}
+
+WideString TTesselASCII::RowEnd(WideString row) const {
+  if (exportType_ == etCSV && !row.empty()) row.pop_back();
+  if (exportType_ == etTXT || exportType_ == etCSV) row += kCrLf;
+  if (exportType_ == etDIF) row.insert(0, u"-1,0\r\nBOT\r\n");
+  return row;
+}
+
+WideString TTesselASCII::GetCaptionRow() { return RowEnd(TTesselFormatText::GetCaptionRow()); }
+
+void TTesselASCII::WriteCaptionRow() {
+  WideString row = GetCaptionRow();
+  if (!row.empty()) Writer().Write(row);
+}
+
+int TTesselASCII::CurrentColumn(const TTesselColumn& column) const {
+  const TTesselColumns& columns = Columns();
+  for (int i = 0; i < columns.Count(); ++i)
+    if (&columns[i] == &column) return i;
+  return -1;
+}
+
+WideString TTesselASCII::DIFCell(const WideString& text, int columnIndex) const {
+  WideString number;
+  if (columnIndex >= 0 && Columns()[columnIndex].IsNumber) {
+    const TTesselRow& row = const_cast<TTesselASCII*>(this)->Row();
+    const TTesselCol* cell = columnIndex < row.Count() ? &row[columnIndex] : nullptr;
+    if (cell && !Columns().IsNull(columnIndex) && ascii::DIFNumber(cell->Value, number))
+      return u"0," + number + u"\r\nV\r\n";
+  }
+  return u"1,0\r\n" + ascii::DIFString(text) + kCrLf;
+}
+
+WideString TTesselASCII::GetColData(const WideString& inheritedText, const TTesselColumn& column) {
+  WideString text = TTesselFormatText::GetColData(inheritedText, column);
+  switch (exportType_) {
+    case etTXT:
+      return ascii::FitCell(text, column.Width, column.ColAlign, TXTSpacing);
+    case etCSV:
+      if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote)))
+        text = ascii::QuoteCSV(text, CSVQuote);
+      return text + CSVComma;
+    case etDIF:
+      return DIFCell(text, CurrentColumn(column));
+    case etSYLK: {
+      int row = RecordCounter() + (AllowCaptions ? 1 : 0) + 1;
+      return u"C;X" + IntToWide(CurrentColumn(column) + 1) + u";Y" + IntToWide(row) + u";K\"" +
+             ascii::SYLKText(text) + u"\"" + kCrLf;
+    }
+  }
+  return text;
+}
+
+WideString TTesselASCII::GetDataRow() { return RowEnd(TTesselFormatText::GetDataRow()); }
+
+void TTesselASCII::WriteDataRow() { Writer().Write(GetDataRow()); }
+
+// ---- settings ----
+
+void TTesselASCII::SaveSettings(TTesselIniFile& settings) {
+  TTesselFormatText::SaveSettings(settings);
+  settings.WriteInteger(kSection, u"ExportType", exportType_);
+  settings.WriteString(kSection, u"Comma", CharToIniText(CSVComma));
+  settings.WriteString(kSection, u"Quote", CharToIniText(CSVQuote));
+  settings.WriteBool(kSection, u"QuoteStrings", CSVQuoteStrings);
+  settings.WriteBool(kSection, u"QuoteCaptions", CSVQuoteCaptions);
+  settings.WriteInteger(kSection, u"Spacing", TXTSpacing);
+  settings.WriteBool(kSection, u"AutoCalcColWidth", AutoCalcColWidth);
+  settings::WriteNumberedLines(settings, u"ALIGN", u"line", ColumnsAlign);
+  settings::WriteNumberedLines(settings, u"WIDTH", u"line", ColumnsWidth);
+}
+
+void TTesselASCII::LoadSettings(TTesselIniFile& settings) {
+  TTesselFormatText::LoadSettings(settings);
+  int type = settings.ReadInteger(kSection, u"ExportType", exportType_);
+  if (type >= etTXT && type <= etSYLK) SetExportType(static_cast<TTesselASCIIType>(type));
+  if (settings.ValueExists(kSection, u"Comma")) CSVComma = IniTextToChar(settings.ReadString(kSection, u"Comma", u""));
+  if (settings.ValueExists(kSection, u"Quote")) CSVQuote = IniTextToChar(settings.ReadString(kSection, u"Quote", u""));
+  CSVQuoteStrings = settings.ReadBool(kSection, u"QuoteStrings", CSVQuoteStrings);
+  CSVQuoteCaptions = settings.ReadBool(kSection, u"QuoteCaptions", CSVQuoteCaptions);
+  TXTSpacing = settings.ReadInteger(kSection, u"Spacing", TXTSpacing);
+  AutoCalcColWidth = settings.ReadBool(kSection, u"AutoCalcColWidth", AutoCalcColWidth);
+  settings::ReadNumberedLines(settings, u"ALIGN", ColumnsAlign);
+  settings::ReadNumberedLines(settings, u"WIDTH", ColumnsWidth);
+}
+
+}  // namespace verimo

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/TesselText.h"
+#include "engine/TesselWriter.h"
+
+namespace verimo {
+
+enum TTesselASCIIType : uint8_t { etTXT, etCSV, etDIF, etSYLK };
+
+// One exporter for four line-oriented text formats: fixed-width text,
+// delimited text, Data Interchange Format and Symbolic Link format.
+class TTesselASCII : public TTesselFormatText {
+ public:
+  explicit TTesselASCII(TTesselASCIIType type = etTXT);
+
+  TTesselASCIIType ExportType() const { return exportType_; }
+  // etTXT also switches AutoCalcColWidth on.
+  void SetExportType(TTesselASCIIType type);
+
+  // Field separator; the locale's list separator by default ("," without one).
+  char16_t CSVComma;
+  // Quote character; 0 means no quoting at all.
+  char16_t CSVQuote = u'"';
+  // Quote the values of string (and unknown) columns.
+  bool CSVQuoteStrings = true;
+  bool CSVQuoteCaptions = true;
+  // Spaces after every TXT cell.
+  int TXTSpacing = 1;
+  // TXT: a title line, a rule and an empty line before the header;
+  // DIF: the TABLE item's text.
+  WideString Title;
+
+  std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream) override;
+  void BeginExport() override;
+  void EndExport() override;
+  WideString GetColCaption(int index) override;
+  WideString GetCaptionRow() override;
+  void WriteCaptionRow() override;
+  WideString GetColData(const WideString& text, const TTesselColumn& column) override;
+  WideString GetDataRow() override;
+  void WriteDataRow() override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+ private:
+  void WritePreamble();
+  void WriteDIFHeader();
+  // Records the run will export, counted from the first (after the skip);
+  // -1 when the count was stopped.
+  int CountTuples();
+  WideString DIFCell(const WideString& text, int columnIndex) const;
+  WideString RowEnd(WideString row) const;
+  int CurrentColumn(const TTesselColumn& column) const;
+
+  TTesselASCIIType exportType_ = etTXT;
+  int tupleCount_ = 0;
+};
+
+// Writes CSV and SYLK in the system ANSI code page and DIF in the system OEM
+// code page; TXT follows the run's output encoding.
+class TTesselASCIIWriter : public TTesselWriter {
+ public:
+  TTesselASCIIWriter(TTesselASCII* owner, TStream* stream);
+  void Write(WideStringView text) override;
+
+ private:
+  TTesselASCII* ascii_;
+  std::string encoded_;
+};
+
+// The cell rules of the four formats, free of any run state.
+namespace ascii {
+
+// A TXT cell: cut to min(width, 255) characters, or padded by the
+// alignment, then `spacing` spaces.
+WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing);
+// `text` enclosed in `quote` with every `quote` inside it doubled.
+WideString QuoteCSV(WideStringView text, char16_t quote);
+// Whether a CSV value must be quoted so that a reader sees it whole: it
+// holds the separator, the quote character, CR or LF.
+bool NeedsCSVQuotes(WideStringView text, char16_t comma, char16_t quote);
+// A DIF string value: enclosed in double quotes, inner ones doubled.
+WideString DIFString(WideStringView text);
+// The plain notation of a numeric raw value ("." decimals, no grouping,
+// no exponent); false for values that are not finite numbers.
+bool DIFNumber(const Variant& value, WideString& text);
+// A SYLK K"..." text: ";" doubled, each line break (CR LF, CR or LF) as
+// ESC, space, colon.
+WideString SYLKText(WideStringView text);
+
+}  // namespace ascii
+
+}  // namespace verimo
