@@ -259,6 +259,11 @@ TEST_F(MkParadoxTest, BadRequestsFailCleanly) {
   EXPECT_EQ(Generate(Quote((dir_ / "missing" / "t.db").string()), &errors), 1);
   EXPECT_NE(errors.find("missing"), std::string::npos) << errors;
   EXPECT_TRUE(fs::is_empty(dir_));  // nothing half-written is left behind
+
+  // What cannot be opened for writing is not the generator's to remove.
+  fs::create_directory(dir_ / "taken.db");
+  EXPECT_EQ(Generate(Quote((dir_ / "taken.db").string())), 1);
+  EXPECT_TRUE(fs::is_directory(dir_ / "taken.db"));
 }
 
 TEST_F(MkParadoxTest, CodePageWithoutTurkishLettersWarns) {

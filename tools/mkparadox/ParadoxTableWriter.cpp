@@ -49,18 +49,22 @@ ParadoxTableWriter::ParadoxTableWriter(NotesKind notes, TableWriterOptions optio
   doc_.reset(PX_new3(RecordError, nullptr, nullptr, nullptr, &lastError_));
   if (!doc_) throw std::runtime_error("pxlib could not create a document");
 
+  std::vector<char> types;
+  for (const SampleColumn& column : columns_) types.push_back(PxlibFieldType(column.typeCode));
   // pxlib takes the field array over and frees it with the document.
   auto* fields = static_cast<pxfield_t*>(doc_->malloc(doc_.get(), sizeof(pxfield_t) * columns_.size(), "fields"));
   for (size_t i = 0; i < columns_.size(); ++i) {
     fields[i].px_fname = PX_strdup(doc_.get(), columns_[i].name.c_str());
-    fields[i].px_ftype = PxlibFieldType(columns_[i].typeCode);
+    fields[i].px_ftype = types[i];
     fields[i].px_flen = columns_[i].size;
     fields[i].px_fdc = 0;
   }
+  // A file that could not be opened for writing is left alone.
+  Check(PX_create_file(doc_.get(), fields, static_cast<int>(columns_.size()), options_.path.c_str(),
+                       pxfFileTypNonIndexDB),
+        "cannot create the table");
+  created_ = true;
   try {
-    Check(PX_create_file(doc_.get(), fields, static_cast<int>(columns_.size()), options_.path.c_str(),
-                         pxfFileTypNonIndexDB),
-          "cannot create the table");
     Check(PX_set_value(doc_.get(), "codepage", static_cast<float>(options_.codePage)), "cannot set the code page");
     if (!options_.password.empty())
       Check(PX_set_parameter(doc_.get(), "password", options_.password.c_str()), "cannot set the password");
@@ -139,6 +143,7 @@ void ParadoxTableWriter::Finish() {
 
 void ParadoxTableWriter::RemoveFiles() noexcept {
   doc_.reset();
+  if (!created_) return;
   std::error_code ignored;
   std::filesystem::remove(options_.path, ignored);
   if (!blobPath_.empty()) std::filesystem::remove(blobPath_, ignored);

@@ -19,8 +19,8 @@ struct TableWriterOptions {
 };
 
 // Writes generated records into a new Paradox 7 table with pxlib, in the
-// columns of SampleColumns. The files
-// are removed again unless Finish succeeds. Errors throw std::runtime_error.
+// columns of SampleColumns. The files it created are removed again unless
+// Finish succeeds. Errors throw std::runtime_error.
 class ParadoxTableWriter {
  public:
   ParadoxTableWriter(NotesKind notes, TableWriterOptions options);
@@ -53,6 +53,7 @@ class ParadoxTableWriter {
   std::string lastError_;
   std::unique_ptr<px_doc, DocDeleter> doc_;
   std::vector<char> record_;
+  bool created_ = false;
   bool finished_ = false;
 };
 
