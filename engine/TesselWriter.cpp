@@ -33,6 +33,7 @@ void ForEachCodePoint(WideStringView text, Emit emit) {
 }
 
 void AppendUtf8(WideStringView text, std::string& out) {
+  out.reserve(out.size() + text.size());
   ForEachCodePoint(text, [&out](char32_t cp) {
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));
@@ -53,6 +54,7 @@ void AppendUtf8(WideStringView text, std::string& out) {
 }
 
 void AppendUtf16(WideStringView text, std::string& out) {
+  out.reserve(out.size() + 2 * text.size());
   for (const char16_t c : text) {
     out.push_back(static_cast<char>(c & 0xFF));
     out.push_back(static_cast<char>(c >> 8));
