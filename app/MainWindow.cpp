@@ -1,0 +1,119 @@
+#include "app/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "app/DialogWindow.h"
+#include "app/QtText.h"
+
+namespace verimo {
+namespace {
+
+constexpr int kClientWidth = 182;
+constexpr int kClientHeight = 60;
+constexpr int kStatusBarHeight = 19;
+
+// Closes the table when the scope ends, also by an exception.
+class TTableCloser {
+ public:
+  explicit TTableCloser(TTable& table) : table_(table) {}
+  ~TTableCloser() { table_.Close(); }
+  TTableCloser(const TTableCloser&) = delete;
+  TTableCloser& operator=(const TTableCloser&) = delete;
+
+ private:
+  TTable& table_;
+};
+
+}  // namespace
+
+TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("Verimo"));
+  setFixedSize(kClientWidth, kClientHeight);
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSize(8);
+  setFont(font);
+
+  button1_ = new QPushButton(ToQString(u"Paradox Dosya Seç..."), this);
+  button1_->setObjectName(QStringLiteral("Button1"));
+  button1_->setGeometry(8, 8, 166, 25);
+  statusBar1_ = new QStatusBar(this);
+  statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar1_->setSizeGripEnabled(false);
+  statusBar1_->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+  statusBar1_->showMessage(QStringLiteral(" "));
+
+  AskTableFile = [this](const QString& filter) {
+    QFileDialog dialog(this, QString(), QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                    : QString();
+  };
+  connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
+  table1_.SetPasswordCallback(
+      [this](const std::string& tableName, WideString& password) { return AskPassword(tableName, password); });
+  ConfigureDialog(shellLauncher);
+}
+
+TForm2::~TForm2() = default;
+
+// The dialog settings of the main window for the types this program
+// exports.
+void TForm2::ConfigureDialog(TShellLauncher* shellLauncher) {
+  tesselDialog1_.DataSet = &table1_;
+  tesselDialog1_.CSVOptions.Comma = u';';
+  tesselDialog1_.AccessOptions.TableName = u"EXPORT_TABLE";
+  tesselDialog1_.ShellLauncher = shellLauncher;
+  tesselDialog1_.Clipboard = &clipboard_;
+  tesselDialog1_.FormPresenter = [this](TTesselDialogForm& form) { ShowDialogForm(form, this); };
+}
+
+void TForm2::Button1Click() {
+  const QString path = AskTableFile(QStringLiteral("Paradox Files (*.db)"));
+  if (path.isEmpty()) return;
+  try {
+    table1_.Close();
+    OpenTable(path);
+    TTableCloser closer(table1_);
+    tesselDialog1_.Execute();
+  } catch (const std::exception& error) {
+    table1_.Close();
+    QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+  }
+}
+
+void TForm2::OpenTable(const QString& path) {
+  const QFileInfo info(path);
+  table1_.SetDatabaseName(ToUtf8Path(info.absolutePath()));
+  table1_.SetTableName(ToUtf8Path(info.fileName()));
+  table1_.Open();
+}
+
+bool TForm2::AskPassword(const std::string& tableName, WideString& password) {
+  QInputDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("PasswordDialog"));
+  dialog.setWindowTitle(QStringLiteral("Enter password"));
+  dialog.setLabelText(QStringLiteral("Password for %1:").arg(PathToQString(tableName)));
+  dialog.setTextEchoMode(QLineEdit::Password);
+  dialog.setInputMode(QInputDialog::TextInput);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  password = ToWide(dialog.textValue());
+  return true;
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+  table1_.Close();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace verimo

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "app/QtClipboard.h"
+#include "dialog/TesselDialog.h"
+#include "platform/paradox/Table.h"
+
+class QPushButton;
+class QStatusBar;
+
+namespace verimo {
+
+class TShellLauncher;
+
+// The program's main window "Verimo": one button that picks a Paradox
+// table, opens it and runs the export dialog on it.
+class TForm2 : public QWidget {
+ public:
+  // The platform's open dialog, replaceable (tests): the chosen path, or an
+  // empty text when the user cancels.
+  using TOpenFileAsker = std::function<QString(const QString& filter)>;
+
+  // `shellLauncher` opens and prints the results (the desktop's when null).
+  explicit TForm2(TShellLauncher* shellLauncher = nullptr, QWidget* parent = nullptr);
+  ~TForm2() override;
+
+  TOpenFileAsker AskTableFile;
+
+  // Picks, opens and exports a table; the table is closed again when the
+  // dialog closes. Errors are shown and leave the window usable.
+  void Button1Click();
+
+  TTable& Table1() { return table1_; }
+  TTesselDialog& TesselDialog1() { return tesselDialog1_; }
+  QPushButton* Button1() const { return button1_; }
+  QStatusBar* StatusBar1() const { return statusBar1_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void ConfigureDialog(TShellLauncher* shellLauncher);
+  void OpenTable(const QString& path);
+  bool AskPassword(const std::string& tableName, WideString& password);
+
+  TTable table1_;
+  TQtClipboard clipboard_;
+  TTesselDialog tesselDialog1_;
+  QPushButton* button1_ = nullptr;
+  QStatusBar* statusBar1_ = nullptr;
+};
+
+}  // namespace verimo

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "dialog/ExportTypes.h"
+
+namespace verimo {
+
+class TClipboard;
+class TShellLauncher;
+class TTessel;
+class TTesselDialogForm;
+
+// The exporter components of the export form, one per exporter class
+// (the ASCII exporter serves TXT, CSV, DIF and SYLK), each created on first
+// use and kept for the form's lifetime, so options set on them persist
+// between runs. This is the one place that knows the concrete exporter
+// classes: a new format adds its type here.
+class TDialogExporters {
+ public:
+  // The services are handed to every exporter that needs them; null
+  // means the system's.
+  TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard);
+  ~TDialogExporters();
+  TDialogExporters(const TDialogExporters&) = delete;
+  TDialogExporters& operator=(const TDialogExporters&) = delete;
+
+  // Whether this program has the type's exporter.
+  static bool IsBuilt(TAllowedExport type);
+
+  // The exporter of a built type; raises verimo::Exception for the others.
+  TTessel& For(TAllowedExport type);
+
+  // The type's own options, from the form's option pages.
+  void CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form);
+  // File exporters: the target and what to do with it afterwards.
+  void CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile);
+  // Whether the exporter takes the caption grid's alignments and widths.
+  static bool TakesColumnsAlign(TAllowedExport type);
+  static bool TakesColumnsWidth(TAllowedExport type);
+
+ private:
+  struct Components;
+  TShellLauncher* shellLauncher_;
+  TClipboard* clipboard_;
+  std::unique_ptr<Components> components_;
+};
+
+}  // namespace verimo

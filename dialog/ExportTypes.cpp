@@ -1,0 +1,64 @@
+#include "dialog/ExportTypes.h"
+
+namespace verimo {
+namespace {
+
+constexpr std::array<TExportTypeInfo, kExportTypeCount> kExportTypes = {{
+    {aeXLS, u"MS Excel", u"Microsoft Excel Belgesi (*.xls)|*.xls", u"xls", TOptionsPage::Excel},
+    {aeWord, u"MS Word", u"Microsoft Word Belgesi (*.doc)|*.doc", u"doc", TOptionsPage::WordRTF},
+    {aeRTF, u"RTF", u"Zengin Metin Biçimi (*.rtf)|*.rtf", u"rtf", TOptionsPage::WordRTF},
+    {aeHTML, u"HTML", u"Web Sayfası (*.html, *.htm)|*.html;*.htm", u"html", TOptionsPage::HTML},
+    {aeXML, u"XML", u"XML Biçimi (*.xml)|*.xml", u"xml", TOptionsPage::XML},
+    {aeDBF, u"DBF", u"DBF (dBASE) (*.dbf)|*.dbf", u"dbf", TOptionsPage::None},
+    {aePDF, u"PDF", u"PDF Döküman (*pdf)|*.pdf", u"pdf", TOptionsPage::PDF},
+    {aeTXT, u"Metin Dosyası", u"Metin Belgesi (*.txt)|*.txt", u"txt", TOptionsPage::ASCII},
+    {aeCSV, u"CSV Dosyası", u"CSV (Virgülle ayrılmış) (*.csv)|*.csv", u"csv", TOptionsPage::ASCII},
+    {aeDIFF, u"Veri Takas Biçimi (DIF)", u"DIF (veri takas biçimi) (*.dif)|*.dif", u"dif", TOptionsPage::None},
+    {aeSylk, u"SYLK Dosyası", u"SYLK (Simgesel bağlantı) (*.slk)|*.slk", u"slk", TOptionsPage::None},
+    {aeLaTeX, u"LaTeX", u"LaTeX Biçimi (*.tex)|*.tex", u"tex", TOptionsPage::None},
+    {aeSQL, u"SQL", u"SQL Biçimi (*.sql)|*.sql", u"sql", TOptionsPage::SQL},
+    {aeClipboard, u"Windows Pano", u"", u"", TOptionsPage::None},
+    {aeODS, u"ODS Hesap Tablosu", u"ODS Belgesi (*.ods)|*.ods", u"ods", TOptionsPage::ODS},
+    {aeODT, u"ODT Metin Belgesi", u"ODT Belgesi (*.odt)|*.odt", u"odt", TOptionsPage::ODT},
+    {aeXlsx, u"MS Excel 2007", u"Microsoft Excel 2007 Belgesi (*.xlsx)|*.xlsx", u"xlsx", TOptionsPage::Xlsx},
+    {aeDocx, u"MS Word 2007", u"Microsoft Word 2007 Belgesi (*.docx)|*.docx", u"docx", TOptionsPage::Docx},
+    {aeAccess, u"MS Access", u"Microsoft Access Veritabanları (*.mdb)|*.mdb", u"mdb", TOptionsPage::Access},
+}};
+
+bool IsOneOf(TAllowedExport type, std::initializer_list<TAllowedExport> types) {
+  for (TAllowedExport candidate : types)
+    if (candidate == type) return true;
+  return false;
+}
+
+}  // namespace
+
+const TExportTypeInfo& ExportTypeInfo(TAllowedExport type) { return kExportTypes.at(type); }
+
+std::optional<TAllowedExport> ExportTypeFromNumber(int number) {
+  if (number < 0 || number >= kExportTypeCount) return std::nullopt;
+  return static_cast<TAllowedExport>(number);
+}
+
+bool ShowsFormatsPage(TAllowedExport type) { return !IsOneOf(type, {aeDBF, aeSQL, aeAccess}); }
+bool ShowsHeaderFooterPage(TAllowedExport type) { return !IsOneOf(type, {aeXML, aeDBF, aeAccess}); }
+bool ShowsCaptionsPage(TAllowedExport type) { return !IsOneOf(type, {aeXML, aeDBF, aeSQL}); }
+
+bool EnablesSeparators(TAllowedExport type) {
+  return IsOneOf(type, {aeWord, aeRTF, aeHTML, aeXML, aePDF, aeTXT, aeCSV, aeDIFF, aeSylk, aeClipboard,
+                        aeODS, aeODT, aeDocx});
+}
+
+bool SavesColumnAlign(TAllowedExport type) { return IsOneOf(type, {aeWord, aeRTF, aeHTML, aePDF, aeTXT}); }
+bool SavesColumnWidth(TAllowedExport type) { return IsOneOf(type, {aeXLS, aeWord, aeRTF, aePDF, aeTXT}); }
+
+std::string ReplaceFileExt(const std::string& fileName, TAllowedExport type) {
+  const std::string extension = WideToUtf8(ExportTypeInfo(type).extension);
+  const size_t nameStart = fileName.find_last_of('/');
+  const size_t dot = fileName.find_last_of('.');
+  const bool hasExtension = dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart);
+  const std::string stem = hasExtension ? fileName.substr(0, dot) : fileName;
+  return stem + "." + extension;
+}
+
+}  // namespace verimo

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "engine/core/WideString.h"
+
+namespace verimo {
+
+// The output types of the export dialog; the ordinal is the type number the
+// settings file stores.
+enum TAllowedExport : uint8_t {
+  aeXLS = 0,
+  aeWord,
+  aeRTF,
+  aeHTML,
+  aeXML,
+  aeDBF,
+  aePDF,
+  aeTXT,
+  aeCSV,
+  aeDIFF,
+  aeSylk,
+  aeLaTeX,
+  aeSQL,
+  aeClipboard,
+  aeODS,
+  aeODT,
+  aeXlsx,
+  aeDocx,
+  aeAccess,
+};
+
+constexpr int kExportTypeCount = 19;
+
+// A set of export types.
+class TAllowedExports {
+ public:
+  constexpr TAllowedExports() = default;
+  constexpr TAllowedExports(std::initializer_list<TAllowedExport> types) {
+    for (TAllowedExport type : types) Include(type);
+  }
+  static constexpr TAllowedExports All() {
+    TAllowedExports all;
+    all.bits_ = (uint32_t{1} << kExportTypeCount) - 1;
+    return all;
+  }
+
+  constexpr bool Contains(TAllowedExport type) const { return (bits_ >> type) & 1u; }
+  constexpr void Include(TAllowedExport type) { bits_ |= uint32_t{1} << type; }
+  constexpr void Exclude(TAllowedExport type) { bits_ &= ~(uint32_t{1} << type); }
+  constexpr bool IsEmpty() const { return bits_ == 0; }
+  friend constexpr bool operator==(TAllowedExports, TAllowedExports) = default;
+
+ private:
+  uint32_t bits_ = 0;
+};
+
+// The option page a type shows beside the common pages.
+enum class TOptionsPage : uint8_t { None, Excel, WordRTF, HTML, XML, PDF, ASCII, SQL, ODS, ODT, Xlsx, Docx, Access };
+
+struct TExportTypeInfo {
+  TAllowedExport type;
+  const char16_t* listText;   // the type list's entry
+  const char16_t* filter;     // the save dialog's filter ("" for the clipboard)
+  const char16_t* extension;  // without the dot ("" for the clipboard)
+  TOptionsPage optionsPage;
+};
+
+const TExportTypeInfo& ExportTypeInfo(TAllowedExport type);
+// The type with that number, or nothing for numbers outside 0..18.
+std::optional<TAllowedExport> ExportTypeFromNumber(int number);
+
+// Visibility and enabling rules of the dialog's common pages by type.
+bool ShowsFormatsPage(TAllowedExport type);       // not DBF, SQL, Access
+bool ShowsHeaderFooterPage(TAllowedExport type);  // not XML, DBF, Access
+bool ShowsCaptionsPage(TAllowedExport type);      // not XML, DBF, SQL
+bool EnablesSeparators(TAllowedExport type);
+// The caption grid's alignment column is saved ("ALIGN") for these types,
+// its width column ("WIDTH") for the second set.
+bool SavesColumnAlign(TAllowedExport type);
+bool SavesColumnWidth(TAllowedExport type);
+
+// The file name with its extension replaced by "." + the type's extension;
+// the directory and the base name stay. A name without an extension gets
+// one.
+std::string ReplaceFileExt(const std::string& fileName, TAllowedExport type);
+
+}  // namespace verimo

@@ -1,0 +1,155 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "dialog/ExportTypes.h"
+#include "dialog/TesselDialogOptions.h"
+#include "engine/Tessel.h"
+#include "engine/TesselColumns.h"
+#include "engine/TesselFormats.h"
+#include "engine/core/StringList.h"
+
+namespace verimo {
+
+class TClipboard;
+class TShellLauncher;
+class TTesselDialogForm;
+
+// Which common pages the dialog shows.
+struct TCommonOptions {
+  bool Fields = true;    // coFields: "Alanlar"
+  bool Formats = true;   // coFormats: "Biçimler"
+  bool Colons = true;    // coColons: "Üstbilgi/Altbilgi"
+  bool Captions = true;  // coCaptions: "&Başlık"
+  bool Options = true;   // coOptions: the "&Ayarlar" sub-page
+};
+
+// The progress window of one run as the dialog drives it.
+class TTesselProgressView {
+ public:
+  virtual ~TTesselProgressView() = default;
+  // Applies a notification (TTesselProgress codes), then processes the
+  // pending user input once.
+  virtual void Notify(int code) = 0;
+  // Waits, processing user input, until the window's result is OK.
+  virtual void WaitForOK() = 0;
+};
+
+// What an export run needs from the user interface: the Qt program shows
+// windows, the command line prints.
+class TTesselDialogUI {
+ public:
+  virtual ~TTesselDialogUI() = default;
+  // Creates and shows the progress window of a run; `abortExporter` is the
+  // running exporter's Abort. The window is freed when the run's start
+  // handler ends.
+  virtual std::unique_ptr<TTesselProgressView> ShowProgress(std::function<void()> abortExporter) = 0;
+  // The stop question; true when the user chose to stop.
+  virtual bool ConfirmStop() = 0;
+};
+
+// The export dialog component: bound to a source, it shows the export form
+// (Execute) or runs what a settings file describes without one
+// (ExecuteSettings). Its properties are the form's initial state.
+class TTesselDialog {
+ public:
+  using TNotifyEvent = TTessel::TNotifyEvent;
+  using TExportedRecordEvent = TTessel::TExportedRecordEvent;
+  using TGetExportTextEvent = TTessel::TGetExportTextEvent;
+  using TBeforeExportRowEvent = TTessel::TBeforeExportRowEvent;
+  using TStopEvent = std::function<void(TTesselDialog& sender, bool& canContinue)>;
+  using TGetColonEvent = std::function<void(TTesselDialog& sender, TStringList& colon)>;
+  // Shows the form modally and returns when it closes.
+  using TFormPresenter = std::function<void(TTesselDialogForm& form)>;
+
+  TTesselDialog();
+  ~TTesselDialog();
+  TTesselDialog(const TTesselDialog&) = delete;
+  TTesselDialog& operator=(const TTesselDialog&) = delete;
+
+  TTesselSource ExportSource = esDataSet;
+  TDataSet* DataSet = nullptr;
+  TTesselCustomSource* CustomSource = nullptr;
+  TListView* ListView = nullptr;
+  TDBGrid* DBGrid = nullptr;
+  TStringGrid* StringGrid = nullptr;
+
+  TAllowedExports AllowedExports = TAllowedExports::All();
+  TCommonOptions CommonOptions;
+  bool AutoChangeFileExt = true;
+  bool ConfirmAbort = true;  // stored only: the stop question is always asked
+  bool OnlyVisibleFields = false;
+  bool AutoCalcStrType = false;
+  std::string OptionsFileName;
+  bool AutoSaveOptions = false;
+  bool AutoLoadOptions = false;
+  bool SaveLoadButtons = false;
+  std::string FileName;
+  bool ShowFile = true;
+  bool PrintFile = false;
+  TStringList ExportedFields;
+  TStringList Header;
+  TStringList Captions;
+  TStringList Footer;
+  TStringList UserFormats;
+  TStringList ColumnsWidth;
+  TStringList ColumnsAlign;
+  bool AllowCaptions = true;
+  int CaptionRow = -1;
+  TTesselFormats& Formats() { return formats_; }
+  const TTesselFormats& Formats() const { return formats_; }
+  bool CurrentRecordOnly = false;
+  bool ExportEmpty = true;
+  bool GoToFirstRecord = true;
+  int ExportRecCount = 0;
+  int SkipRecCount = 0;
+
+  TTesselSQLOptions SQLOptions;
+  TTesselXMLOptions XMLOptions;
+  TTesselTXTOptions TXTOptions;
+  TTesselCSVOptions CSVOptions;
+  TTesselAccessOptions AccessOptions;
+
+  TNotifyEvent OnBeginExport;
+  TNotifyEvent OnEndExport;
+  TExportedRecordEvent OnFetchedRecord;
+  TExportedRecordEvent OnSkippedRecord;
+  TExportedRecordEvent OnExportedRecord;
+  TBeforeExportRowEvent OnBeforeExportRow;
+  TStopEvent OnStopExport;
+  TGetExportTextEvent OnGetExportText;
+  TGetColonEvent OnGetHeader;
+  TGetColonEvent OnGetFooter;
+
+  // Platform services handed to the exporters; the system's when null.
+  TShellLauncher* ShellLauncher = nullptr;
+  TClipboard* Clipboard = nullptr;
+  // Shows the form; the Qt program sets it. Execute raises without one.
+  TFormPresenter FormPresenter;
+
+  // Checks the source and the allowed types, rebuilds the columns, opens
+  // the form through FormPresenter and returns when it closes.
+  void Execute();
+  // Runs what the dialog would run after loading the settings file:
+  // type, file name, fields, formats and options from the file, the rest
+  // from this component. Progress and the stop question go through `ui`.
+  // Raises verimo::Exception when the export fails or the file names a
+  // type that is not available.
+  void ExecuteSettings(const std::string& settingsFile, TTesselDialogUI& ui);
+
+  // The columns of the source, BLOB fields included (rebuilt by Execute).
+  TTesselColumns& Columns() { return columns_; }
+  const TTesselColumns& Columns() const { return columns_; }
+  TTesselSourceRefs Source() const;
+
+ private:
+  void CheckBeforeOpening() const;
+  void ReadColumnSettings(TTesselColumnSettings& settings) const;
+
+  TTesselFormats formats_;
+  TTesselColumns columns_;
+};
+
+}  // namespace verimo
