@@ -81,6 +81,21 @@ bool ParseInteger(WideStringView text, int& result) {
 
 std::string ErrnoText() { return std::strerror(errno); }
 
+// Well-formed UTF-8 with at least one byte above 127.
+bool IsNonAsciiUtf8(std::string_view bytes) {
+  bool nonAscii = false;
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || (length == 2 && lead < 0xC2) || i + length > bytes.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    nonAscii = nonAscii || length > 1;
+    i += length;
+  }
+  return nonAscii;
+}
+
 }  // namespace
 
 TTesselIniFile::TTesselIniFile(std::filesystem::path fileName) : fileName_(std::move(fileName)) { Load(); }
@@ -220,13 +235,24 @@ void TTesselIniFile::ReadVersion() {
 
 void TTesselIniFile::WriteVersion() { WriteInteger(u"IniVersion", u"Number", Version); }
 
+std::string TTesselIniFile::EncodePlain(WideStringView text) const {
+  std::string bytes = ToFileText(text);
+  if (Version >= kWideTextIniVersion && FromFileText(bytes) != text) return WideToUtf8(text);
+  return bytes;
+}
+
+WideString TTesselIniFile::DecodePlain(std::string_view bytes) const {
+  if (Version >= kWideTextIniVersion && IsNonAsciiUtf8(bytes)) return Utf8ToWide(bytes);
+  return FromFileText(bytes);
+}
+
 WideString TTesselIniFile::ReadString(WideStringView section, WideStringView key, WideStringView defaultValue) const {
   const std::string* raw = RawValue(section, key);
-  return raw ? FromFileText(*raw) : WideString(defaultValue);
+  return raw ? DecodePlain(*raw) : WideString(defaultValue);
 }
 
 void TTesselIniFile::WriteString(WideStringView section, WideStringView key, WideStringView value) {
-  WriteRaw(section, key, ToFileText(value));
+  WriteRaw(section, key, EncodePlain(value));
 }
 
 int TTesselIniFile::ReadInteger(WideStringView section, WideStringView key, int defaultValue) const {
@@ -250,7 +276,7 @@ void TTesselIniFile::WriteBool(WideStringView section, WideStringView key, bool 
 char16_t TTesselIniFile::ReadChar(WideStringView section, WideStringView key, char16_t defaultValue) const {
   const std::string* raw = RawValue(section, key);
   if (!raw || raw->empty()) return defaultValue;
-  WideString text = FromFileText(*raw);
+  WideString text = DecodePlain(*raw);
   if (text.size() > 1 && text.front() == u'#') {
     char16_t coded = IniTextToChar(text);
     if (coded != 0 || text == u"#0") return coded;
@@ -278,7 +304,7 @@ void TTesselIniFile::WriteWideString(WideStringView section, WideStringView key,
 void TTesselIniFile::ReadSectionValues(WideStringView section, TStringList& list) const {
   list.Clear();
   if (const Section* found = FindSection(section))
-    for (const Entry& entry : found->entries) list.Add(FromFileText(entry.key) + u"=" + FromFileText(entry.value));
+    for (const Entry& entry : found->entries) list.Add(FromFileText(entry.key) + u"=" + DecodePlain(entry.value));
 }
 
 void TTesselIniFile::ReadWideSectionValues(WideStringView section, TStringList& list) const {

@@ -40,7 +40,10 @@ class TTesselIniFile {
   void ReadVersion();
   void WriteVersion();
 
-  // Plain strings, passing through the ANSI code page.
+  // Plain strings, passing through the ANSI code page. From version 400 on,
+  // a text the code page cannot hold is stored as UTF-8 instead of losing
+  // characters, and a stored value that is well-formed non-ASCII UTF-8 reads
+  // as UTF-8.
   WideString ReadString(WideStringView section, WideStringView key, WideStringView defaultValue) const;
   void WriteString(WideStringView section, WideStringView key, WideStringView value);
 
@@ -93,6 +96,8 @@ class TTesselIniFile {
     std::vector<Entry> entries;
   };
 
+  std::string EncodePlain(WideStringView text) const;
+  WideString DecodePlain(std::string_view bytes) const;
   void Load();
   void Save() const;
   std::string Render() const;

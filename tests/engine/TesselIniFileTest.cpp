@@ -138,6 +138,25 @@ TEST_F(TesselIniFileTest, PlainStringsPassThroughTheAnsiCodePage) {
   EXPECT_EQ(ini.ReadString(u"S", u"ru", u""), u"?x");
 }
 
+TEST_F(TesselIniFileTest, Version400FilesKeepPlainStringsTheCodePageCannotHold) {
+  {
+    TTesselIniFile ini(path_);
+    ini.Version = 400;
+    ini.WriteString(u"S", u"tr", u"şğİ");
+    ini.WriteString(u"S", u"ru", u"/tmp/Отчёт.csv");
+  }
+  std::string bytes = FileBytes();
+  EXPECT_NE(bytes.find("tr=\xFE\xF0\xDD\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find("ru=/tmp/\xD0\x9E"), std::string::npos);
+  TTesselIniFile ini(path_);
+  ini.Version = 400;
+  EXPECT_EQ(ini.ReadString(u"S", u"tr", u""), u"şğİ");
+  EXPECT_EQ(ini.ReadString(u"S", u"ru", u""), u"/tmp/Отчёт.csv");
+  TStringList values;
+  ini.ReadSectionValues(u"S", values);
+  EXPECT_EQ(values, (TStringList{u"tr=şğİ", u"ru=/tmp/Отчёт.csv"}));
+}
+
 TEST_F(TesselIniFileTest, WideTextsFollowTheFileVersion) {
   {
     TTesselIniFile ini(path_);

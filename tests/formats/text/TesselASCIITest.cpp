@@ -129,10 +129,12 @@ TEST_F(AsciiLayoutTest, TxtWritesTitleHeaderFittedColumnsAndFooter) {
   exporter_.Header = {u"h"};
   exporter_.Footer = {u"f"};
   exporter_.ColumnsAlign = {u"Name=center"};
+  // Measuring only widens: start from one character.
+  exporter_.ColumnsWidth = {u"Id=1", u"Name=1", u"Amount=1"};
   exporter_.TXTSpacing = 1;
   std::string text = Export(exporter_);
   std::string expected = "\xEF\xBB\xBF" "Başlık\r\n" + std::string(80, '-') + "\r\n\r\nh\r\n" +
-                         "Id  Name Amount \r\n"
+                         " Id Name Amount \r\n"
                          "  1  ab    2,50 \r\n"
                          " 22 a\"b       - \r\n"
                          "333  -    -1,00 \r\n"
@@ -429,7 +431,10 @@ void FillTrickyTable(TMemDataSet& data) {
 class AsciiReadBackTest : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = test::MakeTempDir("verimo-ascii-read"); }
-  void TearDown() override { fs::remove_all(dir_); }
+  // VERIMO_KEEP_TEST_FILES keeps the exported files for a look.
+  void TearDown() override {
+    if (!std::getenv("VERIMO_KEEP_TEST_FILES")) fs::remove_all(dir_);
+  }
 
   void Configure(TTesselASCII& exporter, TTesselASCIIType type, const std::string& name) {
     exporter.SetExportType(type);
@@ -527,11 +532,18 @@ TEST_F(AsciiReadBackTest, FixtureTablesReadBackWhole) {
       continue;
     }
     std::string stem = std::to_string(index++) + "-" + entry.path().stem().string();
+    // Byte fields come out as one character per byte, NULs included, which
+    // no text reader keeps.
+    TStringList textFields;
+    for (int i = 0; i < table.FieldCount(); ++i)
+      if (!IsBinaryType(table.Field(i).DataType())) textFields.Add(table.Field(i).FieldName());
+    if (textFields.IsEmpty()) continue;
     for (TTesselASCIIType type : {etCSV, etDIF, etSYLK}) {
       TTesselASCII exporter(type);
       RowRecorder rows;
       rows.Attach(exporter);
       exporter.DataSet = &table;
+      exporter.ExportedFields = textFields;
       exporter.CSVComma = u';';
       exporter.ShellLauncher = nullptr;
       const char* suffix = type == etCSV ? ".csv" : type == etDIF ? ".dif" : ".slk";
