@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "dialog/TesselProgress.h"
+
+namespace verimo {
+namespace {
+
+using TState = TTesselProgress::TState;
+
+class ProgressTest : public ::testing::Test {
+ protected:
+  int aborts_ = 0;
+  TTesselProgress progress_{[this] { ++aborts_; }};
+};
+
+TEST_F(ProgressTest, ARunWithSkippingShowsEachPhaseAndItsCounter) {
+  progress_.Notify(TTesselProgress::pnBeginExport);
+  EXPECT_EQ(progress_.StatusText(), u"Hazırlanıyor...");
+  EXPECT_EQ(progress_.ButtonCaption(), u"İptal");
+  EXPECT_TRUE(progress_.TimerOn());
+
+  progress_.Notify(TTesselProgress::pnSkippedRecord);
+  progress_.Notify(TTesselProgress::pnSkippedRecord);
+  EXPECT_EQ(progress_.State(), TState::Skipping);
+  EXPECT_EQ(progress_.StatusText(), u"Atlanıyor...");
+  EXPECT_EQ(progress_.CounterTitle(), u"Atlandı");
+  EXPECT_EQ(progress_.CounterText(), u"2");
+
+  // The counter shows the current phase's own count.
+  progress_.Notify(TTesselProgress::pnExportedRecord);
+  EXPECT_EQ(progress_.StatusText(), u"Çıkartılıyor...");
+  EXPECT_EQ(progress_.CounterTitle(), u"Aktarılan Kayıt");
+  EXPECT_EQ(progress_.CounterText(), u"1");
+
+  progress_.Notify(TTesselProgress::pnFetchedRecord);
+  EXPECT_EQ(progress_.StatusText(), u"getiriliyor...");
+  EXPECT_EQ(progress_.CounterTitle(), u"Getirildi");
+
+  progress_.Notify(TTesselProgress::pnFinished);
+  EXPECT_EQ(progress_.StatusText(), u"Bitti");
+  EXPECT_EQ(progress_.ButtonCaption(), u"Tamam");
+  EXPECT_FALSE(progress_.TimerOn());
+  EXPECT_EQ(progress_.SkippedCount(), 2);
+  EXPECT_EQ(progress_.ExportedCount(), 1);
+  EXPECT_EQ(progress_.FetchedCount(), 1);
+}
+
+TEST_F(ProgressTest, StopQuestionPausesThenResumesOrAborts) {
+  progress_.Notify(TTesselProgress::pnBeginExport);
+  progress_.Notify(TTesselProgress::pnExportedRecord);
+  progress_.Notify(TTesselProgress::pnPaused);
+  EXPECT_EQ(progress_.StatusText(), u"Dur");
+  EXPECT_FALSE(progress_.TimerOn());
+
+  progress_.Notify(TTesselProgress::pnResumed);
+  EXPECT_EQ(progress_.StatusText(), u"Çıkartılıyor...");
+  EXPECT_EQ(progress_.ButtonCaption(), u"İptal");
+  EXPECT_TRUE(progress_.TimerOn());
+
+  progress_.Notify(TTesselProgress::pnPaused);
+  progress_.Notify(TTesselProgress::pnAborted);
+  EXPECT_EQ(progress_.StatusText(), u"Durdu");
+  EXPECT_EQ(progress_.ButtonCaption(), u"Tamam");
+  EXPECT_FALSE(progress_.TimerOn());
+  EXPECT_TRUE(progress_.RunOver());
+}
+
+TEST_F(ProgressTest, ButtonStopsARunningExportAndConfirmsAFinishedOne) {
+  for (int code : {TTesselProgress::pnBeginExport, TTesselProgress::pnFetchedRecord,
+                   TTesselProgress::pnExportedRecord, TTesselProgress::pnResumed}) {
+    progress_.Notify(code);
+    progress_.ButtonClick();
+  }
+  EXPECT_EQ(aborts_, 4);
+  EXPECT_FALSE(progress_.ModalResultOK());
+
+  // While records are skipped the button does not stop the export.
+  TTesselProgress skipping([this] { ++aborts_; });
+  skipping.Notify(TTesselProgress::pnSkippedRecord);
+  skipping.ButtonClick();
+  EXPECT_EQ(aborts_, 4);
+  EXPECT_TRUE(skipping.ModalResultOK());
+
+  progress_.Notify(TTesselProgress::pnFinished);
+  progress_.ButtonClick();
+  EXPECT_EQ(aborts_, 4);
+  EXPECT_TRUE(progress_.ModalResultOK());
+}
+
+TEST_F(ProgressTest, CloseRequestsWaitUntilTheRunIsOver) {
+  progress_.Notify(TTesselProgress::pnBeginExport);
+  progress_.Notify(TTesselProgress::pnExportedRecord);
+  progress_.CloseRequest();
+  progress_.Notify(TTesselProgress::pnPaused);
+  progress_.CloseRequest();
+  EXPECT_FALSE(progress_.ModalResultOK());
+  EXPECT_EQ(aborts_, 0);
+  progress_.Notify(TTesselProgress::pnAborted);
+  progress_.CloseRequest();
+  EXPECT_TRUE(progress_.ModalResultOK());
+}
+
+TEST_F(ProgressTest, TimeAndSpeed) {
+  // Within the first second.
+  progress_.Notify(TTesselProgress::pnBeginExport);
+  progress_.Notify(TTesselProgress::pnExportedRecord);
+  EXPECT_EQ(progress_.TimeText(), u"0:00:00");
+  EXPECT_EQ(progress_.SpeedText(), u"0 satır/sn");
+
+  // 90 records after 3 seconds, counted over all three phases.
+  for (int i = 0; i < 30; ++i) progress_.Notify(TTesselProgress::pnSkippedRecord);
+  for (int i = 0; i < 29; ++i) progress_.Notify(TTesselProgress::pnExportedRecord);
+  for (int i = 0; i < 30; ++i) progress_.Notify(TTesselProgress::pnFetchedRecord);
+  for (int i = 0; i < 3; ++i) progress_.Tick();
+  EXPECT_EQ(progress_.TimeText(), u"0:00:03");
+  EXPECT_EQ(progress_.SpeedText(), u"30 satır/sn");
+
+  for (int i = 0; i < 3600 + 61 - 3; ++i) progress_.Tick();
+  EXPECT_EQ(progress_.TimeText(), u"1:01:01");
+  EXPECT_EQ(progress_.Rate(), 0);  // 90 records over an hour
+}
+
+TEST_F(ProgressTest, CloseNotificationOnlyAsksToClose) {
+  progress_.Notify(TTesselProgress::pnFinished);
+  progress_.Notify(TTesselProgress::pnClose);
+  EXPECT_TRUE(progress_.CloseRequested());
+  EXPECT_EQ(progress_.State(), TState::Finished);
+  progress_.Notify(42);
+  EXPECT_EQ(progress_.State(), TState::Finished);
+}
+
+}  // namespace
+}  // namespace verimo
