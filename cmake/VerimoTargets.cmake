@@ -1,6 +1,11 @@
 # Common settings for the project's own targets.
 
 set(VERIMO_WARNINGS -Wall -Wextra -Werror)
+# g++ 12 reports -Wrestrict falsely on std::u16string assignments when
+# optimising (GCC bug 105329); the warning is off for that compiler only.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  list(APPEND VERIMO_WARNINGS -Wno-restrict)
+endif()
 
 if(VERIMO_SANITIZE)
   set(VERIMO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
