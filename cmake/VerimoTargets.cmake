@@ -2,7 +2,7 @@
 
 set(VERIMO_WARNINGS -Wall -Wextra -Werror)
 # g++ 12 reports -Wrestrict falsely on std::u16string assignments when
-# optimising (GCC bug 105329); the warning is off for that compiler only.
+# optimising (a known compiler bug); the warning is off for that compiler only.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   list(APPEND VERIMO_WARNINGS -Wno-restrict)
 endif()
