@@ -2,6 +2,7 @@
 //
 //   verimo-cli info [--password P] TABLE.db
 //   verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db
+//   verimo-cli export [--type T] [--settings FILE] ... TABLE.db OUT.EXT
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,14 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
 #include "engine/core/Exception.h"
 
 namespace {
 
-constexpr const char* kUsage =
+const std::string kUsage = std::string(
     "usage: verimo-cli info [--password P] TABLE.db\n"
-    "       verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db\n";
+    "       verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db\n") +
+    verimo::cli::kExportUsage;
 
 struct UsageError {
   std::string message;
@@ -83,13 +86,20 @@ int Run(const Arguments& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(kUsage, stdout);
+    std::fputs(kUsage.c_str(), stdout);
     return 0;
   }
   try {
+    if (!args.empty() && args[0] == "export") {
+      verimo::cli::RunExport(verimo::cli::ParseExportArguments({args.begin() + 1, args.end()}), stderr);
+      return 0;
+    }
     return Run(ParseArguments(args));
   } catch (const UsageError& error) {
-    std::fprintf(stderr, "verimo-cli: %s\n%s", error.message.c_str(), kUsage);
+    std::fprintf(stderr, "verimo-cli: %s\n%s", error.message.c_str(), kUsage.c_str());
+    return 2;
+  } catch (const verimo::cli::ExportUsageError& error) {
+    std::fprintf(stderr, "verimo-cli: %s\n%s", error.what(), kUsage.c_str());
     return 2;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "verimo-cli: %s\n", error.what());

@@ -1,0 +1,263 @@
+#include "cli/ExportCommand.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "engine/TesselIniFile.h"
+#include "engine/TesselText.h"
+#include "engine/core/Exception.h"
+
+namespace verimo::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Prints "N records, R records/s" on one line of the terminal, refreshed a few
+// times a second; into a file or pipe only every few seconds, one line each.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::FILE* out)
+      : out_(out), terminal_(out && isatty(fileno(out))), start_(Clock::now()), last_(start_) {}
+
+  void Update(const char* what, long long records) {
+    if (!out_ || (records & 255) != 0) return;
+    Clock::time_point now = Clock::now();
+    if (now - last_ < (terminal_ ? std::chrono::milliseconds(250) : std::chrono::seconds(5))) return;
+    last_ = now;
+    std::fprintf(out_, terminal_ ? "\r%s %lld records, %.0f records/s   " : "%s %lld records, %.0f records/s\n",
+                 what, records, Rate(records, now));
+    std::fflush(out_);
+    dirty_ = terminal_;
+  }
+
+  void Finish(long long records, const std::string& target) {
+    if (!out_) return;
+    Clock::time_point now = Clock::now();
+    std::fprintf(out_, "%sexported %lld records to %s in %.2f s, %.0f records/s\n", dirty_ ? "\r" : "",
+                 records, target.c_str(), Seconds(now), Rate(records, now));
+    dirty_ = false;
+  }
+
+  // Ends a half-written terminal line before an error message follows.
+  void Break() {
+    if (out_ && dirty_) std::fputc('\n', out_);
+    dirty_ = false;
+  }
+
+ private:
+  double Seconds(Clock::time_point now) const { return std::chrono::duration<double>(now - start_).count(); }
+  double Rate(long long records, Clock::time_point now) const {
+    double seconds = Seconds(now);
+    return seconds > 0 ? records / seconds : 0;
+  }
+
+  std::FILE* out_;
+  bool terminal_;
+  Clock::time_point start_;
+  Clock::time_point last_;
+  bool dirty_ = false;
+};
+
+// The file the export writes first: hidden, beside the target, unique to
+// this process.
+fs::path PartialFileName(const fs::path& target) {
+  return target.parent_path() / ("." + target.filename().string() + ".verimo-" + std::to_string(getpid()) + ".part");
+}
+
+// Removes the partial file unless the export was committed.
+class PartialFile {
+ public:
+  explicit PartialFile(fs::path path) : path_(std::move(path)) {}
+  ~PartialFile() {
+    std::error_code ignored;
+    if (!committed_) fs::remove(path_, ignored);
+  }
+  PartialFile(const PartialFile&) = delete;
+  PartialFile& operator=(const PartialFile&) = delete;
+
+  const fs::path& Path() const { return path_; }
+  void CommitAs(const fs::path& target) {
+    std::error_code ec;
+    fs::rename(path_, target, ec);
+    if (ec) throw Exception("Cannot write \"" + target.string() + "\": " + ec.message());
+    committed_ = true;
+  }
+
+ private:
+  fs::path path_;
+  bool committed_ = false;
+};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return;
+  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
+    text.replace(pos, from.size(), to);
+}
+
+// A settings file named on the command line must exist and look like one;
+// the settings reader itself takes a missing file as empty and skips lines
+// it does not understand.
+void CheckSettingsFile(const fs::path& path) {
+  std::error_code ec;
+  fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) throw Exception("The settings file \"" + path.string() + "\" does not exist");
+  if (!fs::is_regular_file(status)) throw Exception("The settings file \"" + path.string() + "\" is not a file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Exception("Cannot read the settings file \"" + path.string() + "\"");
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bool hasSection = false;
+  for (size_t pos = 0; pos < content.size() && !hasSection;) {
+    size_t start = content.find_first_not_of(" \t\r\n", pos);
+    if (start == std::string::npos) break;
+    size_t end = content.find_first_of("\r\n", start);
+    std::string_view line = std::string_view(content).substr(start, end == std::string::npos ? std::string::npos : end - start);
+    hasSection = line.front() == '[' && line.find(']') != std::string_view::npos;
+    pos = end == std::string::npos ? content.size() : end;
+  }
+  if (content.find('\0') != std::string::npos || (!content.empty() && !hasSection))
+    throw Exception("\"" + path.string() + "\" is not a settings file (no [section] lines)");
+}
+
+void ConfigureExporter(TTesselASCII& exporter, const ExportOptions& options, TTesselASCIIType type) {
+  exporter.SetExportType(type);
+  if (options.settingsFile) {
+    CheckSettingsFile(*options.settingsFile);
+    settings::LoadFromFile(exporter, *options.settingsFile);
+    // The command line's type wins over the file's; setting it only when it
+    // differs keeps the file's AutoCalcColWidth for TXT.
+    if (exporter.ExportType() != type) exporter.SetExportType(type);
+  }
+  // The file's target and viewer choices never apply here: the target is
+  // the command's, and the result is shown only once it has its own name.
+  exporter.ShowFile = false;
+  exporter.PrintFile = false;
+}
+
+// Opens or prints the finished target when the command line asked for it.
+void ShowTarget(TTesselASCII& exporter, const ExportOptions& options) {
+  exporter.FileName = options.target;
+  exporter.ShowFile = options.showFile;
+  exporter.PrintFile = options.printFile;
+  exporter.ShowResult();
+}
+
+// Without a field list of its own, the export takes every field of the table,
+// memos and other BLOB fields included, as the export dialog offers them.
+void ExportEveryFieldByDefault(TTesselASCII& exporter, const TDataSet& table) {
+  if (exporter.ExportedFields.Count() > 0) return;
+  for (int i = 0; i < table.FieldCount(); ++i) exporter.ExportedFields.Add(table.Field(i).FieldName());
+}
+
+}  // namespace
+
+std::optional<TTesselASCIIType> ExportTypeFromName(std::string name) {
+  name = Lower(std::move(name));
+  if (!name.empty() && name.front() == '.') name.erase(0, 1);
+  if (name == "txt") return etTXT;
+  if (name == "csv") return etCSV;
+  if (name == "dif") return etDIF;
+  if (name == "sylk" || name == "slk") return etSYLK;
+  return std::nullopt;
+}
+
+TTesselASCIIType ChooseExportType(const ExportOptions& options) {
+  if (options.type) {
+    if (auto type = ExportTypeFromName(*options.type)) return *type;
+    throw ExportUsageError("unknown export type \"" + *options.type + "\" (txt, csv, dif or sylk)");
+  }
+  std::string extension = fs::path(options.target).extension().string();
+  if (auto type = ExportTypeFromName(extension)) return *type;
+  if (extension.empty())
+    throw ExportUsageError("\"" + options.target + "\" has no extension; name the type with --type txt|csv|dif|sylk");
+  throw ExportUsageError("cannot export to \"" + extension + "\" files; use --type txt|csv|dif|sylk");
+}
+
+ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
+  ExportOptions parsed;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw ExportUsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--type") {
+      parsed.type = value();
+    } else if (arg == "--settings") {
+      parsed.settingsFile = value();
+    } else if (arg == "--password") {
+      parsed.table.password = value();
+    } else if (arg == "--show") {
+      parsed.showFile = true;
+    } else if (arg == "--print") {
+      parsed.printFile = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      parsed.quiet = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw ExportUsageError("unknown option " + arg);
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) throw ExportUsageError("no table given");
+  if (files.size() == 1) throw ExportUsageError("no target file given");
+  if (files.size() > 2) throw ExportUsageError("export takes one table and one target file");
+  parsed.table.path = files[0];
+  parsed.target = files[1];
+  ChooseExportType(parsed);  // reports a bad type before the table is opened
+  return parsed;
+}
+
+void RunExport(const ExportOptions& options, std::FILE* progress) {
+  TTesselASCIIType type = ChooseExportType(options);
+  fs::path target(options.target);
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) throw Exception("\"" + options.target + "\" is a directory");
+
+  TTesselASCII exporter;
+  ConfigureExporter(exporter, options, type);
+
+  TTable table;
+  OpenTable(table, options.table);
+  exporter.ExportSource = esDataSet;
+  exporter.DataSet = &table;
+  ExportEveryFieldByDefault(exporter, table);
+
+  ProgressLine line(options.quiet ? nullptr : progress);
+  exporter.OnFetchedRecord = [&line](TTessel&, int recNo) { line.Update("measuring", recNo); };
+  exporter.OnExportedRecord = [&line](TTessel& sender, int) { line.Update("exported", sender.RecordCounter()); };
+
+  PartialFile partial(PartialFileName(target));
+  exporter.FileName = partial.Path().string();
+  try {
+    exporter.Execute();
+  } catch (const std::exception& error) {
+    line.Break();
+    // Messages name the file as the user gave it, not the partial one.
+    std::string message = error.what();
+    std::error_code ignored;
+    ReplaceAll(message, fs::absolute(partial.Path(), ignored).string(), options.target);
+    ReplaceAll(message, partial.Path().string(), options.target);
+    throw Exception(message);
+  }
+  table.Close();
+  partial.CommitAs(target);
+  line.Finish(exporter.RecordCounter(), options.target);
+  ShowTarget(exporter, options);
+}
+
+}  // namespace verimo::cli
