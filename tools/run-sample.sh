@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on the bundled sample table: installs what is missing, builds
 # verimo-cli in the release tree, prints the table's structure and its first
-# records.
+# records, and exports it to TXT, CSV, DIF and SYLK.
+#   tools/run-sample.sh [OUTDIR]     (default build/sample-export)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +18,15 @@ if ! { [[ -f build/release/build.ninja ]] ||
   exit 1
 fi
 
+out=${1:-build/sample-export}
 cli=build/release/cli/verimo-cli
 "$cli" info samples/MUSTERI.DB
 echo
 "$cli" dump --limit 10 samples/MUSTERI.DB
+echo
+mkdir -p "$out"
+for type in txt csv dif slk; do
+  "$cli" export samples/MUSTERI.DB "$out/MUSTERI.$type"
+done
+echo "The exports are in $out:"
+ls -l "$out"

@@ -1,0 +1,241 @@
+// verimo-cli export run as a user runs it: the written files read back by
+// independent readers, the settings file, and the failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+fs::path Sample() { return test::SourceDir() / "samples" / "MUSTERI.DB"; }
+
+// Compares a CSV export with the records `dump` prints for the same table:
+// the header, the record count and the text fields of every record, read
+// with Python's csv module. Prints "ok" or what differs.
+constexpr const char* kCompareCsv = R"PY(
+import csv, sys
+csv_path, dump_path, delimiter, encoding = sys.argv[1:5]
+def unescape(cell):
+    out, i = [], 0
+    while i < len(cell):
+        if cell[i] == '\\' and i + 1 < len(cell):
+            out.append({'t': '\t', 'r': '\r', 'n': '\n', '\\': '\\'}[cell[i + 1]]); i += 2
+        else:
+            out.append(cell[i]); i += 1
+    return ''.join(out)
+with open(dump_path, encoding='utf-8', newline='') as f:
+    dump = [[unescape(c) for c in line.split('\t')] for line in f.read().split('\n') if line]
+with open(csv_path, encoding=encoding, newline='') as f:
+    rows = list(csv.reader(f, delimiter=delimiter))
+if rows[0] != dump[0]:
+    sys.exit('header %r, expected %r' % (rows[0], dump[0]))
+if len(rows) != len(dump):
+    sys.exit('%d rows, expected %d' % (len(rows), len(dump)))
+names = dump[0]
+for got, want in zip(rows[1:], dump[1:]):
+    for name in ('Id', 'Name', 'City', 'Notes'):
+        i = names.index(name)
+        if got[i] != want[i]:
+            sys.exit('record %s, %s: %r, expected %r' % (want[0], name, got[i], want[i]))
+print('ok')
+)PY";
+
+class ExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = test::MakeTempDir("verimo-export"); }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs verimo-cli with the arguments in a Turkish locale (the sample's
+  // code page is 1254), stdin from /dev/null.
+  Result Run(const std::string& arguments, const std::string& environment = "") {
+    fs::path errFile = dir_ / "stderr.txt";
+    Result result;
+    result.status = test::RunCommand("LANG=tr_TR.UTF-8 " + environment + " " + std::string(VERIMO_CLI) + " " +
+                                         arguments + " 2>" + Quote(errFile.string()) + " </dev/null",
+                                     &result.out);
+    result.err = ReadFile(errFile);
+    return result;
+  }
+
+  Result Export(const std::string& options, const fs::path& target) {
+    return Run("export " + options + " " + Quote(Sample().string()) + " " + Quote(target.string()));
+  }
+
+  // Files in the test folder other than the given ones (partial files left
+  // behind show up here).
+  int StrayFiles(std::initializer_list<std::string> expected) const {
+    int count = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+      std::string name = entry.path().filename().string();
+      if (name == "stderr.txt") continue;
+      if (std::find(expected.begin(), expected.end(), name) == expected.end()) ++count;
+    }
+    return count;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ExportTest, CsvHoldsEveryRecordAndFieldOfTheTable) {
+  Result result = Export("", dir_ / "out.csv");
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("exported 200 records to "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("records/s"), std::string::npos) << result.err;
+
+  Result dump = Run("dump " + Quote(Sample().string()));
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  WriteFile(dir_ / "dump.tsv", dump.out);
+  WriteFile(dir_ / "compare.py", kCompareCsv);
+  std::string output;
+  // The Turkish list separator is ";", the ANSI code page 1254.
+  int status = test::RunCommand("/usr/bin/python3 " + Quote((dir_ / "compare.py").string()) + " " +
+                                    Quote((dir_ / "out.csv").string()) + " " + Quote((dir_ / "dump.tsv").string()) +
+                                    " ';' cp1254 2>&1",
+                                &output);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(output, "ok\n");
+  EXPECT_EQ(StrayFiles({"out.csv", "dump.tsv", "compare.py"}), 0);
+}
+
+TEST_F(ExportTest, TxtDifAndSylkReadBackInLibreOffice) {
+  // --type overrides the extension: out.dat is written as SYLK.
+  // LibreOffice's DIF reader joins the lines of a multi-line text, so the
+  // DIF file leaves out the memo.
+  WriteFile(dir_ / "fields.cfg", "[FIELDS]\r\nfield0=Id\r\nfield1=Name\r\nfield2=City\r\n");
+  std::string difOptions = "--settings " + Quote((dir_ / "fields.cfg").string());
+  for (const auto& [options, name] :
+       {std::pair<std::string, std::string>{"", "out.txt"}, {difOptions, "out.dif"}, {"--type sylk", "out.dat"}}) {
+    Result result = Export(options, dir_ / name);
+    ASSERT_EQ(result.status, 0) << name << ": " << result.err;
+  }
+  std::string txt = ReadFile(dir_ / "out.txt");
+  EXPECT_GE(std::count(txt.begin(), txt.end(), '\n'), 201);
+  EXPECT_NE(txt.find("Eski\xC5\x9F" "ehir"), std::string::npos) << "TXT is written as UTF-8";
+
+  fs::path converted = dir_ / "converted";
+  std::string profile = "file://" + (dir_ / "lo-profile").string();
+  std::string soffice = "soffice -env:UserInstallation=" + Quote(profile) + " --headless --convert-to "
+                        "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true' --outdir " +
+                        Quote(converted.string()) + " ";
+  fs::copy_file(dir_ / "out.dat", dir_ / "out.slk");
+  // LibreOffice names both results out.csv, so they are converted one by one;
+  // each gives one line of captions and the 200 records.
+  for (const char* source : {"out.dif", "out.slk"}) {
+    std::string filter = std::string(source) == "out.dif" ? "--infilter=DIF:27 " : "--infilter=SYLK ";
+    std::string log;
+    test::RunCommand(soffice + filter + Quote((dir_ / source).string()) + " >/dev/null 2>&1", &log);
+    if (!fs::exists(converted / "out.csv")) GTEST_SKIP() << "LibreOffice converted nothing; is soffice installed?";
+    std::string csv = ReadFile(converted / "out.csv");
+    fs::remove_all(converted);
+    std::string output;
+    WriteFile(dir_ / "read.csv", csv);
+    test::RunCommand("/usr/bin/python3 -c \"import csv,sys; r=list(csv.reader(open(sys.argv[1],newline='',"
+                     "encoding='utf-8',errors='replace'))); print(len(r), r[0][0], r[1][0], r[200][0])\" " +
+                         Quote((dir_ / "read.csv").string()),
+                     &output);
+    EXPECT_EQ(output, "201 Id 1 200\n") << source;
+  }
+}
+
+TEST_F(ExportTest, SettingsFileChoosesFieldsLimitAndSeparatorsButNeverTheTargetOrViewer) {
+  fs::path elsewhere = dir_ / "elsewhere.csv";
+  WriteFile(dir_ / "opts.cfg",
+            "[IniVersion]\r\nNumber=400\r\n"
+            "[GENERAL]\r\nExportRecCount=5\r\nShowFile=1\r\nPrintFile=1\r\nFileName=" + elsewhere.string() + "\r\n"
+            "[FIELDS]\r\nfield0=Id\r\nfield1=City\r\n"
+            "[ASCII]\r\nExportType=2\r\nComma=|\r\nQuote=#0\r\n");
+  // A viewer started anyway would leave its mark.
+  fs::create_directory(dir_ / "bin");
+  for (const char* program : {"xdg-open", "lp", "soffice"}) {
+    WriteFile(dir_ / "bin" / program, "#!/bin/sh\necho \"$0 $*\" >> " + Quote((dir_ / "launched").string()) + "\n");
+    fs::permissions(dir_ / "bin" / program, fs::perms::owner_all);
+  }
+  std::string path = "PATH=" + Quote((dir_ / "bin").string()) + ":$PATH";
+  Result result = Run("export --settings " + Quote((dir_ / "opts.cfg").string()) + " " + Quote(Sample().string()) +
+                          " " + Quote((dir_ / "out.csv").string()),
+                      path);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ReadFile(dir_ / "out.csv"), "Id|City\r\n1|\r\n2|IIIIIIIIIIIIIIIIIIIIIII\xDD\r\n3| \r\n4|\xDE\r\n5|Eski\xFE" "ehir\r\n");
+  EXPECT_FALSE(fs::exists(elsewhere));
+
+  // --show opens the finished target under its own name.
+  result = Run("export --show --quiet " + Quote(Sample().string()) + " " + Quote((dir_ / "shown.txt").string()), path);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  for (int i = 0; i < 50 && !fs::exists(dir_ / "launched"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(ReadFile(dir_ / "launched"), (dir_ / "bin" / "xdg-open").string() + " " + (dir_ / "shown.txt").string() + "\n");
+}
+
+TEST_F(ExportTest, FailuresSayWhyExitNonZeroAndLeaveNoFile) {
+  struct Case {
+    std::string options;
+    std::string table;
+    fs::path target;
+    int status;
+    std::string message;
+  };
+  WriteFile(dir_ / "plain", "x");
+  fs::create_directory(dir_ / "folder");
+  WriteFile(dir_ / "binary.cfg", std::string("\x7f" "ELF\0\0\x01", 7));
+  const Case cases[] = {
+      {"", Sample().string(), dir_ / "out.xyz", 2, "cannot export to \".xyz\" files"},
+      {"", Sample().string(), dir_ / "noext", 2, "has no extension"},
+      {"--type pdf", Sample().string(), dir_ / "out.csv", 2, "unknown export type \"pdf\""},
+      {"", (dir_ / "missing.db").string(), dir_ / "out.csv", 1, "missing.db"},
+      {"", Sample().string(), dir_ / "plain" / "out.csv", 1, "plain"},
+      {"--type csv", Sample().string(), dir_ / "folder", 1, "is a directory"},
+      {"--settings " + Quote((dir_ / "none.cfg").string()), Sample().string(), dir_ / "out.csv", 1,
+       "does not exist"},
+      {"--settings " + Quote((dir_ / "binary.cfg").string()), Sample().string(), dir_ / "out.csv", 1,
+       "is not a settings file"},
+  };
+  for (const Case& c : cases) {
+    Result result = Run("export " + c.options + " " + Quote(c.table) + " " + Quote(c.target.string()));
+    EXPECT_EQ(result.status, c.status) << c.options << " " << c.target;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("exported"), std::string::npos) << result.err;
+    EXPECT_EQ(StrayFiles({"plain", "folder", "binary.cfg"}), 0) << c.target;
+  }
+}
+
+TEST_F(ExportTest, FailedExportKeepsTheExistingTarget) {
+  WriteFile(dir_ / "out.csv", "earlier export\n");
+  Result result = Run("export " + Quote((dir_ / "missing.db").string()) + " " + Quote((dir_ / "out.csv").string()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(ReadFile(dir_ / "out.csv"), "earlier export\n");
+  EXPECT_EQ(StrayFiles({"out.csv"}), 0);
+}
+
+}  // namespace
+}  // namespace verimo
