@@ -358,7 +358,10 @@ void TTesselIniFile::EraseAllSections() {
 
 WideString CharToIniText(char16_t ch) {
   if (ch >= 33 && ch <= 127) return WideString(1, ch);
-  return u"#" + IntToWide(ch);
+  // Built by insertion: "literal + string" trips a false -Wrestrict of g++ 12 at -O3.
+  WideString text = IntToWide(ch);
+  text.insert(text.begin(), u'#');
+  return text;
 }
 
 char16_t IniTextToChar(WideStringView text) {

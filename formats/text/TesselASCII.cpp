@@ -4,6 +4,10 @@
 #include <charconv>
 #include <cmath>
 
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/utf16.h>
+
 #include "engine/TesselIniFile.h"
 #include "engine/core/Exception.h"
 #include "platform/codepage/CodePage.h"
@@ -71,10 +75,18 @@ WideString FitCell(WideStringView text, int width, TTesselColAlign align, int sp
 }
 
 WideString QuoteCSV(WideStringView text, char16_t quote) {
-  WideString quoted(1, quote);
-  for (char16_t ch : text) {
-    quoted += ch;
-    if (ch == quote) quoted += ch;
+  WideString quoted;
+  quoted.reserve(text.size() + 8);
+  quoted += quote;
+  for (size_t start = 0;;) {
+    size_t at = text.find(quote, start);
+    if (at == WideStringView::npos) {
+      quoted.append(text.substr(start));
+      break;
+    }
+    quoted.append(text.substr(start, at + 1 - start));
+    quoted += quote;
+    start = at + 1;
   }
   quoted += quote;
   return quoted;
@@ -138,6 +150,33 @@ WideString SYLKText(WideStringView text) {
 
 // ---- writer ----
 
+TSingleByteEncoder::TSingleByteEncoder(int codePage) : codePage_(codePage), bytes_(0x10000, 0) {}
+
+uint16_t TSingleByteEncoder::Learn(char16_t ch) {
+  // A text whose characters all pass NFC unchanged is normalised already,
+  // and a single-byte code page encodes it character by character. Halves of
+  // surrogate pairs and characters NFC may change (combining marks) leave the
+  // text to the converter.
+  bool inert = !U16_IS_SURROGATE(ch) && u_getIntPropertyValue(ch, UCHAR_NFC_QUICK_CHECK) == UNORM_YES;
+  std::string encoded = inert ? EncodeToCodePage(WideString(1, ch), codePage_) : std::string();
+  bytes_[ch] = encoded.size() == 1 ? static_cast<uint16_t>(static_cast<unsigned char>(encoded[0]) + 2) : 1;
+  return bytes_[ch];
+}
+
+void TSingleByteEncoder::Encode(WideStringView text, std::string& out) {
+  out.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t ch = text[i];
+    uint16_t known = bytes_[ch];
+    if (known == 0) known = Learn(ch);
+    if (known == 1) {
+      out = EncodeToCodePage(text, codePage_);
+      return;
+    }
+    out[i] = static_cast<char>(known - 2);
+  }
+}
+
 TTesselASCIIWriter::TTesselASCIIWriter(TTesselASCII* owner, TStream* stream)
     : TTesselWriter(owner, stream), ascii_(owner) {}
 
@@ -147,8 +186,11 @@ void TTesselASCIIWriter::Write(WideStringView text) {
     TTesselWriter::Write(text);
     return;
   }
-  TSystemCodePage codePage = ascii_->ExportType() == etDIF ? TSystemCodePage::Oem : TSystemCodePage::Ansi;
-  encoded_ = EncodeToCodePage(text, SystemCodePage(codePage));
+  if (!encoder_) {
+    TSystemCodePage codePage = ascii_->ExportType() == etDIF ? TSystemCodePage::Oem : TSystemCodePage::Ansi;
+    encoder_ = std::make_unique<TSingleByteEncoder>(SystemCodePage(codePage));
+  }
+  encoder_->Encode(text, encoded_);
   WriteBytes(encoded_.data(), encoded_.size());
 }
 
@@ -266,7 +308,8 @@ WideString TTesselASCII::GetColCaption(int index) {
     case etCSV:
       if (CSVQuote != 0 && (CSVQuoteCaptions || ascii::NeedsCSVQuotes(caption, CSVComma, CSVQuote)))
         caption = ascii::QuoteCSV(caption, CSVQuote);
-      return caption + CSVComma;
+      caption += CSVComma;
+      return caption;
     case etDIF:
       return u"1,0\r\n" + ascii::DIFString(caption) + kCrLf;
     case etSYLK:
@@ -315,7 +358,8 @@ WideString TTesselASCII::GetColData(const WideString& inheritedText, const TTess
     case etCSV:
       if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote)))
         text = ascii::QuoteCSV(text, CSVQuote);
-      return text + CSVComma;
+      text += CSVComma;
+      return text;
     case etDIF:
       return DIFCell(text, CurrentColumn(column));
     case etSYLK: {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
@@ -59,6 +61,25 @@ class TTesselASCII : public TTesselFormatText {
   int tupleCount_ = 0;
 };
 
+// Encodes text in one code page as EncodeToCodePage does, but remembers
+// per character how it encodes: texts made only of characters that map to
+// one byte and back skip the converter and its normalisation.
+class TSingleByteEncoder {
+ public:
+  explicit TSingleByteEncoder(int codePage);
+  // Replaces `out` with the bytes of `text`.
+  void Encode(WideStringView text, std::string& out);
+
+ private:
+  // Finds out how a character encodes and stores it in bytes_.
+  uint16_t Learn(char16_t ch);
+
+  int codePage_;
+  // Per UTF-16 code unit: 0 not yet known, 1 needs the converter, else the
+  // byte + 2.
+  std::vector<uint16_t> bytes_;
+};
+
 // Writes CSV and SYLK in the system ANSI code page and DIF in the system OEM
 // code page; TXT follows the run's output encoding.
 class TTesselASCIIWriter : public TTesselWriter {
@@ -68,6 +89,7 @@ class TTesselASCIIWriter : public TTesselWriter {
 
  private:
   TTesselASCII* ascii_;
+  std::unique_ptr<TSingleByteEncoder> encoder_;
   std::string encoded_;
 };
 

@@ -96,6 +96,22 @@ TEST(AsciiCellTest, SylkTextsEscapeSemicolonsAndLineBreaks) {
   EXPECT_EQ(ascii::SYLKText(u"\"q\""), u"\"q\"");
 }
 
+TEST(SingleByteEncoderTest, EncodesExactlyAsTheConverterDoes) {
+  const std::vector<WideString> texts = {
+      u"plain ascii; \"q\"",   u"şğİıÇÖÜ çöü",        u"s\u0327 composed by NFC", u"\u212B angstrom sign",
+      u"Ж unmappable ş",       u"\U0001F600 pair",     u"e\u0301\u0301 marks",     u"\x1b :\r\n",
+      WideString(1, u'\0'),   u"\uFFFD\uFEFF edge",   u"€ ‰ „ in 1252 and 1254"};
+  for (int codePage : {1254, 1252, 857, 437, 10081}) {
+    TSingleByteEncoder encoder(codePage);
+    std::string encoded;
+    for (int round = 0; round < 2; ++round)
+      for (const WideString& text : texts) {
+        encoder.Encode(text, encoded);
+        EXPECT_EQ(encoded, EncodeToCodePage(text, codePage)) << codePage << ": " << WideToUtf8(text);
+      }
+  }
+}
+
 // ---- layouts ----
 
 class AsciiLayoutTest : public ::testing::Test {
