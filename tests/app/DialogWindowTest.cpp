@@ -1,0 +1,322 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+
+#include "AppTestSupport.h"
+#include "app/DialogWindow.h"
+#include "app/ProgressWindow.h"
+#include "dialog/DialogTestSupport.h"
+#include "dialog/TesselDialog.h"
+#include "platform/shell/RecordingShellLauncher.h"
+
+namespace verimo {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+class DialogWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  template <typename T>
+  static T* Child(QWidget& view, const char* name) {
+    T* child = view.findChild<T*>(QString::fromLatin1(name));
+    if (!child) qFatal("no control %s", name);
+    return child;
+  }
+  static QStringList Items(QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    return items;
+  }
+  static bool TabShown(TTesselDialogF& view, const char* pageName) {
+    auto* pages = Child<QTabWidget>(view, "Pages");
+    return pages->isTabVisible(pages->indexOf(Child<QWidget>(view, pageName)));
+  }
+  static QString StatusOf(const TTesselDialogF& view) {
+    return view.ProgressWindow()->findChild<QLabel*>(QStringLiteral("laStatusValue"))->text();
+  }
+  // Types a file name into the target box as a user would.
+  static void TypeFileName(TTesselDialogF& view, const QString& name) {
+    auto* edit = Child<QLineEdit>(view, "edFileName");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, name);
+  }
+  // Drags an entry described as "list:row" onto a list, as the drag
+  // machinery delivers it: enter, move, drop.
+  static void Drop(QListWidget* target, const char* payload) {
+    QMimeData data;
+    data.setData(QString::fromLatin1(TFieldListWidget::kMimeType), QByteArray(payload));
+    const QPoint at(5, 5);
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target->viewport(), &move);
+    if (!move.isAccepted()) return;
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target->viewport(), &drop);
+  }
+  static void Click(QWidget& view, const char* name) { QTest::mouseClick(Child<QAbstractButton>(view, name), Qt::LeftButton); }
+
+  // Opens the dialog's form in a window and runs `body` on it.
+  void WithWindow(TTesselDialog& dialog, const std::function<void(TTesselDialogF&)>& body) {
+    dialog.FormPresenter = [&](TTesselDialogForm& form) {
+      TTesselDialogF view(form);
+      view.show();
+      if (!QTest::qWaitForWindowExposed(&view)) qFatal("the form did not show");
+      body(view);
+    };
+    dialog.Execute();
+  }
+  void Bind(TTesselDialog& dialog) {
+    dialog.DataSet = table_.get();
+    dialog.ShellLauncher = &launcher_;
+    dialog.CSVOptions.Comma = u';';
+    dialog.SaveLoadButtons = true;
+  }
+
+  std::unique_ptr<TMemDataSet> table_;
+  TRecordingShellLauncher launcher_;
+  std::unique_ptr<test::TTempDir> dir_;
+
+ private slots:
+  void init() {
+    table_ = test::MakeCustomers();
+    launcher_.requests.clear();
+    dir_ = std::make_unique<test::TTempDir>("verimo-gui");
+  }
+  void cleanup() { dir_.reset(); }
+
+  void typeListAndExtensionFollowTheChosenType() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      QCOMPARE(view.size(), QSize(469, 475));
+      QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu"));
+      QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
+      QVERIFY(!Child<QRadioButton>(view, "rbType0")->isEnabled());  // MS Excel: not built yet
+      QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
+      QVERIFY(Child<QRadioButton>(view, "rbType7")->isChecked());  // Metin Dosyası
+
+      TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
+      QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
+      Click(view, "rbType8");  // CSV Dosyası
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.csv")));
+      QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [report.csv]"));
+      QVERIFY(TabShown(view, "tshAscii"));
+      Click(view, "rbType10");  // SYLK Dosyası
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.slk")));
+      QVERIFY(!TabShown(view, "tshAscii"));
+      QVERIFY(TabShown(view, "tshCaptions"));
+
+      TypeFileName(view, QString());
+      QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
+      QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu"));
+    });
+  }
+
+  void fieldsMoveWithButtonsDoubleClickAndDrop() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      Child<QTabWidget>(view, "Pages")->setCurrentWidget(Child<QWidget>(view, "tshFields"));
+      auto* available = Child<QListWidget>(view, "lstAvailable");
+      auto* exported = Child<QListWidget>(view, "lstExported");
+      QCOMPARE(Items(available), (QStringList{"Id", "Name", "Amount", "Photo", "Joined"}));
+
+      available->setCurrentRow(2);
+      Click(view, "bAddOneExportedField");
+      QCOMPARE(Items(exported), QStringList{"Amount"});
+
+      QVERIFY(QTest::qWaitForWindowExposed(available));
+      const QPoint first = available->visualItemRect(available->item(0)).center();
+      QTest::mouseClick(available->viewport(), Qt::LeftButton, {}, first);
+      QTest::mouseDClick(available->viewport(), Qt::LeftButton, {}, first);
+      QCOMPARE(Items(exported), (QStringList{"Amount", "Id"}));
+
+      // Dropping an entry of the exported list onto the available one.
+      Drop(available, "lstExported:0");
+      QCOMPARE(Items(exported), QStringList{"Id"});
+      QCOMPARE(Items(available), (QStringList{"Name", "Amount", "Photo", "Joined"}));  // back in its place
+      // A drop within the same list changes nothing.
+      Drop(available, "lstAvailable:0");
+      QCOMPARE(Items(available), (QStringList{"Name", "Amount", "Photo", "Joined"}));
+
+      Click(view, "bAddAllExportedField");
+      QCOMPARE(available->count(), 0);
+      Click(view, "bDelAllExportedField");
+      QCOMPARE(Items(available), (QStringList{"Id", "Name", "Amount", "Photo", "Joined"}));
+    });
+  }
+
+  void patternsCaptionsAndACsvExportThatOpensTheResult() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    const std::string target = dir_->File("sub/dir/out.csv");
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      Click(view, "rbType8");
+      TypeFileName(view, QString::fromStdString(target));
+      auto* available = Child<QListWidget>(view, "lstAvailable");
+      for (int row : {1, 1}) {  // Name, then Amount
+        available->setCurrentRow(row);
+        Click(view, "bAddOneExportedField");
+      }
+      auto* floatEdit = Child<QLineEdit>(view, "edFloat");
+      floatEdit->selectAll();
+      QTest::keyClicks(floatEdit, "0.000");
+      auto* decimal = Child<QLineEdit>(view, "edDecimalSeparator");
+      decimal->selectAll();
+      QTest::keyClicks(decimal, ",");
+      auto* grid = Child<QTableWidget>(view, "sgCaptions");
+      QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("Name"));
+      grid->item(1, 1)->setText(QStringLiteral("Customer"));
+      QTest::keyClicks(Child<QPlainTextEdit>(view, "meHeader"), "Header line");
+      QVERIFY(Child<QCheckBox>(view, "chShowFile")->isChecked());
+
+      Click(view, "bStart");
+      QVERIFY(view.isVisible());  // the form stays open for further exports
+    });
+    QCOMPARE(test::ReadCsvWithPython(target, ';'),
+             (Rows{{"Header line"}, {"Customer", "Amount"}, {"Ada", "10,500"}, {"Bora", "21,000"},
+                   {"Cem", "31,500"}, {"Deniz", "42,000"}, {"Ece", "52,500"}}));
+    QCOMPARE(launcher_.requests.size(), size_t{1});
+    QCOMPARE(launcher_.requests[0].path, target);
+  }
+
+  void cancelAnsweredNoGoesOnAndYesStops() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    dialog.ShowFile = false;
+    test::TModalAnswerer answerer;
+    TTesselDialogF* window = nullptr;
+    QString statusWhileAsked;
+    bool timerWhileAsked = true;
+    QStringList statusAfter;
+    dialog.OnExportedRecord = [&](TTessel&, int recNo) {
+      if (recNo == 1) QTest::mouseClick(window->ProgressWindow()->Button(), Qt::LeftButton);
+      if (recNo == 2) statusAfter << StatusOf(*window);
+    };
+    auto remember = [&](QMessageBox& box) {
+      QCOMPARE(box.windowTitle(), QStringLiteral("Emin misin?"));
+      QCOMPARE(box.defaultButton(), box.button(QMessageBox::No));
+      statusWhileAsked = StatusOf(*window);
+      timerWhileAsked = window->ProgressWindow()->Timer()->isActive();
+    };
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      window = &view;
+      Click(view, "rbType8");
+      TypeFileName(view, QString::fromStdString(dir_->File("stop.csv")));
+
+      // No: the export goes on and finishes; "Tamam" ends the wait.
+      answerer.Then(test::PressInMessageBox(answerer, QMessageBox::No, remember));
+      QTimer finished;
+      finished.setInterval(10);
+      connect(&finished, &QTimer::timeout, &view, [&] {
+        if (view.ProgressWindow() && view.ProgressWindow()->Progress().RunOver())
+          QTest::mouseClick(view.ProgressWindow()->Button(), Qt::LeftButton);
+      });
+      finished.start();
+      Click(view, "bStart");
+      QCOMPARE(answerer.seenMessages, QStringList{QStringLiteral("Export işlemini iptal etmek istermisiniz?")});
+      QCOMPARE(statusWhileAsked, QStringLiteral("Dur"));
+      QVERIFY(!timerWhileAsked);
+      QCOMPARE(statusAfter, QStringList{QStringLiteral("Çıkartılıyor...")});
+      QCOMPARE(test::ReadCsvWithPython(dir_->File("stop.csv"), ';').size(), size_t{6});
+
+      // Yes: the export stops at once; with "open" on, nothing is opened.
+      finished.stop();
+      Child<QCheckBox>(view, "chShowFile")->setChecked(true);
+      QString statusAtEnd;
+      dialog.OnEndExport = [&](TTessel&) { statusAtEnd = StatusOf(view); };
+      test::TModalAnswerer yes;
+      yes.Then(test::PressInMessageBox(yes, QMessageBox::Yes));
+      Click(view, "bStart");
+      QVERIFY(yes.AllAnswered());
+      QCOMPARE(statusAtEnd, QStringLiteral("Durdu"));
+      QCOMPARE(test::ReadCsvWithPython(dir_->File("stop.csv"), ';').size(), size_t{3});
+      QVERIFY(launcher_.requests.empty());
+    });
+  }
+
+  void startExitAndCloseAreIgnoredWhileRunning() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    int begins = 0;
+    TTesselDialogF* window = nullptr;
+    bool visibleDuringRun = false;
+    dialog.OnBeginExport = [&](TTessel&) { ++begins; };
+    dialog.OnExportedRecord = [&](TTessel&, int recNo) {
+      if (recNo != 0) return;
+      Click(*window, "bStart");
+      Click(*window, "bCancel");
+      window->close();
+      QTest::keyClick(window, Qt::Key_Escape);
+      QTest::keyClick(window->ProgressWindow(), Qt::Key_Escape);
+      visibleDuringRun = window->isVisible() && window->ProgressWindow()->isVisible();
+    };
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      window = &view;
+      Click(view, "rbType9");  // DIF
+      TypeFileName(view, QString::fromStdString(dir_->File("once.dif")));
+      Click(view, "bStart");
+      QVERIFY(visibleDuringRun);
+      QVERIFY(view.isVisible());
+      QCOMPARE(begins, 1);
+      Click(view, "bCancel");
+      QVERIFY(!view.isVisible());
+    });
+  }
+
+  void settingsSavedThroughToolsLoadIntoAFreshDialog() {
+    const QString settings = QString::fromStdString(dir_->File("gui.cfg"));
+    TTesselDialog first;
+    Bind(first);
+    WithWindow(first, [&](TTesselDialogF& view) {
+      Click(view, "rbType7");
+      TypeFileName(view, QString::fromStdString(dir_->File("list.txt")));
+      Child<QListWidget>(view, "lstAvailable")->setCurrentRow(1);
+      Click(view, "bAddOneExportedField");
+      // Typed through the input method, as letters beyond ASCII arrive.
+      Child<QPlainTextEdit>(view, "meFooter")->insertPlainText(QStringLiteral("Şişli ğüİı"));
+      Child<QTableWidget>(view, "sgCaptions")->item(0, 1)->setText(QStringLiteral("Numara"));
+      view.AskSaveFileName = [&](const QString&, const QString& filter, const QString& suffix, const QString&) {
+        if (!filter.contains(QStringLiteral("*.cfg")) || suffix != QStringLiteral("cfg")) return QString();
+        return settings;
+      };
+      QVERIFY(Child<QPushButton>(view, "bTools")->isVisible());
+      Child<QPushButton>(view, "bTools")->menu()->actions().at(0)->trigger();
+    });
+    QVERIFY(std::filesystem::exists(settings.toStdString()));
+
+    TTesselDialog second;
+    Bind(second);
+    WithWindow(second, [&](TTesselDialogF& view) {
+      view.AskOpenFileName = [&](const QString&, const QString&, const QString&) { return settings; };
+      Click(view, "rbType8");
+      Child<QPushButton>(view, "bTools")->menu()->actions().at(1)->trigger();
+      QVERIFY(Child<QRadioButton>(view, "rbType7")->isChecked());
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("list.txt")));
+      QCOMPARE(Items(Child<QListWidget>(view, "lstExported")), QStringList{"Name"});
+      QCOMPARE(Child<QPlainTextEdit>(view, "meFooter")->toPlainText(), QStringLiteral("Şişli ğüİı"));
+      QCOMPARE(Child<QTableWidget>(view, "sgCaptions")->item(0, 1)->text(), QStringLiteral("Numara"));
+      QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [list.txt]"));
+    });
+  }
+};
+
+}  // namespace verimo
+
+QTEST_MAIN(verimo::DialogWindowTest)
+#include "DialogWindowTest.moc"
