@@ -331,9 +331,13 @@ QWidget* TTesselDialogF::BuildFormatsPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("tshFormats"));
   auto* outer = new QVBoxLayout(page);
+  outer->setContentsMargins(4, 4, 4, 4);
+  outer->setSpacing(4);
 
   auto* general = new QGroupBox(Q(u"Genel Ayarlar"), page);
   auto* generalGrid = new QGridLayout(general);
+  generalGrid->setContentsMargins(6, 2, 6, 4);
+  generalGrid->setVerticalSpacing(1);
   const char16_t* const labels[] = {u"Tamsayı:",   u"Ondalıklı:",   u"Tarih:",          u"Saat:",
                                     u"Tarih-Saat:", u"Para Birimi:", u"Mantıksal Doğru:", u"Mantıksal Yanlış:",
                                     u"Boş Değer:"};
@@ -350,6 +354,8 @@ QWidget* TTesselDialogF::BuildFormatsPage() {
 
   auto* user = new QGroupBox(Q(u"Kullanıcı Tanımlı Biçim (Sadece sayısal alanlar içindir)"), page);
   auto* userGrid = new QGridLayout(user);
+  userGrid->setContentsMargins(6, 2, 6, 4);
+  userGrid->setVerticalSpacing(2);
   cbUserFormatField_ = new QComboBox(user);
   cbUserFormatField_->setObjectName(QStringLiteral("cbUserFormatField"));
   cbUserFormatPattern_ = new QComboBox(user);
@@ -357,6 +363,7 @@ QWidget* TTesselDialogF::BuildFormatsPage() {
   cbUserFormatPattern_->setEditable(true);
   lstUserFormats_ = new QListWidget(user);
   lstUserFormats_->setObjectName(QStringLiteral("lstUserFormats"));
+  lstUserFormats_->setMaximumHeight(56);
   bAddUserFormat_ = new QPushButton(Q(u"Ekle"), user);
   bEditUserFormat_ = new QPushButton(Q(u"Düzenle"), user);
   bDeleteUserFormat_ = new QPushButton(Q(u"Sil"), user);
@@ -368,8 +375,11 @@ QWidget* TTesselDialogF::BuildFormatsPage() {
   userGrid->addWidget(cbUserFormatField_, 0, 0);
   userGrid->addWidget(cbUserFormatPattern_, 0, 1);
   auto* userButtons = new QVBoxLayout;
-  for (QPushButton* button : {bAddUserFormat_, bEditUserFormat_, bDeleteUserFormat_, bClearUserFormats_})
+  userButtons->setSpacing(1);
+  for (QPushButton* button : {bAddUserFormat_, bEditUserFormat_, bDeleteUserFormat_, bClearUserFormats_}) {
+    button->setFixedHeight(20);
     userButtons->addWidget(button);
+  }
   userButtons->addStretch();
   userGrid->addWidget(lstUserFormats_, 1, 0, 1, 2);
   userGrid->addLayout(userButtons, 0, 2, 2, 1);
@@ -378,6 +388,8 @@ QWidget* TTesselDialogF::BuildFormatsPage() {
   auto* separators = new QGroupBox(Q(u"Ayraçlar"), page);
   gbSeparators_ = separators;
   auto* sepGrid = new QGridLayout(separators);
+  sepGrid->setContentsMargins(6, 2, 6, 4);
+  sepGrid->setVerticalSpacing(2);
   auto separator = [&](QLineEdit*& edit, const char16_t* label, const char* name, int row, int column) {
     edit = new QLineEdit(separators);
     edit->setObjectName(QString::fromLatin1(name));

@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  verimo::ApplyProgramFont();
   QApplication::setApplicationName(QStringLiteral("Verimo"));
   verimo::TForm2 window;
   window.show();

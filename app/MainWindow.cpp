@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,9 +40,6 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Verimo"));
   setFixedSize(kClientWidth, kClientHeight);
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPointSize(8);
-  setFont(font);
 
   button1_ = new QPushButton(ToQString(u"Paradox Dosya Seç..."), this);
   button1_->setObjectName(QStringLiteral("Button1"));
@@ -66,6 +64,12 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
 }
 
 TForm2::~TForm2() = default;
+
+void ApplyProgramFont() {
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSize(8);
+  QApplication::setFont(font);
+}
 
 // The dialog settings of the main window for the types this program
 // exports.

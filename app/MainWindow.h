@@ -53,4 +53,8 @@ class TForm2 : public QWidget {
   QStatusBar* statusBar1_ = nullptr;
 };
 
+// The program's font for every window: Tahoma, 8 point (or what the
+// desktop substitutes for it).
+void ApplyProgramFont();
+
 }  // namespace verimo
