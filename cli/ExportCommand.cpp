@@ -1,5 +1,6 @@
 #include "cli/ExportCommand.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,6 +96,39 @@ class PartialFile {
  private:
   fs::path path_;
   bool committed_ = false;
+};
+
+// Holds back Ctrl-C and termination requests while the export runs, so that
+// the run can stop between records and remove its partial file; the export
+// polls for them with Requested(). The old signal mask returns at the end.
+class InterruptWatch {
+ public:
+  InterruptWatch() {
+    sigemptyset(&watched_);
+    sigaddset(&watched_, SIGINT);
+    sigaddset(&watched_, SIGTERM);
+    sigaddset(&watched_, SIGHUP);
+    active_ = pthread_sigmask(SIG_BLOCK, &watched_, &previous_) == 0;
+  }
+  ~InterruptWatch() {
+    if (active_) pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+  // Takes a pending request, if any.
+  bool Requested() {
+    if (!active_) return false;
+    timespec now{0, 0};
+    if (sigtimedwait(&watched_, nullptr, &now) > 0) requested_ = true;
+    return requested_;
+  }
+
+ private:
+  sigset_t watched_;
+  sigset_t previous_;
+  bool active_ = false;
+  bool requested_ = false;
 };
 
 std::string Lower(std::string text) {
@@ -238,13 +272,26 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   ExportEveryFieldByDefault(exporter, table);
 
   ProgressLine line(options.quiet ? nullptr : progress);
-  exporter.OnFetchedRecord = [&line](TTessel&, int recNo) { line.Update("measuring", recNo); };
-  exporter.OnExportedRecord = [&line](TTessel& sender, int) { line.Update("exported", sender.RecordCounter()); };
-
+  // Declared first so that a failed run removes its partial file before a
+  // pending signal is let through.
+  std::optional<InterruptWatch> interrupts(std::in_place);
   PartialFile partial(PartialFileName(target));
   exporter.FileName = partial.Path().string();
+  auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
+    if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
+  };
+  exporter.OnFetchedRecord = [&](TTessel& sender, int recNo) {
+    line.Update("measuring", recNo);
+    stopWhenInterrupted(sender, recNo);
+  };
+  exporter.OnExportedRecord = [&](TTessel& sender, int) {
+    line.Update("exported", sender.RecordCounter());
+    stopWhenInterrupted(sender, sender.RecordCounter());
+  };
   try {
     exporter.Execute();
+    if (interrupts->Requested() || exporter.Aborted())
+      throw Exception("interrupted; \"" + options.target + "\" was not written");
   } catch (const std::exception& error) {
     line.Break();
     // Messages name the file as the user gave it, not the partial one.
@@ -256,6 +303,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   }
   table.Close();
   partial.CommitAs(target);
+  interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
   ShowTarget(exporter, options);
 }
