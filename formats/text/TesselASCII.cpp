@@ -339,10 +339,10 @@ int TTesselASCII::CurrentColumn(const TTesselColumn& column) const {
   return -1;
 }
 
-WideString TTesselASCII::DIFCell(const WideString& text, int columnIndex) const {
+WideString TTesselASCII::DIFCell(const WideString& text, int columnIndex) {
   WideString number;
   if (columnIndex >= 0 && Columns()[columnIndex].IsNumber) {
-    const TTesselRow& row = const_cast<TTesselASCII*>(this)->Row();
+    const TTesselRow& row = Row();
     const TTesselCol* cell = columnIndex < row.Count() ? &row[columnIndex] : nullptr;
     if (cell && !Columns().IsNull(columnIndex) && ascii::DIFNumber(cell->Value, number))
       return u"0," + number + u"\r\nV\r\n";

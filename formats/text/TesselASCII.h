@@ -53,7 +53,9 @@ class TTesselASCII : public TTesselFormatText {
   // Records the run will export, counted from the first (after the skip);
   // -1 when the count was stopped.
   int CountTuples();
-  WideString DIFCell(const WideString& text, int columnIndex) const;
+  // A numeric tuple for number columns with a numeric raw value, else a
+  // string tuple.
+  WideString DIFCell(const WideString& text, int columnIndex);
   WideString RowEnd(WideString row) const;
   int CurrentColumn(const TTesselColumn& column) const;
 
