@@ -77,6 +77,8 @@ void TForm2::ConfigureDialog(TShellLauncher* shellLauncher) {
   tesselDialog1_.DataSet = &table1_;
   tesselDialog1_.CSVOptions.Comma = u';';
   tesselDialog1_.AccessOptions.TableName = u"EXPORT_TABLE";
+  // The Tools menu, so that the user can save a prepared export and load it again.
+  tesselDialog1_.SaveLoadButtons = true;
   tesselDialog1_.ShellLauncher = shellLauncher;
   tesselDialog1_.Clipboard = &clipboard_;
   tesselDialog1_.FormPresenter = [this](TTesselDialogForm& form) { ShowDialogForm(form, this); };

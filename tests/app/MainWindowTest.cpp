@@ -52,6 +52,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(window.Button1()->geometry(), QRect(8, 8, 166, 25));
     QCOMPARE(window.StatusBar1()->height(), 19);
     QCOMPARE(window.TesselDialog1().CSVOptions.Comma, u';');
+    QVERIFY(window.TesselDialog1().SaveLoadButtons);
   }
 
   void cancellingTheFileDialogOpensNothing() {
