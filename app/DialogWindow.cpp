@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ProgressWindow.h"
@@ -753,7 +754,9 @@ void TTesselDialogF::CaptionCellChanged(int row, int column) {
     bool ok = false;
     const int width = text.trimmed().toInt(&ok);
     if (ok && width >= 0) caption.Width = width;
-    RefreshCaptions();
+    // The grid shows the stored width again once the edit has finished; its
+    // items cannot be replaced while they report their own change.
+    QTimer::singleShot(0, this, [this] { RefreshCaptions(); });
   }
 }
 

@@ -290,7 +290,14 @@ class DialogWindowTest : public QObject {
       Click(view, "bAddOneExportedField");
       // Typed through the input method, as letters beyond ASCII arrive.
       Child<QPlainTextEdit>(view, "meFooter")->insertPlainText(QStringLiteral("Şişli ğüİı"));
-      Child<QTableWidget>(view, "sgCaptions")->item(0, 1)->setText(QStringLiteral("Numara"));
+      auto* grid = Child<QTableWidget>(view, "sgCaptions");
+      grid->item(0, 1)->setText(QStringLiteral("Numara"));
+      const QString width = grid->item(0, 3)->text();
+      grid->item(0, 3)->setText(QStringLiteral("wide"));  // not a number: the width stays
+      QCoreApplication::processEvents();
+      QCOMPARE(grid->item(0, 3)->text(), width);
+      grid->item(0, 3)->setText(QStringLiteral("21"));
+      QCoreApplication::processEvents();
       view.AskSaveFileName = [&](const QString&, const QString& filter, const QString& suffix, const QString&) {
         if (!filter.contains(QStringLiteral("*.cfg")) || suffix != QStringLiteral("cfg")) return QString();
         return settings;
@@ -311,6 +318,7 @@ class DialogWindowTest : public QObject {
       QCOMPARE(Items(Child<QListWidget>(view, "lstExported")), QStringList{"Name"});
       QCOMPARE(Child<QPlainTextEdit>(view, "meFooter")->toPlainText(), QStringLiteral("Şişli ğüİı"));
       QCOMPARE(Child<QTableWidget>(view, "sgCaptions")->item(0, 1)->text(), QStringLiteral("Numara"));
+      QCOMPARE(Child<QTableWidget>(view, "sgCaptions")->item(0, 3)->text(), QStringLiteral("21"));
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [list.txt]"));
     });
   }
