@@ -3,6 +3,7 @@
 //   verimo-cli info [--password P] TABLE.db
 //   verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db
 //   verimo-cli export [--type T] [--settings FILE] ... TABLE.db OUT.EXT
+//   verimo-cli export --settings DIALOG.cfg [--password P] [--quiet] TABLE.db
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/DialogExport.h"
 #include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
 #include "engine/core/Exception.h"
@@ -19,7 +21,8 @@ namespace {
 const std::string kUsage = std::string(
     "usage: verimo-cli info [--password P] TABLE.db\n"
     "       verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db\n") +
-    verimo::cli::kExportUsage;
+    verimo::cli::kExportUsage +
+    "       verimo-cli export --settings DIALOG.cfg [--password P] [--quiet] TABLE.db\n";
 
 struct UsageError {
   std::string message;
@@ -91,7 +94,11 @@ int main(int argc, char** argv) {
   }
   try {
     if (!args.empty() && args[0] == "export") {
-      verimo::cli::RunExport(verimo::cli::ParseExportArguments({args.begin() + 1, args.end()}), stderr);
+      std::vector<std::string> exportArgs(args.begin() + 1, args.end());
+      if (verimo::cli::IsDialogExport(exportArgs))
+        verimo::cli::RunDialogExport(exportArgs, stderr);
+      else
+        verimo::cli::RunExport(verimo::cli::ParseExportArguments(exportArgs), stderr);
       return 0;
     }
     return Run(ParseArguments(args));

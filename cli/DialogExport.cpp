@@ -1,0 +1,102 @@
+#include "cli/DialogExport.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "cli/ExportCommand.h"
+#include "cli/TableCommands.h"
+#include "dialog/HeadlessUI.h"
+#include "dialog/TesselDialog.h"
+#include "engine/core/Exception.h"
+#include "platform/shell/Shell.h"
+
+namespace verimo::cli {
+namespace {
+
+struct DialogExportOptions {
+  TableOptions table;
+  std::string settingsFile;
+  bool quiet = false;
+};
+
+// The command line never starts a viewer or printer on its own.
+class NoShellLauncher : public TShellLauncher {
+ public:
+  bool Perform(TShellVerb, const std::string&) override { return true; }
+};
+
+DialogExportOptions ParseDialogExport(const std::vector<std::string>& args) {
+  DialogExportOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw ExportUsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--settings") options.settingsFile = value();
+    else if (arg == "--password") options.table.password = value();
+    else if (arg == "--quiet") options.quiet = true;
+    else if (arg.size() > 1 && arg[0] == '-') throw ExportUsageError("unknown option " + arg);
+    else if (options.table.path.empty()) options.table.path = arg;
+    else throw ExportUsageError("only one table can be given");
+  }
+  if (options.table.path.empty()) throw ExportUsageError("no table given");
+  if (options.settingsFile.empty()) throw ExportUsageError("no settings file given");
+  return options;
+}
+
+}  // namespace
+
+bool IsDialogExport(const std::vector<std::string>& exportArgs) {
+  bool hasSettings = false;
+  int files = 0;
+  for (size_t i = 0; i < exportArgs.size(); ++i) {
+    const std::string& arg = exportArgs[i];
+    if (arg == "--settings" || arg == "--password" || arg == "--type") {
+      hasSettings = hasSettings || arg == "--settings";
+      ++i;
+    } else if (arg.empty() || arg[0] != '-') {
+      ++files;
+    }
+  }
+  return hasSettings && files == 1;
+}
+
+void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress) {
+  DialogExportOptions options = ParseDialogExport(exportArgs);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(options.settingsFile, error))
+    throw Exception(options.settingsFile + ": settings file not found");
+  TTable table;
+  OpenTable(table, options.table);
+
+  NoShellLauncher noShell;
+  TTesselDialog dialog;
+  dialog.DataSet = &table;
+  dialog.ShellLauncher = &noShell;
+
+  TTesselHeadlessUI ui;
+  ui.OnConfirmStop = [] { return true; };
+  auto start = std::chrono::steady_clock::now();
+  auto lastReport = start;
+  int64_t exported = 0;
+  ui.OnProgress = [&](const TTesselProgress& state, int) {
+    exported = state.ExportedCount();
+    auto now = std::chrono::steady_clock::now();
+    if (options.quiet || now - lastReport < std::chrono::seconds(5)) return;
+    lastReport = now;
+    double seconds = std::chrono::duration<double>(now - start).count();
+    std::fprintf(progress, "%lld records, %.0f records/s\n", static_cast<long long>(exported),
+                 seconds > 0 ? static_cast<double>(exported) / seconds : 0.0);
+  };
+  dialog.ExecuteSettings(options.settingsFile, ui);
+  if (!options.quiet) {
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(progress, "exported %lld records in %.1f s\n", static_cast<long long>(exported),
+                 seconds);
+  }
+  table.Close();
+}
+
+}  // namespace verimo::cli

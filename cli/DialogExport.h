@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace verimo::cli {
+
+// `export --settings FILE.cfg [--password P] [--quiet] TABLE.db`: no target
+// on the command line, so the settings file is one the export dialog saved,
+// and the export runs exactly as the dialog would run it (type, fields,
+// formats, options, file name). Nothing is opened or printed afterwards.
+bool IsDialogExport(const std::vector<std::string>& exportArgs);
+void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress);
+
+}  // namespace verimo::cli
