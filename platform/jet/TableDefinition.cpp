@@ -138,17 +138,17 @@ TableDefinition LayoutTable(const std::vector<ColumnSpec>& specs, bool isSystem)
   uint16_t fixedOffset = 0;
   uint16_t varIndex = 0;
   for (size_t i = 0; i < specs.size(); ++i) {
-    const ColumnSpec& spec = specs[i];
+    const ColumnSpec& columnSpec = specs[i];
     Column column;
-    column.name = spec.name;
-    column.type = spec.type;
+    column.name = columnSpec.name;
+    column.type = columnSpec.type;
     column.number = static_cast<uint16_t>(i);
-    column.length = column.IsFixed() ? FixedSize(spec.type) : (column.IsLongValue() ? 0 : spec.length);
-    column.flags = static_cast<uint8_t>(kColumnUpdatableFlag | spec.extraFlags | (column.IsFixed() ? kColumnFixedFlag : 0));
-    column.extFlags = IsTextual(spec.type) ? kColumnCompressedUnicodeFlag : 0;
+    column.length = column.IsFixed() ? FixedSize(columnSpec.type) : (column.IsLongValue() ? 0 : columnSpec.length);
+    column.flags = static_cast<uint8_t>(kColumnUpdatableFlag | columnSpec.extraFlags | (column.IsFixed() ? kColumnFixedFlag : 0));
+    column.extFlags = IsTextual(columnSpec.type) ? kColumnCompressedUnicodeFlag : 0;
     if (column.IsFixed()) {
       column.fixedOffset = fixedOffset;
-      fixedOffset = static_cast<uint16_t>(fixedOffset + FixedSize(spec.type));
+      fixedOffset = static_cast<uint16_t>(fixedOffset + FixedSize(columnSpec.type));
     } else {
       column.varIndex = varIndex++;
     }

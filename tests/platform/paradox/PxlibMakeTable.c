@@ -20,12 +20,12 @@ static void report(pxdoc_t *p, int type, const char *msg, void *data) {
   fprintf(stderr, "pxlib: %s\n", msg);
 }
 
-static pxfield_t *make_fields(const char *spec[][3], int count) {
+static pxfield_t *make_fields(const char *layout[][3], int count) {
   pxfield_t *fields = calloc((size_t)count, sizeof(pxfield_t));
   for (int i = 0; i < count; ++i) {
-    fields[i].px_fname = strdup(spec[i][0]);
-    fields[i].px_ftype = (char)atoi(spec[i][1]);
-    fields[i].px_flen = atoi(spec[i][2]);
+    fields[i].px_fname = strdup(layout[i][0]);
+    fields[i].px_ftype = (char)atoi(layout[i][1]);
+    fields[i].px_flen = atoi(layout[i][2]);
     if (fields[i].px_ftype == pxfBCD) {
       fields[i].px_fdc = fields[i].px_flen;
       fields[i].px_flen = 17;
@@ -48,13 +48,13 @@ static pxdoc_t *create(const char *path, pxfield_t *fields, int count, int codep
 static char kTurkishIn1254[] = "\xde" "i" "\xfe" "li " "\xf0\xfc\xdd\xfd";
 
 static int make_types(const char *path, const char *password) {
-  static const char *spec[][3] = {
+  static const char *layout[][3] = {
       {"Name", "1", "20"}, {"Small", "3", "2"}, {"Whole", "4", "4"}, {"Money", "5", "8"},
       {"Number", "6", "8"}, {"Day", "2", "4"}, {"Flag", "9", "1"}, {"Clock", "20", "4"},
       {"Stamp", "21", "8"}, {"Counter", "22", "4"}, {"Amount", "23", "2"}, {"Raw", "24", "4"},
   };
-  int count = (int)(sizeof spec / sizeof spec[0]);
-  pxfield_t *fields = make_fields(spec, count);
+  int count = (int)(sizeof layout / sizeof layout[0]);
+  pxfield_t *fields = make_fields(layout, count);
   pxdoc_t *doc = create(path, fields, count, 1254);
   if (password) doc->px_head->px_encryption = (unsigned long)px_passwd_checksum(password);
   char *record = malloc((size_t)PX_get_recordsize(doc));
@@ -85,12 +85,12 @@ static int make_types(const char *path, const char *password) {
 }
 
 static int make_big(const char *path, long rows) {
-  static const char *spec[][3] = {
+  static const char *layout[][3] = {
       {"Id", "4", "4"},    {"Name", "1", "20"}, {"City", "1", "30"}, {"Balance", "5", "8"},
       {"Level", "3", "2"}, {"Joined", "2", "4"}, {"Active", "9", "1"}, {"Notes", "1", "40"},
   };
-  int count = (int)(sizeof spec / sizeof spec[0]);
-  pxdoc_t *doc = create(path, make_fields(spec, count), count, 1252);
+  int count = (int)(sizeof layout / sizeof layout[0]);
+  pxdoc_t *doc = create(path, make_fields(layout, count), count, 1252);
   char *record = malloc((size_t)PX_get_recordsize(doc));
   char text[64];
   for (long r = 0; r < rows; ++r) {
