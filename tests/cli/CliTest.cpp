@@ -26,12 +26,6 @@ struct Result {
   std::string err;
 };
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = test::MakeTempDir("verimo-cli"); }
@@ -41,7 +35,7 @@ class CliTest : public ::testing::Test {
     fs::path errFile = dir_ / "stderr.txt";
     Result result;
     result.status = test::RunCommand(std::string(VERIMO_CLI) + " " + arguments + " 2>" +
-                                         Quote(errFile.string()) + " </dev/null",
+                                         verimo::test::ShellQuote(errFile.string()) + " </dev/null",
                                      &result.out);
     std::ifstream err(errFile);
     std::stringstream text;
@@ -120,7 +114,7 @@ void ExpectGeneratedRecords(const std::vector<std::string>& lines, uint64_t seed
 #endif
 
 TEST_F(CliTest, InfoDescribesTheSampleTable) {
-  Result r = Run("info " + Quote(Sample().string()));
+  Result r = Run("info " + verimo::test::ShellQuote(Sample().string()));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Records:     200"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Code page:   1254"), std::string::npos);
@@ -131,7 +125,7 @@ TEST_F(CliTest, InfoDescribesTheSampleTable) {
 }
 
 TEST_F(CliTest, DumpPrintsAHeaderAndOneLinePerRecord) {
-  Result r = Run("dump " + Quote(Sample().string()));
+  Result r = Run("dump " + verimo::test::ShellQuote(Sample().string()));
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 201u);
@@ -145,14 +139,14 @@ TEST_F(CliTest, DumpPrintsAHeaderAndOneLinePerRecord) {
     }
   }
   EXPECT_NE(r.out.find("ş"), std::string::npos);  // decoded from code page 1254
-  Result limited = Run("dump --limit 3 " + Quote(Sample().string()));
+  Result limited = Run("dump --limit 3 " + verimo::test::ShellQuote(Sample().string()));
   EXPECT_EQ(Lines(limited.out).size(), 4u);
 }
 
 #ifdef VERIMO_SAMPLE_CONTENT
 TEST_F(CliTest, TheBundledSampleHoldsTheGeneratedRecords) {
   // Also fails when the committed sample no longer matches tools/make-sample.sh.
-  Result r = Run("dump " + Quote(Sample().string()));
+  Result r = Run("dump " + verimo::test::ShellQuote(Sample().string()));
   ASSERT_EQ(r.status, 0) << r.err;
   ExpectGeneratedRecords(Lines(r.out), 7, 200, tools::NotesKind::Memo);
 }
@@ -173,8 +167,8 @@ TEST_F(CliTest, DumpGivesEveryGeneratedValue) {
                         Case{"--rows 300 --seed 4 --notes alpha", 4, 300, tools::NotesKind::Alpha}}) {
     SCOPED_TRACE(c.arguments);
     fs::path table = dir_ / "GEN.DB";
-    ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " " + c.arguments + " " + Quote(table.string())), 0);
-    Result r = Run("dump " + Quote(table.string()));
+    ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " " + c.arguments + " " + verimo::test::ShellQuote(table.string())), 0);
+    Result r = Run("dump " + verimo::test::ShellQuote(table.string()));
     ASSERT_EQ(r.status, 0) << r.err;
     ExpectGeneratedRecords(Lines(r.out), c.seed, c.rows, c.notes);
   }
@@ -183,24 +177,24 @@ TEST_F(CliTest, DumpGivesEveryGeneratedValue) {
 TEST_F(CliTest, EncryptedGeneratedTableOpensWithItsPassword) {
   fs::path table = dir_ / "secret.db";
   ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 40 --seed 2 --notes alpha --password Gizli " +
-                             Quote(table.string())),
+                             verimo::test::ShellQuote(table.string())),
             0);
-  Result r = Run("dump --password Gizli " + Quote(table.string()));
+  Result r = Run("dump --password Gizli " + verimo::test::ShellQuote(table.string()));
   ASSERT_EQ(r.status, 0) << r.err;
   ExpectGeneratedRecords(Lines(r.out), 2, 40, tools::NotesKind::Alpha);
-  Result info = Run("info --password Gizli " + Quote(table.string()));
+  Result info = Run("info --password Gizli " + verimo::test::ShellQuote(table.string()));
   EXPECT_NE(info.out.find("Encrypted:   yes"), std::string::npos) << info.out;
 }
 
 TEST_F(CliTest, PasswordIsAskedOnTheTerminalWithoutEcho) {
   fs::path table = dir_ / "secret.db";
   ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 5 --notes alpha --password Gizli " +
-                             Quote(table.string())),
+                             verimo::test::ShellQuote(table.string())),
             0);
   std::string answer = (test::SourceDir() / "tests/cli/answer_prompts.py").string();
   auto onTerminal = [&](const std::string& answers, std::string& shown) {
-    return test::RunCommand("/usr/bin/python3 " + Quote(answer) + " " + VERIMO_CLI + " info " +
-                                Quote(table.string()) + " -- " + answers,
+    return test::RunCommand("/usr/bin/python3 " + verimo::test::ShellQuote(answer) + " " + VERIMO_CLI + " info " +
+                                verimo::test::ShellQuote(table.string()) + " -- " + answers,
                             &shown);
   };
   std::string shown;
@@ -218,17 +212,17 @@ TEST_F(CliTest, PasswordIsAskedOnTheTerminalWithoutEcho) {
 #endif
 
 TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
-  Result r = Run("dump " + Quote(Sample().string()) + " >/dev/full");
+  Result r = Run("dump " + verimo::test::ShellQuote(Sample().string()) + " >/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
-  EXPECT_EQ(Run("info " + Quote(dir_.string())).status, 1);  // a folder is no table
+  EXPECT_EQ(Run("info " + verimo::test::ShellQuote(dir_.string())).status, 1);  // a folder is no table
 }
 
 TEST_F(CliTest, BinaryBlobsAsSizesOrHex) {
   VERIMO_REQUIRE_SHARED_DIR();
   fs::path table = *test::SharedDir() / "fixtures/paradox/fields/graphic.db";
-  Result sizes = Run("dump " + Quote(table.string()));
-  Result hex = Run("dump --hex-blobs " + Quote(table.string()));
+  Result sizes = Run("dump " + verimo::test::ShellQuote(table.string()));
+  Result hex = Run("dump --hex-blobs " + verimo::test::ShellQuote(table.string()));
   ASSERT_EQ(sizes.status, 0) << sizes.err;
   ASSERT_EQ(hex.status, 0) << hex.err;
   std::vector<std::string> sizeLines = Lines(sizes.out);
@@ -253,7 +247,7 @@ TEST_F(CliTest, BinaryBlobsAsSizesOrHex) {
 TEST_F(CliTest, DumpEscapesLineBreaksInMemos) {
   VERIMO_REQUIRE_SHARED_DIR();
   fs::path table = *test::SharedDir() / "fixtures/paradox/db/CUSTOMER.DB";
-  Result r = Run("dump " + Quote(table.string()));
+  Result r = Run("dump " + verimo::test::ShellQuote(table.string()));
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> lines = Lines(r.out);
   ASSERT_GT(lines.size(), 1u);
@@ -263,14 +257,14 @@ TEST_F(CliTest, DumpEscapesLineBreaksInMemos) {
 }
 
 TEST_F(CliTest, ErrorsGoToStderrWithAnExitCode) {
-  Result missing = Run("info " + Quote((dir_ / "none.db").string()));
+  Result missing = Run("info " + verimo::test::ShellQuote((dir_ / "none.db").string()));
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.out.empty());
   EXPECT_NE(missing.err.find("none.db"), std::string::npos) << missing.err;
 
   fs::path notParadox = dir_ / "text.db";
   std::ofstream(notParadox) << "just some text, not a table\n";
-  Result bad = Run("dump " + Quote(notParadox.string()));
+  Result bad = Run("dump " + verimo::test::ShellQuote(notParadox.string()));
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("text.db"), std::string::npos) << bad.err;
 
@@ -283,10 +277,10 @@ TEST_F(CliTest, ErrorsGoToStderrWithAnExitCode) {
 TEST_F(CliTest, EncryptedTableNeedsItsPassword) {
   VERIMO_REQUIRE_SHARED_DIR();
   fs::path table = *test::SharedDir() / "fixtures/paradox/encrypt/encrypted.db";
-  Result noPassword = Run("info " + Quote(table.string()));
+  Result noPassword = Run("info " + verimo::test::ShellQuote(table.string()));
   EXPECT_EQ(noPassword.status, 1);
   EXPECT_NE(noPassword.err.find("--password"), std::string::npos) << noPassword.err;
-  Result wrong = Run("info --password nottheone " + Quote(table.string()));
+  Result wrong = Run("info --password nottheone " + verimo::test::ShellQuote(table.string()));
   EXPECT_EQ(wrong.status, 1);
   EXPECT_FALSE(wrong.err.empty());
 }
@@ -295,10 +289,10 @@ TEST_F(CliTest, EncryptedTableNeedsItsPassword) {
 TEST_F(CliTest, GeneratedTablesAreDeterministicAndComplete) {
   fs::path a = dir_ / "A.DB";
   fs::path b = dir_ / "B.DB";
-  ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 1500 --seed 3 " + Quote(a.string())), 0);
-  ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 1500 --seed 3 " + Quote(b.string())), 0);
-  Result first = Run("dump " + Quote(a.string()));
-  Result second = Run("dump " + Quote(b.string()));
+  ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 1500 --seed 3 " + verimo::test::ShellQuote(a.string())), 0);
+  ASSERT_EQ(test::RunCommand(std::string(VERIMO_MKPARADOX) + " --rows 1500 --seed 3 " + verimo::test::ShellQuote(b.string())), 0);
+  Result first = Run("dump " + verimo::test::ShellQuote(a.string()));
+  Result second = Run("dump " + verimo::test::ShellQuote(b.string()));
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.out, second.out);
   std::vector<std::string> lines = Lines(first.out);

@@ -21,12 +21,6 @@ struct Result {
   std::string err;
 };
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -82,14 +76,14 @@ class ExportTest : public ::testing::Test {
     fs::path errFile = dir_ / "stderr.txt";
     Result result;
     result.status = test::RunCommand("LANG=tr_TR.UTF-8 " + environment + " " + std::string(VERIMO_CLI) + " " +
-                                         arguments + " 2>" + Quote(errFile.string()) + " </dev/null",
+                                         arguments + " 2>" + verimo::test::ShellQuote(errFile.string()) + " </dev/null",
                                      &result.out);
     result.err = ReadFile(errFile);
     return result;
   }
 
   Result Export(const std::string& options, const fs::path& target) {
-    return Run("export " + options + " " + Quote(Sample().string()) + " " + Quote(target.string()));
+    return Run("export " + options + " " + verimo::test::ShellQuote(Sample().string()) + " " + verimo::test::ShellQuote(target.string()));
   }
 
   // Files in the test folder other than the given ones (partial files left
@@ -113,14 +107,14 @@ TEST_F(ExportTest, CsvHoldsEveryRecordAndFieldOfTheTable) {
   EXPECT_NE(result.err.find("exported 200 records to "), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("records/s"), std::string::npos) << result.err;
 
-  Result dump = Run("dump " + Quote(Sample().string()));
+  Result dump = Run("dump " + verimo::test::ShellQuote(Sample().string()));
   ASSERT_EQ(dump.status, 0) << dump.err;
   WriteFile(dir_ / "dump.tsv", dump.out);
   WriteFile(dir_ / "compare.py", kCompareCsv);
   std::string output;
   // The Turkish list separator is ";", the ANSI code page 1254.
-  int status = test::RunCommand("/usr/bin/python3 " + Quote((dir_ / "compare.py").string()) + " " +
-                                    Quote((dir_ / "out.csv").string()) + " " + Quote((dir_ / "dump.tsv").string()) +
+  int status = test::RunCommand("/usr/bin/python3 " + verimo::test::ShellQuote((dir_ / "compare.py").string()) + " " +
+                                    verimo::test::ShellQuote((dir_ / "out.csv").string()) + " " + verimo::test::ShellQuote((dir_ / "dump.tsv").string()) +
                                     " ';' cp1254 2>&1",
                                 &output);
   EXPECT_EQ(status, 0) << output;
@@ -133,7 +127,7 @@ TEST_F(ExportTest, TxtDifAndSylkReadBackInLibreOffice) {
   // LibreOffice's DIF reader joins the lines of a multi-line text, so the
   // DIF file leaves out the memo.
   WriteFile(dir_ / "fields.cfg", "[FIELDS]\r\nfield0=Id\r\nfield1=Name\r\nfield2=City\r\n");
-  std::string difOptions = "--settings " + Quote((dir_ / "fields.cfg").string());
+  std::string difOptions = "--settings " + verimo::test::ShellQuote((dir_ / "fields.cfg").string());
   for (const auto& [options, name] :
        {std::pair<std::string, std::string>{"", "out.txt"}, {difOptions, "out.dif"}, {"--type sylk", "out.dat"}}) {
     Result result = Export(options, dir_ / name);
@@ -145,16 +139,16 @@ TEST_F(ExportTest, TxtDifAndSylkReadBackInLibreOffice) {
 
   fs::path converted = dir_ / "converted";
   std::string profile = "file://" + (dir_ / "lo-profile").string();
-  std::string soffice = "soffice -env:UserInstallation=" + Quote(profile) + " --headless --convert-to "
+  std::string soffice = "soffice -env:UserInstallation=" + verimo::test::ShellQuote(profile) + " --headless --convert-to "
                         "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true' --outdir " +
-                        Quote(converted.string()) + " ";
+                        verimo::test::ShellQuote(converted.string()) + " ";
   fs::copy_file(dir_ / "out.dat", dir_ / "out.slk");
   // LibreOffice names both results out.csv, so they are converted one by one;
   // each gives one line of captions and the 200 records.
   for (const char* source : {"out.dif", "out.slk"}) {
     std::string filter = std::string(source) == "out.dif" ? "--infilter=DIF:27 " : "--infilter=SYLK ";
     std::string log;
-    test::RunCommand(soffice + filter + Quote((dir_ / source).string()) + " >/dev/null 2>&1", &log);
+    test::RunCommand(soffice + filter + verimo::test::ShellQuote((dir_ / source).string()) + " >/dev/null 2>&1", &log);
     if (!fs::exists(converted / "out.csv")) GTEST_SKIP() << "LibreOffice converted nothing; is soffice installed?";
     std::string csv = ReadFile(converted / "out.csv");
     fs::remove_all(converted);
@@ -162,7 +156,7 @@ TEST_F(ExportTest, TxtDifAndSylkReadBackInLibreOffice) {
     WriteFile(dir_ / "read.csv", csv);
     test::RunCommand("/usr/bin/python3 -c \"import csv,sys; r=list(csv.reader(open(sys.argv[1],newline='',"
                      "encoding='utf-8',errors='replace'))); print(len(r), r[0][0], r[1][0], r[200][0])\" " +
-                         Quote((dir_ / "read.csv").string()),
+                         verimo::test::ShellQuote((dir_ / "read.csv").string()),
                      &output);
     EXPECT_EQ(output, "201 Id 1 200\n") << source;
   }
@@ -178,19 +172,19 @@ TEST_F(ExportTest, SettingsFileChoosesFieldsLimitAndSeparatorsButNeverTheTargetO
   // A viewer started anyway would leave its mark.
   fs::create_directory(dir_ / "bin");
   for (const char* program : {"xdg-open", "lp", "soffice"}) {
-    WriteFile(dir_ / "bin" / program, "#!/bin/sh\necho \"$0 $*\" >> " + Quote((dir_ / "launched").string()) + "\n");
+    WriteFile(dir_ / "bin" / program, "#!/bin/sh\necho \"$0 $*\" >> " + verimo::test::ShellQuote((dir_ / "launched").string()) + "\n");
     fs::permissions(dir_ / "bin" / program, fs::perms::owner_all);
   }
-  std::string path = "PATH=" + Quote((dir_ / "bin").string()) + ":$PATH";
-  Result result = Run("export --settings " + Quote((dir_ / "opts.cfg").string()) + " " + Quote(Sample().string()) +
-                          " " + Quote((dir_ / "out.csv").string()),
+  std::string path = "PATH=" + verimo::test::ShellQuote((dir_ / "bin").string()) + ":$PATH";
+  Result result = Run("export --settings " + verimo::test::ShellQuote((dir_ / "opts.cfg").string()) + " " + verimo::test::ShellQuote(Sample().string()) +
+                          " " + verimo::test::ShellQuote((dir_ / "out.csv").string()),
                       path);
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(ReadFile(dir_ / "out.csv"), "Id|City\r\n1|\r\n2|IIIIIIIIIIIIIIIIIIIIIII\xDD\r\n3| \r\n4|\xDE\r\n5|Eski\xFE" "ehir\r\n");
   EXPECT_FALSE(fs::exists(elsewhere));
 
   // --show opens the finished target under its own name.
-  result = Run("export --show --quiet " + Quote(Sample().string()) + " " + Quote((dir_ / "shown.txt").string()), path);
+  result = Run("export --show --quiet " + verimo::test::ShellQuote(Sample().string()) + " " + verimo::test::ShellQuote((dir_ / "shown.txt").string()), path);
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "");
   for (int i = 0; i < 50 && !fs::exists(dir_ / "launched"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -215,13 +209,13 @@ TEST_F(ExportTest, FailuresSayWhyExitNonZeroAndLeaveNoFile) {
       {"", (dir_ / "missing.db").string(), dir_ / "out.csv", 1, "missing.db"},
       {"", Sample().string(), dir_ / "plain" / "out.csv", 1, "plain"},
       {"--type csv", Sample().string(), dir_ / "folder", 1, "is a directory"},
-      {"--settings " + Quote((dir_ / "none.cfg").string()), Sample().string(), dir_ / "out.csv", 1,
+      {"--settings " + verimo::test::ShellQuote((dir_ / "none.cfg").string()), Sample().string(), dir_ / "out.csv", 1,
        "does not exist"},
-      {"--settings " + Quote((dir_ / "binary.cfg").string()), Sample().string(), dir_ / "out.csv", 1,
+      {"--settings " + verimo::test::ShellQuote((dir_ / "binary.cfg").string()), Sample().string(), dir_ / "out.csv", 1,
        "is not a settings file"},
   };
   for (const Case& c : cases) {
-    Result result = Run("export " + c.options + " " + Quote(c.table) + " " + Quote(c.target.string()));
+    Result result = Run("export " + c.options + " " + verimo::test::ShellQuote(c.table) + " " + verimo::test::ShellQuote(c.target.string()));
     EXPECT_EQ(result.status, c.status) << c.options << " " << c.target;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("exported"), std::string::npos) << result.err;
@@ -231,7 +225,7 @@ TEST_F(ExportTest, FailuresSayWhyExitNonZeroAndLeaveNoFile) {
 
 TEST_F(ExportTest, FailedExportKeepsTheExistingTarget) {
   WriteFile(dir_ / "out.csv", "earlier export\n");
-  Result result = Run("export " + Quote((dir_ / "missing.db").string()) + " " + Quote((dir_ / "out.csv").string()));
+  Result result = Run("export " + verimo::test::ShellQuote((dir_ / "missing.db").string()) + " " + verimo::test::ShellQuote((dir_ / "out.csv").string()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(ReadFile(dir_ / "out.csv"), "earlier export\n");
   EXPECT_EQ(StrayFiles({"out.csv"}), 0);

@@ -40,6 +40,12 @@ std::filesystem::path MakeTempDir(const std::string& prefix) {
   }
 }
 
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 int RunCommand(const std::string& command, std::string* output) {
   FILE* raw = popen(command.c_str(), "r");
   if (!raw) return -1;

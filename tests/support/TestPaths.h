@@ -18,6 +18,9 @@ std::optional<std::filesystem::path> SharedDir();
 // A fresh, empty folder for one test; removed again by the caller's fixture.
 std::filesystem::path MakeTempDir(const std::string& prefix);
 
+// `text` as one word for /bin/sh: in single quotes, inner quotes escaped.
+std::string ShellQuote(const std::string& text);
+
 // Runs a command line through /bin/sh, returns its exit status and, when
 // `output` is given, what it printed on stdout.
 int RunCommand(const std::string& command, std::string* output = nullptr);

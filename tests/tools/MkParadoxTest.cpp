@@ -26,12 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 int Generate(const std::string& arguments, std::string* errors = nullptr) {
   std::string command = std::string(VERIMO_MKPARADOX) + " " + arguments + " 2>&1";
   std::string output;
@@ -170,7 +164,7 @@ class MkParadoxTest : public ::testing::Test {
 
 TEST_F(MkParadoxTest, MemoTableHoldsTheIntendedRecords) {
   fs::path table = dir_ / "MEMO.DB";
-  ASSERT_EQ(Generate("--rows 700 --seed 5 " + Quote(table.string())), 0);
+  ASSERT_EQ(Generate("--rows 700 --seed 5 " + verimo::test::ShellQuote(table.string())), 0);
   ASSERT_TRUE(fs::exists(dir_ / "MEMO.MB"));
   PxlibTable px(table);
   EXPECT_EQ(px.CodePage(), 1254);
@@ -192,7 +186,7 @@ TEST_F(MkParadoxTest, MemoTableHoldsTheIntendedRecords) {
 
 TEST_F(MkParadoxTest, AlphaNotesInAnOemCodePage) {
   fs::path table = dir_ / "alpha.db";
-  ASSERT_EQ(Generate("--rows 300 --seed 9 --notes alpha --codepage 857 " + Quote(table.string())), 0);
+  ASSERT_EQ(Generate("--rows 300 --seed 9 --notes alpha --codepage 857 " + verimo::test::ShellQuote(table.string())), 0);
   EXPECT_FALSE(fs::exists(dir_ / "alpha.mb"));
   PxlibTable px(table);
   EXPECT_EQ(px.CodePage(), 857);
@@ -204,8 +198,8 @@ TEST_F(MkParadoxTest, AlphaNotesInAnOemCodePage) {
 TEST_F(MkParadoxTest, EncryptedTableDiffersOnDiskButNotInContent) {
   fs::path plain = dir_ / "plain.db";
   fs::path secret = dir_ / "secret.db";
-  ASSERT_EQ(Generate("--rows 50 --notes alpha " + Quote(plain.string())), 0);
-  ASSERT_EQ(Generate("--rows 50 --notes alpha --password geheim " + Quote(secret.string())), 0);
+  ASSERT_EQ(Generate("--rows 50 --notes alpha " + verimo::test::ShellQuote(plain.string())), 0);
+  ASSERT_EQ(Generate("--rows 50 --notes alpha --password geheim " + verimo::test::ShellQuote(secret.string())), 0);
   auto bytes = [](const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -247,30 +241,30 @@ TEST_F(MkParadoxTest, DayNumbersAgreeWithPxlibsCalendar) {
 TEST_F(MkParadoxTest, BadRequestsFailCleanly) {
   std::string errors;
   fs::path table = dir_ / "t.db";
-  EXPECT_EQ(Generate("--rows many " + Quote(table.string()), &errors), 2);
+  EXPECT_EQ(Generate("--rows many " + verimo::test::ShellQuote(table.string()), &errors), 2);
   EXPECT_NE(errors.find("--rows"), std::string::npos) << errors;
-  EXPECT_EQ(Generate("--notes blob " + Quote(table.string())), 2);
-  EXPECT_EQ(Generate("--password x " + Quote(table.string()), &errors), 2);  // memo files stay unencrypted
+  EXPECT_EQ(Generate("--notes blob " + verimo::test::ShellQuote(table.string())), 2);
+  EXPECT_EQ(Generate("--password x " + verimo::test::ShellQuote(table.string()), &errors), 2);  // memo files stay unencrypted
   EXPECT_NE(errors.find("--notes alpha"), std::string::npos) << errors;
   EXPECT_EQ(Generate(""), 2);
   EXPECT_EQ(Generate("a.db b.db"), 2);
 
-  EXPECT_EQ(Generate("--codepage 4242 " + Quote(table.string()), &errors), 1);
+  EXPECT_EQ(Generate("--codepage 4242 " + verimo::test::ShellQuote(table.string()), &errors), 1);
   EXPECT_NE(errors.find("4242"), std::string::npos) << errors;
-  EXPECT_EQ(Generate(Quote((dir_ / "missing" / "t.db").string()), &errors), 1);
+  EXPECT_EQ(Generate(verimo::test::ShellQuote((dir_ / "missing" / "t.db").string()), &errors), 1);
   EXPECT_NE(errors.find("missing"), std::string::npos) << errors;
   EXPECT_TRUE(fs::is_empty(dir_));  // nothing half-written is left behind
 
   // What cannot be opened for writing is not the generator's to remove.
   fs::create_directory(dir_ / "taken.db");
-  EXPECT_EQ(Generate(Quote((dir_ / "taken.db").string())), 1);
+  EXPECT_EQ(Generate(verimo::test::ShellQuote((dir_ / "taken.db").string())), 1);
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.db"));
 }
 
 TEST_F(MkParadoxTest, CodePageWithoutTurkishLettersWarns) {
   std::string errors;
   fs::path table = dir_ / "latin.db";
-  ASSERT_EQ(Generate("--rows 20 --notes alpha --codepage 1252 " + Quote(table.string()), &errors), 0);
+  ASSERT_EQ(Generate("--rows 20 --notes alpha --codepage 1252 " + verimo::test::ShellQuote(table.string()), &errors), 0);
   EXPECT_NE(errors.find("written as '?'"), std::string::npos) << errors;
   PxlibTable px(table);
   SampleRow smallest = px.Read(3);

@@ -10,12 +10,6 @@
 namespace verimo::test::jet {
 namespace {
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char ch : text) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return quoted + "'";
-}
-
 std::string Run(const std::string& command) {
   std::string output;
   const int status = RunCommand(command + " 2>/dev/null", &output);
@@ -67,7 +61,7 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 }  // namespace
 
 CsvTable MdbExport(const std::filesystem::path& file, const std::string& table) {
-  const std::string output = Run("mdb-export -T '%Y-%m-%d %H:%M:%S' " + Quote(file.string()) + " " + Quote(table));
+  const std::string output = Run("mdb-export -T '%Y-%m-%d %H:%M:%S' " + verimo::test::ShellQuote(file.string()) + " " + verimo::test::ShellQuote(table));
   auto records = ParseCsv(output);
   CsvTable result;
   if (records.empty()) {
@@ -79,10 +73,10 @@ CsvTable MdbExport(const std::filesystem::path& file, const std::string& table) 
   return result;
 }
 
-std::string MdbSchema(const std::filesystem::path& file) { return Run("mdb-schema " + Quote(file.string()) + " access"); }
+std::string MdbSchema(const std::filesystem::path& file) { return Run("mdb-schema " + verimo::test::ShellQuote(file.string()) + " access"); }
 
 std::vector<std::string> MdbTables(const std::filesystem::path& file, bool systemTables) {
-  std::istringstream lines(Run("mdb-tables -1 " + std::string(systemTables ? "-S " : "") + Quote(file.string())));
+  std::istringstream lines(Run("mdb-tables -1 " + std::string(systemTables ? "-S " : "") + verimo::test::ShellQuote(file.string())));
   std::vector<std::string> names;
   for (std::string line; std::getline(lines, line);)
     if (!line.empty()) names.push_back(line);
@@ -90,7 +84,7 @@ std::vector<std::string> MdbTables(const std::filesystem::path& file, bool syste
 }
 
 std::string MdbVersion(const std::filesystem::path& file) {
-  std::string version = Run("mdb-ver " + Quote(file.string()));
+  std::string version = Run("mdb-ver " + verimo::test::ShellQuote(file.string()));
   while (!version.empty() && (version.back() == '\n' || version.back() == ' ')) version.pop_back();
   return version;
 }
@@ -102,8 +96,8 @@ nlohmann::json MdbReaderDump(const std::filesystem::path& file, const std::strin
     return nlohmann::json::object();
   }
   std::string output;
-  const std::string command = "node " + Quote((node / "dump.mjs").string()) + " " + Quote(file.string()) +
-                              (password.empty() ? "" : " " + Quote(password));
+  const std::string command = "node " + verimo::test::ShellQuote((node / "dump.mjs").string()) + " " + verimo::test::ShellQuote(file.string()) +
+                              (password.empty() ? "" : " " + verimo::test::ShellQuote(password));
   const int status = RunCommand(command + " 2>&1", &output);
   if (status != 0) {
     ADD_FAILURE() << "mdb-reader could not read " << file << ": " << output;

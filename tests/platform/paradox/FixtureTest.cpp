@@ -65,8 +65,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
 class FixtureTableTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(FixtureTableTest, ReadsAndAgreesWithPxlib) {
@@ -77,7 +75,7 @@ TEST_P(FixtureTableTest, ReadsAndAgreesWithPxlib) {
   TableDump ours = DumpWithReader(table);
   EXPECT_EQ(static_cast<int64_t>(ours.records.size()), table.RecordCount());
 
-  std::string command = "timeout 60 " + Quoted(VERIMO_PXLIB_DUMP) + " " + Quoted(path);
+  std::string command = "timeout 60 " + verimo::test::ShellQuote(VERIMO_PXLIB_DUMP) + " " + verimo::test::ShellQuote(path);
   std::string output;
   ASSERT_EQ(RunCommand(command + " 2>/dev/null", &output), 0) << command;
   TableDump theirs = ParsePxlibDump(output);

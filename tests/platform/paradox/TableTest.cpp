@@ -15,8 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
 Bytes ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -34,8 +32,8 @@ class GeneratedTableTest : public ::testing::Test {
 
   fs::path Make(const std::string& arguments, const std::string& name) {
     fs::path path = dir_ / name;
-    std::string command = Quoted(VERIMO_PXLIB_MAKE) + " " + arguments.substr(0, arguments.find(' ')) + " " +
-                          Quoted(path) + arguments.substr(std::min(arguments.size(), arguments.find(' ')));
+    std::string command = verimo::test::ShellQuote(VERIMO_PXLIB_MAKE) + " " + arguments.substr(0, arguments.find(' ')) + " " +
+                          verimo::test::ShellQuote(path) + arguments.substr(std::min(arguments.size(), arguments.find(' ')));
     EXPECT_EQ(RunCommand(command + " 2>/dev/null"), 0) << command;
     return path;
   }
@@ -120,7 +118,7 @@ TEST_F(GeneratedTableTest, AgreesWithPxlibOnManyBlocks) {
   OpenTable(table, path);
   TableDump ours = DumpWithReader(table);
   std::string output;
-  ASSERT_EQ(RunCommand(Quoted(VERIMO_PXLIB_DUMP) + " " + Quoted(path), &output), 0);
+  ASSERT_EQ(RunCommand(verimo::test::ShellQuote(VERIMO_PXLIB_DUMP) + " " + verimo::test::ShellQuote(path), &output), 0);
   TableDump theirs = ParsePxlibDump(output);
   ASSERT_EQ(ours.records.size(), 5000u);
   ASSERT_EQ(theirs.records.size(), 5000u);
