@@ -28,7 +28,7 @@
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "engine/TesselLocale.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 namespace {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

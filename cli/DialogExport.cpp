@@ -7,7 +7,7 @@
 #include "cli/TableCommands.h"
 #include "dialog/HeadlessUI.h"
 #include "dialog/TesselDialog.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/shell/Shell.h"
 
 namespace verimo::cli {

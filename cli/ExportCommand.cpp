@@ -3,16 +3,15 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "core/Exception.h"
+#include "dialog/DialogExporters.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselText.h"
-#include "engine/core/Exception.h"
 
 namespace verimo::cli {
 
@@ -131,11 +130,6 @@ class InterruptWatch {
   bool requested_ = false;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   if (from.empty()) return;
   for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
@@ -166,58 +160,56 @@ void CheckSettingsFile(const fs::path& path) {
     throw Exception("\"" + path.string() + "\" is not a settings file (no [section] lines)");
 }
 
-void ConfigureExporter(TTesselASCII& exporter, const ExportOptions& options, TTesselASCIIType type) {
-  exporter.SetExportType(type);
+TTessel& ConfigureExporter(TDialogExporters& exporters, const ExportOptions& options, TAllowedExport type) {
+  TTessel& exporter = exporters.For(type);
+  exporters.SelectType(type);
   if (options.settingsFile) {
     CheckSettingsFile(*options.settingsFile);
     settings::LoadFromFile(exporter, *options.settingsFile);
-    // The command line's type wins over the file's; setting it only when it
-    // differs keeps the file's AutoCalcColWidth for TXT.
-    if (exporter.ExportType() != type) exporter.SetExportType(type);
+    // The command line's type wins over the file's.
+    exporters.SelectType(type);
   }
-  // The file's target and viewer choices never apply here: the target is
-  // the command's, and the result is shown only once it has its own name.
-  exporter.ShowFile = false;
-  exporter.PrintFile = false;
+  return exporter;
 }
 
 // Opens or prints the finished target when the command line asked for it.
-void ShowTarget(TTesselASCII& exporter, const ExportOptions& options) {
-  exporter.FileName = options.target;
-  exporter.ShowFile = options.showFile;
-  exporter.PrintFile = options.printFile;
-  exporter.ShowResult();
+void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOptions& options) {
+  exporters.CopyTarget(type, options.target, options.showFile, options.printFile);
+  if (auto* text = dynamic_cast<TTesselText*>(&exporters.For(type))) text->ShowResult();
 }
 
 // Without a field list of its own, the export takes every field of the table,
 // memos and other BLOB fields included, as the export dialog offers them.
-void ExportEveryFieldByDefault(TTesselASCII& exporter, const TDataSet& table) {
+void ExportEveryFieldByDefault(TTessel& exporter, const TDataSet& table) {
   if (exporter.ExportedFields.Count() > 0) return;
   for (int i = 0; i < table.FieldCount(); ++i) exporter.ExportedFields.Add(table.Field(i).FieldName());
 }
 
 }  // namespace
 
-std::optional<TTesselASCIIType> ExportTypeFromName(std::string name) {
-  name = Lower(std::move(name));
-  if (!name.empty() && name.front() == '.') name.erase(0, 1);
-  if (name == "txt") return etTXT;
-  if (name == "csv") return etCSV;
-  if (name == "dif") return etDIF;
-  if (name == "sylk" || name == "slk") return etSYLK;
-  return std::nullopt;
+std::string BuiltExtensions() {
+  std::string list;
+  for (int number = 0; number < kExportTypeCount; ++number) {
+    TAllowedExport type = *ExportTypeFromNumber(number);
+    if (!TDialogExporters::IsBuilt(type) || *ExportTypeInfo(type).extension == u'\0') continue;
+    list += (list.empty() ? "" : ", ") + WideToUtf8(ExportTypeInfo(type).extension);
+  }
+  return list;
 }
 
-TTesselASCIIType ChooseExportType(const ExportOptions& options) {
+TAllowedExport ChooseExportType(const ExportOptions& options) {
   if (options.type) {
-    if (auto type = ExportTypeFromName(*options.type)) return *type;
-    throw ExportUsageError("unknown export type \"" + *options.type + "\" (txt, csv, dif or sylk)");
+    auto type = ExportTypeFromExtension(*options.type);
+    if (type && TDialogExporters::IsBuilt(*type)) return *type;
+    throw ExportUsageError("unknown export type \"" + *options.type + "\" (" + BuiltExtensions() + ")");
   }
   std::string extension = fs::path(options.target).extension().string();
-  if (auto type = ExportTypeFromName(extension)) return *type;
+  auto type = ExportTypeFromExtension(extension);
+  if (type && TDialogExporters::IsBuilt(*type)) return *type;
   if (extension.empty())
-    throw ExportUsageError("\"" + options.target + "\" has no extension; name the type with --type txt|csv|dif|sylk");
-  throw ExportUsageError("cannot export to \"" + extension + "\" files; use --type txt|csv|dif|sylk");
+    throw ExportUsageError("\"" + options.target + "\" has no extension; name the type with --type (" +
+                           BuiltExtensions() + ")");
+  throw ExportUsageError("cannot export to \"" + extension + "\" files; use --type (" + BuiltExtensions() + ")");
 }
 
 ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
@@ -257,13 +249,13 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
 }
 
 void RunExport(const ExportOptions& options, std::FILE* progress) {
-  TTesselASCIIType type = ChooseExportType(options);
+  TAllowedExport type = ChooseExportType(options);
   fs::path target(options.target);
   std::error_code ec;
   if (fs::is_directory(target, ec)) throw Exception("\"" + options.target + "\" is a directory");
 
-  TTesselASCII exporter;
-  ConfigureExporter(exporter, options, type);
+  TDialogExporters exporters(nullptr, nullptr);
+  TTessel& exporter = ConfigureExporter(exporters, options, type);
 
   TTable table;
   OpenTable(table, options.table);
@@ -276,7 +268,9 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
   PartialFile partial(PartialFileName(target));
-  exporter.FileName = partial.Path().string();
+  // The file's target and viewer choices never apply here: the target is
+  // the command's, and the result is shown only once it has its own name.
+  exporters.CopyTarget(type, partial.Path().string(), false, false);
   auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
     if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
   };
@@ -305,7 +299,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   partial.CommitAs(target);
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
-  ShowTarget(exporter, options);
+  ShowTarget(exporters, type, options);
 }
 
 }  // namespace verimo::cli

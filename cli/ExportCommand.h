@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/TableCommands.h"
-#include "formats/text/TesselASCII.h"
+#include "dialog/ExportTypes.h"
 
 namespace verimo::cli {
 
@@ -28,18 +28,18 @@ struct ExportOptions {
 };
 
 constexpr const char* kExportUsage =
-    "       verimo-cli export [--type txt|csv|dif|sylk] [--settings FILE] [--password P]\n"
+    "       verimo-cli export [--type EXT] [--settings FILE] [--password P]\n"
     "                         [--show] [--print] [--quiet] TABLE.db OUT.EXT\n";
 
 // Parses the arguments that follow the word "export".
 ExportOptions ParseExportArguments(const std::vector<std::string>& args);
 
-// The type named by "txt", "csv", "dif" or "sylk" (any case, a leading dot
-// allowed); nothing for any other name.
-std::optional<TTesselASCIIType> ExportTypeFromName(std::string name);
+// The extensions of the types this program can export, for messages:
+// "txt, csv, dif, slk".
+std::string BuiltExtensions();
 // The type of --type when given, else the one of the target's extension;
-// raises ExportUsageError when neither names a known type.
-TTesselASCIIType ChooseExportType(const ExportOptions& options);
+// raises ExportUsageError when neither names a type this program exports.
+TAllowedExport ChooseExportType(const ExportOptions& options);
 
 // Opens the table and exports it into the target. The file is written under
 // a temporary name beside the target and renamed over it only when the export

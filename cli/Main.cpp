@@ -14,7 +14,7 @@
 #include "cli/DialogExport.h"
 #include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "cli/OutputBuffer.h"
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo::cli {
 

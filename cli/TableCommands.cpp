@@ -5,7 +5,7 @@
 
 #include "cli/OutputBuffer.h"
 #include "cli/Terminal.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo::cli {
 namespace {

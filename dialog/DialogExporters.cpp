@@ -2,7 +2,7 @@
 
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "formats/text/TesselASCII.h"
 
 namespace verimo {
@@ -41,6 +41,12 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     return *components_->ascii;
   }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
+}
+
+void TDialogExporters::SelectType(TAllowedExport type) {
+  if (!IsAsciiType(type)) return;
+  TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
+  if (ascii.ExportType() != AsciiTypeOf(type)) ascii.SetExportType(AsciiTypeOf(type));
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {

@@ -32,6 +32,11 @@ class TDialogExporters {
   // The exporter of a built type; raises verimo::Exception for the others.
   TTessel& For(TAllowedExport type);
 
+  // Points the type's exporter at that type where one exporter serves
+  // several (ASCII: TXT, CSV, DIF, SYLK); leaves it alone when it already
+  // is, so options that follow the type keep what was loaded.
+  void SelectType(TAllowedExport type);
+
   // The type's own options, from the form's option pages.
   void CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form);
   // File exporters: the target and what to do with it afterwards.

@@ -40,6 +40,40 @@ std::optional<TAllowedExport> ExportTypeFromNumber(int number) {
   return static_cast<TAllowedExport>(number);
 }
 
+namespace {
+
+// Whether the save filter ("Text (*.html, *.htm)|*.html;*.htm") lists the
+// lower-case extension among its patterns.
+bool FilterListsExtension(std::u16string_view filter, std::u16string_view extension) {
+  size_t bar = filter.find(u'|');
+  if (bar == std::u16string_view::npos) return false;
+  std::u16string_view patterns = filter.substr(bar + 1);
+  while (!patterns.empty()) {
+    size_t end = patterns.find(u';');
+    std::u16string_view pattern = patterns.substr(0, end);
+    if (pattern.size() > 2 && pattern.substr(0, 2) == u"*." && pattern.substr(2) == extension) return true;
+    if (end == std::u16string_view::npos) break;
+    patterns.remove_prefix(end + 1);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<TAllowedExport> ExportTypeFromExtension(std::string_view extension) {
+  if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+  if (extension.empty()) return std::nullopt;
+  std::u16string lower;
+  for (char c : extension) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    lower.push_back(static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+  }
+  if (lower == u"sylk") return aeSylk;
+  for (const TExportTypeInfo& info : kExportTypes)
+    if (FilterListsExtension(info.filter, lower)) return info.type;
+  return std::nullopt;
+}
+
 bool ShowsFormatsPage(TAllowedExport type) { return !IsOneOf(type, {aeDBF, aeSQL, aeAccess}); }
 bool ShowsHeaderFooterPage(TAllowedExport type) { return !IsOneOf(type, {aeXML, aeDBF, aeAccess}); }
 bool ShowsCaptionsPage(TAllowedExport type) { return !IsOneOf(type, {aeXML, aeDBF, aeSQL}); }

@@ -5,8 +5,9 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 
@@ -73,6 +74,10 @@ struct TExportTypeInfo {
 const TExportTypeInfo& ExportTypeInfo(TAllowedExport type);
 // The type with that number, or nothing for numbers outside 0..18.
 std::optional<TAllowedExport> ExportTypeFromNumber(int number);
+// The type whose files take this extension ("csv", ".HTM", "sylk": any case,
+// a leading dot allowed; every extension of the type's save filter counts,
+// and "sylk" names SYLK); nothing for an unknown one.
+std::optional<TAllowedExport> ExportTypeFromExtension(std::string_view extension);
 
 // Visibility and enabling rules of the dialog's common pages by type.
 bool ShowsFormatsPage(TAllowedExport type);       // not DBF, SQL, Access

@@ -3,7 +3,7 @@
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

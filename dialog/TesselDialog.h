@@ -9,7 +9,7 @@
 #include "engine/Tessel.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
-#include "engine/core/StringList.h"
+#include "core/StringList.h"
 
 namespace verimo {
 

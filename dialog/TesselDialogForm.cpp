@@ -5,7 +5,7 @@
 #include "dialog/DialogExporters.h"
 #include "dialog/TesselProgress.h"
 #include "engine/TesselLocale.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {

@@ -8,7 +8,7 @@
 #include "dialog/TesselDialog.h"
 #include "dialog/TesselDialogOptions.h"
 #include "engine/TesselTypes.h"
-#include "engine/core/StringList.h"
+#include "core/StringList.h"
 
 namespace verimo {
 

@@ -1,7 +1,7 @@
 #include "dialog/TesselProgress.h"
 
 #include "engine/TesselLocale.h"
-#include "engine/core/DateTime.h"
+#include "core/DateTime.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {

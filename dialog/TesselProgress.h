@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

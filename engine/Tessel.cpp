@@ -5,7 +5,7 @@
 
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/data/ListView.h"
 
 namespace verimo {

@@ -11,9 +11,9 @@
 #include "engine/TesselStream.h"
 #include "engine/TesselTypes.h"
 #include "engine/TesselWriter.h"
-#include "engine/core/StringList.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/StringList.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

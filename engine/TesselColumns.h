@@ -6,9 +6,9 @@
 
 #include "engine/TesselSource.h"
 #include "engine/TesselTypes.h"
-#include "engine/core/StringList.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/StringList.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 #include "platform/data/DataSet.h"
 
 namespace verimo {

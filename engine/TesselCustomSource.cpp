@@ -1,7 +1,7 @@
 #include "engine/TesselCustomSource.h"
 
 #include "engine/TesselFormats.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/TesselTypes.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 
 namespace verimo {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/StringList.h"
-#include "engine/core/WideString.h"
+#include "core/StringList.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

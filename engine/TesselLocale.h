@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <variant>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 #include "resources/StringTable.h"
 
 namespace verimo {

@@ -1,7 +1,7 @@
 #include "engine/TesselMemory.h"
 
 #include "engine/TesselStream.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

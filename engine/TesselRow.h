@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -4,7 +4,7 @@
 
 #include "engine/TesselCustomSource.h"
 #include "engine/TesselLocale.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/data/DBGrid.h"
 #include "platform/data/ListView.h"
 #include "platform/data/StringGrid.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

@@ -5,7 +5,7 @@
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
 #include "engine/TesselStream.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "resources/StringTable.h"
 
 namespace verimo {

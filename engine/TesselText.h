@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/Tessel.h"
-#include "engine/core/StringList.h"
+#include "core/StringList.h"
 #include "platform/shell/Shell.h"
 
 namespace verimo {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

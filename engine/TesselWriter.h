@@ -4,7 +4,7 @@
 
 #include "engine/TesselStream.h"
 #include "engine/TesselTypes.h"
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/paradox/Table.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -10,6 +10,12 @@ case "$kind" in
   *) echo "usage: tools/build.sh release|asan" >&2; exit 2 ;;
 esac
 
+if command -v ccache >/dev/null; then
+  # Paths relative to the checkout, so clones and worktrees share the cache.
+  export CCACHE_BASEDIR="$PWD"
+  flags+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 jobs=${VERIMO_JOBS:-$(nproc)}
 if [[ ! -f build/$kind/build.ninja ]]; then
   cmake -S . -B "build/$kind" -G Ninja "${flags[@]}" >/dev/null

@@ -20,7 +20,7 @@ shared="${VERIMO_SHARED_DIR:-$root/../shared}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVERIMO_BUILD_FUZZERS=ON -DVERIMO_BUILD_TESTS=OFF \
-  -DVERIMO_ONLY_LAYERS="engine/core;platform/codepage;platform/data;platform/paradox;fuzz" \
+  -DVERIMO_ONLY_LAYERS="core;platform/codepage;platform/data;platform/paradox;fuzz" \
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
 cmake --build "$build" --target verimo_fuzz_paradox -j2

@@ -6,7 +6,10 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libicu-dev zlib1g-dev
+  libicu-dev zlib1g-dev ccache
+  # zip archives, fonts and pictures of the office and PDF formats
+  libminizip-dev libfreetype-dev libfontconfig-dev libpng-dev libjpeg-dev libgif-dev
+  fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
   # independent reader and writer of Paradox tables for tests and tools
@@ -16,7 +19,14 @@ packages=(
   # opening and printing results (platform/shell)
   xdg-utils cups-client
   # independent readers of the text formats in tests
-  libreoffice-calc
+  libreoffice-calc libreoffice-writer libreoffice-base-drivers
+  python3-xlrd python3-olefile python3-openpyxl python3-docx python3-odf
+  python3-dbfread python3-dbf poppler-utils qpdf libxml2-utils
+  texlive-latex-base texlive-latex-recommended chromium
+  # database servers the SQL scripts are run on (started by the tests)
+  postgresql mariadb-server
+  # the XLSX peer of the benchmark
+  libxlsxwriter-dev
   # independent readers of Access files, and JSON for their output in tests
   mdbtools nlohmann-json3-dev
   # the desktop program, its offscreen tests, screenshots and the X11 clipboard check

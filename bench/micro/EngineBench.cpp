@@ -3,7 +3,7 @@
 #include <array>
 
 #include "engine/Tessel.h"
-#include "engine/core/DateTime.h"
+#include "core/DateTime.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {

@@ -9,7 +9,7 @@
 #include <unicode/utf16.h>
 
 #include "engine/TesselIniFile.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/locale/Formatting.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <mutex>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

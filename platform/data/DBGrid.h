@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 #include "platform/data/DataSet.h"
 
 namespace verimo {

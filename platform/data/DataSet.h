@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 #include "platform/data/FieldType.h"
 
 namespace verimo {

@@ -1,6 +1,6 @@
 #include "platform/data/MemDataSet.h"
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "engine/core/StringList.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/StringList.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 #include "platform/data/FieldType.h"
 #include "platform/jet/Names.h"
 #include "platform/jet/ValueConversion.h"

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <set>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/jet/DataPage.h"
 #include "platform/jet/RowCodec.h"
 

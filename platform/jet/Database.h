@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/WideString.h"
 #include "platform/jet/Header.h"
 #include "platform/jet/PageFile.h"
 #include "platform/jet/TableStore.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo::jet {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/WideString.h"
 #include "platform/jet/JetFormat.h"
 
 namespace verimo::jet {

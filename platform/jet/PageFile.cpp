@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo::jet {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/jet/TextCodec.h"
 
 namespace verimo::jet {

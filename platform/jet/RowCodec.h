@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/core/Variant.h"
+#include "core/Variant.h"
 #include "platform/jet/TableDefinition.h"
 
 namespace verimo::jet {

@@ -1,6 +1,6 @@
 #include "platform/jet/Sql.h"
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo::jet {
 namespace {

@@ -3,7 +3,7 @@
 #include <variant>
 #include <vector>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 #include "platform/jet/TableDefinition.h"
 
 namespace verimo::jet {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo::jet {
 namespace {

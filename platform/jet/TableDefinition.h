@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 #include "platform/jet/JetFormat.h"
 
 namespace verimo::jet {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/core/Variant.h"
+#include "core/Variant.h"
 #include "platform/jet/DataPage.h"
 #include "platform/jet/PageFile.h"
 #include "platform/jet/TableDefinition.h"

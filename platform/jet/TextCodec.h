@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 #include "platform/jet/JetFormat.h"
 
 namespace verimo::jet {

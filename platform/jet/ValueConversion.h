@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 #include "platform/jet/TableDefinition.h"
 
 namespace verimo {

@@ -1,7 +1,7 @@
 // The date-time pattern language.
 #include <cmath>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

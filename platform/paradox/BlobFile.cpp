@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/paradox/Encryption.h"
 #include "platform/paradox/Header.h"
 

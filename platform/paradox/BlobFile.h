@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "engine/core/Variant.h"
+#include "core/Variant.h"
 #include "platform/paradox/BinaryFile.h"
 
 namespace verimo::paradox {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "engine/core/Variant.h"
+#include "core/Variant.h"
 
 namespace verimo::paradox {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/paradox/BinaryFile.h"
 #include "platform/paradox/BlobFile.h"

@@ -8,7 +8,7 @@
 #include "dialog/TesselDialog.h"
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/locale/Formatting.h"
 #include "platform/shell/RecordingShellLauncher.h"
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/DateTime.h"
+#include "core/DateTime.h"
 #include "support/TestPaths.h"
 
 namespace verimo::test {

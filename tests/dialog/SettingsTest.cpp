@@ -5,7 +5,7 @@
 #include "dialog/TesselDialog.h"
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/shell/RecordingShellLauncher.h"
 
 namespace verimo {

@@ -5,7 +5,7 @@
 #include "engine/TesselColumns.h"
 #include "engine/TesselCustomSource.h"
 #include "engine/TesselFormats.h"
-#include "engine/core/DateTime.h"
+#include "core/DateTime.h"
 #include "platform/data/DBGrid.h"
 #include "platform/data/ListView.h"
 #include "platform/data/MemDataSet.h"

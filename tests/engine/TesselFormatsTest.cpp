@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 namespace {

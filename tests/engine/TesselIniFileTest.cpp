@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "support/TestPaths.h"
 

@@ -6,7 +6,7 @@
 
 #include "engine/Tessel.h"
 #include "engine/TesselCustomSource.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/locale/Formatting.h"
 

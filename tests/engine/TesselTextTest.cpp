@@ -10,7 +10,7 @@
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
 #include "engine/TesselMemory.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/clipboard/Clipboard.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/shell/RecordingShellLauncher.h"

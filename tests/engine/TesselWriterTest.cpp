@@ -6,7 +6,7 @@
 
 #include "engine/Tessel.h"
 #include "engine/TesselWriter.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "tests/support/TestPaths.h"
 

@@ -7,7 +7,7 @@
 
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/data/MemDataSet.h"
 
 namespace verimo {

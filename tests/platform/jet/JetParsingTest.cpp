@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/jet/Connection.h"
 #include "platform/jet/Header.h"
 #include "platform/jet/Sql.h"

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 #include "platform/jet/JetReaders.h"
 #include "platform/jet/JetTestSession.h"

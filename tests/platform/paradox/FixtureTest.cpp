@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "NeutralDump.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "support/TestPaths.h"
 
 namespace verimo::test {

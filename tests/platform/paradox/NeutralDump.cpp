@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "engine/core/DateTime.h"
+#include "core/DateTime.h"
 #include "platform/codepage/CodePage.h"
 
 namespace verimo::test {

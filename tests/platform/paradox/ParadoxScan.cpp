@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "platform/paradox/Table.h"
 
 int main(int argc, char** argv) {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "NeutralDump.h"
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 #include "support/TestPaths.h"
 
 namespace verimo::test {

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/Exception.h"
-#include "engine/core/StringList.h"
-#include "engine/core/Variant.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/Exception.h"
+#include "core/StringList.h"
+#include "core/Variant.h"
+#include "core/WideString.h"
 
 namespace verimo {
 namespace {

@@ -1,8 +1,8 @@
-#include "engine/core/Variant.h"
+#include "core/Variant.h"
 
 #include <cmath>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 

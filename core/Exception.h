@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

@@ -1,4 +1,4 @@
-#include "engine/core/WideString.h"
+#include "core/WideString.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>

@@ -5,8 +5,8 @@
 #include <variant>
 #include <vector>
 
-#include "engine/core/DateTime.h"
-#include "engine/core/WideString.h"
+#include "core/DateTime.h"
+#include "core/WideString.h"
 
 namespace verimo {
 

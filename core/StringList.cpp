@@ -1,4 +1,4 @@
-#include "engine/core/StringList.h"
+#include "core/StringList.h"
 
 #include <stdexcept>
 

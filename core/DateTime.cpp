@@ -1,8 +1,8 @@
-#include "engine/core/DateTime.h"
+#include "core/DateTime.h"
 
 #include <cmath>
 
-#include "engine/core/Exception.h"
+#include "core/Exception.h"
 
 namespace verimo {
 namespace {
