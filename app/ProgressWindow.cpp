@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/QtText.h"
@@ -90,6 +91,24 @@ void TfmTesselProgress::Notify(int code) {
   if (progress_.CloseRequested()) hide();
 }
 
+void TfmTesselProgress::ShowWarnings(const std::vector<WideString>& lines) {
+  if (lines.empty()) return;
+  QStringList texts;
+  for (const WideString& line : lines) texts << ToQString(line);
+  if (!laWarnings_) {
+    laWarnings_ = new QLabel(this);
+    laWarnings_->setObjectName(QStringLiteral("laWarnings"));
+    laWarnings_->setWordWrap(true);
+  }
+  laWarnings_->setText(texts.join(QLatin1Char('\n')));
+  const int width = kClientWidth - 2 * kMargin;
+  const int height = laWarnings_->heightForWidth(width);
+  const int top = kClientHeight - kMargin / 2;
+  laWarnings_->setGeometry(kMargin, top, width, height);
+  laWarnings_->show();
+  setFixedSize(kClientWidth, top + height + kMargin);
+}
+
 void TfmTesselProgress::TimerTick() {
   progress_.Tick();
   laTimeValue_->setText(ToQString(progress_.TimeText()));
@@ -140,5 +159,12 @@ void TQtProgressView::Notify(int code) {
 }
 
 void TQtProgressView::WaitForOK() { window_->WaitForOK(); }
+
+void TQtProgressView::ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) {
+  std::vector<WideString> lines;
+  for (const TOutOfRangeDates::TFieldCount& field : counts)
+    lines.push_back(TTesselProgress::OutOfRangeDatesText(field.fieldName, field.count));
+  window_->ShowWarnings(lines);
+}
 
 }  // namespace verimo

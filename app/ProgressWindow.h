@@ -26,6 +26,8 @@ class TfmTesselProgress : public QDialog {
   void Notify(int code);
   // Runs an event loop until the window's result is OK.
   void WaitForOK();
+  // Lines under the counters that the user should read before "Tamam".
+  void ShowWarnings(const std::vector<WideString>& lines);
 
   const TTesselProgress& Progress() const { return progress_; }
   QPushButton* Button() const { return bButton_; }
@@ -54,6 +56,7 @@ class TfmTesselProgress : public QDialog {
   QLabel* laTimeValue_ = nullptr;
   QLabel* laSpeed_ = nullptr;
   QLabel* laSpeedValue_ = nullptr;
+  QLabel* laWarnings_ = nullptr;
   QPushButton* bButton_ = nullptr;
   QTimer* tmTimer_ = nullptr;
   QEventLoop* waitLoop_ = nullptr;
@@ -66,6 +69,7 @@ class TQtProgressView : public TTesselProgressView {
   ~TQtProgressView() override;
   void Notify(int code) override;
   void WaitForOK() override;
+  void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) override;
   TfmTesselProgress& Window() { return *window_; }
 
  private:

@@ -89,6 +89,9 @@ void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* prog
     std::fprintf(progress, "%lld records, %.0f records/s\n", static_cast<long long>(exported),
                  seconds > 0 ? static_cast<double>(exported) / seconds : 0.0);
   };
+  ui.OnOutOfRangeDates = [progress](const std::vector<TOutOfRangeDates::TFieldCount>& counts) {
+    WarnOfOutOfRangeDates(counts, progress);
+  };
   dialog.ExecuteSettings(options.settingsFile, ui);
   if (!options.quiet) {
     double seconds =

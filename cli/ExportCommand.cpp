@@ -12,6 +12,7 @@
 #include "dialog/DialogExporters.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselText.h"
+#include "platform/data/OutOfRangeDates.h"
 
 namespace verimo::cli {
 
@@ -178,6 +179,18 @@ void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOp
   if (auto* text = dynamic_cast<TTesselText*>(&exporters.For(type))) text->ShowResult();
 }
 
+}  // namespace
+
+void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts, std::FILE* out) {
+  if (!out) return;
+  for (const TOutOfRangeDates::TFieldCount& field : counts)
+    std::fprintf(out, "warning: field \"%s\": %lld %s outside the years 1 to 9999, exported as empty\n",
+                 WideToUtf8(field.fieldName).c_str(), static_cast<long long>(field.count),
+                 field.count == 1 ? "date" : "dates");
+}
+
+namespace {
+
 // Without a field list of its own, the export takes every field of the table,
 // memos and other BLOB fields included, as the export dialog offers them.
 void ExportEveryFieldByDefault(TTessel& exporter, const TDataSet& table) {
@@ -262,6 +275,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   exporter.ExportSource = esDataSet;
   exporter.DataSet = &table;
   ExportEveryFieldByDefault(exporter, table);
+  TOutOfRangeDates outOfRangeDates(table, exporter.ExportedFields);
 
   ProgressLine line(options.quiet ? nullptr : progress);
   // Declared first so that a failed run removes its partial file before a
@@ -279,6 +293,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     stopWhenInterrupted(sender, recNo);
   };
   exporter.OnExportedRecord = [&](TTessel& sender, int) {
+    outOfRangeDates.CountCurrentRecord();
     line.Update("exported", sender.RecordCounter());
     stopWhenInterrupted(sender, sender.RecordCounter());
   };
@@ -299,6 +314,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   partial.CommitAs(target);
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
+  WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);
   ShowTarget(exporters, type, options);
 }
 

@@ -8,6 +8,7 @@
 
 #include "cli/TableCommands.h"
 #include "dialog/ExportTypes.h"
+#include "platform/data/OutOfRangeDates.h"
 
 namespace verimo::cli {
 
@@ -40,6 +41,10 @@ std::string BuiltExtensions();
 // The type of --type when given, else the one of the target's extension;
 // raises ExportUsageError when neither names a type this program exports.
 TAllowedExport ChooseExportType(const ExportOptions& options);
+
+// Prints one warning line per field whose dates lay outside the years 1 to
+// 9999 and were exported as empty.
+void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts, std::FILE* out);
 
 // Opens the table and exports it into the target. The file is written under
 // a temporary name beside the target and renamed over it only when the export

@@ -31,7 +31,11 @@ void AppendHex(std::string& out, const Bytes& bytes) {
 }
 
 void AppendValue(std::string& out, const TField& field, const DumpOptions& options) {
-  if (field.IsNull()) return;
+  if (field.IsNull()) {
+    if (auto days = field.DataSet().FieldOutOfRangeDays(field.Index()))
+      out += "<date out of range: " + std::to_string(*days) + " days>";
+    return;
+  }
   if (IsBinaryType(field.DataType())) {
     Bytes bytes = field.BlobBytes();
     if (options.hexBlobs)

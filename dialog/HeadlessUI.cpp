@@ -16,6 +16,9 @@ class TTesselHeadlessUI::View : public TTesselProgressView {
   }
   // Nobody is there to press "Tamam".
   void WaitForOK() override {}
+  void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) override {
+    if (owner_.OnOutOfRangeDates) owner_.OnOutOfRangeDates(counts);
+  }
 
  private:
   TTesselHeadlessUI& owner_;

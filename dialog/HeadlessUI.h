@@ -19,6 +19,8 @@ class TTesselHeadlessUI : public TTesselDialogUI {
   // Answers the stop question: true stops. Without a handler the export
   // stops.
   std::function<bool()> OnConfirmStop;
+  // Told after a run which fields held dates outside the years 1 to 9999.
+  std::function<void(const std::vector<TOutOfRangeDates::TFieldCount>&)> OnOutOfRangeDates;
 
   // Asks the running export to stop, in any phase (it then asks
   // OnConfirmStop); does nothing between runs.

@@ -2,10 +2,12 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "dialog/ExportTypes.h"
 #include "dialog/TesselDialogOptions.h"
+#include "platform/data/OutOfRangeDates.h"
 #include "engine/Tessel.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
@@ -35,6 +37,9 @@ class TTesselProgressView {
   virtual void Notify(int code) = 0;
   // Waits, processing user input, until the window's result is OK.
   virtual void WaitForOK() = 0;
+  // After the run: the fields whose dates lay outside the years 1 to 9999
+  // and were exported as null, with their counts.
+  virtual void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& /*counts*/) {}
 };
 
 // What an export run needs from the user interface: the Qt program shows

@@ -1,6 +1,7 @@
 #include "dialog/TesselDialogForm.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "dialog/DialogExporters.h"
 #include "dialog/TesselProgress.h"
@@ -408,7 +409,8 @@ void TTesselDialogForm::CopyColumnSettings(TTessel& exporter) const {
   }
 }
 
-void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui) {
+void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui,
+                                      TOutOfRangeDates* outOfRangeDates) {
   TTesselDialog& dialog = dialog_;
   exporter.OnBeginExport = [&](TTessel& sender) {
     progress.Notify(TTesselProgress::pnBeginExport);
@@ -422,7 +424,8 @@ void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& pr
     progress.Notify(TTesselProgress::pnSkippedRecord);
     if (dialog.OnSkippedRecord) dialog.OnSkippedRecord(sender, recNo);
   };
-  exporter.OnExportedRecord = [&](TTessel& sender, int recNo) {
+  exporter.OnExportedRecord = [&, outOfRangeDates](TTessel& sender, int recNo) {
+    if (outOfRangeDates) outOfRangeDates->CountCurrentRecord();
     if (dialog.OnExportedRecord) dialog.OnExportedRecord(sender, recNo);
     progress.Notify(TTesselProgress::pnExportedRecord);
   };
@@ -444,8 +447,12 @@ void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui) {
   TTessel* running = &exporter;
   std::unique_ptr<TTesselProgressView> progress = ui.ShowProgress([running] { running->Abort(); });
   TEventScope events(exporter);
-  ConnectEvents(exporter, *progress, ui);
+  std::optional<TOutOfRangeDates> outOfRangeDates;
+  if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active())
+    outOfRangeDates.emplace(*exporter.DataSet, exporter.ExportedFields);
+  ConnectEvents(exporter, *progress, ui, outOfRangeDates ? &*outOfRangeDates : nullptr);
   exporter.Execute();
+  if (outOfRangeDates && !outOfRangeDates->Counts().empty()) progress->ShowOutOfRangeDates(outOfRangeDates->Counts());
   if (!ShowFile) {
     progress->WaitForOK();
   } else if (!exporter.Aborted()) {

@@ -176,7 +176,8 @@ class TTesselDialogForm {
   void ApplyTypeSelection();
   void CopyCommonSettings(TTessel& exporter) const;
   void CopyColumnSettings(TTessel& exporter) const;
-  void ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui);
+  void ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui,
+                     TOutOfRangeDates* outOfRangeDates);
   void RunExporter(TTessel& exporter, TTesselDialogUI& ui);
   TTesselColType ColumnTypeOf(WideStringView field) const;
 

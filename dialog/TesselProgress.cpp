@@ -154,4 +154,9 @@ WideString TTesselProgress::SpeedText() const {
   return TTesselLocale::Instance().LoadMessage(res::kProgressSpeed, {Rate()});
 }
 
+WideString TTesselProgress::OutOfRangeDatesText(const WideString& fieldName, int64_t count) {
+  return u"\"" + fieldName + u"\" alanında 1–9999 yılları dışında kalan " + IntToWide(count) +
+         u" tarih boş aktarıldı.";
+}
+
 }  // namespace verimo

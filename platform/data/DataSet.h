@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/Variant.h"
@@ -118,6 +119,10 @@ class TDataSet {
   virtual Variant FieldValue(int index) const = 0;
   virtual bool FieldIsNull(int index) const { return FieldValue(index).IsNull(); }
   virtual Bytes FieldBlob(int index) const;
+  // The day number a date or timestamp field of the current record holds
+  // when it lies outside years 1 to 9999: such a value reads as null, and
+  // this tells it apart from a blank. Nothing otherwise.
+  virtual std::optional<int64_t> FieldOutOfRangeDays(int /*index*/) const { return std::nullopt; }
 
  protected:
   TDataSet() = default;

@@ -14,6 +14,11 @@ namespace {
 
 constexpr size_t kBcdLength = 17;
 constexpr int kBcdDigits = 32;
+// Day numbers of 1 January of year 1 and of 31 December 9999.
+constexpr int64_t kFirstDayNumber = 1;
+constexpr int64_t kLastDayNumber = 3652059;
+
+bool InDateRange(int64_t dayNumber) { return dayNumber >= kFirstDayNumber && dayNumber <= kLastDayNumber; }
 
 uint64_t BigEndian(std::span<const uint8_t> bytes) {
   uint64_t value = 0;
@@ -74,7 +79,7 @@ std::optional<bool> DecodeLogical(std::span<const uint8_t> bytes) {
 
 std::optional<TDateTime> DecodeDate(std::span<const uint8_t> bytes) {
   auto days = DecodeLong(bytes);
-  if (!days) return std::nullopt;
+  if (!days || !InDateRange(*days)) return std::nullopt;
   return DayNumberToDateTime(*days);
 }
 
@@ -84,12 +89,35 @@ std::optional<TDateTime> DecodeTime(std::span<const uint8_t> bytes) {
   return static_cast<double>(*milliseconds) / kMillisecondsPerDay;
 }
 
+namespace {
+
+// The day of a stored timestamp; nothing when blank or not a number.
+std::optional<double> TimestampDay(std::span<const uint8_t> bytes, double* milliseconds = nullptr) {
+  auto stored = DecodeDouble(bytes);
+  if (!stored || !std::isfinite(*stored)) return std::nullopt;
+  if (milliseconds) *milliseconds = *stored;
+  return std::floor(*stored / kMillisecondsPerDay);
+}
+
+}  // namespace
+
 std::optional<TDateTime> DecodeTimestamp(std::span<const uint8_t> bytes) {
-  auto milliseconds = DecodeDouble(bytes);
-  if (!milliseconds || !std::isfinite(*milliseconds)) return std::nullopt;
-  double days = std::floor(*milliseconds / kMillisecondsPerDay);
-  double time = (*milliseconds - days * kMillisecondsPerDay) / kMillisecondsPerDay;
-  return CombineDateTime(DayNumberToDateTime(static_cast<int64_t>(days)), time);
+  double milliseconds = 0;
+  auto days = TimestampDay(bytes, &milliseconds);
+  if (!days || !InDateRange(static_cast<int64_t>(std::clamp(*days, -1e15, 1e15)))) return std::nullopt;
+  double time = (milliseconds - *days * kMillisecondsPerDay) / kMillisecondsPerDay;
+  return CombineDateTime(DayNumberToDateTime(static_cast<int64_t>(*days)), time);
+}
+
+std::optional<int64_t> OutOfRangeDayNumber(char typeCode, std::span<const uint8_t> bytes) {
+  std::optional<int64_t> days;
+  if (typeCode == 'D') {
+    if (auto stored = DecodeLong(bytes)) days = *stored;
+  } else if (typeCode == '@') {
+    if (auto day = TimestampDay(bytes)) days = static_cast<int64_t>(std::clamp(*day, -1e15, 1e15));
+  }
+  if (!days || InDateRange(*days)) return std::nullopt;
+  return days;
 }
 
 std::optional<std::string> DecodeBcdText(std::span<const uint8_t> bytes) {
@@ -97,6 +125,7 @@ std::optional<std::string> DecodeBcdText(std::span<const uint8_t> bytes) {
   bool negative = (bytes[0] & 0x80) == 0;
   int decimals = std::min(bytes[0] & 0x3F, kBcdDigits);
   int flip = negative ? 0x0F : 0x00;
+  if (negative && (Nibble(bytes, 2) ^ flip) > 9) return std::nullopt;
   // Nibbles 2..33 hold 32 digits, the last `decimals` of them after the point.
   int integralDigits = kBcdDigits - decimals;
   std::string text;

@@ -384,7 +384,10 @@ bool TTable::FieldIsNull(int index) const {
   char code = reader.Info().fields[static_cast<size_t>(index)].typeCode;
   if (IsBlobCode(code)) return ReadBlobDescriptor(bytes).length == 0;
   if (code == 'A') return bytes[0] == 0;
-  if (code == '#' || code == 'L') return bytes[0] == 0;
+  if (code == 'L') return bytes[0] == 0;
+  // A blank BCD keeps its scale byte, and dates outside the years 1 to 9999
+  // read as null: both are decided by their decoding.
+  if (code == '#' || code == 'D' || code == '@') return DecodeFixedField(code, bytes, 0).IsNull();
   return IsBlank(bytes);
 }
 
@@ -415,6 +418,12 @@ Bytes TTable::FieldBlob(int index) const {
     return Bytes(bytes.begin(), bytes.end());
   }
   return TDataSet::FieldBlob(index);
+}
+
+std::optional<int64_t> TTable::FieldOutOfRangeDays(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  return OutOfRangeDayNumber(reader.Info().fields[static_cast<size_t>(index)].typeCode, reader.FieldBytes(index));
 }
 
 std::string TTable::FieldDecimalText(int index) const {

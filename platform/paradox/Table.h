@@ -78,6 +78,7 @@ class TTable : public TDataSet {
   Variant FieldValue(int index) const override;
   bool FieldIsNull(int index) const override;
   Bytes FieldBlob(int index) const override;
+  std::optional<int64_t> FieldOutOfRangeDays(int index) const override;
 
  protected:
   void DoOpen() override;

@@ -40,5 +40,26 @@ TEST(DialogExportTest, RunsTheSavedDialogSettingsAndReportsMissingFiles) {
   fs::remove_all(dir);
 }
 
+#ifdef VERIMO_PXLIB_MAKE
+// The dialog's run counts the dates it could not export, as the
+// command line's own export does.
+TEST(DialogExportTest, WarnsOfDatesOutsideYearsOneTo9999) {
+  fs::path dir = test::MakeTempDir("verimo-dialog-export");
+  fs::path table = dir / "EDGES.DB";
+  ASSERT_EQ(test::RunCommand(test::ShellQuote(VERIMO_PXLIB_MAKE) + " edges " + test::ShellQuote(table.string())), 0);
+  fs::path settings = dir / "dialog.cfg";
+  std::ofstream(settings) << "[GENERAL]\r\nExportType=8\r\nFileName=" << (dir / "out.csv").string() << "\r\n";
+  std::string output;
+  ASSERT_EQ(test::RunCommand(std::string(VERIMO_CLI) + " export --quiet --settings " + test::ShellQuote(settings.string()) +
+                                 " " + test::ShellQuote(table.string()) + " 2>&1",
+                             &output),
+            0);
+  EXPECT_EQ(output,
+            "warning: field \"Day\": 2 dates outside the years 1 to 9999, exported as empty\n"
+            "warning: field \"Stamp\": 1 date outside the years 1 to 9999, exported as empty\n");
+  fs::remove_all(dir);
+}
+#endif
+
 }  // namespace
 }  // namespace verimo

@@ -231,5 +231,47 @@ TEST_F(ExportTest, FailedExportKeepsTheExistingTarget) {
   EXPECT_EQ(StrayFiles({"out.csv"}), 0);
 }
 
+#ifdef VERIMO_PXLIB_MAKE
+// Values at the edges of what Paradox stores: dates before year 1 are
+// neither dates nor blanks, a blank BCD keeps its scale byte.
+TEST_F(ExportTest, DatesBeforeYearOneAndBlankBcdsExportAsNull) {
+  fs::path table = dir_ / "EDGES.DB";
+  ASSERT_EQ(test::RunCommand(test::ShellQuote(VERIMO_PXLIB_MAKE) + " edges " + test::ShellQuote(table.string())), 0);
+
+  Result dump = Run("dump " + test::ShellQuote(table.string()));
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  EXPECT_EQ(dump.out,
+            "Id\tDay\tStamp\tClock\tAmount\n"
+            "1\t2024-02-29\t2000-01-01 00:00:01\t00:00:00\t0\n"
+            "2\t<date out of range: 0 days>\t<date out of range: -366 days>\t13:45:00\t\n"
+            "3\t<date out of range: -366 days>\t2000-01-01 00:00:00\t00:00:00\t-42.5\n"
+            "4\t\t\t\t\n");
+
+  fs::path csvFile = dir_ / "edges.csv";
+  WriteFile(dir_ / "opts.cfg", "[FORMATS]\r\nDate=yyyy-mm-dd\r\nDateTime=yyyy-mm-dd hh:nn:ss\r\n"
+                               "Time=hh:nn\r\n[ASCII]\r\nComma=,\r\n");
+  Result result = Run("export --settings " + test::ShellQuote((dir_ / "opts.cfg").string()) + " " +
+                      test::ShellQuote(table.string()) + " " + test::ShellQuote(csvFile.string()));
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("warning: field \"Day\": 2 dates outside the years 1 to 9999, exported as empty\n"),
+            std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("warning: field \"Stamp\": 1 date outside the years 1 to 9999, exported as empty\n"),
+            std::string::npos) << result.err;
+
+  std::string rows;
+  int status = test::RunCommand(
+      "/usr/bin/python3 -c 'import csv,sys; [print(\"|\".join(r)) for r in csv.reader(open(sys.argv[1], newline=\"\"))]' " +
+          test::ShellQuote(csvFile.string()) + " 2>&1",
+      &rows);
+  ASSERT_EQ(status, 0) << rows;
+  EXPECT_EQ(rows,
+            "Id|Day|Stamp|Clock|Amount\n"
+            "1|2024-02-29|2000-01-01 00:00:01|00:00|0\n"
+            "2|||13:45|\n"
+            "3||2000-01-01 00:00:00|00:00|-42,5\n"
+            "4||||\n");
+}
+#endif
+
 }  // namespace
 }  // namespace verimo

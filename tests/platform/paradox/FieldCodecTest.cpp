@@ -35,6 +35,36 @@ TEST(FieldCodecTest, BcdSignDecimalsAndBadDigits) {
   EXPECT_DOUBLE_EQ(*DecodeBcd(Bcd(0xC4, std::string(26, '0') + "314159")), 31.4159);
 }
 
+TEST(FieldCodecTest, BlankBcdKeepsItsScaleByte) {
+  // Blank: the scale byte with the sign bit clear, then zero digit bytes.
+  EXPECT_FALSE(DecodeBcdText(Bcd(0x42, "")).has_value());
+  EXPECT_TRUE(DecodeFixedField('#', Bcd(0x42, ""), 1252).IsNull());
+  // A negative value whose complemented digits are no digits is blank too.
+  EXPECT_FALSE(DecodeBcdText(Bcd(0x40, "0123")).has_value());
+  // Zero has the sign bit set.
+  EXPECT_EQ(DecodeBcdText(Bcd(0xC2, "")), "0.00");
+}
+
+Bytes StoredLong(int32_t value) {
+  uint32_t raw = static_cast<uint32_t>(value) ^ 0x80000000u;
+  return Bytes{static_cast<uint8_t>(raw >> 24), static_cast<uint8_t>(raw >> 16), static_cast<uint8_t>(raw >> 8),
+               static_cast<uint8_t>(raw)};
+}
+
+TEST(FieldCodecTest, DatesOutsideYearsOneTo9999ReadAsNothing) {
+  EXPECT_EQ(verimo::DecodeDate(*DecodeDate(StoredLong(1))).year, 1);
+  EXPECT_EQ(verimo::DecodeDate(*DecodeDate(StoredLong(3652059))).year, 9999);
+  for (int32_t days : {0, -366, 3652060}) {
+    EXPECT_FALSE(DecodeDate(StoredLong(days)).has_value()) << days;
+    EXPECT_EQ(OutOfRangeDayNumber('D', StoredLong(days)), days);
+  }
+  EXPECT_FALSE(OutOfRangeDayNumber('D', StoredLong(1)).has_value());
+  EXPECT_FALSE(OutOfRangeDayNumber('D', Bytes(4, 0)).has_value());  // blank
+  EXPECT_FALSE(OutOfRangeDayNumber('I', StoredLong(0)).has_value());
+  // A stored time of 0 is midnight, not blank.
+  EXPECT_EQ(DecodeTime(StoredLong(0)), 0.0);
+}
+
 TEST(FieldCodecTest, TimestampsBeforeTheDateOrigin) {
   // 1 January 1800, 06:00 as milliseconds since day 0 of the day count.
   double days = 657072;  // day number of 1800-01-01

@@ -5,6 +5,9 @@
  *                                          PASSWORD when given
  *   pxlib_make big TABLE.DB ROWS           ROWS records of 8 columns as the
  *                                          benchmark uses them
+ *   pxlib_make edges TABLE.DB              values at the edges: dates and
+ *                                          timestamps before year 1, times
+ *                                          at midnight, blank and zero BCDs
  * (pxlib's BLOB writer crashes on Debian, so BLOB tables come from the
  * shared fixtures instead.)
  */
@@ -84,6 +87,44 @@ static int make_types(const char *path, const char *password) {
   return 0;
 }
 
+/* A BCD field with two decimals: zero has the sign bit set, a blank keeps
+   the scale byte with the sign bit clear and zero digit bytes. */
+static void put_bcd_bytes(char *field, int blank) {
+  memset(field, 0, 17);
+  field[0] = (char)(blank ? 0x42 : 0xC2);
+}
+
+static int make_edges(const char *path) {
+  static const char *layout[][3] = {
+      {"Id", "4", "4"}, {"Day", "2", "4"}, {"Stamp", "21", "8"}, {"Clock", "20", "4"}, {"Amount", "23", "2"},
+  };
+  const long day2024 = PX_GregorianToSdn(2024, 2, 29) - 1721425;
+  const long day2000 = PX_GregorianToSdn(2000, 1, 1) - 1721425;
+  const long days[4] = {day2024, 0, -366, 0};
+  const double stamps[4] = {(double)day2000 * 86400000.0 + 1000.0, -366.0 * 86400000.0, (double)day2000 * 86400000.0, 0};
+  const long clocks[4] = {0, (13 * 60 + 45) * 60000L, 0, 0};
+  int count = (int)(sizeof layout / sizeof layout[0]);
+  pxdoc_t *doc = create(path, make_fields(layout, count), count, 1252);
+  char *record = malloc((size_t)PX_get_recordsize(doc));
+  for (int r = 0; r < 4; ++r) {
+    int blank = r == 3, o = 0;
+    memset(record, 0, (size_t)PX_get_recordsize(doc));
+    PX_put_data_long(doc, record + o, 4, r + 1); o += 4;
+    PX_put_data_long(doc, record + o, blank ? 0 : 4, days[r]); o += 4;
+    PX_put_data_double(doc, record + o, blank ? 0 : 8, stamps[r]); o += 8;
+    PX_put_data_long(doc, record + o, blank ? 0 : 4, clocks[r]); o += 4;
+    if (r == 2)
+      PX_put_data_bcd(doc, record + o, 2, "-42.50");
+    else if (!blank)
+      put_bcd_bytes(record + o, r == 1);
+    PX_put_record(doc, record);
+  }
+  free(record);
+  PX_close(doc);
+  PX_delete(doc);
+  return 0;
+}
+
 static int make_big(const char *path, long rows) {
   static const char *layout[][3] = {
       {"Id", "4", "4"},    {"Name", "1", "20"}, {"City", "1", "30"}, {"Balance", "5", "8"},
@@ -114,7 +155,8 @@ static int make_big(const char *path, long rows) {
 
 int main(int argc, char **argv) {
   if (argc >= 3 && strcmp(argv[1], "types") == 0) return make_types(argv[2], argc > 3 ? argv[3] : NULL);
+  if (argc >= 3 && strcmp(argv[1], "edges") == 0) return make_edges(argv[2]);
   if (argc >= 4 && strcmp(argv[1], "big") == 0) return make_big(argv[2], atol(argv[3]));
-  fprintf(stderr, "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS\n", argv[0]);
+  fprintf(stderr, "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS | edges TABLE.DB\n", argv[0]);
   return 2;
 }

@@ -112,6 +112,47 @@ TEST_F(GeneratedTableTest, ReadsEveryFixedSizeTypeAsWritten) {
   EXPECT_TRUE(table.Eof());
 }
 
+TEST_F(GeneratedTableTest, ValuesAtTheEdgesReadAsTheyAre) {
+  fs::path path = Make("edges", "EDGES.DB");
+  TTable table;
+  OpenTable(table, path);
+  const int day = 1, stamp = 2, clock = 3, amount = 4;
+  table.First();
+  // Record 1: in range; a stored time of 0 is midnight; a BCD zero is zero.
+  EXPECT_EQ(table.Field(day).Value().AsDateTime(), EncodeDate(2024, 2, 29));
+  EXPECT_FALSE(table.Field(stamp).IsNull());
+  ASSERT_FALSE(table.Field(clock).IsNull());
+  EXPECT_EQ(table.Field(clock).Value().AsDateTime(), 0.0);
+  ASSERT_FALSE(table.Field(amount).IsNull());
+  EXPECT_EQ(table.Field(amount).Value().AsDouble(), 0.0);
+  EXPECT_EQ(table.FieldDecimalText(amount), "0.00");
+  EXPECT_FALSE(table.FieldOutOfRangeDays(day));
+
+  // Record 2: day 0 (year 0) and a negative timestamp read null, with their
+  // day numbers; a blank BCD (scale byte kept) reads null, not 0.
+  table.Next();
+  EXPECT_TRUE(table.Field(day).IsNull());
+  EXPECT_EQ(table.FieldOutOfRangeDays(day), 0);
+  EXPECT_TRUE(table.Field(stamp).IsNull());
+  EXPECT_EQ(table.FieldOutOfRangeDays(stamp), -366);
+  EXPECT_EQ(table.Field(clock).Value().AsDateTime(), (13 * 60 + 45) / 1440.0);
+  EXPECT_TRUE(table.Field(amount).IsNull());
+  EXPECT_EQ(table.FieldDecimalText(amount), "");
+
+  table.Next();
+  EXPECT_TRUE(table.Field(day).IsNull());
+  EXPECT_EQ(table.FieldOutOfRangeDays(day), -366);
+  EXPECT_EQ(table.Field(stamp).Value().AsDateTime(), EncodeDate(2000, 1, 1));
+  EXPECT_EQ(table.Field(clock).Value().AsDateTime(), 0.0);
+  EXPECT_EQ(table.FieldDecimalText(amount), "-42.50");
+
+  // Record 4: blank everywhere, and blank is not out of range.
+  table.Next();
+  for (int i = day; i <= amount; ++i) EXPECT_TRUE(table.Field(i).IsNull()) << i;
+  EXPECT_FALSE(table.FieldOutOfRangeDays(day));
+  EXPECT_FALSE(table.FieldOutOfRangeDays(stamp));
+}
+
 TEST_F(GeneratedTableTest, AgreesWithPxlibOnManyBlocks) {
   fs::path path = Make("big 5000", "BIG.DB");
   TTable table;
