@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <set>
 
 #include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
@@ -34,7 +35,7 @@ DialogExportOptions ParseDialogExport(const std::vector<std::string>& args) {
       return args[++i];
     };
     if (arg == "--settings") options.settingsFile = value();
-    else if (arg == "--password") options.table.password = value();
+    else if (TakeTableOption(arg, value, options.table)) continue;
     else if (arg == "--quiet") options.quiet = true;
     else if (arg.size() > 1 && arg[0] == '-') throw ExportUsageError("unknown option " + arg);
     else if (options.table.path.empty()) options.table.path = arg;
@@ -48,18 +49,23 @@ DialogExportOptions ParseDialogExport(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsDialogExport(const std::vector<std::string>& exportArgs) {
+  // The options of `export` that take a value.
+  static const std::set<std::string> kWithValue = {"--settings", "--password", "--type", "--codepage",
+                                                   "--locale", "--output-dir", "--jobs", "-j"};
   bool hasSettings = false;
+  bool batch = false;
   int files = 0;
   for (size_t i = 0; i < exportArgs.size(); ++i) {
     const std::string& arg = exportArgs[i];
-    if (arg == "--settings" || arg == "--password" || arg == "--type") {
+    if (kWithValue.count(arg)) {
       hasSettings = hasSettings || arg == "--settings";
+      batch = batch || arg == "--output-dir";
       ++i;
     } else if (arg.empty() || arg[0] != '-') {
       ++files;
     }
   }
-  return hasSettings && files == 1;
+  return hasSettings && !batch && files == 1;
 }
 
 void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress) {

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -236,10 +237,18 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
     };
     if (arg == "--type") {
       parsed.type = value();
+    } else if (arg == "--output-dir") {
+      parsed.outputDir = value();
+    } else if (arg == "--jobs" || arg == "-j") {
+      const std::string& text = value();
+      int jobs = 0;
+      auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+      if (error != std::errc() || end != text.data() + text.size() || jobs < 1)
+        throw ExportUsageError("--jobs needs a number of tables, not \"" + text + "\"");
+      parsed.jobs = jobs;
     } else if (arg == "--settings") {
       parsed.settingsFile = value();
-    } else if (arg == "--password") {
-      parsed.table.password = value();
+    } else if (TakeTableOption(arg, value, parsed.table)) {
     } else if (arg == "--show") {
       parsed.showFile = true;
     } else if (arg == "--print") {
@@ -253,12 +262,24 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
     }
   }
   if (files.empty()) throw ExportUsageError("no table given");
+  if (parsed.outputDir) {
+    if (!parsed.type) throw ExportUsageError("--output-dir needs the type: --type EXT");
+    parsed.tables = files;
+    ChooseExportType(parsed);
+    return parsed;
+  }
+  if (parsed.jobs != 0) throw ExportUsageError("--jobs goes with --output-dir");
   if (files.size() == 1) throw ExportUsageError("no target file given");
   if (files.size() > 2) throw ExportUsageError("export takes one table and one target file");
   parsed.table.path = files[0];
   parsed.target = files[1];
   ChooseExportType(parsed);  // reports a bad type before the table is opened
   return parsed;
+}
+
+std::string BatchTargetOf(const ExportOptions& options, const std::string& table) {
+  std::string extension = WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
+  return (fs::path(*options.outputDir) / fs::path(table).stem()).string() + "." + extension;
 }
 
 void RunExport(const ExportOptions& options, std::FILE* progress) {

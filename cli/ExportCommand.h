@@ -13,10 +13,7 @@
 namespace verimo::cli {
 
 // A wrong `export` command line (the caller prints the usage after it).
-class ExportUsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using ExportUsageError = UsageError;
 
 struct ExportOptions {
   TableOptions table;
@@ -26,11 +23,30 @@ struct ExportOptions {
   bool showFile = false;                    // --show: open the result afterwards
   bool printFile = false;                   // --print: print the result afterwards
   bool quiet = false;                       // --quiet: no progress line
+  // --output-dir: many tables at once, one file per table in that folder;
+  // `tables` then holds every table or folder given, `target` is unused.
+  std::optional<std::string> outputDir;
+  std::vector<std::string> tables;
+  int jobs = 0;  // --jobs: tables exported at once; 0 for the number of cores
 };
 
 constexpr const char* kExportUsage =
-    "       verimo-cli export [--type EXT] [--settings FILE] [--password P]\n"
-    "                         [--show] [--print] [--quiet] TABLE.db OUT.EXT\n";
+    "       verimo-cli export [--type EXT] [--settings FILE] [OPTIONS] TABLE.db OUT.EXT\n"
+    "       verimo-cli export --type EXT --output-dir DIR [--jobs N] [OPTIONS] TABLE.db|FOLDER...\n";
+
+// The options of `export --help`.
+constexpr const char* kExportOptionsHelp =
+    "  --type EXT         the export type by its extension (csv, txt, ...); default: the target's\n"
+    "  --settings FILE    the exporter's options from a settings file; a file the export dialog\n"
+    "                     saved runs as the dialog would: verimo-cli export --settings F TABLE.db\n"
+    "  --output-dir DIR   export many tables (or every *.db of a folder), one file NAME.EXT each\n"
+    "  --jobs N           tables exported at once with --output-dir (default: the number of cores)\n"
+    "  --show, --print    open or print the result afterwards\n"
+    "  --quiet, -q        no progress line\n";
+
+// The type of a batch export (--type or the settings file's type) and the
+// target file of one table in the output folder: DIR/NAME.EXT.
+std::string BatchTargetOf(const ExportOptions& options, const std::string& table);
 
 // Parses the arguments that follow the word "export".
 ExportOptions ParseExportArguments(const std::vector<std::string>& args);

@@ -1,9 +1,5 @@
-// verimo-cli: the command-line front end.
-//
-//   verimo-cli info [--password P] TABLE.db
-//   verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db
-//   verimo-cli export [--type T] [--settings FILE] ... TABLE.db OUT.EXT
-//   verimo-cli export --settings DIALOG.cfg [--password P] [--quiet] TABLE.db
+// verimo-cli: the command-line front end. `verimo-cli --help` lists the
+// commands, `verimo-cli COMMAND --help` their options.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,22 +7,129 @@
 #include <string>
 #include <vector>
 
+#include "VersionInfo.h"
+#include "cli/BatchExport.h"
 #include "cli/DialogExport.h"
 #include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
 #include "core/Exception.h"
+#include "dialog/DialogExporters.h"
+#include "dialog/ExportTypes.h"
 
 namespace {
 
-const std::string kUsage = std::string(
-    "usage: verimo-cli info [--password P] TABLE.db\n"
-    "       verimo-cli dump [--password P] [--limit N] [--hex-blobs] TABLE.db\n") +
-    verimo::cli::kExportUsage +
-    "       verimo-cli export --settings DIALOG.cfg [--password P] [--quiet] TABLE.db\n";
+using verimo::cli::UsageError;
 
-struct UsageError {
-  std::string message;
+const std::string kUsage = std::string(
+    "usage: verimo-cli info [OPTIONS] TABLE.db\n"
+    "       verimo-cli dump [--limit N] [--hex-blobs] [OPTIONS] TABLE.db\n") +
+    verimo::cli::kExportUsage +
+    "       verimo-cli formats\n"
+    "       verimo-cli --help | COMMAND --help | --version\n";
+
+const std::string kOverview = kUsage + R"(
+Exports Paradox tables (*.db, with their .mb files) to other formats.
+
+Commands:
+  info      the table's version, code pages, record count and fields
+  dump      the records as tab-separated text
+  export    the table into a file of another format
+  formats   every export type with its extensions and settings sections
+
+Options of every command:
+)" + verimo::cli::kTableOptionsHelp + R"(
+Example:
+  verimo-cli export samples/MUSTERI.DB musteri.csv
+)";
+
+struct CommandHelp {
+  const char* command;
+  std::string text;
 };
+
+const CommandHelp kCommandHelp[] = {
+    {"info", std::string("usage: verimo-cli info [OPTIONS] TABLE.db\n\n"
+                         "Prints the table's version, code page, the code pages an export uses, encryption,\n"
+                         "record count and size, block size and one line per field.\n\nOptions:\n") +
+                 verimo::cli::kTableOptionsHelp + "\nExample:\n  verimo-cli info samples/MUSTERI.DB\n"},
+    {"dump", std::string("usage: verimo-cli dump [--limit N] [--hex-blobs] [OPTIONS] TABLE.db\n\n"
+                         "Prints a line of field names and one tab-separated line per record; tabs, line\n"
+                         "breaks and backslashes inside values as \\t \\r \\n \\\\, blanks as nothing, BLOBs as\n"
+                         "\"(N bytes)\", dates outside the years 1 to 9999 as <date out of range: N days>.\n\n"
+                         "Options:\n"
+                         "  --limit N          only the first N records\n"
+                         "  --hex-blobs        BLOB bytes in hexadecimal\n") +
+                 verimo::cli::kTableOptionsHelp + "\nExample:\n  verimo-cli dump --limit 10 samples/MUSTERI.DB\n"},
+    {"export", std::string("usage: ") + (verimo::cli::kExportUsage + 7) +
+                   "       verimo-cli export --settings DIALOG.cfg [OPTIONS] TABLE.db\n\n"
+                   "Exports every field of the table, memos included, into OUT.EXT; the type follows the\n"
+                   "extension (see `verimo-cli formats`). The file takes its name only when the export\n"
+                   "succeeded. Progress and warnings go to stderr.\n\nOptions:\n" +
+                   verimo::cli::kExportOptionsHelp + verimo::cli::kTableOptionsHelp +
+                   "\nExamples:\n"
+                   "  verimo-cli export samples/MUSTERI.DB musteri.csv\n"
+                   "  verimo-cli export --type csv --output-dir out/ tables/\n"},
+    {"formats", "usage: verimo-cli formats\n\n"
+                "Lists every export type: its extensions, whether this program can write it yet, and\n"
+                "the settings-file sections it reads beside GENERAL and FIELDS.\n"},
+};
+
+void PrintVersion() {
+  std::printf("verimo-cli %s%s%s\n", VERIMO_VERSION, *VERIMO_GIT_COMMIT ? " (git " : "",
+              *VERIMO_GIT_COMMIT ? (std::string(VERIMO_GIT_COMMIT) + ")").c_str() : "");
+}
+
+// Every extension of a type, from its save filter ("*.html;*.htm").
+std::string ExtensionsOf(verimo::TAllowedExport type) {
+  std::string filter = verimo::WideToUtf8(verimo::ExportTypeInfo(type).filter);
+  size_t bar = filter.find('|');
+  if (bar == std::string::npos) return "-";
+  std::string list;
+  for (size_t start = bar + 1; start < filter.size();) {
+    size_t end = filter.find(';', start);
+    if (end == std::string::npos) end = filter.size();
+    std::string pattern = filter.substr(start, end - start);
+    if (pattern.rfind("*.", 0) == 0) list += (list.empty() ? "" : ",") + pattern.substr(2);
+    start = end + 1;
+  }
+  if (type == verimo::aeSylk) list += ",sylk";
+  return list;
+}
+
+// The text padded with spaces to `width` characters (not bytes).
+std::string Padded(const std::string& text, size_t width) {
+  size_t characters = 0;
+  for (unsigned char c : text) characters += (c & 0xC0) != 0x80;
+  return text + std::string(width > characters ? width - characters : 1, ' ');
+}
+
+void PrintFormats() {
+  std::printf("%s%s%sSettings sections\n", Padded("Type", 25).c_str(), Padded("Extensions", 11).c_str(),
+              Padded("Built", 6).c_str());
+  for (int number = 0; number < verimo::kExportTypeCount; ++number) {
+    auto type = *verimo::ExportTypeFromNumber(number);
+    std::string sections = verimo::SettingsSectionsOf(type);
+    std::printf("%s%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), 25).c_str(),
+                Padded(ExtensionsOf(type), 11).c_str(),
+                Padded(verimo::TDialogExporters::IsBuilt(type) ? "yes" : "no", 6).c_str(),
+                sections.empty() ? "-" : sections.c_str());
+  }
+}
+
+// The help of `verimo-cli COMMAND --help`; false when the arguments do not ask for it.
+bool PrintCommandHelp(const std::vector<std::string>& args) {
+  if (args.size() < 2) return false;
+  bool asked = false;
+  for (size_t i = 1; i < args.size(); ++i) asked = asked || args[i] == "--help" || args[i] == "-h";
+  if (!asked) return false;
+  for (const CommandHelp& help : kCommandHelp) {
+    if (args[0] == help.command) {
+      std::fputs(help.text.c_str(), stdout);
+      return true;
+    }
+  }
+  return false;
+}
 
 struct Arguments {
   std::string command;
@@ -39,37 +142,36 @@ long long ParseCount(const std::string& text) {
   errno = 0;
   long long value = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || errno != 0 || *end != '\0' || value < 0)
-    throw UsageError{"--limit needs a number of records, not \"" + text + "\""};
+    throw UsageError("--limit needs a number of records, not \"" + text + "\"");
   return value;
 }
 
 Arguments ParseArguments(const std::vector<std::string>& args) {
-  if (args.empty()) throw UsageError{"no command given"};
+  if (args.empty()) throw UsageError("no command given");
   Arguments parsed;
   parsed.command = args[0];
   if (parsed.command != "info" && parsed.command != "dump")
-    throw UsageError{"unknown command \"" + parsed.command + "\""};
+    throw UsageError("unknown command \"" + parsed.command + "\"");
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--password") {
-      parsed.table.password = value();
+    if (verimo::cli::TakeTableOption(arg, value, parsed.table)) {
     } else if (arg == "--limit" && parsed.command == "dump") {
       parsed.dump.limit = ParseCount(value());
     } else if (arg == "--hex-blobs" && parsed.command == "dump") {
       parsed.dump.hexBlobs = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      throw UsageError{"unknown option " + arg};
+      throw UsageError("unknown option " + arg);
     } else if (parsed.table.path.empty()) {
       parsed.table.path = arg;
     } else {
-      throw UsageError{"only one table can be given"};
+      throw UsageError("only one table can be given");
     }
   }
-  if (parsed.table.path.empty()) throw UsageError{"no table given"};
+  if (parsed.table.path.empty()) throw UsageError("no table given");
   return parsed;
 }
 
@@ -84,28 +186,40 @@ int Run(const Arguments& args) {
   return 0;
 }
 
+int RunExportCommand(const std::vector<std::string>& exportArgs) {
+  if (verimo::cli::IsDialogExport(exportArgs)) {
+    verimo::cli::RunDialogExport(exportArgs, stderr);
+    return 0;
+  }
+  verimo::cli::ExportOptions options = verimo::cli::ParseExportArguments(exportArgs);
+  if (options.outputDir) return verimo::cli::RunBatchExport(options, stderr);
+  verimo::cli::RunExport(options, stderr);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(kUsage.c_str(), stdout);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+    std::fputs(kOverview.c_str(), stdout);
     return 0;
   }
+  if (!args.empty() && (args[0] == "--version" || args[0] == "-V")) {
+    PrintVersion();
+    return 0;
+  }
+  if (PrintCommandHelp(args)) return 0;
   try {
-    if (!args.empty() && args[0] == "export") {
-      std::vector<std::string> exportArgs(args.begin() + 1, args.end());
-      if (verimo::cli::IsDialogExport(exportArgs))
-        verimo::cli::RunDialogExport(exportArgs, stderr);
-      else
-        verimo::cli::RunExport(verimo::cli::ParseExportArguments(exportArgs), stderr);
+    if (!args.empty() && args[0] == "formats") {
+      if (args.size() > 1) throw UsageError("formats takes no arguments");
+      PrintFormats();
       return 0;
     }
+    if (!args.empty() && args[0] == "export")
+      return RunExportCommand(std::vector<std::string>(args.begin() + 1, args.end()));
     return Run(ParseArguments(args));
   } catch (const UsageError& error) {
-    std::fprintf(stderr, "verimo-cli: %s\n%s", error.message.c_str(), kUsage.c_str());
-    return 2;
-  } catch (const verimo::cli::ExportUsageError& error) {
     std::fprintf(stderr, "verimo-cli: %s\n%s", error.what(), kUsage.c_str());
     return 2;
   } catch (const std::exception& error) {

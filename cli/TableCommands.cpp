@@ -1,11 +1,15 @@
 #include "cli/TableCommands.h"
 
+#include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 
 #include "cli/OutputBuffer.h"
 #include "cli/Terminal.h"
 #include "core/Exception.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/codepage/SystemCodePages.h"
 
 namespace verimo::cli {
 namespace {
@@ -65,6 +69,66 @@ std::string FieldTypeText(const ParadoxFieldInfo& field, int declaredSize) {
 
 }  // namespace
 
+const char* const kTableOptionsHelp =
+    "  --password P       the password of an encrypted table (else asked for on the terminal)\n"
+    "  --codepage N       the ANSI code page of the run (1250-1258, 874, 932, 936, ...); the OEM and\n"
+    "                     Mac code pages of the same script follow. Default: the locale's; under a\n"
+    "                     neutral locale (C, POSIX, C.UTF-8) the table's own code page's\n"
+    "  --locale NAME      the locale of numbers, dates and currency (tr_TR, de_DE, ...) instead of LANG\n";
+
+namespace {
+
+int ParseCodePage(const std::string& text) {
+  int number = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size() || !IsSupportedCodePage(number))
+    throw UsageError("--codepage needs a code page number this program knows, not \"" + text + "\"");
+  return number;
+}
+
+// The value patterns follow the locale's numeric, monetary and time
+// categories; the code page keeps following LC_CTYPE.
+void UseValueLocale(const std::string& name) {
+  if (const char* all = std::getenv("LC_ALL"); all && *all) {
+    setenv("LC_CTYPE", all, 1);
+    unsetenv("LC_ALL");
+  }
+  for (const char* category : {"LC_NUMERIC", "LC_MONETARY", "LC_TIME"}) setenv(category, name.c_str(), 1);
+}
+
+void ChooseCodePages(const TTable& table, const TableOptions& options) {
+  if (options.codePage) {
+    SetSystemCodePages(CodePageFamily(*options.codePage).value_or(
+        TCodePageFamily{*options.codePage, *options.codePage, SystemCodePage(TSystemCodePage::Mac)}));
+    return;
+  }
+  if (!IsNeutralLocale(UserCharacterLocale())) return;
+  if (auto family = CodePageFamily(table.Info().codePage)) SetSystemCodePages(*family);
+}
+
+}  // namespace
+
+bool TakeTableOption(const std::string& arg, const std::function<const std::string&()>& value, TableOptions& options) {
+  if (arg == "--password") {
+    options.password = value();
+  } else if (arg == "--codepage") {
+    options.codePage = ParseCodePage(value());
+  } else if (arg == "--locale") {
+    // Before any exporter takes its patterns from the locale.
+    options.locale = value();
+    UseValueLocale(*options.locale);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string ExportCodePagesText() {
+  return std::to_string(SystemCodePage(TSystemCodePage::Ansi)) + " (ANSI), " +
+         std::to_string(SystemCodePage(TSystemCodePage::Oem)) + " (OEM), " +
+         std::to_string(SystemCodePage(TSystemCodePage::Mac)) + " (Mac)";
+}
+
 void OpenTable(TTable& table, const TableOptions& options) {
   std::filesystem::path path(options.path);
   // An empty directory leaves the path as given, so messages name the file
@@ -86,6 +150,7 @@ void OpenTable(TTable& table, const TableOptions& options) {
     });
   }
   table.Open();
+  ChooseCodePages(table, options);
 }
 
 void PrintInfo(TTable& table, std::FILE* out) {
@@ -95,6 +160,7 @@ void PrintInfo(TTable& table, std::FILE* out) {
   buffer.Append("Version:     " + info.versionText + " (file version code " +
                 std::to_string(info.fileVersionCode) + ")\n");
   buffer.Append("Code page:   " + std::to_string(info.codePage) + "\n");
+  buffer.Append("Export code pages: " + ExportCodePagesText() + "\n");
   buffer.Append(std::string("Encrypted:   ") + (info.encrypted ? "yes" : "no") + "\n");
   buffer.Append("Records:     " + std::to_string(info.recordCount) + "\n");
   buffer.Append("Record size: " + std::to_string(info.recordSize) + " bytes\n");

@@ -1,22 +1,46 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/paradox/Table.h"
 
 namespace verimo::cli {
 
+// A wrong command line (the caller prints the usage after it).
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 struct TableOptions {
   std::string path;
   std::optional<std::string> password;  // UTF-8
+  std::optional<int> codePage;          // --codepage: the system ANSI code page of the run
+  std::optional<std::string> locale;    // --locale: the locale of the value patterns
 };
+
+// Takes the options every table command has (--password, --codepage,
+// --locale) into `options`; false when `arg` is none of them. `value`
+// returns the option's value (and raises when it is missing). --locale
+// takes effect at once, for the rest of the process.
+bool TakeTableOption(const std::string& arg, const std::function<const std::string&()>& value, TableOptions& options);
+// The lines of --help for those options.
+extern const char* const kTableOptionsHelp;
 
 // Opens the table at `options.path`. An encrypted table takes the given
 // password; without one it is asked for on the terminal ("Enter password"),
 // and without a terminal the open fails with a message saying so.
+// Then the run's code pages are chosen: --codepage when given, else under a
+// neutral locale (C, POSIX, C.UTF-8) the family of the table's own code
+// page, else the locale's.
 void OpenTable(TTable& table, const TableOptions& options);
+// The system code pages an export of the open table uses, for `info`:
+// "1254 (ANSI), 857 (OEM), 10081 (Mac)".
+std::string ExportCodePagesText();
 
 // Prints the table's structure: version, code page, encryption, record
 // count and size, block size and one line per field.

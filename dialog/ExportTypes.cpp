@@ -74,6 +74,50 @@ std::optional<TAllowedExport> ExportTypeFromExtension(std::string_view extension
   return std::nullopt;
 }
 
+namespace {
+
+// The sections of each type's own options, in type order.
+constexpr std::array<const char*, kExportTypeCount> kOwnSections = {{
+    "XLS, XLS_FIELD_*, XLS_OPTION_*, XLS_STYLE_*, XLS_HYPERLINK_*, XLS_NOTE_*, XLS_CHART_*, XLS_CELL_*, "
+    "XLS_MERGED_CELL_*",
+    "RTF, RTF_STYLE_*, RTF_STRIP_STYLE_*",
+    "RTF, RTF_STYLE_*, RTF_STRIP_STYLE_*",
+    "HTML",
+    "XML",
+    "",
+    "PDF, PDF_OPTION_HEADER, PDF_OPTION_CAPTION, PDF_OPTION_DATA, PDF_OPTION_FOOTER",
+    "TXT, ASCII",
+    "CSV, ASCII",
+    "ASCII",
+    "ASCII",
+    "",
+    "SQL",
+    "",
+    "ODS, ODS_STYLE_*, ODS_STRIP_STYLE_*",
+    "ODT, ODT_STYLE_*, ODT_STRIP_STYLE_*",
+    "XLSX, XLSX_OPTIONS_*, XLSX_STRIP_STYLE_*",
+    "DOCX, DOCX_OPTIONS_*, DOCX_STRIP_STYLE_*",
+    "ACCESS",
+}};
+
+}  // namespace
+
+std::string SettingsSectionsOf(TAllowedExport type) {
+  std::string sections;
+  auto add = [&sections](std::string_view name) {
+    if (name.empty()) return;
+    if (!sections.empty()) sections += ", ";
+    sections += name;
+  };
+  if (ShowsFormatsPage(type)) add("FORMATS, USER_FORMATS");
+  if (ShowsHeaderFooterPage(type)) add("HEADER, FOOTER");
+  if (ShowsCaptionsPage(type)) add("CAPTIONS");
+  if (SavesColumnAlign(type)) add("ALIGN");
+  if (SavesColumnWidth(type)) add("WIDTH");
+  add(kOwnSections[type]);
+  return sections;
+}
+
 bool ShowsFormatsPage(TAllowedExport type) { return !IsOneOf(type, {aeDBF, aeSQL, aeAccess}); }
 bool ShowsHeaderFooterPage(TAllowedExport type) { return !IsOneOf(type, {aeXML, aeDBF, aeAccess}); }
 bool ShowsCaptionsPage(TAllowedExport type) { return !IsOneOf(type, {aeXML, aeDBF, aeSQL}); }

@@ -79,6 +79,11 @@ std::optional<TAllowedExport> ExportTypeFromNumber(int number);
 // and "sylk" names SYLK); nothing for an unknown one.
 std::optional<TAllowedExport> ExportTypeFromExtension(std::string_view extension);
 
+// The settings-file sections the type reads beside "GENERAL" and "FIELDS",
+// as a comma-separated list ("FORMATS, CAPTIONS, CSV"); patterns with "*"
+// stand for a numbered or named family of sections.
+std::string SettingsSectionsOf(TAllowedExport type);
+
 // Visibility and enabling rules of the dialog's common pages by type.
 bool ShowsFormatsPage(TAllowedExport type);       // not DBF, SQL, Access
 bool ShowsHeaderFooterPage(TAllowedExport type);  // not XML, DBF, Access

@@ -206,4 +206,6 @@ WideString DecodeFromCodePage(std::string_view bytes, int codePage) {
   return out;
 }
 
+std::string UserCharacterLocale() { return UserLocaleName(); }
+
 }  // namespace verimo

@@ -15,6 +15,9 @@ int SystemCodePage(TSystemCodePage which);
 // Overrides one system code page for the rest of the process; 0 returns it to the locale's.
 // An unknown code page raises verimo::Exception.
 void SetSystemCodePage(TSystemCodePage which, int codePage);
+// The locale the environment gives for characters (LC_ALL, LC_CTYPE, LANG),
+// else ICU's default.
+std::string UserCharacterLocale();
 // The code page the locale named (an ICU or POSIX name such as "tr_TR.UTF-8") gives.
 int LocaleSystemCodePage(TSystemCodePage which, std::string_view localeName);
 
