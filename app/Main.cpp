@@ -1,5 +1,8 @@
-// verimo: the desktop program.
+// verimo: the desktop program. `verimo TABLE.db` opens the export dialog
+// for that table at once (a file manager's "Open with").
 #include <QApplication>
+#include <QStringList>
+#include <QTimer>
 
 #include "app/MainWindow.h"
 
@@ -9,5 +12,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Verimo"));
   verimo::TForm2 window;
   window.show();
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) {
+    const QString table = arguments.at(1);
+    QTimer::singleShot(0, &window, [&window, table] { window.ExportTable(table); });
+  }
   return QApplication::exec();
 }

@@ -2,16 +2,22 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
 
 #include "app/DialogWindow.h"
 #include "app/QtText.h"
+#include "platform/codepage/SystemCodePages.h"
 
 namespace verimo {
 namespace {
@@ -39,6 +45,7 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Verimo"));
+  setAcceptDrops(true);
   setFixedSize(kClientWidth, kClientHeight);
 
   button1_ = new QPushButton(ToQString(u"Paradox Dosya Seç..."), this);
@@ -87,6 +94,10 @@ void TForm2::ConfigureDialog(TShellLauncher* shellLauncher) {
 void TForm2::Button1Click() {
   const QString path = AskTableFile(QStringLiteral("Paradox Files (*.db)"));
   if (path.isEmpty()) return;
+  ExportTable(path);
+}
+
+void TForm2::ExportTable(const QString& path) {
   try {
     table1_.Close();
     OpenTable(path);
@@ -103,6 +114,31 @@ void TForm2::OpenTable(const QString& path) {
   table1_.SetDatabaseName(ToUtf8Path(info.absolutePath()));
   table1_.SetTableName(ToUtf8Path(info.fileName()));
   table1_.Open();
+  FollowTableCodePage(table1_.Info().codePage);
+}
+
+namespace {
+
+// The one local Paradox table a drag carries, or an empty text.
+QString DraggedTable(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile() || !url.toLocalFile().endsWith(QStringLiteral(".db"), Qt::CaseInsensitive)) return {};
+  return url.toLocalFile();
+}
+
+}  // namespace
+
+void TForm2::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DraggedTable(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent* event) {
+  const QString path = DraggedTable(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // The dialog runs after the drop has ended, so the source is not held.
+  QTimer::singleShot(0, this, [this, path] { ExportTable(path); });
 }
 
 bool TForm2::AskPassword(const std::string& tableName, WideString& password) {

@@ -32,6 +32,10 @@ class TForm2 : public QWidget {
   // Picks, opens and exports a table; the table is closed again when the
   // dialog closes. Errors are shown and leave the window usable.
   void Button1Click();
+  // Opens the table at `path` and runs the export dialog on it, as if it
+  // had been chosen with the button (a table given on the command line or
+  // dropped on the window).
+  void ExportTable(const QString& path);
 
   TTable& Table1() { return table1_; }
   TTesselDialog& TesselDialog1() { return tesselDialog1_; }
@@ -40,6 +44,8 @@ class TForm2 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void ConfigureDialog(TShellLauncher* shellLauncher);

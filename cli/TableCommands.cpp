@@ -102,8 +102,7 @@ void ChooseCodePages(const TTable& table, const TableOptions& options) {
         TCodePageFamily{*options.codePage, *options.codePage, SystemCodePage(TSystemCodePage::Mac)}));
     return;
   }
-  if (!IsNeutralLocale(UserCharacterLocale())) return;
-  if (auto family = CodePageFamily(table.Info().codePage)) SetSystemCodePages(*family);
+  FollowTableCodePage(table.Info().codePage);
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ packages=(
   texlive-latex-base texlive-latex-recommended chromium
   # database servers the SQL scripts are run on (started by the tests)
   postgresql mariadb-server
+  # the Debian package and its checks
+  lintian desktop-file-utils dpkg-dev file man-db
   # the XLSX peer of the benchmark
   libxlsxwriter-dev
   # independent readers of Access files, and JSON for their output in tests

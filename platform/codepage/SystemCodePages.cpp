@@ -62,4 +62,9 @@ void SetSystemCodePages(const TCodePageFamily& family) {
   SetSystemCodePage(TSystemCodePage::Mac, family.mac);
 }
 
+void FollowTableCodePage(int tableCodePage) {
+  if (!IsNeutralLocale(UserCharacterLocale())) return;
+  if (auto family = CodePageFamily(tableCodePage)) SetSystemCodePages(*family);
+}
+
 }  // namespace verimo

@@ -26,4 +26,9 @@ bool IsNeutralLocale(std::string_view localeName);
 // Makes the family the system code pages for the rest of the process.
 void SetSystemCodePages(const TCodePageFamily& family);
 
+// Under a neutral user locale, makes the family of a table's code page the
+// system code pages, so that exports keep the table's letters; under any
+// other locale the locale's code pages stay.
+void FollowTableCodePage(int tableCodePage);
+
 }  // namespace verimo

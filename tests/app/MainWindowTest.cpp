@@ -1,8 +1,12 @@
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QUrl>
 #include <QtTest>
 #include <fstream>
 
@@ -99,6 +103,41 @@ class MainWindowTest : public QObject {
     QCOMPARE(asked, 2);
     QVERIFY(fields > 0);
     QVERIFY(openWhileShown);
+    QVERIFY(!window.Table1().Active());
+  }
+
+  // A table dropped on the window opens the export form as if chosen with
+  // the button; anything else is refused.
+  void droppedTableOpensTheExportForm() {
+    TForm2 window(&launcher_);
+    window.show();
+    const QString sample = QString::fromStdString((test::SourceDir() / "samples" / "MUSTERI.DB").string());
+    QMimeData other;
+    other.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/notes.txt"))});
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData table;
+    table.setUrls({QUrl::fromLocalFile(sample)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &table, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+
+    test::TModalAnswerer answerer;
+    int fields = 0;
+    answerer.Then([&](QWidget* modal) {
+      auto* form = dynamic_cast<TTesselDialogF*>(modal);
+      if (!form) return false;
+      fields = form->findChild<QListWidget*>(QStringLiteral("lstAvailable"))->count() +
+               form->findChild<QListWidget*>(QStringLiteral("lstExported"))->count();
+      form->close();
+      return true;
+    });
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &table, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    QTRY_VERIFY(answerer.AllAnswered());
+    QCOMPARE(fields, 8);
     QVERIFY(!window.Table1().Active());
   }
 
