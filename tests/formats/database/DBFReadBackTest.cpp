@@ -143,7 +143,9 @@ std::string ExpectedValue(const Variant& value, bool isNull, const FieldSpec& fi
                                         field.decimals);
       std::string digits(buffer, result.ptr);
       if (digits.size() > static_cast<size_t>(field.length)) return "\"*\"";  // read as blank
-      return JsonString(value.GetKind() == Variant::Kind::Integer ? digits : std::to_string(value.AsDouble()));
+      if (value.GetKind() != Variant::Kind::Integer)
+        digits.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, value.AsDouble()).ptr);
+      return JsonString(digits);
     }
     case 'D': {
       DateParts date = DecodeDate(value.AsDateTime());
@@ -216,11 +218,15 @@ void FillTrickyTable(TMemDataSet& data) {
 TEST_F(DBFReadBackTest, ReadersSeeTheValuesInTheCodePageTheLanguageDriverNames) {
   TMemDataSet data;
   FillTrickyTable(data);
+  // Memo fields join the export only when named.
+  TStringList everyField;
+  for (int i = 0; i < data.FieldCount(); ++i) everyField.Add(data.Field(i).FieldName());
   std::vector<ReadBackJob> jobs;
   {
     SystemCodePages pages(1254, 857);
     TTesselDBF ansi;
     ansi.DataSet = &data;
+    ansi.ExportedFields = everyField;
     ansi.Formats().DecimalSeparator = u',';
     ansi.Formats().ThousandSeparator = u'.';
     ansi.Formats().SetIntegerFormat(u"#,##0");
@@ -228,6 +234,7 @@ TEST_F(DBFReadBackTest, ReadersSeeTheValuesInTheCodePageTheLanguageDriverNames) 
 
     TTesselDBF oem;
     oem.DataSet = &data;
+    oem.ExportedFields = everyField;
     oem.SetOutputEncoding(oeOem);
     jobs.push_back(ExportAndExpect(oem, dir_ / "oem.dbf", "cp857", 857));
   }
@@ -235,6 +242,7 @@ TEST_F(DBFReadBackTest, ReadersSeeTheValuesInTheCodePageTheLanguageDriverNames) 
     SystemCodePages pages(1250, 852);
     TTesselDBF central;
     central.DataSet = &data;
+    central.ExportedFields = everyField;
     jobs.push_back(ExportAndExpect(central, dir_ / "central.dbf", "cp1250", 1250));
   }
   EXPECT_EQ(jobs[0].fields[0].name, "MUSTERI_NU");
