@@ -99,6 +99,13 @@ void TTesselDBF::Precision(const TTesselColumn& column, int& size, int& decimals
   decimals = std::clamp(decimals, 0, std::max(0, size - 2));
 }
 
+int TTesselDBF::CharacterLength(const TTesselColumn& column) const {
+  // The column model takes ColumnsLength only for grids and list views; a
+  // character field follows it for every source.
+  const int line = ColumnsLength.IndexOfName(column.Name);
+  return line >= 0 ? IntegerOr(ColumnsLength.ValueFromIndex(line), column.Length) : column.Length;
+}
+
 dbf::TDBFField TTesselDBF::FieldOf(const TTesselColumn& column) const {
   dbf::TDBFField field;
   if (column.IsBlob) {
@@ -122,7 +129,7 @@ dbf::TDBFField TTesselDBF::FieldOf(const TTesselColumn& column) const {
       break;
     case ectString:
       field.Type = 'C';
-      field.Length = std::clamp(column.Length, 1, dbf::kMaxCharacterLength);
+      field.Length = std::clamp(CharacterLength(column), 1, dbf::kMaxCharacterLength);
       break;
     case ectBoolean:
       field.Type = 'L';

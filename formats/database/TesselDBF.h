@@ -57,6 +57,9 @@ class TTesselDBF : public TTesselText {
   void AppendDate(std::string& record, int index);
   void AppendLogical(std::string& record, int index);
   void AppendCharacter(std::string& record, int index, const dbf::TDBFField& field);
+  // The length of a string column's field: its ColumnsLength line, else
+  // the column's length.
+  int CharacterLength(const TTesselColumn& column) const;
   // Size and decimals of a float or currency column.
   void Precision(const TTesselColumn& column, int& size, int& decimals) const;
 

@@ -208,7 +208,7 @@ TEST(DBFExportTest, NumbersIgnoreTheTextPatternsAndTheProcessWideSeparators) {
   data.AddFieldDef(u"Adet", ftInteger);
   data.AddFieldDef(u"Fiyat", ftCurrency);
   data.AddFieldDef(u"Oran", ftFloat);
-  data.AddFieldDef(u"Not", ftString, 10);
+  data.AddFieldDef(u"Not", ftString, 30);
   data.AppendRecord({Variant::FromInt(1234), Variant::FromDouble(1234.567), Variant::FromDouble(123456.5),
                      Variant::FromText(u"null")});
   data.AppendRecord({Variant::FromInt(99999999999), Variant::Null(), Variant::FromDouble(1), Variant::Null()});
@@ -221,6 +221,7 @@ TEST(DBFExportTest, NumbersIgnoreTheTextPatternsAndTheProcessWideSeparators) {
   exporter.Formats().SetIntegerFormat(u"#,##0");
   exporter.ColumnsPrecision = {u"fiyat=10,2", u"Oran=6,2"};
   exporter.SetNullValue(u"(yok)");
+  exporter.ColumnsLength = {u"Not=10"};
   const char16_t separator = GlobalFormatSettings().DecimalSeparator;
   std::vector<char16_t> seen;
   exporter.OnExportedRecord = [&](TTessel&, int) { seen.push_back(GlobalFormatSettings().DecimalSeparator); };
