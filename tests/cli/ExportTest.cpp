@@ -255,10 +255,20 @@ TEST_F(ExportTest, DbfLandsWithItsMemoFileUnderTheTargetsNameOrNotAtAll) {
   EXPECT_EQ(StrayFiles({"out.dbf", "out.dbt", "blocked.dbt"}), 0);
 
   // Without memo fields the table has no memo file, and the earlier one goes.
-  WriteFile(dir_ / "fields.cfg", "[FIELDS]\r\nfield0=Id\r\nfield1=Name\r\n");
+  // The settings file shapes the fields.
+  WriteFile(dir_ / "fields.cfg",
+            "[FIELDS]\r\nfield0=Id\r\nfield1=Name\r\nfield2=Balance\r\n"
+            "[LENGTH]\r\nline0=Name=12\r\n[PRECISION]\r\nline0=Balance=18,2\r\n");
   result = Export("--settings " + verimo::test::ShellQuote((dir_ / "fields.cfg").string()), dir_ / "out.dbf");
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(ReadFile(dir_ / "out.dbf")[0], 0x03);
+  const std::string table = ReadFile(dir_ / "out.dbf");
+  ASSERT_GT(table.size(), 130u);
+  EXPECT_EQ(table[0], 0x03);
+  EXPECT_EQ(table.substr(64, 4), std::string("NAME", 4));
+  EXPECT_EQ(table[64 + 16], 12) << "the length of NAME";
+  EXPECT_EQ(table.substr(96, 7), std::string("BALANCE", 7));
+  EXPECT_EQ(table[96 + 16], 18);
+  EXPECT_EQ(table[96 + 17], 2);
   EXPECT_FALSE(fs::exists(dir_ / "out.dbt"));
   EXPECT_EQ(StrayFiles({"out.dbf", "blocked.dbt", "fields.cfg"}), 0);
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/Exception.h"
+#include "engine/TesselCustomSource.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "formats/database/DBFFieldNames.h"
@@ -135,6 +136,13 @@ TEST(DBFFieldRulesTest, HeaderYearCountsFrom1900AndTheLanguageDriverNamesTheCode
   EXPECT_EQ(dbf::LanguageDriverOf(437), 0x01);
   EXPECT_EQ(dbf::LanguageDriverOf(10081), 0x00);
   EXPECT_EQ(dbf::LanguageDriverOf(65001), 0x00);
+}
+
+TEST(DBFFieldRulesTest, LogicalTextsAreTrueFalseOrUnknown) {
+  EXPECT_EQ(dbf::LogicalOfText(u"True"), 'T');
+  EXPECT_EQ(dbf::LogicalOfText(u"false"), 'F');
+  EXPECT_EQ(dbf::LogicalOfText(u"Yes"), ' ');
+  EXPECT_EQ(dbf::LogicalOfText(u""), ' ');
 }
 
 TEST(DBFFieldRulesTest, MemoValuesEndWithTwoEndMarksAndFillWholeBlocks) {
@@ -320,6 +328,38 @@ TEST(DBFExportTest, CaptionsBecomeUniqueNamesAndWideEncodingsAreRefused) {
     EXPECT_NE(std::string(error.what()).find("UTF-16"), std::string::npos) << error.what();
   }
   EXPECT_EQ(stream.Size(), 0);
+}
+
+TEST(DBFExportTest, TextOnlySourcesAreReadFromTheirTextsAndUnreadableNumbersEndTheRun) {
+  TTesselCustomSource source;
+  TTesselCustomColumn& amount = source.Columns.Add();
+  amount.SetColumnName(u"Tutar");
+  amount.ColumnType = ectFloat;
+  TTesselCustomColumn& approved = source.Columns.Add();
+  approved.SetColumnName(u"Onay");
+  approved.ColumnType = ectBoolean;
+  const std::vector<std::pair<WideString, WideString>> rows = {{u"12.5", u"True"}, {u"", u"Yes"}, {u"abc", u"false"}};
+  source.OnGetNextRecord = [&](TTesselCustomSource&, int recNo, bool& eof) { eof = recNo >= static_cast<int>(rows.size()); };
+  source.OnGetColumnValue = [&](TTesselCustomSource&, int recNo, TTesselCustomColumn& column, Variant& value) {
+    const auto& row = rows.at(static_cast<size_t>(recNo - 1));
+    value = Variant::FromText(column.Index() == 0 ? row.first : row.second);
+  };
+  TTesselDBF exporter;
+  exporter.ExportSource = esCustom;
+  exporter.CustomSource = &source;
+  TMemoryStream stream;
+  try {
+    exporter.ExportToStream(stream);
+    ADD_FAILURE() << "abc was taken for a number";
+  } catch (const Exception& error) {
+    EXPECT_NE(std::string(error.what()).find("\"abc\""), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find("Tutar"), std::string::npos) << error.what();
+  }
+  Table table{std::string(stream.View())};
+  EXPECT_EQ(table.types, "NL");
+  ASSERT_EQ(table.Count(), 2u);
+  EXPECT_EQ(table.Record(0), "         12.5000T");
+  EXPECT_EQ(table.Record(1), std::string(17, ' '));
 }
 
 class DBFFileTest : public ::testing::Test {
