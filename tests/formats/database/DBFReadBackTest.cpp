@@ -55,7 +55,7 @@ std::string JsonString(std::string_view utf8) {
   return json;
 }
 
-struct FieldSpec {
+struct FieldDeclaration {
   std::string name;
   char type = 'C';
   int length = 0;
@@ -63,12 +63,12 @@ struct FieldSpec {
 };
 
 // The fields as the table file declares them.
-std::vector<FieldSpec> DeclaredFields(const fs::path& file) {
+std::vector<FieldDeclaration> DeclaredFields(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::string header(32, '\0');
   in.read(header.data(), 32);
   const int headerLength = static_cast<unsigned char>(header[8]) | static_cast<unsigned char>(header[9]) << 8;
-  std::vector<FieldSpec> fields;
+  std::vector<FieldDeclaration> fields;
   for (int i = 0; i < (headerLength - 33) / 32; ++i) {
     std::string descriptor(32, '\0');
     in.read(descriptor.data(), 32);
@@ -82,7 +82,7 @@ struct ReadBackJob {
   fs::path file;
   std::string encoding;  // what the language-driver byte must name
   std::vector<std::string> readers;
-  std::vector<FieldSpec> fields;
+  std::vector<FieldDeclaration> fields;
   std::vector<std::vector<std::string>> expected;  // JSON values
 };
 
@@ -132,7 +132,7 @@ std::string TextAsRead(const WideString& text, int codePage, int length) {
 }
 
 // The expected JSON value of one source value in a field of the table.
-std::string ExpectedValue(const Variant& value, bool isNull, const FieldSpec& field, int codePage) {
+std::string ExpectedValue(const Variant& value, bool isNull, const FieldDeclaration& field, int codePage) {
   if (isNull || value.IsEmptyOrNull()) return "null";
   switch (field.type) {
     case 'N': {
