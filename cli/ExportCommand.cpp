@@ -293,6 +293,9 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   std::optional<InterruptWatch> interrupts(std::in_place);
   const fs::path partialPath = PartialFileName(target);
   const std::vector<fs::path> targetCompanions = CompanionPaths(type, target);
+  for (const fs::path& companion : targetCompanions)
+    if (companion.lexically_normal() == target.lexically_normal())
+      throw Exception("\"" + options.target + "\" is the name of its own memo file; give the target another extension");
   PartialFile partial(partialPath, CompanionPaths(type, partialPath));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.

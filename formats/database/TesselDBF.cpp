@@ -197,8 +197,12 @@ void TTesselDBF::BeginExport() {
   TTesselDBFWriter& writer = DBFWriter();
   const auto* file = dynamic_cast<const TFileStream*>(writer.Stream());
   const bool withMemo = file != nullptr && std::find(kinds_.begin(), kinds_.end(), TFieldKind::Memo) != kinds_.end();
+  const std::filesystem::path memo = withMemo ? MemoFileName(file->FileName()) : std::filesystem::path();
+  if (withMemo && memo.lexically_normal() == file->FileName().lexically_normal())
+    throw Exception("The memo file of \"" + file->FileName().string() +
+                    "\" would overwrite the table; give the table another extension, such as .dbf");
   writer.WriteTableHeader(withMemo, Today());
-  if (withMemo) writer.CreateMemoFile(MemoFileName(file->FileName()));
+  if (withMemo) writer.CreateMemoFile(memo);
 }
 
 void TTesselDBF::WriteDataRow() {

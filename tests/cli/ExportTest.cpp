@@ -254,6 +254,11 @@ TEST_F(ExportTest, DbfLandsWithItsMemoFileUnderTheTargetsNameOrNotAtAll) {
   EXPECT_NE(result.err.find("blocked.dbt"), std::string::npos) << result.err;
   EXPECT_EQ(StrayFiles({"out.dbf", "out.dbt", "blocked.dbt"}), 0);
 
+  result = Export("--type dbf", dir_ / "table.dbt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("its own memo file"), std::string::npos) << result.err;
+  EXPECT_EQ(StrayFiles({"out.dbf", "out.dbt", "blocked.dbt"}), 0);
+
   // Without memo fields the table has no memo file, and the earlier one goes.
   // The settings file shapes the fields.
   WriteFile(dir_ / "fields.cfg",

@@ -402,6 +402,8 @@ TEST_F(DBFFileTest, BlobsGoToTheMemoFileInWholeBlocks) {
   EXPECT_EQ(memo.size(), blocks * 512u);
   EXPECT_EQ(memo.substr(512, 18), EncodeToCodePage(u"Çok satırlı\r\nnot", 1254) + "\x1A\x1A");
   EXPECT_EQ(memo.substr(1024, 600), std::string(600, '\xFF'));
+  exporter.FileName = (dir_ / "table.dbt").string();
+  EXPECT_THROW(exporter.Execute(), Exception) << "the memo file must not overwrite its table";
   EXPECT_EQ(TTesselDBF::MemoFileName("a/b.dbf"), fs::path("a/b.dbt"));
   EXPECT_EQ(TTesselDBF::MemoFileName("a/b"), fs::path("a/b.dbt"));
 }
