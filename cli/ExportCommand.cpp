@@ -75,20 +75,37 @@ fs::path PartialFileName(const fs::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".verimo-" + std::to_string(getpid()) + ".part");
 }
 
-// Removes the partial file unless the export was committed.
+// Removes the partial file and the files written beside it (a table's memo
+// file) unless the export was committed.
 class PartialFile {
  public:
-  explicit PartialFile(fs::path path) : path_(std::move(path)) {}
+  PartialFile(fs::path path, std::vector<fs::path> companions)
+      : path_(std::move(path)), companions_(std::move(companions)) {}
   ~PartialFile() {
+    if (committed_) return;
     std::error_code ignored;
-    if (!committed_) fs::remove(path_, ignored);
+    fs::remove(path_, ignored);
+    for (const fs::path& companion : companions_) fs::remove(companion, ignored);
   }
   PartialFile(const PartialFile&) = delete;
   PartialFile& operator=(const PartialFile&) = delete;
 
   const fs::path& Path() const { return path_; }
-  void CommitAs(const fs::path& target) {
+  const std::vector<fs::path>& Companions() const { return companions_; }
+
+  // Gives the files their final names: each companion the run wrote takes
+  // the name of the target's companion, one it did not write leaves none
+  // behind from an earlier export; the target comes last.
+  void CommitAs(const fs::path& target, const std::vector<fs::path>& targetCompanions) {
     std::error_code ec;
+    for (size_t i = 0; i < companions_.size() && i < targetCompanions.size(); ++i) {
+      if (fs::exists(companions_[i], ec)) {
+        fs::rename(companions_[i], targetCompanions[i], ec);
+        if (ec) throw Exception("Cannot write \"" + targetCompanions[i].string() + "\": " + ec.message());
+      } else if (fs::is_regular_file(targetCompanions[i], ec)) {
+        fs::remove(targetCompanions[i], ec);
+      }
+    }
     fs::rename(path_, target, ec);
     if (ec) throw Exception("Cannot write \"" + target.string() + "\": " + ec.message());
     committed_ = true;
@@ -96,8 +113,15 @@ class PartialFile {
 
  private:
   fs::path path_;
+  std::vector<fs::path> companions_;
   bool committed_ = false;
 };
+
+std::vector<fs::path> CompanionPaths(TAllowedExport type, const fs::path& file) {
+  std::vector<fs::path> paths;
+  for (const std::string& name : TDialogExporters::CompanionFiles(type, file.string())) paths.emplace_back(name);
+  return paths;
+}
 
 // Holds back Ctrl-C and termination requests while the export runs, so that
 // the run can stop between records and remove its partial file; the export
@@ -302,7 +326,12 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   // Declared first so that a failed run removes its partial file before a
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
-  PartialFile partial(PartialFileName(target));
+  const fs::path partialPath = PartialFileName(target);
+  const std::vector<fs::path> targetCompanions = CompanionPaths(type, target);
+  for (const fs::path& companion : targetCompanions)
+    if (companion.lexically_normal() == target.lexically_normal())
+      throw Exception("\"" + options.target + "\" is the name of its own memo file; give the target another extension");
+  PartialFile partial(partialPath, CompanionPaths(type, partialPath));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
   exporters.CopyTarget(type, partial.Path().string(), false, false);
@@ -329,10 +358,14 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     std::error_code ignored;
     ReplaceAll(message, fs::absolute(partial.Path(), ignored).string(), options.target);
     ReplaceAll(message, partial.Path().string(), options.target);
+    for (size_t i = 0; i < partial.Companions().size() && i < targetCompanions.size(); ++i) {
+      ReplaceAll(message, fs::absolute(partial.Companions()[i], ignored).string(), targetCompanions[i].string());
+      ReplaceAll(message, partial.Companions()[i].string(), targetCompanions[i].string());
+    }
     throw Exception(message);
   }
   table.Close();
-  partial.CommitAs(target);
+  partial.CommitAs(target, targetCompanions);
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);

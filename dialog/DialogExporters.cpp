@@ -3,6 +3,7 @@
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
 #include "core/Exception.h"
+#include "formats/database/TesselDBF.h"
 #include "formats/text/TesselASCII.h"
 
 namespace verimo {
@@ -23,6 +24,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TTesselDBF> dbf;      // DBFExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -30,7 +32,12 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type); }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeDBF; }
+
+std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
+  if (type == aeDBF) return {TTesselDBF::MemoFileName(fileName).string()};
+  return {};
+}
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -39,6 +46,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
       if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
     }
     return *components_->ascii;
+  }
+  if (type == aeDBF) {
+    if (!components_->dbf) {
+      components_->dbf = std::make_unique<TTesselDBF>();
+      if (shellLauncher_) components_->dbf->ShellLauncher = shellLauncher_;
+    }
+    return *components_->dbf;
   }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dialog/ExportTypes.h"
 
@@ -28,6 +29,9 @@ class TDialogExporters {
 
   // Whether this program has the type's exporter.
   static bool IsBuilt(TAllowedExport type);
+  // The files an export of the type may write beside its target `fileName`
+  // (a table's memo file), whether or not a run writes them.
+  static std::vector<std::string> CompanionFiles(TAllowedExport type, const std::string& fileName);
 
   // The exporter of a built type; raises verimo::Exception for the others.
   TTessel& For(TAllowedExport type);

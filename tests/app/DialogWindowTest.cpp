@@ -108,7 +108,10 @@ class DialogWindowTest : public QObject {
       QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
       QVERIFY(!Child<QRadioButton>(view, "rbType0")->isEnabled());  // MS Excel: not built yet
       QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
-      QVERIFY(Child<QRadioButton>(view, "rbType7")->isChecked());  // Metin Dosyası
+      QVERIFY(Child<QRadioButton>(view, "rbType5")->isChecked());  // DBF, the first type built
+      // DBF has no option, pattern, header/footer or caption page.
+      for (const char* page : {"tshAscii", "tshFormats", "tshHeaderFooter", "tshCaptions"}) QVERIFY(!TabShown(view, page));
+      QVERIFY(TabShown(view, "tshFields"));
 
       TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());

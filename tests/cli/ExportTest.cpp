@@ -191,6 +191,93 @@ TEST_F(ExportTest, SettingsFileChoosesFieldsLimitAndSeparatorsButNeverTheTargetO
   EXPECT_EQ(ReadFile(dir_ / "launched"), (dir_ / "bin" / "xdg-open").string() + " " + (dir_ / "shown.txt").string() + "\n");
 }
 
+// Reads a dBASE export with dbfread, the encoding taken from the table's
+// language-driver byte, and compares it with the records `dump` prints.
+constexpr const char* kCompareDbf = R"PY(
+import sys, dbfread
+dbf_path, dump_path = sys.argv[1:3]
+def unescape(cell):
+    out, i = [], 0
+    while i < len(cell):
+        if cell[i] == '\\' and i + 1 < len(cell):
+            out.append({'t': '\t', 'r': '\r', 'n': '\n', '\\': '\\'}[cell[i + 1]]); i += 2
+        else:
+            out.append(cell[i]); i += 1
+    return ''.join(out)
+with open(dump_path, encoding='utf-8', newline='') as f:
+    dump = [[unescape(c) for c in line.split('\t')] for line in f.read().split('\n') if line]
+table = dbfread.DBF(dbf_path, char_decode_errors='strict')
+records = list(table)
+if table.encoding != 'cp1254':
+    sys.exit('encoding %s' % table.encoding)
+if len(records) != len(dump) - 1:
+    sys.exit('%d records, expected %d' % (len(records), len(dump) - 1))
+names = dump[0]
+for got, want in zip(records, dump[1:]):
+    for name in ('Id', 'Name', 'City', 'Notes'):
+        value = got[name.upper()]
+        value = '' if value is None else str(value)
+        expected = want[names.index(name)]
+        if name != 'Notes':
+            expected = expected.rstrip(' ')
+        if value != expected:
+            sys.exit('record %s, %s: %r, expected %r' % (want[0], name, value, expected))
+print('ok')
+)PY";
+
+TEST_F(ExportTest, DbfLandsWithItsMemoFileUnderTheTargetsNameOrNotAtAll) {
+  Result result = Export("", dir_ / "out.dbf");
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("exported 200 records to "), std::string::npos) << result.err;
+  EXPECT_TRUE(fs::exists(dir_ / "out.dbt"));
+  EXPECT_EQ(StrayFiles({"out.dbf", "out.dbt"}), 0);
+
+  Result dump = Run("dump " + verimo::test::ShellQuote(Sample().string()));
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  WriteFile(dir_ / "dump.tsv", dump.out);
+  WriteFile(dir_ / "compare.py", kCompareDbf);
+  std::string output;
+  int status = test::RunCommand("/usr/bin/python3 " + verimo::test::ShellQuote((dir_ / "compare.py").string()) + " " +
+                                    verimo::test::ShellQuote((dir_ / "out.dbf").string()) + " " +
+                                    verimo::test::ShellQuote((dir_ / "dump.tsv").string()) + " 2>&1",
+                                &output);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(output, "ok\n");
+  fs::remove(dir_ / "dump.tsv");
+  fs::remove(dir_ / "compare.py");
+
+  // A memo file that cannot take its name fails the export; neither the
+  // table nor a partial file is left.
+  fs::create_directory(dir_ / "blocked.dbt");
+  result = Export("", dir_ / "blocked.dbf");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("blocked.dbt"), std::string::npos) << result.err;
+  EXPECT_EQ(StrayFiles({"out.dbf", "out.dbt", "blocked.dbt"}), 0);
+
+  result = Export("--type dbf", dir_ / "table.dbt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("its own memo file"), std::string::npos) << result.err;
+  EXPECT_EQ(StrayFiles({"out.dbf", "out.dbt", "blocked.dbt"}), 0);
+
+  // Without memo fields the table has no memo file, and the earlier one goes.
+  // The settings file shapes the fields.
+  WriteFile(dir_ / "fields.cfg",
+            "[FIELDS]\r\nfield0=Id\r\nfield1=Name\r\nfield2=Balance\r\n"
+            "[LENGTH]\r\nline0=Name=12\r\n[PRECISION]\r\nline0=Balance=18,2\r\n");
+  result = Export("--settings " + verimo::test::ShellQuote((dir_ / "fields.cfg").string()), dir_ / "out.dbf");
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string table = ReadFile(dir_ / "out.dbf");
+  ASSERT_GT(table.size(), 130u);
+  EXPECT_EQ(table[0], 0x03);
+  EXPECT_EQ(table.substr(64, 4), std::string("NAME", 4));
+  EXPECT_EQ(table[64 + 16], 12) << "the length of NAME";
+  EXPECT_EQ(table.substr(96, 7), std::string("BALANCE", 7));
+  EXPECT_EQ(table[96 + 16], 18);
+  EXPECT_EQ(table[96 + 17], 2);
+  EXPECT_FALSE(fs::exists(dir_ / "out.dbt"));
+  EXPECT_EQ(StrayFiles({"out.dbf", "blocked.dbt", "fields.cfg"}), 0);
+}
+
 TEST_F(ExportTest, FailuresSayWhyExitNonZeroAndLeaveNoFile) {
   struct Case {
     std::string options;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "dialog/DialogExporters.h"
 #include "dialog/DialogTestSupport.h"
 #include "dialog/HeadlessUI.h"
 #include "dialog/TesselDialog.h"
@@ -11,6 +12,7 @@
 #include "core/Exception.h"
 #include "platform/locale/Formatting.h"
 #include "platform/shell/RecordingShellLauncher.h"
+#include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
@@ -51,10 +53,14 @@ TEST_F(DialogFormTest, TypeListFollowsAllowedExportsAndOffersOnlyBuiltTypes) {
     for (int i = 0; i < 19; ++i) EXPECT_EQ(form.TypeList()[static_cast<size_t>(i)], i);
     // XLS is listed first but cannot be chosen yet, so the first type that
     // can is selected.
-    EXPECT_EQ(form.SelectedType(), aeTXT);
+    const auto firstBuilt = std::find_if(form.TypeList().begin(), form.TypeList().end(), [](int type) {
+      return TDialogExporters::IsBuilt(static_cast<TAllowedExport>(type));
+    });
+    ASSERT_NE(firstBuilt, form.TypeList().end());
+    EXPECT_EQ(form.SelectedType(), static_cast<TAllowedExport>(*firstBuilt));
     EXPECT_FALSE(form.SelectType(aeXLS));
-    EXPECT_EQ(form.SelectedType(), aeTXT);
-    for (TAllowedExport type : {aeTXT, aeCSV, aeDIFF, aeSylk}) EXPECT_TRUE(form.SelectType(type));
+    EXPECT_EQ(form.SelectedType(), static_cast<TAllowedExport>(*firstBuilt));
+    for (TAllowedExport type : {aeDBF, aeTXT, aeCSV, aeDIFF, aeSylk}) EXPECT_TRUE(form.SelectType(type));
   });
 
   dialog_.AllowedExports = {aeCSV, aeXLS};
@@ -123,6 +129,7 @@ TEST_F(DialogFormTest, PagesFollowTheTypeAndTheCommonOptions) {
   dialog_.CommonOptions.Fields = false;
   dialog_.CommonOptions.Captions = false;
   WithForm([](TTesselDialogForm& form) {
+    form.SelectType(aeCSV);
     EXPECT_FALSE(form.PageVisible(TDialogPage::Fields));
     EXPECT_FALSE(form.PageVisible(TDialogPage::Captions));
     EXPECT_TRUE(form.PageVisible(TDialogPage::Formats));
@@ -228,6 +235,26 @@ TEST_F(DialogFormTest, StartCopiesTheFormIntoTheCsvExporter) {
   EXPECT_EQ(std::count(notifications.begin(), notifications.end(), TTesselProgress::pnExportedRecord), 2);
   EXPECT_EQ(notifications[notifications.size() - 2], TTesselProgress::pnFinished);
   EXPECT_EQ(notifications.back(), TTesselProgress::pnClose);
+}
+
+TEST_F(DialogFormTest, StartWritesTheDbfTableWithItsMemoFile) {
+  dialog_.FileName = dir_.File("customers.txt");
+  dialog_.ShowFile = false;
+  TTesselHeadlessUI ui;
+  WithForm([&](TTesselDialogForm& form) {
+    form.SelectType(aeDBF);
+    EXPECT_FALSE(form.PageVisible(TDialogPage::TypeOptions));
+    for (const char16_t* name : {u"Id", u"Name", u"Photo", u"Joined"}) form.AddExportedFieldByName(name);
+    form.Start(ui);
+  });
+  const std::string table = dir_.File("customers.dbf");
+  ASSERT_TRUE(std::filesystem::exists(dir_.File("customers.dbt")));
+  std::string output;
+  verimo::test::RunCommand("/usr/bin/python3 -c \"import sys, dbfread; t = dbfread.DBF(sys.argv[1]); "
+                           "print([f.name + f.type for f in t.fields], [(r['ID'], r['NAME'], str(r['JOINED'])) "
+                           "for r in t][1:3])\" '" + table + "' 2>&1",
+                           &output);
+  EXPECT_EQ(output, "['IDN', 'NAMEC', 'PHOTOM', 'JOINEDD'] [(2, 'Bora', '2020-01-02'), (3, 'Cem', '2020-01-03')]\n");
 }
 
 TEST_F(DialogFormTest, StopQuestionAnsweredNoGoesOnAndYesStopsWithoutOpening) {
