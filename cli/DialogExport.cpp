@@ -52,7 +52,7 @@ bool IsDialogExport(const std::vector<std::string>& exportArgs) {
   int files = 0;
   for (size_t i = 0; i < exportArgs.size(); ++i) {
     const std::string& arg = exportArgs[i];
-    if (arg == "--settings" || arg == "--password" || arg == "--type") {
+    if (arg == "--settings" || arg == "--password" || arg == "--type" || arg == "--table") {
       hasSettings = hasSettings || arg == "--settings";
       ++i;
     } else if (arg.empty() || arg[0] != '-') {

@@ -22,6 +22,7 @@ struct ExportOptions {
   std::string target;                       // OUT.EXT, as given
   std::optional<std::string> type;          // --type; else from the target's extension
   std::optional<std::string> settingsFile;  // --settings: the exporter's saved options
+  std::optional<std::string> tableName;     // --table: the Access table to fill
   bool showFile = false;                    // --show: open the result afterwards
   bool printFile = false;                   // --print: print the result afterwards
   bool quiet = false;                       // --quiet: no progress line
@@ -29,7 +30,7 @@ struct ExportOptions {
 
 constexpr const char* kExportUsage =
     "       verimo-cli export [--type EXT] [--settings FILE] [--password P]\n"
-    "                         [--show] [--print] [--quiet] TABLE.db OUT.EXT\n";
+    "                         [--table NAME] [--show] [--print] [--quiet] TABLE.db OUT.EXT\n";
 
 // Parses the arguments that follow the word "export".
 ExportOptions ParseExportArguments(const std::vector<std::string>& args);
@@ -44,7 +45,9 @@ TAllowedExport ChooseExportType(const ExportOptions& options);
 // Opens the table and exports it into the target. The file is written under
 // a temporary name beside the target and renamed over it only when the export
 // succeeded, so a failed run leaves an existing target as it was and no
-// partial file behind. Progress goes to `progress` (records, records per
+// partial file behind. An Access database gets the rows added to its table
+// (the exporter works on a copy of its own); a failed or interrupted run
+// leaves it as it was. Progress goes to `progress` (records, records per
 // second). Raises verimo::Exception or std::exception with a message on any
 // failure.
 void RunExport(const ExportOptions& options, std::FILE* progress);

@@ -3,6 +3,7 @@
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
 #include "core/Exception.h"
+#include "formats/database/ADO_TesselAccess.h"
 #include "formats/text/TesselASCII.h"
 
 namespace verimo {
@@ -23,6 +24,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TADO_TesselAccess> access;
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -30,7 +32,7 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type); }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeAccess; }
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -39,6 +41,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
       if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
     }
     return *components_->ascii;
+  }
+  if (type == aeAccess) {
+    if (!components_->access) {
+      components_->access = std::make_unique<TADO_TesselAccess>();
+      if (shellLauncher_) components_->access->ShellLauncher = shellLauncher_;
+    }
+    return *components_->access;
   }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
@@ -50,6 +59,7 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
+  if (type == aeAccess) CopyAccessOptions(form.AccessOptions);
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));
@@ -60,7 +70,21 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   if (type == aeTXT) ascii.AutoCalcColWidth = form.TXTOptions.AutoCalcColWidth;
 }
 
+void TDialogExporters::CopyAccessOptions(const TTesselAccessOptions& options) {
+  auto& access = static_cast<TADO_TesselAccess&>(For(aeAccess));
+  access.Password = options.Password;
+  access.TableName = options.TableName.empty() ? WideString(u"ExportTable") : options.TableName;
+  access.AutoCreateTable = options.CreateTable;
+}
+
 void TDialogExporters::CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile) {
+  if (type == aeAccess) {
+    auto& access = static_cast<TADO_TesselAccess&>(For(type));
+    access.DatabaseName = fileName;
+    access.ShowFile = showFile;
+    access.PrintFile = printFile;
+    return;
+  }
   auto* text = dynamic_cast<TTesselText*>(&For(type));
   if (!text) return;
   text->FileName = fileName;
