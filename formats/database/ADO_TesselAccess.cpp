@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "core/Exception.h"
 #include "core/StringList.h"
