@@ -64,7 +64,7 @@ TEST_F(AccessCliTest, TablesAreAddedAndFilledAgain) {
 }
 
 TEST_F(AccessCliTest, TheSettingsFileNamesTableFieldsAndPasswordAndTableWins) {
-  std::ofstream(dir_ / "access.cfg") << "[IniVersion]\r\nNumber=400\r\n[FIELDS]\r\nfield0=ADI\r\n"
+  std::ofstream(dir_ / "access.cfg") << "[IniVersion]\r\nNumber=400\r\n[FIELDS]\r\nfield0=Name\r\n"
                                         "[ACCESS]\r\nTableName=FROMFILE\r\nPassword=\r\nCreateTable=1\r\n";
   const std::string settings = "--settings " + test::ShellQuote((dir_ / "access.cfg").string()) + " ";
   std::string err;
