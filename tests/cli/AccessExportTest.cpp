@@ -91,5 +91,32 @@ TEST_F(AccessCliTest, FailuresLeaveTheDatabaseAsItWasAndNothingBeside) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"other.mdb", "out.mdb"}));
 }
 
+// Ctrl-C during the run: the database keeps what it had, nothing else is
+// left beside it. (A run that finished before the signal came has added
+// every row instead.)
+TEST_F(AccessCliTest, AnInterruptedRunLeavesTheDatabaseAsItWas) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  const fs::path big = *test::SharedDir() / "fixtures" / "paradox" / "areas" / "ZIPCODES.DB";
+  ASSERT_EQ(Export(Sample() + " " + Target()), 0);
+  const std::string before = readers::ReadFileBytes(dir_ / "out.mdb");
+  std::string out;
+  const int status = test::RunCommand(test::ShellQuote(VERIMO_CLI) + " export --quiet --table ZIP " +
+                                          test::ShellQuote(big.string()) + " " + Target() + " 2>" +
+                                          test::ShellQuote((dir_ / "err.txt").string()) +
+                                          " & pid=$!; sleep 0.2; kill -INT $pid; wait $pid; echo $?",
+                                      &out);
+  ASSERT_EQ(status, 0);
+  const std::string err = readers::ReadFileBytes(dir_ / "err.txt");
+  fs::remove(dir_ / "err.txt");
+  if (out == "0\n") {
+    EXPECT_EQ(readers::MdbReaderDump(dir_ / "out.mdb")["data"]["ZIP"]["rowCount"], 43185);
+  } else {
+    EXPECT_EQ(out, "1\n") << err;
+    EXPECT_NE(err.find("interrupted; \"" + (dir_ / "out.mdb").string() + "\" was left as it was"), std::string::npos) << err;
+    EXPECT_EQ(readers::ReadFileBytes(dir_ / "out.mdb"), before);
+  }
+  EXPECT_EQ(Files(), std::vector<std::string>{"out.mdb"});
+}
+
 }  // namespace
 }  // namespace verimo

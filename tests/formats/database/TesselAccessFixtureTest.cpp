@@ -80,7 +80,14 @@ std::string Difference(const TField& field, const json& stored) {
     const double expected = value.AsDateTime();
     return std::fabs(FromIso(stored["date"]) - expected) < 2e-8 ? "" : "expected " + std::to_string(expected);
   }
-  if (field.IsBlob() && !field.IsMemo()) return "";  // binary data: see the caller
+  if (field.IsBlob() && !field.IsMemo()) {
+    // Binary data goes in as text, one character per byte.
+    const size_t bytes = field.BlobBytes().size();
+    if (bytes == 0) return "";
+    if (!stored.is_string()) return "expected text for " + std::to_string(bytes) + " bytes";
+    const size_t characters = Utf8ToWide(stored.get<std::string>()).size();
+    return characters == bytes ? "" : std::to_string(characters) + " characters for " + std::to_string(bytes) + " bytes";
+  }
   const std::string text = WideToUtf8(field.AsString());
   if (text.empty()) return stored.is_null() ? "" : "expected null for an empty text";
   return stored == text ? "" : "expected \"" + text.substr(0, 60) + "\"";
