@@ -220,12 +220,14 @@ void TTesselDialogF::BuildPages() {
   tshHeaderFooter_ = BuildHeaderFooterPage();
   tshCaptions_ = BuildCaptionsPage();
   tshAscii_ = BuildAsciiPage();
+  tshAccess_ = BuildAccessPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
   pages_->addTab(tshHeaderFooter_, Q(u"Üstbilgi/Altbilgi"));
   pages_->addTab(tshCaptions_, Q(u"&Başlık"));
   pages_->addTab(tshAscii_, Q(u"ASCII"));
+  pages_->addTab(tshAccess_, Q(u"Access"));
   layout()->addWidget(pages_);
 }
 
@@ -484,6 +486,29 @@ QWidget* TTesselDialogF::BuildAsciiPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildAccessPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshAccess"));
+  auto* layout = new QVBoxLayout(page);
+  auto* group = new QGroupBox(Q(u"MS Access"), page);
+  auto* grid = new QGridLayout(group);
+  edAccessTableName_ = new QLineEdit(group);
+  edAccessTableName_->setObjectName(QStringLiteral("edAccessTableName"));
+  edAccessPassword_ = new QLineEdit(group);
+  edAccessPassword_->setObjectName(QStringLiteral("edAccessPassword"));
+  edAccessPassword_->setEchoMode(QLineEdit::Password);
+  chAccessCreateTable_ = new QCheckBox(Q(u"Tablo yoksa oluştur"), group);
+  chAccessCreateTable_->setObjectName(QStringLiteral("chAccessCreateTable"));
+  grid->addWidget(new QLabel(Q(u"Tablo adı:"), group), 0, 0);
+  grid->addWidget(edAccessTableName_, 0, 1);
+  grid->addWidget(new QLabel(Q(u"Veritabanı şifresi:"), group), 1, 0);
+  grid->addWidget(edAccessPassword_, 1, 1);
+  grid->addWidget(chAccessCreateTable_, 2, 0, 1, 2);
+  layout->addWidget(group);
+  layout->addStretch();
+  return page;
+}
+
 // --------------------------------------------------------------- wiring
 
 void TTesselDialogF::ConnectControls() {
@@ -605,6 +630,11 @@ void TTesselDialogF::ConnectControls() {
   connect(edCSVQuote_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.CSVOptions.Quote = TextToChar(text, 0); });
   connect(chCSVQuoteStrings_, &QCheckBox::toggled, this, [this](bool on) { form_.CSVOptions.QuoteStrings = on; });
+  connect(edAccessTableName_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.AccessOptions.TableName = ToWide(text); });
+  connect(edAccessPassword_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.AccessOptions.Password = ToWide(text); });
+  connect(chAccessCreateTable_, &QCheckBox::toggled, this, [this](bool on) { form_.AccessOptions.CreateTable = on; });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -651,6 +681,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshHeaderFooter_), form_.PageVisible(TDialogPage::HeaderFooter));
   pages_->setTabVisible(pages_->indexOf(tshCaptions_), form_.PageVisible(TDialogPage::Captions));
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
+  pages_->setTabVisible(pages_->indexOf(tshAccess_), form_.TypeOptionsPage() == TOptionsPage::Access);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -769,6 +800,9 @@ void TTesselDialogF::RefreshTypeOptions() {
   if (!edCSVComma_->hasFocus()) SetTextIfDifferent(edCSVComma_, CharToText(form_.CSVOptions.Comma));
   if (!edCSVQuote_->hasFocus()) SetTextIfDifferent(edCSVQuote_, CharToText(form_.CSVOptions.Quote));
   chCSVQuoteStrings_->setChecked(form_.CSVOptions.QuoteStrings);
+  if (!edAccessTableName_->hasFocus()) SetTextIfDifferent(edAccessTableName_, ToQString(form_.AccessOptions.TableName));
+  if (!edAccessPassword_->hasFocus()) SetTextIfDifferent(edAccessPassword_, ToQString(form_.AccessOptions.Password));
+  chAccessCreateTable_->setChecked(form_.AccessOptions.CreateTable);
 }
 
 // ---------------------------------------------------------------- actions

@@ -87,6 +87,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildHeaderFooterPage();
   QWidget* BuildCaptionsPage();
   QWidget* BuildAsciiPage();
+  QWidget* BuildAccessPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -178,6 +179,11 @@ class TTesselDialogF : public QDialog {
   QLineEdit* edCSVComma_ = nullptr;
   QLineEdit* edCSVQuote_ = nullptr;
   QCheckBox* chCSVQuoteStrings_ = nullptr;
+
+  QWidget* tshAccess_ = nullptr;
+  QLineEdit* edAccessTableName_ = nullptr;
+  QLineEdit* edAccessPassword_ = nullptr;
+  QCheckBox* chAccessCreateTable_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the

@@ -11,9 +11,11 @@
 
 #include "core/Exception.h"
 #include "dialog/DialogExporters.h"
+#include "dialog/TesselDialogOptions.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselText.h"
 #include "platform/data/OutOfRangeDates.h"
+#include "formats/database/ADO_TesselAccess.h"
 
 namespace verimo::cli {
 
@@ -186,6 +188,21 @@ void CheckSettingsFile(const fs::path& path) {
     throw Exception("\"" + path.string() + "\" is not a settings file (no [section] lines)");
 }
 
+// The Access options as the export dialog has them, then those of the
+// settings file's "ACCESS" section, then --table.
+void ConfigureAccess(TDialogExporters& exporters, const ExportOptions& options) {
+  TTesselAccessOptions access;
+  if (options.settingsFile) {
+    TTesselIniFile file(*options.settingsFile);
+    file.ReadVersion();
+    access = LoadAccessOptions(file, access);
+  }
+  if (options.tableName) access.TableName = Utf8ToWide(*options.tableName);
+  exporters.CopyAccessOptions(access);
+  // An interrupted command adds nothing, like any other interrupted export.
+  static_cast<TADO_TesselAccess&>(exporters.For(aeAccess)).KeepRowsOnStop = false;
+}
+
 TTessel& ConfigureExporter(TDialogExporters& exporters, const ExportOptions& options, TAllowedExport type) {
   TTessel& exporter = exporters.For(type);
   exporters.SelectType(type);
@@ -195,6 +212,8 @@ TTessel& ConfigureExporter(TDialogExporters& exporters, const ExportOptions& opt
     // The command line's type wins over the file's.
     exporters.SelectType(type);
   }
+  if (type == aeAccess) ConfigureAccess(exporters, options);
+  else if (options.tableName) throw ExportUsageError("--table is for Access databases (.mdb) only");
   return exporter;
 }
 
@@ -202,6 +221,7 @@ TTessel& ConfigureExporter(TDialogExporters& exporters, const ExportOptions& opt
 void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOptions& options) {
   exporters.CopyTarget(type, options.target, options.showFile, options.printFile);
   if (auto* text = dynamic_cast<TTesselText*>(&exporters.For(type))) text->ShowResult();
+  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporters.For(type))) database->ShowResult();
 }
 
 }  // namespace
@@ -272,6 +292,8 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
       parsed.jobs = jobs;
     } else if (arg == "--settings") {
       parsed.settingsFile = value();
+    } else if (arg == "--table") {
+      parsed.tableName = value();
     } else if (TakeTableOption(arg, value, parsed.table)) {
     } else if (arg == "--show") {
       parsed.showFile = true;
@@ -326,15 +348,20 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   // Declared first so that a failed run removes its partial file before a
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
+  // A database exporter adds to the target itself, on a copy it publishes
+  // only at the end; every other exporter writes a partial file (and its
+  // companions) renamed here.
+  const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
   const fs::path partialPath = PartialFileName(target);
   const std::vector<fs::path> targetCompanions = CompanionPaths(type, target);
   for (const fs::path& companion : targetCompanions)
     if (companion.lexically_normal() == target.lexically_normal())
       throw Exception("\"" + options.target + "\" is the name of its own memo file; give the target another extension");
-  PartialFile partial(partialPath, CompanionPaths(type, partialPath));
+  std::optional<PartialFile> partial;
+  if (!database) partial.emplace(partialPath, CompanionPaths(type, partialPath));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
-  exporters.CopyTarget(type, partial.Path().string(), false, false);
+  exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
   auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
     if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
   };
@@ -349,23 +376,28 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   };
   try {
     exporter.Execute();
-    if (interrupts->Requested() || exporter.Aborted())
-      throw Exception("interrupted; \"" + options.target + "\" was not written");
+    // A database is already saved when Execute returns; only a stop the
+    // exporter saw has left it unchanged.
+    if (database ? exporter.Aborted() : interrupts->Requested() || exporter.Aborted())
+      throw Exception(database ? "interrupted; \"" + options.target + "\" was left as it was"
+                               : "interrupted; \"" + options.target + "\" was not written");
   } catch (const std::exception& error) {
     line.Break();
     // Messages name the file as the user gave it, not the partial one.
     std::string message = error.what();
     std::error_code ignored;
-    ReplaceAll(message, fs::absolute(partial.Path(), ignored).string(), options.target);
-    ReplaceAll(message, partial.Path().string(), options.target);
-    for (size_t i = 0; i < partial.Companions().size() && i < targetCompanions.size(); ++i) {
-      ReplaceAll(message, fs::absolute(partial.Companions()[i], ignored).string(), targetCompanions[i].string());
-      ReplaceAll(message, partial.Companions()[i].string(), targetCompanions[i].string());
+    if (partial) {
+      ReplaceAll(message, fs::absolute(partial->Path(), ignored).string(), options.target);
+      ReplaceAll(message, partial->Path().string(), options.target);
+      for (size_t i = 0; i < partial->Companions().size() && i < targetCompanions.size(); ++i) {
+        ReplaceAll(message, fs::absolute(partial->Companions()[i], ignored).string(), targetCompanions[i].string());
+        ReplaceAll(message, partial->Companions()[i].string(), targetCompanions[i].string());
+      }
     }
     throw Exception(message);
   }
   table.Close();
-  partial.CommitAs(target, targetCompanions);
+  if (partial) partial->CommitAs(target, targetCompanions);
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);

@@ -20,6 +20,7 @@ struct ExportOptions {
   std::string target;                       // OUT.EXT, as given
   std::optional<std::string> type;          // --type; else from the target's extension
   std::optional<std::string> settingsFile;  // --settings: the exporter's saved options
+  std::optional<std::string> tableName;     // --table: the Access table to fill
   bool showFile = false;                    // --show: open the result afterwards
   bool printFile = false;                   // --print: print the result afterwards
   bool quiet = false;                       // --quiet: no progress line
@@ -41,6 +42,7 @@ constexpr const char* kExportOptionsHelp =
     "                     saved runs as the dialog would: verimo-cli export --settings F TABLE.db\n"
     "  --output-dir DIR   export many tables (or every *.db of a folder), one file NAME.EXT each\n"
     "  --jobs N           tables exported at once with --output-dir (default: the number of cores)\n"
+    "  --table NAME       the table's name in an Access database (default: EXPORT_TABLE)\n"
     "  --show, --print    open or print the result afterwards\n"
     "  --quiet, -q        no progress line\n";
 
@@ -65,7 +67,9 @@ void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& cou
 // Opens the table and exports it into the target. The file is written under
 // a temporary name beside the target and renamed over it only when the export
 // succeeded, so a failed run leaves an existing target as it was and no
-// partial file behind. Progress goes to `progress` (records, records per
+// partial file behind. An Access database gets the rows added to its table
+// (the exporter works on a copy of its own); a failed or interrupted run
+// leaves it as it was. Progress goes to `progress` (records, records per
 // second). Raises verimo::Exception or std::exception with a message on any
 // failure.
 void RunExport(const ExportOptions& options, std::FILE* progress);

@@ -3,6 +3,7 @@
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
 #include "core/Exception.h"
+#include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselDBF.h"
 #include "formats/text/TesselASCII.h"
 
@@ -24,6 +25,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TADO_TesselAccess> access;
   std::unique_ptr<TTesselDBF> dbf;      // DBFExp
 };
 
@@ -32,7 +34,7 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeDBF; }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeDBF || type == aeAccess; }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
   if (type == aeDBF) return {TTesselDBF::MemoFileName(fileName).string()};
@@ -46,6 +48,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
       if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
     }
     return *components_->ascii;
+  }
+  if (type == aeAccess) {
+    if (!components_->access) {
+      components_->access = std::make_unique<TADO_TesselAccess>();
+      if (shellLauncher_) components_->access->ShellLauncher = shellLauncher_;
+    }
+    return *components_->access;
   }
   if (type == aeDBF) {
     if (!components_->dbf) {
@@ -64,6 +73,7 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
+  if (type == aeAccess) CopyAccessOptions(form.AccessOptions);
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));
@@ -74,7 +84,21 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   if (type == aeTXT) ascii.AutoCalcColWidth = form.TXTOptions.AutoCalcColWidth;
 }
 
+void TDialogExporters::CopyAccessOptions(const TTesselAccessOptions& options) {
+  auto& access = static_cast<TADO_TesselAccess&>(For(aeAccess));
+  access.Password = options.Password;
+  access.TableName = options.TableName.empty() ? WideString(u"ExportTable") : options.TableName;
+  access.AutoCreateTable = options.CreateTable;
+}
+
 void TDialogExporters::CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile) {
+  if (type == aeAccess) {
+    auto& access = static_cast<TADO_TesselAccess&>(For(type));
+    access.DatabaseName = fileName;
+    access.ShowFile = showFile;
+    access.PrintFile = printFile;
+    return;
+  }
   auto* text = dynamic_cast<TTesselText*>(&For(type));
   if (!text) return;
   text->FileName = fileName;

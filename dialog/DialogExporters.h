@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialog/ExportTypes.h"
+#include "dialog/TesselDialogOptions.h"
 
 namespace verimo {
 
@@ -43,7 +44,11 @@ class TDialogExporters {
 
   // The type's own options, from the form's option pages.
   void CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form);
-  // File exporters: the target and what to do with it afterwards.
+  // The Access exporter: password, table name ("ExportTable" when empty)
+  // and whether to create the table.
+  void CopyAccessOptions(const TTesselAccessOptions& options);
+  // File and database exporters: the target and what to do with it
+  // afterwards.
   void CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile);
   // Whether the exporter takes the caption grid's alignments and widths.
   static bool TakesColumnsAlign(TAllowedExport type);

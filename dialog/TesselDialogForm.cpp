@@ -101,6 +101,7 @@ void TTesselDialogForm::FormShow() {
   CaptionRow = dialog_.CaptionRow;
   TXTOptions = dialog_.TXTOptions;
   CSVOptions = dialog_.CSVOptions;
+  AccessOptions = dialog_.AccessOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

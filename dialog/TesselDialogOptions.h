@@ -4,6 +4,8 @@
 
 namespace verimo {
 
+class TTesselIniFile;
+
 // The per-type option objects of the export dialog: the initial state of
 // the option pages, copied into the exporter of the selected type on start.
 // The option objects of the formats that are not built yet join with them.
@@ -45,5 +47,10 @@ struct TTesselAccessOptions {
   bool CreateTable = true;
   friend bool operator==(const TTesselAccessOptions&, const TTesselAccessOptions&) = default;
 };
+
+// The "ACCESS" section of a settings file ("Password", "TableName",
+// "CreateTable"); loading keeps `defaults` for missing keys.
+void SaveAccessOptions(TTesselIniFile& file, const TTesselAccessOptions& options);
+TTesselAccessOptions LoadAccessOptions(const TTesselIniFile& file, const TTesselAccessOptions& defaults);
 
 }  // namespace verimo

@@ -19,6 +19,7 @@
 #include "app/ProgressWindow.h"
 #include "dialog/DialogTestSupport.h"
 #include "dialog/TesselDialog.h"
+#include "support/TestPaths.h"
 #include "platform/shell/RecordingShellLauncher.h"
 
 namespace verimo {
@@ -128,6 +129,30 @@ class DialogWindowTest : public QObject {
       QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu"));
     });
+  }
+
+  void accessPageFillsTheTableItNames() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    const std::string target = dir_->File("liste.mdb");
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      TypeFileName(view, QString::fromStdString(dir_->File("liste.txt")));
+      Click(view, "rbType18");  // MS Access
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(target));
+      QVERIFY(TabShown(view, "tshAccess"));
+      QVERIFY(!TabShown(view, "tshFormats"));
+      QVERIFY(!TabShown(view, "tshAscii"));
+      auto* table = Child<QLineEdit>(view, "edAccessTableName");
+      QCOMPARE(table->text(), QStringLiteral("EXPORT_TABLE"));
+      table->selectAll();
+      QTest::keyClicks(table, QStringLiteral("MUSTERI"));
+      QVERIFY(Child<QCheckBox>(view, "chAccessCreateTable")->isChecked());
+      Click(view, "bStart");
+    });
+    std::string tables;
+    QCOMPARE(test::RunCommand("mdb-tables -1 " + test::ShellQuote(target), &tables), 0);
+    QCOMPARE(QString::fromStdString(tables), QStringLiteral("MUSTERI\n"));
+    QCOMPARE(launcher_.requests.size(), size_t{1});  // "open file after export" is on
   }
 
   void fieldsMoveWithButtonsDoubleClickAndDrop() {

@@ -1,0 +1,93 @@
+#include "formats/database/TesselAccessStage.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <system_error>
+
+#include "core/Exception.h"
+
+namespace verimo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ErrnoText() { return std::strerror(errno); }
+
+void SyncFolder(const fs::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+TTesselAccessStage::TTesselAccessStage(fs::path target) : target_(std::move(target)) {
+  if (target_.empty()) throw Exception("No database file is given.");
+  if (!target_.has_filename()) throw Exception("\"" + target_.string() + "\" names a folder, not a database file.");
+  const fs::path parent = target_.parent_path();
+  std::error_code ec;
+  if (!parent.empty() && !fs::is_directory(parent, ec))
+    throw Exception("The folder of the database \"" + target_.string() + "\" does not exist.");
+  std::string pattern = (parent / ("." + target_.filename().string() + ".verimo-XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr)
+    throw Exception("Cannot create a working folder beside \"" + target_.string() + "\": " + ErrnoText());
+  folder_ = pattern;
+  workFile_ = folder_ / target_.filename();
+  try {
+    LockAndCopyTarget();
+  } catch (...) {
+    if (targetLock_ >= 0) ::close(targetLock_);
+    fs::remove_all(folder_, ec);
+    throw;
+  }
+}
+
+TTesselAccessStage::~TTesselAccessStage() {
+  if (targetLock_ >= 0) ::close(targetLock_);
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+void TTesselAccessStage::LockAndCopyTarget() {
+  targetLock_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (targetLock_ < 0) {
+    if (errno == ENOENT) return;
+    throw Exception("Cannot open the database \"" + target_.string() + "\": " + ErrnoText());
+  }
+  targetExisted_ = true;
+  if (::flock(targetLock_, LOCK_EX | LOCK_NB) != 0)
+    throw Exception("The database \"" + target_.string() + "\" is in use by another program.");
+  std::error_code ec;
+  if (!fs::is_regular_file(target_, ec)) throw Exception("\"" + target_.string() + "\" is not a database file.");
+  fs::copy_file(target_, workFile_, ec);
+  if (ec) throw Exception("Cannot copy the database \"" + target_.string() + "\": " + ec.message());
+}
+
+void TTesselAccessStage::Publish() {
+  if (published_) return;
+  if (targetExisted_) {
+    if (::rename(workFile_.c_str(), target_.c_str()) != 0)
+      throw Exception("Cannot replace \"" + target_.string() + "\": " + ErrnoText());
+  } else {
+    // A file that appeared at the target meanwhile is not overwritten.
+    if (::link(workFile_.c_str(), target_.c_str()) != 0) {
+      if (errno == EEXIST)
+        throw Exception("\"" + target_.string() + "\" was created by another program during the export; it is left alone.");
+      throw Exception("Cannot create \"" + target_.string() + "\": " + ErrnoText());
+    }
+    ::unlink(workFile_.c_str());
+  }
+  published_ = true;
+  SyncFolder(target_.parent_path());
+}
+
+}  // namespace verimo
