@@ -105,12 +105,34 @@ bool AppendNumber(WideString& out, const Variant& value) {
   }
 }
 
+// A carriage return in the dialect's own notation, outside the quotes:
+// the servers' command-line clients read scripts line by line and drop the
+// CR of every CR LF, also inside a literal that spans lines.
+const char16_t* CarriageReturnJoin(TTesselScriptType type) {
+  switch (type) {
+    case qstMS: return u"' + CHAR(13) + '";
+    case qstPg: return u"' || chr(13) || '";
+    case qstOra: case qstDB2: return u"' || CHR(13) || '";
+    case qstIB: return u"' || ASCII_CHAR(13) || '";
+    default: return nullptr;
+  }
+}
+
 void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType type) {
+  const char16_t* carriageReturn = CarriageReturnJoin(type);
   out += u'\'';
   for (char16_t ch : text) {
-    if (ch == u'\'') out += u'\'';
-    else if (ch == u'\\' && type == qstMy) out += u'\\';
-    out += ch;
+    if (ch == u'\'') {
+      out += u"''";
+    } else if (ch == u'\\' && type == qstMy) {
+      out += u"\\\\";
+    } else if (ch == u'\r' && type == qstMy) {
+      out += u"\\r";
+    } else if (ch == u'\r' && carriageReturn != nullptr) {
+      out += carriageReturn;
+    } else {
+      out += ch;
+    }
   }
   out += u'\'';
 }

@@ -105,7 +105,9 @@ WideString QuoteName(WideStringView name, TTesselScriptType type);
 // MySQL: schema and table, at the first point only), empty parts dropped,
 // each part quoted by QuoteName.
 WideString QuoteTableName(WideStringView name, TTesselScriptType type);
-// '...' with apostrophes doubled; MySQL also doubles backslashes.
+// '...' with apostrophes doubled; MySQL also doubles backslashes. A CR is
+// written in the dialect's notation ('\r' in MySQL, a CHR(13)-like function
+// joined to the parts in the others but ANSI, which keeps it as it is).
 WideString StringLiteral(WideStringView text, TTesselScriptType type);
 // The plain notation of a numeric raw value ("." decimals, no grouping, no
 // exponent); false for anything that is not a finite number.
