@@ -220,12 +220,14 @@ void TTesselDialogF::BuildPages() {
   tshHeaderFooter_ = BuildHeaderFooterPage();
   tshCaptions_ = BuildCaptionsPage();
   tshAscii_ = BuildAsciiPage();
+  tshSQL_ = BuildSQLPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
   pages_->addTab(tshHeaderFooter_, Q(u"Üstbilgi/Altbilgi"));
   pages_->addTab(tshCaptions_, Q(u"&Başlık"));
   pages_->addTab(tshAscii_, Q(u"ASCII"));
+  pages_->addTab(tshSQL_, Q(u"SQL"));
   layout()->addWidget(pages_);
 }
 
@@ -484,6 +486,48 @@ QWidget* TTesselDialogF::BuildAsciiPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildSQLPage() {
+  static constexpr const char16_t* kDialects[kScriptTypeCount] = {u"ANSI SQL", u"IBM DB2",    u"InterBase",
+                                                                  u"MS SQL Server", u"MySQL", u"Oracle",
+                                                                  u"PostgreSQL"};
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshSQL"));
+  auto* grid = new QGridLayout(page);
+  cbSQLScriptType_ = new QComboBox(page);
+  cbSQLScriptType_->setObjectName(QStringLiteral("cbSQLScriptType"));
+  for (const char16_t* dialect : kDialects) cbSQLScriptType_->addItem(Q(dialect));
+  edSQLTableName_ = new QLineEdit(page);
+  edSQLTableName_->setObjectName(QStringLiteral("edSQLTableName"));
+  edSQLTableName_->setPlaceholderText(Q(u"(dosya adı)"));
+  chSQLCreateTable_ = new QCheckBox(Q(u"Tabloyu oluştur (CREATE TABLE)"), page);
+  chSQLCreateTable_->setObjectName(QStringLiteral("chSQLCreateTable"));
+  edSQLCommitRecCount_ = new QSpinBox(page);
+  edSQLCommitRecCount_->setObjectName(QStringLiteral("edSQLCommitRecCount"));
+  edSQLCommitRecCount_->setRange(0, 1000000000);
+  chSQLCommitAfterScript_ = new QCheckBox(Q(u"Betiğin sonunda onayla (COMMIT)"), page);
+  chSQLCommitAfterScript_->setObjectName(QStringLiteral("chSQLCommitAfterScript"));
+  edSQLCommitStatement_ = new QLineEdit(page);
+  edSQLCommitStatement_->setObjectName(QStringLiteral("edSQLCommitStatement"));
+  edSQLStatementTerm_ = new QLineEdit(page);
+  edSQLStatementTerm_->setObjectName(QStringLiteral("edSQLStatementTerm"));
+  edSQLStatementTerm_->setMaxLength(1);
+  int row = 0;
+  grid->addWidget(new QLabel(Q(u"SQL türü:"), page), row, 0);
+  grid->addWidget(cbSQLScriptType_, row++, 1);
+  grid->addWidget(new QLabel(Q(u"Tablo adı:"), page), row, 0);
+  grid->addWidget(edSQLTableName_, row++, 1);
+  grid->addWidget(chSQLCreateTable_, row++, 0, 1, 2);
+  grid->addWidget(new QLabel(Q(u"Her kaç kayıtta onay (0: hiç):"), page), row, 0);
+  grid->addWidget(edSQLCommitRecCount_, row++, 1);
+  grid->addWidget(chSQLCommitAfterScript_, row++, 0, 1, 2);
+  grid->addWidget(new QLabel(Q(u"Onay komutu (ANSI):"), page), row, 0);
+  grid->addWidget(edSQLCommitStatement_, row++, 1);
+  grid->addWidget(new QLabel(Q(u"Komut sonu (ANSI):"), page), row, 0);
+  grid->addWidget(edSQLStatementTerm_, row++, 1);
+  grid->setRowStretch(row, 1);
+  return page;
+}
+
 // --------------------------------------------------------------- wiring
 
 void TTesselDialogF::ConnectControls() {
@@ -605,6 +649,22 @@ void TTesselDialogF::ConnectControls() {
   connect(edCSVQuote_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.CSVOptions.Quote = TextToChar(text, 0); });
   connect(chCSVQuoteStrings_, &QCheckBox::toggled, this, [this](bool on) { form_.CSVOptions.QuoteStrings = on; });
+
+  connect(cbSQLScriptType_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!refreshing_ && index >= 0) form_.SQLOptions.ScriptType = static_cast<TTesselScriptType>(index);
+  });
+  connect(edSQLTableName_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.SQLOptions.TableName = ToWide(text); });
+  connect(chSQLCreateTable_, &QCheckBox::toggled, this, [this](bool on) { form_.SQLOptions.CreateTable = on; });
+  connect(edSQLCommitRecCount_, &QSpinBox::valueChanged, this,
+          [this](int value) { form_.SQLOptions.CommitRecCount = value; });
+  connect(chSQLCommitAfterScript_, &QCheckBox::toggled, this,
+          [this](bool on) { form_.SQLOptions.CommitAfterScript = on; });
+  connect(edSQLCommitStatement_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.SQLOptions.CommitStatement = ToWide(text); });
+  // An empty terminator box means no terminator.
+  connect(edSQLStatementTerm_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.SQLOptions.StatementTerm = TextToChar(text, 0); });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -651,6 +711,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshHeaderFooter_), form_.PageVisible(TDialogPage::HeaderFooter));
   pages_->setTabVisible(pages_->indexOf(tshCaptions_), form_.PageVisible(TDialogPage::Captions));
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
+  pages_->setTabVisible(pages_->indexOf(tshSQL_), form_.TypeOptionsPage() == TOptionsPage::SQL);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -769,6 +830,17 @@ void TTesselDialogF::RefreshTypeOptions() {
   if (!edCSVComma_->hasFocus()) SetTextIfDifferent(edCSVComma_, CharToText(form_.CSVOptions.Comma));
   if (!edCSVQuote_->hasFocus()) SetTextIfDifferent(edCSVQuote_, CharToText(form_.CSVOptions.Quote));
   chCSVQuoteStrings_->setChecked(form_.CSVOptions.QuoteStrings);
+  const TTesselSQLOptions& sql = form_.SQLOptions;
+  {
+    const QSignalBlocker blocker(cbSQLScriptType_);
+    cbSQLScriptType_->setCurrentIndex(sql.ScriptType);
+  }
+  if (!edSQLTableName_->hasFocus()) SetTextIfDifferent(edSQLTableName_, ToQString(sql.TableName));
+  chSQLCreateTable_->setChecked(sql.CreateTable);
+  edSQLCommitRecCount_->setValue(sql.CommitRecCount);
+  chSQLCommitAfterScript_->setChecked(sql.CommitAfterScript);
+  if (!edSQLCommitStatement_->hasFocus()) SetTextIfDifferent(edSQLCommitStatement_, ToQString(sql.CommitStatement));
+  if (!edSQLStatementTerm_->hasFocus()) SetTextIfDifferent(edSQLStatementTerm_, CharToText(sql.StatementTerm));
 }
 
 // ---------------------------------------------------------------- actions

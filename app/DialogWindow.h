@@ -87,6 +87,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildHeaderFooterPage();
   QWidget* BuildCaptionsPage();
   QWidget* BuildAsciiPage();
+  QWidget* BuildSQLPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -130,6 +131,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshHeaderFooter_ = nullptr;
   QWidget* tshCaptions_ = nullptr;
   QWidget* tshAscii_ = nullptr;
+  QWidget* tshSQL_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
@@ -178,6 +180,14 @@ class TTesselDialogF : public QDialog {
   QLineEdit* edCSVComma_ = nullptr;
   QLineEdit* edCSVQuote_ = nullptr;
   QCheckBox* chCSVQuoteStrings_ = nullptr;
+
+  QComboBox* cbSQLScriptType_ = nullptr;
+  QLineEdit* edSQLTableName_ = nullptr;
+  QCheckBox* chSQLCreateTable_ = nullptr;
+  QSpinBox* edSQLCommitRecCount_ = nullptr;
+  QCheckBox* chSQLCommitAfterScript_ = nullptr;
+  QLineEdit* edSQLCommitStatement_ = nullptr;
+  QLineEdit* edSQLStatementTerm_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the

@@ -25,11 +25,13 @@ struct ExportOptions {
   bool showFile = false;                    // --show: open the result afterwards
   bool printFile = false;                   // --print: print the result afterwards
   bool quiet = false;                       // --quiet: no progress line
+  std::optional<std::string> sqlDialect;    // --sql-dialect: ansi, db2, ib, ms, my, ora, pg
 };
 
 constexpr const char* kExportUsage =
     "       verimo-cli export [--type EXT] [--settings FILE] [--password P]\n"
-    "                         [--show] [--print] [--quiet] TABLE.db OUT.EXT\n";
+    "                         [--show] [--print] [--quiet] [--sql-dialect ansi|db2|ib|ms|my|ora|pg]\n"
+    "                         TABLE.db OUT.EXT\n";
 
 // Parses the arguments that follow the word "export".
 ExportOptions ParseExportArguments(const std::vector<std::string>& args);

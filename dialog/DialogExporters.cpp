@@ -4,6 +4,8 @@
 #include "engine/TesselText.h"
 #include "core/Exception.h"
 #include "formats/text/TesselASCII.h"
+#include "formats/text/TesselClipboard.h"
+#include "formats/text/TesselSQL.h"
 
 namespace verimo {
 namespace {
@@ -23,6 +25,8 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TTesselSQL> sql;      // SQLExp
+  std::unique_ptr<TTesselClipboard> clipboard;  // ClipExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -30,7 +34,9 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type); }
+bool TDialogExporters::IsBuilt(TAllowedExport type) {
+  return IsAsciiType(type) || type == aeSQL || type == aeClipboard;
+}
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -39,6 +45,20 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
       if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
     }
     return *components_->ascii;
+  }
+  if (type == aeSQL) {
+    if (!components_->sql) {
+      components_->sql = std::make_unique<TTesselSQL>();
+      if (shellLauncher_) components_->sql->ShellLauncher = shellLauncher_;
+    }
+    return *components_->sql;
+  }
+  if (type == aeClipboard) {
+    if (!components_->clipboard) {
+      components_->clipboard = std::make_unique<TTesselClipboard>();
+      components_->clipboard->Clipboard = clipboard_;
+    }
+    return *components_->clipboard;
   }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
@@ -50,6 +70,18 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
+  if (type == aeSQL) {
+    TTesselSQL& sql = static_cast<TTesselSQL&>(For(type));
+    const TTesselSQLOptions& options = form.SQLOptions;
+    sql.TableName = options.TableName.empty() ? sql::TableNameFromFileName(form.FileName()) : options.TableName;
+    sql.CreateTable = options.CreateTable;
+    sql.CommitRecCount = options.CommitRecCount;
+    sql.CommitAfterScript = options.CommitAfterScript;
+    sql.SetCommitStatement(options.CommitStatement);
+    sql.StatementTerm = options.StatementTerm;
+    sql.CustomScriptType = options.ScriptType;
+    return;
+  }
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));
