@@ -121,7 +121,10 @@ const char16_t* CarriageReturnJoin(TTesselScriptType type) {
 void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType type) {
   const char16_t* carriageReturn = CarriageReturnJoin(type);
   out += u'\'';
-  for (char16_t ch : text) {
+  size_t plain = 0;
+  while (plain < text.size() && text[plain] != u'\'' && text[plain] != u'\\' && text[plain] != u'\r') ++plain;
+  out.append(text.substr(0, plain));
+  for (char16_t ch : text.substr(plain)) {
     if (ch == u'\'') {
       out += u"''";
     } else if (ch == u'\\' && type == qstMy) {
