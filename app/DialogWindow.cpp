@@ -221,6 +221,7 @@ void TTesselDialogF::BuildPages() {
   tshCaptions_ = BuildCaptionsPage();
   tshAscii_ = BuildAsciiPage();
   tshAccess_ = BuildAccessPage();
+  tshSQL_ = BuildSQLPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -228,6 +229,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshCaptions_, Q(u"&Başlık"));
   pages_->addTab(tshAscii_, Q(u"ASCII"));
   pages_->addTab(tshAccess_, Q(u"Access"));
+  pages_->addTab(tshSQL_, Q(u"SQL"));
   layout()->addWidget(pages_);
 }
 
@@ -509,6 +511,48 @@ QWidget* TTesselDialogF::BuildAccessPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildSQLPage() {
+  static constexpr const char16_t* kDialects[kScriptTypeCount] = {u"ANSI SQL", u"IBM DB2",    u"InterBase",
+                                                                  u"MS SQL Server", u"MySQL", u"Oracle",
+                                                                  u"PostgreSQL"};
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshSQL"));
+  auto* grid = new QGridLayout(page);
+  cbSQLScriptType_ = new QComboBox(page);
+  cbSQLScriptType_->setObjectName(QStringLiteral("cbSQLScriptType"));
+  for (const char16_t* dialect : kDialects) cbSQLScriptType_->addItem(Q(dialect));
+  edSQLTableName_ = new QLineEdit(page);
+  edSQLTableName_->setObjectName(QStringLiteral("edSQLTableName"));
+  edSQLTableName_->setPlaceholderText(Q(u"(dosya adı)"));
+  chSQLCreateTable_ = new QCheckBox(Q(u"Tabloyu oluştur (CREATE TABLE)"), page);
+  chSQLCreateTable_->setObjectName(QStringLiteral("chSQLCreateTable"));
+  edSQLCommitRecCount_ = new QSpinBox(page);
+  edSQLCommitRecCount_->setObjectName(QStringLiteral("edSQLCommitRecCount"));
+  edSQLCommitRecCount_->setRange(0, 1000000000);
+  chSQLCommitAfterScript_ = new QCheckBox(Q(u"Betiğin sonunda onayla (COMMIT)"), page);
+  chSQLCommitAfterScript_->setObjectName(QStringLiteral("chSQLCommitAfterScript"));
+  edSQLCommitStatement_ = new QLineEdit(page);
+  edSQLCommitStatement_->setObjectName(QStringLiteral("edSQLCommitStatement"));
+  edSQLStatementTerm_ = new QLineEdit(page);
+  edSQLStatementTerm_->setObjectName(QStringLiteral("edSQLStatementTerm"));
+  edSQLStatementTerm_->setMaxLength(1);
+  int row = 0;
+  grid->addWidget(new QLabel(Q(u"SQL türü:"), page), row, 0);
+  grid->addWidget(cbSQLScriptType_, row++, 1);
+  grid->addWidget(new QLabel(Q(u"Tablo adı:"), page), row, 0);
+  grid->addWidget(edSQLTableName_, row++, 1);
+  grid->addWidget(chSQLCreateTable_, row++, 0, 1, 2);
+  grid->addWidget(new QLabel(Q(u"Her kaç kayıtta onay (0: hiç):"), page), row, 0);
+  grid->addWidget(edSQLCommitRecCount_, row++, 1);
+  grid->addWidget(chSQLCommitAfterScript_, row++, 0, 1, 2);
+  grid->addWidget(new QLabel(Q(u"Onay komutu (ANSI):"), page), row, 0);
+  grid->addWidget(edSQLCommitStatement_, row++, 1);
+  grid->addWidget(new QLabel(Q(u"Komut sonu (ANSI):"), page), row, 0);
+  grid->addWidget(edSQLStatementTerm_, row++, 1);
+  grid->setRowStretch(row, 1);
+  return page;
+}
+
 // --------------------------------------------------------------- wiring
 
 void TTesselDialogF::ConnectControls() {
@@ -635,6 +679,22 @@ void TTesselDialogF::ConnectControls() {
   connect(edAccessPassword_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.AccessOptions.Password = ToWide(text); });
   connect(chAccessCreateTable_, &QCheckBox::toggled, this, [this](bool on) { form_.AccessOptions.CreateTable = on; });
+
+  connect(cbSQLScriptType_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!refreshing_ && index >= 0) form_.SQLOptions.ScriptType = static_cast<TTesselScriptType>(index);
+  });
+  connect(edSQLTableName_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.SQLOptions.TableName = ToWide(text); });
+  connect(chSQLCreateTable_, &QCheckBox::toggled, this, [this](bool on) { form_.SQLOptions.CreateTable = on; });
+  connect(edSQLCommitRecCount_, &QSpinBox::valueChanged, this,
+          [this](int value) { form_.SQLOptions.CommitRecCount = value; });
+  connect(chSQLCommitAfterScript_, &QCheckBox::toggled, this,
+          [this](bool on) { form_.SQLOptions.CommitAfterScript = on; });
+  connect(edSQLCommitStatement_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.SQLOptions.CommitStatement = ToWide(text); });
+  // An empty terminator box means no terminator.
+  connect(edSQLStatementTerm_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.SQLOptions.StatementTerm = TextToChar(text, 0); });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -682,6 +742,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshCaptions_), form_.PageVisible(TDialogPage::Captions));
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
   pages_->setTabVisible(pages_->indexOf(tshAccess_), form_.TypeOptionsPage() == TOptionsPage::Access);
+  pages_->setTabVisible(pages_->indexOf(tshSQL_), form_.TypeOptionsPage() == TOptionsPage::SQL);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -803,6 +864,17 @@ void TTesselDialogF::RefreshTypeOptions() {
   if (!edAccessTableName_->hasFocus()) SetTextIfDifferent(edAccessTableName_, ToQString(form_.AccessOptions.TableName));
   if (!edAccessPassword_->hasFocus()) SetTextIfDifferent(edAccessPassword_, ToQString(form_.AccessOptions.Password));
   chAccessCreateTable_->setChecked(form_.AccessOptions.CreateTable);
+  const TTesselSQLOptions& sql = form_.SQLOptions;
+  {
+    const QSignalBlocker blocker(cbSQLScriptType_);
+    cbSQLScriptType_->setCurrentIndex(sql.ScriptType);
+  }
+  if (!edSQLTableName_->hasFocus()) SetTextIfDifferent(edSQLTableName_, ToQString(sql.TableName));
+  chSQLCreateTable_->setChecked(sql.CreateTable);
+  edSQLCommitRecCount_->setValue(sql.CommitRecCount);
+  chSQLCommitAfterScript_->setChecked(sql.CommitAfterScript);
+  if (!edSQLCommitStatement_->hasFocus()) SetTextIfDifferent(edSQLCommitStatement_, ToQString(sql.CommitStatement));
+  if (!edSQLStatementTerm_->hasFocus()) SetTextIfDifferent(edSQLStatementTerm_, CharToText(sql.StatementTerm));
 }
 
 // ---------------------------------------------------------------- actions

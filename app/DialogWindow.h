@@ -88,6 +88,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildCaptionsPage();
   QWidget* BuildAsciiPage();
   QWidget* BuildAccessPage();
+  QWidget* BuildSQLPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -131,6 +132,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshHeaderFooter_ = nullptr;
   QWidget* tshCaptions_ = nullptr;
   QWidget* tshAscii_ = nullptr;
+  QWidget* tshSQL_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
@@ -184,6 +186,13 @@ class TTesselDialogF : public QDialog {
   QLineEdit* edAccessTableName_ = nullptr;
   QLineEdit* edAccessPassword_ = nullptr;
   QCheckBox* chAccessCreateTable_ = nullptr;
+  QComboBox* cbSQLScriptType_ = nullptr;
+  QLineEdit* edSQLTableName_ = nullptr;
+  QCheckBox* chSQLCreateTable_ = nullptr;
+  QSpinBox* edSQLCommitRecCount_ = nullptr;
+  QCheckBox* chSQLCommitAfterScript_ = nullptr;
+  QLineEdit* edSQLCommitStatement_ = nullptr;
+  QLineEdit* edSQLStatementTerm_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the

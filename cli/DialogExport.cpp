@@ -51,7 +51,7 @@ DialogExportOptions ParseDialogExport(const std::vector<std::string>& args) {
 bool IsDialogExport(const std::vector<std::string>& exportArgs) {
   // The options of `export` that take a value.
   static const std::set<std::string> kWithValue = {"--settings", "--password", "--type", "--codepage",
-                                                   "--locale", "--output-dir", "--jobs", "-j", "--table"};
+                                                   "--locale", "--output-dir", "--jobs", "-j", "--table", "--sql-dialect"};
   bool hasSettings = false;
   bool batch = false;
   int files = 0;

@@ -16,6 +16,7 @@
 #include "engine/TesselText.h"
 #include "platform/data/OutOfRangeDates.h"
 #include "formats/database/ADO_TesselAccess.h"
+#include "formats/text/TesselSQL.h"
 
 namespace verimo::cli {
 
@@ -217,6 +218,15 @@ TTessel& ConfigureExporter(TDialogExporters& exporters, const ExportOptions& opt
   return exporter;
 }
 
+// The SQL script's dialect from the command line, and a table named after
+// the target file when neither the settings nor the command line name one.
+void ApplySQLOptions(TTessel& exporter, const ExportOptions& options) {
+  auto* sql = dynamic_cast<TTesselSQL*>(&exporter);
+  if (!sql) return;
+  if (options.sqlDialect) sql->CustomScriptType = *sql::ScriptTypeFromName(*options.sqlDialect);
+  if (sql->TableName.empty()) sql->TableName = sql::TableNameFromFileName(options.target);
+}
+
 // Opens or prints the finished target when the command line asked for it.
 void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOptions& options) {
   exporters.CopyTarget(type, options.target, options.showFile, options.printFile);
@@ -299,6 +309,10 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
       parsed.showFile = true;
     } else if (arg == "--print") {
       parsed.printFile = true;
+    } else if (arg == "--sql-dialect") {
+      parsed.sqlDialect = value();
+      if (!sql::ScriptTypeFromName(*parsed.sqlDialect))
+        throw ExportUsageError("unknown SQL dialect \"" + *parsed.sqlDialect + "\" (ansi, db2, ib, ms, my, ora, pg)");
     } else if (arg == "--quiet" || arg == "-q") {
       parsed.quiet = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -319,7 +333,9 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   if (files.size() > 2) throw ExportUsageError("export takes one table and one target file");
   parsed.table.path = files[0];
   parsed.target = files[1];
-  ChooseExportType(parsed);  // reports a bad type before the table is opened
+  // Reports a bad type before the table is opened.
+  if (ChooseExportType(parsed) != aeSQL && parsed.sqlDialect)
+    throw ExportUsageError("--sql-dialect applies to SQL scripts only");
   return parsed;
 }
 
@@ -336,6 +352,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
 
   TDialogExporters exporters(nullptr, nullptr);
   TTessel& exporter = ConfigureExporter(exporters, options, type);
+  ApplySQLOptions(exporter, options);
 
   TTable table;
   OpenTable(table, options.table);

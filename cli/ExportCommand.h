@@ -29,6 +29,7 @@ struct ExportOptions {
   std::optional<std::string> outputDir;
   std::vector<std::string> tables;
   int jobs = 0;  // --jobs: tables exported at once; 0 for the number of cores
+  std::optional<std::string> sqlDialect;    // --sql-dialect: ansi, db2, ib, ms, my, ora, pg
 };
 
 constexpr const char* kExportUsage =
@@ -42,6 +43,7 @@ constexpr const char* kExportOptionsHelp =
     "                     saved runs as the dialog would: verimo-cli export --settings F TABLE.db\n"
     "  --output-dir DIR   export many tables (or every *.db of a folder), one file NAME.EXT each\n"
     "  --jobs N           tables exported at once with --output-dir (default: the number of cores)\n"
+    "  --sql-dialect D    the SQL dialect: ansi, db2, ib, ms, my, ora or pg (default: ansi)\n"
     "  --table NAME       the table's name in an Access database (default: EXPORT_TABLE)\n"
     "  --show, --print    open or print the result afterwards\n"
     "  --quiet, -q        no progress line\n";

@@ -6,6 +6,8 @@
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselDBF.h"
 #include "formats/text/TesselASCII.h"
+#include "formats/text/TesselClipboard.h"
+#include "formats/text/TesselSQL.h"
 
 namespace verimo {
 namespace {
@@ -27,6 +29,8 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
   std::unique_ptr<TADO_TesselAccess> access;
   std::unique_ptr<TTesselDBF> dbf;      // DBFExp
+  std::unique_ptr<TTesselSQL> sql;      // SQLExp
+  std::unique_ptr<TTesselClipboard> clipboard;  // ClipExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -34,7 +38,9 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeDBF || type == aeAccess; }
+bool TDialogExporters::IsBuilt(TAllowedExport type) {
+  return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard;
+}
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
   if (type == aeDBF) return {TTesselDBF::MemoFileName(fileName).string()};
@@ -63,6 +69,20 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     }
     return *components_->dbf;
   }
+  if (type == aeSQL) {
+    if (!components_->sql) {
+      components_->sql = std::make_unique<TTesselSQL>();
+      if (shellLauncher_) components_->sql->ShellLauncher = shellLauncher_;
+    }
+    return *components_->sql;
+  }
+  if (type == aeClipboard) {
+    if (!components_->clipboard) {
+      components_->clipboard = std::make_unique<TTesselClipboard>();
+      components_->clipboard->Clipboard = clipboard_;
+    }
+    return *components_->clipboard;
+  }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -74,6 +94,18 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
   if (type == aeAccess) CopyAccessOptions(form.AccessOptions);
+  if (type == aeSQL) {
+    TTesselSQL& sql = static_cast<TTesselSQL&>(For(type));
+    const TTesselSQLOptions& options = form.SQLOptions;
+    sql.TableName = options.TableName.empty() ? sql::TableNameFromFileName(form.FileName()) : options.TableName;
+    sql.CreateTable = options.CreateTable;
+    sql.CommitRecCount = options.CommitRecCount;
+    sql.CommitAfterScript = options.CommitAfterScript;
+    sql.SetCommitStatement(options.CommitStatement);
+    sql.StatementTerm = options.StatementTerm;
+    sql.CustomScriptType = options.ScriptType;
+    return;
+  }
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));

@@ -133,6 +133,15 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeAccess:
       SaveAccessOptions(file, AccessOptions);
       break;
+    case aeSQL:
+      file.WriteWideString(u"SQL", u"TableName", SQLOptions.TableName);
+      file.WriteBool(u"SQL", u"CreateTable", SQLOptions.CreateTable);
+      file.WriteInteger(u"SQL", u"CommitRecCount", SQLOptions.CommitRecCount);
+      file.WriteBool(u"SQL", u"CommitAfterScript", SQLOptions.CommitAfterScript);
+      file.WriteString(u"SQL", u"CommitStatement", SQLOptions.CommitStatement);
+      file.WriteChar(u"SQL", u"StatementTerm", SQLOptions.StatementTerm);
+      file.WriteInteger(u"SQL", u"CustomScriptType", SQLOptions.ScriptType);
+      break;
     default:
       break;
   }
@@ -235,6 +244,19 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
     case aeAccess:
       AccessOptions = LoadAccessOptions(file, d.AccessOptions);
       break;
+    case aeSQL: {
+      const TTesselSQLOptions& initial = d.SQLOptions;
+      SQLOptions.TableName = file.ReadWideString(u"SQL", u"TableName", initial.TableName);
+      SQLOptions.CreateTable = file.ReadBool(u"SQL", u"CreateTable", initial.CreateTable);
+      SQLOptions.CommitRecCount = file.ReadInteger(u"SQL", u"CommitRecCount", initial.CommitRecCount);
+      SQLOptions.CommitAfterScript = file.ReadBool(u"SQL", u"CommitAfterScript", initial.CommitAfterScript);
+      SQLOptions.CommitStatement = file.ReadString(u"SQL", u"CommitStatement", initial.CommitStatement);
+      SQLOptions.StatementTerm = file.ReadChar(u"SQL", u"StatementTerm", initial.StatementTerm);
+      const int scriptType = file.ReadInteger(u"SQL", u"CustomScriptType", initial.ScriptType);
+      SQLOptions.ScriptType = scriptType >= 0 && scriptType < kScriptTypeCount
+                                  ? static_cast<TTesselScriptType>(scriptType) : initial.ScriptType;
+      break;
+    }
     default:
       break;
   }

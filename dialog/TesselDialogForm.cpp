@@ -102,6 +102,7 @@ void TTesselDialogForm::FormShow() {
   TXTOptions = dialog_.TXTOptions;
   CSVOptions = dialog_.CSVOptions;
   AccessOptions = dialog_.AccessOptions;
+  SQLOptions = dialog_.SQLOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

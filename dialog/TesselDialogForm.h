@@ -155,6 +155,7 @@ class TTesselDialogForm {
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
   TTesselAccessOptions AccessOptions;
+  TTesselSQLOptions SQLOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

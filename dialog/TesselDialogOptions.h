@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/WideString.h"
+#include "formats/text/TesselSQL.h"
 
 namespace verimo {
 
@@ -32,6 +33,8 @@ struct TTesselSQLOptions {
   bool CommitAfterScript = false;
   WideString CommitStatement = u"COMMIT WORK;";
   char16_t StatementTerm = u';';
+  // The dialect of the script.
+  TTesselScriptType ScriptType = qstAnsi;
   friend bool operator==(const TTesselSQLOptions&, const TTesselSQLOptions&) = default;
 };
 

@@ -17,6 +17,8 @@ void TTesselMemory::Execute() {
   if (!Clipboard) throw Exception("No clipboard is available for the export");
   TMemoryStream memory;
   ExportToStream(memory);
+  // A run the user stopped leaves the clipboard as it was.
+  if (Aborted()) return;
   Clipboard->SetText(Utf16LEBytesToText(memory.View()));
 }
 

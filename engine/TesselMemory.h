@@ -15,7 +15,7 @@ class TTesselMemory : public TTessel {
   TClipboard* Clipboard = nullptr;
 
   // Raises verimo::Exception when no clipboard is set; nothing reaches the
-  // clipboard when the export fails.
+  // clipboard when the export fails or was stopped.
   void Execute() override;
 };
 

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -153,6 +154,31 @@ class DialogWindowTest : public QObject {
     QCOMPARE(test::RunCommand("mdb-tables -1 " + test::ShellQuote(target), &tables), 0);
     QCOMPARE(QString::fromStdString(tables), QStringLiteral("MUSTERI\n"));
     QCOMPARE(launcher_.requests.size(), size_t{1});  // "open file after export" is on
+  }
+
+  void sqlOptionPageAndTheClipboardType() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      TypeFileName(view, QString::fromStdString(dir_->File("report.txt")));
+      // The short caption leaves the button's middle outside its text.
+      Child<QAbstractButton>(view, "rbType12")->click();  // SQL
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.sql")));
+      QVERIFY(TabShown(view, "tshSQL"));
+      QVERIFY(!TabShown(view, "tshFormats"));
+      QVERIFY(!TabShown(view, "tshCaptions"));
+      Child<QComboBox>(view, "cbSQLScriptType")->setCurrentIndex(6);
+      QCOMPARE(view.Form().SQLOptions.ScriptType, qstPg);
+      QTest::keyClicks(Child<QLineEdit>(view, "edSQLTableName"), QStringLiteral("sema.Tablo"));
+      QCOMPARE(view.Form().SQLOptions.TableName, WideString(u"sema.Tablo"));
+      Child<QCheckBox>(view, "chSQLCreateTable")->setChecked(true);
+      QVERIFY(view.Form().SQLOptions.CreateTable);
+
+      Child<QAbstractButton>(view, "rbType13")->click();  // Windows Pano
+      QVERIFY(!TabShown(view, "tshSQL"));
+      QVERIFY(!Child<QLineEdit>(view, "edFileName")->isEnabled());
+      QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
+    });
   }
 
   void fieldsMoveWithButtonsDoubleClickAndDrop() {

@@ -278,6 +278,45 @@ TEST_F(ExportTest, DbfLandsWithItsMemoFileUnderTheTargetsNameOrNotAtAll) {
   EXPECT_EQ(StrayFiles({"out.dbf", "blocked.dbt", "fields.cfg"}), 0);
 }
 
+TEST_F(ExportTest, SqlScriptRunsInSqliteAndTakesItsDialectFromTheCommandLineOrSettings) {
+  if (test::RunCommand("command -v sqlite3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "sqlite3 is not installed";
+  WriteFile(dir_ / "create.cfg", "[SQL]\r\nCreateTable=1\r\n");
+  Result result = Export("--quiet --settings " + test::ShellQuote((dir_ / "create.cfg").string()), dir_ / "müşteri.sql");
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::string script = ReadFile(dir_ / "müşteri.sql");
+  EXPECT_NE(script.find("INSERT INTO \"MÜŞTERI\"\r\n  (\"Id\","), std::string::npos) << script.substr(0, 300);
+  WriteFile(dir_ / "count.sql", script + "\nSELECT count(*), count(DISTINCT \"Id\") FROM \"MÜŞTERI\";\n");
+  std::string output;
+  EXPECT_EQ(test::RunCommand("sqlite3 -bail :memory: < " + test::ShellQuote((dir_ / "count.sql").string()) + " 2>&1",
+                             &output),
+            0)
+      << output;
+  EXPECT_EQ(output, "200|200\n");
+
+  result = Export("--quiet --sql-dialect MY", dir_ / "my.sql");
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(ReadFile(dir_ / "my.sql").find("INSERT INTO `MY`\r\n  (`Id`,"), std::string::npos);
+
+  // A settings file as the dialog saves it names the table and the dialect.
+  WriteFile(dir_ / "sql.cfg",
+            "[IniVersion]\r\nNumber=400\r\n[GENERAL]\r\nExportType=12\r\n"
+            "[SQL]\r\nTableName=dbo.Kişi\r\nCreateTable=1\r\nCustomScriptType=3\r\nCommitAfterScript=1\r\n");
+  result = Export("--quiet --settings " + test::ShellQuote((dir_ / "sql.cfg").string()), dir_ / "ms.sql");
+  ASSERT_EQ(result.status, 0) << result.err;
+  script = ReadFile(dir_ / "ms.sql");
+  EXPECT_NE(script.find("BEGIN TRANSACTION\r\nGO\r\n\r\nCREATE TABLE [dbo].[Kişi]("), std::string::npos)
+      << script.substr(0, 300);
+  EXPECT_TRUE(script.ends_with(")\r\nGO\r\n\r\nCOMMIT\r\nGO\r\n"));
+
+  result = Export("--sql-dialect postgres", dir_ / "bad.sql");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("unknown SQL dialect \"postgres\""), std::string::npos) << result.err;
+  result = Export("--sql-dialect pg", dir_ / "bad.csv");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("--sql-dialect applies to SQL scripts only"), std::string::npos) << result.err;
+  EXPECT_EQ(StrayFiles({"create.cfg", "müşteri.sql", "count.sql", "my.sql", "sql.cfg", "ms.sql"}), 0);
+}
+
 TEST_F(ExportTest, FailuresSayWhyExitNonZeroAndLeaveNoFile) {
   struct Case {
     std::string options;

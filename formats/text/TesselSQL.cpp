@@ -1,0 +1,715 @@
+#include "formats/text/TesselSQL.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+
+#include "engine/TesselIniFile.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+
+namespace {
+
+constexpr char16_t kCrLf[] = u"\r\n";
+constexpr char16_t kSection[] = u"SQL";
+constexpr char16_t kMsTerminator[] = u"\r\nGO";
+// The serial dates of 1 January 0001 and 31 December 9999.
+constexpr double kFirstDate = -693593.0;
+constexpr double kLastDate = 2958466.0;
+
+struct TQuotes {
+  char16_t open;
+  char16_t close;
+};
+
+TQuotes QuotesOf(TTesselScriptType type) {
+  switch (type) {
+    case qstMS: return {u'[', u']'};
+    case qstMy: return {u'`', u'`'};
+    default: return {u'"', u'"'};
+  }
+}
+
+// Where a quoted identifier that starts at `start` ends (the index of its
+// closing quote), or npos when it is not closed.
+size_t QuotedEnd(WideStringView name, size_t start, TQuotes quotes) {
+  for (size_t i = start + 1; i < name.size(); ++i) {
+    if (name[i] != quotes.close) continue;
+    if (i + 1 < name.size() && name[i + 1] == quotes.close) {
+      ++i;
+      continue;
+    }
+    return i;
+  }
+  return WideStringView::npos;
+}
+
+bool IsQuotedName(WideStringView name, TQuotes quotes) {
+  return name.size() >= 2 && name.front() == quotes.open && QuotedEnd(name, 0, quotes) == name.size() - 1;
+}
+
+void AppendAscii(WideString& out, std::string_view text) { out.append(text.begin(), text.end()); }
+
+void AppendTwoDigits(WideString& out, int value) {
+  out += static_cast<char16_t>(u'0' + value / 10 % 10);
+  out += static_cast<char16_t>(u'0' + value % 10);
+}
+
+void AppendFourDigits(WideString& out, int value) {
+  AppendTwoDigits(out, value / 100);
+  AppendTwoDigits(out, value % 100);
+}
+
+bool AppendNumber(WideString& out, const Variant& value) {
+  char buffer[400];
+  switch (value.GetKind()) {
+    case Variant::Kind::Integer: {
+      auto result = std::to_chars(buffer, buffer + sizeof buffer, value.AsInt());
+      AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+      return true;
+    }
+    case Variant::Kind::Double: {
+      const double number = value.AsDouble();
+      if (!std::isfinite(number)) return false;
+      auto result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+      if (result.ec != std::errc()) return false;
+      AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+      return true;
+    }
+    case Variant::Kind::Currency: {
+      const int64_t scaled = value.AsCurrency().scaled;
+      const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+      if (scaled < 0) out += u'-';
+      auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
+      AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+      uint64_t fraction = magnitude % 10000;
+      if (fraction != 0) {
+        int digits = 4;
+        while (fraction % 10 == 0) {
+          fraction /= 10;
+          --digits;
+        }
+        out += u'.';
+        char fractionText[4] = {'0', '0', '0', '0'};
+        for (int i = digits - 1; i >= 0; --i, fraction /= 10) fractionText[i] = static_cast<char>('0' + fraction % 10);
+        AppendAscii(out, std::string_view(fractionText, static_cast<size_t>(digits)));
+      }
+      return true;
+    }
+    case Variant::Kind::Boolean:
+      out += value.AsBool() ? u'1' : u'0';
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A carriage return in the dialect's own notation, outside the quotes:
+// the servers' command-line clients read scripts line by line and drop the
+// CR of every CR LF, also inside a literal that spans lines.
+const char16_t* CarriageReturnJoin(TTesselScriptType type) {
+  switch (type) {
+    case qstMS: return u"' + CHAR(13) + '";
+    case qstPg: return u"' || chr(13) || '";
+    case qstOra: case qstDB2: return u"' || CHR(13) || '";
+    case qstIB: return u"' || ASCII_CHAR(13) || '";
+    default: return nullptr;
+  }
+}
+
+void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType type) {
+  const char16_t* carriageReturn = CarriageReturnJoin(type);
+  out += u'\'';
+  size_t plain = 0;
+  while (plain < text.size() && text[plain] != u'\'' && text[plain] != u'\\' && text[plain] != u'\r') ++plain;
+  out.append(text.substr(0, plain));
+  for (char16_t ch : text.substr(plain)) {
+    if (ch == u'\'') {
+      out += u"''";
+    } else if (ch == u'\\' && type == qstMy) {
+      out += u"\\\\";
+    } else if (ch == u'\r' && type == qstMy) {
+      out += u"\\r";
+    } else if (ch == u'\r' && carriageReturn != nullptr) {
+      out += carriageReturn;
+    } else {
+      out += ch;
+    }
+  }
+  out += u'\'';
+}
+
+bool IsDateTimeValue(const Variant& value, TDateTime& dateTime) {
+  if (value.GetKind() != Variant::Kind::DateTime && !value.IsNumeric()) return false;
+  dateTime = value.AsDateTime();
+  return std::isfinite(dateTime) && dateTime >= kFirstDate && dateTime < kLastDate;
+}
+
+// Whether a Boolean column's text reads as true or false; nothing for an
+// empty or unrecognised text.
+std::optional<bool> BooleanOfText(WideStringView text, const TTesselFormats& formats) {
+  const WideString trimmed = Trim(text);
+  if (trimmed.empty()) return std::nullopt;
+  if (SameText(trimmed, u"True") || SameText(trimmed, Trim(formats.BooleanTrue()))) return true;
+  if (SameText(trimmed, u"False") || SameText(trimmed, Trim(formats.BooleanFalse()))) return false;
+  return std::nullopt;
+}
+
+bool IsBinaryLikeForDB2(const TTesselColumn& column, TFieldType type) {
+  if (column.IsBlob || column.IsMemo) return true;
+  switch (type) {
+    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftFmtMemo: case ftParadoxOle:
+    case ftDBaseOle: case ftTypedBinary: case ftWideString: case ftArray: case ftOraBlob: case ftOraClob:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsBinaryLikeForOracle(const TTesselColumn& column, TFieldType type, int size) {
+  if (column.IsBlob || column.IsMemo) return true;
+  switch (type) {
+    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftFmtMemo: case ftParadoxOle:
+    case ftDBaseOle: case ftTypedBinary: case ftArray: case ftOraBlob: case ftOraClob:
+      return true;
+    case ftWideString:
+      return size > 2000;
+    default:
+      return false;
+  }
+}
+
+int SizeOf(const TTesselColumn& column) { return column.Field != nullptr ? column.Field->Size() : column.Length; }
+
+WideString Sized(const char16_t* name, int size) { return WideString(name) + u"(" + IntToWide(size) + u")"; }
+
+// The size-dependent entries of the type tables.
+WideString Varchar(int size, int limit, const char16_t* otherwise) {
+  return size >= 1 && size <= limit ? Sized(u"VARCHAR", size) : WideString(otherwise);
+}
+WideString V254Blob(int size) { return Varchar(size, 254, u"BLOB"); }
+WideString V254Text(int size) { return Varchar(size, 254, u"TEXT"); }
+WideString V2047Text(int size) { return Varchar(size, 2047, u"TEXT"); }
+
+// One row of the type tables: DB2, InterBase, MS SQL, MySQL, Oracle, PostgreSQL.
+struct TTypeRow {
+  WideString db2, ib, ms, my, ora, pg;
+};
+
+TTypeRow TypeRowOf(TFieldType type, int s) {
+  switch (type) {
+    case ftUnknown: case ftString: case ftFixedChar:
+      return {V254Blob(s), V254Blob(s), V254Text(s), V2047Text(s), V254Blob(s), V254Text(s)};
+    case ftSmallint: return {u"SMALLINT", u"SMALLINT", u"SMALLINT", u"SMALLINT", u"NUMBER", u"SMALLINT"};
+    case ftInteger: case ftWord: case ftAutoInc:
+      return {u"INTEGER", u"INTEGER", u"INT", u"INTEGER", u"NUMBER", u"INTEGER"};
+    case ftBoolean: return {u"BOOLEAN", u"BOOLEAN", u"CHAR(1)", u"BOOLEAN", u"CHAR(1)", u"BOOLEAN"};
+    case ftFloat: return {u"FLOAT", u"DOUBLE PRECISION", u"FLOAT", u"DOUBLE", u"NUMBER", u"DOUBLE PRECISION"};
+    // MySQL's FLOAT(15,2) is single precision and loses cents from seven
+    // digits on; DECIMAL keeps them.
+    case ftCurrency: case ftBCD: case ftFMTBcd:
+      return {u"NUMERIC(24,4)", u"NUMERIC (15,2)", u"NUMERIC(15,2)", u"DECIMAL(15,2)", u"NUMBER", u"NUMERIC(20,4)"};
+    case ftDate: return {u"DATE", u"DATE", u"DATETIME", u"DATE", u"DATE", u"DATE"};
+    case ftTime: return {u"TIME", u"TIME", u"DATETIME", u"TIME", u"TIMESTAMP", u"TIME"};
+    case ftDateTime: return {u"TIMESTAMP", u"TIMESTAMP", u"DATETIME", u"DATETIME", u"TIMESTAMP", u"TIMESTAMP"};
+    case ftBytes: return {u"BLOB", u"BLOB", Sized(u"BINARY", s), V2047Text(s), u"BLOB", u"BYTEA"};
+    case ftVarBytes: return {u"BLOB", u"BLOB", Sized(u"VARBINARY", s), V2047Text(s), u"BLOB", u"BYTEA"};
+    case ftBlob: case ftOraBlob: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"BYTEA"};
+    case ftMemo: return {u"CLOB", u"BLOB", u"TEXT", u"LONGBLOB", u"CLOB", u"TEXT"};
+    case ftGraphic: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"TEXT"};
+    case ftFmtMemo: return {u"BLOB", u"BLOB", u"TEXT", u"LONGBLOB", u"BLOB", u"TEXT"};
+    case ftParadoxOle: case ftDBaseOle: return {u"BLOB", u"BLOB", V254Text(s), u"LONGBLOB", u"BLOB", u"BYTEA"};
+    case ftTypedBinary: return {u"BLOB", V254Blob(s), V254Text(s), V2047Text(s), u"BLOB", u"BYTEA"};
+    case ftCursor: case ftDataSet: return {V254Blob(s), V254Blob(s), V254Text(s), V2047Text(s), V254Blob(s), u"BYTEA"};
+    case ftWideString: {
+      WideString ms = s <= 8000 ? Sized(u"NVARCHAR", s) : WideString(u"NTEXT");
+      WideString ora = s >= 1 && s <= 2000 ? Sized(u"NVARCHAR2", s) : WideString(u"BLOB");
+      return {u"BLOB", V254Blob(s), ms, V2047Text(s), ora, u"TEXT"};
+    }
+    case ftLargeint: return {u"BIGINT", u"INTEGER", u"BIGINT", u"BIGINT", u"NUMBER", u"BIGINT"};
+    case ftADT: case ftInterface: case ftIDispatch:
+      return {V254Blob(s), V254Blob(s), V254Text(s), V2047Text(s), V254Blob(s), u"TEXT"};
+    case ftArray: return {u"BLOB", V254Blob(s), V254Text(s), V2047Text(s), u"BLOB", u"BYTEA"};
+    case ftReference: return {V254Blob(s), V254Blob(s), V254Text(s), V2047Text(s), V254Blob(s), u"INTEGER"};
+    case ftOraClob: return {u"BLOB", u"BLOB", u"TEXT", u"LONGBLOB", u"BLOB", u"TEXT"};
+    case ftVariant: return {u"CLOB", u"BLOB", u"SQL_VARIANT", u"LONGBLOB", u"CLOB", u"TEXT"};
+    case ftGuid: return {V254Blob(s), V254Blob(s), Sized(u"NCHAR", s), V2047Text(s), V254Blob(s), u"TEXT"};
+    case ftTimeStamp: return {u"TIMESTAMP", V254Blob(s), u"TIMESTAMP", u"DATETIME", u"TIMESTAMP", u"TIMESTAMP"};
+    default: return {V254Blob(s), V254Blob(s), V254Text(s), V2047Text(s), V254Blob(s), V254Text(s)};
+  }
+}
+
+}  // namespace
+
+// ---- dialect rules ----
+
+namespace sql {
+
+namespace {
+constexpr const char* kScriptTypeNames[kScriptTypeCount] = {"ansi", "db2", "ib", "ms", "my", "ora", "pg"};
+}
+
+std::optional<TTesselScriptType> ScriptTypeFromName(std::string_view name) {
+  for (int i = 0; i < kScriptTypeCount; ++i) {
+    std::string_view known = kScriptTypeNames[i];
+    if (known.size() != name.size()) continue;
+    bool same = true;
+    for (size_t j = 0; j < name.size() && same; ++j)
+      same = (name[j] | 0x20) == known[j];
+    if (same) return static_cast<TTesselScriptType>(i);
+  }
+  return std::nullopt;
+}
+
+const char* ScriptTypeName(TTesselScriptType type) {
+  return type < kScriptTypeCount ? kScriptTypeNames[type] : "ansi";
+}
+
+WideString QuoteName(WideStringView name, TTesselScriptType type) {
+  const TQuotes quotes = QuotesOf(type);
+  if (name.empty() || IsQuotedName(name, quotes)) return WideString(name);
+  WideString quoted;
+  quoted.reserve(name.size() + 2);
+  quoted += quotes.open;
+  for (char16_t ch : name) {
+    if (ch == quotes.close) quoted += ch;
+    quoted += ch;
+  }
+  quoted += quotes.close;
+  return quoted;
+}
+
+WideString QuoteTableName(WideStringView name, TTesselScriptType type) {
+  const TQuotes quotes = QuotesOf(type);
+  const bool schemaOnly = type == qstPg || type == qstMy;
+  WideString result;
+  size_t start = 0;
+  int parts = 0;
+  while (start < name.size()) {
+    size_t end = WideStringView::npos;
+    if (schemaOnly && parts == 1) {
+      end = name.size();
+    } else {
+      if (name[start] == quotes.open) {
+        const size_t close = QuotedEnd(name, start, quotes);
+        if (close != WideStringView::npos && (close + 1 == name.size() || name[close + 1] == u'.')) end = close + 1;
+      }
+      if (end == WideStringView::npos) end = std::min(name.find(u'.', start), name.size());
+    }
+    WideStringView part = name.substr(start, end - start);
+    if (!part.empty()) {
+      if (!result.empty()) result += u'.';
+      result += QuoteName(part, type);
+      ++parts;
+    }
+    start = end + 1;
+  }
+  return result;
+}
+
+WideString StringLiteral(WideStringView text, TTesselScriptType type) {
+  WideString literal;
+  literal.reserve(text.size() + 2);
+  AppendStringLiteral(literal, text, type);
+  return literal;
+}
+
+bool NumberLiteral(const Variant& value, WideString& text) {
+  text.clear();
+  if (value.GetKind() == Variant::Kind::Boolean) return false;
+  return AppendNumber(text, value);
+}
+
+WideString BytesLiteral(std::string_view bytes, TTesselScriptType type) {
+  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  WideString hex;
+  hex.reserve(bytes.size() * 2);
+  for (unsigned char byte : bytes) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 15];
+  }
+  switch (type) {
+    case qstMS: return u"0x" + hex;
+    case qstPg: return u"decode('" + hex + u"','hex')";
+    case qstOra: return u"HEXTORAW('" + hex + u"')";
+    default: return u"X'" + hex + u"'";
+  }
+}
+
+bool DateTimeText(TDateTime value, char16_t dateSeparator, bool dayFirst, WideString& text) {
+  text.clear();
+  if (!std::isfinite(value) || value < kFirstDate || value >= kLastDate) return false;
+  const DateParts date = DecodeDate(value);
+  const TimeParts time = DecodeTime(value);
+  if (dayFirst) {
+    AppendTwoDigits(text, date.day);
+    text += dateSeparator;
+    AppendTwoDigits(text, date.month);
+    text += dateSeparator;
+    AppendFourDigits(text, date.year);
+  } else {
+    AppendFourDigits(text, date.year);
+    text += dateSeparator;
+    AppendTwoDigits(text, date.month);
+    text += dateSeparator;
+    AppendTwoDigits(text, date.day);
+  }
+  text += u' ';
+  AppendTwoDigits(text, time.hour);
+  text += u':';
+  AppendTwoDigits(text, time.minute);
+  text += u':';
+  AppendTwoDigits(text, time.second);
+  return true;
+}
+
+WideString DialectType(TTesselScriptType type, TFieldType fieldType, int size) {
+  TTypeRow row = TypeRowOf(fieldType, size);
+  switch (type) {
+    case qstDB2: return row.db2;
+    case qstIB: return row.ib;
+    case qstMS: return row.ms;
+    case qstMy: return row.my;
+    case qstOra: return row.ora;
+    default: return row.pg;
+  }
+}
+
+WideString AnsiType(const TTesselColumn& column) {
+  const TFieldType type = FieldTypeOf(column);
+  const int size = SizeOf(column);
+  switch (type) {
+    case ftTime: return u"TIME";
+    case ftDateTime: case ftTimeStamp: case ftOraTimeStamp: return u"TIMESTAMP";
+    case ftAutoInc: case ftLongWord: case ftShortint: case ftByte: return u"INTEGER";
+    case ftLargeint: return u"BIGINT";
+    case ftBoolean: return u"BOOLEAN";
+    case ftFixedChar: case ftFixedWideChar: return size >= 1 ? Sized(u"CHAR", size) : WideString(u"VARCHAR(254)");
+    case ftWideMemo: return u"CLOB";
+    case ftBytes: case ftVarBytes: case ftTypedBinary: case ftParadoxOle: case ftDBaseOle: return u"BLOB";
+    case ftExtended: return u"DOUBLE PRECISION";
+    default: break;
+  }
+  if (column.SQLType.empty() || column.SQLType == u"UNKNOWN") return u"VARCHAR(254)";
+  return column.SQLType;
+}
+
+TFieldType FieldTypeOf(const TTesselColumn& column) {
+  if (column.Field != nullptr) return column.FieldType;
+  switch (column.ColType) {
+    case ectInteger: return ftInteger;
+    case ectBigint: return ftLargeint;
+    case ectFloat: return ftFloat;
+    case ectCurrency: return ftCurrency;
+    case ectDate: return ftDate;
+    case ectTime: return ftTime;
+    case ectDateTime: return ftDateTime;
+    case ectString: return column.IsBlob ? ftBlob : column.IsMemo ? ftMemo : ftString;
+    case ectBoolean: return ftBoolean;
+    default: return ftUnknown;
+  }
+}
+
+WideString TableNameFromFileName(const std::string& fileName) {
+  return UpperCase(Utf8ToWide(std::filesystem::path(fileName).stem().string()));
+}
+
+}  // namespace sql
+
+// ---- exporter ----
+
+TTesselSQL::TTesselSQL() {
+  Formats().ThousandSeparator = 0;
+  Formats().DecimalSeparator = u'.';
+  Formats().SetNullString(u"null");
+}
+
+WideString TTesselSQL::StatementTerminator() const {
+  return CustomScriptType == qstMS ? WideString(kMsTerminator) : WideString(u";");
+}
+
+WideString TTesselSQL::CommitStatement() {
+  transactionOpen_ = false;
+  WideString statement;
+  switch (CustomScriptType) {
+    case qstAnsi: statement = commitStatement_; break;
+    case qstIB: case qstOra: statement = u"COMMIT WORK"; break;
+    default: statement = u"COMMIT"; break;
+  }
+  if (statement.empty()) return statement;
+  const WideString terminator = StatementTerminator();
+  if (!(terminator.size() == 1 && statement.back() == terminator[0])) statement += terminator;
+  return statement;
+}
+
+WideString TTesselSQL::TransactionStartStatement() {
+  if (CustomScriptType != qstMS && CustomScriptType != qstPg) return {};
+  transactionOpen_ = true;
+  return (CustomScriptType == qstMS ? WideString(u"BEGIN TRANSACTION") : WideString(u"BEGIN")) + StatementTerminator();
+}
+
+// A statement on its own line, followed by an empty line.
+void TTesselSQL::WriteStatement(WideStringView statement) {
+  if (statement.empty()) return;
+  Writer().WriteLn(statement);
+  Writer().EmptyLine();
+}
+
+WideString TTesselSQL::ColumnType(const TTesselColumn& column) const {
+  if (CustomScriptType == qstAnsi) return sql::AnsiType(column);
+  return sql::DialectType(CustomScriptType, sql::FieldTypeOf(column), SizeOf(column));
+}
+
+void TTesselSQL::BeginExport() {
+  TTesselFormatTextSQL::BeginExport();
+  transactionOpen_ = false;
+  literalFormats_.Assign(Formats());
+  literalFormats_.TimeSeparator = u':';
+  reformatDates_ = Formats().TimeSeparator != u':' ||
+                   (Formats().KeepOriginalFormat && GlobalFormatSettings().TimeSeparator != u':');
+
+  const WideString table = sql::QuoteTableName(TableName, CustomScriptType);
+  WideString columns;
+  for (const TTesselColumn& column : Columns()) {
+    if (!columns.empty()) columns += u',';
+    columns += sql::QuoteName(column.Name, CustomScriptType);
+  }
+  insertPrefix_ = u"INSERT INTO " + table + u"\r\n  (" + columns + u")\r\nVALUES(";
+  insertSuffix_ = u")";
+  if (CustomScriptType != qstAnsi) insertSuffix_ += StatementTerminator();
+  else if (StatementTerm != 0) insertSuffix_ += StatementTerm;
+  insertSuffix_ += kCrLf;
+
+  TTesselWriter& writer = Writer();
+  writer.WriteSignature();
+  for (const WideString& line : Header) writer.WriteLn(line);
+  if (CommitAfterScript) WriteStatement(TransactionStartStatement());
+  if (CreateTable) WriteCreateTable();
+  if (IdentityInsert && !TableName.empty() && CustomScriptType == qstMS) WriteIdentityInsert(true);
+}
+
+void TTesselSQL::WriteCreateTable() {
+  TTesselWriter& writer = Writer();
+  if (OnGetTableDefinition) {
+    WideString ddl;
+    OnGetTableDefinition(*this, ddl);
+    writer.WriteLn(ddl);
+    writer.EmptyLine();
+    return;
+  }
+  const WideString table = sql::QuoteTableName(TableName, CustomScriptType);
+  if (table.empty()) return;
+  WideString statement = u"CREATE TABLE " + table + u"(\r\n";
+  for (int i = 0; i < Columns().Count(); ++i) {
+    const TTesselColumn& column = Columns()[i];
+    if (i > 0) statement += u",\r\n";
+    statement += u"  " + sql::QuoteName(column.Name, CustomScriptType) + u"  " + ColumnType(column);
+  }
+  statement += u");\r\n";
+  writer.WriteLn(statement);
+  if (CustomScriptType == qstIB) {
+    const WideString commit = CommitStatement();
+    if (!commit.empty()) writer.WriteLn(commit);
+  }
+}
+
+void TTesselSQL::WriteIdentityInsert(bool on) {
+  WriteStatement(u"SET IDENTITY_INSERT " + sql::QuoteTableName(TableName, CustomScriptType) +
+                 (on ? u" ON" : u" OFF") + kMsTerminator);
+}
+
+void TTesselSQL::EndExport() {
+  if (IdentityInsert && !TableName.empty() && CustomScriptType == qstMS) WriteIdentityInsert(false);
+  if (CommitAfterScript) {
+    const WideString commit = CommitStatement();
+    if (!commit.empty()) Writer().WriteLn(commit);
+  }
+  for (const WideString& line : Footer) Writer().WriteLn(line);
+  TTesselFormatTextSQL::EndExport();
+}
+
+// ---- values ----
+
+void TTesselSQL::AppendNull(WideString& out) const {
+  if (CustomScriptType != qstAnsi) {
+    out += u"null";
+    return;
+  }
+  const WideString& value = NullValue();
+  out += value.empty() ? WideString(u"null") : value;
+}
+
+void TTesselSQL::AppendDateTime(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
+  TDateTime value = 0;
+  if (!IsDateTimeValue(cell.Value, value)) {
+    AppendNull(out);
+    return;
+  }
+  WideString text;
+  switch (CustomScriptType) {
+    case qstDB2: case qstMS: case qstMy:
+      sql::DateTimeText(value, u'-', false, text);
+      AppendStringLiteral(out, text, CustomScriptType);
+      return;
+    case qstPg:
+      sql::DateTimeText(value, u'.', false, text);
+      AppendStringLiteral(out, text, CustomScriptType);
+      return;
+    case qstOra:
+      sql::DateTimeText(value, u'.', true, text);
+      out += u"TO_DATE(";
+      AppendStringLiteral(out, text, CustomScriptType);
+      out += u",'dd.mm.yyyy hh24:mi:ss')";
+      return;
+    default:
+      break;
+  }
+  // ANSI and InterBase: the value as the column's pattern shows it, with ":"
+  // between the parts of the time.
+  if (!reformatDates_) {
+    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    return;
+  }
+  const WideString pattern = Formats().KeepOriginalFormat ? WideString() : column.Format;
+  try {
+    AppendStringLiteral(out, literalFormats_.FormatDateTimeValue(pattern, value), CustomScriptType);
+  } catch (const std::exception&) {
+    AppendStringLiteral(out, cell.Text, CustomScriptType);
+  }
+}
+
+void TTesselSQL::AppendBoolean(WideString& out, const TTesselCol& cell) const {
+  std::optional<bool> value;
+  if (cell.Value.GetKind() == Variant::Kind::Boolean) value = cell.Value.AsBool();
+  else if (cell.Value.IsNumeric()) value = cell.Value.AsDouble() != 0;
+  else value = BooleanOfText(cell.Text, Formats());
+  if (!value) {
+    AppendNull(out);
+    return;
+  }
+  switch (CustomScriptType) {
+    case qstMS: out += *value ? u"1" : u"0"; break;
+    case qstOra: out += *value ? u"'1'" : u"'0'"; break;
+    default: out += *value ? u"TRUE" : u"FALSE"; break;
+  }
+}
+
+void TTesselSQL::AppendText(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
+  const TFieldType type = sql::FieldTypeOf(column);
+  if (CustomScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) {
+    out += u"CAST(";
+    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    out += u" AS BLOB)";
+  } else if (CustomScriptType == qstOra && IsBinaryLikeForOracle(column, type, SizeOf(column))) {
+    out += u"RAWTOHEX(";
+    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    out += u")";
+  } else {
+    AppendStringLiteral(out, cell.Text, CustomScriptType);
+  }
+}
+
+void TTesselSQL::AppendValue(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
+  const bool isNull = cell.Value.IsNull() || (column.Field != nullptr && column.Field->IsNull());
+  if (isNull) {
+    AppendNull(out);
+    return;
+  }
+  if (cell.Value.GetKind() == Variant::Kind::Bytes) {
+    const Bytes& bytes = cell.Value.AsBytes();
+    out += sql::BytesLiteral(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                             CustomScriptType);
+    return;
+  }
+  switch (column.ColType) {
+    case ectDate: case ectTime: case ectDateTime:
+      AppendDateTime(out, cell, column);
+      return;
+    case ectBoolean:
+      AppendBoolean(out, cell);
+      return;
+    case ectString: case ectUnknown:
+      AppendText(out, cell, column);
+      return;
+    default:
+      if (cell.Value.GetKind() == Variant::Kind::Boolean || !AppendNumber(out, cell.Value)) AppendNull(out);
+      return;
+  }
+}
+
+WideString TTesselSQL::ValueLiteral(const TTesselCol& cell, const TTesselColumn& column) const {
+  WideString literal;
+  AppendValue(literal, cell, column);
+  return literal;
+}
+
+// Only the text is known here: a string literal for text columns, the text
+// as it stands for the others. The rows themselves are built from the raw
+// values (GetDataRow).
+WideString TTesselSQL::GetColData(const WideString& text, const TTesselColumn& column) {
+  if (column.ColType == ectString || column.ColType == ectUnknown)
+    return sql::StringLiteral(text, CustomScriptType) + u",";
+  return text + u",";
+}
+
+WideString TTesselSQL::GetDataRow() {
+  WideString values;
+  const TTesselRow& row = Row();
+  const TTesselColumns& columns = Columns();
+  for (int i = 0; i < row.Count(); ++i) {
+    if (i > 0) values += u',';
+    const TTesselCol& cell = row[i];
+    const int index = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count() ? cell.ColumnIndex : i;
+    if (index < columns.Count()) AppendValue(values, cell, columns[index]);
+    else AppendNull(values);
+  }
+  return values;
+}
+
+void TTesselSQL::WriteDataRow() {
+  statement_.assign(insertPrefix_);
+  const TTesselRow& row = Row();
+  const TTesselColumns& columns = Columns();
+  for (int i = 0; i < row.Count(); ++i) {
+    if (i > 0) statement_ += u',';
+    const TTesselCol& cell = row[i];
+    const int index = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count() ? cell.ColumnIndex : i;
+    if (index < columns.Count()) AppendValue(statement_, cell, columns[index]);
+    else AppendNull(statement_);
+  }
+  statement_ += insertSuffix_;
+  statement_ += kCrLf;
+  Writer().Write(statement_);
+  if (CommitRecCount > 0 && RecordCounter() % CommitRecCount == 0) WriteStatement(CommitStatement());
+  if (CommitAfterScript && !transactionOpen_) WriteStatement(TransactionStartStatement());
+}
+
+// ---- settings ----
+
+void TTesselSQL::SaveSettings(TTesselIniFile& settings) {
+  TTesselFormatTextSQL::SaveSettings(settings);
+  settings.WriteWideString(kSection, u"TableName", TableName);
+  settings.WriteBool(kSection, u"CreateTable", CreateTable);
+  settings.WriteInteger(kSection, u"CommitRecCount", CommitRecCount);
+  settings.WriteBool(kSection, u"CommitAfterScript", CommitAfterScript);
+  settings.WriteString(kSection, u"CommitStatement", commitStatement_);
+  settings.WriteChar(kSection, u"StatementTerm", StatementTerm);
+  settings.WriteInteger(kSection, u"CustomScriptType", CustomScriptType);
+  settings.WriteBool(kSection, u"IdentityInsert", IdentityInsert);
+}
+
+void TTesselSQL::LoadSettings(TTesselIniFile& settings) {
+  TTesselFormatTextSQL::LoadSettings(settings);
+  TableName = settings.ReadWideString(kSection, u"TableName", TableName);
+  CreateTable = settings.ReadBool(kSection, u"CreateTable", CreateTable);
+  CommitRecCount = settings.ReadInteger(kSection, u"CommitRecCount", CommitRecCount);
+  CommitAfterScript = settings.ReadBool(kSection, u"CommitAfterScript", CommitAfterScript);
+  commitStatement_ = settings.ReadString(kSection, u"CommitStatement", commitStatement_);
+  StatementTerm = settings.ReadChar(kSection, u"StatementTerm", StatementTerm);
+  const int type = settings.ReadInteger(kSection, u"CustomScriptType", CustomScriptType);
+  if (type >= 0 && type < kScriptTypeCount) CustomScriptType = static_cast<TTesselScriptType>(type);
+  IdentityInsert = settings.ReadBool(kSection, u"IdentityInsert", IdentityInsert);
+}
+
+}  // namespace verimo

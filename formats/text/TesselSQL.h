@@ -1,0 +1,135 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/TesselText.h"
+#include "platform/data/FieldType.h"
+
+namespace verimo {
+
+// The SQL dialects a script is written in.
+enum TTesselScriptType : uint8_t { qstAnsi, qstDB2, qstIB, qstMS, qstMy, qstOra, qstPg };
+
+constexpr int kScriptTypeCount = 7;
+
+// Writes the exported rows as an SQL script: optional transaction and
+// table-creation statements, one INSERT statement per record and periodic
+// commits, in the dialect of one of seven servers.
+class TTesselSQL : public TTesselFormatTextSQL {
+ public:
+  using TGetTableDefinitionEvent = std::function<void(TTesselSQL& sender, WideString& ddl)>;
+
+  TTesselSQL();
+
+  // Target table; empty suppresses CREATE TABLE and the identity statements.
+  // A "." separates schema and table; each part is quoted on its own.
+  WideString TableName;
+  // A commit after every record whose run counter is a multiple of it; 0 never.
+  int CommitRecCount = 0;
+  // Commit at the end; MS SQL and PostgreSQL also open a transaction first.
+  bool CommitAfterScript = false;
+  bool CreateTable = false;
+  // MS SQL only: the inserts between SET IDENTITY_INSERT ON and OFF.
+  bool IdentityInsert = false;
+  // The ANSI dialect's terminator of INSERT statements (0: none).
+  char16_t StatementTerm = u';';
+  TTesselScriptType CustomScriptType = qstAnsi;
+  // When set and CreateTable is on, its DDL replaces the generated statement.
+  TGetTableDefinitionEvent OnGetTableDefinition;
+
+  // The dialect's commit statement with its terminator (the ANSI dialect's
+  // is the stored one); empty when that is empty. Fetching it counts as
+  // closing the open transaction.
+  WideString CommitStatement();
+  const WideString& StoredCommitStatement() const { return commitStatement_; }
+  void SetCommitStatement(WideStringView statement) { commitStatement_ = WideString(statement); }
+  // The ANSI text of a null value: the formats' null text ("null" by default).
+  const WideString& NullValue() const { return Formats().NullString(); }
+  void SetNullValue(WideStringView value) { Formats().SetNullString(value); }
+  // Values as the source's own text, without patterns (dates of the ANSI
+  // and InterBase dialects only: numbers always come from the raw value).
+  bool FormatValues() const { return Formats().KeepOriginalFormat; }
+  void SetFormatValues(bool value) { Formats().KeepOriginalFormat = value; }
+
+  void BeginExport() override;
+  void EndExport() override;
+  WideString GetColData(const WideString& text, const TTesselColumn& column) override;
+  WideString GetDataRow() override;
+  void WriteDataRow() override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+  // The column's type in the CREATE TABLE statement of the dialect.
+  WideString ColumnType(const TTesselColumn& column) const;
+  // The literal of one cell of the current row, as the VALUES list takes it.
+  WideString ValueLiteral(const TTesselCol& cell, const TTesselColumn& column) const;
+
+ private:
+  WideString StatementTerminator() const;
+  WideString TransactionStartStatement();
+  void WriteStatement(WideStringView statement);
+  void WriteCreateTable();
+  void WriteIdentityInsert(bool on);
+  void AppendValue(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;
+  void AppendDateTime(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;
+  void AppendBoolean(WideString& out, const TTesselCol& cell) const;
+  void AppendText(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;
+  void AppendNull(WideString& out) const;
+
+  WideString commitStatement_ = u"COMMIT WORK;";
+  WideString insertPrefix_;  // "INSERT INTO t\r\n  (a,b)\r\nVALUES("
+  WideString insertSuffix_;  // ")" and the terminator
+  WideString statement_;     // reused per record
+  bool transactionOpen_ = false;
+  // Date-time patterns of the ANSI and InterBase literals: the exporter's
+  // own with ":" as the time separator.
+  TTesselFormats literalFormats_;
+  bool reformatDates_ = false;
+};
+
+// The dialect-level rules, free of any run state.
+namespace sql {
+
+// "ansi", "db2", "ib", "ms", "my", "ora", "pg" (any case); nothing else.
+std::optional<TTesselScriptType> ScriptTypeFromName(std::string_view name);
+const char* ScriptTypeName(TTesselScriptType type);
+
+// One identifier in the dialect's quotes, the closing quote character
+// doubled inside; a name already quoted that way is kept; empty stays empty.
+WideString QuoteName(WideStringView name, TTesselScriptType type);
+// A table name: split into its parts at "." outside quotes (PostgreSQL and
+// MySQL: schema and table, at the first point only), empty parts dropped,
+// each part quoted by QuoteName.
+WideString QuoteTableName(WideStringView name, TTesselScriptType type);
+// '...' with apostrophes doubled; MySQL also doubles backslashes. A CR is
+// written in the dialect's notation ('\r' in MySQL, a CHR(13)-like function
+// joined to the parts in the others but ANSI, which keeps it as it is).
+WideString StringLiteral(WideStringView text, TTesselScriptType type);
+// The plain notation of a numeric raw value ("." decimals, no grouping, no
+// exponent); false for anything that is not a finite number.
+bool NumberLiteral(const Variant& value, WideString& text);
+// The dialect's literal of a byte string (X'..', 0x.., decode(..), ...).
+WideString BytesLiteral(std::string_view bytes, TTesselScriptType type);
+// A date-time as "yyyy<sep>mm<sep>dd hh:mm:ss" or "dd.mm.yyyy hh:mm:ss"
+// (dayFirst); false outside the years 1 to 9999.
+bool DateTimeText(TDateTime value, char16_t dateSeparator, bool dayFirst, WideString& text);
+// The CREATE TABLE type of a field type and size in a dialect other than
+// ANSI, as the dialects' type tables give it.
+WideString DialectType(TTesselScriptType type, TFieldType fieldType, int size);
+// The ANSI type: the column's own SQL type, with the types that have none
+// in it given a real one (INTEGER, TIMESTAMP, TIME, BLOB, ...).
+WideString AnsiType(const TTesselColumn& column);
+// The field type a column stands for: its field's own, else one derived
+// from its column type.
+TFieldType FieldTypeOf(const TTesselColumn& column);
+// A table name from a target file: its name without the extension,
+// upper-cased.
+WideString TableNameFromFileName(const std::string& fileName);
+
+}  // namespace sql
+
+}  // namespace verimo
