@@ -220,12 +220,14 @@ void TTesselDialogF::BuildPages() {
   tshHeaderFooter_ = BuildHeaderFooterPage();
   tshCaptions_ = BuildCaptionsPage();
   tshAscii_ = BuildAsciiPage();
+  tshXML_ = BuildXMLPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
   pages_->addTab(tshHeaderFooter_, Q(u"Üstbilgi/Altbilgi"));
   pages_->addTab(tshCaptions_, Q(u"&Başlık"));
   pages_->addTab(tshAscii_, Q(u"ASCII"));
+  pages_->addTab(tshXML_, Q(u"XML"));
   layout()->addWidget(pages_);
 }
 
@@ -484,6 +486,38 @@ QWidget* TTesselDialogF::BuildAsciiPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildXMLPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshXML"));
+  auto* layout = new QVBoxLayout(page);
+  auto* declaration = new QGroupBox(Q(u"XML bildirimi"), page);
+  auto* grid = new QGridLayout(declaration);
+  chXMLStandalone_ = new QCheckBox(Q(u"Bağımsız belge (standalone)"), declaration);
+  chXMLStandalone_->setObjectName(QStringLiteral("chXMLStandalone"));
+  cbXMLEncoding_ = new QComboBox(declaration);
+  cbXMLEncoding_->setObjectName(QStringLiteral("cbXMLEncoding"));
+  cbXMLEncoding_->setEditable(true);
+  cbXMLEncoding_->addItems({QString(), QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
+  grid->addWidget(chXMLStandalone_, 0, 0, 1, 2);
+  grid->addWidget(new QLabel(Q(u"Kodlama:"), declaration), 1, 0);
+  grid->addWidget(cbXMLEncoding_, 1, 1);
+  auto* documentType = new QGroupBox(Q(u"Belge yapısı"), page);
+  auto* typeLayout = new QVBoxLayout(documentType);
+  rbXMLDatapacket_ = new QRadioButton(Q(u"Veri paketi (DATAPACKET, değerler öznitelik)"), documentType);
+  rbXMLDatapacket_->setObjectName(QStringLiteral("rbXMLDatapacket"));
+  rbXMLAccess_ = new QRadioButton(Q(u"Access biçimi (her alan bir öğe)"), documentType);
+  rbXMLAccess_->setObjectName(QStringLiteral("rbXMLAccess"));
+  typeLayout->addWidget(rbXMLDatapacket_);
+  typeLayout->addWidget(rbXMLAccess_);
+  chXMLSchema_ = new QCheckBox(Q(u"XSD şema dosyası da oluştur"), page);
+  chXMLSchema_->setObjectName(QStringLiteral("chXMLSchema"));
+  layout->addWidget(declaration);
+  layout->addWidget(documentType);
+  layout->addWidget(chXMLSchema_);
+  layout->addStretch();
+  return page;
+}
+
 // --------------------------------------------------------------- wiring
 
 void TTesselDialogF::ConnectControls() {
@@ -605,6 +639,11 @@ void TTesselDialogF::ConnectControls() {
   connect(edCSVQuote_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.CSVOptions.Quote = TextToChar(text, 0); });
   connect(chCSVQuoteStrings_, &QCheckBox::toggled, this, [this](bool on) { form_.CSVOptions.QuoteStrings = on; });
+  connect(chXMLStandalone_, &QCheckBox::toggled, this, [this](bool on) { form_.XMLOptions.Standalone = on; });
+  connect(cbXMLEncoding_, &QComboBox::currentTextChanged, this,
+          [this](const QString& text) { form_.XMLOptions.Encoding = ToWide(text); });
+  connect(rbXMLAccess_, &QRadioButton::toggled, this, [this](bool on) { form_.XMLOptions.DocumentType = on ? 1 : 0; });
+  connect(chXMLSchema_, &QCheckBox::toggled, this, [this](bool on) { form_.XMLOptions.ExportXSDSchema = on; });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -651,6 +690,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshHeaderFooter_), form_.PageVisible(TDialogPage::HeaderFooter));
   pages_->setTabVisible(pages_->indexOf(tshCaptions_), form_.PageVisible(TDialogPage::Captions));
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
+  pages_->setTabVisible(pages_->indexOf(tshXML_), form_.TypeOptionsPage() == TOptionsPage::XML);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -769,6 +809,11 @@ void TTesselDialogF::RefreshTypeOptions() {
   if (!edCSVComma_->hasFocus()) SetTextIfDifferent(edCSVComma_, CharToText(form_.CSVOptions.Comma));
   if (!edCSVQuote_->hasFocus()) SetTextIfDifferent(edCSVQuote_, CharToText(form_.CSVOptions.Quote));
   chCSVQuoteStrings_->setChecked(form_.CSVOptions.QuoteStrings);
+  chXMLStandalone_->setChecked(form_.XMLOptions.Standalone);
+  if (!cbXMLEncoding_->hasFocus() && cbXMLEncoding_->currentText() != ToQString(form_.XMLOptions.Encoding))
+    cbXMLEncoding_->setCurrentText(ToQString(form_.XMLOptions.Encoding));
+  (form_.XMLOptions.DocumentType == 1 ? rbXMLAccess_ : rbXMLDatapacket_)->setChecked(true);
+  chXMLSchema_->setChecked(form_.XMLOptions.ExportXSDSchema);
 }
 
 // ---------------------------------------------------------------- actions

@@ -87,6 +87,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildHeaderFooterPage();
   QWidget* BuildCaptionsPage();
   QWidget* BuildAsciiPage();
+  QWidget* BuildXMLPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -130,6 +131,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshHeaderFooter_ = nullptr;
   QWidget* tshCaptions_ = nullptr;
   QWidget* tshAscii_ = nullptr;
+  QWidget* tshXML_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
@@ -178,6 +180,12 @@ class TTesselDialogF : public QDialog {
   QLineEdit* edCSVComma_ = nullptr;
   QLineEdit* edCSVQuote_ = nullptr;
   QCheckBox* chCSVQuoteStrings_ = nullptr;
+
+  QCheckBox* chXMLStandalone_ = nullptr;
+  QComboBox* cbXMLEncoding_ = nullptr;
+  QRadioButton* rbXMLDatapacket_ = nullptr;
+  QRadioButton* rbXMLAccess_ = nullptr;
+  QCheckBox* chXMLSchema_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the

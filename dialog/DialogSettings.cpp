@@ -130,6 +130,12 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       file.WriteChar(u"CSV", u"Comma", CSVOptions.Comma);
       file.WriteChar(u"CSV", u"Quote", CSVOptions.Quote);
       break;
+    case aeXML:
+      file.WriteBool(u"XML", u"Standalone", XMLOptions.Standalone);
+      file.WriteString(u"XML", u"Encoding", XMLOptions.Encoding);
+      file.WriteInteger(u"XML", u"DocumentType", XMLOptions.DocumentType);
+      file.WriteBool(u"XML", u"ExportXSDSchema", XMLOptions.ExportXSDSchema);
+      break;
     default:
       break;
   }
@@ -228,6 +234,12 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       CSVOptions.QuoteStrings = file.ReadBool(u"CSV", u"QuoteStrings", d.CSVOptions.QuoteStrings);
       CSVOptions.Comma = file.ReadChar(u"CSV", u"Comma", d.CSVOptions.Comma);
       CSVOptions.Quote = file.ReadChar(u"CSV", u"Quote", d.CSVOptions.Quote);
+      break;
+    case aeXML:
+      XMLOptions.Standalone = file.ReadBool(u"XML", u"Standalone", d.XMLOptions.Standalone);
+      XMLOptions.Encoding = file.ReadString(u"XML", u"Encoding", d.XMLOptions.Encoding);
+      XMLOptions.DocumentType = file.ReadInteger(u"XML", u"DocumentType", d.XMLOptions.DocumentType) == 1 ? 1 : 0;
+      XMLOptions.ExportXSDSchema = file.ReadBool(u"XML", u"ExportXSDSchema", d.XMLOptions.ExportXSDSchema);
       break;
     default:
       break;
