@@ -216,9 +216,9 @@ std::vector<WideString> DatapacketNames(const std::vector<WideString>& names) {
   std::vector<WideString> finals;
   std::set<WideString> assigned;
   for (size_t i = 0; i < count; ++i) {
+    // Another column's final name, or the name another column starts from.
     auto taken = [&](const WideString& candidate) {
       if (assigned.count(candidate) != 0) return true;
-      if (!changed[i]) return false;
       for (size_t j = 0; j < count; ++j)
         if (j != i && sanitised[j] == candidate) return true;
       return false;
@@ -226,7 +226,7 @@ std::vector<WideString> DatapacketNames(const std::vector<WideString>& names) {
     WideString name = sanitised[i];
     if (changed[i] && name == u"_")
       name = Numbered(u"FIELD_", taken);
-    else if (taken(name))
+    else if (changed[i] ? taken(name) : assigned.count(name) != 0)
       name = Numbered(name, taken);
     assigned.insert(name);
     finals.push_back(std::move(name));
