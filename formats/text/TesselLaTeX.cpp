@@ -10,6 +10,7 @@ namespace verimo {
 namespace {
 
 constexpr char16_t kSection[] = u"LATEX";
+constexpr size_t kMaxSourceLine = 1000;
 
 // Characters outside ASCII that a plain document (the default text fonts
 // and UTF-8 input) cannot set.
@@ -132,7 +133,14 @@ WideString EscapeText(WideStringView text, bool latin5) {
   WideString out;
   out.reserve(text.size() + 8);
   char16_t previous = 0;
+  size_t lineStart = 0;
   for (size_t i = 0; i < text.size(); ++i) {
+    // TeX reads a source line into a buffer of limited size: long texts
+    // continue on the next line after a comment sign, which joins the two.
+    if (out.size() - lineStart >= kMaxSourceLine) {
+      out += u"%\r\n";
+      lineStart = out.size();
+    }
     char16_t ch = text[i];
     if (ch == u'\r' || ch == u'\n' || ch == u'\t') {
       if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
