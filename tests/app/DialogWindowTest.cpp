@@ -108,7 +108,10 @@ class DialogWindowTest : public QObject {
       QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
       QVERIFY(!Child<QRadioButton>(view, "rbType0")->isEnabled());  // MS Excel: not built yet
       QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
-      QVERIFY(Child<QRadioButton>(view, "rbType7")->isChecked());  // Metin Dosyası
+      QVERIFY(Child<QRadioButton>(view, "rbType4")->isChecked());  // XML, the first built type
+      QVERIFY(TabShown(view, "tshXML"));
+      Click(view, "rbType7");  // Metin Dosyası
+      QVERIFY(!TabShown(view, "tshXML"));
 
       TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
