@@ -222,6 +222,7 @@ void TTesselDialogF::BuildPages() {
   tshAscii_ = BuildAsciiPage();
   tshAccess_ = BuildAccessPage();
   tshSQL_ = BuildSQLPage();
+  tshXML_ = BuildXMLPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -230,6 +231,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshAscii_, Q(u"ASCII"));
   pages_->addTab(tshAccess_, Q(u"Access"));
   pages_->addTab(tshSQL_, Q(u"SQL"));
+  pages_->addTab(tshXML_, Q(u"XML"));
   layout()->addWidget(pages_);
 }
 
@@ -511,6 +513,38 @@ QWidget* TTesselDialogF::BuildAccessPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildXMLPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshXML"));
+  auto* layout = new QVBoxLayout(page);
+  auto* declaration = new QGroupBox(Q(u"XML bildirimi"), page);
+  auto* grid = new QGridLayout(declaration);
+  chXMLStandalone_ = new QCheckBox(Q(u"Bağımsız belge (standalone)"), declaration);
+  chXMLStandalone_->setObjectName(QStringLiteral("chXMLStandalone"));
+  cbXMLEncoding_ = new QComboBox(declaration);
+  cbXMLEncoding_->setObjectName(QStringLiteral("cbXMLEncoding"));
+  cbXMLEncoding_->setEditable(true);
+  cbXMLEncoding_->addItems({QString(), QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
+  grid->addWidget(chXMLStandalone_, 0, 0, 1, 2);
+  grid->addWidget(new QLabel(Q(u"Kodlama:"), declaration), 1, 0);
+  grid->addWidget(cbXMLEncoding_, 1, 1);
+  auto* documentType = new QGroupBox(Q(u"Belge yapısı"), page);
+  auto* typeLayout = new QVBoxLayout(documentType);
+  rbXMLDatapacket_ = new QRadioButton(Q(u"Veri paketi (DATAPACKET, değerler öznitelik)"), documentType);
+  rbXMLDatapacket_->setObjectName(QStringLiteral("rbXMLDatapacket"));
+  rbXMLAccess_ = new QRadioButton(Q(u"Access biçimi (her alan bir öğe)"), documentType);
+  rbXMLAccess_->setObjectName(QStringLiteral("rbXMLAccess"));
+  typeLayout->addWidget(rbXMLDatapacket_);
+  typeLayout->addWidget(rbXMLAccess_);
+  chXMLSchema_ = new QCheckBox(Q(u"XSD şema dosyası da oluştur"), page);
+  chXMLSchema_->setObjectName(QStringLiteral("chXMLSchema"));
+  layout->addWidget(declaration);
+  layout->addWidget(documentType);
+  layout->addWidget(chXMLSchema_);
+  layout->addStretch();
+  return page;
+}
+
 QWidget* TTesselDialogF::BuildSQLPage() {
   static constexpr const char16_t* kDialects[kScriptTypeCount] = {u"ANSI SQL", u"IBM DB2",    u"InterBase",
                                                                   u"MS SQL Server", u"MySQL", u"Oracle",
@@ -695,6 +729,12 @@ void TTesselDialogF::ConnectControls() {
   // An empty terminator box means no terminator.
   connect(edSQLStatementTerm_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.SQLOptions.StatementTerm = TextToChar(text, 0); });
+
+  connect(chXMLStandalone_, &QCheckBox::toggled, this, [this](bool on) { form_.XMLOptions.Standalone = on; });
+  connect(cbXMLEncoding_, &QComboBox::currentTextChanged, this,
+          [this](const QString& text) { form_.XMLOptions.Encoding = ToWide(text); });
+  connect(rbXMLAccess_, &QRadioButton::toggled, this, [this](bool on) { form_.XMLOptions.DocumentType = on ? 1 : 0; });
+  connect(chXMLSchema_, &QCheckBox::toggled, this, [this](bool on) { form_.XMLOptions.ExportXSDSchema = on; });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -743,6 +783,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
   pages_->setTabVisible(pages_->indexOf(tshAccess_), form_.TypeOptionsPage() == TOptionsPage::Access);
   pages_->setTabVisible(pages_->indexOf(tshSQL_), form_.TypeOptionsPage() == TOptionsPage::SQL);
+  pages_->setTabVisible(pages_->indexOf(tshXML_), form_.TypeOptionsPage() == TOptionsPage::XML);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -875,6 +916,11 @@ void TTesselDialogF::RefreshTypeOptions() {
   chSQLCommitAfterScript_->setChecked(sql.CommitAfterScript);
   if (!edSQLCommitStatement_->hasFocus()) SetTextIfDifferent(edSQLCommitStatement_, ToQString(sql.CommitStatement));
   if (!edSQLStatementTerm_->hasFocus()) SetTextIfDifferent(edSQLStatementTerm_, CharToText(sql.StatementTerm));
+  chXMLStandalone_->setChecked(form_.XMLOptions.Standalone);
+  if (!cbXMLEncoding_->hasFocus() && cbXMLEncoding_->currentText() != ToQString(form_.XMLOptions.Encoding))
+    cbXMLEncoding_->setCurrentText(ToQString(form_.XMLOptions.Encoding));
+  (form_.XMLOptions.DocumentType == 1 ? rbXMLAccess_ : rbXMLDatapacket_)->setChecked(true);
+  chXMLSchema_->setChecked(form_.XMLOptions.ExportXSDSchema);
 }
 
 // ---------------------------------------------------------------- actions

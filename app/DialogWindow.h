@@ -89,6 +89,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildAsciiPage();
   QWidget* BuildAccessPage();
   QWidget* BuildSQLPage();
+  QWidget* BuildXMLPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -133,6 +134,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshCaptions_ = nullptr;
   QWidget* tshAscii_ = nullptr;
   QWidget* tshSQL_ = nullptr;
+  QWidget* tshXML_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
@@ -193,6 +195,11 @@ class TTesselDialogF : public QDialog {
   QCheckBox* chSQLCommitAfterScript_ = nullptr;
   QLineEdit* edSQLCommitStatement_ = nullptr;
   QLineEdit* edSQLStatementTerm_ = nullptr;
+  QCheckBox* chXMLStandalone_ = nullptr;
+  QComboBox* cbXMLEncoding_ = nullptr;
+  QRadioButton* rbXMLDatapacket_ = nullptr;
+  QRadioButton* rbXMLAccess_ = nullptr;
+  QCheckBox* chXMLSchema_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the

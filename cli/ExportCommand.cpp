@@ -7,6 +7,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <utility>
 #include <system_error>
 
 #include "core/Exception.h"
@@ -379,6 +381,12 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
   exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
+  // Files written beside the target under names of their own (an XML
+  // schema) take their final names with it, and go with it when the run fails.
+  std::vector<std::pair<std::unique_ptr<PartialFile>, fs::path>> companions;
+  if (partial)
+    for (const TDialogExporters::TCompanionFile& file : exporters.RenameTargetLater(type, target.string()))
+      companions.emplace_back(std::make_unique<PartialFile>(file.written, std::vector<fs::path>{}), file.final);
   auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
     if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
   };
@@ -414,6 +422,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     throw Exception(message);
   }
   table.Close();
+  for (auto& [file, finalName] : companions) file->CommitAs(finalName, {});
   if (partial) partial->CommitAs(target, targetCompanions);
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);

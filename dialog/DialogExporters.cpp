@@ -8,6 +8,9 @@
 #include "formats/text/TesselASCII.h"
 #include "formats/text/TesselClipboard.h"
 #include "formats/text/TesselSQL.h"
+#include "formats/text/TesselLaTeX.h"
+#include "formats/text/TesselXML.h"
+#include "formats/text/TesselXMLText.h"
 
 namespace verimo {
 namespace {
@@ -31,7 +34,23 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselDBF> dbf;      // DBFExp
   std::unique_ptr<TTesselSQL> sql;      // SQLExp
   std::unique_ptr<TTesselClipboard> clipboard;  // ClipExp
+  std::unique_ptr<TTesselXML> xml;      // XMLExp
+  std::unique_ptr<TTesselLaTeX> latex;  // LaTeXExp
 };
+
+namespace {
+
+// Creates a file exporter on first use, with the launcher of the form.
+template <typename Exporter>
+Exporter& Component(std::unique_ptr<Exporter>& slot, TShellLauncher* shellLauncher) {
+  if (!slot) {
+    slot = std::make_unique<Exporter>();
+    if (shellLauncher) slot->ShellLauncher = shellLauncher;
+  }
+  return *slot;
+}
+
+}  // namespace
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
     : shellLauncher_(shellLauncher), clipboard_(clipboard), components_(std::make_unique<Components>()) {}
@@ -39,7 +58,8 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 TDialogExporters::~TDialogExporters() = default;
 
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
-  return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard;
+  return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
+         type == aeXML || type == aeLaTeX;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -83,6 +103,8 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     }
     return *components_->clipboard;
   }
+  if (type == aeXML) return Component(components_->xml, shellLauncher_);
+  if (type == aeLaTeX) return Component(components_->latex, shellLauncher_);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -104,6 +126,15 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
     sql.SetCommitStatement(options.CommitStatement);
     sql.StatementTerm = options.StatementTerm;
     sql.CustomScriptType = options.ScriptType;
+    return;
+  }
+  if (type == aeXML) {
+    TTesselXML& exporter = static_cast<TTesselXML&>(For(type));
+    exporter.Options.StandAlone = form.XMLOptions.Standalone;
+    exporter.Options.Encoding = form.XMLOptions.Encoding;
+    exporter.SetOutputEncoding(xml::OutputEncodingForName(form.XMLOptions.Encoding));
+    exporter.DocumentType = form.XMLOptions.DocumentType == 1 ? xtAccess : xtDatapacket2;
+    exporter.ExportXSDSchema = form.XMLOptions.ExportXSDSchema;
     return;
   }
   if (!IsAsciiType(type)) return;
@@ -136,6 +167,16 @@ void TDialogExporters::CopyTarget(TAllowedExport type, const std::string& fileNa
   text->FileName = fileName;
   text->ShowFile = showFile;
   text->PrintFile = printFile;
+}
+
+std::vector<TDialogExporters::TCompanionFile> TDialogExporters::RenameTargetLater(TAllowedExport type,
+                                                                               const std::string& finalName) {
+  std::vector<TCompanionFile> companions;
+  if (type != aeXML) return companions;
+  TTesselXML& exporter = static_cast<TTesselXML&>(For(type));
+  exporter.TargetFileName = finalName;
+  if (exporter.ExportXSDSchema) companions.push_back({exporter.SchemaFileName(), exporter.FinalSchemaFileName()});
+  return companions;
 }
 
 bool TDialogExporters::TakesColumnsAlign(TAllowedExport type) {

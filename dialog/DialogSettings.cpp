@@ -142,6 +142,12 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       file.WriteChar(u"SQL", u"StatementTerm", SQLOptions.StatementTerm);
       file.WriteInteger(u"SQL", u"CustomScriptType", SQLOptions.ScriptType);
       break;
+    case aeXML:
+      file.WriteBool(u"XML", u"Standalone", XMLOptions.Standalone);
+      file.WriteString(u"XML", u"Encoding", XMLOptions.Encoding);
+      file.WriteInteger(u"XML", u"DocumentType", XMLOptions.DocumentType);
+      file.WriteBool(u"XML", u"ExportXSDSchema", XMLOptions.ExportXSDSchema);
+      break;
     default:
       break;
   }
@@ -257,6 +263,12 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
                                   ? static_cast<TTesselScriptType>(scriptType) : initial.ScriptType;
       break;
     }
+    case aeXML:
+      XMLOptions.Standalone = file.ReadBool(u"XML", u"Standalone", d.XMLOptions.Standalone);
+      XMLOptions.Encoding = file.ReadString(u"XML", u"Encoding", d.XMLOptions.Encoding);
+      XMLOptions.DocumentType = file.ReadInteger(u"XML", u"DocumentType", d.XMLOptions.DocumentType) == 1 ? 1 : 0;
+      XMLOptions.ExportXSDSchema = file.ReadBool(u"XML", u"ExportXSDSchema", d.XMLOptions.ExportXSDSchema);
+      break;
     default:
       break;
   }

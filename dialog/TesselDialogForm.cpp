@@ -103,6 +103,7 @@ void TTesselDialogForm::FormShow() {
   CSVOptions = dialog_.CSVOptions;
   AccessOptions = dialog_.AccessOptions;
   SQLOptions = dialog_.SQLOptions;
+  XMLOptions = dialog_.XMLOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

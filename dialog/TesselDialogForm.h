@@ -156,6 +156,7 @@ class TTesselDialogForm {
   TTesselCSVOptions CSVOptions;
   TTesselAccessOptions AccessOptions;
   TTesselSQLOptions SQLOptions;
+  TTesselXMLOptions XMLOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

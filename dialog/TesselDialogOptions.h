@@ -40,7 +40,11 @@ struct TTesselSQLOptions {
 
 struct TTesselXMLOptions {
   bool Standalone = true;
+  // Also chooses the output: "UTF-16" writes UTF-16, anything else UTF-8.
   WideString Encoding;
+  // The layout: 0 data packet, 1 Access style.
+  int DocumentType = 0;
+  bool ExportXSDSchema = false;
   friend bool operator==(const TTesselXMLOptions&, const TTesselXMLOptions&) = default;
 };
 

@@ -192,6 +192,28 @@ TEST_F(SettingsTest, TxtSavesAlignmentsAndWidthsOfTheCaptionGrid) {
   });
 }
 
+TEST_F(SettingsTest, XmlOptionsAreSavedAndLoaded) {
+  WithForm(dialog_, [&](TTesselDialogForm& form) {
+    form.SelectType(aeXML);
+    form.XMLOptions.Standalone = false;
+    form.XMLOptions.Encoding = u"UTF-16";
+    form.XMLOptions.DocumentType = 1;
+    form.XMLOptions.ExportXSDSchema = true;
+    form.SaveOptions(Settings());
+  });
+  TTesselIniFile file(Settings());
+  EXPECT_EQ(file.ReadString(u"XML", u"Encoding", u""), u"UTF-16");
+  EXPECT_FALSE(file.ReadBool(u"XML", u"Standalone", true));
+
+  TTesselDialog fresh;
+  Bind(fresh);
+  WithForm(fresh, [&](TTesselDialogForm& form) {
+    form.LoadOptions(Settings());
+    ASSERT_EQ(form.SelectedType(), aeXML);
+    EXPECT_EQ(form.XMLOptions, (TTesselXMLOptions{false, u"UTF-16", 1, true}));
+  });
+}
+
 TEST_F(SettingsTest, SavingFewerFieldsLeavesNoStaleKeys) {
   WithForm(dialog_, [&](TTesselDialogForm& form) {
     form.AddAllExportedFields();

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/TesselText.h"
+#include "engine/TesselWriter.h"
+
+namespace verimo {
+
+// The layouts of an XML export: a data packet with a field list and one
+// ROW element per record carrying the values as attributes, or one element
+// per record with one child element per field.
+enum TTesselXMLType : uint8_t { xtDatapacket2, xtAccess };
+
+// The XML declaration.
+struct TXMLOptions {
+  WideString Version = u"1.0";
+  // Declared when it names the encoding the document is written in; the
+  // real one is declared otherwise.
+  WideString Encoding;
+  bool StandAlone = true;
+};
+
+// The XML exporter's writer: the output writer as it is.
+class TTesselXMLWriter : public TTesselWriter {
+ public:
+  using TTesselWriter::TTesselWriter;
+};
+
+// Writes the records as an XML document, optionally with a schema file
+// beside it (the document's name with the extension ".xsd", always UTF-8).
+// With the schema, typed values are written in their schema form and nulls
+// are left out, so that the document validates against it.
+class TTesselXML : public TTesselText {
+ public:
+  TTesselXML();
+
+  TXMLOptions Options;
+  TTesselXMLType DocumentType = xtDatapacket2;
+  bool ExportXSDSchema = false;
+  // The name the document will carry when it is written under another
+  // name first and renamed afterwards; the record element, the schema
+  // reference and FinalSchemaFileName follow it. Empty: FileName.
+  std::string TargetFileName;
+
+  // Where this run writes the schema: FileName with the extension ".xsd".
+  std::string SchemaFileName() const;
+  // The schema's name beside the finished document.
+  std::string FinalSchemaFileName() const;
+  // The attribute or element names of the columns in the last run.
+  const std::vector<WideString>& FieldNames() const { return fieldNames_; }
+  // The record element of the Access-style layout in the last run.
+  const WideString& RecordName() const { return recordName_; }
+
+  // Refuses a schema that would take the document's own name.
+  void Execute() override;
+
+  std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream) override;
+  void BeginExport() override;
+  void BeforeExport() override;
+  void AfterExport() override;
+  void EndExport() override;
+  WideString GetColCaption(int index) override;
+  void WriteCaptionRow() override;
+  WideString GetDataRow() override;
+  void WriteDataRow() override;
+  WideString EscapeText(const WideString& text) override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+  // The XML declaration for the run's output encoding.
+  WideString Declaration() const;
+
+ private:
+  std::string TargetName() const;
+  void CheckSchemaName() const;
+  void BuildNames();
+  void WriteRootStart();
+  void CloseRoot();
+  WideString SchemaReference() const;
+  void WriteSchemaFile() const;
+  WideString AccessSchema() const;
+  WideString DatapacketSchema() const;
+  // The value as written, or false when the element or attribute is left out.
+  bool CellValue(int index, WideString& text);
+
+  std::vector<WideString> fieldNames_;
+  WideString recordName_;
+  bool rootOpen_ = false;
+  WideString line_;
+};
+
+}  // namespace verimo

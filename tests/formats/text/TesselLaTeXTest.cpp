@@ -1,0 +1,293 @@
+#include "formats/text/TesselLaTeX.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "engine/TesselIniFile.h"
+#include "engine/TesselStream.h"
+#include "core/DateTime.h"
+#include "core/Exception.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/data/MemDataSet.h"
+#include "platform/paradox/Table.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Pins the system ANSI code page for one test.
+class AnsiCodePage {
+ public:
+  explicit AnsiCodePage(int codePage) { SetSystemCodePage(TSystemCodePage::Ansi, codePage); }
+  ~AnsiCodePage() { SetSystemCodePage(TSystemCodePage::Ansi, 0); }
+};
+
+std::string Export(TTesselLaTeX& exporter) {
+  TMemoryStream stream;
+  exporter.ExportToStream(stream);
+  return std::string(stream.View());
+}
+
+TEST(LaTeXTextTest, SpecialCharactersBecomeCommands) {
+  EXPECT_EQ(latex::EscapeText(u"R&D 50% $5 #1 a_b {x} ~ ^", false),
+            u"R\\&D 50\\% \\$5 \\#1 a\\_b \\{x\\} \\textasciitilde{} \\textasciicircum{}");
+  EXPECT_EQ(latex::EscapeText(u"a<b>c \\end", false), u"a$<$b$>$c \\textbackslash{}end");
+  EXPECT_EQ(latex::EscapeText(u"x|y \"q\"", false), u"x\\textbar{}y {\\ttfamily\\char34}q{\\ttfamily\\char34}");
+  // Line breaks are spaces; controls vanish; ligature pairs are split.
+  EXPECT_EQ(latex::EscapeText(u"1\r\n2\n3\r4\t5\x01", false), u"1 2 3 4 5");
+  EXPECT_EQ(latex::EscapeText(u"a--b ``q'' !`", false), u"a-{}-b `{}`q'{}' !{}`");
+  // What the fonts cannot set, and what latin5 leaves out.
+  EXPECT_EQ(latex::EscapeText(u"Þorn \u03b1 \U0001F600 Şş", false), u"?orn ? ? Şş");
+  EXPECT_EQ(latex::EscapeText(u"€ “x” …", true), u"\\texteuro{} ``x'' \\ldots{}");
+  EXPECT_EQ(latex::EscapeText(u"€ “x”", false), u"€ “x”");
+  EXPECT_EQ(latex::EscapeText(u"«a»", false), u"$\\ll$a$\\gg$");
+  // Long texts go on over several source lines that TeX joins again.
+  const WideString dashes = latex::EscapeText(WideString(1500, u'-'), false);
+  EXPECT_NE(dashes.find(u"%\r\n"), WideString::npos);
+  EXPECT_EQ(dashes.find(u"--"), WideString::npos);
+}
+
+TEST(LaTeXTextTest, InputEncodingsTeXHas) {
+  EXPECT_EQ(latex::InputEncodingOf(1254), u"latin5");
+  EXPECT_EQ(latex::InputEncodingOf(1250), u"cp1250");
+  EXPECT_EQ(latex::InputEncodingOf(1252), u"cp1252");
+  EXPECT_EQ(latex::InputEncodingOf(1257), u"cp1257");
+  EXPECT_EQ(latex::InputEncodingOf(1251), u"");
+  EXPECT_EQ(latex::InputEncodingOf(857), u"");
+}
+
+class LaTeXExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_.AddFieldDef(u"Ad", ftString, 20);
+    data_.AddFieldDef(u"No", ftInteger);
+    data_.AddFieldDef(u"Gün", ftDate);
+    data_.AppendRecord({Variant::FromText(u"Şule & Ali"), Variant::FromInt(5), Variant::FromDateTime(EncodeDate(2024, 1, 2))});
+    data_.Open();
+    exporter_.DataSet = &data_;
+  }
+  TMemDataSet data_;
+  TTesselLaTeX exporter_;
+};
+
+TEST_F(LaTeXExportTest, Utf8DocumentAsWritten) {
+  exporter_.Header = {u"Rapor #1"};
+  exporter_.Footer = {u"Son 100%"};
+  exporter_.Formats().SetDateFormat(u"dd.mm.yyyy");
+  EXPECT_EQ(Export(exporter_),
+            "\\documentclass[a4paper]{article}\r\n\\usepackage[utf8]{inputenc}\r\n\\usepackage[english]{babel}\r\n"
+            "\\begin{document}\r\n\r\nRapor \\#1\r\n\\par\\bigskip\r\n\\begin{tabular}{|l|r|l|}\r\n\\hline\r\n"
+            "Ad & No & Gün\r\n\\\\\r\n\\hline\r\n"
+            "Şule \\& Ali & 5 & 02.01.2024\r\n\\\\\r\n\\hline\r\n"
+            "\\end{tabular}\r\n\r\nSon 100\\%\r\n\\end{document}\r\n");
+}
+
+TEST_F(LaTeXExportTest, CodePageOutputNamesTheInputEncodingOfItsBytes) {
+  AnsiCodePage ansi(1254);
+  exporter_.SetOutputEncoding(oeAnsi);
+  exporter_.Options.SetCodePage(0);
+  EXPECT_EQ(exporter_.Options.CodePage(), 1254);
+  std::string text = Export(exporter_);
+  EXPECT_NE(text.find("\\usepackage[latin5]{inputenc}"), std::string::npos);
+  EXPECT_NE(text.find(EncodeToCodePage(u"Şule \\& Ali", 1254)), std::string::npos);
+
+  // A code page without an input encoding is written as UTF-8.
+  exporter_.Options.SetCodePage(1251);
+  text = Export(exporter_);
+  EXPECT_NE(text.find("\\usepackage[utf8]{inputenc}"), std::string::npos);
+  EXPECT_NE(text.find(WideToUtf8(u"Şule")), std::string::npos);
+}
+
+TEST_F(LaTeXExportTest, DocumentFlavours) {
+  exporter_.Options.DocumentParams.clear();
+  exporter_.Preambula = {u"\\usepackage{array}"};
+  std::string text = Export(exporter_);
+  EXPECT_TRUE(text.starts_with("\\documentclass{article}\r\n"));
+  EXPECT_NE(text.find("\\usepackage{array}\r\n\r\n\\begin{document}"), std::string::npos);
+  exporter_.Options.LaTeXVersion = LaTeX209;
+  exporter_.Options.DocumentStyle = dsBook;
+  text = Export(exporter_);
+  EXPECT_TRUE(text.starts_with("\\documentstyle{book}\r\n\\begin{document}\r\n"));
+  EXPECT_EQ(text.find("\\usepackage"), std::string::npos);
+}
+
+TEST_F(LaTeXExportTest, StoppedExportEndsTheDocumentOnce) {
+  exporter_.OnExportedRecord = [](TTessel& sender, int) { sender.Abort(); };
+  const std::string text = Export(exporter_);
+  EXPECT_TRUE(text.ends_with("\\end{tabular}\r\n\r\n\\end{document}\r\n"));
+  EXPECT_EQ(text.find("\\end{document}"), text.rfind("\\end{document}"));
+}
+
+TEST_F(LaTeXExportTest, SettingsKeepTheOptions) {
+  const fs::path dir = test::MakeTempDir("verimo-latex-settings");
+  exporter_.Options.SetCodePage(1250);
+  exporter_.Options.Languages = u"turkish";
+  exporter_.Options.DocumentStyle = dsBook;
+  exporter_.Preambula = {u"\\usepackage{array}"};
+  exporter_.SetOutputEncoding(oeAnsi);
+  settings::SaveToFile(exporter_, dir / "latex.cfg");
+  TTesselLaTeX loaded;
+  settings::LoadFromFile(loaded, dir / "latex.cfg");
+  EXPECT_EQ(loaded.Options.CodePage(), 1250);
+  EXPECT_EQ(loaded.Options.Languages, u"turkish");
+  EXPECT_EQ(loaded.Options.DocumentStyle, dsBook);
+  EXPECT_EQ(loaded.Preambula.Count(), 1);
+  EXPECT_EQ(loaded.OutputEncoding(), oeAnsi);
+  fs::remove_all(dir);
+}
+
+// ---- compiled through pdflatex ----
+
+void AppendJsonString(std::string& json, WideStringView text) {
+  json += '"';
+  for (char16_t ch : text) {
+    if (ch == u'"' || ch == u'\\') {
+      json += '\\';
+      json += static_cast<char>(ch);
+    } else if (ch >= 0x20 && ch < 0x7F) {
+      json += static_cast<char>(ch);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch));
+      json += escaped;
+    }
+  }
+  json += '"';
+}
+
+struct LaTeXJob {
+  std::string file;
+  std::string encoding;  // Python codec name
+  std::vector<WideString> expected;
+};
+
+std::string CompileAndRead(const std::deque<LaTeXJob>& jobs, const fs::path& dir) {
+  std::string json = "[";
+  for (const LaTeXJob& job : jobs) {
+    if (json.size() > 1) json += ",\n";
+    json += "{\"file\":";
+    AppendJsonString(json, Utf8ToWide(job.file));
+    json += ",\"encoding\":\"" + job.encoding + "\",\"expected\":[";
+    for (size_t i = 0; i < job.expected.size(); ++i) {
+      if (i) json += ",";
+      AppendJsonString(json, job.expected[i]);
+    }
+    json += "]}";
+  }
+  json += "]";
+  const fs::path jobsFile = dir / "jobs.json";
+  std::ofstream(jobsFile, std::ios::binary) << json;
+  std::string output;
+  const int status = test::RunCommand(
+      "/usr/bin/python3 " + test::ShellQuote((test::SourceDir() / "tests/formats/text/latex_read_back.py").string()) +
+          " " + test::ShellQuote(jobsFile.string()) + " 2>&1",
+      &output);
+  if (status != 0 && output.empty()) output = "latex_read_back.py failed with status " + std::to_string(status);
+  return output;
+}
+
+bool HavePdfLaTeX() { return test::RunCommand("command -v pdflatex >/dev/null && command -v pdftotext >/dev/null") == 0; }
+
+class LaTeXCompileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HavePdfLaTeX()) GTEST_SKIP() << "pdflatex or pdftotext not installed";
+    dir_ = test::MakeTempDir("verimo-latex");
+  }
+  void TearDown() override {
+    if (!dir_.empty() && !std::getenv("VERIMO_KEEP_TEST_FILES")) fs::remove_all(dir_);
+  }
+
+  // Exports in UTF-8 and in code page 1254, each with a page large enough
+  // for the widest table, and records what the PDF must show.
+  void ExportBoth(TDataSet& data, const std::string& stem, const TStringList& fields, int recordLimit) {
+    for (bool utf8 : {true, false}) {
+      TTesselLaTeX exporter;
+      exporter.DataSet = &data;
+      exporter.ExportedFields = fields;
+      exporter.ExportRecCount = recordLimit;
+      exporter.ShellLauncher = nullptr;
+      if (!utf8) {
+        exporter.SetOutputEncoding(oeAnsi);
+        exporter.Options.SetCodePage(1254);
+      }
+      exporter.Preambula = {u"\\setlength{\\pdfpagewidth}{500cm}\\setlength{\\pdfpageheight}{500cm}",
+                            u"\\setlength{\\textwidth}{480cm}\\setlength{\\textheight}{480cm}"};
+      exporter.Header = {u"Başlık: R&D 50% ~ ^ _ # {x}"};
+      exporter.Footer = {u"Son satır \\ $"};
+      exporter.FileName = (dir_ / (stem + (utf8 ? "-utf8.tex" : "-cp1254.tex"))).string();
+      LaTeXJob& job = jobs_.emplace_back();
+      job.file = exporter.FileName;
+      job.encoding = utf8 ? "utf-8" : "cp1254";
+      job.expected = {exporter.Header[0], exporter.Footer[0]};
+      exporter.OnBeginExport = [&job](TTessel& sender) {
+        for (const TTesselColumn& column : sender.Columns()) job.expected.push_back(column.Caption);
+      };
+      exporter.OnBeforeExportRow = [&job](TTessel& sender, TTesselRow& row, bool&) {
+        for (int i = 0; i < row.Count(); ++i)
+          job.expected.push_back(sender.Columns().IsNull(i) ? sender.Formats().NullString() : row[i].Text);
+      };
+      try {
+        exporter.Execute();
+      } catch (const Exception& error) {
+        ADD_FAILURE() << exporter.FileName << ": " << error.what();
+      }
+    }
+  }
+
+  fs::path dir_;
+  std::deque<LaTeXJob> jobs_;
+};
+
+TEST_F(LaTeXCompileTest, TrickyValuesCompileAndShow) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Ad_Soyad", ftString, 40);
+  data.AddFieldDef(u"Tutar %", ftFloat);
+  data.AddFieldDef(u"Not", ftMemo);
+  data.AppendRecord({Variant::FromText(u"R&D 50%"), Variant::FromDouble(1.5), Variant::FromText(u"a<b>c \\d {e} ~f ^g")});
+  data.AppendRecord({Variant::FromText(u"Şule Ağaoğlu İıĞğÜüÖöÇç"), Variant::FromDouble(-2),
+                     Variant::FromText(u"iki\r\nsatır $x$ #1 a_b \"q\" a|b --")});
+  data.AppendRecord({Variant::Null(), Variant::Null(), Variant::FromText(u"€ “tırnak” … ‘x’ «y»")});
+  data.Open();
+  ExportBoth(data, "tricky", {}, 0);
+  EXPECT_EQ(CompileAndRead(jobs_, dir_), "");
+}
+
+TEST_F(LaTeXCompileTest, FixtureTablesCompileAndShowTheirValues) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  std::vector<std::unique_ptr<TTable>> tables;
+  int index = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
+    const std::string extension = entry.path().extension().string();
+    if (extension != ".db" && extension != ".DB") continue;
+    auto table = std::make_unique<TTable>();
+    table->SetDatabaseName(entry.path().parent_path().string());
+    table->SetTableName(entry.path().filename().string());
+    try {
+      table->Open();
+    } catch (const Exception& error) {
+      std::cout << "not exported: " << entry.path().filename().string() << ": " << error.what() << "\n";
+      continue;
+    }
+    TStringList fields;
+    for (int i = 0; i < table->FieldCount(); ++i)
+      if (!IsBinaryType(table->Field(i).DataType())) fields.Add(table->Field(i).FieldName());
+    if (fields.IsEmpty()) continue;
+    // A tabular does not break across pages; a hundred records show that
+    // every kind of value compiles.
+    ExportBoth(*table, std::to_string(index++) + "-" + entry.path().stem().string(), fields, 100);
+    tables.push_back(std::move(table));
+  }
+  ASSERT_FALSE(jobs_.empty());
+  EXPECT_EQ(CompileAndRead(jobs_, dir_), "");
+}
+
+}  // namespace
+}  // namespace verimo
