@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "core/WideString.h"
+
+namespace verimo::html {
+
+// The cell and caption rule: every space becomes "&#160;"; with
+// `interpretTags` also "&", ">", "<" and the double quote become entities
+// and each line break (CR LF, a lone CR or a lone LF) becomes "<br>".
+// Appends to `out`.
+void AppendEscaped(WideStringView text, bool interpretTags, WideString& out);
+WideString Escape(WideStringView text, bool interpretTags);
+
+// Plain text inside markup or an attribute value: "&", "<", ">" and the
+// double quote as entities, nothing else changed.
+WideString EscapeMarkup(WideStringView text);
+
+// A file name as the path of a relative link: its UTF-8 bytes, every byte
+// outside the unreserved characters (letters, digits, "-", ".", "_", "~")
+// and "/" written as "%XX".
+WideString PercentEncode(const std::string& path);
+
+// The page file of page `number`: the target's name without its extension,
+// the number with at least two digits, then the extension
+// ("out.html" -> "out01.html", "out100.html").
+std::filesystem::path PageFileName(const std::filesystem::path& target, int number);
+
+// The number as the bar and the index show it: two digits below 10.
+WideString TwoDigits(int number);
+
+}  // namespace verimo::html
