@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "core/Exception.h"
 #include "dialog/DialogExporters.h"
@@ -67,34 +68,55 @@ class ProgressLine {
   bool dirty_ = false;
 };
 
-// The file the export writes first: hidden, beside the target, unique to
-// this process.
-fs::path PartialFileName(const fs::path& target) {
+// The folder the export writes into first: hidden, beside the target,
+// unique to this process. The target keeps its own name inside it, so that
+// the files an export writes beside it (page files, style sheets) take
+// their final names and link to each other as they will in the end.
+fs::path StagingFolderName(const fs::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".verimo-" + std::to_string(getpid()) + ".part");
 }
 
-// Removes the partial file unless the export was committed.
-class PartialFile {
+// Holds the export's files until they are committed beside the target;
+// removes the folder and whatever is in it unless they were.
+class StagingFolder {
  public:
-  explicit PartialFile(fs::path path) : path_(std::move(path)) {}
-  ~PartialFile() {
+  explicit StagingFolder(const fs::path& target) : folder_(StagingFolderName(target)), path_(folder_ / target.filename()) {
+    // A folder that cannot be made is reported by the export itself, which
+    // creates the target's folder first.
     std::error_code ignored;
-    if (!committed_) fs::remove(path_, ignored);
+    fs::create_directories(folder_, ignored);
   }
-  PartialFile(const PartialFile&) = delete;
-  PartialFile& operator=(const PartialFile&) = delete;
+  ~StagingFolder() {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  StagingFolder(const StagingFolder&) = delete;
+  StagingFolder& operator=(const StagingFolder&) = delete;
 
+  const fs::path& Folder() const { return folder_; }
+  // Where the export writes the target.
   const fs::path& Path() const { return path_; }
+  // Moves every file of the folder beside the target, the target itself
+  // last, so that the target appears only with its companions in place.
   void CommitAs(const fs::path& target) {
     std::error_code ec;
-    fs::rename(path_, target, ec);
-    if (ec) throw Exception("Cannot write \"" + target.string() + "\": " + ec.message());
-    committed_ = true;
+    std::vector<fs::path> companions;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
+      if (it->path() != path_) companions.push_back(it->path());
+    if (ec) throw Exception("Cannot read \"" + folder_.string() + "\": " + ec.message());
+    for (const fs::path& companion : companions) Move(companion, target.parent_path() / companion.filename());
+    Move(path_, target);
   }
 
  private:
+  static void Move(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) throw Exception("Cannot write \"" + to.string() + "\": " + ec.message());
+  }
+
+  fs::path folder_;
   fs::path path_;
-  bool committed_ = false;
 };
 
 // Holds back Ctrl-C and termination requests while the export runs, so that
@@ -264,10 +286,10 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   ExportEveryFieldByDefault(exporter, table);
 
   ProgressLine line(options.quiet ? nullptr : progress);
-  // Declared first so that a failed run removes its partial file before a
+  // Declared first so that a failed run removes its partial files before a
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
-  PartialFile partial(PartialFileName(target));
+  StagingFolder partial(target);
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
   exporters.CopyTarget(type, partial.Path().string(), false, false);
@@ -293,6 +315,9 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     std::error_code ignored;
     ReplaceAll(message, fs::absolute(partial.Path(), ignored).string(), options.target);
     ReplaceAll(message, partial.Path().string(), options.target);
+    const std::string targetFolder = target.parent_path().empty() ? "." : target.parent_path().string();
+    ReplaceAll(message, fs::absolute(partial.Folder(), ignored).string(), targetFolder);
+    ReplaceAll(message, partial.Folder().string(), targetFolder);
     throw Exception(message);
   }
   table.Close();

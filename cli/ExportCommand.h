@@ -41,9 +41,10 @@ std::string BuiltExtensions();
 // raises ExportUsageError when neither names a type this program exports.
 TAllowedExport ChooseExportType(const ExportOptions& options);
 
-// Opens the table and exports it into the target. The file is written under
-// a temporary name beside the target and renamed over it only when the export
-// succeeded, so a failed run leaves an existing target as it was and no
+// Opens the table and exports it into the target. The target and any files
+// the export writes beside it (page files, style sheets) are written into a
+// hidden folder beside the target and moved over it only when the export
+// succeeded, so a failed run leaves existing files as they were and no
 // partial file behind. Progress goes to `progress` (records, records per
 // second). Raises verimo::Exception or std::exception with a message on any
 // failure.

@@ -4,6 +4,7 @@
 #include "engine/TesselText.h"
 #include "core/Exception.h"
 #include "formats/text/TesselASCII.h"
+#include "formats/text/TesselHTML.h"
 
 namespace verimo {
 namespace {
@@ -23,6 +24,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TTesselHTML> html;    // HTMLExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -30,7 +32,7 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type); }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeHTML; }
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -39,6 +41,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
       if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
     }
     return *components_->ascii;
+  }
+  if (type == aeHTML) {
+    if (!components_->html) {
+      components_->html = std::make_unique<TTesselHTML>();
+      if (shellLauncher_) components_->html->ShellLauncher = shellLauncher_;
+    }
+    return *components_->html;
   }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
@@ -50,6 +59,11 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
+  if (type == aeHTML) {
+    CopyHTMLOptionsTo(form.HTMLPageOptions, form.HTMLTableOptions, form.HTMLMultiFileOptions,
+                      static_cast<TTesselHTML&>(For(type)));
+    return;
+  }
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));

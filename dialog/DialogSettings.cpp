@@ -130,6 +130,9 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       file.WriteChar(u"CSV", u"Comma", CSVOptions.Comma);
       file.WriteChar(u"CSV", u"Quote", CSVOptions.Quote);
       break;
+    case aeHTML:
+      SaveHTMLOptions(file, HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions);
+      break;
     default:
       break;
   }
@@ -228,6 +231,12 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       CSVOptions.QuoteStrings = file.ReadBool(u"CSV", u"QuoteStrings", d.CSVOptions.QuoteStrings);
       CSVOptions.Comma = file.ReadChar(u"CSV", u"Comma", d.CSVOptions.Comma);
       CSVOptions.Quote = file.ReadChar(u"CSV", u"Quote", d.CSVOptions.Quote);
+      break;
+    case aeHTML:
+      HTMLPageOptions = d.HTMLPageOptions;
+      HTMLTableOptions = d.HTMLTableOptions;
+      HTMLMultiFileOptions = d.HTMLMultiFileOptions;
+      LoadHTMLOptions(file, HTMLOptions());
       break;
     default:
       break;

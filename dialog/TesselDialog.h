@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dialog/ExportTypes.h"
+#include "dialog/TesselDialogHTMLOptions.h"
 #include "dialog/TesselDialogOptions.h"
 #include "engine/Tessel.h"
 #include "engine/TesselColumns.h"
@@ -111,6 +112,9 @@ class TTesselDialog {
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
   TTesselAccessOptions AccessOptions;
+  TTesselHTMLPageOptions HTMLPageOptions;
+  TTesselHTMLTableOptions HTMLTableOptions;
+  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
 
   TNotifyEvent OnBeginExport;
   TNotifyEvent OnEndExport;

@@ -100,6 +100,9 @@ void TTesselDialogForm::FormShow() {
   CaptionRow = dialog_.CaptionRow;
   TXTOptions = dialog_.TXTOptions;
   CSVOptions = dialog_.CSVOptions;
+  HTMLPageOptions = dialog_.HTMLPageOptions;
+  HTMLTableOptions = dialog_.HTMLTableOptions;
+  HTMLMultiFileOptions = dialog_.HTMLMultiFileOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -154,6 +154,10 @@ class TTesselDialogForm {
   // --- The option pages of the built types.
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
+  TTesselHTMLPageOptions HTMLPageOptions;
+  TTesselHTMLTableOptions HTMLTableOptions;
+  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
+  THTMLDialogOptionsRef HTMLOptions() { return {HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions}; }
 
   // --- Settings files.
   std::string OptionsFileName;

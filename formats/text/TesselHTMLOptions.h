@@ -29,7 +29,6 @@ struct THTMLOptions {
   TTesselFont TextFont;
   TStringList AdvancedAttributes;  // kept and copied, not written
   THTMLDefaultOptions DefaultOptions;
-  friend bool operator==(const THTMLOptions&, const THTMLOptions&) = default;
 };
 
 // Table layout and table colours. Any BorderColor but white puts the table
