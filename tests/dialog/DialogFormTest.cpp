@@ -51,10 +51,10 @@ TEST_F(DialogFormTest, TypeListFollowsAllowedExportsAndOffersOnlyBuiltTypes) {
     for (int i = 0; i < 19; ++i) EXPECT_EQ(form.TypeList()[static_cast<size_t>(i)], i);
     // XLS is listed first but cannot be chosen yet, so the first type that
     // can is selected.
-    EXPECT_EQ(form.SelectedType(), aeTXT);
+    EXPECT_EQ(form.SelectedType(), aeHTML);
     EXPECT_FALSE(form.SelectType(aeXLS));
-    EXPECT_EQ(form.SelectedType(), aeTXT);
-    for (TAllowedExport type : {aeTXT, aeCSV, aeDIFF, aeSylk}) EXPECT_TRUE(form.SelectType(type));
+    EXPECT_EQ(form.SelectedType(), aeHTML);
+    for (TAllowedExport type : {aeHTML, aeTXT, aeCSV, aeDIFF, aeSylk}) EXPECT_TRUE(form.SelectType(type));
   });
 
   dialog_.AllowedExports = {aeCSV, aeXLS};
