@@ -36,7 +36,7 @@ TTesselHTMLWriter::TTesselHTMLWriter(TTessel* owner, TStream* stream) : TTesselW
 void TTesselHTMLWriter::Write(WideStringView text) {
   if (text.empty() || Owner() == nullptr || target_ == nullptr) return;
   encoded_.clear();
-  EncodeText(text, Encoding(), encoded_);
+  html::EncodePageText(text, Encoding(), encoded_);
   if (!encoded_.empty()) target_->Write(encoded_.data(), encoded_.size());
 }
 
@@ -124,7 +124,7 @@ WideString TTesselHTML::EscapeText(const WideString& text) { return html::Escape
 
 std::string TTesselHTML::Encode(WideStringView text) const {
   std::string bytes;
-  TTesselWriter::EncodeText(text, OutputEncoding(), bytes);
+  html::EncodePageText(text, OutputEncoding(), bytes);
   return bytes;
 }
 

@@ -1,5 +1,10 @@
 #include "formats/text/TesselHTMLText.h"
 
+#include <algorithm>
+
+#include "engine/TesselWriter.h"
+#include "platform/codepage/CodePage.h"
+
 namespace verimo::html {
 
 void AppendEscaped(WideStringView text, bool interpretTags, WideString& out) {
@@ -65,6 +70,44 @@ WideString PercentEncode(const std::string& path) {
     }
   }
   return out;
+}
+
+namespace {
+
+bool IsCodePage(TTesselOutputEncoding encoding) { return encoding == oeAnsi || encoding == oeOem || encoding == oeMac; }
+
+int CodePageOf(TTesselOutputEncoding encoding) {
+  return SystemCodePage(encoding == oeOem ? TSystemCodePage::Oem : encoding == oeMac ? TSystemCodePage::Mac : TSystemCodePage::Ansi);
+}
+
+}  // namespace
+
+void EncodePageText(WideStringView text, TTesselOutputEncoding encoding, std::string& out) {
+  const size_t start = out.size();
+  TTesselWriter::EncodeText(text, encoding, out);
+  if (!IsCodePage(encoding)) return;
+  // A "?" the text does not have marks a character the code page lost.
+  const size_t marks = static_cast<size_t>(std::count(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '?'));
+  if (marks == static_cast<size_t>(std::count(text.begin(), text.end(), u'?'))) return;
+  out.resize(start);
+  const int codePage = CodePageOf(encoding);
+  for (size_t i = 0; i < text.size(); ++i) {
+    size_t length = 1;
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+      length = 2;
+    const WideStringView character = text.substr(i, length);
+    const std::string bytes = character[0] < 0x80 ? std::string(1, static_cast<char>(character[0]))
+                                                  : EncodeToCodePage(character, codePage);
+    if (bytes.find('?') == std::string::npos || character == u"?") {
+      out += bytes;
+    } else {
+      const char32_t codePoint = length == 2 ? 0x10000 + ((static_cast<char32_t>(character[0]) - 0xD800) << 10) +
+                                                   (static_cast<char32_t>(character[1]) - 0xDC00)
+                                             : character[0];
+      out += "&#" + std::to_string(static_cast<uint32_t>(codePoint)) + ";";
+    }
+    i += length - 1;
+  }
 }
 
 std::filesystem::path PageFileName(const std::filesystem::path& target, int number) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/TesselTypes.h"
 #include "core/WideString.h"
 
 namespace verimo::html {
@@ -22,6 +23,11 @@ WideString EscapeMarkup(WideStringView text);
 // outside the unreserved characters (letters, digits, "-", ".", "_", "~")
 // and "/" written as "%XX".
 WideString PercentEncode(const std::string& path);
+
+// The bytes of a page text in `encoding`. In a code page, a character the
+// code page cannot hold is written as a numeric character reference
+// ("&#350;") instead of being lost.
+void EncodePageText(WideStringView text, TTesselOutputEncoding encoding, std::string& out);
 
 // The page file of page `number`: the target's name without its extension,
 // the number with at least two digits, then the extension

@@ -11,6 +11,7 @@
 #include "formats/text/TesselHTMLSettings.h"
 #include "formats/text/TesselHTMLStyle.h"
 #include "formats/text/TesselHTMLText.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "support/TestPaths.h"
 
@@ -272,6 +273,21 @@ TEST_F(HtmlLayoutTest, Utf16PagesStartWithAByteOrderMarkAndNameTheirCharset) {
   EXPECT_NE(text.find("Şule"), std::string::npos);
   exporter_.SetOutputEncoding(oeAnsi);
   EXPECT_EQ(Export().find("charset"), std::string::npos);
+}
+
+TEST(HtmlTextTest, CodePagePagesKeepWhatTheCodePageCannotHoldAsReferences) {
+  SetSystemCodePage(TSystemCodePage::Ansi, 1252);
+  std::string bytes;
+  html::EncodePageText(u"Şule? ü \U0001F600", oeAnsi, bytes);
+  EXPECT_EQ(bytes, "&#350;ule? \xFC &#128512;");
+  bytes.clear();
+  html::EncodePageText(u"plain? ü", oeAnsi, bytes);
+  EXPECT_EQ(bytes, "plain? \xFC");
+  SetSystemCodePage(TSystemCodePage::Ansi, 1254);
+  bytes.clear();
+  html::EncodePageText(u"Şule", oeAnsi, bytes);
+  EXPECT_EQ(bytes, "\xDEule");
+  SetSystemCodePage(TSystemCodePage::Ansi, 0);
 }
 
 // ---- page files ----
