@@ -116,8 +116,6 @@ void TTesselHTML::BeginExport() {
   rowOnPage_ = 0;
 }
 
-void TTesselHTML::BeforeExport() {}
-
 void TTesselHTML::WriteCaptionRow() {}
 
 WideString TTesselHTML::EscapeText(const WideString& text) { return html::Escape(text, InterpretTags); }
@@ -328,7 +326,8 @@ void TTesselHTML::AfterExport() {
   if (pageOpen_) {
     ClosePage();
   } else if (rowsWritten_ == 0) {
-    // No row was written: one page without a table, in the target itself.
+    // No row was written (an empty source, or every row skipped or
+    // rejected): one page without a table, in the target itself.
     TTesselHTMLWriter& writer = HTMLWriter();
     writer.SetTarget(baseStream_);
     WritePageHead(basePath_);

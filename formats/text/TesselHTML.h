@@ -76,7 +76,6 @@ class TTesselHTML : public TTesselFormatText {
   std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream) override;
   void Execute() override;
   void BeginExport() override;
-  void BeforeExport() override;
   void WriteCaptionRow() override;
   WideString EscapeText(const WideString& text) override;
   WideString GetColData(const WideString& text, const TTesselColumn& column) override;
