@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/HTMLOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "engine/TesselLocale.h"
@@ -223,6 +224,7 @@ void TTesselDialogF::BuildPages() {
   tshAccess_ = BuildAccessPage();
   tshSQL_ = BuildSQLPage();
   tshXML_ = BuildXMLPage();
+  tshHTML_ = new THTMLOptionsPage(form_);
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -232,6 +234,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshAccess_, Q(u"Access"));
   pages_->addTab(tshSQL_, Q(u"SQL"));
   pages_->addTab(tshXML_, Q(u"XML"));
+  pages_->addTab(tshHTML_, Q(u"HTML"));
   layout()->addWidget(pages_);
 }
 
@@ -784,6 +787,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshAccess_), form_.TypeOptionsPage() == TOptionsPage::Access);
   pages_->setTabVisible(pages_->indexOf(tshSQL_), form_.TypeOptionsPage() == TOptionsPage::SQL);
   pages_->setTabVisible(pages_->indexOf(tshXML_), form_.TypeOptionsPage() == TOptionsPage::XML);
+  pages_->setTabVisible(pages_->indexOf(tshHTML_), form_.TypeOptionsPage() == TOptionsPage::HTML);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -921,6 +925,7 @@ void TTesselDialogF::RefreshTypeOptions() {
     cbXMLEncoding_->setCurrentText(ToQString(form_.XMLOptions.Encoding));
   (form_.XMLOptions.DocumentType == 1 ? rbXMLAccess_ : rbXMLDatapacket_)->setChecked(true);
   chXMLSchema_->setChecked(form_.XMLOptions.ExportXSDSchema);
+  tshHTML_->Refresh();
 }
 
 // ---------------------------------------------------------------- actions

@@ -21,6 +21,7 @@ class QTableWidget;
 namespace verimo {
 
 class TfmTesselProgress;
+class THTMLOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
 // list (never reordered within one); a drop reports the source row.
@@ -135,6 +136,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshAscii_ = nullptr;
   QWidget* tshSQL_ = nullptr;
   QWidget* tshXML_ = nullptr;
+  THTMLOptionsPage* tshHTML_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 #include <system_error>
+#include <vector>
 
 #include "core/Exception.h"
 #include "dialog/DialogExporters.h"
@@ -74,52 +75,55 @@ class ProgressLine {
   bool dirty_ = false;
 };
 
-// The file the export writes first: hidden, beside the target, unique to
-// this process.
-fs::path PartialFileName(const fs::path& target) {
+// The folder the export writes into first: hidden, beside the target,
+// unique to this process. The target keeps its own name inside it, so that
+// the files an export writes beside it (page files, style sheets) take
+// their final names and link to each other as they will in the end.
+fs::path StagingFolderName(const fs::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".verimo-" + std::to_string(getpid()) + ".part");
 }
 
-// Removes the partial file and the files written beside it (a table's memo
-// file) unless the export was committed.
-class PartialFile {
+// Holds the export's files until they are committed beside the target;
+// removes the folder and whatever is in it unless they were.
+class StagingFolder {
  public:
-  PartialFile(fs::path path, std::vector<fs::path> companions)
-      : path_(std::move(path)), companions_(std::move(companions)) {}
-  ~PartialFile() {
-    if (committed_) return;
+  explicit StagingFolder(const fs::path& target) : folder_(StagingFolderName(target)), path_(folder_ / target.filename()) {
+    // A folder that cannot be made is reported by the export itself, which
+    // creates the target's folder first.
     std::error_code ignored;
-    fs::remove(path_, ignored);
-    for (const fs::path& companion : companions_) fs::remove(companion, ignored);
+    fs::create_directories(folder_, ignored);
   }
-  PartialFile(const PartialFile&) = delete;
-  PartialFile& operator=(const PartialFile&) = delete;
+  ~StagingFolder() {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  StagingFolder(const StagingFolder&) = delete;
+  StagingFolder& operator=(const StagingFolder&) = delete;
 
+  const fs::path& Folder() const { return folder_; }
+  // Where the export writes the target.
   const fs::path& Path() const { return path_; }
-  const std::vector<fs::path>& Companions() const { return companions_; }
-
-  // Gives the files their final names: each companion the run wrote takes
-  // the name of the target's companion, one it did not write leaves none
-  // behind from an earlier export; the target comes last.
-  void CommitAs(const fs::path& target, const std::vector<fs::path>& targetCompanions) {
+  // Moves every file of the folder beside the target, the target itself
+  // last, so that the target appears only with its companions in place.
+  void CommitAs(const fs::path& target) {
     std::error_code ec;
-    for (size_t i = 0; i < companions_.size() && i < targetCompanions.size(); ++i) {
-      if (fs::exists(companions_[i], ec)) {
-        fs::rename(companions_[i], targetCompanions[i], ec);
-        if (ec) throw Exception("Cannot write \"" + targetCompanions[i].string() + "\": " + ec.message());
-      } else if (fs::is_regular_file(targetCompanions[i], ec)) {
-        fs::remove(targetCompanions[i], ec);
-      }
-    }
-    fs::rename(path_, target, ec);
-    if (ec) throw Exception("Cannot write \"" + target.string() + "\": " + ec.message());
-    committed_ = true;
+    std::vector<fs::path> companions;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
+      if (it->path() != path_) companions.push_back(it->path());
+    if (ec) throw Exception("Cannot read \"" + folder_.string() + "\": " + ec.message());
+    for (const fs::path& companion : companions) Move(companion, target.parent_path() / companion.filename());
+    Move(path_, target);
   }
 
  private:
+  static void Move(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) throw Exception("Cannot write \"" + to.string() + "\": " + ec.message());
+  }
+
+  fs::path folder_;
   fs::path path_;
-  std::vector<fs::path> companions_;
-  bool committed_ = false;
 };
 
 std::vector<fs::path> CompanionPaths(TAllowedExport type, const fs::path& file) {
@@ -364,29 +368,23 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   TOutOfRangeDates outOfRangeDates(table, exporter.ExportedFields);
 
   ProgressLine line(options.quiet ? nullptr : progress);
-  // Declared first so that a failed run removes its partial file before a
+  // Declared first so that a failed run removes its partial files before a
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
   // A database exporter adds to the target itself, on a copy it publishes
-  // only at the end; every other exporter writes a partial file (and its
-  // companions) renamed here.
+  // only at the end; every other exporter writes the target and the files
+  // beside it (memo file, schema, pages, style sheet) into a staging folder
+  // whose files are moved into place at the end.
   const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
-  const fs::path partialPath = PartialFileName(target);
   const std::vector<fs::path> targetCompanions = CompanionPaths(type, target);
   for (const fs::path& companion : targetCompanions)
     if (companion.lexically_normal() == target.lexically_normal())
       throw Exception("\"" + options.target + "\" is the name of its own memo file; give the target another extension");
-  std::optional<PartialFile> partial;
-  if (!database) partial.emplace(partialPath, CompanionPaths(type, partialPath));
+  std::optional<StagingFolder> partial;
+  if (!database) partial.emplace(target);
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
   exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
-  // Files written beside the target under names of their own (an XML
-  // schema) take their final names with it, and go with it when the run fails.
-  std::vector<std::pair<std::unique_ptr<PartialFile>, fs::path>> companions;
-  if (partial)
-    for (const TDialogExporters::TCompanionFile& file : exporters.RenameTargetLater(type, target.string()))
-      companions.emplace_back(std::make_unique<PartialFile>(file.written, std::vector<fs::path>{}), file.final);
   auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
     if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
   };
@@ -414,16 +412,23 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     if (partial) {
       ReplaceAll(message, fs::absolute(partial->Path(), ignored).string(), options.target);
       ReplaceAll(message, partial->Path().string(), options.target);
-      for (size_t i = 0; i < partial->Companions().size() && i < targetCompanions.size(); ++i) {
-        ReplaceAll(message, fs::absolute(partial->Companions()[i], ignored).string(), targetCompanions[i].string());
-        ReplaceAll(message, partial->Companions()[i].string(), targetCompanions[i].string());
-      }
+      const std::string targetFolder = target.parent_path().empty() ? "." : target.parent_path().string();
+      ReplaceAll(message, fs::absolute(partial->Folder(), ignored).string(), targetFolder);
+      ReplaceAll(message, partial->Folder().string(), targetFolder);
     }
     throw Exception(message);
   }
   table.Close();
-  for (auto& [file, finalName] : companions) file->CommitAs(finalName, {});
-  if (partial) partial->CommitAs(target, targetCompanions);
+  if (partial) {
+    // A companion this run did not write (a memo file of an earlier table
+    // with memos) would be taken for the new target's.
+    std::vector<fs::path> stale;
+    for (const fs::path& companion : targetCompanions)
+      if (!fs::exists(partial->Folder() / companion.filename(), ec)) stale.push_back(companion);
+    partial->CommitAs(target);
+    for (const fs::path& companion : stale)
+      if (fs::is_regular_file(companion, ec)) fs::remove(companion, ec);
+  }
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);

@@ -66,12 +66,13 @@ TAllowedExport ChooseExportType(const ExportOptions& options);
 // 9999 and were exported as empty.
 void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts, std::FILE* out);
 
-// Opens the table and exports it into the target. The file is written under
-// a temporary name beside the target and renamed over it only when the export
-// succeeded, so a failed run leaves an existing target as it was and no
-// partial file behind. An Access database gets the rows added to its table
-// (the exporter works on a copy of its own); a failed or interrupted run
-// leaves it as it was. Progress goes to `progress` (records, records per
+// Opens the table and exports it into the target. The target and any files
+// the export writes beside it (memo file, schema, pages, style sheets) are
+// written into a hidden folder beside the target and moved over it only when
+// the export succeeded, so a failed run leaves existing files as they were
+// and no partial file behind. An Access database gets the rows added to its
+// table (the exporter works on a copy of its own); a failed or interrupted
+// run leaves it as it was. Progress goes to `progress` (records, records per
 // second). Raises verimo::Exception or std::exception with a message on any
 // failure.
 void RunExport(const ExportOptions& options, std::FILE* progress);

@@ -11,6 +11,7 @@
 #include "formats/text/TesselLaTeX.h"
 #include "formats/text/TesselXML.h"
 #include "formats/text/TesselXMLText.h"
+#include "formats/text/TesselHTML.h"
 
 namespace verimo {
 namespace {
@@ -36,6 +37,7 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselClipboard> clipboard;  // ClipExp
   std::unique_ptr<TTesselXML> xml;      // XMLExp
   std::unique_ptr<TTesselLaTeX> latex;  // LaTeXExp
+  std::unique_ptr<TTesselHTML> html;    // HTMLExp
 };
 
 namespace {
@@ -59,7 +61,7 @@ TDialogExporters::~TDialogExporters() = default;
 
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
-         type == aeXML || type == aeLaTeX;
+         type == aeXML || type == aeLaTeX || type == aeHTML;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -105,6 +107,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
   }
   if (type == aeXML) return Component(components_->xml, shellLauncher_);
   if (type == aeLaTeX) return Component(components_->latex, shellLauncher_);
+  if (type == aeHTML) {
+    if (!components_->html) {
+      components_->html = std::make_unique<TTesselHTML>();
+      if (shellLauncher_) components_->html->ShellLauncher = shellLauncher_;
+    }
+    return *components_->html;
+  }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -135,6 +144,11 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
     exporter.SetOutputEncoding(xml::OutputEncodingForName(form.XMLOptions.Encoding));
     exporter.DocumentType = form.XMLOptions.DocumentType == 1 ? xtAccess : xtDatapacket2;
     exporter.ExportXSDSchema = form.XMLOptions.ExportXSDSchema;
+    return;
+  }
+  if (type == aeHTML) {
+    CopyHTMLOptionsTo(form.HTMLPageOptions, form.HTMLTableOptions, form.HTMLMultiFileOptions,
+                      static_cast<TTesselHTML&>(For(type)));
     return;
   }
   if (!IsAsciiType(type)) return;

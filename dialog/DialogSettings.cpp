@@ -148,6 +148,9 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       file.WriteInteger(u"XML", u"DocumentType", XMLOptions.DocumentType);
       file.WriteBool(u"XML", u"ExportXSDSchema", XMLOptions.ExportXSDSchema);
       break;
+    case aeHTML:
+      SaveHTMLOptions(file, HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions);
+      break;
     default:
       break;
   }
@@ -268,6 +271,12 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       XMLOptions.Encoding = file.ReadString(u"XML", u"Encoding", d.XMLOptions.Encoding);
       XMLOptions.DocumentType = file.ReadInteger(u"XML", u"DocumentType", d.XMLOptions.DocumentType) == 1 ? 1 : 0;
       XMLOptions.ExportXSDSchema = file.ReadBool(u"XML", u"ExportXSDSchema", d.XMLOptions.ExportXSDSchema);
+      break;
+    case aeHTML:
+      HTMLPageOptions = d.HTMLPageOptions;
+      HTMLTableOptions = d.HTMLTableOptions;
+      HTMLMultiFileOptions = d.HTMLMultiFileOptions;
+      LoadHTMLOptions(file, HTMLOptions());
       break;
     default:
       break;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dialog/ExportTypes.h"
+#include "dialog/TesselDialogHTMLOptions.h"
 #include "dialog/TesselDialogOptions.h"
 #include "platform/data/OutOfRangeDates.h"
 #include "engine/Tessel.h"
@@ -116,6 +117,9 @@ class TTesselDialog {
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
   TTesselAccessOptions AccessOptions;
+  TTesselHTMLPageOptions HTMLPageOptions;
+  TTesselHTMLTableOptions HTMLTableOptions;
+  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
 
   TNotifyEvent OnBeginExport;
   TNotifyEvent OnEndExport;

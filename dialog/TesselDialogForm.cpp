@@ -104,6 +104,9 @@ void TTesselDialogForm::FormShow() {
   AccessOptions = dialog_.AccessOptions;
   SQLOptions = dialog_.SQLOptions;
   XMLOptions = dialog_.XMLOptions;
+  HTMLPageOptions = dialog_.HTMLPageOptions;
+  HTMLTableOptions = dialog_.HTMLTableOptions;
+  HTMLMultiFileOptions = dialog_.HTMLMultiFileOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -157,6 +157,10 @@ class TTesselDialogForm {
   TTesselAccessOptions AccessOptions;
   TTesselSQLOptions SQLOptions;
   TTesselXMLOptions XMLOptions;
+  TTesselHTMLPageOptions HTMLPageOptions;
+  TTesselHTMLTableOptions HTMLTableOptions;
+  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
+  THTMLDialogOptionsRef HTMLOptions() { return {HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions}; }
 
   // --- Settings files.
   std::string OptionsFileName;

@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,9 +15,11 @@
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
 
 #include "AppTestSupport.h"
 #include "app/DialogWindow.h"
+#include "app/HTMLOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "dialog/DialogTestSupport.h"
 #include "dialog/TesselDialog.h"
@@ -110,10 +113,7 @@ class DialogWindowTest : public QObject {
       QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
       QVERIFY(!Child<QRadioButton>(view, "rbType0")->isEnabled());  // MS Excel: not built yet
       QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
-      QVERIFY(Child<QRadioButton>(view, "rbType5")->isChecked());  // DBF, the first type built
-      // DBF has no option, pattern, header/footer or caption page.
-      for (const char* page : {"tshAscii", "tshFormats", "tshHeaderFooter", "tshCaptions"}) QVERIFY(!TabShown(view, page));
-      QVERIFY(TabShown(view, "tshFields"));
+      QVERIFY(Child<QRadioButton>(view, "rbType3")->isChecked());  // HTML, the first built type
 
       TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
@@ -375,6 +375,49 @@ class DialogWindowTest : public QObject {
       QCOMPARE(Child<QTableWidget>(view, "sgCaptions")->item(0, 3)->text(), QStringLiteral("21"));
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [list.txt]"));
     });
+  }
+
+  void htmlPageSetsTemplatePagingAndStyleSheet() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    const std::string target = dir_->File("liste.html");
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      Click(view, "rbType3");  // HTML
+      QVERIFY(TabShown(view, "tshHTML"));
+      QVERIFY(!TabShown(view, "tshAscii"));
+      TypeFileName(view, QString::fromStdString(target));
+      auto* page = static_cast<THTMLOptionsPage*>(Child<QWidget>(view, "tshHTML"));
+      Child<QTabWidget>(view, "Pages")->setCurrentWidget(page);
+      auto* tabs = Child<QTabWidget>(view, "tabsHTML");
+      auto* templates = Child<QComboBox>(view, "cbHTMLTemplate");
+      templates->setCurrentIndex(htGray);
+      emit templates->activated(htGray);
+      QCOMPARE(Child<QPushButton>(view, "bHTMLHeadersRowBgColor")->toolTip(), QStringLiteral("#808080"));
+      page->AskColor = [](const QColor&) { return QColor(0x11, 0x22, 0x33); };
+      tabs->setCurrentIndex(1);
+      Child<QPushButton>(view, "bHTMLBorderColor")->click();
+      QCOMPARE(templates->currentIndex(), int{htCustom});
+      tabs->setCurrentIndex(2);
+      Child<QSpinBox>(view, "edHTMLFileRecCount")->setValue(2);
+      Child<QCheckBox>(view, "chHTMLGenerateIndex")->click();
+      tabs->setCurrentIndex(0);
+      Click(view, "rbHTMLExternalCSS");
+      QTest::keyClicks(Child<QLineEdit>(view, "edHTMLTitle"), "Liste & <1>");
+      QVERIFY(Child<QRadioButton>(view, "rbHTMLExternalCSS")->isChecked());
+      QCOMPARE(int{view.Form().HTMLPageOptions.UsingCSS}, int{usExternal});
+      Click(view, "bStart");
+    });
+    for (const char* name : {"liste.html", "liste01.html", "liste02.html", "liste03.html", "liste01.css"})
+      QVERIFY2(std::filesystem::exists(dir_->File(name)), name);
+    std::ifstream css(dir_->File("liste01.css"));
+    const std::string sheet((std::istreambuf_iterator<char>(css)), std::istreambuf_iterator<char>());
+    QVERIFY(sheet.find(".ThRows { \r\n            background-color: #808080;") != std::string::npos);
+    QVERIFY(sheet.find(".TrBC { background-color: #112233 }") != std::string::npos);
+    std::ifstream first(dir_->File("liste01.html"));
+    const std::string html((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>());
+    QVERIFY(html.find("<Title>Liste &amp; &lt;1&gt;</Title>") != std::string::npos);
+    QCOMPARE(launcher_.requests.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(launcher_.requests[0].path), QString::fromStdString(target));
   }
 };
 

@@ -399,5 +399,38 @@ TEST_F(ExportTest, DatesBeforeYearOneAndBlankBcdsExportAsNull) {
 }
 #endif
 
+TEST_F(ExportTest, HtmlPagesIndexAndStyleSheetLandBesideTheTargetWithWorkingLinks) {
+  WriteFile(dir_ / "pages.cfg", "[HTML]\r\nFileRecCount=60\r\nGenerateIndex=1\r\nCSS=1\r\n");
+  Result result = Run("export --settings " + verimo::test::ShellQuote((dir_ / "pages.cfg").string()) + " " +
+                      verimo::test::ShellQuote(Sample().string()) + " " + verimo::test::ShellQuote((dir_ / "liste.htm").string()));
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::initializer_list<std::string> files = {"pages.cfg",    "liste.htm",    "liste01.htm", "liste02.htm",
+                                                    "liste03.htm", "liste04.htm", "liste01.css"};
+  for (const std::string& name : files) EXPECT_TRUE(fs::exists(dir_ / name)) << name;
+  EXPECT_EQ(StrayFiles(files), 0);
+  const std::string index = ReadFile(dir_ / "liste.htm");
+  for (const char* link : {"href=\"liste01.htm\"", "href=\"liste04.htm\"", "href=\"liste01.css\""})
+    EXPECT_NE(index.find(link), std::string::npos) << link;
+  const std::string page = ReadFile(dir_ / "liste03.htm");
+  EXPECT_NE(page.find("<td><a href=\"liste.htm\">Index</a></td>"), std::string::npos);
+  EXPECT_NE(page.find("<td><a href=\"liste04.htm\">Next</a></td>"), std::string::npos);
+  EXPECT_EQ(page.find(".verimo-"), std::string::npos);
+  std::string lint;
+  EXPECT_EQ(test::RunCommand("cd " + verimo::test::ShellQuote(dir_.string()) + " && xmllint --html --noout *.htm 2>&1", &lint), 0);
+  EXPECT_EQ(lint, "");
+}
+
+TEST_F(ExportTest, FailedHtmlExportLeavesNeitherPagesNorStyleSheetBehind) {
+  WriteFile(dir_ / "liste.html", "earlier export\n");
+  WriteFile(dir_ / "bad.cfg", "[HTML]\r\nFileRecCount=60\r\nCSS=1\r\nCSSFile=" + (dir_ / "plain" / "x.css").string() + "\r\n");
+  WriteFile(dir_ / "plain", "x");
+  Result result = Run("export --settings " + verimo::test::ShellQuote((dir_ / "bad.cfg").string()) + " " +
+                      verimo::test::ShellQuote(Sample().string()) + " " + verimo::test::ShellQuote((dir_ / "liste.html").string()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("x.css"), std::string::npos) << result.err;
+  EXPECT_EQ(ReadFile(dir_ / "liste.html"), "earlier export\n");
+  EXPECT_EQ(StrayFiles({"liste.html", "bad.cfg", "plain"}), 0);
+}
+
 }  // namespace
 }  // namespace verimo

@@ -60,7 +60,7 @@ TEST_F(DialogFormTest, TypeListFollowsAllowedExportsAndOffersOnlyBuiltTypes) {
     EXPECT_EQ(form.SelectedType(), static_cast<TAllowedExport>(*firstBuilt));
     EXPECT_FALSE(form.SelectType(aeXLS));
     EXPECT_EQ(form.SelectedType(), static_cast<TAllowedExport>(*firstBuilt));
-    for (TAllowedExport type : {aeDBF, aeXML, aeTXT, aeCSV, aeDIFF, aeSylk, aeLaTeX}) EXPECT_TRUE(form.SelectType(type));
+    for (TAllowedExport type : {aeHTML, aeDBF, aeXML, aeTXT, aeCSV, aeDIFF, aeSylk, aeLaTeX}) EXPECT_TRUE(form.SelectType(type));
   });
 
   dialog_.AllowedExports = {aeCSV, aeXLS};

@@ -306,5 +306,55 @@ TEST_F(SettingsTest, ExecuteSettingsRunsWhatTheDialogWouldRun) {
   EXPECT_THROW(batch.ExecuteSettings(Settings(), ui), Exception);
 }
 
+TEST_F(SettingsTest, HtmlOptionsSaveAsColourNamesAndLoadBackWithTheDialogsDefaults) {
+  WithForm(dialog_, [&](TTesselDialogForm& form) {
+    ASSERT_TRUE(form.SelectType(aeHTML));
+    form.SetFileName(dir_.File("liste.html"));
+    form.HTMLPageOptions.Title = u"Müşteriler";
+    form.HTMLPageOptions.UsingCSS = usExternal;
+    form.HTMLPageOptions.BoolAsCheckBox = true;
+    form.HTMLPageOptions.TextFont.Name = u"DejaVu Sans";
+    form.HTMLTableOptions.BorderColor = 0x0000FF;
+    form.HTMLTableOptions.CellPadding = 9;
+    form.HTMLMultiFileOptions.FileRecCount = 2;
+    form.HTMLMultiFileOptions.GenerateIndex = true;
+    form.HTMLMultiFileOptions.NextLinkTitle = u"Sonraki";
+    ApplyHTMLTemplate(htGray, form.HTMLOptions());
+    form.SaveOptions(Settings());
+  });
+  TTesselIniFile file(Settings());
+  EXPECT_EQ(file.ReadInteger(u"GENERAL", u"ExportType", -1), aeHTML);
+  EXPECT_EQ(file.ReadString(u"HTML", u"BorderColor", u""), u"clRed");
+  EXPECT_EQ(file.ReadString(u"HTML", u"HeadBackgroundColor", u""), u"clGray");
+  EXPECT_EQ(file.ReadString(u"HTML", u"EvenRowBackgroundColor", u""), u"clWhite");
+  EXPECT_EQ(file.ReadInteger(u"HTML", u"FileRecCount", 0), 2);
+  EXPECT_EQ(file.ReadInteger(u"HTML", u"CSS", 0), usExternal);
+  EXPECT_FALSE(file.SectionExists(u"CSV"));
+
+  TTesselDialog fresh;
+  Bind(fresh);
+  fresh.HTMLMultiFileOptions.LastLinkTitle = u"Sonuncu";  // not in the file: the dialog's value
+  {
+    TTesselIniFile edit(Settings());
+    edit.DeleteKey(u"HTML", u"LastLinkTitle");
+  }
+  WithForm(fresh, [&](TTesselDialogForm& form) {
+    form.LoadOptions(Settings());
+    EXPECT_EQ(form.SelectedType(), aeHTML);
+    EXPECT_EQ(form.HTMLPageOptions.Title, u"Müşteriler");
+    EXPECT_EQ(form.HTMLPageOptions.UsingCSS, usExternal);
+    EXPECT_TRUE(form.HTMLPageOptions.BoolAsCheckBox);
+    EXPECT_EQ(form.HTMLPageOptions.TextFont.Name, u"Arial");  // the template's
+    EXPECT_EQ(form.HTMLPageOptions.BackgroundColor, clWhite);
+    EXPECT_EQ(form.HTMLTableOptions.BorderColor, 0x0000FFu);
+    EXPECT_EQ(form.HTMLTableOptions.HeadersRowBgColor, 0x808080u);
+    EXPECT_EQ(form.HTMLTableOptions.CellPadding, 9);
+    EXPECT_EQ(form.HTMLMultiFileOptions.FileRecCount, 2);
+    EXPECT_TRUE(form.HTMLMultiFileOptions.GenerateIndex);
+    EXPECT_EQ(form.HTMLMultiFileOptions.NextLinkTitle, u"Sonraki");
+    EXPECT_EQ(form.HTMLMultiFileOptions.LastLinkTitle, u"Sonuncu");
+  });
+}
+
 }  // namespace
 }  // namespace verimo

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/TesselText.h"
+#include "engine/TesselWriter.h"
+#include "formats/text/TesselHTMLOptions.h"
+#include "formats/text/TesselHTMLPages.h"
+
+namespace verimo {
+
+enum TUsingCSS : uint8_t { usInternal, usExternal };
+
+class TTesselHTML;
+
+// The writer of the HTML exporter: alignments as "Left", "Center",
+// "Right", and a target that can move from page file to page file.
+class TTesselHTMLWriter : public TTesselWriter {
+ public:
+  TTesselHTMLWriter(TTessel* owner, TStream* stream);
+
+  void Write(WideStringView text) override;
+  WideString AlignToStr(TTesselColAlign align) const override;
+
+  // Where the following text goes; the run's stream at the start.
+  TStream& Target() const { return *target_; }
+  void SetTarget(TStream* target) { target_ = target; }
+  // The byte-order mark of the UTF-16 and UTF-32 encodings (a UTF-8 page
+  // names its charset and needs none).
+  void WritePageSignature();
+
+ private:
+  TStream* target_;
+  std::string encoded_;
+};
+
+// Writes the exported rows as an HTML table in one file, or split over
+// numbered page files linked by navigation bars and an index page.
+class TTesselHTML : public TTesselFormatText {
+ public:
+  TTesselHTML();
+  ~TTesselHTML() override;
+
+  TUsingCSS UsingCSS = usInternal;
+  // The external style sheet; empty: the first page's name with ".css".
+  // A relative name is taken relative to the page's folder.
+  std::string CSSFileName;
+  bool OverwriteCSSFile = true;
+  TTableOptions TableOptions;
+  THTMLOptions HTMLOptions;
+  // Assigning a template copies its colours into the options.
+  THTMLTemplate HTMLTemplate() const { return template_; }
+  void SetHTMLTemplate(THTMLTemplate value);
+  // Rows per page file; 0 writes one file. Negative values count as 0.
+  int MaxRecords() const { return maxRecords_; }
+  void SetMaxRecords(int value) { maxRecords_ = value < 0 ? 0 : value; }
+  bool GenerateIndex = false;
+  TTesselHTMLNavigation Navigation;
+  bool BoolAsCheckBox = false;
+  // Replace the special characters of texts by entities.
+  bool InterpretTags = true;
+  WideString Title;
+
+  void SaveTemplateToFile(const std::filesystem::path& fileName) const;
+  void LoadTemplateFromFile(const std::filesystem::path& fileName);
+
+  // The files the last run wrote besides FileName: the pages and the style
+  // sheet.
+  const std::vector<THTMLPageOption>& Pages() const { return pages_; }
+  const std::filesystem::path& WrittenCSSFile() const { return writtenCSS_; }
+
+  std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream) override;
+  void Execute() override;
+  void BeginExport() override;
+  void WriteCaptionRow() override;
+  WideString EscapeText(const WideString& text) override;
+  WideString GetColData(const WideString& text, const TTesselColumn& column) override;
+  void WriteDataRow() override;
+  void AfterExport() override;
+  void EndExport() override;
+  std::string GetShowedFileName() override;
+  std::string GetPrintedFileName() override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+ private:
+  TTesselHTMLWriter& HTMLWriter() const;
+  bool Paging() const;
+  void OpenPage();
+  void ClosePage();
+  void WritePageHead(const std::filesystem::path& pageFile);
+  void WriteStyleSheet(const std::filesystem::path& pageFile, bool writeFile);
+  void WriteCharsetLine();
+  void WriteTableOpening();
+  void WriteTableClosing();
+  void WriteColonLines(const TStringList& lines);
+  void AppendCell(const TTesselCol& cell);
+  WideString CellStyle(const TTesselFont& font, TColor background, TColor rowBackground) const;
+  int ColumnIndexOf(const TTesselColumn& column) const;
+  void WriteIndexPage();
+  void InsertNavigationBars();
+  std::string Encode(WideStringView text) const;
+
+  THTMLTemplate template_ = htCustom;
+  int maxRecords_ = 0;
+
+  // Run state.
+  TStream* baseStream_ = nullptr;        // the run's stream (FileName's file)
+  std::filesystem::path basePath_;       // its file; empty for other streams
+  std::filesystem::path cssPath_;        // the external style sheet of this run
+  TStringList styleLines_;
+  bool finished_ = false;                // AfterExport ran
+  bool borderWrapper_ = false;
+  bool pageOpen_ = false;
+  int rowsWritten_ = 0;  // rows written in this run
+  int rowOnPage_ = 0;    // index of the row being written on its page
+  std::vector<THTMLPageOption> pages_;
+  std::unique_ptr<TFileStream> pageStream_;
+  std::filesystem::path writtenCSS_;
+  WideString row_;  // reused for every data row
+};
+
+}  // namespace verimo
