@@ -4,6 +4,7 @@
 #include "engine/TesselText.h"
 #include "core/Exception.h"
 #include "formats/text/TesselASCII.h"
+#include "formats/xls/TesselXLS.h"
 
 namespace verimo {
 namespace {
@@ -23,6 +24,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TTesselXLS> xls;      // XLSExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -30,7 +32,7 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type); }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeXLS; }
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -39,6 +41,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
       if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
     }
     return *components_->ascii;
+  }
+  if (type == aeXLS) {
+    if (!components_->xls) {
+      components_->xls = std::make_unique<TTesselXLS>();
+      if (shellLauncher_) components_->xls->ShellLauncher = shellLauncher_;
+    }
+    return *components_->xls;
   }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
@@ -50,6 +59,15 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
+  if (type == aeXLS) {
+    TTesselXLS& xls = static_cast<TTesselXLS&>(For(type));
+    xls.Options = form.XLSOptions.SheetOptions();
+    xls.FieldFormats = form.XLSOptions.FieldFormats;
+    xls.StripStyles = form.XLSOptions.StripStyles;
+    xls.StripType = form.XLSOptions.StripType;
+    xls.AutoCalcColWidth = form.XLSOptions.AutoCalcColWidth;
+    return;
+  }
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));

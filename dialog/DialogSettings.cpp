@@ -3,6 +3,7 @@
 
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
+#include "formats/xls/TesselXLS.h"
 
 namespace verimo {
 namespace {
@@ -130,6 +131,10 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       file.WriteChar(u"CSV", u"Comma", CSVOptions.Comma);
       file.WriteChar(u"CSV", u"Quote", CSVOptions.Quote);
       break;
+    case aeXLS:
+      xls::SaveOptions(file, XLSOptions.SheetOptions(), XLSOptions.FieldFormats, XLSOptions.StripStyles,
+                       XLSOptions.StripType, XLSOptions.AutoCalcColWidth);
+      break;
     default:
       break;
   }
@@ -229,6 +234,15 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       CSVOptions.Comma = file.ReadChar(u"CSV", u"Comma", d.CSVOptions.Comma);
       CSVOptions.Quote = file.ReadChar(u"CSV", u"Quote", d.CSVOptions.Quote);
       break;
+    case aeXLS: {
+      XLSOptions = d.XLSOptions;
+      TXLSOptions options = XLSOptions.SheetOptions();
+      xls::LoadOptions(file, options, XLSOptions.FieldFormats, XLSOptions.StripStyles, XLSOptions.StripType,
+                       XLSOptions.AutoCalcColWidth);
+      XLSOptions.SetSheetOptions(options);
+      XLSOptions.PageBackground = file.ReadString(u"XLS", u"PageBackground", XLSOptions.PageBackground);
+      break;
+    }
     default:
       break;
   }

@@ -110,6 +110,7 @@ class TTesselDialog {
   TTesselXMLOptions XMLOptions;
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
+  TTesselXLSOptions XLSOptions;
   TTesselAccessOptions AccessOptions;
 
   TNotifyEvent OnBeginExport;

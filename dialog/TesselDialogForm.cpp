@@ -100,6 +100,7 @@ void TTesselDialogForm::FormShow() {
   CaptionRow = dialog_.CaptionRow;
   TXTOptions = dialog_.TXTOptions;
   CSVOptions = dialog_.CSVOptions;
+  XLSOptions = dialog_.XLSOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -154,6 +154,7 @@ class TTesselDialogForm {
   // --- The option pages of the built types.
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
+  TTesselXLSOptions XLSOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/WideString.h"
+#include "formats/xls/XlsFormats.h"
 
 namespace verimo {
 
@@ -37,6 +38,28 @@ struct TTesselXMLOptions {
   bool Standalone = true;
   WideString Encoding;
   friend bool operator==(const TTesselXMLOptions&, const TTesselXMLOptions&) = default;
+};
+
+struct TTesselXLSOptions {
+  TTesselXLSOptions() { CaptionFormat.Font.Style = xfsBold; HyperlinkFormat.Font.Color = clrBlue; HyperlinkFormat.Font.Underline = fulSingle; }
+  bool AutoCalcColWidth = false;
+  WideString PageHeader;
+  WideString PageFooter = u"Page &P of &N";
+  WideString SheetTitle = u"Sheet 1";
+  WideString PageBackground;
+  TxlsFormat HeaderFormat;
+  TxlsFormat CaptionFormat;
+  TxlsFormat DataFormat;
+  TxlsFormat AggregateFormat;
+  TxlsFormat FooterFormat;
+  TxlsFormat HyperlinkFormat;
+  TxlsFieldFormats FieldFormats;
+  TxlsFormats StripStyles;
+  TxlsStripType StripType = ssNone;
+
+  // The exporter's options object with these values, and back.
+  TXLSOptions SheetOptions() const;
+  void SetSheetOptions(const TXLSOptions& options);
 };
 
 struct TTesselAccessOptions {
