@@ -222,7 +222,7 @@ struct TTesselXLS::TRun {
   int groupStart = 0;
 };
 
-TTesselXLS::TTesselXLS() = default;
+TTesselXLS::TTesselXLS() { published_.ColumnsWidth = true; }
 TTesselXLS::~TTesselXLS() = default;
 
 std::unique_ptr<TTesselWriter> TTesselXLS::GetWriterClass(TStream& stream) {

@@ -413,7 +413,9 @@ std::vector<uint8_t> EncodeFontRecord(const TxlsFont& font) {
   const WideString name = CutText(font.Name, 31);
   std::vector<uint8_t> data(16 + 2 * name.size(), 0);
   Store16(data, 0, static_cast<uint16_t>(std::clamp(font.Size, 1, 409) * 20));
-  Store16(data, 2, static_cast<uint16_t>((font.Has(xfsItalic) ? 0x0002 : 0) | (font.Has(xfsStrikeOut) ? 0x0008 : 0)));
+  // Bit 0 repeats the weight's boldness for readers that look at the flags.
+  Store16(data, 2, static_cast<uint16_t>((font.Has(xfsBold) ? 0x0001 : 0) | (font.Has(xfsItalic) ? 0x0002 : 0) |
+                                         (font.Has(xfsStrikeOut) ? 0x0008 : 0)));
   Store16(data, 4, PaletteIndex(font.Color));
   Store16(data, 6, font.Has(xfsBold) ? 700 : 400);
   Store16(data, 8, font.Script);

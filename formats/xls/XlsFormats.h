@@ -125,6 +125,7 @@ using TxlsFormats = std::vector<TxlsFormat>;
 
 class TxlsFieldFormats : public std::vector<TxlsFieldFormat> {
  public:
+  using std::vector<TxlsFieldFormat>::vector;
   // The first entry for the field, compared without case; null when none.
   const TxlsFieldFormat* Find(WideStringView fieldName) const;
 };
