@@ -220,12 +220,14 @@ void TTesselDialogF::BuildPages() {
   tshHeaderFooter_ = BuildHeaderFooterPage();
   tshCaptions_ = BuildCaptionsPage();
   tshAscii_ = BuildAsciiPage();
+  tshExcel_ = BuildExcelPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
   pages_->addTab(tshHeaderFooter_, Q(u"Üstbilgi/Altbilgi"));
   pages_->addTab(tshCaptions_, Q(u"&Başlık"));
   pages_->addTab(tshAscii_, Q(u"ASCII"));
+  pages_->addTab(tshExcel_, Q(u"Excel"));
   layout()->addWidget(pages_);
 }
 
@@ -484,6 +486,43 @@ QWidget* TTesselDialogF::BuildAsciiPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildExcelPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshExcel"));
+  auto* layout = new QVBoxLayout(page);
+  auto* group = new QGroupBox(Q(u"Excel Çalışma Kitabı"), page);
+  auto* grid = new QGridLayout(group);
+  edXLSSheetTitle_ = new QLineEdit(group);
+  edXLSSheetTitle_->setObjectName(QStringLiteral("edXLSSheetTitle"));
+  edXLSSheetTitle_->setMaxLength(31);
+  edXLSPageHeader_ = new QLineEdit(group);
+  edXLSPageHeader_->setObjectName(QStringLiteral("edXLSPageHeader"));
+  edXLSPageHeader_->setMaxLength(255);
+  edXLSPageFooter_ = new QLineEdit(group);
+  edXLSPageFooter_->setObjectName(QStringLiteral("edXLSPageFooter"));
+  edXLSPageFooter_->setMaxLength(255);
+  chXLSAutoCalcColWidth_ = new QCheckBox(Q(u"Sütun genişliklerini otomatik hesapla"), group);
+  chXLSAutoCalcColWidth_->setObjectName(QStringLiteral("chXLSAutoCalcColWidth"));
+  chXLSCaptionBold_ = new QCheckBox(Q(u"Başlıklar kalın"), group);
+  chXLSCaptionBold_->setObjectName(QStringLiteral("chXLSCaptionBold"));
+  cbXLSStripType_ = new QComboBox(group);
+  cbXLSStripType_->setObjectName(QStringLiteral("cbXLSStripType"));
+  cbXLSStripType_->addItems({Q(u"Yok"), Q(u"Sütunlar"), Q(u"Satırlar")});
+  grid->addWidget(new QLabel(Q(u"Sayfa adı:"), group), 0, 0);
+  grid->addWidget(edXLSSheetTitle_, 0, 1);
+  grid->addWidget(new QLabel(Q(u"Sayfa üstbilgisi:"), group), 1, 0);
+  grid->addWidget(edXLSPageHeader_, 1, 1);
+  grid->addWidget(new QLabel(Q(u"Sayfa altbilgisi:"), group), 2, 0);
+  grid->addWidget(edXLSPageFooter_, 2, 1);
+  grid->addWidget(new QLabel(Q(u"Şerit stili:"), group), 3, 0);
+  grid->addWidget(cbXLSStripType_, 3, 1);
+  grid->addWidget(chXLSAutoCalcColWidth_, 4, 0, 1, 2);
+  grid->addWidget(chXLSCaptionBold_, 5, 0, 1, 2);
+  layout->addWidget(group);
+  layout->addStretch();
+  return page;
+}
+
 // --------------------------------------------------------------- wiring
 
 void TTesselDialogF::ConnectControls() {
@@ -605,6 +644,21 @@ void TTesselDialogF::ConnectControls() {
   connect(edCSVQuote_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.CSVOptions.Quote = TextToChar(text, 0); });
   connect(chCSVQuoteStrings_, &QCheckBox::toggled, this, [this](bool on) { form_.CSVOptions.QuoteStrings = on; });
+  connect(edXLSSheetTitle_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.XLSOptions.SheetTitle = ToWide(text); });
+  connect(edXLSPageHeader_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.XLSOptions.PageHeader = ToWide(text); });
+  connect(edXLSPageFooter_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.XLSOptions.PageFooter = ToWide(text); });
+  connect(chXLSAutoCalcColWidth_, &QCheckBox::toggled, this,
+          [this](bool on) { form_.XLSOptions.AutoCalcColWidth = on; });
+  connect(chXLSCaptionBold_, &QCheckBox::toggled, this, [this](bool on) {
+    uint8_t& style = form_.XLSOptions.CaptionFormat.Font.Style;
+    style = on ? static_cast<uint8_t>(style | xfsBold) : static_cast<uint8_t>(style & ~xfsBold);
+  });
+  connect(cbXLSStripType_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) form_.XLSOptions.StripType = static_cast<TxlsStripType>(index);
+  });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -651,6 +705,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshHeaderFooter_), form_.PageVisible(TDialogPage::HeaderFooter));
   pages_->setTabVisible(pages_->indexOf(tshCaptions_), form_.PageVisible(TDialogPage::Captions));
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
+  pages_->setTabVisible(pages_->indexOf(tshExcel_), form_.TypeOptionsPage() == TOptionsPage::Excel);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -769,6 +824,12 @@ void TTesselDialogF::RefreshTypeOptions() {
   if (!edCSVComma_->hasFocus()) SetTextIfDifferent(edCSVComma_, CharToText(form_.CSVOptions.Comma));
   if (!edCSVQuote_->hasFocus()) SetTextIfDifferent(edCSVQuote_, CharToText(form_.CSVOptions.Quote));
   chCSVQuoteStrings_->setChecked(form_.CSVOptions.QuoteStrings);
+  if (!edXLSSheetTitle_->hasFocus()) SetTextIfDifferent(edXLSSheetTitle_, ToQString(form_.XLSOptions.SheetTitle));
+  if (!edXLSPageHeader_->hasFocus()) SetTextIfDifferent(edXLSPageHeader_, ToQString(form_.XLSOptions.PageHeader));
+  if (!edXLSPageFooter_->hasFocus()) SetTextIfDifferent(edXLSPageFooter_, ToQString(form_.XLSOptions.PageFooter));
+  chXLSAutoCalcColWidth_->setChecked(form_.XLSOptions.AutoCalcColWidth);
+  chXLSCaptionBold_->setChecked(form_.XLSOptions.CaptionFormat.Font.Has(xfsBold));
+  cbXLSStripType_->setCurrentIndex(form_.XLSOptions.StripType);
 }
 
 // ---------------------------------------------------------------- actions

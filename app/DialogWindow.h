@@ -87,6 +87,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildHeaderFooterPage();
   QWidget* BuildCaptionsPage();
   QWidget* BuildAsciiPage();
+  QWidget* BuildExcelPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -130,6 +131,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshHeaderFooter_ = nullptr;
   QWidget* tshCaptions_ = nullptr;
   QWidget* tshAscii_ = nullptr;
+  QWidget* tshExcel_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
@@ -178,6 +180,12 @@ class TTesselDialogF : public QDialog {
   QLineEdit* edCSVComma_ = nullptr;
   QLineEdit* edCSVQuote_ = nullptr;
   QCheckBox* chCSVQuoteStrings_ = nullptr;
+  QLineEdit* edXLSSheetTitle_ = nullptr;
+  QLineEdit* edXLSPageHeader_ = nullptr;
+  QLineEdit* edXLSPageFooter_ = nullptr;
+  QCheckBox* chXLSAutoCalcColWidth_ = nullptr;
+  QCheckBox* chXLSCaptionBold_ = nullptr;
+  QComboBox* cbXLSStripType_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the
