@@ -212,6 +212,7 @@ struct TTesselXLS::TRun {
   bool firstSheetWritten = false;
   std::vector<int> widths;                // characters per column
   std::map<WideString, uint16_t> fieldXF;  // per field name, upper-cased
+  std::vector<uint16_t> columnXF;          // the field XF of each column, 15 for none
   std::map<int, uint16_t> stripXF;
   std::vector<TAggregateColumn> aggregates;
   std::vector<int> aggregateOfColumn;  // -1 when the column has none
@@ -376,6 +377,11 @@ void TTesselXLS::PrepareSheetFormats() {
       const uint16_t xf = tables.GetXFIndex(column.Format, FieldFormats.Find(column.Name), dataFont);
       if (xf != TxlsFormatTables::kDefaultXF) run.fieldXF.emplace(UpperCase(column.Name), xf);
     }
+  }
+  run.columnXF.clear();
+  for (const TTesselColumn& column : Columns()) {
+    auto found = run.fieldXF.find(UpperCase(column.Name));
+    run.columnXF.push_back(found == run.fieldXF.end() ? TxlsFormatTables::kDefaultXF : found->second);
   }
 }
 
@@ -584,11 +590,7 @@ void TTesselXLS::WriteDataCell(int column, const WideString& text) {
 uint16_t TTesselXLS::GetDataCellXF(int column) {
   TRun& run = *run_;
   const TTesselColumn& info = Columns()[column];
-  uint16_t xf = TxlsFormatTables::kDefaultXF;
-  if (!run.fieldXF.empty()) {
-    auto found = run.fieldXF.find(UpperCase(info.Name));
-    if (found != run.fieldXF.end()) xf = found->second;
-  }
+  uint16_t xf = run.columnXF[static_cast<size_t>(column)];
   if (xf == TxlsFormatTables::kDefaultXF && !run.stripXF.empty()) {
     const int styles = std::max<int>(1, static_cast<int>(StripStyles.size()));
     const int key = StripType == ssCol ? column : column + (run.records % styles) * 1000;

@@ -49,12 +49,11 @@ TEST_F(DialogFormTest, TypeListFollowsAllowedExportsAndOffersOnlyBuiltTypes) {
   WithForm([](TTesselDialogForm& form) {
     ASSERT_EQ(form.TypeList().size(), 19u);
     for (int i = 0; i < 19; ++i) EXPECT_EQ(form.TypeList()[static_cast<size_t>(i)], i);
-    // XLS is listed first but cannot be chosen yet, so the first type that
-    // can is selected.
-    EXPECT_EQ(form.SelectedType(), aeTXT);
-    EXPECT_FALSE(form.SelectType(aeXLS));
-    EXPECT_EQ(form.SelectedType(), aeTXT);
-    for (TAllowedExport type : {aeTXT, aeCSV, aeDIFF, aeSylk}) EXPECT_TRUE(form.SelectType(type));
+    // XLS is listed first and selected; types not built yet cannot be chosen.
+    EXPECT_EQ(form.SelectedType(), aeXLS);
+    EXPECT_FALSE(form.SelectType(aeWord));
+    EXPECT_EQ(form.SelectedType(), aeXLS);
+    for (TAllowedExport type : {aeTXT, aeCSV, aeDIFF, aeSylk, aeXLS}) EXPECT_TRUE(form.SelectType(type));
   });
 
   dialog_.AllowedExports = {aeCSV, aeXLS};
@@ -62,7 +61,7 @@ TEST_F(DialogFormTest, TypeListFollowsAllowedExportsAndOffersOnlyBuiltTypes) {
     ASSERT_EQ(form.TypeList().size(), 2u);
     EXPECT_EQ(form.TypeList()[0], aeXLS);
     EXPECT_EQ(form.TypeList()[1], aeCSV);
-    EXPECT_EQ(form.TypeIndex(), 1);
+    EXPECT_EQ(form.TypeIndex(), 0);
   });
 }
 
