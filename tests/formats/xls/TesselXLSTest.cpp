@@ -358,6 +358,41 @@ TEST_F(XlsExportTest, HeaderFooterLinesFormatsWidthsAndAggregates) {
   EXPECT_EQ(ReadBack({job}, dir_), "");
 }
 
+TEST_F(XlsExportTest, RowStripesAndTheDataEventStyleTheDataCells) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Ad", ftString, 10);
+  data.AddFieldDef(u"Oran", ftFloat);
+  for (int i = 0; i < 4; ++i) data.AppendRecord({Variant::FromText(u"satır"), Variant::FromDouble(i + 0.5)});
+  data.Open();
+  TTesselXLS exporter;
+  Configure(exporter, data, "stripes.xls");
+  TxlsFormat yellow;
+  yellow.Fill = {clrYellow, ptSolid, clrBlack};
+  TxlsFormat blue;
+  blue.Fill = {clrPaleBlue, ptSolid, clrBlack};
+  exporter.StripStyles = {yellow, blue};
+  exporter.StripType = ssRow;
+  exporter.OnGetDataParams = [](TxlsSheet&, int, int col, int row, TxlsFormat& format, WideString& formatText) {
+    if (col == 1) formatText = u"0.000";
+    if (row == 4) format.Font.Style = xfsItalic;
+  };
+  exporter.Execute();
+  TJob job;
+  job.file = exporter.FileName;
+  job.readers = {"xlrd"};
+  job.sheets = {{u"Sheet 1",
+                 {{{"s", u"Ad"}, {"s", u"Oran"}},
+                  {{"s", u"satır"}, {"n", u"", 0.5}},
+                  {{"s", u"satır"}, {"n", u"", 1.5}},
+                  {{"s", u"satır"}, {"n", u"", 2.5}},
+                  {{"s", u"satır"}, {"n", u"", 3.5}}}}};
+  job.checks = {R"({"sheet":0,"row":1,"col":0,"pattern":1,"fill":13,"italic":false})",
+                R"({"sheet":0,"row":2,"col":0,"pattern":1,"fill":44})",
+                R"({"sheet":0,"row":3,"col":1,"pattern":1,"fill":13,"format":"0.000"})",
+                R"({"sheet":0,"row":4,"col":0,"fill":44,"italic":true})"};
+  EXPECT_EQ(ReadBack({job}, dir_), "");
+}
+
 TEST_F(XlsExportTest, StoppedRunLeavesAWorkbookWithTheRowsWrittenSoFar) {
   TMemDataSet data;
   data.AddFieldDef(u"N", ftInteger);
