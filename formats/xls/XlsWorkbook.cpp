@@ -54,13 +54,17 @@ class TxlsWorkbook::TBodySink : public TbiffSink {
   TCompoundFileWriter& file_;
 };
 
+void TxlsBoundSheet::Include(int row, int col) {
+  if (FirstRow < 0 || row < FirstRow) FirstRow = row;
+  if (LastRow < 0 || row > LastRow) LastRow = row;
+  if (FirstCol < 0 || col < FirstCol) FirstCol = col;
+  if (LastCol < 0 || col > LastCol) LastCol = col;
+}
+
 void TxlsBoundSheetList::UpdateExtent(int sheetIndex, int row, int col) {
   for (TxlsBoundSheet& sheet : *this) {
     if (sheet.SheetIndex != sheetIndex) continue;
-    if (sheet.FirstRow < 0 || row < sheet.FirstRow) sheet.FirstRow = row;
-    if (sheet.LastRow < 0 || row > sheet.LastRow) sheet.LastRow = row;
-    if (sheet.FirstCol < 0 || col < sheet.FirstCol) sheet.FirstCol = col;
-    if (sheet.LastCol < 0 || col > sheet.LastCol) sheet.LastCol = col;
+    sheet.Include(row, col);
     return;
   }
 }
@@ -212,7 +216,9 @@ void TxlsWorkbook::WriteCell(uint16_t id, int row, int col, uint16_t xf, const u
   record[9] = High(xf);
   if (extraSize > 0) std::memcpy(record + 10, extra, extraSize);
   body_->WriteBytes(record, 4 + length);
-  boundSheets_.UpdateExtent(boundSheets_.back().SheetIndex, row, col);
+  // The sheet being written: a continued sheet shares its index with the
+  // sheets before it.
+  boundSheets_.back().Include(row, col);
 }
 
 void TxlsWorkbook::WriteBlank(int row, int col, uint16_t xf) { WriteCell(biff::kBlank, row, col, xf, nullptr, 0); }

@@ -28,6 +28,8 @@ struct TxlsBoundSheet {
   int32_t LastRow = -1;
   int32_t FirstCol = -1;
   int32_t LastCol = -1;
+  // Widens the extents to include the cell.
+  void Include(int row, int col);
 };
 
 class TxlsBoundSheetList : public std::vector<TxlsBoundSheet> {

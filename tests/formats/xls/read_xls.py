@@ -23,6 +23,7 @@ import csv
 import datetime
 import json
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -49,7 +50,25 @@ def check_container(job, problems):
     ole = olefile.OleFileIO(path, raise_defects=olefile.DEFECT_INCORRECT)
     if not ole.exists("Workbook"):
         problems.append("%s: no Workbook stream" % path)
+    else:
+        check_dimensions(job, ole.openstream("Workbook").read(), problems)
     ole.close()
+
+
+def check_dimensions(job, stream, problems):
+    """Every sheet's DIMENSIONS record covers the rows the sheet holds."""
+    at, sheet = 0, -1
+    while at + 4 <= len(stream):
+        rid, length = struct.unpack_from("<HH", stream, at)
+        if rid == 0x0809 and struct.unpack_from("<H", stream, at + 6)[0] == 0x0010:
+            sheet += 1
+        elif rid == 0x0200 and 0 <= sheet < len(job["sheets"]):
+            first, last = struct.unpack_from("<II", stream, at + 4)
+            want = job["sheets"][sheet]
+            nrows = want.get("nrows", len(want["rows"]))
+            if nrows and last != nrows and "nrows" in want:
+                problems.append("%s sheet %d: DIMENSIONS end at row %d, %d rows expected" % (job["file"], sheet, last, nrows))
+        at += 4 + length
 
 
 def sheet_rows(sheet):
