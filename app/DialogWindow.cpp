@@ -225,6 +225,7 @@ void TTesselDialogF::BuildPages() {
   tshSQL_ = BuildSQLPage();
   tshXML_ = BuildXMLPage();
   tshHTML_ = new THTMLOptionsPage(form_);
+  tshExcel_ = BuildExcelPage();
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -235,6 +236,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshSQL_, Q(u"SQL"));
   pages_->addTab(tshXML_, Q(u"XML"));
   pages_->addTab(tshHTML_, Q(u"HTML"));
+  pages_->addTab(tshExcel_, Q(u"Excel"));
   layout()->addWidget(pages_);
 }
 
@@ -516,6 +518,43 @@ QWidget* TTesselDialogF::BuildAccessPage() {
   return page;
 }
 
+QWidget* TTesselDialogF::BuildExcelPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tshExcel"));
+  auto* layout = new QVBoxLayout(page);
+  auto* group = new QGroupBox(Q(u"Excel Çalışma Kitabı"), page);
+  auto* grid = new QGridLayout(group);
+  edXLSSheetTitle_ = new QLineEdit(group);
+  edXLSSheetTitle_->setObjectName(QStringLiteral("edXLSSheetTitle"));
+  edXLSSheetTitle_->setMaxLength(31);
+  edXLSPageHeader_ = new QLineEdit(group);
+  edXLSPageHeader_->setObjectName(QStringLiteral("edXLSPageHeader"));
+  edXLSPageHeader_->setMaxLength(255);
+  edXLSPageFooter_ = new QLineEdit(group);
+  edXLSPageFooter_->setObjectName(QStringLiteral("edXLSPageFooter"));
+  edXLSPageFooter_->setMaxLength(255);
+  chXLSAutoCalcColWidth_ = new QCheckBox(Q(u"Sütun genişliklerini otomatik hesapla"), group);
+  chXLSAutoCalcColWidth_->setObjectName(QStringLiteral("chXLSAutoCalcColWidth"));
+  chXLSCaptionBold_ = new QCheckBox(Q(u"Başlıklar kalın"), group);
+  chXLSCaptionBold_->setObjectName(QStringLiteral("chXLSCaptionBold"));
+  cbXLSStripType_ = new QComboBox(group);
+  cbXLSStripType_->setObjectName(QStringLiteral("cbXLSStripType"));
+  cbXLSStripType_->addItems({Q(u"Yok"), Q(u"Sütunlar"), Q(u"Satırlar")});
+  grid->addWidget(new QLabel(Q(u"Sayfa adı:"), group), 0, 0);
+  grid->addWidget(edXLSSheetTitle_, 0, 1);
+  grid->addWidget(new QLabel(Q(u"Sayfa üstbilgisi:"), group), 1, 0);
+  grid->addWidget(edXLSPageHeader_, 1, 1);
+  grid->addWidget(new QLabel(Q(u"Sayfa altbilgisi:"), group), 2, 0);
+  grid->addWidget(edXLSPageFooter_, 2, 1);
+  grid->addWidget(new QLabel(Q(u"Şerit stili:"), group), 3, 0);
+  grid->addWidget(cbXLSStripType_, 3, 1);
+  grid->addWidget(chXLSAutoCalcColWidth_, 4, 0, 1, 2);
+  grid->addWidget(chXLSCaptionBold_, 5, 0, 1, 2);
+  layout->addWidget(group);
+  layout->addStretch();
+  return page;
+}
+
 QWidget* TTesselDialogF::BuildXMLPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("tshXML"));
@@ -738,6 +777,21 @@ void TTesselDialogF::ConnectControls() {
           [this](const QString& text) { form_.XMLOptions.Encoding = ToWide(text); });
   connect(rbXMLAccess_, &QRadioButton::toggled, this, [this](bool on) { form_.XMLOptions.DocumentType = on ? 1 : 0; });
   connect(chXMLSchema_, &QCheckBox::toggled, this, [this](bool on) { form_.XMLOptions.ExportXSDSchema = on; });
+  connect(edXLSSheetTitle_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.XLSOptions.SheetTitle = ToWide(text); });
+  connect(edXLSPageHeader_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.XLSOptions.PageHeader = ToWide(text); });
+  connect(edXLSPageFooter_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.XLSOptions.PageFooter = ToWide(text); });
+  connect(chXLSAutoCalcColWidth_, &QCheckBox::toggled, this,
+          [this](bool on) { form_.XLSOptions.AutoCalcColWidth = on; });
+  connect(chXLSCaptionBold_, &QCheckBox::toggled, this, [this](bool on) {
+    uint8_t& style = form_.XLSOptions.CaptionFormat.Font.Style;
+    style = on ? static_cast<uint8_t>(style | xfsBold) : static_cast<uint8_t>(style & ~xfsBold);
+  });
+  connect(cbXLSStripType_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) form_.XLSOptions.StripType = static_cast<TxlsStripType>(index);
+  });
 }
 
 // ------------------------------------------------------------- refreshing
@@ -788,6 +842,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshSQL_), form_.TypeOptionsPage() == TOptionsPage::SQL);
   pages_->setTabVisible(pages_->indexOf(tshXML_), form_.TypeOptionsPage() == TOptionsPage::XML);
   pages_->setTabVisible(pages_->indexOf(tshHTML_), form_.TypeOptionsPage() == TOptionsPage::HTML);
+  pages_->setTabVisible(pages_->indexOf(tshExcel_), form_.TypeOptionsPage() == TOptionsPage::Excel);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -926,6 +981,12 @@ void TTesselDialogF::RefreshTypeOptions() {
   (form_.XMLOptions.DocumentType == 1 ? rbXMLAccess_ : rbXMLDatapacket_)->setChecked(true);
   chXMLSchema_->setChecked(form_.XMLOptions.ExportXSDSchema);
   tshHTML_->Refresh();
+  if (!edXLSSheetTitle_->hasFocus()) SetTextIfDifferent(edXLSSheetTitle_, ToQString(form_.XLSOptions.SheetTitle));
+  if (!edXLSPageHeader_->hasFocus()) SetTextIfDifferent(edXLSPageHeader_, ToQString(form_.XLSOptions.PageHeader));
+  if (!edXLSPageFooter_->hasFocus()) SetTextIfDifferent(edXLSPageFooter_, ToQString(form_.XLSOptions.PageFooter));
+  chXLSAutoCalcColWidth_->setChecked(form_.XLSOptions.AutoCalcColWidth);
+  chXLSCaptionBold_->setChecked(form_.XLSOptions.CaptionFormat.Font.Has(xfsBold));
+  cbXLSStripType_->setCurrentIndex(form_.XLSOptions.StripType);
 }
 
 // ---------------------------------------------------------------- actions

@@ -91,6 +91,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildAccessPage();
   QWidget* BuildSQLPage();
   QWidget* BuildXMLPage();
+  QWidget* BuildExcelPage();
   void ConnectControls();
 
   void RefreshTypeList();
@@ -137,6 +138,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshSQL_ = nullptr;
   QWidget* tshXML_ = nullptr;
   THTMLOptionsPage* tshHTML_ = nullptr;
+  QWidget* tshExcel_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
@@ -202,6 +204,12 @@ class TTesselDialogF : public QDialog {
   QRadioButton* rbXMLDatapacket_ = nullptr;
   QRadioButton* rbXMLAccess_ = nullptr;
   QCheckBox* chXMLSchema_ = nullptr;
+  QLineEdit* edXLSSheetTitle_ = nullptr;
+  QLineEdit* edXLSPageHeader_ = nullptr;
+  QLineEdit* edXLSPageFooter_ = nullptr;
+  QCheckBox* chXLSAutoCalcColWidth_ = nullptr;
+  QCheckBox* chXLSCaptionBold_ = nullptr;
+  QComboBox* cbXLSStripType_ = nullptr;
 };
 
 // What an export run of the Qt form needs: the progress window over the

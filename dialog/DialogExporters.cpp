@@ -12,6 +12,7 @@
 #include "formats/text/TesselXML.h"
 #include "formats/text/TesselXMLText.h"
 #include "formats/text/TesselHTML.h"
+#include "formats/xls/TesselXLS.h"
 
 namespace verimo {
 namespace {
@@ -38,6 +39,7 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselXML> xml;      // XMLExp
   std::unique_ptr<TTesselLaTeX> latex;  // LaTeXExp
   std::unique_ptr<TTesselHTML> html;    // HTMLExp
+  std::unique_ptr<TTesselXLS> xls;      // XLSExp
 };
 
 namespace {
@@ -61,7 +63,7 @@ TDialogExporters::~TDialogExporters() = default;
 
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
-         type == aeXML || type == aeLaTeX || type == aeHTML;
+         type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -114,6 +116,13 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     }
     return *components_->html;
   }
+  if (type == aeXLS) {
+    if (!components_->xls) {
+      components_->xls = std::make_unique<TTesselXLS>();
+      if (shellLauncher_) components_->xls->ShellLauncher = shellLauncher_;
+    }
+    return *components_->xls;
+  }
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -149,6 +158,15 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   if (type == aeHTML) {
     CopyHTMLOptionsTo(form.HTMLPageOptions, form.HTMLTableOptions, form.HTMLMultiFileOptions,
                       static_cast<TTesselHTML&>(For(type)));
+    return;
+  }
+  if (type == aeXLS) {
+    TTesselXLS& xls = static_cast<TTesselXLS&>(For(type));
+    xls.Options = form.XLSOptions.SheetOptions();
+    xls.FieldFormats = form.XLSOptions.FieldFormats;
+    xls.StripStyles = form.XLSOptions.StripStyles;
+    xls.StripType = form.XLSOptions.StripType;
+    xls.AutoCalcColWidth = form.XLSOptions.AutoCalcColWidth;
     return;
   }
   if (!IsAsciiType(type)) return;

@@ -3,6 +3,7 @@
 
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
+#include "formats/xls/TesselXLS.h"
 
 namespace verimo {
 namespace {
@@ -151,6 +152,10 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeHTML:
       SaveHTMLOptions(file, HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions);
       break;
+    case aeXLS:
+      xls::SaveOptions(file, XLSOptions.SheetOptions(), XLSOptions.FieldFormats, XLSOptions.StripStyles,
+                       XLSOptions.StripType, XLSOptions.AutoCalcColWidth);
+      break;
     default:
       break;
   }
@@ -278,6 +283,15 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       HTMLMultiFileOptions = d.HTMLMultiFileOptions;
       LoadHTMLOptions(file, HTMLOptions());
       break;
+    case aeXLS: {
+      XLSOptions = d.XLSOptions;
+      TXLSOptions options = XLSOptions.SheetOptions();
+      xls::LoadOptions(file, options, XLSOptions.FieldFormats, XLSOptions.StripStyles, XLSOptions.StripType,
+                       XLSOptions.AutoCalcColWidth);
+      XLSOptions.SetSheetOptions(options);
+      XLSOptions.PageBackground = file.ReadString(u"XLS", u"PageBackground", XLSOptions.PageBackground);
+      break;
+    }
     default:
       break;
   }

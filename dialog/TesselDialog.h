@@ -116,6 +116,7 @@ class TTesselDialog {
   TTesselXMLOptions XMLOptions;
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
+  TTesselXLSOptions XLSOptions;
   TTesselAccessOptions AccessOptions;
   TTesselHTMLPageOptions HTMLPageOptions;
   TTesselHTMLTableOptions HTMLTableOptions;

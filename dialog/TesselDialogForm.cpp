@@ -107,6 +107,7 @@ void TTesselDialogForm::FormShow() {
   HTMLPageOptions = dialog_.HTMLPageOptions;
   HTMLTableOptions = dialog_.HTMLTableOptions;
   HTMLMultiFileOptions = dialog_.HTMLMultiFileOptions;
+  XLSOptions = dialog_.XLSOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

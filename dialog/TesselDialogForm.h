@@ -161,6 +161,7 @@ class TTesselDialogForm {
   TTesselHTMLTableOptions HTMLTableOptions;
   TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
   THTMLDialogOptionsRef HTMLOptions() { return {HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions}; }
+  TTesselXLSOptions XLSOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

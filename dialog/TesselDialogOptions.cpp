@@ -24,4 +24,31 @@ TTesselAccessOptions LoadAccessOptions(const TTesselIniFile& file, const TTessel
   return options;
 }
 
+
+TXLSOptions TTesselXLSOptions::SheetOptions() const {
+  TXLSOptions options;
+  options.PageHeader = PageHeader;
+  options.PageFooter = PageFooter;
+  options.SheetTitle = SheetTitle;
+  options.HeaderFormat = HeaderFormat;
+  options.CaptionsFormat = CaptionFormat;
+  options.DataFormat = DataFormat;
+  options.AggregateFormat = AggregateFormat;
+  options.FooterFormat = FooterFormat;
+  options.HyperlinkFormat = HyperlinkFormat;
+  return options;
+}
+
+void TTesselXLSOptions::SetSheetOptions(const TXLSOptions& options) {
+  PageHeader = options.PageHeader;
+  PageFooter = options.PageFooter;
+  SheetTitle = options.SheetTitle;
+  HeaderFormat = options.HeaderFormat;
+  CaptionFormat = options.CaptionsFormat;
+  DataFormat = options.DataFormat;
+  AggregateFormat = options.AggregateFormat;
+  FooterFormat = options.FooterFormat;
+  HyperlinkFormat = options.HyperlinkFormat;
+}
+
 }  // namespace verimo

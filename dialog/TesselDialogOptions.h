@@ -2,6 +2,7 @@
 
 #include "core/WideString.h"
 #include "formats/text/TesselSQL.h"
+#include "formats/xls/XlsFormats.h"
 
 namespace verimo {
 
@@ -46,6 +47,28 @@ struct TTesselXMLOptions {
   int DocumentType = 0;
   bool ExportXSDSchema = false;
   friend bool operator==(const TTesselXMLOptions&, const TTesselXMLOptions&) = default;
+};
+
+struct TTesselXLSOptions {
+  TTesselXLSOptions() { CaptionFormat.Font.Style = xfsBold; HyperlinkFormat.Font.Color = clrBlue; HyperlinkFormat.Font.Underline = fulSingle; }
+  bool AutoCalcColWidth = false;
+  WideString PageHeader;
+  WideString PageFooter = u"Page &P of &N";
+  WideString SheetTitle = u"Sheet 1";
+  WideString PageBackground;
+  TxlsFormat HeaderFormat;
+  TxlsFormat CaptionFormat;
+  TxlsFormat DataFormat;
+  TxlsFormat AggregateFormat;
+  TxlsFormat FooterFormat;
+  TxlsFormat HyperlinkFormat;
+  TxlsFieldFormats FieldFormats;
+  TxlsFormats StripStyles;
+  TxlsStripType StripType = ssNone;
+
+  // The exporter's options object with these values, and back.
+  TXLSOptions SheetOptions() const;
+  void SetSheetOptions(const TXLSOptions& options);
 };
 
 struct TTesselAccessOptions {

@@ -111,9 +111,11 @@ class DialogWindowTest : public QObject {
       QCOMPARE(view.size(), QSize(469, 475));
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu"));
       QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
-      QVERIFY(!Child<QRadioButton>(view, "rbType0")->isEnabled());  // MS Excel: not built yet
+      QVERIFY(Child<QRadioButton>(view, "rbType0")->isEnabled());
       QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
-      QVERIFY(Child<QRadioButton>(view, "rbType3")->isChecked());  // HTML, the first built type
+      QVERIFY(Child<QRadioButton>(view, "rbType0")->isChecked());
+      QVERIFY(TabShown(view, "tshExcel"));
+      QVERIFY(!Child<QRadioButton>(view, "rbType1")->isEnabled());  // MS Word: not built yet
 
       TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
@@ -121,6 +123,7 @@ class DialogWindowTest : public QObject {
       QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.csv")));
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [report.csv]"));
       QVERIFY(TabShown(view, "tshAscii"));
+      QVERIFY(!TabShown(view, "tshExcel"));
       Click(view, "rbType10");  // SYLK Dosyası
       QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.slk")));
       QVERIFY(!TabShown(view, "tshAscii"));

@@ -122,6 +122,77 @@ TEST_F(ExportTest, CsvHoldsEveryRecordAndFieldOfTheTable) {
   EXPECT_EQ(StrayFiles({"out.csv", "dump.tsv", "compare.py"}), 0);
 }
 
+// Compares an XLS export with the records `dump` prints, read with xlrd:
+// captions, record count, numbers as numbers and the text fields.
+constexpr const char* kCompareXls = R"PY(
+import sys, xlrd
+xls_path, dump_path, title = sys.argv[1:4]
+def unescape(cell):
+    out, i = [], 0
+    while i < len(cell):
+        if cell[i] == '\\' and i + 1 < len(cell):
+            out.append({'t': '\t', 'r': '\r', 'n': '\n', '\\': '\\'}[cell[i + 1]]); i += 2
+        else:
+            out.append(cell[i]); i += 1
+    return ''.join(out)
+with open(dump_path, encoding='utf-8', newline='') as f:
+    dump = [[unescape(c) for c in line.split('\t')] for line in f.read().split('\n') if line]
+book = xlrd.open_workbook(xls_path, formatting_info=True)
+if book.sheet_names() != [title]:
+    sys.exit('sheets %r' % book.sheet_names())
+sheet = book.sheet_by_index(0)
+if sheet.row_values(0)[:len(dump[0])] != dump[0]:
+    sys.exit('captions %r, expected %r' % (sheet.row_values(0), dump[0]))
+if sheet.nrows != len(dump):
+    sys.exit('%d rows, expected %d' % (sheet.nrows, len(dump)))
+names = dump[0]
+for r, want in enumerate(dump[1:], 1):
+    cell = sheet.cell(r, names.index('Id'))
+    if cell.ctype != xlrd.XL_CELL_NUMBER or '%d' % cell.value != want[names.index('Id')]:
+        sys.exit('row %d: Id %r, expected %r' % (r, cell, want[names.index('Id')]))
+    for name in ('Name', 'City', 'Notes'):
+        i = names.index(name)
+        got = sheet.cell_value(r, i) if i < sheet.row_len(r) else ''
+        if got != want[i]:
+            sys.exit('record %s, %s: %r, expected %r' % (want[0], name, got, want[i]))
+print('ok')
+)PY";
+
+TEST_F(ExportTest, XlsHoldsEveryRecordWithNumbersAsNumbers) {
+  Result result = Export("", dir_ / "out.xls");
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("exported 200 records to "), std::string::npos) << result.err;
+  Result dump = Run("dump " + verimo::test::ShellQuote(Sample().string()));
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  WriteFile(dir_ / "dump.tsv", dump.out);
+  WriteFile(dir_ / "compare.py", kCompareXls);
+  std::string output;
+  int status = test::RunCommand("/usr/bin/python3 " + verimo::test::ShellQuote((dir_ / "compare.py").string()) + " " +
+                                    verimo::test::ShellQuote((dir_ / "out.xls").string()) + " " +
+                                    verimo::test::ShellQuote((dir_ / "dump.tsv").string()) + " 'Sheet 1' 2>&1",
+                                &output);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(output, "ok\n");
+  EXPECT_EQ(StrayFiles({"out.xls", "dump.tsv", "compare.py"}), 0);
+}
+
+TEST_F(ExportTest, XlsSettingsNameTheSheetAndPickFields) {
+  WriteFile(dir_ / "opts.cfg",
+            "[IniVersion]\r\nNumber=400\r\n"
+            "[GENERAL]\r\nExportType=0\r\nExportRecCount=3\r\n"
+            "[FIELDS]\r\nfield0=City\r\nfield1=Id\r\n"
+            "[XLS]\r\nSheetTitle=M\xC3\xBC\xC5\x9Fteriler\r\n");
+  Result result = Run("export --settings " + verimo::test::ShellQuote((dir_ / "opts.cfg").string()) + " " +
+                      verimo::test::ShellQuote(Sample().string()) + " " + verimo::test::ShellQuote((dir_ / "out.xls").string()));
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::string output;
+  test::RunCommand("/usr/bin/python3 -c \"import sys, xlrd; b = xlrd.open_workbook(sys.argv[1]); s = b.sheet_by_index(0); "
+                   "print(b.sheet_names()[0], s.nrows, s.row_values(0), s.cell(1, 1).value)\" " +
+                       verimo::test::ShellQuote((dir_ / "out.xls").string()),
+                   &output);
+  EXPECT_EQ(output, "M\xC3\xBC\xC5\x9Fteriler 4 ['City', 'Id'] 1.0\n");
+}
+
 TEST_F(ExportTest, TxtDifAndSylkReadBackInLibreOffice) {
   // --type overrides the extension: out.dat is written as SYLK.
   // LibreOffice's DIF reader joins the lines of a multi-line text, so the

@@ -255,7 +255,7 @@ TEST_F(SettingsTest, LoadingDropsUnknownFieldsAndReadsOldFilesAsPlainText) {
   WithForm(dialog_, [&](TTesselDialogForm& form) {
     form.SelectType(aeSylk);
     form.LoadOptions(dir_.File("none.cfg"));
-    EXPECT_EQ(form.SelectedType(), aeSylk);  // type 0 cannot be exported yet: the selection stays
+    EXPECT_EQ(form.SelectedType(), aeXLS);  // no "ExportType": type 0
     EXPECT_EQ(form.SkipRecCount, 4);
   });
 }
@@ -300,7 +300,7 @@ TEST_F(SettingsTest, ExecuteSettingsRunsWhatTheDialogWouldRun) {
                 {"Id", "Name"}, {"1", "Ada"}, {"2", "Bora"}, {"3", "Cem"}, {"4", "Deniz"}, {"5", "Ece"}}));
   EXPECT_TRUE(launcher_.requests.empty());
 
-  TTesselIniFile(Settings()).WriteInteger(u"GENERAL", u"ExportType", aeXLS);
+  TTesselIniFile(Settings()).WriteInteger(u"GENERAL", u"ExportType", aeWord);
   EXPECT_THROW(batch.ExecuteSettings(Settings(), ui), Exception);
   TTesselIniFile(Settings()).WriteInteger(u"GENERAL", u"ExportType", 99);
   EXPECT_THROW(batch.ExecuteSettings(Settings(), ui), Exception);

@@ -1,0 +1,757 @@
+#include "formats/xls/TesselXLS.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "core/Exception.h"
+#include "engine/TesselIniFile.h"
+#include "engine/TesselLocale.h"
+#include "resources/StringTable.h"
+
+namespace verimo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char16_t kSection[] = u"XLS";
+constexpr int kMaxWidth = 0xFFFF;
+
+// Runs an action when the scope ends, also on an exception.
+class TFinally {
+ public:
+  explicit TFinally(std::function<void()> action) : action_(std::move(action)) {}
+  ~TFinally() {
+    try {
+      action_();
+    } catch (...) {
+    }
+  }
+  TFinally(const TFinally&) = delete;
+  TFinally& operator=(const TFinally&) = delete;
+
+ private:
+  std::function<void()> action_;
+};
+
+WideString SheetError(const WideString& title, const WideString& message) {
+  return title + u" sayfasında hata oluştu: " + message;
+}
+
+// The pieces of a header or footer line between TAB characters.
+std::vector<WideString> SplitAtTabs(const WideString& line) {
+  std::vector<WideString> pieces;
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = line.find(u'\t', start);
+    if (tab == WideString::npos) {
+      if (start < line.size()) pieces.push_back(line.substr(start));
+      break;
+    }
+    pieces.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+  return pieces;
+}
+
+// The raw value as a number; false when it is none.
+bool NumberOf(const Variant& value, double& number) {
+  switch (value.GetKind()) {
+    case Variant::Kind::Integer:
+    case Variant::Kind::Double:
+    case Variant::Kind::Currency:
+    case Variant::Kind::DateTime: number = value.AsDouble(); return std::isfinite(number);
+    case Variant::Kind::Boolean: number = value.AsBool() ? 1 : 0; return true;
+    case Variant::Kind::Text: {
+      const std::string text = WideToUtf8(Trim(value.AsText()));
+      if (text.empty()) return false;
+      const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
+      return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(number);
+    }
+    default: return false;
+  }
+}
+
+TxlsFormulaFunction FunctionOf(TxlsAggregate aggregate) {
+  switch (aggregate) {
+    case aggAvg: return TxlsFormulaFunction::Average;
+    case aggMin: return TxlsFormulaFunction::Min;
+    case aggMax: return TxlsFormulaFunction::Max;
+    default: return TxlsFormulaFunction::Sum;
+  }
+}
+
+TFontSpec SpecOf(const TxlsFont& font) {
+  return TFontSpec::FromPoints(font.Name, font.Size, font.Has(xfsBold), font.Has(xfsItalic));
+}
+
+}  // namespace
+
+// ---- TxlsSheet ----
+
+TxlsSheet::TxlsSheet(int number) : Title(u"Sheet " + IntToWide(number)) {}
+
+void TxlsSheet::LoadFromExporter(const TTesselXLS& exporter) {
+  Title = exporter.Options.SheetTitle;
+  Options = exporter.Options;
+  FieldFormats = exporter.FieldFormats;
+  StripStyles = exporter.StripStyles;
+  StripType = exporter.StripType;
+  SubAggControlColumn = exporter.SubAggControlColumn;
+  AutoCalcColWidth = exporter.AutoCalcColWidth;
+  ExportSource = exporter.ExportSource;
+  DataSet = exporter.DataSet;
+  CustomSource = exporter.CustomSource;
+  ListView = exporter.ListView;
+  DBGrid = exporter.DBGrid;
+  StringGrid = exporter.StringGrid;
+  ExportedFields = exporter.ExportedFields;
+  Header = exporter.Header;
+  Captions = exporter.Captions;
+  Footer = exporter.Footer;
+  Formats.Assign(exporter.Formats());
+  UserFormats = exporter.UserFormats;
+  ColumnsWidth = exporter.ColumnsWidth;
+  HeaderRows = exporter.HeaderRows;
+  StartDataCol = exporter.StartDataCol;
+  FooterRows = exporter.FooterRows;
+  AllowCaptions = exporter.AllowCaptions;
+  GoToFirstRecord = exporter.GoToFirstRecord;
+  ExportRecCount = exporter.ExportRecCount;
+  SkipRecCount = exporter.SkipRecCount;
+  CurrentRecordOnly = exporter.CurrentRecordOnly;
+  OnlyVisibleFields = exporter.OnlyVisibleFields;
+  AutoCalcStrType = exporter.AutoCalcStrType;
+  CaptionRow = exporter.CaptionRow;
+}
+
+void TxlsSheet::SaveToExporter(TTesselXLS& exporter) const {
+  exporter.Options = Options;
+  exporter.FieldFormats = FieldFormats;
+  exporter.StripStyles = StripStyles;
+  exporter.StripType = StripType;
+  exporter.SubAggControlColumn = SubAggControlColumn;
+  exporter.AutoCalcColWidth = AutoCalcColWidth;
+  exporter.ExportSource = ExportSource;
+  exporter.DataSet = DataSet;
+  exporter.CustomSource = CustomSource;
+  exporter.ListView = ListView;
+  exporter.DBGrid = DBGrid;
+  exporter.StringGrid = StringGrid;
+  exporter.ExportedFields = ExportedFields;
+  exporter.Header = Header;
+  exporter.Captions = Captions;
+  exporter.Footer = Footer;
+  exporter.Formats().Assign(Formats);
+  exporter.UserFormats = UserFormats;
+  exporter.ColumnsWidth = ColumnsWidth;
+  exporter.HeaderRows = HeaderRows;
+  exporter.StartDataCol = StartDataCol;
+  exporter.FooterRows = FooterRows;
+  exporter.AllowCaptions = AllowCaptions;
+  exporter.GoToFirstRecord = GoToFirstRecord;
+  exporter.ExportRecCount = ExportRecCount;
+  exporter.SkipRecCount = SkipRecCount;
+  exporter.CurrentRecordOnly = CurrentRecordOnly;
+  exporter.OnlyVisibleFields = OnlyVisibleFields;
+  exporter.AutoCalcStrType = AutoCalcStrType;
+  exporter.CaptionRow = CaptionRow;
+}
+
+// ---- run state ----
+
+struct TTesselXLS::TAggregateColumn {
+  int column = 0;
+  TxlsFormulaFunction function = TxlsFormulaFunction::Sum;
+  double sum = 0;
+  double min = 0;
+  double max = 0;
+  int count = 0;
+
+  void Add(double value) {
+    sum += value;
+    min = count == 0 ? value : std::min(min, value);
+    max = count == 0 ? value : std::max(max, value);
+    ++count;
+  }
+  double Result() const {
+    if (count == 0) return 0;
+    switch (function) {
+      case TxlsFormulaFunction::Average: return sum / count;
+      case TxlsFormulaFunction::Min: return min;
+      case TxlsFormulaFunction::Max: return max;
+      default: return sum;
+    }
+  }
+  void Reset() { *this = TAggregateColumn{column, function}; }
+};
+
+struct TTesselXLS::TRun {
+  struct TGroup {
+    int start = 0;
+    int row = 0;
+    std::vector<double> results;
+  };
+
+  TxlsWorkbook workbook;
+  TxlsPatternContext patterns;
+  bool autoWidth = false;
+  int zeroWidth = 7;  // pixels of "0" in arial 10
+  std::set<WideString> usedTitles;
+
+  TxlsSheet* sheet = nullptr;
+  int sheetIndex = 0;
+  int part = 0;
+  int row = 0;
+  int firstDataRow = 0;
+  int records = 0;  // written in this sheet, all parts
+  bool firstSheetWritten = false;
+  std::vector<int> widths;                // characters per column
+  std::map<WideString, uint16_t> fieldXF;  // per field name, upper-cased
+  std::vector<uint16_t> columnXF;          // the field XF of each column, 15 for none
+  std::map<int, uint16_t> stripXF;
+  std::vector<TAggregateColumn> aggregates;
+  std::vector<int> aggregateOfColumn;  // -1 when the column has none
+  std::vector<TGroup> groups;
+  int controlColumn = -1;
+  bool controlSeen = false;
+  WideString controlText;
+  int groupStart = 0;
+};
+
+TTesselXLS::TTesselXLS() { published_.ColumnsWidth = true; }
+TTesselXLS::~TTesselXLS() = default;
+
+std::unique_ptr<TTesselWriter> TTesselXLS::GetWriterClass(TStream& stream) {
+  return std::make_unique<TTesselXLSWriter>(this, &stream);
+}
+
+TTextMeasurer& TTesselXLS::Measurer() {
+  if (TextMeasurer) return *TextMeasurer;
+  if (!ownMeasurer_) ownMeasurer_ = CreateSystemTextMeasurer();
+  return *ownMeasurer_;
+}
+
+// ---- the run ----
+
+void TTesselXLS::CheckSheet(TxlsSheet& sheet) {
+  sheet.SaveToExporter(*this);
+  try {
+    CheckSource();
+  } catch (const Exception& error) {
+    throw Exception(SheetError(sheet.Title, error.Message()));
+  }
+  const TTesselLocale& locale = TTesselLocale::Instance();
+  if (!IsActive()) throw Exception(locale.LoadMessage(res::kExportSourceClosed, {SourceKindName(ExportSource)}));
+  if (!ExportEmpty && IsEmpty())
+    throw Exception(locale.LoadMessage(res::kExportSourceEmpty, {SourceKindName(ExportSource)}));
+  Columns().Build(false);
+  const int columns = Columns().Count();
+  if (StartDataCol < 0 || StartDataCol + columns > TxlsWorkbook::kMaxColumns)
+    throw Exception(SheetError(sheet.Title, IntToWide(StartDataCol) + u" + " + IntToWide(columns) +
+                                                u" sütun bir sayfanın 256 sütununa sığmıyor"));
+}
+
+void TTesselXLS::Execute() {
+  if (FileName.empty()) throw Exception(u"Result file name not present");
+  {
+    std::error_code ec;
+    const fs::path dir = TargetDirectory();
+    if (!fs::is_directory(dir, ec)) fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec))
+      throw Exception(TTesselLocale::Instance().LoadMessage(res::kFolderNotCreated, {Utf8ToWide(dir.string())}));
+  }
+  // The exporter's own settings come back after the sheets borrowed it.
+  TxlsSheet own;
+  own.LoadFromExporter(*this);
+  TFinally restore([this, &own] { own.SaveToExporter(*this); });
+
+  std::vector<TxlsSheet*> sheets;
+  for (const auto& sheet : Sheets)
+    if (sheet && sheet->Exported) sheets.push_back(sheet.get());
+  std::unique_ptr<TxlsSheet> temporary;
+  if (sheets.empty()) {
+    temporary = std::make_unique<TxlsSheet>();
+    temporary->LoadFromExporter(*this);
+    sheets.push_back(temporary.get());
+  }
+  for (TxlsSheet* sheet : sheets) CheckSheet(*sheet);
+
+  run_ = std::make_unique<TRun>();
+  TFinally closeRun([this] {
+    if (run_) run_->workbook.CloseWorkbookFile();
+    run_.reset();
+  });
+  run_->workbook.OpenWorkbookFile(TargetDirectory() / fs::path(FileName).filename());
+  run_->workbook.BeginWorkbook();
+  run_->patterns = TxlsPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
+  run_->zeroWidth = std::max(1, Measurer().TextWidth(SpecOf(TxlsFont()), u"0"));
+
+  TNotifyEvent onBegin = std::move(OnBeginExport);
+  TNotifyEvent onEnd = std::move(OnEndExport);
+  OnBeginExport = nullptr;
+  OnEndExport = nullptr;
+  TFinally events([this, &onBegin, &onEnd] {
+    OnBeginExport = std::move(onBegin);
+    OnEndExport = std::move(onEnd);
+  });
+  if (onBegin) onBegin(*this);
+  for (size_t i = 0; i < sheets.size() && !Aborted(); ++i) ExportSheet(static_cast<int>(i), *sheets[i]);
+  run_->workbook.WriteGlobals(run_->patterns);
+  lastSstBytes_ = run_->workbook.Sst().StringBytes();
+  if (onEnd) onEnd(*this);
+  run_->workbook.CloseWorkbookFile();
+  run_.reset();
+  own.SaveToExporter(*this);
+  ShowResult();
+}
+
+void TTesselXLS::ExportSheet(int index, TxlsSheet& sheet) {
+  TRun& run = *run_;
+  if (OnBeforeExportSheet) OnBeforeExportSheet(*this, index);
+  sheet.SaveToExporter(*this);
+  run.autoWidth = sheet.AutoCalcColWidth;
+  AutoCalcColWidth = false;  // the base's measuring pass is not wanted
+  run.sheet = &sheet;
+  run.sheetIndex = index;
+  run.part = 0;
+  run.records = 0;
+  TNullStream nothing;
+  ExportToStream(nothing);
+  if (run.workbook.InSheet()) FinishSheetPart(true);
+  if (OnAfterExportSheet) OnAfterExportSheet(*this, index);
+}
+
+void TTesselXLS::BeginExport() {
+  TTesselFormatText::BeginExport();
+  TRun& run = *run_;
+  run.widths.clear();
+  for (const TTesselColumn& column : Columns()) run.widths.push_back(std::max(0, column.Width));
+  run.fieldXF.clear();
+  run.stripXF.clear();
+  run.groups.clear();
+  run.controlColumn = -1;
+  run.controlSeen = false;
+  run.aggregates.clear();
+  run.aggregateOfColumn.assign(static_cast<size_t>(Columns().Count()), -1);
+  for (int i = 0; i < Columns().Count(); ++i) {
+    const TTesselColumn& column = Columns()[i];
+    if (!SubAggControlColumn.empty() && SameText(column.Name, SubAggControlColumn) && run.controlColumn < 0)
+      run.controlColumn = i;
+    const TxlsFieldFormat* format = FieldFormats.Find(column.Name);
+    if (format != nullptr && format->Aggregate != aggNone) {
+      run.aggregateOfColumn[static_cast<size_t>(i)] = static_cast<int>(run.aggregates.size());
+      TAggregateColumn aggregate;
+      aggregate.column = i;
+      aggregate.function = FunctionOf(format->Aggregate);
+      run.aggregates.push_back(aggregate);
+    }
+  }
+  PrepareSheetFormats();
+  BeginSheetPart();
+}
+
+void TTesselXLS::PrepareSheetFormats() {
+  TRun& run = *run_;
+  TxlsFormatTables& tables = run.workbook.Formats();
+  const TxlsFont& dataFont = Options.DataFormat.Font;
+  for (const WideString* pattern : {&Formats().CurrencyFormat(), &Formats().DateTimeFormat(), &Formats().FloatFormat(),
+                                    &Formats().IntegerFormat(), &Formats().TimeFormat()})
+    tables.GetXFIndex(*pattern, nullptr, dataFont);
+  const int count = Columns().Count();
+  const int styles = static_cast<int>(StripStyles.size());
+  if (styles > 0 && StripType == ssCol) {
+    for (int c = 0; c < count; ++c)
+      run.stripXF[c] = tables.GetXFIndex(Columns()[c].Format, &StripStyles[static_cast<size_t>(c % styles)], dataFont);
+  } else if (styles > 0 && StripType == ssRow) {
+    for (int s = 0; s < styles; ++s)
+      for (int c = 0; c < count; ++c)
+        run.stripXF[c + s * 1000] = tables.GetXFIndex(Columns()[c].Format, &StripStyles[static_cast<size_t>(s)], dataFont);
+  }
+  if (StripType == ssNone || styles == 0) {
+    for (const TTesselColumn& column : Columns()) {
+      const uint16_t xf = tables.GetXFIndex(column.Format, FieldFormats.Find(column.Name), dataFont);
+      if (xf != TxlsFormatTables::kDefaultXF) run.fieldXF.emplace(UpperCase(column.Name), xf);
+    }
+  }
+  run.columnXF.clear();
+  for (const TTesselColumn& column : Columns()) {
+    auto found = run.fieldXF.find(UpperCase(column.Name));
+    run.columnXF.push_back(found == run.fieldXF.end() ? TxlsFormatTables::kDefaultXF : found->second);
+  }
+}
+
+int TTesselXLS::ReservedRows() const {
+  const int footer = FooterRows > 0 ? FooterRows : Footer.Count();
+  return std::min(footer, 1000) + (run_->aggregates.empty() ? 0 : 1) + (run_->controlColumn >= 0 ? 1 : 0);
+}
+
+std::vector<std::pair<uint16_t, uint16_t>> TTesselXLS::ColInfoWidths(bool measured) const {
+  std::vector<std::pair<uint16_t, uint16_t>> widths;
+  for (size_t i = 0; i < run_->widths.size(); ++i) {
+    const double characters = run_->widths[i];
+    const double width = measured ? characters * 256 : std::round((characters + 1 + 1.0 / run_->zeroWidth) * 256);
+    widths.emplace_back(static_cast<uint16_t>(StartDataCol + static_cast<int>(i)),
+                        static_cast<uint16_t>(std::min<double>(width, kMaxWidth)));
+  }
+  return widths;
+}
+
+void TTesselXLS::BeginSheetPart() {
+  TRun& run = *run_;
+  ++run.part;
+  // A title the workbook has not used yet; a continued sheet gets " (n)".
+  const WideString base = SafeSheetTitle(run.sheet->Title);
+  WideString title = base;
+  for (int n = run.part; n < 100000; ++n) {
+    if (n > 1) {
+      const WideString suffix = u" (" + IntToWide(n) + u")";
+      title = SafeSheetTitle(CutText(base, 31 - suffix.size()) + suffix);
+    }
+    if (!run.usedTitles.contains(UpperCase(title))) break;
+  }
+  run.usedTitles.insert(UpperCase(title));
+  TxlsSheetHead head;
+  head.DefColWidth = run.sheet->DefColWidth;
+  head.DefRowHeight = run.sheet->DefRowHeight;
+  head.PageHeader = Options.PageHeader;
+  head.PageFooter = Options.PageFooter;
+  head.ColumnWidths = ColInfoWidths(false);
+  run.workbook.BeginSheet(run.sheetIndex, title, head);
+  run.row = 0;
+  WriteLines(Header, HeaderRows, Options.HeaderFormat, OnGetHeaderParams);
+  if (run.part > 1 && AllowCaptions) WriteCaptions();
+  run.firstDataRow = run.row;
+  run.groupStart = run.row;
+  run.groups.clear();
+  for (TAggregateColumn& aggregate : run.aggregates) aggregate.Reset();
+  if (run.row + ReservedRows() >= TxlsWorkbook::kMaxRows)
+    throw Exception(SheetError(run.sheet->Title, u"başlık satırları sayfaya sığmıyor"));
+}
+
+void TTesselXLS::FinishSheetPart(bool last) {
+  TRun& run = *run_;
+  WriteAggregateRow();
+  if (run.autoWidth) run.workbook.RewriteColumnWidths(ColInfoWidths(true));
+  if (last) WriteLines(Footer, FooterRows, Options.FooterFormat, OnGetFooterParams);
+  run.workbook.EndSheet(!run.firstSheetWritten);
+  run.firstSheetWritten = true;
+}
+
+void TTesselXLS::WriteLines(const TStringList& lines, int count, const TxlsFormat& format,
+                            const TGetHeaderFooterParamsEvent& event) {
+  TRun& run = *run_;
+  const int total = count > 0 ? count : lines.Count();
+  TxlsFormatTables& tables = run.workbook.Formats();
+  for (int k = 0; k < total && run.row < TxlsWorkbook::kMaxRows; ++k) {
+    const std::vector<WideString> pieces = SplitAtTabs(k < lines.Count() ? lines[k] : WideString());
+    const int columns = event ? TxlsWorkbook::kMaxColumns : std::min<int>(static_cast<int>(pieces.size()), TxlsWorkbook::kMaxColumns);
+    for (int c = 0; c < columns; ++c) {
+      WideString text = c < static_cast<int>(pieces.size()) ? pieces[static_cast<size_t>(c)] : WideString();
+      TxlsFormat working = format;
+      if (event) event(*run.sheet, run.sheetIndex, c, run.row, working, text);
+      if (text.empty()) continue;
+      run.workbook.WriteText(run.row, c, tables.GetXFIndex(u"General", &working, Options.DataFormat.Font), text);
+    }
+    ++run.row;
+  }
+}
+
+void TTesselXLS::WriteCellsLeftOfData() {
+  if (!OnGetBeforeDataParams) return;
+  TRun& run = *run_;
+  for (int c = 0; c < StartDataCol; ++c) {
+    TxlsFormat working = Options.DataFormat;
+    WideString text;
+    OnGetBeforeDataParams(*run.sheet, run.sheetIndex, c, run.row, working, text);
+    if (!text.empty())
+      run.workbook.WriteText(run.row, c, run.workbook.Formats().GetXFIndex(u"General", &working, Options.DataFormat.Font), text);
+  }
+}
+
+void TTesselXLS::WriteCaptionRow() {
+  WriteCaptions();
+  run_->firstDataRow = run_->row;
+  run_->groupStart = run_->row;
+}
+
+void TTesselXLS::WriteCaptions() {
+  TRun& run = *run_;
+  WriteCellsLeftOfData();
+  for (int i = 0; i < Columns().Count(); ++i) {
+    TxlsFormat working = Options.CaptionsFormat;
+    WideString caption = Columns()[i].Caption;
+    const int col = StartDataCol + i;
+    if (OnGetCaptionParams) OnGetCaptionParams(*run.sheet, run.sheetIndex, col, working, caption);
+    if (caption.empty()) continue;
+    const uint16_t xf = IsDefaultFormat(working) ? TxlsFormatTables::kDefaultXF
+                                                 : run.workbook.Formats().GetXFIndex(u"General", &working, Options.DataFormat.Font);
+    run.workbook.WriteText(run.row, col, xf, caption);
+    FeedWidth(i, caption, xf);
+  }
+  ++run.row;
+}
+
+void TTesselXLS::GroupRecord() {
+  TRun& run = *run_;
+  if (run.controlColumn < 0) return;
+  const WideString& text = Row()[run.controlColumn].Text;
+  if (!run.controlSeen) {
+    run.controlSeen = true;
+    run.controlText = text;
+    run.groupStart = run.row;
+    return;
+  }
+  if (text == run.controlText) return;
+  run.controlText = text;
+  if (run.row > run.groupStart) {
+    TRun::TGroup group;
+    group.start = run.groupStart;
+    group.row = run.row;
+    for (TAggregateColumn& aggregate : run.aggregates) {
+      group.results.push_back(aggregate.Result());
+      aggregate.Reset();
+    }
+    run.groups.push_back(std::move(group));
+    ++run.row;
+  }
+  run.groupStart = run.row;
+}
+
+void TTesselXLS::WriteDataRow() {
+  TRun& run = *run_;
+  bool accept = true;
+  if (OnAdvancedBeforeExportRow) OnAdvancedBeforeExportRow(*this, run.sheetIndex, Row(), accept);
+  if (!accept) return;
+  GroupRecord();
+  if (run.row + ReservedRows() >= TxlsWorkbook::kMaxRows) {
+    FinishSheetPart(false);
+    BeginSheetPart();
+    if (run.controlColumn >= 0) run.groupStart = run.row;
+  }
+  WriteCellsLeftOfData();
+  for (int i = 0; i < Row().Count() && i < Columns().Count(); ++i) {
+    const bool isNull = Columns().IsNull(i);
+    WideString text = isNull ? Formats().NullString() : Row()[i].Text;
+    if (OnAdvancedGetExportText) OnAdvancedGetExportText(*this, run.sheetIndex, i, text);
+    WriteDataCell(i, text);
+  }
+  ++run.row;
+  ++run.records;
+  if (OnAdvancedRecordExported) OnAdvancedRecordExported(*this, run.sheetIndex, run.records);
+}
+
+void TTesselXLS::WriteDataCell(int column, const WideString& text) {
+  TRun& run = *run_;
+  TxlsWorkbook& workbook = run.workbook;
+  const TTesselColumn& info = Columns()[column];
+  const int col = StartDataCol + column;
+  const uint16_t xf = GetDataCellXF(column);
+  const int aggregate = run.aggregateOfColumn[static_cast<size_t>(column)];
+  FeedWidth(column, text, xf);
+  if (text.empty()) {
+    workbook.WriteBlank(run.row, col, xf);
+    return;
+  }
+  if (text == Formats().NullString()) {
+    workbook.WriteText(run.row, col, xf, text);
+    return;
+  }
+  double number = 0;
+  switch (info.ColType) {
+    case ectBoolean: workbook.WriteBoolean(run.row, col, xf, SameText(text, Formats().BooleanTrue())); return;
+    case ectInteger:
+    case ectBigint:
+    case ectFloat:
+    case ectCurrency:
+      if (!NumberOf(Row()[column].Value, number)) break;
+      workbook.WriteNumber(run.row, col, xf, number);
+      if (aggregate >= 0) run.aggregates[static_cast<size_t>(aggregate)].Add(number);
+      return;
+    case ectDate:
+    case ectTime:
+    case ectDateTime:
+      // Serial 60 is the 29 February 1900 that never was: days before it
+      // are one less than the date-time value.
+      if (!NumberOf(Row()[column].Value, number) || number < 2) break;
+      if (number < 61) number -= 1;
+      workbook.WriteNumber(run.row, col, xf, number);
+      if (aggregate >= 0) run.aggregates[static_cast<size_t>(aggregate)].Add(number);
+      return;
+    default: break;
+  }
+  workbook.WriteText(run.row, col, xf, text);
+}
+
+uint16_t TTesselXLS::GetDataCellXF(int column) {
+  TRun& run = *run_;
+  const TTesselColumn& info = Columns()[column];
+  uint16_t xf = run.columnXF[static_cast<size_t>(column)];
+  if (xf == TxlsFormatTables::kDefaultXF && !run.stripXF.empty()) {
+    const int styles = std::max<int>(1, static_cast<int>(StripStyles.size()));
+    const int key = StripType == ssCol ? column : column + (run.records % styles) * 1000;
+    auto found = run.stripXF.find(key);
+    if (found != run.stripXF.end()) xf = found->second;
+  }
+  if (!OnGetDataParams) return xf;
+  TxlsFormatTables& tables = run.workbook.Formats();
+  TxlsFormat working;
+  WideString formatText;
+  if (xf == TxlsFormatTables::kDefaultXF) {
+    working = Options.DataFormat;
+    formatText = u"General";
+  } else {
+    working = tables.FormatOf(xf);
+    formatText = tables.FormatTextOf(xf);
+  }
+  OnGetDataParams(*run.sheet, run.sheetIndex, StartDataCol + column, run.row, working, formatText);
+  if (formatText.empty()) formatText = info.Format;
+  return tables.GetXFIndex(formatText, &working, Options.DataFormat.Font);
+}
+
+void TTesselXLS::FeedWidth(int column, const WideString& text, uint16_t xf) {
+  TRun& run = *run_;
+  if (!run.autoWidth || column < 0 || column >= static_cast<int>(run.widths.size())) return;
+  const int pixels = Measurer().TextWidth(SpecOf(run.workbook.Formats().FontOf(xf)), text + u"I");
+  const int characters = (pixels + run.zeroWidth - 1) / run.zeroWidth;
+  int& width = run.widths[static_cast<size_t>(column)];
+  width = std::max(width, characters);
+}
+
+void TTesselXLS::WriteAggregateRow() {
+  TRun& run = *run_;
+  if (run.aggregates.empty() && !OnGetAggregateParams) return;
+  TxlsWorkbook& workbook = run.workbook;
+  TxlsFormatTables& tables = workbook.Formats();
+  const int first = run.groups.empty() ? run.firstDataRow : run.groups.back().row + 1;
+  bool written = false;
+  for (int i = 0; i < Columns().Count(); ++i) {
+    const int col = StartDataCol + i;
+    const int index = run.aggregateOfColumn[static_cast<size_t>(i)];
+    TxlsFormat working = Options.AggregateFormat;
+    WideString value;
+    if (index < 0) {
+      if (!OnGetAggregateParams) continue;
+      WideString formatText = u"General";
+      OnGetAggregateParams(*run.sheet, run.sheetIndex, i, working, formatText, value);
+      if (value.empty()) continue;
+      const uint16_t xf = tables.GetXFIndex(u"General", &working, Options.DataFormat.Font);
+      workbook.WriteText(run.row, col, xf, value);
+      FeedWidth(i, value, xf);
+      written = true;
+      continue;
+    }
+    WideString formatText = Columns()[i].Format.empty() ? WideString(u"General") : Columns()[i].Format;
+    if (OnGetAggregateParams) OnGetAggregateParams(*run.sheet, run.sheetIndex, i, working, formatText, value);
+    if (formatText.empty()) formatText = u"General";
+    const uint16_t xf = formatText == u"General" && IsDefaultFormat(working)
+                            ? TxlsFormatTables::kDefaultXF
+                            : tables.GetXFIndex(formatText, &working, Options.DataFormat.Font);
+    const TAggregateColumn& aggregate = run.aggregates[static_cast<size_t>(index)];
+    for (const TRun::TGroup& group : run.groups)
+      if (group.row > group.start)
+        workbook.WriteFormula(group.row, col, xf, aggregate.function, group.start, group.row - 1,
+                              group.results[static_cast<size_t>(index)]);
+    // No formula over no rows.
+    if (run.row > first) {
+      workbook.WriteFormula(run.row, col, xf, aggregate.function, first, run.row - 1, aggregate.Result());
+      written = true;
+    }
+  }
+  if (written) ++run.row;
+}
+
+// ---- settings ----
+
+namespace {
+
+constexpr const char16_t* kOptionSections[] = {u"HEADER", u"CAPTION", u"DATA", u"AGGREGATE", u"FOOTER"};
+
+TxlsFormat* OptionFormat(TXLSOptions& options, int index) {
+  TxlsFormat* formats[] = {&options.HeaderFormat, &options.CaptionsFormat, &options.DataFormat,
+                           &options.AggregateFormat, &options.FooterFormat};
+  return formats[index];
+}
+
+}  // namespace
+
+namespace xls {
+
+void EraseSettings(TTesselIniFile& file) {
+  file.EraseSection(kSection);
+  TStringList sections;
+  file.ReadSections(sections);
+  for (const WideString& section : sections) {
+    const WideString upper = UpperCase(section);
+    if (upper.find(u"XLS_FIELD_") != WideString::npos || upper.starts_with(u"XLS_OPTION_") ||
+        upper.starts_with(u"XLS_STYLE_"))
+      file.EraseSection(section);
+  }
+}
+
+void SaveOptions(TTesselIniFile& file, const TXLSOptions& options, const TxlsFieldFormats& fields,
+                 const TxlsFormats& strips, TxlsStripType stripType, bool autoWidth) {
+  EraseSettings(file);
+  file.WriteWideString(kSection, u"PageHeader", options.PageHeader);
+  file.WriteWideString(kSection, u"PageFooter", options.PageFooter);
+  file.WriteWideString(kSection, u"SheetTitle", options.SheetTitle);
+  file.WriteInteger(kSection, u"StripType", stripType);
+  file.WriteBool(kSection, u"AutoCalcColWidth", autoWidth);
+  file.WriteString(kSection, u"PageBackground", u"");
+  TXLSOptions copy = options;
+  for (int i = 0; i < 5; ++i) OptionFormat(copy, i)->SaveToIni(file, WideString(u"XLS_OPTION_") + kOptionSections[i]);
+  for (const TxlsFieldFormat& field : fields) field.SaveToIni(file, u"XLS_FIELD_" + UpperCase(field.FieldName));
+  for (size_t i = 0; i < strips.size(); ++i) strips[i].SaveToIni(file, u"XLS_STYLE_STRIP" + IntToWide(static_cast<long long>(i)));
+}
+
+void LoadOptions(const TTesselIniFile& file, TXLSOptions& options, TxlsFieldFormats& fields, TxlsFormats& strips,
+                 TxlsStripType& stripType, bool& autoWidth) {
+  options.PageHeader = file.ReadWideString(kSection, u"PageHeader", options.PageHeader);
+  options.PageFooter = file.ReadWideString(kSection, u"PageFooter", options.PageFooter);
+  options.SheetTitle = file.ReadWideString(kSection, u"SheetTitle", options.SheetTitle);
+  const int strip = file.ReadInteger(kSection, u"StripType", stripType);
+  if (strip >= ssNone && strip <= ssRow) stripType = static_cast<TxlsStripType>(strip);
+  autoWidth = file.ReadBool(kSection, u"AutoCalcColWidth", autoWidth);
+  for (int i = 0; i < 5; ++i) {
+    const WideString section = WideString(u"XLS_OPTION_") + kOptionSections[i];
+    if (file.SectionExists(section)) OptionFormat(options, i)->LoadFromIni(file, section);
+  }
+  TStringList sections;
+  file.ReadSections(sections);
+  TxlsFieldFormats loadedFields;
+  TxlsFormats loadedStrips;
+  for (const WideString& section : sections) {
+    const WideString upper = UpperCase(section);
+    const size_t field = upper.find(u"XLS_FIELD_");
+    if (field != WideString::npos) {
+      TxlsFieldFormat format;
+      format.FieldName = section.substr(field + 10);
+      format.LoadFromIni(file, section);
+      loadedFields.push_back(std::move(format));
+    } else if (upper.starts_with(u"XLS_STYLE_")) {
+      TxlsFormat format;
+      format.LoadFromIni(file, section);
+      loadedStrips.push_back(std::move(format));
+    }
+  }
+  if (!loadedFields.empty()) fields = std::move(loadedFields);
+  if (!loadedStrips.empty()) strips = std::move(loadedStrips);
+}
+
+}  // namespace xls
+
+void TTesselXLS::SaveSettings(TTesselIniFile& settings) {
+  TTesselFormatText::SaveSettings(settings);
+  xls::SaveOptions(settings, Options, FieldFormats, StripStyles, StripType, AutoCalcColWidth);
+}
+
+void TTesselXLS::LoadSettings(TTesselIniFile& settings) {
+  TTesselFormatText::LoadSettings(settings);
+  xls::LoadOptions(settings, Options, FieldFormats, StripStyles, StripType, AutoCalcColWidth);
+}
+
+}  // namespace verimo

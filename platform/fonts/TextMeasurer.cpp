@@ -1,0 +1,63 @@
+#include "platform/fonts/TextMeasurer.h"
+
+#include <cmath>
+
+namespace verimo {
+
+namespace {
+
+struct TFontAlias {
+  const char16_t* name;
+  const char16_t* family;
+};
+
+constexpr TFontAlias kAliases[] = {
+    {u"Arial", u"Liberation Sans"},       {u"Times New Roman", u"Liberation Serif"},
+    {u"Courier New", u"Liberation Mono"}, {u"Calibri", u"Carlito"},
+    {u"Tahoma", u"DejaVu Sans"},
+};
+
+size_t CodePointCount(WideStringView text) {
+  size_t count = 0;
+  for (size_t i = 0; i < text.size(); ++i, ++count)
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+      ++i;
+  return count;
+}
+
+}  // namespace
+
+int TFontSpec::HeightFromPoints(double points) { return -static_cast<int>(std::lround(points * 96.0 / 72.0)); }
+
+TFontSpec TFontSpec::FromPoints(WideStringView name, double points, bool bold, bool italic) {
+  TFontSpec spec;
+  spec.Name = WideString(name);
+  spec.Height = HeightFromPoints(points);
+  spec.Bold = bold;
+  spec.Italic = italic;
+  return spec;
+}
+
+int TTextMeasurer::TextWidth(const TFontSpec& font, WideStringView text) {
+  int width = 0;
+  for (int advance : CharWidths(font, text)) width += advance;
+  return width;
+}
+
+std::vector<int> TFixedTextMeasurer::CharWidths(const TFontSpec&, WideStringView text) {
+  return std::vector<int>(CodePointCount(text), charWidth_);
+}
+
+TTextMetrics TFixedTextMeasurer::Metrics(const TFontSpec&) { return metrics_; }
+
+int TFixedTextMeasurer::TextWidth(const TFontSpec&, WideStringView text) {
+  return static_cast<int>(CodePointCount(text)) * charWidth_;
+}
+
+WideString FontFamilyFor(WideStringView name) {
+  for (const TFontAlias& alias : kAliases)
+    if (SameText(name, alias.name)) return alias.family;
+  return WideString(name);
+}
+
+}  // namespace verimo
