@@ -36,6 +36,11 @@ class Variant {
   static Variant FromText(WideString value);
   static Variant FromBytes(Bytes value);
 
+  // Makes this a text value, reusing the storage of a text it already
+  // holds (no allocation when the new text fits); returns the text to fill.
+  WideString& AssignText();
+  void AssignText(WideStringView value) { AssignText().assign(value); }
+
   Kind GetKind() const { return kind_; }
   bool IsEmpty() const { return kind_ == Kind::Empty; }
   bool IsNull() const { return kind_ == Kind::Null; }
