@@ -94,6 +94,20 @@ void TTesselWriter::EncodeText(WideStringView text, TTesselOutputEncoding encodi
   }
 }
 
+void TTesselWriter::Encode(WideStringView text, TTesselOutputEncoding encoding, std::string& out) {
+  TSystemCodePage which;
+  switch (encoding) {
+    case oeAnsi: which = TSystemCodePage::Ansi; break;
+    case oeOem: which = TSystemCodePage::Oem; break;
+    case oeMac: which = TSystemCodePage::Mac; break;
+    default: EncodeText(text, encoding, out); return;
+  }
+  std::unique_ptr<TCodePageEncoder>& encoder = encoders_[static_cast<size_t>(which)];
+  const int codePage = SystemCodePage(which);
+  if (!encoder || encoder->CodePage() != codePage) encoder = std::make_unique<TCodePageEncoder>(codePage);
+  encoder->Append(text, out);
+}
+
 TTesselWriter::TTesselWriter(TTessel* owner, TStream* stream) : owner_(owner), stream_(stream) {}
 
 TTesselWriter::~TTesselWriter() = default;
@@ -105,7 +119,7 @@ TTesselOutputEncoding TTesselWriter::Encoding() const {
 void TTesselWriter::Write(WideStringView text) {
   if (text.empty() || owner_ == nullptr || stream_ == nullptr) return;
   encoded_.clear();
-  EncodeText(text, Encoding(), encoded_);
+  Encode(text, Encoding(), encoded_);
   if (!encoded_.empty()) stream_->Write(encoded_.data(), encoded_.size());
 }
 
