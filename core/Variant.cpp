@@ -20,10 +20,8 @@ Variant Variant::FromText(WideString value) { return Variant(Kind::Text, std::mo
 Variant Variant::FromBytes(Bytes value) { return Variant(Kind::Bytes, std::move(value)); }
 
 WideString& Variant::AssignText() {
-  if (kind_ != Kind::Text) {
-    storage_.emplace<WideString>();
-    kind_ = Kind::Text;
-  }
+  if (!std::holds_alternative<WideString>(storage_)) storage_.emplace<WideString>();
+  kind_ = Kind::Text;
   return std::get<WideString>(storage_);
 }
 

@@ -459,7 +459,7 @@ void TTable::ReadFieldValue(int index, Variant& value) const {
   std::span<const uint8_t> bytes = reader.FieldBytes(index);
   const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
   if (end == bytes.begin()) {
-    value = Variant::Null();
+    value.SetNull();
     return;
   }
   WideString& text = value.AssignText();
