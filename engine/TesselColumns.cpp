@@ -597,11 +597,14 @@ void TTesselColumns::ConvertFieldValue(int index, Variant& value, WideString& te
         formats.AppendDateTimeValue(DateTimePatternOf(index), value.AsDouble(), text);
         break;
       case ftBoolean: text = value.AsBool() ? formats.BooleanTrue() : formats.BooleanFalse(); break;
-      case ftString:
-      case ftFixedChar:
-      case ftWideString:
-      case ftWideMemo: text = isText ? value.AsText() : field.AsString(); break;
-      default: text = isText ? value.AsText() : field.AsString(); break;
+      default:
+        // Strings, wide strings and the other types: the text as it comes
+        // (copied into the cell's buffer, not through a temporary).
+        if (isText)
+          text = value.AsText();
+        else
+          text = field.AsString();
+        break;
     }
   } catch (const std::exception&) {
     // A value the patterns cannot take: its plain text and no raw value.
