@@ -32,25 +32,30 @@ void ForEachCodePoint(WideStringView text, Emit emit) {
   }
 }
 
+// Written straight into the buffer: a UTF-16 code unit gives at most three
+// bytes (a surrogate pair, two units, gives four).
 void AppendUtf8(WideStringView text, std::string& out) {
-  out.reserve(out.size() + text.size());
-  ForEachCodePoint(text, [&out](char32_t cp) {
+  const size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* target = out.data() + start;
+  ForEachCodePoint(text, [&target](char32_t cp) {
     if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
+      *target++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *target++ = static_cast<char>(0xC0 | (cp >> 6));
+      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *target++ = static_cast<char>(0xE0 | (cp >> 12));
+      *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *target++ = static_cast<char>(0xF0 | (cp >> 18));
+      *target++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
   });
+  out.resize(static_cast<size_t>(target - out.data()));
 }
 
 void AppendUtf16(WideStringView text, std::string& out) {
