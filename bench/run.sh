@@ -1,19 +1,54 @@
 #!/usr/bin/env bash
-# The benchmark: exports the benchmark tables with verimo-cli (CSV and TXT)
-# and the same rows with sqlite3 -csv, in one run, and prints seconds, rows
-# per second, peak memory and the ratio to sqlite3. Results go to
-# bench/RESULTS.md as well.
-#   bench/run.sh [ROWS...]         (default: 100000 1000000)
-# VERIMO_BENCH_BUILD names the RelWithDebInfo tree to build verimo-cli in
-# (default build/release).
+# The benchmark: every registered format is exported by verimo-cli and by
+# its peer from the same rows in the same run; prints wall and CPU seconds,
+# rows per second, peak memory, output size and the ratio to the peer, and
+# writes them to bench/RESULTS.md (its "## Analysis" part is kept).
+#   bench/run.sh [--formats LIST] [ROWS...]
+# LIST: comma-separated format names (default: all registered). ROWS: row
+# counts that replace every selected format's own. VERIMO_BENCH_BUILD names
+# the RelWithDebInfo tree verimo-cli is built in (default build/release);
+# VERIMO_BENCH_PROFILE=0 skips the profile of the slowest format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-counts=("$@")
-[[ ${#counts[@]} -gt 0 ]] || counts=(100000 1000000)
+# ---- the formats: one line each ----
+# register NAME OUR-COMMAND PEER-COMMAND "ROWS..."
+# Placeholders: {cli} verimo-cli, {table} the benchmark table (.DB),
+# {db} the same rows in sqlite, {csv} / {tsv} the same rows as CSV with a
+# header / as verimo-cli dump prints them, {ours} / {peer} an empty folder
+# for each side's output, {lo} LibreOffice headless with its own profile.
+# A format whose command verimo-cli cannot run yet is skipped with a note.
+registered=()
+register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"); }
+
+register csv  "{cli} export {table} {ours}/out.csv"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
+register txt  "{cli} export {table} {ours}/out.txt"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
+register xlsx "{cli} export {table} {ours}/out.xlsx" "{xlsxpeer} {tsv} {peer}/out.xlsx"                                "100000 1000000"
+# Further formats add one line each, for example:
+# register html "{cli} export {table} {ours}/out.html" "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
+# register sql  "{cli} export {table} {ours}/out.sql"  "sqlite3 {db} '.mode insert bench' 'select * from bench' > {peer}/out.sql" "100000 1000000"
+# register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --convert-to xls --outdir {peer} {csv}" "100000"
+
+# ---- command line ----
+only=""
+counts=()
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --formats) only=${2:?--formats needs a list}; shift 2 ;;
+    --formats=*) only=${1#--formats=}; shift ;;
+    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    -*) echo "bench: unknown option $1" >&2; exit 2 ;;
+    *) [[ $1 =~ ^[0-9]+$ ]] || { echo "bench: not a row count: $1" >&2; exit 2; }
+       counts+=("$1"); shift ;;
+  esac
+done
+
 build=${VERIMO_BENCH_BUILD:-build/release}
+export VERIMO_BENCH_BUILD=$build
 work=bench/work/run
 log=$work/bench.log
+lo_profile=/tmp/lo-bench-$$
+trap 'rm -rf "$lo_profile"' EXIT
 
 tools/install-deps.sh >/dev/null
 mkdir -p "$work"
@@ -28,13 +63,24 @@ if ! { [[ -f $build/build.ninja ]] ||
 fi
 cli=$build/cli/verimo-cli
 
-# sqlite_table ROWS TABLE: the same rows loaded into sqlite once (not timed),
-# from verimo-cli's dump; prints the database's path.
-sqlite_table() {
-  local rows=$1 table=$2 db=bench/work/BENCH$1.sqlite
+# The peers that are programs of ours, built once.
+xlsxpeer=$work/xlsx_constant_memory
+if [[ ! -x $xlsxpeer || bench/peers/xlsx_constant_memory.c -nt $xlsxpeer ]]; then
+  cc -O2 -o "$xlsxpeer" bench/peers/xlsx_constant_memory.c $(pkg-config --cflags --libs xlsxwriter) >>"$log" 2>&1 ||
+    echo "bench: the libxlsxwriter peer did not build (see $log)" >&2
+fi
+
+# ---- the rows in each form the peers read (made once, not timed) ----
+rows_tsv() {
+  local file=bench/work/BENCH$1.tsv
+  [[ -f $file ]] || { "$cli" dump "$2" > "$file.tmp" && mv "$file.tmp" "$file"; }
+  echo "$file"
+}
+rows_sqlite() {
+  local db=bench/work/BENCH$1.sqlite
   if [[ ! -f $db ]]; then
-    echo "Loading $rows rows into $db (not timed)" >&2
-    "$cli" dump "$table" | tail -n +2 > "$work/rows.tsv"
+    echo "Loading $1 rows into $db (not timed)" >&2
+    tail -n +2 "$(rows_tsv "$1" "$2")" > "$work/rows.tsv"
     rm -f "$db.tmp"
     sqlite3 "$db.tmp" <<SQL
 create table bench(Id integer, Name text, City text, Balance real, Level integer,
@@ -47,63 +93,157 @@ SQL
   fi
   echo "$db"
 }
+rows_csv() {
+  local file=bench/work/BENCH$1.csv
+  [[ -f $file ]] || { sqlite3 -csv -header "$(rows_sqlite "$1" "$2")" 'select * from bench' > "$file.tmp" && mv "$file.tmp" "$file"; }
+  echo "$file"
+}
 
-# measure COMMAND...: runs the command under /usr/bin/time -v; prints
-# "wall-seconds peak-kB cpu-seconds" (cpu = user + system).
+# ---- measuring ----
+# measure COMMAND: runs it under /usr/bin/time -v through sh; prints
+# "status wall-seconds cpu-seconds peak-kB" (cpu = user + system).
 measure() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" 2>>"$log"
-  awk -F': ' '
+  local status=0
+  /usr/bin/time -v -o "$work/time.txt" sh -c "$1" >>"$log" 2>&1 || status=$?
+  awk -v status="$status" -F': ' '
     /Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i] }
     /Maximum resident set size/ { kb = $2 }
     /User time|System time/ { cpu += $2 }
-    END { printf "%.2f %d %.2f\n", s, kb, cpu }' "$work/time.txt"
+    END { printf "%d %.2f %.2f %d\n", status, s, cpu, kb }' "$work/time.txt"
 }
 
-rate() { awk -v r="$1" -v s="$2" 'BEGIN { printf "%.0f", (s > 0 ? r / s : 0) }'; }
-megabytes() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
-ratio() { awk -v peer="$1" -v ours="$2" 'BEGIN { printf "%.2f", (ours > 0 ? peer / ours : 0) }'; }
+# expand TEMPLATE ROWS TABLE: the command with its placeholders filled in.
+expand() {
+  local command=$1 rows=$2 table=$3
+  command=${command//\{cli\}/$cli}
+  command=${command//\{table\}/$table}
+  command=${command//\{ours\}/$work/ours}
+  command=${command//\{peer\}/$work/peer}
+  command=${command//\{xlsxpeer\}/$xlsxpeer}
+  command=${command//\{lo\}/soffice -env:UserInstallation=file://$lo_profile --headless}
+  [[ $command == *"{db}"* ]] && command=${command//\{db\}/$(rows_sqlite "$rows" "$table")}
+  [[ $command == *"{csv}"* ]] && command=${command//\{csv\}/$(rows_csv "$rows" "$table")}
+  [[ $command == *"{tsv}"* ]] && command=${command//\{tsv\}/$(rows_tsv "$rows" "$table")}
+  echo "$command"
+}
 
-load=$(cut -d' ' -f1-3 /proc/loadavg)
-rows_out=()
-for rows in "${counts[@]}"; do
-  table=$(bench/make-table.sh "$rows")
-  db=$(sqlite_table "$rows" "$table")
-  echo "Exporting $rows rows" >&2
-  read -r sq_s sq_kb sq_cpu < <(measure sh -c "sqlite3 -csv -header '$db' 'select * from bench' > '$work/sqlite.csv'")
-  read -r csv_s csv_kb csv_cpu < <(measure "$cli" export "$table" "$work/verimo.csv")
-  read -r txt_s txt_kb txt_cpu < <(measure "$cli" export "$table" "$work/verimo.txt")
-  for run in "verimo-cli export CSV:$csv_s:$csv_kb:$csv_cpu:$work/verimo.csv" \
-             "verimo-cli export TXT:$txt_s:$txt_kb:$txt_cpu:$work/verimo.txt" \
-             "sqlite3 -csv:$sq_s:$sq_kb:$sq_cpu:$work/sqlite.csv"; do
-    IFS=: read -r name seconds kb cpu file <<< "$run"
-    bytes=$(stat -c %s "$file")
-    rows_out+=("| $rows | $name | $seconds | $cpu | $(rate "$rows" "$seconds") | $(megabytes "$kb") | $(megabytes $((bytes / 1024))) | $(ratio "$sq_s" "$seconds")× | $(ratio "$sq_cpu" "$cpu")× |")
+# Files in a folder, in bytes; 0 when it is empty.
+output_bytes() { du -sb "$1" | cut -f1; }
+fresh_dir() { rm -rf "$1"; mkdir -p "$1"; }
+
+rate() { awk -v r="$1" -v s="$2" 'BEGIN { printf "%.0f", (s > 0 ? r / s : 0) }'; }
+megabytes() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
+ratio() { awk -v peer="$1" -v ours="$2" 'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", peer / ours; else printf "–" }'; }
+
+# Whether our side can run the format at all: tried on a tiny table.
+tiny_table=$(bench/make-table.sh 20)
+can_export() {
+  local command
+  command=$(expand "$1" 20 "$tiny_table")
+  fresh_dir "$work/ours"
+  sh -c "$command" > "$work/probe.txt" 2>&1
+}
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+started=$(date -u '+%Y-%m-%d %H:%M UTC')
+lines=()
+notes=()
+slowest_rate="" slowest_format="" slowest_command=""
+for entry in "${registered[@]}"; do
+  IFS=$'\x1f' read -r name ours peer format_rows <<< "$entry"
+  if [[ -n $only && ",$only," != *",$name,"* ]]; then continue; fi
+  if ! can_export "$ours"; then
+    notes+=("- $name: skipped, verimo-cli cannot export it on this build ($(head -n1 "$work/probe.txt"))")
+    echo "Skipping $name: $(head -n1 "$work/probe.txt")" >&2
+    continue
+  fi
+  read -r -a runs <<< "$format_rows"
+  [[ ${#counts[@]} -gt 0 ]] && runs=("${counts[@]}")
+  for rows in "${runs[@]}"; do
+    table=$(bench/make-table.sh "$rows")
+    peer_command=$(expand "$peer" "$rows" "$table")
+    our_command=$(expand "$ours" "$rows" "$table")
+    echo "$name, $rows rows" >&2
+    fresh_dir "$work/peer"
+    read -r p_status p_s p_cpu p_kb < <(measure "$peer_command")
+    p_bytes=$(output_bytes "$work/peer")
+    fresh_dir "$work/ours"
+    read -r o_status o_s o_cpu o_kb < <(measure "$our_command")
+    o_bytes=$(output_bytes "$work/ours")
+    peer_name=${peer%% *}
+    peer_name=${peer_name//\{/}
+    peer_name=${peer_name//\}/}
+    if [[ $o_status -ne 0 ]]; then
+      notes+=("- $name, $rows rows: verimo-cli failed (exit $o_status; see $log)")
+      continue
+    fi
+    if [[ $p_status -ne 0 || $p_bytes -eq 0 ]]; then
+      notes+=("- $name, $rows rows: the peer failed or wrote nothing (exit $p_status; see $log)")
+      p_s=0 p_cpu=0
+    fi
+    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s" "$o_s") | $(ratio "$p_cpu" "$o_cpu") |")
+    lines+=("| $rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$rows" "$p_s") | $(rate "$rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
+    our_rate=$(rate "$rows" "$o_cpu")
+    if [[ -z $slowest_rate || $our_rate -lt $slowest_rate ]]; then
+      slowest_rate=$our_rate slowest_format=$name slowest_command=$ours
+    fi
   done
-  rm -f "$work/verimo.csv" "$work/verimo.txt" "$work/sqlite.csv"
 done
+rm -rf "$work/ours" "$work/peer"
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# A profile of the slowest format on 100,000 rows: where its CPU time goes.
+profile=()
+if [[ -n $slowest_format && ${VERIMO_BENCH_PROFILE:-1} != 0 ]] && command -v perf >/dev/null; then
+  table=$(bench/make-table.sh 100000)
+  fresh_dir "$work/ours"
+  if perf record -q -F 999 -e cpu-clock -o "$work/perf.data" -- \
+       sh -c "$(expand "$slowest_command" 100000 "$table")" >>"$log" 2>&1; then
+    while IFS= read -r line; do profile+=("$line"); done < <(
+      perf report -q -i "$work/perf.data" --stdio --no-children --sort dso,symbol --percent-limit 1.5 2>>"$log" |
+        awk 'NF >= 3 && $1 ~ /%$/ { share = $1; dso = $2; $1 = ""; $2 = ""; $3 = ""
+                                     sub(/^ +/, ""); sub(/([ \t]+-)*[ \t]*$/, "")
+                                     printf "| %s | %s | `%s` |\n", share, dso, $0 }' | head -n 15)
+  fi
+  rm -rf "$work/ours" "$work/perf.data"
+fi
 
 report=bench/RESULTS.md
-# The hand-written part of the report, from "## Analysis" on, is kept.
 analysis=""
 [[ -f $report ]] && analysis=$(sed -n '/^## Analysis/,$p' "$report")
 {
   echo "# Benchmark results"
   echo
   echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores," \
-       "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(uname -sr);" \
-       "date: $(date -u '+%Y-%m-%d %H:%M UTC'); load average before the run: $load."
-  echo "verimo-cli: $build ($(grep -m1 CMAKE_BUILD_TYPE: "$build/CMakeCache.txt" | cut -d= -f2)); $(sqlite3 --version | cut -d' ' -f1-2 | sed 's/^/sqlite3 /')."
+       "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(uname -sr)."
+  echo "Run: $started; load average before $load_before, after $load_after (1, 5, 15 minutes)."
+  echo "verimo-cli: $build ($(grep -m1 CMAKE_BUILD_TYPE: "$build/CMakeCache.txt" | cut -d= -f2));" \
+       "$(sqlite3 --version | cut -d' ' -f1-2 | sed 's/^/sqlite3 /'); peers as registered in bench/run.sh."
   echo
   echo "Tables of 8 columns (integer, alpha 40, alpha 24, currency, short, date, logical, alpha 120)"
-  echo "made by bench/make-table.sh; sqlite3 reads the same rows from a database loaded beforehand"
-  echo "(not timed). Wall-clock seconds and peak resident memory from /usr/bin/time -v; the ratio"
-  echo "is our rows per second over sqlite3's, by wall clock and by CPU time (user + system, which"
-  echo "a busy machine disturbs less). TXT reads the table twice: once to measure the column"
-  echo "widths, once to write."
+  echo "made by bench/make-table.sh; each peer reads the same rows, prepared beforehand (not timed):"
+  echo "sqlite3 from a database, the libxlsxwriter peer (bench/peers/, constant-memory mode) from the"
+  echo "rows as \`verimo-cli dump\` prints them, LibreOffice from CSV. Wall and CPU seconds (user +"
+  echo "system) and peak resident memory come from /usr/bin/time -v. The ratios are our rows per"
+  echo "second over the peer's: by wall clock and by CPU time; on a shared machine the CPU time is"
+  echo "the steadier of the two. TXT reads the table twice (column widths, then the rows)."
   echo
-  echo "| Rows | Run | Seconds | CPU s | Rows/s | Peak RSS (MB) | Output (MB) | vs sqlite3 (wall) | vs sqlite3 (CPU) |"
-  echo "|---:|---|---:|---:|---:|---:|---:|---:|---:|"
-  printf '%s\n' "${rows_out[@]}"
+  echo "| Rows | Format | Run | Wall s | CPU s | Rows/s (wall) | Rows/s (CPU) | Peak RSS (MB) | Output (MB) | vs peer (wall) | vs peer (CPU) |"
+  echo "|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
+  printf '%s\n' "${lines[@]}"
+  if [[ ${#notes[@]} -gt 0 ]]; then
+    echo
+    printf '%s\n' "${notes[@]}"
+  fi
+  if [[ ${#profile[@]} -gt 0 ]]; then
+    echo
+    echo "Profile of the slowest format by CPU time, $slowest_format, on 100,000 rows (perf, cpu-clock;"
+    echo "symbols above 1.5% of the samples):"
+    echo
+    echo "| Share | Object | Symbol |"
+    echo "|---:|---|---|"
+    printf '%s\n' "${profile[@]}"
+  fi
   if [[ -n $analysis ]]; then
     echo
     printf '%s\n' "$analysis"

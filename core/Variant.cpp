@@ -19,6 +19,12 @@ Variant Variant::FromDateTime(TDateTime value) { return Variant(Kind::DateTime, 
 Variant Variant::FromText(WideString value) { return Variant(Kind::Text, std::move(value)); }
 Variant Variant::FromBytes(Bytes value) { return Variant(Kind::Bytes, std::move(value)); }
 
+WideString& Variant::AssignText() {
+  if (!std::holds_alternative<WideString>(storage_)) storage_.emplace<WideString>();
+  kind_ = Kind::Text;
+  return std::get<WideString>(storage_);
+}
+
 bool Variant::IsNumeric() const {
   return kind_ == Kind::Integer || kind_ == Kind::Double || kind_ == Kind::Currency;
 }

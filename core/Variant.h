@@ -36,6 +36,13 @@ class Variant {
   static Variant FromText(WideString value);
   static Variant FromBytes(Bytes value);
 
+  // Makes this a text value, reusing the storage of a text it already
+  // holds (no allocation when the new text fits); returns the text to fill.
+  WideString& AssignText();
+  void AssignText(WideStringView value) { AssignText().assign(value); }
+  // Makes this null, keeping a text buffer it holds for a later AssignText.
+  void SetNull() { kind_ = Kind::Null; }
+
   Kind GetKind() const { return kind_; }
   bool IsEmpty() const { return kind_ == Kind::Empty; }
   bool IsNull() const { return kind_ == Kind::Null; }
@@ -51,7 +58,12 @@ class Variant {
   const WideString& AsText() const;
   const Bytes& AsBytes() const;
 
-  friend bool operator==(const Variant&, const Variant&) = default;
+  // Empty and null values are equal to any of their kind, whatever storage
+  // they keep.
+  friend bool operator==(const Variant& a, const Variant& b) {
+    if (a.kind_ != b.kind_) return false;
+    return a.kind_ == Kind::Empty || a.kind_ == Kind::Null || a.storage_ == b.storage_;
+  }
 
  private:
   using Storage = std::variant<std::monostate, bool, int64_t, double, Currency, WideString, Bytes>;

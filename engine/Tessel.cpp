@@ -1,10 +1,10 @@
 #include "engine/Tessel.h"
 
 #include <exception>
-#include <thread>
 
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
+#include "engine/TesselYield.h"
 #include "core/Exception.h"
 #include "platform/data/ListView.h"
 
@@ -202,6 +202,7 @@ void TTessel::RunFromBeginExport() {
 
 void TTessel::RunRecords() {
   recordCounter_ = 0;
+  TYieldPacer pacer;
   for (;;) {
     if (EndOfFile()) break;
     if (ExportRecCount != 0 && recordCounter_ >= ExportRecCount) break;
@@ -215,7 +216,7 @@ void TTessel::RunRecords() {
     }
     if (CurrentRecordOnly) break;
     Next();
-    std::this_thread::yield();
+    pacer.Record();
   }
 }
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 #include "engine/TesselCustomSource.h"
 #include "engine/TesselFormats.h"
+#include "engine/TesselYield.h"
 #include "platform/data/DBGrid.h"
 #include "platform/data/ListView.h"
 #include "platform/data/StringGrid.h"
@@ -235,6 +235,31 @@ void TTesselColumns::Build(bool includeBlobs) {
   else
     AddAllColumns(includeBlobs);
   for (TTesselColumn& column : items_) DeriveProperties(column);
+  patterns_.assign(items_.size(), CompiledPatterns());
+}
+
+const TNumberPattern& TTesselColumns::NumberPatternOf(int index) const {
+  const TTesselColumn& column = (*this)[index];
+  if (patterns_.size() < items_.size()) patterns_.resize(items_.size());
+  CompiledPatterns& compiled = patterns_[static_cast<size_t>(index)];
+  if (!compiled.numberReady || compiled.number.Pattern() != column.Format) {
+    compiled.number = TNumberPattern(column.Format);
+    compiled.numberReady = true;
+  }
+  return compiled.number;
+}
+
+const TDateTimePattern& TTesselColumns::DateTimePatternOf(int index) const {
+  const TTesselColumn& column = (*this)[index];
+  if (patterns_.size() < items_.size()) patterns_.resize(items_.size());
+  CompiledPatterns& compiled = patterns_[static_cast<size_t>(index)];
+  // An empty pattern means the default date-time text.
+  const WideStringView wanted = column.Format.empty() ? WideStringView(u"c") : WideStringView(column.Format);
+  if (!compiled.dateTimeReady || compiled.dateTime.Pattern() != wanted) {
+    compiled.dateTime = TDateTimePattern(wanted);
+    compiled.dateTimeReady = true;
+  }
+  return compiled.dateTime;
 }
 
 void TTesselColumns::AddNamedColumns(bool /*includeBlobs: named BLOB fields always join*/) {
@@ -482,16 +507,16 @@ void TTesselColumns::ResetCounters() {
 
 void TTesselColumns::GetColumnValue(int index, Variant& value, WideString& text) const {
   const int counter = settings_.RecordCounter != nullptr ? *settings_.RecordCounter : 0;
-  ReadColumnValue((*this)[index], counter, value, text);
+  ReadColumnValue(index, counter, value, text);
 }
 
-void TTesselColumns::ReadColumnValue(const TTesselColumn& column, int counter, Variant& value,
-                                     WideString& text) const {
+void TTesselColumns::ReadColumnValue(int index, int counter, Variant& value, WideString& text) const {
+  const TTesselColumn& column = (*this)[index];
   switch (settings_.Source.Kind) {
     case esDataSet:
     case esDBGrid:
       if (column.Field != nullptr) {
-        ConvertFieldValue(column, value, text);
+        ConvertFieldValue(index, value, text);
         return;
       }
       break;
@@ -499,7 +524,7 @@ void TTesselColumns::ReadColumnValue(const TTesselColumn& column, int counter, V
     case esStringGrid:
     case esCustom:
       text = SourceText(column, counter);
-      ConvertSourceText(column, value, text);
+      ConvertSourceText(index, value, text);
       return;
   }
   value = Variant();
@@ -522,10 +547,11 @@ WideString TTesselColumns::SourceText(const TTesselColumn& column, int counter) 
   }
 }
 
-void TTesselColumns::ConvertFieldValue(const TTesselColumn& column, Variant& value, WideString& text) const {
+void TTesselColumns::ConvertFieldValue(int index, Variant& value, WideString& text) const {
+  const TTesselColumn& column = (*this)[index];
   const TField& field = *column.Field;
   const TTesselFormats& formats = ValueFormats();
-  value = field.Value();
+  field.ReadValue(value);
   if (value.IsNull()) {
     text = formats.NullString();
     return;
@@ -546,9 +572,18 @@ void TTesselColumns::ConvertFieldValue(const TTesselColumn& column, Variant& val
       case ftInteger:
       case ftWord:
       case ftAutoInc:
-      case ftLargeint: text = formats.FormatInteger(column.Format, value.AsInt()); break;
-      case ftFloat: text = formats.FormatFloatValue(column.Format, value.AsDouble()); break;
-      case ftCurrency: text = formats.FormatCurrencyValue(column.Format, value.AsDouble()); break;
+      case ftLargeint:
+        text.clear();
+        formats.AppendInteger(NumberPatternOf(index), value.AsInt(), text);
+        break;
+      case ftFloat:
+        text.clear();
+        formats.AppendFloatValue(NumberPatternOf(index), value.AsDouble(), text);
+        break;
+      case ftCurrency:
+        text.clear();
+        formats.AppendCurrencyValue(NumberPatternOf(index), value.AsDouble(), text);
+        break;
       case ftBCD: {
         TSeparatorScope separators(formats);
         text = VariantToText(value);
@@ -557,13 +592,19 @@ void TTesselColumns::ConvertFieldValue(const TTesselColumn& column, Variant& val
       case ftDate:
       case ftTime:
       case ftDateTime:
-      case ftTimeStamp: text = formats.FormatDateTimeValue(column.Format, value.AsDouble()); break;
-      case ftBoolean: text = formats.FormatBoolean(value.AsBool()); break;
-      case ftString:
-      case ftFixedChar:
-      case ftWideString:
-      case ftWideMemo: text = isText ? value.AsText() : field.AsString(); break;
-      default: text = isText ? value.AsText() : field.AsString(); break;
+      case ftTimeStamp:
+        text.clear();
+        formats.AppendDateTimeValue(DateTimePatternOf(index), value.AsDouble(), text);
+        break;
+      case ftBoolean: text = value.AsBool() ? formats.BooleanTrue() : formats.BooleanFalse(); break;
+      default:
+        // Strings, wide strings and the other types: the text as it comes
+        // (copied into the cell's buffer, not through a temporary).
+        if (isText)
+          text = value.AsText();
+        else
+          text = field.AsString();
+        break;
     }
   } catch (const std::exception&) {
     // A value the patterns cannot take: its plain text and no raw value.
@@ -572,7 +613,8 @@ void TTesselColumns::ConvertFieldValue(const TTesselColumn& column, Variant& val
   }
 }
 
-void TTesselColumns::ConvertSourceText(const TTesselColumn& column, Variant& value, WideString& text) const {
+void TTesselColumns::ConvertSourceText(int index, Variant& value, WideString& text) const {
+  const TTesselColumn& column = (*this)[index];
   value = Variant();
   const TTesselFormats& formats = ValueFormats();
   const TFormatSettings& settings = GlobalFormatSettings();
@@ -584,7 +626,8 @@ void TTesselColumns::ConvertSourceText(const TTesselColumn& column, Variant& val
         int64_t number = 0;
         if (!TryStrToInt64(text, number, settings)) return;
         if (column.ColType == ectInteger && !IsInt32(number)) return;
-        WideString formatted = keep ? WideString() : formats.FormatInteger(column.Format, number);
+        WideString formatted;
+        if (!keep) formats.AppendInteger(NumberPatternOf(index), number, formatted);
         value = Variant::FromInt(number);
         if (!keep) text = std::move(formatted);
         return;
@@ -595,8 +638,8 @@ void TTesselColumns::ConvertSourceText(const TTesselColumn& column, Variant& val
         if (!TryStrToFloat(text, number, settings)) return;
         WideString formatted;
         if (!keep)
-          formatted = column.ColType == ectFloat ? formats.FormatFloatValue(column.Format, number)
-                                                 : formats.FormatCurrencyValue(column.Format, number);
+          column.ColType == ectFloat ? formats.AppendFloatValue(NumberPatternOf(index), number, formatted)
+                                     : formats.AppendCurrencyValue(NumberPatternOf(index), number, formatted);
         value = Variant::FromDouble(number);
         if (!keep) text = std::move(formatted);
         return;
@@ -606,7 +649,8 @@ void TTesselColumns::ConvertSourceText(const TTesselColumn& column, Variant& val
       case ectDateTime: {
         TDateTime dateTime = 0;
         if (!TryStrToDateTime(text, dateTime, settings)) return;
-        WideString formatted = keep ? WideString() : formats.FormatDateTimeValue(column.Format, dateTime);
+        WideString formatted;
+        if (!keep) formats.AppendDateTimeValue(DateTimePatternOf(index), dateTime, formatted);
         value = Variant::FromDateTime(dateTime);
         if (!keep) text = std::move(formatted);
         return;
@@ -642,17 +686,19 @@ void TTesselColumns::CalcWidths() {
   const int exportRecCount = settings_.ExportRecCount;
   Variant value;
   WideString text;
+  TYieldPacer pacer;
   while (!source.EndOfFile(recordCounter_, settings_.SkipRecCount, exportRecCount) &&
          !(exportRecCount != 0 && recordCounter_ >= exportRecCount)) {
     if (settings_.Stopped && settings_.Stopped()) break;
-    for (TTesselColumn& column : items_) {
-      ReadColumnValue(column, recordCounter_, value, text);
+    for (int i = 0; i < Count(); ++i) {
+      TTesselColumn& column = items_[static_cast<size_t>(i)];
+      ReadColumnValue(i, recordCounter_, value, text);
       const int length = static_cast<int>(settings_.EscapeText ? settings_.EscapeText(text).size() : text.size());
       column.Width = std::max(column.Width, length);
     }
     source.Next(recordCounter_);
     if (settings_.OnFetchedRecord) settings_.OnFetchedRecord(recordCounter_);
-    std::this_thread::yield();
+    pacer.Record();
   }
   source.GotoBookmark(guard.bookmark);
 }

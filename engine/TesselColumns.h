@@ -10,6 +10,7 @@
 #include "core/Variant.h"
 #include "core/WideString.h"
 #include "platform/data/DataSet.h"
+#include "platform/locale/Formatting.h"
 
 namespace verimo {
 
@@ -107,6 +108,11 @@ class TTesselColumns {
   void ResetCounters();
   bool HasBlobColumns() const;
 
+  // The column's pattern, compiled on first use and again whenever the
+  // column's Format changes.
+  const TNumberPattern& NumberPatternOf(int index) const;
+  const TDateTimePattern& DateTimePatternOf(int index) const;
+
   // Records passed by the width-measuring pass.
   int RecordCounter() const { return recordCounter_; }
   // The settings of the last Build.
@@ -117,14 +123,22 @@ class TTesselColumns {
   void AddNamedColumns(bool includeBlobs);
   void AddAllColumns(bool includeBlobs);
   void DeriveProperties(TTesselColumn& column) const;
-  void ReadColumnValue(const TTesselColumn& column, int counter, Variant& value, WideString& text) const;
+  void ReadColumnValue(int index, int counter, Variant& value, WideString& text) const;
   WideString SourceText(const TTesselColumn& column, int counter) const;
-  void ConvertFieldValue(const TTesselColumn& column, Variant& value, WideString& text) const;
-  void ConvertSourceText(const TTesselColumn& column, Variant& value, WideString& text) const;
+  void ConvertFieldValue(int index, Variant& value, WideString& text) const;
+  void ConvertSourceText(int index, Variant& value, WideString& text) const;
+
+  struct CompiledPatterns {
+    TNumberPattern number;
+    TDateTimePattern dateTime;
+    bool numberReady = false;
+    bool dateTimeReady = false;
+  };
 
   TSettingsReader readSettings_;
   TTesselColumnSettings settings_;
   std::vector<TTesselColumn> items_;
+  mutable std::vector<CompiledPatterns> patterns_;  // one per column
   int recordCounter_ = 0;
   std::unique_ptr<TTesselFormats> defaultFormats_;
 };

@@ -183,28 +183,73 @@ bool TTesselFormats::IsStored(std::string_view name) const {
   return false;
 }
 
-WideString TTesselFormats::FormatInteger(WideStringView pattern, int64_t value) const {
+namespace {
+
+void AppendDecimal(int64_t value, WideString& out) {
+  char16_t digits[24];
+  size_t count = 0;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) out += u'-';
+  while (count > 0) out += digits[--count];
+}
+
+}  // namespace
+
+void TTesselFormats::AppendInteger(const TNumberPattern& pattern, int64_t value, WideString& out) const {
   TSeparatorScope scope(*this);
-  if (pattern.empty()) return IntToWide(value);
-  return FormatInt64(pattern, value, GlobalFormatSettings());
+  if (pattern.Pattern().empty())
+    AppendDecimal(value, out);
+  else
+    pattern.AppendInt64(value, GlobalFormatSettings(), out);
+}
+
+void TTesselFormats::AppendFloatValue(const TNumberPattern& pattern, double value, WideString& out) const {
+  TSeparatorScope scope(*this);
+  if (pattern.Pattern().empty())
+    out += FloatToStr(value, GlobalFormatSettings());
+  else
+    pattern.AppendFloat(value, GlobalFormatSettings(), out);
+}
+
+void TTesselFormats::AppendCurrencyValue(const TNumberPattern& pattern, double value, WideString& out) const {
+  TSeparatorScope scope(*this);
+  if (pattern.Pattern().empty())
+    out += CurrToStr(value, GlobalFormatSettings());
+  else
+    pattern.AppendFloat(value, GlobalFormatSettings(), out);
+}
+
+void TTesselFormats::AppendDateTimeValue(const TDateTimePattern& pattern, TDateTime value, WideString& out) const {
+  TSeparatorScope scope(*this);
+  pattern.Append(value, GlobalFormatSettings(), out);
+}
+
+WideString TTesselFormats::FormatInteger(WideStringView pattern, int64_t value) const {
+  WideString out;
+  AppendInteger(TNumberPattern(pattern), value, out);
+  return out;
 }
 
 WideString TTesselFormats::FormatFloatValue(WideStringView pattern, double value) const {
-  TSeparatorScope scope(*this);
-  if (pattern.empty()) return FloatToStr(value, GlobalFormatSettings());
-  return FormatFloat(pattern, value, GlobalFormatSettings());
+  WideString out;
+  AppendFloatValue(TNumberPattern(pattern), value, out);
+  return out;
 }
 
 WideString TTesselFormats::FormatCurrencyValue(WideStringView pattern, double value) const {
-  TSeparatorScope scope(*this);
-  if (pattern.empty()) return CurrToStr(value, GlobalFormatSettings());
-  return FormatFloat(pattern, value, GlobalFormatSettings());
+  WideString out;
+  AppendCurrencyValue(TNumberPattern(pattern), value, out);
+  return out;
 }
 
 WideString TTesselFormats::FormatDateTimeValue(WideStringView pattern, TDateTime value) const {
-  TSeparatorScope scope(*this);
-  return FormatDateTime(pattern.empty() ? WideStringView(u"c") : pattern, value,
-                        GlobalFormatSettings());
+  WideString out;
+  AppendDateTimeValue(TDateTimePattern(pattern.empty() ? WideStringView(u"c") : pattern), value, out);
+  return out;
 }
 
 WideString VariantToText(const Variant& value) {

@@ -102,6 +102,14 @@ class TTesselFormats {
   WideString FormatDateTimeValue(WideStringView pattern, TDateTime value) const;
   WideString FormatBoolean(bool value) const { return value ? booleanTrue_ : booleanFalse_; }
 
+  // The same conversions with a pattern compiled once, appended to `out`
+  // (a buffer the caller reuses), so that a run formats without building
+  // intermediate texts.
+  void AppendInteger(const TNumberPattern& pattern, int64_t value, WideString& out) const;
+  void AppendFloatValue(const TNumberPattern& pattern, double value, WideString& out) const;
+  void AppendCurrencyValue(const TNumberPattern& pattern, double value, WideString& out) const;
+  void AppendDateTimeValue(const TDateTimePattern& pattern, TDateTime value, WideString& out) const;
+
  private:
   TTesselFormatDefaults defaults_;
 

@@ -32,25 +32,30 @@ void ForEachCodePoint(WideStringView text, Emit emit) {
   }
 }
 
+// Written straight into the buffer: a UTF-16 code unit gives at most three
+// bytes (a surrogate pair, two units, gives four).
 void AppendUtf8(WideStringView text, std::string& out) {
-  out.reserve(out.size() + text.size());
-  ForEachCodePoint(text, [&out](char32_t cp) {
+  const size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* target = out.data() + start;
+  ForEachCodePoint(text, [&target](char32_t cp) {
     if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
+      *target++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *target++ = static_cast<char>(0xC0 | (cp >> 6));
+      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *target++ = static_cast<char>(0xE0 | (cp >> 12));
+      *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *target++ = static_cast<char>(0xF0 | (cp >> 18));
+      *target++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
   });
+  out.resize(static_cast<size_t>(target - out.data()));
 }
 
 void AppendUtf16(WideStringView text, std::string& out) {
@@ -94,6 +99,20 @@ void TTesselWriter::EncodeText(WideStringView text, TTesselOutputEncoding encodi
   }
 }
 
+void TTesselWriter::Encode(WideStringView text, TTesselOutputEncoding encoding, std::string& out) {
+  TSystemCodePage which;
+  switch (encoding) {
+    case oeAnsi: which = TSystemCodePage::Ansi; break;
+    case oeOem: which = TSystemCodePage::Oem; break;
+    case oeMac: which = TSystemCodePage::Mac; break;
+    default: EncodeText(text, encoding, out); return;
+  }
+  std::unique_ptr<TCodePageEncoder>& encoder = encoders_[static_cast<size_t>(which)];
+  const int codePage = SystemCodePage(which);
+  if (!encoder || encoder->CodePage() != codePage) encoder = std::make_unique<TCodePageEncoder>(codePage);
+  encoder->Append(text, out);
+}
+
 TTesselWriter::TTesselWriter(TTessel* owner, TStream* stream) : owner_(owner), stream_(stream) {}
 
 TTesselWriter::~TTesselWriter() = default;
@@ -105,7 +124,7 @@ TTesselOutputEncoding TTesselWriter::Encoding() const {
 void TTesselWriter::Write(WideStringView text) {
   if (text.empty() || owner_ == nullptr || stream_ == nullptr) return;
   encoded_.clear();
-  EncodeText(text, Encoding(), encoded_);
+  Encode(text, Encoding(), encoded_);
   if (!encoded_.empty()) stream_->Write(encoded_.data(), encoded_.size());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include "engine/TesselStream.h"
@@ -9,6 +11,7 @@
 namespace verimo {
 
 class TTessel;
+class TCodePageEncoder;
 
 // Encodes text in the owner's output encoding and appends it to the target
 // stream. Each format's writer derives from it. The writer neither owns the
@@ -42,6 +45,9 @@ class TTesselWriter {
 
   // The bytes of `text` in `encoding` (no byte-order mark), appended to `out`.
   static void EncodeText(WideStringView text, TTesselOutputEncoding encoding, std::string& out);
+  // The same through this writer's code-page encoders, which learn each
+  // character once (what Write uses).
+  void Encode(WideStringView text, TTesselOutputEncoding encoding, std::string& out);
 
   TStream* Stream() const { return stream_; }
   TTessel* Owner() const { return owner_; }
@@ -52,6 +58,8 @@ class TTesselWriter {
   TTessel* owner_;
   TStream* stream_;
   std::string encoded_;  // reused for every Write
+  // ANSI, OEM and Mac encoders, made on first use.
+  std::array<std::unique_ptr<TCodePageEncoder>, 3> encoders_;
   WideString line_;      // reused by WriteLn
 };
 

@@ -4,6 +4,7 @@
 
 #include "engine/Tessel.h"
 #include "core/DateTime.h"
+#include "formats/text/TesselASCII.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {
@@ -38,6 +39,18 @@ class TGeneratedDataSet : public TDataSet {
       case 5: return Variant::FromDateTime(45000.0 + static_cast<double>(n % 3650));
       case 6: return Variant::FromBool(n % 2 == 0);
       default: return Variant::FromText(u"A note of some length for the memo-like column");
+    }
+  }
+
+  // Texts go into the storage the cell's value already has, as the table
+  // reader does.
+  void ReadFieldValue(int index, Variant& value) const override {
+    const int64_t n = current_ + 1;
+    switch (index) {
+      case 1: value.AssignText(names_[static_cast<size_t>(n % 16)]); break;
+      case 2: value.AssignText(u"City"); break;
+      case 7: value.AssignText(u"A note of some length for the memo-like column"); break;
+      default: value = FieldValue(index); break;
     }
   }
 
@@ -85,6 +98,26 @@ void BM_ExportLoopIntoNullStream(benchmark::State& state) {
   state.SetBytesProcessed(bytes);
 }
 BENCHMARK(BM_ExportLoopIntoNullStream)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The CSV exporter's own loop: rows built in place and encoded to the ANSI
+// code page.
+void BM_CSVExportIntoNullStream(benchmark::State& state) {
+  GlobalFormatSettings() = TFormatSettings::FromLocale("tr_TR");
+  TGeneratedDataSet data(state.range(0));
+  data.Open();
+  TTesselASCII exporter(etCSV);
+  exporter.DataSet = &data;
+  int64_t bytes = 0;
+  for (auto _ : state) {
+    TNullStream target;
+    exporter.ExportToStream(target);
+    bytes += target.Size();
+  }
+  state.counters["rows/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)), benchmark::Counter::kIsRate);
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_CSVExportIntoNullStream)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_FormatInteger(benchmark::State& state) {
   GlobalFormatSettings() = TFormatSettings::FromLocale("de_DE");

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-
-#include <unicode/uchar.h>
-#include <unicode/unorm2.h>
-#include <unicode/utf16.h>
+#include <typeinfo>
 
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
@@ -58,25 +55,34 @@ class SourcePositionGuard {
 
 namespace ascii {
 
-WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing) {
+void AppendFitCell(WideString& out, WideStringView text, int width, TTesselColAlign align, int spacing) {
   size_t target = static_cast<size_t>(std::clamp(width, 0, kMaxTXTWidth));
-  WideString cell;
   if (text.size() >= target) {
-    cell.assign(text.substr(0, target));
+    out.append(text.substr(0, target));
   } else {
     size_t surplus = target - text.size();
     size_t before = align == ecaRight ? surplus : align == ecaCenter ? surplus / 2 : 0;
-    cell.assign(before, u' ');
-    cell.append(text);
-    cell.append(surplus - before, u' ');
+    out.append(before, u' ');
+    out.append(text);
+    out.append(surplus - before, u' ');
   }
-  if (spacing > 0) cell.append(static_cast<size_t>(spacing), u' ');
+  if (spacing > 0) out.append(static_cast<size_t>(spacing), u' ');
+}
+
+WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing) {
+  WideString cell;
+  AppendFitCell(cell, text, width, align, spacing);
   return cell;
 }
 
 WideString QuoteCSV(WideStringView text, char16_t quote) {
   WideString quoted;
   quoted.reserve(text.size() + 8);
+  AppendQuotedCSV(quoted, text, quote);
+  return quoted;
+}
+
+void AppendQuotedCSV(WideString& quoted, WideStringView text, char16_t quote) {
   quoted += quote;
   for (size_t start = 0;;) {
     size_t at = text.find(quote, start);
@@ -89,7 +95,6 @@ WideString QuoteCSV(WideStringView text, char16_t quote) {
     start = at + 1;
   }
   quoted += quote;
-  return quoted;
 }
 
 bool NeedsCSVQuotes(WideStringView text, char16_t comma, char16_t quote) {
@@ -150,31 +155,13 @@ WideString SYLKText(WideStringView text) {
 
 // ---- writer ----
 
-TSingleByteEncoder::TSingleByteEncoder(int codePage) : codePage_(codePage), bytes_(0x10000, 0) {}
+TSingleByteEncoder::TSingleByteEncoder(int codePage) : encoder_(std::make_unique<TCodePageEncoder>(codePage)) {}
 
-uint16_t TSingleByteEncoder::Learn(char16_t ch) {
-  // A text whose characters all pass NFC unchanged is normalised already,
-  // and a single-byte code page encodes it character by character. Halves of
-  // surrogate pairs and characters NFC may change (combining marks) leave the
-  // text to the converter.
-  bool inert = !U16_IS_SURROGATE(ch) && u_getIntPropertyValue(ch, UCHAR_NFC_QUICK_CHECK) == UNORM_YES;
-  std::string encoded = inert ? EncodeToCodePage(WideString(1, ch), codePage_) : std::string();
-  bytes_[ch] = encoded.size() == 1 ? static_cast<uint16_t>(static_cast<unsigned char>(encoded[0]) + 2) : 1;
-  return bytes_[ch];
-}
+TSingleByteEncoder::~TSingleByteEncoder() = default;
 
 void TSingleByteEncoder::Encode(WideStringView text, std::string& out) {
-  out.resize(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t ch = text[i];
-    uint16_t known = bytes_[ch];
-    if (known == 0) known = Learn(ch);
-    if (known == 1) {
-      out = EncodeToCodePage(text, codePage_);
-      return;
-    }
-    out[i] = static_cast<char>(known - 2);
-  }
+  out.clear();
+  encoder_->Append(text, out);
 }
 
 TTesselASCIIWriter::TTesselASCIIWriter(TTesselASCII* owner, TStream* stream)
@@ -373,7 +360,43 @@ WideString TTesselASCII::GetColData(const WideString& inheritedText, const TTess
 
 WideString TTesselASCII::GetDataRow() { return RowEnd(TTesselFormatText::GetDataRow()); }
 
-void TTesselASCII::WriteDataRow() { Writer().Write(GetDataRow()); }
+void TTesselASCII::WriteDataRow() {
+  if (!CanBuildRowInPlace()) {
+    Writer().Write(GetDataRow());
+    return;
+  }
+  BuildRowInPlace();
+  Writer().Write(row_);
+}
+
+bool TTesselASCII::CanBuildRowInPlace() const {
+  return (exportType_ == etCSV || exportType_ == etTXT) && typeid(*this) == typeid(TTesselASCII);
+}
+
+void TTesselASCII::BuildRowInPlace() {
+  static const TTesselColumn kNoColumn;
+  const TTesselColumns& columns = Columns();
+  const TTesselRow& row = Row();
+  const WideString& nullText = Formats().NullString();
+  row_.clear();
+  for (int i = 0; i < row.Count(); ++i) {
+    const TTesselCol& cell = row[i];
+    const bool known = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
+    const TTesselColumn& column = known ? columns[cell.ColumnIndex] : kNoColumn;
+    const WideString& text = known && columns.IsNull(cell.ColumnIndex) ? nullText : cell.Text;
+    if (exportType_ == etTXT) {
+      ascii::AppendFitCell(row_, text, column.Width, column.ColAlign, TXTSpacing);
+      continue;
+    }
+    if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote)))
+      ascii::AppendQuotedCSV(row_, text, CSVQuote);
+    else
+      row_ += text;
+    row_ += CSVComma;
+  }
+  if (exportType_ == etCSV && !row_.empty()) row_.pop_back();
+  row_ += kCrLf;
+}
 
 // ---- settings ----
 

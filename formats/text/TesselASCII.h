@@ -57,29 +57,29 @@ class TTesselASCII : public TTesselFormatText {
   // string tuple.
   WideString DIFCell(const WideString& text, int columnIndex);
   WideString RowEnd(WideString row) const;
+  // CSV and TXT data rows built straight into row_ (the same text as
+  // GetDataRow), for this class itself: a descendant that overrides a step
+  // goes through the steps.
+  bool CanBuildRowInPlace() const;
+  void BuildRowInPlace();
   int CurrentColumn(const TTesselColumn& column) const;
 
   TTesselASCIIType exportType_ = etTXT;
   int tupleCount_ = 0;
+  WideString row_;  // reused for every data row
 };
 
-// Encodes text in one code page as EncodeToCodePage does, but remembers
-// per character how it encodes: texts made only of characters that map to
-// one byte and back skip the converter and its normalisation.
+// Encodes text in one code page as EncodeToCodePage does, through a
+// TCodePageEncoder.
 class TSingleByteEncoder {
  public:
   explicit TSingleByteEncoder(int codePage);
+  ~TSingleByteEncoder();
   // Replaces `out` with the bytes of `text`.
   void Encode(WideStringView text, std::string& out);
 
  private:
-  // Finds out how a character encodes and stores it in bytes_.
-  uint16_t Learn(char16_t ch);
-
-  int codePage_;
-  // Per UTF-16 code unit: 0 not yet known, 1 needs the converter, else the
-  // byte + 2.
-  std::vector<uint16_t> bytes_;
+  std::unique_ptr<TCodePageEncoder> encoder_;
 };
 
 // Writes CSV and SYLK in the system ANSI code page and DIF in the system OEM
@@ -101,6 +101,10 @@ namespace ascii {
 // A TXT cell: cut to min(width, 255) characters, or padded by the
 // alignment, then `spacing` spaces.
 WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing);
+// The same appended to `out`.
+void AppendFitCell(WideString& out, WideStringView text, int width, TTesselColAlign align, int spacing);
+// QuoteCSV appended to `out`.
+void AppendQuotedCSV(WideString& out, WideStringView text, char16_t quote);
 // `text` enclosed in `quote` with every `quote` inside it doubled.
 WideString QuoteCSV(WideStringView text, char16_t quote);
 // Whether a CSV value must be quoted so that a reader sees it whole: it

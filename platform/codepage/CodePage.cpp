@@ -1,6 +1,9 @@
 #include "platform/codepage/CodePage.h"
 
 #include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/utf16.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
@@ -190,7 +193,9 @@ std::string EncodeToCodePage(WideStringView text, int codePage) {
   return out;
 }
 
-WideString DecodeFromCodePage(std::string_view bytes, int codePage) {
+namespace {
+
+WideString DecodeWithConverter(std::string_view bytes, int codePage) {
   UConverter& converter = CachedConverter(codePage);
   if (bytes.empty()) return {};
   // Every byte gives at most two UTF-16 units, even in multi-byte code pages.
@@ -204,6 +209,100 @@ WideString DecodeFromCodePage(std::string_view bytes, int codePage) {
                     u_errorName(status));
   out.resize(static_cast<size_t>(length));
   return out;
+}
+
+}  // namespace
+
+namespace {
+
+// Built from the converter byte by byte; nothing when the code page is not
+// a single-byte one.
+std::unique_ptr<TSingleByteCodePage> BuildSingleByteTable(int codePage) {
+  UConverter& converter = CachedConverter(codePage);
+  if (ucnv_getMaxCharSize(&converter) != 1 || ucnv_getMinCharSize(&converter) != 1) return nullptr;
+  std::array<char16_t, 256> characters{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const char single = static_cast<char>(byte);
+    WideString decoded = DecodeWithConverter(std::string_view(&single, 1), codePage);
+    if (decoded.size() != 1) return nullptr;
+    characters[static_cast<size_t>(byte)] = decoded[0];
+  }
+  return std::make_unique<TSingleByteCodePage>(codePage, characters);
+}
+
+struct SingleByteTables {
+  std::mutex mutex;
+  // nullptr entries remember multi-byte code pages.
+  std::map<int, std::unique_ptr<TSingleByteCodePage>> tables;
+};
+
+SingleByteTables& Tables() {
+  static SingleByteTables tables;
+  return tables;
+}
+
+}  // namespace
+
+const TSingleByteCodePage* TSingleByteCodePage::Find(int codePage) {
+  SingleByteTables& tables = Tables();
+  std::lock_guard lock(tables.mutex);
+  auto found = tables.tables.find(codePage);
+  if (found == tables.tables.end()) found = tables.tables.emplace(codePage, BuildSingleByteTable(codePage)).first;
+  return found->second.get();
+}
+
+void TSingleByteCodePage::AppendDecoded(std::string_view bytes, WideString& out) const {
+  const size_t start = out.size();
+  out.resize(start + bytes.size());
+  char16_t* target = out.data() + start;
+  for (const char byte : bytes) *target++ = characters_[static_cast<uint8_t>(byte)];
+}
+
+WideString DecodeFromCodePage(std::string_view bytes, int codePage) {
+  WideString out;
+  DecodeFromCodePage(bytes, codePage, out);
+  return out;
+}
+
+void DecodeFromCodePage(std::string_view bytes, int codePage, WideString& out) {
+  if (const TSingleByteCodePage* table = TSingleByteCodePage::Find(codePage)) {
+    out.clear();
+    table->AppendDecoded(bytes, out);
+    return;
+  }
+  out = DecodeWithConverter(bytes, codePage);
+}
+
+TCodePageEncoder::TCodePageEncoder(int codePage) : codePage_(codePage), bytes_(0x10000, 0) {
+  CachedConverter(codePage);  // an unknown code page fails here, not at the first text
+}
+
+uint16_t TCodePageEncoder::Learn(char16_t ch) {
+  // A text whose characters all pass NFC unchanged and do not combine is
+  // normalised already, so it encodes character by character. Halves of
+  // surrogate pairs and characters NFC may change leave the text to the
+  // converter.
+  const bool inert = !U16_IS_SURROGATE(ch) && u_getCombiningClass(ch) == 0 &&
+                     u_getIntPropertyValue(ch, UCHAR_NFC_QUICK_CHECK) == UNORM_YES;
+  const std::string encoded = inert ? EncodeToCodePage(WideString(1, ch), codePage_) : std::string();
+  bytes_[ch] = encoded.size() == 1 ? static_cast<uint16_t>(static_cast<unsigned char>(encoded[0]) + 2) : 1;
+  return bytes_[ch];
+}
+
+void TCodePageEncoder::Append(WideStringView text, std::string& out) {
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t ch = text[i];
+    uint16_t known = bytes_[ch];
+    if (known == 0) known = Learn(ch);
+    if (known == 1) {
+      out.resize(start);
+      out += EncodeToCodePage(text, codePage_);
+      return;
+    }
+    out[start + i] = static_cast<char>(known - 2);
+  }
 }
 
 std::string UserCharacterLocale() { return UserLocaleName(); }

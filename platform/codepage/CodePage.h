@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/WideString.h"
 
@@ -26,6 +29,51 @@ int LocaleSystemCodePage(TSystemCodePage which, std::string_view localeName);
 std::string EncodeToCodePage(WideStringView text, int codePage);
 // Bytes the code page does not define become U+FFFD.
 WideString DecodeFromCodePage(std::string_view bytes, int codePage);
+// The same into `out` (replaced), reusing its storage.
+void DecodeFromCodePage(std::string_view bytes, int codePage, WideString& out);
+
+// A single-byte code page as a 256-entry table of the characters its bytes
+// decode to, built once from the converter; decoding through it gives what
+// the converter gives.
+class TSingleByteCodePage {
+ public:
+  // The table of a code page, built on first use and kept for the process;
+  // nullptr for multi-byte code pages. An unknown code page raises
+  // verimo::Exception.
+  static const TSingleByteCodePage* Find(int codePage);
+
+  int CodePage() const { return codePage_; }
+  char16_t Decode(uint8_t byte) const { return characters_[byte]; }
+  // Appends the characters of `bytes` to `out`.
+  void AppendDecoded(std::string_view bytes, WideString& out) const;
+
+  TSingleByteCodePage(int codePage, const std::array<char16_t, 256>& characters)
+      : codePage_(codePage), characters_(characters) {}
+
+ private:
+  int codePage_;
+  std::array<char16_t, 256> characters_;
+};
+
+// Encodes text in one code page exactly as EncodeToCodePage does, but
+// learns per character how it encodes: texts made only of characters that
+// map to one byte, and that normalisation leaves alone, skip the converter.
+// One encoder per writer; it is not shared between threads.
+class TCodePageEncoder {
+ public:
+  explicit TCodePageEncoder(int codePage);
+  int CodePage() const { return codePage_; }
+  // Appends the bytes of `text` to `out`.
+  void Append(WideStringView text, std::string& out);
+
+ private:
+  uint16_t Learn(char16_t ch);
+
+  int codePage_;
+  // Per UTF-16 code unit: 0 not yet known, 1 needs the converter, else the
+  // byte + 2.
+  std::vector<uint16_t> bytes_;
+};
 
 // Whether the code page number has a converter.
 bool IsSupportedCodePage(int codePage);

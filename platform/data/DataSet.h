@@ -46,6 +46,9 @@ class TField {
   // datetime, timestamp), text (strings and memos) or bytes (byte fields and
   // binary BLOBs).
   Variant Value() const;
+  // The same value into `value`, reusing its storage where the dataset can
+  // (a text value keeps its buffer from record to record).
+  void ReadValue(Variant& value) const;
   // The field's text as the platform gives it: strings and memos as their
   // text, bytes one character per byte (Latin-1), Booleans "True"/"False",
   // numbers and dates in a neutral notation ("12.5", "2024-01-31 10:00:00");
@@ -117,6 +120,9 @@ class TDataSet {
 
   // Current-record access for TField.
   virtual Variant FieldValue(int index) const = 0;
+  // FieldValue into `value`; datasets that can decode into the storage the
+  // variant already has override it.
+  virtual void ReadFieldValue(int index, Variant& value) const { value = FieldValue(index); }
   virtual bool FieldIsNull(int index) const { return FieldValue(index).IsNull(); }
   virtual Bytes FieldBlob(int index) const;
   // The day number a date or timestamp field of the current record holds

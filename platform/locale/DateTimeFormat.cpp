@@ -1,5 +1,6 @@
 // The date-time pattern language.
 #include <cmath>
+#include <vector>
 
 #include "core/Exception.h"
 #include "platform/locale/Formatting.h"
@@ -31,11 +32,6 @@ size_t CountRun(WideStringView text, size_t pos) {
   return end - pos;
 }
 
-WideString Padded(int value, size_t width) {
-  WideString digits = IntToWide(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), u'0');
-  return digits;
-}
 
 // Whether an am/pm marker follows `pos` (outside quotes): then hours are
 // written on the twelve-hour clock.
@@ -56,114 +52,176 @@ bool UsesTwelveHourClock(WideStringView pattern, size_t pos) {
   return false;
 }
 
+}  // namespace
+
+namespace {
+
+using Token = TDateTimeToken;
+
+Token Make(Token::Kind kind, size_t width = 0) {
+  Token token;
+  token.kind = kind;
+  token.width = static_cast<uint8_t>(width);
+  return token;
+}
+
+Token Literal(size_t start, size_t length) {
+  Token token;
+  token.start = static_cast<uint32_t>(start);
+  token.length = static_cast<uint32_t>(length);
+  return token;
+}
+
+// Appends a literal, merging it with a literal just before it in the pattern.
+void AddLiteral(std::vector<Token>& tokens, size_t start, size_t length) {
+  if (length == 0) return;
+  if (!tokens.empty() && tokens.back().kind == Token::kLiteral &&
+      tokens.back().start + tokens.back().length == start) {
+    tokens.back().length += static_cast<uint32_t>(length);
+    return;
+  }
+  tokens.push_back(Literal(start, length));
+}
+
+std::vector<Token> Compile(WideStringView pattern) {
+  std::vector<Token> tokens;
+  char16_t lastToken = 0;
+  bool twelveHour = false;
+  bool twelveHourKnown = false;
+  size_t pos = 0;
+  while (pos < pattern.size()) {
+    char16_t c = pattern[pos];
+    char16_t token = Upper(c);
+    if (IsAsciiLetter(c)) {
+      if (token == u'M' && lastToken == u'H') token = u'N';
+      lastToken = token;
+    }
+    switch (token) {
+      case u'Y': {
+        size_t run = CountRun(pattern, pos);
+        tokens.push_back(Make(run <= 2 ? Token::kYear2 : Token::kYear4));
+        pos += run;
+        continue;
+      }
+      case u'M': {
+        size_t run = CountRun(pattern, pos);
+        tokens.push_back(run <= 2 ? Make(Token::kMonth, run) : Make(run == 3 ? Token::kMonthShort : Token::kMonthLong));
+        pos += run;
+        continue;
+      }
+      case u'D': {
+        size_t run = CountRun(pattern, pos);
+        switch (run) {
+          case 1:
+          case 2: tokens.push_back(Make(Token::kDay, run)); break;
+          case 3: tokens.push_back(Make(Token::kDayShort)); break;
+          case 4: tokens.push_back(Make(Token::kDayLong)); break;
+          case 5: tokens.push_back(Make(Token::kShortDate)); break;
+          default: tokens.push_back(Make(Token::kLongDate)); break;
+        }
+        pos += run;
+        continue;
+      }
+      case u'H': {
+        size_t run = CountRun(pattern, pos);
+        if (!twelveHourKnown) {
+          twelveHour = UsesTwelveHourClock(pattern, pos + run);
+          twelveHourKnown = true;
+        }
+        tokens.push_back(Make(twelveHour ? Token::kHour12 : Token::kHour, run >= 2 ? 2 : 1));
+        pos += run;
+        continue;
+      }
+      case u'N': {
+        size_t run = CountRun(pattern, pos);
+        tokens.push_back(Make(Token::kMinute, run >= 2 ? 2 : 1));
+        pos += run;
+        continue;
+      }
+      case u'S': {
+        size_t run = CountRun(pattern, pos);
+        tokens.push_back(Make(Token::kSecond, run >= 2 ? 2 : 1));
+        pos += run;
+        continue;
+      }
+      case u'Z': {
+        size_t run = CountRun(pattern, pos);
+        tokens.push_back(Make(Token::kMillisecond, run >= 3 ? 3 : run));
+        pos += run;
+        continue;
+      }
+      case u'T': {
+        size_t run = CountRun(pattern, pos);
+        tokens.push_back(Make(run == 1 ? Token::kShortTime : Token::kLongTime));
+        pos += run;
+        continue;
+      }
+      case u'C':
+        pos += CountRun(pattern, pos);
+        tokens.push_back(Make(Token::kDefault));
+        continue;
+      case u'A':
+        if (StartsWithNoCase(pattern, pos, u"am/pm")) {
+          Token pair = Make(Token::kAmPmPair);
+          pair.start = static_cast<uint32_t>(pos);
+          tokens.push_back(pair);
+          pos += 5;
+        } else if (StartsWithNoCase(pattern, pos, u"a/p")) {
+          Token letter = Make(Token::kAmPmLetter);
+          letter.start = static_cast<uint32_t>(pos);
+          tokens.push_back(letter);
+          pos += 3;
+        } else if (StartsWithNoCase(pattern, pos, u"ampm")) {
+          tokens.push_back(Make(Token::kAmPmLocale));
+          pos += 4;
+        } else {
+          AddLiteral(tokens, pos, 1);
+          pos += 1;
+        }
+        continue;
+      case u'/':
+        tokens.push_back(Make(Token::kDateSeparator));
+        break;
+      case u':':
+        tokens.push_back(Make(Token::kTimeSeparator));
+        break;
+      case u'\'':
+      case u'"': {
+        size_t close = pattern.find(c, pos + 1);
+        size_t end = close == WideStringView::npos ? pattern.size() : close;
+        AddLiteral(tokens, pos + 1, end - pos - 1);
+        pos = end == pattern.size() ? end : end + 1;
+        continue;
+      }
+      default:
+        AddLiteral(tokens, pos, 1);
+        break;
+    }
+    ++pos;
+  }
+  return tokens;
+}
+
+void AppendPadded(WideString& out, int value, size_t width) {
+  char16_t digits[12];
+  size_t count = 0;
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) digits[count++] = u'-';
+  if (count < width) out.append(width - count, u'0');
+  while (count > 0) out += digits[--count];
+}
+
 class DateTimeWriter {
  public:
-  DateTimeWriter(TDateTime value, const TFormatSettings& settings)
-      : value_(value), settings_(settings), date_(DecodeDate(value)), time_(DecodeTime(value)) {}
+  DateTimeWriter(TDateTime value, const TFormatSettings& settings, WideString& out)
+      : value_(value), settings_(settings), date_(DecodeDate(value)), time_(DecodeTime(value)), out_(out) {}
 
-  void Append(WideStringView pattern, int depth) {
-    char16_t lastToken = 0;
-    bool twelveHour = false;
-    bool twelveHourKnown = false;
-    size_t pos = 0;
-    while (pos < pattern.size()) {
-      char16_t c = pattern[pos];
-      char16_t token = Upper(c);
-      if (IsAsciiLetter(c)) {
-        if (token == u'M' && lastToken == u'H') token = u'N';
-        lastToken = token;
-      }
-      switch (token) {
-        case u'Y': {
-          size_t run = CountRun(pattern, pos);
-          out_ += run <= 2 ? Padded(date_.year % 100, 2) : Padded(date_.year, 4);
-          pos += run;
-          continue;
-        }
-        case u'M': {
-          size_t run = CountRun(pattern, pos);
-          if (run <= 2)
-            out_ += Padded(date_.month, run);
-          else if (run == 3)
-            out_ += settings_.ShortMonthNames[static_cast<size_t>(date_.month - 1)];
-          else
-            out_ += settings_.LongMonthNames[static_cast<size_t>(date_.month - 1)];
-          pos += run;
-          continue;
-        }
-        case u'D': {
-          size_t run = CountRun(pattern, pos);
-          AppendDay(run, depth);
-          pos += run;
-          continue;
-        }
-        case u'H': {
-          size_t run = CountRun(pattern, pos);
-          if (!twelveHourKnown) {
-            twelveHour = UsesTwelveHourClock(pattern, pos + run);
-            twelveHourKnown = true;
-          }
-          int hour = time_.hour;
-          if (twelveHour) {
-            hour %= 12;
-            if (hour == 0) hour = 12;
-          }
-          out_ += Padded(hour, run >= 2 ? 2 : 1);
-          pos += run;
-          continue;
-        }
-        case u'N': {
-          size_t run = CountRun(pattern, pos);
-          out_ += Padded(time_.minute, run >= 2 ? 2 : 1);
-          pos += run;
-          continue;
-        }
-        case u'S': {
-          size_t run = CountRun(pattern, pos);
-          out_ += Padded(time_.second, run >= 2 ? 2 : 1);
-          pos += run;
-          continue;
-        }
-        case u'Z': {
-          size_t run = CountRun(pattern, pos);
-          out_ += Padded(time_.millisecond, run >= 3 ? 3 : run);
-          pos += run;
-          continue;
-        }
-        case u'T': {
-          size_t run = CountRun(pattern, pos);
-          AppendNested(run == 1 ? settings_.ShortTimeFormat : settings_.LongTimeFormat, depth);
-          pos += run;
-          continue;
-        }
-        case u'C': {
-          pos += CountRun(pattern, pos);
-          AppendDefault(depth);
-          continue;
-        }
-        case u'A':
-          pos += AppendAmPm(pattern, pos);
-          continue;
-        case u'/':
-          out_ += settings_.DateSeparator;
-          break;
-        case u':':
-          out_ += settings_.TimeSeparator;
-          break;
-        case u'\'':
-        case u'"': {
-          size_t close = pattern.find(c, pos + 1);
-          size_t end = close == WideStringView::npos ? pattern.size() : close;
-          out_.append(pattern.substr(pos + 1, end - pos - 1));
-          pos = end == pattern.size() ? end : end + 1;
-          continue;
-        }
-        default:
-          out_ += c;
-          break;
-      }
-      ++pos;
-    }
+  void Run(WideStringView pattern, const std::vector<Token>& tokens, int depth) {
+    for (const Token& token : tokens) Step(pattern, token, depth);
   }
 
   // Short date, then the long time unless the time is exactly midnight.
@@ -175,49 +233,52 @@ class DateTimeWriter {
     }
   }
 
-  WideString Take() { return std::move(out_); }
-
  private:
+  void Step(WideStringView pattern, const Token& token, int depth) {
+    switch (token.kind) {
+      case Token::kYear2: AppendPadded(out_, date_.year % 100, 2); break;
+      case Token::kYear4: AppendPadded(out_, date_.year, 4); break;
+      case Token::kMonth: AppendPadded(out_, date_.month, token.width); break;
+      case Token::kMonthShort: out_ += settings_.ShortMonthNames[static_cast<size_t>(date_.month - 1)]; break;
+      case Token::kMonthLong: out_ += settings_.LongMonthNames[static_cast<size_t>(date_.month - 1)]; break;
+      case Token::kDay: AppendPadded(out_, date_.day, token.width); break;
+      case Token::kDayShort: out_ += settings_.ShortDayNames[Weekday()]; break;
+      case Token::kDayLong: out_ += settings_.LongDayNames[Weekday()]; break;
+      case Token::kShortDate: AppendNested(settings_.ShortDateFormat, depth); break;
+      case Token::kLongDate: AppendNested(settings_.LongDateFormat, depth); break;
+      case Token::kHour: AppendPadded(out_, time_.hour, token.width); break;
+      case Token::kHour12: {
+        int hour = time_.hour % 12;
+        AppendPadded(out_, hour == 0 ? 12 : hour, token.width);
+        break;
+      }
+      case Token::kMinute: AppendPadded(out_, time_.minute, token.width); break;
+      case Token::kSecond: AppendPadded(out_, time_.second, token.width); break;
+      case Token::kMillisecond: AppendPadded(out_, time_.millisecond, token.width); break;
+      case Token::kShortTime: AppendNested(settings_.ShortTimeFormat, depth); break;
+      case Token::kLongTime: AppendNested(settings_.LongTimeFormat, depth); break;
+      case Token::kDefault: AppendDefault(depth); break;
+      case Token::kAmPmPair: out_.append(pattern.substr(Afternoon() ? token.start + 3 : token.start, 2)); break;
+      case Token::kAmPmLetter: out_ += pattern[Afternoon() ? token.start + 2 : token.start]; break;
+      case Token::kAmPmLocale: out_ += Afternoon() ? settings_.TimePMString : settings_.TimeAMString; break;
+      case Token::kDateSeparator: out_ += settings_.DateSeparator; break;
+      case Token::kTimeSeparator: out_ += settings_.TimeSeparator; break;
+      case Token::kLiteral: out_.append(pattern.substr(token.start, token.length)); break;
+    }
+  }
+
+  bool Afternoon() const { return time_.hour >= 12; }
+  size_t Weekday() const { return static_cast<size_t>(DayOfWeek(value_) - 1); }
+
   void AppendNested(WideStringView pattern, int depth) {
-    if (depth < kMaxNesting) Append(pattern, depth + 1);
-  }
-
-  void AppendDay(size_t run, int depth) {
-    const size_t weekday = static_cast<size_t>(DayOfWeek(value_) - 1);
-    switch (run) {
-      case 1:
-      case 2: out_ += Padded(date_.day, run); break;
-      case 3: out_ += settings_.ShortDayNames[weekday]; break;
-      case 4: out_ += settings_.LongDayNames[weekday]; break;
-      case 5: AppendNested(settings_.ShortDateFormat, depth); break;
-      default: AppendNested(settings_.LongDateFormat, depth); break;
-    }
-  }
-
-  // Returns the count of pattern characters used.
-  size_t AppendAmPm(WideStringView pattern, size_t pos) {
-    const bool afternoon = time_.hour >= 12;
-    if (StartsWithNoCase(pattern, pos, u"am/pm")) {
-      out_.append(pattern.substr(afternoon ? pos + 3 : pos, 2));
-      return 5;
-    }
-    if (StartsWithNoCase(pattern, pos, u"a/p")) {
-      out_ += pattern[afternoon ? pos + 2 : pos];
-      return 3;
-    }
-    if (StartsWithNoCase(pattern, pos, u"ampm")) {
-      out_ += afternoon ? settings_.TimePMString : settings_.TimeAMString;
-      return 4;
-    }
-    out_ += pattern[pos];
-    return 1;
+    if (depth < kMaxNesting) Run(pattern, Compile(pattern), depth + 1);
   }
 
   TDateTime value_;
   const TFormatSettings& settings_;
   DateParts date_;
   TimeParts time_;
-  WideString out_;
+  WideString& out_;
 };
 
 void CheckDateTimeRange(TDateTime value) {
@@ -227,14 +288,21 @@ void CheckDateTimeRange(TDateTime value) {
 
 }  // namespace
 
-WideString FormatDateTime(WideStringView pattern, TDateTime value, const TFormatSettings& settings) {
+TDateTimePattern::TDateTimePattern(WideStringView pattern) : pattern_(pattern), tokens_(Compile(pattern_)) {}
+
+void TDateTimePattern::Append(TDateTime value, const TFormatSettings& settings, WideString& out) const {
   CheckDateTimeRange(value);
-  DateTimeWriter writer(value, settings);
-  if (pattern.empty())
+  DateTimeWriter writer(value, settings, out);
+  if (pattern_.empty())
     writer.AppendDefault(0);
   else
-    writer.Append(pattern, 0);
-  return writer.Take();
+    writer.Run(pattern_, tokens_, 0);
+}
+
+WideString FormatDateTime(WideStringView pattern, TDateTime value, const TFormatSettings& settings) {
+  WideString out;
+  TDateTimePattern(pattern).Append(value, settings, out);
+  return out;
 }
 
 WideString DateTimeToStr(TDateTime value, const TFormatSettings& settings) {

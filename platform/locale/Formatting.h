@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/DateTime.h"
 #include "core/WideString.h"
@@ -67,11 +68,86 @@ class TGlobalFormatSettingsScope {
 // FloatToStr. FormatInt64 keeps every digit of a 64-bit value.
 WideString FormatFloat(WideStringView pattern, double value, const TFormatSettings& settings);
 WideString FormatInt64(WideStringView pattern, int64_t value, const TFormatSettings& settings);
+
+namespace locale_detail {
+struct DecimalNumber;
+}
+// What a section of a number pattern asks for: its digit placeholders,
+// point, grouping and exponent.
+struct SectionLayoutData {
+  int integerPlaceholders = 0;
+  int minIntegerDigits = 0;   // placeholders from the first "0" to the point
+  int fractionPlaceholders = 0;
+  int minFractionDigits = 0;  // up to the last "0" after the point
+  bool hasPoint = false;
+  bool grouping = false;
+  bool scientific = false;
+  size_t exponentPos = WideStringView::npos;
+  int exponentDigits = 0;
+};
+
+// A number pattern analysed once (its sections and what each asks for), to
+// format many values: the same texts as FormatFloat and FormatInt64,
+// appended to a buffer the caller reuses.
+class TNumberPattern {
+ public:
+  TNumberPattern() = default;
+  explicit TNumberPattern(WideStringView pattern);
+
+  const WideString& Pattern() const { return pattern_; }
+  void AppendFloat(double value, const TFormatSettings& settings, WideString& out) const;
+  void AppendInt64(int64_t value, const TFormatSettings& settings, WideString& out) const;
+
+ private:
+  struct SectionSpan {
+    size_t start = 0;
+    size_t length = 0;
+  };
+  WideStringView Section(int index) const;
+  const SectionLayoutData& Layout(int index) const;
+  bool AppendDecimal(const locale_detail::DecimalNumber& number, const TFormatSettings& settings,
+                     bool allowGeneral, WideString& out) const;
+
+  WideString pattern_;
+  int sectionCount_ = 0;
+  std::array<SectionSpan, 3> sections_{};
+  std::array<SectionLayoutData, 3> layouts_{};
+};
 // The date-time pattern language (d, dd, ddd, dddd, ddddd, dddddd, m, mm,
 // mmm, mmmm, yy, yyyy, h, hh, n, nn, s, ss, z, zzz, t, tt, am/pm, a/p,
 // ampm, c, /, :, quoted text); an empty pattern is "c". Throws
 // verimo::Exception for values outside the years 1 to 9999.
 WideString FormatDateTime(WideStringView pattern, TDateTime value, const TFormatSettings& settings);
+
+// One step of a compiled date-time pattern.
+struct TDateTimeToken {
+  enum Kind : uint8_t {
+    kYear2, kYear4, kMonth, kMonthShort, kMonthLong, kDay, kDayShort, kDayLong, kShortDate, kLongDate,
+    kHour, kHour12, kMinute, kSecond, kMillisecond, kShortTime, kLongTime, kDefault,
+    kAmPmPair, kAmPmLetter, kAmPmLocale, kDateSeparator, kTimeSeparator, kLiteral
+  };
+  Kind kind = kLiteral;
+  uint8_t width = 0;   // digits of numbers
+  uint32_t start = 0;  // kLiteral, kAmPmPair, kAmPmLetter: where the text lies in the pattern
+  uint32_t length = 0;
+};
+
+// A date-time pattern split into its tokens once, to format many values:
+// the same texts as FormatDateTime, appended to a buffer the caller reuses.
+class TDateTimePattern {
+ public:
+  TDateTimePattern() = default;
+  explicit TDateTimePattern(WideStringView pattern);
+
+  const WideString& Pattern() const { return pattern_; }
+  // Throws verimo::Exception for values outside the years 1 to 9999
+  // (nothing is appended then).
+  void Append(TDateTime value, const TFormatSettings& settings, WideString& out) const;
+
+ private:
+  WideString pattern_;
+  std::vector<TDateTimeToken> tokens_;
+};
 
 // Texts without a pattern: the general float notation with 15 significant
 // digits ("1234,5", "1E20", "1,5E-6"), the currency notation (symbol and

@@ -71,19 +71,11 @@ bool IsExponentAt(WideStringView section, size_t pos) {
          (section[pos + 1] == u'+' || section[pos + 1] == u'-');
 }
 
-// What a section asks for: its digit placeholders, point, grouping and
-// exponent.
-struct SectionLayout {
-  int integerPlaceholders = 0;
-  int minIntegerDigits = 0;   // placeholders from the first "0" to the point
-  int fractionPlaceholders = 0;
-  int minFractionDigits = 0;  // up to the last "0" after the point
-  bool hasPoint = false;
-  bool grouping = false;
-  bool scientific = false;
-  size_t exponentPos = WideStringView::npos;
-  int exponentDigits = 0;
-};
+}  // namespace
+
+namespace {
+
+using SectionLayout = SectionLayoutData;
 
 SectionLayout AnalyseSection(WideStringView section) {
   SectionLayout layout;
@@ -174,11 +166,8 @@ void AppendExponent(WideString& out, WideStringView section, const SectionLayout
 
 // Writes the section with the digits distributed over its placeholders:
 // the first integer placeholder takes every digit the others cannot hold.
-WideString LayOutSection(WideStringView section, const SectionLayout& layout,
-                         const RenderedDigits& digits, const TFormatSettings& settings,
-                         bool minus) {
-  WideString out;
-  out.reserve(section.size() + digits.integer.size() * 2 + digits.fraction.size() + 8);
+void LayOutSection(WideStringView section, const SectionLayout& layout, const RenderedDigits& digits,
+                   const TFormatSettings& settings, bool minus, WideString& out) {
   if (minus) out += u'-';
   const int integerCount = static_cast<int>(digits.integer.size());
   int integerSeen = 0;
@@ -230,49 +219,19 @@ WideString LayOutSection(WideStringView section, const SectionLayout& layout,
     }
     ++pos;
   }
-  return out;
 }
 
 // The section applied to the magnitude of a number; `minus` writes a sign first.
-WideString FormatMagnitude(WideStringView section, const DecimalNumber& number,
-                           const SectionLayout& layout, const TFormatSettings& settings,
-                           bool minus = false) {
+void FormatMagnitude(WideStringView section, const DecimalNumber& number, const SectionLayout& layout,
+                     const TFormatSettings& settings, bool minus, WideString& out) {
   RenderedDigits digits = layout.scientific ? RenderScientific(number, layout)
                                             : RenderFixed(number, layout);
-  return LayOutSection(section, layout, digits, settings, minus);
+  LayOutSection(section, layout, digits, settings, minus, out);
 }
 
 WideString NonFiniteText(double value) {
   if (std::isnan(value)) return u"NAN";
   return value < 0 ? u"-INF" : u"INF";
-}
-
-// The section language applied to a decimal number; `allowGeneral` lets a
-// fixed section with too many integer digits fall back to general notation.
-std::optional<WideString> FormatDecimal(WideStringView pattern, DecimalNumber number,
-                                        const TFormatSettings& settings, bool allowGeneral) {
-  const Sections sections = SplitSections(pattern);
-  if (sections[0].empty()) return std::nullopt;
-  const SectionLayout positive = AnalyseSection(sections[0]);
-  DecimalNumber rounded = number;
-  if (!positive.scientific) locale_detail::RoundToFraction(rounded, positive.fractionPlaceholders);
-  if (!positive.scientific && allowGeneral && rounded.IntegerDigitCount() > kMaxFixedIntegerDigits)
-    return std::nullopt;
-  if (rounded.IsZero()) {
-    // A value that rounds to zero is written without a sign.
-    DecimalNumber zero;
-    if (sections.size() >= 3 && !sections[2].empty())
-      return FormatMagnitude(sections[2], zero, AnalyseSection(sections[2]), settings);
-    return FormatMagnitude(sections[0], zero, positive, settings);
-  }
-  if (number.negative && sections.size() >= 2 && !sections[1].empty()) {
-    const SectionLayout negative = AnalyseSection(sections[1]);
-    DecimalNumber magnitude = number;
-    magnitude.negative = false;
-    if (!negative.scientific) locale_detail::RoundToFraction(magnitude, negative.fractionPlaceholders);
-    return FormatMagnitude(sections[1], magnitude, negative, settings);
-  }
-  return FormatMagnitude(sections[0], rounded, positive, settings, number.negative);
 }
 
 // Digits of a number in fixed notation with the given separators.
@@ -349,17 +308,86 @@ WideString CurrToStr(double value, const TFormatSettings& settings) {
   return PlaceCurrency(amount, number.negative && !number.IsZero(), settings);
 }
 
+TNumberPattern::TNumberPattern(WideStringView pattern) : pattern_(pattern) {
+  const Sections sections = SplitSections(pattern_);
+  sectionCount_ = static_cast<int>(sections.size());
+  for (size_t i = 0; i < sections.size(); ++i) {
+    const WideStringView section = sections[i];
+    sections_[i] = {static_cast<size_t>(section.data() - pattern_.data()), section.size()};
+    layouts_[i] = AnalyseSection(section);
+  }
+}
+
+WideStringView TNumberPattern::Section(int index) const {
+  const SectionSpan& span = sections_[static_cast<size_t>(index)];
+  return WideStringView(pattern_).substr(span.start, span.length);
+}
+
+const SectionLayout& TNumberPattern::Layout(int index) const {
+  return layouts_[static_cast<size_t>(index)];
+}
+
+// The section language applied to a decimal number; `allowGeneral` lets a
+// fixed section with too many integer digits fall back to general notation.
+// False when the pattern gives no text (an empty first section, or that
+// fallback).
+bool TNumberPattern::AppendDecimal(const DecimalNumber& number, const TFormatSettings& settings,
+                                   bool allowGeneral, WideString& out) const {
+  if (sectionCount_ == 0 || Section(0).empty()) return false;
+  const SectionLayout& positive = Layout(0);
+  DecimalNumber rounded = number;
+  if (!positive.scientific) locale_detail::RoundToFraction(rounded, positive.fractionPlaceholders);
+  if (!positive.scientific && allowGeneral && rounded.IntegerDigitCount() > kMaxFixedIntegerDigits)
+    return false;
+  if (rounded.IsZero()) {
+    // A value that rounds to zero is written without a sign.
+    DecimalNumber zero;
+    if (sectionCount_ >= 3 && !Section(2).empty())
+      FormatMagnitude(Section(2), zero, Layout(2), settings, false, out);
+    else
+      FormatMagnitude(Section(0), zero, positive, settings, false, out);
+    return true;
+  }
+  if (number.negative && sectionCount_ >= 2 && !Section(1).empty()) {
+    const SectionLayout& negative = Layout(1);
+    DecimalNumber magnitude = number;
+    magnitude.negative = false;
+    if (!negative.scientific) locale_detail::RoundToFraction(magnitude, negative.fractionPlaceholders);
+    FormatMagnitude(Section(1), magnitude, negative, settings, false, out);
+    return true;
+  }
+  FormatMagnitude(Section(0), rounded, positive, settings, number.negative, out);
+  return true;
+}
+
+void TNumberPattern::AppendFloat(double value, const TFormatSettings& settings, WideString& out) const {
+  if (!std::isfinite(value)) {
+    out += NonFiniteText(value);
+    return;
+  }
+  const size_t start = out.size();
+  if (AppendDecimal(locale_detail::DecimalFromDouble(value), settings, true, out)) return;
+  out.resize(start);
+  out += FloatToStr(value, settings);
+}
+
+void TNumberPattern::AppendInt64(int64_t value, const TFormatSettings& settings, WideString& out) const {
+  const size_t start = out.size();
+  if (AppendDecimal(locale_detail::DecimalFromInt64(value), settings, false, out)) return;
+  out.resize(start);
+  out += IntToWide(value);
+}
+
 WideString FormatFloat(WideStringView pattern, double value, const TFormatSettings& settings) {
-  if (!std::isfinite(value)) return NonFiniteText(value);
-  std::optional<WideString> text =
-      FormatDecimal(pattern, locale_detail::DecimalFromDouble(value), settings, true);
-  return text ? *text : FloatToStr(value, settings);
+  WideString out;
+  TNumberPattern(pattern).AppendFloat(value, settings, out);
+  return out;
 }
 
 WideString FormatInt64(WideStringView pattern, int64_t value, const TFormatSettings& settings) {
-  std::optional<WideString> text =
-      FormatDecimal(pattern, locale_detail::DecimalFromInt64(value), settings, false);
-  return text ? *text : IntToWide(value);
+  WideString out;
+  TNumberPattern(pattern).AppendInt64(value, settings, out);
+  return out;
 }
 
 }  // namespace verimo

@@ -19,6 +19,9 @@ using namespace paradox;
 
 namespace {
 
+// Data blocks are read this many bytes at a time (whole blocks, at least one):
+// a scan then makes one read call per chunk instead of one per block.
+constexpr size_t kReadChunkSize = 1 << 20;
 // Bytes a graphic BLOB keeps in the .MB file before the picture itself.
 constexpr size_t kGraphicPrefixSize = 8;
 // Tries the password callback gets before the open fails.
@@ -71,13 +74,16 @@ class TTable::Reader {
       : file_(std::move(path)),
         header_(ReadHeader(file_, defaultCodePage)),
         blocksInFile_(BlocksInFile(file_, header_)),
-        blobPath_(FindBlobFile(file_.Path())) {
+        blobPath_(FindBlobFile(file_.Path())),
+        alphaTable_(SingleByteTableOf(header_.info.codePage)) {
     recordCount_ = CountRecords();
   }
 
   const std::string& Path() const { return file_.Path(); }
   const TableHeader& Header() const { return header_; }
   const ParadoxTableInfo& Info() const { return header_.info; }
+  // The decoding table of the table's code page; nullptr for multi-byte ones.
+  const TSingleByteCodePage* AlphaTable() const { return alphaTable_; }
   int64_t RecordCount() const { return recordCount_; }
   bool Eof() const { return eof_; }
 
@@ -121,7 +127,7 @@ class TTable::Reader {
     size_t start = static_cast<size_t>(kBlockHeaderSize) +
                    static_cast<size_t>(recordIndex_) * static_cast<size_t>(header_.info.recordSize) +
                    static_cast<size_t>(layout.offset);
-    return std::span<const uint8_t>(block_).subspan(start, static_cast<size_t>(layout.length));
+    return block_.subspan(start, static_cast<size_t>(layout.length));
   }
 
   // The stored bytes of a BLOB field of the current record (a graphic
@@ -210,9 +216,41 @@ class TTable::Reader {
     return records;
   }
 
+  static const TSingleByteCodePage* SingleByteTableOf(int codePage) {
+    try {
+      return TSingleByteCodePage::Find(codePage);
+    } catch (const Exception&) {
+      return nullptr;  // decoding reports the unknown code page
+    }
+  }
+
+  // Reads whole blocks from `blockNumber` on into the chunk buffer, zero-
+  // filling what lies past the end of the file, and decrypts them.
+  void ReadChunk(int blockNumber) {
+    CheckBlockNumber(blockNumber);
+    const size_t blockSize = static_cast<size_t>(header_.info.blockSize);
+    const size_t blocks = std::clamp<size_t>(kReadChunkSize / blockSize, 1,
+                                             static_cast<size_t>(blocksInFile_ - blockNumber + 1));
+    chunk_.resize(blocks * blockSize);
+    chunkPresent_ = file_.ReadSomeAt(BlockOffset(blockNumber), chunk_);
+    std::fill(chunk_.begin() + static_cast<std::ptrdiff_t>(chunkPresent_), chunk_.end(), uint8_t{0});
+    chunkFirst_ = blockNumber;
+    chunkBlocks_ = static_cast<int>(blocks);
+    if (header_.encryptionKey != 0)
+      for (size_t i = 0; i < blocks; ++i)
+        DecryptDataBlock(std::span<uint8_t>(chunk_).subspan(i * blockSize, blockSize), header_.encryptionKey,
+                         static_cast<uint32_t>(blockNumber) + static_cast<uint32_t>(i));
+  }
+
   void LoadBlock(int blockNumber) {
-    block_.resize(static_cast<size_t>(header_.info.blockSize));
-    size_t present = ReadBlockBytes(blockNumber, block_);
+    if (blockNumber < chunkFirst_ || blockNumber >= chunkFirst_ + chunkBlocks_) ReadChunk(blockNumber);
+    const size_t blockSize = static_cast<size_t>(header_.info.blockSize);
+    const size_t start = static_cast<size_t>(blockNumber - chunkFirst_) * blockSize;
+    const size_t present = chunkPresent_ > start ? std::min(chunkPresent_ - start, blockSize) : 0;
+    if (present < static_cast<size_t>(kBlockHeaderSize))
+      throw Exception(Path() + ": the file is truncated (it ends inside data block " +
+                      std::to_string(blockNumber) + ")");
+    block_ = std::span<const uint8_t>(chunk_).subspan(start, blockSize);
     blockNumber_ = blockNumber;
     recordsInBlock_ = RecordsInBlock(static_cast<int16_t>(ReadUInt16LE(block_, 4)));
     CheckRecordsPresent(blockNumber, recordsInBlock_, present);
@@ -271,9 +309,14 @@ class TTable::Reader {
   TableHeader header_;
   int blocksInFile_;
   std::optional<std::string> blobPath_;
+  const TSingleByteCodePage* alphaTable_;
   int64_t recordCount_ = 0;
 
-  Bytes block_;
+  Bytes chunk_;  // consecutive blocks, decrypted
+  size_t chunkPresent_ = 0;  // bytes of chunk_ the file holds
+  int chunkFirst_ = 0;
+  int chunkBlocks_ = 0;
+  std::span<const uint8_t> block_;  // the current block inside chunk_
   int blockNumber_ = 0;
   int recordsInBlock_ = 0;
   int recordIndex_ = 0;
@@ -405,6 +448,27 @@ Variant TTable::FieldValue(int index) const {
   if (field.typeCode == 'F') text = FormattedMemoText(stored);
   if (!text) text = std::string(stored.begin(), stored.end());
   return Variant::FromText(DecodeFromCodePage(*text, reader.Info().codePage));
+}
+
+void TTable::ReadFieldValue(int index, Variant& value) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  const ParadoxFieldInfo& field = reader.Info().fields[static_cast<size_t>(index)];
+  if (field.typeCode != 'A' || reader.AlphaTable() == nullptr) {
+    value = FieldValue(index);
+    return;
+  }
+  // Alpha fields decode straight into the text the variant already holds.
+  std::span<const uint8_t> bytes = reader.FieldBytes(index);
+  const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
+  if (end == bytes.begin()) {
+    value.SetNull();
+    return;
+  }
+  WideString& text = value.AssignText();
+  text.clear();
+  reader.AlphaTable()->AppendDecoded(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(end - bytes.begin())), text);
 }
 
 Bytes TTable::FieldBlob(int index) const {

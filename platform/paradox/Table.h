@@ -76,6 +76,7 @@ class TTable : public TDataSet {
   TBookmark GetBookmark() const override;
   void GotoBookmark(const TBookmark& bookmark) override;
   Variant FieldValue(int index) const override;
+  void ReadFieldValue(int index, Variant& value) const override;
   bool FieldIsNull(int index) const override;
   Bytes FieldBlob(int index) const override;
   std::optional<int64_t> FieldOutOfRangeDays(int index) const override;

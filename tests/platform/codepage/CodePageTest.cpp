@@ -96,5 +96,55 @@ TEST(CodePageTest, SystemCodePagesFollowTheLocaleUnlessOverridden) {
   unsetenv("LC_ALL");
 }
 
+TEST(CodePageTest, SingleByteTablesHoldWhatTheirBytesDecodeTo) {
+  const TSingleByteCodePage* windows1254 = TSingleByteCodePage::Find(1254);
+  ASSERT_NE(windows1254, nullptr);
+  EXPECT_EQ(windows1254->Decode(0xDD), u'\u0130');  // İ
+  EXPECT_EQ(windows1254->Decode(0xFD), u'\u0131');  // ı
+  EXPECT_EQ(windows1254->Decode('A'), u'A');
+  const TSingleByteCodePage* ibm857 = TSingleByteCodePage::Find(857);
+  ASSERT_NE(ibm857, nullptr);
+  EXPECT_EQ(ibm857->Decode(0x98), u'\u0130');
+  EXPECT_EQ(TSingleByteCodePage::Find(1254), windows1254) << "built once";
+  EXPECT_EQ(TSingleByteCodePage::Find(936), nullptr) << "multi-byte";
+  EXPECT_EQ(TSingleByteCodePage::Find(65001), nullptr) << "multi-byte";
+  EXPECT_THROW(TSingleByteCodePage::Find(4711), Exception);
+  // Undefined bytes, Mac and HP Roman-8 through their tables (the values
+  // are those Python's codecs give).
+  EXPECT_EQ(DecodeFromCodePage("a\xFF", 1253), u"a\uFFFD");
+  EXPECT_EQ(DecodeFromCodePage("\xD8\xDD", 10081), u"\u00FF\u0131");
+  EXPECT_EQ(DecodeFromCodePage("\xB5", 1051), u"\u00E7");
+  // A multi-byte code page still goes through its converter.
+  EXPECT_EQ(DecodeFromCodePage("\xC4\xE3", 936), u"\u4F60");
+  WideString reused = u"old text that is longer";
+  DecodeFromCodePage("\xDE\xE7", 1254, reused);
+  EXPECT_EQ(reused, u"\u015E\u00E7");
+}
+
+TEST(CodePageTest, EncodersGiveWhatTheConverterGives) {
+  const WideString texts[] = {
+      u"plain ASCII, 123",
+      u"\u0130stanbul \u015Fi\u015Fli \u00E7\u00F6\u011F\u00FC\u0131",  // Turkish letters
+      u"e\u0301 composed before converting",
+      u"\u00E9 and \u0065\u0301 side by side",
+      u"\u4E2D\u6587 not in the code page",
+      u"\U0001F600 outside the BMP",
+      u"lone \xD800 surrogate",
+      u"\u20AC euro \u2122 \u0178",
+      u"",
+  };
+  for (int codePage : {1254, 1252, 857, 437, 10081, 10000, 1250, 1251, 866, 936, 65001}) {
+    TCodePageEncoder encoder(codePage);
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass runs on learned characters
+      for (const WideString& text : texts) {
+        std::string out = "kept";
+        encoder.Append(text, out);
+        EXPECT_EQ(Hex(out), Hex("kept" + EncodeToCodePage(text, codePage))) << codePage << " pass " << pass;
+      }
+    }
+  }
+  EXPECT_THROW(TCodePageEncoder(4711), Exception);
+}
+
 }  // namespace
 }  // namespace verimo

@@ -20,6 +20,26 @@ class DateTimeFormatTest : public ::testing::Test {
   TDateTime morning = EncodeDate(2024, 12, 25) + EncodeTime(0, 30, 0, 0);
 };
 
+// A pattern compiled once and used for many values, appending to a buffer
+// that already holds text, writes what FormatDateTime writes.
+TEST_F(DateTimeFormatTest, CompiledPatternsReusedGiveTheSameTexts) {
+  const char16_t* patterns[] = {u"dd.mm.yyyy", u"c", u"", u"dddd d mmmm yy hh:nn:ss.zzz", u"h:mm am/pm",
+                                u"ddddd 'saat' t", u"hh:mm a/p ampm", u"\"quoted\" m/d"};
+  const TDateTime values[] = {afternoon, morning, EncodeDate(1899, 12, 30), EncodeDate(1, 1, 1), -1.25};
+  for (const char16_t* pattern : patterns) {
+    const TDateTimePattern compiled(pattern);
+    for (int round = 0; round < 2; ++round)
+      for (TDateTime value : values) {
+        WideString out = u"[";
+        compiled.Append(value, tr, out);
+        EXPECT_EQ(out, u"[" + FormatDateTime(pattern, value, tr)) << WideToUtf8(pattern) << " " << value;
+      }
+  }
+  WideString untouched = u"kept";
+  EXPECT_THROW(TDateTimePattern(u"yyyy").Append(3e6, tr, untouched), Exception);
+  EXPECT_EQ(untouched, u"kept");
+}
+
 TEST_F(DateTimeFormatTest, DayMonthYearTokens) {
   EXPECT_EQ(Format(u"d/m/yy", afternoon, en), "5/3/24");
   EXPECT_EQ(Format(u"dd/mm/yyyy", afternoon, tr), "05.03.2024");

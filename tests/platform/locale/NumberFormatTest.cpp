@@ -172,6 +172,31 @@ TEST_F(NumberFormatTest, CurrencyNotationOfTheLocales) {
 
 // Rounding to two places against Python's decimal module, which rounds the
 // shortest decimal text of each double half away from zero.
+// A pattern compiled once and used for many values, appending to a buffer
+// that already holds text, writes what a fresh FormatFloat / FormatInt64
+// writes for each value, whatever came before.
+TEST_F(NumberFormatTest, CompiledPatternsReusedGiveTheSameTexts) {
+  const char16_t* patterns[] = {u"#,###,##0", u"#,###,##0.00", u"0.00;(0.00);'zero'", u"0.###E+00",
+                                u"'TL' #,##0.0#", u"", u";;", u"#.#,#"};
+  const double floats[] = {0, 1234567.891, -0.004, 1e20, -98765.4321, 0.5, 1.005, -1e-7};
+  const int64_t integers[] = {0, 7919, -1, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()};
+  for (const char16_t* pattern : patterns) {
+    const TNumberPattern compiled(pattern);
+    for (int round = 0; round < 2; ++round) {
+      for (double value : floats) {
+        WideString out = u"[";
+        compiled.AppendFloat(value, de, out);
+        EXPECT_EQ(out, u"[" + FormatFloat(pattern, value, de)) << WideToUtf8(pattern) << " " << value;
+      }
+      for (int64_t value : integers) {
+        WideString out = u"[";
+        compiled.AppendInt64(value, tr, out);
+        EXPECT_EQ(out, u"[" + FormatInt64(pattern, value, tr)) << WideToUtf8(pattern) << " " << value;
+      }
+    }
+  }
+}
+
 TEST(NumberFormatCrossCheck, RoundingAgreesWithPythonDecimal) {
   const std::string python = "/usr/bin/python3";
   if (test::RunCommand(python + " -c 'import decimal' 2>/dev/null") != 0)

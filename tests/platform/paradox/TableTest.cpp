@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "NeutralDump.h"
 #include "core/Exception.h"
@@ -187,6 +188,35 @@ TEST_F(GeneratedTableTest, BookmarksReturnToTheirRecord) {
   table.GotoBookmark(TBookmark());
   EXPECT_TRUE(table.Eof());
   EXPECT_THROW(table.GotoBookmark(TBookmark{5, int64_t{900} << 16}), Exception);
+}
+
+// A table of several read chunks (the reader reads 1 MB at a time): the
+// records come in order across the chunks, a bookmark in the first chunk
+// leads back from the last one, and values read into a reused variant equal
+// the values read fresh.
+TEST_F(GeneratedTableTest, ReadsAcrossChunksAndIntoReusedValues) {
+  fs::path path = Make("big 25000", "CHUNKS.DB");
+  ASSERT_GT(ReadBytes(path).size(), 2u * 1024u * 1024u);
+  TTable table;
+  OpenTable(table, path);
+  std::vector<Variant> reused(static_cast<size_t>(table.FieldCount()));
+  TBookmark early;
+  int64_t records = 0;
+  for (table.First(); !table.Eof(); table.Next(), ++records) {
+    ASSERT_EQ(table.FieldByName(u"Id").Value().AsInt(), records + 1);
+    if (records == 99) early = table.GetBookmark();
+    for (int i = 0; i < table.FieldCount(); ++i) {
+      Variant& value = reused[static_cast<size_t>(i)];
+      table.Field(i).ReadValue(value);
+      ASSERT_EQ(value, table.Field(i).Value()) << records << "/" << i;
+      ASSERT_EQ(value.IsNull(), table.Field(i).IsNull()) << records << "/" << i;
+    }
+  }
+  EXPECT_EQ(records, 25000);
+  table.GotoBookmark(early);
+  EXPECT_EQ(table.FieldByName(u"Id").Value().AsInt(), 100);
+  table.Next();
+  EXPECT_EQ(table.FieldByName(u"Id").Value().AsInt(), 101);
 }
 
 TEST_F(GeneratedTableTest, EncryptedTablesCheckThePassword) {
