@@ -24,10 +24,13 @@ register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"); }
 register csv  "{cli} export {table} {ours}/out.csv"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
 register txt  "{cli} export {table} {ours}/out.txt"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
 register xlsx "{cli} export {table} {ours}/out.xlsx" "{xlsxpeer} {tsv} {peer}/out.xlsx"                                "100000 1000000"
-# Further formats add one line each, for example:
-# register html "{cli} export {table} {ours}/out.html" "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
-# register sql  "{cli} export {table} {ours}/out.sql"  "sqlite3 {db} '.mode insert bench' 'select * from bench' > {peer}/out.sql" "100000 1000000"
-# register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --convert-to xls --outdir {peer} {csv}" "100000"
+register html "{cli} export {table} {ours}/out.html" "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
+register sql  "{cli} export {table} {ours}/out.sql"  "sqlite3 {db} '.mode insert bench' 'select * from bench' > {peer}/out.sql" "100000 1000000"
+register xml  "{cli} export {table} {ours}/out.xml"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
+register tex  "{cli} export {table} {ours}/out.tex"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000"
+register mdb  "{cli} export {table} {ours}/out.mdb"  "sqlite3 {peer}/out.sqlite '.mode csv' '.import {csv} bench'"                 "100000 1000000"
+register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'xls:MS Excel 97' --outdir {peer} {csv}" "100000"
+register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'dbf:dBase:36' --outdir {peer} {csv}" "100000"
 
 # ---- command line ----
 only=""
