@@ -3,6 +3,7 @@
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
 #include "core/Exception.h"
+#include "formats/package/xlsx/TesselXlsx.h"
 #include "formats/text/TesselASCII.h"
 
 namespace verimo {
@@ -23,6 +24,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
+  std::unique_ptr<TTesselXlsx> xlsx;    // XlsxExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -30,7 +32,7 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type); }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeXlsx; }
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -40,7 +42,17 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     }
     return *components_->ascii;
   }
+  if (type == aeXlsx) return Component(components_->xlsx);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
+}
+
+template <typename T>
+T& TDialogExporters::Component(std::unique_ptr<T>& slot) {
+  if (!slot) {
+    slot = std::make_unique<T>();
+    if (shellLauncher_) slot->ShellLauncher = shellLauncher_;
+  }
+  return *slot;
 }
 
 void TDialogExporters::SelectType(TAllowedExport type) {
@@ -50,6 +62,12 @@ void TDialogExporters::SelectType(TAllowedExport type) {
 }
 
 void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogForm& form) {
+  if (type == aeXlsx) {
+    TTesselXlsx& xlsx = Component(components_->xlsx);
+    xlsx.XlsxOptions = form.XlsxOptions;
+    xlsx.SetSheetName(form.XlsxSheetName);
+    return;
+  }
   if (!IsAsciiType(type)) return;
   TTesselASCII& ascii = static_cast<TTesselASCII&>(For(type));
   ascii.SetExportType(AsciiTypeOf(type));

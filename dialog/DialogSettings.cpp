@@ -130,6 +130,9 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       file.WriteChar(u"CSV", u"Comma", CSVOptions.Comma);
       file.WriteChar(u"CSV", u"Quote", CSVOptions.Quote);
       break;
+    case aeXlsx:
+      SaveXlsxSettings(file, XlsxOptions, XlsxSheetName);
+      break;
     default:
       break;
   }
@@ -228,6 +231,11 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       CSVOptions.QuoteStrings = file.ReadBool(u"CSV", u"QuoteStrings", d.CSVOptions.QuoteStrings);
       CSVOptions.Comma = file.ReadChar(u"CSV", u"Comma", d.CSVOptions.Comma);
       CSVOptions.Quote = file.ReadChar(u"CSV", u"Quote", d.CSVOptions.Quote);
+      break;
+    case aeXlsx:
+      XlsxOptions = d.XlsxOptions;
+      XlsxSheetName = d.XlsxSheetName;
+      LoadXlsxSettings(file, XlsxOptions, XlsxSheetName);
       break;
     default:
       break;

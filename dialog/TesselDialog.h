@@ -110,6 +110,8 @@ class TTesselDialog {
   TTesselXMLOptions XMLOptions;
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
+  TTesselXlsxOptions XlsxOptions;
+  WideString XlsxSheetName = u"sheet1";
   TTesselAccessOptions AccessOptions;
 
   TNotifyEvent OnBeginExport;

@@ -100,6 +100,8 @@ void TTesselDialogForm::FormShow() {
   CaptionRow = dialog_.CaptionRow;
   TXTOptions = dialog_.TXTOptions;
   CSVOptions = dialog_.CSVOptions;
+  XlsxOptions = dialog_.XlsxOptions;
+  XlsxSheetName = dialog_.XlsxSheetName;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -154,6 +154,8 @@ class TTesselDialogForm {
   // --- The option pages of the built types.
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
+  TTesselXlsxOptions XlsxOptions;
+  WideString XlsxSheetName = u"sheet1";
 
   // --- Settings files.
   std::string OptionsFileName;
