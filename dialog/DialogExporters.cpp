@@ -3,6 +3,7 @@
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
 #include "core/Exception.h"
+#include "formats/package/docx/TesselDocx.h"
 #include "formats/package/xlsx/TesselXlsx.h"
 #include "formats/text/TesselASCII.h"
 
@@ -25,6 +26,7 @@ bool IsAsciiType(TAllowedExport type) { return type == aeTXT || type == aeCSV ||
 struct TDialogExporters::Components {
   std::unique_ptr<TTesselASCII> ascii;  // ASCIIExp
   std::unique_ptr<TTesselXlsx> xlsx;    // XlsxExp
+  std::unique_ptr<TTesselDocx> docx;    // DocxExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -32,7 +34,7 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 
 TDialogExporters::~TDialogExporters() = default;
 
-bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeXlsx; }
+bool TDialogExporters::IsBuilt(TAllowedExport type) { return IsAsciiType(type) || type == aeXlsx || type == aeDocx; }
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
   if (IsAsciiType(type)) {
@@ -43,6 +45,7 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     return *components_->ascii;
   }
   if (type == aeXlsx) return Component(components_->xlsx);
+  if (type == aeDocx) return Component(components_->docx);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -66,6 +69,10 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
     TTesselXlsx& xlsx = Component(components_->xlsx);
     xlsx.XlsxOptions = form.XlsxOptions;
     xlsx.SetSheetName(form.XlsxSheetName);
+    return;
+  }
+  if (type == aeDocx) {
+    Component(components_->docx).DocxOptions = form.DocxOptions;
     return;
   }
   if (!IsAsciiType(type)) return;

@@ -133,6 +133,9 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeXlsx:
       SaveXlsxSettings(file, XlsxOptions, XlsxSheetName);
       break;
+    case aeDocx:
+      SaveDocxSettings(file, DocxOptions);
+      break;
     default:
       break;
   }
@@ -236,6 +239,10 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       XlsxOptions = d.XlsxOptions;
       XlsxSheetName = d.XlsxSheetName;
       LoadXlsxSettings(file, XlsxOptions, XlsxSheetName);
+      break;
+    case aeDocx:
+      DocxOptions = d.DocxOptions;
+      LoadDocxSettings(file, DocxOptions);
       break;
     default:
       break;

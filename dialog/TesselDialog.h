@@ -112,6 +112,7 @@ class TTesselDialog {
   TTesselCSVOptions CSVOptions;
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
+  TTesselDocxOptions DocxOptions;
   TTesselAccessOptions AccessOptions;
 
   TNotifyEvent OnBeginExport;

@@ -102,6 +102,7 @@ void TTesselDialogForm::FormShow() {
   CSVOptions = dialog_.CSVOptions;
   XlsxOptions = dialog_.XlsxOptions;
   XlsxSheetName = dialog_.XlsxSheetName;
+  DocxOptions = dialog_.DocxOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -156,6 +156,7 @@ class TTesselDialogForm {
   TTesselCSVOptions CSVOptions;
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
+  TTesselDocxOptions DocxOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

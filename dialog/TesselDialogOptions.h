@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/WideString.h"
+#include "formats/package/docx/DocxOptions.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 
 namespace verimo {

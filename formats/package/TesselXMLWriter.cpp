@@ -151,9 +151,9 @@ void TTesselXMLWriter::AppendEscaped(std::string& out, WideStringView text, bool
 }
 
 bool TTesselXMLWriter::NeedsPreserve(WideStringView text) {
-  if (text.empty()) return false;
-  auto isSpace = [](char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r'; };
-  return isSpace(text.front()) || isSpace(text.back());
+  for (char16_t ch : text)
+    if (ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r') return true;
+  return false;
 }
 
 }  // namespace verimo

@@ -51,7 +51,8 @@ class TTesselXMLWriter : public TTesselWriter {
   // an attribute value) to `out`.
   static void AppendEscaped(std::string& out, WideStringView text, bool attribute = false);
   // Whether a text element holding `text` needs xml:space="preserve" so
-  // that readers keep its leading or trailing white space.
+  // that readers keep its white space as it is (any white space counts:
+  // some readers also collapse runs of spaces inside the text).
   static bool NeedsPreserve(WideStringView text);
 
  private:
