@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 #include <system_error>
+#include <stdlib.h>
 
 #include "core/Exception.h"
 #include "engine/TesselLocale.h"
@@ -17,10 +18,11 @@ void RaiseFolderNotCreated(const fs::path& folder) {
 
 namespace {
 
+// TMPDIR when it is set, else /tmp; a TMPDIR that does not exist makes the
+// staging folder fail rather than land somewhere unexpected.
 fs::path TemporaryRoot() {
-  std::error_code ec;
-  fs::path root = fs::temp_directory_path(ec);
-  return ec ? fs::path("/tmp") : root;
+  const char* tmpdir = std::getenv("TMPDIR");
+  return tmpdir != nullptr && *tmpdir != '\0' ? fs::path(tmpdir) : fs::path("/tmp");
 }
 
 }  // namespace
