@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/PackageOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "engine/TesselLocale.h"
@@ -220,12 +221,16 @@ void TTesselDialogF::BuildPages() {
   tshHeaderFooter_ = BuildHeaderFooterPage();
   tshCaptions_ = BuildCaptionsPage();
   tshAscii_ = BuildAsciiPage();
+  tshXlsx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Xlsx);
+  tshDocx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Docx);
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
   pages_->addTab(tshHeaderFooter_, Q(u"Üstbilgi/Altbilgi"));
   pages_->addTab(tshCaptions_, Q(u"&Başlık"));
   pages_->addTab(tshAscii_, Q(u"ASCII"));
+  pages_->addTab(tshXlsx_, Q(u"Excel 2007"));
+  pages_->addTab(tshDocx_, Q(u"Word 2007"));
   layout()->addWidget(pages_);
 }
 
@@ -651,6 +656,8 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshHeaderFooter_), form_.PageVisible(TDialogPage::HeaderFooter));
   pages_->setTabVisible(pages_->indexOf(tshCaptions_), form_.PageVisible(TDialogPage::Captions));
   pages_->setTabVisible(pages_->indexOf(tshAscii_), form_.TypeOptionsPage() == TOptionsPage::ASCII);
+  pages_->setTabVisible(pages_->indexOf(tshXlsx_), form_.TypeOptionsPage() == TOptionsPage::Xlsx);
+  pages_->setTabVisible(pages_->indexOf(tshDocx_), form_.TypeOptionsPage() == TOptionsPage::Docx);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -769,6 +776,8 @@ void TTesselDialogF::RefreshTypeOptions() {
   if (!edCSVComma_->hasFocus()) SetTextIfDifferent(edCSVComma_, CharToText(form_.CSVOptions.Comma));
   if (!edCSVQuote_->hasFocus()) SetTextIfDifferent(edCSVQuote_, CharToText(form_.CSVOptions.Quote));
   chCSVQuoteStrings_->setChecked(form_.CSVOptions.QuoteStrings);
+  tshXlsx_->Refresh();
+  tshDocx_->Refresh();
 }
 
 // ---------------------------------------------------------------- actions

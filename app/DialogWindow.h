@@ -21,6 +21,7 @@ class QTableWidget;
 namespace verimo {
 
 class TfmTesselProgress;
+class TPackageOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
 // list (never reordered within one); a drop reports the source row.
@@ -130,6 +131,8 @@ class TTesselDialogF : public QDialog {
   QWidget* tshHeaderFooter_ = nullptr;
   QWidget* tshCaptions_ = nullptr;
   QWidget* tshAscii_ = nullptr;
+  TPackageOptionsPage* tshXlsx_ = nullptr;
+  TPackageOptionsPage* tshDocx_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
