@@ -49,7 +49,11 @@ class PackageReadBackTest : public ::testing::Test {
     exporter.ShellLauncher = nullptr;
     exporter.FileName = (dir_ / name).string();
     exporter.Execute();
-    jobs.push_back({exporter.FileName, format, true, recorder.Expected(exporter)});
+    test::PackageJob job{exporter.FileName, format, true, recorder.Expected(exporter)};
+    // Writer lays out a table of many thousand rows for many minutes;
+    // python-docx still reads such a document whole.
+    if (format == "docx" && job.expected.size() > 3000) job.libreoffice = false;
+    jobs.push_back(job);
   }
 
   fs::path dir_;
