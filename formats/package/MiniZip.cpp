@@ -61,10 +61,11 @@ TMiniZip::~TMiniZip() {
 }
 
 void TMiniZip::Fail(std::string_view what, int code) {
+  const int savedErrno = errno;
   std::string message = "Zip archive " + archiveName_.string();
   if (!entryName_.empty()) message += ", entry " + entryName_;
   message += ": " + std::string(what) + " (error " + std::to_string(code);
-  if (code == ZIP_ERRNO && errno != 0) message += ", " + std::string(std::strerror(errno));
+  if (code == ZIP_ERRNO && savedErrno != 0) message += ", " + std::string(std::strerror(savedErrno));
   message += ")";
   throw Exception(message);
 }
