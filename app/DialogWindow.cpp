@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "app/HTMLOptionsPage.h"
+#include "app/PackageOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "engine/TesselLocale.h"
@@ -226,6 +227,8 @@ void TTesselDialogF::BuildPages() {
   tshXML_ = BuildXMLPage();
   tshHTML_ = new THTMLOptionsPage(form_);
   tshExcel_ = BuildExcelPage();
+  tshXlsx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Xlsx);
+  tshDocx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Docx);
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -237,6 +240,8 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshXML_, Q(u"XML"));
   pages_->addTab(tshHTML_, Q(u"HTML"));
   pages_->addTab(tshExcel_, Q(u"Excel"));
+  pages_->addTab(tshXlsx_, Q(u"Excel 2007"));
+  pages_->addTab(tshDocx_, Q(u"Word 2007"));
   layout()->addWidget(pages_);
 }
 
@@ -843,6 +848,8 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshXML_), form_.TypeOptionsPage() == TOptionsPage::XML);
   pages_->setTabVisible(pages_->indexOf(tshHTML_), form_.TypeOptionsPage() == TOptionsPage::HTML);
   pages_->setTabVisible(pages_->indexOf(tshExcel_), form_.TypeOptionsPage() == TOptionsPage::Excel);
+  pages_->setTabVisible(pages_->indexOf(tshXlsx_), form_.TypeOptionsPage() == TOptionsPage::Xlsx);
+  pages_->setTabVisible(pages_->indexOf(tshDocx_), form_.TypeOptionsPage() == TOptionsPage::Docx);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -987,6 +994,8 @@ void TTesselDialogF::RefreshTypeOptions() {
   chXLSAutoCalcColWidth_->setChecked(form_.XLSOptions.AutoCalcColWidth);
   chXLSCaptionBold_->setChecked(form_.XLSOptions.CaptionFormat.Font.Has(xfsBold));
   cbXLSStripType_->setCurrentIndex(form_.XLSOptions.StripType);
+  tshXlsx_->Refresh();
+  tshDocx_->Refresh();
 }
 
 // ---------------------------------------------------------------- actions

@@ -22,6 +22,7 @@ namespace verimo {
 
 class TfmTesselProgress;
 class THTMLOptionsPage;
+class TPackageOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
 // list (never reordered within one); a drop reports the source row.
@@ -139,6 +140,8 @@ class TTesselDialogF : public QDialog {
   QWidget* tshXML_ = nullptr;
   THTMLOptionsPage* tshHTML_ = nullptr;
   QWidget* tshExcel_ = nullptr;
+  TPackageOptionsPage* tshXlsx_ = nullptr;
+  TPackageOptionsPage* tshDocx_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;

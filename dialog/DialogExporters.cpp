@@ -5,6 +5,8 @@
 #include "core/Exception.h"
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselDBF.h"
+#include "formats/package/docx/TesselDocx.h"
+#include "formats/package/xlsx/TesselXlsx.h"
 #include "formats/text/TesselASCII.h"
 #include "formats/text/TesselClipboard.h"
 #include "formats/text/TesselSQL.h"
@@ -40,6 +42,8 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselLaTeX> latex;  // LaTeXExp
   std::unique_ptr<TTesselHTML> html;    // HTMLExp
   std::unique_ptr<TTesselXLS> xls;      // XLSExp
+  std::unique_ptr<TTesselXlsx> xlsx;    // XlsxExp
+  std::unique_ptr<TTesselDocx> docx;    // DocxExp
 };
 
 namespace {
@@ -63,7 +67,8 @@ TDialogExporters::~TDialogExporters() = default;
 
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
-         type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS;
+         type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS ||
+         type == aeXlsx || type == aeDocx;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -123,7 +128,18 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     }
     return *components_->xls;
   }
+  if (type == aeXlsx) return Component(components_->xlsx);
+  if (type == aeDocx) return Component(components_->docx);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
+}
+
+template <typename T>
+T& TDialogExporters::Component(std::unique_ptr<T>& slot) {
+  if (!slot) {
+    slot = std::make_unique<T>();
+    if (shellLauncher_) slot->ShellLauncher = shellLauncher_;
+  }
+  return *slot;
 }
 
 void TDialogExporters::SelectType(TAllowedExport type) {
@@ -167,6 +183,16 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
     xls.StripStyles = form.XLSOptions.StripStyles;
     xls.StripType = form.XLSOptions.StripType;
     xls.AutoCalcColWidth = form.XLSOptions.AutoCalcColWidth;
+    return;
+  }
+  if (type == aeXlsx) {
+    TTesselXlsx& xlsx = Component(components_->xlsx);
+    xlsx.XlsxOptions = form.XlsxOptions;
+    xlsx.SetSheetName(form.XlsxSheetName);
+    return;
+  }
+  if (type == aeDocx) {
+    Component(components_->docx).DocxOptions = form.DocxOptions;
     return;
   }
   if (!IsAsciiType(type)) return;

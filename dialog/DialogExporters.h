@@ -66,6 +66,8 @@ class TDialogExporters {
 
  private:
   struct Components;
+  template <typename T>
+  T& Component(std::unique_ptr<T>& slot);
   TShellLauncher* shellLauncher_;
   TClipboard* clipboard_;
   std::unique_ptr<Components> components_;

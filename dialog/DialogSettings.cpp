@@ -156,6 +156,12 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
       xls::SaveOptions(file, XLSOptions.SheetOptions(), XLSOptions.FieldFormats, XLSOptions.StripStyles,
                        XLSOptions.StripType, XLSOptions.AutoCalcColWidth);
       break;
+    case aeXlsx:
+      SaveXlsxSettings(file, XlsxOptions, XlsxSheetName);
+      break;
+    case aeDocx:
+      SaveDocxSettings(file, DocxOptions);
+      break;
     default:
       break;
   }
@@ -292,6 +298,15 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       XLSOptions.PageBackground = file.ReadString(u"XLS", u"PageBackground", XLSOptions.PageBackground);
       break;
     }
+    case aeXlsx:
+      XlsxOptions = d.XlsxOptions;
+      XlsxSheetName = d.XlsxSheetName;
+      LoadXlsxSettings(file, XlsxOptions, XlsxSheetName);
+      break;
+    case aeDocx:
+      DocxOptions = d.DocxOptions;
+      LoadDocxSettings(file, DocxOptions);
+      break;
     default:
       break;
   }

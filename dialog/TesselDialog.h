@@ -117,6 +117,9 @@ class TTesselDialog {
   TTesselTXTOptions TXTOptions;
   TTesselCSVOptions CSVOptions;
   TTesselXLSOptions XLSOptions;
+  TTesselXlsxOptions XlsxOptions;
+  WideString XlsxSheetName = u"sheet1";
+  TTesselDocxOptions DocxOptions;
   TTesselAccessOptions AccessOptions;
   TTesselHTMLPageOptions HTMLPageOptions;
   TTesselHTMLTableOptions HTMLTableOptions;

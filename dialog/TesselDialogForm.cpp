@@ -108,6 +108,9 @@ void TTesselDialogForm::FormShow() {
   HTMLTableOptions = dialog_.HTMLTableOptions;
   HTMLMultiFileOptions = dialog_.HTMLMultiFileOptions;
   XLSOptions = dialog_.XLSOptions;
+  XlsxOptions = dialog_.XlsxOptions;
+  XlsxSheetName = dialog_.XlsxSheetName;
+  DocxOptions = dialog_.DocxOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

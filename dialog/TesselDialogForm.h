@@ -162,6 +162,9 @@ class TTesselDialogForm {
   TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
   THTMLDialogOptionsRef HTMLOptions() { return {HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions}; }
   TTesselXLSOptions XLSOptions;
+  TTesselXlsxOptions XlsxOptions;
+  WideString XlsxSheetName = u"sheet1";
+  TTesselDocxOptions DocxOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

@@ -3,6 +3,8 @@
 #include "core/WideString.h"
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/XlsFormats.h"
+#include "formats/package/docx/DocxOptions.h"
+#include "formats/package/xlsx/XlsxOptions.h"
 
 namespace verimo {
 

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace verimo {
+
+class TMiniZip;
+
+// Turns a folder of package parts into one zip archive at the output file
+// name. The archive is written into a temporary file beside the target and
+// renamed onto it only when it is complete, so a failed run never leaves a
+// truncated archive under the target's name (and an earlier file there
+// stays as it was).
+class TBaseArchiveClass {
+ public:
+  // `packageRoot`: the folder whose whole content becomes the archive.
+  explicit TBaseArchiveClass(std::filesystem::path packageRoot);
+
+  // A part made of a fixed head, the bytes of a file and a fixed tail,
+  // added after the folder's own parts (for parts whose head is known only
+  // once the body has been written, such as a count).
+  struct TComposedPart {
+    std::string EntryName;
+    std::string Head;
+    std::filesystem::path Body;
+    std::string Tail;
+  };
+
+  // Entries of the package root added first, in this order, and stored
+  // without compression (a package's signature entry).
+  std::vector<std::string> StoredFirst;
+  std::vector<TComposedPart> ComposedParts;
+  // zlib's compression level of the other entries.
+  int Level = 9;
+
+  void SetOutputFileName(const std::filesystem::path& fileName);
+  const std::filesystem::path& OutputFileName() const { return outputFileName_; }
+
+  // Creates the output folder when missing (message 34025 when it cannot
+  // be), writes the archive and puts it in place. Entries are the files of
+  // the package root, depth-first, each folder's entries in ascending order
+  // of their upper-cased names, named by their path relative to the root
+  // with "/" separators. Any failure raises verimo::Exception.
+  void CreateArchive();
+
+ private:
+  void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix) const;
+  static void AddComposedPart(TMiniZip& zip, const TComposedPart& part);
+
+  std::filesystem::path packageRoot_;
+  std::filesystem::path outputFileName_;
+};
+
+}  // namespace verimo

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace verimo {
+
+// One zip archive being written through minizip (deflate from zlib).
+// Entries are added one by one, either whole from a file or streamed in
+// pieces. Every minizip result is checked: a failure raises
+// verimo::Exception naming the archive and the entry, and the archive is
+// unusable afterwards. Close writes the central directory; an archive that
+// is destroyed without Close is closed too, but without reporting errors
+// (the caller throws it away then).
+class TMiniZip {
+ public:
+  enum class TMethod : uint8_t { Deflate, Store };
+
+  // Creates (or truncates) the archive file.
+  explicit TMiniZip(const std::filesystem::path& archiveName);
+  ~TMiniZip();
+  TMiniZip(const TMiniZip&) = delete;
+  TMiniZip& operator=(const TMiniZip&) = delete;
+
+  // zlib's level for deflated entries; the default is the best compression.
+  int Level = 9;
+
+  // Adds the file under `entryName` ("/" separators, no leading slash),
+  // stamped with the file's modification time.
+  void AddFile(const std::filesystem::path& source, std::string_view entryName, TMethod method = TMethod::Deflate);
+
+  // A streamed entry: Begin, any number of Write / WriteFile, End.
+  // `expectedSize` decides only whether the entry needs 64-bit sizes.
+  void BeginEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize = 0,
+                  TMethod method = TMethod::Deflate);
+  void Write(const void* data, size_t count);
+  void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+  // Appends a whole file's bytes to the open entry.
+  void WriteFile(const std::filesystem::path& source);
+  void EndEntry();
+
+  void Close();
+
+  int EntryCount() const { return entryCount_; }
+
+ private:
+  [[noreturn]] void Fail(std::string_view what, int code);
+  void Check(int code, std::string_view what) {
+    if (code != 0) Fail(what, code);
+  }
+
+  std::filesystem::path archiveName_;
+  void* zip_ = nullptr;
+  std::string entryName_;
+  bool entryOpen_ = false;
+  int entryCount_ = 0;
+  std::vector<char> buffer_;
+};
+
+}  // namespace verimo

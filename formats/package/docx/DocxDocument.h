@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/WideString.h"
+#include "engine/TesselStream.h"
+#include "formats/package/docx/DocxOptions.h"
+
+namespace verimo {
+
+class TTesselXMLWriter;
+
+// word/document.xml, streamed into its part file: one table whose rows are
+// written as they come, each cell one paragraph with one run.
+class TDocxDocument {
+ public:
+  explicit TDocxDocument(const std::filesystem::path& file);
+  ~TDocxDocument();
+
+  // The document start and the table properties.
+  void Begin();
+  // The grid: one column per exported column, 2392 twips each.
+  void WriteGrid(int columnCount);
+  void BeginRow();
+  // A cell with its text (line breaks become breaks in the run), style and
+  // an optional border.
+  void WriteCell(WideStringView text, const TDocxCellStyle& style, const TDocxBorder* border);
+  void EndRow();
+  int RowCount() const { return rowCount_; }
+  // Ends the table and the body with the page of `orientation`, flushes and
+  // closes the file. A table without rows gets one row of empty cells
+  // first (`columnCount` of them, at least one), since readers refuse a
+  // table without rows.
+  void End(TTesselPageOrientation orientation, int columnCount);
+
+ private:
+  void WriteRunText(WideStringView text);
+
+  std::unique_ptr<TFileStream> stream_;
+  std::unique_ptr<TTesselXMLWriter> xml_;
+  std::string cell_;
+  int rowCount_ = 0;
+};
+
+}  // namespace verimo

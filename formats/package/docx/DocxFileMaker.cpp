@@ -1,0 +1,66 @@
+#include "formats/package/docx/DocxFileMaker.h"
+
+#include "formats/package/BaseArchiveClass.h"
+#include "formats/package/PackagePart.h"
+#include "formats/package/docx/DocxDocProps.h"
+#include "formats/package/docx/DocxDocument.h"
+#include "formats/package/docx/DocxFixedParts.h"
+#include "formats/package/docx/DocxFontTable.h"
+#include "formats/package/docx/DocxSettings.h"
+
+namespace verimo {
+namespace fs = std::filesystem;
+
+TDocxFileMaker::TDocxFileMaker(fs::path outputFileName, const TTesselDocxOptions& options, int columnCount)
+    : outputFileName_(std::move(outputFileName)), options_(options), columnCount_(columnCount) {}
+
+TDocxFileMaker::~TDocxFileMaker() = default;
+
+void TDocxFileMaker::Begin() {
+  package_ = staging_.CreateSubFolder("package");
+  for (const char* folder : {"_rels", "docProps", "word/_rels"}) staging_.CreateSubFolder(package_ / folder);
+  WritePartFile(package_ / "_rels/.rels", WriteDocxPackageRelationships);
+  WritePartFile(package_ / "docProps/app.xml", WriteDocxAppProperties);
+  WritePartFile(package_ / "docProps/core.xml", WriteDocxCoreProperties);
+  WritePartFile(package_ / "word/_rels/document.xml.rels", WriteDocxDocumentRelationships);
+  WritePartFile(package_ / "word/fontTable.xml", WriteDocxFontTable);
+  WritePartFile(package_ / "word/settings.xml", WriteDocxSettings);
+  WritePartFile(package_ / "word/webSettings.xml", WriteDocxWebSettings);
+  WritePartFile(package_ / "[Content_Types].xml", WriteDocxContentTypes);
+  document_ = std::make_unique<TDocxDocument>(package_ / "word/document.xml");
+  document_->Begin();
+}
+
+void TDocxFileMaker::GridIfNeeded() {
+  if (gridWritten_) return;
+  document_->WriteGrid(columnCount_);
+  gridWritten_ = true;
+}
+
+void TDocxFileMaker::WriteSingleCellRow(WideStringView text, const TDocxCellStyle& style) {
+  GridIfNeeded();
+  document_->BeginRow();
+  document_->WriteCell(text, style, nullptr);
+  document_->EndRow();
+}
+
+void TDocxFileMaker::BeginRow() {
+  GridIfNeeded();
+  document_->BeginRow();
+}
+
+void TDocxFileMaker::WriteCell(WideStringView text, const TDocxCellStyle& style) {
+  document_->WriteCell(text, style, options_.UseBorder ? &options_.Border : nullptr);
+}
+
+void TDocxFileMaker::EndRow() { document_->EndRow(); }
+
+void TDocxFileMaker::Finish() {
+  GridIfNeeded();
+  document_->End(options_.PageOrientation, columnCount_);
+  TBaseArchiveClass archive(package_);
+  archive.SetOutputFileName(outputFileName_);
+  archive.CreateArchive();
+}
+
+}  // namespace verimo

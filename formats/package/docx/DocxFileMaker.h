@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "core/WideString.h"
+#include "formats/package/StagingFolder.h"
+#include "formats/package/docx/DocxOptions.h"
+
+namespace verimo {
+
+class TDocxDocument;
+
+// Writes the parts of one document into a private staging folder and zips
+// them into the output file. Lives for one run; the staging folder goes
+// with it.
+class TDocxFileMaker {
+ public:
+  TDocxFileMaker(std::filesystem::path outputFileName, const TTesselDocxOptions& options, int columnCount);
+  ~TDocxFileMaker();
+  TDocxFileMaker(const TDocxFileMaker&) = delete;
+  TDocxFileMaker& operator=(const TDocxFileMaker&) = delete;
+
+  // Creates the package folders, writes the fixed parts and opens the document.
+  void Begin();
+  // A row with one cell (header and footer lines), never bordered.
+  void WriteSingleCellRow(WideStringView text, const TDocxCellStyle& style);
+  // A row of cells, bordered when the options ask for it.
+  void BeginRow();
+  void WriteCell(WideStringView text, const TDocxCellStyle& style);
+  void EndRow();
+  // Ends the document and zips the package into the output file.
+  void Finish();
+
+ private:
+  void GridIfNeeded();
+
+  std::filesystem::path outputFileName_;
+  const TTesselDocxOptions& options_;
+  int columnCount_;
+  bool gridWritten_ = false;
+  TStagingFolder staging_;
+  std::filesystem::path package_;
+  std::unique_ptr<TDocxDocument> document_;
+};
+
+}  // namespace verimo

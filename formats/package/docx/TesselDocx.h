@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+
+#include "engine/TesselText.h"
+#include "formats/package/docx/DocxOptions.h"
+
+namespace verimo {
+
+class TDocxFileMaker;
+
+// Exports the source as a Word 2007 document holding one table: header
+// lines, the caption row, one row per record and footer lines are its
+// rows, each cell one paragraph with one run styled from the cell style of
+// its kind. The package is written into a private staging folder and
+// zipped into FileName at the end of the run.
+class TTesselDocx : public TTesselAdvancedText {
+ public:
+  TTesselDocx();
+  ~TTesselDocx() override;
+
+  TTesselDocxOptions DocxOptions;
+
+  void BeginExport() override;
+  void WriteCaptionRow() override;
+  void WriteDataRow() override;
+  void EndExport() override;
+  // Runs the export without an output stream, then shows the result.
+  void Execute() override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+  int RowCounter() const { return rowCounter_; }
+  int DataRowCounter() const { return dataRowCounter_; }
+
+ private:
+  const TDocxCellStyle& DataCellStyle(int column) const;
+
+  std::unique_ptr<TDocxFileMaker> fileMaker_;
+  int rowCounter_ = 0;
+  int dataRowCounter_ = 0;
+};
+
+}  // namespace verimo

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+
+#include "engine/TesselText.h"
+#include "formats/package/xlsx/XlsxOptions.h"
+#include "formats/package/xlsx/XlsxSheets.h"
+
+namespace verimo {
+
+class TXlsxFileMaker;
+
+// Exports the source as an Excel 2007 workbook: header lines, the caption
+// row, the data rows and footer lines on one worksheet (continued on
+// further sheets past the sheet's row limit), every cell a shared string
+// with the cell style of its kind. The package is written into a private
+// staging folder and zipped into FileName at the end of the run.
+class TTesselXlsx : public TTesselAdvancedText {
+ public:
+  TTesselXlsx();
+  ~TTesselXlsx() override;
+
+  TTesselXlsxOptions XlsxOptions;
+  const WideString& SheetName() const { return sheetName_; }
+  // An empty name is ignored.
+  void SetSheetName(WideStringView name);
+  // Rows per worksheet; lowered only by tests of the continuation.
+  int SheetRowLimit = kMaxSheetRows;
+
+  void BeginExport() override;
+  void WriteCaptionRow() override;
+  void WriteDataRow() override;
+  void EndExport() override;
+  // Runs the export without an output stream (the package is written
+  // through the staging folder), then shows the result.
+  void Execute() override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+  int RowCounter() const { return rowCounter_; }
+  int DataRowCounter() const { return dataRowCounter_; }
+
+ private:
+  int DataCellStyle(int column) const;
+
+  WideString sheetName_ = u"sheet1";
+  std::unique_ptr<TXlsxFileMaker> fileMaker_;
+  int rowCounter_ = 0;
+  int dataRowCounter_ = 0;
+};
+
+}  // namespace verimo

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "formats/package/xlsx/XlsxSheets.h"
+
+namespace verimo {
+
+class TTesselXMLWriter;
+
+// docProps/app.xml: the application and the titles of the worksheets.
+void WriteXlsxAppProperties(TTesselXMLWriter& xml, const TXlsxSheets& sheets);
+// docProps/core.xml: creator and the fixed creation and change times.
+void WriteXlsxCoreProperties(TTesselXMLWriter& xml);
+
+}  // namespace verimo

@@ -1,0 +1,101 @@
+#include "formats/package/xlsx/XlsxFileMaker.h"
+
+#include "formats/package/BaseArchiveClass.h"
+#include "formats/package/PackagePart.h"
+#include "formats/package/xlsx/XlsxContentTypes.h"
+#include "formats/package/xlsx/XlsxDocProps.h"
+#include "formats/package/xlsx/XlsxRelationships.h"
+#include "formats/package/xlsx/XlsxSharedStrings.h"
+#include "formats/package/xlsx/XlsxStyles.h"
+#include "formats/package/xlsx/XlsxWorkbook.h"
+#include "formats/package/xlsx/XlsxWorksheet.h"
+
+namespace verimo {
+namespace fs = std::filesystem;
+
+TXlsxFileMaker::TXlsxFileMaker(fs::path outputFileName, const TTesselXlsxOptions& options, WideString sheetName)
+    : outputFileName_(std::move(outputFileName)), options_(options), sheetName_(std::move(sheetName)) {}
+
+TXlsxFileMaker::~TXlsxFileMaker() = default;
+
+void TXlsxFileMaker::Begin() {
+  package_ = staging_.CreateSubFolder("package");
+  work_ = staging_.CreateSubFolder("work");
+  for (const char* folder : {"xl/_rels", "xl/worksheets", "docProps", "_rels"}) staging_.CreateSubFolder(package_ / folder);
+  WritePartFile(package_ / "_rels/.rels", WriteXlsxPackageRelationships);
+  WritePartFile(package_ / "docProps/core.xml", WriteXlsxCoreProperties);
+  WritePartFile(package_ / "xl/styles.xml", [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_); });
+  strings_ = std::make_unique<TXlsxSharedStrings>(work_ / "sharedStrings.body");
+  StartSheet();
+}
+
+void TXlsxFileMaker::StartSheet() {
+  sheets_.push_back(XlsxContinuationSheet(sheetName_, static_cast<int>(sheets_.size()) + 1));
+  worksheets_.push_back(std::make_unique<TXlsxWorksheet>(work_ / ("sheet" + std::to_string(sheets_.size()) + ".body")));
+  worksheets_.back()->Selected = sheets_.size() == 1;
+}
+
+void TXlsxFileMaker::CloseSheet() { worksheets_.back()->Close(); }
+
+void TXlsxFileMaker::BeginRow(int cellCount) {
+  if (worksheets_.back()->RowCount() >= SheetRowLimit) {
+    CloseSheet();
+    StartSheet();
+    if (hasCaptions_) {
+      TXlsxWorksheet& sheet = *worksheets_.back();
+      sheet.BeginRow(sheet.RowCount() + 1, static_cast<int>(captions_.size()));
+      for (size_t i = 0; i < captions_.size(); ++i) AddCell(static_cast<int>(i), captions_[i], kXlsxCaptionStyle);
+      sheet.EndRow();
+    }
+  }
+  TXlsxWorksheet& sheet = *worksheets_.back();
+  sheet.BeginRow(sheet.RowCount() + 1, cellCount);
+}
+
+void TXlsxFileMaker::AddCell(int column, WideStringView text, int style) {
+  worksheets_.back()->AddCell(column, style, text.empty() ? -1 : strings_->Add(text));
+}
+
+void TXlsxFileMaker::WriteSingleCellRow(WideStringView text, int style) {
+  BeginRow(1);
+  AddCell(0, text, style);
+  worksheets_.back()->EndRow();
+}
+
+void TXlsxFileMaker::WriteCaptionRow(const std::vector<WideString>& captions) {
+  BeginRow(static_cast<int>(captions.size()));
+  for (size_t i = 0; i < captions.size(); ++i) AddCell(static_cast<int>(i), captions[i], kXlsxCaptionStyle);
+  worksheets_.back()->EndRow();
+  captions_ = captions;
+  hasCaptions_ = SheetRowLimit > 1;
+}
+
+void TXlsxFileMaker::BeginDataRow(int cellCount) { BeginRow(cellCount); }
+
+void TXlsxFileMaker::AddDataCell(int column, WideStringView text, int style) { AddCell(column, text, style); }
+
+void TXlsxFileMaker::EndDataRow() { worksheets_.back()->EndRow(); }
+
+void TXlsxFileMaker::Finish() {
+  CloseSheet();
+  strings_->Close();
+  WritePartFile(package_ / "docProps/app.xml", [this](TTesselXMLWriter& xml) { WriteXlsxAppProperties(xml, sheets_); });
+  WritePartFile(package_ / "xl/_rels/workbook.xml.rels",
+                [this](TTesselXMLWriter& xml) { WriteXlsxWorkbookRelationships(xml, sheets_); });
+  WritePartFile(package_ / "xl/workbook.xml", [this](TTesselXMLWriter& xml) { WriteXlsxWorkbook(xml, sheets_); });
+  WritePartFile(package_ / "[Content_Types].xml",
+                [this](TTesselXMLWriter& xml) { WriteXlsxContentTypes(xml, sheets_); });
+
+  TBaseArchiveClass archive(package_);
+  archive.SetOutputFileName(outputFileName_);
+  for (size_t i = 0; i < sheets_.size(); ++i) {
+    const TXlsxWorksheet& sheet = *worksheets_[i];
+    archive.ComposedParts.push_back(
+        {"xl/worksheets/" + sheets_[i].PartName + ".xml", sheet.Head(), sheet.BodyFile(), TXlsxWorksheet::Tail()});
+  }
+  archive.ComposedParts.push_back(
+      {"xl/sharedStrings.xml", strings_->Head(), strings_->BodyFile(), TXlsxSharedStrings::Tail()});
+  archive.CreateArchive();
+}
+
+}  // namespace verimo

@@ -1,0 +1,40 @@
+#include "formats/package/xlsx/XlsxSharedStrings.h"
+
+#include "formats/package/OfficeNamespaces.h"
+#include "formats/package/PackagePart.h"
+#include "formats/package/TesselXMLWriter.h"
+
+namespace verimo {
+
+TXlsxSharedStrings::TXlsxSharedStrings(const std::filesystem::path& bodyFile)
+    : bodyFile_(bodyFile),
+      stream_(std::make_unique<TFileStream>(bodyFile, TFileStream::TMode::Create)),
+      xml_(std::make_unique<TTesselXMLWriter>(*stream_)) {}
+
+TXlsxSharedStrings::~TXlsxSharedStrings() = default;
+
+int64_t TXlsxSharedStrings::Add(WideStringView text) {
+  entry_.assign(TTesselXMLWriter::NeedsPreserve(text) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
+  TTesselXMLWriter::AppendEscaped(entry_, text);
+  entry_ += "</t></si>\r\n";
+  xml_->WriteRaw(entry_);
+  return count_++;
+}
+
+void TXlsxSharedStrings::Close() {
+  if (!xml_) return;
+  xml_->Flush();
+  xml_.reset();
+  stream_->Close();
+}
+
+std::string TXlsxSharedStrings::Head() const {
+  const WideString count = IntToWide(count_);
+  return WritePartString([&](TTesselXMLWriter& xml) {
+    xml.OpenElement("sst", {}, {{"xmlns", ooxml::kSpreadsheetML}, {"count", count}, {"uniqueCount", count}});
+  });
+}
+
+std::string TXlsxSharedStrings::Tail() { return "</sst>\r\n"; }
+
+}  // namespace verimo

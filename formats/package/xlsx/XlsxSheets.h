@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/WideString.h"
+
+namespace verimo {
+
+// One worksheet of the workbook: the name the user sees and the file name
+// of its part under xl/worksheets/ (without ".xml").
+struct TXlsxSheetInfo {
+  WideString Name;
+  std::string PartName;
+};
+using TXlsxSheets = std::vector<TXlsxSheetInfo>;
+
+// The longest sheet name readers accept.
+inline constexpr size_t kMaxSheetNameLength = 31;
+// The rows of one worksheet.
+inline constexpr int kMaxSheetRows = 1048576;
+
+// The sheet's part file name: the sheet name itself when it is made only of
+// ASCII letters, digits, "_" and "-", else "sheet1".
+std::string XlsxSheetPartName(WideStringView sheetName);
+// The n-th sheet (from 1) of a run that continues on further sheets: the
+// first keeps the name (cut to 31 characters), the others get " (n)" and
+// "_n" appended.
+TXlsxSheetInfo XlsxContinuationSheet(WideStringView sheetName, int number);
+
+}  // namespace verimo

@@ -1,0 +1,163 @@
+#include "formats/package/xlsx/XlsxStyles.h"
+
+#include <vector>
+
+#include "formats/package/OfficeNamespaces.h"
+#include "formats/package/TesselXMLWriter.h"
+#include "formats/package/xlsx/XlsxOptions.h"
+
+namespace verimo {
+namespace {
+
+// Colours carry an opaque alpha byte: readers take six digits as
+// alpha-red-green and may treat the colour as transparent.
+WideString ArgbColor(TColor color) { return u"FF" + ColorToHexWide(color); }
+
+WideString Count(size_t n) { return IntToWide(static_cast<long long>(n)); }
+
+// The styles in style order: the four base styles, then the strips.
+std::vector<const TXlsxCellStyle*> StylesInOrder(const TTesselXlsxOptions& options) {
+  std::vector<const TXlsxCellStyle*> styles;
+  for (int i = 0; i < 4; ++i) styles.push_back(&options.BaseStyle(i));
+  for (int i = 0; i < options.StripCount(); ++i) styles.push_back(&options.StripStylesList[static_cast<size_t>(i)].Options);
+  return styles;
+}
+
+void WriteFont(TTesselXMLWriter& xml, const TPackageFont& font, bool familyFirst) {
+  xml.OpenElement("font");
+  if (font.Bold) xml.WriteRawLn("<b/>");
+  if (font.Italic) xml.WriteRawLn("<i/>");
+  if (font.Underline) xml.WriteRawLn("<u/>");
+  if (font.StrikeOut) xml.WriteRawLn("<strike/>");
+  xml.WriteElement("sz", {}, {{"val", IntToWide(font.Size)}});
+  xml.WriteElement("color", {}, {{"rgb", ArgbColor(font.Color)}});
+  xml.WriteElement("name", {}, {{"val", font.Name}});
+  if (familyFirst) xml.WriteElement("family", {}, {{"val", u"2"}});
+  xml.WriteElement("charset", {}, {{"val", IntToWide(font.Charset)}});
+  if (!familyFirst) xml.WriteElement("family", {}, {{"val", u"2"}});
+  xml.WriteElement("scheme", {}, {{"val", u"minor"}});
+  xml.CloseElement("font", true);
+}
+
+void WriteFonts(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles) {
+  xml.OpenElement("fonts", {}, {{"count", Count(styles.size() + 1)}});
+  xml.WriteRaw(
+      "<font><sz val=\"11\" /><color theme=\"1\" /><name val=\"Calibri\" /><family val=\"2\" />"
+      "<charset val=\"204\" /><scheme val=\"minor\" /></font>\r\n");
+  for (size_t i = 0; i < styles.size(); ++i) WriteFont(xml, styles[i]->Font, i >= 4);
+  xml.CloseElement("fonts", true);
+}
+
+// A style without UseBackground gets no fill of its own, so the sheet's
+// grid lines stay visible.
+void WriteFills(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles) {
+  xml.OpenElement("fills", {}, {{"count", Count(styles.size() + 2)}});
+  xml.WriteRawLn("<fill><patternFill patternType=\"none\" /></fill>");
+  xml.WriteRawLn("<fill><patternFill patternType=\"gray125\" /></fill>");
+  for (const TXlsxCellStyle* style : styles) {
+    if (!style->UseBackground) {
+      xml.WriteRawLn("<fill><patternFill patternType=\"none\" /></fill>");
+      continue;
+    }
+    xml.OpenElement("fill");
+    xml.OpenElement("patternFill", {}, {{"patternType", u"solid"}});
+    xml.WriteElement("fgColor", {}, {{"rgb", ArgbColor(style->BackgroundColor)}});
+    xml.CloseElement("patternFill", true);
+    xml.CloseElement("fill", true);
+  }
+  xml.CloseElement("fills", true);
+}
+
+void WriteBorder(TTesselXMLWriter& xml, const TXlsxCellStyle* style) {
+  if (style == nullptr || !style->UseBorder) {
+    xml.WriteRawLn("<border><left/><right/><top/><bottom/><diagonal/></border>");
+    return;
+  }
+  xml.OpenElement("border");
+  for (const char* side : {"left", "right", "top", "bottom"}) {
+    xml.OpenElement(side, {}, {{"style", XlsxBorderStyleName(style->Border.Style)}});
+    if (style->Border.Color == clBlack) {
+      xml.WriteElement("color", {}, {{"indexed", u"64"}});
+    } else {
+      xml.WriteElement("color", {}, {{"rgb", ArgbColor(style->Border.Color)}});
+    }
+    xml.CloseElement(side, true);
+  }
+  xml.WriteRaw("<diagonal/>");
+  xml.CloseElement("border", true);
+}
+
+void WriteBorders(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles) {
+  xml.OpenElement("borders", {}, {{"count", Count(styles.size() + 1)}});
+  WriteBorder(xml, nullptr);
+  for (const TXlsxCellStyle* style : styles) WriteBorder(xml, style);
+  xml.CloseElement("borders", true);
+}
+
+const char* HorizontalName(TMSCellAlignment alignment) {
+  switch (alignment) {
+    case caRight: return "right";
+    case caCenter: return "center";
+    case caJustify: return "justify";
+    default: return nullptr;
+  }
+}
+
+const char* VerticalName(TMSCellVerticalAligment alignment) {
+  switch (alignment) {
+    case cvaTop: return "top";
+    case cvaMiddle: return "center";
+    default: return nullptr;
+  }
+}
+
+void WriteCellFormat(TTesselXMLWriter& xml, const TXlsxCellStyle& style, int k) {
+  const WideString id = IntToWide(k);
+  const WideString fill = IntToWide(k + 1);
+  const char* horizontal = HorizontalName(style.Alignment);
+  const char* vertical = VerticalName(style.VerticalAligment);
+  if (horizontal == nullptr && vertical == nullptr && !style.WrapText) {
+    xml.WriteElement("xf", {},
+                     {{"numFmtId", u"0"}, {"fontId", id}, {"fillId", fill}, {"borderId", id}, {"xfId", u"0"},
+                      {"applyBorder", u"1"}});
+    return;
+  }
+  xml.OpenElement("xf", {},
+                  {{"numFmtId", u"0"}, {"fontId", id}, {"fillId", fill}, {"borderId", id}, {"xfId", u"0"},
+                   {"applyBorder", u"1"}, {"applyAlignment", u"1"}});
+  std::string alignment = "<alignment ";
+  if (horizontal) alignment += std::string("horizontal=\"") + horizontal + "\" ";
+  if (vertical) alignment += std::string("vertical=\"") + vertical + "\" ";
+  if (style.WrapText) alignment += "wrapText=\"1\" ";
+  alignment += "/>";
+  xml.WriteRaw(alignment);
+  xml.CloseElement("xf", true);
+}
+
+void WriteCellFormats(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles) {
+  xml.OpenElement("cellXfs", {}, {{"count", Count(styles.size() + 1)}});
+  xml.WriteElement("xf", {}, {{"numFmtId", u"0"}, {"fontId", u"0"}, {"fillId", u"0"}, {"borderId", u"0"}, {"xfId", u"0"}});
+  for (size_t i = 0; i < styles.size(); ++i) WriteCellFormat(xml, *styles[i], static_cast<int>(i) + 1);
+  xml.CloseElement("cellXfs", true);
+}
+
+}  // namespace
+
+void WriteXlsxStyles(TTesselXMLWriter& xml, const TTesselXlsxOptions& options) {
+  const std::vector<const TXlsxCellStyle*> styles = StylesInOrder(options);
+  xml.OpenElement("styleSheet", {}, {{"xmlns", ooxml::kSpreadsheetML}});
+  WriteFonts(xml, styles);
+  WriteFills(xml, styles);
+  WriteBorders(xml, styles);
+  xml.WriteRawLn(
+      "<cellStyleXfs count=\"1\" ><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" /></cellStyleXfs>");
+  WriteCellFormats(xml, styles);
+  xml.WriteRawLn(
+      "<cellStyles count=\"1\" ><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\" /></cellStyles>");
+  xml.WriteRaw(
+      "<dxfs count=\"0\" /><tableStyles count=\"0\" defaultTableStyle=\"TableStyleMedium9\" "
+      "defaultPivotStyle=\"PivotStyleLight16\" /><colors/>");
+  xml.CloseElement("styleSheet", true);
+}
+
+}  // namespace verimo

@@ -1,0 +1,97 @@
+#include "formats/package/xlsx/XlsxWorksheet.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "formats/package/OfficeNamespaces.h"
+#include "formats/package/PackagePart.h"
+#include "formats/package/TesselXMLWriter.h"
+
+namespace verimo {
+namespace {
+
+template <typename T>
+void AppendNumber(std::string& out, T value) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, result.ptr);
+}
+
+}  // namespace
+
+std::string XlsxColumnName(int n) {
+  std::string name;
+  while (n > 0) {
+    const int digit = (n - 1) % 26;
+    name.insert(name.begin(), static_cast<char>('A' + digit));
+    n = (n - 1) / 26;
+  }
+  return name;
+}
+
+TXlsxWorksheet::TXlsxWorksheet(const std::filesystem::path& bodyFile)
+    : bodyFile_(bodyFile),
+      stream_(std::make_unique<TFileStream>(bodyFile, TFileStream::TMode::Create)),
+      xml_(std::make_unique<TTesselXMLWriter>(*stream_)) {}
+
+TXlsxWorksheet::~TXlsxWorksheet() = default;
+
+void TXlsxWorksheet::BeginRow(int number, int cellCount) {
+  row_ = number;
+  ++rowCount_;
+  maxColumns_ = std::max(maxColumns_, cellCount);
+  line_.assign("<row r=\"");
+  AppendNumber(line_, number);
+  line_ += "\" spans=\"1:";
+  AppendNumber(line_, std::max(cellCount, 1));
+  line_ += "\" >";
+}
+
+void TXlsxWorksheet::AddCell(int column, int style, int64_t stringIndex) {
+  line_ += "<c r=\"";
+  line_ += XlsxColumnName(column + 1);
+  AppendNumber(line_, row_);
+  line_ += "\" s=\"";
+  AppendNumber(line_, style);
+  if (stringIndex < 0) {
+    line_ += "\" />\r\n";
+    return;
+  }
+  line_ += "\" t=\"s\" ><v>";
+  AppendNumber(line_, stringIndex);
+  line_ += "</v></c>\r\n";
+}
+
+void TXlsxWorksheet::EndRow() {
+  line_ += "</row>\r\n";
+  xml_->WriteRaw(line_);
+}
+
+void TXlsxWorksheet::Close() {
+  if (!xml_) return;
+  xml_->Flush();
+  xml_.reset();
+  stream_->Close();
+}
+
+std::string TXlsxWorksheet::Head() const {
+  const std::string range =
+      rowCount_ == 0 ? "A1" : "A1:" + XlsxColumnName(std::max(maxColumns_, 1)) + std::to_string(row_);
+  return WritePartString([&](TTesselXMLWriter& xml) {
+    xml.OpenElement("worksheet", {}, {{"xmlns", ooxml::kSpreadsheetML}, {"xmlns:r", ooxml::kDocumentRelationships}});
+    xml.WriteElement("dimension", {}, {{"ref", Utf8ToWide(range)}});
+    xml.WriteRaw(Selected ? "<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\" >"
+                          : "<sheetViews><sheetView workbookViewId=\"0\" >");
+    xml.WriteRaw("<selection/></sheetView>\r\n");
+    xml.WriteRawLn("</sheetViews>");
+    xml.WriteElement("sheetFormatPr", {}, {{"defaultRowHeight", u"15"}});
+    xml.OpenElement("sheetData");
+  });
+}
+
+std::string TXlsxWorksheet::Tail() {
+  return "</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+         "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n";
+}
+
+}  // namespace verimo

@@ -1,0 +1,88 @@
+// The export form with the two zipped package types: their settings
+// sections and a run through the form.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "dialog/DialogTestSupport.h"
+#include "dialog/HeadlessUI.h"
+#include "dialog/TesselDialog.h"
+#include "dialog/TesselDialogForm.h"
+#include "engine/TesselIniFile.h"
+#include "platform/shell/RecordingShellLauncher.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+class PackageDialogTest : public ::testing::Test {
+ protected:
+  PackageDialogTest() { Bind(dialog_); }
+  void Bind(TTesselDialog& dialog) {
+    dialog.DataSet = table_.get();
+    dialog.ShellLauncher = &launcher_;
+  }
+  static void WithForm(TTesselDialog& dialog, const std::function<void(TTesselDialogForm&)>& body) {
+    dialog.FormPresenter = body;
+    dialog.Execute();
+  }
+  std::string Settings() const { return dir_.File("export.cfg"); }
+
+  std::unique_ptr<TMemDataSet> table_ = test::MakeCustomers();
+  TRecordingShellLauncher launcher_;
+  TTesselDialog dialog_;
+  test::TTempDir dir_{"verimo-package-dialog"};
+};
+
+TEST_F(PackageDialogTest, XlsxOptionsGoToTheirSectionsAndComeBack) {
+  TTesselXlsxOptions saved;
+  WithForm(dialog_, [&](TTesselDialogForm& form) {
+    ASSERT_TRUE(form.SelectType(aeXlsx));
+    form.XlsxSheetName = u"Müşteriler";
+    form.XlsxOptions.StripStyleType = ssRow;
+    form.XlsxOptions.StripStylesList.resize(2);
+    form.XlsxOptions.StripStylesList[1].Options.Font.Bold = true;
+    form.XlsxOptions.CaptionRowStyle.UseBorder = true;
+    form.XlsxOptions.CaptionRowStyle.Border.Style = xbsThick;
+    form.SaveOptions(Settings());
+    saved = form.XlsxOptions;
+  });
+  TTesselIniFile file(Settings());
+  EXPECT_EQ(file.ReadInteger(u"GENERAL", u"ExportType", -1), aeXlsx);
+  EXPECT_EQ(file.ReadInteger(u"XLSX", u"StripType", -1), ssRow);
+  EXPECT_TRUE(file.SectionExists(u"XLSX_STRIP_STYLE_1"));
+  EXPECT_FALSE(file.SectionExists(u"DOCX"));
+
+  TTesselDialog fresh;
+  Bind(fresh);
+  WithForm(fresh, [&](TTesselDialogForm& form) {
+    form.LoadOptions(Settings());
+    EXPECT_EQ(form.SelectedType(), aeXlsx);
+    EXPECT_EQ(form.XlsxSheetName, u"Müşteriler");
+    EXPECT_EQ(form.XlsxOptions, saved);
+  });
+}
+
+TEST_F(PackageDialogTest, DocxRunsFromTheFormWithItsOptions) {
+  const std::string target = dir_.File("list.docx");
+  WithForm(dialog_, [&](TTesselDialogForm& form) {
+    ASSERT_TRUE(form.SelectType(aeDocx));
+    EXPECT_EQ(form.TypeOptionsPage(), TOptionsPage::Docx);
+    form.SetFileName(target);
+    form.ShowFile = false;
+    form.DocxOptions.UseBorder = true;
+    form.DocxOptions.PageOrientation = poLandscape;
+    TTesselHeadlessUI ui;
+    form.Start(ui);
+    form.SaveOptions(Settings());
+  });
+  std::string document;
+  test::RunCommand("unzip -p " + test::ShellQuote(target) + " word/document.xml", &document);
+  EXPECT_NE(document.find("w:orient=\"landscape\""), std::string::npos);
+  EXPECT_NE(document.find("<w:tcBorders>"), std::string::npos);
+  TTesselIniFile file(Settings());
+  EXPECT_TRUE(file.ReadBool(u"DOCX", u"UseBorder", false));
+}
+
+}  // namespace
+}  // namespace verimo

@@ -1,0 +1,133 @@
+#include "formats/package/docx/TesselDocx.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Exception.h"
+#include "engine/TesselIniFile.h"
+#include "formats/package/PackageTestSupport.h"
+#include "platform/data/MemDataSet.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DocxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = test::MakeTempDir("verimo-docx");
+    fs::create_directories(dir_ / "tmp");
+    data_.AddFieldDef(u"Ad", ftString, 20);
+    data_.AddFieldDef(u"Not", ftMemo);
+    exporter_.DataSet = &data_;
+    exporter_.ExportedFields = {u"Ad", u"Not"};
+    exporter_.ShellLauncher = nullptr;
+    exporter_.FileName = (dir_ / "doc.docx").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Document() const { return test::ZipPart(exporter_.FileName, "word/document.xml"); }
+
+  fs::path dir_;
+  TMemDataSet data_;
+  TTesselDocx exporter_;
+};
+
+TEST_F(DocxTest, PackageHoldsTheNineParts) {
+  data_.AppendRecord({Variant::FromText(u"a"), Variant::FromText(u"b")});
+  data_.Open();
+  exporter_.Execute();
+  std::vector<std::string> entries = test::ZipEntries(exporter_.FileName);
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"[Content_Types].xml", "_rels/.rels", "docProps/app.xml",
+                                               "docProps/core.xml", "word/_rels/document.xml.rels",
+                                               "word/document.xml", "word/fontTable.xml", "word/settings.xml",
+                                               "word/webSettings.xml"}));
+  const std::string document = Document();
+  EXPECT_NE(document.find("<w:tblGrid><w:gridCol w:w=\"2392\" /><w:gridCol w:w=\"2392\" /></w:tblGrid>"),
+            std::string::npos);
+  // A plain Calibri 11 run carries only its language.
+  EXPECT_NE(document.find("<w:rPr><w:lang w:val=\"en-US\" /></w:rPr><w:t>a</w:t>"), std::string::npos);
+  EXPECT_NE(document.find("<w:pgSz w:w=\"11906\" w:h=\"16838\" />"), std::string::npos);
+}
+
+TEST_F(DocxTest, RunPropertiesFollowTheSchemaOrder) {
+  data_.AppendRecord({Variant::FromText(u"x"), Variant::FromText(u"y")});
+  data_.Open();
+  TDocxCellStyle& style = exporter_.DocxOptions.DataStyle;
+  style.Font = {u"Arial & Co", 12, 0x0000FF, true, true, true, true, 1};
+  style.UseHighlight = true;
+  style.HighlightColor = hcDarkYellow;
+  style.UseBackground = true;
+  style.BackgroundColor = 0x00FF00;
+  style.Alignment = caJustify;
+  exporter_.DocxOptions.UseBorder = true;
+  exporter_.DocxOptions.Border = {dbsDotDash, 0x112233};
+  exporter_.DocxOptions.PageOrientation = poLandscape;
+  exporter_.Execute();
+  const std::string document = Document();
+  EXPECT_NE(document.find("<w:rPr><w:rFonts w:ascii=\"Arial &amp; Co\" w:hAnsi=\"Arial &amp; Co\" "
+                          "w:cs=\"Arial &amp; Co\" /><w:b/><w:i/><w:strike/><w:color w:val=\"FF0000\" />"
+                          "<w:sz w:val=\"24\" /><w:szCs w:val=\"24\" /><w:highlight w:val=\"darkYellow\" />"
+                          "<w:u w:val=\"single\" /><w:lang w:val=\"en-US\" /></w:rPr>"),
+            std::string::npos)
+      << document;
+  EXPECT_NE(document.find("<w:top w:val=\"dotDash\" w:sz=\"4\" w:space=\"0\" w:color=\"332211\" />"),
+            std::string::npos);
+  EXPECT_NE(document.find("<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"00FF00\" />"), std::string::npos);
+  EXPECT_NE(document.find("<w:jc w:val=\"both\" />"), std::string::npos);
+  EXPECT_NE(document.find("w:orient=\"landscape\""), std::string::npos);
+}
+
+TEST_F(DocxTest, HeaderLinesAreSingleCellRowsWithoutBorderAndAnEmptyTableStillHasARow) {
+  data_.Open();
+  exporter_.AllowCaptions = false;
+  exporter_.Execute();
+  std::string document = Document();
+  EXPECT_NE(document.find("<w:tr "), std::string::npos) << "a table without rows is refused by readers";
+  EXPECT_EQ(test::ReadPackages({{exporter_.FileName, "docx", false, {}}}, dir_), "");
+
+  exporter_.Header = {u"başlık"};
+  exporter_.DocxOptions.UseBorder = true;
+  exporter_.Execute();
+  document = Document();
+  const size_t header = document.find("başlık");
+  ASSERT_NE(header, std::string::npos);
+  const size_t rowStart = document.rfind("<w:tr ", header);
+  EXPECT_EQ(document.substr(rowStart, header - rowStart).find("tcBorders"), std::string::npos);
+  EXPECT_EQ(document.find("<w:tc>", document.find("<w:tc>", rowStart) + 1), std::string::npos)
+      << "one cell only, and no filler row after it";
+}
+
+TEST_F(DocxTest, FailedRunLeavesNeitherTargetNorStagingFolder) {
+  test::TemporaryDirectoryOverride tmp(dir_ / "tmp");
+  for (int i = 0; i < 5; ++i) data_.AppendRecord({Variant::FromText(u"a"), Variant::FromText(u"b")});
+  data_.Open();
+  exporter_.OnBeforeExportRow = [](TTessel& sender, TTesselRow&, bool&) {
+    if (sender.RecordCounter() == 2) throw Exception("reader failed");
+  };
+  EXPECT_THROW(exporter_.Execute(), Exception);
+  EXPECT_FALSE(fs::exists(exporter_.FileName));
+  EXPECT_TRUE(test::FolderEntries(dir_ / "tmp").empty());
+}
+
+TEST_F(DocxTest, OptionsSurviveASettingsFile) {
+  exporter_.DocxOptions.StripStyleType = ssRow;
+  exporter_.DocxOptions.StripStylesList.resize(2);
+  exporter_.DocxOptions.StripStylesList[0].Options.Font = {u"Times New Roman", 9, 0x00AA00, false, true, false, true, 1};
+  exporter_.DocxOptions.StripStylesList[0].Options.UseHighlight = true;
+  exporter_.DocxOptions.StripStylesList[0].Options.HighlightColor = hcLightGray;
+  exporter_.DocxOptions.HeaderStyle.Alignment = caRight;
+  exporter_.DocxOptions.HeaderStyle.UseBackground = true;
+  exporter_.DocxOptions.HeaderStyle.BackgroundColor = 0x808080;
+  exporter_.DocxOptions.UseBorder = true;
+  exporter_.DocxOptions.Border = {dbsEngrave3D, 0x010203};
+  settings::SaveToFile(exporter_, dir_ / "d.cfg");
+  TTesselDocx loaded;
+  settings::LoadFromFile(loaded, dir_ / "d.cfg");
+  EXPECT_EQ(loaded.DocxOptions, exporter_.DocxOptions);
+}
+
+}  // namespace
+}  // namespace verimo

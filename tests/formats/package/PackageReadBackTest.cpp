@@ -1,0 +1,118 @@
+// Exports through the package formats read back by independent readers:
+// openpyxl and python-docx, xmllint on every part, unzip, LibreOffice.
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include "core/Exception.h"
+#include "formats/package/PackageTestSupport.h"
+#include "formats/package/docx/TesselDocx.h"
+#include "formats/package/xlsx/TesselXlsx.h"
+#include "platform/data/MemDataSet.h"
+#include "platform/paradox/Table.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+void FillTrickyTable(TMemDataSet& data) {
+  data.AddFieldDef(u"Id", ftInteger);
+  data.AddFieldDef(u"Ad & \"Soyad\"", ftString, 40);
+  data.AddFieldDef(u"Tutar", ftFloat);
+  data.AddFieldDef(u"Not", ftMemo);
+  data.AppendRecord({Variant::FromInt(1), Variant::FromText(u"Şule Ağaoğlu"), Variant::FromDouble(1234.5),
+                     Variant::FromText(u"çok satırlı\r\nnot\nve\rdaha")});
+  data.AppendRecord({Variant::FromInt(2), Variant::FromText(u"  baştaki ve sondaki  "), Variant::FromDouble(-0.25),
+                     Variant::FromText(u"a  <b> & \"c\" 'd'")});
+  data.AppendRecord({Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null()});
+  data.AppendRecord({Variant::FromInt(4), Variant::FromText(u"İıĞğÜüŞşÖöÇç \U0001F600 \U00020BB7"),
+                     Variant::FromDouble(0), Variant::FromText(u"kontrol\x01\x1F karakteri\tsekme")});
+  data.AppendRecord({Variant::FromInt(5), Variant::FromText(u" "), Variant::FromDouble(1e6), Variant::FromText(u"")});
+  data.Open();
+}
+
+class PackageReadBackTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = test::MakeTempDir("verimo-package-read"); }
+  void TearDown() override {
+    if (!std::getenv("VERIMO_KEEP_TEST_FILES")) fs::remove_all(dir_);
+  }
+
+  template <typename Exporter>
+  void Export(Exporter& exporter, TDataSet& data, const std::string& name, const std::string& format,
+              std::vector<test::PackageJob>& jobs) {
+    test::TableRecorder recorder;
+    recorder.Attach(exporter);
+    exporter.DataSet = &data;
+    exporter.ShellLauncher = nullptr;
+    exporter.FileName = (dir_ / name).string();
+    exporter.Execute();
+    test::PackageJob job{exporter.FileName, format, true, recorder.Expected(exporter)};
+    // Writer lays out a table of many thousand rows for many minutes;
+    // python-docx still reads such a document whole.
+    if (format == "docx" && job.expected.size() > 3000) job.libreoffice = false;
+    jobs.push_back(job);
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(PackageReadBackTest, TrickyTextsSurviveEveryReader) {
+  TMemDataSet data;
+  FillTrickyTable(data);
+  std::vector<test::PackageJob> jobs;
+  auto configure = [](TTessel& exporter) {
+    exporter.Header = {u"Rapor: \"Müşteriler\" & <diğerleri>", u"  iki boşluk"};
+    exporter.Footer = {u"Son"};
+    exporter.Captions = {u"Not=Not alanı"};
+    exporter.Formats().SetNullString(u"(yok)");
+    exporter.ExportedFields = {u"Id", u"Ad & \"Soyad\"", u"Tutar", u"Not"};
+  };
+  TTesselXlsx xlsx;
+  configure(xlsx);
+  xlsx.SetSheetName(u"Müşteri & Şirket");
+  Export(xlsx, data, "tricky.xlsx", "xlsx", jobs);
+  TTesselDocx docx;
+  configure(docx);
+  Export(docx, data, "tricky.docx", "docx", jobs);
+  EXPECT_EQ(jobs[0].expected.size(), 9u);
+  EXPECT_EQ(test::ReadPackages(jobs, dir_), "");
+  if (!test::HaveLibreOffice()) GTEST_SKIP() << "soffice not installed: LibreOffice was not asked";
+}
+
+TEST_F(PackageReadBackTest, FixtureTablesReadBackWhole) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  std::vector<test::PackageJob> jobs;
+  std::vector<std::string> skipped;
+  int index = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
+    const std::string extension = entry.path().extension().string();
+    if (extension != ".db" && extension != ".DB") continue;
+    TTable table;
+    table.SetDatabaseName(entry.path().parent_path().string());
+    table.SetTableName(entry.path().filename().string());
+    try {
+      table.Open();
+    } catch (const Exception& error) {
+      skipped.push_back(entry.path().filename().string() + ": " + error.what());
+      continue;
+    }
+    const std::string stem = std::to_string(index++) + "-" + entry.path().stem().string();
+    try {
+      TTesselXlsx xlsx;
+      Export(xlsx, table, stem + ".xlsx", "xlsx", jobs);
+      TTesselDocx docx;
+      Export(docx, table, stem + ".docx", "docx", jobs);
+    } catch (const Exception& error) {
+      ADD_FAILURE() << stem << ": " << error.what();
+    }
+  }
+  ASSERT_FALSE(jobs.empty());
+  EXPECT_EQ(test::ReadPackages(jobs, dir_), "");
+  for (const std::string& reason : skipped) std::cout << "not exported: " << reason << "\n";
+}
+
+}  // namespace
+}  // namespace verimo

@@ -1,0 +1,138 @@
+#include "formats/package/PackageTestSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "engine/Tessel.h"
+#include "support/TestPaths.h"
+
+namespace verimo::test {
+namespace fs = std::filesystem;
+
+TemporaryDirectoryOverride::TemporaryDirectoryOverride(const fs::path& dir) {
+  const char* previous = std::getenv("TMPDIR");
+  hadPrevious_ = previous != nullptr;
+  if (previous) previous_ = previous;
+  ::setenv("TMPDIR", dir.c_str(), 1);
+}
+
+TemporaryDirectoryOverride::~TemporaryDirectoryOverride() {
+  if (hadPrevious_) {
+    ::setenv("TMPDIR", previous_.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+}
+
+std::vector<std::string> FolderEntries(const fs::path& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ZipPart(const fs::path& archive, const std::string& part) {
+  std::string output;
+  RunCommand("unzip -p " + ShellQuote(archive.string()) + " " + ShellQuote(part) + " 2>/dev/null", &output);
+  return output;
+}
+
+std::vector<std::string> ZipEntries(const fs::path& archive) {
+  std::string output;
+  RunCommand("unzip -Z1 " + ShellQuote(archive.string()) + " 2>/dev/null", &output);
+  std::vector<std::string> names;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) names.push_back(line);
+  return names;
+}
+
+void TableRecorder::Attach(TTessel& exporter) {
+  exporter.OnBeginExport = [this](TTessel& sender) {
+    captions_.clear();
+    rows_.clear();
+    for (const TTesselColumn& column : sender.Columns()) captions_.push_back(column.Caption);
+  };
+  exporter.OnBeforeExportRow = [this](TTessel& sender, TTesselRow& row, bool&) {
+    std::vector<WideString> cells;
+    for (int i = 0; i < row.Count(); ++i)
+      cells.push_back(sender.Columns().IsNull(i) ? sender.Formats().NullString() : row[i].Text);
+    rows_.push_back(cells);
+  };
+}
+
+Grid TableRecorder::Expected(const TTessel& exporter) const {
+  Grid grid;
+  for (const WideString& line : exporter.Header) grid.push_back({line});
+  if (exporter.AllowCaptions) grid.push_back(captions_);
+  grid.insert(grid.end(), rows_.begin(), rows_.end());
+  for (const WideString& line : exporter.Footer) grid.push_back({line});
+  return grid;
+}
+
+namespace {
+
+// JSON with every character outside printable ASCII as \uXXXX, so that
+// lone surrogates reach the reader as they are.
+void AppendJsonString(std::string& json, WideStringView text) {
+  json += '"';
+  for (char16_t ch : text) {
+    if (ch == u'"' || ch == u'\\') {
+      json += '\\';
+      json += static_cast<char>(ch);
+    } else if (ch >= 0x20 && ch < 0x7F) {
+      json += static_cast<char>(ch);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch));
+      json += escaped;
+    }
+  }
+  json += '"';
+}
+
+std::string JobsToJson(const std::vector<PackageJob>& jobs) {
+  std::string json = "[";
+  for (const PackageJob& job : jobs) {
+    if (json.size() > 1) json += ",\n";
+    json += "{\"file\":";
+    AppendJsonString(json, Utf8ToWide(job.file.string()));
+    json += ",\"format\":\"" + job.format + "\",\"libreoffice\":" + (job.libreoffice ? "true" : "false");
+    json += ",\"sheets\":" + std::to_string(job.sheets) + ",\"expected\":[";
+    for (size_t r = 0; r < job.expected.size(); ++r) {
+      json += r ? ",[" : "[";
+      for (size_t c = 0; c < job.expected[r].size(); ++c) {
+        if (c) json += ',';
+        AppendJsonString(json, job.expected[r][c]);
+      }
+      json += ']';
+    }
+    json += "]}";
+  }
+  return json + "]";
+}
+
+}  // namespace
+
+std::string ReadPackages(const std::vector<PackageJob>& jobs, const fs::path& dir) {
+  std::vector<PackageJob> asked = jobs;
+  if (!HaveLibreOffice())
+    for (PackageJob& job : asked) job.libreoffice = false;
+  const fs::path jobsFile = dir / "jobs.json";
+  std::ofstream(jobsFile, std::ios::binary) << JobsToJson(asked);
+  std::string output;
+  const int status = RunCommand("/usr/bin/python3 " +
+                                    ShellQuote((SourceDir() / "tests/formats/package/read_package.py").string()) + " " +
+                                    ShellQuote(jobsFile.string()) + " 2>&1",
+                                &output);
+  if (status != 0 && output.empty()) output = "read_package.py failed with status " + std::to_string(status);
+  return output;
+}
+
+bool HaveLibreOffice() { return RunCommand("command -v soffice >/dev/null 2>&1") == 0; }
+
+}  // namespace verimo::test

@@ -1,0 +1,220 @@
+#include "formats/package/xlsx/TesselXlsx.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "core/Exception.h"
+#include "engine/TesselIniFile.h"
+#include "formats/package/PackageTestSupport.h"
+#include "formats/package/xlsx/XlsxSheets.h"
+#include "formats/package/xlsx/XlsxWorksheet.h"
+#include "platform/data/MemDataSet.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+void FillNumbers(TMemDataSet& data, int rows) {
+  data.AddFieldDef(u"N", ftInteger);
+  data.AddFieldDef(u"Text", ftString, 20);
+  data.AddFieldDef(u"More", ftString, 20);
+  data.AddFieldDef(u"Last", ftString, 20);
+  for (int i = 1; i <= rows; ++i)
+    data.AppendRecord({Variant::FromInt(i), Variant::FromText(u"t" + IntToWide(i)), Variant::FromText(u"m"),
+                       Variant::FromText(u"")});
+  data.Open();
+}
+
+class XlsxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = test::MakeTempDir("verimo-xlsx");
+    fs::create_directories(dir_ / "tmp");
+    exporter_.DataSet = &data_;
+    exporter_.ShellLauncher = nullptr;
+    exporter_.FileName = (dir_ / "book.xlsx").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Sheet(const std::string& part = "xl/worksheets/sheet1.xml") const {
+    return test::ZipPart(exporter_.FileName, part);
+  }
+  // The style index of every cell of the sheet, in order.
+  static std::vector<int> Styles(const std::string& sheet, const std::string& row) {
+    std::vector<int> styles;
+    const std::regex cell("<c r=\"[A-Z]+" + row + "\" s=\"([0-9]+)\"");
+    for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), cell); it != std::sregex_iterator(); ++it)
+      styles.push_back(std::stoi((*it)[1]));
+    return styles;
+  }
+
+  fs::path dir_;
+  TMemDataSet data_;
+  TTesselXlsx exporter_;
+};
+
+TEST(XlsxNamesTest, ColumnLettersFollowBase26BeyondZ) {
+  EXPECT_EQ(XlsxColumnName(1), "A");
+  EXPECT_EQ(XlsxColumnName(26), "Z");
+  EXPECT_EQ(XlsxColumnName(27), "AA");
+  EXPECT_EQ(XlsxColumnName(52), "AZ");
+  EXPECT_EQ(XlsxColumnName(702), "ZZ");
+  EXPECT_EQ(XlsxColumnName(703), "AAA");
+  EXPECT_EQ(XlsxColumnName(16384), "XFD");
+}
+
+TEST(XlsxNamesTest, PartNameIsTheSheetNameOnlyWhenItIsSafe) {
+  EXPECT_EQ(XlsxSheetPartName(u"Data"), "Data");
+  EXPECT_EQ(XlsxSheetPartName(u"my_sheet-2"), "my_sheet-2");
+  EXPECT_EQ(XlsxSheetPartName(u"../../evil"), "sheet1");
+  EXPECT_EQ(XlsxSheetPartName(u"a/b"), "sheet1");
+  EXPECT_EQ(XlsxSheetPartName(u"Müşteri Listesi"), "sheet1");
+  const TXlsxSheetInfo first = XlsxContinuationSheet(u"A very long sheet name of forty chars..", 1);
+  EXPECT_EQ(first.Name, u"A very long sheet name of forty");
+  const TXlsxSheetInfo third = XlsxContinuationSheet(u"A very long sheet name of forty chars..", 3);
+  EXPECT_EQ(third.Name, u"A very long sheet name of f (3)");
+  EXPECT_EQ(third.PartName, "sheet1_3");
+  EXPECT_EQ(XlsxContinuationSheet(u"Data", 2).PartName, "Data_2");
+}
+
+TEST_F(XlsxTest, SheetNameIsEscapedAndUnsafeNamesGetASafePart) {
+  FillNumbers(data_, 1);
+  exporter_.SetSheetName(u"R&D <\"1\"> / ..");
+  exporter_.SetSheetName(u"");  // ignored
+  exporter_.Execute();
+  EXPECT_EQ(test::ZipEntries(exporter_.FileName).size(), 9u);
+  EXPECT_NE(test::ZipPart(exporter_.FileName, "xl/workbook.xml").find("name=\"R&amp;D &lt;&quot;1&quot;&gt; / ..\""),
+            std::string::npos);
+  EXPECT_NE(Sheet().find("<sheetData>"), std::string::npos);
+  exporter_.SetSheetName(u"Data");
+  exporter_.Execute();
+  EXPECT_NE(Sheet("xl/worksheets/Data.xml").find("<dimension ref=\"A1:D2\" />"), std::string::npos);
+}
+
+TEST_F(XlsxTest, RowsCarryTheirStylesAndStripsFollowRowsOrColumns) {
+  FillNumbers(data_, 4);
+  exporter_.Header = {u"head"};
+  exporter_.Footer = {u"foot"};
+  exporter_.XlsxOptions.StripStyleType = ssRow;
+  exporter_.XlsxOptions.StripStylesList.resize(3);
+  exporter_.Execute();
+  std::string sheet = Sheet();
+  EXPECT_EQ(Styles(sheet, "1"), std::vector<int>{1});
+  EXPECT_EQ(Styles(sheet, "2"), (std::vector<int>{2, 2, 2, 2}));
+  EXPECT_EQ(Styles(sheet, "3"), (std::vector<int>{5, 5, 5, 5}));
+  EXPECT_EQ(Styles(sheet, "4"), (std::vector<int>{6, 6, 6, 6}));
+  EXPECT_EQ(Styles(sheet, "6"), (std::vector<int>{5, 5, 5, 5}));
+  EXPECT_EQ(Styles(sheet, "7"), std::vector<int>{4});
+  EXPECT_NE(sheet.find("<row r=\"3\" spans=\"1:4\" >"), std::string::npos);
+  // An empty value is an empty cell with its style, no string.
+  EXPECT_NE(sheet.find("<c r=\"D3\" s=\"5\" />"), std::string::npos);
+
+  exporter_.XlsxOptions.StripStyleType = ssColumn;
+  exporter_.Execute();
+  sheet = Sheet();
+  EXPECT_EQ(Styles(sheet, "3"), (std::vector<int>{5, 6, 7, 5}));
+  const std::string styles = test::ZipPart(exporter_.FileName, "xl/styles.xml");
+  EXPECT_NE(styles.find("<cellXfs count=\"8\" >"), std::string::npos);
+  EXPECT_NE(styles.find("<fonts count=\"8\" >"), std::string::npos);
+  EXPECT_NE(styles.find("<fills count=\"9\" >"), std::string::npos);
+}
+
+TEST_F(XlsxTest, StylesPartFollowsTheCellStyles) {
+  FillNumbers(data_, 1);
+  TXlsxCellStyle& caption = exporter_.XlsxOptions.CaptionRowStyle;
+  caption.Font.Bold = true;
+  caption.Font.Color = 0x0000FF;  // red
+  caption.UseBackground = true;
+  caption.BackgroundColor = 0xFF0000;  // blue
+  caption.Alignment = caCenter;
+  caption.VerticalAligment = cvaTop;
+  caption.UseBorder = true;
+  caption.Border.Style = xbsDashDot;
+  exporter_.Execute();
+  const std::string styles = test::ZipPart(exporter_.FileName, "xl/styles.xml");
+  EXPECT_NE(styles.find("<font><b/>\r\n<sz val=\"11\" /><color rgb=\"FFFF0000\" />"), std::string::npos) << styles;
+  EXPECT_NE(styles.find("<fgColor rgb=\"FF0000FF\" />"), std::string::npos);
+  EXPECT_NE(styles.find("<left style=\"dashDot\" ><color indexed=\"64\" /></left>"), std::string::npos);
+  EXPECT_NE(styles.find("applyAlignment=\"1\" ><alignment horizontal=\"center\" vertical=\"top\" /></xf>"),
+            std::string::npos);
+  // Without UseBackground a style has no fill of its own.
+  EXPECT_EQ(styles.find("<fgColor rgb=\"FFFFFFFF\" />"), std::string::npos);
+}
+
+TEST_F(XlsxTest, RowsBeyondTheSheetLimitContinueOnNewSheetsWithTheCaptions) {
+  FillNumbers(data_, 7);
+  exporter_.SheetRowLimit = 3;
+  exporter_.Header = {u"head"};
+  exporter_.SetSheetName(u"Data");
+  test::TableRecorder recorder;
+  recorder.Attach(exporter_);
+  exporter_.Execute();
+  const std::string workbook = test::ZipPart(exporter_.FileName, "xl/workbook.xml");
+  EXPECT_NE(workbook.find("name=\"Data (4)\""), std::string::npos) << workbook;
+  EXPECT_EQ(workbook.find("Data (5)"), std::string::npos);
+  // head, caption, 1 | caption, 2, 3 | caption, 4, 5 | caption, 6, 7
+  test::Grid expected;
+  const test::Grid all = recorder.Expected(exporter_);
+  const std::vector<WideString>& captions = all[1];
+  expected = {all[0], captions, all[2]};
+  for (size_t i = 3; i < all.size(); i += 2) {
+    expected.push_back(captions);
+    expected.push_back(all[i]);
+    expected.push_back(all[i + 1]);
+  }
+  EXPECT_EQ(test::ReadPackages({{exporter_.FileName, "xlsx", false, expected, 4}}, dir_), "");
+  EXPECT_NE(Sheet("xl/worksheets/Data_4.xml").find("<sheetView workbookViewId=\"0\" >"), std::string::npos);
+}
+
+TEST_F(XlsxTest, FailedAndStoppedRunsLeaveNoStagingFolder) {
+  test::TemporaryDirectoryOverride tmp(dir_ / "tmp");
+  FillNumbers(data_, 10);
+  exporter_.OnBeforeExportRow = [](TTessel& sender, TTesselRow&, bool&) {
+    if (sender.RecordCounter() == 3) throw Exception("reader failed");
+  };
+  EXPECT_THROW(exporter_.Execute(), Exception);
+  EXPECT_FALSE(fs::exists(exporter_.FileName));
+  EXPECT_TRUE(test::FolderEntries(dir_ / "tmp").empty());
+  EXPECT_EQ(test::FolderEntries(dir_), (std::vector<std::string>{"tmp"}));
+
+  exporter_.OnBeforeExportRow = nullptr;
+  exporter_.OnExportedRecord = [](TTessel& sender, int recNo) {
+    if (recNo == 2) sender.Abort();
+  };
+  exporter_.OnStopExport = [](TTessel&, bool& canContinue) { canContinue = false; };
+  exporter_.Execute();
+  EXPECT_TRUE(exporter_.Aborted());
+  EXPECT_EQ(exporter_.DataRowCounter(), 3);
+  EXPECT_TRUE(test::FolderEntries(dir_ / "tmp").empty());
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote(exporter_.FileName) + " >/dev/null"), 0);
+}
+
+TEST_F(XlsxTest, OptionsSurviveASettingsFile) {
+  exporter_.SetSheetName(u"Müşteriler");
+  exporter_.XlsxOptions.StripStyleType = ssColumn;
+  exporter_.XlsxOptions.StripStylesList.resize(2);
+  exporter_.XlsxOptions.StripStylesList[1].Options.Font = {u"Arial", 14, 0x123456, true, true, true, false, 1};
+  exporter_.XlsxOptions.FooterStyle.UseBorder = true;
+  exporter_.XlsxOptions.FooterStyle.Border = {xbsMediumDashDotDot, 0xABCDEF};
+  exporter_.XlsxOptions.FooterStyle.Alignment = caJustify;
+  exporter_.XlsxOptions.FooterStyle.VerticalAligment = cvaMiddle;
+  exporter_.XlsxOptions.FooterStyle.UseBackground = true;
+  exporter_.XlsxOptions.FooterStyle.BackgroundColor = 0x00FF00;
+  settings::SaveToFile(exporter_, dir_ / "x.cfg");
+  TTesselXlsx loaded;
+  settings::LoadFromFile(loaded, dir_ / "x.cfg");
+  EXPECT_EQ(loaded.SheetName(), u"Müşteriler");
+  EXPECT_EQ(loaded.XlsxOptions, exporter_.XlsxOptions);
+
+  // A shorter strip list saved later leaves no stale strip section.
+  exporter_.XlsxOptions.StripStylesList.resize(1);
+  settings::SaveToFile(exporter_, dir_ / "x.cfg");
+  settings::LoadFromFile(loaded, dir_ / "x.cfg");
+  EXPECT_EQ(loaded.XlsxOptions.StripStylesList.size(), 1u);
+}
+
+}  // namespace
+}  // namespace verimo
