@@ -46,20 +46,6 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselDocx> docx;    // DocxExp
 };
 
-namespace {
-
-// Creates a file exporter on first use, with the launcher of the form.
-template <typename Exporter>
-Exporter& Component(std::unique_ptr<Exporter>& slot, TShellLauncher* shellLauncher) {
-  if (!slot) {
-    slot = std::make_unique<Exporter>();
-    if (shellLauncher) slot->ShellLauncher = shellLauncher;
-  }
-  return *slot;
-}
-
-}  // namespace
-
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
     : shellLauncher_(shellLauncher), clipboard_(clipboard), components_(std::make_unique<Components>()) {}
 
@@ -112,8 +98,8 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
     }
     return *components_->clipboard;
   }
-  if (type == aeXML) return Component(components_->xml, shellLauncher_);
-  if (type == aeLaTeX) return Component(components_->latex, shellLauncher_);
+  if (type == aeXML) return Component(components_->xml);
+  if (type == aeLaTeX) return Component(components_->latex);
   if (type == aeHTML) {
     if (!components_->html) {
       components_->html = std::make_unique<TTesselHTML>();

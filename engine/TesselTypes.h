@@ -26,6 +26,10 @@ enum TTesselColAlign : uint8_t { ecaLeft, ecaCenter, ecaRight };
 
 enum TTesselPageOrientation : uint8_t { poPortrait, poLandscape };
 
+// Alternating styles of the data cells: none, by column or by row (the
+// workbook and document formats share it).
+enum TTesselStripType : uint8_t { ssNone, ssColumn, ssRow };
+
 // The text encodings of an exporter's output, with their ordinals.
 enum TTesselOutputEncoding : int {
   oeAnsi = 0,  // system ANSI code page

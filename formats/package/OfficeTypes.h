@@ -14,7 +14,7 @@ class TTesselIniFile;
 
 enum TMSCellAlignment : uint8_t { caLeft, caRight, caCenter, caJustify };
 enum TMSCellVerticalAligment : uint8_t { cvaTop, cvaMiddle, cvaBottom };
-enum TMSStripStyleType : uint8_t { ssNone, ssColumn, ssRow };
+using TMSStripStyleType = TTesselStripType;
 enum TMSHighlightColor : uint8_t {
   hcNone, hcYellow, hcGreen, hcCyan, hcMagenta, hcBlue, hcRed, hcDarkBlue,
   hcDarkCyan, hcDarkGreen, hcDarkMagenta, hcDarkRed, hcDarkYellow, hcDarkGray, hcLightGray, hcBlack

@@ -364,7 +364,7 @@ void TTesselXLS::PrepareSheetFormats() {
     tables.GetXFIndex(*pattern, nullptr, dataFont);
   const int count = Columns().Count();
   const int styles = static_cast<int>(StripStyles.size());
-  if (styles > 0 && StripType == ssCol) {
+  if (styles > 0 && StripType == ssColumn) {
     for (int c = 0; c < count; ++c)
       run.stripXF[c] = tables.GetXFIndex(Columns()[c].Format, &StripStyles[static_cast<size_t>(c % styles)], dataFont);
   } else if (styles > 0 && StripType == ssRow) {
@@ -593,7 +593,7 @@ uint16_t TTesselXLS::GetDataCellXF(int column) {
   uint16_t xf = run.columnXF[static_cast<size_t>(column)];
   if (xf == TxlsFormatTables::kDefaultXF && !run.stripXF.empty()) {
     const int styles = std::max<int>(1, static_cast<int>(StripStyles.size()));
-    const int key = StripType == ssCol ? column : column + (run.records % styles) * 1000;
+    const int key = StripType == ssColumn ? column : column + (run.records % styles) * 1000;
     auto found = run.stripXF.find(key);
     if (found != run.stripXF.end()) xf = found->second;
   }

@@ -52,7 +52,7 @@ enum TxlsPattern : uint8_t {
 enum TxlsHorAlignment : uint8_t { halGeneral, halLeft, halCenter, halRight, halFill };
 enum TxlsVertAlignment : uint8_t { valTop, valCenter, valBottom, valJustify };
 enum TxlsAggregate : uint8_t { aggNone, aggSum, aggAvg, aggMin, aggMax };
-enum TxlsStripType : uint8_t { ssNone, ssCol, ssRow };
+using TxlsStripType = TTesselStripType;
 
 struct TxlsFont {
   int Size = 10;      // points
