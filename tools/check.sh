@@ -12,6 +12,9 @@ jobs=${VERIMO_JOBS:-$(nproc)}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 echo "== tests: sanitizer build =="
-ctest --test-dir build/asan --output-on-failure -j "$jobs"
+# The 200,000-row workbook is left to the release tree: under the sanitizers
+# it costs many minutes and checks no code the smaller tables do not.
+ctest --test-dir build/asan --output-on-failure -j "$jobs" -E 'BigTableContinuesOnNewSheetsWithItsCaptions'
+
 echo "== tests: release build =="
 ctest --test-dir build/release --output-on-failure -j "$jobs"
