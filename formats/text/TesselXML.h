@@ -24,11 +24,16 @@ struct TXMLOptions {
   bool StandAlone = true;
 };
 
-// The XML exporter's writer: the output writer as it is.
+namespace xml {
+
+// The XML exporter's writer: the output writer as it is. (The packages'
+// XML writer of formats/package has the same name in namespace verimo.)
 class TTesselXMLWriter : public TTesselWriter {
  public:
   using TTesselWriter::TTesselWriter;
 };
+
+}  // namespace xml
 
 // Writes the records as an XML document, optionally with a schema file
 // beside it (the document's name with the extension ".xsd", always UTF-8).
