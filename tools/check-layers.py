@@ -19,11 +19,11 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 SOURCE_SUFFIXES = {".c", ".cc", ".cpp", ".h", ".hpp"}
 
 
-def parse_levels(specs):
+def parse_levels(groups):
     """Maps each layer folder to its level (0 = the ground floor)."""
     levels = {}
-    for level, spec in enumerate(specs):
-        for layer in spec.split("|"):
+    for level, group in enumerate(groups):
+        for layer in group.split("|"):
             levels[layer] = level
     return levels
 

@@ -260,9 +260,9 @@ void TTesselLaTeX::WritePreamble() {
   writer.EmptyLine();
   for (const WideString& line : Header) writer.WriteLn(EscapeText(line));
   writer.WriteLn(u"\\par\\bigskip");
-  WideString spec = u"|";
-  for (const TTesselColumn& column : Columns()) spec += column.IsNumber ? u"r|" : u"l|";
-  writer.WriteLn(u"\\begin{tabular}{" + spec + u"}");
+  WideString columnLayout = u"|";
+  for (const TTesselColumn& column : Columns()) columnLayout += column.IsNumber ? u"r|" : u"l|";
+  writer.WriteLn(u"\\begin{tabular}{" + columnLayout + u"}");
   writer.WriteLn(u"\\hline");
 }
 

@@ -30,12 +30,12 @@ size_t CodePointCount(WideStringView text) {
 int TFontSpec::HeightFromPoints(double points) { return -static_cast<int>(std::lround(points * 96.0 / 72.0)); }
 
 TFontSpec TFontSpec::FromPoints(WideStringView name, double points, bool bold, bool italic) {
-  TFontSpec spec;
-  spec.Name = WideString(name);
-  spec.Height = HeightFromPoints(points);
-  spec.Bold = bold;
-  spec.Italic = italic;
-  return spec;
+  TFontSpec font;
+  font.Name = WideString(name);
+  font.Height = HeightFromPoints(points);
+  font.Bold = bold;
+  font.Italic = italic;
+  return font;
 }
 
 int TTextMeasurer::TextWidth(const TFontSpec& font, WideStringView text) {
