@@ -213,16 +213,6 @@ void TDialogExporters::CopyTarget(TAllowedExport type, const std::string& fileNa
   text->PrintFile = printFile;
 }
 
-std::vector<TDialogExporters::TCompanionFile> TDialogExporters::RenameTargetLater(TAllowedExport type,
-                                                                               const std::string& finalName) {
-  std::vector<TCompanionFile> companions;
-  if (type != aeXML) return companions;
-  TTesselXML& exporter = static_cast<TTesselXML&>(For(type));
-  exporter.TargetFileName = finalName;
-  if (exporter.ExportXSDSchema) companions.push_back({exporter.SchemaFileName(), exporter.FinalSchemaFileName()});
-  return companions;
-}
-
 bool TDialogExporters::TakesColumnsAlign(TAllowedExport type) {
   return IsAsciiType(type) || type == aeWord || type == aeRTF || type == aePDF || type == aeHTML;
 }

@@ -50,16 +50,6 @@ class TDialogExporters {
   // File and database exporters: the target and what to do with it
   // afterwards.
   void CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile);
-  // A file the type's exporter writes beside its target.
-  struct TCompanionFile {
-    std::string written;  // where the run writes it
-    std::string final;    // its name beside the finished target
-  };
-  // Tells the type's exporter that the target it writes (CopyTarget) will
-  // be renamed to `finalName` afterwards, so that names derived from it
-  // and references to companion files follow the final name; returns the
-  // companion files the run will write, to be renamed along.
-  std::vector<TCompanionFile> RenameTargetLater(TAllowedExport type, const std::string& finalName);
   // Whether the exporter takes the caption grid's alignments and widths.
   static bool TakesColumnsAlign(TAllowedExport type);
   static bool TakesColumnsWidth(TAllowedExport type);
