@@ -63,34 +63,10 @@ std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, c
 }
 
 TTessel& TDialogExporters::For(TAllowedExport type) {
-  if (IsAsciiType(type)) {
-    if (!components_->ascii) {
-      components_->ascii = std::make_unique<TTesselASCII>();
-      if (shellLauncher_) components_->ascii->ShellLauncher = shellLauncher_;
-    }
-    return *components_->ascii;
-  }
-  if (type == aeAccess) {
-    if (!components_->access) {
-      components_->access = std::make_unique<TADO_TesselAccess>();
-      if (shellLauncher_) components_->access->ShellLauncher = shellLauncher_;
-    }
-    return *components_->access;
-  }
-  if (type == aeDBF) {
-    if (!components_->dbf) {
-      components_->dbf = std::make_unique<TTesselDBF>();
-      if (shellLauncher_) components_->dbf->ShellLauncher = shellLauncher_;
-    }
-    return *components_->dbf;
-  }
-  if (type == aeSQL) {
-    if (!components_->sql) {
-      components_->sql = std::make_unique<TTesselSQL>();
-      if (shellLauncher_) components_->sql->ShellLauncher = shellLauncher_;
-    }
-    return *components_->sql;
-  }
+  if (IsAsciiType(type)) return Component(components_->ascii);
+  if (type == aeAccess) return Component(components_->access);
+  if (type == aeDBF) return Component(components_->dbf);
+  if (type == aeSQL) return Component(components_->sql);
   if (type == aeClipboard) {
     if (!components_->clipboard) {
       components_->clipboard = std::make_unique<TTesselClipboard>();
@@ -100,20 +76,8 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
   }
   if (type == aeXML) return Component(components_->xml);
   if (type == aeLaTeX) return Component(components_->latex);
-  if (type == aeHTML) {
-    if (!components_->html) {
-      components_->html = std::make_unique<TTesselHTML>();
-      if (shellLauncher_) components_->html->ShellLauncher = shellLauncher_;
-    }
-    return *components_->html;
-  }
-  if (type == aeXLS) {
-    if (!components_->xls) {
-      components_->xls = std::make_unique<TTesselXLS>();
-      if (shellLauncher_) components_->xls->ShellLauncher = shellLauncher_;
-    }
-    return *components_->xls;
-  }
+  if (type == aeHTML) return Component(components_->html);
+  if (type == aeXLS) return Component(components_->xls);
   if (type == aeXlsx) return Component(components_->xlsx);
   if (type == aeDocx) return Component(components_->docx);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
