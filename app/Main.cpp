@@ -5,11 +5,14 @@
 #include <QTimer>
 
 #include "app/MainWindow.h"
+#include "app/ProgramSettings.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   verimo::ApplyProgramFont();
   QApplication::setApplicationName(QStringLiteral("Verimo"));
+  // Before any window takes its value patterns from the locale.
+  verimo::ApplyProgramLocale(verimo::TProgramSettings::Load(verimo::DefaultProgramSettingsFile()));
   verimo::TForm2 window;
   window.show();
   const QStringList arguments = QApplication::arguments();

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -16,8 +17,8 @@
 #include <QUrl>
 
 #include "app/DialogWindow.h"
+#include "app/ProgramSettingsDialog.h"
 #include "app/QtText.h"
-#include "platform/codepage/SystemCodePages.h"
 
 namespace verimo {
 namespace {
@@ -65,6 +66,12 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
                                                                                     : QString();
   };
   connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
+  ProgramSettingsFile = DefaultProgramSettingsFile();
+  auto* settingsAction = new QAction(ToQString(u"Ayarlar..."), this);
+  settingsAction->setObjectName(QStringLiteral("SettingsAction"));
+  connect(settingsAction, &QAction::triggered, this, [this] { EditProgramSettings(); });
+  addAction(settingsAction);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
   table1_.SetPasswordCallback(
       [this](const std::string& tableName, WideString& password) { return AskPassword(tableName, password); });
   ConfigureDialog(shellLauncher);
@@ -114,7 +121,15 @@ void TForm2::OpenTable(const QString& path) {
   table1_.SetDatabaseName(ToUtf8Path(info.absolutePath()));
   table1_.SetTableName(ToUtf8Path(info.fileName()));
   table1_.Open();
-  FollowTableCodePage(table1_.Info().codePage);
+  ApplyProgramCodePages(TProgramSettings::Load(ProgramSettingsFile), table1_.Info().codePage);
+}
+
+bool TForm2::EditProgramSettings() {
+  TProgramSettingsDialog dialog(TProgramSettings::Load(ProgramSettingsFile), this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  if (dialog.Settings().Save(ProgramSettingsFile)) return true;
+  QMessageBox::critical(this, windowTitle(), ToQString(u"Ayarlar kaydedilemedi: ") + ProgramSettingsFile);
+  return false;
 }
 
 namespace {

@@ -28,6 +28,9 @@ class TForm2 : public QWidget {
   ~TForm2() override;
 
   TOpenFileAsker AskTableFile;
+  // Where the program's settings (code page, locale) are kept; the user's
+  // configuration folder unless a test points elsewhere.
+  QString ProgramSettingsFile;
 
   // Picks, opens and exports a table; the table is closed again when the
   // dialog closes. Errors are shown and leave the window usable.
@@ -36,6 +39,9 @@ class TForm2 : public QWidget {
   // had been chosen with the button (a table given on the command line or
   // dropped on the window).
   void ExportTable(const QString& path);
+  // "Ayarlar..." of the window's context menu: edits and saves the program's
+  // settings. False when the user cancels or the file cannot be written.
+  bool EditProgramSettings();
 
   TTable& Table1() { return table1_; }
   TTesselDialog& TesselDialog1() { return tesselDialog1_; }

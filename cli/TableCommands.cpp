@@ -1,7 +1,6 @@
 #include "cli/TableCommands.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 
@@ -10,6 +9,7 @@
 #include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/codepage/SystemCodePages.h"
+#include "platform/locale/Formatting.h"
 
 namespace verimo::cli {
 namespace {
@@ -86,20 +86,9 @@ int ParseCodePage(const std::string& text) {
   return number;
 }
 
-// The value patterns follow the locale's numeric, monetary and time
-// categories; the code page keeps following LC_CTYPE.
-void UseValueLocale(const std::string& name) {
-  if (const char* all = std::getenv("LC_ALL"); all && *all) {
-    setenv("LC_CTYPE", all, 1);
-    unsetenv("LC_ALL");
-  }
-  for (const char* category : {"LC_NUMERIC", "LC_MONETARY", "LC_TIME"}) setenv(category, name.c_str(), 1);
-}
-
 void ChooseCodePages(const TTable& table, const TableOptions& options) {
   if (options.codePage) {
-    SetSystemCodePages(CodePageFamily(*options.codePage).value_or(
-        TCodePageFamily{*options.codePage, *options.codePage, SystemCodePage(TSystemCodePage::Mac)}));
+    UseAnsiCodePage(*options.codePage);
     return;
   }
   FollowTableCodePage(table.Info().codePage);

@@ -62,6 +62,11 @@ void SetSystemCodePages(const TCodePageFamily& family) {
   SetSystemCodePage(TSystemCodePage::Mac, family.mac);
 }
 
+void UseAnsiCodePage(int codePage) {
+  SetSystemCodePages(
+      CodePageFamily(codePage).value_or(TCodePageFamily{codePage, codePage, SystemCodePage(TSystemCodePage::Mac)}));
+}
+
 void FollowTableCodePage(int tableCodePage) {
   if (!IsNeutralLocale(UserCharacterLocale())) return;
   if (auto family = CodePageFamily(tableCodePage)) SetSystemCodePages(*family);

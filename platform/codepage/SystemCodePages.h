@@ -26,6 +26,11 @@ bool IsNeutralLocale(std::string_view localeName);
 // Makes the family the system code pages for the rest of the process.
 void SetSystemCodePages(const TCodePageFamily& family);
 
+// Makes `codePage` the ANSI code page of the rest of the process, with the
+// OEM and Mac code pages of its script (a code page of no family is its own
+// OEM code page too; the Mac one stays).
+void UseAnsiCodePage(int codePage);
+
 // Under a neutral user locale, makes the family of a table's code page the
 // system code pages, so that exports keep the table's letters; under any
 // other locale the locale's code pages stay.

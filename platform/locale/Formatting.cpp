@@ -176,6 +176,14 @@ TFormatSettings TFormatSettings::FromLocale(const std::string& localeName) {
                       EnvironmentLocale("LC_MONETARY"));
 }
 
+void UseValueLocale(const std::string& localeName) {
+  if (const char* all = std::getenv("LC_ALL"); all && *all) {
+    setenv("LC_CTYPE", all, 1);
+    unsetenv("LC_ALL");
+  }
+  for (const char* category : {"LC_NUMERIC", "LC_MONETARY", "LC_TIME"}) setenv(category, localeName.c_str(), 1);
+}
+
 TFormatSettings& GlobalFormatSettings() {
   static TFormatSettings settings = TFormatSettings::FromLocale();
   return settings;

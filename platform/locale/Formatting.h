@@ -42,6 +42,11 @@ struct TFormatSettings {
   static TFormatSettings FromLocale(const std::string& localeName = {});
 };
 
+// Makes the numeric, monetary and time categories of the environment name
+// `localeName` ("tr_TR", "de_DE.UTF-8"), so settings made from now on follow
+// it; the character category (and with it the code page) stays.
+void UseValueLocale(const std::string& localeName);
+
 // The process-wide settings that the conversions below use when they are
 // not handed settings of their own; initialised from the user locale on
 // first use.

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QInputDialog>
@@ -13,7 +14,10 @@
 #include "AppTestSupport.h"
 #include "app/DialogWindow.h"
 #include "app/MainWindow.h"
+#include "app/ProgramSettingsDialog.h"
 #include "dialog/DialogTestSupport.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/codepage/SystemCodePages.h"
 #include "platform/shell/RecordingShellLauncher.h"
 #include "support/TestPaths.h"
 
@@ -139,6 +143,78 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(answerer.AllAnswered());
     QCOMPARE(fields, 8);
     QVERIFY(!window.Table1().Active());
+  }
+
+  // The ANSI code page in force while the export form of the sample is open.
+  int CodePageOfSampleExport(TForm2& window) {
+    test::TModalAnswerer answerer;
+    int codePage = 0;
+    answerer.Then([&](QWidget* modal) {
+      auto* form = dynamic_cast<TTesselDialogF*>(modal);
+      if (!form) return false;
+      codePage = SystemCodePage(TSystemCodePage::Ansi);
+      form->close();
+      return true;
+    });
+    window.ExportTable(QString::fromStdString((test::SourceDir() / "samples" / "MUSTERI.DB").string()));
+    return codePage;
+  }
+
+  // "Ayarlar..." keeps the export code page and locale in the program's
+  // settings file; a chosen code page holds for the next table, "automatic"
+  // returns to the locale's (or, under a neutral locale, the table's).
+  void programSettingsChooseTheExportCodePage() {
+    test::TTempDir dir("verimo-settings");
+    TForm2 window(&launcher_);
+    window.ProgramSettingsFile = QString::fromStdString(dir.File("Verimo/verimo.conf"));
+    window.show();
+    QCOMPARE(window.actions().size(), 1);
+
+    test::TModalAnswerer answerer;
+    int shownCodePage = -1;
+    answerer.Then([&](QWidget* modal) {
+      auto* dialog = dynamic_cast<TProgramSettingsDialog*>(modal);
+      if (!dialog) return false;
+      shownCodePage = dialog->CodePageBox()->currentData().toInt();
+      dialog->CodePageBox()->setCurrentIndex(dialog->CodePageBox()->findData(1251));
+      dialog->LocaleBox()->setCurrentText(QStringLiteral("de_DE"));
+      dialog->accept();
+      return true;
+    });
+    window.actions().first()->trigger();
+    QVERIFY(answerer.AllAnswered());
+    QCOMPARE(shownCodePage, 0);
+    const TProgramSettings saved = TProgramSettings::Load(window.ProgramSettingsFile);
+    QCOMPARE(saved.codePage, 1251);
+    QCOMPARE(saved.locale, std::string("de_DE"));
+    QCOMPARE(CodePageOfSampleExport(window), 1251);
+
+    TProgramSettings automatic;
+    QVERIFY(automatic.Save(window.ProgramSettingsFile));
+    const std::string locale = UserCharacterLocale();
+    int tableCodePage = 0;
+    {
+      TTable sample;
+      sample.SetDatabaseName((test::SourceDir() / "samples").string());
+      sample.SetTableName("MUSTERI.DB");
+      sample.Open();
+      tableCodePage = sample.Info().codePage;
+      sample.Close();
+    }
+    const auto family = CodePageFamily(tableCodePage);
+    const int expected = IsNeutralLocale(locale) && family ? family->ansi
+                                                           : LocaleSystemCodePage(TSystemCodePage::Ansi, locale);
+    QCOMPARE(CodePageOfSampleExport(window), expected);
+    SetSystemCodePages({0, 0, 0});
+  }
+
+  void unreadableProgramSettingsAreTheDefaults() {
+    test::TTempDir dir("verimo-settings");
+    const std::string file = dir.File("verimo.conf");
+    std::ofstream(file) << "[Export]\nCodePage=70000\nLocale=  \n";
+    const TProgramSettings settings = TProgramSettings::Load(QString::fromStdString(file));
+    QCOMPARE(settings.codePage, 0);
+    QVERIFY(settings.locale.empty());
   }
 
   void missingOrCorruptTablesShowTheirError() {

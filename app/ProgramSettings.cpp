@@ -1,0 +1,60 @@
+#include "app/ProgramSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "platform/codepage/CodePage.h"
+#include "platform/codepage/SystemCodePages.h"
+#include "platform/locale/Formatting.h"
+
+namespace verimo {
+namespace {
+
+const QString kCodePageKey = QStringLiteral("Export/CodePage");
+const QString kLocaleKey = QStringLiteral("Export/Locale");
+
+}  // namespace
+
+TProgramSettings TProgramSettings::Load(const QString& file) {
+  const QSettings ini(file, QSettings::IniFormat);
+  TProgramSettings settings;
+  bool isNumber = false;
+  const int codePage = ini.value(kCodePageKey, 0).toInt(&isNumber);
+  if (isNumber && IsSupportedCodePage(codePage)) settings.codePage = codePage;
+  settings.locale = ini.value(kLocaleKey).toString().trimmed().toStdString();
+  return settings;
+}
+
+bool TProgramSettings::Save(const QString& file) const {
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  QSettings ini(file, QSettings::IniFormat);
+  ini.setValue(kCodePageKey, codePage);
+  ini.setValue(kLocaleKey, QString::fromStdString(locale));
+  ini.sync();
+  return ini.status() == QSettings::NoError;
+}
+
+QString DefaultProgramSettingsFile() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Verimo/verimo.conf");
+}
+
+void ApplyProgramLocale(const TProgramSettings& settings) {
+  if (settings.locale.empty()) return;
+  UseValueLocale(settings.locale);
+  GlobalFormatSettings() = TFormatSettings::FromLocale(settings.locale);
+}
+
+void ApplyProgramCodePages(const TProgramSettings& settings, int tableCodePage) {
+  if (settings.codePage != 0) {
+    UseAnsiCodePage(settings.codePage);
+    return;
+  }
+  // Back to the locale's first: an earlier table or choice must not stay.
+  SetSystemCodePages({0, 0, 0});
+  FollowTableCodePage(tableCodePage);
+}
+
+}  // namespace verimo

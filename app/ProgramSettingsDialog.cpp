@@ -1,0 +1,93 @@
+#include "app/ProgramSettingsDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "app/QtText.h"
+
+namespace verimo {
+namespace {
+
+struct TCodePageChoice {
+  int codePage;
+  const char16_t* name;
+};
+
+constexpr TCodePageChoice kCodePages[] = {
+    {0, u"Otomatik (sistemin, nötr yerel ayarda tablonun)"},
+    {1254, u"1254 Türkçe"},
+    {1252, u"1252 Batı Avrupa"},
+    {1250, u"1250 Orta Avrupa"},
+    {1251, u"1251 Kiril"},
+    {1253, u"1253 Yunanca"},
+    {1255, u"1255 İbranice"},
+    {1256, u"1256 Arapça"},
+    {1257, u"1257 Baltık"},
+    {1258, u"1258 Vietnamca"},
+    {874, u"874 Tayca"},
+    {932, u"932 Japonca"},
+    {936, u"936 Basitleştirilmiş Çince"},
+    {949, u"949 Korece"},
+    {950, u"950 Geleneksel Çince"},
+};
+
+constexpr const char* kLocales[] = {"tr_TR", "en_US", "en_GB", "de_DE", "fr_FR", "nl_NL",
+                                    "it_IT", "es_ES", "ru_RU", "pl_PL", "el_GR"};
+
+QComboBox* MakeCodePageBox(int selected, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QStringLiteral("CodePageBox"));
+  for (const TCodePageChoice& choice : kCodePages) {
+    box->addItem(ToQString(choice.name), choice.codePage);
+    if (choice.codePage == selected) box->setCurrentIndex(box->count() - 1);
+  }
+  return box;
+}
+
+QComboBox* MakeLocaleBox(const std::string& selected, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QStringLiteral("LocaleBox"));
+  box->setEditable(true);
+  box->addItem(QString());
+  for (const char* name : kLocales) box->addItem(QString::fromLatin1(name));
+  box->setCurrentText(QString::fromStdString(selected));
+  box->lineEdit()->setPlaceholderText(ToQString(u"Sistemin (LANG)"));
+  return box;
+}
+
+}  // namespace
+
+TProgramSettingsDialog::TProgramSettingsDialog(const TProgramSettings& settings, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(QStringLiteral("ProgramSettingsDialog"));
+  setWindowTitle(ToQString(u"Program Ayarları"));
+  codePage_ = MakeCodePageBox(settings.codePage, this);
+  locale_ = MakeLocaleBox(settings.locale, this);
+
+  auto* form = new QFormLayout;
+  form->addRow(ToQString(u"Kod sayfası:"), codePage_);
+  form->addRow(ToQString(u"Yerel ayar (sayı, tarih, para):"), locale_);
+  auto* note = new QLabel(ToQString(u"Yerel ayar programın bir sonraki açılışında geçerli olur."), this);
+  note->setWordWrap(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(note);
+  layout->addWidget(buttons);
+}
+
+TProgramSettings TProgramSettingsDialog::Settings() const {
+  TProgramSettings settings;
+  settings.codePage = codePage_->currentData().toInt();
+  settings.locale = locale_->currentText().trimmed().toStdString();
+  return settings;
+}
+
+}  // namespace verimo

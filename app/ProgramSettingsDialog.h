@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+#include "app/ProgramSettings.h"
+
+class QComboBox;
+
+namespace verimo {
+
+// "Program Ayarları": the code page and the locale of the exports.
+class TProgramSettingsDialog : public QDialog {
+ public:
+  explicit TProgramSettingsDialog(const TProgramSettings& settings, QWidget* parent = nullptr);
+
+  TProgramSettings Settings() const;
+  QComboBox* CodePageBox() const { return codePage_; }
+  QComboBox* LocaleBox() const { return locale_; }
+
+ private:
+  QComboBox* codePage_ = nullptr;
+  QComboBox* locale_ = nullptr;
+};
+
+}  // namespace verimo
