@@ -71,9 +71,9 @@ void TTesselODS::EndRow() {
   package_->Table().WriteRaw(line_);
 }
 
-void TTesselODS::WriteTextCellRow(WideStringView style, const TStringList& lines) {
+void TTesselODS::WriteTextCellRow(std::string_view style, const TStringList& lines) {
   BeginRow();
-  AppendCellStart(line_, WideToUtf8(style));
+  AppendCellStart(line_, style);
   line_ += "office:value-type=\"string\" >";
   for (const WideString& text : lines) AppendParagraph(line_, EscapeText(text));
   line_ += "</table:table-cell>\r\n";

@@ -38,7 +38,7 @@ class TTesselODS : public TTesselAdvancedText {
 
  private:
   void FinishPackage();
-  void WriteTextCellRow(WideStringView style, const TStringList& lines);
+  void WriteTextCellRow(std::string_view style, const TStringList& lines);
   void BeginRow();
   void EndRow();
   const std::string& DataCellStyle(int column) const;

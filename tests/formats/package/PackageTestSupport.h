@@ -68,8 +68,8 @@ struct PackageJob {
   bool libreoffice = true;
   Grid expected;
   int sheets = 1;
-  TypedGrid values;                        // ods
-  std::vector<std::vector<WideString>> paragraphs;  // odt: before and after the table
+  TypedGrid values = {};                   // ods
+  std::vector<std::vector<WideString>> paragraphs = {};  // odt: before and after the table
 };
 
 // Runs read_package.py over the jobs; returns its report (empty when every
