@@ -30,6 +30,19 @@ void AppendParagraph(std::string& out, WideStringView text) {
   out += "</text:p>";
 }
 
+// One paragraph per line (CR LF, CR or LF end a line): spreadsheet
+// applications keep the lines of a cell as paragraphs, not as breaks.
+void AppendLines(std::string& out, WideStringView text) {
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find_first_of(u"\r\n", start);
+    AppendParagraph(out, text.substr(start, end == WideStringView::npos ? WideStringView::npos : end - start));
+    if (end == WideStringView::npos) return;
+    if (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') ++end;
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 TTesselODS::TTesselODS() : SheetName(TTesselLocale::Instance().LoadText(res::kDefaultSheetName)) {
@@ -75,7 +88,7 @@ void TTesselODS::WriteTextCellRow(std::string_view style, const TStringList& lin
   BeginRow();
   AppendCellStart(line_, style);
   line_ += "office:value-type=\"string\" >";
-  for (const WideString& text : lines) AppendParagraph(line_, EscapeText(text));
+  for (const WideString& text : lines) AppendLines(line_, EscapeText(text));
   line_ += "</table:table-cell>\r\n";
   EndRow();
 }
@@ -86,7 +99,7 @@ void TTesselODS::WriteCaptionRow() {
   for (int i = 0; i < Columns().Count(); ++i) {
     AppendCellStart(line_, "CaptionRow");
     line_ += "office:value-type=\"string\" >";
-    AppendParagraph(line_, GetColCaption(i));
+    AppendLines(line_, GetColCaption(i));
     line_ += "</table:table-cell>\r\n";
   }
   EndRow();
@@ -117,7 +130,7 @@ void TTesselODS::WriteDataRow() {
       AppendODSValueAttributes(line_, Columns()[i].ColType, row[i].Value);
     }
     line_ += '>';
-    AppendParagraph(line_, text);
+    AppendLines(line_, text);
     line_ += "</table:table-cell>\r\n";
   }
   EndRow();

@@ -52,7 +52,7 @@ def check_container(path, problems):
     with tempfile.TemporaryDirectory() as tmp:
         with zipfile.ZipFile(path) as archive:
             archive.extractall(tmp)
-            names = [os.path.join(tmp, n) for n in archive.namelist() if not n.endswith("/")]
+            names = [os.path.join(tmp, n) for n in archive.namelist() if not n.endswith("/") and n != "mimetype"]
         result = subprocess.run(["xmllint", "--noout"] + names, capture_output=True, text=True)
         if result.returncode != 0:
             problems.append("%s: xmllint: %s" % (path, result.stderr[:2000]))
@@ -61,11 +61,16 @@ def check_container(path, problems):
 def check_opendocument(path, problems):
     with zipfile.ZipFile(path) as archive:
         first = archive.infolist()[0]
-        if first.filename != "mimetype" or first.compress_type != zipfile.ZIP_STORED:
-            problems.append("%s: the first entry is %s (method %d), not a stored mimetype" % (
+        if (first.filename != "mimetype" or first.compress_type != zipfile.ZIP_STORED or first.extra
+                or first.comment):
+            problems.append("%s: the first entry is %s (method %d), not a plain stored mimetype" % (
                 path, first.filename, first.compress_type))
     result = subprocess.run(["odflint", path], capture_output=True, text=True)
-    errors = [line for line in (result.stdout + result.stderr).splitlines() if "Error" in line]
+    # odflint compares the member's comment (bytes) with a str under
+    # Python 3, so it reports "extra header info" for every package; the
+    # check above does it properly.
+    errors = [line for line in (result.stdout + result.stderr).splitlines()
+              if "Error" in line and "must not have extra header info" not in line]
     if errors:
         problems.append("%s: odflint: %s" % (path, "; ".join(errors[:5])))
 
@@ -143,7 +148,9 @@ def lo_value(kind, value):
 
 
 def compare_shown(path, job, got, problems):
-    want = [[lo_text(c) for c in row] for row in job["want"]]
+    # Calc (7.4) drops a text:tab of a cell paragraph on import, although
+    # it writes tabs that way itself; odfpy checks the tabs.
+    want = [[lo_text(c).replace("\t", "") for c in row] for row in job["want"]]
     values = job.get("values", [])
     for r, row in enumerate(want):
         for c, text in enumerate(row):
@@ -180,7 +187,7 @@ def read_odt(path):
     for node in document.text.childNodes:
         if node is tables[0]:
             side = 1
-        elif node.qname == P().qname:
+        elif getattr(node, "qname", None) == P().qname:
             paragraphs[side].append(teletype.extractText(node))
     return rows, paragraphs
 
