@@ -142,8 +142,8 @@ rate() { awk -v r="$1" -v s="$2" 'BEGIN { printf "%.0f", (s > 0 ? r / s : 0) }';
 megabytes() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 # ratio PEER-SECONDS OUR-SECONDS [PEER-ROWS OUR-ROWS]: our rows per second over the peer's.
 ratio() {
-  awk -v peer="$1" -v ours="$2" -v pr="${3:-1}" -v or="${4:-1}" \
-    'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", (or / ours) / (pr / peer); else printf "–" }'
+  awk -v peer="$1" -v ours="$2" -v peer_rows="${3:-1}" -v our_rows="${4:-1}" \
+    'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", (our_rows / ours) / (peer_rows / peer); else printf "–" }'
 }
 
 # Whether our side can run the format at all: tried on a tiny table.
