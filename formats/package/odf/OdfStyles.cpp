@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/TesselIniFile.h"
+#include "formats/package/odf/OdfText.h"
 
 namespace verimo {
 namespace {
@@ -137,13 +138,6 @@ void LoadODFStyle(const TTesselIniFile& file, WideStringView section, TODTCellPa
   style.VerticalAligment = Clamped(file.ReadInteger(section, u"VertAlignment", taODFBottom), taODFBottom, taODFBottom);
 }
 
-}  // namespace verimo
-
-#include <algorithm>
-
-#include "formats/package/odf/OdfText.h"
-
-namespace verimo {
 
 void AppendODFTextProperties(std::string& out, const TPackageFont& font) {
   out += "<style:text-properties ";

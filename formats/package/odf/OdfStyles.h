@@ -99,10 +99,6 @@ void LoadODFStyle(const TTesselIniFile& file, WideStringView section, TODTCellPa
 void SaveODFBorder(TTesselIniFile& file, WideStringView section, const TODFBorder& border);
 void LoadODFBorder(const TTesselIniFile& file, WideStringView section, TODFBorder& border);
 
-}  // namespace verimo
-
-namespace verimo {
-
 // Appends the style:text-properties element of `font` (name, size, colour
 // and the font's styles).
 void AppendODFTextProperties(std::string& out, const TPackageFont& font);
