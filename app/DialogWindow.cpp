@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "app/HTMLOptionsPage.h"
+#include "app/ODFOptionsPage.h"
 #include "app/PackageOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
@@ -229,6 +230,8 @@ void TTesselDialogF::BuildPages() {
   tshExcel_ = BuildExcelPage();
   tshXlsx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Xlsx);
   tshDocx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Docx);
+  tshODS_ = new TODFOptionsPage(form_, TODFOptionsPage::TKind::ODS);
+  tshODT_ = new TODFOptionsPage(form_, TODFOptionsPage::TKind::ODT);
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -242,6 +245,8 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshExcel_, Q(u"Excel"));
   pages_->addTab(tshXlsx_, Q(u"Excel 2007"));
   pages_->addTab(tshDocx_, Q(u"Word 2007"));
+  pages_->addTab(tshODS_, Q(u"ODS"));
+  pages_->addTab(tshODT_, Q(u"ODT"));
   layout()->addWidget(pages_);
 }
 
@@ -850,6 +855,8 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshExcel_), form_.TypeOptionsPage() == TOptionsPage::Excel);
   pages_->setTabVisible(pages_->indexOf(tshXlsx_), form_.TypeOptionsPage() == TOptionsPage::Xlsx);
   pages_->setTabVisible(pages_->indexOf(tshDocx_), form_.TypeOptionsPage() == TOptionsPage::Docx);
+  pages_->setTabVisible(pages_->indexOf(tshODS_), form_.TypeOptionsPage() == TOptionsPage::ODS);
+  pages_->setTabVisible(pages_->indexOf(tshODT_), form_.TypeOptionsPage() == TOptionsPage::ODT);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -996,6 +1003,8 @@ void TTesselDialogF::RefreshTypeOptions() {
   cbXLSStripType_->setCurrentIndex(form_.XLSOptions.StripType);
   tshXlsx_->Refresh();
   tshDocx_->Refresh();
+  tshODS_->Refresh();
+  tshODT_->Refresh();
 }
 
 // ---------------------------------------------------------------- actions

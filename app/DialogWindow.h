@@ -22,6 +22,7 @@ namespace verimo {
 
 class TfmTesselProgress;
 class THTMLOptionsPage;
+class TODFOptionsPage;
 class TPackageOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
@@ -142,6 +143,8 @@ class TTesselDialogF : public QDialog {
   QWidget* tshExcel_ = nullptr;
   TPackageOptionsPage* tshXlsx_ = nullptr;
   TPackageOptionsPage* tshDocx_ = nullptr;
+  TODFOptionsPage* tshODS_ = nullptr;
+  TODFOptionsPage* tshODT_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;

@@ -12,14 +12,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # ---- the formats: one line each ----
-# register NAME OUR-COMMAND PEER-COMMAND "ROWS..."
+# register NAME OUR-COMMAND PEER-COMMAND "ROWS..." [PEER-ROWS]
+# PEER-ROWS caps the peer's rows (a slow peer measured on fewer rows); the
+# ratios then compare rows per second.
 # Placeholders: {cli} verimo-cli, {table} the benchmark table (.DB),
 # {db} the same rows in sqlite, {csv} / {tsv} the same rows as CSV with a
 # header / as verimo-cli dump prints them, {ours} / {peer} an empty folder
 # for each side's output, {lo} LibreOffice headless with its own profile.
 # A format whose command verimo-cli cannot run yet is skipped with a note.
 registered=()
-register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"); }
+register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"$'\x1f'"${5:-}"); }
 
 register csv  "{cli} export {table} {ours}/out.csv"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
 register txt  "{cli} export {table} {ours}/out.txt"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
@@ -30,6 +32,8 @@ register xml  "{cli} export {table} {ours}/out.xml"  "sqlite3 -html -header {db}
 register tex  "{cli} export {table} {ours}/out.tex"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000"
 register mdb  "{cli} export {table} {ours}/out.mdb"  "sqlite3 {peer}/out.sqlite '.mode csv' '.import {csv} bench'"                 "100000 1000000"
 register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'xls:MS Excel 97' --outdir {peer} {csv}" "100000"
+register ods  "{cli} export {table} {ours}/out.ods"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to ods --outdir {peer} {csv}" "1000000" 100000
+register odt  "{cli} export {table} {ours}/out.odt"  "{lo} --infilter='Text (encoded):UTF8' --convert-to odt --outdir {peer} {csv}" "1000000" 100000
 register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'dbf:dBase:36' --outdir {peer} {csv}" "100000"
 
 # ---- command line ----
@@ -136,7 +140,11 @@ fresh_dir() { rm -rf "$1"; mkdir -p "$1"; }
 
 rate() { awk -v r="$1" -v s="$2" 'BEGIN { printf "%.0f", (s > 0 ? r / s : 0) }'; }
 megabytes() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
-ratio() { awk -v peer="$1" -v ours="$2" 'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", peer / ours; else printf "–" }'; }
+# ratio PEER-SECONDS OUR-SECONDS [PEER-ROWS OUR-ROWS]: our rows per second over the peer's.
+ratio() {
+  awk -v peer="$1" -v ours="$2" -v peer_rows="${3:-1}" -v our_rows="${4:-1}" \
+    'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", (our_rows / ours) / (peer_rows / peer); else printf "–" }'
+}
 
 # Whether our side can run the format at all: tried on a tiny table.
 tiny_table=$(bench/make-table.sh 20)
@@ -153,7 +161,7 @@ lines=()
 notes=()
 slowest_rate="" slowest_format="" slowest_command=""
 for entry in "${registered[@]}"; do
-  IFS=$'\x1f' read -r name ours peer format_rows <<< "$entry"
+  IFS=$'\x1f' read -r name ours peer format_rows peer_cap <<< "$entry"
   if [[ -n $only && ",$only," != *",$name,"* ]]; then continue; fi
   if ! can_export "$ours"; then
     notes+=("- $name: skipped, verimo-cli cannot export it on this build ($(head -n1 "$work/probe.txt"))")
@@ -164,7 +172,11 @@ for entry in "${registered[@]}"; do
   [[ ${#counts[@]} -gt 0 ]] && runs=("${counts[@]}")
   for rows in "${runs[@]}"; do
     table=$(bench/make-table.sh "$rows")
-    peer_command=$(expand "$peer" "$rows" "$table")
+    peer_rows=$rows peer_table=$table
+    if [[ -n $peer_cap && $rows -gt $peer_cap ]]; then
+      peer_rows=$peer_cap peer_table=$(bench/make-table.sh "$peer_cap")
+    fi
+    peer_command=$(expand "$peer" "$peer_rows" "$peer_table")
     our_command=$(expand "$ours" "$rows" "$table")
     echo "$name, $rows rows" >&2
     fresh_dir "$work/peer"
@@ -184,8 +196,8 @@ for entry in "${registered[@]}"; do
       notes+=("- $name, $rows rows: the peer failed or wrote nothing (exit $p_status; see $log)")
       p_s=0 p_cpu=0
     fi
-    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s" "$o_s") | $(ratio "$p_cpu" "$o_cpu") |")
-    lines+=("| $rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$rows" "$p_s") | $(rate "$rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
+    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s" "$o_s" "$peer_rows" "$rows") | $(ratio "$p_cpu" "$o_cpu" "$peer_rows" "$rows") |")
+    lines+=("| $peer_rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$peer_rows" "$p_s") | $(rate "$peer_rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
     our_rate=$(rate "$rows" "$o_cpu")
     if [[ -z $slowest_rate || $our_rate -lt $slowest_rate ]]; then
       slowest_rate=$our_rate slowest_format=$name slowest_command=$ours

@@ -6,6 +6,8 @@
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselDBF.h"
 #include "formats/package/docx/TesselDocx.h"
+#include "formats/package/odf/TesselODS.h"
+#include "formats/package/odf/TesselODT.h"
 #include "formats/package/xlsx/TesselXlsx.h"
 #include "formats/text/TesselASCII.h"
 #include "formats/text/TesselClipboard.h"
@@ -44,6 +46,8 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselXLS> xls;      // XLSExp
   std::unique_ptr<TTesselXlsx> xlsx;    // XlsxExp
   std::unique_ptr<TTesselDocx> docx;    // DocxExp
+  std::unique_ptr<TTesselODS> ods;      // ODSExp
+  std::unique_ptr<TTesselODT> odt;      // ODTExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -54,7 +58,7 @@ TDialogExporters::~TDialogExporters() = default;
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
          type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS ||
-         type == aeXlsx || type == aeDocx;
+         type == aeXlsx || type == aeDocx || type == aeODS || type == aeODT;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -80,6 +84,8 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
   if (type == aeXLS) return Component(components_->xls);
   if (type == aeXlsx) return Component(components_->xlsx);
   if (type == aeDocx) return Component(components_->docx);
+  if (type == aeODS) return Component(components_->ods);
+  if (type == aeODT) return Component(components_->odt);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -143,6 +149,18 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   }
   if (type == aeDocx) {
     Component(components_->docx).DocxOptions = form.DocxOptions;
+    return;
+  }
+  if (type == aeODS) {
+    TTesselODS& ods = Component(components_->ods);
+    ods.ODSOptions = form.ODSOptions;
+    if (!form.ODSSheetName.empty()) ods.SheetName = form.ODSSheetName;
+    return;
+  }
+  if (type == aeODT) {
+    TTesselODT& odt = Component(components_->odt);
+    odt.ODTOptions = form.ODTOptions;
+    if (!form.ODTTableName.empty()) odt.TableName = form.ODTTableName;
     return;
   }
   if (!IsAsciiType(type)) return;

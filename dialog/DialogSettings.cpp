@@ -162,6 +162,12 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeDocx:
       SaveDocxSettings(file, DocxOptions);
       break;
+    case aeODS:
+      SaveODSSettings(file, ODSOptions, ODSSheetName);
+      break;
+    case aeODT:
+      SaveODTSettings(file, ODTOptions, ODTTableName);
+      break;
     default:
       break;
   }
@@ -306,6 +312,16 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
     case aeDocx:
       DocxOptions = d.DocxOptions;
       LoadDocxSettings(file, DocxOptions);
+      break;
+    case aeODS:
+      ODSOptions = d.ODSOptions;
+      ODSSheetName = d.ODSSheetName;
+      LoadODSSettings(file, ODSOptions, ODSSheetName);
+      break;
+    case aeODT:
+      ODTOptions = d.ODTOptions;
+      ODTTableName = d.ODTTableName;
+      LoadODTSettings(file, ODTOptions, ODTTableName);
       break;
     default:
       break;

@@ -12,7 +12,9 @@
 #include "engine/Tessel.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
+#include "engine/TesselLocale.h"
 #include "core/StringList.h"
+#include "resources/StringTable.h"
 
 namespace verimo {
 
@@ -120,6 +122,10 @@ class TTesselDialog {
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
   TTesselDocxOptions DocxOptions;
+  TTesselODSOptions ODSOptions;
+  WideString ODSSheetName = TTesselLocale::Instance().LoadText(res::kDefaultSheetName);
+  TTesselODTOptions ODTOptions;
+  WideString ODTTableName = TTesselLocale::Instance().LoadText(res::kDefaultTableName);
   TTesselAccessOptions AccessOptions;
   TTesselHTMLPageOptions HTMLPageOptions;
   TTesselHTMLTableOptions HTMLTableOptions;

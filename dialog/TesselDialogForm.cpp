@@ -111,6 +111,10 @@ void TTesselDialogForm::FormShow() {
   XlsxOptions = dialog_.XlsxOptions;
   XlsxSheetName = dialog_.XlsxSheetName;
   DocxOptions = dialog_.DocxOptions;
+  ODSOptions = dialog_.ODSOptions;
+  ODSSheetName = dialog_.ODSSheetName;
+  ODTOptions = dialog_.ODTOptions;
+  ODTTableName = dialog_.ODTTableName;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

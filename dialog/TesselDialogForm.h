@@ -165,6 +165,10 @@ class TTesselDialogForm {
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
   TTesselDocxOptions DocxOptions;
+  TTesselODSOptions ODSOptions;
+  WideString ODSSheetName;
+  TTesselODTOptions ODTOptions;
+  WideString ODTTableName;
 
   // --- Settings files.
   std::string OptionsFileName;

@@ -4,6 +4,8 @@
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/XlsFormats.h"
 #include "formats/package/docx/DocxOptions.h"
+#include "formats/package/odf/OdsOptions.h"
+#include "formats/package/odf/OdtOptions.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 
 namespace verimo {

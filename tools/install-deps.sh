@@ -20,7 +20,7 @@ packages=(
   xdg-utils cups-client
   # independent readers of the text formats in tests
   libreoffice-calc libreoffice-writer libreoffice-base-drivers
-  python3-xlrd python3-olefile python3-openpyxl python3-docx python3-odf
+  python3-xlrd python3-olefile python3-openpyxl python3-docx python3-odf python-odf-tools
   python3-dbfread python3-dbf poppler-utils qpdf libxml2-utils
   texlive-latex-base texlive-latex-recommended chromium
   # database servers the SQL scripts are run on (started by the tests)

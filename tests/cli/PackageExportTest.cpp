@@ -28,6 +28,17 @@ if path.endswith('.xlsx'):
     print(book.sheetnames, len(rows))
     for row in rows[:3]:
         print([c.value for c in row], [(bool(c.font.b), bool(c.font.i)) for c in row][:1])
+elif path.endswith('.ods') or path.endswith('.odt'):
+    from odf import teletype
+    from odf.opendocument import load
+    from odf.table import Table, TableRow, TableCell
+    document = load(path)
+    table = document.body.getElementsByType(Table)[0]
+    rows = table.getElementsByType(TableRow)
+    print(table.getAttribute('name'), len(rows))
+    for row in rows[:3]:
+        print([(c.getAttribute('valuetype'), c.getAttribute('value'), teletype.extractText(c))
+               for c in row.getElementsByType(TableCell)])
 else:
     import docx
     table = docx.Document(path).tables[0]
@@ -85,6 +96,33 @@ TEST_F(PackageExportTest, ExtensionPicksTheTypeAndTheSettingsFileItsOptions) {
   std::string document;
   test::RunCommand("unzip -p " + test::ShellQuote((dir_ / "out.docx").string()) + " word/document.xml", &document);
   EXPECT_NE(document.find("<w:top w:val=\"double\""), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
+}
+
+TEST_F(PackageExportTest, OpenDocumentTypesComeFromTheExtensionWithTheirSections) {
+  std::ofstream(dir_ / "opts.cfg", std::ios::binary)
+      << "[IniVersion]\r\nNumber=400\r\n[GENERAL]\r\nExportRecCount=2\r\n"
+         "[FIELDS]\r\nfield0=Id\r\nfield1=City\r\n"
+         "[ODS]\r\nSheetName=Liste\r\n[ODT]\r\nTableName=Tablo\r\n";
+  const std::string settings = "--settings " + test::ShellQuote((dir_ / "opts.cfg").string()) + " ";
+  for (const char* name : {"out.ods", "out.odt"}) {
+    std::string err;
+    ASSERT_EQ(test::RunCommand(Cli("export " + settings + test::ShellQuote(Sample().string()) + " " +
+                                   test::ShellQuote((dir_ / name).string()) + " 2>&1"),
+                               &err),
+              0)
+        << err;
+  }
+  EXPECT_EQ(Describe(dir_ / "out.ods"),
+            "Liste 3\n"
+            "[('string', None, 'Id'), ('string', None, 'City')]\n"
+            "[('float', '1', '1'), (None, None, '')]\n"
+            "[('float', '2', '2'), ('string', None, 'IIIIIIIIIIIIIIIIIIIIIIIİ')]\n");
+  EXPECT_EQ(Describe(dir_ / "out.odt"),
+            "Tablo 3\n"
+            "[('string', None, 'Id'), ('string', None, 'City')]\n"
+            "[('string', None, '1'), ('string', None, '')]\n"
+            "[('string', None, '2'), ('string', None, 'IIIIIIIIIIIIIIIIIIIIIIIİ')]\n");
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
 }
 

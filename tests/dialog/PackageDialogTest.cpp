@@ -84,5 +84,49 @@ TEST_F(PackageDialogTest, DocxRunsFromTheFormWithItsOptions) {
   EXPECT_TRUE(file.ReadBool(u"DOCX", u"UseBorder", false));
 }
 
+TEST_F(PackageDialogTest, OpenDocumentTypesRunFromTheFormAndKeepTheirSections) {
+  const std::string sheet = dir_.File("list.ods");
+  const std::string text = dir_.File("list.odt");
+  TTesselODTOptions savedText;
+  WithForm(dialog_, [&](TTesselDialogForm& form) {
+    TTesselHeadlessUI ui;
+    form.ShowFile = false;
+    ASSERT_TRUE(form.SelectType(aeODS));
+    EXPECT_EQ(form.TypeOptionsPage(), TOptionsPage::ODS);
+    EXPECT_EQ(form.ODSSheetName, u"Sayfa1");
+    form.SetFileName(sheet);
+    form.ODSSheetName = u"Müşteriler";
+    form.ODSOptions.StripStyle = ssColumn;
+    form.ODSOptions.StripStylesList.resize(2);
+    form.Start(ui);
+    ASSERT_TRUE(form.SelectType(aeODT));
+    form.SetFileName(text);
+    form.ODTOptions.Border.BorderStyle = bsODFNone;
+    form.ODTOptions.DataStyle.Font.Bold = true;
+    form.Start(ui);
+    form.SaveOptions(Settings());
+    savedText = form.ODTOptions;
+  });
+  std::string content;
+  test::RunCommand("unzip -p " + test::ShellQuote(sheet) + " content.xml", &content);
+  EXPECT_NE(content.find("table:name=\"Müşteriler\""), std::string::npos);
+  EXPECT_NE(content.find("table:style-name=\"StripStyle2\""), std::string::npos);
+  test::RunCommand("unzip -p " + test::ShellQuote(text) + " content.xml", &content);
+  EXPECT_NE(content.find("table:name=\"Tablo1\""), std::string::npos);
+  EXPECT_EQ(content.find("LayerDataCellStyle"), std::string::npos);
+  TTesselIniFile file(Settings());
+  EXPECT_EQ(file.ReadInteger(u"GENERAL", u"ExportType", -1), aeODT);
+  EXPECT_EQ(file.ReadInteger(u"ODT", u"BorderStyle", -1), bsODFNone);
+  EXPECT_FALSE(file.SectionExists(u"ODS"));
+
+  TTesselDialog fresh;
+  Bind(fresh);
+  WithForm(fresh, [&](TTesselDialogForm& form) {
+    form.LoadOptions(Settings());
+    EXPECT_EQ(form.SelectedType(), aeODT);
+    EXPECT_EQ(form.ODTOptions, savedText);
+  });
+}
+
 }  // namespace
 }  // namespace verimo

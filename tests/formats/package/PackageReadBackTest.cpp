@@ -1,12 +1,16 @@
 // Exports through the package formats read back by independent readers:
-// openpyxl and python-docx, xmllint on every part, unzip, LibreOffice.
+// openpyxl, python-docx and odfpy, odflint, xmllint on every part, unzip,
+// LibreOffice.
 #include <gtest/gtest.h>
 
 #include <iostream>
 
+#include "core/DateTime.h"
 #include "core/Exception.h"
 #include "formats/package/PackageTestSupport.h"
 #include "formats/package/docx/TesselDocx.h"
+#include "formats/package/odf/TesselODS.h"
+#include "formats/package/odf/TesselODT.h"
 #include "formats/package/xlsx/TesselXlsx.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
@@ -22,14 +26,21 @@ void FillTrickyTable(TMemDataSet& data) {
   data.AddFieldDef(u"Ad & \"Soyad\"", ftString, 40);
   data.AddFieldDef(u"Tutar", ftFloat);
   data.AddFieldDef(u"Not", ftMemo);
+  data.AddFieldDef(u"Zaman", ftDateTime);
+  data.AddFieldDef(u"Evet", ftBoolean);
+  const Variant when = Variant::FromDateTime(EncodeDate(2024, 3, 12) + EncodeTime(10, 30, 5, 0));
   data.AppendRecord({Variant::FromInt(1), Variant::FromText(u"Şule Ağaoğlu"), Variant::FromDouble(1234.5),
-                     Variant::FromText(u"çok satırlı\r\nnot\nve\rdaha")});
+                     Variant::FromText(u"çok satırlı\r\nnot\nve\rdaha"), when, Variant::FromBool(true)});
   data.AppendRecord({Variant::FromInt(2), Variant::FromText(u"  baştaki ve sondaki  "), Variant::FromDouble(-0.25),
-                     Variant::FromText(u"a  <b> & \"c\" 'd'")});
-  data.AppendRecord({Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null()});
+                     Variant::FromText(u"a  <b> & \"c\" 'd'"), Variant::FromDateTime(EncodeDate(1850, 1, 2)),
+                     Variant::FromBool(false)});
+  data.AppendRecord({Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(),
+                     Variant::Null()});
   data.AppendRecord({Variant::FromInt(4), Variant::FromText(u"İıĞğÜüŞşÖöÇç \U0001F600 \U00020BB7"),
-                     Variant::FromDouble(0), Variant::FromText(u"kontrol\x01\x1F karakteri\tsekme")});
-  data.AppendRecord({Variant::FromInt(5), Variant::FromText(u" "), Variant::FromDouble(1e6), Variant::FromText(u"")});
+                     Variant::FromDouble(0), Variant::FromText(u"kontrol\x01\x1F karakteri\tsekme"), Variant::Null(),
+                     Variant::FromBool(true)});
+  data.AppendRecord({Variant::FromInt(5), Variant::FromText(u" "), Variant::FromDouble(1e6), Variant::FromText(u""),
+                     Variant::FromDateTime(EncodeDate(2000, 2, 29)), Variant::Null()});
   data.Open();
 }
 
@@ -50,9 +61,17 @@ class PackageReadBackTest : public ::testing::Test {
     exporter.FileName = (dir_ / name).string();
     exporter.Execute();
     test::PackageJob job{exporter.FileName, format, true, recorder.Expected(exporter)};
+    if (format == "ods") {
+      job.expected = recorder.SheetExpected(exporter);
+      job.values = recorder.SheetValues(exporter);
+    } else if (format == "odt") {
+      job.expected = recorder.TableExpected(exporter);
+      job.paragraphs = {std::vector<WideString>(exporter.Header.begin(), exporter.Header.end()),
+                        std::vector<WideString>(exporter.Footer.begin(), exporter.Footer.end())};
+    }
     // Writer lays out a table of many thousand rows for many minutes;
-    // python-docx still reads such a document whole.
-    if (format == "docx" && job.expected.size() > 3000) job.libreoffice = false;
+    // python-docx and odfpy still read such a document whole.
+    if ((format == "docx" || format == "odt") && job.expected.size() > 3000) job.libreoffice = false;
     jobs.push_back(job);
   }
 
@@ -68,7 +87,7 @@ TEST_F(PackageReadBackTest, TrickyTextsSurviveEveryReader) {
     exporter.Footer = {u"Son"};
     exporter.Captions = {u"Not=Not alanı"};
     exporter.Formats().SetNullString(u"(yok)");
-    exporter.ExportedFields = {u"Id", u"Ad & \"Soyad\"", u"Tutar", u"Not"};
+    exporter.ExportedFields = {u"Id", u"Ad & \"Soyad\"", u"Tutar", u"Not", u"Zaman", u"Evet"};
   };
   TTesselXlsx xlsx;
   configure(xlsx);
@@ -77,6 +96,14 @@ TEST_F(PackageReadBackTest, TrickyTextsSurviveEveryReader) {
   TTesselDocx docx;
   configure(docx);
   Export(docx, data, "tricky.docx", "docx", jobs);
+  TTesselODS ods;
+  configure(ods);
+  ods.SheetName = u"Müşteri & Şirket";
+  Export(ods, data, "tricky.ods", "ods", jobs);
+  TTesselODT odt;
+  configure(odt);
+  odt.TableName = u"Tablo \"1\" & <2>";
+  Export(odt, data, "tricky.odt", "odt", jobs);
   EXPECT_EQ(jobs[0].expected.size(), 9u);
   EXPECT_EQ(test::ReadPackages(jobs, dir_), "");
   if (!test::HaveLibreOffice()) GTEST_SKIP() << "soffice not installed: LibreOffice was not asked";
@@ -105,6 +132,10 @@ TEST_F(PackageReadBackTest, FixtureTablesReadBackWhole) {
       Export(xlsx, table, stem + ".xlsx", "xlsx", jobs);
       TTesselDocx docx;
       Export(docx, table, stem + ".docx", "docx", jobs);
+      TTesselODS ods;
+      Export(ods, table, stem + ".ods", "ods", jobs);
+      TTesselODT odt;
+      Export(odt, table, stem + ".odt", "odt", jobs);
     } catch (const Exception& error) {
       ADD_FAILURE() << stem << ": " << error.what();
     }

@@ -1,11 +1,13 @@
 #include "formats/package/PackageTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "core/DateTime.h"
 #include "engine/Tessel.h"
 #include "support/TestPaths.h"
 
@@ -51,18 +53,96 @@ std::vector<std::string> ZipEntries(const fs::path& archive) {
   return names;
 }
 
+namespace {
+
+std::string Printf(const char* format, auto... args) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+// How the spreadsheet should type a data cell.
+TypedCell ExpectedCell(const TTesselColumn& column, const TTesselCol& cell, bool null, const WideString& text) {
+  if (text.empty()) return std::nullopt;
+  const Variant& value = cell.Value;
+  const auto kind = value.GetKind();
+  const bool number = column.ColType == ectInteger || column.ColType == ectBigint || column.ColType == ectFloat ||
+                      column.ColType == ectCurrency;
+  const char* numberType = column.ColType == ectCurrency ? "currency" : "float";
+  if (null) return std::make_pair("string", "");
+  if (number && kind == Variant::Kind::Integer) return std::make_pair(numberType, std::to_string(value.AsInt()));
+  if (number && kind == Variant::Kind::Currency) return std::make_pair(numberType, Printf("%.4f", value.AsDouble()));
+  if (number && kind == Variant::Kind::Double && std::isfinite(value.AsDouble()))
+    return std::make_pair(numberType, Printf("%.17g", value.AsDouble()));
+  if (kind == Variant::Kind::DateTime && column.ColType == ectTime) {
+    const TimeParts t = DecodeTime(value.AsDateTime());
+    return std::make_pair("time", Printf("PT%02dH%02dM%02dS", t.hour, t.minute, t.second));
+  }
+  if (kind == Variant::Kind::DateTime && (column.ColType == ectDate || column.ColType == ectDateTime)) {
+    const DateParts d = DecodeDate(value.AsDateTime());
+    std::string date = Printf("%04d-%02d-%02d", d.year, d.month, d.day);
+    const TimeParts t = DecodeTime(value.AsDateTime());
+    if (column.ColType == ectDateTime && (t.hour || t.minute || t.second || t.millisecond))
+      date += Printf("T%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return std::make_pair("date", date);
+  }
+  if (kind == Variant::Kind::Boolean && column.ColType == ectBoolean)
+    return std::make_pair("boolean", value.AsBool() ? "true" : "false");
+  return std::make_pair("string", "");
+}
+
+WideString JoinLines(const TStringList& lines) {
+  WideString joined;
+  for (int i = 0; i < lines.Count(); ++i) joined += (i ? u"\n" : u"") + lines[i];
+  return joined;
+}
+
+}  // namespace
+
 void TableRecorder::Attach(TTessel& exporter) {
   exporter.OnBeginExport = [this](TTessel& sender) {
     captions_.clear();
     rows_.clear();
+    values_.clear();
     for (const TTesselColumn& column : sender.Columns()) captions_.push_back(column.Caption);
   };
   exporter.OnBeforeExportRow = [this](TTessel& sender, TTesselRow& row, bool&) {
     std::vector<WideString> cells;
-    for (int i = 0; i < row.Count(); ++i)
-      cells.push_back(sender.Columns().IsNull(i) ? sender.Formats().NullString() : row[i].Text);
+    std::vector<TypedCell> typed;
+    for (int i = 0; i < row.Count(); ++i) {
+      const bool null = sender.Columns().IsNull(i);
+      cells.push_back(null ? sender.Formats().NullString() : row[i].Text);
+      typed.push_back(ExpectedCell(sender.Columns()[i], row[i], null, cells.back()));
+    }
     rows_.push_back(cells);
+    values_.push_back(typed);
   };
+}
+
+Grid TableRecorder::SheetExpected(const TTessel& exporter) const {
+  Grid grid;
+  if (!exporter.Header.IsEmpty()) grid.push_back({JoinLines(exporter.Header)});
+  if (exporter.AllowCaptions) grid.push_back(captions_);
+  grid.insert(grid.end(), rows_.begin(), rows_.end());
+  if (!exporter.Footer.IsEmpty()) grid.push_back({JoinLines(exporter.Footer)});
+  return grid;
+}
+
+TypedGrid TableRecorder::SheetValues(const TTessel& exporter) const {
+  const TypedCell text = std::make_pair("string", "");
+  TypedGrid grid;
+  if (!exporter.Header.IsEmpty()) grid.push_back({text});
+  if (exporter.AllowCaptions) grid.push_back(std::vector<TypedCell>(captions_.size(), text));
+  grid.insert(grid.end(), values_.begin(), values_.end());
+  if (!exporter.Footer.IsEmpty()) grid.push_back({text});
+  return grid;
+}
+
+Grid TableRecorder::TableExpected(const TTessel& exporter) const {
+  Grid grid;
+  if (exporter.AllowCaptions) grid.push_back(captions_);
+  grid.insert(grid.end(), rows_.begin(), rows_.end());
+  return grid;
 }
 
 Grid TableRecorder::Expected(const TTessel& exporter) const {
@@ -108,6 +188,25 @@ std::string JobsToJson(const std::vector<PackageJob>& jobs) {
       for (size_t c = 0; c < job.expected[r].size(); ++c) {
         if (c) json += ',';
         AppendJsonString(json, job.expected[r][c]);
+      }
+      json += ']';
+    }
+    json += "],\"values\":[";
+    for (size_t r = 0; r < job.values.size(); ++r) {
+      json += r ? ",[" : "[";
+      for (size_t c = 0; c < job.values[r].size(); ++c) {
+        if (c) json += ',';
+        const TypedCell& cell = job.values[r][c];
+        json += cell ? "[\"" + cell->first + "\",\"" + cell->second + "\"]" : "null";
+      }
+      json += ']';
+    }
+    json += "],\"paragraphs\":[";
+    for (size_t side = 0; side < job.paragraphs.size(); ++side) {
+      json += side ? ",[" : "[";
+      for (size_t i = 0; i < job.paragraphs[side].size(); ++i) {
+        if (i) json += ',';
+        AppendJsonString(json, job.paragraphs[side][i]);
       }
       json += ']';
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/WideString.h"
@@ -13,6 +15,10 @@ class TTessel;
 namespace verimo::test {
 
 using Grid = std::vector<std::vector<WideString>>;
+// A spreadsheet cell as a reader should type it: the OpenDocument value
+// type and the value in its lexical form; nullopt for no check.
+using TypedCell = std::optional<std::pair<std::string, std::string>>;
+using TypedGrid = std::vector<std::vector<TypedCell>>;
 
 // Points the system's temporary directory (TMPDIR) at `dir` for the
 // object's lifetime.
@@ -43,18 +49,27 @@ class TableRecorder {
   void Attach(TTessel& exporter);
   Grid Expected(const TTessel& exporter) const;
   const Grid& DataRows() const { return rows_; }
+  // The spreadsheet layout of the OpenDocument exporter: the header and
+  // the footer lines each one cell of paragraphs, and the typed cells.
+  Grid SheetExpected(const TTessel& exporter) const;
+  TypedGrid SheetValues(const TTessel& exporter) const;
+  // The text document's table: the caption row and the data rows.
+  Grid TableExpected(const TTessel& exporter) const;
 
  private:
   std::vector<WideString> captions_;
   Grid rows_;
+  TypedGrid values_;
 };
 
 struct PackageJob {
   std::filesystem::path file;
-  std::string format;  // xlsx, docx
+  std::string format;  // xlsx, docx, ods, odt
   bool libreoffice = true;
   Grid expected;
   int sheets = 1;
+  TypedGrid values = {};                   // ods
+  std::vector<std::vector<WideString>> paragraphs = {};  // odt: before and after the table
 };
 
 // Runs read_package.py over the jobs; returns its report (empty when every

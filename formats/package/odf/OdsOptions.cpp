@@ -1,0 +1,117 @@
+#include "formats/package/odf/OdsOptions.h"
+
+#include "engine/TesselIniFile.h"
+#include "formats/package/odf/OdfText.h"
+
+namespace verimo {
+namespace {
+
+constexpr WideStringView kSection = u"ODS";
+constexpr WideStringView kStylePrefix = u"ODS_STYLE_";
+constexpr WideStringView kStripPrefix = u"ODS_STRIP_STYLE_";
+
+WideString StyleSection(int index) { return WideString(kStylePrefix) + kPackageStyleCaptions[index]; }
+WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide(index); }
+WideString StripName(size_t index) { return u"StripStyle" + IntToWide(static_cast<long long>(index) + 1); }
+
+void AppendCellStyle(std::string& out, WideStringView name, const TODSParagraphStyle& style,
+                     TODFTextVerticalAligment vertical, const TODFBorder& border) {
+  out += "<style:style ";
+  AppendODFAttribute(out, "style:name", name);
+  out += "style:family=\"table-cell\" style:parent-style-name=\"Default\" >";
+  AppendODFTextProperties(out, style.Font);
+  out += "<style:paragraph-properties ";
+  AppendODFAttribute(out, "fo:text-align", ODFTextAlign(style.Alignment));
+  out += "/><style:table-cell-properties style:text-align-source=\"fix\" style:repeat-content=\"false\" ";
+  AppendODFAttribute(out, "fo:border", ODFBorderText(border));
+  AppendODFAttribute(out, "style:vertical-align", ODFVerticalAlign(vertical));
+  if (style.AllowBackground) AppendODFAttribute(out, "fo:background-color", ODFColor(style.BackgroundColor));
+  out += "/></style:style>\r\n";
+}
+
+void AppendCellStyle(std::string& out, WideStringView name, const TODSCellParagraphStyle& style) {
+  AppendCellStyle(out, name, style, style.VerticalAligment, style.Border);
+}
+
+void AppendCellStyles(std::string& out, const TTesselODSOptions& options) {
+  out += "<style:style style:name=\"DefaultCell\" style:family=\"table-cell\" style:parent-style-name=\"Default\" >"
+         "<style:text-properties style:font-name=\"Arial\" fo:font-size=\"10pt\" fo:color=\"#000000\" />"
+         "<style:paragraph-properties fo:text-align=\"start\" />"
+         "<style:table-cell-properties fo:background-color=\"#FFFFFF\" style:text-align-source=\"fix\" "
+         "style:repeat-content=\"false\" style:vertical-align=\"bottom\" /></style:style>\r\n";
+  AppendCellStyle(out, u"Header", options.HeaderStyle);
+  AppendCellStyle(out, u"Footer", options.FooterStyle);
+  AppendCellStyle(out, u"CaptionRow", options.CaptionRowStyle);
+  AppendCellStyle(out, u"DataStyle", options.DataStyle);
+  for (size_t i = 0; i < static_cast<size_t>(options.StripCount()); ++i) {
+    const TODSStripCellParagraphStyle& strip = options.StripStylesList[i];
+    AppendCellStyle(out, StripName(i), strip, strip.VerticalAligment,
+                    strip.UseDataStyleBorder ? options.DataStyle.Border : strip.Border);
+  }
+}
+
+}  // namespace
+
+const TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) const {
+  switch (index) {
+    case 0: return HeaderStyle;
+    case 1: return CaptionRowStyle;
+    case 2: return DataStyle;
+    default: return FooterStyle;
+  }
+}
+
+TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) {
+  return const_cast<TODSCellParagraphStyle&>(static_cast<const TTesselODSOptions&>(*this).BaseStyle(index));
+}
+
+void AppendODSFontFaces(std::string& out, const TTesselODSOptions& options) {
+  std::vector<WideString> declared;
+  AppendODFFontFace(out, u"Arial", declared);
+  for (const TODSCellParagraphStyle* style :
+       {&options.HeaderStyle, &options.FooterStyle, &options.CaptionRowStyle, &options.DataStyle})
+    AppendODFFontFace(out, style->Font.Name, declared);
+  for (size_t i = 0; i < static_cast<size_t>(options.StripCount()); ++i)
+    AppendODFFontFace(out, options.StripStylesList[i].Font.Name, declared);
+}
+
+void AppendODSAutomaticStyles(std::string& out, const TTesselODSOptions& options) {
+  out += "<style:style style:name=\"DefaultTableStyle\" style:family=\"table\" >"
+         "<style:table-properties table:display=\"true\" style:writing-mode=\"lr-tb\" /></style:style>\r\n"
+         "<style:style style:name=\"DefaultRowStyle\" style:family=\"table-row\" >"
+         "<style:table-row-properties/></style:style>\r\n"
+         "<style:style style:name=\"DefaultColumnStyle\" style:family=\"table-column\" >"
+         "<style:table-column-properties/></style:style>\r\n";
+  AppendCellStyles(out, options);
+}
+
+void AppendODSCommonStyles(std::string& out, const TTesselODSOptions& options) {
+  out += "<style:style style:name=\"Default\" style:family=\"table-cell\" />\r\n";
+  AppendCellStyles(out, options);
+}
+
+void SaveODSSettings(TTesselIniFile& file, const TTesselODSOptions& options, WideStringView sheetName) {
+  file.WriteString(kSection, u"SheetName", sheetName);
+  file.WriteInteger(kSection, u"StripType", options.StripStyle);
+  for (int i = 0; i < 4; ++i) SaveODFStyle(file, StyleSection(i), options.BaseStyle(i));
+  EraseSectionsStartingWith(file, kStripPrefix);
+  for (size_t i = 0; i < options.StripStylesList.size(); ++i)
+    SaveODFStyle(file, StripSection(static_cast<int>(i)), options.StripStylesList[i]);
+}
+
+void LoadODSSettings(const TTesselIniFile& file, TTesselODSOptions& options, WideString& sheetName) {
+  const WideString name = file.ReadString(kSection, u"SheetName", sheetName);
+  if (!name.empty()) sheetName = name;
+  const int strip = file.ReadInteger(kSection, u"StripType", options.StripStyle);
+  options.StripStyle = strip >= ssNone && strip <= ssRow ? static_cast<TODFStripStyleType>(strip) : ssNone;
+  for (int i = 0; i < 4; ++i)
+    if (file.SectionExists(StyleSection(i))) LoadODFStyle(file, StyleSection(i), options.BaseStyle(i));
+  options.StripStylesList.clear();
+  for (int i = 0; file.SectionExists(StripSection(i)); ++i) {
+    TODSStripCellParagraphStyle style;
+    LoadODFStyle(file, StripSection(i), style);
+    options.StripStylesList.push_back(style);
+  }
+}
+
+}  // namespace verimo

@@ -1,0 +1,133 @@
+#include "formats/package/odf/OdtOptions.h"
+
+#include "engine/TesselIniFile.h"
+#include "formats/package/odf/OdfText.h"
+
+namespace verimo {
+namespace {
+
+constexpr WideStringView kSection = u"ODT";
+constexpr WideStringView kStylePrefix = u"ODT_STYLE_";
+constexpr WideStringView kStripPrefix = u"ODT_STRIP_STYLE_";
+constexpr const char* kPrefixes[] = {"", "Layer", "Ender", "LayerEnder"};
+
+WideString StyleSection(int index) { return WideString(kStylePrefix) + kPackageStyleCaptions[index]; }
+WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide(index); }
+WideString Numbered(WideStringView base, size_t index) {
+  return WideString(base) + IntToWide(static_cast<long long>(index) + 1);
+}
+
+void AppendParagraphStyle(std::string& out, WideStringView name, const TODTParagraphStyle& style) {
+  out += "<style:style style:family=\"paragraph\" style:parent-style-name=\"Standard\" ";
+  AppendODFAttribute(out, "style:name", name);
+  out += '>';
+  AppendODFTextProperties(out, style.Font);
+  out += "<style:paragraph-properties ";
+  AppendODFAttribute(out, "fo:text-align", ODFTextAlign(style.Alignment));
+  if (style.AllowHighlight) AppendODFAttribute(out, "fo:background-color", ODFColor(style.HighlightColor));
+  out += "/></style:style>\r\n";
+}
+
+// One cell style and, with a solid border, its three edge variants.
+void AppendCellStyles(std::string& out, WideStringView name, const TODTCellParagraphStyle& style,
+                      const TODFBorder& border) {
+  const bool solid = border.BorderStyle == bsODFSolid;
+  const WideString edge = ODFBorderText(border);
+  for (int variant = 0; variant < (solid ? 4 : 1); ++variant) {
+    const bool bottom = variant == 1 || variant == 3;
+    const bool right = variant >= 2;
+    out += "<style:style ";
+    AppendODFAttribute(out, "style:name", Utf8ToWide(kPrefixes[variant]) + WideString(name));
+    out += "style:family=\"table-cell\" ><style:table-cell-properties fo:padding=\"0.035cm\" ";
+    AppendODFAttribute(out, "fo:border-top", solid ? edge : u"none");
+    AppendODFAttribute(out, "fo:border-left", solid ? edge : u"none");
+    AppendODFAttribute(out, "fo:border-bottom", solid && bottom ? edge : u"none");
+    AppendODFAttribute(out, "fo:border-right", solid && right ? edge : u"none");
+    AppendODFAttribute(out, "style:vertical-align", ODFVerticalAlign(style.VerticalAligment));
+    if (style.AllowBackground) AppendODFAttribute(out, "fo:background-color", ODFColor(style.BackgroundColor));
+    out += "/></style:style>\r\n";
+  }
+}
+
+}  // namespace
+
+const char* ODTCellStylePrefix(const TODFBorder& border, bool lastRow, bool lastColumn) {
+  if (border.BorderStyle != bsODFSolid) return "";
+  return kPrefixes[(lastRow ? 1 : 0) + (lastColumn ? 2 : 0)];
+}
+
+const TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) const {
+  switch (index) {
+    case 0: return HeaderStyle;
+    case 1: return CaptionRowStyle;
+    case 2: return DataStyle;
+    default: return FooterStyle;
+  }
+}
+
+TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) {
+  return const_cast<TODTParagraphStyle&>(static_cast<const TTesselODTOptions&>(*this).BaseStyle(index));
+}
+
+void AppendODTFontFaces(std::string& out, const TTesselODTOptions& options) {
+  std::vector<WideString> declared;
+  for (const TODTParagraphStyle* style :
+       {&options.HeaderStyle, &options.FooterStyle, static_cast<const TODTParagraphStyle*>(&options.CaptionRowStyle),
+        static_cast<const TODTParagraphStyle*>(&options.DataStyle)})
+    AppendODFFontFace(out, style->Font.Name, declared);
+  for (size_t i = 0; i < static_cast<size_t>(options.StripCount()); ++i)
+    AppendODFFontFace(out, options.StripStylesList[i].Font.Name, declared);
+}
+
+void AppendODTStyles(std::string& out, const TTesselODTOptions& options) {
+  const size_t strips = static_cast<size_t>(options.StripCount());
+  out += "<style:style style:name=\"DefaultColumnStyle\" style:family=\"table-column\" >"
+         "<style:table-column-properties/></style:style>\r\n";
+  AppendCellStyles(out, u"CaptionCellRow", options.CaptionRowStyle, options.Border);
+  AppendCellStyles(out, u"DataCellStyle", options.DataStyle, options.Border);
+  for (size_t i = 0; i < strips; ++i)
+    AppendCellStyles(out, Numbered(u"StripCellStyle", i), options.StripStylesList[i], options.Border);
+  AppendParagraphStyle(out, u"Header", options.HeaderStyle);
+  AppendParagraphStyle(out, u"Footer", options.FooterStyle);
+  AppendParagraphStyle(out, u"CaptionRow", options.CaptionRowStyle);
+  AppendParagraphStyle(out, u"DataStyle", options.DataStyle);
+  for (size_t i = 0; i < strips; ++i) AppendParagraphStyle(out, Numbered(u"StripStyle", i), options.StripStylesList[i]);
+}
+
+void SaveODTSettings(TTesselIniFile& file, const TTesselODTOptions& options, WideStringView tableName) {
+  file.WriteString(kSection, u"TableName", tableName);
+  file.WriteInteger(kSection, u"StripType", options.StripStyle);
+  file.WriteInteger(kSection, u"BorderStyle", options.Border.BorderStyle);
+  file.WriteInteger(kSection, u"BorderColor", static_cast<int>(options.Border.BorderColor));
+  file.WriteInteger(kSection, u"BorderWidth", options.Border.BorderWidth);
+  SaveODFStyle(file, StyleSection(0), options.HeaderStyle);
+  SaveODFStyle(file, StyleSection(1), options.CaptionRowStyle);
+  SaveODFStyle(file, StyleSection(2), options.DataStyle);
+  SaveODFStyle(file, StyleSection(3), options.FooterStyle);
+  EraseSectionsStartingWith(file, kStripPrefix);
+  for (size_t i = 0; i < options.StripStylesList.size(); ++i)
+    SaveODFStyle(file, StripSection(static_cast<int>(i)), options.StripStylesList[i]);
+}
+
+void LoadODTSettings(const TTesselIniFile& file, TTesselODTOptions& options, WideString& tableName) {
+  const WideString name = file.ReadString(kSection, u"TableName", tableName);
+  if (!name.empty()) tableName = name;
+  const int strip = file.ReadInteger(kSection, u"StripType", options.StripStyle);
+  options.StripStyle = strip >= ssNone && strip <= ssRow ? static_cast<TODFStripStyleType>(strip) : ssNone;
+  LoadODFBorder(file, kSection, options.Border);
+  auto load = [&file](int index, auto& style) {
+    if (file.SectionExists(StyleSection(index))) LoadODFStyle(file, StyleSection(index), style);
+  };
+  load(0, options.HeaderStyle);
+  load(1, options.CaptionRowStyle);
+  load(2, options.DataStyle);
+  load(3, options.FooterStyle);
+  options.StripStylesList.clear();
+  for (int i = 0; file.SectionExists(StripSection(i)); ++i) {
+    TODTCellParagraphStyle style;
+    LoadODFStyle(file, StripSection(i), style);
+    options.StripStylesList.push_back(style);
+  }
+}
+
+}  // namespace verimo

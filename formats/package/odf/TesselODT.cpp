@@ -1,0 +1,164 @@
+#include "formats/package/odf/TesselODT.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "core/Exception.h"
+#include "engine/TesselLocale.h"
+#include "formats/package/odf/BaseODFFile.h"
+#include "formats/package/odf/OdfText.h"
+#include "resources/StringTable.h"
+
+namespace verimo {
+
+TTesselODT::TTesselODT() : TableName(TTesselLocale::Instance().LoadText(res::kDefaultTableName)) {
+  published_.Captions = true;
+  published_.UserFormats = true;
+  published_.Formats = true;
+}
+
+TTesselODT::~TTesselODT() = default;
+
+void TTesselODT::WriteParagraphs(std::string_view style, const TStringList& lines) {
+  line_.clear();
+  for (const WideString& text : lines) {
+    line_ += "<text:p text:style-name=\"";
+    line_ += style;
+    line_ += "\" >";
+    AppendODFText(line_, EscapeText(text));
+    line_ += "</text:p>\r\n";
+  }
+  package_->Table().WriteRaw(line_);
+}
+
+void TTesselODT::BeginExport() {
+  TTesselAdvancedText::BeginExport();
+  records_ = 0;
+  rows_ = 0;
+  pending_ = TPendingRow();
+  pending_.Texts.reserve(static_cast<size_t>(Columns().Count()));
+  package_ = std::make_unique<TBaseODFFile>();
+  package_->DocumentKind = TBaseODFFile::dkText;
+  package_->SetOutputFileName(FileName);
+  package_->WriteMetaAndManifest();
+  package_->OpenTableFragment();
+  WriteParagraphs("Header", Header);
+  line_.assign("<table:table ");
+  AppendODFAttribute(line_, "table:name", TableName);
+  line_ += ">\r\n";
+  for (int i = 0; i < std::max(Columns().Count(), 1); ++i)
+    line_ += "<table:table-column table:style-name=\"DefaultColumnStyle\" />";
+  line_ += "\r\n";
+  package_->Table().WriteRaw(line_);
+}
+
+void TTesselODT::WriteCaptionRow() {
+  if (!package_) return;
+  pending_.Texts.clear();
+  for (int i = 0; i < Columns().Count(); ++i) pending_.Texts.push_back(GetColCaption(i));
+  pending_.Captions = true;
+  pending_.Held = true;
+}
+
+void TTesselODT::WriteDataRow() {
+  if (!package_) return;
+  if (pending_.Held) WritePendingRow(false);
+  ++records_;
+  const TTesselRow& row = Row();
+  pending_.Texts.resize(static_cast<size_t>(row.Count()));
+  for (int i = 0; i < row.Count(); ++i) pending_.Texts[static_cast<size_t>(i)] = GetCellText(row[i]);
+  pending_.Captions = false;
+  pending_.Record = records_;
+  pending_.Held = true;
+}
+
+int TTesselODT::StripOf(int column, int record) const {
+  const int strips = ODTOptions.StripCount();
+  if (strips == 0) return 0;
+  return ODFStripNumber(ODTOptions.StripStyle == ssColumn ? column + 1 : record, strips);
+}
+
+void TTesselODT::WritePendingRow(bool last) {
+  const int columns = std::max(static_cast<int>(pending_.Texts.size()), 1);
+  line_.assign(pending_.Captions ? "<table:table-header-rows><table:table-row>" : "<table:table-row>");
+  for (int i = 0; i < columns; ++i) {
+    const int strip = pending_.Captions ? 0 : StripOf(i, pending_.Record);
+    const std::string number = strip == 0 ? std::string() : std::to_string(strip);
+    line_ += "<table:table-cell table:style-name=\"";
+    line_ += ODTCellStylePrefix(ODTOptions.Border, last, i == columns - 1);
+    line_ += pending_.Captions ? "CaptionCellRow" : strip == 0 ? "DataCellStyle" : "StripCellStyle";
+    line_ += number;
+    line_ += "\" office:value-type=\"string\" ><text:p text:style-name=\"";
+    line_ += pending_.Captions ? "CaptionRow" : strip == 0 ? "DataStyle" : "StripStyle";
+    line_ += number;
+    line_ += "\" >";
+    if (static_cast<size_t>(i) < pending_.Texts.size()) AppendODFText(line_, pending_.Texts[static_cast<size_t>(i)]);
+    line_ += "</text:p></table:table-cell>\r\n";
+  }
+  line_ += pending_.Captions ? "</table:table-row></table:table-header-rows>\r\n" : "</table:table-row>\r\n";
+  package_->Table().WriteRaw(line_);
+  pending_.Held = false;
+  ++rows_;
+}
+
+void TTesselODT::AfterExport() {
+  TTesselAdvancedText::AfterExport();
+  if (package_ && pending_.Held) WritePendingRow(true);
+}
+
+void TTesselODT::FinishPackage() {
+  if (pending_.Held) WritePendingRow(true);
+  // A table needs a row; an export of nothing gets one of empty cells.
+  if (rows_ == 0) {
+    pending_ = TPendingRow();
+    pending_.Texts.assign(static_cast<size_t>(Columns().Count()), WideString());
+    WritePendingRow(true);
+  }
+  package_->Table().WriteRaw("</table:table>\r\n");
+  WriteParagraphs("Footer", Footer);
+  const TTesselODTOptions& options = ODTOptions;
+  package_->BuildPackage([&](std::string& out) { AppendODTFontFaces(out, options); },
+                         [&](std::string& out) { AppendODTStyles(out, options); },
+                         [&](std::string& out) {
+                           out += "<style:style style:name=\"Standard\" style:family=\"paragraph\" />\r\n";
+                           AppendODTStyles(out, options);
+                         });
+}
+
+// Also runs when the run fails: then the package is thrown away with its
+// staging folder instead of being zipped.
+void TTesselODT::EndExport() {
+  try {
+    if (package_ && std::uncaught_exceptions() == 0) FinishPackage();
+  } catch (...) {
+    package_.reset();
+    throw;
+  }
+  package_.reset();
+  TTesselAdvancedText::EndExport();
+}
+
+void TTesselODT::Execute() {
+  if (TableName.empty()) throw Exception("Table name is not defined");
+  if (FileName.empty()) throw Exception("File name is not defined");
+  try {
+    RunExport();
+  } catch (...) {
+    package_.reset();
+    throw;
+  }
+  package_.reset();
+  ShowResult();
+}
+
+void TTesselODT::SaveSettings(TTesselIniFile& settings) {
+  TTesselAdvancedText::SaveSettings(settings);
+  SaveODTSettings(settings, ODTOptions, TableName);
+}
+
+void TTesselODT::LoadSettings(TTesselIniFile& settings) {
+  TTesselAdvancedText::LoadSettings(settings);
+  LoadODTSettings(settings, ODTOptions, TableName);
+}
+
+}  // namespace verimo

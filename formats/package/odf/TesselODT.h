@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/TesselText.h"
+#include "formats/package/odf/OdtOptions.h"
+
+namespace verimo {
+
+class TBaseODFFile;
+
+// Exports the source as an OpenDocument text document: the header lines
+// as paragraphs, one table with the caption row as its repeated header
+// rows and one row per record, then the footer lines as paragraphs.
+// Neighbouring cells share one border line: every cell draws its top and
+// left edges, the last row and the last column also their bottom and
+// right edges; to know the last row, each row is held back until the next
+// one comes.
+class TTesselODT : public TTesselAdvancedText {
+ public:
+  TTesselODT();
+  ~TTesselODT() override;
+
+  TTesselODTOptions ODTOptions;
+  // Resource string 34656 by default; an empty name fails the run.
+  WideString TableName;
+
+  void BeginExport() override;
+  void WriteCaptionRow() override;
+  void WriteDataRow() override;
+  void AfterExport() override;
+  void EndExport() override;
+  void Execute() override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+  int RecordCount() const { return records_; }
+
+ private:
+  // The row held back: its cell texts, whether it is the caption row and,
+  // for a record, its number (from 1).
+  struct TPendingRow {
+    std::vector<WideString> Texts;
+    bool Captions = false;
+    int Record = 0;
+    bool Held = false;
+  };
+
+  void WritePendingRow(bool last);
+  void WriteParagraphs(std::string_view style, const TStringList& lines);
+  void FinishPackage();
+  int StripOf(int column, int record) const;
+
+  std::unique_ptr<TBaseODFFile> package_;
+  TPendingRow pending_;
+  std::string line_;
+  int records_ = 0;
+  int rows_ = 0;
+};
+
+}  // namespace verimo
