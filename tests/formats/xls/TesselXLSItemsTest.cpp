@@ -58,7 +58,8 @@ std::string EncodeJpeg(const TRgbImage& image) {
 
 // A 1 × 1 GIF picture.
 const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
-                       "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;",
+                       "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
+                       "D\x01\x00;",
                        43);
 
 void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
