@@ -110,6 +110,36 @@ class XlsItemsTest : public ::testing::Test {
     exporter.LoadSettings(file);
   }
 
+  // Sheets "Kuzey" (3 rows), "Bos" (not exported) and "Guney" (5 rows), each
+  // with a note and a chart over its own column: the second chart refers to
+  // the second sheet written. The workbook's path.
+  std::string ExportThreeSheetsOneSkipped() {
+    TTesselXLS exporter;
+    Configure(exporter, north_, "sheets.xls");
+    FillSales(north_, 3);
+    FillSales(south_, 5);
+    for (const char16_t* title : {u"Kuzey", u"Bos", u"Guney"}) {
+      auto sheet = std::make_unique<TxlsSheet>();
+      sheet->LoadFromExporter(exporter);
+      sheet->Title = title;
+      sheet->DataSet = title == WideStringView(u"Kuzey") ? &north_ : &south_;
+      sheet->Exported = title != WideStringView(u"Bos");
+      TxlsNote note;
+      note.Row = 1;
+      note.Col = 1;
+      note.Lines.Add(u"not " + WideString(title));
+      sheet->Notes.push_back(note);
+      TxlsChart chart;
+      chart.Series.push_back({u"Satış", clrRed, rtColumn, u"Satış", {}});
+      sheet->Charts.push_back(chart);
+      exporter.Sheets.push_back(std::move(sheet));
+    }
+    exporter.Execute();
+    return exporter.FileName;
+  }
+
+  TMemDataSet north_;
+  TMemDataSet south_;
   TFixedTextMeasurer measurer_{7};
   fs::path dir_;
 };
@@ -233,9 +263,13 @@ TEST_F(XlsItemsTest, ChartsAndPicturesSurviveTheConversionToXlsx) {
   exporter.Charts.push_back(automatic);
   exporter.Execute();
 
-  const std::string jobs = R"({"charts": {"file": ")" + exporter.FileName + R"(", "count": 8,
+  const std::string sheets = ExportThreeSheetsOneSkipped();
+  const std::string jobs = R"({"charts": [{"file": ")" + exporter.FileName + R"(", "count": 8,
     "refs": ["$B$2:$B$7", "$C$2:$C$7", "$A$2:$A$7"], "media": 4},
-    "libreoffice": [")" + exporter.FileName + R"("]})";
+    {"file": ")" + sheets + R"(", "count": 2, "refs": ["Kuzey!$B$2:$B$4", "Guney!$B$2:$B$6"], "media": 0}],
+    "items": [{"file": ")" + sheets + R"(", "sheet": 0, "notes": [[0, 0, "not Kuzey"]], "links": [], "merged": 0, "cells": []},
+              {"file": ")" + sheets + R"(", "sheet": 1, "notes": [[0, 0, "not Guney"]], "links": [], "merged": 0, "cells": []}],
+    "libreoffice": [")" + exporter.FileName + R"(", ")" + sheets + R"("]})";
   const fs::path jobsFile = dir_ / "jobs.json";
   WriteFile(jobsFile, jobs);
   if (!HaveLibreOffice()) GTEST_SKIP() << "soffice not installed; the conversion is not checked";

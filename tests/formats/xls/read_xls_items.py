@@ -5,14 +5,16 @@ Usage: read_xls_items.py JOBS.json [--no-libreoffice]
 JOBS.json holds:
   "items": {"file": path, "notes": [[row, col, text], ...],
             "links": [[row, col, type, url or path, description, tooltip], ...],
-            "merged": number of ranges, "merged_first": [rlo, rhi, clo, chi],
-            "cells": [[row, col, "s" | "n" | "b" | "d", value], ...]}
+                    "merged": number of ranges, "merged_first": [rlo, rhi, clo, chi],
+            "cells": [[row, col, "s" | "n" | "b" | "d", value], ...],
+            "sheet": index of the sheet, 0 when not given}
      xlrd must read exactly these notes and hyperlinks, that many merged
      ranges (the first as given, in xlrd's half-open form) and these cells.
   "charts": {"file": path, "count": charts, "refs": [range, ...], "media": n}
      LibreOffice converts the file to XLSX; it must hold that many charts in
      xl/charts/, every range of "refs" in some series, and n pictures in
      xl/media/.
+  Either may also be a list of such jobs.
   "libreoffice": [path, ...]: files LibreOffice must open (converted to XLSX
      in one call).
 Positions are 0-based. Prints every difference; exits 1 when there is one.
@@ -29,7 +31,7 @@ import xlrd
 
 def check_items(job, problems):
     book = xlrd.open_workbook(job["file"], formatting_info=True)
-    sheet = book.sheet_by_index(0)
+    sheet = book.sheet_by_index(job.get("sheet", 0))
     notes = {key: note.text for key, note in sheet.cell_note_map.items()}
     want_notes = {(r, c): text for r, c, text in job["notes"]}
     if notes != want_notes:
@@ -88,21 +90,28 @@ def check_charts(job, xlsx, problems):
         problems.append("%d pictures in xl/media (%r), %d expected" % (len(media), media, job["media"]))
 
 
+def as_list(jobs):
+    if jobs is None:
+        return []
+    return jobs if isinstance(jobs, list) else [jobs]
+
+
 def main():
     with open(sys.argv[1], encoding="utf-8") as f:
         jobs = json.load(f)
     use_lo = "--no-libreoffice" not in sys.argv
     problems = []
-    if "items" in jobs:
+    for job in as_list(jobs.get("items")):
         try:
-            check_items(jobs["items"], problems)
+            check_items(job, problems)
         except Exception as error:  # noqa: BLE001 - every failure is a finding
-            problems.append("xlrd %s: %s: %s" % (jobs["items"]["file"], type(error).__name__, error))
+            problems.append("xlrd %s: %s: %s" % (job["file"], type(error).__name__, error))
     if use_lo and jobs.get("libreoffice"):
         with tempfile.TemporaryDirectory(prefix="verimo-lo-items-") as workdir:
             converted = convert(jobs["libreoffice"], workdir, problems)
-            if "charts" in jobs and jobs["charts"]["file"] in converted:
-                check_charts(jobs["charts"], converted[jobs["charts"]["file"]], problems)
+            for job in as_list(jobs.get("charts")):
+                if job["file"] in converted:
+                    check_charts(job, converted[job["file"]], problems)
     for problem in problems:
         print(problem)
     return 1 if problems else 0
