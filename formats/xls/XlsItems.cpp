@@ -213,6 +213,7 @@ void SaveNote(TTesselIniFile& file, WideStringView section, const TxlsNote& note
   file.WriteInteger(section, u"Col", note.Col);
   file.WriteInteger(section, u"Row", note.Row);
   WriteLines(file, section, note.Lines);
+  file.WriteBool(section, u"Shown", note.Shown);
   const TxlsNoteFormat& f = note.Format;
   file.WriteInteger(section, u"HorAlignment", f.Alignment.Horizontal);
   file.WriteInteger(section, u"VertAlignment", f.Alignment.Vertical);
@@ -232,6 +233,7 @@ void LoadNote(const TTesselIniFile& file, WideStringView section, TxlsNote& note
   note.Col = Read16(file, section, u"Col", note.Col);
   note.Row = Read16(file, section, u"Row", note.Row);
   note.Lines = ReadLines(file, section);
+  note.Shown = file.ReadBool(section, u"Shown", note.Shown);
   TxlsNoteFormat& f = note.Format;
   f.Alignment.Horizontal = ReadEnum(file, section, u"HorAlignment", f.Alignment.Horizontal, 5);
   f.Alignment.Vertical = ReadEnum(file, section, u"VertAlignment", f.Alignment.Vertical, 4);

@@ -69,6 +69,8 @@ struct TxlsNote {
   uint16_t Col = 0;
   TStringList Lines;
   TxlsNoteFormat Format;
+  // Shown all the time, not only when the pointer is over the cell.
+  bool Shown = false;
   // The text as stored: the lines joined by line feeds, trimmed, without
   // carriage returns.
   WideString Text() const;

@@ -284,7 +284,7 @@ void WriteDrawing(TbiffSink& sink, uint16_t drawingId, const TxlsSheetDrawing& d
     TmsoOPT opt;
     opt.Add(0x0080, number).Add(0x007D, 1).Add(0x00BF, 0x00080008).Add(0x0158, 0);
     AddNoteFill(opt, shape.Note->Format);
-    opt.Add(0x01BF, 0x00110010).Add(0x0201, 0).Add(0x023F, 0x00030003).Add(0x03BF, 0x000A0002);
+    opt.Add(0x01BF, 0x00110010).Add(0x0201, 0).Add(0x023F, 0x00030003).Add(0x03BF, shape.Note->Shown ? 0x000A0000 : 0x000A0002);
     entries.push_back({ShapeContainer(202, base + number, opt, NoteAnchor(*shape.Note), 8), 8});
   }
   for (const TxlsImageShape& shape : drawing.Images) {
@@ -342,7 +342,7 @@ void WriteNoteRecords(TbiffSink& sink, const TxlsSheetDrawing& drawing) {
     TmsoBytes data;
     // An empty author: a 16-bit length 0, the option byte and a pad byte.
     data.Put16(static_cast<uint16_t>(shape.Note->Row - 1)).Put16(static_cast<uint16_t>(shape.Note->Col - 1));
-    data.Put16(0).Put16(number).Put16(0).Put8(0).Put8(0);
+    data.Put16(shape.Note->Shown ? 0x0002 : 0).Put16(number).Put16(0).Put8(0).Put8(0);
     WriteBytesRecord(sink, biff::kNote, data);
   }
 }
