@@ -298,11 +298,11 @@ void TTesselXLS::Execute() {
   for (TxlsSheet* sheet : sheets) CheckSheet(*sheet);
 
   run_ = std::make_unique<TRun>();
-  PreparePictures(sheets);
   TFinally closeRun([this] {
     if (run_) run_->workbook.CloseWorkbookFile();
     run_.reset();
   });
+  PreparePictures(sheets);
   run_->workbook.OpenWorkbookFile(TargetDirectory() / fs::path(FileName).filename());
   run_->workbook.BeginWorkbook();
   run_->patterns = TxlsPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);

@@ -366,8 +366,8 @@ void SavePicture(TTesselIniFile& file, WideStringView section, const TxlsPicture
 }
 
 void LoadPicture(const TTesselIniFile& file, WideStringView section, TxlsPicture& picture) {
-  picture.Name = file.ReadWideString(section, u"Name", picture.Name);
-  TxlsPictures::CheckName(picture.Name);
+  const WideString name = file.ReadWideString(section, u"Name", picture.Name);
+  if (!name.empty()) picture.Name = name;
   picture.FileName = WideToUtf8(file.ReadWideString(section, u"FileName", Utf8ToWide(picture.FileName)));
 }
 

@@ -124,6 +124,7 @@ class XlsItemsTest : public ::testing::Test {
       sheet->Title = title;
       sheet->DataSet = title == WideStringView(u"Kuzey") ? &north_ : &south_;
       sheet->Exported = title != WideStringView(u"Bos");
+      sheet->Background.FileName = (dir_ / "p.png").string();  // no PNG backgrounds
       TxlsNote note;
       note.Row = 1;
       note.Col = 1;
@@ -218,9 +219,9 @@ TEST_F(XlsItemsTest, EveryItemTypeFromASettingsFileReadsBack) {
   EXPECT_EQ(RunChecker(jobsFile), "");
 }
 
-// A chart of each style family over the exported columns, and pictures of
-// every stored kind (a GIF is stored as PNG), on a sheet that LibreOffice
-// converts to XLSX.
+// A chart of each style family over the exported columns, pictures of every
+// stored kind (a GIF is stored as PNG) and a JPEG background, on a sheet that
+// LibreOffice converts to XLSX.
 TEST_F(XlsItemsTest, ChartsAndPicturesSurviveTheConversionToXlsx) {
   WriteFile(dir_ / "p.png", EncodePng(Stripes(96, 64)));
   WriteFile(dir_ / "p.jpg", EncodeJpeg(Stripes(80, 60)));
@@ -230,6 +231,7 @@ TEST_F(XlsItemsTest, ChartsAndPicturesSurviveTheConversionToXlsx) {
   FillSales(data, 6);
   TTesselXLS exporter;
   Configure(exporter, data, "charts.xls");
+  exporter.Background.FileName = (dir_ / "p.jpg").string();
   for (const char* name : {"p.png", "p.jpg", "p.bmp", "p.gif", "missing.png"}) {
     TxlsPicture& picture = exporter.Pictures.Add();
     picture.FileName = (dir_ / name).string();
@@ -265,8 +267,9 @@ TEST_F(XlsItemsTest, ChartsAndPicturesSurviveTheConversionToXlsx) {
 
   const std::string sheets = ExportThreeSheetsOneSkipped();
   const std::string jobs = R"({"charts": [{"file": ")" + exporter.FileName + R"(", "count": 8,
-    "refs": ["$B$2:$B$7", "$C$2:$C$7", "$A$2:$A$7"], "media": 4},
-    {"file": ")" + sheets + R"(", "count": 2, "refs": ["Kuzey!$B$2:$B$4", "Guney!$B$2:$B$6"], "media": 0}],
+    "refs": ["$B$2:$B$7", "$C$2:$C$7", "$A$2:$A$7"], "media": 4, "bitmaps": [[80, 60]]},
+    {"file": ")" + sheets + R"(", "count": 2, "refs": ["Kuzey!$B$2:$B$4", "Guney!$B$2:$B$6"], "media": 0,
+     "bitmaps": []}],
     "items": [{"file": ")" + sheets + R"(", "sheet": 0, "notes": [[0, 0, "not Kuzey"]], "links": [], "merged": 0, "cells": []},
               {"file": ")" + sheets + R"(", "sheet": 1, "notes": [[0, 0, "not Guney"]], "links": [], "merged": 0, "cells": []}],
     "libreoffice": [")" + exporter.FileName + R"(", ")" + sheets + R"("]})";
@@ -274,6 +277,21 @@ TEST_F(XlsItemsTest, ChartsAndPicturesSurviveTheConversionToXlsx) {
   WriteFile(jobsFile, jobs);
   if (!HaveLibreOffice()) GTEST_SKIP() << "soffice not installed; the conversion is not checked";
   EXPECT_EQ(RunChecker(jobsFile), "");
+}
+
+TEST_F(XlsItemsTest, AnEmptyPictureNameFailsBeforeTheFileIsWritten) {
+  TMemDataSet data;
+  FillSales(data, 1);
+  TTesselXLS exporter;
+  Configure(exporter, data, "empty.xls");
+  exporter.Pictures.Add().Name.clear();
+  try {
+    exporter.Execute();
+    ADD_FAILURE() << "no failure";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), u"A picture name cannot be empty");
+  }
+  EXPECT_FALSE(fs::exists(exporter.FileName));
 }
 
 TEST_F(XlsItemsTest, PictureNamesAndPictureHeaders) {

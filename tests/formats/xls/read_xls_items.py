@@ -10,10 +10,12 @@ JOBS.json holds:
             "sheet": index of the sheet, 0 when not given}
      xlrd must read exactly these notes and hyperlinks, that many merged
      ranges (the first as given, in xlrd's half-open form) and these cells.
-  "charts": {"file": path, "count": charts, "refs": [range, ...], "media": n}
+  "charts": {"file": path, "count": charts, "refs": [range, ...], "media": n,
+             "bitmaps": [[width, height], ...]}
      LibreOffice converts the file to XLSX; it must hold that many charts in
      xl/charts/, every range of "refs" in some series, and n pictures in
-     xl/media/.
+     xl/media/. The workbook stream must hold one background (BITMAP record
+     and its CONTINUE records) of 24-bit pixels per size given.
   Either may also be a list of such jobs.
   "libreoffice": [path, ...]: files LibreOffice must open (converted to XLSX
      in one call).
@@ -21,11 +23,13 @@ Positions are 0-based. Prints every difference; exits 1 when there is one.
 """
 import json
 import os
+import struct
 import subprocess
 import sys
 import tempfile
 import zipfile
 
+import olefile
 import xlrd
 
 
@@ -58,6 +62,34 @@ def check_items(job, problems):
         cell = sheet.cell(r, c) if r < sheet.nrows and c < sheet.row_len(r) else None
         if cell is None or cell.ctype != types[kind] or cell.value != value:
             problems.append("cell (%d, %d): read %r, expected %s %r" % (r, c, cell, kind, value))
+
+
+def check_bitmaps(job, problems):
+    """BITMAP records: format 9, a 12-byte core header and bottom-up rows of
+    24-bit pixels, each padded to 4 bytes, over the record and its CONTINUEs."""
+    ole = olefile.OleFileIO(job["file"])
+    stream = ole.openstream("Workbook").read()
+    ole.close()
+    found, at = [], 0
+    while at + 4 <= len(stream):
+        rid, length = struct.unpack_from("<HH", stream, at)
+        if rid == 0x00E9:
+            data = stream[at + 4:at + 4 + length]
+            nxt = at + 4 + length
+            while nxt + 4 <= len(stream) and struct.unpack_from("<H", stream, nxt)[0] == 0x003C:
+                more = struct.unpack_from("<H", stream, nxt + 2)[0]
+                data += stream[nxt + 4:nxt + 4 + more]
+                nxt += 4 + more
+            fmt, env, size, header, width, height, planes, bits = struct.unpack_from("<HHIIHHHH", data, 0)
+            stride = (width * 3 + 3) & ~3
+            if (fmt, env, header, planes, bits) != (9, 1, 12, 1, 24) or size != 12 + stride * height or len(data) != 8 + size:
+                problems.append("%s: malformed BITMAP %r" % (job["file"], (fmt, env, size, header, width, height, planes, bits, len(data))))
+            found.append([width, height])
+            at = nxt
+            continue
+        at += 4 + length
+    if found != job["bitmaps"]:
+        problems.append("%s: backgrounds %r, expected %r" % (job["file"], found, job["bitmaps"]))
 
 
 def convert(files, workdir, problems):
@@ -101,6 +133,8 @@ def main():
         jobs = json.load(f)
     use_lo = "--no-libreoffice" not in sys.argv
     problems = []
+    for job in as_list(jobs.get("charts")):
+        check_bitmaps(job, problems)
     for job in as_list(jobs.get("items")):
         try:
             check_items(job, problems)
