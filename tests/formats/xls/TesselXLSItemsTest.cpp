@@ -148,7 +148,8 @@ class XlsItemsTest : public ::testing::Test {
 // Every item type, from a settings file as the dialog saves it: notes (one
 // longer than a record holds), a web and a local-file hyperlink with screen
 // tips, typed preset cells, merged ranges (more than one record holds, and an
-// incomplete one that is left out) and a range of invalid items.
+// incomplete one that is left out), a range of invalid items, and a chart, an
+// image and a background that share the sheet's drawing with the notes.
 const char kItemSettings[] =
     "[IniVersion]\r\nNumber=400\r\n"
     "[XLS_HYPERLINK_0]\r\nCol=5\r\nRow=1\r\nStyle=0\r\nTitle=Ana sayfa\r\nTarget=https://example.com/satış\r\n"
@@ -163,6 +164,11 @@ const char kItemSettings[] =
     "[XLS_CELL_2]\r\nRow=10\r\nCol=3\r\nCellType=0\r\nValue=1\r\n"
     "[XLS_CELL_3]\r\nRow=10\r\nCol=4\r\nCellType=1\r\nValue=45292.5\r\nDateTimeFormat=dd/mm/yyyy hh:nn\r\n"
     "[XLS_CELL_4]\r\nRow=0\r\nCol=4\r\nCellType=3\r\nValue=yok\r\n"
+    "[XLS_CHART_0]\r\nTitle=Satışlar\r\nStyle=4\r\nCategoryLabelsColumn=Bölge\r\nSeriesCount=1\r\n"
+    "Series0_Title=Satış\r\nSeries0_DataColumn=Satış\r\nPlacement=1\r\n"
+    "[XLS_PICTURE_0]\r\nName=Logo\r\nFileName=%DIR%/logo.png\r\n"
+    "[XLS_IMAGE_0]\r\nPictureName=logo\r\nCol=6\r\nRow=3\r\nZoom=50\r\n"
+    "[XLS]\r\nPageBackground=%DIR%/logo.bmp\r\n"
     "[XLS_MERGED_CELL_0]\r\nFirstCol=1\r\nFirstRow=12\r\nLastCol=4\r\nLastRow=13\r\n"
     "[XLS_MERGED_CELL_1]\r\nFirstCol=1\r\nFirstRow=0\r\nLastCol=4\r\nLastRow=13\r\n"
     "%MANY%";
@@ -177,6 +183,9 @@ TEST_F(XlsItemsTest, EveryItemTypeFromASettingsFileReadsBack) {
     many += "[XLS_MERGED_CELL_" + std::to_string(i + 2) + "]\r\nFirstCol=7\r\nFirstRow=" + std::to_string(i + 20) +
             "\r\nLastCol=8\r\nLastRow=" + std::to_string(i + 20) + "\r\n";
   settings.replace(settings.find("%MANY%"), 6, many);
+  for (size_t at; (at = settings.find("%DIR%")) != std::string::npos;) settings.replace(at, 5, dir_.string());
+  WriteFile(dir_ / "logo.png", EncodePng(Stripes(64, 48)));
+  WriteFile(dir_ / "logo.bmp", EncodeBmp24(Stripes(64, 48)));
 
   TMemDataSet data;
   FillSales(data, 5);
