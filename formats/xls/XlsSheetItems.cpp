@@ -376,17 +376,13 @@ std::string BuildDrawingGroup(const std::vector<size_t>& drawingShapes, const st
     }
     container.Add(std::move(store));
   }
-  TmsoOPT opt;
-  opt.Add(0x00BF, 0x00080008).Add(0x0181, 0x08000009).Add(0x01C0, 0x08000040);
+  auto opt = std::make_unique<TmsoOPT>();
+  opt->Add(0x00BF, 0x00080008).Add(0x0181, 0x08000009).Add(0x01C0, 0x08000040);
+  container.Add(std::move(opt));
   TmsoBytes colors;
   colors.Put32(0x0800000D).Put32(0x0800000C).Put32(0x08000017).Put32(0x100000F7);
-  std::string out;
-  container.Add(std::make_unique<TmsoLeaf>(0xF00B, 3, 3, [&] {
-    std::string table;
-    opt.WriteTo(table);
-    return table.substr(8);
-  }()));
   container.Add(std::make_unique<TmsoLeaf>(0xF11E, 0, 4, std::move(colors.Bytes())));
+  std::string out;
   container.WriteTo(out);
   return out;
 }
