@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <set>
 
+#include "core/DateTime.h"
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
 
@@ -30,7 +32,12 @@ WideString LowestFreeName(WideStringView prefix, Taken taken) {
 
 // ---- model ----
 
-TxlsCell::TxlsCell() : DateTimeValue(0) {}
+// A date-time cell holds today's date until it is given a value.
+TxlsCell::TxlsCell() {
+  const std::chrono::year_month_day today{std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
+  DateTimeValue = EncodeDate(static_cast<int>(today.year()), static_cast<int>(static_cast<unsigned>(today.month())),
+                             static_cast<int>(static_cast<unsigned>(today.day())));
+}
 
 Variant TxlsCell::Value() const {
   switch (CellType) {

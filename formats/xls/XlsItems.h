@@ -25,7 +25,7 @@ struct TxlsCell {
   uint16_t Col = 0;
   TxlsCellType CellType = ctString;
   bool BooleanValue = false;
-  double DateTimeValue = 0;  // days since 30 December 1899
+  double DateTimeValue = 0;  // days since 30 December 1899; today at creation
   double NumericValue = 0;
   WideString StringValue;
   // Empty: the export's own date-time pattern.
