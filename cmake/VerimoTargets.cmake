@@ -34,16 +34,17 @@ function(verimo_executable name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# verimo_test(NAME SOURCES... [DEPS targets...])
-# A GoogleTest program; every test case becomes one CTest test. The tests see
-# VERIMO_SHARED_DIR in their environment (tests/support/TestPaths.h).
+# verimo_test(NAME SOURCES... [DEPS targets...] [LABELS labels...])
+# A GoogleTest program; every test case becomes one CTest test, with the
+# labels given. The tests see VERIMO_SHARED_DIR in their environment
+# (tests/support/TestPaths.h).
 function(verimo_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")
   target_compile_options(${name} PRIVATE ${VERIMO_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} verimo_testsupport GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "VERIMO_SHARED_DIR=${VERIMO_SHARED_DIR}")
+    PROPERTIES ENVIRONMENT "VERIMO_SHARED_DIR=${VERIMO_SHARED_DIR}" LABELS "${ARG_LABELS}")
 endfunction()

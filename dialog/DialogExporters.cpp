@@ -139,6 +139,9 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
     xls.StripStyles = form.XLSOptions.StripStyles;
     xls.StripType = form.XLSOptions.StripType;
     xls.AutoCalcColWidth = form.XLSOptions.AutoCalcColWidth;
+    static_cast<TxlsSheetItems&>(xls) = form.XLSOptions.Items;
+    xls.Background.FileName = WideToUtf8(form.XLSOptions.PageBackground);
+    xls.Pictures = form.XLSOptions.Pictures;
     return;
   }
   if (type == aeXlsx) {

@@ -155,6 +155,11 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeXLS:
       xls::SaveOptions(file, XLSOptions.SheetOptions(), XLSOptions.FieldFormats, XLSOptions.StripStyles,
                        XLSOptions.StripType, XLSOptions.AutoCalcColWidth);
+      {
+        TxlsSheetItems items = XLSOptions.Items;
+        items.Background.FileName = WideToUtf8(XLSOptions.PageBackground);
+        xls::SaveItems(file, items, XLSOptions.Pictures);
+      }
       break;
     case aeXlsx:
       SaveXlsxSettings(file, XlsxOptions, XlsxSheetName);
@@ -302,6 +307,7 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
                        XLSOptions.AutoCalcColWidth);
       XLSOptions.SetSheetOptions(options);
       XLSOptions.PageBackground = file.ReadString(u"XLS", u"PageBackground", XLSOptions.PageBackground);
+      xls::LoadItems(file, XLSOptions.Items, XLSOptions.Pictures, options.HyperlinkFormat, options.NoteFormat);
       break;
     }
     case aeXlsx:

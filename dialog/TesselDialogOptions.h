@@ -3,6 +3,7 @@
 #include "core/WideString.h"
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/XlsFormats.h"
+#include "formats/xls/XlsItems.h"
 #include "formats/package/docx/DocxOptions.h"
 #include "formats/package/odf/OdsOptions.h"
 #include "formats/package/odf/OdtOptions.h"
@@ -69,6 +70,10 @@ struct TTesselXLSOptions {
   TxlsFieldFormats FieldFormats;
   TxlsFormats StripStyles;
   TxlsStripType StripType = ssNone;
+  // Hyperlinks, notes, charts, preset and merged cells, images (the
+  // background is PageBackground) and pictures.
+  TxlsSheetItems Items;
+  TxlsPictures Pictures;
 
   // The exporter's options object with these values, and back.
   TXLSOptions SheetOptions() const;

@@ -65,6 +65,20 @@ constexpr uint16_t kWindow2 = 0x023E;
 constexpr uint16_t kStyle = 0x0293;
 constexpr uint16_t kBof = 0x0809;
 constexpr uint16_t kFormat = 0x041E;
+constexpr uint16_t kNote = 0x001C;
+constexpr uint16_t kExternSheet = 0x0017;
+constexpr uint16_t kObj = 0x005D;
+constexpr uint16_t kSetup = 0x00A1;
+constexpr uint16_t kScl = 0x00A0;
+constexpr uint16_t kPrintSize = 0x0033;
+constexpr uint16_t kMergedCells = 0x00E5;
+constexpr uint16_t kBitmap = 0x00E9;
+constexpr uint16_t kMsoDrawingGroup = 0x00EB;
+constexpr uint16_t kMsoDrawing = 0x00EC;
+constexpr uint16_t kSupBook = 0x01AE;
+constexpr uint16_t kTxo = 0x01B6;
+constexpr uint16_t kHLink = 0x01B8;
+constexpr uint16_t kHLinkTooltip = 0x0800;
 // Fills the workbook globals up to a whole number of storage sectors, so
 // that the worksheets written before them stay where they are in the file.
 // No reader knows the id, so every reader passes over it.

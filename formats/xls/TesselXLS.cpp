@@ -10,6 +10,8 @@
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
+#include "formats/xls/XlsSheetItems.h"
+#include "platform/images/Picture.h"
 #include "resources/StringTable.h"
 
 namespace verimo {
@@ -97,6 +99,7 @@ TxlsSheet::TxlsSheet(int number) : Title(u"Sheet " + IntToWide(number)) {}
 
 void TxlsSheet::LoadFromExporter(const TTesselXLS& exporter) {
   Title = exporter.Options.SheetTitle;
+  static_cast<TxlsSheetItems&>(*this) = exporter;
   Options = exporter.Options;
   FieldFormats = exporter.FieldFormats;
   StripStyles = exporter.StripStyles;
@@ -130,6 +133,7 @@ void TxlsSheet::LoadFromExporter(const TTesselXLS& exporter) {
 }
 
 void TxlsSheet::SaveToExporter(TTesselXLS& exporter) const {
+  static_cast<TxlsSheetItems&>(exporter) = *this;
   exporter.Options = Options;
   exporter.FieldFormats = FieldFormats;
   exporter.StripStyles = StripStyles;
@@ -221,6 +225,18 @@ struct TTesselXLS::TRun {
   bool controlSeen = false;
   WideString controlText;
   int groupStart = 0;
+
+  // The items: the column names and the rows each column's data cells take
+  // on the sheet being written (-1 while none), the picture store with the
+  // store position (1-based, -1 when not stored) and pixel size of every
+  // picture, and the shape count of every drawing written.
+  std::vector<WideString> columnNames;
+  std::vector<std::pair<int, int>> columnRows;
+  std::vector<xls::TxlsStoredPicture> store;
+  std::vector<int> blipOfPicture;
+  std::vector<TPictureInfo> pictureSizes;
+  std::vector<size_t> drawingShapes;
+  bool anyChart = false;
 };
 
 TTesselXLS::TTesselXLS() { published_.ColumnsWidth = true; }
@@ -286,6 +302,7 @@ void TTesselXLS::Execute() {
     if (run_) run_->workbook.CloseWorkbookFile();
     run_.reset();
   });
+  PreparePictures(sheets);
   run_->workbook.OpenWorkbookFile(TargetDirectory() / fs::path(FileName).filename());
   run_->workbook.BeginWorkbook();
   run_->patterns = TxlsPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
@@ -301,6 +318,9 @@ void TTesselXLS::Execute() {
   });
   if (onBegin) onBegin(*this);
   for (size_t i = 0; i < sheets.size() && !Aborted(); ++i) ExportSheet(static_cast<int>(i), *sheets[i]);
+  run_->workbook.SetExternSheets(run_->anyChart);
+  if (!run_->drawingShapes.empty())
+    run_->workbook.SetDrawingGroup(xls::BuildDrawingGroup(run_->drawingShapes, run_->store));
   run_->workbook.WriteGlobals(run_->patterns);
   lastSstBytes_ = run_->workbook.Sst().StringBytes();
   if (onEnd) onEnd(*this);
@@ -378,6 +398,8 @@ void TTesselXLS::PrepareSheetFormats() {
       if (xf != TxlsFormatTables::kDefaultXF) run.fieldXF.emplace(UpperCase(column.Name), xf);
     }
   }
+  run.columnNames.clear();
+  for (const TTesselColumn& column : Columns()) run.columnNames.push_back(column.Name);
   run.columnXF.clear();
   for (const TTesselColumn& column : Columns()) {
     auto found = run.fieldXF.find(UpperCase(column.Name));
@@ -421,7 +443,9 @@ void TTesselXLS::BeginSheetPart() {
   head.PageHeader = Options.PageHeader;
   head.PageFooter = Options.PageFooter;
   head.ColumnWidths = ColInfoWidths(false);
+  head.Background = BackgroundBitmap(Background);
   run.workbook.BeginSheet(run.sheetIndex, title, head);
+  run.columnRows.assign(run.columnNames.size(), {-1, -1});
   run.row = 0;
   WriteLines(Header, HeaderRows, Options.HeaderFormat, OnGetHeaderParams);
   if (run.part > 1 && AllowCaptions) WriteCaptions();
@@ -438,7 +462,7 @@ void TTesselXLS::FinishSheetPart(bool last) {
   WriteAggregateRow();
   if (run.autoWidth) run.workbook.RewriteColumnWidths(ColInfoWidths(true));
   if (last) WriteLines(Footer, FooterRows, Options.FooterFormat, OnGetFooterParams);
-  run.workbook.EndSheet(!run.firstSheetWritten);
+  run.workbook.EndSheet(!run.firstSheetWritten, SheetTail(run.part == 1, last));
   run.firstSheetWritten = true;
 }
 
@@ -552,6 +576,9 @@ void TTesselXLS::WriteDataCell(int column, const WideString& text) {
   const int col = StartDataCol + column;
   const uint16_t xf = GetDataCellXF(column);
   const int aggregate = run.aggregateOfColumn[static_cast<size_t>(column)];
+  auto& rows = run.columnRows[static_cast<size_t>(column)];
+  if (rows.first < 0) rows.first = run.row;
+  rows.second = run.row;
   FeedWidth(column, text, xf);
   if (text.empty()) {
     workbook.WriteBlank(run.row, col, xf);
@@ -665,6 +692,242 @@ void TTesselXLS::WriteAggregateRow() {
   if (written) ++run.row;
 }
 
+// ---- items: pictures, drawings, the sheet tail ----
+
+namespace {
+
+// The BLIP type (5 JPEG, 6 PNG, 7 DIB) and the bytes stored for a picture
+// file; GIF pictures are stored as PNG (BIFF8 holds no GIF). Type 0: none.
+std::pair<uint8_t, std::string> StoredForm(std::string bytes, TPictureFormat format) {
+  switch (format) {
+    case TPictureFormat::Jpeg: return {5, std::move(bytes)};
+    case TPictureFormat::Png: return {6, std::move(bytes)};
+    case TPictureFormat::Bmp: return {7, bytes.substr(14)};
+    case TPictureFormat::Gif: return {6, EncodePng(DecodePicture(bytes))};
+    default: return {0, {}};
+  }
+}
+
+std::string GraphicBytes(const TxlsGraphic& graphic) {
+  if (!graphic.Stream.empty()) return graphic.Stream;
+  std::error_code ec;
+  if (graphic.FileName.empty() || !fs::is_regular_file(graphic.FileName, ec)) return {};
+  try {
+    return ReadPictureFile(graphic.FileName);
+  } catch (const Exception&) {
+    return {};
+  }
+}
+
+uint16_t Clamp16(long long value, int last) { return static_cast<uint16_t>(std::clamp<long long>(value, 0, last)); }
+
+}  // namespace
+
+// Every picture goes into the store once, in collection order, when its
+// bytes are of a kind the store holds; the others are left out and images
+// that show them are not written.
+void TTesselXLS::PreparePictures(const std::vector<TxlsSheet*>& sheets) {
+  TRun& run = *run_;
+  for (const TxlsPicture& picture : Pictures) {
+    TxlsPictures::CheckName(picture.Name);
+    std::string bytes = GraphicBytes(picture);
+    TPictureInfo info = ReadPictureInfo(bytes);
+    if (!picture.Stream.empty() && picture.Width > 0 && picture.Height > 0) {
+      info.Width = picture.Width;
+      info.Height = picture.Height;
+    }
+    std::pair<uint8_t, std::string> stored{0, {}};
+    try {
+      stored = StoredForm(std::move(bytes), info.Format);
+    } catch (const Exception&) {
+      stored.first = 0;
+    }
+    run.pictureSizes.push_back(info);
+    if (stored.first == 0) {
+      run.blipOfPicture.push_back(-1);
+      continue;
+    }
+    xls::TxlsStoredPicture entry;
+    entry.Type = stored.first;
+    entry.Data = std::move(stored.second);
+    for (const TxlsSheet* sheet : sheets)
+      for (const TxlsImage& image : sheet->Images)
+        if (SameText(image.PictureName, picture.Name)) ++entry.References;
+    run.store.push_back(std::move(entry));
+    run.blipOfPicture.push_back(static_cast<int>(run.store.size()));
+  }
+}
+
+// The BITMAP data of a sheet background: a picture stream as it is, or a
+// file of a kind the platform loads, redrawn as 24-bit pixels.
+std::string TTesselXLS::BackgroundBitmap(const TxlsGraphic& background) const {
+  TRgbImage image;
+  try {
+    if (!background.Stream.empty()) {
+      image = DecodePicture(background.Stream);
+    } else {
+      const TxlsGraphicKind kind = background.Kind();
+      if (kind != TxlsGraphicKind::Jpeg && kind != TxlsGraphicKind::Gif && kind != TxlsGraphicKind::Bmp) return {};
+      const std::string bytes = GraphicBytes(background);
+      if (bytes.empty()) return {};
+      image = DecodePicture(bytes);
+    }
+  } catch (const Exception&) {
+    return {};
+  }
+  const std::string bitmap = EncodeBmp24(image);
+  const size_t pixels = static_cast<uint8_t>(bitmap[10]) | static_cast<size_t>(static_cast<uint8_t>(bitmap[11])) << 8;
+  TmsoBytes data;
+  const size_t size = bitmap.size() - pixels;
+  data.Put16(9).Put16(1).Put32(static_cast<uint32_t>(size + 12));
+  data.Put32(12).Put16(static_cast<uint16_t>(image.Width)).Put16(static_cast<uint16_t>(image.Height)).Put16(1).Put16(24);
+  data.PutBytes(std::string_view(bitmap).substr(pixels));
+  return std::move(data.Bytes());
+}
+
+TxlsSheetTail TTesselXLS::SheetTail(bool first, bool last) {
+  TxlsSheetTail tail;
+  TRun& run = *run_;
+  if (first) {
+    tail.BeforeWindow = [this, &run](TbiffSink& sink) {
+      xls::WritePresetCells(run.workbook, Cells, Options.DataFormat.Font, Formats().DateTimeFormat());
+      xls::WriteMergedCells(sink, MergedCells);
+      xls::WriteHyperlinkCells(run.workbook, Hyperlinks, Options.DataFormat.Font);
+    };
+  }
+  tail.AfterSelection = [this, first, last](TbiffSink& sink) { WriteSheetObjects(sink, first, last); };
+  return tail;
+}
+
+// Items placed at fixed cells go on the first sheet a sheet's rows fill;
+// charts placed after the data go on the last one, where the data ends.
+void TTesselXLS::WriteSheetObjects(TbiffSink& sink, bool first, bool last) {
+  TRun& run = *run_;
+  if (first) xls::WriteHyperlinks(sink, Hyperlinks);
+  xls::TxlsSheetDrawing drawing;
+  if (first) {
+    for (const TxlsNote& note : Notes)
+      if (note.IsValid()) drawing.Notes.push_back({&note, run.workbook.Formats().FontIndex(note.Format.Font)});
+    for (const TxlsImage& image : Images) {
+      const int position = Pictures.PositionOf(image.PictureName);
+      if (position < 0 || run.blipOfPicture[static_cast<size_t>(position - 1)] < 0) continue;
+      drawing.Images.push_back({&image, run.blipOfPicture[static_cast<size_t>(position - 1)],
+                                ImageAnchor(image, run.pictureSizes[static_cast<size_t>(position - 1)])});
+    }
+  }
+  for (const TxlsChart& chart : Charts) {
+    const bool custom = chart.Position.PositionType == cptCustom;
+    if (custom ? first : last) drawing.Charts.push_back(ChartShape(chart));
+  }
+  if (drawing.ShapeCount() == 0) return;
+  run.anyChart = run.anyChart || !drawing.Charts.empty();
+  run.drawingShapes.push_back(drawing.ShapeCount());
+  xls::WriteDrawing(sink, static_cast<uint16_t>(run.drawingShapes.size()), drawing);
+  xls::WriteNoteRecords(sink, drawing);
+}
+
+int TTesselXLS::ColumnPixels(int col) const {
+  const TRun& run = *run_;
+  const int index = col - StartDataCol;
+  const int characters = index >= 0 && index < static_cast<int>(run.widths.size()) ? run.widths[static_cast<size_t>(index)]
+                                                                                  : run.sheet->DefColWidth;
+  return (characters + 1) * run.zeroWidth + 1;
+}
+
+// From the image's cell to where its picture, scaled, ends: the cell where
+// the rest of the size becomes negative and the share of it covered.
+mso::TAnchor TTesselXLS::ImageAnchor(const TxlsImage& image, const TPictureInfo& size) const {
+  mso::TAnchor anchor;
+  anchor.Flags = 2;
+  anchor.FirstCol = Clamp16(image.Col, TxlsWorkbook::kMaxColumns - 1);
+  anchor.FirstRow = Clamp16(image.Row, TxlsWorkbook::kMaxRows - 1);
+  const double zoom = std::max(1, image.Zoom) / 100.0;
+  long long rest = std::llround(zoom * size.Width);
+  int col = anchor.FirstCol;
+  for (;; ++col) {
+    const int width = ColumnPixels(col);
+    rest -= width;
+    if (rest < 0 || col == TxlsWorkbook::kMaxColumns - 1) {
+      anchor.LastCol = static_cast<uint16_t>(col);
+      anchor.LastColOffset = Clamp16(std::llround((rest + width) * 1024.0 / width), 1023);
+      break;
+    }
+  }
+  const int rowHeight = std::max(1, static_cast<int>(run_->sheet->DefRowHeight * 20));
+  rest = std::llround(zoom * size.Height) * 15;
+  for (int row = anchor.FirstRow;; ++row) {
+    rest -= rowHeight;
+    if (rest < 0 || row == TxlsWorkbook::kMaxRows - 1) {
+      anchor.LastRow = static_cast<uint16_t>(row);
+      anchor.LastRowOffset = Clamp16(std::llround((rest + rowHeight) * 256.0 / rowHeight), 255);
+      break;
+    }
+  }
+  return anchor;
+}
+
+// The range a series takes its values or categories from.
+xls::TxlsAreaRef TTesselXLS::ChartRange(TxlsRangeType type, const WideString& column, const TxlsDataRange& range) const {
+  const TRun& run = *run_;
+  xls::TxlsAreaRef area;
+  if (type == rtCustom) {
+    area.FirstRow = Clamp16(range.Row1 - 1, TxlsWorkbook::kMaxRows - 1);
+    area.LastRow = Clamp16(range.Row2 - 1, TxlsWorkbook::kMaxRows - 1);
+    area.FirstCol = Clamp16(range.Col1 - 1, TxlsWorkbook::kMaxColumns - 1);
+    area.LastCol = Clamp16(range.Col2 - 1, TxlsWorkbook::kMaxColumns - 1);
+    return area;
+  }
+  for (size_t i = 0; i < run.columnNames.size(); ++i) {
+    if (!SameText(run.columnNames[i], column) || run.columnRows[i].first < 0) continue;
+    area.FirstRow = static_cast<uint16_t>(run.columnRows[i].first);
+    area.LastRow = static_cast<uint16_t>(run.columnRows[i].second);
+    area.FirstCol = area.LastCol = Clamp16(StartDataCol + static_cast<long long>(i), TxlsWorkbook::kMaxColumns - 1);
+    break;
+  }
+  return area;
+}
+
+xls::TxlsChartShape TTesselXLS::ChartShape(const TxlsChart& chart) {
+  TRun& run = *run_;
+  xls::TxlsChartShape shape;
+  shape.Chart = &chart;
+  shape.ExternSheet = static_cast<uint16_t>(run.workbook.BoundSheets().size() - 1);
+  for (const TxlsChartSeries& series : chart.Series) {
+    shape.Values.push_back(ChartRange(series.DataRangeType, series.DataColumn, series.DataRange));
+    shape.Categories.push_back(ChartRange(chart.CategoryLabelsType, chart.CategoryLabelsColumn, chart.CategoryLabels));
+  }
+  mso::TAnchor& a = shape.Anchor;
+  const int lastRow = TxlsWorkbook::kMaxRows - 1;
+  const int lastCol = TxlsWorkbook::kMaxColumns - 1;
+  if (chart.Position.PositionType == cptCustom) {
+    const TxlsChartCustomPosition& p = chart.Position.CustomPosition;
+    a.FirstCol = Clamp16(p.X1 - 1, lastCol);
+    a.FirstRow = Clamp16(p.Y1 - 1, lastRow);
+    a.LastCol = Clamp16(p.X2 - 1, lastCol);
+    a.LastRow = Clamp16(p.Y2 - 1, lastRow);
+    return shape;
+  }
+  const TxlsBoundSheet& sheet = *run.workbook.CurrentSheet();
+  const TxlsChartAutoPosition& p = chart.Position.AutoPosition;
+  const long long extentLastRow = std::max(sheet.LastRow, 0);
+  const long long extentFirstCol = std::max(sheet.FirstCol, 0);
+  const long long extentLastCol = std::max(sheet.LastCol, 0);
+  long long firstRow = 0;
+  long long firstCol = 0;
+  if (p.Placement == cpBottom) {
+    firstRow = std::max(extentLastRow + p.Top, 0LL) + 1;
+    firstCol = std::max(extentFirstCol + p.Left, 0LL);
+  } else {
+    firstRow = std::max<long long>(p.Top, 0);
+    firstCol = std::max(extentLastCol + p.Left, 0LL) + 1;
+  }
+  a.FirstRow = Clamp16(firstRow, lastRow);
+  a.FirstCol = Clamp16(firstCol, lastCol);
+  a.LastRow = Clamp16(std::max(firstRow + p.Height, 0LL), lastRow);
+  a.LastCol = Clamp16(std::max(firstCol + p.Width, 0LL), lastCol);
+  return shape;
+}
+
 // ---- settings ----
 
 namespace {
@@ -688,7 +951,7 @@ void EraseSettings(TTesselIniFile& file) {
   for (const WideString& section : sections) {
     const WideString upper = UpperCase(section);
     if (upper.find(u"XLS_FIELD_") != WideString::npos || upper.starts_with(u"XLS_OPTION_") ||
-        upper.starts_with(u"XLS_STYLE_"))
+        upper.starts_with(u"XLS_STYLE_") || IsItemSection(upper))
       file.EraseSection(section);
   }
 }
@@ -747,11 +1010,13 @@ void LoadOptions(const TTesselIniFile& file, TXLSOptions& options, TxlsFieldForm
 void TTesselXLS::SaveSettings(TTesselIniFile& settings) {
   TTesselFormatText::SaveSettings(settings);
   xls::SaveOptions(settings, Options, FieldFormats, StripStyles, StripType, AutoCalcColWidth);
+  xls::SaveItems(settings, *this, Pictures);
 }
 
 void TTesselXLS::LoadSettings(TTesselIniFile& settings) {
   TTesselFormatText::LoadSettings(settings);
   xls::LoadOptions(settings, Options, FieldFormats, StripStyles, StripType, AutoCalcColWidth);
+  xls::LoadItems(settings, *this, Pictures, Options.HyperlinkFormat, Options.NoteFormat);
 }
 
 }  // namespace verimo

@@ -9,15 +9,19 @@
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
 #include "formats/xls/XlsFormats.h"
+#include "formats/xls/XlsItems.h"
+#include "formats/xls/XlsSheetItems.h"
 #include "formats/xls/XlsWorkbook.h"
 #include "platform/fonts/TextMeasurer.h"
+#include "platform/images/Picture.h"
 
 namespace verimo {
 
 class TTesselXLS;
 
-// One worksheet to write: its source, fields, texts, formats and layout.
-class TxlsSheet {
+// One worksheet to write: its source, fields, texts, formats, layout and
+// items (hyperlinks, notes, preset and merged cells, charts, images).
+class TxlsSheet : public TxlsSheetItems {
  public:
   explicit TxlsSheet(int number = 1);
 
@@ -73,8 +77,9 @@ class TTesselXLSWriter : public TTesselWriter {
 };
 
 // The Excel 97 workbook exporter: one or more sheets, each from its own
-// source, in one BIFF8 workbook.
-class TTesselXLS : public TTesselFormatText {
+// source, in one BIFF8 workbook. Its own items serve the sheet made from its
+// own settings.
+class TTesselXLS : public TTesselFormatText, public TxlsSheetItems {
  public:
   using TxlsExportSheetEvent = std::function<void(TTesselXLS& sender, int sheetIndex)>;
   using TxlsExportedRecordEvent = std::function<void(TTesselXLS& sender, int sheet, int recNo)>;
@@ -97,6 +102,8 @@ class TTesselXLS : public TTesselFormatText {
   TxlsFormats StripStyles;
   TxlsStripType StripType = ssNone;
   TxlsSheets Sheets;
+  // The pictures that images of every sheet show.
+  TxlsPictures Pictures;
   int HeaderRows = 0;
   int StartDataCol = 0;
   int FooterRows = 0;
@@ -131,6 +138,15 @@ class TTesselXLS : public TTesselFormatText {
  private:
   struct TRun;
   struct TAggregateColumn;
+
+  void PreparePictures(const std::vector<TxlsSheet*>& sheets);
+  TxlsSheetTail SheetTail(bool first, bool last);
+  void WriteSheetObjects(TbiffSink& sink, bool first, bool last);
+  std::string BackgroundBitmap(const TxlsGraphic& background) const;
+  int ColumnPixels(int col) const;
+  mso::TAnchor ImageAnchor(const TxlsImage& image, const TPictureInfo& size) const;
+  xls::TxlsAreaRef ChartRange(TxlsRangeType type, const WideString& column, const TxlsDataRange& range) const;
+  xls::TxlsChartShape ChartShape(const TxlsChart& chart);
 
   void CheckSheet(TxlsSheet& sheet);
   void ExportSheet(int index, TxlsSheet& sheet);

@@ -266,6 +266,7 @@ void TXLSOptions::Assign(const TXLSOptions& source) {
   AggregateFormat = source.AggregateFormat;
   FooterFormat = source.FooterFormat;
   HyperlinkFormat = source.HyperlinkFormat;
+  NoteFormat = source.NoteFormat;
 }
 
 bool IsDefaultFormat(const TxlsFormat& format) {

@@ -130,6 +130,25 @@ class TxlsFieldFormats : public std::vector<TxlsFieldFormat> {
   const TxlsFieldFormat* Find(WideStringView fieldName) const;
 };
 
+// How a cell note looks.
+enum TxlsNoteFillType : uint8_t { nftSolid, nftGradient };
+enum TxlsOrientation : uint8_t { xrtNoRotation, xlrTopToBottom, xlrCounterClockWise, xlrClockWise };
+enum TxlsNoteGradient : uint8_t {
+  ngrHorizontal, ngrVertical, ngrDiagonalUp, ngrDiagonalDown, ngrFromCorner, ngrFromCenter,
+};
+
+struct TxlsNoteFormat {
+  TxlsNoteFormat();
+  TxlsAlignment Alignment{halLeft, valTop};
+  TColor BackgroundColor = 0x00E1FFFF;
+  TColor ForegroundColor = 0x00E1FFFF;
+  TxlsNoteFillType FillType = nftSolid;
+  TxlsFont Font;
+  int Transparency = 0;  // percent, 0-100
+  TxlsOrientation Orientation = xrtNoRotation;
+  TxlsNoteGradient Gradient = ngrHorizontal;
+};
+
 // The options of a workbook sheet: page header and footer texts, the sheet
 // title and the formats of each part.
 struct TXLSOptions {
@@ -143,6 +162,7 @@ struct TXLSOptions {
   TxlsFormat AggregateFormat;
   TxlsFormat FooterFormat;
   TxlsFormat HyperlinkFormat;
+  TxlsNoteFormat NoteFormat;
   // Copies the formats only.
   void Assign(const TXLSOptions& source);
 };
@@ -195,6 +215,9 @@ class TxlsFormatTables {
   // the order the globals hold them. `translate` turns a pattern into the
   // number-format code written.
   void WriteRecords(TbiffSink& sink, const std::function<WideString(const WideString&)>& translate) const;
+
+  // The FONT index of an equal font, the font added when there is none.
+  uint16_t FontIndex(const TxlsFont& font) { return static_cast<uint16_t>(kFirstFont + FindOrAddFont(font)); }
 
   size_t FontCount() const { return fonts_.size(); }
   size_t NumberFormatCount() const { return numberFormats_.size(); }

@@ -162,6 +162,7 @@ void TxlsWorkbook::BeginSheet(int sheetIndex, WideStringView title, const TxlsSh
     buffer_.WriteRecord(sink, biff::kColInfo);
     sheet.ColInfoColumns.push_back(column);
   }
+  if (!head.Background.empty()) WriteBackground(sink, head.Background);
   sheet.DimensionsPosition = sink.Position();
   buffer_.Clear();
   buffer_.PutZeros(14);
@@ -183,9 +184,24 @@ void TxlsWorkbook::RewriteColumnWidths(const std::vector<std::pair<uint16_t, uin
   }
 }
 
-void TxlsWorkbook::EndSheet(bool selected) {
+// The first piece holds 8200 bytes of the data, every CONTINUE at most 8212.
+void TxlsWorkbook::WriteBackground(TbiffSink& sink, const std::string& data) {
+  constexpr size_t kFirst = 8200;
+  constexpr size_t kNext = 8212;
+  size_t piece = std::min(data.size(), kFirst);
+  WriteRecordHeader(sink, biff::kBitmap, static_cast<uint16_t>(piece));
+  sink.WriteBytes(data.data(), piece);
+  for (size_t at = piece; at < data.size(); at += piece) {
+    piece = std::min(data.size() - at, kNext);
+    WriteRecordHeader(sink, biff::kContinue, static_cast<uint16_t>(piece));
+    sink.WriteBytes(data.data() + at, piece);
+  }
+}
+
+void TxlsWorkbook::EndSheet(bool selected, const TxlsSheetTail& tail) {
   if (!inSheet_) return;
   TbiffSink& sink = *body_;
+  if (tail.BeforeWindow) tail.BeforeWindow(sink);
   buffer_.Clear();
   const uint16_t options = selected ? kWindow2Options : static_cast<uint16_t>(kWindow2Options & ~kWindow2SelectedAndShown);
   buffer_.Put16(options).Put16(0).Put16(0).PutZeros(12);
@@ -193,6 +209,7 @@ void TxlsWorkbook::EndSheet(bool selected) {
   buffer_.Clear();
   buffer_.Put8(3).Put16(0).Put16(0).Put16(0).Put16(1).PutZeros(7);
   buffer_.WriteRecord(sink, biff::kSelection);
+  if (tail.AfterSelection) tail.AfterSelection(sink);
   WriteEmptyRecord(sink, biff::kEof);
   inSheet_ = false;
 }
@@ -218,7 +235,7 @@ void TxlsWorkbook::WriteCell(uint16_t id, int row, int col, uint16_t xf, const u
   body_->WriteBytes(record, 4 + length);
   // The sheet being written: a continued sheet shares its index with the
   // sheets before it.
-  boundSheets_.back().Include(row, col);
+  if (!extentsFrozen_) boundSheets_.back().Include(row, col);
 }
 
 void TxlsWorkbook::WriteBlank(int row, int col, uint16_t xf) { WriteCell(biff::kBlank, row, col, xf, nullptr, 0); }
@@ -277,8 +294,25 @@ std::string TxlsWorkbook::BuildGlobalsBlock(const TxlsPatternContext& patterns) 
   buffer_.Clear();
   buffer_.Put16(1).Put16(1);
   buffer_.WriteRecord(block, biff::kCountry);
+  if (externSheets_) WriteExternSheets(block);
+  if (!drawingGroup_.empty()) {
+    TbiffRecord group(biff::kMsoDrawingGroup, std::vector<uint8_t>(drawingGroup_.begin(), drawingGroup_.end()));
+    group.SaveToStream(block);
+  }
   sst_.SaveToStream(block);
   return std::move(block.Bytes());
+}
+
+// One reference per worksheet written, in writing order.
+void TxlsWorkbook::WriteExternSheets(TbiffSink& sink) {
+  const size_t count = std::min<size_t>(boundSheets_.size(), 1300);
+  buffer_.Clear();
+  buffer_.Put16(static_cast<uint16_t>(count)).Put16(0x0401);
+  buffer_.WriteRecord(sink, biff::kSupBook);
+  buffer_.Clear();
+  buffer_.Put16(static_cast<uint16_t>(count));
+  for (size_t i = 0; i < count; ++i) buffer_.Put16(0).Put16(static_cast<uint16_t>(i)).Put16(static_cast<uint16_t>(i));
+  buffer_.WriteRecord(sink, biff::kExternSheet);
 }
 
 void TxlsWorkbook::WriteGlobals(const TxlsPatternContext& patterns) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,15 @@ struct TxlsSheetHead {
   WideString PageFooter;
   // Column and width in 1/256 of a character, in any order.
   std::vector<std::pair<uint16_t, uint16_t>> ColumnWidths;
+  // The data of a BITMAP record (background picture); none when empty.
+  std::string Background;
+};
+
+// What the exporter adds to a sheet's tail: the cells written before WINDOW2
+// and the records written after SELECTION.
+struct TxlsSheetTail {
+  std::function<void(TbiffSink&)> BeforeWindow;
+  std::function<void(TbiffSink&)> AfterSelection;
 };
 
 enum class TxlsFormulaFunction : uint16_t { Sum = 4, Average = 5, Min = 6, Max = 7 };
@@ -71,11 +81,19 @@ class TxlsWorkbook {
   // Rewrites the widths of the current sheet's COLINFO records.
   void RewriteColumnWidths(const std::vector<std::pair<uint16_t, uint16_t>>& widths);
   // `selected`: the sheet shown when the workbook opens.
-  void EndSheet(bool selected);
+  void EndSheet(bool selected, const TxlsSheetTail& tail = {});
+  // Cells written while frozen do not widen the sheet's extents.
+  void FreezeExtents(bool frozen) { extentsFrozen_ = frozen; }
+  // The globals get SUPBOOK and EXTERNSHEET over the sheets written (for
+  // chart references) and the drawing group (MSODRAWINGGROUP data).
+  void SetExternSheets(bool wanted) { externSheets_ = wanted; }
+  void SetDrawingGroup(std::string data) { drawingGroup_ = std::move(data); }
   void WriteGlobals(const TxlsPatternContext& patterns);
   // Releases the file; a workbook not finished stays as written so far.
   void CloseWorkbookFile();
 
+  // The sheet being written; none outside a sheet.
+  TxlsBoundSheet* CurrentSheet() { return inSheet_ ? &boundSheets_.back() : nullptr; }
   bool IsOpen() const { return file_ != nullptr; }
   bool InSheet() const { return inSheet_; }
 
@@ -98,6 +116,8 @@ class TxlsWorkbook {
   void WriteCell(uint16_t id, int row, int col, uint16_t xf, const uint8_t* extra, size_t extraSize);
   void WriteHeadRecords(TbiffSink& sink);
   void WriteHeaderFooter(TbiffSink& sink, uint16_t id, WideStringView text);
+  void WriteBackground(TbiffSink& sink, const std::string& data);
+  void WriteExternSheets(TbiffSink& sink);
   std::string BuildGlobalsBlock(const TxlsPatternContext& patterns);
 
   std::unique_ptr<TCompoundFileWriter> file_;
@@ -108,6 +128,9 @@ class TxlsWorkbook {
   TxlsFormatTables formats_;
   TxlsBoundSheetList boundSheets_;
   bool inSheet_ = false;
+  bool extentsFrozen_ = false;
+  bool externSheets_ = false;
+  std::string drawingGroup_;
 };
 
 }  // namespace verimo
