@@ -162,6 +162,9 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeDocx:
       SaveDocxSettings(file, DocxOptions);
       break;
+    case aePDF:
+      pdf::SaveOptions(file, PDFOptions);
+      break;
     default:
       break;
   }
@@ -306,6 +309,10 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
     case aeDocx:
       DocxOptions = d.DocxOptions;
       LoadDocxSettings(file, DocxOptions);
+      break;
+    case aePDF:
+      PDFOptions = d.PDFOptions;
+      pdf::LoadOptions(file, PDFOptions);
       break;
     default:
       break;

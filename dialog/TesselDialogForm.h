@@ -165,6 +165,7 @@ class TTesselDialogForm {
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
   TTesselDocxOptions DocxOptions;
+  TPDFOptions PDFOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

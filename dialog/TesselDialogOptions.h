@@ -4,6 +4,7 @@
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/XlsFormats.h"
 #include "formats/package/docx/DocxOptions.h"
+#include "formats/pdf/TesselPDF.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 
 namespace verimo {
