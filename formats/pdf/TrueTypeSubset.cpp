@@ -102,7 +102,7 @@ void TTrueTypeFont::ReadTables(size_t directory) {
     if (static_cast<uint64_t>(offset) + length > data_.size()) Malformed();
     tables_.emplace(data_.substr(record, 4), std::string_view(data_).substr(offset, length));
   }
-  for (const char* required : {"head", "hhea", "maxp", "hmtx", "loca", "glyf", "cmap"})
+  for (const char* required : {"head", "hhea", "maxp", "hmtx", "loca", "glyf"})
     if (tables_.find(required) == tables_.end()) Malformed();
 }
 
@@ -135,6 +135,7 @@ void TTrueTypeFont::ReadMetrics() {
 
 void TTrueTypeFont::FindCharacterMap() {
   const std::string_view cmap = Table("cmap");
+  if (cmap.empty()) return;
   const uint16_t count = U16(cmap, 2);
   int best = 0;
   for (uint16_t i = 0; i < count; ++i) {
@@ -153,11 +154,11 @@ void TTrueTypeFont::FindCharacterMap() {
     cmap_ = cmap.substr(offset, length);
     cmapFormat_ = format;
   }
-  if (best == 0) Malformed();
 }
 
 uint16_t TTrueTypeFont::GlyphOf(char32_t codePoint) const {
   uint32_t glyph = 0;
+  if (cmapFormat_ == 0) return 0;
   if (cmapFormat_ == 12) {
     const uint32_t groups = U32(cmap_, 12);
     size_t low = 0, high = groups;

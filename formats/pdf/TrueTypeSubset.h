@@ -18,7 +18,8 @@ class TTrueTypeFont {
   // `faceIndex` picks the face of a collection (.ttc).
   TTrueTypeFont(std::string data, int faceIndex);
 
-  // The glyph of a character, 0 when the font has none.
+  // The glyph of a character, 0 when the font has none (or no character
+  // map at all).
   uint16_t GlyphOf(char32_t codePoint) const;
   int GlyphCount() const { return glyphCount_; }
   int UnitsPerEm() const { return unitsPerEm_; }
