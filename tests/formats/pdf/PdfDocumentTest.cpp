@@ -36,7 +36,8 @@ TEST_F(PdfDocumentTest, OnePageWithFourFontsHasElevenObjectsAndTwentyByteEntries
   for (int object = 1; object <= 11; ++object) {
     const std::string entry = pdf.substr(entries + 20 * static_cast<size_t>(object - 1), 20);
     ASSERT_EQ(entry.substr(10), " 00000 n \r");
-    EXPECT_EQ(pdf.compare(std::stoul(entry.substr(0, 10)), 8, std::to_string(object) + " 0 obj"), 0);
+    const std::string header = std::to_string(object) + " 0 obj\r";
+    EXPECT_EQ(pdf.compare(std::stoul(entry.substr(0, 10)), header.size(), header), 0);
   }
   EXPECT_NE(pdf.find("/Font <</DataFont 4 0 R /CaptionFont 5 0 R /HeaderFont 6 0 R /FooterFont 7 0 R  >>"),
             std::string::npos);
