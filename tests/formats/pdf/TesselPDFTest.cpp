@@ -322,7 +322,8 @@ TEST_F(PdfExportTest, EveryFixtureTableIsAValidDocument) {
         drawn.back().emplace_back();
         return;
       }
-      std::string text = WideToUtf8(value.substr(0, 6));
+      std::string text = WideToUtf8(Trim(value).substr(0, 6));
+      while (!text.empty() && text.back() == ' ') text.pop_back();
       const bool plain = std::all_of(value.begin(), value.end(), [](char16_t ch) {
         return ch >= 0x20 && ch != u'\\' && ch != 0xFFFD && ch < 0x2000;
       });
