@@ -18,6 +18,8 @@ cd "$(dirname "$0")/.."
 # header / as verimo-cli dump prints them, {ours} / {peer} an empty folder
 # for each side's output, {lo} LibreOffice headless with its own profile.
 # A format whose command verimo-cli cannot run yet is skipped with a note.
+# A peer command that starts with "{rows=N} " runs on at most N rows of the
+# same data, and its ratio compares rows per second.
 registered=()
 register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"); }
 
@@ -30,6 +32,7 @@ register xml  "{cli} export {table} {ours}/out.xml"  "sqlite3 -html -header {db}
 register tex  "{cli} export {table} {ours}/out.tex"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000"
 register mdb  "{cli} export {table} {ours}/out.mdb"  "sqlite3 {peer}/out.sqlite '.mode csv' '.import {csv} bench'"                 "100000 1000000"
 register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'xls:MS Excel 97' --outdir {peer} {csv}" "100000"
+register pdf  "{cli} export {table} {ours}/out.pdf"  "{rows=100000} {lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to pdf --outdir {peer} {csv}" "1000000"
 register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'dbf:dBase:36' --outdir {peer} {csv}" "100000"
 
 # ---- command line ----
@@ -164,7 +167,12 @@ for entry in "${registered[@]}"; do
   [[ ${#counts[@]} -gt 0 ]] && runs=("${counts[@]}")
   for rows in "${runs[@]}"; do
     table=$(bench/make-table.sh "$rows")
-    peer_command=$(expand "$peer" "$rows" "$table")
+    peer_spec=$peer peer_rows=$rows peer_table=$table
+    if [[ $peer_spec =~ ^\{rows=([0-9]+)\}\ (.*)$ ]]; then
+      peer_spec=${BASH_REMATCH[2]}
+      (( BASH_REMATCH[1] < rows )) && peer_rows=${BASH_REMATCH[1]} && peer_table=$(bench/make-table.sh "$peer_rows")
+    fi
+    peer_command=$(expand "$peer_spec" "$peer_rows" "$peer_table")
     our_command=$(expand "$ours" "$rows" "$table")
     echo "$name, $rows rows" >&2
     fresh_dir "$work/peer"
@@ -173,7 +181,7 @@ for entry in "${registered[@]}"; do
     fresh_dir "$work/ours"
     read -r o_status o_s o_cpu o_kb < <(measure "$our_command")
     o_bytes=$(output_bytes "$work/ours")
-    peer_name=${peer%% *}
+    peer_name=${peer_spec%% *}
     peer_name=${peer_name//\{/}
     peer_name=${peer_name//\}/}
     if [[ $o_status -ne 0 ]]; then
@@ -184,8 +192,11 @@ for entry in "${registered[@]}"; do
       notes+=("- $name, $rows rows: the peer failed or wrote nothing (exit $p_status; see $log)")
       p_s=0 p_cpu=0
     fi
-    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s" "$o_s") | $(ratio "$p_cpu" "$o_cpu") |")
-    lines+=("| $rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$rows" "$p_s") | $(rate "$rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
+    # the peer's seconds as if it had run on our rows
+    p_s_same=$(awk -v s="$p_s" -v r="$rows" -v p="$peer_rows" 'BEGIN { print s * r / p }')
+    p_cpu_same=$(awk -v s="$p_cpu" -v r="$rows" -v p="$peer_rows" 'BEGIN { print s * r / p }')
+    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s_same" "$o_s") | $(ratio "$p_cpu_same" "$o_cpu") |")
+    lines+=("| $peer_rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$peer_rows" "$p_s") | $(rate "$peer_rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
     our_rate=$(rate "$rows" "$o_cpu")
     if [[ -z $slowest_rate || $our_rate -lt $slowest_rate ]]; then
       slowest_rate=$our_rate slowest_format=$name slowest_command=$ours
