@@ -29,6 +29,9 @@ TPDFFontFamily FamilyOf(TPDFFontName name);
 // Symbol and ZapfDingbats draw their own character sets.
 bool IsSymbolic(TPDFFontName name);
 
+// The system colour of window text; drawn in the colour the desktop gives it.
+constexpr TColor clWindowText = 0x80000008;
+
 // A platform font as a PDF font takes it over.
 struct TPDFUserFont {
   WideString Name = u"Arial";
