@@ -153,7 +153,6 @@ void TPDFDocument::AddFont(const TPDFFont& font) {
     if (known.ResourceName == font.ResourceName)
       throw Exception(u"Font " + font.ResourceName + u" already exists");
   fonts_.push_back(font);
-  fonts_.back().ResourceName = font.ResourceName;
 }
 
 void TPDFDocument::SetFont(const TPDFFont& font) {

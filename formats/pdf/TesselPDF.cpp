@@ -125,8 +125,8 @@ void TTesselPDF::VerticalRules(int top, int bottom) {
   for (int x : bounds_) document.Line(Options.GridLineColor, x, top + half, x, bottom - half);
 }
 
-void TTesselPDF::CellText(int x, int baseline, const WideString& text, int textWidth, int room, int column,
-                          int top, int bottom, TColor color) {
+void TTesselPDF::CellText(int x, int indent, int baseline, const WideString& text, int textWidth, int room,
+                          int column, int top, int bottom, TColor color) {
   TPDFDocument& document = Document();
   if (textWidth <= room) {
     document.TextOut(x, baseline, color, text);
@@ -136,7 +136,7 @@ void TTesselPDF::CellText(int x, int baseline, const WideString& text, int textW
   const int left = bounds_[static_cast<size_t>(column)];
   const int right = bounds_[static_cast<size_t>(column) + 1];
   document.BeginClip(left + half, bottom + half, right - left - 2 * half, top - bottom - 2 * half);
-  document.TextOut(left + Options.DataFont.AverageWidth(Options.ColSpacing / 2), baseline, color, text);
+  document.TextOut(left + indent, baseline, color, text);
   document.EndClip();
 }
 
@@ -165,8 +165,8 @@ void TTesselPDF::WriteCaptionRow() {
   for (int i = 0; i < n; ++i) {
     const auto at = static_cast<size_t>(i);
     const int room = bounds_[at + 1] - bounds_[at] - 2 * indent;
-    CellText(bounds_[at] + indent, baseline, captions[at], document.TextWidth(font, captions[at]), room, i, top,
-             bottom, font.Color());
+    CellText(bounds_[at] + indent, indent, baseline, captions[at], document.TextWidth(font, captions[at]), room,
+             i, top, bottom, font.Color());
   }
   y_ = bottom;
   document.Line(Options.GridLineColor, bounds_.front(), y_, bounds_.back(), y_);
@@ -214,7 +214,7 @@ void TTesselPDF::WriteDataRow() {
       x += static_cast<int>(std::ceil((right - left - width - spacingWidth) / 2.0));
     else if (align == ecaRight)
       x = right - indent - width;
-    CellText(x, baseline, value, width, right - left - 2 * indent, r, top, bottom, cellFont.Color);
+    CellText(x, indent, baseline, value, width, right - left - 2 * indent, r, top, bottom, cellFont.Color);
   }
   y_ = bottom;
   document.Line(Options.GridLineColor, bounds_.front(), y_, bounds_.back(), y_);

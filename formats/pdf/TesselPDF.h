@@ -69,10 +69,10 @@ class TTesselPDF : public TTesselFormatText {
   void WriteLines(const TStringList& lines, const TPDFFont& font, bool header);
   void VerticalRules(int top, int bottom);
   void StartNewPage(TColor textColor);
-  // Draws text at x on the baseline, clipped to the cell when wider than
-  // `room`.
-  void CellText(int x, int baseline, const WideString& text, int textWidth, int room, int column, int top,
-                int bottom, TColor color);
+  // Draws text at x on the baseline; text wider than `room` starts at the
+  // cell's left edge + indent and is clipped to the cell.
+  void CellText(int x, int indent, int baseline, const WideString& text, int textWidth, int room, int column,
+                int top, int bottom, TColor color);
 
   std::unique_ptr<TTextMeasurer> systemMeasurer_;
   std::vector<int> bounds_;

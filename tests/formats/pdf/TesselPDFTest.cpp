@@ -297,6 +297,9 @@ TEST_F(PdfExportTest, UserFontWidthsMatchTheGlyphs) {
 TEST_F(PdfExportTest, EveryFixtureTableIsAValidDocument) {
   VERIMO_REQUIRE_SHARED_DIR();
   REQUIRE_PDF_TOOLS();
+#ifdef VERIMO_SANITIZED_TREE
+  GTEST_SKIP() << "the sanitizer tree leaves the sweep over every fixture table to the release tree";
+#endif
   const fs::path root = *test::SharedDir() / "fixtures" / "paradox";
   int exported = 0;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
