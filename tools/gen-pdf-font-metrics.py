@@ -118,6 +118,9 @@ def main(out_path):
             for i in range(0, 256, 16):
                 out.write("    " + ", ".join(str(w) for w in table[i:i + 16]) + ",\n")
             out.write("}};\n")
+            if fam == "ZapfDingbats":  # its own character set: widths by code only
+                out.write("\n")
+                continue
             out.write(f"constexpr int16_t k{fam}GlyphWidths[] = {{\n")
             for i in range(0, len(per_glyph), 16):
                 out.write("    " + ", ".join(str(w) for w in per_glyph[i:i + 16]) + ",\n")
