@@ -27,6 +27,7 @@
 
 #include "app/HTMLOptionsPage.h"
 #include "app/ODFOptionsPage.h"
+#include "app/PDFOptionsPage.h"
 #include "app/PackageOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
@@ -227,6 +228,7 @@ void TTesselDialogF::BuildPages() {
   tshSQL_ = BuildSQLPage();
   tshXML_ = BuildXMLPage();
   tshHTML_ = new THTMLOptionsPage(form_);
+  tshPDF_ = new TPDFOptionsPage(form_);
   tshExcel_ = BuildExcelPage();
   tshXlsx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Xlsx);
   tshDocx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Docx);
@@ -242,6 +244,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshSQL_, Q(u"SQL"));
   pages_->addTab(tshXML_, Q(u"XML"));
   pages_->addTab(tshHTML_, Q(u"HTML"));
+  pages_->addTab(tshPDF_, Q(u"PDF"));
   pages_->addTab(tshExcel_, Q(u"Excel"));
   pages_->addTab(tshXlsx_, Q(u"Excel 2007"));
   pages_->addTab(tshDocx_, Q(u"Word 2007"));
@@ -852,6 +855,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshSQL_), form_.TypeOptionsPage() == TOptionsPage::SQL);
   pages_->setTabVisible(pages_->indexOf(tshXML_), form_.TypeOptionsPage() == TOptionsPage::XML);
   pages_->setTabVisible(pages_->indexOf(tshHTML_), form_.TypeOptionsPage() == TOptionsPage::HTML);
+  pages_->setTabVisible(pages_->indexOf(tshPDF_), form_.TypeOptionsPage() == TOptionsPage::PDF);
   pages_->setTabVisible(pages_->indexOf(tshExcel_), form_.TypeOptionsPage() == TOptionsPage::Excel);
   pages_->setTabVisible(pages_->indexOf(tshXlsx_), form_.TypeOptionsPage() == TOptionsPage::Xlsx);
   pages_->setTabVisible(pages_->indexOf(tshDocx_), form_.TypeOptionsPage() == TOptionsPage::Docx);
@@ -995,6 +999,7 @@ void TTesselDialogF::RefreshTypeOptions() {
   (form_.XMLOptions.DocumentType == 1 ? rbXMLAccess_ : rbXMLDatapacket_)->setChecked(true);
   chXMLSchema_->setChecked(form_.XMLOptions.ExportXSDSchema);
   tshHTML_->Refresh();
+  tshPDF_->Refresh();
   if (!edXLSSheetTitle_->hasFocus()) SetTextIfDifferent(edXLSSheetTitle_, ToQString(form_.XLSOptions.SheetTitle));
   if (!edXLSPageHeader_->hasFocus()) SetTextIfDifferent(edXLSPageHeader_, ToQString(form_.XLSOptions.PageHeader));
   if (!edXLSPageFooter_->hasFocus()) SetTextIfDifferent(edXLSPageFooter_, ToQString(form_.XLSOptions.PageFooter));

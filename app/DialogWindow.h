@@ -23,6 +23,7 @@ namespace verimo {
 class TfmTesselProgress;
 class THTMLOptionsPage;
 class TODFOptionsPage;
+class TPDFOptionsPage;
 class TPackageOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
@@ -140,6 +141,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshSQL_ = nullptr;
   QWidget* tshXML_ = nullptr;
   THTMLOptionsPage* tshHTML_ = nullptr;
+  TPDFOptionsPage* tshPDF_ = nullptr;
   QWidget* tshExcel_ = nullptr;
   TPackageOptionsPage* tshXlsx_ = nullptr;
   TPackageOptionsPage* tshDocx_ = nullptr;

@@ -91,6 +91,18 @@ void TForm2::ConfigureDialog(TShellLauncher* shellLauncher) {
   tesselDialog1_.DataSet = &table1_;
   tesselDialog1_.CSVOptions.Comma = u';';
   tesselDialog1_.AccessOptions.TableName = u"EXPORT_TABLE";
+  TTesselPDFPageOptions& page = tesselDialog1_.PDFOptions.PageOptions;
+  page.SetMarginLeft(1.17);
+  page.SetMarginRight(0.58);
+  page.SetMarginTop(0.78);
+  page.SetMarginBottom(0.78);
+  for (TPDFFont* font : {&tesselDialog1_.PDFOptions.HeaderFont, &tesselDialog1_.PDFOptions.CaptionFont,
+                         &tesselDialog1_.PDFOptions.DataFont, &tesselDialog1_.PDFOptions.FooterFont}) {
+    font->UserFont.Name = u"Arial";
+    font->UserFont.Size = 10;
+    font->UserFont.Color = clWindowText;
+    font->FontColor = clWindowText;
+  }
   // The Tools menu, so that the user can save a prepared export and load it again.
   tesselDialog1_.SaveLoadButtons = true;
   tesselDialog1_.ShellLauncher = shellLauncher;

@@ -34,6 +34,7 @@ register mdb  "{cli} export {table} {ours}/out.mdb"  "sqlite3 {peer}/out.sqlite 
 register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'xls:MS Excel 97' --outdir {peer} {csv}" "100000"
 register ods  "{cli} export {table} {ours}/out.ods"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to ods --outdir {peer} {csv}" "1000000" 100000
 register odt  "{cli} export {table} {ours}/out.odt"  "{lo} --infilter='Text (encoded):UTF8' --convert-to odt --outdir {peer} {csv}" "1000000" 100000
+register pdf  "{cli} export {table} {ours}/out.pdf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to pdf --outdir {peer} {csv}" "1000000" 100000
 register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'dbf:dBase:36' --outdir {peer} {csv}" "100000"
 
 # ---- command line ----
@@ -185,7 +186,7 @@ for entry in "${registered[@]}"; do
     fresh_dir "$work/ours"
     read -r o_status o_s o_cpu o_kb < <(measure "$our_command")
     o_bytes=$(output_bytes "$work/ours")
-    peer_name=${peer%% *}
+    peer_name=${peer_spec%% *}
     peer_name=${peer_name//\{/}
     peer_name=${peer_name//\}/}
     if [[ $o_status -ne 0 ]]; then

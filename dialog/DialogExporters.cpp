@@ -9,6 +9,7 @@
 #include "formats/package/odf/TesselODS.h"
 #include "formats/package/odf/TesselODT.h"
 #include "formats/package/xlsx/TesselXlsx.h"
+#include "formats/pdf/TesselPDF.h"
 #include "formats/text/TesselASCII.h"
 #include "formats/text/TesselClipboard.h"
 #include "formats/text/TesselSQL.h"
@@ -48,6 +49,7 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselDocx> docx;    // DocxExp
   std::unique_ptr<TTesselODS> ods;      // ODSExp
   std::unique_ptr<TTesselODT> odt;      // ODTExp
+  std::unique_ptr<TTesselPDF> pdf;      // PDFExp
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -58,7 +60,8 @@ TDialogExporters::~TDialogExporters() = default;
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
          type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS ||
-         type == aeXlsx || type == aeDocx || type == aeODS || type == aeODT;
+         type == aeXlsx || type == aeDocx || type == aeODS || type == aeODT ||
+         type == aePDF;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -86,6 +89,7 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
   if (type == aeDocx) return Component(components_->docx);
   if (type == aeODS) return Component(components_->ods);
   if (type == aeODT) return Component(components_->odt);
+  if (type == aePDF) return Component(components_->pdf);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -164,6 +168,10 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
     TTesselODT& odt = Component(components_->odt);
     odt.ODTOptions = form.ODTOptions;
     if (!form.ODTTableName.empty()) odt.TableName = form.ODTTableName;
+    return;
+  }
+  if (type == aePDF) {
+    Component(components_->pdf).Options = form.PDFOptions;
     return;
   }
   if (!IsAsciiType(type)) return;

@@ -173,6 +173,9 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeODT:
       SaveODTSettings(file, ODTOptions, ODTTableName);
       break;
+    case aePDF:
+      pdf::SaveOptions(file, PDFOptions);
+      break;
     default:
       break;
   }
@@ -328,6 +331,10 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
       ODTOptions = d.ODTOptions;
       ODTTableName = d.ODTTableName;
       LoadODTSettings(file, ODTOptions, ODTTableName);
+      break;
+    case aePDF:
+      PDFOptions = d.PDFOptions;
+      pdf::LoadOptions(file, PDFOptions);
       break;
     default:
       break;

@@ -126,6 +126,7 @@ class TTesselDialog {
   WideString ODSSheetName = TTesselLocale::Instance().LoadText(res::kDefaultSheetName);
   TTesselODTOptions ODTOptions;
   WideString ODTTableName = TTesselLocale::Instance().LoadText(res::kDefaultTableName);
+  TPDFOptions PDFOptions;
   TTesselAccessOptions AccessOptions;
   TTesselHTMLPageOptions HTMLPageOptions;
   TTesselHTMLTableOptions HTMLTableOptions;

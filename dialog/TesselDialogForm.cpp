@@ -115,6 +115,7 @@ void TTesselDialogForm::FormShow() {
   ODSSheetName = dialog_.ODSSheetName;
   ODTOptions = dialog_.ODTOptions;
   ODTTableName = dialog_.ODTTableName;
+  PDFOptions = dialog_.PDFOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

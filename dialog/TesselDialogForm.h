@@ -169,6 +169,7 @@ class TTesselDialogForm {
   WideString ODSSheetName;
   TTesselODTOptions ODTOptions;
   WideString ODTTableName;
+  TPDFOptions PDFOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

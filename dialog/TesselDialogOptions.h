@@ -7,6 +7,7 @@
 #include "formats/package/docx/DocxOptions.h"
 #include "formats/package/odf/OdsOptions.h"
 #include "formats/package/odf/OdtOptions.h"
+#include "formats/pdf/TesselPDF.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 
 namespace verimo {

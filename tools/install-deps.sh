@@ -9,7 +9,7 @@ packages=(
   libicu-dev zlib1g-dev ccache
   # zip archives, fonts and pictures of the office and PDF formats
   libminizip-dev libfreetype-dev libfontconfig-dev libpng-dev libjpeg-dev libgif-dev
-  fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core
+  fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core fonts-droid-fallback
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
   # independent reader and writer of Paradox tables for tests and tools

@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -421,6 +422,32 @@ class DialogWindowTest : public QObject {
     QVERIFY(html.find("<Title>Liste &amp; &lt;1&gt;</Title>") != std::string::npos);
     QCOMPARE(launcher_.requests.size(), size_t{1});
     QCOMPARE(QString::fromStdString(launcher_.requests[0].path), QString::fromStdString(target));
+  }
+
+  void pdfPageSetsPageAndFonts() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    const std::string target = dir_->File("liste.pdf");
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      Click(view, "rbType6");  // PDF
+      QVERIFY(TabShown(view, "tshPDF"));
+      QVERIFY(!TabShown(view, "tshHTML"));
+      TypeFileName(view, QString::fromStdString(target));
+      Child<QTabWidget>(view, "Pages")->setCurrentWidget(Child<QWidget>(view, "tshPDF"));
+      Child<QComboBox>(view, "cbPDFOrientation")->setCurrentIndex(1);
+      Child<QComboBox>(view, "cbPDFDataFont")->setCurrentIndex(poCourier);
+      const TPDFOptions& options = view.Form().PDFOptions;
+      QCOMPARE(int{options.PageOptions.Orientation()}, int{poLandscape});
+      QCOMPARE(options.PageOptions.WidthPoints(), 842);
+      QCOMPARE(int{options.DataFont.BaseFont}, int{poCourier});
+      // The margins turned with the page.
+      QCOMPARE(Child<QDoubleSpinBox>(view, "edPDFMarginLeft")->value(), options.PageOptions.MarginLeft());
+      Click(view, "bStart");
+    });
+    std::ifstream pdf(target, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+    QVERIFY(bytes.find("/MediaBox [0 0 841 594]") != std::string::npos);
+    QVERIFY(bytes.find("/BaseFont /Courier") != std::string::npos);
   }
 };
 

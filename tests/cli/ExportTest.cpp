@@ -402,7 +402,7 @@ TEST_F(ExportTest, FailuresSayWhyExitNonZeroAndLeaveNoFile) {
   const Case cases[] = {
       {"", Sample().string(), dir_ / "out.xyz", 2, "cannot export to \".xyz\" files"},
       {"", Sample().string(), dir_ / "noext", 2, "has no extension"},
-      {"--type pdf", Sample().string(), dir_ / "out.csv", 2, "unknown export type \"pdf\""},
+      {"--type nope", Sample().string(), dir_ / "out.csv", 2, "unknown export type \"nope\""},
       {"", (dir_ / "missing.db").string(), dir_ / "out.csv", 1, "missing.db"},
       {"", Sample().string(), dir_ / "plain" / "out.csv", 1, "plain"},
       {"--type csv", Sample().string(), dir_ / "folder", 1, "is a directory"},

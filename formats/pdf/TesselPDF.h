@@ -1,0 +1,92 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/TesselText.h"
+#include "engine/TesselWriter.h"
+#include "formats/pdf/PdfDocument.h"
+#include "formats/pdf/PdfFont.h"
+#include "formats/pdf/PdfPageOptions.h"
+
+namespace verimo {
+
+class TTextMeasurer;
+
+struct TPDFOptions {
+  TTesselPDFPageOptions PageOptions;
+  TPDFFont HeaderFont{u"HeaderFont"};
+  TPDFFont CaptionFont{u"CaptionFont"};
+  TPDFFont DataFont{u"DataFont"};
+  TPDFFont FooterFont{u"FooterFont"};
+  double RowSpacing = 1.0;
+  double ColSpacing = 3.0;
+  int GridLineWidth = 1;
+  TColor GridLineColor = clBlack;
+
+  // Copies the fonts with Assign, so their resource names stay.
+  void Assign(const TPDFOptions& source);
+};
+
+// The PDF exporter's writer: owns the document over the exporter's stream.
+class TTesselPDFWriter : public TTesselWriter {
+ public:
+  TTesselPDFWriter(TTessel* owner, TStream* stream, int codePage);
+  TPDFDocument& Document() { return document_; }
+
+ private:
+  TPDFDocument document_;
+};
+
+// The records as a ruled table on PDF pages: header lines, a caption row,
+// one row per record with grid lines around every cell, footer lines, and
+// a new page whenever the trim area is full.
+class TTesselPDF : public TTesselFormatText {
+ public:
+  TTesselPDF();
+  ~TTesselPDF() override;
+
+  TPDFOptions Options;
+  // Measures user fonts; the installed fonts when not set. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
+
+  std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream) override;
+  void BeginExport() override;
+  void WriteCaptionRow() override;
+  void WriteDataRow() override;
+  void EndExport() override;
+  WideString EscapeText(const WideString& text) override;
+  void SaveSettings(TTesselIniFile& settings) override;
+  void LoadSettings(TTesselIniFile& settings) override;
+
+  // The column boundaries of the run, X[0] … X[n].
+  const std::vector<int>& ColumnBounds() const { return bounds_; }
+
+ private:
+  TPDFDocument& Document();
+  TTextMeasurer& Measurer();
+  void RefreshFontWidths();
+  void WriteLines(const TStringList& lines, const TPDFFont& font, bool header);
+  void VerticalRules(int top, int bottom);
+  void StartNewPage(TColor textColor);
+  // Draws text at x on the baseline; text wider than `room` starts at the
+  // cell's left edge + indent and is clipped to the cell.
+  void CellText(int x, int indent, int baseline, const WideString& text, int textWidth, int room, int column,
+                int top, int bottom, TColor color);
+
+  std::unique_ptr<TTextMeasurer> systemMeasurer_;
+  std::vector<int> bounds_;
+  int y_ = 0;
+  int tableTop_ = 0;
+  bool started_ = false;
+};
+
+namespace pdf {
+
+// The settings sections of the options ("PDF" and the four font sections).
+void SaveOptions(TTesselIniFile& file, const TPDFOptions& options);
+void LoadOptions(const TTesselIniFile& file, TPDFOptions& options);
+
+}  // namespace pdf
+
+}  // namespace verimo
