@@ -7,6 +7,7 @@
 #include "formats/database/TesselDBF.h"
 #include "formats/package/docx/TesselDocx.h"
 #include "formats/package/xlsx/TesselXlsx.h"
+#include "formats/rtf/TesselRTF.h"
 #include "formats/text/TesselASCII.h"
 #include "formats/text/TesselClipboard.h"
 #include "formats/text/TesselSQL.h"
@@ -44,6 +45,7 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselXLS> xls;      // XLSExp
   std::unique_ptr<TTesselXlsx> xlsx;    // XlsxExp
   std::unique_ptr<TTesselDocx> docx;    // DocxExp
+  std::unique_ptr<TTesselRTF> rtf;      // RTFExp: Word and RTF
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -54,7 +56,7 @@ TDialogExporters::~TDialogExporters() = default;
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
          type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS ||
-         type == aeXlsx || type == aeDocx;
+         type == aeXlsx || type == aeDocx || type == aeWord || type == aeRTF;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -80,6 +82,7 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
   if (type == aeXLS) return Component(components_->xls);
   if (type == aeXlsx) return Component(components_->xlsx);
   if (type == aeDocx) return Component(components_->docx);
+  if (type == aeWord || type == aeRTF) return Component(components_->rtf);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -143,6 +146,10 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   }
   if (type == aeDocx) {
     Component(components_->docx).DocxOptions = form.DocxOptions;
+    return;
+  }
+  if (type == aeWord || type == aeRTF) {
+    Component(components_->rtf).Options = form.RTFOptions;
     return;
   }
   if (!IsAsciiType(type)) return;

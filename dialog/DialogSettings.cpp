@@ -3,6 +3,7 @@
 
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
+#include "formats/rtf/RtfOptions.h"
 #include "formats/xls/TesselXLS.h"
 
 namespace verimo {
@@ -162,6 +163,10 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aeDocx:
       SaveDocxSettings(file, DocxOptions);
       break;
+    case aeWord:
+    case aeRTF:
+      rtf::SaveOptions(file, RTFOptions);
+      break;
     default:
       break;
   }
@@ -306,6 +311,11 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
     case aeDocx:
       DocxOptions = d.DocxOptions;
       LoadDocxSettings(file, DocxOptions);
+      break;
+    case aeWord:
+    case aeRTF:
+      RTFOptions = d.RTFOptions;
+      rtf::LoadOptions(file, RTFOptions);
       break;
     default:
       break;

@@ -120,6 +120,7 @@ class TTesselDialog {
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
   TTesselDocxOptions DocxOptions;
+  TRTFOptions RTFOptions;
   TTesselAccessOptions AccessOptions;
   TTesselHTMLPageOptions HTMLPageOptions;
   TTesselHTMLTableOptions HTMLTableOptions;

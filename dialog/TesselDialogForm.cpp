@@ -111,6 +111,7 @@ void TTesselDialogForm::FormShow() {
   XlsxOptions = dialog_.XlsxOptions;
   XlsxSheetName = dialog_.XlsxSheetName;
   DocxOptions = dialog_.DocxOptions;
+  RTFOptions = dialog_.RTFOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -165,6 +165,7 @@ class TTesselDialogForm {
   TTesselXlsxOptions XlsxOptions;
   WideString XlsxSheetName = u"sheet1";
   TTesselDocxOptions DocxOptions;
+  TRTFOptions RTFOptions;
 
   // --- Settings files.
   std::string OptionsFileName;
