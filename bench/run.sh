@@ -13,6 +13,7 @@ cd "$(dirname "$0")/.."
 
 # ---- the formats: one line each ----
 # register NAME OUR-COMMAND PEER-COMMAND "ROWS..."
+# A row count "OURS/PEER" gives the peer fewer rows than our side.
 # Placeholders: {cli} verimo-cli, {table} the benchmark table (.DB),
 # {db} the same rows in sqlite, {csv} / {tsv} the same rows as CSV with a
 # header / as verimo-cli dump prints them, {ours} / {peer} an empty folder
@@ -31,6 +32,7 @@ register tex  "{cli} export {table} {ours}/out.tex"  "sqlite3 -html -header {db}
 register mdb  "{cli} export {table} {ours}/out.mdb"  "sqlite3 {peer}/out.sqlite '.mode csv' '.import {csv} bench'"                 "100000 1000000"
 register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'xls:MS Excel 97' --outdir {peer} {csv}" "100000"
 register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'dbf:dBase:36' --outdir {peer} {csv}" "100000"
+register rtf  "{cli} export {table} {ours}/out.rtf"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'rtf:Rich Text Format (StarCalc)' --outdir {peer} {csv}" "1000000/100000"
 
 # ---- command line ----
 only=""
@@ -136,7 +138,8 @@ fresh_dir() { rm -rf "$1"; mkdir -p "$1"; }
 
 rate() { awk -v r="$1" -v s="$2" 'BEGIN { printf "%.0f", (s > 0 ? r / s : 0) }'; }
 megabytes() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
-ratio() { awk -v peer="$1" -v ours="$2" 'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", peer / ours; else printf "–" }'; }
+# ratio PEER-SECONDS OUR-SECONDS [OUR-ROWS PEER-ROWS]: our rows per second over the peer's.
+ratio() { awk -v peer="$1" -v ours="$2" -v r="${3:-1}" -v pr="${4:-1}" 'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", (r / ours) / (pr / peer); else printf "–" }'; }
 
 # Whether our side can run the format at all: tried on a tiny table.
 tiny_table=$(bench/make-table.sh 20)
@@ -162,9 +165,12 @@ for entry in "${registered[@]}"; do
   fi
   read -r -a runs <<< "$format_rows"
   [[ ${#counts[@]} -gt 0 ]] && runs=("${counts[@]}")
-  for rows in "${runs[@]}"; do
+  for run in "${runs[@]}"; do
+    rows=${run%%/*} peer_rows=${run#*/}
     table=$(bench/make-table.sh "$rows")
-    peer_command=$(expand "$peer" "$rows" "$table")
+    peer_table=$table
+    [[ $peer_rows != "$rows" ]] && peer_table=$(bench/make-table.sh "$peer_rows")
+    peer_command=$(expand "$peer" "$peer_rows" "$peer_table")
     our_command=$(expand "$ours" "$rows" "$table")
     echo "$name, $rows rows" >&2
     fresh_dir "$work/peer"
@@ -184,8 +190,8 @@ for entry in "${registered[@]}"; do
       notes+=("- $name, $rows rows: the peer failed or wrote nothing (exit $p_status; see $log)")
       p_s=0 p_cpu=0
     fi
-    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s" "$o_s") | $(ratio "$p_cpu" "$o_cpu") |")
-    lines+=("| $rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$rows" "$p_s") | $(rate "$rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
+    lines+=("| $rows | $name | verimo-cli | $o_s | $o_cpu | $(rate "$rows" "$o_s") | $(rate "$rows" "$o_cpu") | $(megabytes $((o_kb * 1024))) | $(megabytes "$o_bytes") | $(ratio "$p_s" "$o_s" "$rows" "$peer_rows") | $(ratio "$p_cpu" "$o_cpu" "$rows" "$peer_rows") |")
+    lines+=("| $peer_rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$peer_rows" "$p_s") | $(rate "$peer_rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
     our_rate=$(rate "$rows" "$o_cpu")
     if [[ -z $slowest_rate || $our_rate -lt $slowest_rate ]]; then
       slowest_rate=$our_rate slowest_format=$name slowest_command=$ours

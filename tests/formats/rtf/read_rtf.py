@@ -58,7 +58,8 @@ def paragraphs(node):
 
 
 def cell_text(cell):
-    return "\n".join(text_of(p) for p in paragraphs(cell))
+    # The reader keeps each space of a run as a six-per-em space and a space.
+    return "\n".join(text_of(p) for p in paragraphs(cell)).replace("\u2006 ", " ").replace("\u2006", " ")
 
 
 def rows_of(table):
