@@ -27,6 +27,7 @@
 
 #include "app/HTMLOptionsPage.h"
 #include "app/PackageOptionsPage.h"
+#include "app/RTFOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "engine/TesselLocale.h"
@@ -229,6 +230,7 @@ void TTesselDialogF::BuildPages() {
   tshExcel_ = BuildExcelPage();
   tshXlsx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Xlsx);
   tshDocx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Docx);
+  tshWordRTF_ = new TRTFOptionsPage(form_);
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -242,6 +244,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshExcel_, Q(u"Excel"));
   pages_->addTab(tshXlsx_, Q(u"Excel 2007"));
   pages_->addTab(tshDocx_, Q(u"Word 2007"));
+  pages_->addTab(tshWordRTF_, Q(u"Word / RTF"));
   layout()->addWidget(pages_);
 }
 
@@ -850,6 +853,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshExcel_), form_.TypeOptionsPage() == TOptionsPage::Excel);
   pages_->setTabVisible(pages_->indexOf(tshXlsx_), form_.TypeOptionsPage() == TOptionsPage::Xlsx);
   pages_->setTabVisible(pages_->indexOf(tshDocx_), form_.TypeOptionsPage() == TOptionsPage::Docx);
+  pages_->setTabVisible(pages_->indexOf(tshWordRTF_), form_.TypeOptionsPage() == TOptionsPage::WordRTF);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -996,6 +1000,7 @@ void TTesselDialogF::RefreshTypeOptions() {
   cbXLSStripType_->setCurrentIndex(form_.XLSOptions.StripType);
   tshXlsx_->Refresh();
   tshDocx_->Refresh();
+  tshWordRTF_->Refresh();
 }
 
 // ---------------------------------------------------------------- actions

@@ -23,6 +23,7 @@ namespace verimo {
 class TfmTesselProgress;
 class THTMLOptionsPage;
 class TPackageOptionsPage;
+class TRTFOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
 // list (never reordered within one); a drop reports the source row.
@@ -142,6 +143,7 @@ class TTesselDialogF : public QDialog {
   QWidget* tshExcel_ = nullptr;
   TPackageOptionsPage* tshXlsx_ = nullptr;
   TPackageOptionsPage* tshDocx_ = nullptr;
+  TRTFOptionsPage* tshWordRTF_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;
