@@ -29,6 +29,7 @@
 #include "app/ODFOptionsPage.h"
 #include "app/PDFOptionsPage.h"
 #include "app/PackageOptionsPage.h"
+#include "app/RTFOptionsPage.h"
 #include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "engine/TesselLocale.h"
@@ -234,6 +235,7 @@ void TTesselDialogF::BuildPages() {
   tshDocx_ = new TPackageOptionsPage(form_, TPackageOptionsPage::TKind::Docx);
   tshODS_ = new TODFOptionsPage(form_, TODFOptionsPage::TKind::ODS);
   tshODT_ = new TODFOptionsPage(form_, TODFOptionsPage::TKind::ODT);
+  tshWordRTF_ = new TRTFOptionsPage(form_);
   pages_->addTab(tshExportType_, Q(u"Export Biçimi"));
   pages_->addTab(tshFields_, Q(u"Alanlar"));
   pages_->addTab(tshFormats_, Q(u"Biçimler"));
@@ -250,6 +252,7 @@ void TTesselDialogF::BuildPages() {
   pages_->addTab(tshDocx_, Q(u"Word 2007"));
   pages_->addTab(tshODS_, Q(u"ODS"));
   pages_->addTab(tshODT_, Q(u"ODT"));
+  pages_->addTab(tshWordRTF_, Q(u"Word / RTF"));
   layout()->addWidget(pages_);
 }
 
@@ -861,6 +864,7 @@ void TTesselDialogF::RefreshPages() {
   pages_->setTabVisible(pages_->indexOf(tshDocx_), form_.TypeOptionsPage() == TOptionsPage::Docx);
   pages_->setTabVisible(pages_->indexOf(tshODS_), form_.TypeOptionsPage() == TOptionsPage::ODS);
   pages_->setTabVisible(pages_->indexOf(tshODT_), form_.TypeOptionsPage() == TOptionsPage::ODT);
+  pages_->setTabVisible(pages_->indexOf(tshWordRTF_), form_.TypeOptionsPage() == TOptionsPage::WordRTF);
   typeSubPages_->setTabVisible(typeSubPages_->indexOf(tshExportOptions_), form_.OptionsSubPageVisible());
   if (!pages_->isTabVisible(pages_->currentIndex())) pages_->setCurrentWidget(tshExportType_);
   gbSeparators_->setEnabled(form_.SeparatorsEnabled());
@@ -1010,6 +1014,7 @@ void TTesselDialogF::RefreshTypeOptions() {
   tshDocx_->Refresh();
   tshODS_->Refresh();
   tshODT_->Refresh();
+  tshWordRTF_->Refresh();
 }
 
 // ---------------------------------------------------------------- actions

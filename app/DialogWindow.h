@@ -25,6 +25,7 @@ class THTMLOptionsPage;
 class TODFOptionsPage;
 class TPDFOptionsPage;
 class TPackageOptionsPage;
+class TRTFOptionsPage;
 
 // A field list of the "Alanlar" page: entries can be dragged to the other
 // list (never reordered within one); a drop reports the source row.
@@ -147,6 +148,7 @@ class TTesselDialogF : public QDialog {
   TPackageOptionsPage* tshDocx_ = nullptr;
   TODFOptionsPage* tshODS_ = nullptr;
   TODFOptionsPage* tshODT_ = nullptr;
+  TRTFOptionsPage* tshWordRTF_ = nullptr;
 
   QButtonGroup* rgExportType_ = nullptr;
   QList<QRadioButton*> typeButtons_;

@@ -10,6 +10,7 @@
 #include "formats/package/odf/TesselODT.h"
 #include "formats/package/xlsx/TesselXlsx.h"
 #include "formats/pdf/TesselPDF.h"
+#include "formats/rtf/TesselRTF.h"
 #include "formats/text/TesselASCII.h"
 #include "formats/text/TesselClipboard.h"
 #include "formats/text/TesselSQL.h"
@@ -50,6 +51,7 @@ struct TDialogExporters::Components {
   std::unique_ptr<TTesselODS> ods;      // ODSExp
   std::unique_ptr<TTesselODT> odt;      // ODTExp
   std::unique_ptr<TTesselPDF> pdf;      // PDFExp
+  std::unique_ptr<TTesselRTF> rtf;      // RTFExp: Word and RTF
 };
 
 TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* clipboard)
@@ -61,7 +63,7 @@ bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
          type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS ||
          type == aeXlsx || type == aeDocx || type == aeODS || type == aeODT ||
-         type == aePDF;
+         type == aePDF || type == aeWord || type == aeRTF;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
@@ -90,6 +92,7 @@ TTessel& TDialogExporters::For(TAllowedExport type) {
   if (type == aeODS) return Component(components_->ods);
   if (type == aeODT) return Component(components_->odt);
   if (type == aePDF) return Component(components_->pdf);
+  if (type == aeWord || type == aeRTF) return Component(components_->rtf);
   throw Exception(u"Bu çıktı türü henüz desteklenmiyor: " + WideString(ExportTypeInfo(type).listText));
 }
 
@@ -172,6 +175,10 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   }
   if (type == aePDF) {
     Component(components_->pdf).Options = form.PDFOptions;
+    return;
+  }
+  if (type == aeWord || type == aeRTF) {
+    Component(components_->rtf).Options = form.RTFOptions;
     return;
   }
   if (!IsAsciiType(type)) return;

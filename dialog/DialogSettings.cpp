@@ -3,6 +3,7 @@
 
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
+#include "formats/rtf/RtfOptions.h"
 #include "formats/xls/TesselXLS.h"
 
 namespace verimo {
@@ -176,6 +177,10 @@ void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
     case aePDF:
       pdf::SaveOptions(file, PDFOptions);
       break;
+    case aeWord:
+    case aeRTF:
+      rtf::SaveOptions(file, RTFOptions);
+      break;
     default:
       break;
   }
@@ -335,6 +340,11 @@ void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
     case aePDF:
       PDFOptions = d.PDFOptions;
       pdf::LoadOptions(file, PDFOptions);
+      break;
+    case aeWord:
+    case aeRTF:
+      RTFOptions = d.RTFOptions;
+      rtf::LoadOptions(file, RTFOptions);
       break;
     default:
       break;

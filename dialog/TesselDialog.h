@@ -127,6 +127,7 @@ class TTesselDialog {
   TTesselODTOptions ODTOptions;
   WideString ODTTableName = TTesselLocale::Instance().LoadText(res::kDefaultTableName);
   TPDFOptions PDFOptions;
+  TRTFOptions RTFOptions;
   TTesselAccessOptions AccessOptions;
   TTesselHTMLPageOptions HTMLPageOptions;
   TTesselHTMLTableOptions HTMLTableOptions;

@@ -116,6 +116,7 @@ void TTesselDialogForm::FormShow() {
   ODTOptions = dialog_.ODTOptions;
   ODTTableName = dialog_.ODTTableName;
   PDFOptions = dialog_.PDFOptions;
+  RTFOptions = dialog_.RTFOptions;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();

@@ -170,6 +170,7 @@ class TTesselDialogForm {
   TTesselODTOptions ODTOptions;
   WideString ODTTableName;
   TPDFOptions PDFOptions;
+  TRTFOptions RTFOptions;
 
   // --- Settings files.
   std::string OptionsFileName;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/WideString.h"
+#include "formats/rtf/RtfOptions.h"
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/XlsFormats.h"
 #include "formats/xls/XlsItems.h"

@@ -116,10 +116,16 @@ class DialogWindowTest : public QObject {
       QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
       QVERIFY(Child<QRadioButton>(view, "rbType0")->isChecked());
       QVERIFY(TabShown(view, "tshExcel"));
-      QVERIFY(!Child<QRadioButton>(view, "rbType1")->isEnabled());  // MS Word: not built yet
+      QVERIFY(!Child<QRadioButton>(view, "rbType6")->isEnabled());  // PDF: not built yet
 
       TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
+      Click(view, "rbType1");  // MS Word
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.doc")));
+      QVERIFY(TabShown(view, "tshWordRTF"));
+      Click(view, "rbType2");  // RTF
+      QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.rtf")));
+      QVERIFY(TabShown(view, "tshWordRTF"));
       Click(view, "rbType8");  // CSV Dosyası
       QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.csv")));
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [report.csv]"));

@@ -53,7 +53,7 @@ TEST_F(DialogFormTest, TypeListFollowsAllowedExportsAndOffersOnlyBuiltTypes) {
     for (int i = 0; i < 19; ++i) EXPECT_EQ(form.TypeList()[static_cast<size_t>(i)], i);
     // XLS is listed first and selected; types not built yet cannot be chosen.
     EXPECT_EQ(form.SelectedType(), aeXLS);
-    EXPECT_FALSE(form.SelectType(aeWord));
+    EXPECT_FALSE(form.SelectType(aePDF));
     EXPECT_EQ(form.SelectedType(), aeXLS);
     for (TAllowedExport type : {aeTXT, aeCSV, aeDIFF, aeSylk, aeXLS, aeHTML, aeDBF, aeXML, aeLaTeX, aeSQL, aeAccess}) EXPECT_TRUE(form.SelectType(type));
   });

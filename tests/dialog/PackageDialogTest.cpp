@@ -128,5 +128,42 @@ TEST_F(PackageDialogTest, OpenDocumentTypesRunFromTheFormAndKeepTheirSections) {
   });
 }
 
+// Word and RTF share one exporter and its options; the Word type writes
+// the same document under its own extension.
+TEST_F(PackageDialogTest, WordAndRtfRunFromTheFormAndKeepTheirStylesInTheSettings) {
+  TRTFOptions saved;
+  const std::string target = dir_.File("list.doc");
+  WithForm(dialog_, [&](TTesselDialogForm& form) {
+    ASSERT_TRUE(form.SelectType(aeWord));
+    EXPECT_EQ(form.TypeOptionsPage(), TOptionsPage::WordRTF);
+    form.SetFileName(target);
+    form.ShowFile = false;
+    form.RTFOptions.PageOrientation = poLandscape;
+    form.RTFOptions.StripType = ssRow;
+    form.RTFOptions.DataStyle.Font.Name = u"Courier New";
+    form.RTFOptions.StripStyles = {TrtfStyle(), TrtfStyle()};
+    form.RTFOptions.StripStyles[1].BackgroundColor = 0x00E0E0E0;
+    TTesselHeadlessUI ui;
+    form.Start(ui);
+    form.SaveOptions(Settings());
+    saved = form.RTFOptions;
+  });
+  std::string document;
+  test::RunCommand("head -c 400 " + test::ShellQuote(target), &document);
+  EXPECT_TRUE(document.starts_with("{\\rtf1\\ansi")) << document;
+  EXPECT_NE(document.find("Courier New"), std::string::npos);
+  EXPECT_NE(document.find("\\landscape"), std::string::npos);
+
+  TTesselDialog other;
+  Bind(other);
+  WithForm(other, [&](TTesselDialogForm& form) {
+    form.LoadOptions(Settings());
+    EXPECT_EQ(form.SelectedType(), aeWord);
+    EXPECT_TRUE(form.RTFOptions == saved);
+    ASSERT_TRUE(form.SelectType(aeRTF));
+    EXPECT_EQ(form.TypeOptionsPage(), TOptionsPage::WordRTF);
+  });
+}
+
 }  // namespace
 }  // namespace verimo

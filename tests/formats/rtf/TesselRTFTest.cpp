@@ -1,0 +1,386 @@
+#include "formats/rtf/TesselRTF.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "core/Exception.h"
+#include "engine/TesselIniFile.h"
+#include "platform/data/FieldType.h"
+#include "platform/data/MemDataSet.h"
+#include "platform/paradox/Table.h"
+#include "support/TestPaths.h"
+
+namespace verimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void AppendJson(std::string& json, WideStringView text) {
+  json += '"';
+  for (char ch : WideToUtf8(text)) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (ch == '"' || ch == '\\') {
+      json += '\\';
+      json += ch;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      json += escaped;
+    } else {
+      json += ch;
+    }
+  }
+  json += '"';
+}
+
+std::string JsonList(const std::vector<WideString>& texts) {
+  std::string json = "[";
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i) json += ',';
+    AppendJson(json, texts[i]);
+  }
+  return json + "]";
+}
+
+// A line break of a value as a reader shows it: a new paragraph or line.
+WideString AsRead(WideStringView text) {
+  WideString out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    out += text[i] == u'\r' ? u'\n' : text[i];
+  }
+  return out;
+}
+
+// What LibreOffice should show of one document.
+struct TJob {
+  fs::path file;
+  std::vector<std::vector<WideString>> rows;
+  bool compareRows = true;
+  std::optional<std::vector<WideString>> before;
+  std::optional<std::vector<WideString>> after;
+  std::vector<std::string> styles;  // JSON objects
+
+  void ExpectStyle(int row, int col, const std::string& expect) {
+    styles.push_back("{\"row\":" + std::to_string(row) + ",\"col\":" + std::to_string(col) + ",\"expect\":" + expect + "}");
+  }
+
+  std::string Json() const {
+    std::string json = "{\"file\":";
+    AppendJson(json, Utf8ToWide(file.string()));
+    if (compareRows) {
+      json += ",\"rows\":[";
+      for (size_t r = 0; r < rows.size(); ++r) json += (r ? "," : "") + JsonList(rows[r]);
+      json += "]";
+    }
+    if (before) json += ",\"before\":" + JsonList(*before);
+    if (after) json += ",\"after\":" + JsonList(*after);
+    json += ",\"styles\":[";
+    for (size_t i = 0; i < styles.size(); ++i) json += (i ? "," : "") + styles[i];
+    return json + "]}";
+  }
+};
+
+// Records the captions and the texts of every exported row, as a reader
+// should see them.
+void Record(TTesselRTF& exporter, TJob& job) {
+  exporter.OnExportedRecord = [&job](TTessel& sender, int) {
+    std::vector<WideString> row;
+    for (int i = 0; i < sender.Row().Count(); ++i)
+      row.push_back(AsRead(sender.Columns().IsNull(i) ? sender.Formats().NullString() : sender.Row()[i].Text));
+    job.rows.push_back(std::move(row));
+  };
+  exporter.OnBeginExport = [&job](TTessel& sender) {
+    if (!sender.AllowCaptions) return;
+    std::vector<WideString> captions;
+    for (int i = 0; i < sender.Columns().Count(); ++i) captions.push_back(sender.Columns()[i].Caption);
+    job.rows.insert(job.rows.begin(), std::move(captions));
+  };
+}
+
+void FillTable(TMemDataSet& data) {
+  data.AddFieldDef(u"Id", ftInteger);
+  data.AddFieldDef(u"Ad", ftString, 40);
+  data.AddFieldDef(u"Tutar", ftFloat);
+  data.AddFieldDef(u"Not", ftMemo);
+  data.AppendRecord({Variant::FromInt(1), Variant::FromText(u"Şule Ağaoğlu"), Variant::FromDouble(1234.5),
+                     Variant::FromText(u"çok satırlı\r\nnot 𝄞 müzik")});
+  data.AppendRecord({Variant::FromInt(-2), Variant::FromText(u"C:\\Temp {x}"), Variant::FromDouble(-0.25),
+                     Variant::FromText(u"İıĞğÜüŞşÖöÇç\nikinci")});
+  data.AppendRecord({Variant::FromInt(3), Variant::Null(), Variant::FromDouble(1e6), Variant::FromText(u"😀 son")});
+  data.AppendRecord({Variant::FromInt(4), Variant::FromText(u"dört"), Variant::Null(), Variant::Null()});
+  data.Open();
+}
+
+class RtfExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = test::MakeTempDir("verimo-rtf"); }
+  void TearDown() override {
+    if (!std::getenv("VERIMO_KEEP_TEST_FILES")) fs::remove_all(dir_);
+  }
+
+  void Configure(TTesselRTF& exporter, TDataSet& data, const std::string& name) {
+    exporter.DataSet = &data;
+    exporter.FileName = (dir_ / name).string();
+    exporter.ShellLauncher = nullptr;
+    exporter.TextMeasurer = &measurer_;
+    exporter.Formats().SetNullString(u"(yok)");
+  }
+
+  std::string Export(TTesselRTF& exporter) {
+    exporter.Execute();
+    return ReadFile(exporter.FileName);
+  }
+
+  TFixedTextMeasurer measurer_{7};
+  fs::path dir_;
+};
+
+TEST_F(RtfExportTest, DefaultDocumentStartsWithOnePrologueAndListsBlackAndWhite) {
+  TMemDataSet data;
+  FillTable(data);
+  TTesselRTF exporter;
+  Configure(exporter, data, "plain.rtf");
+  const std::string text = Export(exporter);
+  EXPECT_TRUE(text.starts_with("{\\rtf1\\ansi\\deff0\\deftab720\r\n{\\fonttbl{\\f0\\fnil Arial;}{\\f1\\fnil Arial;}}\r\n"
+                               "{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;}\r\n\\f0\\fs20\r\n"
+                               "\\paperw11906\r\n\\paperh16838\r\n\\par\r\n\\trowd\\trql\\trgaph0\\trleft36\r\n"))
+      << text.substr(0, 300);
+  // Edges: 36, then X (7 px) × width × 15 + 10 per column.
+  EXPECT_NE(text.find("\\cellx" + std::to_string(36 + 7 * exporter.Columns()[0].Width * 15 + 10) + "\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\\pard\\intbl\\li30\\ri30\\cbpat1\\highlight1\\qr{\\f0\\fs20\\cf0 \\u49?}\\cell"), std::string::npos);
+  EXPECT_NE(text.find("\\u67?\\u58?\\\\\\u84?\\u101?\\u109?\\u112?"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\\row\r\n\\pard\r\n}"));
+  EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char ch) { return ch > 0 && ch < 0x7F; })) << "not plain ASCII";
+}
+
+TEST_F(RtfExportTest, StripStylesCycleOverRowsOrColumnsAndFallBackWhenEmpty) {
+  TMemDataSet data;
+  FillTable(data);
+  TTesselRTF exporter;
+  Configure(exporter, data, "strips.rtf");
+  exporter.ExportedFields = {u"Id", u"Ad", u"Tutar", u"Not"};
+  exporter.AllowCaptions = false;
+  exporter.Options.StripType = ssRow;
+  for (TColor color : {0x0000FFu, 0x00FF00u, 0xFF0000u}) {
+    TrtfStyle style;
+    style.Font.Color = color;
+    exporter.Options.StripStyles.push_back(style);
+  }
+  std::vector<int> rowOfStyle;
+  exporter.OnGetDataStyle = [&](TTesselRTF&, int row, int col, TrtfStyle& style) {
+    if (col == 0) rowOfStyle.push_back(row * 10 + (style.Font.Color == 0x0000FF ? 0 : style.Font.Color == 0x00FF00 ? 1 : 2));
+  };
+  exporter.SkipRecCount = 1;
+  const std::string rows = Export(exporter);
+  EXPECT_EQ(rowOfStyle, (std::vector<int>{10, 21, 32}));  // counted from the first exported record
+  EXPECT_EQ(rows.find("\\b "), std::string::npos) << "no caption row";
+
+  exporter.OnGetDataStyle = nullptr;
+  exporter.SkipRecCount = 0;
+  exporter.Options.StripType = ssColumn;
+  const std::string columns = Export(exporter);
+  const size_t row = columns.find("\\pard\\intbl");
+  const std::string first = columns.substr(row, columns.find("\\row", row) - row);
+  // Columns 0..3 take strip styles 0, 1, 2, 0: text colours 2, 3, 4, 2 after black and white.
+  EXPECT_NE(first.find("\\cf2 "), std::string::npos);
+  EXPECT_LT(first.find("\\cf3 "), first.find("\\cf4 "));
+  EXPECT_NE(first.rfind("\\cf2 "), first.find("\\cf2 "));
+
+  exporter.Options.StripStyles.clear();
+  EXPECT_EQ(Export(exporter).find("\\cf2"), std::string::npos);
+}
+
+TEST_F(RtfExportTest, CaptionAlignsOverrideTheCaptionStyle) {
+  TMemDataSet data;
+  FillTable(data);
+  TTesselRTF exporter;
+  Configure(exporter, data, "captions.rtf");
+  exporter.Options.CaptionAligns.Add(u"Id=right");
+  exporter.Options.CaptionAligns.Add(u"Ad=");
+  exporter.Options.CaptionAligns.Add(u"Tutar=left");
+  const std::string text = Export(exporter);
+  const size_t start = text.find("\\pard\\intbl");
+  const std::string captions = text.substr(start, text.find("\\row", start) - start);
+  EXPECT_NE(captions.find("\\qr{\\highlight1\\f0\\fs20\\cf0\\b \\u73?\\u100?}"), std::string::npos) << captions;
+  EXPECT_NE(captions.find("\\qc{\\highlight1\\f0\\fs20\\cf0\\b \\u65?\\u100?}"), std::string::npos) << captions;
+  EXPECT_NE(captions.find("\\ql{\\highlight1\\f0\\fs20\\cf0\\b \\u84?"), std::string::npos) << captions;
+}
+
+TEST_F(RtfExportTest, OptionsSurviveTheSettingsFile) {
+  TTesselRTF exporter;
+  exporter.Options.PageOrientation = poLandscape;
+  exporter.Options.StripType = ssColumn;
+  exporter.Options.CaptionStyle.Font.Name = u"Times New Roman";
+  exporter.Options.CaptionStyle.Font.SetSize(14);
+  exporter.Options.FooterStyle.Alignment = talFill;
+  exporter.Options.FooterStyle.AllowHighlight = false;
+  exporter.Options.DataStyle.BackgroundColor = 0x00C0FFEE;
+  TrtfStyle strip;
+  strip.Font.Italic = true;
+  exporter.Options.StripStyles = {strip, TrtfStyle()};
+  const fs::path file = dir_ / "rtf.cfg";
+  settings::SaveToFile(exporter, file);
+  const std::string text = ReadFile(file);
+  for (const char* section : {"[RTF]", "[RTF_STYLE_SAYFA SONU]", "[RTF_STRIP_STYLE_0]", "[RTF_STRIP_STYLE_1]"})
+    EXPECT_NE(text.find(section), std::string::npos) << section;
+  TTesselRTF loaded;
+  loaded.Options.StripStyles.resize(5);
+  settings::LoadFromFile(loaded, file);
+  EXPECT_TRUE(loaded.Options == exporter.Options);
+}
+
+// ---- read back through LibreOffice ----
+
+class RtfReadBackTest : public RtfExportTest {
+ protected:
+  bool ExportFixture(const fs::path& table, const fs::path& target, std::string& skipped) {
+    TTable source;
+    source.SetDatabaseName(table.parent_path().string());
+    source.SetTableName(table.filename().string());
+    try {
+      source.Open();
+    } catch (const Exception& error) {
+      skipped += table.filename().string() + ": " + error.what() + "\n";
+      return false;
+    }
+    TTesselRTF exporter;
+    Configure(exporter, source, target.filename().string());
+    exporter.TextMeasurer = nullptr;
+    for (int i = 0; i < source.FieldCount(); ++i)
+      if (!IsBinaryType(source.Field(i).DataType())) exporter.ExportedFields.Add(source.Field(i).FieldName());
+    if (exporter.ExportedFields.IsEmpty()) return false;
+    // The reader's table import slows down with the rows; the first ones
+    // show every column's values.
+    exporter.ExportRecCount = 25;
+    TJob job;
+    job.file = target;
+    Record(exporter, job);
+    exporter.Execute();
+    // Memo texts of megabytes in a cell take the reader minutes to lay out.
+    if (fs::file_size(target) > kMaxReadBackBytes) {
+      skipped += target.filename().string() + ": not read back, " + std::to_string(fs::file_size(target)) + " bytes\n";
+      return true;
+    }
+    jobs_.push_back(std::move(job));
+    return true;
+  }
+
+  static constexpr uintmax_t kMaxReadBackBytes = 512 * 1024;
+
+  void ExportStyled() {
+    TMemDataSet data;
+    FillTable(data);
+    TTesselRTF exporter;
+    Configure(exporter, data, "styled.rtf");
+    exporter.Header = {u"Müşteri listesi", u"İkinci satır 😀"};
+    exporter.Footer = {u"Son: \\ {bitti}"};
+    exporter.Options.CaptionStyle.Font.Name = u"Times New Roman";
+    exporter.Options.CaptionStyle.Font.Color = 0x0000FF;
+    exporter.Options.CaptionStyle.BackgroundColor = 0x00FFFF;  // yellow
+    exporter.Options.CaptionStyle.AllowHighlight = false;
+    exporter.Options.DataStyle.Font.Name = u"Courier New";
+    exporter.Options.DataStyle.AllowHighlight = false;
+    exporter.Options.StripType = ssRow;
+    TrtfStyle odd = exporter.Options.DataStyle;
+    odd.Font.Italic = true;
+    odd.Font.Color = 0x008000;
+    odd.BackgroundColor = 0xFFE0C0;
+    odd.AllowHighlight = false;
+    exporter.Options.StripStyles = {exporter.Options.DataStyle, odd};
+    exporter.ColumnsAlign.Add(u"Ad=Center");
+    // A font met only in the last row: inserted into the written table.
+    exporter.OnGetDataStyle = [](TTesselRTF& sender, int row, int col, TrtfStyle& style) {
+      if (row == 3 && col == 1) style.Font.Name = u"Liberation Sans Narrow";
+      if (row == 0 && col == 2) style.BackgroundColor = 0xFF000005;  // the window colour: white
+      (void)sender;
+    };
+    TJob job;
+    job.file = exporter.FileName;
+    Record(exporter, job);
+    exporter.Execute();
+    job.before = std::vector<WideString>{u"Müşteri listesi", u"İkinci satır 😀"};
+    job.after = std::vector<WideString>{u"Son: \\ {bitti}"};
+    job.ExpectStyle(0, 0, R"({"font-name":"Times New Roman","font-weight":"bold","color":"#ff0000","text-align":"center","background":"#ffff00"})");
+    job.ExpectStyle(1, 0, R"({"font-name":"Courier New","color":"#000000","text-align":"right"})");
+    job.ExpectStyle(1, 1, R"({"text-align":"center"})");
+    job.ExpectStyle(2, 0, R"({"font-style":"italic","color":"#008000","background":"#c0e0ff"})");
+    job.ExpectStyle(1, 2, R"({"background":"#ffffff"})");
+    job.ExpectStyle(4, 1, R"({"font-name":"Liberation Sans Narrow"})");
+    jobs_.push_back(std::move(job));
+  }
+
+  // The user stops after the third record and answers No or Yes.
+  void ExportStopped(bool yes) {
+    TMemDataSet data;
+    FillTable(data);
+    TTesselRTF exporter;
+    Configure(exporter, data, yes ? "stop-yes.rtf" : "stop-no.rtf");
+    exporter.Footer = {u"Altbilgi"};
+    TJob job;
+    job.file = exporter.FileName;
+    Record(exporter, job);
+    TTessel::TExportedRecordEvent record = exporter.OnExportedRecord;
+    exporter.OnExportedRecord = [&](TTessel& sender, int recNo) {
+      record(sender, recNo);
+      if (recNo == 2) sender.Abort();
+    };
+    exporter.OnStopExport = [yes](TTessel&, bool& canContinue) { canContinue = !yes; };
+    exporter.Execute();
+    EXPECT_EQ(job.rows.size(), yes ? 4u : 5u);
+    job.after = std::vector<WideString>{u"Altbilgi"};
+    jobs_.push_back(std::move(job));
+  }
+
+  std::vector<TJob> jobs_;
+};
+
+TEST_F(RtfReadBackTest, EveryDocumentReadsBackThroughLibreOffice) {
+  if (test::RunCommand("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+  ExportStyled();
+  ExportStopped(false);
+  ExportStopped(true);
+  std::string skipped;
+  if (test::SharedDir()) {
+    int index = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
+      const std::string extension = entry.path().extension().string();
+      if (extension != ".db" && extension != ".DB") continue;
+      const std::string stem = std::to_string(index++) + "-" + entry.path().stem().string();
+      // The Word type writes the same document under another name.
+      if (ExportFixture(entry.path(), dir_ / (stem + ".rtf"), skipped))
+        ExportFixture(entry.path(), dir_ / (stem + "-word.doc"), skipped);
+    }
+    EXPECT_GT(jobs_.size(), 40u);
+  } else {
+    std::printf("shared fixtures folder not found beside the checkout; only the generated documents are read\n");
+  }
+  std::string json = "{\"outdir\":";
+  AppendJson(json, Utf8ToWide((dir_ / "odt").string()));
+  json += ",\"jobs\":[";
+  for (size_t i = 0; i < jobs_.size(); ++i) json += (i ? ",\n" : "") + jobs_[i].Json();
+  json += "]}";
+  const fs::path jobsFile = dir_ / "jobs.json";
+  std::ofstream(jobsFile, std::ios::binary) << json;
+  std::string output;
+  const int status = test::RunCommand(
+      "/usr/bin/python3 " + test::ShellQuote((test::SourceDir() / "tests/formats/rtf/read_rtf.py").string()) + " " +
+          test::ShellQuote(jobsFile.string()) + " 2>&1",
+      &output);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(output, "");
+  if (!skipped.empty()) std::printf("tables not read back:\n%s", skipped.c_str());
+}
+
+}  // namespace
+}  // namespace verimo

@@ -1,0 +1,193 @@
+#!/usr/bin/python3
+"""Reads RTF documents back through LibreOffice and checks them.
+
+Usage: read_rtf.py JOBS.json
+
+JOBS.json: {"outdir": folder, "jobs": [job, ...]}; each job:
+  "file": the document (.rtf or .doc; stems must differ),
+  "rows": the expected table, a list of rows of cell texts (paragraphs
+          joined by "\n"); omitted: not compared,
+  "before" / "after": expected texts of the paragraphs before / after the
+          table that are not empty; omitted: not compared,
+  "styles": [{"row": r, "col": c, "expect": {property: value}}], the
+          properties of a cell's first text: font-name, font-weight,
+          font-style, color, font-size, text-align, background (paragraph
+          or cell), highlight (text background).
+Every document is converted to ODT in one LibreOffice call and read with
+odfpy. Prints one line per difference; exit status 1 when there is one.
+"""
+import json
+import os
+import subprocess
+import sys
+
+from odf.namespaces import FONS, STYLENS, TABLENS, TEXTNS
+from odf.opendocument import load
+
+P, SPAN, TABLE, ROW, CELL = (TEXTNS, "p"), (TEXTNS, "span"), (TABLENS, "table"), (TABLENS, "table-row"), (TABLENS, "table-cell")
+
+
+def text_of(node):
+    out = []
+    for child in node.childNodes:
+        if child.nodeType == child.TEXT_NODE:
+            out.append(child.data)
+        elif child.qname == (TEXTNS, "s"):
+            out.append(" " * int(child.getAttrNS(TEXTNS, "c") or 1))
+        elif child.qname == (TEXTNS, "tab"):
+            out.append("\t")
+        elif child.qname == (TEXTNS, "line-break"):
+            out.append("\n")
+        elif child.qname in ((TEXTNS, "soft-page-break"), (TEXTNS, "bookmark")):
+            pass
+        else:
+            out.append(text_of(child))
+    return "".join(out)
+
+
+def paragraphs(node):
+    result = []
+    for child in node.childNodes:
+        if child.nodeType != child.ELEMENT_NODE:
+            continue
+        if child.qname in (P, (TEXTNS, "h")):
+            result.append(child)
+        elif child.qname != TABLE:
+            result.extend(paragraphs(child))
+    return result
+
+
+def cell_text(cell):
+    # The reader keeps each space of a run as a six-per-em space and a space.
+    return "\n".join(text_of(p) for p in paragraphs(cell)).replace("\u2006 ", " ").replace("\u2006", " ")
+
+
+def rows_of(table):
+    rows = []
+
+    def walk(node):
+        for child in node.childNodes:
+            if child.nodeType != child.ELEMENT_NODE:
+                continue
+            if child.qname == ROW:
+                rows.append([c for c in child.childNodes if c.nodeType == c.ELEMENT_NODE and c.qname == CELL])
+            elif child.qname != TABLE:
+                walk(child)
+
+    walk(table)
+    return rows
+
+
+class Styles:
+    def __init__(self, doc):
+        self.styles = {}
+        for root in (doc.styles, doc.automaticstyles):
+            for style in root.getElementsByType(__import__("odf.style", fromlist=["Style"]).Style):
+                self.styles[style.getAttrNS(STYLENS, "name")] = style
+
+    def props(self, name, kinds):
+        chain = []
+        while name and name in self.styles and len(chain) < 20:
+            chain.append(self.styles[name])
+            name = self.styles[name].getAttrNS(STYLENS, "parent-style-name")
+        merged = {}
+        for style in reversed(chain):
+            for child in style.childNodes:
+                if child.nodeType == child.ELEMENT_NODE and child.qname[1] in kinds:
+                    for (ns, attr), value in child.attributes.items():
+                        merged[(child.qname[1], attr)] = value
+        return merged
+
+
+def cell_style(styles, cell):
+    found = {}
+    cellprops = styles.props(cell.getAttrNS(TABLENS, "style-name"), ("table-cell-properties",))
+    para = paragraphs(cell)[0] if paragraphs(cell) else None
+    pprops = styles.props(para.getAttrNS(TEXTNS, "style-name"), ("paragraph-properties", "text-properties")) if para else {}
+    spans = para.getElementsByType(__import__("odf.text", fromlist=["Span"]).Span) if para else []
+    sprops = styles.props(spans[0].getAttrNS(TEXTNS, "style-name"), ("text-properties",)) if spans else {}
+    text = {k[1]: v for k, v in pprops.items() if k[0] == "text-properties"}
+    text.update({k[1]: v for k, v in sprops.items()})
+    for key in ("font-name", "font-weight", "font-style", "color", "font-size"):
+        if key in text:
+            found[key] = text[key]
+    if "background-color" in text:
+        found["highlight"] = text["background-color"]
+    background = pprops.get(("paragraph-properties", "background-color")) or cellprops.get(
+        ("table-cell-properties", "background-color"))
+    if background:
+        found["background"] = background
+    align = pprops.get(("paragraph-properties", "text-align"))
+    if align:
+        found["text-align"] = {"start": "left", "end": "right"}.get(align, align)
+    return found
+
+
+def check(job, odt, report):
+    name = os.path.basename(job["file"])
+    if not os.path.exists(odt):
+        report.append(f"{name}: LibreOffice did not convert it")
+        return
+    doc = load(odt)
+    body = doc.text
+    tables = body.getElementsByType(__import__("odf.table", fromlist=["Table"]).Table)
+    if not tables:
+        report.append(f"{name}: no table")
+        return
+    table = tables[0]
+    if len(tables) > 1:
+        report.append(f"{name}: {len(tables)} tables instead of one")
+    rows = rows_of(table)
+    if "rows" in job:
+        got = [[cell_text(c) for c in row] for row in rows]
+        want = job["rows"]
+        if len(got) != len(want):
+            report.append(f"{name}: {len(got)} rows instead of {len(want)}")
+        for r, (g, w) in enumerate(zip(got, want)):
+            if g != w:
+                report.append(f"{name}: row {r}: {g!r} instead of {w!r}")
+                break
+    top = [c for c in body.childNodes if c.nodeType == c.ELEMENT_NODE]
+    at = top.index(table) if table in top else len(top)
+    for key, part in (("before", top[:at]), ("after", top[at + 1:])):
+        if key not in job:
+            continue
+        texts = [t for node in part for t in ([text_of(p) for p in ([node] if node.qname == P else paragraphs(node))])]
+        texts = [t for t in texts if t.strip()]
+        if texts != job[key]:
+            report.append(f"{name}: paragraphs {key} the table: {texts!r} instead of {job[key]!r}")
+    styles = Styles(doc)
+    for check_ in job.get("styles", []):
+        r, c = check_["row"], check_["col"]
+        if r >= len(rows) or c >= len(rows[r]):
+            report.append(f"{name}: no cell {r},{c}")
+            continue
+        found = cell_style(styles, rows[r][c])
+        for key, value in check_["expect"].items():
+            if str(found.get(key, "")).lower() != str(value).lower():
+                report.append(f"{name}: cell {r},{c} {key}: {found.get(key)!r} instead of {value!r} ({found})")
+
+
+def main():
+    with open(sys.argv[1], encoding="utf-8") as f:
+        spec = json.load(f)
+    outdir = spec["outdir"]
+    os.makedirs(outdir, exist_ok=True)
+    profile = "file://" + os.path.join(outdir, "lo-profile")
+    files = [job["file"] for job in spec["jobs"]]
+    subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", "odt",
+                    "--outdir", outdir] + files, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
+    report = []
+    for job in spec["jobs"]:
+        stem = os.path.splitext(os.path.basename(job["file"]))[0]
+        try:
+            check(job, os.path.join(outdir, stem + ".odt"), report)
+        except Exception as error:  # a broken document is a finding, not a crash
+            report.append(f"{os.path.basename(job['file'])}: {error!r}")
+    for line in report:
+        print(line)
+    return 1 if report else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
