@@ -116,7 +116,7 @@ class DialogWindowTest : public QObject {
       QCOMPARE(Child<QRadioButton>(view, "rbType0")->text(), QStringLiteral("MS Excel"));
       QVERIFY(Child<QRadioButton>(view, "rbType0")->isChecked());
       QVERIFY(TabShown(view, "tshExcel"));
-      QVERIFY(!Child<QRadioButton>(view, "rbType6")->isEnabled());  // PDF: not built yet
+      QVERIFY(Child<QRadioButton>(view, "rbType6")->isEnabled());  // PDF
 
       TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
