@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "engine/TesselIniFile.h"
 #include "platform/locale/Formatting.h"
@@ -610,8 +611,19 @@ void TTesselSQL::AppendText(WideString& out, const TTesselCol& cell, const TTess
   }
 }
 
+bool TTesselSQL::FieldIsNull(const TTesselCol& cell, const TTesselColumn& column) const {
+  const TTesselColumns& columns = Columns();
+  if (columns.Count() > 0) {
+    const TTesselColumn* first = &columns[0];
+    const std::less_equal<const TTesselColumn*> notAfter;
+    if (notAfter(first, &column) && notAfter(&column, first + (columns.Count() - 1)))
+      return ColumnIsNull(cell, static_cast<int>(&column - first));
+  }
+  return column.Field->IsNull();
+}
+
 void TTesselSQL::AppendValue(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
-  const bool isNull = cell.Value.IsNull() || (column.Field != nullptr && column.Field->IsNull());
+  const bool isNull = cell.Value.IsNull() || (column.Field != nullptr && FieldIsNull(cell, column));
   if (isNull) {
     AppendNull(out);
     return;

@@ -292,16 +292,19 @@ uint16_t TCodePageEncoder::Learn(char16_t ch) {
 void TCodePageEncoder::Append(WideStringView text, std::string& out) {
   const size_t start = out.size();
   out.resize(start + text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t ch = text[i];
-    uint16_t known = bytes_[ch];
-    if (known == 0) known = Learn(ch);
-    if (known == 1) {
-      out.resize(start);
-      out += EncodeToCodePage(text, codePage_);
-      return;
+  char* target = out.data() + start;
+  const uint16_t* table = bytes_.data();  // Learn fills entries, the table stays where it is
+  for (const char16_t ch : text) {
+    uint16_t known = table[ch];
+    if (known < 2) {
+      if (known == 0) known = Learn(ch);
+      if (known == 1) {
+        out.resize(start);
+        out += EncodeToCodePage(text, codePage_);
+        return;
+      }
     }
-    out[start + i] = static_cast<char>(known - 2);
+    *target++ = static_cast<char>(known - 2);
   }
 }
 
