@@ -273,8 +273,27 @@ void DecodeFromCodePage(std::string_view bytes, int codePage, WideString& out) {
   out = DecodeWithConverter(bytes, codePage);
 }
 
+size_t CopyAsciiPrefix(WideStringView text, char* target) {
+  const char16_t* const begin = text.data();
+  const char16_t* const end = begin + text.size();
+  const char16_t* p = begin;
+  // Eight at a time while they are all ASCII (the compiler vectorises both loops).
+  while (end - p >= 8) {
+    char16_t any = 0;
+    for (int i = 0; i < 8; ++i) any |= p[i];
+    if (any >= 0x80) break;
+    for (int i = 0; i < 8; ++i) target[i] = static_cast<char>(p[i]);
+    p += 8;
+    target += 8;
+  }
+  while (p < end && *p < 0x80) *target++ = static_cast<char>(*p++);
+  return static_cast<size_t>(p - begin);
+}
+
 TCodePageEncoder::TCodePageEncoder(int codePage) : codePage_(codePage), bytes_(0x10000, 0) {
   CachedConverter(codePage);  // an unknown code page fails here, not at the first text
+  asciiUnchanged_ = true;
+  for (char16_t ch = 0; ch < 0x80; ++ch) asciiUnchanged_ = asciiUnchanged_ && Learn(ch) == ch + 2;
 }
 
 uint16_t TCodePageEncoder::Learn(char16_t ch) {
@@ -294,7 +313,14 @@ void TCodePageEncoder::Append(WideStringView text, std::string& out) {
   out.resize(start + text.size());
   char* target = out.data() + start;
   const uint16_t* table = bytes_.data();  // Learn fills entries, the table stays where it is
-  for (const char16_t ch : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (asciiUnchanged_ && text[i] < 0x80) {
+      const size_t run = CopyAsciiPrefix(text.substr(i), target);
+      target += run;
+      i += run - 1;
+      continue;
+    }
+    const char16_t ch = text[i];
     uint16_t known = table[ch];
     if (known < 2) {
       if (known == 0) known = Learn(ch);
