@@ -279,6 +279,10 @@ TEST(PatternRobustness, PlainPatternsAgreeWithTheGeneralPath) {
   std::uniform_real_distribution<double> mantissas(-10, 10);
   std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 0.005, 1.005, 9.995, 99.5, 999999.995, -1e-300, 1e19, 5e307};
   for (int i = 0; i < 60; ++i) values.push_back(mantissas(random) * std::pow(10.0, exponents(random)));
+  // Whole hundredths, the values of money columns, up to and beyond 10^11.
+  for (int i = 0; i < 60; ++i) values.push_back(static_cast<double>(integers(random) >> (i % 24)) / 100);
+  for (double cents : {1.0, 5.0, 10.0, 99999999999999.0, 999999999999999.0, 9999999999999999.0})
+    values.push_back(cents / 100);
   std::vector<int64_t> ints = {0, 1, -1, 999, 1000, INT64_MIN, INT64_MAX};
   for (int i = 0; i < 20; ++i) ints.push_back(integers(random));
   for (int i = 0; i < 400; ++i) {
