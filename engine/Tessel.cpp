@@ -108,12 +108,18 @@ void TTessel::WriteCaptionRow() {}
 void TTessel::FillRow() {
   const int count = std::min(columns_.Count(), row_.Count());
   const bool customFormat = ExportSource == esDataSet && static_cast<bool>(OnCustomFormat);
+  rowIsCurrent_ = false;
   for (int i = 0; i < count; ++i) {
     TTesselCol& cell = row_[i];
     columns_.GetColumnValue(i, cell.Value, cell.Text);
+    // A field is null exactly when its value reads as null; the field is
+    // asked only to confirm a null value.
+    cell.fieldColumn_ = i;
+    cell.fieldNull_ = cell.Value.IsNull() && columns_.IsNull(i);
     if (customFormat && columns_[i].Field != nullptr) OnCustomFormat(*this, *columns_[i].Field, cell.Text);
     if (OnGetExportText) OnGetExportText(*this, i, cell.Text);
   }
+  rowIsCurrent_ = true;
 }
 
 WideString TTessel::GetDataRow() {
@@ -218,6 +224,7 @@ void TTessel::RunRecords() {
     Next();
     pacer.Record();
   }
+  rowIsCurrent_ = false;
 }
 
 bool TTessel::CheckStop() {
@@ -227,8 +234,14 @@ bool TTessel::CheckStop() {
   return canContinue;
 }
 
+bool TTessel::ColumnIsNull(const TTesselCol& cell, int columnIndex) const {
+  if (rowIsCurrent_ && cell.fieldColumn_ == columnIndex && cell.row_ == &row_) return cell.fieldNull_;
+  return columns_.IsNull(columnIndex);
+}
+
 WideString TTessel::GetCellText(const TTesselCol& cell) {
-  const bool isNull = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && columns_.IsNull(cell.ColumnIndex);
+  const bool isNull =
+      cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && ColumnIsNull(cell, cell.ColumnIndex);
   const WideString text = EscapeText(isNull ? formats_.NullString() : cell.Text);
   if (cell.ColumnIndex < 0 || cell.ColumnIndex >= columns_.Count()) return GetColData(text, TTesselColumn());
   return GetColData(text, columns_[cell.ColumnIndex]);
@@ -252,8 +265,15 @@ bool TTessel::IsActive() const { return Source().IsActive(); }
 bool TTessel::IsEmpty() const { return Source().IsEmpty(); }
 void TTessel::DisableControls() const { Source().DisableControls(); }
 void TTessel::EnableControls() const { Source().EnableControls(); }
-void TTessel::First() { Source().First(); }
-void TTessel::Next() { Source().Next(recordCounter_); }
+void TTessel::First() {
+  rowIsCurrent_ = false;
+  Source().First();
+}
+
+void TTessel::Next() {
+  rowIsCurrent_ = false;
+  Source().Next(recordCounter_);
+}
 
 void TTessel::SkipRecords() {
   for (int i = 0; i < SkipRecCount && !aborted_; ++i) {
@@ -291,7 +311,7 @@ void TTessel::ReadColumnSettings(TTesselColumnSettings& settings) {
     settings.OnFetchedRecord = [this](int recNo) {
       if (OnFetchedRecord) OnFetchedRecord(*this, recNo);
     };
-  settings.EscapeText = [this](const WideString& text) { return EscapeText(text); };
+  if (!plainEscapeText_) settings.EscapeText = [this](const WideString& text) { return EscapeText(text); };
   settings.RecordCounter = &recordCounter_;
   settings.Stopped = [this] { return aborted_; };
 }

@@ -140,6 +140,10 @@ class TTessel {
   // The text of a cell as written: EscapeText of the null text or of the
   // cell's text, then GetColData.
   WideString GetCellText(const TTesselCol& cell);
+  // Whether the field of column `columnIndex` is null in the record the
+  // cell holds: inside the export loop as the loop read it with the cell's
+  // value, without asking the field again; elsewhere Columns().IsNull.
+  bool ColumnIsNull(const TTesselCol& cell, int columnIndex) const;
 
   // The source kind and references as one value.
   TTesselSourceRefs Source() const;
@@ -162,6 +166,9 @@ class TTessel {
   void RunExport();
 
   TTesselPublished published_;
+  // Set by an exporter whose EscapeText returns every text unchanged: the
+  // width-measuring pass then measures the texts without calling it.
+  bool plainEscapeText_ = false;
 
  private:
   void RunFromBeginExport();
@@ -174,6 +181,8 @@ class TTessel {
   TTesselRow row_;
   std::unique_ptr<TTesselWriter> writer_;
   int recordCounter_ = 0;
+  // The row's cells hold the current record as FillRow read it.
+  bool rowIsCurrent_ = false;
   bool aborted_ = false;
   TTesselOutputEncoding outputEncoding_ = oeUTF8;
 };

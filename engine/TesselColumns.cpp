@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/TesselCustomSource.h"
@@ -139,6 +140,11 @@ int StringGridColumnOfName(WideStringView name, int colCount) {
   return column >= 0 && column < colCount ? column : -1;
 }
 
+// Patterns are compared per value, so without the character-wise compare.
+bool SamePattern(WideStringView a, WideStringView b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
 bool IsIntegerField(TFieldType type) {
   return type == ftSmallint || type == ftInteger || type == ftLargeint;
 }
@@ -242,7 +248,7 @@ const TNumberPattern& TTesselColumns::NumberPatternOf(int index) const {
   const TTesselColumn& column = (*this)[index];
   if (patterns_.size() < items_.size()) patterns_.resize(items_.size());
   CompiledPatterns& compiled = patterns_[static_cast<size_t>(index)];
-  if (!compiled.numberReady || compiled.number.Pattern() != column.Format) {
+  if (!compiled.numberReady || !SamePattern(compiled.number.Pattern(), column.Format)) {
     compiled.number = TNumberPattern(column.Format);
     compiled.numberReady = true;
   }
@@ -255,7 +261,7 @@ const TDateTimePattern& TTesselColumns::DateTimePatternOf(int index) const {
   CompiledPatterns& compiled = patterns_[static_cast<size_t>(index)];
   // An empty pattern means the default date-time text.
   const WideStringView wanted = column.Format.empty() ? WideStringView(u"c") : WideStringView(column.Format);
-  if (!compiled.dateTimeReady || compiled.dateTime.Pattern() != wanted) {
+  if (!compiled.dateTimeReady || !SamePattern(compiled.dateTime.Pattern(), wanted)) {
     compiled.dateTime = TDateTimePattern(wanted);
     compiled.dateTimeReady = true;
   }

@@ -148,21 +148,23 @@ void TTesselFormats::RestoreSeparators() const {
   system.TimeSeparator = savedTimeSeparator_;
 }
 
-TSeparatorScope::TSeparatorScope(const TTesselFormats& formats) {
-  const TFormatSettings& system = GlobalFormatSettings();
-  decimal_ = system.DecimalSeparator;
-  thousand_ = system.ThousandSeparator;
-  date_ = system.DateSeparator;
-  time_ = system.TimeSeparator;
-  formats.ApplySeparators();
+TSeparatorScope::TSeparatorScope(const TTesselFormats& formats)
+    : system_(GlobalFormatSettings()),
+      decimal_(system_.DecimalSeparator),
+      thousand_(system_.ThousandSeparator),
+      date_(system_.DateSeparator),
+      time_(system_.TimeSeparator) {
+  system_.DecimalSeparator = formats.DecimalSeparator;
+  system_.ThousandSeparator = formats.ThousandSeparator;
+  system_.DateSeparator = formats.DateSeparator;
+  system_.TimeSeparator = formats.TimeSeparator;
 }
 
 TSeparatorScope::~TSeparatorScope() {
-  TFormatSettings& system = GlobalFormatSettings();
-  system.DecimalSeparator = decimal_;
-  system.ThousandSeparator = thousand_;
-  system.DateSeparator = date_;
-  system.TimeSeparator = time_;
+  system_.DecimalSeparator = decimal_;
+  system_.ThousandSeparator = thousand_;
+  system_.DateSeparator = date_;
+  system_.TimeSeparator = time_;
 }
 
 bool TTesselFormats::IsStored(std::string_view name) const {
@@ -204,28 +206,28 @@ void TTesselFormats::AppendInteger(const TNumberPattern& pattern, int64_t value,
   if (pattern.Pattern().empty())
     AppendDecimal(value, out);
   else
-    pattern.AppendInt64(value, GlobalFormatSettings(), out);
+    pattern.AppendInt64(value, scope.Settings(), out);
 }
 
 void TTesselFormats::AppendFloatValue(const TNumberPattern& pattern, double value, WideString& out) const {
   TSeparatorScope scope(*this);
   if (pattern.Pattern().empty())
-    out += FloatToStr(value, GlobalFormatSettings());
+    out += FloatToStr(value, scope.Settings());
   else
-    pattern.AppendFloat(value, GlobalFormatSettings(), out);
+    pattern.AppendFloat(value, scope.Settings(), out);
 }
 
 void TTesselFormats::AppendCurrencyValue(const TNumberPattern& pattern, double value, WideString& out) const {
   TSeparatorScope scope(*this);
   if (pattern.Pattern().empty())
-    out += CurrToStr(value, GlobalFormatSettings());
+    out += CurrToStr(value, scope.Settings());
   else
-    pattern.AppendFloat(value, GlobalFormatSettings(), out);
+    pattern.AppendFloat(value, scope.Settings(), out);
 }
 
 void TTesselFormats::AppendDateTimeValue(const TDateTimePattern& pattern, TDateTime value, WideString& out) const {
   TSeparatorScope scope(*this);
-  pattern.Append(value, GlobalFormatSettings(), out);
+  pattern.Append(value, scope.Settings(), out);
 }
 
 WideString TTesselFormats::FormatInteger(WideStringView pattern, int64_t value) const {

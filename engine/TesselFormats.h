@@ -141,7 +141,11 @@ class TSeparatorScope {
   TSeparatorScope(const TSeparatorScope&) = delete;
   TSeparatorScope& operator=(const TSeparatorScope&) = delete;
 
+  // The process-wide settings, with the scope's separators.
+  const TFormatSettings& Settings() const { return system_; }
+
  private:
+  TFormatSettings& system_;
   char16_t decimal_;
   char16_t thousand_;
   char16_t date_;

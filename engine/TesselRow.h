@@ -23,8 +23,13 @@ class TTesselCol {
 
  private:
   friend class TTesselRow;
+  friend class TTessel;
   explicit TTesselCol(TTesselRow& row) : row_(&row) {}
   TTesselRow* row_;
+  // Whether the field of column fieldColumn_ was null when the export loop
+  // read this cell's value (see TTessel::ColumnIsNull).
+  int fieldColumn_ = -1;
+  bool fieldNull_ = false;
 };
 
 // The current record as the formats get it: one cell per column, in column

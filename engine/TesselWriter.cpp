@@ -32,29 +32,52 @@ void ForEachCodePoint(WideStringView text, Emit emit) {
   }
 }
 
+// One code point as UTF-8 at `target`; returns the position after it.
+char* PutUtf8(char32_t cp, char* target) {
+  if (cp < 0x80) {
+    *target++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *target++ = static_cast<char>(0xC0 | (cp >> 6));
+    *target++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *target++ = static_cast<char>(0xE0 | (cp >> 12));
+    *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *target++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *target++ = static_cast<char>(0xF0 | (cp >> 18));
+    *target++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *target++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return target;
+}
+
 // Written straight into the buffer: a UTF-16 code unit gives at most three
-// bytes (a surrogate pair, two units, gives four).
+// bytes (a surrogate pair, two units, gives four). Runs of ASCII, the bulk
+// of most texts, are copied as they are.
 void AppendUtf8(WideStringView text, std::string& out) {
   const size_t start = out.size();
   out.resize(start + 3 * text.size());
   char* target = out.data() + start;
-  ForEachCodePoint(text, [&target](char32_t cp) {
-    if (cp < 0x80) {
-      *target++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      *target++ = static_cast<char>(0xC0 | (cp >> 6));
-      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      *target++ = static_cast<char>(0xE0 | (cp >> 12));
-      *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const size_t ascii = CopyAsciiPrefix(text.substr(i), target);
+    target += ascii;
+    i += ascii;
+    if (i == n) break;
+    const char16_t c = text[i];
+    if (c < 0xD800 || c > 0xDFFF) {
+      target = PutUtf8(c, target);
+      i += 1;
+    } else if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+      target = PutUtf8(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00), target);
+      i += 2;
     } else {
-      *target++ = static_cast<char>(0xF0 | (cp >> 18));
-      *target++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      *target++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      *target++ = static_cast<char>(0x80 | (cp & 0x3F));
+      target = PutUtf8(kReplacementChar, target);
+      i += 1;
     }
-  });
+  }
   out.resize(static_cast<size_t>(target - out.data()));
 }
 

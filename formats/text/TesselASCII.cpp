@@ -202,6 +202,8 @@ std::unique_ptr<TTesselWriter> TTesselASCII::GetWriterClass(TStream& stream) {
 }
 
 void TTesselASCII::BeginExport() {
+  // A descendant may escape texts; this class itself writes them unchanged.
+  plainEscapeText_ = typeid(*this) == typeid(TTesselASCII);
   TTesselFormatText::BeginExport();
   if (exportType_ != etTXT) AutoCalcColWidth = false;
   WritePreamble();
@@ -331,7 +333,7 @@ WideString TTesselASCII::DIFCell(const WideString& text, int columnIndex) {
   if (columnIndex >= 0 && Columns()[columnIndex].IsNumber) {
     const TTesselRow& row = Row();
     const TTesselCol* cell = columnIndex < row.Count() ? &row[columnIndex] : nullptr;
-    if (cell && !Columns().IsNull(columnIndex) && ascii::DIFNumber(cell->Value, number))
+    if (cell && !ColumnIsNull(*cell, columnIndex) && ascii::DIFNumber(cell->Value, number))
       return u"0," + number + u"\r\nV\r\n";
   }
   return u"1,0\r\n" + ascii::DIFString(text) + kCrLf;
@@ -383,7 +385,7 @@ void TTesselASCII::BuildRowInPlace() {
     const TTesselCol& cell = row[i];
     const bool known = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
     const TTesselColumn& column = known ? columns[cell.ColumnIndex] : kNoColumn;
-    const WideString& text = known && columns.IsNull(cell.ColumnIndex) ? nullText : cell.Text;
+    const WideString& text = known && ColumnIsNull(cell, cell.ColumnIndex) ? nullText : cell.Text;
     if (exportType_ == etTXT) {
       ascii::AppendFitCell(row_, text, column.Width, column.ColAlign, TXTSpacing);
       continue;

@@ -1,6 +1,7 @@
 #include "formats/text/TesselHTML.h"
 
 #include <system_error>
+#include <typeinfo>
 
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
@@ -282,6 +283,12 @@ WideString TTesselHTML::CellStyle(const TTesselFont& font, TColor background, TC
 
 WideString TTesselHTML::GetColData(const WideString& inheritedText, const TTesselColumn& column) {
   WideString value = TTesselFormatText::GetColData(inheritedText, column);
+  WideString cell;
+  AppendColData(value, column, cell);
+  return cell;
+}
+
+void TTesselHTML::AppendColData(WideString& value, const TTesselColumn& column, WideString& out) {
   if (column.ColType == ectBoolean && BoolAsCheckBox) {
     if (SameText(value, EscapeText(Formats().BooleanFalse())))
       value = u"<Input type=\"checkbox\"/>";
@@ -298,17 +305,30 @@ WideString TTesselHTML::GetColData(const WideString& inheritedText, const TTesse
     OnGetCellParams(*this, RecordCounter(), ColumnIndexOf(column), value, align, font, background);
     style = CellStyle(font, background, rowBackground);
   }
-  WideString cell = u" align=" + HTMLWriter().AlignToStr(align);
-  cell += style;
-  cell += u'>';
-  cell += value;
-  return cell;
+  out += u" align=";
+  out += HTMLWriter().AlignToStr(align);
+  out += style;
+  out += u'>';
+  out += value;
 }
 
 void TTesselHTML::AppendCell(const TTesselCol& cell) {
   row_ += rowOnPage_ % 2 == 0 ? u"    <td class=\"TrOdd\"" : u"    <td class=\"TrRows\"";
-  row_ += GetCellText(cell);
+  if (typeid(*this) == typeid(TTesselHTML))
+    AppendCellInPlace(cell);
+  else
+    row_ += GetCellText(cell);
   row_ += u"</td>\r\n";
+}
+
+void TTesselHTML::AppendCellInPlace(const TTesselCol& cell) {
+  static const TTesselColumn kNoColumn;
+  const TTesselColumns& columns = Columns();
+  const bool known = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
+  const WideString& text = known && ColumnIsNull(cell, cell.ColumnIndex) ? Formats().NullString() : cell.Text;
+  cellValue_.clear();
+  html::AppendEscaped(text, InterpretTags, cellValue_);
+  AppendColData(cellValue_, known ? columns[cell.ColumnIndex] : kNoColumn, row_);
 }
 
 void TTesselHTML::WriteDataRow() {

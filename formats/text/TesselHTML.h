@@ -99,6 +99,11 @@ class TTesselHTML : public TTesselFormatText {
   void WriteTableClosing();
   void WriteColonLines(const TStringList& lines);
   void AppendCell(const TTesselCol& cell);
+  // GetCellText's text appended to row_ straight from the cell, for this
+  // class itself (a descendant that overrides a step goes through the steps).
+  void AppendCellInPlace(const TTesselCol& cell);
+  // What GetColData makes of an escaped value, appended to `out`.
+  void AppendColData(WideString& value, const TTesselColumn& column, WideString& out);
   WideString CellStyle(const TTesselFont& font, TColor background, TColor rowBackground) const;
   int ColumnIndexOf(const TTesselColumn& column) const;
   void WriteIndexPage();
@@ -122,6 +127,7 @@ class TTesselHTML : public TTesselFormatText {
   std::unique_ptr<TFileStream> pageStream_;
   std::filesystem::path writtenCSS_;
   WideString row_;  // reused for every data row
+  WideString cellValue_;  // reused for every cell built in place
 };
 
 }  // namespace verimo

@@ -7,10 +7,28 @@
 
 namespace verimo::html {
 
+namespace {
+
+bool NeedsEscape(char16_t ch, bool interpretTags) {
+  if (ch == u' ') return true;
+  if (!interpretTags || ch > u'>') return false;
+  return ch == u'&' || ch == u'>' || ch == u'<' || ch == u'"' || ch == u'\r' || ch == u'\n';
+}
+
+}  // namespace
+
 void AppendEscaped(WideStringView text, bool interpretTags, WideString& out) {
   out.reserve(out.size() + text.size() + 16);
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
+    // Characters that stay as they are go in as one run.
+    size_t end = i;
+    while (end < n && !NeedsEscape(text[end], interpretTags)) ++end;
+    if (end > i) {
+      out.append(text.substr(i, end - i));
+      i = end;
+      if (i == n) break;
+    }
     const char16_t ch = text[i];
     if (ch == u' ') {
       out += u"&#160;";

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "engine/TesselIniFile.h"
 #include "platform/locale/Formatting.h"
@@ -61,6 +62,28 @@ void AppendFourDigits(WideString& out, int value) {
   AppendTwoDigits(out, value % 100);
 }
 
+// The shortest fixed notation of a magnitude below 10^11 that is the double
+// nearest to a whole number of hundredths (money values): no other number
+// of at most two decimals lies as close to it, so its digits are those of
+// the hundredths, without the general conversion. False for other values.
+bool AppendHundredths(WideString& out, double number) {
+  const double magnitude = std::fabs(number);
+  if (!(magnitude < 1e11)) return false;
+  const long long cents = std::llround(magnitude * 100);
+  if (static_cast<double>(cents) / 100 != magnitude) return false;
+  char buffer[24];
+  if (std::signbit(number)) out += u'-';
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, cents / 100);
+  AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+  const int fraction = static_cast<int>(cents % 100);
+  if (fraction != 0) {
+    out += u'.';
+    out += static_cast<char16_t>(u'0' + fraction / 10);
+    if (fraction % 10 != 0) out += static_cast<char16_t>(u'0' + fraction % 10);
+  }
+  return true;
+}
+
 bool AppendNumber(WideString& out, const Variant& value) {
   char buffer[400];
   switch (value.GetKind()) {
@@ -72,6 +95,7 @@ bool AppendNumber(WideString& out, const Variant& value) {
     case Variant::Kind::Double: {
       const double number = value.AsDouble();
       if (!std::isfinite(number)) return false;
+      if (AppendHundredths(out, number)) return true;
       auto result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
       if (result.ec != std::errc()) return false;
       AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
@@ -121,10 +145,14 @@ const char16_t* CarriageReturnJoin(TTesselScriptType type) {
 void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType type) {
   const char16_t* carriageReturn = CarriageReturnJoin(type);
   out += u'\'';
-  size_t plain = 0;
-  while (plain < text.size() && text[plain] != u'\'' && text[plain] != u'\\' && text[plain] != u'\r') ++plain;
-  out.append(text.substr(0, plain));
-  for (char16_t ch : text.substr(plain)) {
+  for (size_t start = 0; start < text.size();) {
+    // The run up to the next character that needs care goes in as one piece.
+    size_t plain = start;
+    while (plain < text.size() && text[plain] != u'\'' && text[plain] != u'\\' && text[plain] != u'\r') ++plain;
+    out.append(text.substr(start, plain - start));
+    if (plain == text.size()) break;
+    start = plain + 1;
+    const char16_t ch = text[plain];
     if (ch == u'\'') {
       out += u"''";
     } else if (ch == u'\\' && type == qstMy) {
@@ -610,8 +638,19 @@ void TTesselSQL::AppendText(WideString& out, const TTesselCol& cell, const TTess
   }
 }
 
+bool TTesselSQL::FieldIsNull(const TTesselCol& cell, const TTesselColumn& column) const {
+  const TTesselColumns& columns = Columns();
+  if (columns.Count() > 0) {
+    const TTesselColumn* first = &columns[0];
+    const std::less_equal<const TTesselColumn*> notAfter;
+    if (notAfter(first, &column) && notAfter(&column, first + (columns.Count() - 1)))
+      return ColumnIsNull(cell, static_cast<int>(&column - first));
+  }
+  return column.Field->IsNull();
+}
+
 void TTesselSQL::AppendValue(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
-  const bool isNull = cell.Value.IsNull() || (column.Field != nullptr && column.Field->IsNull());
+  const bool isNull = cell.Value.IsNull() || (column.Field != nullptr && FieldIsNull(cell, column));
   if (isNull) {
     AppendNull(out);
     return;

@@ -75,6 +75,8 @@ class TTesselSQL : public TTesselFormatTextSQL {
   void WriteCreateTable();
   void WriteIdentityInsert(bool on);
   void AppendValue(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;
+  // The column's field is null in the record the cell holds.
+  bool FieldIsNull(const TTesselCol& cell, const TTesselColumn& column) const;
   void AppendDateTime(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;
   void AppendBoolean(WideString& out, const TTesselCol& cell) const;
   void AppendText(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;

@@ -11,10 +11,16 @@
 #include <unicode/unistr.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "core/Exception.h"
 
@@ -273,8 +279,40 @@ void DecodeFromCodePage(std::string_view bytes, int codePage, WideString& out) {
   out = DecodeWithConverter(bytes, codePage);
 }
 
+size_t CopyAsciiPrefix(WideStringView text, char* target) {
+  const char16_t* const begin = text.data();
+  const char16_t* const end = begin + text.size();
+  const char16_t* p = begin;
+#ifdef __SSE2__
+  // Eight at a time while they are all ASCII.
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  while (end - p >= 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), zero)) != 0xFFFF) break;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(units, units));
+    p += 8;
+    target += 8;
+  }
+#else
+  // Four at a time while they are all ASCII.
+  while (end - p >= 4) {
+    uint64_t units;
+    std::memcpy(&units, p, sizeof units);
+    if ((units & 0xFF80FF80FF80FF80ull) != 0) break;
+    for (int i = 0; i < 4; ++i) target[i] = static_cast<char>(p[i]);
+    p += 4;
+    target += 4;
+  }
+#endif
+  while (p < end && *p < 0x80) *target++ = static_cast<char>(*p++);
+  return static_cast<size_t>(p - begin);
+}
+
 TCodePageEncoder::TCodePageEncoder(int codePage) : codePage_(codePage), bytes_(0x10000, 0) {
   CachedConverter(codePage);  // an unknown code page fails here, not at the first text
+  asciiUnchanged_ = true;
+  for (char16_t ch = 0; ch < 0x80; ++ch) asciiUnchanged_ = asciiUnchanged_ && Learn(ch) == ch + 2;
 }
 
 uint16_t TCodePageEncoder::Learn(char16_t ch) {
@@ -292,16 +330,26 @@ uint16_t TCodePageEncoder::Learn(char16_t ch) {
 void TCodePageEncoder::Append(WideStringView text, std::string& out) {
   const size_t start = out.size();
   out.resize(start + text.size());
+  char* target = out.data() + start;
+  const uint16_t* table = bytes_.data();  // Learn fills entries, the table stays where it is
   for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t ch = text[i];
-    uint16_t known = bytes_[ch];
-    if (known == 0) known = Learn(ch);
-    if (known == 1) {
-      out.resize(start);
-      out += EncodeToCodePage(text, codePage_);
-      return;
+    if (asciiUnchanged_ && text[i] < 0x80) {
+      const size_t run = CopyAsciiPrefix(text.substr(i), target);
+      target += run;
+      i += run - 1;
+      continue;
     }
-    out[start + i] = static_cast<char>(known - 2);
+    const char16_t ch = text[i];
+    uint16_t known = table[ch];
+    if (known < 2) {
+      if (known == 0) known = Learn(ch);
+      if (known == 1) {
+        out.resize(start);
+        out += EncodeToCodePage(text, codePage_);
+        return;
+      }
+    }
+    *target++ = static_cast<char>(known - 2);
   }
 }
 

@@ -55,6 +55,10 @@ class TSingleByteCodePage {
   std::array<char16_t, 256> characters_;
 };
 
+// Copies the leading run of ASCII characters of `text` to `target` as
+// bytes; returns its length (target needs room for the whole text).
+size_t CopyAsciiPrefix(WideStringView text, char* target);
+
 // Encodes text in one code page exactly as EncodeToCodePage does, but
 // learns per character how it encodes: texts made only of characters that
 // map to one byte, and that normalisation leaves alone, skip the converter.
@@ -73,6 +77,8 @@ class TCodePageEncoder {
   // Per UTF-16 code unit: 0 not yet known, 1 needs the converter, else the
   // byte + 2.
   std::vector<uint16_t> bytes_;
+  // Every ASCII character encodes as its own byte.
+  bool asciiUnchanged_ = false;
 };
 
 // Whether the code page number has a converter.

@@ -112,11 +112,21 @@ class TNumberPattern {
   const SectionLayoutData& Layout(int index) const;
   bool AppendDecimal(const locale_detail::DecimalNumber& number, const TFormatSettings& settings,
                      bool allowGeneral, WideString& out) const;
+  // The value 0.digits x 10^exponent (no digits: zero) through a plain
+  // pattern, written straight into `out`.
+  void AppendPlain(bool negative, const char* digits, int digitCount, int exponent,
+                   const TFormatSettings& settings, WideString& out) const;
 
   WideString pattern_;
   int sectionCount_ = 0;
   std::array<SectionSpan, 3> sections_{};
   std::array<SectionLayoutData, 3> layouts_{};
+  // A pattern of one section whose placeholders ("0", "#", ",", at most one
+  // ".") form one run between plain literal texts needs no walk over the
+  // pattern per value; prefixLength_ and suffixStart_ delimit that run.
+  bool plain_ = false;
+  size_t prefixLength_ = 0;
+  size_t suffixStart_ = 0;
 };
 // The date-time pattern language (d, dd, ddd, dddd, ddddd, dddddd, m, mm,
 // mmm, mmmm, yy, yyyy, h, hh, n, nn, s, ss, z, zzz, t, tt, am/pm, a/p,

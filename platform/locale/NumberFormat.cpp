@@ -2,6 +2,7 @@
 // notation.
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -19,6 +20,86 @@ constexpr int kMaxFixedIntegerDigits = 18;
 constexpr int kMaxExponentDigits = 4;
 
 bool IsQuote(char16_t c) { return c == u'\'' || c == u'"'; }
+
+constexpr WideStringView kPlaceholderChars = u"0#,.";
+
+// The shortest digits of a finite double in a fixed buffer, as
+// DecimalFromDouble gives them, with its rounding.
+struct ShortDigits {
+  explicit ShortDigits(double value) : negative(std::signbit(value)) {
+    if (value == 0) return;
+    if (TakeCents(std::fabs(value))) return;
+    std::array<char, 32> text;
+    const char* end = std::to_chars(text.data(), text.data() + text.size(), std::fabs(value),
+                                    std::chars_format::scientific).ptr;
+    // "d.dddde+XX"
+    const char* p = text.data();
+    for (; p < end && *p != 'e'; ++p)
+      if (*p != '.') digits[static_cast<size_t>(count++)] = *p;
+    int power = 0;
+    if (p < end) std::from_chars(p + 1 + (p[1] == '+'), end, power);
+    exponent = power + 1;
+    StripZeros();
+  }
+
+  // A magnitude below 10^11 that is the double nearest to a whole number
+  // of hundredths: no other number of at most two decimals lies as close
+  // to it (its spacing is far below 0.005), so those are its shortest
+  // digits, found without the general conversion.
+  bool TakeCents(double magnitude) {
+    if (!(magnitude < 1e11)) return false;
+    const long long cents = std::llround(magnitude * 100);
+    if (static_cast<double>(cents) / 100 != magnitude) return false;
+    count = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), cents).ptr - digits.data());
+    exponent = count - 2;
+    StripZeros();
+    return true;
+  }
+
+  // Half away from zero at `fractionDigits` places after the point.
+  void RoundToFraction(int fractionDigits) {
+    const long long keep = static_cast<long long>(exponent) + fractionDigits;
+    if (count == 0 || keep >= count) return;
+    if (keep < 0) {
+      count = 0;
+      exponent = 0;
+      return;
+    }
+    const bool roundUp = digits[static_cast<size_t>(keep)] >= '5';
+    count = static_cast<int>(keep);
+    if (roundUp) {
+      int pos = count;
+      while (pos > 0 && digits[static_cast<size_t>(pos - 1)] == '9') digits[static_cast<size_t>(--pos)] = '0';
+      if (pos == 0) {
+        std::copy_backward(digits.begin(), digits.begin() + count, digits.begin() + count + 1);
+        digits[0] = '1';
+        ++count;
+        ++exponent;
+      } else {
+        ++digits[static_cast<size_t>(pos - 1)];
+      }
+    }
+    StripZeros();
+  }
+
+  void StripZeros() {
+    while (count > 0 && digits[static_cast<size_t>(count - 1)] == '0') --count;
+    int first = 0;
+    while (first < count && digits[static_cast<size_t>(first)] == '0') ++first;
+    if (count == 0) {
+      exponent = 0;
+      return;
+    }
+    std::copy(digits.begin() + first, digits.begin() + count, digits.begin());
+    count -= first;
+    exponent -= first;
+  }
+
+  bool negative;
+  std::array<char, 32> digits{};
+  int count = 0;
+  int exponent = 0;
+};
 
 // The index after the quoted text that starts at `start`.
 size_t SkipQuoted(WideStringView text, size_t start) {
@@ -316,6 +397,20 @@ TNumberPattern::TNumberPattern(WideStringView pattern) : pattern_(pattern) {
     sections_[i] = {static_cast<size_t>(section.data() - pattern_.data()), section.size()};
     layouts_[i] = AnalyseSection(section);
   }
+  if (sectionCount_ == 1 && !layouts_[0].scientific) {
+    const WideStringView section = Section(0);
+    const size_t first = section.find_first_of(kPlaceholderChars);
+    const size_t last = section.find_last_of(kPlaceholderChars);
+    if (first != WideStringView::npos && section.find_first_of(u"'\"") == WideStringView::npos) {
+      const WideStringView run = section.substr(first, last + 1 - first);
+      const bool onlyPlaceholders = run.find_first_not_of(kPlaceholderChars) == WideStringView::npos;
+      const bool hasDigit = run.find_first_of(u"0#") != WideStringView::npos;
+      const bool onePoint = std::count(run.begin(), run.end(), u'.') <= 1;
+      plain_ = onlyPlaceholders && hasDigit && onePoint;
+      prefixLength_ = first;
+      suffixStart_ = last + 1;
+    }
+  }
 }
 
 WideStringView TNumberPattern::Section(int index) const {
@@ -325,6 +420,40 @@ WideStringView TNumberPattern::Section(int index) const {
 
 const SectionLayout& TNumberPattern::Layout(int index) const {
   return layouts_[static_cast<size_t>(index)];
+}
+
+// The same text LayOutSection gives for a plain pattern: the sign, the
+// prefix, the integer digits (padded and grouped), the point and the shown
+// fraction digits, the suffix.
+void TNumberPattern::AppendPlain(bool negative, const char* digits, int digitCount, int exponent,
+                                 const TFormatSettings& settings, WideString& out) const {
+  const SectionLayout& layout = Layout(0);
+  const WideStringView section = Section(0);
+  const int integerDigits = digitCount == 0 || exponent < 0 ? 0 : exponent;
+  const int integerCount = std::max(integerDigits, layout.minIntegerDigits);
+  const int padding = integerCount - integerDigits;
+  const int shown = std::clamp(std::max(digitCount - exponent, 0), layout.minFractionDigits,
+                               layout.fractionPlaceholders);
+  const size_t start = out.size();
+  out.resize(start + 2 + section.size() + static_cast<size_t>(2 * integerCount + shown));
+  char16_t* target = out.data() + start;
+  if (negative) *target++ = u'-';
+  target = std::copy_n(section.data(), prefixLength_, target);
+  for (int i = 0; i < integerCount; ++i) {
+    const int index = i - padding;  // into digits
+    *target++ = index < 0 || index >= digitCount ? u'0' : static_cast<char16_t>(digits[index]);
+    const int position = integerCount - 1 - i;
+    if (layout.grouping && position > 0 && position % 3 == 0) *target++ = settings.ThousandSeparator;
+  }
+  if (shown > 0) {
+    *target++ = settings.DecimalSeparator;
+    for (int i = 0; i < shown; ++i) {
+      const int index = exponent + i;
+      *target++ = index >= 0 && index < digitCount ? static_cast<char16_t>(digits[index]) : u'0';
+    }
+  }
+  target = std::copy(section.begin() + static_cast<std::ptrdiff_t>(suffixStart_), section.end(), target);
+  out.resize(static_cast<size_t>(target - out.data()));
 }
 
 // The section language applied to a decimal number; `allowGeneral` lets a
@@ -365,6 +494,17 @@ void TNumberPattern::AppendFloat(double value, const TFormatSettings& settings, 
     out += NonFiniteText(value);
     return;
   }
+  if (plain_) {
+    ShortDigits number(value);
+    number.RoundToFraction(Layout(0).fractionPlaceholders);
+    if (number.count != 0 && number.exponent > kMaxFixedIntegerDigits) {
+      out += FloatToStr(value, settings);
+      return;
+    }
+    AppendPlain(number.negative && number.count != 0, number.digits.data(), number.count, number.exponent,
+                settings, out);
+    return;
+  }
   const size_t start = out.size();
   if (AppendDecimal(locale_detail::DecimalFromDouble(value), settings, true, out)) return;
   out.resize(start);
@@ -372,6 +512,14 @@ void TNumberPattern::AppendFloat(double value, const TFormatSettings& settings, 
 }
 
 void TNumberPattern::AppendInt64(int64_t value, const TFormatSettings& settings, WideString& out) const {
+  if (plain_) {
+    std::array<char, 24> digits;
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    int count = 0;
+    if (magnitude != 0) count = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), magnitude).ptr - digits.data());
+    AppendPlain(value < 0, digits.data(), count, count, settings, out);
+    return;
+  }
   const size_t start = out.size();
   if (AppendDecimal(locale_detail::DecimalFromInt64(value), settings, false, out)) return;
   out.resize(start);

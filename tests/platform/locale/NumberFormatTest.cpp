@@ -263,5 +263,45 @@ TEST(PatternRobustness, RandomPatternsAreSafe) {
   }
 }
 
+// Patterns of literal text around one run of placeholders take a shorter
+// path; an empty quoted text in front sends the same pattern down the
+// general one, and both must write the same text.
+TEST(PatternRobustness, PlainPatternsAgreeWithTheGeneralPath) {
+  const TFormatSettings tr = TFormatSettings::FromLocale("tr_TR");
+  const std::u16string placeholders = u"0#,.";
+  const std::u16string literals = u"x -TL$";
+  std::mt19937 random(11);
+  std::uniform_int_distribution<size_t> placeholder(0, placeholders.size() - 1);
+  std::uniform_int_distribution<size_t> literal(0, literals.size() - 1);
+  std::uniform_int_distribution<int> length(0, 9);
+  std::uniform_int_distribution<int64_t> integers(-99999999999, 99999999999);
+  std::uniform_int_distribution<int> exponents(-12, 22);
+  std::uniform_real_distribution<double> mantissas(-10, 10);
+  std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 0.005, 1.005, 9.995, 99.5, 999999.995, -1e-300, 1e19, 5e307};
+  for (int i = 0; i < 60; ++i) values.push_back(mantissas(random) * std::pow(10.0, exponents(random)));
+  // Whole hundredths, the values of money columns, up to and beyond 10^11.
+  for (int i = 0; i < 60; ++i) values.push_back(static_cast<double>(integers(random) >> (i % 24)) / 100);
+  for (double cents : {1.0, 5.0, 10.0, 99999999999999.0, 999999999999999.0, 9999999999999999.0})
+    values.push_back(cents / 100);
+  std::vector<int64_t> ints = {0, 1, -1, 999, 1000, INT64_MIN, INT64_MAX};
+  for (int i = 0; i < 20; ++i) ints.push_back(integers(random));
+  for (int i = 0; i < 400; ++i) {
+    std::u16string pattern;
+    for (int n = length(random) / 3; n > 0; --n) pattern += literals[literal(random)];
+    for (int n = length(random) + 1; n > 0; --n) {
+      const char16_t ch = placeholders[placeholder(random)];
+      if (ch != u'.' || pattern.find(u'.') == std::u16string::npos) pattern += ch;
+    }
+    for (int n = length(random) / 3; n > 0; --n) pattern += literals[literal(random)];
+    const std::u16string general = u"''" + pattern;
+    for (double value : values)
+      ASSERT_EQ(WideToUtf8(FormatFloat(pattern, value, tr)), WideToUtf8(FormatFloat(general, value, tr)))
+          << WideToUtf8(pattern) << " " << value;
+    for (int64_t value : ints)
+      ASSERT_EQ(WideToUtf8(FormatInt64(pattern, value, tr)), WideToUtf8(FormatInt64(general, value, tr)))
+          << WideToUtf8(pattern) << " " << value;
+  }
+}
+
 }  // namespace
 }  // namespace verimo
