@@ -122,7 +122,7 @@ void LoadIntoDialog(const fs::path& path, TDataSet& table) {
   Refusable([&] { form.LoadOptions(path.string()); });
 
   form.ShowFile = form.PrintFile = false;
-  form.HTMLMultiFileOptions.CSSFileName = InsideWorkDir(form.HTMLMultiFileOptions.CSSFileName);
+  form.HTMLPageOptions.CSSFileName = InsideWorkDir(form.HTMLPageOptions.CSSFileName);
   form.SetFileName(fuzz::TargetFor(form.SelectedType()));
   TTesselHeadlessUI ui;
   Refusable([&] { form.Start(ui); });

@@ -48,10 +48,9 @@ run_fuzzer() {
   mkdir -p "$corpus" "$findings"
   cd "$build"
   # The exports' package parts and copies go to a folder of the run's own.
-  local tmp
-  tmp=$(mktemp -d)
-  trap 'rm -rf "$tmp"' EXIT
-  TMPDIR="$tmp" nice -n 10 "$build/fuzz/verimo_fuzz_$target" "$corpus" "$@" -max_total_time="$seconds" \
+  fuzz_tmp=$(mktemp -d)
+  trap 'rm -rf "$fuzz_tmp"' EXIT
+  TMPDIR="$fuzz_tmp" nice -n 10 "$build/fuzz/verimo_fuzz_$target" "$corpus" "$@" -max_total_time="$seconds" \
     -max_len="$max_len" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=20 \
     -artifact_prefix="$findings/" -print_final_stats=1
 }
