@@ -50,6 +50,9 @@ run_fuzzer() {
   # The exports' package parts and copies go to a folder of the run's own.
   fuzz_tmp=$(mktemp -d)
   trap 'rm -rf "$fuzz_tmp"' EXIT
+  # An undefined-behaviour report stops the run like a crash, so that it
+  # leaves its input.
+  UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}" \
   TMPDIR="$fuzz_tmp" nice -n 10 "$build/fuzz/verimo_fuzz_$target" "$corpus" "$@" -max_total_time="$seconds" \
     -max_len="$max_len" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=20 \
     -artifact_prefix="$findings/" -print_final_stats=1
