@@ -60,7 +60,6 @@ TEST(DateTime, NonFiniteAndHugeValuesDecodeOutsideTheCalendar) {
   EXPECT_EQ(DateTimeToDayNumber(5.8e250), DateTimeToDayNumber(1e15));
   EXPECT_EQ(DecodeDate(nan).year, 0);
   EXPECT_EQ(DecodeDate(-inf).year, 0);
-  EXPECT_GT(DecodeDate(1e15).year, 9999);
   const TimeParts time = DecodeTime(nan);
   EXPECT_EQ(time.hour + time.minute + time.second + time.millisecond, 0);
   EXPECT_EQ(DecodeTime(inf).hour, 0);
