@@ -516,9 +516,13 @@ TEST_F(XlsExportTest, A65536RowSheetIsFullAndTheNextRecordStartsTheNextSheet) {
   Configure(pastLimit, over, "over.xls");
   pastLimit.Execute();
 
-  TJob one{atLimit.FileName, {"xlrd"}};
+  TJob one;
+  one.file = atLimit.FileName;
+  one.readers = {"xlrd"};
   one.sheets = {NumberSheet(u"Sheet 1", 65536, 1)};
-  TJob two{pastLimit.FileName, {"xlrd"}};
+  TJob two;
+  two.file = pastLimit.FileName;
+  two.readers = {"xlrd"};
   TSheet second{u"Sheet 1 (2)", {{{"s", u"F0"}}, {{"n", u"", 65536}}}};
   two.sheets = {NumberSheet(u"Sheet 1", 65536, 1), second};
   EXPECT_EQ(ReadBack({one, two}, dir_), "");
@@ -532,7 +536,9 @@ TEST_F(XlsExportTest, A256ColumnTableFitsAnd257ColumnsAreRefused) {
   TTesselXLS atLimit;
   Configure(atLimit, wide, "wide.xls");
   atLimit.Execute();
-  TJob job{atLimit.FileName, {"xlrd"}};
+  TJob job;
+  job.file = atLimit.FileName;
+  job.readers = {"xlrd"};
   TSheet sheet{u"Sheet 1"};
   sheet.rows.resize(3);
   for (int c = 0; c < 256; ++c) {
