@@ -1,5 +1,6 @@
 #include "core/DateTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Exception.h"
@@ -17,6 +18,7 @@ int64_t DaysBeforeYear(int64_t year) {
 
 // Milliseconds since midnight of the time fraction, rounded to the nearest.
 int64_t TimeMilliseconds(TDateTime value) {
+  if (!std::isfinite(value)) return 0;
   double fraction = std::fabs(value - std::trunc(value));
   auto ms = static_cast<int64_t>(std::llround(fraction * kMillisecondsPerDay));
   return ms;
@@ -78,7 +80,11 @@ TDateTime CombineDateTime(TDateTime date, TDateTime time) {
 }
 
 int64_t DateTimeToDayNumber(TDateTime value) {
-  return static_cast<int64_t>(std::trunc(value)) + kOriginDayNumber;
+  // NaN and day numbers no 64-bit integer holds are no day of any
+  // calendar: NaN reads as day 0, the others as the far ends.
+  constexpr double kFarEnd = 1e15;
+  if (std::isnan(value)) return 0;
+  return static_cast<int64_t>(std::clamp(std::trunc(value), -kFarEnd, kFarEnd)) + kOriginDayNumber;
 }
 
 TDateTime DayNumberToDateTime(int64_t days) { return static_cast<double>(days - kOriginDayNumber); }

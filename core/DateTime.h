@@ -47,6 +47,8 @@ TimeParts DecodeTime(TDateTime value);
 int DayOfWeek(TDateTime value);
 
 // Days since 1 January of year 1 (that day is 1), as Paradox stores dates.
+// NaN gives 0 and values beyond 10^15 days the nearest of +-10^15, all
+// outside the calendar.
 int64_t DateTimeToDayNumber(TDateTime value);
 TDateTime DayNumberToDateTime(int64_t days);
 

@@ -66,7 +66,9 @@ void AppendFitCell(WideString& out, WideStringView text, int width, TTesselColAl
     out.append(text);
     out.append(surplus - before, u' ');
   }
-  if (spacing > 0) out.append(static_cast<size_t>(spacing), u' ');
+  // A settings file may ask for any spacing; more than a column's width
+  // between columns is no layout.
+  if (spacing > 0) out.append(static_cast<size_t>(std::min(spacing, kMaxTXTWidth)), u' ');
 }
 
 WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing) {

@@ -99,7 +99,7 @@ class TTesselASCIIWriter : public TTesselWriter {
 namespace ascii {
 
 // A TXT cell: cut to min(width, 255) characters, or padded by the
-// alignment, then `spacing` spaces.
+// alignment, then min(spacing, 255) spaces.
 WideString FitCell(WideStringView text, int width, TTesselColAlign align, int spacing);
 // The same appended to `out`.
 void AppendFitCell(WideString& out, WideStringView text, int width, TTesselColAlign align, int spacing);

@@ -12,6 +12,11 @@ namespace verimo {
 namespace {
 
 constexpr char16_t kWriteError[] = u"Error writing output file";
+
+// The write error with its cause (a full disk, a lost device), which the
+// user needs to mend it.
+Exception WriteError(const Exception& cause) { return Exception(WideString(kWriteError) + u": " + cause.Message()); }
+
 constexpr char16_t kProductName[] = u"Verimo";
 constexpr char16_t kProductVersion[] = u"4.1.0.4";
 constexpr size_t kWriteAccessSize = 112;
@@ -37,16 +42,16 @@ class TxlsWorkbook::TBodySink : public TbiffSink {
   void WriteBytes(const void* data, size_t size) override {
     try {
       file_.Write(data, size);
-    } catch (const Exception&) {
-      throw Exception(kWriteError);
+    } catch (const Exception& error) {
+      throw WriteError(error);
     }
   }
   uint64_t Position() const override { return file_.BodySize(); }
   void Patch(uint64_t at, const void* data, size_t size) {
     try {
       file_.Patch(at, data, size);
-    } catch (const Exception&) {
-      throw Exception(kWriteError);
+    } catch (const Exception& error) {
+      throw WriteError(error);
     }
   }
 
@@ -77,8 +82,8 @@ uint64_t TxlsWorkbook::BodySize() const { return file_ ? file_->BodySize() : 0; 
 void TxlsWorkbook::OpenWorkbookFile(const std::filesystem::path& fileName) {
   try {
     file_ = std::make_unique<TCompoundFileWriter>(fileName, u"Workbook");
-  } catch (const Exception&) {
-    throw Exception(u"Cannot create file " + Utf8ToWide(fileName.string()));
+  } catch (const Exception& error) {
+    throw Exception(u"Cannot create file " + Utf8ToWide(fileName.string()) + u": " + error.Message());
   }
   body_ = std::make_unique<TBodySink>(*file_);
 }
@@ -345,14 +350,15 @@ void TxlsWorkbook::WriteGlobals(const TxlsPatternContext& patterns) {
   const size_t headSize = head_.Bytes().size();
   for (const TxlsBoundSheet& sheet : boundSheets_) {
     const uint64_t offset = globals.size() + sheet.BofPosition;
-    if (offset > 0xFFFFFFFFull) throw Exception(kWriteError);
+    if (offset > 0xFFFFFFFFull)
+      throw Exception(WideString(kWriteError) + u": the workbook passes the 4 GB a workbook can address");
     const size_t at = headSize + sheet.BoundSheetPosition + 4;
     for (int i = 0; i < 4; ++i) globals[at + static_cast<size_t>(i)] = static_cast<char>((offset >> (8 * i)) & 0xFF);
   }
   try {
     file_->Finish(globals);
-  } catch (const Exception&) {
-    throw Exception(kWriteError);
+  } catch (const Exception& error) {
+    throw WriteError(error);
   }
 }
 

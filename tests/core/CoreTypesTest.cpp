@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/DateTime.h"
 #include "core/Exception.h"
 #include "core/StringList.h"
@@ -45,6 +47,22 @@ TEST(DateTime, TimeFractionCountsForwardBeforeTheOrigin) {
   EXPECT_EQ(late.millisecond, 999);
   EXPECT_EQ(DayOfWeek(0), 7);  // 30 Dec 1899 was a Saturday
   EXPECT_EQ(DayOfWeek(EncodeDate(2026, 12, 8)), 3);
+}
+
+// NaN, infinities and day numbers past any 64-bit integer come from
+// damaged tables and other sources; they once made the conversion undefined.
+TEST(DateTime, NonFiniteAndHugeValuesDecodeOutsideTheCalendar) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(DateTimeToDayNumber(nan), 0);
+  EXPECT_EQ(DateTimeToDayNumber(inf), DateTimeToDayNumber(1e15));
+  EXPECT_EQ(DateTimeToDayNumber(-inf), DateTimeToDayNumber(-1e15));
+  EXPECT_EQ(DateTimeToDayNumber(5.8e250), DateTimeToDayNumber(1e15));
+  EXPECT_EQ(DecodeDate(nan).year, 0);
+  EXPECT_EQ(DecodeDate(-inf).year, 0);
+  const TimeParts time = DecodeTime(nan);
+  EXPECT_EQ(time.hour + time.minute + time.second + time.millisecond, 0);
+  EXPECT_EQ(DecodeTime(inf).hour, 0);
 }
 
 TEST(DateTime, ParadoxDayNumbersCountFromYearOne) {

@@ -1,10 +1,12 @@
 #include "formats/package/xlsx/TesselXlsx.h"
 
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "core/Exception.h"
 #include "formats/package/xlsx/XlsxFileMaker.h"
+#include "formats/package/xlsx/XlsxSheets.h"
 #include "formats/package/xlsx/XlsxStyles.h"
 
 namespace verimo {
@@ -23,6 +25,9 @@ void TTesselXlsx::SetSheetName(WideStringView name) {
 
 void TTesselXlsx::BeginExport() {
   TTesselAdvancedText::BeginExport();
+  if (Columns().Count() > kMaxSheetColumns)
+    throw Exception("A worksheet holds at most " + std::to_string(kMaxSheetColumns) + " columns, not " +
+                    std::to_string(Columns().Count()));
   rowCounter_ = 0;
   dataRowCounter_ = 0;
   fileMaker_ = std::make_unique<TXlsxFileMaker>(FileName, XlsxOptions, sheetName_);

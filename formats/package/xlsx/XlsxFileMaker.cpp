@@ -6,6 +6,7 @@
 #include "formats/package/xlsx/XlsxDocProps.h"
 #include "formats/package/xlsx/XlsxRelationships.h"
 #include "formats/package/xlsx/XlsxSharedStrings.h"
+#include "formats/package/xlsx/XlsxSheets.h"
 #include "formats/package/xlsx/XlsxStyles.h"
 #include "formats/package/xlsx/XlsxWorkbook.h"
 #include "formats/package/xlsx/XlsxWorksheet.h"
@@ -52,7 +53,14 @@ void TXlsxFileMaker::BeginRow(int cellCount) {
   sheet.BeginRow(sheet.RowCount() + 1, cellCount);
 }
 
+// A longer text is cut at the cell's limit, never inside a surrogate pair:
+// spreadsheet programs refuse a workbook with a longer one.
 void TXlsxFileMaker::AddCell(int column, WideStringView text, int style) {
+  if (text.size() > kMaxCellTextLength) {
+    size_t length = kMaxCellTextLength;
+    if (text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF) --length;
+    text = text.substr(0, length);
+  }
   worksheets_.back()->AddCell(column, style, text.empty() ? -1 : strings_->Add(text));
 }
 

@@ -19,6 +19,9 @@ using TXlsxSheets = std::vector<TXlsxSheetInfo>;
 inline constexpr size_t kMaxSheetNameLength = 31;
 // The rows of one worksheet.
 inline constexpr int kMaxSheetRows = 1048576;
+// A worksheet's columns (A to XFD) and the UTF-16 units of one cell's text.
+inline constexpr int kMaxSheetColumns = 16384;
+inline constexpr size_t kMaxCellTextLength = 32767;
 
 // The sheet's part file name: the sheet name itself when it is made only of
 // ASCII letters, digits, "_" and "-", else "sheet1".

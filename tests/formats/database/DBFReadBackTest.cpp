@@ -268,6 +268,63 @@ TEST_F(DBFReadBackTest, NumbersTooLongForTheirFieldReadAsBlank) {
   EXPECT_EQ(ReadBack({job}, dir_), "");
 }
 
+// The header's 16-bit length holds 2,046 field descriptors and a record
+// at most 65,535 bytes; a character field at most 254. At each limit the
+// readers see the whole table; one past it the export is refused with the
+// limit in the message, or the length is cut to 254.
+TEST_F(DBFReadBackTest, FieldCountRecordLengthAndCharacterLengthLimits) {
+  SystemCodePages pages(1252, 850);
+  auto table = [](TMemDataSet& data, int fields, TFieldType type, int size, const Variant& value) {
+    for (int i = 0; i < fields; ++i) data.AddFieldDef(u"F" + IntToWide(i), type, size);
+    data.AppendRecord(std::vector<Variant>(static_cast<size_t>(fields), value));
+    data.AppendRecord(std::vector<Variant>(static_cast<size_t>(fields), Variant::Null()));
+    data.Open();
+  };
+  auto refusal = [this](TDataSet& data, const std::string& name) -> std::string {
+    TTesselDBF exporter;
+    exporter.DataSet = &data;
+    exporter.ShellLauncher = nullptr;
+    exporter.FileName = (dir_ / name).string();
+    try {
+      exporter.Execute();
+    } catch (const Exception& error) {
+      return error.what();
+    }
+    return "exported";
+  };
+  std::vector<ReadBackJob> jobs;
+
+  TMemDataSet mostFields;
+  table(mostFields, 2046, ftSmallint, 0, Variant::FromInt(-7));
+  TTesselDBF fields;
+  fields.DataSet = &mostFields;
+  jobs.push_back(ExportAndExpect(fields, dir_ / "fields.dbf", "cp1252", 1252));
+  EXPECT_EQ(jobs.back().fields.size(), 2046u);
+  TMemDataSet tooManyFields;
+  table(tooManyFields, 2047, ftSmallint, 0, Variant::FromInt(-7));
+  EXPECT_NE(refusal(tooManyFields, "toomany.dbf").find("at most 2046 fields"), std::string::npos);
+
+  // 1 deletion flag + 258 * 254 = 65,533 bytes; 259 fields need 65,787.
+  TMemDataSet longest;
+  table(longest, 258, ftString, 254, Variant::FromText(WideString(254, u'x')));
+  TTesselDBF record;
+  record.DataSet = &longest;
+  jobs.push_back(ExportAndExpect(record, dir_ / "record.dbf", "cp1252", 1252));
+  TMemDataSet tooLong;
+  table(tooLong, 259, ftString, 254, Variant::FromText(u"x"));
+  EXPECT_NE(refusal(tooLong, "toolong.dbf").find("at most 65535 bytes"), std::string::npos);
+
+  TMemDataSet wideText;
+  table(wideText, 2, ftString, 255, Variant::FromText(WideString(254, u'a') + u"b"));
+  TTesselDBF cut;
+  cut.DataSet = &wideText;
+  jobs.push_back(ExportAndExpect(cut, dir_ / "cut.dbf", "cp1252", 1252));
+  EXPECT_EQ(jobs.back().fields[0].length, 254);
+
+  for (ReadBackJob& job : jobs) job.readers = {"dbfread", "dbf"};  // LibreOffice opens 1,024 columns at most
+  EXPECT_EQ(ReadBack(jobs, dir_), "");
+}
+
 TEST_F(DBFReadBackTest, FixtureTablesReadBackWhole) {
   VERIMO_REQUIRE_SHARED_DIR();
   SystemCodePages pages(1254, 857);

@@ -169,6 +169,43 @@ TEST_F(XlsxTest, RowsBeyondTheSheetLimitContinueOnNewSheetsWithTheCaptions) {
   EXPECT_NE(Sheet("xl/worksheets/Data_4.xml").find("<sheetView workbookViewId=\"0\" >"), std::string::npos);
 }
 
+// A sheet is 16,384 columns wide: a table that wide reads back whole, one
+// column more is refused before a file is made. A text longer than a cell
+// holds (32,767 units) is cut, never inside a surrogate pair.
+TEST_F(XlsxTest, ColumnAndCellLimitsHoldOrRefuse) {
+  for (int i = 0; i < kMaxSheetColumns; ++i) data_.AddFieldDef(u"C" + IntToWide(i), ftString, 10);
+  std::vector<Variant> values(kMaxSheetColumns, Variant::FromText(u"v"));
+  values[0] = Variant::FromText(WideString(32766, u'a') + u"\U0001D11E" + u"tail");
+  values[1] = Variant::FromText(WideString(32767, u'b') + u"c");
+  data_.AppendRecord(values);
+  data_.Open();
+  exporter_.Execute();
+  test::Grid expected(2);
+  for (int i = 0; i < kMaxSheetColumns; ++i) {
+    expected[0].push_back(u"C" + IntToWide(i));
+    expected[1].push_back(u"v");
+  }
+  expected[1][0] = WideString(32766, u'a');
+  expected[1][1] = WideString(32767, u'b');
+  EXPECT_EQ(test::ReadPackages({{exporter_.FileName, "xlsx", false, expected, 1}}, dir_), "");
+
+  TMemDataSet wider;
+  for (int i = 0; i <= kMaxSheetColumns; ++i) wider.AddFieldDef(u"C" + IntToWide(i), ftInteger);
+  wider.AppendRecord(std::vector<Variant>(kMaxSheetColumns + 1, Variant::FromInt(1)));
+  wider.Open();
+  TTesselXlsx tooWide;
+  tooWide.DataSet = &wider;
+  tooWide.ShellLauncher = nullptr;
+  tooWide.FileName = (dir_ / "wide.xlsx").string();
+  try {
+    tooWide.Execute();
+    ADD_FAILURE() << "16,385 columns were exported";
+  } catch (const Exception& error) {
+    EXPECT_NE(std::string(error.what()).find("at most 16384 columns"), std::string::npos) << error.what();
+  }
+  EXPECT_FALSE(fs::exists(tooWide.FileName));
+}
+
 TEST_F(XlsxTest, FailedAndStoppedRunsLeaveNoStagingFolder) {
   test::TemporaryDirectoryOverride tmp(dir_ / "tmp");
   FillNumbers(data_, 10);

@@ -56,6 +56,8 @@ TEST(AsciiCellTest, TxtCellsAreCutOrPaddedByAlignmentThenSpaced) {
   EXPECT_EQ(ascii::FitCell(WideString(300, u'x'), 1000, ecaLeft, 0).size(), 255u);
   EXPECT_EQ(ascii::FitCell(u"", 300, ecaLeft, 2).size(), 257u);
   EXPECT_EQ(ascii::FitCell(u"abc", -4, ecaLeft, 1), u" ");
+  // A settings file's spacing of 2,147,483,647 once asked for 4 GB a cell.
+  EXPECT_EQ(ascii::FitCell(u"ab", 2, ecaLeft, 2147483647), u"ab" + WideString(255, u' '));
 }
 
 TEST(AsciiCellTest, CsvQuotingDoublesInnerQuotes) {

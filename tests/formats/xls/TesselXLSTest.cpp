@@ -484,6 +484,84 @@ TEST_F(XlsExportTest, TooManyColumnsAndMissingFileNameFailBeforeAnythingIsWritte
   }
 }
 
+// ---- the limits of a sheet ----
+
+// One integer column of `records` rows, numbered from 1.
+void FillNumbers(TMemDataSet& data, int fields, int records) {
+  for (int i = 0; i < fields; ++i) data.AddFieldDef(u"F" + IntToWide(i), ftInteger);
+  for (int r = 1; r <= records; ++r) data.AppendRecord(std::vector<Variant>(static_cast<size_t>(fields), Variant::FromInt(r)));
+  data.Open();
+}
+
+// A sheet of `rows` rows read back at its first, second and last row.
+TSheet NumberSheet(WideString name, size_t rows, int firstNumber) {
+  TSheet sheet{std::move(name)};
+  sheet.nrows = rows;
+  sheet.sample = {0, 1, rows - 1};
+  sheet.rows = {{{"s", u"F0"}}, {{"n", u"", double(firstNumber)}}, {{"n", u"", double(firstNumber) + rows - 2}}};
+  return sheet;
+}
+
+// 65,536 rows fill a sheet: the captions and 65,535 records. One record
+// more continues on a second sheet, again under the captions.
+TEST_F(XlsExportTest, A65536RowSheetIsFullAndTheNextRecordStartsTheNextSheet) {
+  TMemDataSet full;
+  FillNumbers(full, 1, 65535);
+  TTesselXLS atLimit;
+  Configure(atLimit, full, "full.xls");
+  atLimit.Execute();
+  TMemDataSet over;
+  FillNumbers(over, 1, 65536);
+  TTesselXLS pastLimit;
+  Configure(pastLimit, over, "over.xls");
+  pastLimit.Execute();
+
+  TJob one;
+  one.file = atLimit.FileName;
+  one.readers = {"xlrd"};
+  one.sheets = {NumberSheet(u"Sheet 1", 65536, 1)};
+  TJob two;
+  two.file = pastLimit.FileName;
+  two.readers = {"xlrd"};
+  TSheet second{u"Sheet 1 (2)", {{{"s", u"F0"}}, {{"n", u"", 65536}}}};
+  two.sheets = {NumberSheet(u"Sheet 1", 65536, 1), second};
+  EXPECT_EQ(ReadBack({one, two}, dir_), "");
+}
+
+// 256 columns fill a sheet's width; a 257th refuses the export before a
+// file is made.
+TEST_F(XlsExportTest, A256ColumnTableFitsAnd257ColumnsAreRefused) {
+  TMemDataSet wide;
+  FillNumbers(wide, 256, 2);
+  TTesselXLS atLimit;
+  Configure(atLimit, wide, "wide.xls");
+  atLimit.Execute();
+  TJob job;
+  job.file = atLimit.FileName;
+  job.readers = {"xlrd"};
+  TSheet sheet{u"Sheet 1"};
+  sheet.rows.resize(3);
+  for (int c = 0; c < 256; ++c) {
+    sheet.rows[0].push_back({"s", u"F" + IntToWide(c)});
+    sheet.rows[1].push_back({"n", u"", 1});
+    sheet.rows[2].push_back({"n", u"", 2});
+  }
+  job.sheets = {sheet};
+  EXPECT_EQ(ReadBack({job}, dir_), "");
+
+  TMemDataSet wider;
+  FillNumbers(wider, 257, 2);
+  TTesselXLS pastLimit;
+  Configure(pastLimit, wider, "wider.xls");
+  try {
+    pastLimit.Execute();
+    ADD_FAILURE() << "257 columns were exported";
+  } catch (const Exception& error) {
+    EXPECT_NE(error.Message().find(u"256"), WideString::npos) << error.what();
+  }
+  EXPECT_FALSE(fs::exists(pastLimit.FileName));
+}
+
 TEST_F(XlsExportTest, SettingsRoundTrip) {
   TTesselXLS saved;
   saved.Options.PageHeader = u"Başlık &D";
