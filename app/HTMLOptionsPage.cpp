@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/OptionsPageWidgets.h"
 #include "app/QtText.h"
 #include "formats/text/TesselHTML.h"
 
@@ -23,13 +24,6 @@ namespace verimo {
 namespace {
 
 QString Q(const char16_t* text) { return ToQString(text); }
-
-QColor ToQColor(TColor color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
-
-TColor FromQColor(const QColor& color) {
-  return static_cast<TColor>(color.red()) | static_cast<TColor>(color.green()) << 8 |
-         static_cast<TColor>(color.blue()) << 16;
-}
 
 // The template list, in the order of THTMLTemplate.
 const char16_t* const kTemplateNames[] = {u"(Özel)", u"Siyah-Beyaz", u"Klasik", u"Renkli", u"Gri",

@@ -60,10 +60,8 @@ TDialogExporters::TDialogExporters(TShellLauncher* shellLauncher, TClipboard* cl
 TDialogExporters::~TDialogExporters() = default;
 
 bool TDialogExporters::IsBuilt(TAllowedExport type) {
-  return IsAsciiType(type) || type == aeDBF || type == aeAccess || type == aeSQL || type == aeClipboard ||
-         type == aeXML || type == aeLaTeX || type == aeHTML || type == aeXLS ||
-         type == aeXlsx || type == aeDocx || type == aeODS || type == aeODT ||
-         type == aePDF || type == aeWord || type == aeRTF;
+  // Every type has its exporter; the question stays for callers that list types.
+  return static_cast<int>(type) < kExportTypeCount;
 }
 
 std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {

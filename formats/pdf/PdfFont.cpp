@@ -13,13 +13,13 @@ namespace {
 // 1/1000 of the size: the widths of the font dictionary without rounding.
 constexpr int kMeasureSize = 1000;
 
-TFontSpec MeasureSpec(const TPDFUserFont& font) {
-  TFontSpec spec;
-  spec.Name = font.Name;
-  spec.Height = -kMeasureSize;
-  spec.Bold = font.Bold;
-  spec.Italic = font.Italic;
-  return spec;
+TFontDescription MeasuredFontOf(const TPDFUserFont& font) {
+  TFontDescription measured;
+  measured.Name = font.Name;
+  measured.Height = -kMeasureSize;
+  measured.Bold = font.Bold;
+  measured.Italic = font.Italic;
+  return measured;
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ void TPDFFont::Assign(const TPDFFont& source) {
 }
 
 void TPDFFont::RefreshWidths(TTextMeasurer& measurer, const std::array<char16_t, 256>& characters) {
-  const TFontSpec spec = MeasureSpec(UserFont);
+  const TFontDescription measured = MeasuredFontOf(UserFont);
   measuredCharacters_ = characters;
   for (size_t code = 0; code < 256; ++code) {
     const char16_t ch = characters[code];
@@ -73,7 +73,7 @@ void TPDFFont::RefreshWidths(TTextMeasurer& measurer, const std::array<char16_t,
       userWidths_[code] = 0;
       continue;
     }
-    const std::vector<int> widths = measurer.CharWidths(spec, WideStringView(&ch, 1));
+    const std::vector<int> widths = measurer.CharWidths(measured, WideStringView(&ch, 1));
     userWidths_[code] = widths.empty() ? 0 : widths.front();
   }
 }
@@ -83,7 +83,7 @@ int TPDFFont::UserCharWidth(TTextMeasurer* measurer, char16_t ch) const {
   for (size_t code = 0x80; code < 256; ++code)
     if (measuredCharacters_[code] == ch && userWidths_[code] > 0) return userWidths_[code];
   if (measurer == nullptr) return 1000;
-  const std::vector<int> widths = measurer->CharWidths(MeasureSpec(UserFont), WideStringView(&ch, 1));
+  const std::vector<int> widths = measurer->CharWidths(MeasuredFontOf(UserFont), WideStringView(&ch, 1));
   return widths.empty() || widths.front() == 0 ? 1000 : widths.front();
 }
 

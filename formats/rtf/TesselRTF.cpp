@@ -155,8 +155,8 @@ void TTesselRTF::WriteTableDefinition() {
   TTesselRTFWriter& writer = RTFWriter();
   writer.WriteLn(u"\\trowd\\trql\\trgaph0\\trleft36");
   const TTesselFont& font = Options.CaptionStyle.Font;
-  const TFontSpec spec{font.Name, font.Height, font.Bold, font.Italic};
-  const int x = Measurer().TextWidth(spec, u"X");
+  const TFontDescription measured{font.Name, font.Height, font.Bold, font.Italic};
+  const int x = Measurer().TextWidth(measured, u"X");
   long long edge = kTableLeft;
   for (int i = 0; i < Columns().Count(); ++i) {
     edge += static_cast<long long>(x) * Columns()[i].Width * kTwipsPerPixel + kCellPadding;

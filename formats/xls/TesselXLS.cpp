@@ -87,8 +87,8 @@ TxlsFormulaFunction FunctionOf(TxlsAggregate aggregate) {
   }
 }
 
-TFontSpec SpecOf(const TxlsFont& font) {
-  return TFontSpec::FromPoints(font.Name, font.Size, font.Has(xfsBold), font.Has(xfsItalic));
+TFontDescription SpecOf(const TxlsFont& font) {
+  return TFontDescription::FromPoints(font.Name, font.Size, font.Has(xfsBold), font.Has(xfsItalic));
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
   TFreeTypeMeasurer(const TFreeTypeMeasurer&) = delete;
   TFreeTypeMeasurer& operator=(const TFreeTypeMeasurer&) = delete;
 
-  std::vector<int> CharWidths(const TFontSpec& font, WideStringView text) override {
+  std::vector<int> CharWidths(const TFontDescription& font, WideStringView text) override {
     TFace& face = FaceFor(font);
     std::unordered_map<char32_t, int>& advances = face.advances[PixelsPerEm(face, font)];
     std::vector<int> widths;
@@ -54,7 +54,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     return widths;
   }
 
-  int TextWidth(const TFontSpec& font, WideStringView text) override {
+  int TextWidth(const TFontDescription& font, WideStringView text) override {
     TFace& face = FaceFor(font);
     std::unordered_map<char32_t, int>& advances = face.advances[PixelsPerEm(face, font)];
     int width = 0;
@@ -62,7 +62,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     return width;
   }
 
-  TTextMetrics Metrics(const TFontSpec& font) override {
+  TTextMetrics Metrics(const TFontDescription& font) override {
     TFace& face = FaceFor(font);
     const FT_UInt ppem = PixelsPerEm(face, font);
     const double scale = static_cast<double>(ppem) / face.face->units_per_EM;
@@ -108,7 +108,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
 
   // The em size in pixels: the character height of a negative logical
   // height, or the share of the cell height of a positive one.
-  static FT_UInt PixelsPerEm(const TFace& face, const TFontSpec& font) {
+  static FT_UInt PixelsPerEm(const TFace& face, const TFontDescription& font) {
     if (font.Height < 0) return static_cast<FT_UInt>(-font.Height);
     if (font.Height == 0) return 16;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.face, FT_SFNT_OS2));
@@ -117,7 +117,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     return static_cast<FT_UInt>(std::max(1L, std::lround(font.Height * face.face->units_per_EM / cell)));
   }
 
-  int Advance(TFace& face, const TFontSpec& font, std::unordered_map<char32_t, int>& advances, char32_t cp) {
+  int Advance(TFace& face, const TFontDescription& font, std::unordered_map<char32_t, int>& advances, char32_t cp) {
     auto found = advances.find(cp);
     if (found != advances.end()) return found->second;
     const FT_UInt ppem = PixelsPerEm(face, font);
@@ -132,7 +132,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     return advance;
   }
 
-  TFace& FaceFor(const TFontSpec& font) {
+  TFace& FaceFor(const TFontDescription& font) {
     TFaceKey key{LowerCase(font.Name), font.Bold, font.Italic};
     auto found = faces_.find(key);
     if (found != faces_.end()) return found->second;
@@ -141,7 +141,7 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     return faces_.emplace(std::move(key), std::move(face)).first->second;
   }
 
-  FT_Face OpenFace(const TFontSpec& font) {
+  FT_Face OpenFace(const TFontDescription& font) {
     const std::string family = WideToUtf8(FontFamilyFor(font.Name));
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));

@@ -27,10 +27,10 @@ size_t CodePointCount(WideStringView text) {
 
 }  // namespace
 
-int TFontSpec::HeightFromPoints(double points) { return -static_cast<int>(std::lround(points * 96.0 / 72.0)); }
+int TFontDescription::HeightFromPoints(double points) { return -static_cast<int>(std::lround(points * 96.0 / 72.0)); }
 
-TFontSpec TFontSpec::FromPoints(WideStringView name, double points, bool bold, bool italic) {
-  TFontSpec font;
+TFontDescription TFontDescription::FromPoints(WideStringView name, double points, bool bold, bool italic) {
+  TFontDescription font;
   font.Name = WideString(name);
   font.Height = HeightFromPoints(points);
   font.Bold = bold;
@@ -38,19 +38,19 @@ TFontSpec TFontSpec::FromPoints(WideStringView name, double points, bool bold, b
   return font;
 }
 
-int TTextMeasurer::TextWidth(const TFontSpec& font, WideStringView text) {
+int TTextMeasurer::TextWidth(const TFontDescription& font, WideStringView text) {
   int width = 0;
   for (int advance : CharWidths(font, text)) width += advance;
   return width;
 }
 
-std::vector<int> TFixedTextMeasurer::CharWidths(const TFontSpec&, WideStringView text) {
+std::vector<int> TFixedTextMeasurer::CharWidths(const TFontDescription&, WideStringView text) {
   return std::vector<int>(CodePointCount(text), charWidth_);
 }
 
-TTextMetrics TFixedTextMeasurer::Metrics(const TFontSpec&) { return metrics_; }
+TTextMetrics TFixedTextMeasurer::Metrics(const TFontDescription&) { return metrics_; }
 
-int TFixedTextMeasurer::TextWidth(const TFontSpec&, WideStringView text) {
+int TFixedTextMeasurer::TextWidth(const TFontDescription&, WideStringView text) {
   return static_cast<int>(CodePointCount(text)) * charWidth_;
 }
 

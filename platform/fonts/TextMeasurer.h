@@ -8,7 +8,7 @@
 namespace verimo {
 
 // A font as text measurement asks for it.
-struct TFontSpec {
+struct TFontDescription {
   WideString Name = u"Arial";
   // Logical height: a negative value is the character height in pixels at
   // 96 dpi, a positive one the cell height (character height + internal
@@ -19,8 +19,8 @@ struct TFontSpec {
 
   // The logical height of a size in points at 96 dpi (10 points: -13).
   static int HeightFromPoints(double points);
-  static TFontSpec FromPoints(WideStringView name, double points, bool bold = false, bool italic = false);
-  friend bool operator==(const TFontSpec&, const TFontSpec&) = default;
+  static TFontDescription FromPoints(WideStringView name, double points, bool bold = false, bool italic = false);
+  friend bool operator==(const TFontDescription&, const TFontDescription&) = default;
 };
 
 // Text metrics of a font in pixels, as a screen device context reports them.
@@ -42,10 +42,10 @@ class TTextMeasurer {
   virtual ~TTextMeasurer() = default;
   // The advance of every character (code point) of the text, in order; a
   // surrogate pair counts as one character.
-  virtual std::vector<int> CharWidths(const TFontSpec& font, WideStringView text) = 0;
-  virtual TTextMetrics Metrics(const TFontSpec& font) = 0;
+  virtual std::vector<int> CharWidths(const TFontDescription& font, WideStringView text) = 0;
+  virtual TTextMetrics Metrics(const TFontDescription& font) = 0;
   // The sum of the character widths.
-  virtual int TextWidth(const TFontSpec& font, WideStringView text);
+  virtual int TextWidth(const TFontDescription& font, WideStringView text);
 };
 
 // Every character has the same width, and the metrics are fixed: for tests
@@ -54,9 +54,9 @@ class TFixedTextMeasurer : public TTextMeasurer {
  public:
   explicit TFixedTextMeasurer(int charWidth = 7, TTextMetrics metrics = {12, 3, 15, 2, 0, 7, 14})
       : charWidth_(charWidth), metrics_(metrics) {}
-  std::vector<int> CharWidths(const TFontSpec& font, WideStringView text) override;
-  TTextMetrics Metrics(const TFontSpec& font) override;
-  int TextWidth(const TFontSpec& font, WideStringView text) override;
+  std::vector<int> CharWidths(const TFontDescription& font, WideStringView text) override;
+  TTextMetrics Metrics(const TFontDescription& font) override;
+  int TextWidth(const TFontDescription& font, WideStringView text) override;
 
  private:
   int charWidth_;

@@ -200,4 +200,14 @@ void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWri
   CreateArchive();
 }
 
+void ReleasePackageAfter(std::unique_ptr<TBaseODFFile>& package, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (...) {
+    package.reset();
+    throw;
+  }
+  package.reset();
+}
+
 }  // namespace verimo

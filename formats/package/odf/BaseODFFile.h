@@ -74,4 +74,8 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
 // The current local date and time as yyyy-mm-ddThh:nn:ss.
 std::string ODFNow();
 
+// Runs `work` and throws the package away afterwards, whether `work`
+// returns or throws: a package lives for one run.
+void ReleasePackageAfter(std::unique_ptr<TBaseODFFile>& package, const std::function<void()>& work);
+
 }  // namespace verimo

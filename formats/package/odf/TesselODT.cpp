@@ -128,26 +128,16 @@ void TTesselODT::FinishPackage() {
 // Also runs when the run fails: then the package is thrown away with its
 // staging folder instead of being zipped.
 void TTesselODT::EndExport() {
-  try {
+  ReleasePackageAfter(package_, [this] {
     if (package_ && std::uncaught_exceptions() == 0) FinishPackage();
-  } catch (...) {
-    package_.reset();
-    throw;
-  }
-  package_.reset();
+  });
   TTesselAdvancedText::EndExport();
 }
 
 void TTesselODT::Execute() {
   if (TableName.empty()) throw Exception("Table name is not defined");
   if (FileName.empty()) throw Exception("File name is not defined");
-  try {
-    RunExport();
-  } catch (...) {
-    package_.reset();
-    throw;
-  }
-  package_.reset();
+  ReleasePackageAfter(package_, [this] { RunExport(); });
   ShowResult();
 }
 

@@ -13,12 +13,14 @@
 #include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 class SystemCodePages {
  public:
@@ -31,23 +33,6 @@ class SystemCodePages {
     SetSystemCodePage(TSystemCodePage::Oem, 0);
   }
 };
-
-void AppendJsonString(std::string& json, std::string_view utf8) {
-  json += '"';
-  for (unsigned char ch : utf8) {
-    if (ch == '"' || ch == '\\') {
-      json += '\\';
-      json += static_cast<char>(ch);
-    } else if (ch < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", ch);
-      json += escape;
-    } else {
-      json += static_cast<char>(ch);
-    }
-  }
-  json += '"';
-}
 
 std::string JsonString(std::string_view utf8) {
   std::string json;

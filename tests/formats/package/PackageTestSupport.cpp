@@ -9,6 +9,7 @@
 
 #include "core/DateTime.h"
 #include "engine/Tessel.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo::test {
@@ -155,25 +156,6 @@ Grid TableRecorder::Expected(const TTessel& exporter) const {
 }
 
 namespace {
-
-// JSON with every character outside printable ASCII as \uXXXX, so that
-// lone surrogates reach the reader as they are.
-void AppendJsonString(std::string& json, WideStringView text) {
-  json += '"';
-  for (char16_t ch : text) {
-    if (ch == u'"' || ch == u'\\') {
-      json += '\\';
-      json += static_cast<char>(ch);
-    } else if (ch >= 0x20 && ch < 0x7F) {
-      json += static_cast<char>(ch);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch));
-      json += escaped;
-    }
-  }
-  json += '"';
-}
 
 std::string JobsToJson(const std::vector<PackageJob>& jobs) {
   std::string json = "[";

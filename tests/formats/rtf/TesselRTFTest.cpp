@@ -11,12 +11,14 @@
 #include "platform/data/FieldType.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -25,29 +27,11 @@ std::string ReadFile(const fs::path& file) {
   return text.str();
 }
 
-void AppendJson(std::string& json, WideStringView text) {
-  json += '"';
-  for (char ch : WideToUtf8(text)) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      json += '\\';
-      json += ch;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      json += escaped;
-    } else {
-      json += ch;
-    }
-  }
-  json += '"';
-}
-
 std::string JsonList(const std::vector<WideString>& texts) {
   std::string json = "[";
   for (size_t i = 0; i < texts.size(); ++i) {
     if (i) json += ',';
-    AppendJson(json, texts[i]);
+    AppendJsonString(json, texts[i]);
   }
   return json + "]";
 }
@@ -77,7 +61,7 @@ struct TJob {
 
   std::string Json() const {
     std::string json = "{\"file\":";
-    AppendJson(json, Utf8ToWide(file.string()));
+    AppendJsonString(json, Utf8ToWide(file.string()));
     if (compareRows) {
       json += ",\"rows\":[";
       for (size_t r = 0; r < rows.size(); ++r) json += (r ? "," : "") + JsonList(rows[r]);
@@ -366,7 +350,7 @@ TEST_F(RtfReadBackTest, EveryDocumentReadsBackThroughLibreOffice) {
     std::printf("shared fixtures folder not found beside the checkout; only the generated documents are read\n");
   }
   std::string json = "{\"outdir\":";
-  AppendJson(json, Utf8ToWide((dir_ / "odt").string()));
+  AppendJsonString(json, Utf8ToWide((dir_ / "odt").string()));
   json += ",\"jobs\":[";
   for (size_t i = 0; i < jobs_.size(); ++i) json += (i ? ",\n" : "") + jobs_[i].Json();
   json += "]}";

@@ -170,15 +170,15 @@ def check(job, odt, report):
 
 def main():
     with open(sys.argv[1], encoding="utf-8") as f:
-        spec = json.load(f)
-    outdir = spec["outdir"]
+        request = json.load(f)
+    outdir = request["outdir"]
     os.makedirs(outdir, exist_ok=True)
     profile = "file://" + os.path.join(outdir, "lo-profile")
-    files = [job["file"] for job in spec["jobs"]]
+    files = [job["file"] for job in request["jobs"]]
     subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", "odt",
                     "--outdir", outdir] + files, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
     report = []
-    for job in spec["jobs"]:
+    for job in request["jobs"]:
         stem = os.path.splitext(os.path.basename(job["file"]))[0]
         try:
             check(job, os.path.join(outdir, stem + ".odt"), report)

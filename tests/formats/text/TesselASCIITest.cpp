@@ -11,12 +11,14 @@
 #include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 using Grid = std::vector<std::vector<WideString>>;
 
@@ -314,24 +316,6 @@ TEST(AsciiSettingsTest, LoadingTxtSwitchesWidthMeasuringOnBeforeTheSavedFlagIsRe
 }
 
 // ---- independent readers ----
-
-void AppendJsonString(std::string& json, WideStringView text) {
-  json += '"';
-  for (char ch : WideToUtf8(text)) {
-    unsigned char byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      json += '\\';
-      json += ch;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      json += escaped;
-    } else {
-      json += ch;
-    }
-  }
-  json += '"';
-}
 
 struct ReadBackJob {
   fs::path file;

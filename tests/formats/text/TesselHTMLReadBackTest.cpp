@@ -10,32 +10,16 @@
 #include "formats/text/TesselHTML.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 using Grid = std::vector<std::vector<WideString>>;
-
-void AppendJsonString(std::string& json, WideStringView text) {
-  json += '"';
-  for (char ch : WideToUtf8(text)) {
-    const unsigned char byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      json += '\\';
-      json += ch;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      json += escaped;
-    } else {
-      json += ch;
-    }
-  }
-  json += '"';
-}
 
 std::string PathJson(const fs::path& path) {
   std::string json;

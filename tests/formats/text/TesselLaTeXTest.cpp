@@ -15,12 +15,14 @@
 #include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 // Pins the system ANSI code page for one test.
 class AnsiCodePage {
@@ -144,23 +146,6 @@ TEST_F(LaTeXExportTest, SettingsKeepTheOptions) {
 }
 
 // ---- compiled through pdflatex ----
-
-void AppendJsonString(std::string& json, WideStringView text) {
-  json += '"';
-  for (char16_t ch : text) {
-    if (ch == u'"' || ch == u'\\') {
-      json += '\\';
-      json += static_cast<char>(ch);
-    } else if (ch >= 0x20 && ch < 0x7F) {
-      json += static_cast<char>(ch);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch));
-      json += escaped;
-    }
-  }
-  json += '"';
-}
 
 struct LaTeXJob {
   std::string file;

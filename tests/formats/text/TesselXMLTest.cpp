@@ -17,12 +17,14 @@
 #include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -129,23 +131,6 @@ void FillTrickyTable(TMemDataSet& data) {
                      Variant::FromDouble(-922337203685.4775), date(1, 1, 1), stamp(9999, 12, 31, 0, 0, 0, 1),
                      Variant::FromBool(true), Variant::FromText(u"\U0001F600 \u00a0nbsp\rcr"), Variant::FromText(u"<>")});
   data.Open();
-}
-
-void AppendJsonString(std::string& json, WideStringView text) {
-  json += '"';
-  for (char16_t ch : text) {
-    if (ch == u'"' || ch == u'\\') {
-      json += '\\';
-      json += static_cast<char>(ch);
-    } else if (ch >= 0x20 && ch < 0x7F) {
-      json += static_cast<char>(ch);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(ch));
-      json += escaped;
-    }
-  }
-  json += '"';
 }
 
 // What a reader should find in one cell: nothing for a null of a typed

@@ -10,12 +10,14 @@
 #include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
+#include "support/Json.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AppendJsonString;
 
 // ---- what a reader should see ----
 
@@ -42,24 +44,6 @@ struct TJob {
   std::vector<std::string> checks;  // JSON objects for "cells"
   std::vector<std::string> widths;  // JSON objects for "widths"
 };
-
-void AppendJsonString(std::string& json, WideStringView text) {
-  json += '"';
-  for (char ch : WideToUtf8(text)) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      json += '\\';
-      json += ch;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      json += escaped;
-    } else {
-      json += ch;
-    }
-  }
-  json += '"';
-}
 
 std::string Number(double value) {
   char text[40];

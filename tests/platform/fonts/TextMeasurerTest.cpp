@@ -7,7 +7,7 @@ namespace {
 
 TEST(TextMeasurerTest, ArialTenPointHasTheScreenMetrics) {
   auto measurer = CreateSystemTextMeasurer();
-  const TFontSpec arial = TFontSpec::FromPoints(u"Arial", 10);
+  const TFontDescription arial = TFontDescription::FromPoints(u"Arial", 10);
   EXPECT_EQ(arial.Height, -13);
   const TTextMetrics metrics = measurer->Metrics(arial);
   EXPECT_EQ(metrics.Ascent, 12);
@@ -20,7 +20,7 @@ TEST(TextMeasurerTest, ArialTenPointHasTheScreenMetrics) {
 
 TEST(TextMeasurerTest, WidthsAreSumsOfCharacterAdvances) {
   auto measurer = CreateSystemTextMeasurer();
-  const TFontSpec arial = TFontSpec::FromPoints(u"arial", 10);
+  const TFontDescription arial = TFontDescription::FromPoints(u"arial", 10);
   const WideString text = u"Şule Ağaoğlu 𝄞 WWii";
   const std::vector<int> widths = measurer->CharWidths(arial, text);
   EXPECT_EQ(widths.size(), text.size() - 1);  // the surrogate pair is one character
@@ -29,11 +29,11 @@ TEST(TextMeasurerTest, WidthsAreSumsOfCharacterAdvances) {
   EXPECT_EQ(measurer->TextWidth(arial, text), sum);
   EXPECT_GT(measurer->TextWidth(arial, u"WWWW"), measurer->TextWidth(arial, u"iiii"));
   // Bold is wider, a bigger size is wider, a monospaced font is even.
-  EXPECT_GT(measurer->TextWidth(TFontSpec::FromPoints(u"Arial", 10, true), u"Hamburg"),
+  EXPECT_GT(measurer->TextWidth(TFontDescription::FromPoints(u"Arial", 10, true), u"Hamburg"),
             measurer->TextWidth(arial, u"Hamburg"));
-  EXPECT_GT(measurer->TextWidth(TFontSpec::FromPoints(u"Arial", 20), u"Hamburg"),
+  EXPECT_GT(measurer->TextWidth(TFontDescription::FromPoints(u"Arial", 20), u"Hamburg"),
             measurer->TextWidth(arial, u"Hamburg"));
-  const TFontSpec courier = TFontSpec::FromPoints(u"Courier New", 10);
+  const TFontDescription courier = TFontDescription::FromPoints(u"Courier New", 10);
   EXPECT_EQ(measurer->TextWidth(courier, u"iiii"), measurer->TextWidth(courier, u"WWWW"));
 }
 
