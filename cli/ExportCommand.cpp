@@ -14,6 +14,7 @@
 
 #include "core/Exception.h"
 #include "dialog/DialogExporters.h"
+#include "dialog/StagedTarget.h"
 #include "dialog/TesselDialogOptions.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselText.h"
@@ -75,63 +76,6 @@ class ProgressLine {
   bool dirty_ = false;
 };
 
-// The folder the export writes into first: hidden, beside the target,
-// unique to this process. The target keeps its own name inside it, so that
-// the files an export writes beside it (page files, style sheets) take
-// their final names and link to each other as they will in the end.
-fs::path StagingFolderName(const fs::path& target) {
-  return target.parent_path() / ("." + target.filename().string() + ".verimo-" + std::to_string(getpid()) + ".part");
-}
-
-// Holds the export's files until they are committed beside the target;
-// removes the folder and whatever is in it unless they were.
-class StagingFolder {
- public:
-  explicit StagingFolder(const fs::path& target) : folder_(StagingFolderName(target)), path_(folder_ / target.filename()) {
-    // A folder that cannot be made is reported by the export itself, which
-    // creates the target's folder first.
-    std::error_code ignored;
-    fs::create_directories(folder_, ignored);
-  }
-  ~StagingFolder() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-  StagingFolder(const StagingFolder&) = delete;
-  StagingFolder& operator=(const StagingFolder&) = delete;
-
-  const fs::path& Folder() const { return folder_; }
-  // Where the export writes the target.
-  const fs::path& Path() const { return path_; }
-  // Moves every file of the folder beside the target, the target itself
-  // last, so that the target appears only with its companions in place.
-  void CommitAs(const fs::path& target) {
-    std::error_code ec;
-    std::vector<fs::path> companions;
-    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
-      if (it->path() != path_) companions.push_back(it->path());
-    if (ec) throw Exception("Cannot read \"" + folder_.string() + "\": " + ec.message());
-    for (const fs::path& companion : companions) Move(companion, target.parent_path() / companion.filename());
-    Move(path_, target);
-  }
-
- private:
-  static void Move(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    fs::rename(from, to, ec);
-    if (ec) throw Exception("Cannot write \"" + to.string() + "\": " + ec.message());
-  }
-
-  fs::path folder_;
-  fs::path path_;
-};
-
-std::vector<fs::path> CompanionPaths(TAllowedExport type, const fs::path& file) {
-  std::vector<fs::path> paths;
-  for (const std::string& name : TDialogExporters::CompanionFiles(type, file.string())) paths.emplace_back(name);
-  return paths;
-}
-
 // Holds back Ctrl-C and termination requests while the export runs, so that
 // the run can stop between records and remove its partial file; the export
 // polls for them with Requested(). The old signal mask returns at the end.
@@ -164,12 +108,6 @@ class InterruptWatch {
   bool active_ = false;
   bool requested_ = false;
 };
-
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-  if (from.empty()) return;
-  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
-    text.replace(pos, from.size(), to);
-}
 
 // A settings file named on the command line must exist and look like one;
 // the settings reader itself takes a missing file as empty and skips lines
@@ -376,12 +314,8 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   // beside it (memo file, schema, pages, style sheet) into a staging folder
   // whose files are moved into place at the end.
   const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
-  const std::vector<fs::path> targetCompanions = CompanionPaths(type, target);
-  for (const fs::path& companion : targetCompanions)
-    if (companion.lexically_normal() == target.lexically_normal())
-      throw Exception("\"" + options.target + "\" is the name of its own memo file; give the target another extension");
-  std::optional<StagingFolder> partial;
-  if (!database) partial.emplace(target);
+  std::optional<TStagedTarget> partial;
+  if (!database) partial.emplace(target, TDialogExporters::CompanionFiles(type, options.target));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
   exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
@@ -407,28 +341,10 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   } catch (const std::exception& error) {
     line.Break();
     // Messages name the file as the user gave it, not the partial one.
-    std::string message = error.what();
-    std::error_code ignored;
-    if (partial) {
-      ReplaceAll(message, fs::absolute(partial->Path(), ignored).string(), options.target);
-      ReplaceAll(message, partial->Path().string(), options.target);
-      const std::string targetFolder = target.parent_path().empty() ? "." : target.parent_path().string();
-      ReplaceAll(message, fs::absolute(partial->Folder(), ignored).string(), targetFolder);
-      ReplaceAll(message, partial->Folder().string(), targetFolder);
-    }
-    throw Exception(message);
+    throw Exception(partial ? partial->AsTargetNames(error.what()) : std::string(error.what()));
   }
   table.Close();
-  if (partial) {
-    // A companion this run did not write (a memo file of an earlier table
-    // with memos) would be taken for the new target's.
-    std::vector<fs::path> stale;
-    for (const fs::path& companion : targetCompanions)
-      if (!fs::exists(partial->Folder() / companion.filename(), ec)) stale.push_back(companion);
-    partial->CommitAs(target);
-    for (const fs::path& companion : stale)
-      if (fs::is_regular_file(companion, ec)) fs::remove(companion, ec);
-  }
+  if (partial) partial->Commit();
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);

@@ -64,8 +64,8 @@ bool TDialogExporters::IsBuilt(TAllowedExport type) {
   return static_cast<int>(type) < kExportTypeCount;
 }
 
-std::vector<std::string> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
-  if (type == aeDBF) return {TTesselDBF::MemoFileName(fileName).string()};
+std::vector<std::filesystem::path> TDialogExporters::CompanionFiles(TAllowedExport type, const std::string& fileName) {
+  if (type == aeDBF) return {TTesselDBF::MemoFileName(fileName)};
   return {};
 }
 

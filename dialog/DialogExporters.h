@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +33,7 @@ class TDialogExporters {
   static bool IsBuilt(TAllowedExport type);
   // The files an export of the type may write beside its target `fileName`
   // (a table's memo file), whether or not a run writes them.
-  static std::vector<std::string> CompanionFiles(TAllowedExport type, const std::string& fileName);
+  static std::vector<std::filesystem::path> CompanionFiles(TAllowedExport type, const std::string& fileName);
 
   // The exporter of a built type; raises verimo::Exception for the others.
   TTessel& For(TAllowedExport type);

@@ -4,8 +4,10 @@
 #include <optional>
 
 #include "dialog/DialogExporters.h"
+#include "dialog/StagedTarget.h"
 #include "dialog/TesselProgress.h"
 #include "engine/TesselLocale.h"
+#include "engine/TesselText.h"
 #include "core/Exception.h"
 #include "platform/locale/Formatting.h"
 
@@ -364,9 +366,18 @@ void TTesselDialogForm::Start(TTesselDialogUI& ui) {
   TTessel& exporter = exporters_->For(type);
   exporters_->CopyTypeOptions(type, *this);
   CopyCommonSettings(exporter);
-  exporters_->CopyTarget(type, fileName_, ShowFile, PrintFile);
+  // A file export is written aside and moved into place when the run is
+  // over, so that a failed run leaves the target as it was. The database
+  // exporter works on a copy of its own.
+  std::optional<TStagedTarget> staged;
+  if (dynamic_cast<TTesselText*>(&exporter)) {
+    staged.emplace(fileName_, TDialogExporters::CompanionFiles(type, fileName_));
+    exporters_->CopyTarget(type, staged->Path().string(), false, false);
+  } else {
+    exporters_->CopyTarget(type, fileName_, ShowFile, PrintFile);
+  }
   CopyColumnSettings(exporter);
-  RunExporter(exporter, ui);
+  RunExporter(exporter, ui, staged ? &*staged : nullptr);
 }
 
 void TTesselDialogForm::CopyCommonSettings(TTessel& exporter) const {
@@ -459,7 +470,14 @@ void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& pr
   };
 }
 
-void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui) {
+// A stopped run keeps the rows written so far, closed as a complete file.
+void TTesselDialogForm::PublishStaged(TStagedTarget& staged, TTesselText& exporter) {
+  staged.Commit();
+  exporters_->CopyTarget(SelectedType(), fileName_, ShowFile, PrintFile);
+  exporter.ShowResult();
+}
+
+void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui, TStagedTarget* staged) {
   TTessel* running = &exporter;
   std::unique_ptr<TTesselProgressView> progress = ui.ShowProgress([running] { running->Abort(); });
   TEventScope events(exporter);
@@ -467,7 +485,13 @@ void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui) {
   if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active())
     outOfRangeDates.emplace(*exporter.DataSet, exporter.ExportedFields);
   ConnectEvents(exporter, *progress, ui, outOfRangeDates ? &*outOfRangeDates : nullptr);
-  exporter.Execute();
+  try {
+    exporter.Execute();
+  } catch (const Exception& error) {
+    if (!staged) throw;
+    throw Exception(staged->AsTargetNames(error.what()));
+  }
+  if (staged) PublishStaged(*staged, static_cast<TTesselText&>(exporter));
   if (outOfRangeDates && !outOfRangeDates->Counts().empty()) progress->ShowOutOfRangeDates(outOfRangeDates->Counts());
   if (!ShowFile) {
     progress->WaitForOK();

@@ -14,6 +14,8 @@ namespace verimo {
 
 class TTesselIniFile;
 class TDialogExporters;
+class TStagedTarget;
+class TTesselText;
 
 // The pages of the export form.
 enum class TDialogPage : uint8_t { ExportType, Fields, Formats, HeaderFooter, Captions, TypeOptions };
@@ -195,7 +197,8 @@ class TTesselDialogForm {
   void CopyColumnSettings(TTessel& exporter) const;
   void ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui,
                      TOutOfRangeDates* outOfRangeDates);
-  void RunExporter(TTessel& exporter, TTesselDialogUI& ui);
+  void RunExporter(TTessel& exporter, TTesselDialogUI& ui, TStagedTarget* staged);
+  void PublishStaged(TStagedTarget& staged, TTesselText& exporter);
   TTesselColType ColumnTypeOf(WideStringView field) const;
 
   void SaveGeneral(TTesselIniFile& file) const;

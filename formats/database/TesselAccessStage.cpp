@@ -28,6 +28,30 @@ void SyncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+// Copies the open file into a new file; the error of a failed read or write
+// is the system's own (a full disk says so), not the generic one a short
+// copy gets from the standard library.
+void CopyOpenFile(int source, const fs::path& to) {
+  const int target = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (target < 0) throw Exception("Cannot create \"" + to.string() + "\": " + ErrnoText());
+  std::string error;
+  char buffer[1 << 16];
+  for (off_t offset = 0; error.empty();) {
+    const ssize_t got = ::pread(source, buffer, sizeof buffer, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = ErrnoText();
+    if (got <= 0) break;
+    for (ssize_t done = 0; done < got && error.empty();) {
+      const ssize_t put = ::write(target, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno != EINTR) error = ErrnoText();
+      if (put > 0) done += put;
+    }
+    offset += got;
+  }
+  if (::close(target) != 0 && error.empty()) error = ErrnoText();
+  if (!error.empty()) throw Exception(error);
+}
+
 }  // namespace
 
 TTesselAccessStage::TTesselAccessStage(fs::path target) : target_(std::move(target)) {
@@ -68,8 +92,11 @@ void TTesselAccessStage::LockAndCopyTarget() {
     throw Exception("The database \"" + target_.string() + "\" is in use by another program.");
   std::error_code ec;
   if (!fs::is_regular_file(target_, ec)) throw Exception("\"" + target_.string() + "\" is not a database file.");
-  fs::copy_file(target_, workFile_, ec);
-  if (ec) throw Exception("Cannot copy the database \"" + target_.string() + "\": " + ec.message());
+  try {
+    CopyOpenFile(targetLock_, workFile_);
+  } catch (const Exception& error) {
+    throw Exception("Cannot copy the database \"" + target_.string() + "\": " + error.what());
+  }
 }
 
 void TTesselAccessStage::Publish() {

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """verimo-cli export onto a file system that fills up in the middle of the
-export, for every built type with a file (the types and extensions come
-from `verimo-cli formats`).
+export, for every built type with a file (the types, their numbers and
+extensions come from `verimo-cli formats`), once as a plain export and once
+through the export dialog's settings file (`export --settings`, the path of
+the desktop program).
 
 usage: full_disk_test.py VERIMO_CLI TABLE.db
 
@@ -26,14 +28,23 @@ PAGE = 4096
 
 
 def built_types(cli):
-    """(list text, first extension) of every built type that writes a file."""
+    """(list text, first extension, type number) of every built type that
+    writes a file."""
     out = subprocess.run([cli, "formats"], check=True, capture_output=True, text=True).stdout
     types = []
-    for line in out.splitlines()[1:]:
+    for number, line in enumerate(out.splitlines()[1:]):
         name, extensions, built = line[:25].strip(), line[25:36].strip(), line[36:42].strip()
         if built == "yes" and extensions not in ("", "-"):
-            types.append((name, extensions.split(",")[0]))
+            types.append((name, extensions.split(",")[0], number))
     return types
+
+
+def dialog_settings(work, number, target):
+    """A settings file of the export dialog naming the type and the target."""
+    path = os.path.join(work, "dialog-%d.cfg" % number)
+    with open(path, "w") as f:
+        f.write("[GENERAL]\r\nExportType=%d\r\nFileName=%s\r\n" % (number, target))
+    return path
 
 
 def export(cli, table, target, env, preexec=None, settings=None):
@@ -73,14 +84,24 @@ def make_earlier(cli, table, ext, folder, env):
     return target
 
 
-def sizes(cli, table, ext, env, work):
+def run(cli, table, target, env, path, preexec=None):
+    """One export of the table to the target, by `path`: None for a plain
+    export, else the settings file of the dialog that names the target."""
+    if path is None:
+        return export(cli, table, target, env, preexec)
+    return subprocess.run([cli, "export", "--quiet", "--settings", path, table], capture_output=True, text=True,
+                          env=env, preexec_fn=preexec)
+
+
+def sizes(cli, table, ext, number, env, work, through_dialog):
     """The bytes a full export writes beside the target and into $TMPDIR
     at most, and its largest single file."""
     folder = os.path.join(work, "measure")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     target = make_earlier(cli, table, ext, folder, env)
-    result = export(cli, table, target, env)
+    settings = dialog_settings(work, number, target) if through_dialog else None
+    result = run(cli, table, target, env, settings)
     if result.returncode != 0:
         raise SystemExit("the export to %s fails on a disk with room: %s" % (ext, result.stderr))
     files = listing(folder)
@@ -108,11 +129,11 @@ def fill(folder, leave):
             f.write(b"\0" * (free - leave))
 
 
-def check_case(cli, table, name, ext, work):
+def check_case(cli, table, name, ext, number, work, through_dialog):
     base_env = dict(os.environ, TMPDIR=os.path.join(work, "tmp"))
     os.makedirs(base_env["TMPDIR"], exist_ok=True)
-    total, largest = sizes(cli, table, ext, base_env, work)
-    folder = os.path.join(work, "case-" + ext)
+    total, largest = sizes(cli, table, ext, number, base_env, work, through_dialog)
+    folder = os.path.join(work, "case-%s-%s" % (ext, "dialog" if through_dialog else "plain"))
     os.makedirs(folder)
     preexec = None
     if in_namespace():
@@ -132,7 +153,8 @@ def check_case(cli, table, name, ext, work):
             resource.setrlimit(resource.RLIMIT_FSIZE, (limit, resource.RLIM_INFINITY))
         cause = "File too large"
     before = listing(folder)
-    result = export(cli, table, target, env, preexec)
+    settings = dialog_settings(work, number, target) if through_dialog else None
+    result = run(cli, table, target, env, settings, preexec)
     after = listing(folder)
     problems = []
     if result.returncode != 1:
@@ -145,7 +167,8 @@ def check_case(cli, table, name, ext, work):
         problems.append("changed: %s" % sorted(k for k in after if after[k] != before[k]))
     if in_namespace():
         subprocess.run(["umount", folder], check=True)
-    return ["%s (.%s): %s" % (name, ext, p) for p in problems]
+    path = "dialog settings" if through_dialog else "export"
+    return ["%s (.%s, %s): %s" % (name, ext, path, p) for p in problems]
 
 
 def main():
@@ -162,8 +185,9 @@ def main():
         types = built_types(cli)
         if not types:
             problems.append("verimo-cli formats lists no built type")
-        for name, ext in types:
-            problems += check_case(cli, table, name, ext, work)
+        for name, ext, number in types:
+            for through_dialog in (False, True):
+                problems += check_case(cli, table, name, ext, number, work, through_dialog)
             print("checked", name)
     finally:
         shutil.rmtree(work, ignore_errors=True)
