@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <set>
 #include <system_error>
 
@@ -205,6 +206,13 @@ struct TTesselXLS::TRun {
   TxlsPatternContext patterns;
   bool autoWidth = false;
   int zeroWidth = 7;  // pixels of "0" in arial 10
+  // Per XF, met so far: the font its texts are measured in, and the width
+  // of the "I" a column leaves room for beside its widest text.
+  struct TMeasuredFont {
+    TFontDescription font;
+    int margin = 0;
+  };
+  std::vector<std::optional<TMeasuredFont>> measuredFonts;
   std::set<WideString> usedTitles;
 
   TxlsSheet* sheet = nullptr;
@@ -559,9 +567,13 @@ void TTesselXLS::WriteDataRow() {
   }
   WriteCellsLeftOfData();
   for (int i = 0; i < Row().Count() && i < Columns().Count(); ++i) {
-    const bool isNull = Columns().IsNull(i);
-    WideString text = isNull ? Formats().NullString() : Row()[i].Text;
-    if (OnAdvancedGetExportText) OnAdvancedGetExportText(*this, run.sheetIndex, i, text);
+    const WideString& source = Columns().IsNull(i) ? Formats().NullString() : Row()[i].Text;
+    if (!OnAdvancedGetExportText) {
+      WriteDataCell(i, source);
+      continue;
+    }
+    WideString text = source;
+    OnAdvancedGetExportText(*this, run.sheetIndex, i, text);
     WriteDataCell(i, text);
   }
   ++run.row;
@@ -643,7 +655,13 @@ uint16_t TTesselXLS::GetDataCellXF(int column) {
 void TTesselXLS::FeedWidth(int column, const WideString& text, uint16_t xf) {
   TRun& run = *run_;
   if (!run.autoWidth || column < 0 || column >= static_cast<int>(run.widths.size())) return;
-  const int pixels = Measurer().TextWidth(SpecOf(run.workbook.Formats().FontOf(xf)), text + u"I");
+  if (xf >= run.measuredFonts.size()) run.measuredFonts.resize(xf + 1u);
+  std::optional<TRun::TMeasuredFont>& measured = run.measuredFonts[xf];
+  if (!measured) {
+    const TFontDescription font = SpecOf(run.workbook.Formats().FontOf(xf));
+    measured = TRun::TMeasuredFont{font, Measurer().TextWidth(font, u"I")};
+  }
+  const int pixels = Measurer().TextWidth(measured->font, text) + measured->margin;
   const int characters = (pixels + run.zeroWidth - 1) / run.zeroWidth;
   int& width = run.widths[static_cast<size_t>(column)];
   width = std::max(width, characters);

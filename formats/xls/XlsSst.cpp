@@ -1,5 +1,7 @@
 #include "formats/xls/XlsSst.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace verimo {
@@ -30,7 +32,7 @@ class TsstRecordWriter {
     for (;;) {
       const size_t room = (biff::kMaxRecordData - record_.size()) / 2;
       const size_t count = std::min(room, text.size() - at);
-      for (size_t i = 0; i < count; ++i) Put16(static_cast<uint16_t>(text[at + i]));
+      PutChars(text.substr(at, count));
       at += count;
       if (at == text.size()) break;
       Flush();
@@ -50,6 +52,15 @@ class TsstRecordWriter {
     record_.push_back(static_cast<uint8_t>(value & 0xFF));
     record_.push_back(static_cast<uint8_t>(value >> 8));
   }
+  void PutChars(WideStringView chars) {
+    const size_t start = record_.size();
+    record_.resize(start + 2 * chars.size());
+    uint8_t* out = record_.data() + start;
+    for (char16_t c : chars) {
+      *out++ = static_cast<uint8_t>(c & 0xFF);
+      *out++ = static_cast<uint8_t>(c >> 8);
+    }
+  }
   void Put32(uint32_t value) {
     Put16(static_cast<uint16_t>(value & 0xFFFF));
     Put16(static_cast<uint16_t>(value >> 16));
@@ -60,24 +71,83 @@ class TsstRecordWriter {
   bool first_ = true;
 };
 
+constexpr size_t kBlockChars = size_t{1} << 16;
+
+uint32_t HashOf(WideStringView text) {
+  uint64_t hash = 0x9E3779B97F4A7C15ull ^ text.size();
+  size_t i = 0;
+  for (; i + 4 <= text.size(); i += 4) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+    hash ^= hash >> 29;
+  }
+  for (; i < text.size(); ++i) hash = (hash ^ text[i]) * 0x94D049BB133111EBull;
+  hash ^= hash >> 32;
+  return static_cast<uint32_t>(hash);
+}
+
 }  // namespace
 
 uint32_t TsstStrings::AddString(WideStringView text) {
   if (text.size() > kMaxLength) text = text.substr(0, CutText(text, kMaxLength).size());
   ++totalCount_;
-  auto found = index_.find(text);
-  if (found != index_.end()) return found->second;
+  if (slots_.empty()) slots_.assign(1024, 0);
+  const uint32_t hash = HashOf(text);
+  size_t slot = FindSlot(text, hash);
+  if (slots_[slot] != 0) return static_cast<uint32_t>(slots_[slot] & 0xFFFFFFFFu) - 1;
   const auto index = static_cast<uint32_t>(strings_.size());
-  strings_.emplace_back(text);
-  index_.emplace(WideStringView(strings_.back()), index);
+  strings_.push_back(TEntry{Store(text), static_cast<uint32_t>(text.size()), hash});
   stringBytes_ += 3 + 2 * text.size();
+  if (2 * strings_.size() > slots_.size()) {
+    Grow();
+    slot = FindSlot(text, hash);
+  }
+  slots_[slot] = (uint64_t{hash} << 32) | (index + 1u);
   return index;
+}
+
+size_t TsstStrings::FindSlot(WideStringView text, uint32_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint64_t value = slots_[slot];
+    if (value == 0) return slot;
+    if (static_cast<uint32_t>(value >> 32) == hash &&
+        strings_[static_cast<uint32_t>(value & 0xFFFFFFFFu) - 1].Text() == text)
+      return slot;
+  }
+}
+
+void TsstStrings::Grow() {
+  std::vector<uint64_t> old = std::move(slots_);
+  slots_.assign(old.size() * 2, 0);
+  const size_t mask = slots_.size() - 1;
+  for (uint64_t value : old) {
+    if (value == 0) continue;
+    size_t slot = static_cast<size_t>(value >> 32) & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = value;
+  }
+}
+
+const char16_t* TsstStrings::Store(WideStringView text) {
+  if (text.size() > blockRoom_) {
+    const size_t size = std::max(kBlockChars, text.size());
+    blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+    blockEnd_ = blocks_.back().get();
+    blockRoom_ = size;
+  }
+  char16_t* chars = blockEnd_;
+  std::copy(text.begin(), text.end(), chars);
+  blockEnd_ += text.size();
+  blockRoom_ -= text.size();
+  return chars;
 }
 
 void TsstStrings::SaveToStream(TbiffSink& sink) const {
   TsstRecordWriter writer(sink);
   writer.PutCounts(totalCount_, UniqueCount());
-  for (const WideString& text : strings_) writer.PutString(text);
+  for (const TEntry& entry : strings_) writer.PutString(entry.Text());
   writer.Flush();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <unordered_map>
+#include <memory>
+#include <vector>
 
 #include "core/WideString.h"
 #include "formats/xls/BiffRecords.h"
@@ -30,13 +30,33 @@ class TsstStrings {
 
   uint32_t TotalCount() const { return totalCount_; }
   uint32_t UniqueCount() const { return static_cast<uint32_t>(strings_.size()); }
-  const WideString& String(uint32_t index) const { return strings_.at(index); }
+  WideStringView String(uint32_t index) const { return strings_.at(index).Text(); }
   // Bytes the strings take in the record (heads and characters).
   uint64_t StringBytes() const { return stringBytes_; }
 
  private:
-  std::deque<WideString> strings_;  // stable addresses for the index's keys
-  std::unordered_map<WideStringView, uint32_t> index_;
+  // A text in the arena, with its hash.
+  struct TEntry {
+    const char16_t* chars;
+    uint32_t length;
+    uint32_t hash;
+    WideStringView Text() const { return {chars, length}; }
+  };
+
+  // The texts' characters, in blocks that never move.
+  const char16_t* Store(WideStringView text);
+  // The slot of the text: the one that holds it, or the empty one where it
+  // would go.
+  size_t FindSlot(WideStringView text, uint32_t hash) const;
+  void Grow();
+
+  std::vector<TEntry> strings_;
+  std::vector<std::unique_ptr<char16_t[]>> blocks_;
+  size_t blockRoom_ = 0;
+  char16_t* blockEnd_ = nullptr;
+  // Open addressing: the hash in the high half, the text's index + 1 in the
+  // low half, 0 for an empty slot; at most half of the slots are used.
+  std::vector<uint64_t> slots_;
   uint32_t totalCount_ = 0;
   uint64_t stringBytes_ = 0;
 };

@@ -3,8 +3,10 @@
 #include FT_TRUETYPE_TABLES_H
 #include <fontconfig/fontconfig.h>
 
+#include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -16,12 +18,20 @@ namespace verimo {
 
 namespace {
 
+// The advances of one face at one pixel size measured so far; ASCII in a
+// table, as most texts are.
+struct TAdvances {
+  TAdvances() { ascii.fill(-1); }
+  std::array<int, 128> ascii;
+  std::unordered_map<char32_t, int> other;
+};
+
 // A face opened from the file fontconfig picked, with the advances measured
 // so far per pixel size.
 struct TFace {
   FT_Face face = nullptr;
   FT_UInt currentPpem = 0;
-  std::map<FT_UInt, std::unordered_map<char32_t, int>> advances;
+  std::map<FT_UInt, TAdvances> advances;
 };
 
 class TFreeTypeMeasurer : public TTextMeasurer {
@@ -46,19 +56,17 @@ class TFreeTypeMeasurer : public TTextMeasurer {
   TFreeTypeMeasurer& operator=(const TFreeTypeMeasurer&) = delete;
 
   std::vector<int> CharWidths(const TFontDescription& font, WideStringView text) override {
-    TFace& face = FaceFor(font);
-    std::unordered_map<char32_t, int>& advances = face.advances[PixelsPerEm(face, font)];
+    TSized sized = SizedFace(font);
     std::vector<int> widths;
     widths.reserve(text.size());
-    ForEachCodePoint(text, [&](char32_t cp) { widths.push_back(Advance(face, font, advances, cp)); });
+    ForEachCodePoint(text, [&](char32_t cp) { widths.push_back(Advance(sized, cp)); });
     return widths;
   }
 
   int TextWidth(const TFontDescription& font, WideStringView text) override {
-    TFace& face = FaceFor(font);
-    std::unordered_map<char32_t, int>& advances = face.advances[PixelsPerEm(face, font)];
+    TSized sized = SizedFace(font);
     int width = 0;
-    ForEachCodePoint(text, [&](char32_t cp) { width += Advance(face, font, advances, cp); });
+    ForEachCodePoint(text, [&](char32_t cp) { width += Advance(sized, cp); });
     return width;
   }
 
@@ -117,18 +125,42 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     return static_cast<FT_UInt>(std::max(1L, std::lround(font.Height * face.face->units_per_EM / cell)));
   }
 
-  int Advance(TFace& face, const TFontDescription& font, std::unordered_map<char32_t, int>& advances, char32_t cp) {
-    auto found = advances.find(cp);
-    if (found != advances.end()) return found->second;
+  // A face at the pixel size of a font description.
+  struct TSized {
+    TFace* face;
+    FT_UInt ppem;
+    TAdvances* advances;
+  };
+
+  // Callers measure many texts in a row in the same font: the last font's
+  // face is kept at hand.
+  TSized SizedFace(const TFontDescription& font) {
+    if (last_ && lastFont_ == font) return *last_;
+    TFace& face = FaceFor(font);
     const FT_UInt ppem = PixelsPerEm(face, font);
-    if (face.currentPpem != ppem) {
-      if (FT_Set_Pixel_Sizes(face.face, 0, ppem) != 0) throw Exception("The font cannot be scaled");
-      face.currentPpem = ppem;
+    lastFont_ = font;
+    last_ = TSized{&face, ppem, &face.advances[ppem]};
+    return *last_;
+  }
+
+  int Advance(const TSized& sized, char32_t cp) {
+    if (cp < 128 && sized.advances->ascii[cp] >= 0) return sized.advances->ascii[cp];
+    if (cp >= 128) {
+      auto found = sized.advances->other.find(cp);
+      if (found != sized.advances->other.end()) return found->second;
+    }
+    TFace& face = *sized.face;
+    if (face.currentPpem != sized.ppem) {
+      if (FT_Set_Pixel_Sizes(face.face, 0, sized.ppem) != 0) throw Exception("The font cannot be scaled");
+      face.currentPpem = sized.ppem;
     }
     int advance = 0;
     if (FT_Load_Char(face.face, cp, FT_LOAD_DEFAULT) == 0)
       advance = static_cast<int>((face.face->glyph->advance.x + 32) >> 6);
-    advances.emplace(cp, advance);
+    if (cp < 128)
+      sized.advances->ascii[cp] = advance;
+    else
+      sized.advances->other.emplace(cp, advance);
     return advance;
   }
 
@@ -167,6 +199,8 @@ class TFreeTypeMeasurer : public TTextMeasurer {
   FT_Library library_ = nullptr;
   FcConfig* config_ = nullptr;
   std::map<TFaceKey, TFace> faces_;
+  TFontDescription lastFont_;
+  std::optional<TSized> last_;
 };
 
 }  // namespace
