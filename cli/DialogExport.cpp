@@ -53,19 +53,21 @@ bool IsDialogExport(const std::vector<std::string>& exportArgs) {
   static const std::set<std::string> kWithValue = {"--settings", "--password", "--type", "--codepage",
                                                    "--locale", "--output-dir", "--jobs", "-j", "--table", "--sql-dialect"};
   bool hasSettings = false;
-  bool batch = false;
+  bool commandLineRun = false;  // a batch or the clipboard: not the dialog's file
   int files = 0;
   for (size_t i = 0; i < exportArgs.size(); ++i) {
     const std::string& arg = exportArgs[i];
     if (kWithValue.count(arg)) {
       hasSettings = hasSettings || arg == "--settings";
-      batch = batch || arg == "--output-dir";
+      commandLineRun = commandLineRun || arg == "--output-dir";
       ++i;
+    } else if (arg == "--clipboard") {
+      commandLineRun = true;
     } else if (arg.empty() || arg[0] != '-') {
       ++files;
     }
   }
-  return hasSettings && !batch && files == 1;
+  return hasSettings && !commandLineRun && files == 1;
 }
 
 void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress) {

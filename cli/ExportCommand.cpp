@@ -18,6 +18,7 @@
 #include "dialog/TesselDialogOptions.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselText.h"
+#include "platform/clipboard/ProgramClipboard.h"
 #include "platform/data/OutOfRangeDates.h"
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/text/TesselSQL.h"
@@ -210,6 +211,10 @@ std::string BuiltExtensions() {
 }
 
 TAllowedExport ChooseExportType(const ExportOptions& options) {
+  if (options.clipboard) {
+    if (options.type) throw ExportUsageError("--clipboard and --type exclude each other");
+    return aeClipboard;
+  }
   if (options.type) {
     auto type = ExportTypeFromExtension(*options.type);
     if (type && TDialogExporters::IsBuilt(*type)) return *type;
@@ -259,6 +264,8 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
         throw ExportUsageError("unknown SQL dialect \"" + *parsed.sqlDialect + "\" (ansi, db2, ib, ms, my, ora, pg)");
     } else if (arg == "--quiet" || arg == "-q") {
       parsed.quiet = true;
+    } else if (arg == "--clipboard") {
+      parsed.clipboard = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw ExportUsageError("unknown option " + arg);
     } else {
@@ -266,6 +273,14 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
     }
   }
   if (files.empty()) throw ExportUsageError("no table given");
+  if (parsed.clipboard) {
+    if (parsed.outputDir) throw ExportUsageError("--clipboard takes one table, not --output-dir");
+    if (files.size() > 1) throw ExportUsageError("--clipboard takes the table only, no target file");
+    if (parsed.jobs != 0) throw ExportUsageError("--jobs goes with --output-dir");
+    parsed.table.path = files[0];
+    ChooseExportType(parsed);
+    return parsed;
+  }
   if (parsed.outputDir) {
     if (!parsed.type) throw ExportUsageError("--output-dir needs the type: --type EXT");
     parsed.tables = files;
@@ -294,7 +309,9 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   std::error_code ec;
   if (fs::is_directory(target, ec)) throw Exception("\"" + options.target + "\" is a directory");
 
-  TDialogExporters exporters(nullptr, nullptr);
+  std::optional<TProgramClipboard> clipboard;
+  if (options.clipboard) clipboard.emplace();
+  TDialogExporters exporters(nullptr, clipboard ? &*clipboard : nullptr);
   TTessel& exporter = ConfigureExporter(exporters, options, type);
   ApplySQLOptions(exporter, options);
 
@@ -310,12 +327,13 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
   // A database exporter adds to the target itself, on a copy it publishes
-  // only at the end; every other exporter writes the target and the files
-  // beside it (memo file, schema, pages, style sheet) into a staging folder
-  // whose files are moved into place at the end.
+  // only at the end, and the clipboard takes the text only when it is
+  // complete; every file exporter writes the target and the files beside it
+  // (memo file, schema, pages, style sheet) into a staging folder whose
+  // files are moved into place at the end.
   const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
   std::optional<TStagedTarget> partial;
-  if (!database) partial.emplace(target, TDialogExporters::CompanionFiles(type, options.target));
+  if (dynamic_cast<TTesselText*>(&exporter)) partial.emplace(target, TDialogExporters::CompanionFiles(type, options.target));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
   exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
@@ -336,8 +354,9 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     // A database is already saved when Execute returns; only a stop the
     // exporter saw has left it unchanged.
     if (database ? exporter.Aborted() : interrupts->Requested() || exporter.Aborted())
-      throw Exception(database ? "interrupted; \"" + options.target + "\" was left as it was"
-                               : "interrupted; \"" + options.target + "\" was not written");
+      throw Exception(database      ? "interrupted; \"" + options.target + "\" was left as it was"
+                      : clipboard ? std::string("interrupted; nothing was put on the clipboard")
+                                  : "interrupted; \"" + options.target + "\" was not written");
   } catch (const std::exception& error) {
     line.Break();
     // Messages name the file as the user gave it, not the partial one.
@@ -346,7 +365,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
   table.Close();
   if (partial) partial->Commit();
   interrupts.reset();  // the viewer must not inherit the blocked signals
-  line.Finish(exporter.RecordCounter(), options.target);
+  line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);
   ShowTarget(exporters, type, options);
 }

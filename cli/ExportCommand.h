@@ -24,6 +24,7 @@ struct ExportOptions {
   bool showFile = false;                    // --show: open the result afterwards
   bool printFile = false;                   // --print: print the result afterwards
   bool quiet = false;                       // --quiet: no progress line
+  bool clipboard = false;                   // --clipboard: onto the session's clipboard, no target
   // --output-dir: many tables at once, one file per table in that folder;
   // `tables` then holds every table or folder given, `target` is unused.
   std::optional<std::string> outputDir;
@@ -34,7 +35,8 @@ struct ExportOptions {
 
 constexpr const char* kExportUsage =
     "       verimo-cli export [--type EXT] [--settings FILE] [OPTIONS] TABLE.db OUT.EXT\n"
-    "       verimo-cli export --type EXT --output-dir DIR [--jobs N] [OPTIONS] TABLE.db|FOLDER...\n";
+    "       verimo-cli export --type EXT --output-dir DIR [--jobs N] [OPTIONS] TABLE.db|FOLDER...\n"
+    "       verimo-cli export --clipboard [--settings FILE] [OPTIONS] TABLE.db\n";
 
 // The options of `export --help`.
 constexpr const char* kExportOptionsHelp =
@@ -45,6 +47,8 @@ constexpr const char* kExportOptionsHelp =
     "  --jobs N           tables exported at once with --output-dir (default: the number of cores)\n"
     "  --sql-dialect D    the SQL dialect: ansi, db2, ib, ms, my, ora or pg (default: ansi)\n"
     "  --table NAME       the table's name in an Access database (default: EXPORT_TABLE)\n"
+    "  --clipboard        put the rows on the desktop session's clipboard (xclip, or wl-copy\n"
+    "                     under Wayland), where they stay after verimo-cli has ended\n"
     "  --show, --print    open or print the result afterwards\n"
     "  --quiet, -q        no progress line\n";
 
@@ -72,7 +76,8 @@ void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& cou
 // the export succeeded, so a failed run leaves existing files as they were
 // and no partial file behind. An Access database gets the rows added to its
 // table (the exporter works on a copy of its own); a failed or interrupted
-// run leaves it as it was. Progress goes to `progress` (records, records per
+// run leaves it as it was. With --clipboard the rows go onto the session's
+// clipboard, only when the export was complete. Progress goes to `progress` (records, records per
 // second). Raises verimo::Exception or std::exception with a message on any
 // failure.
 void RunExport(const ExportOptions& options, std::FILE* progress);
