@@ -78,11 +78,11 @@ class TTemporaryTarget {
   fs::path path_;
 };
 
-// Appends the whole file to `target`.
-void CopyFileInto(const fs::path& source, TStream& target) {
+// Appends the whole file to `target`, unless `stop` is raised on the way.
+void CopyFileInto(const fs::path& source, TStream& target, const std::atomic<bool>& stop) {
   TFileStream file(source, TFileStream::TMode::OpenRead);
   std::vector<char> buffer(256 * 1024);
-  for (size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
+  for (size_t got; !stop && (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
 }
 
 void EnsureFolder(const fs::path& folder) {
@@ -137,9 +137,9 @@ void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const s
 
 // With two or more composed parts (and Parallel), each is deflated into a
 // file beside its body ahead of the archive, by the caller's thread and a
-// worker at once; the first failure in the order of the parts is raised
-// after both are done. Otherwise nothing is done here and the parts are
-// compressed as they are added.
+// worker at once. A failure makes both threads give up; the first failure
+// in the order of the parts is raised. Otherwise nothing is done here and
+// the parts are compressed as they are added.
 std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedParts() const {
   std::vector<std::unique_ptr<TDeflatedPart>> parts;
   if (!Parallel || ComposedParts.size() < 2) return parts;
@@ -154,7 +154,8 @@ std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedPa
         auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level,
                                                         TDeflatedPart::TMode::InCaller);
         deflated->Write(part.Head);
-        CopyFileInto(part.Body, *deflated);
+        CopyFileInto(part.Body, *deflated, failed);
+        if (failed) break;
         deflated->Write(part.Tail);
         deflated->Finish();
         parts[i] = std::move(deflated);
