@@ -34,8 +34,8 @@ class TBaseArchiveClass {
   // without compression (a package's signature entry).
   std::vector<std::string> StoredFirst;
   std::vector<TComposedPart> ComposedParts;
-  // An entry compressed ahead by the package writer (a finished part with
-  // this level), added after the composed parts.
+  // Entries the package writer has compressed itself (finished parts,
+  // compressed at Level), added after the composed parts as they are.
   struct TDeflatedEntry {
     std::string EntryName;
     const TDeflatedPart* Part = nullptr;

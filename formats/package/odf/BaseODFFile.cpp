@@ -3,6 +3,8 @@
 #include <ctime>
 
 #include "core/Exception.h"
+#include "engine/TesselStream.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/PackagePart.h"
 
 namespace verimo {

@@ -8,11 +8,12 @@
 
 #include "core/WideString.h"
 #include "formats/package/BaseArchiveClass.h"
-#include "formats/package/DeflatedPart.h"
 #include "formats/package/StagingFolder.h"
 #include "formats/package/TesselXMLWriter.h"
 
 namespace verimo {
+
+class TDeflatedPart;
 
 namespace odf {
 // The private staging folder, made before the archive class that packs
