@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "core/Exception.h"
+#include "engine/TesselStream.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/StagingFolder.h"
 
@@ -74,6 +78,13 @@ class TTemporaryTarget {
   fs::path path_;
 };
 
+// Appends the whole file to `target`, unless `stop` is raised on the way.
+void CopyFileInto(const fs::path& source, TStream& target, const std::atomic<bool>& stop) {
+  TFileStream file(source, TFileStream::TMode::OpenRead);
+  std::vector<char> buffer(256 * 1024);
+  for (size_t got; !stop && (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
+}
+
 void EnsureFolder(const fs::path& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) fs::create_directories(folder, ec);
@@ -99,7 +110,15 @@ void TBaseArchiveClass::CreateArchive() {
     zip.Level = Level;
     for (const std::string& name : StoredFirst) zip.AddFile(packageRoot_ / name, name, TMiniZip::TMethod::Store);
     AddFolder(zip, packageRoot_, "");
-    for (const TComposedPart& part : ComposedParts) AddComposedPart(zip, part);
+    const std::vector<std::unique_ptr<TDeflatedPart>> deflated = DeflateComposedParts();
+    for (size_t i = 0; i < ComposedParts.size(); ++i) {
+      if (deflated.empty()) {
+        AddComposedPart(zip, ComposedParts[i]);
+      } else {
+        zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
+      }
+    }
+    for (const TDeflatedEntry& entry : DeflatedParts) zip.AddDeflated(entry.EntryName, std::time(nullptr), *entry.Part);
     zip.Close();
   }
   temporary.MoveTo(target);
@@ -114,6 +133,46 @@ void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const s
       zip.AddFile(entry.path(), name);
     }
   }
+}
+
+// With two or more composed parts (and Parallel), each is deflated into a
+// file beside its body ahead of the archive, by the caller's thread and a
+// worker at once. A failure makes both threads give up; the first failure
+// in the order of the parts is raised. Otherwise nothing is done here and
+// the parts are compressed as they are added.
+std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedParts() const {
+  std::vector<std::unique_ptr<TDeflatedPart>> parts;
+  if (!Parallel || ComposedParts.size() < 2) return parts;
+  parts.resize(ComposedParts.size());
+  std::vector<std::exception_ptr> failures(ComposedParts.size());
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  auto work = [&] {
+    for (size_t i = next++; i < ComposedParts.size() && !failed; i = next++) {
+      try {
+        const TComposedPart& part = ComposedParts[i];
+        auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level,
+                                                        TDeflatedPart::TMode::InCaller);
+        deflated->Write(part.Head);
+        CopyFileInto(part.Body, *deflated, failed);
+        if (failed) break;
+        deflated->Write(part.Tail);
+        deflated->Finish();
+        parts[i] = std::move(deflated);
+      } catch (...) {
+        failures[i] = std::current_exception();
+        failed = true;
+      }
+    }
+  };
+  {
+    std::thread worker(work);
+    work();
+    worker.join();
+  }
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+  return parts;
 }
 
 void TBaseArchiveClass::AddComposedPart(TMiniZip& zip, const TComposedPart& part) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace verimo {
 
+class TDeflatedPart;
 class TMiniZip;
 
 // Turns a folder of package parts into one zip archive at the output file
@@ -32,8 +34,20 @@ class TBaseArchiveClass {
   // without compression (a package's signature entry).
   std::vector<std::string> StoredFirst;
   std::vector<TComposedPart> ComposedParts;
+  // Entries the package writer has compressed itself (finished parts,
+  // compressed at Level), added after the composed parts as they are.
+  struct TDeflatedEntry {
+    std::string EntryName;
+    const TDeflatedPart* Part = nullptr;
+  };
+  std::vector<TDeflatedEntry> DeflatedParts;
   // zlib's compression level of the other entries.
   int Level = 9;
+  // Whether compression may run on a second thread beside the caller's:
+  // two or more composed parts are then compressed at once, and package
+  // writers may compress a part while they produce it. The archive's bytes
+  // are the same either way.
+  bool Parallel = true;
 
   void SetOutputFileName(const std::filesystem::path& fileName);
   const std::filesystem::path& OutputFileName() const { return outputFileName_; }
@@ -48,6 +62,7 @@ class TBaseArchiveClass {
  private:
   void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix) const;
   static void AddComposedPart(TMiniZip& zip, const TComposedPart& part);
+  std::vector<std::unique_ptr<TDeflatedPart>> DeflateComposedParts() const;
 
   std::filesystem::path packageRoot_;
   std::filesystem::path outputFileName_;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "core/Exception.h"
+#include "formats/package/DeflatedPart.h"
 
 namespace verimo {
 namespace fs = std::filesystem;
@@ -81,15 +82,35 @@ void TMiniZip::AddFile(const fs::path& source, std::string_view entryName, TMeth
 }
 
 void TMiniZip::BeginEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, TMethod method) {
+  OpenEntry(entryName, modified, expectedSize, method, nullptr);
+}
+
+// The headers of a raw entry are the ones minizip writes for a deflated
+// entry of the same level: only the compression is left out, and the text
+// attribute, which minizip takes from zlib while it compresses, is given
+// with the entry.
+void TMiniZip::OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, TMethod method,
+                         const TDeflatedPart* raw) {
   entryName_ = entryName;
   if (zip_ == nullptr) Fail("already closed", ZIP_PARAMERROR);
   if (entryOpen_) Fail("an entry is still open", ZIP_PARAMERROR);
-  const zip_fileinfo info = FileInfo(modified);
+  zip_fileinfo info = FileInfo(modified);
+  if (raw != nullptr && raw->LooksLikeText()) info.internal_fa = Z_TEXT;
   const bool store = method == TMethod::Store;
-  Check(zipOpenNewFileInZip64(zip_, entryName_.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                              store ? 0 : Z_DEFLATED, store ? 0 : Level, expectedSize >= kZip64Limit ? 1 : 0),
+  Check(zipOpenNewFileInZip2_64(zip_, entryName_.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                store ? 0 : Z_DEFLATED, store ? 0 : Level, raw != nullptr ? 1 : 0,
+                                expectedSize >= kZip64Limit ? 1 : 0),
         "entry cannot be started");
   entryOpen_ = true;
+}
+
+void TMiniZip::AddDeflated(std::string_view entryName, std::time_t modified, const TDeflatedPart& part) {
+  OpenEntry(entryName, modified, part.UncompressedSize(), TMethod::Deflate, &part);
+  WriteFile(part.File());
+  entryOpen_ = false;
+  Check(zipCloseFileInZipRaw64(zip_, part.UncompressedSize(), part.Crc()), "entry cannot be completed");
+  ++entryCount_;
+  entryName_.clear();
 }
 
 void TMiniZip::Write(const void* data, size_t count) {

@@ -9,6 +9,8 @@
 
 namespace verimo {
 
+class TDeflatedPart;
+
 // One zip archive being written through minizip (deflate from zlib).
 // Entries are added one by one, either whole from a file or streamed in
 // pieces. Every minizip result is checked: a failure raises
@@ -43,11 +45,17 @@ class TMiniZip {
   void WriteFile(const std::filesystem::path& source);
   void EndEntry();
 
+  // Adds an entry whose bytes were deflated ahead (a finished part) as they
+  // are, with the part's CRC-32 and sizes.
+  void AddDeflated(std::string_view entryName, std::time_t modified, const TDeflatedPart& part);
+
   void Close();
 
   int EntryCount() const { return entryCount_; }
 
  private:
+  void OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, TMethod method,
+                 const TDeflatedPart* raw);
   [[noreturn]] void Fail(std::string_view what, int code);
   void Check(int code, std::string_view what) {
     if (code != 0) Fail(what, code);

@@ -1,29 +1,11 @@
 #include "formats/package/TesselXMLWriter.h"
 
+#include <cstring>
+
 namespace verimo {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-bool IsAllowedControl(char16_t ch) { return ch == u'\t' || ch == u'\n' || ch == u'\r'; }
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 }  // namespace
 
@@ -111,43 +93,76 @@ void TTesselXMLWriter::WriteRawLn(std::string_view bytes) {
   FlushIfFull();
 }
 
+// The buffer is emptied even when the write fails, so that the destructor
+// does not write the same bytes again.
 void TTesselXMLWriter::Flush() {
   if (buffer_.empty()) return;
-  std::string pending;
-  pending.swap(buffer_);
-  buffer_.reserve(kFlushSize * 2);
-  Stream()->Write(pending.data(), pending.size());
+  try {
+    Stream()->Write(buffer_.data(), buffer_.size());
+  } catch (...) {
+    buffer_.clear();
+    throw;
+  }
+  buffer_.clear();
 }
 
+// The text is escaped into a small buffer on the stack that goes into `out`
+// whenever it may not hold the next unit's bytes: no capacity check per
+// character.
 void TTesselXMLWriter::AppendEscaped(std::string& out, WideStringView text, bool attribute) {
+  constexpr size_t kRoom = 1024;
+  constexpr size_t kMaxUnitBytes = 6;  // "&quot;"; a surrogate pair gives 4 bytes for 2 units
+  char buffer[kRoom];
+  char* p = buffer;
+  auto put = [&p](std::string_view bytes) {
+    std::memcpy(p, bytes.data(), bytes.size());
+    p += bytes.size();
+  };
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
+    if (p > buffer + kRoom - kMaxUnitBytes) {
+      out.append(buffer, p);
+      p = buffer;
+    }
     const char16_t ch = text[i];
     if (ch < 0x80) {
-      switch (ch) {
-        case u'&': out += "&amp;"; continue;
-        case u'<': out += "&lt;"; continue;
-        case u'>': out += "&gt;"; continue;
-        case u'"': out += "&quot;"; continue;
-        case u'\r': out += "&#13;"; continue;
-        case u'\n': out += attribute ? "&#10;" : "\n"; continue;
-        case u'\t': out += attribute ? "&#9;" : "\t"; continue;
-        default:
-          if (ch < 0x20 && !IsAllowedControl(ch)) continue;
-          out += static_cast<char>(ch);
-          continue;
+      if (ch >= 0x40 || (ch >= 0x20 && ch != u'&' && ch != u'<' && ch != u'>' && ch != u'"')) {
+        *p++ = static_cast<char>(ch);
+        continue;
       }
+      switch (ch) {
+        case u'&': put("&amp;"); continue;
+        case u'<': put("&lt;"); continue;
+        case u'>': put("&gt;"); continue;
+        case u'"': put("&quot;"); continue;
+        case u'\r': put("&#13;"); continue;
+        case u'\n': put(attribute ? std::string_view("&#10;") : std::string_view("\n")); continue;
+        case u'\t': put(attribute ? std::string_view("&#9;") : std::string_view("\t")); continue;
+        default: continue;  // the other C0 controls
+      }
+    }
+    if (ch < 0x800) {
+      *p++ = static_cast<char>(0xC0 | (ch >> 6));
+      *p++ = static_cast<char>(0x80 | (ch & 0x3F));
+      continue;
     }
     if (ch >= 0xD800 && ch <= 0xDBFF) {
       if (i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(ch) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+        const char32_t code = 0x10000 + ((static_cast<char32_t>(ch) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        *p++ = static_cast<char>(0xF0 | (code >> 18));
+        *p++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (code & 0x3F));
         ++i;
       }
       continue;
     }
     if ((ch >= 0xDC00 && ch <= 0xDFFF) || ch == 0xFFFE || ch == 0xFFFF) continue;
-    AppendUtf8(out, ch);
+    *p++ = static_cast<char>(0xE0 | (ch >> 12));
+    *p++ = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (ch & 0x3F));
   }
+  out.append(buffer, p);
 }
 
 bool TTesselXMLWriter::NeedsPreserve(WideStringView text) {

@@ -3,6 +3,8 @@
 #include <ctime>
 
 #include "core/Exception.h"
+#include "engine/TesselStream.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/PackagePart.h"
 
 namespace verimo {
@@ -154,10 +156,13 @@ void TBaseODFFile::WriteMetaAndManifest() {
   WritePart(package_ / "META-INF/manifest.xml", [this](TTesselXMLWriter& xml) { WriteManifest(xml, MediaType()); });
 }
 
-TTesselXMLWriter& TBaseODFFile::OpenTableFragment() {
+TTesselXMLWriter& TBaseODFFile::OpenTableFragment(const TStylesWriter& fontFaces,
+                                                 const TStylesWriter& automaticStyles) {
   if (work_.empty()) throw Exception("Could not initialize temporary files");
-  tableStream_ = std::make_unique<TFileStream>(work_ / "table.xml", TFileStream::TMode::Create);
-  table_ = std::make_unique<TTesselXMLWriter>(*tableStream_);
+  content_ = std::make_unique<TDeflatedPart>(work_ / "content.xml.deflated", Level,
+                                             Parallel ? TDeflatedPart::TMode::InWorker : TDeflatedPart::TMode::InCaller);
+  content_->Write(ContentHead(fontFaces, automaticStyles));
+  table_ = std::make_unique<TTesselXMLWriter>(*content_);
   return *table_;
 }
 
@@ -183,11 +188,11 @@ std::string TBaseODFFile::ContentTail() const {
          "</office:body>\r\n</office:document-content>\r\n";
 }
 
-void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& automaticStyles,
-                                const TStylesWriter& commonStyles) {
-  Table().Flush();
+void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& commonStyles) {
+  Table().WriteRaw(ContentTail());
+  table_->Flush();
   table_.reset();
-  tableStream_->Close();
+  content_->Finish();
   WritePart(package_ / "styles.xml", [&](TTesselXMLWriter& xml) {
     std::string styles = DocumentStartTag("office:document-styles");
     styles += FontFaceDecls(fontFaces);
@@ -196,7 +201,7 @@ void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWri
     styles += "</office:styles>\r\n<office:automatic-styles/></office:document-styles>\r\n";
     xml.WriteRaw(styles);
   });
-  ComposedParts.push_back({"content.xml", ContentHead(fontFaces, automaticStyles), work_ / "table.xml", ContentTail()});
+  DeflatedParts.push_back({"content.xml", content_.get()});
   CreateArchive();
 }
 

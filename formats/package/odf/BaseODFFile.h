@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "core/WideString.h"
-#include "engine/TesselStream.h"
 #include "formats/package/BaseArchiveClass.h"
 #include "formats/package/StagingFolder.h"
 #include "formats/package/TesselXMLWriter.h"
 
 namespace verimo {
+
+class TDeflatedPart;
 
 namespace odf {
 // The private staging folder, made before the archive class that packs
@@ -24,11 +25,11 @@ struct TStagingHolder {
 
 // Builds the package of an OpenDocument spreadsheet or text document in a
 // private staging folder: "mimetype" (stored first, uncompressed),
-// meta.xml, META-INF/manifest.xml, styles.xml and content.xml. The table
-// part of content.xml is a fragment file that the exporter streams its rows
-// into; at the end it goes into the archive between the head (font faces
-// and automatic styles) and the tail, without being copied or held in
-// memory. Lives for one run; the staging folder goes with it.
+// meta.xml, META-INF/manifest.xml, styles.xml and content.xml. content.xml
+// is compressed while the exporter streams its rows into it (on a second
+// thread when Parallel is set), so it is never held in memory nor kept
+// uncompressed; at the end its compressed bytes go into the archive as they
+// are. Lives for one run; the staging folder goes with it.
 class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
  public:
   enum TDocumentKind : int { dkNotSet = -1, dkText = 0, dkSpreadsheet = 1 };
@@ -48,16 +49,15 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
   // create basic structure") and writes mimetype, meta.xml and the
   // manifest.
   void WriteMetaAndManifest();
-  // Opens the table fragment; the exporter writes the body's content
-  // (the table and what surrounds it) through the writer it returns.
-  TTesselXMLWriter& OpenTableFragment();
+  // Starts content.xml with its head: `fontFaces` writes the
+  // style:font-face elements (styles.xml gets them too), `automaticStyles`
+  // the automatic styles. The exporter writes the body's content (the table
+  // and what surrounds it) through the writer it returns.
+  TTesselXMLWriter& OpenTableFragment(const TStylesWriter& fontFaces, const TStylesWriter& automaticStyles);
   TTesselXMLWriter& Table();
-  // Closes the table fragment, writes styles.xml and zips the package into
-  // the output file. `fontFaces` writes the style:font-face elements (both
-  // parts get them), `automaticStyles` the automatic styles of content.xml,
-  // `commonStyles` the styles of styles.xml.
-  void BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& automaticStyles,
-                    const TStylesWriter& commonStyles);
+  // Completes content.xml, writes styles.xml (`commonStyles` writes its
+  // styles) and zips the package into the output file.
+  void BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& commonStyles);
 
   const char* MediaType() const;
 
@@ -67,7 +67,7 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
 
   std::filesystem::path package_;
   std::filesystem::path work_;
-  std::unique_ptr<TFileStream> tableStream_;
+  std::unique_ptr<TDeflatedPart> content_;
   std::unique_ptr<TTesselXMLWriter> table_;
 };
 

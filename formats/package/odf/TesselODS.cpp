@@ -63,7 +63,9 @@ void TTesselODS::BeginExport() {
   package_->DocumentKind = TBaseODFFile::dkSpreadsheet;
   package_->SetOutputFileName(FileName);
   package_->WriteMetaAndManifest();
-  TTesselXMLWriter& table = package_->OpenTableFragment();
+  const TTesselODSOptions& options = ODSOptions;
+  TTesselXMLWriter& table = package_->OpenTableFragment([&](std::string& out) { AppendODSFontFaces(out, options); },
+                                                        [&](std::string& out) { AppendODSAutomaticStyles(out, options); });
   line_.assign("<table:table ");
   AppendODFAttribute(line_, "table:name", SheetName);
   line_ += "table:style-name=\"DefaultTableStyle\" >\r\n";
@@ -147,7 +149,6 @@ void TTesselODS::FinishPackage() {
   package_->Table().WriteRaw("</table:table>\r\n");
   const TTesselODSOptions& options = ODSOptions;
   package_->BuildPackage([&](std::string& out) { AppendODSFontFaces(out, options); },
-                         [&](std::string& out) { AppendODSAutomaticStyles(out, options); },
                          [&](std::string& out) { AppendODSCommonStyles(out, options); });
 }
 

@@ -41,7 +41,9 @@ void TTesselODT::BeginExport() {
   package_->DocumentKind = TBaseODFFile::dkText;
   package_->SetOutputFileName(FileName);
   package_->WriteMetaAndManifest();
-  package_->OpenTableFragment();
+  const TTesselODTOptions& options = ODTOptions;
+  package_->OpenTableFragment([&](std::string& out) { AppendODTFontFaces(out, options); },
+                              [&](std::string& out) { AppendODTStyles(out, options); });
   WriteParagraphs("Header", Header);
   line_.assign("<table:table ");
   AppendODFAttribute(line_, "table:name", TableName);
@@ -118,7 +120,6 @@ void TTesselODT::FinishPackage() {
   WriteParagraphs("Footer", Footer);
   const TTesselODTOptions& options = ODTOptions;
   package_->BuildPackage([&](std::string& out) { AppendODTFontFaces(out, options); },
-                         [&](std::string& out) { AppendODTStyles(out, options); },
                          [&](std::string& out) {
                            out += "<style:style style:name=\"Standard\" style:family=\"paragraph\" />\r\n";
                            AppendODTStyles(out, options);

@@ -14,10 +14,9 @@ TXlsxSharedStrings::TXlsxSharedStrings(const std::filesystem::path& bodyFile)
 TXlsxSharedStrings::~TXlsxSharedStrings() = default;
 
 int64_t TXlsxSharedStrings::Add(WideStringView text) {
-  entry_.assign(TTesselXMLWriter::NeedsPreserve(text) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
-  TTesselXMLWriter::AppendEscaped(entry_, text);
-  entry_ += "</t></si>\r\n";
-  xml_->WriteRaw(entry_);
+  xml_->WriteRaw(TTesselXMLWriter::NeedsPreserve(text) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
+  xml_->WriteText(text);
+  xml_->WriteRaw("</t></si>\r\n");
   return count_++;
 }
 

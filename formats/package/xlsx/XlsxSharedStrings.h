@@ -34,7 +34,6 @@ class TXlsxSharedStrings {
   std::filesystem::path bodyFile_;
   std::unique_ptr<TFileStream> stream_;
   std::unique_ptr<TTesselXMLWriter> xml_;
-  std::string entry_;
   int64_t count_ = 0;
 };
 

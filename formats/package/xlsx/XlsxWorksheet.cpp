@@ -40,17 +40,21 @@ void TXlsxWorksheet::BeginRow(int number, int cellCount) {
   row_ = number;
   ++rowCount_;
   maxColumns_ = std::max(maxColumns_, cellCount);
+  rowDigits_.clear();
+  AppendNumber(rowDigits_, number);
   line_.assign("<row r=\"");
-  AppendNumber(line_, number);
+  line_ += rowDigits_;
   line_ += "\" spans=\"1:";
   AppendNumber(line_, std::max(cellCount, 1));
   line_ += "\" >";
 }
 
 void TXlsxWorksheet::AddCell(int column, int style, int64_t stringIndex) {
+  while (columnNames_.size() <= static_cast<size_t>(column))
+    columnNames_.push_back(XlsxColumnName(static_cast<int>(columnNames_.size()) + 1));
   line_ += "<c r=\"";
-  line_ += XlsxColumnName(column + 1);
-  AppendNumber(line_, row_);
+  line_ += columnNames_[static_cast<size_t>(column)];
+  line_ += rowDigits_;
   line_ += "\" s=\"";
   AppendNumber(line_, style);
   if (stringIndex < 0) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/TesselStream.h"
 
@@ -43,6 +44,9 @@ class TXlsxWorksheet {
   std::unique_ptr<TFileStream> stream_;
   std::unique_ptr<TTesselXMLWriter> xml_;
   std::string line_;
+  // The digits of the open row and the letters of the columns met so far.
+  std::string rowDigits_;
+  std::vector<std::string> columnNames_;
   int row_ = 0;
   int rowCount_ = 0;
   int maxColumns_ = 0;
