@@ -14,7 +14,7 @@ JOBS.json: {"outdir": folder, "jobs": [job, ...]}; each job:
           font-style, color, font-size, text-align, background (paragraph
           or cell), highlight (text background).
 Every document is converted to flat ODT (one XML file) by LibreOffice, 200
-to a call, and read with ElementTree. The packaged ODT is no choice: LibreOffice
+to a call, and read with ElementTree. Not the packaged ODT: LibreOffice
 took minutes to write it for a table with a 500,000-character memo, the
 flat one seconds. Prints one line per difference; exit status 1 when
 there is one.
@@ -29,7 +29,6 @@ OFFICE = "urn:oasis:names:tc:opendocument:xmlns:office:1.0"
 STYLENS = "urn:oasis:names:tc:opendocument:xmlns:style:1.0"
 TABLENS = "urn:oasis:names:tc:opendocument:xmlns:table:1.0"
 TEXTNS = "urn:oasis:names:tc:opendocument:xmlns:text:1.0"
-
 
 # LibreOffice converts only the first 247 files named on its command line
 # and passes over the others without a word.
