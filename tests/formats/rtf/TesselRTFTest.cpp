@@ -265,7 +265,9 @@ class RtfReadBackTest : public RtfExportTest {
       exported += static_cast<int64_t>(job.rows.size()) - (exporter.AllowCaptions ? 1 : 0);
       jobs_.push_back(std::move(job));
     }
-    if (maxSlices < 0 || slice < maxSlices) EXPECT_EQ(exported, records) << table;
+    if (maxSlices < 0 || slice < maxSlices) {
+      EXPECT_EQ(exported, records) << table;
+    }
     return true;
   }
 
