@@ -471,6 +471,21 @@ void TTable::ReadFieldValue(int index, Variant& value) const {
       std::string_view(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(end - bytes.begin())), text);
 }
 
+int TTable::FieldStoredCodePage(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  const bool alpha = reader.Info().fields[static_cast<size_t>(index)].typeCode == 'A';
+  return alpha && reader.AlphaTable() != nullptr ? reader.AlphaTable()->CodePage() : 0;
+}
+
+std::string_view TTable::FieldStoredText(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  std::span<const uint8_t> bytes = reader.FieldBytes(index);
+  const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
+  return {reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(end - bytes.begin())};
+}
+
 Bytes TTable::FieldBlob(int index) const {
   const Reader& reader = OpenReader();
   Field(index);
