@@ -27,6 +27,13 @@ bool IsStringLike(const TTesselColumn& column) {
   return column.ColType == ectString || column.ColType == ectUnknown;
 }
 
+// NeedsCSVQuotes for bytes whose ASCII bytes are the ASCII characters.
+bool HasCSVMark(std::string_view bytes, char comma, char quote) {
+  for (const char ch : bytes)
+    if (ch == comma || ch == quote || ch == '\r' || ch == '\n') return true;
+  return false;
+}
+
 WideString AsciiToWide(std::string_view text) { return WideString(text.begin(), text.end()); }
 
 // A bookmark of the source that is returned to and released on every path.
@@ -427,9 +434,7 @@ void TTesselASCII::AppendCellBytes(WideStringView text, const TTesselColumn& col
     }
     const char comma = static_cast<char>(CSVComma);
     const char quote = static_cast<char>(CSVQuote);
-    const char marks[] = {comma, quote, '\r', '\n'};
-    if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) ||
-                          bytes.find_first_of(std::string_view(marks, 4)) != std::string_view::npos)) {
+    if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || HasCSVMark(bytes, comma, quote))) {
       if (bytes.find(quote) != std::string_view::npos) {
         rowBytes_.resize(start);
       } else {
@@ -521,9 +526,8 @@ void TTesselASCII::BuildRowBytes() {
       if (exportType_ == etTXT) {
         done = AppendStoredTXT(cell.ColumnIndex, stored, column);
       } else {
-        const char marks[] = {comma, quote, '\r', '\n'};
-        const bool quoted = CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) ||
-                                              stored.find_first_of(std::string_view(marks, 4)) != std::string_view::npos);
+        const bool quoted =
+            CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || HasCSVMark(stored, comma, quote));
         done = AppendStoredCSV(cell.ColumnIndex, stored, quoted);
       }
       if (!done) {

@@ -397,32 +397,36 @@ TSingleByteTranscoder::TSingleByteTranscoder(int sourceCodePage, int targetCodeP
 
 bool TSingleByteTranscoder::Append(std::string_view bytes, std::string& out) const {
   const size_t start = out.size();
-  out.resize(start + 3 * bytes.size());
+  // Three bytes per byte at most; one more for the four-byte stores.
+  out.resize(start + 3 * bytes.size() + 1);
   char* target = out.data() + start;
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
   const auto* const end = p + bytes.size();
   while (p < end) {
-    if (asciiCopied_) {
 #ifdef __SSE2__
-      // Sixteen at a time while they are all ASCII.
-      while (end - p >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (_mm_movemask_epi8(chunk) != 0) break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), chunk);
+    if (asciiCopied_ && end - p >= 16) {
+      // The ASCII bytes before the first other one of sixteen are copied as
+      // they are (the whole chunk is stored; what follows them is overwritten).
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(target), chunk);
+      const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(chunk));
+      if (others == 0) {
         p += 16;
         target += 16;
+        continue;
       }
-#endif
-      while (p < end && *p < 0x80) *target++ = static_cast<char>(*p++);
-      if (p == end) break;
+      const int ascii = __builtin_ctz(others);
+      p += ascii;
+      target += ascii;
     }
+#endif
     const uint8_t length = length_[*p];
     if (length == 0) {
       out.resize(start);
       return false;
     }
-    const char* encoded = bytes_[*p].data();
-    for (uint8_t i = 0; i < length; ++i) *target++ = encoded[i];
+    std::memcpy(target, &bytes_[*p], 4);
+    target += length;
     ++p;
   }
   out.resize(static_cast<size_t>(target - out.data()));

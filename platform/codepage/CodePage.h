@@ -113,7 +113,7 @@ class TSingleByteTranscoder {
   // ASCII bytes give themselves.
   bool asciiCopied_ = false;
   std::array<uint8_t, 256> length_{};  // 0: no entry
-  std::array<std::array<char, 3>, 256> bytes_{};
+  std::array<std::array<char, 4>, 256> bytes_{};  // length_ of them used
 };
 
 // Whether the code page number has a converter.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -482,8 +483,9 @@ std::string_view TTable::FieldStoredText(int index) const {
   const Reader& reader = OpenReader();
   Field(index);
   std::span<const uint8_t> bytes = reader.FieldBytes(index);
-  const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
-  return {reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(end - bytes.begin())};
+  const void* end = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());
+  const size_t length = end == nullptr ? bytes.size() : static_cast<size_t>(static_cast<const uint8_t*>(end) - bytes.data());
+  return {reinterpret_cast<const char*>(bytes.data()), length};
 }
 
 Bytes TTable::FieldBlob(int index) const {
