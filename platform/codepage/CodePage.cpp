@@ -391,12 +391,38 @@ TSingleByteTranscoder::TSingleByteTranscoder(int sourceCodePage, int targetCodeP
     }
     length_[static_cast<size_t>(byte)] = static_cast<uint8_t>(encoded.size());
     std::copy(encoded.begin(), encoded.end(), bytes_[static_cast<size_t>(byte)].begin());
-    if (byte < 0x80) asciiCopied_ = asciiCopied_ && encoded.size() == 1 && encoded[0] == static_cast<char>(byte);
+    const bool copied = encoded.size() == 1 && encoded[0] == static_cast<char>(byte);
+    if (byte < 0x80) asciiCopied_ = asciiCopied_ && copied;
+    copied_[static_cast<size_t>(byte)] = copied;
+    if (!copied) notCopied_.push_back(static_cast<uint8_t>(byte));
   }
+  copiedExceptListed_ = asciiCopied_ && notCopied_.size() <= 16;
+}
+
+bool TSingleByteTranscoder::CopiesUnchanged(std::string_view bytes) const {
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto* const end = p + bytes.size();
+#ifdef __SSE2__
+  for (; end - p >= 16; p += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (_mm_movemask_epi8(chunk) == 0) continue;
+    __m128i hits = _mm_setzero_si128();
+    for (const uint8_t byte : notCopied_)
+      hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(static_cast<char>(byte))));
+    if (_mm_movemask_epi8(hits) != 0) return false;
+  }
+#endif
+  for (; p < end; ++p)
+    if (!copied_[*p]) return false;
+  return true;
 }
 
 bool TSingleByteTranscoder::Append(std::string_view bytes, std::string& out) const {
   const size_t start = out.size();
+  if (copiedExceptListed_ && CopiesUnchanged(bytes)) {
+    out.append(bytes);
+    return true;
+  }
   // Three bytes per byte at most; one more for the four-byte stores.
   out.resize(start + 3 * bytes.size() + 1);
   char* target = out.data() + start;

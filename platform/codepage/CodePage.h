@@ -112,6 +112,12 @@ class TSingleByteTranscoder {
   bool asciiTransparent_ = false;
   // ASCII bytes give themselves.
   bool asciiCopied_ = false;
+  // Every byte gives itself except a few (compared against sixteen bytes
+  // at a time): texts without them are copied as they are.
+  bool CopiesUnchanged(std::string_view bytes) const;
+  bool copiedExceptListed_ = false;
+  std::array<bool, 256> copied_{};
+  std::vector<uint8_t> notCopied_;
   std::array<uint8_t, 256> length_{};  // 0: no entry
   std::array<std::array<char, 4>, 256> bytes_{};  // length_ of them used
 };
