@@ -150,7 +150,12 @@ void TTessel::FillDeferredCells() const {
 
 WideString TTessel::GetDataRow() {
   WideString result;
-  for (int i = 0; i < row_.Count(); ++i) result += GetCellText(row_[i]);
+  const TTesselRow& row = Row();
+  if (plainCellText_) {
+    for (int i = 0; i < row.Count(); ++i) AppendPlainCellText(row[i], result);
+    return result;
+  }
+  for (int i = 0; i < row.Count(); ++i) result += GetCellText(row[i]);
   return result;
 }
 
@@ -272,6 +277,12 @@ WideString TTessel::GetCellText(const TTesselCol& cell) {
   const WideString text = EscapeText(isNull ? formats_.NullString() : cell.Text);
   if (cell.ColumnIndex < 0 || cell.ColumnIndex >= columns_.Count()) return GetColData(text, TTesselColumn());
   return GetColData(text, columns_[cell.ColumnIndex]);
+}
+
+void TTessel::AppendPlainCellText(const TTesselCol& cell, WideString& out) const {
+  const bool isNull =
+      cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && ColumnIsNull(cell, cell.ColumnIndex);
+  out += isNull ? formats_.NullString() : cell.Text;
 }
 
 // --- source operations ---

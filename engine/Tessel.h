@@ -148,6 +148,10 @@ class TTessel {
   // The text of a cell as written: EscapeText of the null text or of the
   // cell's text, then GetColData.
   WideString GetCellText(const TTesselCol& cell);
+  // The text of a cell as the base's steps give it (the null text or the
+  // cell's text), appended to `out`: GetCellText of an exporter that
+  // overrides neither EscapeText nor GetColData.
+  void AppendPlainCellText(const TTesselCol& cell, WideString& out) const;
   // Whether the field of column `columnIndex` is null in the record the
   // cell holds: inside the export loop as the loop read it with the cell's
   // value, without asking the field again; elsewhere Columns().IsNull.
@@ -186,6 +190,9 @@ class TTessel {
   // Set by an exporter whose EscapeText returns every text unchanged: the
   // width-measuring pass then measures the texts without calling it.
   bool plainEscapeText_ = false;
+  // Set by an exporter that overrides neither EscapeText nor GetColData:
+  // GetDataRow then appends the cells' texts without the virtual steps.
+  bool plainCellText_ = false;
 
  private:
   void RunFromBeginExport();

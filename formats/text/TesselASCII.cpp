@@ -416,40 +416,31 @@ void TTesselASCII::AppendCellBytes(WideStringView text, const TTesselColumn& col
   // ASCII texts (numbers, dates, most others) are quoted or padded as
   // bytes: the output writes ASCII as it is.
   const size_t start = rowBytes_.size();
-  rowBytes_.resize(start + text.size());
-  if (CopyAsciiPrefix(text, rowBytes_.data() + start) == text.size()) {
-    const std::string_view bytes(rowBytes_.data() + start, text.size());
-    if (exportType_ == etTXT) {
-      const size_t target = static_cast<size_t>(std::clamp(column.Width, 0, kMaxTXTWidth));
-      if (bytes.size() >= target) {
-        rowBytes_.resize(start + target);
-      } else {
-        const size_t surplus = target - bytes.size();
-        const size_t before = column.ColAlign == ecaRight ? surplus : column.ColAlign == ecaCenter ? surplus / 2 : 0;
-        if (before > 0) rowBytes_.insert(start, before, ' ');
-        rowBytes_.append(surplus - before, ' ');
-      }
-      if (TXTSpacing > 0) rowBytes_.append(static_cast<size_t>(std::min(TXTSpacing, kMaxTXTWidth)), ' ');
-      return;
-    }
-    const char comma = static_cast<char>(CSVComma);
-    const char quote = static_cast<char>(CSVQuote);
-    if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || HasCSVMark(bytes, comma, quote))) {
-      if (bytes.find(quote) != std::string_view::npos) {
-        rowBytes_.resize(start);
-      } else {
-        rowBytes_.insert(start, 1, quote);
-        rowBytes_ += quote;
-        rowBytes_ += comma;
+  if (exportType_ == etTXT) {
+    const size_t target = static_cast<size_t>(std::clamp(column.Width, 0, kMaxTXTWidth));
+    const size_t length = std::min(text.size(), target);
+    const size_t surplus = target - length;
+    const size_t before = column.ColAlign == ecaRight ? surplus : column.ColAlign == ecaCenter ? surplus / 2 : 0;
+    const size_t spacing = TXTSpacing > 0 ? static_cast<size_t>(std::min(TXTSpacing, kMaxTXTWidth)) : 0;
+    rowBytes_.resize(start + target + spacing, ' ');
+    if (CopyAsciiPrefix(text.substr(0, length), rowBytes_.data() + start + before) == length) return;
+  } else {
+    const bool quoted = CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) ||
+                                          ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote));
+    if (!quoted || text.find(CSVQuote) == WideStringView::npos) {
+      rowBytes_.resize(start + text.size() + 3);
+      char* target = rowBytes_.data() + start;
+      if (quoted) *target++ = static_cast<char>(CSVQuote);
+      if (CopyAsciiPrefix(text, target) == text.size()) {
+        target += text.size();
+        if (quoted) *target++ = static_cast<char>(CSVQuote);
+        *target++ = static_cast<char>(CSVComma);
+        rowBytes_.resize(static_cast<size_t>(target - rowBytes_.data()));
         return;
       }
-    } else {
-      rowBytes_ += comma;
-      return;
     }
-  } else {
-    rowBytes_.resize(start);
   }
+  rowBytes_.resize(start);
   piece_.clear();
   if (exportType_ == etTXT) {
     ascii::AppendFitCell(piece_, text, column.Width, column.ColAlign, TXTSpacing);
