@@ -106,13 +106,14 @@ DateParts DecodeDate(TDateTime value) {
   if (y1 == 4) y1 = 3;
   d -= y1 * 365;
   parts.year = static_cast<int>(y400 * 400 + y100 * 100 + y4 * 4 + y1 + 1);
-  int month = 1;
-  while (d >= DaysInMonth(parts.year, month)) {
-    d -= DaysInMonth(parts.year, month);
-    ++month;
-  }
+  // Days before each month; d / 32 + 1 is never past the month of day d.
+  static constexpr int kDaysBefore[2][13] = {{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+                                             {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}};
+  const int* before = kDaysBefore[IsLeapYear(parts.year) ? 1 : 0];
+  int month = static_cast<int>(d / 32) + 1;
+  while (d >= before[month]) ++month;
   parts.month = month;
-  parts.day = static_cast<int>(d + 1);
+  parts.day = static_cast<int>(d - before[month - 1] + 1);
   return parts;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/Tessel.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "engine/TesselIniFile.h"
@@ -82,6 +83,7 @@ std::unique_ptr<TTesselWriter> TTessel::GetWriterClass(TStream& stream) {
 void TTessel::BeginExport() {
   ClampListViewCounts();
   columns_.Build(false);
+  deferred_ = nullptr;
   row_.Rebuild(columns_, formats_);
   aborted_ = false;
   if (OnBeginExport) OnBeginExport(*this);
@@ -105,26 +107,55 @@ WideString TTessel::GetCaptionRow() {
 
 void TTessel::WriteCaptionRow() {}
 
-void TTessel::FillRow() {
+void TTessel::FillRow() { FillCells(nullptr); }
+
+void TTessel::FillRowDeferring(const std::vector<uint8_t>& deferred) { FillCells(&deferred); }
+
+void TTessel::FillCells(const std::vector<uint8_t>* deferred) {
   const int count = std::min(columns_.Count(), row_.Count());
   const bool customFormat = ExportSource == esDataSet && static_cast<bool>(OnCustomFormat);
   rowIsCurrent_ = false;
+  deferred_ = nullptr;
   for (int i = 0; i < count; ++i) {
-    TTesselCol& cell = row_[i];
-    columns_.GetColumnValue(i, cell.Value, cell.Text);
-    // A field is null exactly when its value reads as null; the field is
-    // asked only to confirm a null value.
-    cell.fieldColumn_ = i;
-    cell.fieldNull_ = cell.Value.IsNull() && columns_.IsNull(i);
-    if (customFormat && columns_[i].Field != nullptr) OnCustomFormat(*this, *columns_[i].Field, cell.Text);
-    if (OnGetExportText) OnGetExportText(*this, i, cell.Text);
+    if (deferred != nullptr && static_cast<size_t>(i) < deferred->size() && (*deferred)[static_cast<size_t>(i)] != 0) {
+      row_[i].fieldColumn_ = -1;
+      continue;
+    }
+    FillCell(i, customFormat);
   }
   rowIsCurrent_ = true;
+  deferred_ = deferred;
+}
+
+void TTessel::FillCell(int index, bool customFormat) const {
+  TTesselCol& cell = row_[index];
+  columns_.GetColumnValue(index, cell.Value, cell.Text);
+  // A field is null exactly when its value reads as null; the field is
+  // asked only to confirm a null value.
+  cell.fieldColumn_ = index;
+  cell.fieldNull_ = cell.Value.IsNull() && columns_.IsNull(index);
+  auto* self = const_cast<TTessel*>(this);
+  if (customFormat && columns_[index].Field != nullptr) OnCustomFormat(*self, *columns_[index].Field, cell.Text);
+  if (OnGetExportText) OnGetExportText(*self, index, cell.Text);
+}
+
+void TTessel::FillDeferredCells() const {
+  const std::vector<uint8_t>& deferred = *deferred_;
+  deferred_ = nullptr;
+  const int count = std::min({columns_.Count(), row_.Count(), static_cast<int>(deferred.size())});
+  const bool customFormat = ExportSource == esDataSet && static_cast<bool>(OnCustomFormat);
+  for (int i = 0; i < count; ++i)
+    if (deferred[static_cast<size_t>(i)] != 0) FillCell(i, customFormat);
 }
 
 WideString TTessel::GetDataRow() {
   WideString result;
-  for (int i = 0; i < row_.Count(); ++i) result += GetCellText(row_[i]);
+  const TTesselRow& row = Row();
+  if (plainCellText_) {
+    for (int i = 0; i < row.Count(); ++i) AppendPlainCellText(row[i], result);
+    return result;
+  }
+  for (int i = 0; i < row.Count(); ++i) result += GetCellText(row[i]);
   return result;
 }
 
@@ -225,6 +256,7 @@ void TTessel::RunRecords() {
     pacer.Record();
   }
   rowIsCurrent_ = false;
+  deferred_ = nullptr;
 }
 
 bool TTessel::CheckStop() {
@@ -247,6 +279,12 @@ WideString TTessel::GetCellText(const TTesselCol& cell) {
   return GetColData(text, columns_[cell.ColumnIndex]);
 }
 
+void TTessel::AppendPlainCellText(const TTesselCol& cell, WideString& out) const {
+  const bool isNull =
+      cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && ColumnIsNull(cell, cell.ColumnIndex);
+  out += isNull ? formats_.NullString() : cell.Text;
+}
+
 // --- source operations ---
 
 TTesselSourceRefs TTessel::Source() const {
@@ -267,11 +305,13 @@ void TTessel::DisableControls() const { Source().DisableControls(); }
 void TTessel::EnableControls() const { Source().EnableControls(); }
 void TTessel::First() {
   rowIsCurrent_ = false;
+  deferred_ = nullptr;
   Source().First();
 }
 
 void TTessel::Next() {
   rowIsCurrent_ = false;
+  deferred_ = nullptr;
   Source().Next(recordCounter_);
 }
 

@@ -100,8 +100,16 @@ class TTessel {
   // Run state.
   TTesselColumns& Columns() { return columns_; }
   const TTesselColumns& Columns() const { return columns_; }
-  TTesselRow& Row() { return row_; }
-  const TTesselRow& Row() const { return row_; }
+  // The current record's cells; cells an exporter left out of the read
+  // (FillRowDeferring) are read on this first call.
+  TTesselRow& Row() {
+    if (deferred_ != nullptr) FillDeferredCells();
+    return row_;
+  }
+  const TTesselRow& Row() const {
+    if (deferred_ != nullptr) FillDeferredCells();
+    return row_;
+  }
   // The writer of the run in progress; raises verimo::Exception outside a run.
   TTesselWriter& Writer() const;
   bool HasWriter() const { return writer_ != nullptr; }
@@ -140,6 +148,10 @@ class TTessel {
   // The text of a cell as written: EscapeText of the null text or of the
   // cell's text, then GetColData.
   WideString GetCellText(const TTesselCol& cell);
+  // The text of a cell as the base's steps give it (the null text or the
+  // cell's text), appended to `out`: GetCellText of an exporter that
+  // overrides neither EscapeText nor GetColData.
+  void AppendPlainCellText(const TTesselCol& cell, WideString& out) const;
   // Whether the field of column `columnIndex` is null in the record the
   // cell holds: inside the export loop as the loop read it with the cell's
   // value, without asking the field again; elsewhere Columns().IsNull.
@@ -164,21 +176,38 @@ class TTessel {
  protected:
   // The export loop.
   void RunExport();
+  // No handler changes or reads the cells between FillRow and WriteDataRow.
+  bool CellHandlersUnset() const { return !OnCustomFormat && !OnGetExportText && !OnBeforeExportRow; }
+  // FillRow without the cells of the columns `deferred` marks (one entry
+  // per column, nonzero: left out); WriteDataRow takes their values from
+  // the source itself, and Row() reads them if anyone asks during the
+  // record. The list must outlive the record.
+  void FillRowDeferring(const std::vector<uint8_t>& deferred);
+  // The cells as FillRowDeferring left them.
+  const TTesselRow& RowAsRead() const { return row_; }
 
   TTesselPublished published_;
   // Set by an exporter whose EscapeText returns every text unchanged: the
   // width-measuring pass then measures the texts without calling it.
   bool plainEscapeText_ = false;
+  // Set by an exporter that overrides neither EscapeText nor GetColData:
+  // GetDataRow then appends the cells' texts without the virtual steps.
+  bool plainCellText_ = false;
 
  private:
   void RunFromBeginExport();
+  void FillCells(const std::vector<uint8_t>* deferred);
+  void FillCell(int index, bool customFormat) const;
+  void FillDeferredCells() const;
   void RunRecords();
   void ClampListViewCounts();
   void ReadColumnSettings(TTesselColumnSettings& settings);
 
   TTesselFormats formats_;
   TTesselColumns columns_;
-  TTesselRow row_;
+  // Completed lazily for the cells FillRowDeferring left out.
+  mutable TTesselRow row_;
+  mutable const std::vector<uint8_t>* deferred_ = nullptr;
   std::unique_ptr<TTesselWriter> writer_;
   int recordCounter_ = 0;
   // The row's cells hold the current record as FillRow read it.

@@ -692,12 +692,29 @@ void TTesselColumns::CalcWidths() {
   const int exportRecCount = settings_.ExportRecCount;
   Variant value;
   WideString text;
+  // Without a text callback, a text field stored one byte per character is
+  // as long as its stored bytes: it is measured without decoding it.
+  std::vector<uint8_t> measuredStored(items_.size(), 0);
+  const bool fieldSource = source.Kind == esDataSet || source.Kind == esDBGrid;
+  if (!settings_.EscapeText && fieldSource) {
+    for (size_t i = 0; i < items_.size(); ++i) {
+      const TField* field = items_[i].Field;
+      measuredStored[i] = field != nullptr && field->DataType() == ftString &&
+                          field->DataSet().FieldStoredCodePage(field->Index()) != 0;
+    }
+  }
+  const int nullLength = static_cast<int>(ValueFormats().NullString().size());
   TYieldPacer pacer;
   while (!source.EndOfFile(recordCounter_, settings_.SkipRecCount, exportRecCount) &&
          !(exportRecCount != 0 && recordCounter_ >= exportRecCount)) {
     if (settings_.Stopped && settings_.Stopped()) break;
     for (int i = 0; i < Count(); ++i) {
       TTesselColumn& column = items_[static_cast<size_t>(i)];
+      if (measuredStored[static_cast<size_t>(i)] != 0) {
+        const size_t stored = column.Field->DataSet().FieldStoredText(column.Field->Index()).size();
+        column.Width = std::max(column.Width, stored == 0 ? nullLength : static_cast<int>(stored));
+        continue;
+      }
       ReadColumnValue(i, recordCounter_, value, text);
       const int length = static_cast<int>(settings_.EscapeText ? settings_.EscapeText(text).size() : text.size());
       column.Width = std::max(column.Width, length);

@@ -78,6 +78,7 @@ class TGeneratedDataSet : public TDataSet {
 // Writes each row as the base concatenates it, one line per record.
 class TLineExporter : public TTessel {
  public:
+  TLineExporter() { plainCellText_ = true; }
   void WriteDataRow() override { Writer().WriteLn(GetDataRow()); }
 };
 

@@ -27,6 +27,13 @@ bool IsStringLike(const TTesselColumn& column) {
   return column.ColType == ectString || column.ColType == ectUnknown;
 }
 
+// NeedsCSVQuotes for bytes whose ASCII bytes are the ASCII characters.
+bool HasCSVMark(std::string_view bytes, char comma, char quote) {
+  for (const char ch : bytes)
+    if (ch == comma || ch == quote || ch == '\r' || ch == '\n') return true;
+  return false;
+}
+
 WideString AsciiToWide(std::string_view text) { return WideString(text.begin(), text.end()); }
 
 // A bookmark of the source that is returned to and released on every path.
@@ -208,7 +215,34 @@ void TTesselASCII::BeginExport() {
   plainEscapeText_ = typeid(*this) == typeid(TTesselASCII);
   TTesselFormatText::BeginExport();
   if (exportType_ != etTXT) AutoCalcColWidth = false;
+  PlanStoredText();
   WritePreamble();
+}
+
+void TTesselASCII::PlanStoredText() {
+  int target = 0;
+  if (exportType_ == etCSV) {
+    rowEncoding_ = oeAnsi;
+  } else {
+    rowEncoding_ = OutputEncoding();
+  }
+  switch (rowEncoding_) {
+    case oeAnsi: target = SystemCodePage(TSystemCodePage::Ansi); break;
+    case oeOem: target = SystemCodePage(TSystemCodePage::Oem); break;
+    case oeMac: target = SystemCodePage(TSystemCodePage::Mac); break;
+    case oeUTF8: target = TSingleByteTranscoder::kUtf8; break;
+    default: break;
+  }
+  // Quotes and separators are looked for and written as ASCII bytes.
+  const bool asciiMarks = exportType_ == etTXT || (CSVComma < 0x80 && CSVQuote < 0x80);
+  stored_.Plan(Columns(), target, target != 0 && asciiMarks && CanBuildRowInPlace() && CellHandlersUnset());
+}
+
+void TTesselASCII::FillRow() {
+  if (stored_.Any())
+    FillRowDeferring(stored_.Columns());
+  else
+    TTesselFormatText::FillRow();
 }
 
 void TTesselASCII::WritePreamble() {
@@ -369,8 +403,134 @@ void TTesselASCII::WriteDataRow() {
     Writer().Write(GetDataRow());
     return;
   }
+  if (stored_.Any()) {
+    BuildRowBytes();
+    Writer().WriteBytes(rowBytes_.data(), rowBytes_.size());
+    return;
+  }
   BuildRowInPlace();
   Writer().Write(row_);
+}
+
+void TTesselASCII::AppendCellBytes(WideStringView text, const TTesselColumn& column) {
+  // ASCII texts (numbers, dates, most others) are quoted or padded as
+  // bytes: the output writes ASCII as it is.
+  const size_t start = rowBytes_.size();
+  if (exportType_ == etTXT) {
+    const size_t target = static_cast<size_t>(std::clamp(column.Width, 0, kMaxTXTWidth));
+    const size_t length = std::min(text.size(), target);
+    const size_t surplus = target - length;
+    const size_t before = column.ColAlign == ecaRight ? surplus : column.ColAlign == ecaCenter ? surplus / 2 : 0;
+    const size_t spacing = TXTSpacing > 0 ? static_cast<size_t>(std::min(TXTSpacing, kMaxTXTWidth)) : 0;
+    rowBytes_.resize(start + target + spacing, ' ');
+    if (CopyAsciiPrefix(text.substr(0, length), rowBytes_.data() + start + before) == length) return;
+  } else {
+    const bool quoted = CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) ||
+                                          ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote));
+    if (!quoted || text.find(CSVQuote) == WideStringView::npos) {
+      rowBytes_.resize(start + text.size() + 3);
+      char* target = rowBytes_.data() + start;
+      if (quoted) *target++ = static_cast<char>(CSVQuote);
+      if (CopyAsciiPrefix(text, target) == text.size()) {
+        target += text.size();
+        if (quoted) *target++ = static_cast<char>(CSVQuote);
+        *target++ = static_cast<char>(CSVComma);
+        rowBytes_.resize(static_cast<size_t>(target - rowBytes_.data()));
+        return;
+      }
+    }
+  }
+  rowBytes_.resize(start);
+  piece_.clear();
+  if (exportType_ == etTXT) {
+    ascii::AppendFitCell(piece_, text, column.Width, column.ColAlign, TXTSpacing);
+  } else {
+    if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote)))
+      ascii::AppendQuotedCSV(piece_, text, CSVQuote);
+    else
+      piece_ += text;
+    piece_ += CSVComma;
+  }
+  Writer().Encode(piece_, rowEncoding_, rowBytes_);
+}
+
+bool TTesselASCII::AppendStoredCSV(int index, std::string_view stored, bool quoted) {
+  const size_t start = rowBytes_.size();
+  if (quoted) {
+    const char quote = static_cast<char>(CSVQuote);
+    rowBytes_ += quote;
+    for (size_t from = 0;;) {
+      const size_t at = stored.find(quote, from);
+      const size_t end = at == std::string_view::npos ? stored.size() : at + 1;
+      if (!stored_.Append(index, stored.substr(from, end - from), rowBytes_)) {
+        rowBytes_.resize(start);
+        return false;
+      }
+      if (at == std::string_view::npos) break;
+      rowBytes_ += quote;
+      from = end;
+    }
+    rowBytes_ += quote;
+  } else if (!stored_.Append(index, stored, rowBytes_)) {
+    return false;
+  }
+  rowBytes_ += static_cast<char>(CSVComma);
+  return true;
+}
+
+bool TTesselASCII::AppendStoredTXT(int index, std::string_view stored, const TTesselColumn& column) {
+  // One character per stored byte.
+  const size_t start = rowBytes_.size();
+  const size_t target = static_cast<size_t>(std::clamp(column.Width, 0, kMaxTXTWidth));
+  const size_t length = std::min(stored.size(), target);
+  const size_t surplus = target - length;
+  const size_t before = column.ColAlign == ecaRight ? surplus : column.ColAlign == ecaCenter ? surplus / 2 : 0;
+  rowBytes_.append(before, ' ');
+  if (!stored_.Append(index, stored.substr(0, length), rowBytes_)) {
+    rowBytes_.resize(start);
+    return false;
+  }
+  rowBytes_.append(surplus - before, ' ');
+  if (TXTSpacing > 0) rowBytes_.append(static_cast<size_t>(std::min(TXTSpacing, kMaxTXTWidth)), ' ');
+  return true;
+}
+
+void TTesselASCII::BuildRowBytes() {
+  static const TTesselColumn kNoColumn;
+  const TTesselColumns& columns = Columns();
+  const TTesselRow& row = RowAsRead();
+  const WideString& nullText = Formats().NullString();
+  const char comma = static_cast<char>(CSVComma);
+  const char quote = static_cast<char>(CSVQuote);
+  rowBytes_.clear();
+  for (int i = 0; i < row.Count(); ++i) {
+    const TTesselCol& cell = row[i];
+    const bool known = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
+    const TTesselColumn& column = known ? columns[cell.ColumnIndex] : kNoColumn;
+    if (known && stored_.IsPlanned(cell.ColumnIndex)) {
+      const std::string_view stored = stored_.Text(cell.ColumnIndex);
+      if (stored.empty()) {
+        AppendCellBytes(nullText, column);
+        continue;
+      }
+      bool done = false;
+      if (exportType_ == etTXT) {
+        done = AppendStoredTXT(cell.ColumnIndex, stored, column);
+      } else {
+        const bool quoted =
+            CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || HasCSVMark(stored, comma, quote));
+        done = AppendStoredCSV(cell.ColumnIndex, stored, quoted);
+      }
+      if (!done) {
+        stored_.Decode(cell.ColumnIndex, stored, decoded_);
+        AppendCellBytes(decoded_, column);
+      }
+      continue;
+    }
+    AppendCellBytes(known && ColumnIsNull(cell, cell.ColumnIndex) ? nullText : cell.Text, column);
+  }
+  if (exportType_ == etCSV && !rowBytes_.empty()) rowBytes_.pop_back();
+  rowBytes_ += "\r\n";
 }
 
 bool TTesselASCII::CanBuildRowInPlace() const {

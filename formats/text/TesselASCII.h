@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
 
@@ -43,6 +44,7 @@ class TTesselASCII : public TTesselFormatText {
   void WriteCaptionRow() override;
   WideString GetColData(const WideString& text, const TTesselColumn& column) override;
   WideString GetDataRow() override;
+  void FillRow() override;
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
@@ -62,11 +64,23 @@ class TTesselASCII : public TTesselFormatText {
   // goes through the steps.
   bool CanBuildRowInPlace() const;
   void BuildRowInPlace();
+  // The same row as bytes of the output, stored texts transcoded straight
+  // from the source (stored_).
+  void PlanStoredText();
+  void BuildRowBytes();
+  void AppendCellBytes(WideStringView text, const TTesselColumn& column);
+  bool AppendStoredCSV(int index, std::string_view stored, bool quoted);
+  bool AppendStoredTXT(int index, std::string_view stored, const TTesselColumn& column);
   int CurrentColumn(const TTesselColumn& column) const;
 
   TTesselASCIIType exportType_ = etTXT;
   int tupleCount_ = 0;
   WideString row_;  // reused for every data row
+  TTesselStoredText stored_;
+  TTesselOutputEncoding rowEncoding_ = oeAnsi;  // of the row's bytes
+  std::string rowBytes_;
+  WideString piece_;
+  WideString decoded_;
 };
 
 // Encodes text in one code page as EncodeToCodePage does, through a

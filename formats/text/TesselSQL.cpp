@@ -148,7 +148,10 @@ void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType
   for (size_t start = 0; start < text.size();) {
     // The run up to the next character that needs care goes in as one piece.
     size_t plain = start;
-    while (plain < text.size() && text[plain] != u'\'' && text[plain] != u'\\' && text[plain] != u'\r') ++plain;
+    // Above the quote, only the backslash needs care.
+    while (plain < text.size() && ((text[plain] > u'\'' && text[plain] != u'\\') ||
+                                   (text[plain] < u'\'' && text[plain] != u'\r')))
+      ++plain;
     out.append(text.substr(start, plain - start));
     if (plain == text.size()) break;
     start = plain + 1;

@@ -353,6 +353,112 @@ void TCodePageEncoder::Append(WideStringView text, std::string& out) {
   }
 }
 
+TSingleByteTranscoder::TSingleByteTranscoder(int sourceCodePage, int targetCodePage)
+    : source_(sourceCodePage), target_(targetCodePage) {
+  const TSingleByteCodePage* table = TSingleByteCodePage::Find(sourceCodePage);
+  if (table == nullptr) throw Exception("Code page " + std::to_string(sourceCodePage) + " is not a single-byte code page");
+  std::unique_ptr<TCodePageEncoder> encoder;
+  if (targetCodePage != kUtf8) encoder = std::make_unique<TCodePageEncoder>(targetCodePage);
+  asciiTransparent_ = true;
+  asciiCopied_ = true;
+  for (int byte = 0; byte < 256; ++byte) {
+    const char16_t ch = table->Decode(static_cast<uint8_t>(byte));
+    asciiTransparent_ = asciiTransparent_ && (byte < 0x80 ? ch == byte : ch >= 0x80);
+    std::string encoded;
+    if (encoder) {
+      // One character that the encoder writes without the converter.
+      const auto& learned = encoder->bytes_;
+      uint16_t known = learned[ch];
+      if (known == 0) known = encoder->Learn(ch);
+      if (known >= 2) encoded.push_back(static_cast<char>(known - 2));
+    } else if (!U16_IS_SURROGATE(ch)) {
+      char utf8[3];
+      const char* end = utf8;
+      if (ch < 0x80) {
+        utf8[0] = static_cast<char>(ch);
+        end = utf8 + 1;
+      } else if (ch < 0x800) {
+        utf8[0] = static_cast<char>(0xC0 | (ch >> 6));
+        utf8[1] = static_cast<char>(0x80 | (ch & 0x3F));
+        end = utf8 + 2;
+      } else {
+        utf8[0] = static_cast<char>(0xE0 | (ch >> 12));
+        utf8[1] = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        utf8[2] = static_cast<char>(0x80 | (ch & 0x3F));
+        end = utf8 + 3;
+      }
+      encoded.assign(utf8, static_cast<size_t>(end - utf8));
+    }
+    length_[static_cast<size_t>(byte)] = static_cast<uint8_t>(encoded.size());
+    std::copy(encoded.begin(), encoded.end(), bytes_[static_cast<size_t>(byte)].begin());
+    const bool copied = encoded.size() == 1 && encoded[0] == static_cast<char>(byte);
+    if (byte < 0x80) asciiCopied_ = asciiCopied_ && copied;
+    copied_[static_cast<size_t>(byte)] = copied;
+    if (!copied) notCopied_.push_back(static_cast<uint8_t>(byte));
+  }
+  copiedExceptListed_ = asciiCopied_ && notCopied_.size() <= 16;
+}
+
+bool TSingleByteTranscoder::CopiesUnchanged(std::string_view bytes) const {
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto* const end = p + bytes.size();
+#ifdef __SSE2__
+  for (; end - p >= 16; p += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (_mm_movemask_epi8(chunk) == 0) continue;
+    __m128i hits = _mm_setzero_si128();
+    for (const uint8_t byte : notCopied_)
+      hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(static_cast<char>(byte))));
+    if (_mm_movemask_epi8(hits) != 0) return false;
+  }
+#endif
+  for (; p < end; ++p)
+    if (!copied_[*p]) return false;
+  return true;
+}
+
+bool TSingleByteTranscoder::Append(std::string_view bytes, std::string& out) const {
+  const size_t start = out.size();
+  if (copiedExceptListed_ && CopiesUnchanged(bytes)) {
+    out.append(bytes);
+    return true;
+  }
+  // Three bytes per byte at most; one more for the four-byte stores.
+  out.resize(start + 3 * bytes.size() + 1);
+  char* target = out.data() + start;
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto* const end = p + bytes.size();
+  while (p < end) {
+#ifdef __SSE2__
+    if (asciiCopied_ && end - p >= 16) {
+      // The ASCII bytes before the first other one of sixteen are copied as
+      // they are (the whole chunk is stored; what follows them is overwritten).
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(target), chunk);
+      const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(chunk));
+      if (others == 0) {
+        p += 16;
+        target += 16;
+        continue;
+      }
+      const int ascii = __builtin_ctz(others);
+      p += ascii;
+      target += ascii;
+    }
+#endif
+    const uint8_t length = length_[*p];
+    if (length == 0) {
+      out.resize(start);
+      return false;
+    }
+    std::memcpy(target, &bytes_[*p], 4);
+    target += length;
+    ++p;
+  }
+  out.resize(static_cast<size_t>(target - out.data()));
+  return true;
+}
+
 std::string UserCharacterLocale() { return UserLocaleName(); }
 
 }  // namespace verimo

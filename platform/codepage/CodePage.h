@@ -71,6 +71,7 @@ class TCodePageEncoder {
   void Append(WideStringView text, std::string& out);
 
  private:
+  friend class TSingleByteTranscoder;
   uint16_t Learn(char16_t ch);
 
   int codePage_;
@@ -79,6 +80,46 @@ class TCodePageEncoder {
   std::vector<uint16_t> bytes_;
   // Every ASCII character encodes as its own byte.
   bool asciiUnchanged_ = false;
+};
+
+// Turns the bytes of a single-byte code page straight into the bytes of an
+// output encoding, another single-byte code page or UTF-8 (65001), through
+// a table built once: each byte gives what decoding it and encoding the
+// character (as TCodePageEncoder does, or as UTF-8) gives. A byte whose
+// character the code page's converter must see (normalisation, several
+// bytes) has no entry.
+class TSingleByteTranscoder {
+ public:
+  static constexpr int kUtf8 = 65001;
+  // The source must be a single-byte code page (TSingleByteCodePage::Find);
+  // an unknown code page raises verimo::Exception.
+  TSingleByteTranscoder(int sourceCodePage, int targetCodePage);
+
+  int SourceCodePage() const { return source_; }
+  int TargetCodePage() const { return target_; }
+  // ASCII bytes of the source are the ASCII characters, every other byte a
+  // character outside ASCII, and the output writes ASCII as it is:
+  // decisions about ASCII characters (quotes, separators, line breaks) can
+  // be taken on the source bytes, and ASCII written as bytes.
+  bool AsciiTransparent() const { return asciiTransparent_ && asciiCopied_; }
+  // Appends the output bytes of `bytes`; false, with nothing appended, when
+  // a byte has no entry (the text must be decoded and encoded then).
+  bool Append(std::string_view bytes, std::string& out) const;
+
+ private:
+  int source_;
+  int target_;
+  bool asciiTransparent_ = false;
+  // ASCII bytes give themselves.
+  bool asciiCopied_ = false;
+  // Every byte gives itself except a few (compared against sixteen bytes
+  // at a time): texts without them are copied as they are.
+  bool CopiesUnchanged(std::string_view bytes) const;
+  bool copiedExceptListed_ = false;
+  std::array<bool, 256> copied_{};
+  std::vector<uint8_t> notCopied_;
+  std::array<uint8_t, 256> length_{};  // 0: no entry
+  std::array<std::array<char, 4>, 256> bytes_{};  // length_ of them used
 };
 
 // Whether the code page number has a converter.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "core/Variant.h"
@@ -124,6 +125,13 @@ class TDataSet {
   // variant already has override it.
   virtual void ReadFieldValue(int index, Variant& value) const { value = FieldValue(index); }
   virtual bool FieldIsNull(int index) const { return FieldValue(index).IsNull(); }
+  // The single-byte code page a text field is stored in when its bytes can
+  // be had as they are (FieldStoredText); 0 when they cannot.
+  virtual int FieldStoredCodePage(int /*index*/) const { return 0; }
+  // The stored bytes of such a field in the current record, which decode
+  // in that code page, one character per byte, to the field's text; empty
+  // exactly when the field is null.
+  virtual std::string_view FieldStoredText(int /*index*/) const { return {}; }
   virtual Bytes FieldBlob(int index) const;
   // The day number a date or timestamp field of the current record holds
   // when it lies outside years 1 to 9999: such a value reads as null, and

@@ -1,4 +1,5 @@
 // The date-time pattern language.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -203,6 +204,11 @@ std::vector<Token> Compile(WideStringView pattern) {
 }
 
 void AppendPadded(WideString& out, int value, size_t width) {
+  if (value >= 0 && value < 100 && width <= 2) {
+    if (value >= 10 || width == 2) out += static_cast<char16_t>(u'0' + value / 10);
+    out += static_cast<char16_t>(u'0' + value % 10);
+    return;
+  }
   char16_t digits[12];
   size_t count = 0;
   unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
@@ -288,10 +294,29 @@ void CheckDateTimeRange(TDateTime value) {
 
 }  // namespace
 
-TDateTimePattern::TDateTimePattern(WideStringView pattern) : pattern_(pattern), tokens_(Compile(pattern_)) {}
+TDateTimePattern::TDateTimePattern(WideStringView pattern) : pattern_(pattern), tokens_(Compile(pattern_)) {
+  dateOnly_ = !pattern_.empty() && std::all_of(tokens_.begin(), tokens_.end(), [](const Token& token) {
+    return token.kind == Token::kYear2 || token.kind == Token::kYear4 || token.kind == Token::kMonth ||
+           token.kind == Token::kDay || token.kind == Token::kDateSeparator || token.kind == Token::kLiteral;
+  });
+}
 
 void TDateTimePattern::Append(TDateTime value, const TFormatSettings& settings, WideString& out) const {
   CheckDateTimeRange(value);
+  if (dateOnly_) {
+    const DateParts date = DecodeDate(value);
+    for (const Token& token : tokens_) {
+      switch (token.kind) {
+        case Token::kYear2: AppendPadded(out, date.year % 100, 2); break;
+        case Token::kYear4: AppendPadded(out, date.year, 4); break;
+        case Token::kMonth: AppendPadded(out, date.month, token.width); break;
+        case Token::kDay: AppendPadded(out, date.day, token.width); break;
+        case Token::kDateSeparator: out += settings.DateSeparator; break;
+        default: out.append(WideStringView(pattern_).substr(token.start, token.length)); break;
+      }
+    }
+    return;
+  }
   DateTimeWriter writer(value, settings, out);
   if (pattern_.empty())
     writer.AppendDefault(0);

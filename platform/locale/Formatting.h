@@ -162,6 +162,9 @@ class TDateTimePattern {
  private:
   WideString pattern_;
   std::vector<TDateTimeToken> tokens_;
+  // Only days, months, years, date separators and literal text: written
+  // from the date alone.
+  bool dateOnly_ = false;
 };
 
 // Texts without a pattern: the general float notation with 15 significant

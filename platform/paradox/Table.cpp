@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -469,6 +470,22 @@ void TTable::ReadFieldValue(int index, Variant& value) const {
   text.clear();
   reader.AlphaTable()->AppendDecoded(
       std::string_view(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(end - bytes.begin())), text);
+}
+
+int TTable::FieldStoredCodePage(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  const bool alpha = reader.Info().fields[static_cast<size_t>(index)].typeCode == 'A';
+  return alpha && reader.AlphaTable() != nullptr ? reader.AlphaTable()->CodePage() : 0;
+}
+
+std::string_view TTable::FieldStoredText(int index) const {
+  const Reader& reader = OpenReader();
+  Field(index);
+  std::span<const uint8_t> bytes = reader.FieldBytes(index);
+  const void* end = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());
+  const size_t length = end == nullptr ? bytes.size() : static_cast<size_t>(static_cast<const uint8_t*>(end) - bytes.data());
+  return {reinterpret_cast<const char*>(bytes.data()), length};
 }
 
 Bytes TTable::FieldBlob(int index) const {

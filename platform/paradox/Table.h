@@ -78,6 +78,8 @@ class TTable : public TDataSet {
   Variant FieldValue(int index) const override;
   void ReadFieldValue(int index, Variant& value) const override;
   bool FieldIsNull(int index) const override;
+  int FieldStoredCodePage(int index) const override;
+  std::string_view FieldStoredText(int index) const override;
   Bytes FieldBlob(int index) const override;
   std::optional<int64_t> FieldOutOfRangeDays(int index) const override;
 

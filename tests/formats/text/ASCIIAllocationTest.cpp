@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <vector>
 
 #include "engine/TesselStream.h"
 #include "formats/text/TesselASCII.h"
@@ -146,6 +147,31 @@ TEST_F(ASCIIAllocationTest, RowsBuiltInPlaceEqualTheRowsOfTheSteps) {
     const std::string expected = Export(stepped);
     EXPECT_GT(expected.size(), static_cast<size_t>(kRows * 50));
     EXPECT_EQ(Export(fast), expected) << (type == etCSV ? "CSV" : "TXT");
+  }
+}
+
+// Rows of the exporter itself take text fields as stored bytes; a handler
+// that asks for the row during a record still gets every cell's text.
+TEST_F(ASCIIAllocationTest, HandlersReadingTheRowSeeEveryCellOfTheRecord) {
+  for (TTesselASCIIType type : {etCSV, etTXT}) {
+    TTesselASCII fast(type);
+    TSteppedASCII stepped(type);
+    std::vector<std::vector<WideString>> seen[2];
+    int which = 0;
+    for (TTesselASCII* exporter : {static_cast<TTesselASCII*>(&fast), static_cast<TTesselASCII*>(&stepped)}) {
+      exporter->DataSet = &table_;
+      auto& rows = seen[which++];
+      exporter->OnExportedRecord = [&rows](TTessel& sender, int) {
+        std::vector<WideString> texts;
+        for (const TTesselCol& cell : sender.Row()) texts.push_back(cell.Text);
+        rows.push_back(std::move(texts));
+      };
+      TNullStream target;
+      exporter->ExportToStream(target);
+    }
+    ASSERT_EQ(seen[0].size(), static_cast<size_t>(kRows));
+    EXPECT_EQ(seen[0], seen[1]) << (type == etCSV ? "CSV" : "TXT");
+    EXPECT_FALSE(seen[0][4][1].empty());  // a name, an alpha field
   }
 }
 

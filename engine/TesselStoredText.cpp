@@ -1,0 +1,57 @@
+#include "engine/TesselStoredText.h"
+
+#include "engine/TesselColumns.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/data/DataSet.h"
+
+namespace verimo {
+
+TTesselStoredText::TTesselStoredText() = default;
+TTesselStoredText::~TTesselStoredText() = default;
+
+void TTesselStoredText::Clear() {
+  planned_.clear();
+  entries_.clear();
+  any_ = false;
+}
+
+void TTesselStoredText::Plan(const TTesselColumns& columns, int targetCodePage, bool enabled) {
+  Clear();
+  if (!enabled) return;
+  const TTesselSource kind = columns.Settings().Source.Kind;
+  if (kind != esDataSet && kind != esDBGrid) return;
+  planned_.assign(static_cast<size_t>(columns.Count()), 0);
+  entries_.assign(static_cast<size_t>(columns.Count()), Entry());
+  for (int i = 0; i < columns.Count(); ++i) {
+    const TField* field = columns[i].Field;
+    if (field == nullptr || field->DataType() != ftString) continue;
+    const int codePage = field->DataSet().FieldStoredCodePage(field->Index());
+    if (codePage == 0) continue;
+    const TSingleByteTranscoder* transcoder = nullptr;
+    for (const auto& known : transcoders_)
+      if (known->SourceCodePage() == codePage && known->TargetCodePage() == targetCodePage) transcoder = known.get();
+    if (transcoder == nullptr) {
+      transcoders_.push_back(std::make_unique<TSingleByteTranscoder>(codePage, targetCodePage));
+      transcoder = transcoders_.back().get();
+    }
+    if (!transcoder->AsciiTransparent()) continue;
+    planned_[static_cast<size_t>(i)] = 1;
+    entries_[static_cast<size_t>(i)] = Entry{&field->DataSet(), field->Index(), transcoder};
+    any_ = true;
+  }
+}
+
+std::string_view TTesselStoredText::Text(int column) const {
+  const Entry& entry = entries_[static_cast<size_t>(column)];
+  return entry.dataSet->FieldStoredText(entry.field);
+}
+
+bool TTesselStoredText::Append(int column, std::string_view bytes, std::string& out) const {
+  return entries_[static_cast<size_t>(column)].transcoder->Append(bytes, out);
+}
+
+void TTesselStoredText::Decode(int column, std::string_view bytes, WideString& out) const {
+  DecodeFromCodePage(bytes, entries_[static_cast<size_t>(column)].transcoder->SourceCodePage(), out);
+}
+
+}  // namespace verimo

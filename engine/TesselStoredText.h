@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/WideString.h"
+
+namespace verimo {
+
+class TTesselColumns;
+class TSingleByteTranscoder;
+class TDataSet;
+
+// The columns of a run whose texts an exporter can take as the source's
+// stored bytes and transcode straight into the output: text fields of a
+// dataset stored in a single-byte code page whose ASCII bytes are ASCII,
+// written into an output (a single-byte code page or UTF-8) that keeps
+// ASCII as it is. Everything else goes through the cells.
+class TTesselStoredText {
+ public:
+  TTesselStoredText();
+  ~TTesselStoredText();
+  TTesselStoredText(const TTesselStoredText&) = delete;
+  TTesselStoredText& operator=(const TTesselStoredText&) = delete;
+
+  // Plans the run's columns for output in `targetCodePage`
+  // (TSingleByteTranscoder::kUtf8 for UTF-8); none when `enabled` is false.
+  void Plan(const TTesselColumns& columns, int targetCodePage, bool enabled);
+  void Clear();
+
+  bool Any() const { return any_; }
+  // One entry per column, nonzero for the planned ones (for FillRowDeferring).
+  const std::vector<uint8_t>& Columns() const { return planned_; }
+  bool IsPlanned(int column) const {
+    return static_cast<size_t>(column) < planned_.size() && planned_[static_cast<size_t>(column)] != 0;
+  }
+  // The stored bytes of a planned column in the current record; empty when
+  // the field is null.
+  std::string_view Text(int column) const;
+  // Appends the output bytes of `bytes` (stored bytes of the column); false
+  // with nothing appended when the text needs the converter.
+  bool Append(int column, std::string_view bytes, std::string& out) const;
+  // Decodes stored bytes of the column into `out` (replaced).
+  void Decode(int column, std::string_view bytes, WideString& out) const;
+
+ private:
+  struct Entry {
+    const TDataSet* dataSet = nullptr;
+    int field = -1;
+    const TSingleByteTranscoder* transcoder = nullptr;
+  };
+  std::vector<uint8_t> planned_;
+  std::vector<Entry> entries_;
+  std::vector<std::unique_ptr<TSingleByteTranscoder>> transcoders_;
+  bool any_ = false;
+};
+
+}  // namespace verimo
