@@ -43,11 +43,10 @@ class TFd {
 std::string Run(const std::vector<std::string>& command, const std::string* input, bool output) {
   const std::string program = shell_detail::ResolveProgram(command.front());
   if (program.empty()) throw Exception("The clipboard program " + command.front() + " is not installed");
-  int in[2] = {-1, -1};
-  int out[2] = {-1, -1};
-  if (::pipe2(in, O_CLOEXEC) != 0 || (output && ::pipe2(out, O_CLOEXEC) != 0))
+  shell_detail::Pipe in;
+  shell_detail::Pipe out;
+  if (!in.IsOpen() || !out.IsOpen())
     throw Exception(std::string("Cannot start the clipboard program: ") + std::strerror(errno));
-  TFd inRead(in[0]), inWrite(in[1]), outRead(out[0]), outWrite(out[1]);
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (size_t i = 1; i < command.size(); ++i) argv.push_back(const_cast<char*>(command[i].c_str()));
   argv.push_back(nullptr);
@@ -55,18 +54,18 @@ std::string Run(const std::vector<std::string>& command, const std::string* inpu
   const pid_t child = ::fork();
   if (child < 0) throw Exception(std::string("Cannot start the clipboard program: ") + std::strerror(errno));
   if (child == 0) {
-    ::dup2(inRead.Get(), STDIN_FILENO);
-    ::dup2(output ? outWrite.Get() : null.Get(), STDOUT_FILENO);
+    ::dup2(in.ReadEnd(), STDIN_FILENO);
+    ::dup2(output ? out.WriteEnd() : null.Get(), STDOUT_FILENO);
     ::dup2(null.Get(), STDERR_FILENO);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
-  inRead.Close();
-  outWrite.Close();
+  in.CloseRead();
+  out.CloseWrite();
   std::string error;
   if (input) {
     for (size_t done = 0; done < input->size();) {
-      const ssize_t put = ::write(inWrite.Get(), input->data() + done, input->size() - done);
+      const ssize_t put = ::write(in.WriteEnd(), input->data() + done, input->size() - done);
       if (put < 0 && errno == EINTR) continue;
       if (put < 0) {
         error = std::strerror(errno);
@@ -75,12 +74,12 @@ std::string Run(const std::vector<std::string>& command, const std::string* inpu
       done += static_cast<size_t>(put);
     }
   }
-  inWrite.Close();
+  in.CloseWrite();
   std::string text;
   if (output) {
     char buffer[65536];
     for (;;) {
-      const ssize_t got = ::read(outRead.Get(), buffer, sizeof buffer);
+      const ssize_t got = ::read(out.ReadEnd(), buffer, sizeof buffer);
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) break;
       text.append(buffer, static_cast<size_t>(got));

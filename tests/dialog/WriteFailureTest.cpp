@@ -4,8 +4,6 @@
 // bytes, through the exporters' own file streams. The run must end with
 // the system's error in its message, and a package's parts folder must go.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -22,35 +20,13 @@
 #include "platform/clipboard/Clipboard.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/shell/RecordingShellLauncher.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Limits the size of every file the process writes while it lives; writes
-// past the limit fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousSignal_ = ::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    ::signal(SIGXFSZ, previousSignal_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit previous_{};
-  sighandler_t previousSignal_;
-};
 
 // 600 records with a memo, a date and a currency: some tens of kilobytes in
 // every format, a memo file for dBASE.
@@ -144,7 +120,7 @@ TEST_F(WriteFailureTest, EveryExporterReportsTheFailedWriteAtEveryPoint) {
       if (limit >= largest) continue;
       std::optional<std::string> error;
       {
-        FileSizeLimit full(static_cast<rlim_t>(limit));
+        test::FileSizeLimit full(static_cast<rlim_t>(limit));
         error = Export(type, *table, out);
       }
       ASSERT_TRUE(error.has_value()) << name << " reported success with files limited to " << limit << " bytes";

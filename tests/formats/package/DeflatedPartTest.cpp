@@ -5,8 +5,6 @@
 #include "formats/package/DeflatedPart.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cerrno>
 #include <cstring>
@@ -17,34 +15,13 @@
 #include "formats/package/BaseArchiveClass.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/PackageTestSupport.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Files the process writes fail with EFBIG past `bytes` while it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousSignal_ = ::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    ::signal(SIGXFSZ, previousSignal_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit previous_{};
-  sighandler_t previousSignal_;
-};
 
 constexpr std::time_t kModified = 1700000000;
 
@@ -189,7 +166,7 @@ TEST_F(DeflatedPartTest, FailedWriteOfTheWorkerReachesTheCallerAndADroppedPartSt
   const std::string tooLarge = std::strerror(EFBIG);
   const fs::path file = dir_ / "failing.deflated";
   try {
-    FileSizeLimit limit(1 << 20);
+    test::FileSizeLimit limit(1 << 20);
     TDeflatedPart part(file, 9, TDeflatedPart::TMode::InWorker);
     WriteInPieces(part, noise, {65536});
     part.Finish();
@@ -199,7 +176,7 @@ TEST_F(DeflatedPartTest, FailedWriteOfTheWorkerReachesTheCallerAndADroppedPartSt
   }
   // Only at the end (everything fits into the queue).
   try {
-    FileSizeLimit limit(1000);
+    test::FileSizeLimit limit(1000);
     TDeflatedPart part(file, 9, TDeflatedPart::TMode::InWorker);
     part.Write(noise.substr(0, 300000));
     part.Finish();
