@@ -39,6 +39,8 @@ register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - tx
 # LibreOffice's spreadsheet cannot store RTF, so its word processor converts the rows: the CSV
 # file read as UTF-8 text (one paragraph per line, as the odt peer), written as RTF.
 register rtf  "{cli} export {table} {ours}/out.rtf"  "{lo} --infilter='Text (encoded):UTF8' --convert-to 'rtf:Rich Text Format' --outdir {peer} {csv}" "1000000" 100000
+# DOCX: the same word-processor conversion of the CSV rows as text, saved as Word 2007 XML.
+register docx "{cli} export {table} {ours}/out.docx" "{lo} --infilter='Text (encoded):UTF8' --convert-to 'docx:MS Word 2007 XML' --outdir {peer} {csv}" "1000000" 100000
 
 # ---- command line ----
 only=""
@@ -230,6 +232,13 @@ fi
 report=bench/RESULTS.md
 analysis=""
 [[ -f $report ]] && analysis=$(sed -n '/^## Analysis/,$p' "$report")
+# A run of some formats keeps the earlier rows of the others.
+kept=()
+if [[ -n $only && -f $report ]]; then
+  while IFS= read -r line; do kept+=("$line"); done < <(
+    awk -F' [|] ' -v only=",$only," '/^[|] [0-9]/ && index(only, "," $2 ",") == 0' "$report")
+  [[ ${#kept[@]} -gt 0 ]] && notes+=("- Only $only ran on $started; the other rows are kept from the earlier runs.")
+fi
 {
   echo "# Benchmark results"
   echo
@@ -250,6 +259,7 @@ analysis=""
   echo "| Rows | Format | Run | Wall s | CPU s | Rows/s (wall) | Rows/s (CPU) | Peak RSS (MB) | Output (MB) | vs peer (wall) | vs peer (CPU) |"
   echo "|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
   printf '%s\n' "${lines[@]}"
+  [[ ${#kept[@]} -gt 0 ]] && printf '%s\n' "${kept[@]}"
   if [[ ${#notes[@]} -gt 0 ]]; then
     echo
     printf '%s\n' "${notes[@]}"

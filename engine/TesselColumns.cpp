@@ -512,6 +512,12 @@ void TTesselColumns::ResetCounters() {
 }
 
 void TTesselColumns::GetColumnValue(int index, Variant& value, WideString& text) const {
+  const TField* field = (*this)[index].Field;
+  if (field != nullptr && (settings_.Source.Kind == esDataSet || settings_.Source.Kind == esDBGrid)) {
+    field->ReadValue(value);
+    FormatFieldValue(index, value, text);
+    return;
+  }
   const int counter = settings_.RecordCounter != nullptr ? *settings_.RecordCounter : 0;
   ReadColumnValue(index, counter, value, text);
 }
@@ -522,7 +528,8 @@ void TTesselColumns::ReadColumnValue(int index, int counter, Variant& value, Wid
     case esDataSet:
     case esDBGrid:
       if (column.Field != nullptr) {
-        ConvertFieldValue(index, value, text);
+        column.Field->ReadValue(value);
+        FormatFieldValue(index, value, text);
         return;
       }
       break;
@@ -553,11 +560,10 @@ WideString TTesselColumns::SourceText(const TTesselColumn& column, int counter) 
   }
 }
 
-void TTesselColumns::ConvertFieldValue(int index, Variant& value, WideString& text) const {
+void TTesselColumns::FormatFieldValue(int index, Variant& value, WideString& text) const {
   const TTesselColumn& column = (*this)[index];
   const TField& field = *column.Field;
   const TTesselFormats& formats = ValueFormats();
-  field.ReadValue(value);
   if (value.IsNull()) {
     text = formats.NullString();
     return;
@@ -616,6 +622,25 @@ void TTesselColumns::ConvertFieldValue(int index, Variant& value, WideString& te
     // A value the patterns cannot take: its plain text and no raw value.
     value = Variant();
     text = field.AsString();
+  }
+}
+
+int TTesselColumns::LengthClassOf(int index, const Variant& value) const {
+  if (value.IsNull() || ValueFormats().KeepOriginalFormat) return -1;
+  switch ((*this)[index].Field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint: return value.IsNumeric() ? NumberPatternOf(index).LengthClassOfInt64(value.AsInt()) : -1;
+    case ftFloat:
+    case ftCurrency: return value.IsNumeric() ? NumberPatternOf(index).LengthClassOfFloat(value.AsDouble()) : -1;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp: return value.IsNumeric() ? DateTimePatternOf(index).LengthClassOf(value.AsDouble()) : -1;
+    case ftBoolean: return value.GetKind() == Variant::Kind::Boolean ? (value.AsBool() ? 1 : 0) : -1;
+    default: return -1;
   }
 }
 
@@ -703,6 +728,14 @@ void TTesselColumns::CalcWidths() {
                           field->DataSet().FieldStoredCodePage(field->Index()) != 0;
     }
   }
+  // Numbers, dates and Booleans are measured once per class of values
+  // whose texts share one length.
+  std::vector<uint8_t> measuredByClass(items_.size(), 0);
+  std::vector<uint64_t> measuredClasses(items_.size(), 0);
+  if (!settings_.EscapeText && fieldSource) {
+    for (size_t i = 0; i < items_.size(); ++i)
+      measuredByClass[i] = items_[i].Field != nullptr && measuredStored[i] == 0;
+  }
   const int nullLength = static_cast<int>(ValueFormats().NullString().size());
   TYieldPacer pacer;
   while (!source.EndOfFile(recordCounter_, settings_.SkipRecCount, exportRecCount) &&
@@ -713,6 +746,17 @@ void TTesselColumns::CalcWidths() {
       if (measuredStored[static_cast<size_t>(i)] != 0) {
         const size_t stored = column.Field->DataSet().FieldStoredText(column.Field->Index()).size();
         column.Width = std::max(column.Width, stored == 0 ? nullLength : static_cast<int>(stored));
+        continue;
+      }
+      if (measuredByClass[static_cast<size_t>(i)] != 0) {
+        column.Field->ReadValue(value);
+        const int lengthClass = LengthClassOf(i, value);
+        const uint64_t bit = lengthClass >= 0 ? uint64_t{1} << lengthClass : 0;
+        if ((measuredClasses[static_cast<size_t>(i)] & bit) != 0) continue;
+        FormatFieldValue(i, value, text);
+        column.Width = std::max(column.Width, static_cast<int>(text.size()));
+        // A value the patterns could not take was written another way.
+        if (!value.IsNull()) measuredClasses[static_cast<size_t>(i)] |= bit;
         continue;
       }
       ReadColumnValue(i, recordCounter_, value, text);

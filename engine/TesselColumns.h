@@ -125,7 +125,12 @@ class TTesselColumns {
   void DeriveProperties(TTesselColumn& column) const;
   void ReadColumnValue(int index, int counter, Variant& value, WideString& text) const;
   WideString SourceText(const TTesselColumn& column, int counter) const;
-  void ConvertFieldValue(int index, Variant& value, WideString& text) const;
+  // The text of a field's value already read; may reset `value` (a value
+  // the patterns cannot take).
+  void FormatFieldValue(int index, Variant& value, WideString& text) const;
+  // A class of the column's non-null values whose texts share one length
+  // (0 to 63), or -1 (see TNumberPattern::LengthClassOfInt64).
+  int LengthClassOf(int index, const Variant& value) const;
   void ConvertSourceText(int index, Variant& value, WideString& text) const;
 
   struct CompiledPatterns {

@@ -324,6 +324,21 @@ void TDateTimePattern::Append(TDateTime value, const TFormatSettings& settings, 
     writer.Run(pattern_, tokens_, 0);
 }
 
+int TDateTimePattern::LengthClassOf(TDateTime value) const {
+  if (!dateOnly_ || !(value >= kMinDateTime && value < kMaxDateTime)) return -1;
+  // Years are padded to their width (1 to 9999); short days and months take
+  // one digit or two.
+  bool shortDay = false;
+  bool shortMonth = false;
+  for (const Token& token : tokens_) {
+    shortDay = shortDay || (token.kind == Token::kDay && token.width < 2);
+    shortMonth = shortMonth || (token.kind == Token::kMonth && token.width < 2);
+  }
+  if (!shortDay && !shortMonth) return 0;
+  const DateParts date = DecodeDate(value);
+  return (shortDay && date.day >= 10 ? 1 : 0) | (shortMonth && date.month >= 10 ? 2 : 0);
+}
+
 WideString FormatDateTime(WideStringView pattern, TDateTime value, const TFormatSettings& settings) {
   WideString out;
   TDateTimePattern(pattern).Append(value, settings, out);

@@ -103,6 +103,13 @@ class TNumberPattern {
   void AppendFloat(double value, const TFormatSettings& settings, WideString& out) const;
   void AppendInt64(int64_t value, const TFormatSettings& settings, WideString& out) const;
 
+  // Classes of values (0 to 63) whose texts through this pattern all have
+  // the same length, whatever the separators; -1 when the length of the
+  // value's text is not known without writing it. Lets a width pass skip
+  // values no longer than one it has measured.
+  int LengthClassOfInt64(int64_t value) const;
+  int LengthClassOfFloat(double value) const;
+
  private:
   struct SectionSpan {
     size_t start = 0;
@@ -158,6 +165,8 @@ class TDateTimePattern {
   // Throws verimo::Exception for values outside the years 1 to 9999
   // (nothing is appended then).
   void Append(TDateTime value, const TFormatSettings& settings, WideString& out) const;
+  // As TNumberPattern::LengthClassOfInt64, for date-only patterns.
+  int LengthClassOf(TDateTime value) const;
 
  private:
   WideString pattern_;

@@ -526,6 +526,43 @@ void TNumberPattern::AppendInt64(int64_t value, const TFormatSettings& settings,
   out += IntToWide(value);
 }
 
+namespace {
+
+// 0 for zero, the digit count for positive values, 20 more for negative ones.
+int SignAndDigitsClass(bool negative, uint64_t magnitude) {
+  int digits = 0;
+  for (; magnitude != 0; magnitude /= 10) ++digits;
+  return negative && digits != 0 ? 20 + digits : digits;
+}
+
+}  // namespace
+
+int TNumberPattern::LengthClassOfInt64(int64_t value) const {
+  // The plain layout and the plain decimal text of an empty pattern depend
+  // on the sign and the number of digits only.
+  if (!plain_ && !pattern_.empty()) return -1;
+  const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  return SignAndDigitsClass(value < 0, magnitude);
+}
+
+int TNumberPattern::LengthClassOfFloat(double value) const {
+  // With as many fraction digits shown whatever the value, a plain pattern's
+  // length follows the sign and the integer digits after rounding. Rounding
+  // can add an integer digit only to values whose integer part is all nines,
+  // and can drop the sign only below one: those are left to be written.
+  if (!plain_) return -1;
+  const SectionLayout& layout = Layout(0);
+  if (layout.minFractionDigits != layout.fractionPlaceholders) return -1;
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1.0 && magnitude < 1e15)) return -1;
+  const auto integer = static_cast<uint64_t>(magnitude);
+  const int digits = SignAndDigitsClass(false, integer);
+  uint64_t allNines = 0;
+  for (int i = 0; i < digits; ++i) allNines = allNines * 10 + 9;
+  if (integer == allNines) return -1;
+  return value < 0 ? 20 + digits : digits;
+}
+
 WideString FormatFloat(WideStringView pattern, double value, const TFormatSettings& settings) {
   WideString out;
   TNumberPattern(pattern).AppendFloat(value, settings, out);

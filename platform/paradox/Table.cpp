@@ -455,12 +455,20 @@ void TTable::ReadFieldValue(int index, Variant& value) const {
   const Reader& reader = OpenReader();
   Field(index);
   const ParadoxFieldInfo& field = reader.Info().fields[static_cast<size_t>(index)];
-  if (field.typeCode != 'A' || reader.AlphaTable() == nullptr) {
+  std::span<const uint8_t> bytes = reader.FieldBytes(index);
+  if (bytes.empty()) {
+    value.SetNull();
+    return;
+  }
+  if (IsBlobCode(field.typeCode)) {
     value = FieldValue(index);
     return;
   }
+  if (field.typeCode != 'A' || reader.AlphaTable() == nullptr) {
+    value = DecodeFixedField(field.typeCode, bytes, reader.Info().codePage);
+    return;
+  }
   // Alpha fields decode straight into the text the variant already holds.
-  std::span<const uint8_t> bytes = reader.FieldBytes(index);
   const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
   if (end == bytes.begin()) {
     value.SetNull();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/Exception.h"
 #include "platform/locale/Formatting.h"
 
@@ -109,6 +111,30 @@ TEST_F(DateTimeFormatTest, DatesBeforeTheOriginAndOutOfRange) {
   EXPECT_EQ(Format(u"yyyy-mm-dd", EncodeDate(9999, 12, 31) + 0.999, en), "9999-12-31");
   EXPECT_THROW(Format(u"yyyy", 1e12, en), Exception);
   EXPECT_THROW(Format(u"yyyy", std::numeric_limits<double>::quiet_NaN(), en), Exception);
+}
+
+// As for numbers: dates of one length class have texts of one length; only
+// date-only patterns are classified, and never dates outside the years 1
+// to 9999.
+TEST_F(DateTimeFormatTest, DatesOfOneLengthClassHaveTextsOfOneLength) {
+  const char16_t* patterns[] = {u"dd.mm.yyyy", u"d/m/yy", u"m/d/yyyy", u"yyyy-mm-dd", u"d. 'of' m", u"yy", u"c",
+                                u"dd.mm.yyyy hh:nn", u"dddd d"};
+  for (const char16_t* text : patterns) {
+    const TDateTimePattern pattern(text);
+    std::map<int, size_t> lengths;
+    for (TDateTime value = EncodeDate(1, 1, 1) - 3; value < EncodeDate(9999, 12, 31) + 3; value += 97.3) {
+      const int lengthClass = pattern.LengthClassOf(value);
+      if (lengthClass < 0) continue;
+      ASSERT_LT(lengthClass, 64);
+      WideString out;
+      pattern.Append(value, de, out);
+      const auto [known, added] = lengths.emplace(lengthClass, out.size());
+      ASSERT_EQ(known->second, out.size()) << WideToUtf8(text) << " " << value;
+    }
+  }
+  EXPECT_GE(TDateTimePattern(u"d/m/yyyy").LengthClassOf(afternoon), 0);
+  EXPECT_EQ(TDateTimePattern(u"d/m/yyyy").LengthClassOf(3e6), -1);
+  EXPECT_EQ(TDateTimePattern(u"dd.mm.yyyy hh:nn").LengthClassOf(afternoon), -1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -301,6 +302,57 @@ TEST(PatternRobustness, PlainPatternsAgreeWithTheGeneralPath) {
       ASSERT_EQ(WideToUtf8(FormatInt64(pattern, value, tr)), WideToUtf8(FormatInt64(general, value, tr)))
           << WideToUtf8(pattern) << " " << value;
   }
+}
+
+// A width pass measures one value per length class: every value of a class
+// must have a text of the same length, through every kind of pattern.
+TEST(PatternRobustness, ValuesOfOneLengthClassHaveTextsOfOneLength) {
+  const TFormatSettings tr = TFormatSettings::FromLocale("tr_TR");
+  const std::u16string alphabet = u"0#.,;Ee+-'\"x %";
+  std::mt19937 random(13);
+  std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> length(0, 10);
+  std::uniform_int_distribution<int64_t> integers(-99999999999, 99999999999);
+  std::uniform_int_distribution<int> exponents(-3, 16);
+  std::uniform_real_distribution<double> mantissas(-10, 10);
+  std::vector<double> values = {1.0, -1.0, 9.995, 9.5, 10.0, 99.999, 100.004, 999.9999, 1000.0, -999.995, 1e14,
+                                999999999999999.9, 0.5, 0.004, -0.004, 0.0};
+  for (int i = 0; i < 300; ++i) values.push_back(mantissas(random) * std::pow(10.0, exponents(random)));
+  std::vector<int64_t> ints = {0, 1, -1, 9, 10, 99, 100, 999, 1000, -1000, INT64_MIN, INT64_MAX};
+  for (int i = 0; i < 300; ++i) ints.push_back(integers(random) >> (i % 30));
+  std::vector<std::u16string> patterns = {u"", u"#,###,##0", u"#,###,##0.00", u"0.00 TL", u"$ #,##0.0", u"#",
+                                          u"0000", u"#,##0.##", u"0.0E+0", u"#;(#);zero"};
+  for (int i = 0; i < 300; ++i) {
+    std::u16string pattern;
+    for (int n = length(random); n > 0; --n) pattern += alphabet[pick(random)];
+    patterns.push_back(pattern);
+  }
+  for (const std::u16string& text : patterns) {
+    const TNumberPattern pattern(text);
+    std::map<int, size_t> floatLengths;
+    std::map<int, size_t> intLengths;
+    for (double value : values) {
+      const int lengthClass = pattern.LengthClassOfFloat(value);
+      if (lengthClass < 0) continue;
+      ASSERT_LT(lengthClass, 64);
+      WideString out;
+      pattern.AppendFloat(value, tr, out);
+      const auto [known, added] = floatLengths.emplace(lengthClass, out.size());
+      ASSERT_EQ(known->second, out.size()) << WideToUtf8(text) << " " << value;
+    }
+    for (int64_t value : ints) {
+      const int lengthClass = pattern.LengthClassOfInt64(value);
+      if (lengthClass < 0) continue;
+      ASSERT_LT(lengthClass, 64);
+      WideString out;
+      pattern.AppendInt64(value, tr, out);
+      const auto [known, added] = intLengths.emplace(lengthClass, out.size());
+      ASSERT_EQ(known->second, out.size()) << WideToUtf8(text) << " " << value;
+    }
+  }
+  // The common patterns are classified at all.
+  EXPECT_GE(TNumberPattern(u"#,###,##0.00").LengthClassOfFloat(1234.5), 0);
+  EXPECT_GE(TNumberPattern(u"#,###,##0").LengthClassOfInt64(-77), 0);
 }
 
 }  // namespace
