@@ -134,7 +134,6 @@ class TTesselSQL : public TTesselFormatTextSQL {
   std::string carriageReturnBytes_;  // the dialect's CR inside a literal
   std::string rowBytes_;
   WideString piece_;
-  WideString decoded_;
 };
 
 // The dialect-level rules, free of any run state.
