@@ -4,8 +4,15 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <typeinfo>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "engine/TesselIniFile.h"
+#include "engine/TesselWriter.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {
@@ -50,11 +57,25 @@ bool IsQuotedName(WideStringView name, TQuotes quotes) {
   return name.size() >= 2 && name.front() == quotes.open && QuotedEnd(name, 0, quotes) == name.size() - 1;
 }
 
-void AppendAscii(WideString& out, std::string_view text) { out.append(text.begin(), text.end()); }
+template <class String>
+void AppendAscii(String& out, std::string_view text) {
+  out.append(text.begin(), text.end());
+}
+
+// One ASCII character into a wide text or into output bytes.
+template <class String>
+void PutAscii(String& out, char ch) {
+  out.push_back(static_cast<typename String::value_type>(ch));
+}
+
+template <class String>
+void PutDigit(String& out, int digit) {
+  PutAscii(out, static_cast<char>('0' + digit));
+}
 
 void AppendTwoDigits(WideString& out, int value) {
-  out += static_cast<char16_t>(u'0' + value / 10 % 10);
-  out += static_cast<char16_t>(u'0' + value % 10);
+  PutDigit(out, value / 10 % 10);
+  PutDigit(out, value % 10);
 }
 
 void AppendFourDigits(WideString& out, int value) {
@@ -66,25 +87,29 @@ void AppendFourDigits(WideString& out, int value) {
 // nearest to a whole number of hundredths (money values): no other number
 // of at most two decimals lies as close to it, so its digits are those of
 // the hundredths, without the general conversion. False for other values.
-bool AppendHundredths(WideString& out, double number) {
+template <class String>
+bool AppendHundredths(String& out, double number) {
   const double magnitude = std::fabs(number);
   if (!(magnitude < 1e11)) return false;
   const long long cents = std::llround(magnitude * 100);
   if (static_cast<double>(cents) / 100 != magnitude) return false;
   char buffer[24];
-  if (std::signbit(number)) out += u'-';
+  if (std::signbit(number)) PutAscii(out, '-');
   auto result = std::to_chars(buffer, buffer + sizeof buffer, cents / 100);
   AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
   const int fraction = static_cast<int>(cents % 100);
   if (fraction != 0) {
-    out += u'.';
-    out += static_cast<char16_t>(u'0' + fraction / 10);
-    if (fraction % 10 != 0) out += static_cast<char16_t>(u'0' + fraction % 10);
+    PutAscii(out, '.');
+    PutDigit(out, fraction / 10);
+    if (fraction % 10 != 0) PutDigit(out, fraction % 10);
   }
   return true;
 }
 
-bool AppendNumber(WideString& out, const Variant& value) {
+// The plain notation of a numeric raw value, into a wide text or straight
+// into output bytes (ASCII either way).
+template <class String>
+bool AppendNumber(String& out, const Variant& value) {
   char buffer[400];
   switch (value.GetKind()) {
     case Variant::Kind::Integer: {
@@ -104,7 +129,7 @@ bool AppendNumber(WideString& out, const Variant& value) {
     case Variant::Kind::Currency: {
       const int64_t scaled = value.AsCurrency().scaled;
       const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
-      if (scaled < 0) out += u'-';
+      if (scaled < 0) PutAscii(out, '-');
       auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
       AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
       uint64_t fraction = magnitude % 10000;
@@ -114,7 +139,7 @@ bool AppendNumber(WideString& out, const Variant& value) {
           fraction /= 10;
           --digits;
         }
-        out += u'.';
+        PutAscii(out, '.');
         char fractionText[4] = {'0', '0', '0', '0'};
         for (int i = digits - 1; i >= 0; --i, fraction /= 10) fractionText[i] = static_cast<char>('0' + fraction % 10);
         AppendAscii(out, std::string_view(fractionText, static_cast<size_t>(digits)));
@@ -122,10 +147,51 @@ bool AppendNumber(WideString& out, const Variant& value) {
       return true;
     }
     case Variant::Kind::Boolean:
-      out += value.AsBool() ? u'1' : u'0';
+      PutAscii(out, value.AsBool() ? '1' : '0');
       return true;
     default:
       return false;
+  }
+}
+
+// The index of the first byte from `from` on that is one of three marks
+// (one given more than once to look for fewer), or the size.
+size_t FindMark(std::string_view bytes, size_t from, char first, char second, char third) {
+  size_t i = from;
+#ifdef __SSE2__
+  const __m128i firsts = _mm_set1_epi8(first);
+  const __m128i seconds = _mm_set1_epi8(second);
+  const __m128i thirds = _mm_set1_epi8(third);
+  for (; i + 16 <= bytes.size(); i += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, firsts), _mm_cmpeq_epi8(chunk, seconds)),
+                                      _mm_cmpeq_epi8(chunk, thirds));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+  }
+#endif
+  for (; i < bytes.size(); ++i)
+    if (bytes[i] == first || bytes[i] == second || bytes[i] == third) return i;
+  return bytes.size();
+}
+
+// Field types whose raw value is the cell's value whatever the patterns:
+// their texts only are formatted.
+bool IsPlainNumberField(TFieldType type) {
+  switch (type) {
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: case ftFloat: case ftCurrency:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsNumberColumn(TTesselColType type) {
+  switch (type) {
+    case ectDate: case ectTime: case ectDateTime: case ectBoolean: case ectString: case ectUnknown:
+      return false;
+    default:
+      return true;
   }
 }
 
@@ -518,6 +584,7 @@ void TTesselSQL::BeginExport() {
   if (CommitAfterScript) WriteStatement(TransactionStartStatement());
   if (CreateTable) WriteCreateTable();
   if (IdentityInsert && !TableName.empty() && CustomScriptType == qstMS) WriteIdentityInsert(true);
+  PlanByteRows();
 }
 
 void TTesselSQL::WriteCreateTable() {
@@ -626,6 +693,12 @@ void TTesselSQL::AppendBoolean(WideString& out, const TTesselCol& cell) const {
   }
 }
 
+bool TTesselSQL::WrapsText(const TTesselColumn& column) const {
+  const TFieldType type = sql::FieldTypeOf(column);
+  return (CustomScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) ||
+         (CustomScriptType == qstOra && IsBinaryLikeForOracle(column, type, SizeOf(column)));
+}
+
 void TTesselSQL::AppendText(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
   const TFieldType type = sql::FieldTypeOf(column);
   if (CustomScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) {
@@ -709,7 +782,26 @@ WideString TTesselSQL::GetDataRow() {
   return values;
 }
 
+void TTesselSQL::FillRow() {
+  if (byteRows_ && anyDeferred_)
+    FillRowDeferring(deferred_);
+  else
+    TTesselFormatTextSQL::FillRow();
+}
+
 void TTesselSQL::WriteDataRow() {
+  if (byteRows_) {
+    BuildStatementBytes();
+    Writer().WriteBytes(rowBytes_.data(), rowBytes_.size());
+  } else {
+    BuildStatement();
+    Writer().Write(statement_);
+  }
+  if (CommitRecCount > 0 && RecordCounter() % CommitRecCount == 0) WriteStatement(CommitStatement());
+  if (CommitAfterScript && !transactionOpen_) WriteStatement(TransactionStartStatement());
+}
+
+void TTesselSQL::BuildStatement() {
   statement_.assign(insertPrefix_);
   const TTesselRow& row = Row();
   const TTesselColumns& columns = Columns();
@@ -722,9 +814,169 @@ void TTesselSQL::WriteDataRow() {
   }
   statement_ += insertSuffix_;
   statement_ += kCrLf;
-  Writer().Write(statement_);
-  if (CommitRecCount > 0 && RecordCounter() % CommitRecCount == 0) WriteStatement(CommitStatement());
-  if (CommitAfterScript && !transactionOpen_) WriteStatement(TransactionStartStatement());
+}
+
+// ---- statements as bytes ----
+
+void TTesselSQL::PlanByteRows() {
+  byteRows_ = false;
+  stored_.Clear();
+  deferred_.assign(static_cast<size_t>(Columns().Count()), 0);
+  anyDeferred_ = false;
+  rowEncoding_ = OutputEncoding();
+  int target = 0;
+  switch (rowEncoding_) {
+    case oeAnsi: target = SystemCodePage(TSystemCodePage::Ansi); break;
+    case oeOem: target = SystemCodePage(TSystemCodePage::Oem); break;
+    case oeMac: target = SystemCodePage(TSystemCodePage::Mac); break;
+    case oeUTF8: target = TSingleByteTranscoder::kUtf8; break;
+    default: return;
+  }
+  if (typeid(*this) != typeid(TTesselSQL) || !CellHandlersUnset()) return;
+  // Numbers, quotes and separators are written as ASCII bytes: the output
+  // must write every ASCII character as its own byte.
+  WideString ascii;
+  std::string asciiBytes;
+  for (int ch = 1; ch < 0x80; ++ch) {
+    ascii += static_cast<char16_t>(ch);
+    asciiBytes += static_cast<char>(ch);
+  }
+  std::string encoded;
+  Writer().Encode(ascii, rowEncoding_, encoded);
+  if (encoded != asciiBytes) return;
+  WideString nullText;
+  AppendNull(nullText);
+  // A null text that does not start with ASCII might combine with what
+  // precedes it in the converter.
+  if (!nullText.empty() && nullText.front() >= 0x80) return;
+  byteRows_ = true;
+
+  prefixBytes_.clear();
+  AppendEncoded(insertPrefix_, prefixBytes_);
+  suffixBytes_.clear();
+  AppendEncoded(insertSuffix_ + kCrLf, suffixBytes_);
+  nullBytes_.clear();
+  AppendEncoded(nullText, nullBytes_);
+  WideString carriageReturn;
+  AppendStringLiteral(carriageReturn, u"\r", CustomScriptType);
+  carriageReturnBytes_.clear();
+  AppendEncoded(WideStringView(carriageReturn).substr(1, carriageReturn.size() - 2), carriageReturnBytes_);
+
+  literalMarks_[0] = CustomScriptType == qstMy ? '\\' : '\'';
+  literalMarks_[1] = CustomScriptType == qstAnsi ? '\'' : '\r';
+
+  const TTesselColumns& columns = Columns();
+  const TTesselSource kind = columns.Settings().Source.Kind;
+  const bool fieldSource = kind == esDataSet || kind == esDBGrid;
+  stored_.Plan(columns, target, true);
+  for (int i = 0; i < columns.Count(); ++i) {
+    const TTesselColumn& column = columns[i];
+    uint8_t& deferred = deferred_[static_cast<size_t>(i)];
+    if (stored_.IsPlanned(i) && (column.ColType == ectString || column.ColType == ectUnknown) && !WrapsText(column))
+      deferred = kStoredLiteral;
+    else if (fieldSource && column.Field != nullptr && IsNumberColumn(column.ColType) &&
+             IsPlainNumberField(column.Field->DataType()))
+      deferred = kRawNumber;
+    anyDeferred_ = anyDeferred_ || deferred != 0;
+  }
+}
+
+void TTesselSQL::AppendEncoded(WideStringView text, std::string& out) {
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  if (CopyAsciiPrefix(text, out.data() + start) == text.size()) return;
+  out.resize(start);
+  Writer().Encode(text, rowEncoding_, out);
+}
+
+void TTesselSQL::BuildStatementBytes() {
+  rowBytes_.assign(prefixBytes_);
+  const TTesselRow& row = RowAsRead();
+  const int columnCount = Columns().Count();
+  for (int i = 0; i < row.Count(); ++i) {
+    if (i > 0) rowBytes_ += ',';
+    const TTesselCol& cell = row[i];
+    const int index = cell.ColumnIndex >= 0 && cell.ColumnIndex < columnCount ? cell.ColumnIndex : i;
+    const uint8_t deferred = i < columnCount ? deferred_[static_cast<size_t>(i)] : 0;
+    if (deferred == 0) {
+      AppendCellBytes(cell, index);
+      continue;
+    }
+    // Left unread: taken from the source, or read now when unusual.
+    if (index == i && (deferred == kStoredLiteral ? AppendStoredCell(i) : AppendRawNumber(i))) continue;
+    AppendCellBytes(Row()[i], index);
+  }
+  rowBytes_ += suffixBytes_;
+}
+
+bool TTesselSQL::AppendStoredCell(int columnIndex) {
+  const std::string_view stored = stored_.Text(columnIndex);
+  if (stored.empty()) {
+    rowBytes_ += nullBytes_;
+    return true;
+  }
+  return AppendStoredLiteral(columnIndex, stored);
+}
+
+bool TTesselSQL::AppendRawNumber(int columnIndex) {
+  Columns()[columnIndex].Field->ReadValue(number_);
+  if (number_.IsNull()) {
+    rowBytes_ += nullBytes_;
+    return true;
+  }
+  const Variant::Kind kind = number_.GetKind();
+  if (kind == Variant::Kind::Bytes) return false;
+  const size_t start = rowBytes_.size();
+  if (kind != Variant::Kind::Boolean && AppendNumber(rowBytes_, number_)) return true;
+  rowBytes_.resize(start);
+  rowBytes_ += nullBytes_;
+  return true;
+}
+
+void TTesselSQL::AppendCellBytes(const TTesselCol& cell, int columnIndex) {
+  const TTesselColumns& columns = Columns();
+  if (columnIndex >= columns.Count()) {
+    rowBytes_ += nullBytes_;
+    return;
+  }
+  const TTesselColumn& column = columns[columnIndex];
+  if (IsNumberColumn(column.ColType) && cell.Value.GetKind() != Variant::Kind::Bytes) {
+    // Numbers as AppendValue writes them, straight as ASCII.
+    if (cell.Value.IsNull() || (column.Field != nullptr && FieldIsNull(cell, column))) {
+      rowBytes_ += nullBytes_;
+      return;
+    }
+    const size_t start = rowBytes_.size();
+    if (cell.Value.GetKind() != Variant::Kind::Boolean && AppendNumber(rowBytes_, cell.Value)) return;
+    rowBytes_.resize(start);
+    rowBytes_ += nullBytes_;
+    return;
+  }
+  piece_.clear();
+  AppendValue(piece_, cell, column);
+  AppendEncoded(piece_, rowBytes_);
+}
+
+bool TTesselSQL::AppendStoredLiteral(int columnIndex, std::string_view stored) {
+  // The stored bytes' ASCII bytes are the ASCII characters: the characters
+  // AppendStringLiteral writes otherwise are found among the bytes.
+  const size_t start = rowBytes_.size();
+  rowBytes_ += '\'';
+  for (size_t from = 0;;) {
+    const size_t at = FindMark(stored, from, '\'', literalMarks_[0], literalMarks_[1]);
+    if (!stored_.Append(columnIndex, stored.substr(from, at - from), rowBytes_)) {
+      rowBytes_.resize(start);
+      return false;
+    }
+    if (at == stored.size()) break;
+    const char mark = stored[at];
+    if (mark == '\'') rowBytes_ += "''";
+    else if (mark == '\\') rowBytes_ += "\\\\";
+    else rowBytes_ += carriageReturnBytes_;
+    from = at + 1;
+  }
+  rowBytes_ += '\'';
+  return true;
 }
 
 // ---- settings ----

@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 #include "platform/data/FieldType.h"
 
@@ -59,6 +61,7 @@ class TTesselSQL : public TTesselFormatTextSQL {
   void EndExport() override;
   WideString GetColData(const WideString& text, const TTesselColumn& column) override;
   WideString GetDataRow() override;
+  void FillRow() override;
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
@@ -81,6 +84,26 @@ class TTesselSQL : public TTesselFormatTextSQL {
   void AppendBoolean(WideString& out, const TTesselCol& cell) const;
   void AppendText(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const;
   void AppendNull(WideString& out) const;
+  // A text column whose literal the dialect wraps in a function (CAST, RAWTOHEX).
+  bool WrapsText(const TTesselColumn& column) const;
+
+  // The statements of this class itself (a descendant goes through the
+  // wide text), in an output that keeps ASCII as it is, built as its bytes:
+  // the constant pieces encoded once per run, numbers written as ASCII,
+  // the literals of stored text fields quoted and transcoded from the
+  // source's bytes (their cells left unread).
+  void PlanByteRows();
+  // The statement of the current record into statement_, as wide text.
+  void BuildStatement();
+  void BuildStatementBytes();
+  void AppendCellBytes(const TTesselCol& cell, int columnIndex);
+  // A deferred cell from the source; false when it needs its cell.
+  bool AppendStoredCell(int columnIndex);
+  bool AppendRawNumber(int columnIndex);
+  // The literal of a stored text on its bytes; false, with nothing
+  // appended, when a byte needs the converter.
+  bool AppendStoredLiteral(int columnIndex, std::string_view stored);
+  void AppendEncoded(WideStringView text, std::string& out);
 
   WideString commitStatement_ = u"COMMIT WORK;";
   WideString insertPrefix_;  // "INSERT INTO t\r\n  (a,b)\r\nVALUES("
@@ -91,6 +114,26 @@ class TTesselSQL : public TTesselFormatTextSQL {
   // own with ":" as the time separator.
   TTesselFormats literalFormats_;
   bool reformatDates_ = false;
+
+  bool byteRows_ = false;
+  TTesselOutputEncoding rowEncoding_ = oeUTF8;
+  TTesselStoredText stored_;
+  // Per column, the cells left unread: literals built on the stored bytes,
+  // numbers written from the field's raw value.
+  static constexpr uint8_t kStoredLiteral = 1;
+  static constexpr uint8_t kRawNumber = 2;
+  std::vector<uint8_t> deferred_;
+  bool anyDeferred_ = false;
+  Variant number_;
+  // The characters besides the apostrophe that literals write otherwise
+  // (the apostrophe again when none).
+  char literalMarks_[2] = {'\'', '\''};
+  std::string prefixBytes_;
+  std::string suffixBytes_;  // insertSuffix_ and the empty line
+  std::string nullBytes_;
+  std::string carriageReturnBytes_;  // the dialect's CR inside a literal
+  std::string rowBytes_;
+  WideString piece_;
 };
 
 // The dialect-level rules, free of any run state.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "formats/text/SqlReadBack.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/locale/Formatting.h"
 #include "platform/paradox/Table.h"
@@ -357,6 +359,157 @@ TEST_F(SqlScriptTest, SettingsRoundTripEveryOption) {
   EXPECT_TRUE(loaded.IdentityInsert);
   EXPECT_EQ(loaded.NullValue(), u"null");
   fs::remove_all(dir);
+}
+
+// ---- statements built as bytes ----
+
+// Stores its text fields in code page 1254, as a Paradox table does, so
+// that the exporter may quote and transcode their bytes instead of their
+// texts; counts how often it does.
+class TStoredTextDataSet : public TMemDataSet {
+ public:
+  static constexpr int kCodePage = 1254;
+  int FieldStoredCodePage(int index) const override {
+    return Field(index).DataType() == ftString ? kCodePage : 0;
+  }
+  std::string_view FieldStoredText(int index) const override {
+    ++storedReads;
+    const Variant value = FieldValue(index);
+    stored_ = value.IsNull() ? std::string() : EncodeToCodePage(value.AsText(), kCodePage);
+    return stored_;
+  }
+  mutable int storedReads = 0;
+
+ private:
+  mutable std::string stored_;
+};
+
+// Goes through the wide statement: a descendant never takes the byte rows.
+class TSteppedSQL : public TTesselSQL {};
+
+class SqlByteRowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_.AddFieldDef(u"Id", ftInteger);
+    data_.AddFieldDef(u"Ad", ftString, 40);
+    data_.AddFieldDef(u"Tutar", ftCurrency);
+    data_.AddFieldDef(u"Gün", ftDate);
+    data_.AddFieldDef(u"Onay", ftBoolean);
+    data_.AddFieldDef(u"Not", ftString, 60);
+    const std::vector<WideString> texts = {
+        u"O'Brien ''", u"C:\\Veri\\Arşiv\\", u"CR\rLF\n\r", u"Şükrü Öztürk", u"İğdır ı", u"\\'\r'\\",
+        u"'", u"plain ASCII", u"  "};
+    for (size_t i = 0; i < texts.size(); ++i)
+      data_.AppendRecord({Variant::FromInt(static_cast<int64_t>(i)), Variant::FromText(texts[i]),
+                          Variant::FromDouble(-12.5 * static_cast<double>(i)),
+                          Variant::FromDateTime(EncodeDate(2024, 2, 1 + static_cast<int>(i))),
+                          Variant::FromBool(i % 2 == 0), Variant::FromText(texts[texts.size() - 1 - i])});
+    data_.AppendRecord({Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(),
+                        Variant::Null()});
+    data_.Open();
+  }
+  void TearDown() override { SetSystemCodePage(TSystemCodePage::Ansi, 0); }
+
+  std::string Export(TTesselSQL& exporter, TTesselScriptType type, TTesselOutputEncoding encoding) {
+    exporter.DataSet = &data_;
+    exporter.ShellLauncher = nullptr;
+    exporter.TableName = u"Müşteri";
+    exporter.CustomScriptType = type;
+    exporter.CommitRecCount = 4;
+    exporter.SetOutputEncoding(encoding);
+    TMemoryStream stream;
+    exporter.ExportToStream(stream);
+    return std::string(stream.View());
+  }
+
+  TStoredTextDataSet data_;
+};
+
+// Quotes, backslashes (doubled in MySQL) and carriage returns found among
+// the stored bytes, Turkish letters transcoded, and texts the output code
+// page cannot hold (code page 1252) taken through the converter: the
+// statements are the wide ones, byte for byte.
+TEST_F(SqlByteRowsTest, StatementsOfStoredTextsEqualTheWideStatements) {
+  for (int ansi : {1254, 1252}) {
+    SetSystemCodePage(TSystemCodePage::Ansi, ansi);
+    for (TTesselOutputEncoding encoding : {oeUTF8, oeAnsi}) {
+      for (int type = 0; type < kScriptTypeCount; ++type) {
+        const auto dialect = static_cast<TTesselScriptType>(type);
+        const std::string where =
+            std::string(sql::ScriptTypeName(dialect)) + " in " + (encoding == oeUTF8 ? "UTF-8" : std::to_string(ansi));
+        TSteppedSQL stepped;
+        TTesselSQL fast;
+        stepped.SetNullValue(u"NULL");
+        fast.SetNullValue(u"NULL");
+        const std::string expected = Export(stepped, dialect, encoding);
+        data_.storedReads = 0;
+        EXPECT_EQ(Export(fast, dialect, encoding), expected) << where;
+        EXPECT_GT(data_.storedReads, 0) << where << ": the stored bytes were never taken";
+        EXPECT_NE(expected.find("O''Brien"), std::string::npos) << where;
+      }
+    }
+  }
+}
+
+// The cells of stored texts are left unread for the statement; a handler
+// that reads the row after it still sees every cell's text.
+TEST_F(SqlByteRowsTest, HandlersReadingTheRowSeeEveryCell) {
+  std::vector<std::vector<WideString>> seen[2];
+  TTesselSQL fast;
+  TSteppedSQL stepped;
+  int which = 0;
+  for (TTesselSQL* exporter : {static_cast<TTesselSQL*>(&fast), static_cast<TTesselSQL*>(&stepped)}) {
+    auto& rows = seen[which++];
+    exporter->OnExportedRecord = [&rows](TTessel& sender, int) {
+      std::vector<WideString> texts;
+      for (const TTesselCol& cell : sender.Row()) texts.push_back(cell.Text);
+      rows.push_back(std::move(texts));
+    };
+    Export(*exporter, qstAnsi, oeUTF8);
+  }
+  ASSERT_EQ(seen[0].size(), 10u);
+  EXPECT_EQ(seen[0], seen[1]);
+  EXPECT_EQ(seen[0][3][1], u"Şükrü Öztürk");
+}
+
+// The same on every fixture table, whose alpha fields are stored bytes in
+// their own code pages, into UTF-8 and into code page 1252.
+TEST(SqlByteRowsFixtureTest, EveryFixtureTableGivesTheWideStatements) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  SetSystemCodePage(TSystemCodePage::Ansi, 1252);
+  int compared = 0;
+  for (const fs::path& path : test::FixtureTables()) {
+    TTable table;
+    std::string why;
+    if (!test::OpenFixture(path, table, why)) continue;
+    for (TTesselOutputEncoding encoding : {oeUTF8, oeAnsi}) {
+      for (int type = 0; type < kScriptTypeCount; ++type) {
+        std::string scripts[2];
+        TTesselSQL fast;
+        TSteppedSQL stepped;
+        int which = 0;
+        for (TTesselSQL* exporter : {static_cast<TTesselSQL*>(&fast), static_cast<TTesselSQL*>(&stepped)}) {
+          exporter->DataSet = &table;
+          exporter->ShellLauncher = nullptr;
+          exporter->TableName = u"T";
+          exporter->CustomScriptType = static_cast<TTesselScriptType>(type);
+          exporter->SetOutputEncoding(encoding);
+          TMemoryStream stream;
+          try {
+            exporter->ExportToStream(stream);
+          } catch (const Exception& error) {
+            stream.Write(error.what(), std::strlen(error.what()));
+          }
+          scripts[which++] = std::string(stream.View());
+        }
+        EXPECT_EQ(scripts[0], scripts[1]) << path << " " << sql::ScriptTypeName(static_cast<TTesselScriptType>(type))
+                                          << (encoding == oeUTF8 ? " UTF-8" : " 1252");
+        ++compared;
+      }
+    }
+  }
+  SetSystemCodePage(TSystemCodePage::Ansi, 0);
+  EXPECT_GT(compared, 0);
 }
 
 // ---- sqlite3 ----
