@@ -370,6 +370,7 @@ void TTesselHTML::PlanByteRows() {
   byteRows_ = false;
   stored_.Clear();
   escapers_.clear();
+  byteCells_.clear();
   const TTesselColumns& columns = Columns();
   hasBooleanColumn_ = false;
   for (int i = 0; i < columns.Count(); ++i) hasBooleanColumn_ = hasBooleanColumn_ || columns[i].ColType == ectBoolean;
@@ -377,7 +378,7 @@ void TTesselHTML::PlanByteRows() {
   const int target = ByteRowTarget();
   if (target == 0) return;
   codePageRows_ = target != TSingleByteTranscoder::kUtf8;
-  PlanCellPieces();
+  if (!PlanCellPieces()) return;
   PlanStoredTexts(target);
   byteRows_ = true;
 }
@@ -409,19 +410,22 @@ int TTesselHTML::ByteRowTarget() const {
   return codePage;
 }
 
-void TTesselHTML::PlanCellPieces() {
+bool TTesselHTML::PlanCellPieces() {
   static constexpr std::array<const char16_t*, 2> kCellStarts = {u"    <td class=\"TrOdd\"", u"    <td class=\"TrRows\""};
   const TTesselColumns& columns = Columns();
   const int count = columns.Count();
+  byteCells_.assign(static_cast<size_t>(count), TByteCell());
   for (size_t kind = 0; kind < 2; ++kind) {
     auto opening = [&](int i) {
       return Encode(WideString(kCellStarts[kind]) + u" align=" + HTMLWriter().AlignToStr(columns[i].ColAlign) + u">");
     };
-    rowStart_[kind] = Encode(u"  <tr>\r\n") + opening(0);
-    afterCell_[kind].clear();
-    for (int i = 0; i < count; ++i)
-      afterCell_[kind].push_back(Encode(u"</td>\r\n") + (i + 1 < count ? opening(i + 1) : Encode(u"  </tr>\r\n")));
+    if (!rowStart_[kind].Assign(Encode(u"  <tr>\r\n") + opening(0))) return false;
+    for (int i = 0; i < count; ++i) {
+      const std::string after = Encode(u"</td>\r\n") + (i + 1 < count ? opening(i + 1) : Encode(u"  </tr>\r\n"));
+      if (!byteCells_[static_cast<size_t>(i)].after[kind].Assign(after)) return false;
+    }
   }
+  return true;
 }
 
 void TTesselHTML::PlanStoredTexts(int target) {
@@ -435,7 +439,9 @@ void TTesselHTML::PlanStoredTexts(int target) {
       const char stored = static_cast<char>(byte);
       return stored_.Append(i, std::string_view(&stored, 1), out);
     };
-    escapers_[static_cast<size_t>(i)].Build(transcode, codePageRows_);
+    html::TStoredTextEscaper& escaper = escapers_[static_cast<size_t>(i)];
+    escaper.Build(transcode, codePageRows_);
+    byteCells_[static_cast<size_t>(i)].escaper = &escaper;
   }
 }
 
@@ -444,30 +450,31 @@ bool TTesselHTML::ByteRowsApply() const {
 }
 
 bool TTesselHTML::BuildRowBytes() {
-  const TTesselColumns& columns = Columns();
   const TTesselRow& row = RowAsRead();
-  const int count = columns.Count();
-  if (row.Count() != count) return false;
+  const size_t count = byteCells_.size();
+  if (static_cast<size_t>(row.Count()) != count) return false;
+  const TTesselCol* const cells = &row[0];
   const size_t kind = rowOnPage_ % 2 == 0 ? 0 : 1;
-  const std::vector<std::string>& afterCell = afterCell_[kind];
   const WideString& nullText = Formats().NullString();
   rowBytes_.Clear();
   rowBytes_.Append(rowStart_[kind]);
-  for (int i = 0; i < count; ++i) {
-    const TTesselCol& cell = row[i];
-    if (cell.ColumnIndex != i) return false;
-    const bool done =
-        stored_.IsPlanned(i) ? AppendStoredCellBytes(i) : AppendCellBytes(ColumnIsNull(cell, i) ? nullText : cell.Text);
+  for (size_t i = 0; i < count; ++i) {
+    const TTesselCol& cell = cells[i];
+    const int column = static_cast<int>(i);
+    if (cell.ColumnIndex != column) return false;
+    const TByteCell& plan = byteCells_[i];
+    const bool done = plan.escaper != nullptr ? AppendStoredCellBytes(column, *plan.escaper)
+                                              : AppendCellBytes(ColumnIsNull(cell, column) ? nullText : cell.Text);
     if (!done) return false;
-    rowBytes_.Append(afterCell[static_cast<size_t>(i)]);
+    rowBytes_.Append(plan.after[kind]);
   }
   return true;
 }
 
-bool TTesselHTML::AppendStoredCellBytes(int column) {
+bool TTesselHTML::AppendStoredCellBytes(int column, const html::TStoredTextEscaper& escaper) {
   const std::string_view stored = stored_.Text(column);
   if (stored.empty()) return AppendCellBytes(Formats().NullString());
-  return escapers_[static_cast<size_t>(column)].Append(stored, rowBytes_);
+  return escaper.Append(stored, rowBytes_);
 }
 
 bool TTesselHTML::AppendCellBytes(WideStringView text) {

@@ -122,12 +122,12 @@ class TTesselHTML : public TTesselFormatText {
   // The code page of the byte rows (TSingleByteTranscoder::kUtf8 for
   // UTF-8); 0 when the page's encoding has none.
   int ByteRowTarget() const;
-  void PlanCellPieces();
+  bool PlanCellPieces();
   void PlanStoredTexts(int target);
   bool ByteRowsApply() const;
   bool BuildRowBytes();
   bool AppendCellBytes(WideStringView text);
-  bool AppendStoredCellBytes(int column);
+  bool AppendStoredCellBytes(int column, const html::TStoredTextEscaper& escaper);
   WideString CellStyle(const TTesselFont& font, TColor background, TColor rowBackground) const;
   int ColumnIndexOf(const TTesselColumn& column) const;
   void WriteIndexPage();
@@ -158,10 +158,14 @@ class TTesselHTML : public TTesselFormatText {
   bool hasBooleanColumn_ = false;
   TTesselStoredText stored_;
   std::vector<html::TStoredTextEscaper> escapers_;  // per column, for stored_'s
-  // Per kind of row (TrOdd, TrRows): the row's start with the first cell's
-  // opening, and per column what follows its value up to the next value.
-  std::array<std::string, 2> rowStart_;
-  std::array<std::vector<std::string>, 2> afterCell_;
+  // Per column: the escaper of a stored text (else none) and, per kind of
+  // row (TrOdd, TrRows), what follows the value up to the next value.
+  struct TByteCell {
+    const html::TStoredTextEscaper* escaper = nullptr;
+    std::array<html::TRowPiece, 2> after;
+  };
+  std::vector<TByteCell> byteCells_;
+  std::array<html::TRowPiece, 2> rowStart_;  // up to the first value
   html::TByteRow rowBytes_;
   std::string encodedCell_;
 };

@@ -1,6 +1,11 @@
 #include "formats/text/TesselHTMLRowBytes.h"
 
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace verimo::html {
 
@@ -10,42 +15,65 @@ constexpr char kLineBreak[] = "<br>";
 constexpr size_t kLineBreakLength = 4;
 // The longest page text of one byte or character ("&#160;", "&quot;").
 constexpr size_t kLongestEscape = 6;
-// Entries are copied eight bytes at a time.
+// Entries are stored eight bytes at a time.
 constexpr size_t kEntrySize = 8;
+constexpr int kLengthShift = 56;
 
-struct TAsciiEscapes {
-  std::array<std::array<char, kEntrySize>, 128> bytes{};
-  std::array<uint8_t, 128> length{};
-};
-
-// The cell rule of AppendEscaped (tags interpreted) for each ASCII
-// character; CR has length 0, as it depends on what follows.
-constexpr TAsciiEscapes MakeAsciiEscapes() {
-  TAsciiEscapes table;
-  auto set = [&table](char ch, std::string_view text) {
-    auto& entry = table.bytes[static_cast<size_t>(ch)];
-    for (size_t i = 0; i < text.size(); ++i) entry[i] = text[i];
-    table.length[static_cast<size_t>(ch)] = static_cast<uint8_t>(text.size());
-  };
-  for (size_t ch = 1; ch < 128; ++ch) {
-    table.bytes[ch][0] = static_cast<char>(ch);
-    table.length[ch] = 1;
-  }
-  set(' ', "&#160;");
-  set('&', "&amp;");
-  set('>', "&gt;");
-  set('<', "&lt;");
-  set('"', "&quot;");
-  set('\n', kLineBreak);
-  table.length['\r'] = 0;
-  // NUL is a character of its own in a text; stored texts end before it.
-  table.length[0] = 1;
-  return table;
+// A table entry: up to seven page bytes in the order they are written, and
+// their count in the highest byte.
+constexpr uint64_t PackEntry(std::string_view bytes) {
+  uint64_t entry = static_cast<uint64_t>(bytes.size()) << kLengthShift;
+  for (size_t i = 0; i < bytes.size(); ++i) entry |= static_cast<uint64_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
+  return entry;
 }
 
-constexpr TAsciiEscapes kAsciiEscapes = MakeAsciiEscapes();
+// The bytes of an entry as they lie in memory.
+inline void StoreEntry(char* target, uint64_t entry) {
+  if constexpr (std::endian::native == std::endian::big) entry = __builtin_bswap64(entry);
+  std::memcpy(target, &entry, sizeof entry);
+}
+
+// The cell rule of AppendEscaped (tags interpreted) for each ASCII
+// character; CR has no entry, as it depends on what follows.
+constexpr std::array<uint64_t, 128> MakeAsciiEntries() {
+  std::array<uint64_t, 128> entries{};
+  for (size_t ch = 0; ch < 128; ++ch) entries[ch] = uint64_t{1} << kLengthShift | ch;
+  entries[' '] = PackEntry("&#160;");
+  entries['&'] = PackEntry("&amp;");
+  entries['>'] = PackEntry("&gt;");
+  entries['<'] = PackEntry("&lt;");
+  entries['"'] = PackEntry("&quot;");
+  entries['\n'] = PackEntry(kLineBreak);
+  entries['\r'] = 0;
+  return entries;
+}
+
+constexpr std::array<uint64_t, 128> kAsciiEntries = MakeAsciiEntries();
+
+#ifdef __SSE2__
+// Eight ASCII characters that the cell rule leaves as they are, written as
+// eight bytes; false when any is not.
+inline bool StorePlainAscii8(const char16_t* text, char* target) {
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+  __m128i marks = _mm_cmpgt_epi16(_mm_xor_si128(units, _mm_set1_epi16(static_cast<short>(0x8000))),
+                                  _mm_set1_epi16(static_cast<short>(0x807F)));
+  for (const char16_t ch : {u' ', u'&', u'>', u'<', u'"', u'\r', u'\n'})
+    marks = _mm_or_si128(marks, _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(ch))));
+  if (_mm_movemask_epi8(marks) != 0) return false;
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(units, units));
+  return true;
+}
+#endif
 
 }  // namespace
+
+bool TRowPiece::Assign(std::string_view bytes) {
+  if (bytes.size() > kCapacity) return false;
+  bytes_.fill(0);
+  std::memcpy(bytes_.data(), bytes.data(), bytes.size());
+  size_ = bytes.size();
+  return true;
+}
 
 void TByteRow::Append(std::string_view piece) {
   std::memcpy(Reserve(piece.size()), piece.data(), piece.size());
@@ -60,19 +88,23 @@ void TByteRow::Grow(size_t size) {
 
 bool AppendEscapedAscii(WideStringView text, TByteRow& out) {
   const size_t n = text.size();
-  char* const start = out.Reserve(n * kLongestEscape + kEntrySize);
-  char* target = start;
-  for (size_t i = 0; i < n; ++i) {
+  char* target = out.Reserve(n * kLongestEscape + kEntrySize);
+  size_t i = 0;
+#ifdef __SSE2__
+  for (; n - i >= 8 && StorePlainAscii8(text.data() + i, target); i += 8) target += 8;
+#endif
+  for (; i < n; ++i) {
     const char16_t ch = text[i];
     if (ch >= 0x80) return false;
-    const uint8_t length = kAsciiEscapes.length[ch];
+    const uint64_t entry = kAsciiEntries[ch];
+    StoreEntry(target, entry);
+    const size_t length = entry >> kLengthShift;
     if (length == 0) {
       std::memcpy(target, kLineBreak, kLineBreakLength);
       target += kLineBreakLength;
       if (i + 1 < n && text[i + 1] == u'\n') ++i;
       continue;
     }
-    std::memcpy(target, kAsciiEscapes.bytes[ch].data(), kEntrySize);
     target += length;
   }
   out.Commit(target);
@@ -80,41 +112,34 @@ bool AppendEscapedAscii(WideStringView text, TByteRow& out) {
 }
 
 void TStoredTextEscaper::Build(const TTranscodeByte& transcode, bool lostMarksLoss) {
-  for (size_t byte = 0; byte < 128; ++byte) {
-    bytes_[byte] = kAsciiEscapes.bytes[byte];
-    length_[byte] = kAsciiEscapes.length[byte];
-  }
+  for (size_t byte = 0; byte < 128; ++byte) entries_[byte] = kAsciiEntries[byte];
   std::string encoded;
   for (size_t byte = 128; byte < 256; ++byte) {
     encoded.clear();
-    bytes_[byte] = {};
-    length_[byte] = 0;
+    entries_[byte] = 0;
     if (!transcode(static_cast<uint8_t>(byte), encoded)) continue;
     if (encoded.empty() || encoded.size() > kLongestEscape) continue;
     if (lostMarksLoss && encoded == "?") continue;
-    std::memcpy(bytes_[byte].data(), encoded.data(), encoded.size());
-    length_[byte] = static_cast<uint8_t>(encoded.size());
+    entries_[byte] = PackEntry(encoded);
   }
 }
 
 bool TStoredTextEscaper::Append(std::string_view stored, TByteRow& out) const {
-  // No entry is longer than an escape; the last one copied may reach a
-  // little further.
+  // No entry is longer than an escape; the eight bytes stored per entry may
+  // reach a little further.
   char* target = out.Reserve(stored.size() * kLongestEscape + kEntrySize);
-  const auto* p = reinterpret_cast<const uint8_t*>(stored.data());
-  const auto* const end = p + stored.size();
-  while (p < end) {
-    const uint8_t byte = *p++;
-    const uint8_t length = length_[byte];
-    if (length == 0) {
-      if (byte != '\r') return false;
-      std::memcpy(target, kLineBreak, kLineBreakLength);
-      target += kLineBreakLength;
-      if (p < end && *p == '\n') ++p;
-      continue;
-    }
-    std::memcpy(target, bytes_[byte].data(), kEntrySize);
+  const auto* const bytes = reinterpret_cast<const uint8_t*>(stored.data());
+  const size_t n = stored.size();
+  for (size_t i = 0; i < n; ++i) {
+    const uint64_t entry = entries_[bytes[i]];
+    StoreEntry(target, entry);
+    const size_t length = entry >> kLengthShift;
     target += length;
+    if (length != 0) continue;
+    if (bytes[i] != '\r') return false;
+    std::memcpy(target, kLineBreak, kLineBreakLength);
+    target += kLineBreakLength;
+    if (i + 1 < n && bytes[i + 1] == '\n') ++i;
   }
   out.Commit(target);
   return true;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,21 @@
 #include "core/WideString.h"
 
 namespace verimo::html {
+
+// A constant piece of the rows (a cell's closing and the next one's
+// opening), copied whole in one go.
+class TRowPiece {
+ public:
+  static constexpr size_t kCapacity = 64;
+  // False, leaving the piece as it was, for more than kCapacity bytes.
+  bool Assign(std::string_view bytes);
+  std::string_view View() const { return {bytes_.data(), size_}; }
+
+ private:
+  friend class TByteRow;
+  std::array<char, kCapacity> bytes_{};
+  size_t size_ = 0;
+};
 
 // The bytes of one data row, in a buffer that keeps the largest size it
 // reached: writing into it allocates nothing once rows stop growing.
@@ -24,6 +40,10 @@ class TByteRow {
   }
   void Commit(const char* end) { used_ = static_cast<size_t>(end - bytes_.data()); }
   void Append(std::string_view piece);
+  void Append(const TRowPiece& piece) {
+    std::memcpy(Reserve(TRowPiece::kCapacity), piece.bytes_.data(), TRowPiece::kCapacity);
+    used_ += piece.size_;
+  }
 
   const char* Data() const { return bytes_.data(); }
   size_t Size() const { return used_; }
@@ -61,10 +81,9 @@ class TStoredTextEscaper {
   bool Append(std::string_view stored, TByteRow& out) const;
 
  private:
-  // Per byte its page bytes (only length_ of them count); length 0: a line
+  // Per byte its page bytes and their count (see PackEntry); 0: a line
   // break to look at (CR) or no entry.
-  std::array<std::array<char, 8>, 256> bytes_{};
-  std::array<uint8_t, 256> length_{};
+  std::array<uint64_t, 256> entries_{};
 };
 
 }  // namespace verimo::html
