@@ -1,10 +1,12 @@
 #include "formats/text/TesselHTML.h"
 
+#include <algorithm>
 #include <system_error>
 #include <typeinfo>
 
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
+#include "platform/codepage/CodePage.h"
 #include "formats/text/TesselHTMLSettings.h"
 #include "formats/text/TesselHTMLStyle.h"
 #include "formats/text/TesselHTMLText.h"
@@ -48,6 +50,11 @@ WideString TTesselHTMLWriter::AlignToStr(TTesselColAlign align) const {
     case ecaRight: return u"Right";
   }
   return WideString();
+}
+
+void TTesselHTMLWriter::WriteEncoded(std::string_view bytes) {
+  if (bytes.empty() || Owner() == nullptr || target_ == nullptr) return;
+  target_->Write(bytes.data(), bytes.size());
 }
 
 void TTesselHTMLWriter::WritePageSignature() {
@@ -115,6 +122,7 @@ void TTesselHTML::BeginExport() {
   finished_ = false;
   rowsWritten_ = 0;
   rowOnPage_ = 0;
+  PlanByteRows();
 }
 
 void TTesselHTML::WriteCaptionRow() {}
@@ -331,15 +339,164 @@ void TTesselHTML::AppendCellInPlace(const TTesselCol& cell) {
   AppendColData(cellValue_, known ? columns[cell.ColumnIndex] : kNoColumn, row_);
 }
 
+void TTesselHTML::FillRow() {
+  if (stored_.Any())
+    FillRowDeferring(stored_.Columns());
+  else
+    TTesselFormatText::FillRow();
+}
+
 void TTesselHTML::WriteDataRow() {
   if (!pageOpen_ || (Paging() && rowOnPage_ >= maxRecords_)) OpenPage();
+  if (ByteRowsApply() && BuildRowBytes())
+    HTMLWriter().WriteEncoded(rowBytes_.View());
+  else
+    WriteRowOfSteps();
+  ++rowOnPage_;
+  ++rowsWritten_;
+}
+
+void TTesselHTML::WriteRowOfSteps() {
   row_.assign(u"  <tr>\r\n");
   TTesselRow& row = Row();
   for (int i = 0; i < row.Count(); ++i) AppendCell(row[i]);
   row_ += u"  </tr>\r\n";
   HTMLWriter().Write(row_);
-  ++rowOnPage_;
-  ++rowsWritten_;
+}
+
+// ---- rows as bytes ----
+
+void TTesselHTML::PlanByteRows() {
+  byteRows_ = false;
+  stored_.Clear();
+  escapers_.clear();
+  byteCells_.clear();
+  const TTesselColumns& columns = Columns();
+  hasBooleanColumn_ = false;
+  for (int i = 0; i < columns.Count(); ++i) hasBooleanColumn_ = hasBooleanColumn_ || columns[i].ColType == ectBoolean;
+  if (typeid(*this) != typeid(TTesselHTML) || columns.Count() == 0) return;
+  const int target = ByteRowTarget();
+  if (target == 0) return;
+  codePageRows_ = target != TSingleByteTranscoder::kUtf8;
+  if (!PlanCellPieces()) return;
+  PlanStoredTexts(target);
+  byteRows_ = true;
+}
+
+int TTesselHTML::ByteRowTarget() const {
+  TSystemCodePage which = TSystemCodePage::Ansi;
+  switch (OutputEncoding()) {
+    case oeUTF8: return TSingleByteTranscoder::kUtf8;
+    case oeAnsi: which = TSystemCodePage::Ansi; break;
+    case oeOem: which = TSystemCodePage::Oem; break;
+    case oeMac: which = TSystemCodePage::Mac; break;
+    default: return 0;
+  }
+  // A single-byte code page that writes ASCII as it is, as the pieces and
+  // the ASCII cells are written.
+  const int codePage = SystemCodePage(which);
+  try {
+    if (TSingleByteCodePage::Find(codePage) == nullptr) return 0;
+    WideString ascii;
+    std::string bytes;
+    for (char16_t ch = 1; ch < 0x80; ++ch) {
+      ascii += ch;
+      bytes += static_cast<char>(ch);
+    }
+    if (EncodeToCodePage(ascii, codePage) != bytes) return 0;
+  } catch (const Exception&) {
+    return 0;
+  }
+  return codePage;
+}
+
+bool TTesselHTML::PlanCellPieces() {
+  static constexpr std::array<const char16_t*, 2> kCellStarts = {u"    <td class=\"TrOdd\"", u"    <td class=\"TrRows\""};
+  const TTesselColumns& columns = Columns();
+  const int count = columns.Count();
+  byteCells_.assign(static_cast<size_t>(count), TByteCell());
+  for (size_t kind = 0; kind < 2; ++kind) {
+    auto opening = [&](int i) {
+      return Encode(WideString(kCellStarts[kind]) + u" align=" + HTMLWriter().AlignToStr(columns[i].ColAlign) + u">");
+    };
+    if (!rowStart_[kind].Assign(Encode(u"  <tr>\r\n") + opening(0))) return false;
+    for (int i = 0; i < count; ++i) {
+      const std::string after = Encode(u"</td>\r\n") + (i + 1 < count ? opening(i + 1) : Encode(u"  </tr>\r\n"));
+      if (!byteCells_[static_cast<size_t>(i)].after[kind].Assign(after)) return false;
+    }
+  }
+  return true;
+}
+
+void TTesselHTML::PlanStoredTexts(int target) {
+  // Handlers that change texts get the cells; the bytes would pass them by.
+  stored_.Plan(Columns(), target, CellHandlersUnset() && !OnGetCellParams);
+  if (!stored_.Any()) return;
+  escapers_.resize(static_cast<size_t>(Columns().Count()));
+  for (int i = 0; i < Columns().Count(); ++i) {
+    if (!stored_.IsPlanned(i)) continue;
+    auto transcode = [this, i](uint8_t byte, std::string& out) {
+      const char stored = static_cast<char>(byte);
+      return stored_.Append(i, std::string_view(&stored, 1), out);
+    };
+    html::TStoredTextEscaper& escaper = escapers_[static_cast<size_t>(i)];
+    escaper.Build(transcode, codePageRows_);
+    byteCells_[static_cast<size_t>(i)].escaper = &escaper;
+  }
+}
+
+bool TTesselHTML::ByteRowsApply() const {
+  return byteRows_ && InterpretTags && !OnGetCellParams && !(BoolAsCheckBox && hasBooleanColumn_);
+}
+
+bool TTesselHTML::BuildRowBytes() {
+  const TTesselRow& row = RowAsRead();
+  const size_t count = byteCells_.size();
+  if (static_cast<size_t>(row.Count()) != count) return false;
+  const TTesselCol* const cells = &row[0];
+  const size_t kind = rowOnPage_ % 2 == 0 ? 0 : 1;
+  const WideString& nullText = Formats().NullString();
+  rowBytes_.Clear();
+  rowBytes_.Append(rowStart_[kind]);
+  for (size_t i = 0; i < count; ++i) {
+    const TTesselCol& cell = cells[i];
+    const int column = static_cast<int>(i);
+    if (cell.ColumnIndex != column) return false;
+    const TByteCell& plan = byteCells_[i];
+    const bool done = plan.escaper != nullptr ? AppendStoredCellBytes(column, *plan.escaper)
+                                              : AppendCellBytes(ColumnIsNull(cell, column) ? nullText : cell.Text);
+    if (!done) return false;
+    rowBytes_.Append(plan.after[kind]);
+  }
+  return true;
+}
+
+bool TTesselHTML::AppendStoredCellBytes(int column, const html::TStoredTextEscaper& escaper) {
+  const std::string_view stored = stored_.Text(column);
+  if (stored.empty()) return AppendCellBytes(Formats().NullString());
+  return escaper.Append(stored, rowBytes_);
+}
+
+bool TTesselHTML::AppendCellBytes(WideStringView text) {
+  if (text.empty()) {
+    rowBytes_.Append("&nbsp;");
+    return true;
+  }
+  if (html::AppendEscapedAscii(text, rowBytes_)) return true;
+  cellValue_.clear();
+  html::AppendEscaped(text, true, cellValue_);
+  encodedCell_.clear();
+  if (codePageRows_) {
+    Writer().Encode(cellValue_, OutputEncoding(), encodedCell_);
+    // A "?" the text does not have is a character the code page cannot
+    // hold: the steps write the row with a reference for it.
+    if (std::count(encodedCell_.begin(), encodedCell_.end(), '?') != std::count(cellValue_.begin(), cellValue_.end(), u'?'))
+      return false;
+  } else {
+    TTesselWriter::EncodeText(cellValue_, oeUTF8, encodedCell_);
+  }
+  rowBytes_.Append(encodedCell_);
+  return true;
 }
 
 void TTesselHTML::AfterExport() {

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
 #include "formats/text/TesselHTMLOptions.h"
 #include "formats/text/TesselHTMLPages.h"
+#include "formats/text/TesselHTMLRowBytes.h"
 
 namespace verimo {
 
@@ -29,6 +33,8 @@ class TTesselHTMLWriter : public TTesselWriter {
   // Where the following text goes; the run's stream at the start.
   TStream& Target() const { return *target_; }
   void SetTarget(TStream* target) { target_ = target; }
+  // Bytes already in the page's encoding.
+  void WriteEncoded(std::string_view bytes);
   // The byte-order mark of the UTF-16 and UTF-32 encodings (a UTF-8 page
   // names its charset and needs none).
   void WritePageSignature();
@@ -79,6 +85,7 @@ class TTesselHTML : public TTesselFormatText {
   void WriteCaptionRow() override;
   WideString EscapeText(const WideString& text) override;
   WideString GetColData(const WideString& text, const TTesselColumn& column) override;
+  void FillRow() override;
   void WriteDataRow() override;
   void AfterExport() override;
   void EndExport() override;
@@ -104,6 +111,23 @@ class TTesselHTML : public TTesselFormatText {
   void AppendCellInPlace(const TTesselCol& cell);
   // What GetColData makes of an escaped value, appended to `out`.
   void AppendColData(WideString& value, const TTesselColumn& column, WideString& out);
+  // The data row through the steps, as UTF-16 text.
+  void WriteRowOfSteps();
+  // Data rows as bytes of the page, for this class itself with its default
+  // cell rule, in UTF-8 or a single-byte code page: the constant pieces of
+  // the cells encoded once per run, ASCII cells escaped as bytes, stored
+  // texts escaped and transcoded from the source's bytes (stored_). A row
+  // with anything unusual goes through the steps.
+  void PlanByteRows();
+  // The code page of the byte rows (TSingleByteTranscoder::kUtf8 for
+  // UTF-8); 0 when the page's encoding has none.
+  int ByteRowTarget() const;
+  bool PlanCellPieces();
+  void PlanStoredTexts(int target);
+  bool ByteRowsApply() const;
+  bool BuildRowBytes();
+  bool AppendCellBytes(WideStringView text);
+  bool AppendStoredCellBytes(int column, const html::TStoredTextEscaper& escaper);
   WideString CellStyle(const TTesselFont& font, TColor background, TColor rowBackground) const;
   int ColumnIndexOf(const TTesselColumn& column) const;
   void WriteIndexPage();
@@ -128,6 +152,22 @@ class TTesselHTML : public TTesselFormatText {
   std::filesystem::path writtenCSS_;
   WideString row_;  // reused for every data row
   WideString cellValue_;  // reused for every cell built in place
+  // Byte rows (see PlanByteRows).
+  bool byteRows_ = false;
+  bool codePageRows_ = false;  // the page is in a code page, not UTF-8
+  bool hasBooleanColumn_ = false;
+  TTesselStoredText stored_;
+  std::vector<html::TStoredTextEscaper> escapers_;  // per column, for stored_'s
+  // Per column: the escaper of a stored text (else none) and, per kind of
+  // row (TrOdd, TrRows), what follows the value up to the next value.
+  struct TByteCell {
+    const html::TStoredTextEscaper* escaper = nullptr;
+    std::array<html::TRowPiece, 2> after;
+  };
+  std::vector<TByteCell> byteCells_;
+  std::array<html::TRowPiece, 2> rowStart_;  // up to the first value
+  html::TByteRow rowBytes_;
+  std::string encodedCell_;
 };
 
 }  // namespace verimo

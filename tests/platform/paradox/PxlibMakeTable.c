@@ -8,6 +8,10 @@
  *   pxlib_make edges TABLE.DB              values at the edges: dates and
  *                                          timestamps before year 1, times
  *                                          at midnight, blank and zero BCDs
+ *   pxlib_make texts TABLE.DB CODEPAGE TEXT...
+ *                                          one record per TEXT (bytes in
+ *                                          CODEPAGE, "" for a blank): its
+ *                                          number and the text
  * (pxlib's BLOB writer crashes on Debian, so BLOB tables come from the
  * shared fixtures instead.)
  */
@@ -153,10 +157,29 @@ static int make_big(const char *path, long rows) {
   return 0;
 }
 
+static int make_texts(const char *path, int codepage, int count, char **texts) {
+  static const char *layout[][3] = {{"Id", "4", "4"}, {"Text", "1", "80"}};
+  int columns = (int)(sizeof layout / sizeof layout[0]);
+  pxdoc_t *doc = create(path, make_fields(layout, columns), columns, codepage);
+  char *record = malloc((size_t)PX_get_recordsize(doc));
+  for (int r = 0; r < count; ++r) {
+    memset(record, 0, (size_t)PX_get_recordsize(doc));
+    PX_put_data_long(doc, record, 4, r + 1);
+    if (texts[r][0] != 0) PX_put_data_alpha(doc, record + 4, 80, texts[r]);
+    PX_put_record(doc, record);
+  }
+  free(record);
+  PX_close(doc);
+  PX_delete(doc);
+  return 0;
+}
+
 int main(int argc, char **argv) {
   if (argc >= 3 && strcmp(argv[1], "types") == 0) return make_types(argv[2], argc > 3 ? argv[3] : NULL);
   if (argc >= 3 && strcmp(argv[1], "edges") == 0) return make_edges(argv[2]);
   if (argc >= 4 && strcmp(argv[1], "big") == 0) return make_big(argv[2], atol(argv[3]));
-  fprintf(stderr, "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS | edges TABLE.DB\n", argv[0]);
+  if (argc >= 4 && strcmp(argv[1], "texts") == 0) return make_texts(argv[2], atoi(argv[3]), argc - 4, argv + 4);
+  fprintf(stderr, "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS | edges TABLE.DB | texts TABLE.DB CODEPAGE TEXT...\n",
+          argv[0]);
   return 2;
 }
