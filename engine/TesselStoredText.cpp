@@ -6,6 +6,16 @@
 
 namespace verimo {
 
+int ByteRowCodePage(TTesselOutputEncoding encoding) {
+  switch (encoding) {
+    case oeAnsi: return SystemCodePage(TSystemCodePage::Ansi);
+    case oeOem: return SystemCodePage(TSystemCodePage::Oem);
+    case oeMac: return SystemCodePage(TSystemCodePage::Mac);
+    case oeUTF8: return TSingleByteTranscoder::kUtf8;
+    default: return 0;
+  }
+}
+
 TTesselStoredText::TTesselStoredText() = default;
 TTesselStoredText::~TTesselStoredText() = default;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/WideString.h"
+#include "engine/TesselTypes.h"
 
 namespace verimo {
 
@@ -19,6 +20,11 @@ class TDataSet;
 // dataset stored in a single-byte code page whose ASCII bytes are ASCII,
 // written into an output (a single-byte code page or UTF-8) that keeps
 // ASCII as it is. Everything else goes through the cells.
+// The code page of the bytes a run writes for `encoding`: the system's
+// ANSI, OEM or Mac code page, TSingleByteTranscoder::kUtf8 for UTF-8, 0 for
+// the outputs byte rows cannot be written in (UTF-16 and UTF-32).
+int ByteRowCodePage(TTesselOutputEncoding encoding);
+
 class TTesselStoredText {
  public:
   TTesselStoredText();

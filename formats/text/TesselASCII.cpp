@@ -220,19 +220,8 @@ void TTesselASCII::BeginExport() {
 }
 
 void TTesselASCII::PlanStoredText() {
-  int target = 0;
-  if (exportType_ == etCSV) {
-    rowEncoding_ = oeAnsi;
-  } else {
-    rowEncoding_ = OutputEncoding();
-  }
-  switch (rowEncoding_) {
-    case oeAnsi: target = SystemCodePage(TSystemCodePage::Ansi); break;
-    case oeOem: target = SystemCodePage(TSystemCodePage::Oem); break;
-    case oeMac: target = SystemCodePage(TSystemCodePage::Mac); break;
-    case oeUTF8: target = TSingleByteTranscoder::kUtf8; break;
-    default: break;
-  }
+  rowEncoding_ = exportType_ == etCSV ? oeAnsi : OutputEncoding();
+  const int target = ByteRowCodePage(rowEncoding_);
   // Quotes and separators are looked for and written as ASCII bytes.
   const bool asciiMarks = exportType_ == etTXT || (CSVComma < 0x80 && CSVQuote < 0x80);
   stored_.Plan(Columns(), target, target != 0 && asciiMarks && CanBuildRowInPlace() && CellHandlersUnset());

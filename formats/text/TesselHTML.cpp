@@ -384,17 +384,11 @@ void TTesselHTML::PlanByteRows() {
 }
 
 int TTesselHTML::ByteRowTarget() const {
-  TSystemCodePage which = TSystemCodePage::Ansi;
-  switch (OutputEncoding()) {
-    case oeUTF8: return TSingleByteTranscoder::kUtf8;
-    case oeAnsi: which = TSystemCodePage::Ansi; break;
-    case oeOem: which = TSystemCodePage::Oem; break;
-    case oeMac: which = TSystemCodePage::Mac; break;
-    default: return 0;
-  }
+  const TTesselOutputEncoding encoding = OutputEncoding();
+  const int codePage = ByteRowCodePage(encoding);
+  if (codePage == 0 || encoding == oeUTF8) return codePage;
   // A single-byte code page that writes ASCII as it is, as the pieces and
   // the ASCII cells are written.
-  const int codePage = SystemCodePage(which);
   try {
     if (TSingleByteCodePage::Find(codePage) == nullptr) return 0;
     WideString ascii;

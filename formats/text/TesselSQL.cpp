@@ -824,14 +824,8 @@ void TTesselSQL::PlanByteRows() {
   deferred_.assign(static_cast<size_t>(Columns().Count()), 0);
   anyDeferred_ = false;
   rowEncoding_ = OutputEncoding();
-  int target = 0;
-  switch (rowEncoding_) {
-    case oeAnsi: target = SystemCodePage(TSystemCodePage::Ansi); break;
-    case oeOem: target = SystemCodePage(TSystemCodePage::Oem); break;
-    case oeMac: target = SystemCodePage(TSystemCodePage::Mac); break;
-    case oeUTF8: target = TSingleByteTranscoder::kUtf8; break;
-    default: return;
-  }
+  const int target = ByteRowCodePage(rowEncoding_);
+  if (target == 0) return;
   if (typeid(*this) != typeid(TTesselSQL) || !CellHandlersUnset()) return;
   // Numbers, quotes and separators are written as ASCII bytes: the output
   // must write every ASCII character as its own byte.
