@@ -717,24 +717,20 @@ void TTesselColumns::CalcWidths() {
   const int exportRecCount = settings_.ExportRecCount;
   Variant value;
   WideString text;
-  // Without a text callback, a text field stored one byte per character is
-  // as long as its stored bytes: it is measured without decoding it.
-  std::vector<uint8_t> measuredStored(items_.size(), 0);
-  const bool fieldSource = source.Kind == esDataSet || source.Kind == esDBGrid;
-  if (!settings_.EscapeText && fieldSource) {
+  // Without a text callback, fields are measured without their texts where
+  // that gives the same width: a text field stored one byte per character
+  // by its stored bytes, other fields (numbers, dates, Booleans) once per
+  // class of values whose texts share one length.
+  enum Measure : uint8_t { kByText, kByStoredLength, kByLengthClass };
+  std::vector<Measure> measures(items_.size(), kByText);
+  std::vector<uint64_t> measuredClasses(items_.size(), 0);
+  if (!settings_.EscapeText && (source.Kind == esDataSet || source.Kind == esDBGrid)) {
     for (size_t i = 0; i < items_.size(); ++i) {
       const TField* field = items_[i].Field;
-      measuredStored[i] = field != nullptr && field->DataType() == ftString &&
-                          field->DataSet().FieldStoredCodePage(field->Index()) != 0;
+      if (field == nullptr) continue;
+      const bool stored = field->DataType() == ftString && field->DataSet().FieldStoredCodePage(field->Index()) != 0;
+      measures[i] = stored ? kByStoredLength : kByLengthClass;
     }
-  }
-  // Numbers, dates and Booleans are measured once per class of values
-  // whose texts share one length.
-  std::vector<uint8_t> measuredByClass(items_.size(), 0);
-  std::vector<uint64_t> measuredClasses(items_.size(), 0);
-  if (!settings_.EscapeText && fieldSource) {
-    for (size_t i = 0; i < items_.size(); ++i)
-      measuredByClass[i] = items_[i].Field != nullptr && measuredStored[i] == 0;
   }
   const int nullLength = static_cast<int>(ValueFormats().NullString().size());
   TYieldPacer pacer;
@@ -743,12 +739,13 @@ void TTesselColumns::CalcWidths() {
     if (settings_.Stopped && settings_.Stopped()) break;
     for (int i = 0; i < Count(); ++i) {
       TTesselColumn& column = items_[static_cast<size_t>(i)];
-      if (measuredStored[static_cast<size_t>(i)] != 0) {
+      const Measure measure = measures[static_cast<size_t>(i)];
+      if (measure == kByStoredLength) {
         const size_t stored = column.Field->DataSet().FieldStoredText(column.Field->Index()).size();
         column.Width = std::max(column.Width, stored == 0 ? nullLength : static_cast<int>(stored));
         continue;
       }
-      if (measuredByClass[static_cast<size_t>(i)] != 0) {
+      if (measure == kByLengthClass) {
         column.Field->ReadValue(value);
         const int lengthClass = LengthClassOf(i, value);
         const uint64_t bit = lengthClass >= 0 ? uint64_t{1} << lengthClass : 0;

@@ -1,5 +1,6 @@
 #include "engine/TesselStoredText.h"
 
+#include "core/Exception.h"
 #include "engine/TesselColumns.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/data/DataSet.h"
@@ -13,6 +14,21 @@ int ByteRowCodePage(TTesselOutputEncoding encoding) {
     case oeMac: return SystemCodePage(TSystemCodePage::Mac);
     case oeUTF8: return TSingleByteTranscoder::kUtf8;
     default: return 0;
+  }
+}
+
+bool KeepsAsciiAsBytes(int codePage) {
+  if (codePage == TSingleByteTranscoder::kUtf8) return true;
+  WideString ascii;
+  std::string bytes;
+  for (char16_t ch = 1; ch < 0x80; ++ch) {
+    ascii += ch;
+    bytes += static_cast<char>(ch);
+  }
+  try {
+    return EncodeToCodePage(ascii, codePage) == bytes;
+  } catch (const Exception&) {
+    return false;
   }
 }
 

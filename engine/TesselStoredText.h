@@ -15,16 +15,20 @@ class TTesselColumns;
 class TSingleByteTranscoder;
 class TDataSet;
 
+// The code page of the bytes a run writes for `encoding`: the system's
+// ANSI, OEM or Mac code page, TSingleByteTranscoder::kUtf8 for UTF-8, 0 for
+// the outputs byte rows cannot be written in (UTF-16 and UTF-32).
+int ByteRowCodePage(TTesselOutputEncoding encoding);
+// Whether the code page (or TSingleByteTranscoder::kUtf8) writes every
+// ASCII character as its own byte, so that byte rows may write ASCII
+// pieces as they are; false for a code page the converter does not know.
+bool KeepsAsciiAsBytes(int codePage);
+
 // The columns of a run whose texts an exporter can take as the source's
 // stored bytes and transcode straight into the output: text fields of a
 // dataset stored in a single-byte code page whose ASCII bytes are ASCII,
 // written into an output (a single-byte code page or UTF-8) that keeps
 // ASCII as it is. Everything else goes through the cells.
-// The code page of the bytes a run writes for `encoding`: the system's
-// ANSI, OEM or Mac code page, TSingleByteTranscoder::kUtf8 for UTF-8, 0 for
-// the outputs byte rows cannot be written in (UTF-16 and UTF-32).
-int ByteRowCodePage(TTesselOutputEncoding encoding);
-
 class TTesselStoredText {
  public:
   TTesselStoredText();

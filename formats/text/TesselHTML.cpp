@@ -391,17 +391,10 @@ int TTesselHTML::ByteRowTarget() const {
   // the ASCII cells are written.
   try {
     if (TSingleByteCodePage::Find(codePage) == nullptr) return 0;
-    WideString ascii;
-    std::string bytes;
-    for (char16_t ch = 1; ch < 0x80; ++ch) {
-      ascii += ch;
-      bytes += static_cast<char>(ch);
-    }
-    if (EncodeToCodePage(ascii, codePage) != bytes) return 0;
   } catch (const Exception&) {
     return 0;
   }
-  return codePage;
+  return KeepsAsciiAsBytes(codePage) ? codePage : 0;
 }
 
 bool TTesselHTML::PlanCellPieces() {

@@ -827,17 +827,8 @@ void TTesselSQL::PlanByteRows() {
   const int target = ByteRowCodePage(rowEncoding_);
   if (target == 0) return;
   if (typeid(*this) != typeid(TTesselSQL) || !CellHandlersUnset()) return;
-  // Numbers, quotes and separators are written as ASCII bytes: the output
-  // must write every ASCII character as its own byte.
-  WideString ascii;
-  std::string asciiBytes;
-  for (int ch = 1; ch < 0x80; ++ch) {
-    ascii += static_cast<char16_t>(ch);
-    asciiBytes += static_cast<char>(ch);
-  }
-  std::string encoded;
-  Writer().Encode(ascii, rowEncoding_, encoded);
-  if (encoded != asciiBytes) return;
+  // Numbers, quotes and separators are written as ASCII bytes.
+  if (!KeepsAsciiAsBytes(target)) return;
   WideString nullText;
   AppendNull(nullText);
   // A null text that does not start with ASCII might combine with what
@@ -918,13 +909,16 @@ bool TTesselSQL::AppendRawNumber(int columnIndex) {
     rowBytes_ += nullBytes_;
     return true;
   }
-  const Variant::Kind kind = number_.GetKind();
-  if (kind == Variant::Kind::Bytes) return false;
+  if (number_.GetKind() == Variant::Kind::Bytes) return false;
+  AppendNumberOrNull(number_);
+  return true;
+}
+
+void TTesselSQL::AppendNumberOrNull(const Variant& value) {
   const size_t start = rowBytes_.size();
-  if (kind != Variant::Kind::Boolean && AppendNumber(rowBytes_, number_)) return true;
+  if (value.GetKind() != Variant::Kind::Boolean && AppendNumber(rowBytes_, value)) return;
   rowBytes_.resize(start);
   rowBytes_ += nullBytes_;
-  return true;
 }
 
 void TTesselSQL::AppendCellBytes(const TTesselCol& cell, int columnIndex) {
@@ -940,10 +934,7 @@ void TTesselSQL::AppendCellBytes(const TTesselCol& cell, int columnIndex) {
       rowBytes_ += nullBytes_;
       return;
     }
-    const size_t start = rowBytes_.size();
-    if (cell.Value.GetKind() != Variant::Kind::Boolean && AppendNumber(rowBytes_, cell.Value)) return;
-    rowBytes_.resize(start);
-    rowBytes_ += nullBytes_;
+    AppendNumberOrNull(cell.Value);
     return;
   }
   piece_.clear();

@@ -100,6 +100,8 @@ class TTesselSQL : public TTesselFormatTextSQL {
   // A deferred cell from the source; false when it needs its cell.
   bool AppendStoredCell(int columnIndex);
   bool AppendRawNumber(int columnIndex);
+  // The plain notation of a numeric value, or the null text.
+  void AppendNumberOrNull(const Variant& value);
   // The literal of a stored text on its bytes; false, with nothing
   // appended, when a byte needs the converter.
   bool AppendStoredLiteral(int columnIndex, std::string_view stored);
