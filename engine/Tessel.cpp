@@ -150,12 +150,14 @@ void TTessel::FillDeferredCells() const {
 
 WideString TTessel::GetDataRow() {
   WideString result;
+  result.reserve(dataRowLength_);
   const TTesselRow& row = Row();
   if (plainCellText_) {
     for (int i = 0; i < row.Count(); ++i) AppendPlainCellText(row[i], result);
-    return result;
+  } else {
+    for (int i = 0; i < row.Count(); ++i) result += GetCellText(row[i]);
   }
-  for (int i = 0; i < row.Count(); ++i) result += GetCellText(row[i]);
+  dataRowLength_ = std::max(dataRowLength_, result.size());
   return result;
 }
 

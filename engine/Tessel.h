@@ -213,6 +213,8 @@ class TTessel {
   // The row's cells hold the current record as FillRow read it.
   bool rowIsCurrent_ = false;
   bool aborted_ = false;
+  // The longest data row so far: GetDataRow reserves it at once.
+  size_t dataRowLength_ = 0;
   TTesselOutputEncoding outputEncoding_ = oeUTF8;
 };
 

@@ -212,7 +212,7 @@ void TTesselFormats::AppendInteger(const TNumberPattern& pattern, int64_t value,
 void TTesselFormats::AppendFloatValue(const TNumberPattern& pattern, double value, WideString& out) const {
   TSeparatorScope scope(*this);
   if (pattern.Pattern().empty())
-    out += FloatToStr(value, scope.Settings());
+    AppendFloatText(value, scope.Settings(), out);
   else
     pattern.AppendFloat(value, scope.Settings(), out);
 }
@@ -220,7 +220,7 @@ void TTesselFormats::AppendFloatValue(const TNumberPattern& pattern, double valu
 void TTesselFormats::AppendCurrencyValue(const TNumberPattern& pattern, double value, WideString& out) const {
   TSeparatorScope scope(*this);
   if (pattern.Pattern().empty())
-    out += CurrToStr(value, scope.Settings());
+    AppendCurrText(value, scope.Settings(), out);
   else
     pattern.AppendFloat(value, scope.Settings(), out);
 }

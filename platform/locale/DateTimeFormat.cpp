@@ -1,6 +1,8 @@
 // The date-time pattern language.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "core/Exception.h"
@@ -73,8 +75,25 @@ Token Literal(size_t start, size_t length) {
   return token;
 }
 
+// The tokens of a short pattern, kept on the stack: a pattern has at most
+// one token per character.
+class InlineTokens {
+ public:
+  static constexpr size_t kCapacity = 32;
+
+  bool empty() const { return size_ == 0; }
+  Token& back() { return items_[size_ - 1]; }
+  void push_back(const Token& token) { items_[size_++] = token; }
+  std::span<const Token> View() const { return {items_.data(), size_}; }
+
+ private:
+  std::array<Token, kCapacity> items_{};
+  size_t size_ = 0;
+};
+
 // Appends a literal, merging it with a literal just before it in the pattern.
-void AddLiteral(std::vector<Token>& tokens, size_t start, size_t length) {
+template <class Tokens>
+void AddLiteral(Tokens& tokens, size_t start, size_t length) {
   if (length == 0) return;
   if (!tokens.empty() && tokens.back().kind == Token::kLiteral &&
       tokens.back().start + tokens.back().length == start) {
@@ -84,8 +103,8 @@ void AddLiteral(std::vector<Token>& tokens, size_t start, size_t length) {
   tokens.push_back(Literal(start, length));
 }
 
-std::vector<Token> Compile(WideStringView pattern) {
-  std::vector<Token> tokens;
+template <class Tokens>
+void CompileInto(WideStringView pattern, Tokens& tokens) {
   char16_t lastToken = 0;
   bool twelveHour = false;
   bool twelveHourKnown = false;
@@ -200,6 +219,11 @@ std::vector<Token> Compile(WideStringView pattern) {
     }
     ++pos;
   }
+}
+
+std::vector<Token> Compile(WideStringView pattern) {
+  std::vector<Token> tokens;
+  CompileInto(pattern, tokens);
   return tokens;
 }
 
@@ -226,7 +250,7 @@ class DateTimeWriter {
   DateTimeWriter(TDateTime value, const TFormatSettings& settings, WideString& out)
       : value_(value), settings_(settings), date_(DecodeDate(value)), time_(DecodeTime(value)), out_(out) {}
 
-  void Run(WideStringView pattern, const std::vector<Token>& tokens, int depth) {
+  void Run(WideStringView pattern, std::span<const Token> tokens, int depth) {
     for (const Token& token : tokens) Step(pattern, token, depth);
   }
 
@@ -276,8 +300,16 @@ class DateTimeWriter {
   bool Afternoon() const { return time_.hour >= 12; }
   size_t Weekday() const { return static_cast<size_t>(DayOfWeek(value_) - 1); }
 
+  // Nested patterns are the settings' own, compiled where they are used.
   void AppendNested(WideStringView pattern, int depth) {
-    if (depth < kMaxNesting) Run(pattern, Compile(pattern), depth + 1);
+    if (depth >= kMaxNesting) return;
+    if (pattern.size() > InlineTokens::kCapacity) {
+      Run(pattern, Compile(pattern), depth + 1);
+      return;
+    }
+    InlineTokens tokens;
+    CompileInto(pattern, tokens);
+    Run(pattern, tokens.View(), depth + 1);
   }
 
   TDateTime value_;

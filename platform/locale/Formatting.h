@@ -183,6 +183,9 @@ class TDateTimePattern {
 WideString FloatToStr(double value, const TFormatSettings& settings);
 WideString CurrToStr(double value, const TFormatSettings& settings);
 WideString DateTimeToStr(TDateTime value, const TFormatSettings& settings);
+// FloatToStr and CurrToStr appended to `out`.
+void AppendFloatText(double value, const TFormatSettings& settings, WideString& out);
+void AppendCurrText(double value, const TFormatSettings& settings, WideString& out);
 
 // Parsing with the settings' separators and short date pattern; false when
 // the text is not such a value (surrounding blanks are allowed). Integers

@@ -310,27 +310,29 @@ void FormatMagnitude(WideStringView section, const DecimalNumber& number, const 
   LayOutSection(section, layout, digits, settings, minus, out);
 }
 
-WideString NonFiniteText(double value) {
+WideStringView NonFiniteText(double value) {
   if (std::isnan(value)) return u"NAN";
   return value < 0 ? u"-INF" : u"INF";
 }
 
-// Digits of a number in fixed notation with the given separators.
-WideString FixedText(const DecimalNumber& number, int fractionDigits, bool grouping,
-                     const TFormatSettings& settings) {
-  std::string integer = locale_detail::IntegerDigits(number);
-  if (integer.empty()) integer.push_back('0');
-  WideString out;
-  for (size_t i = 0; i < integer.size(); ++i) {
-    out += static_cast<char16_t>(integer[i]);
-    size_t position = integer.size() - 1 - i;
+// Appends the digits of a number in fixed notation with the given separators.
+void AppendFixedText(const DecimalNumber& number, int fractionDigits, bool grouping,
+                     const TFormatSettings& settings, WideString& out) {
+  const int integerCount = number.IntegerDigitCount();
+  if (integerCount == 0) out += u'0';
+  for (int i = 0; i < integerCount; ++i) {
+    const size_t at = static_cast<size_t>(i);
+    out += at < number.digits.size() ? static_cast<char16_t>(number.digits[at]) : u'0';
+    const int position = integerCount - 1 - i;
     if (grouping && position > 0 && position % 3 == 0) out += settings.ThousandSeparator;
   }
-  if (fractionDigits > 0) {
-    out += settings.DecimalSeparator;
-    for (char digit : locale_detail::FractionDigits(number, fractionDigits)) out += static_cast<char16_t>(digit);
+  if (fractionDigits <= 0) return;
+  out += settings.DecimalSeparator;
+  for (int i = 0; i < fractionDigits; ++i) {
+    const int at = number.exponent + i;
+    const bool stored = at >= 0 && static_cast<size_t>(at) < number.digits.size();
+    out += stored ? static_cast<char16_t>(number.digits[static_cast<size_t>(at)]) : u'0';
   }
-  return out;
 }
 
 // Layouts of the classic placement codes: "S" the currency symbol, "A" the
@@ -340,35 +342,24 @@ constexpr std::u16string_view kNegativeCurrencyLayouts[16] = {
     u"(SA)", u"-SA", u"S-A", u"SA-", u"(AS)", u"-AS", u"A-S", u"AS-",
     u"-A S", u"-S A", u"A S-", u"S A-", u"S -A", u"A- S", u"(S A)", u"(A S)"};
 
-WideString PlaceCurrency(const WideString& amount, bool negative, const TFormatSettings& settings) {
-  std::u16string_view layout =
-      negative ? kNegativeCurrencyLayouts[settings.NegCurrFormat < 16 ? settings.NegCurrFormat : 1]
-               : kPositiveCurrencyLayouts[settings.CurrencyFormat < 4 ? settings.CurrencyFormat : 0];
-  WideString out;
-  out.reserve(amount.size() + settings.CurrencyString.size() + 3);
-  for (char16_t c : layout) {
-    if (c == u'S')
-      out += settings.CurrencyString;
-    else if (c == u'A')
-      out += amount;
-    else
-      out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
-WideString FloatToStr(double value, const TFormatSettings& settings) {
-  if (!std::isfinite(value)) return NonFiniteText(value);
+void AppendFloatText(double value, const TFormatSettings& settings, WideString& out) {
+  if (!std::isfinite(value)) {
+    out += NonFiniteText(value);
+    return;
+  }
   DecimalNumber number = locale_detail::DecimalFromDouble(value);
   locale_detail::RoundToSignificant(number, kGeneralPrecision);
-  if (number.IsZero()) return u"0";
-  WideString out = number.negative ? u"-" : u"";
+  if (number.IsZero()) {
+    out += u'0';
+    return;
+  }
+  if (number.negative) out += u'-';
   const bool scientific = number.exponent > kGeneralPrecision || number.exponent < -4;
   if (!scientific) {
-    out += FixedText(number, locale_detail::FractionDigitCount(number), false, settings);
-    return out;
+    AppendFixedText(number, locale_detail::FractionDigitCount(number), false, settings, out);
+    return;
   }
   out += static_cast<char16_t>(number.digits[0]);
   if (number.digits.size() > 1) {
@@ -377,16 +368,40 @@ WideString FloatToStr(double value, const TFormatSettings& settings) {
   }
   out += u'E';
   out += IntToWide(number.exponent - 1);
+}
+
+void AppendCurrText(double value, const TFormatSettings& settings, WideString& out) {
+  if (!std::isfinite(value)) {
+    out += NonFiniteText(value);
+    return;
+  }
+  DecimalNumber number = locale_detail::DecimalFromDouble(value);
+  locale_detail::RoundToSignificant(number, kGeneralPrecision);
+  locale_detail::RoundToFraction(number, settings.CurrencyDecimals);
+  const bool negative = number.negative && !number.IsZero();
+  const std::u16string_view layout =
+      negative ? kNegativeCurrencyLayouts[settings.NegCurrFormat < 16 ? settings.NegCurrFormat : 1]
+               : kPositiveCurrencyLayouts[settings.CurrencyFormat < 4 ? settings.CurrencyFormat : 0];
+  for (const char16_t c : layout) {
+    if (c == u'S')
+      out += settings.CurrencyString;
+    else if (c == u'A')
+      AppendFixedText(number, settings.CurrencyDecimals, true, settings, out);
+    else
+      out += c;
+  }
+}
+
+WideString FloatToStr(double value, const TFormatSettings& settings) {
+  WideString out;
+  AppendFloatText(value, settings, out);
   return out;
 }
 
 WideString CurrToStr(double value, const TFormatSettings& settings) {
-  if (!std::isfinite(value)) return NonFiniteText(value);
-  DecimalNumber number = locale_detail::DecimalFromDouble(value);
-  locale_detail::RoundToSignificant(number, kGeneralPrecision);
-  locale_detail::RoundToFraction(number, settings.CurrencyDecimals);
-  WideString amount = FixedText(number, settings.CurrencyDecimals, true, settings);
-  return PlaceCurrency(amount, number.negative && !number.IsZero(), settings);
+  WideString out;
+  AppendCurrText(value, settings, out);
+  return out;
 }
 
 TNumberPattern::TNumberPattern(WideStringView pattern) : pattern_(pattern) {
@@ -498,7 +513,7 @@ void TNumberPattern::AppendFloat(double value, const TFormatSettings& settings, 
     ShortDigits number(value);
     number.RoundToFraction(Layout(0).fractionPlaceholders);
     if (number.count != 0 && number.exponent > kMaxFixedIntegerDigits) {
-      out += FloatToStr(value, settings);
+      AppendFloatText(value, settings, out);
       return;
     }
     AppendPlain(number.negative && number.count != 0, number.digits.data(), number.count, number.exponent,
@@ -508,7 +523,7 @@ void TNumberPattern::AppendFloat(double value, const TFormatSettings& settings, 
   const size_t start = out.size();
   if (AppendDecimal(locale_detail::DecimalFromDouble(value), settings, true, out)) return;
   out.resize(start);
-  out += FloatToStr(value, settings);
+  AppendFloatText(value, settings, out);
 }
 
 void TNumberPattern::AppendInt64(int64_t value, const TFormatSettings& settings, WideString& out) const {

@@ -105,6 +105,17 @@ TEST_F(DateTimeFormatTest, PatternsThatNameThemselvesEnd) {
   EXPECT_NO_THROW(Format(u"c", afternoon, s));
 }
 
+// Named patterns of any length: short ones and ones longer than one token
+// per character would fit on the stack.
+TEST_F(DateTimeFormatTest, NamedPatternsOfAnyLength) {
+  TFormatSettings s = en;
+  s.ShortDateFormat = u"yyyy-mm-dd";
+  s.LongTimeFormat = u"hh 'hours', nn 'minutes and' ss 'seconds past the hour'";
+  EXPECT_EQ(Format(u"c", afternoon, s), "2024-03-05 14 hours, 07 minutes and 09 seconds past the hour");
+  s.ShortDateFormat = u"d/m/yy d/m/yy d/m/yy d/m/yy d/m/yy d/m/yy";
+  EXPECT_EQ(Format(u"ddddd", afternoon, s), "5/3/24 5/3/24 5/3/24 5/3/24 5/3/24 5/3/24");
+}
+
 TEST_F(DateTimeFormatTest, DatesBeforeTheOriginAndOutOfRange) {
   EXPECT_EQ(Format(u"yyyy-mm-dd hh:nn", -1.25, en), "1899-12-29 06:00");
   EXPECT_EQ(Format(u"yyyy-mm-dd", EncodeDate(1, 1, 1), en), "0001-01-01");
