@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <typeinfo>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
@@ -32,6 +37,62 @@ bool HasCSVMark(std::string_view bytes, char comma, char quote) {
   for (const char ch : bytes)
     if (ch == comma || ch == quote || ch == '\r' || ch == '\n') return true;
   return false;
+}
+
+// Cells up to this length are scanned and narrowed on the stack.
+constexpr size_t kShortCell = 256;
+
+struct TCSVScan {
+  bool ascii = true;    // every character is ASCII
+  bool marked = false;  // it holds the separator, the quote, CR or LF
+  bool quote = false;   // it holds the quote
+};
+
+// Narrows an ASCII text into `target`, looking for the characters that make
+// a CSV cell quoted on the way. `target` has room for the text and 8 bytes
+// more; nothing in it is meaningful when the text is not ASCII.
+TCSVScan NarrowCSVCell(WideStringView text, char16_t comma, char16_t quote, char* target) {
+  TCSVScan scan;
+#ifdef __SSE2__
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i commas = _mm_set1_epi16(static_cast<short>(comma));
+  const __m128i quotes = _mm_set1_epi16(static_cast<short>(quote));
+  const __m128i crs = _mm_set1_epi16('\r');
+  const __m128i lfs = _mm_set1_epi16('\n');
+  int quoteBits = 0;
+  int markBits = 0;
+  // Eight characters at a time, the last ones padded.
+  for (size_t at = 0; at < text.size(); at += 8) {
+    const size_t count = std::min<size_t>(8, text.size() - at);
+    char16_t padded[8] = {};
+    const char16_t* source = text.data() + at;
+    if (count < 8) source = static_cast<const char16_t*>(std::memcpy(padded, source, count * sizeof(char16_t)));
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+    const int lanes = count == 8 ? 0xFFFF : (1 << (2 * count)) - 1;
+    if ((_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), zero)) & lanes) != lanes) {
+      scan.ascii = false;
+      return scan;
+    }
+    const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi16(units, crs), _mm_cmpeq_epi16(units, lfs));
+    quoteBits |= _mm_movemask_epi8(_mm_cmpeq_epi16(units, quotes)) & lanes;
+    markBits |= _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(units, commas), breaks)) & lanes;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(target + at), _mm_packus_epi16(units, units));
+  }
+  scan.quote = quoteBits != 0;
+  scan.marked = (markBits | quoteBits) != 0;
+#else
+  for (const char16_t ch : text) {
+    if (ch >= 0x80) {
+      scan.ascii = false;
+      return scan;
+    }
+    scan.quote = scan.quote || ch == quote;
+    scan.marked = scan.marked || ch == quote || ch == comma || ch == u'\r' || ch == u'\n';
+    *target++ = static_cast<char>(ch);
+  }
+#endif
+  return scan;
 }
 
 WideString AsciiToWide(std::string_view text) { return WideString(text.begin(), text.end()); }
@@ -413,20 +474,19 @@ void TTesselASCII::AppendCellBytes(WideStringView text, const TTesselColumn& col
     const size_t spacing = TXTSpacing > 0 ? static_cast<size_t>(std::min(TXTSpacing, kMaxTXTWidth)) : 0;
     rowBytes_.resize(start + target + spacing, ' ');
     if (CopyAsciiPrefix(text.substr(0, length), rowBytes_.data() + start + before) == length) return;
-  } else {
-    const bool quoted = CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) ||
-                                          ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote));
-    if (!quoted || text.find(CSVQuote) == WideStringView::npos) {
-      rowBytes_.resize(start + text.size() + 3);
-      char* target = rowBytes_.data() + start;
-      if (quoted) *target++ = static_cast<char>(CSVQuote);
-      if (CopyAsciiPrefix(text, target) == text.size()) {
-        target += text.size();
-        if (quoted) *target++ = static_cast<char>(CSVQuote);
-        *target++ = static_cast<char>(CSVComma);
-        rowBytes_.resize(static_cast<size_t>(target - rowBytes_.data()));
-        return;
-      }
+  } else if (text.size() <= kShortCell) {
+    // Quote, text, quote and separator, appended at once.
+    char cell[kShortCell + 16];
+    const TCSVScan scan = NarrowCSVCell(text, CSVComma, CSVQuote, cell + 1);
+    const bool quoted = CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || scan.marked);
+    if (scan.ascii && !(quoted && scan.quote)) {
+      char* const first = quoted ? cell : cell + 1;
+      char* last = cell + 1 + text.size();
+      cell[0] = static_cast<char>(CSVQuote);
+      if (quoted) *last++ = static_cast<char>(CSVQuote);
+      *last++ = static_cast<char>(CSVComma);
+      rowBytes_.append(first, static_cast<size_t>(last - first));
+      return;
     }
   }
   rowBytes_.resize(start);

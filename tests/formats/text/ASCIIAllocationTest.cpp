@@ -136,17 +136,29 @@ TEST_F(ASCIIAllocationTest, TXTRowsAllocateNothingAfterTheFirstRows) {
   EXPECT_GT(bytes, kRows * 50);
 }
 
+// Separators and quotes that the numbers, dates and texts hold or do not
+// hold, at any place of a cell: with "," and "." (Turkish decimals and
+// thousands) some number cells need quotes and some do not.
 TEST_F(ASCIIAllocationTest, RowsBuiltInPlaceEqualTheRowsOfTheSteps) {
+  struct Marks {
+    char16_t comma;
+    char16_t quote;
+  };
   for (TTesselASCIIType type : {etCSV, etTXT}) {
-    TTesselASCII fast(type);
-    TSteppedASCII stepped(type);
-    for (TTesselASCII* exporter : {static_cast<TTesselASCII*>(&fast), static_cast<TTesselASCII*>(&stepped)}) {
-      exporter->Formats().SetNullString(u"(boş)");
-      exporter->CSVComma = u';';
+    for (const Marks marks : {Marks{u';', u'"'}, Marks{u',', u'"'}, Marks{u'.', u'\''}, Marks{u',', 0}}) {
+      TTesselASCII fast(type);
+      TSteppedASCII stepped(type);
+      for (TTesselASCII* exporter : {static_cast<TTesselASCII*>(&fast), static_cast<TTesselASCII*>(&stepped)}) {
+        exporter->Formats().SetNullString(u"(boş)");
+        exporter->CSVComma = marks.comma;
+        exporter->CSVQuote = marks.quote;
+      }
+      const std::string expected = Export(stepped);
+      EXPECT_GT(expected.size(), static_cast<size_t>(kRows * 50));
+      EXPECT_EQ(Export(fast), expected) << (type == etCSV ? "CSV " : "TXT ") << static_cast<int>(marks.comma) << " "
+                                        << static_cast<int>(marks.quote);
+      if (type == etTXT) break;
     }
-    const std::string expected = Export(stepped);
-    EXPECT_GT(expected.size(), static_cast<size_t>(kRows * 50));
-    EXPECT_EQ(Export(fast), expected) << (type == etCSV ? "CSV" : "TXT");
   }
 }
 
