@@ -454,11 +454,15 @@ void TNumberPattern::AppendPlain(bool negative, const char* digits, int digitCou
   char16_t* target = out.data() + start;
   if (negative) *target++ = u'-';
   target = std::copy_n(section.data(), prefixLength_, target);
+  // Digits written before the next thousand separator (none without grouping).
+  int untilSeparator = layout.grouping ? (integerCount - 1) % 3 + 1 : integerCount;
   for (int i = 0; i < integerCount; ++i) {
     const int index = i - padding;  // into digits
     *target++ = index < 0 || index >= digitCount ? u'0' : static_cast<char16_t>(digits[index]);
-    const int position = integerCount - 1 - i;
-    if (layout.grouping && position > 0 && position % 3 == 0) *target++ = settings.ThousandSeparator;
+    if (--untilSeparator == 0 && i + 1 < integerCount) {
+      *target++ = settings.ThousandSeparator;
+      untilSeparator = 3;
+    }
   }
   if (shown > 0) {
     *target++ = settings.DecimalSeparator;
