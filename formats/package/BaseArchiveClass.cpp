@@ -28,16 +28,32 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
-// The folder's entries in ascending order of their upper-cased names.
-std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
-  std::vector<fs::directory_entry> entries;
+// One item of a folder of the package: a file or folder on disk, or an
+// entry compressed ahead that takes its place among them (Deflated >= 0,
+// its index).
+struct TFolderItem {
+  std::string Name;
+  fs::directory_entry Entry;
+  int Deflated = -1;
+};
+
+// The folder's files and folders and the deflated entries placed in it, in
+// ascending order of their upper-cased names.
+std::vector<TFolderItem> SortedItems(const fs::path& folder, const std::string& prefix,
+                                     const std::vector<TBaseArchiveClass::TDeflatedEntry>& deflated) {
+  std::vector<TFolderItem> items;
   std::error_code ec;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry);
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+    items.push_back({entry.path().filename().string(), entry});
   if (ec) throw Exception("Package folder " + folder.string() + " cannot be read: " + ec.message());
-  std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
-    return UpperAscii(a.path().filename().string()) < UpperAscii(b.path().filename().string());
-  });
-  return entries;
+  for (size_t i = 0; i < deflated.size(); ++i) {
+    const std::string& name = deflated[i].EntryName;
+    if (deflated[i].InFolderOrder && name.starts_with(prefix) && name.find('/', prefix.size()) == std::string::npos)
+      items.push_back({name.substr(prefix.size()), {}, static_cast<int>(i)});
+  }
+  std::stable_sort(items.begin(), items.end(),
+                   [](const TFolderItem& a, const TFolderItem& b) { return UpperAscii(a.Name) < UpperAscii(b.Name); });
+  return items;
 }
 
 // A new, empty file beside the target, removed again unless Keep is called.
@@ -109,7 +125,8 @@ void TBaseArchiveClass::CreateArchive() {
     TMiniZip zip(temporary.Path());
     zip.Level = Level;
     for (const std::string& name : StoredFirst) zip.AddFile(packageRoot_ / name, name, TMiniZip::TMethod::Store);
-    AddFolder(zip, packageRoot_, "");
+    std::vector<bool> deflatedAdded(DeflatedParts.size());
+    AddFolder(zip, packageRoot_, "", deflatedAdded);
     const std::vector<std::unique_ptr<TDeflatedPart>> deflated = DeflateComposedParts();
     for (size_t i = 0; i < ComposedParts.size(); ++i) {
       if (deflated.empty()) {
@@ -118,19 +135,25 @@ void TBaseArchiveClass::CreateArchive() {
         zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
       }
     }
-    for (const TDeflatedEntry& entry : DeflatedParts) zip.AddDeflated(entry.EntryName, std::time(nullptr), *entry.Part);
+    for (size_t i = 0; i < DeflatedParts.size(); ++i)
+      if (!deflatedAdded[i]) zip.AddDeflated(DeflatedParts[i].EntryName, std::time(nullptr), *DeflatedParts[i].Part);
     zip.Close();
   }
   temporary.MoveTo(target);
 }
 
-void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const std::string& prefix) const {
-  for (const fs::directory_entry& entry : SortedEntries(folder)) {
-    const std::string name = prefix + entry.path().filename().string();
-    if (entry.is_directory()) {
-      AddFolder(zip, entry.path(), name + "/");
+void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const std::string& prefix,
+                                  std::vector<bool>& deflatedAdded) const {
+  for (const TFolderItem& item : SortedItems(folder, prefix, DeflatedParts)) {
+    const std::string name = prefix + item.Name;
+    if (item.Deflated >= 0) {
+      const size_t index = static_cast<size_t>(item.Deflated);
+      zip.AddDeflated(name, std::time(nullptr), *DeflatedParts[index].Part);
+      deflatedAdded[index] = true;
+    } else if (item.Entry.is_directory()) {
+      AddFolder(zip, item.Entry.path(), name + "/", deflatedAdded);
     } else if (std::find(StoredFirst.begin(), StoredFirst.end(), name) == StoredFirst.end()) {
-      zip.AddFile(entry.path(), name);
+      zip.AddFile(item.Entry.path(), name);
     }
   }
 }

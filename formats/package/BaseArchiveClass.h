@@ -35,10 +35,13 @@ class TBaseArchiveClass {
   std::vector<std::string> StoredFirst;
   std::vector<TComposedPart> ComposedParts;
   // Entries the package writer has compressed itself (finished parts,
-  // compressed at Level), added after the composed parts as they are.
+  // compressed at Level), added as they are: after the composed parts, or
+  // with InFolderOrder where a file of the package root with that name
+  // would be (at the end when its folder is not in the package root).
   struct TDeflatedEntry {
     std::string EntryName;
     const TDeflatedPart* Part = nullptr;
+    bool InFolderOrder = false;
   };
   std::vector<TDeflatedEntry> DeflatedParts;
   // zlib's compression level of the other entries.
@@ -60,7 +63,8 @@ class TBaseArchiveClass {
   void CreateArchive();
 
  private:
-  void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix) const;
+  void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix,
+                 std::vector<bool>& deflatedAdded) const;
   static void AddComposedPart(TMiniZip& zip, const TComposedPart& part);
   std::vector<std::unique_ptr<TDeflatedPart>> DeflateComposedParts() const;
 
