@@ -4,13 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <system_error>
-#include <thread>
 
 #include "core/Exception.h"
 #include "engine/TesselStream.h"
@@ -94,11 +92,10 @@ class TTemporaryTarget {
   fs::path path_;
 };
 
-// Appends the whole file to `target`, unless `stop` is raised on the way.
-void CopyFileInto(const fs::path& source, TStream& target, const std::atomic<bool>& stop) {
+void CopyFileInto(const fs::path& source, TStream& target) {
   TFileStream file(source, TFileStream::TMode::OpenRead);
   std::vector<char> buffer(256 * 1024);
-  for (size_t got; !stop && (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
+  for (size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
 }
 
 void EnsureFolder(const fs::path& folder) {
@@ -128,13 +125,8 @@ void TBaseArchiveClass::CreateArchive() {
     std::vector<bool> deflatedAdded(DeflatedParts.size());
     AddFolder(zip, packageRoot_, "", deflatedAdded);
     const std::vector<std::unique_ptr<TDeflatedPart>> deflated = DeflateComposedParts();
-    for (size_t i = 0; i < ComposedParts.size(); ++i) {
-      if (deflated.empty()) {
-        AddComposedPart(zip, ComposedParts[i]);
-      } else {
-        zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
-      }
-    }
+    for (size_t i = 0; i < ComposedParts.size(); ++i)
+      zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
     for (size_t i = 0; i < DeflatedParts.size(); ++i)
       if (!deflatedAdded[i]) zip.AddDeflated(DeflatedParts[i].EntryName, std::time(nullptr), *DeflatedParts[i].Part);
     zip.Close();
@@ -158,54 +150,21 @@ void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const s
   }
 }
 
-// With two or more composed parts (and Parallel), each is deflated into a
-// file beside its body ahead of the archive, by the caller's thread and a
-// worker at once. A failure makes both threads give up; the first failure
-// in the order of the parts is raised. Otherwise nothing is done here and
-// the parts are compressed as they are added.
+// Each composed part is deflated into a file beside its body ahead of the
+// archive, one after the other; with Parallel a part's blocks are
+// compressed on its workers while the caller reads its body.
 std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedParts() const {
   std::vector<std::unique_ptr<TDeflatedPart>> parts;
-  if (!Parallel || ComposedParts.size() < 2) return parts;
-  parts.resize(ComposedParts.size());
-  std::vector<std::exception_ptr> failures(ComposedParts.size());
-  std::atomic<size_t> next{0};
-  std::atomic<bool> failed{false};
-  auto work = [&] {
-    for (size_t i = next++; i < ComposedParts.size() && !failed; i = next++) {
-      try {
-        const TComposedPart& part = ComposedParts[i];
-        auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level,
-                                                        TDeflatedPart::TMode::InCaller);
-        deflated->Write(part.Head);
-        CopyFileInto(part.Body, *deflated, failed);
-        if (failed) break;
-        deflated->Write(part.Tail);
-        deflated->Finish();
-        parts[i] = std::move(deflated);
-      } catch (...) {
-        failures[i] = std::current_exception();
-        failed = true;
-      }
-    }
-  };
-  {
-    std::thread worker(work);
-    work();
-    worker.join();
+  const TDeflatedPart::TMode mode = Parallel ? TDeflatedPart::TMode::InWorker : TDeflatedPart::TMode::InCaller;
+  for (const TComposedPart& part : ComposedParts) {
+    auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level, mode);
+    deflated->Write(part.Head);
+    CopyFileInto(part.Body, *deflated);
+    deflated->Write(part.Tail);
+    deflated->Finish();
+    parts.push_back(std::move(deflated));
   }
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
   return parts;
-}
-
-void TBaseArchiveClass::AddComposedPart(TMiniZip& zip, const TComposedPart& part) {
-  std::error_code ec;
-  const uintmax_t bodySize = fs::file_size(part.Body, ec);
-  zip.BeginEntry(part.EntryName, std::time(nullptr), part.Head.size() + (ec ? 0 : bodySize) + part.Tail.size());
-  zip.Write(part.Head);
-  zip.WriteFile(part.Body);
-  zip.Write(part.Tail);
-  zip.EndEntry();
 }
 
 }  // namespace verimo

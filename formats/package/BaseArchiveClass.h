@@ -46,10 +46,10 @@ class TBaseArchiveClass {
   std::vector<TDeflatedEntry> DeflatedParts;
   // zlib's compression level of the other entries.
   int Level = 9;
-  // Whether compression may run on a second thread beside the caller's:
-  // two or more composed parts are then compressed at once, and package
-  // writers may compress a part while they produce it. The archive's bytes
-  // are the same either way.
+  // Whether compression may run on worker threads beside the caller's
+  // (the blocks of the composed parts, and of the parts package writers
+  // compress while they produce them). The archive's bytes are the same
+  // either way.
   bool Parallel = true;
 
   void SetOutputFileName(const std::filesystem::path& fileName);
@@ -65,7 +65,6 @@ class TBaseArchiveClass {
  private:
   void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix,
                  std::vector<bool>& deflatedAdded) const;
-  static void AddComposedPart(TMiniZip& zip, const TComposedPart& part);
   std::vector<std::unique_ptr<TDeflatedPart>> DeflateComposedParts() const;
 
   std::filesystem::path packageRoot_;

@@ -14,7 +14,7 @@ class TDocxDocument;
 
 // Writes the parts of one document into a private staging folder and zips
 // them into the output file. word/document.xml is compressed while its rows
-// are written (on a worker thread), so only its compressed bytes reach the
+// are written (on worker threads), so only its compressed bytes reach the
 // staging folder; the archive takes them as they are. Lives for one run;
 // the staging folder goes with it.
 class TDocxFileMaker {
