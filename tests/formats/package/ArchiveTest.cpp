@@ -91,8 +91,9 @@ TEST_F(ArchiveTest, PartsCompressedAheadTakeTheirPlaceInTheFolderOrWaitForTheEnd
   archive.DeflatedParts.push_back({"nowhere/m.xml", missingFolder.get(), true});
   archive.SetOutputFileName(dir_ / "p.zip");
   archive.CreateArchive();
-  EXPECT_EQ(test::ZipEntries(dir_ / "p.zip"), (std::vector<std::string>{"word/a.xml", "word/Document.xml", "word/z.xml",
-                                                                       "word/_rels/r.xml", "late.xml", "nowhere/m.xml"}));
+  EXPECT_EQ(test::ZipEntries(dir_ / "p.zip"),
+            (std::vector<std::string>{"word/a.xml", "word/Document.xml", "word/z.xml", "word/_rels/r.xml", "late.xml",
+                                      "nowhere/m.xml"}));
   EXPECT_EQ(test::ZipPart(dir_ / "p.zip", "word/Document.xml"), "<w:document/>");
   EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "p.zip").string()) + " >/dev/null"), 0);
 }
