@@ -4,13 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <system_error>
-#include <thread>
 
 #include "core/Exception.h"
 #include "engine/TesselStream.h"
@@ -28,16 +26,32 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
-// The folder's entries in ascending order of their upper-cased names.
-std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
-  std::vector<fs::directory_entry> entries;
+// One item of a folder of the package: a file or folder on disk, or an
+// entry compressed ahead that takes its place among them (Deflated >= 0,
+// its index).
+struct TFolderItem {
+  std::string Name;
+  fs::directory_entry Entry;
+  int Deflated = -1;
+};
+
+// The folder's files and folders and the deflated entries placed in it, in
+// ascending order of their upper-cased names.
+std::vector<TFolderItem> SortedItems(const fs::path& folder, const std::string& prefix,
+                                     const std::vector<TBaseArchiveClass::TDeflatedEntry>& deflated) {
+  std::vector<TFolderItem> items;
   std::error_code ec;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry);
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+    items.push_back({entry.path().filename().string(), entry});
   if (ec) throw Exception("Package folder " + folder.string() + " cannot be read: " + ec.message());
-  std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
-    return UpperAscii(a.path().filename().string()) < UpperAscii(b.path().filename().string());
-  });
-  return entries;
+  for (size_t i = 0; i < deflated.size(); ++i) {
+    const std::string& name = deflated[i].EntryName;
+    if (deflated[i].InFolderOrder && name.starts_with(prefix) && name.find('/', prefix.size()) == std::string::npos)
+      items.push_back({name.substr(prefix.size()), {}, static_cast<int>(i)});
+  }
+  std::stable_sort(items.begin(), items.end(),
+                   [](const TFolderItem& a, const TFolderItem& b) { return UpperAscii(a.Name) < UpperAscii(b.Name); });
+  return items;
 }
 
 // A new, empty file beside the target, removed again unless Keep is called.
@@ -78,11 +92,10 @@ class TTemporaryTarget {
   fs::path path_;
 };
 
-// Appends the whole file to `target`, unless `stop` is raised on the way.
-void CopyFileInto(const fs::path& source, TStream& target, const std::atomic<bool>& stop) {
+void CopyFileInto(const fs::path& source, TStream& target) {
   TFileStream file(source, TFileStream::TMode::OpenRead);
   std::vector<char> buffer(256 * 1024);
-  for (size_t got; !stop && (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
+  for (size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
 }
 
 void EnsureFolder(const fs::path& folder) {
@@ -109,80 +122,49 @@ void TBaseArchiveClass::CreateArchive() {
     TMiniZip zip(temporary.Path());
     zip.Level = Level;
     for (const std::string& name : StoredFirst) zip.AddFile(packageRoot_ / name, name, TMiniZip::TMethod::Store);
-    AddFolder(zip, packageRoot_, "");
+    std::vector<bool> deflatedAdded(DeflatedParts.size());
+    AddFolder(zip, packageRoot_, "", deflatedAdded);
     const std::vector<std::unique_ptr<TDeflatedPart>> deflated = DeflateComposedParts();
-    for (size_t i = 0; i < ComposedParts.size(); ++i) {
-      if (deflated.empty()) {
-        AddComposedPart(zip, ComposedParts[i]);
-      } else {
-        zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
-      }
-    }
-    for (const TDeflatedEntry& entry : DeflatedParts) zip.AddDeflated(entry.EntryName, std::time(nullptr), *entry.Part);
+    for (size_t i = 0; i < ComposedParts.size(); ++i)
+      zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
+    for (size_t i = 0; i < DeflatedParts.size(); ++i)
+      if (!deflatedAdded[i]) zip.AddDeflated(DeflatedParts[i].EntryName, std::time(nullptr), *DeflatedParts[i].Part);
     zip.Close();
   }
   temporary.MoveTo(target);
 }
 
-void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const std::string& prefix) const {
-  for (const fs::directory_entry& entry : SortedEntries(folder)) {
-    const std::string name = prefix + entry.path().filename().string();
-    if (entry.is_directory()) {
-      AddFolder(zip, entry.path(), name + "/");
+void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const std::string& prefix,
+                                  std::vector<bool>& deflatedAdded) const {
+  for (const TFolderItem& item : SortedItems(folder, prefix, DeflatedParts)) {
+    const std::string name = prefix + item.Name;
+    if (item.Deflated >= 0) {
+      const size_t index = static_cast<size_t>(item.Deflated);
+      zip.AddDeflated(name, std::time(nullptr), *DeflatedParts[index].Part);
+      deflatedAdded[index] = true;
+    } else if (item.Entry.is_directory()) {
+      AddFolder(zip, item.Entry.path(), name + "/", deflatedAdded);
     } else if (std::find(StoredFirst.begin(), StoredFirst.end(), name) == StoredFirst.end()) {
-      zip.AddFile(entry.path(), name);
+      zip.AddFile(item.Entry.path(), name);
     }
   }
 }
 
-// With two or more composed parts (and Parallel), each is deflated into a
-// file beside its body ahead of the archive, by the caller's thread and a
-// worker at once. A failure makes both threads give up; the first failure
-// in the order of the parts is raised. Otherwise nothing is done here and
-// the parts are compressed as they are added.
+// Each composed part is deflated into a file beside its body ahead of the
+// archive, one after the other; with Parallel a part's blocks are
+// compressed on its workers while the caller reads its body.
 std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedParts() const {
   std::vector<std::unique_ptr<TDeflatedPart>> parts;
-  if (!Parallel || ComposedParts.size() < 2) return parts;
-  parts.resize(ComposedParts.size());
-  std::vector<std::exception_ptr> failures(ComposedParts.size());
-  std::atomic<size_t> next{0};
-  std::atomic<bool> failed{false};
-  auto work = [&] {
-    for (size_t i = next++; i < ComposedParts.size() && !failed; i = next++) {
-      try {
-        const TComposedPart& part = ComposedParts[i];
-        auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level,
-                                                        TDeflatedPart::TMode::InCaller);
-        deflated->Write(part.Head);
-        CopyFileInto(part.Body, *deflated, failed);
-        if (failed) break;
-        deflated->Write(part.Tail);
-        deflated->Finish();
-        parts[i] = std::move(deflated);
-      } catch (...) {
-        failures[i] = std::current_exception();
-        failed = true;
-      }
-    }
-  };
-  {
-    std::thread worker(work);
-    work();
-    worker.join();
+  const TDeflatedPart::TMode mode = Parallel ? TDeflatedPart::TMode::InWorker : TDeflatedPart::TMode::InCaller;
+  for (const TComposedPart& part : ComposedParts) {
+    auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level, mode);
+    deflated->Write(part.Head);
+    CopyFileInto(part.Body, *deflated);
+    deflated->Write(part.Tail);
+    deflated->Finish();
+    parts.push_back(std::move(deflated));
   }
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
   return parts;
-}
-
-void TBaseArchiveClass::AddComposedPart(TMiniZip& zip, const TComposedPart& part) {
-  std::error_code ec;
-  const uintmax_t bodySize = fs::file_size(part.Body, ec);
-  zip.BeginEntry(part.EntryName, std::time(nullptr), part.Head.size() + (ec ? 0 : bodySize) + part.Tail.size());
-  zip.Write(part.Head);
-  zip.WriteFile(part.Body);
-  zip.Write(part.Tail);
-  zip.EndEntry();
 }
 
 }  // namespace verimo

@@ -35,18 +35,21 @@ class TBaseArchiveClass {
   std::vector<std::string> StoredFirst;
   std::vector<TComposedPart> ComposedParts;
   // Entries the package writer has compressed itself (finished parts,
-  // compressed at Level), added after the composed parts as they are.
+  // compressed at Level), added as they are: after the composed parts, or
+  // with InFolderOrder where a file of the package root with that name
+  // would be (at the end when its folder is not in the package root).
   struct TDeflatedEntry {
     std::string EntryName;
     const TDeflatedPart* Part = nullptr;
+    bool InFolderOrder = false;
   };
   std::vector<TDeflatedEntry> DeflatedParts;
   // zlib's compression level of the other entries.
   int Level = 9;
-  // Whether compression may run on a second thread beside the caller's:
-  // two or more composed parts are then compressed at once, and package
-  // writers may compress a part while they produce it. The archive's bytes
-  // are the same either way.
+  // Whether compression may run on worker threads beside the caller's
+  // (the blocks of the composed parts, and of the parts package writers
+  // compress while they produce them). The archive's bytes are the same
+  // either way.
   bool Parallel = true;
 
   void SetOutputFileName(const std::filesystem::path& fileName);
@@ -60,8 +63,8 @@ class TBaseArchiveClass {
   void CreateArchive();
 
  private:
-  void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix) const;
-  static void AddComposedPart(TMiniZip& zip, const TComposedPart& part);
+  void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix,
+                 std::vector<bool>& deflatedAdded) const;
   std::vector<std::unique_ptr<TDeflatedPart>> DeflateComposedParts() const;
 
   std::filesystem::path packageRoot_;

@@ -12,188 +12,278 @@ namespace verimo {
 namespace fs = std::filesystem;
 namespace {
 
-// Bytes the caller gathers before it hands them to the worker, and how many
-// such chunks may wait: the memory the worker mode holds is about their
-// product.
-constexpr size_t kChunkSize = 1 << 20;
-constexpr size_t kQueueDepth = 4;
-constexpr size_t kOutputSize = 256 * 1024;
-// zlib takes at most this many bytes in one call.
-constexpr size_t kMaxPiece = 1u << 30;
+// How far deflate looks back: each block is primed with as much of the
+// input before it.
+constexpr size_t kDictionarySize = 32 * 1024;
+static_assert(TDeflatedPart::kBlockSize >= kDictionarySize);
+// Blocks handed over and not yet written (queued, being compressed or
+// waiting for their turn): a worker that is done finds the next block
+// ready, and a caller that is ahead waits. The worker mode holds about
+// this many blocks and their outputs.
+constexpr size_t kBlocksInFlight = 4;
+constexpr unsigned kMaxWorkers = 2;
+// Room beyond deflateBound (which counts a finished stream) for the empty
+// stored block of a sync flush.
+constexpr size_t kFlushMargin = 64;
+
+Bytef* ZlibBytes(const std::string& bytes) { return reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data())); }
+
+unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers); }
 
 }  // namespace
 
-// The zlib stream, the running CRC-32 and the file the compressed bytes go
-// to. Used by one thread at a time.
-class TDeflatedPart::TCompressor {
+// One block of input and what deflate made of it.
+struct TDeflatedPart::TBlock {
+  uint64_t Index = 0;
+  bool Last = false;
+  // The end of the previous block's input.
+  std::string Dictionary;
+  std::string Input;
+  // Grown without being filled first, so that only what deflate writes
+  // takes memory.
+  std::unique_ptr<Bytef[]> Output;
+  size_t OutputCapacity = 0;
+  size_t OutputSize = 0;
+  uint32_t Crc = 0;
+  bool LooksLikeText = false;
+
+  TBlock() { Input.reserve(kBlockSize); }
+
+  // Makes this the block after `previous` (which may be this block itself).
+  void Follow(const TBlock& previous) {
+    Index = previous.Index + 1;
+    Last = false;
+    Dictionary.assign(previous.Input, previous.Input.size() - kDictionarySize, kDictionarySize);
+    Input.clear();
+  }
+
+  void ReserveOutput(size_t size) {
+    if (size <= OutputCapacity) return;
+    auto grown = std::make_unique_for_overwrite<Bytef[]>(size);
+    std::copy_n(Output.get(), OutputSize, grown.get());
+    Output = std::move(grown);
+    OutputCapacity = size;
+  }
+};
+
+// A raw deflate stream with the archive's parameters, reset for each block.
+// Used by one thread at a time.
+class TDeflatedPart::TDeflater {
  public:
-  TCompressor(const fs::path& file, int level) : file_(file, TFileStream::TMode::Create), output_(kOutputSize) {
+  TDeflater(int level, const fs::path& file) : file_(file) {
     if (deflateInit2(&stream_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
       throw Exception("The compressor for " + file.string() + " cannot be set up");
   }
-  ~TCompressor() { deflateEnd(&stream_); }
-  TCompressor(const TCompressor&) = delete;
-  TCompressor& operator=(const TCompressor&) = delete;
+  ~TDeflater() { deflateEnd(&stream_); }
+  TDeflater(const TDeflater&) = delete;
+  TDeflater& operator=(const TDeflater&) = delete;
 
-  void Feed(const char* data, size_t count) {
-    while (count > 0) {
-      const size_t piece = std::min(count, kMaxPiece);
-      crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(piece));
-      stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-      stream_.avail_in = static_cast<uInt>(piece);
-      Deflate(Z_NO_FLUSH);
-      data += piece;
-      count -= piece;
+  // Deflates the block's input (after its dictionary) into its output,
+  // ending with a sync flush or, for the last block, the end of the stream;
+  // takes the input's CRC-32 and zlib's guess whether it is text.
+  void Compress(TBlock& block) {
+    Check(deflateReset(&stream_));
+    if (!block.Dictionary.empty())
+      Check(deflateSetDictionary(&stream_, ZlibBytes(block.Dictionary), static_cast<uInt>(block.Dictionary.size())));
+    const auto size = static_cast<uInt>(block.Input.size());
+    block.Crc = static_cast<uint32_t>(crc32(crc32(0, Z_NULL, 0), ZlibBytes(block.Input), size));
+    block.OutputSize = 0;
+    block.ReserveOutput(deflateBound(&stream_, size) + kFlushMargin);
+    stream_.next_in = ZlibBytes(block.Input);
+    stream_.avail_in = size;
+    const int flush = block.Last ? Z_FINISH : Z_SYNC_FLUSH;
+    for (;;) {
+      if (block.OutputSize == block.OutputCapacity) block.ReserveOutput(2 * block.OutputCapacity);
+      stream_.next_out = block.Output.get() + block.OutputSize;
+      stream_.avail_out = static_cast<uInt>(block.OutputCapacity - block.OutputSize);
+      const int result = deflate(&stream_, flush);
+      block.OutputSize = block.OutputCapacity - stream_.avail_out;
+      if (result != Z_STREAM_END) Check(result);
+      // A sync flush is complete when deflate leaves output room unused.
+      if (block.Last ? result == Z_STREAM_END : stream_.avail_out != 0) break;
     }
+    block.LooksLikeText = stream_.data_type == Z_TEXT;
   }
-
-  void Finish() {
-    stream_.next_in = nullptr;
-    stream_.avail_in = 0;
-    Deflate(Z_FINISH);
-    file_.Close();
-  }
-
-  uint32_t Crc() const { return static_cast<uint32_t>(crc_); }
-  // zlib's guess from the first block, as the zip writer records it.
-  bool LooksLikeText() const { return stream_.data_type == Z_TEXT; }
-  const fs::path& File() const { return file_.FileName(); }
 
  private:
-  // Runs deflate until it has taken all input (Z_NO_FLUSH) or has written
-  // the end of the stream (Z_FINISH), writing out every full output buffer.
-  void Deflate(int flush) {
-    for (;;) {
-      stream_.next_out = output_.data();
-      stream_.avail_out = static_cast<uInt>(output_.size());
-      const int result = deflate(&stream_, flush);
-      if (result == Z_STREAM_ERROR) throw Exception("Compressing " + File().string() + " failed");
-      file_.Write(output_.data(), output_.size() - stream_.avail_out);
-      if (flush == Z_FINISH ? result == Z_STREAM_END : stream_.avail_out != 0) return;
-    }
+  void Check(int result) const {
+    if (result != Z_OK)
+      throw Exception("Compressing " + file_.string() + " failed (zlib error " + std::to_string(result) + ")");
   }
 
-  TFileStream file_;
+  const fs::path& file_;
   z_stream stream_{};
-  uLong crc_ = crc32(0, Z_NULL, 0);
-  std::vector<Bytef> output_;
 };
 
 TDeflatedPart::TDeflatedPart(const fs::path& file, int level, TMode mode)
-    : compressor_(std::make_unique<TCompressor>(file, level)), mode_(mode) {
-  if (mode_ == TMode::InWorker) {
-    chunk_.reserve(kChunkSize);
-    worker_ = std::thread([this] { RunWorker(); });
-  }
-}
+    : fileName_(file),
+      file_(std::make_unique<TFileStream>(file, TFileStream::TMode::Create)),
+      level_(level),
+      mode_(mode),
+      current_(std::make_unique<TBlock>()),
+      callerDeflater_(std::make_unique<TDeflater>(level, fileName_)),
+      completed_(kBlocksInFlight) {}
 
 TDeflatedPart::~TDeflatedPart() {
-  StopWorker();
-  const fs::path file = File();
-  compressor_.reset();
+  StopWorkers();
+  file_.reset();
   std::error_code ec;
-  fs::remove(file, ec);
+  fs::remove(fileName_, ec);
 }
 
-const fs::path& TDeflatedPart::File() const { return compressor_->File(); }
+void TDeflatedPart::CheckWritable() const {
+  if (finished_) throw Exception("The part " + File().string() + " is complete already");
+}
 
 void TDeflatedPart::Write(const void* data, size_t count) {
-  if (finished_) throw Exception("The part " + File().string() + " is complete already");
+  CheckWritable();
   const auto* bytes = static_cast<const char*>(data);
   written_ += count;
-  if (mode_ == TMode::InCaller) {
-    compressor_->Feed(bytes, count);
-    return;
-  }
   while (count > 0) {
-    const size_t piece = std::min(count, kChunkSize - chunk_.size());
-    chunk_.append(bytes, piece);
+    if (current_->Input.size() == kBlockSize) StartNextBlock();
+    const size_t piece = std::min(count, kBlockSize - current_->Input.size());
+    current_->Input.append(bytes, piece);
     bytes += piece;
     count -= piece;
-    if (chunk_.size() == kChunkSize) HandOver();
   }
 }
 
-// Queues the filled chunk (waiting while the queue is full) and takes a
-// spare one to fill next.
-void TDeflatedPart::HandOver() {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return queue_.size() < kQueueDepth || failure_; });
-  if (failure_) RaiseWorkerFailure();
-  queue_.push_back(std::move(chunk_));
-  if (spare_.empty()) {
-    chunk_ = std::string();
-    chunk_.reserve(kChunkSize);
-  } else {
-    chunk_ = std::move(spare_.back());
-    spare_.pop_back();
+// A full block is handed over only once more input comes, so that the last
+// block is never empty and a part of one block is the plain stream.
+void TDeflatedPart::StartNextBlock() {
+  if (mode_ == TMode::InCaller) {
+    CompressInCaller(*current_);
+    current_->Follow(*current_);
+    return;
   }
+  std::unique_ptr<TBlock> next = TakeSpareBlock();
+  next->Follow(*current_);
+  Submit(std::exchange(current_, std::move(next)));
+}
+
+std::unique_ptr<TDeflatedPart::TBlock> TDeflatedPart::TakeSpareBlock() {
+  std::lock_guard lock(mutex_);
+  if (spare_.empty()) return std::make_unique<TBlock>();
+  std::unique_ptr<TBlock> block = std::move(spare_.back());
+  spare_.pop_back();
+  return block;
+}
+
+void TDeflatedPart::CompressInCaller(TBlock& block) {
+  callerDeflater_->Compress(block);
+  WriteOut(block);
+}
+
+// Appends the block's output to the file and its CRC-32 to the part's; by
+// one thread at a time, in the order of the blocks.
+void TDeflatedPart::WriteOut(const TBlock& block) {
+  file_->Write(block.Output.get(), block.OutputSize);
+  crc_ = static_cast<uint32_t>(crc32_combine(crc_, block.Crc, static_cast<z_off_t>(block.Input.size())));
+  if (block.Index == 0) looksLikeText_ = block.LooksLikeText;
+}
+
+// Queues the block for the workers (starting them with the first one),
+// waiting while too many blocks are under way.
+void TDeflatedPart::Submit(std::unique_ptr<TBlock> block) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return submitted_ - nextToWrite_ < kBlocksInFlight || failure_; });
+  if (failure_) RaiseWorkerFailure();
+  if (workers_.empty()) {
+    try {
+      for (unsigned i = WorkerCount(); i > 0; --i) workers_.emplace_back([this] { RunWorker(); });
+    } catch (...) {
+      failure_ = std::current_exception();
+      RaiseWorkerFailure();
+    }
+  }
+  queue_.push_back(std::move(block));
+  ++submitted_;
   changed_.notify_all();
 }
 
 void TDeflatedPart::RunWorker() noexcept {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(mutex_, std::defer_lock);
   try {
+    TDeflater deflater(level_, fileName_);
+    lock.lock();
     for (;;) {
-      changed_.wait(lock, [this] { return !queue_.empty() || closing_ || stopping_; });
-      if (stopping_) break;
-      if (queue_.empty()) {
-        lock.unlock();
-        compressor_->Finish();
-        lock.lock();
-        break;
-      }
-      std::string chunk = std::move(queue_.front());
+      changed_.wait(lock, [this] { return !queue_.empty() || stopping_ || failure_; });
+      if (stopping_ || failure_) break;
+      std::unique_ptr<TBlock> block = std::move(queue_.front());
       queue_.pop_front();
-      changed_.notify_all();
       lock.unlock();
-      compressor_->Feed(chunk.data(), chunk.size());
-      chunk.clear();
+      deflater.Compress(*block);
       lock.lock();
-      spare_.push_back(std::move(chunk));
+      completed_[block->Index % kBlocksInFlight] = std::move(block);
+      if (!writing_) WriteCompletedBlocks(lock);
     }
   } catch (...) {
     if (!lock.owns_lock()) lock.lock();
-    failure_ = std::current_exception();
+    if (!failure_) failure_ = std::current_exception();
+    writing_ = false;
   }
-  workerDone_ = true;
   changed_.notify_all();
 }
 
-void TDeflatedPart::StopWorker() noexcept {
-  if (!worker_.joinable()) return;
+// Writes the compressed blocks that are next in order, releasing the lock
+// while writing; the other workers go on compressing meanwhile.
+void TDeflatedPart::WriteCompletedBlocks(std::unique_lock<std::mutex>& lock) {
+  writing_ = true;
+  for (;;) {
+    std::unique_ptr<TBlock>& slot = completed_[nextToWrite_ % kBlocksInFlight];
+    if (!slot || stopping_ || failure_) break;
+    std::unique_ptr<TBlock> block = std::move(slot);
+    lock.unlock();
+    WriteOut(*block);
+    lock.lock();
+    ++nextToWrite_;
+    spare_.push_back(std::move(block));
+    changed_.notify_all();
+  }
+  writing_ = false;
+}
+
+void TDeflatedPart::StopWorkers() noexcept {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
   }
   changed_.notify_all();
-  worker_.join();
+  for (std::thread& worker : workers_) worker.join();
+  workers_.clear();
 }
 
 void TDeflatedPart::RaiseWorkerFailure() {
-  const std::exception_ptr failure = failure_;
   finished_ = true;
-  std::rethrow_exception(failure);
+  std::rethrow_exception(failure_);
 }
 
 void TDeflatedPart::Finish() {
-  if (finished_) throw Exception("The part " + File().string() + " is complete already");
-  if (mode_ == TMode::InCaller) {
-    finished_ = true;
-    compressor_->Finish();
+  CheckWritable();
+  finished_ = true;
+  current_->Last = true;
+  // In the worker mode a part of one block has not started the workers.
+  if (mode_ == TMode::InCaller || current_->Index == 0) {
+    CompressInCaller(*current_);
   } else {
-    if (!chunk_.empty()) HandOver();
+    Submit(std::move(current_));
     std::unique_lock lock(mutex_);
-    closing_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return workerDone_; });
+    changed_.wait(lock, [this] { return nextToWrite_ == submitted_ || failure_; });
     lock.unlock();
-    worker_.join();
-    finished_ = true;
+    StopWorkers();
     if (failure_) std::rethrow_exception(failure_);
   }
-  crc_ = compressor_->Crc();
-  looksLikeText_ = compressor_->LooksLikeText();
+  file_->Close();
+  ReleaseBuffers();
+}
+
+// A finished part waits for the archive with its file only.
+void TDeflatedPart::ReleaseBuffers() {
+  current_.reset();
+  callerDeflater_.reset();
+  spare_.clear();
+  completed_.clear();
+  queue_.clear();
 }
 
 size_t TDeflatedPart::Read(void*, size_t) { throw Exception("The part " + File().string() + " cannot be read"); }

@@ -16,18 +16,27 @@
 namespace verimo {
 
 // One archive entry compressed ahead of the archive: the bytes written to it
-// are deflated exactly as the archive writer deflates an entry (raw deflate,
-// window bits -15, memory level 8, default strategy, at `level`) into a
-// file, with their CRC-32 and their count, so that the archive can take the
-// compressed bytes as they are. The compressed bytes do not depend on how
-// the input is split into writes.
+// are deflated with the archive's parameters (raw deflate, window bits -15,
+// memory level 8, default strategy, at `level`) into a file, with their
+// CRC-32 and their count, so that the archive can take the compressed bytes
+// as they are.
 //
-// In the worker mode the compression runs on a thread of its own while the
-// caller goes on producing bytes: writes are gathered into chunks that are
-// handed over through a short queue (memory stays flat; a caller that is
-// ahead waits). A failure of the worker (such as a write of the file)
+// The input is cut into blocks of a fixed size (1 MB), whatever the sizes of
+// the writes. Each block is deflated on its own, primed with the last 32 KB
+// of the block before it as the dictionary, and ends with a sync flush (the
+// last one with the end of the stream); the blocks' outputs, one after the
+// other, are one deflate stream. A part of one block is the plain deflate
+// stream of its bytes. The compressed bytes depend only on the input and
+// the level, not on the mode nor on the number of threads.
+//
+// In the caller mode the blocks are compressed by the writing thread. In
+// the worker mode they are compressed on up to two worker threads (started
+// with the second block) while the caller goes on producing bytes, and
+// written to the file in order by whichever worker completes the next one.
+// At most a few blocks are under way at once (memory stays flat; a caller
+// that is ahead waits). A failure of a worker (such as a write of the file)
 // is raised by the next Write or by Finish. Destroying a part that is not
-// finished stops the worker without waiting for the bytes still queued.
+// finished stops the workers without waiting for the blocks still queued.
 //
 // The file is the part's own: it goes when the part goes.
 //
@@ -47,45 +56,63 @@ class TDeflatedPart : public TStream {
   int64_t Size() override { return static_cast<int64_t>(written_); }
   void SetSize(int64_t size) override;
 
-  // Compresses what is left, waits for the worker and closes the file;
+  // Compresses what is left, waits for the workers and closes the file;
   // raises the failure of any step. Nothing can be written afterwards.
   void Finish();
 
-  const std::filesystem::path& File() const;
+  const std::filesystem::path& File() const { return fileName_; }
   // Of the uncompressed bytes; valid after Finish.
   uint32_t Crc() const { return crc_; }
   uint64_t UncompressedSize() const { return written_; }
-  // Whether zlib took the bytes for text (the entry's "text" attribute);
-  // valid after Finish.
+  // Whether zlib took the bytes for text (the entry's "text" attribute,
+  // zlib's guess from the start of the first block); valid after Finish.
   bool LooksLikeText() const { return looksLikeText_; }
 
+  // The input bytes of one block (the last block may be shorter).
+  static constexpr size_t kBlockSize = 1 << 20;
+
  private:
-  class TCompressor;
+  class TDeflater;
+  struct TBlock;
 
-  void HandOver();
+  void StartNextBlock();
+  std::unique_ptr<TBlock> TakeSpareBlock();
+  void Submit(std::unique_ptr<TBlock> block);
+  void CompressInCaller(TBlock& block);
+  void WriteOut(const TBlock& block);
   void RunWorker() noexcept;
-  void StopWorker() noexcept;
-  void RaiseWorkerFailure();
+  void WriteCompletedBlocks(std::unique_lock<std::mutex>& lock);
+  void StopWorkers() noexcept;
+  [[noreturn]] void RaiseWorkerFailure();
+  void CheckWritable() const;
+  void ReleaseBuffers();
 
-  std::unique_ptr<TCompressor> compressor_;
+  std::filesystem::path fileName_;
+  std::unique_ptr<TFileStream> file_;
+  int level_;
   TMode mode_;
   bool finished_ = false;
   uint64_t written_ = 0;
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
+  // The block being filled by the caller, and the caller mode's deflater.
+  std::unique_ptr<TBlock> current_;
+  std::unique_ptr<TDeflater> callerDeflater_;
 
-  // The worker mode: `chunk_` fills on the caller's side; full chunks wait
-  // in `queue_`; compressed chunks come back through `spare_` for reuse.
-  std::string chunk_;
+  // The worker mode: blocks wait in `queue_` for a worker, compressed ones
+  // in `completed_` (by their index) for their turn to be written; written
+  // ones are kept in `spare_` for reuse.
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::string> queue_;
-  std::vector<std::string> spare_;
-  bool closing_ = false;
+  uint64_t submitted_ = 0;
+  uint64_t nextToWrite_ = 0;
+  std::deque<std::unique_ptr<TBlock>> queue_;
+  std::vector<std::unique_ptr<TBlock>> completed_;
+  std::vector<std::unique_ptr<TBlock>> spare_;
+  bool writing_ = false;
   bool stopping_ = false;
-  bool workerDone_ = false;
   std::exception_ptr failure_;
-  std::thread worker_;
+  std::vector<std::thread> workers_;
 };
 
 }  // namespace verimo

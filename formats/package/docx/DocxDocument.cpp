@@ -65,9 +65,7 @@ void AppendBorders(std::string& out, const TDocxBorder& border) {
 
 }  // namespace
 
-TDocxDocument::TDocxDocument(const std::filesystem::path& file)
-    : stream_(std::make_unique<TFileStream>(file, TFileStream::TMode::Create)),
-      xml_(std::make_unique<TTesselXMLWriter>(*stream_)) {}
+TDocxDocument::TDocxDocument(TStream& stream) : xml_(std::make_unique<TTesselXMLWriter>(stream)) {}
 
 TDocxDocument::~TDocxDocument() = default;
 
@@ -160,7 +158,6 @@ void TDocxDocument::End(TTesselPageOrientation orientation, int columnCount) {
   xml_->WriteRaw("<w:cols w:space=\"708\" /><w:docGrid w:linePitch=\"360\" /></w:sectPr></w:body></w:document>");
   xml_->Flush();
   xml_.reset();
-  stream_->Close();
 }
 
 }  // namespace verimo

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -12,11 +11,12 @@ namespace verimo {
 
 class TTesselXMLWriter;
 
-// word/document.xml, streamed into its part file: one table whose rows are
-// written as they come, each cell one paragraph with one run.
+// word/document.xml, streamed into `stream` (which stays the caller's): one
+// table whose rows are written as they come, each cell one paragraph with
+// one run.
 class TDocxDocument {
  public:
-  explicit TDocxDocument(const std::filesystem::path& file);
+  explicit TDocxDocument(TStream& stream);
   ~TDocxDocument();
 
   // The document start and the table properties.
@@ -29,8 +29,8 @@ class TDocxDocument {
   void WriteCell(WideStringView text, const TDocxCellStyle& style, const TDocxBorder* border);
   void EndRow();
   int RowCount() const { return rowCount_; }
-  // Ends the table and the body with the page of `orientation`, flushes and
-  // closes the file. A table without rows gets one row of empty cells
+  // Ends the table and the body with the page of `orientation` and flushes
+  // everything into the stream. A table without rows gets one row of empty cells
   // first (`columnCount` of them, at least one), since readers refuse a
   // table without rows.
   void End(TTesselPageOrientation orientation, int columnCount);
@@ -38,7 +38,6 @@ class TDocxDocument {
  private:
   void WriteRunText(WideStringView text);
 
-  std::unique_ptr<TFileStream> stream_;
   std::unique_ptr<TTesselXMLWriter> xml_;
   std::string cell_;
   int rowCount_ = 0;

@@ -1,6 +1,7 @@
 #include "formats/package/docx/DocxFileMaker.h"
 
 #include "formats/package/BaseArchiveClass.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/PackagePart.h"
 #include "formats/package/docx/DocxDocProps.h"
 #include "formats/package/docx/DocxDocument.h"
@@ -10,6 +11,11 @@
 
 namespace verimo {
 namespace fs = std::filesystem;
+namespace {
+
+constexpr int kDocxLevel = 9;
+
+}  // namespace
 
 TDocxFileMaker::TDocxFileMaker(fs::path outputFileName, const TTesselDocxOptions& options, int columnCount)
     : outputFileName_(std::move(outputFileName)), options_(options), columnCount_(columnCount) {}
@@ -27,7 +33,9 @@ void TDocxFileMaker::Begin() {
   WritePartFile(package_ / "word/settings.xml", WriteDocxSettings);
   WritePartFile(package_ / "word/webSettings.xml", WriteDocxWebSettings);
   WritePartFile(package_ / "[Content_Types].xml", WriteDocxContentTypes);
-  document_ = std::make_unique<TDocxDocument>(package_ / "word/document.xml");
+  documentPart_ = std::make_unique<TDeflatedPart>(staging_.CreateSubFolder("work") / "document.xml.deflated",
+                                                  kDocxLevel, TDeflatedPart::TMode::InWorker);
+  document_ = std::make_unique<TDocxDocument>(*documentPart_);
   document_->Begin();
 }
 
@@ -58,8 +66,11 @@ void TDocxFileMaker::EndRow() { document_->EndRow(); }
 void TDocxFileMaker::Finish() {
   GridIfNeeded();
   document_->End(options_.PageOrientation, columnCount_);
+  documentPart_->Finish();
   TBaseArchiveClass archive(package_);
+  archive.Level = kDocxLevel;
   archive.SetOutputFileName(outputFileName_);
+  archive.DeflatedParts.push_back({"word/document.xml", documentPart_.get(), true});
   archive.CreateArchive();
 }
 

@@ -9,11 +9,14 @@
 
 namespace verimo {
 
+class TDeflatedPart;
 class TDocxDocument;
 
 // Writes the parts of one document into a private staging folder and zips
-// them into the output file. Lives for one run; the staging folder goes
-// with it.
+// them into the output file. word/document.xml is compressed while its rows
+// are written (on worker threads), so only its compressed bytes reach the
+// staging folder; the archive takes them as they are. Lives for one run;
+// the staging folder goes with it.
 class TDocxFileMaker {
  public:
   TDocxFileMaker(std::filesystem::path outputFileName, const TTesselDocxOptions& options, int columnCount);
@@ -41,6 +44,9 @@ class TDocxFileMaker {
   bool gridWritten_ = false;
   TStagingFolder staging_;
   std::filesystem::path package_;
+  // Declared after the staging folder and before the document that writes
+  // into it: the part stops its worker before the folder goes.
+  std::unique_ptr<TDeflatedPart> documentPart_;
   std::unique_ptr<TDocxDocument> document_;
 };
 

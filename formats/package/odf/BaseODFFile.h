@@ -26,8 +26,8 @@ struct TStagingHolder {
 // Builds the package of an OpenDocument spreadsheet or text document in a
 // private staging folder: "mimetype" (stored first, uncompressed),
 // meta.xml, META-INF/manifest.xml, styles.xml and content.xml. content.xml
-// is compressed while the exporter streams its rows into it (on a second
-// thread when Parallel is set), so it is never held in memory nor kept
+// is compressed while the exporter streams its rows into it (on worker
+// threads when Parallel is set), so it is never held in memory nor kept
 // uncompressed; at the end its compressed bytes go into the archive as they
 // are. Lives for one run; the staging folder goes with it.
 class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {

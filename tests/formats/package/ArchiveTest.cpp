@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/Exception.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/PackageTestSupport.h"
 #include "formats/package/StagingFolder.h"
@@ -68,6 +69,33 @@ TEST_F(ArchiveTest, StoredFirstAndComposedPartsForPackagesThatNeedThem) {
   std::string listing;
   test::RunCommand("unzip -Zv " + test::ShellQuote((dir_ / "p.zip").string()) + " mimetype", &listing);
   EXPECT_NE(listing.find("compression method:                             none (stored)"), std::string::npos) << listing;
+}
+
+TEST_F(ArchiveTest, PartsCompressedAheadTakeTheirPlaceInTheFolderOrWaitForTheEnd) {
+  const fs::path root = dir_ / "package";
+  WriteFile(root / "word/a.xml", "a");
+  WriteFile(root / "word/z.xml", "z");
+  WriteFile(root / "word/_rels/r.xml", "r");
+  auto deflated = [&](const std::string& name, const std::string& bytes) {
+    auto part = std::make_unique<TDeflatedPart>(dir_ / (name + ".deflated"), 9, TDeflatedPart::TMode::InCaller);
+    part->Write(bytes);
+    part->Finish();
+    return part;
+  };
+  const auto document = deflated("document", "<w:document/>");
+  const auto late = deflated("late", "<late/>");
+  const auto missingFolder = deflated("missing", "<m/>");
+  TBaseArchiveClass archive(root);
+  archive.DeflatedParts.push_back({"late.xml", late.get()});
+  archive.DeflatedParts.push_back({"word/Document.xml", document.get(), true});
+  archive.DeflatedParts.push_back({"nowhere/m.xml", missingFolder.get(), true});
+  archive.SetOutputFileName(dir_ / "p.zip");
+  archive.CreateArchive();
+  EXPECT_EQ(test::ZipEntries(dir_ / "p.zip"),
+            (std::vector<std::string>{"word/a.xml", "word/Document.xml", "word/z.xml", "word/_rels/r.xml", "late.xml",
+                                      "nowhere/m.xml"}));
+  EXPECT_EQ(test::ZipPart(dir_ / "p.zip", "word/Document.xml"), "<w:document/>");
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "p.zip").string()) + " >/dev/null"), 0);
 }
 
 TEST_F(ArchiveTest, FailuresRaiseAndLeaveNoHalfWrittenTarget) {

@@ -1,10 +1,12 @@
-// Entries compressed ahead, on the caller's thread or on a worker, against
-// the entry the zip writer compresses itself: the archive bytes must be the
-// same, failures of the worker must reach the caller, and a part that is
-// dropped must stop its worker.
+// Entries compressed ahead in blocks, on the caller's thread or on workers:
+// the compressed bytes must inflate (raw, window bits -15) to exactly the
+// input whatever the sizes of the writes and wherever the block boundaries
+// fall, be the same in either mode, go into the archive as a valid entry,
+// and failures of a worker must reach the caller without hanging.
 #include "formats/package/DeflatedPart.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
@@ -24,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::time_t kModified = 1700000000;
+constexpr size_t kBlock = TDeflatedPart::kBlockSize;
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -36,7 +39,7 @@ void WriteFile(const fs::path& file, const std::string& content) {
 }
 
 // Rows of a sheet with varying numbers and words: several megabytes that
-// deflate to a few hundred kilobytes, more than the worker's queue holds.
+// deflate to a few hundred kilobytes, more than the workers' queue holds.
 std::string SheetLikeBytes(size_t rows) {
   std::mt19937 random(7);
   const char* words[] = {"Ankara", "İzmir", "Müşteri", "&amp;", "Balance", "Notes about the row"};
@@ -45,6 +48,23 @@ std::string SheetLikeBytes(size_t rows) {
     out += "<row r=\"" + std::to_string(i + 1) + "\"><c t=\"s\"><v>" + std::to_string(random() % 100000) + "</v></c>";
     out += "<c><is><t>" + std::string(words[random() % 6]) + std::to_string(random()) + "</t></is></c></row>\r\n";
   }
+  return out;
+}
+
+std::string RandomBytes(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string out(size, '\0');
+  for (char& ch : out) ch = static_cast<char>(random());
+  return out;
+}
+
+// A short phrase over and over: matches span block boundaries.
+std::string RepetitiveBytes(size_t size) {
+  const std::string phrase = "<w:tc><w:p><w:r><w:t>row</w:t></w:r></w:p></w:tc>";
+  std::string out;
+  out.reserve(size + phrase.size());
+  while (out.size() < size) out += phrase;
+  out.resize(size);
   return out;
 }
 
@@ -59,6 +79,48 @@ void WriteInPieces(Target& target, const std::string& bytes, std::initializer_li
       at += n;
     }
   }
+}
+
+// zlib's inflate of a raw deflate stream; fails the test unless the stream
+// ends exactly at the end of `compressed`.
+std::string InflateRaw(const std::string& compressed) {
+  z_stream stream{};
+  EXPECT_EQ(inflateInit2(&stream, -MAX_WBITS), Z_OK);
+  std::string out;
+  std::vector<Bytef> buffer(1 << 16);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  int result = Z_OK;
+  while (result == Z_OK) {
+    stream.next_out = buffer.data();
+    stream.avail_out = static_cast<uInt>(buffer.size());
+    result = inflate(&stream, Z_NO_FLUSH);
+    out.append(reinterpret_cast<const char*>(buffer.data()), buffer.size() - stream.avail_out);
+  }
+  EXPECT_EQ(result, Z_STREAM_END) << "the stream is complete and valid";
+  EXPECT_EQ(stream.avail_in, 0u) << "nothing follows the end of the stream";
+  inflateEnd(&stream);
+  return out;
+}
+
+// The plain deflate stream of `bytes` with the archive's parameters.
+std::string DeflateWhole(const std::string& bytes) {
+  z_stream stream{};
+  EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+  out.resize(out.size() - stream.avail_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+uint32_t Crc32(const std::string& bytes) {
+  return static_cast<uint32_t>(
+      crc32(crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
 // The DOS times of the headers zeroed, so that archives written at other
@@ -83,6 +145,23 @@ class DeflatedPartTest : public ::testing::Test {
   void SetUp() override { dir_ = test::MakeTempDir("verimo-deflated"); }
   void TearDown() override { fs::remove_all(dir_); }
 
+  struct TResult {
+    std::string Compressed;
+    uint32_t Crc = 0;
+    uint64_t Size = 0;
+  };
+
+  // The part's compressed bytes, CRC-32 and size for `bytes` written in
+  // pieces of `sizes`.
+  TResult Deflate(const std::string& bytes, TDeflatedPart::TMode mode, std::initializer_list<size_t> sizes) {
+    TDeflatedPart part(dir_ / "part.deflated", 9, mode);
+    WriteInPieces(part, bytes, sizes);
+    part.Finish();
+    TResult result{ReadFile(part.File()), part.Crc(), part.UncompressedSize()};
+    EXPECT_THROW(part.Write("x"), Exception) << "a finished part takes no more bytes";
+    return result;
+  }
+
   // An archive of one entry of `bytes` compressed ahead in `mode`.
   std::string ArchiveOfPart(const std::string& bytes, TDeflatedPart::TMode mode, std::initializer_list<size_t> sizes) {
     const fs::path zipFile = dir_ / "part.zip";
@@ -101,21 +180,51 @@ class DeflatedPartTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(DeflatedPartTest, CompressedAheadOnEitherThreadGivesTheBytesOfTheStreamedEntry) {
-  const std::string bytes = SheetLikeBytes(60000);
-  ASSERT_GT(bytes.size(), 5u << 20) << "more than the queue holds";
+TEST_F(DeflatedPartTest, BlocksInflateToTheInputWhereverTheirBoundariesFall) {
+  const size_t sizes[] = {0, 1, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock, 6 * kBlock + 12345};
+  for (size_t size : sizes) {
+    for (const bool random : {true, false}) {
+      SCOPED_TRACE((random ? "random bytes, " : "repetitive bytes, ") + std::to_string(size));
+      const std::string input = random ? RandomBytes(size, static_cast<unsigned>(size)) : RepetitiveBytes(size);
+      const TResult inCaller = Deflate(input, TDeflatedPart::TMode::InCaller, {1, 7, 4093, 65537, kBlock + 3});
+      EXPECT_EQ(InflateRaw(inCaller.Compressed), input);
+      EXPECT_EQ(inCaller.Crc, Crc32(input));
+      EXPECT_EQ(inCaller.Size, input.size());
+      // The workers give the same bytes, whatever the pieces.
+      const TResult inWorker = Deflate(input, TDeflatedPart::TMode::InWorker, {kBlock - 1, 3, 100000});
+      EXPECT_EQ(inWorker.Compressed, inCaller.Compressed);
+      EXPECT_EQ(inWorker.Crc, inCaller.Crc);
+      EXPECT_EQ(inWorker.Size, inCaller.Size);
+      // Up to one block, the part is the plain deflate stream of its bytes.
+      if (size <= kBlock) {
+        EXPECT_EQ(inCaller.Compressed, DeflateWhole(input));
+      }
+    }
+  }
+}
+
+TEST_F(DeflatedPartTest, PrimedBlocksCompressAboutAsWellAsOneStream) {
+  const std::string bytes = SheetLikeBytes(120000);
+  ASSERT_GT(bytes.size(), 8 * kBlock);
+  const size_t blocks = Deflate(bytes, TDeflatedPart::TMode::InWorker, {65536}).Compressed.size();
+  const size_t whole = DeflateWhole(bytes).size();
+  EXPECT_LT(static_cast<double>(blocks), static_cast<double>(whole) * 1.01) << blocks << " against " << whole;
+}
+
+TEST_F(DeflatedPartTest, ArchiveTakesTheCompressedBytesAsTheEntry) {
+  // One block: the entry the zip writer compresses itself, byte for byte.
+  const std::string small = SheetLikeBytes(5000);
+  ASSERT_LT(small.size(), kBlock);
   const fs::path streamed = dir_ / "streamed.zip";
   {
     TMiniZip zip(streamed);
-    zip.BeginEntry("xl/worksheets/sheet1.xml", kModified, bytes.size());
-    WriteInPieces(zip, bytes, {65536});
+    zip.BeginEntry("xl/worksheets/sheet1.xml", kModified, small.size());
+    WriteInPieces(zip, small, {65536});
     zip.EndEntry();
     zip.Close();
   }
-  const std::string expected = ReadFile(streamed);
-  EXPECT_EQ(ArchiveOfPart(bytes, TDeflatedPart::TMode::InCaller, {1000, 77777}), expected);
-  EXPECT_EQ(ArchiveOfPart(bytes, TDeflatedPart::TMode::InWorker, {65536}), expected);
-  EXPECT_EQ(ArchiveOfPart(bytes, TDeflatedPart::TMode::InWorker, {3, 5000000, 1 << 20}), expected);
+  EXPECT_EQ(ArchiveOfPart(small, TDeflatedPart::TMode::InCaller, {1000, 77777}), ReadFile(streamed));
+  EXPECT_EQ(ArchiveOfPart(small, TDeflatedPart::TMode::InWorker, {3, 5000000}), ReadFile(streamed));
   EXPECT_EQ(ArchiveOfPart("", TDeflatedPart::TMode::InWorker, {1}), [&] {
     TMiniZip zip(dir_ / "empty.zip");
     zip.BeginEntry("xl/worksheets/sheet1.xml", kModified);
@@ -123,10 +232,18 @@ TEST_F(DeflatedPartTest, CompressedAheadOnEitherThreadGivesTheBytesOfTheStreamed
     zip.Close();
     return ReadFile(dir_ / "empty.zip");
   }());
-  EXPECT_EQ(test::ZipPart(streamed, "xl/worksheets/sheet1.xml"), bytes);
+
+  // Many blocks: a valid entry (CRC and sizes checked by unzip) of the bytes.
+  const std::string large = SheetLikeBytes(60000);
+  ASSERT_GT(large.size(), 5 * kBlock);
+  const std::string archive = ArchiveOfPart(large, TDeflatedPart::TMode::InWorker, {3, 5000000, kBlock});
+  EXPECT_EQ(ArchiveOfPart(large, TDeflatedPart::TMode::InCaller, {65536}), archive);
+  WriteFile(dir_ / "large.zip", archive);
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "large.zip").string()) + " >/dev/null"), 0);
+  EXPECT_EQ(test::ZipPart(dir_ / "large.zip", "xl/worksheets/sheet1.xml"), large);
 }
 
-TEST_F(DeflatedPartTest, ComposedPartsCompressedAtOnceGiveTheArchiveOfOneThread) {
+TEST_F(DeflatedPartTest, ComposedPartsGiveTheSameArchiveOnOneThreadAndOnWorkers) {
   const fs::path root = dir_ / "package";
   WriteFile(root / "a.xml", "<a/>");
   WriteFile(dir_ / "sheet1.body", SheetLikeBytes(40000));
@@ -144,6 +261,8 @@ TEST_F(DeflatedPartTest, ComposedPartsCompressedAtOnceGiveTheArchiveOfOneThread)
   };
   const std::string parallel = archive(true, "parallel.zip");
   EXPECT_EQ(WithoutTimes(parallel), WithoutTimes(archive(false, "serial.zip")));
+  EXPECT_EQ(test::ZipPart(dir_ / "parallel.zip", "xl/worksheets/sheet1.xml"),
+            "<ws>" + ReadFile(dir_ / "sheet1.body") + "</ws>");
   EXPECT_EQ(test::ZipPart(dir_ / "parallel.zip", "xl/sharedStrings.xml"),
             "<sst>" + ReadFile(dir_ / "strings.body") + "</sst>");
   EXPECT_EQ(test::FolderEntries(dir_),
@@ -151,18 +270,19 @@ TEST_F(DeflatedPartTest, ComposedPartsCompressedAtOnceGiveTheArchiveOfOneThread)
                                       "strings.body"}))
       << "the compressed copies go when the archive is written";
 
-  // A body that cannot be read fails the archive, whichever thread met it.
+  // A body that cannot be read fails the archive.
   fs::remove(dir_ / "sheet2.body");
   EXPECT_THROW(archive(true, "broken.zip"), Exception);
   EXPECT_FALSE(fs::exists(dir_ / "broken.zip"));
 }
 
-TEST_F(DeflatedPartTest, FailedWriteOfTheWorkerReachesTheCallerAndADroppedPartStopsIt) {
-  // Bytes that do not compress: the worker's file write fails long
-  // before the caller is done, and the caller gets the system's error.
-  std::mt19937 random(3);
-  std::string noise(12 << 20, '\0');
-  for (char& ch : noise) ch = static_cast<char>(random());
+TEST_F(DeflatedPartTest, FailuresReachTheCallerAndADroppedPartStopsItsWorkers) {
+  EXPECT_THROW(TDeflatedPart(dir_ / "no-such-folder" / "part.deflated", 9, TDeflatedPart::TMode::InWorker),
+               Exception);
+
+  // Bytes that do not compress: the workers' file write fails long before
+  // the caller is done, and the caller gets the system's error.
+  const std::string noise = RandomBytes(12 << 20, 3);
   const std::string tooLarge = std::strerror(EFBIG);
   const fs::path file = dir_ / "failing.deflated";
   try {
@@ -174,19 +294,30 @@ TEST_F(DeflatedPartTest, FailedWriteOfTheWorkerReachesTheCallerAndADroppedPartSt
   } catch (const Exception& error) {
     EXPECT_NE(std::string(error.what()).find(tooLarge), std::string::npos) << error.what();
   }
-  // Only at the end (everything fits into the queue).
+  // A later block's write fails (met by Finish or by a write, whichever
+  // comes first).
+  try {
+    test::FileSizeLimit limit(kBlock + 1000);
+    TDeflatedPart part(file, 9, TDeflatedPart::TMode::InWorker);
+    part.Write(noise.substr(0, 2 * kBlock + 300000));
+    part.Finish();
+    FAIL() << "a write past the file size limit reported success";
+  } catch (const Exception& error) {
+    EXPECT_NE(std::string(error.what()).find(tooLarge), std::string::npos) << error.what();
+  }
+  // And on the caller's thread.
   try {
     test::FileSizeLimit limit(1000);
-    TDeflatedPart part(file, 9, TDeflatedPart::TMode::InWorker);
-    part.Write(noise.substr(0, 300000));
+    TDeflatedPart part(file, 9, TDeflatedPart::TMode::InCaller);
+    WriteInPieces(part, noise, {65536});
     part.Finish();
     FAIL() << "a write past the file size limit reported success";
   } catch (const Exception& error) {
     EXPECT_NE(std::string(error.what()).find(tooLarge), std::string::npos) << error.what();
   }
   EXPECT_FALSE(fs::exists(file));
-  // A part given up half-way (a stopped run) stops its worker and takes its
-  // file along.
+  // A part given up half-way (a stopped run), with blocks queued and being
+  // compressed, stops its workers and takes its file along.
   {
     TDeflatedPart part(dir_ / "dropped.deflated", 9, TDeflatedPart::TMode::InWorker);
     WriteInPieces(part, noise, {1 << 20});

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <random>
+
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
 #include "formats/package/PackageTestSupport.h"
 #include "platform/data/MemDataSet.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
@@ -38,12 +43,12 @@ TEST_F(DocxTest, PackageHoldsTheNineParts) {
   data_.AppendRecord({Variant::FromText(u"a"), Variant::FromText(u"b")});
   data_.Open();
   exporter_.Execute();
-  std::vector<std::string> entries = test::ZipEntries(exporter_.FileName);
-  std::sort(entries.begin(), entries.end());
-  EXPECT_EQ(entries, (std::vector<std::string>{"[Content_Types].xml", "_rels/.rels", "docProps/app.xml",
-                                               "docProps/core.xml", "word/_rels/document.xml.rels",
-                                               "word/document.xml", "word/fontTable.xml", "word/settings.xml",
-                                               "word/webSettings.xml"}));
+  // The document, compressed while it was written, keeps its place among the staged parts.
+  EXPECT_EQ(test::ZipEntries(exporter_.FileName),
+            (std::vector<std::string>{"docProps/app.xml", "docProps/core.xml", "word/document.xml",
+                                      "word/fontTable.xml", "word/settings.xml", "word/webSettings.xml",
+                                      "word/_rels/document.xml.rels", "[Content_Types].xml", "_rels/.rels"}));
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote(exporter_.FileName) + " >/dev/null"), 0);
   const std::string document = Document();
   EXPECT_NE(document.find("<w:tblGrid><w:gridCol w:w=\"2392\" /><w:gridCol w:w=\"2392\" /></w:tblGrid>"),
             std::string::npos);
@@ -110,6 +115,34 @@ TEST_F(DocxTest, FailedRunLeavesNeitherTargetNorStagingFolder) {
   EXPECT_THROW(exporter_.Execute(), Exception);
   EXPECT_FALSE(fs::exists(exporter_.FileName));
   EXPECT_TRUE(test::FolderEntries(dir_ / "tmp").empty());
+}
+
+TEST_F(DocxTest, StagingWriteThatFailsOnTheCompressingThreadsFailsTheRun) {
+  test::TemporaryDirectoryOverride tmp(dir_ / "tmp");
+  std::mt19937 random(5);
+  for (int i = 0; i < 5000; ++i) {
+    WideString text(200, u'a');
+    for (char16_t& ch : text) ch = static_cast<char16_t>(u'a' + random() % 26);
+    data_.AppendRecord({Variant::FromText(u"satır"), Variant::FromText(text)});
+  }
+  data_.Open();
+  try {
+    test::FileSizeLimit limit(64 * 1024);
+    exporter_.Execute();
+    FAIL() << "a staging file past the size limit reported success";
+  } catch (const Exception& error) {
+    EXPECT_NE(std::string(error.what()).find(std::strerror(EFBIG)), std::string::npos) << error.what();
+  }
+  EXPECT_FALSE(fs::exists(exporter_.FileName));
+  EXPECT_TRUE(test::FolderEntries(dir_ / "tmp").empty());
+
+  // Without the limit the same rows make a whole document.
+  exporter_.Execute();
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote(exporter_.FileName) + " >/dev/null"), 0);
+  const std::string document = Document();
+  size_t rows = 0;
+  for (size_t at = document.find("<w:tr "); at != std::string::npos; at = document.find("<w:tr ", at + 1)) ++rows;
+  EXPECT_EQ(rows, 5001u) << "the caption row and every record";
 }
 
 TEST_F(DocxTest, OptionsSurviveASettingsFile) {
