@@ -114,8 +114,14 @@ TEST_F(WriteFailureTest, EveryExporterReportsTheFailedWriteAtEveryPoint) {
     ASSERT_EQ(Export(type, *table, out), std::nullopt) << name;
     const uintmax_t largest = LargestFile(out);
     ASSERT_GT(largest, 2u) << name;
-    // From nothing at all to the very last byte.
-    const std::set<uintmax_t> limits = {0, 1, 100, 4096, largest / 3, largest / 2, largest - 1};
+    // From nothing at all to the very last byte. A zip package holds the
+    // time of the run in its metadata, whose compressed size may differ by a
+    // byte or two between two runs: there the cut falls inside the last
+    // record of the archive (22 bytes) instead.
+    const std::u16string_view extension = ExportTypeInfo(type).extension;
+    const bool zipped = extension == u"xlsx" || extension == u"docx" || extension == u"ods" || extension == u"odt";
+    const uintmax_t last = largest - (zipped ? 16 : 1);
+    const std::set<uintmax_t> limits = {0, 1, 100, 4096, largest / 3, largest / 2, last};
     for (uintmax_t limit : limits) {
       if (limit >= largest) continue;
       std::optional<std::string> error;
