@@ -44,8 +44,10 @@ class TBaseArchiveClass {
     bool InFolderOrder = false;
   };
   std::vector<TDeflatedEntry> DeflatedParts;
+  // zlib's compression level of the package formats' entries.
+  static constexpr int kLevel = 9;
   // zlib's compression level of the other entries.
-  int Level = 9;
+  int Level = kLevel;
   // Whether compression may run on worker threads beside the caller's
   // (the blocks of the composed parts, and of the parts package writers
   // compress while they produce them). The archive's bytes are the same

@@ -85,20 +85,14 @@ void RoundToSignificant(DecimalNumber& number, int significantDigits) {
 }
 
 std::string IntegerDigits(const DecimalNumber& number) {
-  int count = number.IntegerDigitCount();
-  std::string result = number.digits.substr(0, static_cast<size_t>(count));
-  result.append(static_cast<size_t>(count) - result.size(), '0');
+  std::string result;
+  for (int i = 0; i < number.IntegerDigitCount(); ++i) result += number.DigitAt(i);
   return result;
 }
 
 std::string FractionDigits(const DecimalNumber& number, int count) {
   std::string result;
-  result.reserve(static_cast<size_t>(count > 0 ? count : 0));
-  for (int i = 0; i < count; ++i) {
-    long long index = static_cast<long long>(number.exponent) + i;
-    bool inDigits = index >= 0 && index < static_cast<long long>(number.digits.size());
-    result += inDigits ? number.digits[static_cast<size_t>(index)] : '0';
-  }
+  for (int i = 0; i < count; ++i) result += number.DigitAt(static_cast<long long>(number.exponent) + i);
   return result;
 }
 

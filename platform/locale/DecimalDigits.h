@@ -16,6 +16,11 @@ struct DecimalNumber {
   bool IsZero() const { return digits.empty(); }
   // The count of digits before the decimal point (0 below 1).
   int IntegerDigitCount() const { return IsZero() || exponent < 0 ? 0 : exponent; }
+  // The digit at `index` counted from the first significant one ('0'
+  // beyond them, on either side).
+  char DigitAt(long long index) const {
+    return index >= 0 && index < static_cast<long long>(digits.size()) ? digits[static_cast<size_t>(index)] : '0';
+  }
 };
 
 // The shortest digits that read back as the same double (finite values).

@@ -321,18 +321,13 @@ void AppendFixedText(const DecimalNumber& number, int fractionDigits, bool group
   const int integerCount = number.IntegerDigitCount();
   if (integerCount == 0) out += u'0';
   for (int i = 0; i < integerCount; ++i) {
-    const size_t at = static_cast<size_t>(i);
-    out += at < number.digits.size() ? static_cast<char16_t>(number.digits[at]) : u'0';
+    out += static_cast<char16_t>(number.DigitAt(i));
     const int position = integerCount - 1 - i;
     if (grouping && position > 0 && position % 3 == 0) out += settings.ThousandSeparator;
   }
   if (fractionDigits <= 0) return;
   out += settings.DecimalSeparator;
-  for (int i = 0; i < fractionDigits; ++i) {
-    const int at = number.exponent + i;
-    const bool stored = at >= 0 && static_cast<size_t>(at) < number.digits.size();
-    out += stored ? static_cast<char16_t>(number.digits[static_cast<size_t>(at)]) : u'0';
-  }
+  for (int i = 0; i < fractionDigits; ++i) out += static_cast<char16_t>(number.DigitAt(static_cast<long long>(number.exponent) + i));
 }
 
 // Layouts of the classic placement codes: "S" the currency symbol, "A" the

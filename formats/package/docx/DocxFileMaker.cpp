@@ -11,11 +11,6 @@
 
 namespace verimo {
 namespace fs = std::filesystem;
-namespace {
-
-constexpr int kDocxLevel = 9;
-
-}  // namespace
 
 TDocxFileMaker::TDocxFileMaker(fs::path outputFileName, const TTesselDocxOptions& options, int columnCount)
     : outputFileName_(std::move(outputFileName)), options_(options), columnCount_(columnCount) {}
@@ -34,7 +29,7 @@ void TDocxFileMaker::Begin() {
   WritePartFile(package_ / "word/webSettings.xml", WriteDocxWebSettings);
   WritePartFile(package_ / "[Content_Types].xml", WriteDocxContentTypes);
   documentPart_ = std::make_unique<TDeflatedPart>(staging_.CreateSubFolder("work") / "document.xml.deflated",
-                                                  kDocxLevel, TDeflatedPart::TMode::InWorker);
+                                                  TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker);
   document_ = std::make_unique<TDocxDocument>(*documentPart_);
   document_->Begin();
 }
@@ -68,7 +63,6 @@ void TDocxFileMaker::Finish() {
   document_->End(options_.PageOrientation, columnCount_);
   documentPart_->Finish();
   TBaseArchiveClass archive(package_);
-  archive.Level = kDocxLevel;
   archive.SetOutputFileName(outputFileName_);
   archive.DeflatedParts.push_back({"word/document.xml", documentPart_.get(), true});
   archive.CreateArchive();
