@@ -38,6 +38,13 @@ class Variant {
 
   // Makes this a text value, reusing the storage of a text it already
   // holds (no allocation when the new text fits); returns the text to fill.
+  // In-place assignments: a text keeps its buffer, and no temporary
+  // variant is built.
+  void SetBool(bool value) { Set(Kind::Boolean, value); }
+  void SetInt(int64_t value) { Set(Kind::Integer, value); }
+  void SetDouble(double value) { Set(Kind::Double, value); }
+  void SetCurrency(Currency value) { Set(Kind::Currency, value); }
+  void SetDateTime(TDateTime value) { Set(Kind::DateTime, value); }
   WideString& AssignText();
   void AssignText(WideStringView value) { AssignText().assign(value); }
   // Makes this null, keeping a text buffer it holds for a later AssignText.
@@ -68,6 +75,14 @@ class Variant {
  private:
   using Storage = std::variant<std::monostate, bool, int64_t, double, Currency, WideString, Bytes>;
   Variant(Kind kind, Storage storage) : kind_(kind), storage_(std::move(storage)) {}
+  template <class T>
+  void Set(Kind kind, T value) {
+    if (T* held = std::get_if<T>(&storage_))
+      *held = value;
+    else
+      storage_.template emplace<T>(value);
+    kind_ = kind;
+  }
 
   Kind kind_ = Kind::Empty;
   Storage storage_;

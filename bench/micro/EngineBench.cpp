@@ -33,24 +33,28 @@ class TGeneratedDataSet : public TDataSet {
     switch (index) {
       case 0: return Variant::FromInt(n);
       case 1: return Variant::FromText(names_[static_cast<size_t>(n % 16)]);
-      case 2: return Variant::FromText(u"City");
+      case 2: return Variant::FromText(WideString(kCity));
       case 3: return Variant::FromCurrency(Currency{n * 1234});
       case 4: return Variant::FromInt(n % 1000);
       case 5: return Variant::FromDateTime(45000.0 + static_cast<double>(n % 3650));
       case 6: return Variant::FromBool(n % 2 == 0);
-      default: return Variant::FromText(u"A note of some length for the memo-like column");
+      default: return Variant::FromText(WideString(kNote));
     }
   }
 
-  // Texts go into the storage the cell's value already has, as the table
+  // Values go into the storage the cell's value already has, as the table
   // reader does.
   void ReadFieldValue(int index, Variant& value) const override {
     const int64_t n = current_ + 1;
     switch (index) {
+      case 0: value.SetInt(n); break;
       case 1: value.AssignText(names_[static_cast<size_t>(n % 16)]); break;
-      case 2: value.AssignText(u"City"); break;
-      case 7: value.AssignText(u"A note of some length for the memo-like column"); break;
-      default: value = FieldValue(index); break;
+      case 2: value.AssignText(kCity); break;
+      case 3: value.SetCurrency(Currency{n * 1234}); break;
+      case 4: value.SetInt(n % 1000); break;
+      case 5: value.SetDateTime(45000.0 + static_cast<double>(n % 3650)); break;
+      case 6: value.SetBool(n % 2 == 0); break;
+      default: value.AssignText(kNote); break;
     }
   }
 
@@ -70,6 +74,9 @@ class TGeneratedDataSet : public TDataSet {
   void DoClose() override {}
 
  private:
+  static constexpr WideStringView kCity = u"City";
+  static constexpr WideStringView kNote = u"A note of some length for the memo-like column";
+
   int64_t recordCount_;
   int64_t current_ = 0;
   std::array<WideString, 16> names_;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -75,25 +76,8 @@ Token Literal(size_t start, size_t length) {
   return token;
 }
 
-// The tokens of a short pattern, kept on the stack: a pattern has at most
-// one token per character.
-class InlineTokens {
- public:
-  static constexpr size_t kCapacity = 32;
-
-  bool empty() const { return size_ == 0; }
-  Token& back() { return items_[size_ - 1]; }
-  void push_back(const Token& token) { items_[size_++] = token; }
-  std::span<const Token> View() const { return {items_.data(), size_}; }
-
- private:
-  std::array<Token, kCapacity> items_{};
-  size_t size_ = 0;
-};
-
 // Appends a literal, merging it with a literal just before it in the pattern.
-template <class Tokens>
-void AddLiteral(Tokens& tokens, size_t start, size_t length) {
+void AddLiteral(std::vector<Token>& tokens, size_t start, size_t length) {
   if (length == 0) return;
   if (!tokens.empty() && tokens.back().kind == Token::kLiteral &&
       tokens.back().start + tokens.back().length == start) {
@@ -103,8 +87,8 @@ void AddLiteral(Tokens& tokens, size_t start, size_t length) {
   tokens.push_back(Literal(start, length));
 }
 
-template <class Tokens>
-void CompileInto(WideStringView pattern, Tokens& tokens) {
+std::vector<Token> Compile(WideStringView pattern) {
+  std::vector<Token> tokens;
   char16_t lastToken = 0;
   bool twelveHour = false;
   bool twelveHourKnown = false;
@@ -219,15 +203,46 @@ void CompileInto(WideStringView pattern, Tokens& tokens) {
     }
     ++pos;
   }
-}
-
-std::vector<Token> Compile(WideStringView pattern) {
-  std::vector<Token> tokens;
-  CompileInto(pattern, tokens);
   return tokens;
 }
 
-void AppendPadded(WideString& out, int value, size_t width) {
+// Collects a text in a small array and appends it to the string in large
+// pieces: dates and times are many pieces of one or two characters.
+class TextBuffer {
+ public:
+  explicit TextBuffer(WideString& out) : out_(out) {}
+  TextBuffer(const TextBuffer&) = delete;
+  TextBuffer& operator=(const TextBuffer&) = delete;
+
+  void operator+=(char16_t c) {
+    if (used_ == kCapacity) Flush();
+    items_[used_++] = c;
+  }
+  void operator+=(WideStringView text) {
+    if (text.size() > kCapacity - used_) {
+      Flush();
+      if (text.size() > kCapacity) {
+        out_.append(text);
+        return;
+      }
+    }
+    std::copy(text.begin(), text.end(), items_.data() + used_);
+    used_ += text.size();
+  }
+  // The text so far into the string.
+  void Flush() {
+    out_.append(items_.data(), used_);
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kCapacity = 64;
+  WideString& out_;
+  std::array<char16_t, kCapacity> items_;
+  size_t used_ = 0;
+};
+
+void AppendPadded(TextBuffer& out, int value, size_t width) {
   if (value >= 0 && value < 100 && width <= 2) {
     if (value >= 10 || width == 2) out += static_cast<char16_t>(u'0' + value / 10);
     out += static_cast<char16_t>(u'0' + value % 10);
@@ -241,14 +256,26 @@ void AppendPadded(WideString& out, int value, size_t width) {
     magnitude /= 10;
   } while (magnitude != 0);
   if (value < 0) digits[count++] = u'-';
-  if (count < width) out.append(width - count, u'0');
+  for (size_t zeros = count; zeros < width; ++zeros) out += u'0';
   while (count > 0) out += digits[--count];
 }
 
+bool SameText16(WideStringView a, WideStringView b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
+enum NamedPattern { kNamedShortDate, kNamedLongDate, kNamedShortTime, kNamedLongTime };
+
 class DateTimeWriter {
  public:
-  DateTimeWriter(TDateTime value, const TFormatSettings& settings, WideString& out)
-      : value_(value), settings_(settings), date_(DecodeDate(value)), time_(DecodeTime(value)), out_(out) {}
+  DateTimeWriter(TDateTime value, const TFormatSettings& settings, std::array<TSettingsPatternTokens, 4>& named,
+                 TextBuffer& out)
+      : value_(value),
+        settings_(settings),
+        named_(named),
+        date_(DecodeDate(value)),
+        time_(DecodeTime(value)),
+        out_(out) {}
 
   void Run(WideStringView pattern, std::span<const Token> tokens, int depth) {
     for (const Token& token : tokens) Step(pattern, token, depth);
@@ -256,10 +283,10 @@ class DateTimeWriter {
 
   // Short date, then the long time unless the time is exactly midnight.
   void AppendDefault(int depth) {
-    AppendNested(settings_.ShortDateFormat, depth);
+    AppendNamed(kNamedShortDate, depth);
     if (time_.hour != 0 || time_.minute != 0 || time_.second != 0) {
       out_ += u' ';
-      AppendNested(settings_.LongTimeFormat, depth);
+      AppendNamed(kNamedLongTime, depth);
     }
   }
 
@@ -274,8 +301,8 @@ class DateTimeWriter {
       case Token::kDay: AppendPadded(out_, date_.day, token.width); break;
       case Token::kDayShort: out_ += settings_.ShortDayNames[Weekday()]; break;
       case Token::kDayLong: out_ += settings_.LongDayNames[Weekday()]; break;
-      case Token::kShortDate: AppendNested(settings_.ShortDateFormat, depth); break;
-      case Token::kLongDate: AppendNested(settings_.LongDateFormat, depth); break;
+      case Token::kShortDate: AppendNamed(kNamedShortDate, depth); break;
+      case Token::kLongDate: AppendNamed(kNamedLongDate, depth); break;
       case Token::kHour: AppendPadded(out_, time_.hour, token.width); break;
       case Token::kHour12: {
         int hour = time_.hour % 12;
@@ -285,38 +312,50 @@ class DateTimeWriter {
       case Token::kMinute: AppendPadded(out_, time_.minute, token.width); break;
       case Token::kSecond: AppendPadded(out_, time_.second, token.width); break;
       case Token::kMillisecond: AppendPadded(out_, time_.millisecond, token.width); break;
-      case Token::kShortTime: AppendNested(settings_.ShortTimeFormat, depth); break;
-      case Token::kLongTime: AppendNested(settings_.LongTimeFormat, depth); break;
+      case Token::kShortTime: AppendNamed(kNamedShortTime, depth); break;
+      case Token::kLongTime: AppendNamed(kNamedLongTime, depth); break;
       case Token::kDefault: AppendDefault(depth); break;
-      case Token::kAmPmPair: out_.append(pattern.substr(Afternoon() ? token.start + 3 : token.start, 2)); break;
+      case Token::kAmPmPair: out_ += pattern.substr(Afternoon() ? token.start + 3 : token.start, 2); break;
       case Token::kAmPmLetter: out_ += pattern[Afternoon() ? token.start + 2 : token.start]; break;
       case Token::kAmPmLocale: out_ += Afternoon() ? settings_.TimePMString : settings_.TimeAMString; break;
       case Token::kDateSeparator: out_ += settings_.DateSeparator; break;
       case Token::kTimeSeparator: out_ += settings_.TimeSeparator; break;
-      case Token::kLiteral: out_.append(pattern.substr(token.start, token.length)); break;
+      case Token::kLiteral: out_ += pattern.substr(token.start, token.length); break;
     }
   }
 
   bool Afternoon() const { return time_.hour >= 12; }
   size_t Weekday() const { return static_cast<size_t>(DayOfWeek(value_) - 1); }
 
-  // Nested patterns are the settings' own, compiled where they are used.
-  void AppendNested(WideStringView pattern, int depth) {
-    if (depth >= kMaxNesting) return;
-    if (pattern.size() > InlineTokens::kCapacity) {
-      Run(pattern, Compile(pattern), depth + 1);
-      return;
+  const WideString& SettingsPattern(NamedPattern which) const {
+    switch (which) {
+      case kNamedShortDate: return settings_.ShortDateFormat;
+      case kNamedLongDate: return settings_.LongDateFormat;
+      case kNamedShortTime: return settings_.ShortTimeFormat;
+      case kNamedLongTime: break;
     }
-    InlineTokens tokens;
-    CompileInto(pattern, tokens);
-    Run(pattern, tokens.View(), depth + 1);
+    return settings_.LongTimeFormat;
+  }
+
+  // A pattern that names itself is the same text at every depth, so its
+  // tokens are not recompiled while they are being written.
+  void AppendNamed(NamedPattern which, int depth) {
+    if (depth >= kMaxNesting) return;
+    const WideString& source = SettingsPattern(which);
+    TSettingsPatternTokens& compiled = named_[which];
+    if (!SameText16(compiled.source, source)) {
+      compiled.source = source;
+      compiled.tokens = Compile(source);
+    }
+    Run(compiled.source, compiled.tokens, depth + 1);
   }
 
   TDateTime value_;
   const TFormatSettings& settings_;
+  std::array<TSettingsPatternTokens, 4>& named_;
   DateParts date_;
   TimeParts time_;
-  WideString& out_;
+  TextBuffer& out_;
 };
 
 void CheckDateTimeRange(TDateTime value) {
@@ -335,25 +374,27 @@ TDateTimePattern::TDateTimePattern(WideStringView pattern) : pattern_(pattern), 
 
 void TDateTimePattern::Append(TDateTime value, const TFormatSettings& settings, WideString& out) const {
   CheckDateTimeRange(value);
+  TextBuffer text(out);
   if (dateOnly_) {
     const DateParts date = DecodeDate(value);
     for (const Token& token : tokens_) {
       switch (token.kind) {
-        case Token::kYear2: AppendPadded(out, date.year % 100, 2); break;
-        case Token::kYear4: AppendPadded(out, date.year, 4); break;
-        case Token::kMonth: AppendPadded(out, date.month, token.width); break;
-        case Token::kDay: AppendPadded(out, date.day, token.width); break;
-        case Token::kDateSeparator: out += settings.DateSeparator; break;
-        default: out.append(WideStringView(pattern_).substr(token.start, token.length)); break;
+        case Token::kYear2: AppendPadded(text, date.year % 100, 2); break;
+        case Token::kYear4: AppendPadded(text, date.year, 4); break;
+        case Token::kMonth: AppendPadded(text, date.month, token.width); break;
+        case Token::kDay: AppendPadded(text, date.day, token.width); break;
+        case Token::kDateSeparator: text += settings.DateSeparator; break;
+        default: text += WideStringView(pattern_).substr(token.start, token.length); break;
       }
     }
-    return;
+  } else {
+    DateTimeWriter writer(value, settings, named_, text);
+    if (pattern_.empty())
+      writer.AppendDefault(0);
+    else
+      writer.Run(pattern_, tokens_, 0);
   }
-  DateTimeWriter writer(value, settings, out);
-  if (pattern_.empty())
-    writer.AppendDefault(0);
-  else
-    writer.Run(pattern_, tokens_, 0);
+  text.Flush();
 }
 
 int TDateTimePattern::LengthClassOf(TDateTime value) const {

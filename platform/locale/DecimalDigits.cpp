@@ -43,12 +43,40 @@ void RoundAtDigit(DecimalNumber& number, long long keep) {
   StripZeros(number);
 }
 
+void SetDigits(DecimalNumber& number, uint64_t magnitude, int fractionDigits) {
+  std::array<char, 24> buffer{};
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude);
+  number.digits.assign(buffer.data(), end);
+  number.exponent = static_cast<int>(number.digits.size()) - fractionDigits;
+  StripZeros(number);
+}
+
+// Money and measures usually carry a few decimals. Below 2^50 two numbers
+// with the same count of decimals lie more than four units of the last
+// place apart, so the first scale at which the scaled value rounds to an
+// integer that divides back to the value exactly gives the shortest digits
+// that read back as the value: the digits the general conversion finds.
+bool TryFewDecimals(double magnitude, DecimalNumber& number) {
+  static constexpr std::array<double, 7> kScales = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  for (size_t k = 0; k < kScales.size(); ++k) {
+    const double scaled = magnitude * kScales[k];
+    if (!(scaled < 0x1p50)) return false;
+    const double integral = std::nearbyint(scaled);
+    if (integral / kScales[k] == magnitude) {
+      SetDigits(number, static_cast<uint64_t>(integral), static_cast<int>(k));
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 DecimalNumber DecimalFromDouble(double value) {
   DecimalNumber number;
   number.negative = std::signbit(value);
   if (value == 0 || !std::isfinite(value)) return number;
+  if (TryFewDecimals(std::fabs(value), number)) return number;
   std::array<char, 64> buffer{};
   auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
                                     std::chars_format::scientific);
@@ -70,9 +98,7 @@ DecimalNumber DecimalFromInt64(int64_t value) {
   DecimalNumber number;
   number.negative = value < 0;
   uint64_t magnitude = number.negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  number.digits = std::to_string(magnitude);
-  number.exponent = static_cast<int>(number.digits.size());
-  StripZeros(number);
+  SetDigits(number, magnitude, 0);
   return number;
 }
 

@@ -154,8 +154,18 @@ struct TDateTimeToken {
   uint32_t length = 0;
 };
 
+// A pattern of the settings (short date, long time, ...) as one that names
+// it compiled it, with the text it was compiled from.
+struct TSettingsPatternTokens {
+  WideString source;
+  std::vector<TDateTimeToken> tokens;
+};
+
 // A date-time pattern split into its tokens once, to format many values:
 // the same texts as FormatDateTime, appended to a buffer the caller reuses.
+// The settings' patterns it names ("c", "ddddd", "t") are compiled at their
+// first use and again only when the settings hold another text, so one
+// pattern object serves one thread at a time.
 class TDateTimePattern {
  public:
   TDateTimePattern() = default;
@@ -171,6 +181,8 @@ class TDateTimePattern {
  private:
   WideString pattern_;
   std::vector<TDateTimeToken> tokens_;
+  // Short date, long date, short time, long time.
+  mutable std::array<TSettingsPatternTokens, 4> named_;
   // Only days, months, years, date separators and literal text: written
   // from the date alone.
   bool dateOnly_ = false;

@@ -116,6 +116,27 @@ TEST_F(DateTimeFormatTest, NamedPatternsOfAnyLength) {
   EXPECT_EQ(Format(u"ddddd", afternoon, s), "5/3/24 5/3/24 5/3/24 5/3/24 5/3/24 5/3/24");
 }
 
+// One pattern object follows the settings it is given, value by value.
+TEST_F(DateTimeFormatTest, NamedPatternsFollowTheSettingsOfEachValue) {
+  const TDateTimePattern pattern(u"c '|' ddddd");
+  TFormatSettings iso = en;
+  iso.ShortDateFormat = u"yyyy-mm-dd";
+  iso.LongTimeFormat = u"hh.nn";
+  TFormatSettings selfNaming = en;
+  selfNaming.ShortDateFormat = u"d ddddd";
+  const std::pair<const TFormatSettings*, std::string> cases[] = {
+      {&iso, "2024-03-05 14.07 | 2024-03-05"},
+      {&en, "3/5/2024 2:07:09 PM | 3/5/2024"},
+      {&selfNaming, "5 5  2:07:09 PM | 5 5 "},
+      {&iso, "2024-03-05 14.07 | 2024-03-05"},
+  };
+  for (const auto& [settings, expected] : cases) {
+    WideString out;
+    pattern.Append(afternoon, *settings, out);
+    EXPECT_EQ(WideToUtf8(out), expected);
+  }
+}
+
 TEST_F(DateTimeFormatTest, DatesBeforeTheOriginAndOutOfRange) {
   EXPECT_EQ(Format(u"yyyy-mm-dd hh:nn", -1.25, en), "1899-12-29 06:00");
   EXPECT_EQ(Format(u"yyyy-mm-dd", EncodeDate(1, 1, 1), en), "0001-01-01");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/locale/DecimalDigits.h"
 #include "platform/locale/Formatting.h"
 #include "support/TestPaths.h"
 
@@ -194,6 +197,48 @@ TEST_F(NumberFormatTest, CompiledPatternsReusedGiveTheSameTexts) {
         compiled.AppendInt64(value, tr, out);
         EXPECT_EQ(out, u"[" + FormatInt64(pattern, value, tr)) << WideToUtf8(pattern) << " " << value;
       }
+    }
+  }
+}
+
+// The shortest round-trip digits as the standard library's conversion
+// gives them, as digits without leading or trailing zeros and the power of
+// ten of the point.
+std::pair<std::string, int> ShortestDigits(double magnitude) {
+  char buffer[64];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
+  std::string digits;
+  const char* p = buffer;
+  for (; p < end && *p != 'e'; ++p)
+    if (*p != '.') digits += *p;
+  const int exponent = std::stoi(std::string(p + 1, static_cast<const char*>(end))) + 1;
+  while (!digits.empty() && digits.back() == '0') digits.pop_back();
+  return {digits, exponent};
+}
+
+TEST(DecimalDigitsTest, ShortestDigitsOfValuesWithFewAndManyDecimals) {
+  std::vector<double> values = {0.1, 0.2, 0.3, 1.005, 2.675, 99.995, 0.000001, 0.0000015, 1e-7, 123456.7890,
+                                0x1p50, 0x1p50 - 0.25, 0x1p50 + 1, 0x1p53, 1e15 + 0.125, 1e15 + 0.375,
+                                9.999999999999999, 10.000000000000002, 0.09999999999999999, 1e22, 1e-300,
+                                5e-324, 1.7976931348623157e308, 4503599627370495.5, 1234567.1234567};
+  std::mt19937_64 random(20261209);
+  std::uniform_int_distribution<int64_t> scaled(0, int64_t{1} << 52);
+  std::uniform_int_distribution<int> decimals(0, 8);
+  std::uniform_int_distribution<uint64_t> bits(0, 0x7FEFFFFFFFFFFFFF);
+  for (int i = 0; i < 200000; ++i) {
+    const int64_t units = scaled(random) >> decimals(random) * 5;
+    values.push_back(static_cast<double>(units) / std::pow(10.0, decimals(random)));
+  }
+  for (int i = 0; i < 20000; ++i) values.push_back(std::bit_cast<double>(bits(random)));
+  for (int i = 0; i < 1000; ++i) values.push_back(std::nextafter(std::pow(10.0, i % 40 - 20), 0.0));
+  for (const double value : values) {
+    if (value == 0) continue;
+    for (const double signed_value : {value, -value}) {
+      const locale_detail::DecimalNumber number = locale_detail::DecimalFromDouble(signed_value);
+      const auto [digits, exponent] = ShortestDigits(value);
+      ASSERT_EQ(number.digits, digits) << std::hexfloat << signed_value;
+      ASSERT_EQ(number.exponent, exponent) << std::hexfloat << signed_value;
+      ASSERT_EQ(number.negative, signed_value < 0);
     }
   }
 }
