@@ -29,27 +29,11 @@ bool Variant::IsNumeric() const {
   return kind_ == Kind::Integer || kind_ == Kind::Double || kind_ == Kind::Currency;
 }
 
-namespace {
-[[noreturn]] void WrongKind(const char* wanted) {
-  throw Exception(std::string("Variant is not of type ") + wanted);
-}
-}  // namespace
+void Variant::WrongKind(const char* wanted) { throw Exception(std::string("Variant is not of type ") + wanted); }
 
-bool Variant::AsBool() const {
-  if (kind_ != Kind::Boolean) WrongKind("Boolean");
-  return std::get<bool>(storage_);
-}
-
-int64_t Variant::AsInt() const {
-  if (kind_ != Kind::Integer) WrongKind("Integer");
-  return std::get<int64_t>(storage_);
-}
-
-double Variant::AsDouble() const {
+double Variant::OtherAsDouble() const {
   switch (kind_) {
     case Kind::Integer: return static_cast<double>(std::get<int64_t>(storage_));
-    case Kind::Double:
-    case Kind::DateTime: return std::get<double>(storage_);
     case Kind::Currency: return std::get<Currency>(storage_).ToDouble();
     default: WrongKind("Double");
   }
@@ -63,11 +47,6 @@ Currency Variant::AsCurrency() const {
 TDateTime Variant::AsDateTime() const {
   if (kind_ != Kind::DateTime) WrongKind("DateTime");
   return std::get<double>(storage_);
-}
-
-const WideString& Variant::AsText() const {
-  if (kind_ != Kind::Text) WrongKind("Text");
-  return std::get<WideString>(storage_);
 }
 
 const Bytes& Variant::AsBytes() const {

@@ -57,12 +57,25 @@ class Variant {
   bool IsNumeric() const;  // integer, double or currency
 
   // Typed access; each asserts the kind and throws verimo::Exception otherwise.
-  bool AsBool() const;
-  int64_t AsInt() const;
-  double AsDouble() const;  // integer, double, currency or date-time
+  // Each raises verimo::Exception for a value of another kind.
+  bool AsBool() const {
+    if (kind_ != Kind::Boolean) WrongKind("Boolean");
+    return *std::get_if<bool>(&storage_);
+  }
+  int64_t AsInt() const {
+    if (kind_ != Kind::Integer) WrongKind("Integer");
+    return *std::get_if<int64_t>(&storage_);
+  }
+  double AsDouble() const {  // integer, double, currency or date-time
+    if (kind_ == Kind::Double || kind_ == Kind::DateTime) return *std::get_if<double>(&storage_);
+    return OtherAsDouble();
+  }
   Currency AsCurrency() const;
   TDateTime AsDateTime() const;
-  const WideString& AsText() const;
+  const WideString& AsText() const {
+    if (kind_ != Kind::Text) WrongKind("Text");
+    return *std::get_if<WideString>(&storage_);
+  }
   const Bytes& AsBytes() const;
 
   // Empty and null values are equal to any of their kind, whatever storage
@@ -75,6 +88,8 @@ class Variant {
  private:
   using Storage = std::variant<std::monostate, bool, int64_t, double, Currency, WideString, Bytes>;
   Variant(Kind kind, Storage storage) : kind_(kind), storage_(std::move(storage)) {}
+  [[noreturn]] static void WrongKind(const char* wanted);
+  double OtherAsDouble() const;
   template <class T>
   void Set(Kind kind, T value) {
     if (T* held = std::get_if<T>(&storage_))

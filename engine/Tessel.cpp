@@ -116,6 +116,17 @@ void TTessel::FillCells(const std::vector<uint8_t>* deferred) {
   const bool customFormat = ExportSource == esDataSet && static_cast<bool>(OnCustomFormat);
   rowIsCurrent_ = false;
   deferred_ = nullptr;
+  if (deferred == nullptr && !customFormat && !OnGetExportText && columns_.ReadsFields()) {
+    // No handler runs between the cells: the columns read the whole row.
+    columns_.ReadFieldRow(row_);
+    for (int i = 0; i < count; ++i) {
+      TTesselCol& cell = row_[i];
+      cell.fieldColumn_ = i;
+      cell.fieldNull_ = cell.Value.IsNull() && columns_.IsNull(i);
+    }
+    rowIsCurrent_ = true;
+    return;
+  }
   for (int i = 0; i < count; ++i) {
     if (deferred != nullptr && static_cast<size_t>(i) < deferred->size() && (*deferred)[static_cast<size_t>(i)] != 0) {
       row_[i].fieldColumn_ = -1;
@@ -268,11 +279,6 @@ bool TTessel::CheckStop() {
   return canContinue;
 }
 
-bool TTessel::ColumnIsNull(const TTesselCol& cell, int columnIndex) const {
-  if (rowIsCurrent_ && cell.fieldColumn_ == columnIndex && cell.row_ == &row_) return cell.fieldNull_;
-  return columns_.IsNull(columnIndex);
-}
-
 WideString TTessel::GetCellText(const TTesselCol& cell) {
   const bool isNull =
       cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && ColumnIsNull(cell, cell.ColumnIndex);
@@ -281,11 +287,6 @@ WideString TTessel::GetCellText(const TTesselCol& cell) {
   return GetColData(text, columns_[cell.ColumnIndex]);
 }
 
-void TTessel::AppendPlainCellText(const TTesselCol& cell, WideString& out) const {
-  const bool isNull =
-      cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && ColumnIsNull(cell, cell.ColumnIndex);
-  out += isNull ? formats_.NullString() : cell.Text;
-}
 
 // --- source operations ---
 

@@ -151,11 +151,18 @@ class TTessel {
   // The text of a cell as the base's steps give it (the null text or the
   // cell's text), appended to `out`: GetCellText of an exporter that
   // overrides neither EscapeText nor GetColData.
-  void AppendPlainCellText(const TTesselCol& cell, WideString& out) const;
+  void AppendPlainCellText(const TTesselCol& cell, WideString& out) const {
+    const bool isNull =
+        cell.ColumnIndex >= 0 && cell.ColumnIndex < columns_.Count() && ColumnIsNull(cell, cell.ColumnIndex);
+    out += isNull ? formats_.NullString() : cell.Text;
+  }
   // Whether the field of column `columnIndex` is null in the record the
   // cell holds: inside the export loop as the loop read it with the cell's
   // value, without asking the field again; elsewhere Columns().IsNull.
-  bool ColumnIsNull(const TTesselCol& cell, int columnIndex) const;
+  bool ColumnIsNull(const TTesselCol& cell, int columnIndex) const {
+    if (rowIsCurrent_ && cell.fieldColumn_ == columnIndex && cell.row_ == &row_) return cell.fieldNull_;
+    return columns_.IsNull(columnIndex);
+  }
 
   // The source kind and references as one value.
   TTesselSourceRefs Source() const;

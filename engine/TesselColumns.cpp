@@ -7,6 +7,7 @@
 
 #include "engine/TesselCustomSource.h"
 #include "engine/TesselFormats.h"
+#include "engine/TesselRow.h"
 #include "engine/TesselYield.h"
 #include "platform/data/DBGrid.h"
 #include "platform/data/ListView.h"
@@ -512,14 +513,30 @@ void TTesselColumns::ResetCounters() {
 }
 
 void TTesselColumns::GetColumnValue(int index, Variant& value, WideString& text) const {
-  const TField* field = (*this)[index].Field;
-  if (field != nullptr && (settings_.Source.Kind == esDataSet || settings_.Source.Kind == esDBGrid)) {
-    field->ReadValue(value);
-    FormatFieldValue(index, value, text);
+  const TTesselColumn& column = (*this)[index];
+  if (column.Field != nullptr && ReadsFields()) {
+    column.Field->ReadValue(value);
+    FormatFieldValue(index, column, ValueFormats(), value, text);
     return;
   }
   const int counter = settings_.RecordCounter != nullptr ? *settings_.RecordCounter : 0;
   ReadColumnValue(index, counter, value, text);
+}
+
+void TTesselColumns::ReadFieldRow(TTesselRow& row) const {
+  const TTesselFormats& formats = ValueFormats();
+  const size_t count = std::min(items_.size(), static_cast<size_t>(row.Count()));
+  auto cell = row.begin();
+  for (size_t i = 0; i < count; ++i, ++cell) {
+    const TTesselColumn& column = items_[i];
+    if (column.Field == nullptr) {
+      cell->Value = Variant();
+      cell->Text.clear();
+      continue;
+    }
+    column.Field->ReadValue(cell->Value);
+    FormatFieldValue(static_cast<int>(i), column, formats, cell->Value, cell->Text);
+  }
 }
 
 void TTesselColumns::ReadColumnValue(int index, int counter, Variant& value, WideString& text) const {
@@ -529,7 +546,7 @@ void TTesselColumns::ReadColumnValue(int index, int counter, Variant& value, Wid
     case esDBGrid:
       if (column.Field != nullptr) {
         column.Field->ReadValue(value);
-        FormatFieldValue(index, value, text);
+        FormatFieldValue(index, column, ValueFormats(), value, text);
         return;
       }
       break;
@@ -560,10 +577,9 @@ WideString TTesselColumns::SourceText(const TTesselColumn& column, int counter) 
   }
 }
 
-void TTesselColumns::FormatFieldValue(int index, Variant& value, WideString& text) const {
-  const TTesselColumn& column = (*this)[index];
+void TTesselColumns::FormatFieldValue(int index, const TTesselColumn& column, const TTesselFormats& formats,
+                                      Variant& value, WideString& text) const {
   const TField& field = *column.Field;
-  const TTesselFormats& formats = ValueFormats();
   if (value.IsNull()) {
     text = formats.NullString();
     return;
@@ -750,7 +766,7 @@ void TTesselColumns::CalcWidths() {
         const int lengthClass = LengthClassOf(i, value);
         const uint64_t bit = lengthClass >= 0 ? uint64_t{1} << lengthClass : 0;
         if ((measuredClasses[static_cast<size_t>(i)] & bit) != 0) continue;
-        FormatFieldValue(i, value, text);
+        FormatFieldValue(i, column, ValueFormats(), value, text);
         column.Width = std::max(column.Width, static_cast<int>(text.size()));
         // A value the patterns could not take was written another way.
         if (!value.IsNull()) measuredClasses[static_cast<size_t>(i)] |= bit;

@@ -15,6 +15,7 @@
 namespace verimo {
 
 class TTesselFormats;
+class TTesselRow;
 
 // One exported column, derived from the source at every build.
 struct TTesselColumn {
@@ -102,6 +103,11 @@ class TTesselColumns {
   Variant GetValue(int index) const;
   // The raw value and the formatted text of a column of the current record.
   void GetColumnValue(int index, Variant& value, WideString& text) const;
+  // Whether the columns read their values from fields (data sets and grids).
+  bool ReadsFields() const { return settings_.Source.Kind == esDataSet || settings_.Source.Kind == esDBGrid; }
+  // GetColumnValue of every column into the cells of `row` (in column
+  // order, as far as both go), for sources that ReadsFields.
+  void ReadFieldRow(TTesselRow& row) const;
   // The width-measuring pass: widens columns to their captions and to the
   // escaped texts of the records an export would read.
   void CalcWidths();
@@ -127,7 +133,8 @@ class TTesselColumns {
   WideString SourceText(const TTesselColumn& column, int counter) const;
   // The text of a field's value already read; may reset `value` (a value
   // the patterns cannot take).
-  void FormatFieldValue(int index, Variant& value, WideString& text) const;
+  void FormatFieldValue(int index, const TTesselColumn& column, const TTesselFormats& formats, Variant& value,
+                        WideString& text) const;
   // A class of the column's non-null values whose texts share one length
   // (0 to 63), or -1 (see TNumberPattern::LengthClassOfInt64).
   int LengthClassOf(int index, const Variant& value) const;

@@ -20,8 +20,6 @@ bool TField::IsNull() const { return dataSet_->FieldIsNull(index_); }
 
 Variant TField::Value() const { return dataSet_->FieldValue(index_); }
 
-void TField::ReadValue(Variant& value) const { dataSet_->ReadFieldValue(index_, value); }
-
 WideString TField::AsString() const { return NeutralValueText(Value()); }
 
 Bytes TField::BlobBytes() const { return dataSet_->FieldBlob(index_); }

@@ -158,4 +158,6 @@ class TDataSet {
 // Converts a value to the neutral text of TField::AsString.
 WideString NeutralValueText(const Variant& value);
 
+inline void TField::ReadValue(Variant& value) const { dataSet_->ReadFieldValue(index_, value); }
+
 }  // namespace verimo

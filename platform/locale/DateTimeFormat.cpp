@@ -8,6 +8,7 @@
 
 #include "core/Exception.h"
 #include "platform/locale/Formatting.h"
+#include "platform/locale/TextBuffer.h"
 
 namespace verimo {
 namespace {
@@ -61,6 +62,7 @@ bool UsesTwelveHourClock(WideStringView pattern, size_t pos) {
 namespace {
 
 using Token = TDateTimeToken;
+using locale_detail::TextBuffer;
 
 Token Make(Token::Kind kind, size_t width = 0) {
   Token token;
@@ -206,45 +208,16 @@ std::vector<Token> Compile(WideStringView pattern) {
   return tokens;
 }
 
-// Collects a text in a small array and appends it to the string in large
-// pieces: dates and times are many pieces of one or two characters.
-class TextBuffer {
- public:
-  explicit TextBuffer(WideString& out) : out_(out) {}
-  TextBuffer(const TextBuffer&) = delete;
-  TextBuffer& operator=(const TextBuffer&) = delete;
-
-  void operator+=(char16_t c) {
-    if (used_ == kCapacity) Flush();
-    items_[used_++] = c;
-  }
-  void operator+=(WideStringView text) {
-    if (text.size() > kCapacity - used_) {
-      Flush();
-      if (text.size() > kCapacity) {
-        out_.append(text);
-        return;
-      }
-    }
-    std::copy(text.begin(), text.end(), items_.data() + used_);
-    used_ += text.size();
-  }
-  // The text so far into the string.
-  void Flush() {
-    out_.append(items_.data(), used_);
-    used_ = 0;
-  }
-
- private:
-  static constexpr size_t kCapacity = 64;
-  WideString& out_;
-  std::array<char16_t, kCapacity> items_;
-  size_t used_ = 0;
-};
-
 void AppendPadded(TextBuffer& out, int value, size_t width) {
   if (value >= 0 && value < 100 && width <= 2) {
     if (value >= 10 || width == 2) out += static_cast<char16_t>(u'0' + value / 10);
+    out += static_cast<char16_t>(u'0' + value % 10);
+    return;
+  }
+  if (value >= 0 && value < 10000 && width == 4) {  // years
+    out += static_cast<char16_t>(u'0' + value / 1000);
+    out += static_cast<char16_t>(u'0' + value / 100 % 10);
+    out += static_cast<char16_t>(u'0' + value / 10 % 10);
     out += static_cast<char16_t>(u'0' + value % 10);
     return;
   }

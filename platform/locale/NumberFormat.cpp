@@ -8,11 +8,13 @@
 
 #include "platform/locale/DecimalDigits.h"
 #include "platform/locale/Formatting.h"
+#include "platform/locale/TextBuffer.h"
 
 namespace verimo {
 namespace {
 
 using locale_detail::DecimalNumber;
+using locale_detail::TextBuffer;
 
 constexpr int kGeneralPrecision = 15;
 // Fixed notation is given up beyond this many integer digits.
@@ -317,7 +319,7 @@ WideStringView NonFiniteText(double value) {
 
 // Appends the digits of a number in fixed notation with the given separators.
 void AppendFixedText(const DecimalNumber& number, int fractionDigits, bool grouping,
-                     const TFormatSettings& settings, WideString& out) {
+                     const TFormatSettings& settings, TextBuffer& out) {
   const int integerCount = number.IntegerDigitCount();
   if (integerCount == 0) out += u'0';
   for (int i = 0; i < integerCount; ++i) {
@@ -353,7 +355,9 @@ void AppendFloatText(double value, const TFormatSettings& settings, WideString& 
   if (number.negative) out += u'-';
   const bool scientific = number.exponent > kGeneralPrecision || number.exponent < -4;
   if (!scientific) {
-    AppendFixedText(number, locale_detail::FractionDigitCount(number), false, settings, out);
+    TextBuffer text(out);
+    AppendFixedText(number, locale_detail::FractionDigitCount(number), false, settings, text);
+    text.Flush();
     return;
   }
   out += static_cast<char16_t>(number.digits[0]);
@@ -377,14 +381,16 @@ void AppendCurrText(double value, const TFormatSettings& settings, WideString& o
   const std::u16string_view layout =
       negative ? kNegativeCurrencyLayouts[settings.NegCurrFormat < 16 ? settings.NegCurrFormat : 1]
                : kPositiveCurrencyLayouts[settings.CurrencyFormat < 4 ? settings.CurrencyFormat : 0];
+  TextBuffer text(out);
   for (const char16_t c : layout) {
     if (c == u'S')
-      out += settings.CurrencyString;
+      text += settings.CurrencyString;
     else if (c == u'A')
-      AppendFixedText(number, settings.CurrencyDecimals, true, settings, out);
+      AppendFixedText(number, settings.CurrencyDecimals, true, settings, text);
     else
-      out += c;
+      text += c;
   }
+  text.Flush();
 }
 
 WideString FloatToStr(double value, const TFormatSettings& settings) {
