@@ -119,10 +119,10 @@ void TTessel::FillCells(const std::vector<uint8_t>* deferred) {
   if (deferred == nullptr && !customFormat && !OnGetExportText && columns_.ReadsFields()) {
     // No handler runs between the cells: the columns read the whole row.
     columns_.ReadFieldRow(row_);
-    for (int i = 0; i < count; ++i) {
-      TTesselCol& cell = row_[i];
-      cell.fieldColumn_ = i;
-      cell.fieldNull_ = cell.Value.IsNull() && columns_.IsNull(i);
+    auto cell = row_.begin();
+    for (int i = 0; i < count; ++i, ++cell) {
+      cell->fieldColumn_ = i;
+      cell->fieldNull_ = cell->Value.IsNull() && columns_.IsNull(i);
     }
     rowIsCurrent_ = true;
     return;
@@ -164,7 +164,7 @@ WideString TTessel::GetDataRow() {
   result.reserve(dataRowLength_);
   const TTesselRow& row = Row();
   if (plainCellText_) {
-    for (int i = 0; i < row.Count(); ++i) AppendPlainCellText(row[i], result);
+    for (const TTesselCol& cell : row) AppendPlainCellText(cell, result);
   } else {
     for (int i = 0; i < row.Count(); ++i) result += GetCellText(row[i]);
   }

@@ -49,6 +49,8 @@ class TTesselRow {
   const TTesselCol& operator[](int index) const { return cells_.at(static_cast<size_t>(index)); }
   auto begin() { return cells_.begin(); }
   auto end() { return cells_.end(); }
+  auto begin() const { return cells_.begin(); }
+  auto end() const { return cells_.end(); }
 
   // The cell index of the first cell with that name (case-insensitive), or -1.
   int IndexOfName(WideStringView name) const;

@@ -11,8 +11,10 @@ case "$kind" in
 esac
 
 if command -v ccache >/dev/null; then
-  # Paths relative to the checkout, so clones and worktrees share the cache.
-  export CCACHE_BASEDIR="$PWD"
+  # Paths relative to the checkout and no build folder in the hash, so
+  # clones, worktrees and the package tree share the cache (debug info then
+  # names the folder of the first build).
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
   flags+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 

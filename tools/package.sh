@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/package}")
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERIMO_BUILD_TESTS=OFF)
 if command -v ccache >/dev/null; then
-  export CCACHE_BASEDIR="$PWD"
+  # As tools/build.sh: the release tree's objects serve this tree too.
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
   flags+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 jobs=${VERIMO_JOBS:-$(nproc)}
