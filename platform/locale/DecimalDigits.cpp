@@ -51,32 +51,36 @@ void SetDigits(DecimalNumber& number, uint64_t magnitude, int fractionDigits) {
   StripZeros(number);
 }
 
-// Money and measures usually carry a few decimals. Below 2^50 two numbers
-// with the same count of decimals lie more than four units of the last
-// place apart, so the first scale at which the scaled value rounds to an
-// integer that divides back to the value exactly gives the shortest digits
-// that read back as the value: the digits the general conversion finds.
-bool TryFewDecimals(double magnitude, DecimalNumber& number) {
+}  // namespace
+
+// Below 2^50 two numbers with the same count of decimals lie more than four
+// units of the last place apart, so the first scale at which the scaled
+// value rounds to an integer that divides back to the value exactly gives
+// the shortest digits that read back as the value: the digits the general
+// conversion finds.
+bool FewDecimals(double magnitude, ScaledDecimal& scaled) {
   static constexpr std::array<double, 7> kScales = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
   for (size_t k = 0; k < kScales.size(); ++k) {
-    const double scaled = magnitude * kScales[k];
-    if (!(scaled < 0x1p50)) return false;
-    const double integral = std::nearbyint(scaled);
+    const double product = magnitude * kScales[k];
+    if (!(product < 0x1p50)) return false;
+    const double integral = std::nearbyint(product);
     if (integral / kScales[k] == magnitude) {
-      SetDigits(number, static_cast<uint64_t>(integral), static_cast<int>(k));
+      scaled.units = static_cast<uint64_t>(integral);
+      scaled.decimals = static_cast<int>(k);
       return true;
     }
   }
   return false;
 }
 
-}  // namespace
-
 DecimalNumber DecimalFromDouble(double value) {
   DecimalNumber number;
   number.negative = std::signbit(value);
   if (value == 0 || !std::isfinite(value)) return number;
-  if (TryFewDecimals(std::fabs(value), number)) return number;
+  if (ScaledDecimal scaled; FewDecimals(std::fabs(value), scaled)) {
+    SetDigits(number, scaled.units, scaled.decimals);
+    return number;
+  }
   std::array<char, 64> buffer{};
   auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
                                     std::chars_format::scientific);

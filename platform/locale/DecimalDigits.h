@@ -25,6 +25,16 @@ struct DecimalNumber {
 
 // The shortest digits that read back as the same double (finite values).
 DecimalNumber DecimalFromDouble(double value);
+
+// A magnitude as units of 10^-decimals.
+struct ScaledDecimal {
+  uint64_t units = 0;
+  int decimals = 0;
+};
+// The shortest digits of a non-negative magnitude with at most six decimals
+// whose units stay below 2^50, as DecimalFromDouble finds them; false for
+// any other magnitude.
+bool FewDecimals(double magnitude, ScaledDecimal& scaled);
 // Every digit of a 64-bit integer.
 DecimalNumber DecimalFromInt64(int64_t value);
 

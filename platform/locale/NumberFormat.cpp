@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include "platform/locale/DecimalDigits.h"
@@ -339,6 +340,81 @@ constexpr std::u16string_view kNegativeCurrencyLayouts[16] = {
     u"(SA)", u"-SA", u"S-A", u"SA-", u"(AS)", u"-AS", u"A-S", u"AS-",
     u"-A S", u"-S A", u"A S-", u"S A-", u"S -A", u"A- S", u"(S A)", u"(A S)"};
 
+// The currency symbol and the amount (`writeAmount`) placed as the
+// settings' code for the sign says.
+template <class WriteAmount>
+void AppendInCurrencyLayout(bool negative, const TFormatSettings& settings, WideString& out,
+                            WriteAmount writeAmount) {
+  const std::u16string_view layout =
+      negative ? kNegativeCurrencyLayouts[settings.NegCurrFormat < 16 ? settings.NegCurrFormat : 1]
+               : kPositiveCurrencyLayouts[settings.CurrencyFormat < 4 ? settings.CurrencyFormat : 0];
+  TextBuffer text(out);
+  for (const char16_t c : layout) {
+    if (c == u'S')
+      text += settings.CurrencyString;
+    else if (c == u'A')
+      writeAmount(text);
+    else
+      text += c;
+  }
+  text.Flush();
+}
+
+constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+
+// The magnitude rounded to `decimals` places (half away from zero, on the
+// shortest digits) in units of 10^-decimals; false when the value's digits
+// are not few or the units would overflow.
+bool RoundedUnits(double value, int decimals, uint64_t& units) {
+  locale_detail::ScaledDecimal scaled;
+  // Below 10^15 units the digits are within the 15 significant ones the
+  // general text keeps, so only the rounding to `decimals` applies.
+  if (decimals < 0 || decimals > 6 || !locale_detail::FewDecimals(std::fabs(value), scaled) ||
+      scaled.units >= 1000000000000000)
+    return false;
+  if (scaled.decimals <= decimals) {
+    const uint64_t power = kPowersOfTen[decimals - scaled.decimals];
+    if (scaled.units > std::numeric_limits<uint64_t>::max() / power) return false;
+    units = scaled.units * power;
+    return true;
+  }
+  const uint64_t step = kPowersOfTen[scaled.decimals - decimals];
+  units = scaled.units / step + (scaled.units % step * 2 >= step ? 1 : 0);
+  return true;
+}
+
+// The integer part grouped by the thousand separator, then the point and
+// the decimals.
+void AppendUnits(uint64_t units, int decimals, const TFormatSettings& settings, TextBuffer& out) {
+  const uint64_t integer = units / kPowersOfTen[decimals];
+  std::array<char, 24> digits;
+  const int count = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), integer).ptr - digits.data());
+  for (int i = 0; i < count; ++i) {
+    out += static_cast<char16_t>(digits[static_cast<size_t>(i)]);
+    const int position = count - 1 - i;
+    if (position > 0 && position % 3 == 0) out += settings.ThousandSeparator;
+  }
+  if (decimals == 0) return;
+  out += settings.DecimalSeparator;
+  uint64_t fraction = units % kPowersOfTen[decimals];
+  for (int i = decimals - 1; i >= 0; --i) {
+    const uint64_t power = kPowersOfTen[i];
+    out += static_cast<char16_t>(u'0' + fraction / power);
+    fraction %= power;
+  }
+}
+
+// AppendCurrText for values with few decimals, without their digits as text.
+bool AppendScaledCurrText(double value, const TFormatSettings& settings, WideString& out) {
+  uint64_t units = 0;
+  if (!RoundedUnits(value, settings.CurrencyDecimals, units)) return false;
+  const bool negative = std::signbit(value) && units != 0;
+  AppendInCurrencyLayout(negative, settings, out, [&](TextBuffer& text) {
+    AppendUnits(units, settings.CurrencyDecimals, settings, text);
+  });
+  return true;
+}
+
 }  // namespace
 
 void AppendFloatText(double value, const TFormatSettings& settings, WideString& out) {
@@ -374,23 +450,14 @@ void AppendCurrText(double value, const TFormatSettings& settings, WideString& o
     out += NonFiniteText(value);
     return;
   }
+  if (AppendScaledCurrText(value, settings, out)) return;
   DecimalNumber number = locale_detail::DecimalFromDouble(value);
   locale_detail::RoundToSignificant(number, kGeneralPrecision);
   locale_detail::RoundToFraction(number, settings.CurrencyDecimals);
   const bool negative = number.negative && !number.IsZero();
-  const std::u16string_view layout =
-      negative ? kNegativeCurrencyLayouts[settings.NegCurrFormat < 16 ? settings.NegCurrFormat : 1]
-               : kPositiveCurrencyLayouts[settings.CurrencyFormat < 4 ? settings.CurrencyFormat : 0];
-  TextBuffer text(out);
-  for (const char16_t c : layout) {
-    if (c == u'S')
-      text += settings.CurrencyString;
-    else if (c == u'A')
-      AppendFixedText(number, settings.CurrencyDecimals, true, settings, text);
-    else
-      text += c;
-  }
-  text.Flush();
+  AppendInCurrencyLayout(negative, settings, out, [&](TextBuffer& text) {
+    AppendFixedText(number, settings.CurrencyDecimals, true, settings, text);
+  });
 }
 
 WideString FloatToStr(double value, const TFormatSettings& settings) {

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -172,6 +174,41 @@ TEST_F(NumberFormatTest, CurrencyNotationOfTheLocales) {
   EXPECT_EQ(WideToUtf8(CurrToStr(-1234.5, de)), "-1.234,50 €");
   EXPECT_EQ(WideToUtf8(CurrToStr(1234.5, en)), "$1,234.50");
   EXPECT_EQ(WideToUtf8(CurrToStr(1234.5, tr)), "₺1.234,50");
+}
+
+// The currency text rounds as a fixed pattern with as many decimals does,
+// for values with few decimals and values with many, at every precision
+// (values of up to 15 significant digits, which the currency text keeps).
+TEST_F(NumberFormatTest, CurrencyAmountsRoundAsTheFixedPatterns) {
+  TFormatSettings s = de;
+  s.CurrencyString = u"TL";
+  s.CurrencyFormat = 3;  // "1.234,50 TL"
+  s.NegCurrFormat = 8;   // "-1.234,50 TL"
+  const char16_t* patterns[] = {u"#,##0", u"#,##0.0", u"#,##0.00", u"#,##0.000", u"#,##0.0000", u"#,##0.00000",
+                                u"#,##0.000000"};
+  std::vector<double> values = {0, 0.005, 0.015, 1.005, 2.675, 999.995, 0.0000005, 123456789.125, 1e13 + 0.5,
+                                999999999999999.0, 1e15, 1e16, 0.12345678901234};
+  std::mt19937_64 random(20261210);
+  std::uniform_int_distribution<int64_t> units(0, 99999999999);
+  std::uniform_int_distribution<int> decimals(0, 7);
+  std::uniform_real_distribution<double> wide(0, 1e9);
+  for (int i = 0; i < 20000; ++i) values.push_back(static_cast<double>(units(random)) / std::pow(10.0, decimals(random)));
+  for (int i = 0; i < 2000; ++i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.14e", wide(random));
+    values.push_back(std::strtod(text, nullptr));
+  }
+  for (int places = 0; places <= 6; ++places) {
+    s.CurrencyDecimals = static_cast<uint8_t>(places);
+    for (const double value : values) {
+      for (const double signedValue : {value, -value}) {
+        const std::string amount = WideToUtf8(FormatFloat(patterns[places], std::fabs(signedValue), s));
+        const bool showsSign = signedValue < 0 && amount.find_first_not_of("0.,") != std::string::npos;
+        const std::string expected = (showsSign ? "-" : "") + amount + " TL";
+        ASSERT_EQ(WideToUtf8(CurrToStr(signedValue, s)), expected) << std::hexfloat << signedValue << " " << places;
+      }
+    }
+  }
 }
 
 // Rounding to two places against Python's decimal module, which rounds the
