@@ -284,9 +284,17 @@ size_t CopyAsciiPrefix(WideStringView text, char* target) {
   const char16_t* const end = begin + text.size();
   const char16_t* p = begin;
 #ifdef __SSE2__
-  // Eight at a time while they are all ASCII.
+  // Sixteen, then eight at a time while they are all ASCII.
   const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
   const __m128i zero = _mm_setzero_si128();
+  while (end - p >= 16) {
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(_mm_or_si128(first, second), high), zero)) != 0xFFFF) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(first, second));
+    p += 16;
+    target += 16;
+  }
   while (end - p >= 8) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), zero)) != 0xFFFF) break;

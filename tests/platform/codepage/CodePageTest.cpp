@@ -146,5 +146,23 @@ TEST(CodePageTest, EncodersGiveWhatTheConverterGives) {
   EXPECT_THROW(TCodePageEncoder(4711), Exception);
 }
 
+// The vectorised copy stops exactly at the first unit above ASCII, wherever
+// it falls among the blocks of sixteen and eight.
+TEST(CodePageTest, AsciiPrefixEndsAtTheFirstOtherUnit) {
+  for (size_t length = 0; length <= 40; ++length) {
+    WideString text;
+    for (size_t i = 0; i < length; ++i) text += static_cast<char16_t>(u'a' + i % 26);
+    for (size_t stop = 0; stop <= length; ++stop) {
+      for (const char16_t other : {u'\u0080', u'\u00FF', u'\u0130', u'\uFFFF'}) {
+        WideString probe = text;
+        if (stop < length) probe[stop] = other;
+        std::string target(length + 16, '#');
+        ASSERT_EQ(CopyAsciiPrefix(probe, target.data()), stop) << length << " " << stop;
+        EXPECT_EQ(target.substr(0, stop), std::string(probe.begin(), probe.begin() + static_cast<long>(stop)));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace verimo
