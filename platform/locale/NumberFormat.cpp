@@ -31,7 +31,7 @@ constexpr WideStringView kPlaceholderChars = u"0#,.";
 struct ShortDigits {
   explicit ShortDigits(double value) : negative(std::signbit(value)) {
     if (value == 0) return;
-    if (TakeCents(std::fabs(value))) return;
+    if (TakeFewDecimals(std::fabs(value))) return;
     std::array<char, 32> text;
     const char* end = std::to_chars(text.data(), text.data() + text.size(), std::fabs(value),
                                     std::chars_format::scientific).ptr;
@@ -45,16 +45,12 @@ struct ShortDigits {
     StripZeros();
   }
 
-  // A magnitude below 10^11 that is the double nearest to a whole number
-  // of hundredths: no other number of at most two decimals lies as close
-  // to it (its spacing is far below 0.005), so those are its shortest
-  // digits, found without the general conversion.
-  bool TakeCents(double magnitude) {
-    if (!(magnitude < 1e11)) return false;
-    const long long cents = std::llround(magnitude * 100);
-    if (static_cast<double>(cents) / 100 != magnitude) return false;
-    count = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), cents).ptr - digits.data());
-    exponent = count - 2;
+  // Values with a few decimals, without the general conversion.
+  bool TakeFewDecimals(double magnitude) {
+    locale_detail::ScaledDecimal scaled;
+    if (!locale_detail::FewDecimals(magnitude, scaled)) return false;
+    count = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), scaled.units).ptr - digits.data());
+    exponent = count - scaled.decimals;
     StripZeros();
     return true;
   }
