@@ -53,22 +53,23 @@ void SetDigits(DecimalNumber& number, uint64_t magnitude, int fractionDigits) {
 
 }  // namespace
 
-// Below 2^50 two numbers with the same count of decimals lie more than four
-// units of the last place apart, so the first scale at which the scaled
-// value rounds to an integer that divides back to the value exactly gives
-// the shortest digits that read back as the value: the digits the general
-// conversion finds.
+// Below 2^50 units two numbers with the same count of decimals lie more
+// than four units of the last place apart, so at most one of them reads
+// back as the value; a number with fewer decimals is one with more decimals
+// too, so the largest scale that stays below 2^50 decides alone: the value
+// has few decimals when its scaled value rounds to an integer that divides
+// back to it exactly, and that integer carries the shortest digits.
 bool FewDecimals(double magnitude, ScaledDecimal& scaled) {
   static constexpr std::array<double, 7> kScales = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
-  for (size_t k = 0; k < kScales.size(); ++k) {
-    const double product = magnitude * kScales[k];
-    if (!(product < 0x1p50)) return false;
+  for (int k = static_cast<int>(kScales.size()) - 1; k >= 0; --k) {
+    const double scale = kScales[static_cast<size_t>(k)];
+    const double product = magnitude * scale;
+    if (!(product < 0x1p50)) continue;
     const double integral = std::nearbyint(product);
-    if (integral / kScales[k] == magnitude) {
-      scaled.units = static_cast<uint64_t>(integral);
-      scaled.decimals = static_cast<int>(k);
-      return true;
-    }
+    if (integral / scale != magnitude) return false;
+    scaled.units = static_cast<uint64_t>(integral);
+    scaled.decimals = k;
+    return true;
   }
   return false;
 }

@@ -31,9 +31,9 @@ struct ScaledDecimal {
   uint64_t units = 0;
   int decimals = 0;
 };
-// The shortest digits of a non-negative magnitude with at most six decimals
-// whose units stay below 2^50, as DecimalFromDouble finds them; false for
-// any other magnitude.
+// A non-negative magnitude with at most six decimals as units below 2^50
+// whose digits, without their trailing zeros, are the shortest digits
+// DecimalFromDouble finds; false for any other magnitude.
 bool FewDecimals(double magnitude, ScaledDecimal& scaled);
 // Every digit of a 64-bit integer.
 DecimalNumber DecimalFromInt64(int64_t value);
