@@ -36,15 +36,14 @@ class Variant {
   static Variant FromText(WideString value);
   static Variant FromBytes(Bytes value);
 
-  // Makes this a text value, reusing the storage of a text it already
-  // holds (no allocation when the new text fits); returns the text to fill.
-  // In-place assignments: a text keeps its buffer, and no temporary
-  // variant is built.
+  // In place, without a temporary variant.
   void SetBool(bool value) { Set(Kind::Boolean, value); }
   void SetInt(int64_t value) { Set(Kind::Integer, value); }
   void SetDouble(double value) { Set(Kind::Double, value); }
   void SetCurrency(Currency value) { Set(Kind::Currency, value); }
   void SetDateTime(TDateTime value) { Set(Kind::DateTime, value); }
+  // Makes this a text value, reusing the storage of a text it already
+  // holds (no allocation when the new text fits); returns the text to fill.
   WideString& AssignText();
   void AssignText(WideStringView value) { AssignText().assign(value); }
   // Makes this null, keeping a text buffer it holds for a later AssignText.
@@ -57,7 +56,6 @@ class Variant {
   bool IsNumeric() const;  // integer, double or currency
 
   // Typed access; each asserts the kind and throws verimo::Exception otherwise.
-  // Each raises verimo::Exception for a value of another kind.
   bool AsBool() const {
     if (kind_ != Kind::Boolean) WrongKind("Boolean");
     return *std::get_if<bool>(&storage_);

@@ -287,7 +287,6 @@ WideString TTessel::GetCellText(const TTesselCol& cell) {
   return GetColData(text, columns_[cell.ColumnIndex]);
 }
 
-
 // --- source operations ---
 
 TTesselSourceRefs TTessel::Source() const {

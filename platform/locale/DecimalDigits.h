@@ -35,6 +35,7 @@ struct ScaledDecimal {
 // whose digits, without their trailing zeros, are the shortest digits
 // DecimalFromDouble finds; false for any other magnitude.
 bool FewDecimals(double magnitude, ScaledDecimal& scaled);
+
 // Every digit of a 64-bit integer.
 DecimalNumber DecimalFromInt64(int64_t value);
 
