@@ -89,33 +89,26 @@ int64_t DateTimeToDayNumber(TDateTime value) {
 
 TDateTime DayNumberToDateTime(int64_t days) { return static_cast<double>(days - kOriginDayNumber); }
 
-DateParts DecodeDate(TDateTime value) {
+DateParts DecodeDayNumber(int64_t days) {
   DateParts parts;
-  int64_t days = DateTimeToDayNumber(value);  // 1 = 0001-01-01
-  if (days < 1) return parts;                 // before the calendar: all zero
-  // Walk 400/100/4/1-year cycles, as the proleptic Gregorian calendar repeats.
-  int64_t d = days - 1;
-  int64_t y400 = d / 146097;
-  d %= 146097;
-  int64_t y100 = d / 36524;
-  if (y100 == 4) y100 = 3;
-  d -= y100 * 36524;
-  int64_t y4 = d / 1461;
-  d %= 1461;
-  int64_t y1 = d / 365;
-  if (y1 == 4) y1 = 3;
-  d -= y1 * 365;
-  parts.year = static_cast<int>(y400 * 400 + y100 * 100 + y4 * 4 + y1 + 1);
-  // Days before each month; d / 32 + 1 is never past the month of day d.
-  static constexpr int kDaysBefore[2][13] = {{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
-                                             {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}};
-  const int* before = kDaysBefore[IsLeapYear(parts.year) ? 1 : 0];
-  int month = static_cast<int>(d / 32) + 1;
-  while (d >= before[month]) ++month;
-  parts.month = month;
-  parts.day = static_cast<int>(d - before[month - 1] + 1);
+  if (days < 1) return parts;  // before the calendar: all zero
+  // Counted in years that begin on 1 March, so that the leap day ends the
+  // year: a 400-year era has 146,097 days, and the months from March on
+  // follow one rule of 153 days per 5 months. Within an era every quantity
+  // fits 32 bits.
+  const uint64_t shifted = static_cast<uint64_t>(days) + 305;  // days since 0000-03-01
+  const uint64_t era = shifted / 146097;
+  const auto dayOfEra = static_cast<uint32_t>(shifted - era * 146097);
+  const uint32_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const uint32_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const uint32_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+  parts.day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
+  parts.month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+  parts.year = static_cast<int>(era * 400 + yearOfEra + (parts.month <= 2 ? 1 : 0));
   return parts;
 }
+
+DateParts DecodeDate(TDateTime value) { return DecodeDayNumber(DateTimeToDayNumber(value)); }
 
 TimeParts DecodeTime(TDateTime value) {
   int64_t ms = TimeMilliseconds(value);

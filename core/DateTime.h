@@ -50,6 +50,8 @@ int DayOfWeek(TDateTime value);
 // NaN gives 0 and values beyond 10^15 days the nearest of +-10^15, all
 // outside the calendar.
 int64_t DateTimeToDayNumber(TDateTime value);
+// The date of a day number (1 = 1 January of year 1); all zero before it.
+DateParts DecodeDayNumber(int64_t days);
 TDateTime DayNumberToDateTime(int64_t days);
 
 // Date part only / time part only.

@@ -237,7 +237,101 @@ bool SameText16(WideStringView a, WideStringView b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
 }
 
+// Only days, months, years, date separators and literal text: written from
+// the date alone.
+bool IsDateOnly(std::span<const Token> tokens) {
+  return !tokens.empty() && std::all_of(tokens.begin(), tokens.end(), [](const Token& token) {
+    return token.kind == Token::kYear2 || token.kind == Token::kYear4 || token.kind == Token::kMonth ||
+           token.kind == Token::kDay || token.kind == Token::kDateSeparator || token.kind == Token::kLiteral;
+  });
+}
+
+// The longest text a date-only pattern writes for a date of the years 1 to 9999.
+size_t LongestDateText(std::span<const Token> tokens) {
+  size_t length = 0;
+  for (const Token& token : tokens) {
+    switch (token.kind) {
+      case Token::kYear4: length += 4; break;
+      case Token::kYear2:
+      case Token::kMonth:
+      case Token::kDay: length += 2; break;
+      case Token::kDateSeparator: length += 1; break;
+      default: length += token.length; break;
+    }
+  }
+  return length;
+}
+
+constexpr auto kDigitPairs = [] {
+  std::array<char16_t, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = static_cast<char16_t>(u'0' + i / 10);
+    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char16_t>(u'0' + i % 10);
+  }
+  return pairs;
+}();
+
+char16_t* PutTwoDigits(char16_t* target, int value) {
+  target[0] = kDigitPairs[static_cast<size_t>(2 * value)];
+  target[1] = kDigitPairs[static_cast<size_t>(2 * value + 1)];
+  return target + 2;
+}
+
+// A day or month (1 to 31): one digit when it has one and the width allows.
+char16_t* PutDayOrMonth(char16_t* target, int value, int width) {
+  if (value < 10 && width < 2) {
+    *target = static_cast<char16_t>(u'0' + value);
+    return target + 1;
+  }
+  return PutTwoDigits(target, value);
+}
+
+// A date of the years 1 to 9999 through a date-only pattern, written
+// straight into `out` (at most `longest` units, see LongestDateText).
+void AppendDate(std::span<const Token> tokens, WideStringView pattern, size_t longest, const DateParts& date,
+                char16_t dateSeparator, WideString& out) {
+  const size_t start = out.size();
+  out.resize(start + longest);
+  char16_t* target = out.data() + start;
+  for (const Token& token : tokens) {
+    switch (token.kind) {
+      case Token::kYear2: target = PutTwoDigits(target, date.year % 100); break;
+      case Token::kYear4: target = PutTwoDigits(PutTwoDigits(target, date.year / 100), date.year % 100); break;
+      case Token::kMonth: target = PutDayOrMonth(target, date.month, token.width); break;
+      case Token::kDay: target = PutDayOrMonth(target, date.day, token.width); break;
+      case Token::kDateSeparator: *target++ = dateSeparator; break;
+      default: target = std::copy_n(pattern.data() + token.start, token.length, target); break;
+    }
+  }
+  out.resize(static_cast<size_t>(target - out.data()));
+}
+
 enum NamedPattern { kNamedShortDate, kNamedLongDate, kNamedShortTime, kNamedLongTime };
+
+const WideString& SettingsPattern(const TFormatSettings& settings, NamedPattern which) {
+  switch (which) {
+    case kNamedShortDate: return settings.ShortDateFormat;
+    case kNamedLongDate: return settings.LongDateFormat;
+    case kNamedShortTime: return settings.ShortTimeFormat;
+    case kNamedLongTime: break;
+  }
+  return settings.LongTimeFormat;
+}
+
+// The tokens of a settings pattern, compiled again only when `compiled`
+// holds another text.
+const TSettingsPatternTokens& CompileNamed(const TFormatSettings& settings, NamedPattern which,
+                                           std::array<TSettingsPatternTokens, 4>& named) {
+  const WideString& source = SettingsPattern(settings, which);
+  TSettingsPatternTokens& compiled = named[which];
+  if (!SameText16(compiled.source, source)) {
+    compiled.source = source;
+    compiled.tokens = Compile(source);
+    compiled.dateOnly = IsDateOnly(compiled.tokens);
+    compiled.longestDate = compiled.dateOnly ? LongestDateText(compiled.tokens) : 0;
+  }
+  return compiled;
+}
 
 class DateTimeWriter {
  public:
@@ -300,26 +394,11 @@ class DateTimeWriter {
   bool Afternoon() const { return time_.hour >= 12; }
   size_t Weekday() const { return static_cast<size_t>(DayOfWeek(value_) - 1); }
 
-  const WideString& SettingsPattern(NamedPattern which) const {
-    switch (which) {
-      case kNamedShortDate: return settings_.ShortDateFormat;
-      case kNamedLongDate: return settings_.LongDateFormat;
-      case kNamedShortTime: return settings_.ShortTimeFormat;
-      case kNamedLongTime: break;
-    }
-    return settings_.LongTimeFormat;
-  }
-
   // A pattern that names itself is the same text at every depth, so its
   // tokens are not recompiled while they are being written.
   void AppendNamed(NamedPattern which, int depth) {
     if (depth >= kMaxNesting) return;
-    const WideString& source = SettingsPattern(which);
-    TSettingsPatternTokens& compiled = named_[which];
-    if (!SameText16(compiled.source, source)) {
-      compiled.source = source;
-      compiled.tokens = Compile(source);
-    }
+    const TSettingsPatternTokens& compiled = CompileNamed(settings_, which, named_);
     Run(compiled.source, compiled.tokens, depth + 1);
   }
 
@@ -339,34 +418,30 @@ void CheckDateTimeRange(TDateTime value) {
 }  // namespace
 
 TDateTimePattern::TDateTimePattern(WideStringView pattern) : pattern_(pattern), tokens_(Compile(pattern_)) {
-  dateOnly_ = !pattern_.empty() && std::all_of(tokens_.begin(), tokens_.end(), [](const Token& token) {
-    return token.kind == Token::kYear2 || token.kind == Token::kYear4 || token.kind == Token::kMonth ||
-           token.kind == Token::kDay || token.kind == Token::kDateSeparator || token.kind == Token::kLiteral;
-  });
+  dateOnly_ = IsDateOnly(tokens_);
+  longestDate_ = dateOnly_ ? LongestDateText(tokens_) : 0;
+  defaultOnly_ = pattern_.empty() || (tokens_.size() == 1 && tokens_[0].kind == Token::kDefault);
 }
 
 void TDateTimePattern::Append(TDateTime value, const TFormatSettings& settings, WideString& out) const {
   CheckDateTimeRange(value);
-  TextBuffer text(out);
   if (dateOnly_) {
-    const DateParts date = DecodeDate(value);
-    for (const Token& token : tokens_) {
-      switch (token.kind) {
-        case Token::kYear2: AppendPadded(text, date.year % 100, 2); break;
-        case Token::kYear4: AppendPadded(text, date.year, 4); break;
-        case Token::kMonth: AppendPadded(text, date.month, token.width); break;
-        case Token::kDay: AppendPadded(text, date.day, token.width); break;
-        case Token::kDateSeparator: text += settings.DateSeparator; break;
-        default: text += WideStringView(pattern_).substr(token.start, token.length); break;
-      }
-    }
-  } else {
-    DateTimeWriter writer(value, settings, named_, text);
-    if (pattern_.empty())
-      writer.AppendDefault(0);
-    else
-      writer.Run(pattern_, tokens_, 0);
+    AppendDate(tokens_, pattern_, longestDate_, DecodeDate(value), settings.DateSeparator, out);
+    return;
   }
+  if (defaultOnly_ && value == std::trunc(value) && CompileNamed(settings, kNamedShortDate, named_).dateOnly) {
+    // The default text of a date at midnight is its short date alone.
+    const TSettingsPatternTokens& shortDate = named_[kNamedShortDate];
+    AppendDate(shortDate.tokens, shortDate.source, shortDate.longestDate, DecodeDate(value), settings.DateSeparator,
+               out);
+    return;
+  }
+  TextBuffer text(out);
+  DateTimeWriter writer(value, settings, named_, text);
+  if (pattern_.empty())
+    writer.AppendDefault(0);
+  else
+    writer.Run(pattern_, tokens_, 0);
   text.Flush();
 }
 

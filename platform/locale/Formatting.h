@@ -159,6 +159,8 @@ struct TDateTimeToken {
 struct TSettingsPatternTokens {
   WideString source;
   std::vector<TDateTimeToken> tokens;
+  bool dateOnly = false;  // written from the date alone
+  size_t longestDate = 0;  // the longest text of a date when dateOnly
 };
 
 // A date-time pattern split into its tokens once, to format many values:
@@ -186,6 +188,9 @@ class TDateTimePattern {
   // Only days, months, years, date separators and literal text: written
   // from the date alone.
   bool dateOnly_ = false;
+  size_t longestDate_ = 0;
+  // "c" (or empty): the short date, and the long time unless it is midnight.
+  bool defaultOnly_ = false;
 };
 
 // Texts without a pattern: the general float notation with 15 significant

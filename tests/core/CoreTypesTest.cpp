@@ -22,11 +22,15 @@ TEST(DateTime, SerialNumbersMatchTheClassicCalendar) {
   EXPECT_NO_THROW(EncodeDate(2024, 2, 29));
 }
 
-TEST(DateTime, DecodeRoundTripsEveryDayOfFourCenturies) {
-  for (double serial = -1000; serial < 146097 + 1000; serial += 1) {
-    DateParts d = DecodeDate(serial);
+TEST(DateTime, DecodeRoundTripsEveryDayOfTheCalendar) {
+  for (double serial = EncodeDate(1, 1, 1); serial <= EncodeDate(9999, 12, 31); serial += 1) {
+    const DateParts d = DecodeDate(serial);
     ASSERT_EQ(EncodeDate(d.year, d.month, d.day), serial) << serial;
+    // The time of day does not move the date, on either side of the origin.
+    const DateParts late = DecodeDate(CombineDateTime(serial, 0.99999));
+    ASSERT_TRUE(late.year == d.year && late.month == d.month && late.day == d.day) << serial;
   }
+  EXPECT_EQ(DecodeDate(EncodeDate(1, 1, 1) - 1).year, 0);
 }
 
 TEST(DateTime, TimeFractionCountsForwardBeforeTheOrigin) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "core/Exception.h"
 #include "platform/locale/Formatting.h"
@@ -134,6 +135,60 @@ TEST_F(DateTimeFormatTest, NamedPatternsFollowTheSettingsOfEachValue) {
     WideString out;
     pattern.Append(afternoon, *settings, out);
     EXPECT_EQ(WideToUtf8(out), expected);
+  }
+}
+
+// A date at midnight takes the short date alone; whether that short date is
+// plain digits, names a pattern itself, or the value has a time part under
+// one second, the text is the one the whole default pattern gives.
+TEST_F(DateTimeFormatTest, DefaultTextOfDatesAtMidnight) {
+  const TDateTimePattern pattern(u"c");
+  const TDateTime midnight = EncodeDate(2024, 3, 5);
+  TFormatSettings iso = en;
+  iso.ShortDateFormat = u"yyyy-mm-dd";
+  iso.LongTimeFormat = u"hh.nn";
+  TFormatSettings named = en;
+  named.ShortDateFormat = u"dddd d ddddd";
+  const std::tuple<const TFormatSettings*, TDateTime, std::string> cases[] = {
+      {&iso, midnight, "2024-03-05"},
+      {&en, midnight, "3/5/2024"},
+      {&named, midnight, "Tuesday 5 Tuesday 5 "},
+      {&iso, afternoon, "2024-03-05 14.07"},
+      {&en, midnight + 0.4 / kMillisecondsPerDay, "3/5/2024"},
+      {&en, midnight + 999.0 / kMillisecondsPerDay, "3/5/2024"},
+      {&iso, midnight + 1000.0 / kMillisecondsPerDay, "2024-03-05 00.00"},
+      {&tr, -1.0, "29.12.1899"},
+      {&iso, midnight, "2024-03-05"},
+  };
+  for (const auto& [settings, value, expected] : cases) {
+    WideString out;
+    pattern.Append(value, *settings, out);
+    EXPECT_EQ(WideToUtf8(out), expected) << value;
+  }
+}
+
+// Date-only patterns, and "c" at midnight, are written by a shorter path
+// than the one that walks tokens of any kind; a pattern named through
+// "ddddd" takes the long path, so both must give the same text on every
+// date of the calendar.
+TEST_F(DateTimeFormatTest, DateOnlyPatternsWriteWhatTheGeneralWalkWrites) {
+  const char16_t* patterns[] = {u"d/m/yy", u"dd.mm.yyyy", u"yyyy-mm-dd", u"d. 'of' m yyyy", u"m", u"yy'x'dd"};
+  const TDateTimePattern named(u"ddddd");
+  const TDateTimePattern defaultText(u"c");
+  for (const char16_t* text : patterns) {
+    const TDateTimePattern pattern(text);
+    TFormatSettings settings = de;
+    settings.ShortDateFormat = text;
+    for (TDateTime value = EncodeDate(1, 1, 1); value <= EncodeDate(9999, 12, 31); value += 3) {
+      WideString viaWalk = u"<";
+      named.Append(value, settings, viaWalk);
+      WideString direct = u"<";
+      pattern.Append(value, settings, direct);
+      ASSERT_EQ(direct, viaWalk) << WideToUtf8(text) << " " << value;
+      WideString viaDefault = u"<";
+      defaultText.Append(value, settings, viaDefault);
+      ASSERT_EQ(viaDefault, viaWalk) << WideToUtf8(text) << " " << value;
+    }
   }
 }
 
