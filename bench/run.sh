@@ -211,6 +211,54 @@ for entry in "${registered[@]}"; do
   done
 done
 rm -rf "$work/ours" "$work/peer"
+
+# ---- the engine's loop and the reader's scan (no peer) ----
+# The largest row count of the run (1,000,000 unless ROWS say otherwise).
+scan_rows=1000000
+[[ ${#counts[@]} -gt 0 ]] && scan_rows=$(printf '%s\n' "${counts[@]}" | sort -n | tail -n1)
+engine=()
+if cmake --build "$build" --target verimo_paradox_scan >>"$log" 2>&1; then
+  echo "reader scan, $scan_rows rows" >&2
+  table=$(bench/make-table.sh "$scan_rows")
+  read -r s_status s_s s_cpu s_kb < <(measure "$build/tests/platform/paradox/verimo_paradox_scan $table")
+  if [[ $s_status -eq 0 ]]; then
+    engine+=("| Reader scan: every field of every record (\`verimo_paradox_scan\`) | $scan_rows | $s_s | $s_cpu | $(rate "$scan_rows" "$s_cpu") | $(megabytes $((s_kb * 1024))) | ≤ 0.5 s at 1,000,000 rows |")
+  else
+    notes+=("- The reader scan failed (exit $s_status; see $log).")
+  fi
+else
+  notes+=("- The reader scan did not build (see $log).")
+fi
+# The micro-benchmarks run five times each: the median and the best run.
+if cmake --build "$build" --target verimo_engine_bench >>"$log" 2>&1 &&
+   [[ -x $build/bench/micro/verimo_engine_bench ]]; then
+  echo "engine loop into a null stream" >&2
+  if "$build/bench/micro/verimo_engine_bench" --benchmark_filter='IntoNullStream' --benchmark_repetitions=5 \
+       --benchmark_format=json > "$work/micro.json" 2>>"$log"; then
+    while IFS= read -r line; do engine+=("$line"); done < <(/usr/bin/python3 - "$work/micro.json" <<'PY'
+import json, statistics, sys
+runs = {}
+for bench in json.load(open(sys.argv[1]))["benchmarks"]:
+    if bench.get("run_type") == "iteration":
+        runs.setdefault(bench["run_name"], []).append(bench)
+titles = {"BM_ExportLoopIntoNullStream": ("Export loop into a null stream: generic rows, UTF-8", "≥ 3,000,000 rows/s"),
+          "BM_CSVExportIntoNullStream": ("CSV exporter into a null stream: ANSI code page", "")}
+for name, reps in runs.items():
+    family, rows = name.split("/")[0], int(name.split("/")[1])
+    title, target = titles.get(family, (family, ""))
+    unit = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+    seconds = lambda key: statistics.median(r[key] * unit[r["time_unit"]] for r in reps)
+    rates = sorted(r["rows/s"] for r in reps)
+    print(f"| {title} (`{family}`, median of {len(reps)}; best) | {rows} | {seconds('real_time'):.3f} | "
+          f"{seconds('cpu_time'):.3f} | {statistics.median(rates):.0f} ({rates[-1]:.0f}) | – | {target} |")
+PY
+    )
+  else
+    notes+=("- The micro-benchmarks failed (see $log).")
+  fi
+else
+  notes+=("- The micro-benchmarks are not built here (Google Benchmark missing).")
+fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # A profile of the slowest format on 100,000 rows: where its CPU time goes.
@@ -260,6 +308,15 @@ fi
   echo "|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
   printf '%s\n' "${lines[@]}"
   [[ ${#kept[@]} -gt 0 ]] && printf '%s\n' "${kept[@]}"
+  if [[ ${#engine[@]} -gt 0 ]]; then
+    echo
+    echo "The engine and the reader without a peer: the reader's scan of the benchmark table, and the"
+    echo "export loop of bench/micro on 1,000,000 generated rows of the same columns (seconds per run)."
+    echo
+    echo "| Run | Rows | Wall s | CPU s | Rows/s (CPU) | Peak RSS (MB) | Target |"
+    echo "|---|---:|---:|---:|---:|---:|---|"
+    printf '%s\n' "${engine[@]}"
+  fi
   if [[ ${#notes[@]} -gt 0 ]]; then
     echo
     printf '%s\n' "${notes[@]}"

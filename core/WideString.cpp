@@ -5,6 +5,7 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -98,10 +99,17 @@ WideString Trim(WideStringView text) {
 }
 
 WideString IntToWide(long long value) {
-  char buffer[24];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  (void)ec;
-  return WideString(buffer, end);
+  WideString text;
+  AppendIntText(value, text);
+  return text;
+}
+
+void AppendIntText(long long value, WideString& out) {
+  char digits[24];
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  const size_t start = out.size();
+  out.resize(start + static_cast<size_t>(end - digits));
+  std::copy(static_cast<const char*>(digits), end, out.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
 bool TryWideToInt64(WideStringView text, long long& value) {

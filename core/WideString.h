@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,13 @@ WideString Trim(WideStringView text);
 // Decimal text of an integer, and the integer of a plain decimal text
 // ("-12", "+7"; no separators). Returns false when the text is not one.
 WideString IntToWide(long long value);
+void AppendIntText(long long value, WideString& out);
 bool TryWideToInt64(WideStringView text, long long& value);
+
+// Exact equality, unit for unit, compared as bytes: for texts compared once
+// per value, where the standard comparison's loop shows.
+inline bool SameUnits(WideStringView a, WideStringView b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
 
 }  // namespace verimo

@@ -253,6 +253,11 @@ void TTessel::RunFromBeginExport() {
 void TTessel::RunRecords() {
   recordCounter_ = 0;
   TYieldPacer pacer;
+  columns_.HoldPatterns(true);
+  struct ReleasePatterns {
+    TTesselColumns& columns;
+    ~ReleasePatterns() { columns.HoldPatterns(false); }
+  } release{columns_};
   for (;;) {
     if (EndOfFile()) break;
     if (ExportRecCount != 0 && recordCounter_ >= ExportRecCount) break;

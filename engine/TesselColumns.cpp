@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "engine/TesselCustomSource.h"
@@ -141,11 +140,6 @@ int StringGridColumnOfName(WideStringView name, int colCount) {
   return column >= 0 && column < colCount ? column : -1;
 }
 
-// Patterns are compared per value, so without the character-wise compare.
-bool SamePattern(WideStringView a, WideStringView b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
 bool IsIntegerField(TFieldType type) {
   return type == ftSmallint || type == ftInteger || type == ftLargeint;
 }
@@ -249,7 +243,8 @@ const TNumberPattern& TTesselColumns::NumberPatternOf(int index) const {
   const TTesselColumn& column = (*this)[index];
   if (patterns_.size() < items_.size()) patterns_.resize(items_.size());
   CompiledPatterns& compiled = patterns_[static_cast<size_t>(index)];
-  if (!compiled.numberReady || !SamePattern(compiled.number.Pattern(), column.Format)) {
+  if (patternsHeld_ && compiled.numberReady) return compiled.number;
+  if (!compiled.numberReady || !SameUnits(compiled.number.Pattern(), column.Format)) {
     compiled.number = TNumberPattern(column.Format);
     compiled.numberReady = true;
   }
@@ -260,9 +255,10 @@ const TDateTimePattern& TTesselColumns::DateTimePatternOf(int index) const {
   const TTesselColumn& column = (*this)[index];
   if (patterns_.size() < items_.size()) patterns_.resize(items_.size());
   CompiledPatterns& compiled = patterns_[static_cast<size_t>(index)];
+  if (patternsHeld_ && compiled.dateTimeReady) return compiled.dateTime;
   // An empty pattern means the default date-time text.
   const WideStringView wanted = column.Format.empty() ? WideStringView(u"c") : WideStringView(column.Format);
-  if (!compiled.dateTimeReady || !SamePattern(compiled.dateTime.Pattern(), wanted)) {
+  if (!compiled.dateTimeReady || !SameUnits(compiled.dateTime.Pattern(), wanted)) {
     compiled.dateTime = TDateTimePattern(wanted);
     compiled.dateTimeReady = true;
   }

@@ -93,7 +93,10 @@ class TTesselColumns {
   auto end() const { return items_.end(); }
   // A new column (ectInteger, left-aligned).
   TTesselColumn& Add();
-  void Clear() { items_.clear(); }
+  void Clear() {
+    items_.clear();
+    patterns_.clear();
+  }
 
   // The first column with that name (case-insensitive), else -1.
   int IndexOfName(WideStringView name) const;
@@ -115,9 +118,13 @@ class TTesselColumns {
   bool HasBlobColumns() const;
 
   // The column's pattern, compiled on first use and again whenever the
-  // column's Format changes.
+  // column's Format changes; while the patterns are held, a pattern once
+  // compiled is used without comparing it with the Format again.
   const TNumberPattern& NumberPatternOf(int index) const;
   const TDateTimePattern& DateTimePatternOf(int index) const;
+  // A run holds the patterns for its length: a Format changed during a run
+  // takes effect with the next run.
+  void HoldPatterns(bool hold) { patternsHeld_ = hold; }
 
   // Records passed by the width-measuring pass.
   int RecordCounter() const { return recordCounter_; }
@@ -151,6 +158,7 @@ class TTesselColumns {
   TTesselColumnSettings settings_;
   std::vector<TTesselColumn> items_;
   mutable std::vector<CompiledPatterns> patterns_;  // one per column
+  bool patternsHeld_ = false;
   int recordCounter_ = 0;
   std::unique_ptr<TTesselFormats> defaultFormats_;
 };

@@ -148,25 +148,6 @@ void TTesselFormats::RestoreSeparators() const {
   system.TimeSeparator = savedTimeSeparator_;
 }
 
-TSeparatorScope::TSeparatorScope(const TTesselFormats& formats)
-    : system_(GlobalFormatSettings()),
-      decimal_(system_.DecimalSeparator),
-      thousand_(system_.ThousandSeparator),
-      date_(system_.DateSeparator),
-      time_(system_.TimeSeparator) {
-  system_.DecimalSeparator = formats.DecimalSeparator;
-  system_.ThousandSeparator = formats.ThousandSeparator;
-  system_.DateSeparator = formats.DateSeparator;
-  system_.TimeSeparator = formats.TimeSeparator;
-}
-
-TSeparatorScope::~TSeparatorScope() {
-  system_.DecimalSeparator = decimal_;
-  system_.ThousandSeparator = thousand_;
-  system_.DateSeparator = date_;
-  system_.TimeSeparator = time_;
-}
-
 bool TTesselFormats::IsStored(std::string_view name) const {
   const TFormatSettings& system = GlobalFormatSettings();
   if (name == "DecimalSeparator") return DecimalSeparator != system.DecimalSeparator;
@@ -185,26 +166,10 @@ bool TTesselFormats::IsStored(std::string_view name) const {
   return false;
 }
 
-namespace {
-
-void AppendDecimal(int64_t value, WideString& out) {
-  char16_t digits[24];
-  size_t count = 0;
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  do {
-    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) out += u'-';
-  while (count > 0) out += digits[--count];
-}
-
-}  // namespace
-
 void TTesselFormats::AppendInteger(const TNumberPattern& pattern, int64_t value, WideString& out) const {
   TSeparatorScope scope(*this);
   if (pattern.Pattern().empty())
-    AppendDecimal(value, out);
+    AppendIntText(value, out);
   else
     pattern.AppendInt64(value, scope.Settings(), out);
 }

@@ -136,8 +136,24 @@ class TTesselFormats {
 // them between conversions.
 class TSeparatorScope {
  public:
-  explicit TSeparatorScope(const TTesselFormats& formats);
-  ~TSeparatorScope();
+  // Inline: a scope is opened for every formatted value.
+  explicit TSeparatorScope(const TTesselFormats& formats)
+      : system_(GlobalFormatSettings()),
+        decimal_(system_.DecimalSeparator),
+        thousand_(system_.ThousandSeparator),
+        date_(system_.DateSeparator),
+        time_(system_.TimeSeparator) {
+    system_.DecimalSeparator = formats.DecimalSeparator;
+    system_.ThousandSeparator = formats.ThousandSeparator;
+    system_.DateSeparator = formats.DateSeparator;
+    system_.TimeSeparator = formats.TimeSeparator;
+  }
+  ~TSeparatorScope() {
+    system_.DecimalSeparator = decimal_;
+    system_.ThousandSeparator = thousand_;
+    system_.DateSeparator = date_;
+    system_.TimeSeparator = time_;
+  }
   TSeparatorScope(const TSeparatorScope&) = delete;
   TSeparatorScope& operator=(const TSeparatorScope&) = delete;
 

@@ -1,6 +1,7 @@
 #include "engine/TesselWriter.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "engine/Tessel.h"
 #include "platform/codepage/CodePage.h"
@@ -95,6 +96,20 @@ void AppendUtf32(WideStringView text, std::string& out) {
   });
 }
 
+// CR LF in the encoding; every code page agrees with ASCII on it.
+std::string_view LineEndBytes(TTesselOutputEncoding encoding) {
+  using namespace std::string_view_literals;
+  switch (encoding) {
+    case oeUTF16: return "\r\0\n\0"sv;
+    case oeUTF32: return "\r\0\0\0\n\0\0\0"sv;
+    case oeAnsi:
+    case oeOem:
+    case oeMac:
+    case oeUTF8: return "\r\n"sv;
+    default: return {};
+  }
+}
+
 bool IsAscii(WideStringView text) {
   return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
 }
@@ -152,6 +167,17 @@ void TTesselWriter::Write(WideStringView text) {
 }
 
 void TTesselWriter::WriteLn(WideStringView text) {
+  if (typeid(*this) == typeid(TTesselWriter)) {
+    // No format's Write to pass the line to: the text and its end are
+    // encoded one after the other into the one buffer, without a copy.
+    if (owner_ == nullptr || stream_ == nullptr) return;
+    const TTesselOutputEncoding encoding = Encoding();
+    encoded_.clear();
+    Encode(text, encoding, encoded_);
+    encoded_ += LineEndBytes(encoding);
+    if (!encoded_.empty()) stream_->Write(encoded_.data(), encoded_.size());
+    return;
+  }
   // A format's Write may itself call WriteLn, so the reused buffer is
   // moved out for the call.
   WideString line = std::move(line_);

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <span>
 #include <vector>
 
@@ -233,10 +232,6 @@ void AppendPadded(TextBuffer& out, int value, size_t width) {
   while (count > 0) out += digits[--count];
 }
 
-bool SameText16(WideStringView a, WideStringView b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
 // Only days, months, years, date separators and literal text: written from
 // the date alone.
 bool IsDateOnly(std::span<const Token> tokens) {
@@ -324,7 +319,7 @@ const TSettingsPatternTokens& CompileNamed(const TFormatSettings& settings, Name
                                            std::array<TSettingsPatternTokens, 4>& named) {
   const WideString& source = SettingsPattern(settings, which);
   TSettingsPatternTokens& compiled = named[which];
-  if (!SameText16(compiled.source, source)) {
+  if (!SameUnits(compiled.source, source)) {
     compiled.source = source;
     compiled.tokens = Compile(source);
     compiled.dateOnly = IsDateOnly(compiled.tokens);

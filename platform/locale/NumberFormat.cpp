@@ -380,11 +380,16 @@ bool RoundedUnits(double value, int decimals, uint64_t& units) {
 }
 
 // The integer part grouped by the thousand separator, then the point and
-// the decimals.
+// the decimals: the units' digits, zero-padded to one integer digit.
 void AppendUnits(uint64_t units, int decimals, const TFormatSettings& settings, TextBuffer& out) {
-  const uint64_t integer = units / kPowersOfTen[decimals];
-  std::array<char, 24> digits;
-  const int count = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), integer).ptr - digits.data());
+  std::array<char, 32> digits;
+  const int width = static_cast<int>(std::to_chars(digits.data(), digits.data() + digits.size(), units).ptr - digits.data());
+  const int pad = std::max(decimals + 1 - width, 0);
+  if (pad > 0) {
+    std::copy_backward(digits.data(), digits.data() + width, digits.data() + width + pad);
+    std::fill_n(digits.data(), pad, '0');
+  }
+  const int count = width + pad - decimals;
   for (int i = 0; i < count; ++i) {
     out += static_cast<char16_t>(digits[static_cast<size_t>(i)]);
     const int position = count - 1 - i;
@@ -392,12 +397,7 @@ void AppendUnits(uint64_t units, int decimals, const TFormatSettings& settings, 
   }
   if (decimals == 0) return;
   out += settings.DecimalSeparator;
-  uint64_t fraction = units % kPowersOfTen[decimals];
-  for (int i = decimals - 1; i >= 0; --i) {
-    const uint64_t power = kPowersOfTen[i];
-    out += static_cast<char16_t>(u'0' + fraction / power);
-    fraction %= power;
-  }
+  for (int i = count; i < count + decimals; ++i) out += static_cast<char16_t>(digits[static_cast<size_t>(i)]);
 }
 
 // AppendCurrText for values with few decimals, without their digits as text.

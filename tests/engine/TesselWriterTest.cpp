@@ -92,6 +92,33 @@ TEST(TesselWriterTest, LineHelpersEndWithCrLf) {
   EXPECT_EQ(stream.Size(), 12);
 }
 
+// A format's writer that passes its texts on unchanged: its lines go
+// through Write, the base writer's lines are encoded straight away.
+class TPassingWriter : public TTesselWriter {
+ public:
+  using TTesselWriter::TTesselWriter;
+  void Write(WideStringView text) override { TTesselWriter::Write(text); }
+};
+
+TEST(TesselWriterTest, LinesAreTheSameBytesWithOrWithoutAFormatsWrite) {
+  TCodePageScope ansi(TSystemCodePage::Ansi, 1254);
+  const WideStringView lines[] = {u"", u"plain", u"\u011f\u00e4\u4e2d", u"pair \U0001F600", u"lone \xD83D",
+                                  u"\xDE00 lone"};
+  for (const TTesselOutputEncoding encoding : {oeAnsi, oeOem, oeMac, oeUTF8, oeUTF16, oeUTF32}) {
+    TTessel owner;
+    owner.SetOutputEncoding(encoding);
+    TMemoryStream direct;
+    TMemoryStream passed;
+    TTesselWriter base(&owner, &direct);
+    TPassingWriter format(&owner, &passed);
+    for (const WideStringView line : lines) {
+      base.WriteLn(line);
+      format.WriteLn(line);
+    }
+    EXPECT_EQ(Hex(direct.View()), Hex(passed.View())) << "encoding " << encoding;
+  }
+}
+
 TEST(TesselWriterTest, PaddingCutsOrFills) {
   EXPECT_EQ(TTesselWriter::PadCenter(u"ab", u'*', 7), u"**ab***");
   EXPECT_EQ(TTesselWriter::PadLeft(u"abcdef", u' ', 3), u"abc");
