@@ -74,6 +74,28 @@ TEST_F(TesselRunTest, WritesCaptionsAndEveryRecordInPhaseOrder) {
   EXPECT_FALSE(exporter_->HasWriter());
 }
 
+// The line exporter with the value formats among its settings.
+class TFormattedLineExporter : public TLineExporter {
+ public:
+  TFormattedLineExporter() { published_.Formats = true; }
+};
+
+TEST_F(TesselRunTest, AFormatChangedBetweenRunsTakesEffectInTheNextRun) {
+  TFormattedLineExporter exporter;
+  exporter.DataSet = &data_;
+  exporter.AllowCaptions = false;
+  exporter.ExportRecCount = 2;
+  const auto run = [&exporter] {
+    TMemoryStream stream;
+    exporter.ExportToStream(stream);
+    return std::string(stream.View());
+  };
+  exporter.Formats().SetIntegerFormat(u"0.0");
+  EXPECT_EQ(run(), "1.0;r1;\r\n2.0;r2;\r\n");
+  exporter.Formats().SetIntegerFormat(u"000");
+  EXPECT_EQ(run(), "001;r1;\r\n002;r2;\r\n");
+}
+
 TEST_F(TesselRunTest, SkipAndLimitReportTheirOwnCounters) {
   std::vector<int> skipped, exported;
   exporter_->AllowCaptions = false;
