@@ -5,8 +5,7 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
-#include <algorithm>
-#include <charconv>
+#include <iterator>
 #include <limits>
 
 namespace verimo {
@@ -105,11 +104,25 @@ WideString IntToWide(long long value) {
 }
 
 void AppendIntText(long long value, WideString& out) {
-  char digits[24];
-  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  const size_t start = out.size();
-  out.resize(start + static_cast<size_t>(end - digits));
-  std::copy(static_cast<const char*>(digits), end, out.begin() + static_cast<std::ptrdiff_t>(start));
+  // Written backwards, two digits at a time.
+  char16_t digits[20];
+  char16_t* const end = digits + std::size(digits);
+  char16_t* first = end;
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  while (magnitude >= 100) {
+    first -= 2;
+    PutTwoDigits(first, static_cast<unsigned>(magnitude % 100));
+    magnitude /= 100;
+  }
+  if (magnitude >= 10) {
+    first -= 2;
+    PutTwoDigits(first, static_cast<unsigned>(magnitude));
+  } else {
+    *--first = static_cast<char16_t>(u'0' + magnitude);
+  }
+  if (value < 0) *--first = u'-';
+  out.append(first, static_cast<size_t>(end - first));
 }
 
 bool TryWideToInt64(WideStringView text, long long& value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -31,6 +32,24 @@ WideString Trim(WideStringView text);
 WideString IntToWide(long long value);
 void AppendIntText(long long value, WideString& out);
 bool TryWideToInt64(WideStringView text, long long& value);
+
+namespace wide_detail {
+inline constexpr auto kDigitPairs = [] {
+  std::array<char16_t, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = static_cast<char16_t>(u'0' + i / 10);
+    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char16_t>(u'0' + i % 10);
+  }
+  return pairs;
+}();
+}  // namespace wide_detail
+
+// The two digits of 0 to 99 at `target`; returns the position after them.
+inline char16_t* PutTwoDigits(char16_t* target, unsigned value) {
+  target[0] = wide_detail::kDigitPairs[2 * value];
+  target[1] = wide_detail::kDigitPairs[2 * value + 1];
+  return target + 2;
+}
 
 // Exact equality, unit for unit, compared as bytes: for texts compared once
 // per value, where the standard comparison's loop shows.

@@ -257,28 +257,13 @@ size_t LongestDateText(std::span<const Token> tokens) {
   return length;
 }
 
-constexpr auto kDigitPairs = [] {
-  std::array<char16_t, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[static_cast<size_t>(2 * i)] = static_cast<char16_t>(u'0' + i / 10);
-    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char16_t>(u'0' + i % 10);
-  }
-  return pairs;
-}();
-
-char16_t* PutTwoDigits(char16_t* target, int value) {
-  target[0] = kDigitPairs[static_cast<size_t>(2 * value)];
-  target[1] = kDigitPairs[static_cast<size_t>(2 * value + 1)];
-  return target + 2;
-}
-
 // A day or month (1 to 31): one digit when it has one and the width allows.
 char16_t* PutDayOrMonth(char16_t* target, int value, int width) {
   if (value < 10 && width < 2) {
     *target = static_cast<char16_t>(u'0' + value);
     return target + 1;
   }
-  return PutTwoDigits(target, value);
+  return PutTwoDigits(target, static_cast<unsigned>(value));
 }
 
 // A date of the years 1 to 9999 through a date-only pattern, written
@@ -290,8 +275,12 @@ void AppendDate(std::span<const Token> tokens, WideStringView pattern, size_t lo
   char16_t* target = out.data() + start;
   for (const Token& token : tokens) {
     switch (token.kind) {
-      case Token::kYear2: target = PutTwoDigits(target, date.year % 100); break;
-      case Token::kYear4: target = PutTwoDigits(PutTwoDigits(target, date.year / 100), date.year % 100); break;
+      case Token::kYear2: target = PutTwoDigits(target, static_cast<unsigned>(date.year % 100)); break;
+      case Token::kYear4: {
+        const auto year = static_cast<unsigned>(date.year);
+        target = PutTwoDigits(PutTwoDigits(target, year / 100), year % 100);
+        break;
+      }
       case Token::kMonth: target = PutDayOrMonth(target, date.month, token.width); break;
       case Token::kDay: target = PutDayOrMonth(target, date.day, token.width); break;
       case Token::kDateSeparator: *target++ = dateSeparator; break;

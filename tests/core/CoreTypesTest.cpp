@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "core/DateTime.h"
 #include "core/Exception.h"
@@ -104,6 +107,25 @@ TEST(WideString, IntegerTextHandlesTheWhole64BitRange) {
   EXPECT_FALSE(TryWideToInt64(u"-", v));
   EXPECT_FALSE(TryWideToInt64(u"1.5", v));
   EXPECT_EQ(IntToWide(INT64_MIN), u"-9223372036854775808");
+}
+
+TEST(WideString, IntegerTextAgreesWithTheStandardConversionAtEveryLength) {
+  std::vector<long long> values = {0, INT64_MIN, INT64_MAX, INT64_MIN + 1};
+  // Every power of ten and its neighbours, both signs: each digit count and
+  // each odd/even split of the digit pairs.
+  for (long long power = 1; power <= INT64_MAX / 10; power *= 10)
+    for (const long long v : {power - 1, power, power + 1, 10 * power - 1})
+      for (const long long signedValue : {v, -v}) values.push_back(signedValue);
+  WideString appended = u"x";
+  std::string expected = "x";
+  for (const long long value : values) {
+    char digits[24];
+    const std::string text(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    EXPECT_EQ(WideToUtf8(IntToWide(value)), text);
+    AppendIntText(value, appended);
+    expected += text;
+  }
+  EXPECT_EQ(WideToUtf8(appended), expected);
 }
 
 TEST(StringList, NameValueLookupIgnoresCase) {
