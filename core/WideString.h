@@ -30,6 +30,7 @@ WideString Trim(WideStringView text);
 // Decimal text of an integer, and the integer of a plain decimal text
 // ("-12", "+7"; no separators). Returns false when the text is not one.
 WideString IntToWide(long long value);
+// IntToWide appended to `out`.
 void AppendIntText(long long value, WideString& out);
 bool TryWideToInt64(WideStringView text, long long& value);
 

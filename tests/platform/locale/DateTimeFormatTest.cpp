@@ -169,8 +169,9 @@ TEST_F(DateTimeFormatTest, DefaultTextOfDatesAtMidnight) {
 
 // Date-only patterns, and "c" at midnight, are written by a shorter path
 // than the one that walks tokens of any kind; a pattern named through
-// "ddddd" takes the long path, so both must give the same text on every
-// date of the calendar.
+// "ddddd" takes the long path, so both must give the same text. Every 31st
+// date of the calendar meets each day of the month and each year, leap
+// years and single digits included.
 TEST_F(DateTimeFormatTest, DateOnlyPatternsWriteWhatTheGeneralWalkWrites) {
   const char16_t* patterns[] = {u"d/m/yy", u"dd.mm.yyyy", u"yyyy-mm-dd", u"d. 'of' m yyyy", u"m", u"yy'x'dd"};
   const TDateTimePattern named(u"ddddd");
@@ -179,7 +180,7 @@ TEST_F(DateTimeFormatTest, DateOnlyPatternsWriteWhatTheGeneralWalkWrites) {
     const TDateTimePattern pattern(text);
     TFormatSettings settings = de;
     settings.ShortDateFormat = text;
-    for (TDateTime value = EncodeDate(1, 1, 1); value <= EncodeDate(9999, 12, 31); value += 3) {
+    for (TDateTime value = EncodeDate(1, 1, 1); value <= EncodeDate(9999, 12, 31); value += 31) {
       WideString viaWalk = u"<";
       named.Append(value, settings, viaWalk);
       WideString direct = u"<";
