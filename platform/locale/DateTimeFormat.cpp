@@ -266,14 +266,21 @@ char16_t* PutDayOrMonth(char16_t* target, int value, int width) {
   return PutTwoDigits(target, static_cast<unsigned>(value));
 }
 
+// The text and tokens of a pattern, and what the tokens tell.
+void CompileInto(WideStringView source, TCompiledDateTime& compiled) {
+  compiled.source = source;
+  compiled.tokens = Compile(source);
+  compiled.dateOnly = IsDateOnly(compiled.tokens);
+  compiled.longestDate = compiled.dateOnly ? LongestDateText(compiled.tokens) : 0;
+}
+
 // A date of the years 1 to 9999 through a date-only pattern, written
-// straight into `out` (at most `longest` units, see LongestDateText).
-void AppendDate(std::span<const Token> tokens, WideStringView pattern, size_t longest, const DateParts& date,
-                char16_t dateSeparator, WideString& out) {
+// straight into `out`.
+void AppendDate(const TCompiledDateTime& pattern, const DateParts& date, char16_t dateSeparator, WideString& out) {
   const size_t start = out.size();
-  out.resize(start + longest);
+  out.resize(start + pattern.longestDate);
   char16_t* target = out.data() + start;
-  for (const Token& token : tokens) {
+  for (const Token& token : pattern.tokens) {
     switch (token.kind) {
       case Token::kYear2: target = PutTwoDigits(target, static_cast<unsigned>(date.year % 100)); break;
       case Token::kYear4: {
@@ -284,7 +291,7 @@ void AppendDate(std::span<const Token> tokens, WideStringView pattern, size_t lo
       case Token::kMonth: target = PutDayOrMonth(target, date.month, token.width); break;
       case Token::kDay: target = PutDayOrMonth(target, date.day, token.width); break;
       case Token::kDateSeparator: *target++ = dateSeparator; break;
-      default: target = std::copy_n(pattern.data() + token.start, token.length, target); break;
+      default: target = std::copy_n(pattern.source.data() + token.start, token.length, target); break;
     }
   }
   out.resize(static_cast<size_t>(target - out.data()));
@@ -304,22 +311,17 @@ const WideString& SettingsPattern(const TFormatSettings& settings, NamedPattern 
 
 // The tokens of a settings pattern, compiled again only when `compiled`
 // holds another text.
-const TSettingsPatternTokens& CompileNamed(const TFormatSettings& settings, NamedPattern which,
-                                           std::array<TSettingsPatternTokens, 4>& named) {
+const TCompiledDateTime& CompileNamed(const TFormatSettings& settings, NamedPattern which,
+                                      std::array<TCompiledDateTime, 4>& named) {
   const WideString& source = SettingsPattern(settings, which);
-  TSettingsPatternTokens& compiled = named[which];
-  if (!SameUnits(compiled.source, source)) {
-    compiled.source = source;
-    compiled.tokens = Compile(source);
-    compiled.dateOnly = IsDateOnly(compiled.tokens);
-    compiled.longestDate = compiled.dateOnly ? LongestDateText(compiled.tokens) : 0;
-  }
+  TCompiledDateTime& compiled = named[which];
+  if (!SameUnits(compiled.source, source)) CompileInto(source, compiled);
   return compiled;
 }
 
 class DateTimeWriter {
  public:
-  DateTimeWriter(TDateTime value, const TFormatSettings& settings, std::array<TSettingsPatternTokens, 4>& named,
+  DateTimeWriter(TDateTime value, const TFormatSettings& settings, std::array<TCompiledDateTime, 4>& named,
                  TextBuffer& out)
       : value_(value),
         settings_(settings),
@@ -382,13 +384,13 @@ class DateTimeWriter {
   // tokens are not recompiled while they are being written.
   void AppendNamed(NamedPattern which, int depth) {
     if (depth >= kMaxNesting) return;
-    const TSettingsPatternTokens& compiled = CompileNamed(settings_, which, named_);
+    const TCompiledDateTime& compiled = CompileNamed(settings_, which, named_);
     Run(compiled.source, compiled.tokens, depth + 1);
   }
 
   TDateTime value_;
   const TFormatSettings& settings_;
-  std::array<TSettingsPatternTokens, 4>& named_;
+  std::array<TCompiledDateTime, 4>& named_;
   DateParts date_;
   TimeParts time_;
   TextBuffer& out_;
@@ -401,41 +403,41 @@ void CheckDateTimeRange(TDateTime value) {
 
 }  // namespace
 
-TDateTimePattern::TDateTimePattern(WideStringView pattern) : pattern_(pattern), tokens_(Compile(pattern_)) {
-  dateOnly_ = IsDateOnly(tokens_);
-  longestDate_ = dateOnly_ ? LongestDateText(tokens_) : 0;
-  defaultOnly_ = pattern_.empty() || (tokens_.size() == 1 && tokens_[0].kind == Token::kDefault);
+TDateTimePattern::TDateTimePattern(WideStringView pattern) {
+  CompileInto(pattern, compiled_);
+  defaultOnly_ = pattern.empty() || (compiled_.tokens.size() == 1 && compiled_.tokens[0].kind == Token::kDefault);
 }
 
 void TDateTimePattern::Append(TDateTime value, const TFormatSettings& settings, WideString& out) const {
   CheckDateTimeRange(value);
-  if (dateOnly_) {
-    AppendDate(tokens_, pattern_, longestDate_, DecodeDate(value), settings.DateSeparator, out);
+  if (compiled_.dateOnly) {
+    AppendDate(compiled_, DecodeDate(value), settings.DateSeparator, out);
     return;
   }
-  if (defaultOnly_ && value == std::trunc(value) && CompileNamed(settings, kNamedShortDate, named_).dateOnly) {
+  if (defaultOnly_ && value == std::trunc(value)) {
     // The default text of a date at midnight is its short date alone.
-    const TSettingsPatternTokens& shortDate = named_[kNamedShortDate];
-    AppendDate(shortDate.tokens, shortDate.source, shortDate.longestDate, DecodeDate(value), settings.DateSeparator,
-               out);
-    return;
+    const TCompiledDateTime& shortDate = CompileNamed(settings, kNamedShortDate, named_);
+    if (shortDate.dateOnly) {
+      AppendDate(shortDate, DecodeDate(value), settings.DateSeparator, out);
+      return;
+    }
   }
   TextBuffer text(out);
   DateTimeWriter writer(value, settings, named_, text);
-  if (pattern_.empty())
+  if (compiled_.source.empty())
     writer.AppendDefault(0);
   else
-    writer.Run(pattern_, tokens_, 0);
+    writer.Run(compiled_.source, compiled_.tokens, 0);
   text.Flush();
 }
 
 int TDateTimePattern::LengthClassOf(TDateTime value) const {
-  if (!dateOnly_ || !(value >= kMinDateTime && value < kMaxDateTime)) return -1;
+  if (!compiled_.dateOnly || !(value >= kMinDateTime && value < kMaxDateTime)) return -1;
   // Years are padded to their width (1 to 9999); short days and months take
   // one digit or two.
   bool shortDay = false;
   bool shortMonth = false;
-  for (const Token& token : tokens_) {
+  for (const Token& token : compiled_.tokens) {
     shortDay = shortDay || (token.kind == Token::kDay && token.width < 2);
     shortMonth = shortMonth || (token.kind == Token::kMonth && token.width < 2);
   }

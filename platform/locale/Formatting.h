@@ -154,12 +154,14 @@ struct TDateTimeToken {
   uint32_t length = 0;
 };
 
-// A pattern of the settings (short date, long time, ...) as one that names
-// it compiled it, with the text it was compiled from.
-struct TSettingsPatternTokens {
+// A date-time pattern's text and its tokens: a pattern object's own, or a
+// settings pattern (short date, long time, ...) it names.
+struct TCompiledDateTime {
   WideString source;
   std::vector<TDateTimeToken> tokens;
-  bool dateOnly = false;  // written from the date alone
+  // Only days, months, years, date separators and literal text: written
+  // from the date alone.
+  bool dateOnly = false;
   size_t longestDate = 0;  // the longest text of a date when dateOnly
 };
 
@@ -173,7 +175,7 @@ class TDateTimePattern {
   TDateTimePattern() = default;
   explicit TDateTimePattern(WideStringView pattern);
 
-  const WideString& Pattern() const { return pattern_; }
+  const WideString& Pattern() const { return compiled_.source; }
   // Throws verimo::Exception for values outside the years 1 to 9999
   // (nothing is appended then).
   void Append(TDateTime value, const TFormatSettings& settings, WideString& out) const;
@@ -181,14 +183,9 @@ class TDateTimePattern {
   int LengthClassOf(TDateTime value) const;
 
  private:
-  WideString pattern_;
-  std::vector<TDateTimeToken> tokens_;
+  TCompiledDateTime compiled_;
   // Short date, long date, short time, long time.
-  mutable std::array<TSettingsPatternTokens, 4> named_;
-  // Only days, months, years, date separators and literal text: written
-  // from the date alone.
-  bool dateOnly_ = false;
-  size_t longestDate_ = 0;
+  mutable std::array<TCompiledDateTime, 4> named_;
   // "c" (or empty): the short date, and the long time unless it is midnight.
   bool defaultOnly_ = false;
 };
