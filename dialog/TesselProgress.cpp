@@ -154,6 +154,8 @@ WideString TTesselProgress::SpeedText() const {
   return TTesselLocale::Instance().LoadMessage(res::kProgressSpeed, {Rate()});
 }
 
+WideString TTesselProgress::SalvageReportTitle() { return u"Hasarlı tablodan kurtarılanlar:"; }
+
 WideString TTesselProgress::OutOfRangeDatesText(const WideString& fieldName, int64_t count) {
   return u"\"" + fieldName + u"\" alanında 1–9999 yılları dışında kalan " + IntToWide(count) +
          u" tarih boş aktarıldı.";

@@ -68,6 +68,8 @@ class TTesselProgress {
   // The line that tells how many dates of a field were outside the years
   // 1 to 9999 and so exported as empty.
   static WideString OutOfRangeDatesText(const WideString& fieldName, int64_t count);
+  // The line above the salvage report of a damaged table.
+  static WideString SalvageReportTitle();
   // Elapsed time in the pattern "h:nn:ss" and the rate "%d satır/sn".
   WideString TimeText() const;
   WideString SpeedText() const;

@@ -302,9 +302,12 @@ TEST_F(GeneratedTableTest, DamagedFilesFailWithAClearMessage) {
 TEST_F(GeneratedTableTest, EmptyAndFreeBlocksAreSkipped) {
   fs::path path = Make("big 200", "FREE.DB");
   Bytes bytes = ReadBytes(path);
-  // Mark the first block empty (last record offset -recordSize): its
-  // records are no longer part of the table.
+  // Mark the first block empty (last record offset -recordSize) and take
+  // its records off the header's count, as deleting them does: they are
+  // no longer part of the table.
   int recordSize = bytes[0] | bytes[1] << 8;
+  int blockRecords = (bytes[2048 + 4] | bytes[2048 + 5] << 8) / recordSize + 1;
+  bytes[6] = static_cast<uint8_t>(bytes[6] - blockRecords);  // 200 records: the count fits its low byte
   int16_t empty = static_cast<int16_t>(-recordSize);
   bytes[2048 + 4] = static_cast<uint8_t>(empty & 0xFF);
   bytes[2048 + 5] = static_cast<uint8_t>((empty >> 8) & 0xFF);
