@@ -158,8 +158,7 @@ class SalvagePlanner {
       if (usable[static_cast<size_t>(block)]) run(block);
     if (size_t read = plan_.size() - before)
       report_.Note(CountOf(static_cast<int64_t>(read), "block", "blocks") +
-                   " that the chain does not reach were read, in the order of their own links and of their "
-                   "position in the file");
+                   " the chain does not reach were read in the order of their own links and positions");
   }
 
   const TableHeader& header_;

@@ -162,6 +162,8 @@ class SalvageTest : public ::testing::Test {
 };
 
 constexpr const char* kCounty = "geog/County.DB";
+// CUSTOMER.DB keeps its longer memos in CUSTOMER.MB.
+constexpr const char* kCustomer = "db/CUSTOMER.DB";
 
 TEST_F(SalvageTest, FileCutAtEveryBlockBoundaryKeepsTheBlocksBefore) {
   const Bytes original = ReadBytes(Fixture(kCounty));
@@ -250,7 +252,7 @@ TEST_F(SalvageTest, BrokenLinksLoseNoRecord) {
   ExpectSalvage(far, RecordsOfBlocks(intact, layout, all), 0,
                 {"block 3 at offset " + std::to_string(layout.BlockOffset(3)) +
                      ": its next-block link 9000 names no block of the table (8 blocks)",
-                 "5 blocks that the chain does not reach were read",
+                 "5 blocks the chain does not reach were read in the order of their own links and positions",
                  "recovered 3,218 of an expected 3,218 records\n"});
   fs::path loop = Damaged(kCounty, "loop/County.DB", [&](Bytes& b) { PutUInt16(b, layout.BlockOffset(5), 2); });
   ExpectSalvage(loop, RecordsOfBlocks(intact, layout, all), 0,
@@ -291,8 +293,48 @@ TEST_F(SalvageTest, BlockWithAnImpossibleRecordCountIsSkipped) {
                      "; skipped: up to " + std::to_string(layout.Capacity()) + " records"});
 }
 
-// CUSTOMER.DB keeps its longer memos in CUSTOMER.MB.
-constexpr const char* kCustomer = "db/CUSTOMER.DB";
+// Many tables at once and the export dialog's settings take --salvage too;
+// the help names it and its exit code.
+TEST_F(SalvageTest, EveryCommandThatReadsATableTakesSalvage) {
+  const Layout layout(ReadBytes(Fixture(kCounty)));
+  fs::path county = Damaged(kCounty, "tables/County.DB", [&](Bytes& b) {
+    std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(layout.BlockOffset(2)), layout.blockSize, 0);
+  });
+  fs::path customer = Damaged(kCustomer, "tables/CUSTOMER.DB", [](Bytes&) {});
+  const std::string folder = test::ShellQuote(county.parent_path().string());
+  const std::string out = test::ShellQuote((dir_ / "out").string());
+
+  Result refused = Run("export --type csv --jobs 1 --output-dir " + out + " " + folder);
+  EXPECT_EQ(refused.status, 1) << refused.err;
+  EXPECT_NE(refused.err.find("1 of 2 tables written"), std::string::npos) << refused.err;
+  Result batch = Run("export --type csv --jobs 1 --salvage --output-dir " + out + " " + folder);
+  EXPECT_EQ(batch.status, 3) << batch.err;
+  EXPECT_NE(batch.err.find("recovered 2,764 of an expected 3,218 records; 1 block skipped"), std::string::npos) << batch.err;
+  EXPECT_NE(batch.err.find("2 of 2 tables written to " + (dir_ / "out").string() + "; 1 with records or values lost\n"),
+            std::string::npos)
+      << batch.err;
+
+  fs::path settings = dir_ / "dialog.cfg";
+  std::ofstream(settings) << "[GENERAL]\r\nExportType=8\r\nFileName=" << (dir_ / "dialog.csv").string() << "\r\n";
+  Result dialog = Run("export --quiet --salvage --settings " + test::ShellQuote(settings.string()) + " " +
+                      test::ShellQuote(county.string()));
+  EXPECT_EQ(dialog.status, 3) << dialog.err;
+  EXPECT_NE(dialog.err.find(county.string() + ": recovered 2,764 of an expected 3,218 records"), std::string::npos)
+      << dialog.err;
+  const Bytes csv = ReadBytes(dir_ / "dialog.csv");
+  EXPECT_EQ(Lines(std::string(csv.begin(), csv.end())).size(), 2764u + 1u);
+  Result intact = Run("export --quiet --salvage --settings " + test::ShellQuote(settings.string()) + " " +
+                      test::ShellQuote(customer.string()));
+  EXPECT_EQ(intact.status, 0) << intact.err;
+
+  Result help = Run("--help");
+  EXPECT_NE(help.out.size(), 0u);
+  std::string text;
+  for (const std::string& line : help.out) text += line + "\n";
+  EXPECT_NE(text.find("--salvage"), std::string::npos);
+  EXPECT_NE(text.find("3 a --salvage read lost records or values"), std::string::npos) << text;
+}
+
 
 // The cells of dump lines.
 std::vector<std::vector<std::string>> Cells(const std::vector<std::string>& lines) {
