@@ -22,7 +22,7 @@ std::string GroupedCount(int64_t count) {
   return count < 0 ? "-" + text : text;
 }
 
-std::string CountOf(int64_t count, const char* singular, const char* plural) {
+std::string CountWithNoun(int64_t count, const char* singular, const char* plural) {
   return GroupedCount(count) + " " + (count == 1 ? singular : plural);
 }
 
@@ -71,26 +71,26 @@ int64_t ParadoxDamageReport::MissingValues(bool memo) const {
 std::vector<std::string> ParadoxDamageReport::Lines() const {
   std::vector<std::string> lines = blockLines_;
   if (moreBlockProblems_ > 0)
-    lines.push_back("and " + CountOf(moreBlockProblems_, "more problem", "more problems") + " with blocks");
+    lines.push_back("and " + CountWithNoun(moreBlockProblems_, "more problem", "more problems") + " with blocks");
   if (recovered_ != expected_)
-    lines.push_back("the header counts " + CountOf(expected_, "record", "records") + ", the data blocks hold " +
+    lines.push_back("the header counts " + CountWithNoun(expected_, "record", "records") + ", the data blocks hold " +
                     GroupedCount(recovered_));
   for (const BlobField& field : blobFields_)
     if (field.missing > 0)
       lines.push_back("field '" + field.name + "': " + GroupedCount(field.missing) + " of " +
-                      CountOf(field.values, "value", "values") + " missing (" + field.firstProblem + ")");
+                      CountWithNoun(field.values, "value", "values") + " missing (" + field.firstProblem + ")");
   return lines;
 }
 
 std::string ParadoxDamageReport::Summary() const {
   std::string text = recovered_ <= expected_
                          ? "recovered " + GroupedCount(recovered_) + " of an expected " +
-                               CountOf(expected_, "record", "records")
-                         : "recovered " + CountOf(recovered_, "record", "records") + ", the header expected " +
+                               CountWithNoun(expected_, "record", "records")
+                         : "recovered " + CountWithNoun(recovered_, "record", "records") + ", the header expected " +
                                GroupedCount(expected_);
-  if (skippedBlocks_ > 0) text += "; " + CountOf(skippedBlocks_, "block", "blocks") + " skipped";
-  if (int64_t memos = MissingValues(true)) text += "; " + CountOf(memos, "memo value", "memo values") + " missing";
-  if (int64_t blobs = MissingValues(false)) text += "; " + CountOf(blobs, "BLOB value", "BLOB values") + " missing";
+  if (skippedBlocks_ > 0) text += "; " + CountWithNoun(skippedBlocks_, "block", "blocks") + " skipped";
+  if (int64_t memos = MissingValues(true)) text += "; " + CountWithNoun(memos, "memo value", "memo values") + " missing";
+  if (int64_t blobs = MissingValues(false)) text += "; " + CountWithNoun(blobs, "BLOB value", "BLOB values") + " missing";
   return text;
 }
 

@@ -60,6 +60,6 @@ class ParadoxDamageReport {
 // A count with its thousands grouped by commas: "3,218".
 std::string GroupedCount(int64_t count);
 // "1 record", "3,218 records".
-std::string CountOf(int64_t count, const char* singular, const char* plural);
+std::string CountWithNoun(int64_t count, const char* singular, const char* plural);
 
 }  // namespace verimo

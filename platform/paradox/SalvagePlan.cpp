@@ -43,7 +43,7 @@ class SalvagePlanner {
            std::to_string(header_.headerSize + static_cast<int64_t>(block - 1) * header_.info.blockSize);
   }
 
-  std::string UpToCapacity() const { return "; skipped: up to " + CountOf(capacity_, "record", "records"); }
+  std::string UpToCapacity() const { return "; skipped: up to " + CountWithNoun(capacity_, "record", "records"); }
 
   const Verdict& Judge(int block) {
     std::optional<Verdict>& verdict = verdicts_[static_cast<size_t>(block)];
@@ -83,13 +83,13 @@ class SalvagePlanner {
       if (records == 0)
         report_.Note(problem + "; skipped (it holds no records)");
       else
-        report_.SkipBlock(problem + "; skipped: " + CountOf(records, "record", "records"));
+        report_.SkipBlock(problem + "; skipped: " + CountWithNoun(records, "record", "records"));
       return std::nullopt;
     }
     const int whole = static_cast<int>((head.present - kBlockHeaderSize) / static_cast<size_t>(recordSize));
     if (whole < records) {
       report_.LoseRecords(Where(block) + ": the file ends inside it; " + std::to_string(whole) + " of its " +
-                          CountOf(records, "record", "records") + " are whole, " + std::to_string(records - whole) +
+                          CountWithNoun(records, "record", "records") + " are whole, " + std::to_string(records - whole) +
                           " lost");
       records = whole;
     }
@@ -112,7 +112,7 @@ class SalvagePlanner {
     for (int link = header_.firstBlock; link != 0;) {
       if (link > tableBlocks_) {
         report_.Note(LinkFrom(from) + " " + std::to_string(link) + " names no block of the table (" +
-                     CountOf(tableBlocks_, "block", "blocks") + ")");
+                     CountWithNoun(tableBlocks_, "block", "blocks") + ")");
         return;
       }
       if (link > blocksInFile_) {
@@ -157,7 +157,7 @@ class SalvagePlanner {
     for (int block = 1; block <= blocksInFile_; ++block)
       if (usable[static_cast<size_t>(block)]) run(block);
     if (size_t read = plan_.size() - before)
-      report_.Note(CountOf(static_cast<int64_t>(read), "block", "blocks") +
+      report_.Note(CountWithNoun(static_cast<int64_t>(read), "block", "blocks") +
                    " the chain does not reach were read in the order of their own links and positions");
   }
 

@@ -245,7 +245,7 @@ class TTable::Reader {
   void CheckRecordCount() {
     recordCount_ = RecordsOf(blocks_);
     if (recordCount_ != header_.info.recordCount)
-      throw TableDamaged(Path() + ": the header counts " + CountOf(header_.info.recordCount, "record", "records") +
+      throw TableDamaged(Path() + ": the header counts " + CountWithNoun(header_.info.recordCount, "record", "records") +
                          ", the data blocks hold " + GroupedCount(recordCount_) +
                          ": the table is damaged; --salvage reads what is left");
   }
@@ -268,7 +268,7 @@ class TTable::Reader {
     if (recordCount_ == 0 && report_.Damaged()) {
       std::vector<std::string> lines = report_.Lines();
       throw TableDamaged(Path() + ": no record can be recovered (" + lines.front() +
-                         (lines.size() > 1 ? "; " + CountOf(static_cast<int64_t>(lines.size() - 1), "more problem",
+                         (lines.size() > 1 ? "; " + CountWithNoun(static_cast<int64_t>(lines.size() - 1), "more problem",
                                                              "more problems")
                                            : std::string()) +
                          ")");
@@ -297,21 +297,28 @@ class TTable::Reader {
   // Tries every BLOB value of the records to be read, so that the report
   // counts the values that cannot be read before anything is exported.
   void SurveyBlobs() {
-    std::vector<int> blobFields;
-    for (size_t i = 0; i < header_.info.fields.size(); ++i)
-      if (IsBlobCode(header_.info.fields[i].typeCode)) blobFields.push_back(static_cast<int>(i));
+    struct BlobField {
+      int index;
+      std::string name;
+      bool memo;
+    };
+    std::vector<BlobField> blobFields;
+    for (size_t i = 0; i < header_.info.fields.size(); ++i) {
+      const ParadoxFieldInfo& field = header_.info.fields[i];
+      if (IsBlobCode(field.typeCode))
+        blobFields.push_back({static_cast<int>(i), WideToUtf8(field.name), IsTextBlobCode(field.typeCode)});
+    }
     if (blobFields.empty()) return;
     for (size_t position = 0; position < blocks_.size(); ++position) {
       LoadBlock(position);
       eof_ = false;
       for (recordIndex_ = 0; recordIndex_ < recordsInBlock_; ++recordIndex_) {
-        for (int index : blobFields) {
-          std::span<const uint8_t> field = FieldBytes(index);
+        for (const BlobField& blob : blobFields) {
+          std::span<const uint8_t> field = FieldBytes(blob.index);
           BlobDescriptor descriptor = ReadBlobDescriptor(field);
           if (descriptor.length == 0) continue;
-          const ParadoxFieldInfo& info = header_.info.fields[static_cast<size_t>(index)];
-          report_.CountBlobValue(WideToUtf8(info.name), IsTextBlobCode(info.typeCode),
-                                 LeaderContentLength(index, field, descriptor) ? std::string() : BlobProblem(index, descriptor));
+          const bool inRecord = LeaderContentLength(blob.index, field, descriptor).has_value();
+          report_.CountBlobValue(blob.name, blob.memo, inRecord ? std::string() : BlobProblem(blob.index, descriptor));
         }
       }
     }
@@ -322,8 +329,11 @@ class TTable::Reader {
   // Why the BLOB a descriptor names in the .MB file cannot be read; empty
   // when it can.
   std::string BlobProblem(int index, const BlobDescriptor& descriptor) const {
-    if (!blobPath_) return MissingBlobFileProblem(index);
-    return Blobs(index).Problem(descriptor).value_or(std::string());
+    try {
+      return Blobs(index).Problem(descriptor).value_or(std::string());
+    } catch (const Exception& error) {
+      return error.what();  // no .MB file, or one that cannot be opened
+    }
   }
 
   std::string MissingBlobFileProblem(int fieldIndex) const {

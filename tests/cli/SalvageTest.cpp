@@ -21,15 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 int UInt16At(const Bytes& bytes, size_t offset) { return bytes[offset] | bytes[offset + 1] << 8; }
 
@@ -103,11 +94,11 @@ class SalvageTest : public ::testing::Test {
   // A copy of a fixture table named `name` in the test's folder, its bytes
   // changed by `damage`; its .MB file beside it when it has one.
   fs::path Damaged(const std::string& fixture, const std::string& name, const std::function<void(Bytes&)>& damage) {
-    Bytes bytes = ReadBytes(Fixture(fixture));
+    Bytes bytes = test::ReadBinaryFile(Fixture(fixture));
     damage(bytes);
     fs::path path = dir_ / name;
     fs::create_directories(path.parent_path());
-    WriteBytes(path, bytes);
+    test::WriteBinaryFile(path, bytes);
     fs::path blobs = Fixture(fixture).replace_extension(".MB");
     if (fs::exists(blobs)) fs::copy_file(blobs, fs::path(path).replace_extension(".MB"), fs::copy_options::overwrite_existing);
     return path;
@@ -166,7 +157,7 @@ constexpr const char* kCounty = "geog/County.DB";
 constexpr const char* kCustomer = "db/CUSTOMER.DB";
 
 TEST_F(SalvageTest, FileCutAtEveryBlockBoundaryKeepsTheBlocksBefore) {
-  const Bytes original = ReadBytes(Fixture(kCounty));
+  const Bytes original = test::ReadBinaryFile(Fixture(kCounty));
   const Layout layout(original);
   ASSERT_GE(layout.Blocks(), 4);
   const std::vector<std::string> intact = IntactDump(kCounty);
@@ -188,7 +179,7 @@ TEST_F(SalvageTest, FileCutAtEveryBlockBoundaryKeepsTheBlocksBefore) {
 }
 
 TEST_F(SalvageTest, FileCutInsideABlockKeepsItsWholeRecords) {
-  const Bytes original = ReadBytes(Fixture(kCounty));
+  const Bytes original = test::ReadBinaryFile(Fixture(kCounty));
   const Layout layout(original);
   const std::vector<std::string> intact = IntactDump(kCounty);
   // Two and a half records into block 3.
@@ -201,7 +192,7 @@ TEST_F(SalvageTest, FileCutInsideABlockKeepsItsWholeRecords) {
 }
 
 TEST_F(SalvageTest, ZeroedBlocksAreSkippedWhereverTheyAre) {
-  const Bytes original = ReadBytes(Fixture(kCounty));
+  const Bytes original = test::ReadBinaryFile(Fixture(kCounty));
   const Layout layout(original);
   const std::vector<std::string> intact = IntactDump(kCounty);
   for (int zeroed = 1; zeroed <= layout.Blocks(); ++zeroed) {
@@ -218,7 +209,7 @@ TEST_F(SalvageTest, ZeroedBlocksAreSkippedWhereverTheyAre) {
 // The table of the report that the records of a middle block vanished
 // without a word: the chain ends at the zeroed block.
 TEST_F(SalvageTest, ZeroedMiddleBlockIsAnErrorThatSaysSo) {
-  const Layout layout(ReadBytes(Fixture(kCounty)));
+  const Layout layout(test::ReadBinaryFile(Fixture(kCounty)));
   ASSERT_EQ(layout.Blocks(), 8);
   fs::path table = Damaged(kCounty, "County.DB", [&](Bytes& b) {
     std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(layout.BlockOffset(5)), layout.blockSize, 0);
@@ -239,12 +230,12 @@ TEST_F(SalvageTest, ZeroedMiddleBlockIsAnErrorThatSaysSo) {
   Result exported = Run("export --salvage " + test::ShellQuote(table.string()) + " " + test::ShellQuote((dir_ / "out.csv").string()));
   EXPECT_EQ(exported.status, 3) << exported.err;
   EXPECT_NE(exported.err.find(summary + "\n"), std::string::npos) << exported.err;
-  const Bytes csv = ReadBytes(dir_ / "out.csv");
+  const Bytes csv = test::ReadBinaryFile(dir_ / "out.csv");
   EXPECT_EQ(Lines(std::string(csv.begin(), csv.end())).size(), 2764u + 1u);  // the captions and the records
 }
 
 TEST_F(SalvageTest, BrokenLinksLoseNoRecord) {
-  const Bytes original = ReadBytes(Fixture(kCounty));
+  const Bytes original = test::ReadBinaryFile(Fixture(kCounty));
   const Layout layout(original);
   const std::vector<std::string> intact = IntactDump(kCounty);
   std::vector<int> all = BlocksExcept(layout, 0);
@@ -266,7 +257,7 @@ TEST_F(SalvageTest, BrokenLinksLoseNoRecord) {
 }
 
 TEST_F(SalvageTest, HeaderRecordCountThatDisagreesIsIgnored) {
-  const Bytes original = ReadBytes(Fixture(kCounty));
+  const Bytes original = test::ReadBinaryFile(Fixture(kCounty));
   const Layout layout(original);
   const std::vector<std::string> intact = IntactDump(kCounty);
   fs::path high = Damaged(kCounty, "high/County.DB", [](Bytes& b) { b[6] = static_cast<uint8_t>(b[6] + 5); });
@@ -280,7 +271,7 @@ TEST_F(SalvageTest, HeaderRecordCountThatDisagreesIsIgnored) {
 }
 
 TEST_F(SalvageTest, BlockWithAnImpossibleRecordCountIsSkipped) {
-  const Bytes original = ReadBytes(Fixture(kCounty));
+  const Bytes original = test::ReadBinaryFile(Fixture(kCounty));
   const Layout layout(original);
   const std::vector<std::string> intact = IntactDump(kCounty);
   const int claimed = layout.Capacity() + 10;
@@ -296,7 +287,7 @@ TEST_F(SalvageTest, BlockWithAnImpossibleRecordCountIsSkipped) {
 // Many tables at once and the export dialog's settings take --salvage too;
 // the help names it and its exit code.
 TEST_F(SalvageTest, EveryCommandThatReadsATableTakesSalvage) {
-  const Layout layout(ReadBytes(Fixture(kCounty)));
+  const Layout layout(test::ReadBinaryFile(Fixture(kCounty)));
   fs::path county = Damaged(kCounty, "tables/County.DB", [&](Bytes& b) {
     std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(layout.BlockOffset(2)), layout.blockSize, 0);
   });
@@ -321,7 +312,7 @@ TEST_F(SalvageTest, EveryCommandThatReadsATableTakesSalvage) {
   EXPECT_EQ(dialog.status, 3) << dialog.err;
   EXPECT_NE(dialog.err.find(county.string() + ": recovered 2,764 of an expected 3,218 records"), std::string::npos)
       << dialog.err;
-  const Bytes csv = ReadBytes(dir_ / "dialog.csv");
+  const Bytes csv = test::ReadBinaryFile(dir_ / "dialog.csv");
   EXPECT_EQ(Lines(std::string(csv.begin(), csv.end())).size(), 2764u + 1u);
   Result intact = Run("export --quiet --salvage --settings " + test::ShellQuote(settings.string()) + " " +
                       test::ShellQuote(customer.string()));
@@ -369,7 +360,7 @@ void ExpectBlankValues(const std::vector<std::string>& intact, const std::vector
 
 TEST_F(SalvageTest, BlobValuesThatCannotBeReadAreBlank) {
   const std::vector<std::string> intact = IntactDump(kCustomer);
-  const Bytes blobs = ReadBytes(Fixture("db/CUSTOMER.MB"));
+  const Bytes blobs = test::ReadBinaryFile(Fixture("db/CUSTOMER.MB"));
 
   // Without its .MB file every memo kept there is blank; the records stay.
   fs::path missing = Damaged(kCustomer, "missing/CUSTOMER.DB", [](Bytes&) {});
@@ -394,7 +385,7 @@ TEST_F(SalvageTest, BlobValuesThatCannotBeReadAreBlank) {
 
   // Cut after its first block of BLOBs, the .MB file keeps some of them.
   fs::path cut = Damaged(kCustomer, "cut/CUSTOMER.DB", [](Bytes&) {});
-  WriteBytes(fs::path(cut).replace_extension(".MB"), Bytes(blobs.begin(), blobs.begin() + 8192));
+  test::WriteBinaryFile(fs::path(cut).replace_extension(".MB"), Bytes(blobs.begin(), blobs.begin() + 8192));
   salvaged = Run("dump --hex-blobs --salvage " + test::ShellQuote(cut.string()));
   EXPECT_EQ(salvaged.status, 3) << salvaged.err;
   size_t cutCount = std::stoul(salvaged.err.substr(salvaged.err.rfind("; ") + 2));

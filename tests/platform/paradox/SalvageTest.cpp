@@ -18,15 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<std::vector<std::string>> Texts(const TableDump& dump) {
   std::vector<std::vector<std::string>> texts;
@@ -53,10 +44,10 @@ class SalvageReaderTest : public ::testing::Test {
   // `damage` changes.
   template <typename Damage>
   fs::path Damaged(const std::string& fixture, Damage damage) {
-    Bytes bytes = ReadBytes(FixtureDir() / fixture);
+    Bytes bytes = ReadBinaryFile(FixtureDir() / fixture);
     damage(bytes);
     fs::path path = dir_ / fs::path(fixture).filename();
-    WriteBytes(path, bytes);
+    WriteBinaryFile(path, bytes);
     for (const char* extension : {".mb", ".MB"}) {
       fs::path blobs = (FixtureDir() / fixture).replace_extension(extension);
       if (fs::exists(blobs)) fs::copy_file(blobs, fs::path(path).replace_extension(extension), fs::copy_options::overwrite_existing);
@@ -88,7 +79,7 @@ TEST_F(SalvageReaderTest, IntactTablesReadTheSameInSalvageMode) {
     EXPECT_FALSE(salvaged.DamageReport().Damaged());
     EXPECT_EQ(salvaged.SalvageReport(),
               std::vector<std::string>{"recovered " + GroupedCount(plain.RecordCount()) + " of an expected " +
-                                       CountOf(plain.RecordCount(), "record", "records")});
+                                       CountWithNoun(plain.RecordCount(), "record", "records")});
     EXPECT_TRUE(plain.SalvageReport().empty());
   }
   EXPECT_EQ(tables, 52);
@@ -105,7 +96,7 @@ TEST_F(SalvageReaderTest, EncryptedTableCutInsideAChunk) {
   ASSERT_EQ(intact.RecordCount(), 2);
   ASSERT_LT(6 + 2 * intact.Info().recordSize, 256);
   const auto whole = Texts(DumpWithReader(intact));
-  const Bytes original = ReadBytes(FixtureDir() / fixture);
+  const Bytes original = ReadBinaryFile(FixtureDir() / fixture);
   const size_t headerSize = original[2] | original[3] << 8;
 
   fs::path after = Damaged(fixture, [&](Bytes& b) { b.resize(headerSize + 256 + 100); });
@@ -156,6 +147,25 @@ TEST_F(SalvageReaderTest, EncryptedMemosWithoutTheirBlobFileAreBlank) {
   EXPECT_FALSE(salvaged.DamageReport().RecordsLost());
   EXPECT_NE(salvaged.DamageReport().Summary().find(std::to_string(blanked) + " memo value"), std::string::npos)
       << salvaged.DamageReport().Summary();
+}
+
+// A .MB "file" that is a folder cannot be opened: its values are missing,
+// the table opens.
+TEST_F(SalvageReaderTest, BlobFileThatCannotBeOpenedLeavesItsValuesBlank) {
+  fs::path path = Damaged("db/CUSTOMER.DB", [](Bytes&) {});
+  fs::path blobs = fs::path(path).replace_extension(".MB");
+  fs::remove(blobs);
+  fs::create_directory(blobs);
+  TTable refused;
+  OpenTable(refused, path);
+  EXPECT_THROW(DumpWithReader(refused), Exception);
+  TTable salvaged;
+  OpenSalvaging(salvaged, path);
+  EXPECT_EQ(DumpWithReader(salvaged).records.size(), 20u);
+  std::vector<std::string> lines = salvaged.DamageReport().Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "field 'Comments': 4 of 5 values missing (" + blobs.string() + ": not a regular file)");
+  EXPECT_EQ(salvaged.DamageReport().Summary(), "recovered 20 of an expected 20 records; 4 memo values missing");
 }
 
 // A bookmark names a place in the salvaged reading order, which here is
