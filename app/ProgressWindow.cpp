@@ -167,9 +167,7 @@ void TQtProgressView::ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TF
 }
 
 void TQtProgressView::ShowSalvageReport(const std::vector<std::string>& lines) {
-  std::vector<WideString> texts{TTesselProgress::SalvageReportTitle()};
-  for (const std::string& line : lines) texts.push_back(Utf8ToWide(line));
-  window_->ShowWarnings(texts);
+  window_->ShowWarnings(TTesselProgress::SalvageReportLines(lines));
   QCoreApplication::processEvents();
 }
 
