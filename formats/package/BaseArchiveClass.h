@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/package/BlockDeflate.h"
+
 namespace verimo {
 
 class TDeflatedPart;
@@ -44,9 +46,9 @@ class TBaseArchiveClass {
     bool InFolderOrder = false;
   };
   std::vector<TDeflatedEntry> DeflatedParts;
-  // zlib's compression level of the package formats' entries.
-  static constexpr int kLevel = 9;
-  // zlib's compression level of the other entries.
+  // libdeflate's level of the package formats' entries.
+  static constexpr int kLevel = kArchiveLevel;
+  // libdeflate's level of the other entries.
   int Level = kLevel;
   // Whether compression may run on worker threads beside the caller's
   // (the blocks of the composed parts, and of the parts package writers

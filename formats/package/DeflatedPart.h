@@ -12,22 +12,20 @@
 #include <vector>
 
 #include "engine/TesselStream.h"
+#include "formats/package/BlockDeflate.h"
 
 namespace verimo {
 
 // One archive entry compressed ahead of the archive: the bytes written to it
-// are deflated with the archive's parameters (raw deflate, window bits -15,
-// memory level 8, default strategy, at `level`) into a file, with their
-// CRC-32 and their count, so that the archive can take the compressed bytes
-// as they are.
+// are deflated (raw deflate, by libdeflate at `level`) into a file, with
+// their CRC-32 and their count, so that the archive can take the compressed
+// bytes as they are.
 //
 // The input is cut into blocks of a fixed size (1 MB), whatever the sizes of
-// the writes. Each block is deflated on its own, primed with the last 32 KB
-// of the block before it as the dictionary, and ends with a sync flush (the
-// last one with the end of the stream); the blocks' outputs, one after the
-// other, are one deflate stream. A part of one block is the plain deflate
-// stream of its bytes. The compressed bytes depend only on the input and
-// the level, not on the mode nor on the number of threads.
+// the writes. Each block is deflated on its own, and the blocks' streams are
+// joined into one deflate stream (TDeflateJoin). A part of one block is the
+// plain deflate stream of its bytes. The compressed bytes depend only on the
+// input and the level, not on the mode nor on the number of threads.
 //
 // In the caller mode the blocks are compressed by the writing thread. In
 // the worker mode they are compressed on up to two worker threads (started
@@ -61,25 +59,27 @@ class TDeflatedPart : public TStream {
   void Finish();
 
   const std::filesystem::path& File() const { return fileName_; }
+  // Whether Finish succeeded: the file holds the whole stream.
+  bool Complete() const { return complete_; }
   // Of the uncompressed bytes; valid after Finish.
   uint32_t Crc() const { return crc_; }
   uint64_t UncompressedSize() const { return written_; }
-  // Whether zlib took the bytes for text (the entry's "text" attribute,
-  // zlib's guess from the start of the first block); valid after Finish.
+  // Whether the bytes look like text (the entry's "text" attribute), judged
+  // by the first block as zlib judges a stream; valid after Finish.
   bool LooksLikeText() const { return looksLikeText_; }
 
   // The input bytes of one block (the last block may be shorter).
   static constexpr size_t kBlockSize = 1 << 20;
 
  private:
-  class TDeflater;
   struct TBlock;
 
   void StartNextBlock();
   std::unique_ptr<TBlock> TakeSpareBlock();
   void Submit(std::unique_ptr<TBlock> block);
+  static void Compress(TBlockDeflater& deflater, TBlock& block);
   void CompressInCaller(TBlock& block);
-  void WriteOut(const TBlock& block);
+  void WriteOut(TBlock& block);
   void RunWorker() noexcept;
   void WriteCompletedBlocks(std::unique_lock<std::mutex>& lock);
   void StopWorkers() noexcept;
@@ -92,12 +92,14 @@ class TDeflatedPart : public TStream {
   int level_;
   TMode mode_;
   bool finished_ = false;
+  bool complete_ = false;
   uint64_t written_ = 0;
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
+  TDeflateJoin join_;
   // The block being filled by the caller, and the caller mode's deflater.
   std::unique_ptr<TBlock> current_;
-  std::unique_ptr<TDeflater> callerDeflater_;
+  std::unique_ptr<TBlockDeflater> callerDeflater_;
 
   // The worker mode: blocks wait in `queue_` for a worker, compressed ones
   // in `completed_` (by their index) for their turn to be written; written
