@@ -152,6 +152,22 @@ ratio() {
     'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", (our_rows / ours) / (peer_rows / peer); else printf "–" }'
 }
 
+# zip_against_level9 FORMAT ROWS: for a zipped format, a row of the archive's
+# entries beside the same entries deflated by zlib at level 9 (not timed).
+zip_against_level9() {
+  local archive=$work/ours/out.$1 line size entries level9
+  case $1 in xlsx|ods|odt|docx) ;; *) return 0 ;; esac
+  [[ -f $archive ]] || return 0
+  if ! line=$(/usr/bin/python3 bench/zip-level9.py "$archive" 2>>"$log"); then
+    notes+=("- $1, $2 rows: bench/zip-level9.py failed (see $log)")
+    return 0
+  fi
+  read -r _ size entries level9 <<< "$line"
+  size=${size#archive=} entries=${entries#entries=} level9=${level9#zlib9=}
+  zipped+=("| $1 | $2 | $size | $entries | $level9 | $(awk -v a="$entries" -v b="$level9" \
+    'BEGIN { printf "%+.1f%%", (b > 0 ? 100 * (a - b) / b : 0) }') |")
+}
+
 # Whether our side can run the format at all: tried on a tiny table.
 tiny_table=$(bench/make-table.sh 20)
 can_export() {
@@ -164,6 +180,7 @@ can_export() {
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 lines=()
+zipped=()
 notes=()
 slowest_rate="" slowest_format="" slowest_command=""
 for entry in "${registered[@]}"; do
@@ -191,6 +208,7 @@ for entry in "${registered[@]}"; do
     fresh_dir "$work/ours"
     read -r o_status o_s o_cpu o_kb < <(measure "$our_command")
     o_bytes=$(output_bytes "$work/ours")
+    [[ $o_status -eq 0 ]] && zip_against_level9 "$name" "$rows"
     peer_name=${peer%% *}
     peer_name=${peer_name//[(){\}]/}
     [[ $peer == *"{lo}"* ]] && peer_name=lo
@@ -308,6 +326,15 @@ fi
   echo "|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
   printf '%s\n' "${lines[@]}"
   [[ ${#kept[@]} -gt 0 ]] && printf '%s\n' "${kept[@]}"
+  if [[ ${#zipped[@]} -gt 0 ]]; then
+    echo
+    echo "The zipped formats' archives (bytes): their entries' compressed sizes in total, beside the same"
+    echo "entries deflated by zlib at level 9 as one stream each (bench/zip-level9.py)."
+    echo
+    echo "| Format | Rows | Archive | Entries | Entries, zlib level 9 | Entries vs zlib 9 |"
+    echo "|---|---:|---:|---:|---:|---:|"
+    printf '%s\n' "${zipped[@]}"
+  fi
   if [[ ${#engine[@]} -gt 0 ]]; then
     echo
     echo "The engine and the reader without a peer: the reader's scan of the benchmark table, and the"

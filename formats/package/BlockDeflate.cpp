@@ -41,34 +41,67 @@ void TDeflatedBlock::Reserve(size_t size) {
   Size = 0;
 }
 
-TBlockDeflater::TBlockDeflater(int level)
-    : compressor_(libdeflate_alloc_compressor(level)), inflater_(std::make_unique<z_stream>()), scratch_(kScratchSize) {
-  if (compressor_ == nullptr) throw Exception("The compressor of level " + std::to_string(level) + " cannot be set up");
-  if (inflateInit2(inflater_.get(), -MAX_WBITS) != Z_OK) {
-    libdeflate_free_compressor(compressor_);
-    throw Exception("The checking decompressor cannot be set up");
-  }
+TBlockDeflater::TBlockDeflater()
+    : compressors_(13, nullptr), inflater_(std::make_unique<z_stream>()), scratch_(kScratchSize) {
+  if (inflateInit2(inflater_.get(), -MAX_WBITS) != Z_OK) throw Exception("The checking decompressor cannot be set up");
 }
 
 TBlockDeflater::~TBlockDeflater() {
   inflateEnd(inflater_.get());
-  libdeflate_free_compressor(compressor_);
+  if (deflater_) deflateEnd(deflater_.get());
+  for (libdeflate_compressor* compressor : compressors_) libdeflate_free_compressor(compressor);
 }
 
 // Nothing is deflated as one empty final block of the fixed codes (2
 // bytes), as zlib does, where libdeflate writes an empty stored block (5).
-void TBlockDeflater::Deflate(std::string_view input, TDeflatedBlock& block) {
-  block.Reserve(libdeflate_deflate_compress_bound(compressor_, input.size()));
+void TBlockDeflater::DeflateLibdeflate(int level, std::string_view input, TDeflatedBlock& block) {
+  if (level < 1 || level >= static_cast<int>(compressors_.size()))
+    throw Exception("libdeflate has no level " + std::to_string(level));
+  libdeflate_compressor*& compressor = compressors_[static_cast<size_t>(level)];
+  if (compressor == nullptr) compressor = libdeflate_alloc_compressor(level);
+  if (compressor == nullptr) throw Exception("The compressor of level " + std::to_string(level) + " cannot be set up");
+  block.Reserve(libdeflate_deflate_compress_bound(compressor, input.size()));
   if (input.empty()) {
     block.Bytes[0] = 0x03;
     block.Bytes[1] = 0x00;
     block.Size = 2;
   } else {
-    block.Size =
-        libdeflate_deflate_compress(compressor_, input.data(), input.size(), block.Bytes.get(), block.Capacity);
+    block.Size = libdeflate_deflate_compress(compressor, input.data(), input.size(), block.Bytes.get(), block.Capacity);
     if (block.Size == 0) RaiseBroken("the compressor's output does not fit its bound");
   }
-  Locate(input, block);
+  Locate({}, input, block);
+}
+
+z_stream& TBlockDeflater::ZlibDeflater(int level) {
+  if (deflater_ && deflaterLevel_ == level) return *deflater_;
+  if (deflater_) deflateEnd(deflater_.get());
+  deflater_ = std::make_unique<z_stream>();
+  if (deflateInit2(deflater_.get(), level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    deflater_.reset();
+    throw Exception("zlib's compressor of level " + std::to_string(level) + " cannot be set up");
+  }
+  deflaterLevel_ = level;
+  return *deflater_;
+}
+
+void TBlockDeflater::DeflateZlib(int level, std::string_view dictionary, std::string_view input,
+                                 TDeflatedBlock& block) {
+  z_stream& stream = ZlibDeflater(level);
+  const auto check = [](int result) {
+    if (result != Z_OK) RaiseBroken("zlib error " + std::to_string(result));
+  };
+  check(deflateReset(&stream));
+  if (!dictionary.empty())
+    check(deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(dictionary.data()),
+                               static_cast<uInt>(dictionary.size())));
+  block.Reserve(deflateBound(&stream, static_cast<uLong>(input.size())));
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+  stream.avail_in = static_cast<uInt>(input.size());
+  stream.next_out = block.Bytes.get();
+  stream.avail_out = static_cast<uInt>(block.Capacity);
+  if (deflate(&stream, Z_FINISH) != Z_STREAM_END) RaiseBroken("the compressor's output does not fit its bound");
+  block.Size = block.Capacity - stream.avail_out;
+  Locate(dictionary, input, block);
 }
 
 // With Z_BLOCK, inflate returns after each deflate block's end-of-block
@@ -76,9 +109,12 @@ void TBlockDeflater::Deflate(std::string_view input, TDeflatedBlock& block) {
 // (& 7), whether the block just ended was the final one (64) and that a
 // block boundary was reached (128). The next block's header, and so its
 // final flag and its type, starts at that bit.
-void TBlockDeflater::Locate(std::string_view input, TDeflatedBlock& block) {
+void TBlockDeflater::Locate(std::string_view dictionary, std::string_view input, TDeflatedBlock& block) {
   z_stream& stream = *inflater_;
   if (inflateReset(&stream) != Z_OK) RaiseBroken("the checking decompressor cannot be reset");
+  if (!dictionary.empty() && inflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(dictionary.data()),
+                                                  static_cast<uInt>(dictionary.size())) != Z_OK)
+    RaiseBroken("the checking decompressor takes no dictionary");
   stream.next_in = block.Bytes.get();
   stream.avail_in = static_cast<uInt>(block.Size);
   size_t checked = 0;

@@ -13,11 +13,6 @@ namespace verimo {
 
 class TStream;
 
-// libdeflate's level for the entries of the zip archives: the lowest that
-// keeps our parts, deflated in 1 MB blocks, no larger than zlib's level 9
-// makes them as one stream (bench/zip-level9 compares them).
-constexpr int kArchiveLevel = 6;
-
 // One piece of input deflated on its own: a complete raw deflate stream
 // (its last deflate block marked final and padded to a byte), with the two
 // bit positions a join needs. Bits are counted from the first byte's least
@@ -38,25 +33,34 @@ struct TDeflatedBlock {
   void Reserve(size_t size);
 };
 
-// Deflates pieces of input with libdeflate, each into a stream of its own,
-// and finds the positions of a join by inflating the stream again with
-// zlib, which stops at every block boundary; the inflated bytes are
-// checked against the input on the way. One per thread.
+// Deflates pieces of input, each into a complete stream of its own: by
+// libdeflate, or by zlib with the input just before the piece as its
+// dictionary (its matches may reach back into that input once the piece is
+// joined after it). The positions a join needs are found by inflating the
+// stream again with zlib, which stops at every block boundary; the inflated
+// bytes are checked against the input on the way. One per thread; each
+// compressor is set up when first used.
 class TBlockDeflater {
  public:
-  // libdeflate's level, 1 to 12.
-  explicit TBlockDeflater(int level);
+  TBlockDeflater();
   ~TBlockDeflater();
   TBlockDeflater(const TBlockDeflater&) = delete;
   TBlockDeflater& operator=(const TBlockDeflater&) = delete;
 
-  // Raises verimo::Exception when the stream does not inflate to `input`.
-  void Deflate(std::string_view input, TDeflatedBlock& block);
+  // libdeflate's `level`: 1 to 12.
+  void DeflateLibdeflate(int level, std::string_view input, TDeflatedBlock& block);
+  // zlib's `level` (1 to 9; window bits -15, memory level 8, default
+  // strategy); `dictionary`: up to 32 KB.
+  void DeflateZlib(int level, std::string_view dictionary, std::string_view input, TDeflatedBlock& block);
 
  private:
-  void Locate(std::string_view input, TDeflatedBlock& block);
+  z_stream_s& ZlibDeflater(int level);
+  // Raises verimo::Exception when the stream does not inflate to `input`.
+  void Locate(std::string_view dictionary, std::string_view input, TDeflatedBlock& block);
 
-  libdeflate_compressor* compressor_ = nullptr;
+  std::vector<libdeflate_compressor*> compressors_;
+  std::unique_ptr<z_stream_s> deflater_;
+  int deflaterLevel_ = 0;
   std::unique_ptr<z_stream_s> inflater_;
   std::vector<uint8_t> scratch_;
 };

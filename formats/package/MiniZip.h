@@ -7,15 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/package/BlockDeflate.h"
-
 namespace verimo {
 
 class TDeflatedPart;
 
 // One zip archive being written through minizip. Deflated entries are
-// compressed by libdeflate (TDeflatedPart) and handed to minizip as they
-// are; stored entries go through minizip unchanged. Every minizip result is
+// compressed ahead (TDeflatedPart) and handed to minizip as they are; stored entries go through minizip unchanged. Every minizip result is
 // checked: a failure raises verimo::Exception naming the archive and the
 // entry, and the archive is unusable afterwards. Close writes the central
 // directory; an archive that is destroyed without Close is closed too, but
@@ -30,8 +27,9 @@ class TMiniZip {
   TMiniZip(const TMiniZip&) = delete;
   TMiniZip& operator=(const TMiniZip&) = delete;
 
-  // libdeflate's level for the files AddFile deflates.
-  int Level = kArchiveLevel;
+  // zlib's level the files AddFile deflates are measured against (see
+  // TDeflatedPart).
+  int Level = 9;
 
   // Adds the file under `entryName` ("/" separators, no leading slash),
   // stamped with the file's modification time. A deflated file is

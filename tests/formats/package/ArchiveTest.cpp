@@ -77,7 +77,7 @@ TEST_F(ArchiveTest, PartsCompressedAheadTakeTheirPlaceInTheFolderOrWaitForTheEnd
   WriteFile(root / "word/z.xml", "z");
   WriteFile(root / "word/_rels/r.xml", "r");
   auto deflated = [&](const std::string& name, const std::string& bytes) {
-    auto part = std::make_unique<TDeflatedPart>(dir_ / (name + ".deflated"), kArchiveLevel, TDeflatedPart::TMode::InCaller);
+    auto part = std::make_unique<TDeflatedPart>(dir_ / (name + ".deflated"), 9, TDeflatedPart::TMode::InCaller);
     part->Write(bytes);
     part->Finish();
     return part;
@@ -128,7 +128,7 @@ TEST_F(ArchiveTest, FailuresRaiseAndLeaveNoHalfWrittenTarget) {
 TEST_F(ArchiveTest, ZipWriterRefusesMisuseInsteadOfWritingABrokenArchive) {
   TMiniZip zip(dir_ / "z.zip");
   EXPECT_THROW(zip.AddFile(dir_ / "missing", "m"), Exception);
-  TDeflatedPart unfinished(dir_ / "u.deflated", kArchiveLevel, TDeflatedPart::TMode::InCaller);
+  TDeflatedPart unfinished(dir_ / "u.deflated", 9, TDeflatedPart::TMode::InCaller);
   unfinished.Write("<a/>");
   EXPECT_THROW(zip.AddDeflated("u.xml", 0, unfinished), Exception);
   zip.Close();

@@ -90,65 +90,76 @@ class BlockDeflateTest : public ::testing::Test {
   int kept_ = 0;
 };
 
+// Each piece is deflated by libdeflate (levels 1, 6 or 12) or by zlib at
+// level 9 with the end of the input before it as its dictionary.
 TEST_F(BlockDeflateTest, JoinedPiecesInflateToTheirInputFromEveryBitOffset) {
   std::mt19937 random(38);
   // (kind, bit offset in its byte where a piece starts in a joined stream)
   std::set<std::pair<int, unsigned>> starts;
   bool severalDeflateBlocks = false;
   bool storedBlockMoved = false;
-  for (const int level : {1, kArchiveLevel, 12}) {
-    SCOPED_TRACE("level " + std::to_string(level));
-    TBlockDeflater deflater(level);
-    for (int round = 0; round < 60; ++round) {
-      const size_t count = 1 + random() % 6;
-      std::string input;
-      TMemoryStream out;
-      TDeflateJoin join(out);
-      TDeflatedBlock block;
-      std::string single;
-      for (size_t i = 0; i < count; ++i) {
-        const auto kind = static_cast<TKind>(random() % kKinds);
-        const std::string piece = Piece(kind, PieceSize(random), random);
-        deflater.Deflate(piece, block);
-        ASSERT_LE(block.EndBit, block.Size * 8);
-        ASSERT_GT(block.EndBit + 8, block.Size * 8) << "only padding follows the end";
-        ASSERT_LT(block.FinalFlagBit, block.EndBit);
-        severalDeflateBlocks |= block.FinalFlagBit > 0;
-        starts.insert({kind, join.BitOffset()});
-        storedBlockMoved |= !block.StoredBlocks.empty() && join.BitOffset() != 0;
-        if (count == 1) single.assign(reinterpret_cast<const char*>(block.Bytes.get()), block.Size);
-        join.Append(block, i + 1 == count);
-        input += piece;
+  bool zlibReachedBack = false;
+  TBlockDeflater deflater;
+  for (int round = 0; round < 200; ++round) {
+    const size_t count = 1 + random() % 6;
+    std::string input;
+    TMemoryStream out;
+    TDeflateJoin join(out);
+    TDeflatedBlock block;
+    std::string single;
+    for (size_t i = 0; i < count; ++i) {
+      const auto kind = static_cast<TKind>(random() % kKinds);
+      const std::string piece = Piece(kind, PieceSize(random), random);
+      const int method = static_cast<int>(random() % 4);
+      if (method < 3) {
+        deflater.DeflateLibdeflate(std::array{1, 6, 12}[static_cast<size_t>(method)], piece, block);
+      } else {
+        const std::string_view before = std::string_view(input).substr(input.size() - std::min<size_t>(input.size(), 32768));
+        deflater.DeflateZlib(9, before, piece, block);
+        zlibReachedBack |= !before.empty() && kind == kRepetitive && piece.size() > 100;
       }
-      ASSERT_TRUE(join.Ended());
-      const std::string stream = Bytes(out);
-      EXPECT_EQ(test::InflateRaw(stream), input);
-      if (count == 1) {
-        EXPECT_EQ(stream, single) << "a stream of one piece stays as libdeflate made it";
-      }
-      Keep(stream, input);
+      ASSERT_LE(block.EndBit, block.Size * 8);
+      ASSERT_GT(block.EndBit + 8, block.Size * 8) << "only padding follows the end";
+      ASSERT_LT(block.FinalFlagBit, block.EndBit);
+      severalDeflateBlocks |= block.FinalFlagBit > 0;
+      starts.insert({kind, join.BitOffset()});
+      storedBlockMoved |= !block.StoredBlocks.empty() && join.BitOffset() != 0;
+      if (count == 1) single.assign(reinterpret_cast<const char*>(block.Bytes.get()), block.Size);
+      join.Append(block, i + 1 == count);
+      input += piece;
     }
+    ASSERT_TRUE(join.Ended());
+    const std::string stream = Bytes(out);
+    EXPECT_EQ(test::InflateRaw(stream), input);
+    if (count == 1) {
+      EXPECT_EQ(stream, single) << "a stream of one piece stays as it was made";
+    }
+    Keep(stream, input);
   }
   EXPECT_TRUE(severalDeflateBlocks) << "some pieces ended with the second or a later deflate block";
   EXPECT_TRUE(storedBlockMoved) << "some stored deflate blocks began at another bit offset than in their piece";
+  EXPECT_TRUE(zlibReachedBack) << "some pieces deflated by zlib had a dictionary to match against";
   for (int kind = 0; kind < kKinds; ++kind)
     for (unsigned offset = 0; offset < 8; ++offset)
       EXPECT_TRUE(starts.count({kind, offset})) << "kind " << kind << " never started at bit " << offset;
   EXPECT_EQ(PythonVerdict(), "ok " + std::to_string(kept_) + "\n");
 }
 
-TEST_F(BlockDeflateTest, JoinTakesNothingAfterTheLastPiece) {
-  TBlockDeflater deflater(kArchiveLevel);
+TEST_F(BlockDeflateTest, JoinTakesNothingAfterTheLastPieceAndLevelsAreChecked) {
+  TBlockDeflater deflater;
   TDeflatedBlock block;
-  deflater.Deflate("", block);
+  deflater.DeflateLibdeflate(6, "", block);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.Bytes.get()), block.Size), std::string("\x03\x00", 2))
+      << "nothing is one empty block of the fixed codes, as zlib writes it";
   TMemoryStream out;
   TDeflateJoin join(out);
   join.Append(block, false);
-  deflater.Deflate("", block);
+  deflater.DeflateZlib(9, "", "", block);
   join.Append(block, true);
   EXPECT_EQ(test::InflateRaw(Bytes(out)), "");
   EXPECT_THROW(join.Append(block, true), Exception);
-  EXPECT_THROW(TBlockDeflater(13), Exception) << "libdeflate has no level 13";
+  EXPECT_THROW(deflater.DeflateLibdeflate(13, "x", block), Exception);
+  EXPECT_THROW(deflater.DeflateZlib(10, "", "x", block), Exception);
 }
 
 }  // namespace
