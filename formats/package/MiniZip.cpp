@@ -96,7 +96,7 @@ void TMiniZip::AddFile(const fs::path& source, std::string_view entryName, TMeth
 // A stored entry (`raw` null) is written by minizip as it comes. A deflated
 // one is taken as it is (minizip's raw mode): its headers are the ones
 // minizip writes for deflate at level 9, which fixes the general-purpose
-// flag (2, best compression) whatever libdeflate's level; the text
+// flag (2, best compression) whichever compressor made the part; the text
 // attribute comes with the part.
 void TMiniZip::OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize,
                          const TDeflatedPart* raw) {

@@ -12,7 +12,8 @@ namespace verimo {
 class TDeflatedPart;
 
 // One zip archive being written through minizip. Deflated entries are
-// compressed ahead (TDeflatedPart) and handed to minizip as they are; stored entries go through minizip unchanged. Every minizip result is
+// compressed ahead (TDeflatedPart) and handed to minizip as they are;
+// stored entries go through minizip unchanged. Every minizip result is
 // checked: a failure raises verimo::Exception naming the archive and the
 // entry, and the archive is unusable afterwards. Close writes the central
 // directory; an archive that is destroyed without Close is closed too, but
