@@ -298,13 +298,26 @@ fi
 report=bench/RESULTS.md
 analysis=""
 [[ -f $report ]] && analysis=$(sed -n '/^## Analysis/,$p' "$report")
-# A run of some formats keeps the earlier rows of the others.
+# A run of some formats keeps the earlier rows of the others, in the table
+# of the formats (main) and in the one of the zipped archives (zip).
+kept_rows() {
+  awk -F' [|] ' -v only=",$only," -v table="$1" '
+    /^[|] Rows [|] Format [|]/ { inside = "main"; next }
+    /^[|] Format [|] Rows [|] Archive [|]/ { inside = "zip"; next }
+    /^$/ { inside = "" }
+    inside == table && /^[|] / {
+      format = table == "main" ? $2 : substr($1, 3)
+      if (index(only, "," format ",") == 0) print
+    }' "$report"
+}
 kept=()
+kept_zipped=()
 if [[ -n $only && -f $report ]]; then
-  while IFS= read -r line; do kept+=("$line"); done < <(
-    awk -F' [|] ' -v only=",$only," '/^[|] [0-9]/ && index(only, "," $2 ",") == 0' "$report")
+  while IFS= read -r line; do kept+=("$line"); done < <(kept_rows main)
+  while IFS= read -r line; do kept_zipped+=("$line"); done < <(kept_rows zip)
   [[ ${#kept[@]} -gt 0 ]] && notes+=("- Only $only ran on $started; the other rows are kept from the earlier runs.")
 fi
+zipped+=("${kept_zipped[@]}")
 {
   echo "# Benchmark results"
   echo
