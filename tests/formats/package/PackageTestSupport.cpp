@@ -146,6 +146,15 @@ Grid TableRecorder::TableExpected(const TTessel& exporter) const {
   return grid;
 }
 
+TypedGrid TableRecorder::Values(const TTessel& exporter) const {
+  const TypedCell text = std::make_pair("string", "");
+  TypedGrid grid(static_cast<size_t>(exporter.Header.Count()), std::vector<TypedCell>{text});
+  if (exporter.AllowCaptions) grid.push_back(std::vector<TypedCell>(captions_.size(), text));
+  grid.insert(grid.end(), values_.begin(), values_.end());
+  grid.insert(grid.end(), static_cast<size_t>(exporter.Footer.Count()), std::vector<TypedCell>{text});
+  return grid;
+}
+
 Grid TableRecorder::Expected(const TTessel& exporter) const {
   Grid grid;
   for (const WideString& line : exporter.Header) grid.push_back({line});
@@ -157,6 +166,19 @@ Grid TableRecorder::Expected(const TTessel& exporter) const {
 
 namespace {
 
+std::string GridToJson(const Grid& grid) {
+  std::string json = "[";
+  for (size_t r = 0; r < grid.size(); ++r) {
+    json += r ? ",[" : "[";
+    for (size_t c = 0; c < grid[r].size(); ++c) {
+      if (c) json += ',';
+      AppendJsonString(json, grid[r][c]);
+    }
+    json += ']';
+  }
+  return json + "]";
+}
+
 std::string JobsToJson(const std::vector<PackageJob>& jobs) {
   std::string json = "[";
   for (const PackageJob& job : jobs) {
@@ -164,16 +186,8 @@ std::string JobsToJson(const std::vector<PackageJob>& jobs) {
     json += "{\"file\":";
     AppendJsonString(json, Utf8ToWide(job.file.string()));
     json += ",\"format\":\"" + job.format + "\",\"libreoffice\":" + (job.libreoffice ? "true" : "false");
-    json += ",\"sheets\":" + std::to_string(job.sheets) + ",\"expected\":[";
-    for (size_t r = 0; r < job.expected.size(); ++r) {
-      json += r ? ",[" : "[";
-      for (size_t c = 0; c < job.expected[r].size(); ++c) {
-        if (c) json += ',';
-        AppendJsonString(json, job.expected[r][c]);
-      }
-      json += ']';
-    }
-    json += "],\"values\":[";
+    json += ",\"sheets\":" + std::to_string(job.sheets) + ",\"expected\":" + GridToJson(job.expected);
+    json += ",\"values\":[";
     for (size_t r = 0; r < job.values.size(); ++r) {
       json += r ? ",[" : "[";
       for (size_t c = 0; c < job.values[r].size(); ++c) {
@@ -192,7 +206,7 @@ std::string JobsToJson(const std::vector<PackageJob>& jobs) {
       }
       json += ']';
     }
-    json += "]}";
+    json += "],\"shown\":" + GridToJson(job.shown) + ",\"locale\":\"" + job.locale + "\"}";
   }
   return json + "]";
 }

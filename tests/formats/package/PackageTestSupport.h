@@ -48,6 +48,8 @@ class TableRecorder {
  public:
   void Attach(TTessel& exporter);
   Grid Expected(const TTessel& exporter) const;
+  // The typed cells in the layout of Expected.
+  TypedGrid Values(const TTessel& exporter) const;
   const Grid& DataRows() const { return rows_; }
   // The spreadsheet layout of the OpenDocument exporter: the header and
   // the footer lines each one cell of paragraphs, and the typed cells.
@@ -68,8 +70,10 @@ struct PackageJob {
   bool libreoffice = true;
   Grid expected;
   int sheets = 1;
-  TypedGrid values = {};                   // ods
+  TypedGrid values = {};                   // xlsx, ods
   std::vector<std::vector<WideString>> paragraphs = {};  // odt: before and after the table
+  Grid shown = {};                         // xlsx, ods: the texts our CSV export writes
+  std::string locale = {};                 // the locale the export ran under (tr_TR, ...)
 };
 
 // Runs read_package.py over the jobs; returns its report (empty when every
