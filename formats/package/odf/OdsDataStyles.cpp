@@ -254,6 +254,13 @@ std::string Map(std::string_view condition, std::string_view style) {
 }  // namespace
 
 void AppendODSDataStyle(std::string& out, std::string_view name, TODSDataStyleKind kind, WideStringView code) {
+  if (code == u"General") {
+    // Digits as the value needs them.
+    out += "<number:number-style style:name=\"";
+    out += name;
+    out += "\"><number:number number:min-integer-digits=\"1\"/></number:number-style>";
+    return;
+  }
   std::vector<TSection> sections = TSplitter().Split(code);
   if (sections.size() > 3) sections.resize(3);
   const TCodeKinds kinds = KindsOf(sections);

@@ -14,7 +14,8 @@ enum TODSDataStyleKind : uint8_t { dskNumber, dskCurrency, dskDate, dskTime, dsk
 // code `code` does (a code of the spreadsheet formats' translation:
 // placeholders 0 # . , E+ E-, the date and time codes d m y h s AM/PM A/P
 // and .0 after seconds, quoted or backslash-escaped literal text, up to
-// three sections for positive, negative and zero values).
+// three sections for positive, negative and zero values), or "General",
+// which becomes a number style with as many digits as a value needs.
 //
 // A number code becomes a number:number-style (number:currency-style for
 // dskCurrency) with its literal text, its number (integer digits,

@@ -102,7 +102,7 @@ void TTesselODS::PrepareDataStyles() {
   dataStyleOfColumn_.clear();
   for (const TTesselColumn& column : Columns()) {
     const WideString code = ColumnNumberFormat(column, Formats(), context);
-    if (code.empty() || code == u"General") {
+    if (code.empty()) {
       dataStyleOfColumn_.push_back(-1);
       continue;
     }

@@ -273,6 +273,21 @@ TEST_F(OdfExportTest, SpreadsheetRowsAreTypedAndStripsFollowColumnsOrRows) {
   ExpectDeclared(content, styles);
 }
 
+// A value whose text a handler changed is that text; unchanged texts of
+// the same run keep their values.
+TEST_F(OdfExportTest, TextsAHandlerChangedAreWrittenAsTexts) {
+  AddRows(2);
+  ods_.OnGetExportText = [](TTessel& sender, int column, WideString& text) {
+    if (column == 2 && sender.RecordCounter() == 1) text = u"?";
+  };
+  ods_.Execute();
+  const std::string content = Content(ods_);
+  EXPECT_NE(content.find("office:value-type=\"currency\" office:value=\"1.5\" >"), std::string::npos);
+  EXPECT_NE(content.find("office:value-type=\"string\" ><text:p>?</text:p>"), std::string::npos);
+  EXPECT_EQ(content.find("office:value=\"3\""), std::string::npos);
+  EXPECT_NE(content.find("office:value-type=\"float\" office:value=\"2\" >"), std::string::npos);
+}
+
 // The data styles follow the columns' patterns, the columns are as wide as
 // their captions and values (or, without the width pass, their fields).
 TEST_F(OdfExportTest, TypedColumnsShowTheirPatternsAndColumnsFitTheirTexts) {

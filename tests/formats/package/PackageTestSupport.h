@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/WideString.h"
@@ -16,8 +15,14 @@ namespace verimo::test {
 
 using Grid = std::vector<std::vector<WideString>>;
 // A spreadsheet cell as a reader should type it: the OpenDocument value
-// type and the value in its lexical form; nullopt for no check.
-using TypedCell = std::optional<std::pair<std::string, std::string>>;
+// type, the value in its lexical form and, for a typed value, the number
+// format its column shows it with; nullopt for no check.
+struct TypedValue {
+  std::string Kind;
+  std::string Value;
+  WideString Format;
+};
+using TypedCell = std::optional<TypedValue>;
 using TypedGrid = std::vector<std::vector<TypedCell>>;
 
 // Points the system's temporary directory (TMPDIR) at `dir` for the
@@ -60,6 +65,7 @@ class TableRecorder {
 
  private:
   std::vector<WideString> captions_;
+  std::vector<WideString> numberFormats_;
   Grid rows_;
   TypedGrid values_;
 };

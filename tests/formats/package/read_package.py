@@ -7,13 +7,13 @@ JOBS.json is a list of jobs:
   {"file": path, "format": "xlsx" | "docx" | "ods" | "odt",
    "libreoffice": true|false,
    "expected": [[cell, ...], ...],       (rows as the table shows them)
-   "values": [[[type, value] | null, ...], ...],   (xlsx, ods: typed cells)
+   "values": [[[type, value, number format] | null, ...], ...],   (xlsx, ods)
    "shown": [[cell, ...], ...],          (the texts our CSV export writes)
    "locale": "tr_TR",                    (the locale the export ran under)
    "paragraphs": [[text, ...], [text, ...]]}       (odt: before, after the table)
 Checks, per package: `unzip -tq`; `xmllint --noout` on every part;
-openpyxl (every cell's value as its type, a number format on every typed
-cell) or python-docx (the w:t and w:br elements of every w:tc of the table);
+openpyxl (every cell's value as its type, typed cells with the number
+format of their column) or python-docx (the w:t and w:br elements of every w:tc of the table);
 LibreOffice converts every asked-for package in one call per format and
 locale (XLSX and ODS to CSV as the cells are shown, DOCX to TXT) and its
 output is compared too: with the texts of our CSV export when the job has
@@ -142,7 +142,7 @@ def compare_values(path, want, cells, problems):
             if expected is None:
                 continue
             got = cells[r][c] if r < len(cells) and c < len(cells[r]) else ("", None, None, None)
-            kind, value = expected
+            kind, value = expected[:2]
             if got[1] != kind or (kind != "string" and not same_value(kind, value, got[2])):
                 problems.append("%s (odfpy): row %d cell %d is %s %r, expected %s %r" % (
                     path, r + 1, c + 1, got[1], got[2], kind, value))
@@ -245,13 +245,14 @@ def read_xlsx(path, job, problems):
             cells = []
             for c, cell in enumerate(row):
                 typed = values[r][c] if r < len(values) and c < len(values[r]) else None
-                kind = xlsx_kind(*typed) if typed else None
+                kind = xlsx_kind(typed[0], typed[1]) if typed else None
                 if kind and not same_xlsx_value(kind, typed[1], cell.value):
                     problems.append("%s (openpyxl): %s is %r, expected %s %r" % (
                         path, cell.coordinate, cell.value, kind, typed[1]))
                     return []
-                if kind and kind != "string" and cell.number_format == "General":
-                    problems.append("%s (openpyxl): %s has no number format" % (path, cell.coordinate))
+                if kind and kind != "string" and cell.number_format != typed[2]:
+                    problems.append("%s (openpyxl): %s has the number format %r, expected %r" % (
+                        path, cell.coordinate, cell.number_format, typed[2]))
                     return []
                 if kind and kind != "string":
                     cells.append(job["want"][r][c] if r < len(job["want"]) and c < len(job["want"][r]) else "")
