@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <typeinfo>
 
 #include "core/Exception.h"
 #include "engine/SpreadsheetFormat.h"
@@ -57,10 +58,16 @@ TODSDataStyleKind DataStyleKind(TTesselColType type) {
   }
 }
 
-// The cell style data cells have without a data style: the data style's,
-// or that of strip style `slot` (from 0).
+// The cell style of data cells without a data style: the data style's, or
+// that of strip style `slot` (from 0).
 std::string DataCellStyleName(int strips, size_t slot) {
   return strips == 0 ? "DataStyle" : "StripStyle" + std::to_string(slot + 1);
+}
+
+// The cell style of data cells of style `slot` (as above) with data style
+// `data` (from 0) among `dataStyles`: short, as every cell names it.
+std::string TypedCellStyleName(size_t slot, int data, size_t dataStyles) {
+  return "ce" + std::to_string(slot * dataStyles + static_cast<size_t>(data) + 1);
 }
 
 // Pixels at 96 dpi as centimetres.
@@ -82,6 +89,9 @@ TTesselODS::TTesselODS() : SheetName(TTesselLocale::Instance().LoadText(res::kDe
 TTesselODS::~TTesselODS() = default;
 
 void TTesselODS::BeginExport() {
+  // A descendant may escape texts; this class itself writes them unchanged
+  // (the width pass then measures them without asking).
+  plainEscapeText_ = typeid(*this) == typeid(TTesselODS);
   TTesselAdvancedText::BeginExport();
   // The width pass measures the captions and the values alone.
   if (AutoCalcColWidth)
@@ -116,7 +126,7 @@ void TTesselODS::PrepareDataStyles() {
   for (size_t slot = 0; slot < cellStyles_.size(); ++slot) {
     const std::string base = DataCellStyleName(strips, slot);
     for (int data : dataStyleOfColumn_)
-      cellStyles_[slot].push_back(data < 0 ? base : base + "_N" + std::to_string(data + 1));
+      cellStyles_[slot].push_back(data < 0 ? base : TypedCellStyleName(slot, data, dataStyles_.size()));
   }
 }
 
@@ -139,14 +149,10 @@ void TTesselODS::AppendSheetStyles(std::string& out) {
     AppendODSDataStyle(out, "N" + std::to_string(d + 1), static_cast<TODSDataStyleKind>(dataStyles_[d].first),
                        dataStyles_[d].second);
   const int strips = ODSOptions.StripCount();
-  for (size_t slot = 0; slot < cellStyles_.size(); ++slot) {
-    const std::string base = DataCellStyleName(strips, slot);
-    for (size_t d = 0; d < dataStyles_.size(); ++d) {
-      const std::string data = "N" + std::to_string(d + 1);
-      AppendODSDataCellStyle(out, Utf8ToWide(base + "_" + data), ODSOptions, strips == 0 ? -1 : static_cast<int>(slot),
-                             data);
-    }
-  }
+  for (size_t slot = 0; slot < cellStyles_.size(); ++slot)
+    for (size_t d = 0; d < dataStyles_.size(); ++d)
+      AppendODSDataCellStyle(out, Utf8ToWide(TypedCellStyleName(slot, static_cast<int>(d), dataStyles_.size())),
+                             ODSOptions, strips == 0 ? -1 : static_cast<int>(slot), "N" + std::to_string(d + 1));
 }
 
 // content.xml's head holds the column widths: it is written once the width
@@ -223,14 +229,17 @@ void TTesselODS::WriteDataRow() {
   for (int i = 0; i < row.Count(); ++i) {
     AppendCellStart(line_, DataCellStyle(i));
     const WideString text = GetCellText(row[i]);
-    if (text.empty()) {
+    // A value is held also where its pattern shows nothing.
+    const bool typed =
+        dataStyleOfColumn_[static_cast<size_t>(i)] >= 0 && !ColumnIsNull(row[i], i) && CellTextIsValueText(i);
+    if (text.empty() && !typed) {
       line_ += "/>\r\n";
       continue;
     }
-    if (ColumnIsNull(row[i], i) || !CellTextIsValueText(i)) {
-      line_ += "office:value-type=\"string\" ";
-    } else {
+    if (typed) {
       AppendODSValueAttributes(line_, Columns()[i].ColType, row[i].Value);
+    } else {
+      line_ += "office:value-type=\"string\" ";
     }
     line_ += '>';
     AppendLines(line_, text);

@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "core/Exception.h"
@@ -40,6 +41,9 @@ void TTesselXlsx::SetSheetName(WideStringView name) {
 }
 
 void TTesselXlsx::BeginExport() {
+  // A descendant may escape texts; this class itself writes them unchanged
+  // (the width pass then measures them without asking).
+  plainEscapeText_ = typeid(*this) == typeid(TTesselXlsx);
   TTesselAdvancedText::BeginExport();
   if (Columns().Count() > kMaxSheetColumns)
     throw Exception("A worksheet holds at most " + std::to_string(kMaxSheetColumns) + " columns, not " +

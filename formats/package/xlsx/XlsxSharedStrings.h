@@ -15,8 +15,9 @@ class TTesselXMLWriter;
 
 // xl/sharedStrings.xml, streamed: an added text becomes one entry of a
 // body file as it comes, unless an equal text is stored already and still
-// remembered: the first kMaxRemembered short texts are, so memory stays
-// flat while repeated texts (names, places, codes) are stored once. The
+// remembered: the first kMaxRemembered texts of at most
+// kMaxRememberedLength units are, so memory stays flat while repeated
+// short texts (names, places, codes) are stored once. The
 // head with the counts is put in front when the package is zipped.
 class TXlsxSharedStrings {
  public:
@@ -29,8 +30,8 @@ class TXlsxSharedStrings {
   int64_t Count() const { return count_; }
   int64_t UniqueCount() const { return unique_; }
 
-  static constexpr size_t kMaxRemembered = 1 << 16;
-  static constexpr size_t kMaxRememberedLength = 256;
+  static constexpr size_t kMaxRemembered = 1 << 15;
+  static constexpr size_t kMaxRememberedLength = 64;
   // Flushes and closes the body file.
   void Close();
 

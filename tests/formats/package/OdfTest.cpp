@@ -247,9 +247,10 @@ TEST_F(OdfExportTest, SpreadsheetRowsAreTypedAndStripsFollowColumnsOrRows) {
   ASSERT_EQ(styles.size(), 1u + 4 + 12);
   EXPECT_EQ(styles[0], "Header");
   // Typed columns' cells show their values with the data style of their
-  // column: N1 for the numbers, N2 for the money, N3 for the dates.
+  // column (N1 for the numbers, N2 for the money, N3 for the dates): one
+  // cell style per strip style and data style.
   EXPECT_EQ(std::vector<std::string>(styles.begin() + 5, styles.begin() + 9),
-            (std::vector<std::string>{"StripStyle1_N1", "StripStyle2", "StripStyle3_N2", "StripStyle1_N3"}));
+            (std::vector<std::string>{"ce1", "StripStyle2", "ce8", "ce3"}));
   ExpectDeclared(content, styles);
 
   ods_.ODSOptions.StripStyle = ssRow;
@@ -257,9 +258,9 @@ TEST_F(OdfExportTest, SpreadsheetRowsAreTypedAndStripsFollowColumnsOrRows) {
   ods_.Execute();
   content = Content(ods_);
   styles = AttributeValues(content, "table:table-cell", "table:style-name");
-  EXPECT_EQ(styles[5], "StripStyle1_N1");
-  EXPECT_EQ(styles[9], "StripStyle2_N1");
-  EXPECT_EQ(styles[13], "StripStyle1_N1");
+  EXPECT_EQ(styles[5], "ce1");
+  EXPECT_EQ(styles[9], "ce4");
+  EXPECT_EQ(styles[13], "ce1");
   ExpectDeclared(content, styles);
 
   // A strip type without strip styles is the data style.
@@ -268,7 +269,7 @@ TEST_F(OdfExportTest, SpreadsheetRowsAreTypedAndStripsFollowColumnsOrRows) {
   content = Content(ods_);
   styles = AttributeValues(content, "table:table-cell", "table:style-name");
   EXPECT_EQ(std::vector<std::string>(styles.begin() + 5, styles.begin() + 9),
-            (std::vector<std::string>{"DataStyle_N1", "DataStyle", "DataStyle_N2", "DataStyle_N3"}));
+            (std::vector<std::string>{"ce1", "DataStyle", "ce2", "ce3"}));
   EXPECT_EQ(content.find("StripStyle"), std::string::npos);
   ExpectDeclared(content, styles);
 }
@@ -310,7 +311,7 @@ TEST_F(OdfExportTest, TypedColumnsShowTheirPatternsAndColumnsFitTheirTexts) {
                          "</number:text><number:month number:style=\"long\"/><number:text>.</number:text>"
                          "<number:year number:style=\"long\"/></number:date-style>"),
             std::string::npos);
-  EXPECT_NE(content.find("style:name=\"DataStyle_N2\" style:family=\"table-cell\" style:parent-style-name=\"Default\" "
+  EXPECT_NE(content.find("style:name=\"ce2\" style:family=\"table-cell\" style:parent-style-name=\"Default\" "
                          "style:data-style-name=\"N2\" >"),
             std::string::npos);
   // Digits of 7 pixels and one "I" beside: "1" (caption "N"), "ad 1",

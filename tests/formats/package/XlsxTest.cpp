@@ -182,6 +182,23 @@ TEST_F(XlsxTest, TypedColumnsHoldTheirValuesWithTheirPatterns) {
   EXPECT_NE(strings.find(">about -0,25 TL</t></si>"), std::string::npos) << strings;
 }
 
+// openpyxl reads serials as the 1900 date system defines them (LibreOffice
+// reads those before March 1900 one day early, so it is not asked).
+TEST_F(XlsxTest, SerialsBeforeTheDayThatNeverWasAreOneLess) {
+  data_.AddFieldDef(u"When", ftDateTime);
+  for (const TDateTime when : {EncodeDate(1900, 1, 1), EncodeDate(1900, 2, 28) + EncodeTime(18, 0, 0, 0),
+                               EncodeDate(1900, 3, 1), EncodeDate(1899, 12, 31) + EncodeTime(12, 0, 0, 0)})
+    data_.AppendRecord({Variant::FromDateTime(when)});
+  data_.Open();
+  test::TableRecorder recorder;
+  recorder.Attach(exporter_);
+  exporter_.Execute();
+  test::PackageJob job{exporter_.FileName, "xlsx", false, recorder.Expected(exporter_)};
+  job.values = recorder.Values(exporter_);
+  EXPECT_EQ(test::ReadPackages({job}, dir_), "");
+  for (const char* cell : {"<v>1</v>", "<v>59.75</v>", "<v>61</v>"}) EXPECT_NE(Sheet().find(cell), std::string::npos);
+}
+
 TEST_F(XlsxTest, ColumnsAreAsWideAsTheirCaptionsAndValues) {
   FillNumbers(data_, 12);
   TFixedTextMeasurer measurer(7);
