@@ -81,11 +81,13 @@ void AppendCount(std::string& out, std::string_view attribute, size_t count) {
   out += '"';
 }
 
-// Literal text before the number, the number, and every other literal after it.
+// Literal text before the number, the number, and every other literal after
+// it. Optional decimals ("#" after the point) are shown always: the
+// document's version of the format has no fewest decimals.
 void AppendNumberSection(std::string& out, const TSection& section) {
   WideString before;
   WideString after;
-  size_t integerDigits = 0, decimals = 0, minDecimals = 0, exponentDigits = 0;
+  size_t integerDigits = 0, decimals = 0, exponentDigits = 0;
   bool number = false, point = false, grouping = false, scientific = false;
   for (const TPiece& piece : section) {
     if (piece.Literal) {
@@ -93,16 +95,14 @@ void AppendNumberSection(std::string& out, const TSection& section) {
       continue;
     }
     const char16_t code = piece.Text[0];
-    const size_t zeros = code == u'0' ? piece.Text.size() : 0;
     if (code == u'0' || code == u'#') {
       number = true;
       if (scientific) {
         exponentDigits += piece.Text.size();
       } else if (point) {
         decimals += piece.Text.size();
-        minDecimals += zeros;
-      } else {
-        integerDigits += zeros;
+      } else if (code == u'0') {
+        integerDigits += piece.Text.size();
       }
     } else if (code == u'.') {
       point = true;
@@ -118,7 +118,6 @@ void AppendNumberSection(std::string& out, const TSection& section) {
   if (number) {
     out += scientific ? "<number:scientific-number" : "<number:number";
     AppendCount(out, "number:decimal-places", decimals);
-    if (minDecimals < decimals) AppendCount(out, "number:min-decimal-places", minDecimals);
     AppendCount(out, "number:min-integer-digits", integerDigits);
     if (scientific) AppendCount(out, "number:min-exponent-digits", exponentDigits);
     if (grouping && !scientific) out += " number:grouping=\"true\"";

@@ -149,11 +149,10 @@ TEST(OdsDataStyleTest, NumbersKeepTheirDigitsAndText) {
             "<number:currency-style style:name=\"N1\"><number:text>$</number:text><number:number "
             "number:decimal-places=\"2\" number:min-integer-digits=\"1\" number:grouping=\"true\"/>"
             "</number:currency-style>");
-  // Optional decimals; a quoted literal with a quote in it.
+  // Optional decimals are shown always; a quoted literal with a quote in it.
   EXPECT_EQ(DataStyle(dskNumber, u"0.0#\" \"\\\"\"x\""),
             "<number:number-style style:name=\"N1\"><number:number number:decimal-places=\"2\" "
-            "number:min-decimal-places=\"1\" number:min-integer-digits=\"1\"/><number:text> &quot;x</number:text>"
-            "</number:number-style>");
+            "number:min-integer-digits=\"1\"/><number:text> &quot;x</number:text></number:number-style>");
   // No scientific number in a currency style.
   EXPECT_EQ(DataStyle(dskCurrency, u"0.00E+00"),
             "<number:number-style style:name=\"N1\"><number:scientific-number number:decimal-places=\"2\" "
