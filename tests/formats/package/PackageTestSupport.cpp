@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+#include <zlib.h>
+
 #include "core/DateTime.h"
 #include "engine/SpreadsheetFormat.h"
 #include "engine/Tessel.h"
@@ -53,6 +56,26 @@ std::vector<std::string> ZipEntries(const fs::path& archive) {
   for (std::string line; std::getline(lines, line);)
     if (!line.empty()) names.push_back(line);
   return names;
+}
+
+std::string InflateRaw(std::string_view compressed) {
+  z_stream stream{};
+  EXPECT_EQ(inflateInit2(&stream, -MAX_WBITS), Z_OK);
+  std::string out;
+  std::vector<Bytef> buffer(1 << 16);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  int result = Z_OK;
+  while (result == Z_OK) {
+    stream.next_out = buffer.data();
+    stream.avail_out = static_cast<uInt>(buffer.size());
+    result = inflate(&stream, Z_NO_FLUSH);
+    out.append(reinterpret_cast<const char*>(buffer.data()), buffer.size() - stream.avail_out);
+  }
+  EXPECT_EQ(result, Z_STREAM_END) << "the stream is complete and valid";
+  EXPECT_EQ(stream.avail_in, 0u) << "nothing follows the end of the stream";
+  inflateEnd(&stream);
+  return out;
 }
 
 namespace {

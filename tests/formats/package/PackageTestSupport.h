@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/WideString.h"
@@ -44,6 +45,11 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& dir);
 std::string ZipPart(const std::filesystem::path& archive, const std::string& part);
 // The entry names of the archive in their stored order.
 std::vector<std::string> ZipEntries(const std::filesystem::path& archive);
+
+// zlib's inflate of a raw deflate stream (window bits -15); fails the
+// current test unless the stream is valid and ends exactly at the end of
+// `compressed`.
+std::string InflateRaw(std::string_view compressed);
 
 // Records what an export writes, as readers of the table should see it:
 // the header lines, the caption row, every data row (a null as the null
