@@ -17,21 +17,20 @@ class TTesselXMLWriter;
 // body file as it comes, unless an equal text is stored already and still
 // remembered: the first kMaxRemembered texts of at most
 // kMaxRememberedLength units are, so memory stays flat while repeated
-// short texts (names, places, codes) are stored once. The
-// head with the counts is put in front when the package is zipped.
+// short texts (names, places, codes) are stored once. The head with the
+// counts is put in front when the package is zipped.
 class TXlsxSharedStrings {
  public:
   explicit TXlsxSharedStrings(const std::filesystem::path& bodyFile);
   ~TXlsxSharedStrings();
 
-  // The 0-based index of the entry holding the text.
-  int64_t Add(WideStringView text);
-  // The cells referring to an entry, and the entries.
-  int64_t Count() const { return count_; }
-  int64_t UniqueCount() const { return unique_; }
-
   static constexpr size_t kMaxRemembered = 1 << 15;
   static constexpr size_t kMaxRememberedLength = 64;
+
+  // The 0-based index of the entry holding the text.
+  int64_t Add(WideStringView text);
+  // The texts added (cells referring to an entry).
+  int64_t Count() const { return count_; }
   // Flushes and closes the body file.
   void Close();
 

@@ -13,16 +13,16 @@ JOBS.json is a list of jobs:
    "paragraphs": [[text, ...], [text, ...]]}       (odt: before, after the table)
 Checks, per package: `unzip -tq`; `xmllint --noout` on every part;
 openpyxl (every cell's value as its type, typed cells with the number
-format of their column) or python-docx (the w:t and w:br elements of every w:tc of the table);
-LibreOffice converts every asked-for package in one call per format and
-locale (XLSX and ODS to CSV as the cells are shown, DOCX to TXT) and its
-output is compared too: with the texts of our CSV export when the job has
-them, else with the expected texts. OpenDocument packages must also have their
-"mimetype" entry first and stored, and pass odflint; odfpy reads the ODS
-cells (value type, value, text and the data style of typed cells) and the
-ODT table cells and paragraphs. Expected texts lose the characters XML 1.0
-does not allow, as any reader must. Prints every difference and exits 1
-when there is one.
+format of their column) or python-docx (the w:t and w:br elements of every
+w:tc of the table); LibreOffice converts every asked-for package in one
+call per format and locale (XLSX and ODS to CSV as the cells are shown,
+DOCX to TXT) and its output is compared too: with the texts of our CSV
+export when the job has them, else with the expected texts. OpenDocument
+packages must also have their "mimetype" entry first and stored, and pass
+odflint; odfpy reads the ODS cells (value type, value, text and the data
+style of typed cells) and the ODT table cells and paragraphs. Expected
+texts lose the characters XML 1.0 does not allow, as any reader must.
+Prints every difference and exits 1 when there is one.
 """
 import csv
 import datetime
@@ -233,8 +233,8 @@ def compare(path, reader, want, got, problems):
 
 
 def read_xlsx(path, job, problems):
-    """The cells' texts; typed cells must hold their values with a number
-    format, text cells texts."""
+    """The cells' texts; typed cells must hold their values with their
+    column's number format, text cells texts."""
     import openpyxl
     book = openpyxl.load_workbook(path)
     values = job.get("values", [])
