@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/TableCommands.h"
-#include "dialog/ExportTypes.h"
+#include "export/ExportTypes.h"
 #include "platform/data/OutOfRangeDates.h"
 
 namespace verimo::cli {
@@ -59,11 +59,10 @@ std::string BatchTargetOf(const ExportOptions& options, const std::string& table
 // Parses the arguments that follow the word "export".
 ExportOptions ParseExportArguments(const std::vector<std::string>& args);
 
-// The extensions of the types this program can export, for messages:
-// "txt, csv, dif, slk".
-std::string BuiltExtensions();
+// The extensions of the export types, for messages: "xls, doc, rtf, ...".
+std::string ExportExtensions();
 // The type of --type when given, else the one of the target's extension;
-// raises ExportUsageError when neither names a type this program exports.
+// raises ExportUsageError when neither names an export type.
 TAllowedExport ChooseExportType(const ExportOptions& options);
 
 // Prints one warning line per field whose dates lay outside the years 1 to

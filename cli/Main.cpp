@@ -13,8 +13,8 @@
 #include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
 #include "core/Exception.h"
-#include "dialog/DialogExporters.h"
-#include "dialog/ExportTypes.h"
+#include "export/ExportTypes.h"
+#include "export/ExportTypes.h"
 
 namespace {
 
@@ -109,14 +109,12 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 void PrintFormats() {
-  std::printf("%s%s%sSettings sections\n", Padded("Type", 25).c_str(), Padded("Extensions", 11).c_str(),
-              Padded("Built", 6).c_str());
+  std::printf("%s%sSettings sections\n", Padded("Type", 25).c_str(), Padded("Extensions", 11).c_str());
   for (int number = 0; number < verimo::kExportTypeCount; ++number) {
     auto type = *verimo::ExportTypeFromNumber(number);
     std::string sections = verimo::SettingsSectionsOf(type);
-    std::printf("%s%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), 25).c_str(),
+    std::printf("%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), 25).c_str(),
                 Padded(ExtensionsOf(type), 11).c_str(),
-                Padded(verimo::TDialogExporters::IsBuilt(type) ? "yes" : "no", 6).c_str(),
                 sections.empty() ? "-" : sections.c_str());
   }
 }

@@ -117,19 +117,10 @@ WideString PlainDouble(double number) {
   return Ascii(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
 
-WideString PlainCurrency(Currency value) {
-  const int64_t scaled = value.scaled;
-  const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
-  std::string fraction = std::to_string(magnitude % 10000);
-  fraction.insert(0, 4 - fraction.size(), '0');
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  return Ascii((scaled < 0 ? "-" : "") + std::to_string(magnitude / 10000) + (fraction.empty() ? "" : "." + fraction));
-}
-
 bool NumberLexical(const Variant& value, WideString& text) {
   switch (value.GetKind()) {
     case Variant::Kind::Integer: text = IntToWide(value.AsInt()); return true;
-    case Variant::Kind::Currency: text = PlainCurrency(value.AsCurrency()); return true;
+    case Variant::Kind::Currency: text = Ascii(value.AsCurrency().ToPlainText()); return true;
     case Variant::Kind::Double:
       if (!std::isfinite(value.AsDouble())) return false;
       text = PlainDouble(value.AsDouble());

@@ -1,4 +1,4 @@
-#include "dialog/TesselDialogHTMLOptions.h"
+#include "export/HTMLExportOptions.h"
 
 #include "formats/text/TesselHTMLSettings.h"
 

@@ -1,0 +1,83 @@
+#include "export/ExportRun.h"
+
+#include <utility>
+
+#include "core/Exception.h"
+#include "engine/TesselDatabase.h"
+#include "engine/TesselText.h"
+#include "export/Exporters.h"
+
+namespace verimo {
+namespace {
+
+// Disconnects the exporter's events when the run ends, so that no handler
+// outlives what it refers to.
+class TEventScope {
+ public:
+  explicit TEventScope(TTessel& exporter) : exporter_(exporter) {}
+  ~TEventScope() {
+    exporter_.OnBeginExport = nullptr;
+    exporter_.OnEndExport = nullptr;
+    exporter_.OnFetchedRecord = nullptr;
+    exporter_.OnSkippedRecord = nullptr;
+    exporter_.OnExportedRecord = nullptr;
+    exporter_.OnStopExport = nullptr;
+    exporter_.OnGetExportText = nullptr;
+    exporter_.OnBeforeExportRow = nullptr;
+  }
+  TEventScope(const TEventScope&) = delete;
+  TEventScope& operator=(const TEventScope&) = delete;
+
+ private:
+  TTessel& exporter_;
+};
+
+void Connect(TTessel& exporter, TExportRunObserver& observer) {
+  exporter.OnBeginExport = [&observer](TTessel& sender) { observer.Began(sender); };
+  exporter.OnEndExport = [&observer](TTessel& sender) { observer.Ended(sender, sender.Aborted()); };
+  if (observer.FollowsFetching())
+    exporter.OnFetchedRecord = [&observer](TTessel& sender, int recNo) { observer.Fetched(sender, recNo); };
+  exporter.OnSkippedRecord = [&observer](TTessel& sender, int recNo) { observer.Skipped(sender, recNo); };
+  exporter.OnExportedRecord = [&observer](TTessel& sender, int recNo) { observer.Exported(sender, recNo); };
+  exporter.OnStopExport = [&observer](TTessel& sender, bool& canContinue) {
+    canContinue = observer.ContinueAfterStop(sender);
+  };
+  observer.ConnectMore(exporter);
+}
+
+}  // namespace
+
+TExportRun::TExportRun(TExporters& exporters, TAllowedExport type, std::string target, bool keepStopped)
+    : exporters_(exporters), type_(type), target_(std::move(target)), exporter_(exporters.For(type)) {
+  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter_)) database->KeepRowsOnStop = keepStopped;
+  if (dynamic_cast<TTesselText*>(&exporter_))
+    staged_.emplace(target_, TExporters::CompanionFiles(type_, target_));
+  // The viewer and printer wait for the published target.
+  exporters_.CopyTarget(type_, staged_ ? staged_->Path().string() : target_, false, false);
+}
+
+void TExportRun::Execute(TExportRunObserver& observer) {
+  TEventScope events(exporter_);
+  Connect(exporter_, observer);
+  try {
+    exporter_.Execute();
+  } catch (const std::exception& error) {
+    if (!staged_) throw;
+    throw Exception(staged_->AsTargetNames(error.what()));
+  }
+}
+
+bool TExportRun::Stopped() const { return exporter_.Aborted(); }
+
+bool TExportRun::WritesDatabase() const { return dynamic_cast<TTesselDatabase*>(&exporter_) != nullptr; }
+
+void TExportRun::Publish() {
+  if (staged_) staged_->Commit();
+}
+
+void TExportRun::ShowResult(bool showFile, bool printFile) {
+  exporters_.CopyTarget(type_, target_, showFile, printFile);
+  exporters_.ShowResult(type_);
+}
+
+}  // namespace verimo
