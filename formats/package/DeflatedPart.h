@@ -25,16 +25,16 @@ namespace verimo {
 // blocks' streams are joined into one deflate stream (TDeflateJoin). The
 // part is to come out no larger than zlib at `level` would make it; zlib at
 // that level is the measure and the fallback, libdeflate (several times
-// faster) is taken where it keeps to the measure. The first block decides
-// (ChooseCompressor). With libdeflate each block is deflated on its own;
+// faster) is taken where it keeps to the measure. A sample of the first
+// two blocks decides (ChooseCompressor). With libdeflate each block is deflated on its own;
 // with zlib each block has the last 32 KB of the block before it as its
 // dictionary. A part of one block is the smallest stream either made of
 // its bytes. The compressed bytes depend only on the input and the level,
 // not on the mode nor on the number of threads.
 //
 // In the caller mode the blocks are compressed by the writing thread. In
-// the worker mode the first block is still compressed by the caller, the
-// others on up to two worker threads while the caller goes on producing
+// the worker mode the first two blocks are still compressed by the caller,
+// the others on up to two worker threads while the caller goes on producing
 // bytes, each written to the file in order by whichever worker completes
 // the next one. At most a few blocks are under way at once (memory stays
 // flat; a caller that is ahead waits). A failure of a worker (such as a
@@ -75,7 +75,7 @@ class TDeflatedPart : public TStream {
   // by the first block as zlib judges a stream; valid after Finish.
   bool LooksLikeText() const { return looksLikeText_; }
   // libdeflate's level the part was deflated at, or 0 for zlib; valid once
-  // the first block is compressed.
+  // the first two blocks are compressed.
   int LibdeflateLevel() const { return libdeflateLevel_; }
 
   // The input bytes of one block (the last block may be shorter).
@@ -87,7 +87,10 @@ class TDeflatedPart : public TStream {
   void StartNextBlock();
   std::unique_ptr<TBlock> TakeSpareBlock();
   void Submit(std::unique_ptr<TBlock> block);
-  void ChooseCompressor(TBlockDeflater& deflater, TBlock& block);
+  void ChooseCompressor(TBlockDeflater& deflater, TBlock& sample, size_t share);
+  void WriteFirstBlocks();
+  void Deflate(TBlockDeflater& deflater, TBlock& block) const;
+  static void Checksum(TBlock& block);
   void Compress(TBlockDeflater& deflater, TBlock& block);
   void CompressInCaller(TBlock& block);
   void WriteOut(TBlock& block);
@@ -109,7 +112,9 @@ class TDeflatedPart : public TStream {
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
   TDeflateJoin join_;
-  // The block being filled by the caller, and the caller mode's deflater.
+  // The first block while the second is filled, the block being filled by
+  // the caller, and the caller's deflater.
+  std::unique_ptr<TBlock> first_;
   std::unique_ptr<TBlock> current_;
   std::unique_ptr<TBlockDeflater> callerDeflater_;
 
