@@ -54,6 +54,25 @@ bool IsTextLike(std::string_view bytes) {
   return text;
 }
 
+// `bytes` deflated by zlib at `level` into blocks that end on a byte
+// boundary, none of them final: a flush ends them with an empty stored block.
+std::string DeflateFlushed(std::string_view bytes, int level) {
+  z_stream stream{};
+  if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw Exception("zlib cannot start a deflate stream");
+  std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 16, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_SYNC_FLUSH);
+  const bool complete = result == Z_OK && stream.avail_in == 0 && stream.avail_out > 0;
+  out.resize(out.size() - stream.avail_out);
+  deflateEnd(&stream);
+  if (!complete) throw Exception("zlib cannot deflate a part's head");
+  return out;
+}
+
 }  // namespace
 
 // One block of input and what deflate made of it.
@@ -330,6 +349,15 @@ void TDeflatedPart::ReleaseBuffers() {
   spare_.clear();
   completed_.clear();
   queue_.clear();
+}
+
+void TDeflatedPart::PrependHead(std::string_view head) {
+  if (!complete_ || !deflatedHead_.empty()) throw Exception("The part " + File().string() + " cannot take a head now");
+  if (head.empty()) return;
+  deflatedHead_ = DeflateFlushed(head, level_);
+  const uint32_t headCrc = libdeflate_crc32(0, head.data(), head.size());
+  crc_ = static_cast<uint32_t>(crc32_combine(headCrc, crc_, static_cast<z_off_t>(written_)));
+  written_ += head.size();
 }
 
 size_t TDeflatedPart::Read(void*, size_t) { throw Exception("The part " + File().string() + " cannot be read"); }

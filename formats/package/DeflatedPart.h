@@ -65,10 +65,18 @@ class TDeflatedPart : public TStream {
   // raises the failure of any step. Nothing can be written afterwards.
   void Finish();
 
+  // Puts `head` in front of the finished part's bytes, for a part whose
+  // beginning is known only once the rest is written: deflated on its own
+  // (zlib at the part's level) into blocks that end on a byte boundary
+  // without a final block, which the part's stream continues. Once only.
+  void PrependHead(std::string_view head);
+  // The head's compressed bytes, to be stored before the file's.
+  const std::string& DeflatedHead() const { return deflatedHead_; }
+
   const std::filesystem::path& File() const { return fileName_; }
   // Whether Finish succeeded: the file holds the whole stream.
   bool Complete() const { return complete_; }
-  // Of the uncompressed bytes; valid after Finish.
+  // Of the uncompressed bytes, the head's included; valid after Finish.
   uint32_t Crc() const { return crc_; }
   uint64_t UncompressedSize() const { return written_; }
   // Whether the bytes look like text (the entry's "text" attribute), judged
@@ -111,6 +119,7 @@ class TDeflatedPart : public TStream {
   uint64_t written_ = 0;
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
+  std::string deflatedHead_;
   TDeflateJoin join_;
   // The first block while the second is filled, the block being filled by
   // the caller, and the caller's deflater.

@@ -1,15 +1,16 @@
 #include "formats/package/xlsx/XlsxSharedStrings.h"
 
+#include "formats/package/BaseArchiveClass.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/OfficeNamespaces.h"
 #include "formats/package/PackagePart.h"
 #include "formats/package/TesselXMLWriter.h"
 
 namespace verimo {
 
-TXlsxSharedStrings::TXlsxSharedStrings(const std::filesystem::path& bodyFile)
-    : bodyFile_(bodyFile),
-      stream_(std::make_unique<TFileStream>(bodyFile, TFileStream::TMode::Create)),
-      xml_(std::make_unique<TTesselXMLWriter>(*stream_)) {}
+TXlsxSharedStrings::TXlsxSharedStrings(const std::filesystem::path& deflatedFile)
+    : part_(std::make_unique<TDeflatedPart>(deflatedFile, TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker)),
+      xml_(std::make_unique<TTesselXMLWriter>(*part_)) {}
 
 TXlsxSharedStrings::~TXlsxSharedStrings() = default;
 
@@ -27,11 +28,13 @@ int64_t TXlsxSharedStrings::Add(WideStringView text) {
   return unique_++;
 }
 
-void TXlsxSharedStrings::Close() {
-  if (!xml_) return;
+TDeflatedPart& TXlsxSharedStrings::Complete() {
+  xml_->WriteRaw("</sst>\r\n");
   xml_->Flush();
   xml_.reset();
-  stream_->Close();
+  part_->Finish();
+  part_->PrependHead(Head());
+  return *part_;
 }
 
 std::string TXlsxSharedStrings::Head() const {
@@ -41,7 +44,5 @@ std::string TXlsxSharedStrings::Head() const {
     xml.OpenElement("sst", {}, {{"xmlns", ooxml::kSpreadsheetML}, {"count", count}, {"uniqueCount", unique}});
   });
 }
-
-std::string TXlsxSharedStrings::Tail() { return "</sst>\r\n"; }
 
 }  // namespace verimo

@@ -7,21 +7,23 @@
 #include <unordered_map>
 
 #include "core/WideString.h"
-#include "engine/TesselStream.h"
 
 namespace verimo {
 
+class TDeflatedPart;
 class TTesselXMLWriter;
 
 // xl/sharedStrings.xml, streamed: an added text becomes one entry of a
 // body file as it comes, unless an equal text is stored already and still
 // remembered: the first kMaxRemembered texts of at most
 // kMaxRememberedLength units are, so memory stays flat while repeated
-// short texts (names, places, codes) are stored once. The head with the
-// counts is put in front when the package is zipped.
+// short texts (names, places, codes) are stored once. The entries are
+// compressed as they come (TDeflatedPart); the head with the counts is put
+// in front once they are all known.
 class TXlsxSharedStrings {
  public:
-  explicit TXlsxSharedStrings(const std::filesystem::path& bodyFile);
+  // `deflatedFile`: where the compressed part is kept until it is zipped.
+  explicit TXlsxSharedStrings(const std::filesystem::path& deflatedFile);
   ~TXlsxSharedStrings();
 
   static constexpr size_t kMaxRemembered = 1 << 15;
@@ -31,16 +33,14 @@ class TXlsxSharedStrings {
   int64_t Add(WideStringView text);
   // The texts added (cells referring to an entry).
   int64_t Count() const { return count_; }
-  // Flushes and closes the body file.
-  void Close();
-
-  const std::filesystem::path& BodyFile() const { return bodyFile_; }
-  std::string Head() const;
-  static std::string Tail();
+  // Writes the tail, finishes the compressed part, puts the head in front
+  // and returns the part.
+  TDeflatedPart& Complete();
 
  private:
-  std::filesystem::path bodyFile_;
-  std::unique_ptr<TFileStream> stream_;
+  std::string Head() const;
+
+  std::unique_ptr<TDeflatedPart> part_;
   std::unique_ptr<TTesselXMLWriter> xml_;
   struct THash {
     using is_transparent = void;

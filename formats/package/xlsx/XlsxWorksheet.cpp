@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "formats/package/BaseArchiveClass.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/OfficeNamespaces.h"
 #include "formats/package/PackagePart.h"
 #include "formats/package/TesselXMLWriter.h"
@@ -29,10 +31,9 @@ std::string XlsxColumnName(int n) {
   return name;
 }
 
-TXlsxWorksheet::TXlsxWorksheet(const std::filesystem::path& bodyFile)
-    : bodyFile_(bodyFile),
-      stream_(std::make_unique<TFileStream>(bodyFile, TFileStream::TMode::Create)),
-      xml_(std::make_unique<TTesselXMLWriter>(*stream_)) {}
+TXlsxWorksheet::TXlsxWorksheet(const std::filesystem::path& deflatedFile)
+    : part_(std::make_unique<TDeflatedPart>(deflatedFile, TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker)),
+      xml_(std::make_unique<TTesselXMLWriter>(*part_)) {}
 
 TXlsxWorksheet::~TXlsxWorksheet() = default;
 
@@ -89,9 +90,16 @@ void TXlsxWorksheet::EndRow() {
 
 void TXlsxWorksheet::Close() {
   if (!xml_) return;
+  xml_->WriteRaw("</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+                 "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n");
   xml_->Flush();
   xml_.reset();
-  stream_->Close();
+  part_->Finish();
+}
+
+TDeflatedPart& TXlsxWorksheet::CompleteWithHead(const std::vector<int>& columnWidths) {
+  part_->PrependHead(Head(columnWidths));
+  return *part_;
 }
 
 std::string TXlsxWorksheet::Head(const std::vector<int>& columnWidths) const {
@@ -116,11 +124,6 @@ std::string TXlsxWorksheet::Head(const std::vector<int>& columnWidths) const {
     }
     xml.OpenElement("sheetData");
   });
-}
-
-std::string TXlsxWorksheet::Tail() {
-  return "</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
-         "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n";
 }
 
 }  // namespace verimo
