@@ -352,7 +352,8 @@ void TDeflatedPart::ReleaseBuffers() {
 }
 
 void TDeflatedPart::PrependHead(std::string_view head) {
-  if (!complete_ || !deflatedHead_.empty()) throw Exception("The part " + File().string() + " cannot take a head now");
+  if (!complete_ || headed_) throw Exception("The part " + File().string() + " cannot take a head now");
+  headed_ = true;
   if (head.empty()) return;
   deflatedHead_ = DeflateFlushed(head, level_);
   const uint32_t headCrc = libdeflate_crc32(0, head.data(), head.size());

@@ -119,6 +119,7 @@ class TDeflatedPart : public TStream {
   uint64_t written_ = 0;
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
+  bool headed_ = false;
   std::string deflatedHead_;
   TDeflateJoin join_;
   // The first block while the second is filled, the block being filled by

@@ -250,6 +250,40 @@ TEST_F(DeflatedPartTest, ArchiveTakesTheCompressedBytesAsTheEntry) {
       << listing;
 }
 
+// A head known only at the end goes in front of the finished part: its own
+// blocks, ending on a byte boundary, continue into the part's stream.
+TEST_F(DeflatedPartTest, AHeadPutInFrontOfAFinishedPartContinuesIntoItsStream) {
+  const std::string bodies[] = {"", SheetLikeBytes(30000), RandomBytes(2 * kBlock + 77, 5), RepetitiveBytes(kBlock)};
+  const std::string heads[] = {"", "<ws>", SheetLikeBytes(2000)};
+  for (const std::string& body : bodies) {
+    for (const std::string& head : heads) {
+      SCOPED_TRACE(std::to_string(body.size()) + " bytes after a head of " + std::to_string(head.size()));
+      TDeflatedPart part(dir_ / "part.deflated", 9, TDeflatedPart::TMode::InWorker);
+      EXPECT_THROW(part.PrependHead(head), Exception) << "only a finished part takes a head";
+      part.Write(body);
+      part.Finish();
+      part.PrependHead(head);
+      EXPECT_THROW(part.PrependHead(head), Exception) << "a part takes one head";
+      EXPECT_EQ(test::InflateRaw(part.DeflatedHead() + ReadFile(part.File())), head + body);
+      EXPECT_EQ(part.Crc(), Crc32(head + body));
+      EXPECT_EQ(part.UncompressedSize(), head.size() + body.size());
+    }
+  }
+  // In an archive: a valid entry of the head and the part's bytes.
+  const std::string body = SheetLikeBytes(50000);
+  {
+    TDeflatedPart part(dir_ / "part.deflated", 9, TDeflatedPart::TMode::InWorker);
+    WriteInPieces(part, body, {4093, kBlock});
+    part.Finish();
+    part.PrependHead("<worksheet>");
+    TMiniZip zip(dir_ / "head.zip");
+    zip.AddDeflated("xl/worksheets/sheet1.xml", kModified, part);
+    zip.Close();
+  }
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "head.zip").string()) + " >/dev/null"), 0);
+  EXPECT_EQ(test::ZipPart(dir_ / "head.zip", "xl/worksheets/sheet1.xml"), "<worksheet>" + body);
+}
+
 TEST_F(DeflatedPartTest, ComposedPartsGiveTheSameArchiveOnOneThreadAndOnWorkers) {
   const fs::path root = dir_ / "package";
   WriteFile(root / "a.xml", "<a/>");
