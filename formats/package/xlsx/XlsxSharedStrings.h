@@ -1,10 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "core/WideString.h"
 
@@ -42,11 +42,19 @@ class TXlsxSharedStrings {
 
   std::unique_ptr<TDeflatedPart> part_;
   std::unique_ptr<TTesselXMLWriter> xml_;
-  struct THash {
-    using is_transparent = void;
-    size_t operator()(WideStringView text) const { return std::hash<WideStringView>{}(text); }
+  // The remembered texts: their units one after another, and a table of
+  // twice as many slots as texts may be remembered, each free (0) or the
+  // text's hash (high half) and its number from 1 (low half), found by
+  // probing on from the slot the hash names.
+  struct TRemembered {
+    uint32_t Offset = 0;
+    uint32_t Length = 0;
+    int64_t Index = 0;
   };
-  std::unordered_map<WideString, int64_t, THash, std::equal_to<>> remembered_;
+  static constexpr size_t kSlotCount = 2 * kMaxRemembered;
+  std::vector<char16_t> rememberedUnits_;
+  std::vector<TRemembered> remembered_;
+  std::vector<uint64_t> slots_;
   int64_t count_ = 0;
   int64_t unique_ = 0;
 };
