@@ -16,7 +16,6 @@
 #include <set>
 
 #include "core/Exception.h"
-#include "formats/package/BaseArchiveClass.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/PackageTestSupport.h"
 #include "support/FileSizeLimit.h"
@@ -101,23 +100,6 @@ std::string DeflateZlib9(const std::string& bytes) {
 uint32_t Crc32(const std::string& bytes) {
   return static_cast<uint32_t>(
       crc32(crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
-
-// The DOS times of the headers zeroed, so that archives written at other
-// moments compare by everything else.
-std::string WithoutTimes(std::string zip) {
-  auto u16 = [&](size_t at) { return static_cast<size_t>(static_cast<uint8_t>(zip[at]) | static_cast<uint8_t>(zip[at + 1]) << 8); };
-  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-  size_t at = 0;
-  while (at + 30 <= zip.size() && u32(at) == 0x04034b50) {
-    std::memset(zip.data() + at + 10, 0, 4);
-    at += 30 + u16(at + 26) + u16(at + 28) + u32(at + 18);
-  }
-  while (at + 46 <= zip.size() && u32(at) == 0x02014b50) {
-    std::memset(zip.data() + at + 12, 0, 4);
-    at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
-  }
-  return zip;
 }
 
 class DeflatedPartTest : public ::testing::Test {
@@ -282,39 +264,6 @@ TEST_F(DeflatedPartTest, AHeadPutInFrontOfAFinishedPartContinuesIntoItsStream) {
   }
   EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "head.zip").string()) + " >/dev/null"), 0);
   EXPECT_EQ(test::ZipPart(dir_ / "head.zip", "xl/worksheets/sheet1.xml"), "<worksheet>" + body);
-}
-
-TEST_F(DeflatedPartTest, ComposedPartsGiveTheSameArchiveOnOneThreadAndOnWorkers) {
-  const fs::path root = dir_ / "package";
-  WriteFile(root / "a.xml", "<a/>");
-  WriteFile(dir_ / "sheet1.body", SheetLikeBytes(40000));
-  WriteFile(dir_ / "sheet2.body", SheetLikeBytes(3000));
-  WriteFile(dir_ / "strings.body", SheetLikeBytes(20000));
-  auto archive = [&](bool parallel, const std::string& name) {
-    TBaseArchiveClass archive(root);
-    archive.Parallel = parallel;
-    archive.ComposedParts.push_back({"xl/worksheets/sheet1.xml", "<ws>", dir_ / "sheet1.body", "</ws>"});
-    archive.ComposedParts.push_back({"xl/worksheets/sheet2.xml", "<ws>", dir_ / "sheet2.body", "</ws>"});
-    archive.ComposedParts.push_back({"xl/sharedStrings.xml", "<sst>", dir_ / "strings.body", "</sst>"});
-    archive.SetOutputFileName(dir_ / name);
-    archive.CreateArchive();
-    return ReadFile(dir_ / name);
-  };
-  const std::string parallel = archive(true, "parallel.zip");
-  EXPECT_EQ(WithoutTimes(parallel), WithoutTimes(archive(false, "serial.zip")));
-  EXPECT_EQ(test::ZipPart(dir_ / "parallel.zip", "xl/worksheets/sheet1.xml"),
-            "<ws>" + ReadFile(dir_ / "sheet1.body") + "</ws>");
-  EXPECT_EQ(test::ZipPart(dir_ / "parallel.zip", "xl/sharedStrings.xml"),
-            "<sst>" + ReadFile(dir_ / "strings.body") + "</sst>");
-  EXPECT_EQ(test::FolderEntries(dir_),
-            (std::vector<std::string>{"package", "parallel.zip", "serial.zip", "sheet1.body", "sheet2.body",
-                                      "strings.body"}))
-      << "the compressed copies go when the archive is written";
-
-  // A body that cannot be read fails the archive.
-  fs::remove(dir_ / "sheet2.body");
-  EXPECT_THROW(archive(true, "broken.zip"), Exception);
-  EXPECT_FALSE(fs::exists(dir_ / "broken.zip"));
 }
 
 TEST_F(DeflatedPartTest, FailuresReachTheCallerAndADroppedPartStopsItsWorkers) {
