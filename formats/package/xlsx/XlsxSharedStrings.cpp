@@ -42,16 +42,17 @@ int64_t TXlsxSharedStrings::Add(WideStringView text) {
   ++count_;
   if (text.size() <= kMaxRememberedLength) {
     const uint32_t hash = HashOf(text);
+    const uint32_t tag = hash & 0xFFFF0000u;
     size_t slot = hash & (kSlotCount - 1);
     for (; slots_[slot] != 0; slot = (slot + 1) & (kSlotCount - 1)) {
-      if (slots_[slot] >> 32 != hash) continue;
-      const TRemembered& entry = remembered_[(slots_[slot] & 0xFFFFFFFFu) - 1];
+      if ((slots_[slot] & 0xFFFF0000u) != tag) continue;
+      const TRemembered& entry = remembered_[(slots_[slot] & 0xFFFFu) - 1];
       if (WideStringView(rememberedUnits_.data() + entry.Offset, entry.Length) == text) return entry.Index;
     }
     if (remembered_.size() < kMaxRemembered) {
       remembered_.push_back({static_cast<uint32_t>(rememberedUnits_.size()), static_cast<uint32_t>(text.size()), unique_});
       rememberedUnits_.insert(rememberedUnits_.end(), text.begin(), text.end());
-      slots_[slot] = uint64_t{hash} << 32 | remembered_.size();
+      slots_[slot] = tag | static_cast<uint32_t>(remembered_.size());
     }
   }
   xml_->WriteRaw(TTesselXMLWriter::NeedsPreserve(text) ? "<si><t xml:space=\"preserve\">" : "<si><t>");

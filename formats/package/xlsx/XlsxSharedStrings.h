@@ -44,17 +44,18 @@ class TXlsxSharedStrings {
   std::unique_ptr<TTesselXMLWriter> xml_;
   // The remembered texts: their units one after another, and a table of
   // twice as many slots as texts may be remembered, each free (0) or the
-  // text's hash (high half) and its number from 1 (low half), found by
-  // probing on from the slot the hash names.
+  // high half of the text's hash (high half) and its number from 1 (low
+  // half), found by probing on from the slot the hash's low bits name.
   struct TRemembered {
     uint32_t Offset = 0;
     uint32_t Length = 0;
     int64_t Index = 0;
   };
   static constexpr size_t kSlotCount = 2 * kMaxRemembered;
+  static_assert(kMaxRemembered <= 0xFFFF);
   std::vector<char16_t> rememberedUnits_;
   std::vector<TRemembered> remembered_;
-  std::vector<uint64_t> slots_;
+  std::vector<uint32_t> slots_;
   int64_t count_ = 0;
   int64_t unique_ = 0;
 };
