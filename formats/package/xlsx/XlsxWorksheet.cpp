@@ -32,8 +32,9 @@ std::string XlsxColumnName(int n) {
 }
 
 TXlsxWorksheet::TXlsxWorksheet(const std::filesystem::path& deflatedFile)
-    : part_(std::make_unique<TDeflatedPart>(deflatedFile, TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker)),
-      xml_(std::make_unique<TTesselXMLWriter>(*part_)) {}
+    : part_(std::make_unique<TDeflatedPart>(deflatedFile, TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker)) {
+  line_.reserve(2 * kRowsFlushSize);
+}
 
 TXlsxWorksheet::~TXlsxWorksheet() = default;
 
@@ -43,7 +44,7 @@ void TXlsxWorksheet::BeginRow(int number, int cellCount) {
   maxColumns_ = std::max(maxColumns_, cellCount);
   rowDigits_.clear();
   AppendNumber(rowDigits_, number);
-  line_.assign("<row r=\"");
+  line_ += "<row r=\"";
   line_ += rowDigits_;
   line_ += "\" spans=\"1:";
   AppendNumber(line_, std::max(cellCount, 1));
@@ -85,15 +86,18 @@ void TXlsxWorksheet::AddBooleanCell(int column, int style, bool value) {
 
 void TXlsxWorksheet::EndRow() {
   line_ += "</row>\r\n";
-  xml_->WriteRaw(line_);
+  if (line_.size() < kRowsFlushSize) return;
+  part_->Write(line_.data(), line_.size());
+  line_.clear();
 }
 
 void TXlsxWorksheet::Close() {
-  if (!xml_) return;
-  xml_->WriteRaw("</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
-                 "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n");
-  xml_->Flush();
-  xml_.reset();
+  if (closed_) return;
+  closed_ = true;
+  line_ += "</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+           "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n";
+  part_->Write(line_.data(), line_.size());
+  line_.clear();
   part_->Finish();
 }
 

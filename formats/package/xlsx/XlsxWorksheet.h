@@ -11,7 +11,6 @@
 namespace verimo {
 
 class TDeflatedPart;
-class TTesselXMLWriter;
 
 // The column letters of column n (from 1): A … Z, AA … ZZ, AAA … XFD.
 std::string XlsxColumnName(int n);
@@ -50,8 +49,11 @@ class TXlsxWorksheet {
   std::string Head(const std::vector<int>& columnWidths) const;
 
   std::unique_ptr<TDeflatedPart> part_;
-  std::unique_ptr<TTesselXMLWriter> xml_;
+  // The rows not yet handed to the part, handed over in pieces of about
+  // kRowsFlushSize bytes.
+  static constexpr size_t kRowsFlushSize = 64 * 1024;
   std::string line_;
+  bool closed_ = false;
   // The digits of the open row and the letters of the columns met so far.
   void BeginCell(int column, int style);
 
