@@ -24,7 +24,7 @@ uint32_t HashOf(WideStringView text) {
     hash ^= hash >> 29;
   }
   uint64_t word = 0;
-  std::memcpy(&word, units, left * sizeof(char16_t));
+  if (left > 0) std::memcpy(&word, units, left * sizeof(char16_t));
   hash = (hash ^ word) * kMultiplier;
   return static_cast<uint32_t>(hash ^ hash >> 32);
 }
