@@ -92,7 +92,7 @@ void TTesselXML::Execute() {
 }
 
 std::unique_ptr<TTesselWriter> TTesselXML::GetWriterClass(TStream& stream) {
-  return std::make_unique<xml::TTesselXMLWriter>(this, &stream);
+  return std::make_unique<xml::TTesselXMLDataWriter>(this, &stream);
 }
 
 // ---- names ----
