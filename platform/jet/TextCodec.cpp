@@ -3,48 +3,67 @@
 namespace verimo::jet {
 namespace {
 
-ByteVector EncodeUtf16(WideStringView text) {
-  ByteVector out;
-  out.reserve(text.size() * 2);
-  for (char16_t ch : text) AppendU16(out, ch);
-  return out;
+void AppendUtf16(WideStringView text, ByteVector& out) {
+  const size_t start = out.size();
+  out.resize(start + 2 * text.size());
+  uint8_t* p = out.data() + start;
+  for (char16_t ch : text) {
+    *p++ = static_cast<uint8_t>(ch);
+    *p++ = static_cast<uint8_t>(ch >> 8);
+  }
 }
 
 bool IsOneByte(char16_t ch) { return (ch >> 8) == 0; }
 
-// A character whose low byte is zero would read as a mode switch.
-bool CanCompress(WideStringView text) {
-  if (text.empty() || text.size() > kMaxCompressibleLength) return false;
-  for (char16_t ch : text)
-    if ((ch & 0xff) == 0) return false;
-  return true;
+// The size of the compressed form, or 0 when the text cannot take it: a
+// character whose low byte is zero would read as a mode switch.
+size_t CompressedSize(WideStringView text) {
+  if (text.empty() || text.size() > kMaxCompressibleLength) return 0;
+  size_t size = 2;
+  bool oneByteMode = true;
+  for (char16_t ch : text) {
+    if ((ch & 0xff) == 0) return 0;
+    const bool oneByte = IsOneByte(ch);
+    if (oneByte != oneByteMode) {
+      ++size;
+      oneByteMode = oneByte;
+    }
+    size += oneByte ? 1 : 2;
+  }
+  return size;
 }
 
-ByteVector EncodeCompressed(WideStringView text) {
-  ByteVector out = {0xff, 0xfe};
+void AppendCompressed(WideStringView text, size_t size, ByteVector& out) {
+  const size_t start = out.size();
+  out.resize(start + size);
+  uint8_t* p = out.data() + start;
+  *p++ = 0xff;
+  *p++ = 0xfe;
   bool oneByteMode = true;
   for (char16_t ch : text) {
     if (IsOneByte(ch) != oneByteMode) {
-      out.push_back(0x00);
+      *p++ = 0x00;
       oneByteMode = !oneByteMode;
     }
-    if (oneByteMode) {
-      out.push_back(static_cast<uint8_t>(ch));
-    } else {
-      AppendU16(out, ch);
-    }
+    *p++ = static_cast<uint8_t>(ch);
+    if (!oneByteMode) *p++ = static_cast<uint8_t>(ch >> 8);
   }
-  return out;
 }
 
 }  // namespace
 
+void AppendText(WideStringView text, bool compress, ByteVector& out) {
+  const size_t compressed = compress ? CompressedSize(text) : 0;
+  if (compressed > 0 && compressed < text.size() * 2)
+    AppendCompressed(text, compressed, out);
+  else
+    AppendUtf16(text, out);
+}
+
 ByteVector EncodeText(WideStringView text, bool compress) {
-  if (compress && CanCompress(text)) {
-    ByteVector compressed = EncodeCompressed(text);
-    if (compressed.size() < text.size() * 2) return compressed;
-  }
-  return EncodeUtf16(text);
+  ByteVector out;
+  AppendText(text, compress, out);
+  return out;
 }
 
 WideString DecodeText(std::span<const uint8_t> bytes) {
