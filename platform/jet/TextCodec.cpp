@@ -13,51 +13,45 @@ void AppendUtf16(WideStringView text, ByteVector& out) {
   }
 }
 
-bool IsOneByte(char16_t ch) { return (ch >> 8) == 0; }
-
-// The size of the compressed form, or 0 when the text cannot take it: a
-// character whose low byte is zero would read as a mode switch.
-size_t CompressedSize(WideStringView text) {
-  if (text.empty() || text.size() > kMaxCompressibleLength) return 0;
-  size_t size = 2;
-  bool oneByteMode = true;
-  for (char16_t ch : text) {
-    if ((ch & 0xff) == 0) return 0;
-    const bool oneByte = IsOneByte(ch);
-    if (oneByte != oneByteMode) {
-      ++size;
-      oneByteMode = oneByte;
-    }
-    size += oneByte ? 1 : 2;
-  }
-  return size;
-}
-
-void AppendCompressed(WideStringView text, size_t size, ByteVector& out) {
+// Writes the compressed form after `out`'s bytes, in one pass; false
+// (with `out` as it was) when the text cannot take it or it is not shorter
+// than UTF-16. A character whose low byte is zero would read as a mode
+// switch.
+bool AppendCompressed(WideStringView text, ByteVector& out) {
+  if (text.empty() || text.size() > kMaxCompressibleLength) return false;
   const size_t start = out.size();
-  out.resize(start + size);
-  uint8_t* p = out.data() + start;
+  const size_t utf16Size = 2 * text.size();
+  // Room for any form shorter than UTF-16 and for the character being
+  // written when the form reaches that size.
+  out.resize(start + utf16Size + 4);
+  uint8_t* const base = out.data() + start;
+  uint8_t* p = base;
   *p++ = 0xff;
   *p++ = 0xfe;
   bool oneByteMode = true;
   for (char16_t ch : text) {
-    if (IsOneByte(ch) != oneByteMode) {
+    const auto low = static_cast<uint8_t>(ch);
+    const auto high = static_cast<uint8_t>(ch >> 8);
+    if (low == 0 || static_cast<size_t>(p - base) >= utf16Size) {
+      out.resize(start);
+      return false;
+    }
+    if ((high == 0) != oneByteMode) {
       *p++ = 0x00;
       oneByteMode = !oneByteMode;
     }
-    *p++ = static_cast<uint8_t>(ch);
-    if (!oneByteMode) *p++ = static_cast<uint8_t>(ch >> 8);
+    *p++ = low;
+    if (!oneByteMode) *p++ = high;
   }
+  const auto size = static_cast<size_t>(p - base);
+  out.resize(size < utf16Size ? start + size : start);
+  return size < utf16Size;
 }
 
 }  // namespace
 
 void AppendText(WideStringView text, bool compress, ByteVector& out) {
-  const size_t compressed = compress ? CompressedSize(text) : 0;
-  if (compressed > 0 && compressed < text.size() * 2)
-    AppendCompressed(text, compressed, out);
-  else
-    AppendUtf16(text, out);
+  if (!compress || !AppendCompressed(text, out)) AppendUtf16(text, out);
 }
 
 ByteVector EncodeText(WideStringView text, bool compress) {
