@@ -485,6 +485,10 @@ void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui, TSta
   if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active())
     outOfRangeDates.emplace(*exporter.DataSet, exporter.ExportedFields);
   ConnectEvents(exporter, *progress, ui, outOfRangeDates ? &*outOfRangeDates : nullptr);
+  if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active()) {
+    std::vector<std::string> salvage = exporter.DataSet->SalvageReport();
+    if (!salvage.empty()) progress->ShowSalvageReport(salvage);
+  }
   try {
     exporter.Execute();
   } catch (const Exception& error) {
