@@ -30,6 +30,25 @@ void WriteBof(TbiffBuffer& buffer, TbiffSink& sink, uint16_t type) {
   buffer.WriteRecord(sink, biff::kBof);
 }
 
+// What ends globals of `size` bytes: a FILLER record where needed, so that
+// they end on a sector boundary (and fill at least the mini-stream cutoff)
+// and the worksheets already in the file follow them, then EOF.
+std::string GlobalsTail(uint64_t size) {
+  constexpr size_t kSector = TCompoundFileWriter::kSectorSize;
+  const uint64_t withEof = size + 4;
+  size_t fill = static_cast<size_t>((kSector - withEof % kSector) % kSector);
+  if (fill > 0 && fill < 4) fill += kSector;
+  if (withEof + fill < TCompoundFileWriter::kMiniStreamCutoff)
+    fill += static_cast<size_t>(TCompoundFileWriter::kMiniStreamCutoff - (withEof + fill));
+  TbiffMemorySink tail;
+  if (fill > 0) {
+    WriteRecordHeader(tail, biff::kFiller, static_cast<uint16_t>(fill - 4));
+    tail.Bytes().append(fill - 4, '\0');
+  }
+  WriteEmptyRecord(tail, biff::kEof);
+  return std::move(tail.Bytes());
+}
+
 uint8_t Low(uint32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 uint8_t High(uint32_t value) { return static_cast<uint8_t>((value >> 8) & 0xFF); }
 
@@ -350,21 +369,8 @@ void TxlsWorkbook::WriteGlobals(const TxlsPatternContext& patterns) {
   }
   std::string globals = head_.Bytes() + BuildGlobalsBlock(patterns);
   const uint64_t sstSize = sst_->RecordBytes();
-  // The globals end on a sector boundary (and fill at least the mini-stream
-  // cutoff), so that the worksheets already in the file follow them.
-  const uint64_t withEof = globals.size() + sstSize + 4;
-  size_t fill = static_cast<size_t>((TCompoundFileWriter::kSectorSize - withEof % TCompoundFileWriter::kSectorSize) %
-                                    TCompoundFileWriter::kSectorSize);
-  if (fill > 0 && fill < 4) fill += TCompoundFileWriter::kSectorSize;
-  if (withEof + fill < TCompoundFileWriter::kMiniStreamCutoff)
-    fill += static_cast<size_t>(TCompoundFileWriter::kMiniStreamCutoff - (withEof + fill));
-  TbiffMemorySink tail;
-  if (fill > 0) {
-    WriteRecordHeader(tail, biff::kFiller, static_cast<uint16_t>(fill - 4));
-    tail.Bytes().append(fill - 4, '\0');
-  }
-  WriteEmptyRecord(tail, biff::kEof);
-  const uint64_t globalsSize = globals.size() + sstSize + tail.Bytes().size();
+  const std::string tail = GlobalsTail(globals.size() + sstSize);
+  const uint64_t globalsSize = globals.size() + sstSize + tail.size();
   const size_t headSize = head_.Bytes().size();
   for (const TxlsBoundSheet& sheet : boundSheets_) {
     const uint64_t offset = globalsSize + sheet.BofPosition;
@@ -376,7 +382,7 @@ void TxlsWorkbook::WriteGlobals(const TxlsPatternContext& patterns) {
   THeadSink sink(*file_);
   sink.WriteBytes(globals.data(), globals.size());
   sst_->SaveToStream(sink);
-  sink.WriteBytes(tail.Bytes().data(), tail.Bytes().size());
+  sink.WriteBytes(tail.data(), tail.size());
   try {
     file_->Finish();
   } catch (const Exception& error) {
