@@ -462,12 +462,16 @@ void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& pr
     if (dialog.OnStopExport) dialog.OnStopExport(dialog, canContinue);
     progress.Notify(canContinue ? TTesselProgress::pnResumed : TTesselProgress::pnAborted);
   };
-  exporter.OnGetExportText = [&](TTessel& sender, int colNo, WideString& text) {
-    if (dialog.OnGetExportText) dialog.OnGetExportText(sender, colNo, text);
-  };
-  exporter.OnBeforeExportRow = [&](TTessel& sender, TTesselRow& row, bool& accept) {
-    if (dialog.OnBeforeExportRow) dialog.OnBeforeExportRow(sender, row, accept);
-  };
+  // Handlers that change cells only when the dialog has them: without any,
+  // exporters write the cells' values and texts as the source gives them.
+  if (dialog.OnGetExportText)
+    exporter.OnGetExportText = [&](TTessel& sender, int colNo, WideString& text) {
+      dialog.OnGetExportText(sender, colNo, text);
+    };
+  if (dialog.OnBeforeExportRow)
+    exporter.OnBeforeExportRow = [&](TTessel& sender, TTesselRow& row, bool& accept) {
+      dialog.OnBeforeExportRow(sender, row, accept);
+    };
 }
 
 // A stopped run keeps the rows written so far, closed as a complete file.

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "core/WideString.h"
@@ -17,8 +16,14 @@ namespace verimo::test {
 
 using Grid = std::vector<std::vector<WideString>>;
 // A spreadsheet cell as a reader should type it: the OpenDocument value
-// type and the value in its lexical form; nullopt for no check.
-using TypedCell = std::optional<std::pair<std::string, std::string>>;
+// type, the value in its lexical form and, for a typed value, the number
+// format its column shows it with; nullopt for no check.
+struct TypedValue {
+  std::string Kind;
+  std::string Value;
+  WideString Format;
+};
+using TypedCell = std::optional<TypedValue>;
 using TypedGrid = std::vector<std::vector<TypedCell>>;
 
 // Points the system's temporary directory (TMPDIR) at `dir` for the
@@ -54,6 +59,8 @@ class TableRecorder {
  public:
   void Attach(TTessel& exporter);
   Grid Expected(const TTessel& exporter) const;
+  // The typed cells in the layout of Expected.
+  TypedGrid Values(const TTessel& exporter) const;
   const Grid& DataRows() const { return rows_; }
   // The spreadsheet layout of the OpenDocument exporter: the header and
   // the footer lines each one cell of paragraphs, and the typed cells.
@@ -64,6 +71,7 @@ class TableRecorder {
 
  private:
   std::vector<WideString> captions_;
+  std::vector<WideString> numberFormats_;
   Grid rows_;
   TypedGrid values_;
 };
@@ -74,8 +82,10 @@ struct PackageJob {
   bool libreoffice = true;
   Grid expected;
   int sheets = 1;
-  TypedGrid values = {};                   // ods
+  TypedGrid values = {};                   // xlsx, ods
   std::vector<std::vector<WideString>> paragraphs = {};  // odt: before and after the table
+  Grid shown = {};                         // xlsx, ods: the texts our CSV export writes
+  std::string locale = {};                 // the locale the export ran under (tr_TR, ...)
 };
 
 // Runs read_package.py over the jobs; returns its report (empty when every
