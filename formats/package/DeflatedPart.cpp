@@ -58,7 +58,7 @@ bool IsTextLike(std::string_view bytes) {
 // boundary, none of them final: a flush ends them with an empty stored block.
 std::string DeflateFlushed(std::string_view bytes, int level) {
   z_stream stream{};
-  if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+  if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, kZlibMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK)
     throw Exception("zlib cannot start a deflate stream");
   std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 16, '\0');
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
@@ -86,7 +86,7 @@ struct TDeflatedPart::TBlock {
   uint32_t Crc = 0;
   bool LooksLikeText = false;
 
-  TBlock() { Input.reserve(kBlockSize); }
+  explicit TBlock(size_t size) { Input.reserve(size); }
 
   // Makes this the block after `previous` (which may be this block itself).
   void Follow(const TBlock& previous, bool withDictionary) {
@@ -103,7 +103,7 @@ TDeflatedPart::TDeflatedPart(const fs::path& file, int level, TMode mode)
       level_(level),
       mode_(mode),
       join_(*file_),
-      current_(std::make_unique<TBlock>()),
+      current_(std::make_unique<TBlock>(kBlockSize)),
       callerDeflater_(std::make_unique<TBlockDeflater>()),
       completed_(kBlocksInFlight) {}
 
@@ -123,8 +123,8 @@ void TDeflatedPart::Write(const void* data, size_t count) {
   const auto* bytes = static_cast<const char*>(data);
   written_ += count;
   while (count > 0) {
-    if (current_->Input.size() == kBlockSize) StartNextBlock();
-    const size_t piece = std::min(count, kBlockSize - current_->Input.size());
+    if (current_->Input.size() == blockSize_) StartNextBlock();
+    const size_t piece = std::min(count, blockSize_ - current_->Input.size());
     current_->Input.append(bytes, piece);
     bytes += piece;
     count -= piece;
@@ -137,7 +137,7 @@ void TDeflatedPart::Write(const void* data, size_t count) {
 // choose the compressor before any worker starts.
 void TDeflatedPart::StartNextBlock() {
   if (current_->Index == 0) {
-    first_ = std::exchange(current_, std::make_unique<TBlock>());
+    first_ = std::exchange(current_, std::make_unique<TBlock>(kBlockSize));
     current_->Follow(*first_, true);
     return;
   }
@@ -158,7 +158,7 @@ void TDeflatedPart::StartNextBlock() {
 
 std::unique_ptr<TDeflatedPart::TBlock> TDeflatedPart::TakeSpareBlock() {
   std::lock_guard lock(mutex_);
-  if (spare_.empty()) return std::make_unique<TBlock>();
+  if (spare_.empty()) return std::make_unique<TBlock>(blockSize_);
   std::unique_ptr<TBlock> block = std::move(spare_.back());
   spare_.pop_back();
   return block;
@@ -206,6 +206,7 @@ void TDeflatedPart::WriteFirstBlocks() {
   WriteOut(*current_);
   submitted_ = nextToWrite_ = 2;
   first_.reset();
+  if (libdeflateLevel_ == 0) blockSize_ = kZlibBlockSize;
 }
 
 void TDeflatedPart::Deflate(TBlockDeflater& deflater, TBlock& block) const {

@@ -20,8 +20,9 @@ namespace verimo {
 // are deflated (raw deflate) into a file, with their CRC-32 and their
 // count, so that the archive can take the compressed bytes as they are.
 //
-// The input is cut into blocks of a fixed size (1 MB), whatever the sizes of
-// the writes. Each block is deflated into a stream of its own, and the
+// The input is cut into blocks of a fixed size (1 MB; 4 MB after the first
+// two where zlib deflates, so that fewer block ends cost it compression),
+// whatever the sizes of the writes. Each block is deflated into a stream of its own, and the
 // blocks' streams are joined into one deflate stream (TDeflateJoin). The
 // part is to come out no larger than zlib at `level` would make it; zlib at
 // that level is the measure and the fallback, libdeflate (several times
@@ -86,8 +87,10 @@ class TDeflatedPart : public TStream {
   // the first two blocks are compressed.
   int LibdeflateLevel() const { return libdeflateLevel_; }
 
-  // The input bytes of one block (the last block may be shorter).
+  // The input bytes of one block (the last block may be shorter), and of
+  // the blocks after the first two where zlib deflates.
   static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kZlibBlockSize = 4 << 20;
 
  private:
   struct TBlock;
@@ -114,6 +117,7 @@ class TDeflatedPart : public TStream {
   int level_;
   TMode mode_;
   int libdeflateLevel_ = 0;
+  size_t blockSize_ = kBlockSize;
   bool finished_ = false;
   bool complete_ = false;
   uint64_t written_ = 0;
