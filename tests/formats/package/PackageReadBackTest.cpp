@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "core/DateTime.h"
 #include "core/Exception.h"
@@ -198,7 +199,7 @@ TEST_F(PackageReadBackTest, FixtureArchivesAreNoLargerThanZlibsBestCompression) 
     TTesselDocx docx;
     TTesselODS ods;
     TTesselODT odt;
-    const std::pair<TTessel*, const char*> exports[] = {{&xlsx, "xlsx"}, {&docx, "docx"}, {&ods, "ods"}, {&odt, "odt"}};
+    const std::pair<TTesselText*, const char*> exports[] = {{&xlsx, "xlsx"}, {&docx, "docx"}, {&ods, "ods"}, {&odt, "odt"}};
     for (const auto& [exporter, extension] : exports) {
       const fs::path file = dir_ / (std::to_string(count++) + "-" + path.stem().string() + "." + extension);
       exporter->DataSet = &table;
