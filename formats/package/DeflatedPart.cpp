@@ -342,10 +342,15 @@ void TDeflatedPart::Finish() {
   complete_ = true;
 }
 
-// A finished part waits for the archive with its file only.
+// A finished part waits for the archive with its file only, and a part of
+// one block with that block's input too, for a head (DeflateWithHead).
 void TDeflatedPart::ReleaseBuffers() {
   first_.reset();
-  current_.reset();
+  if (current_ && current_->Index == 0) {
+    current_->Input.shrink_to_fit();
+  } else {
+    current_.reset();
+  }
   callerDeflater_.reset();
   spare_.clear();
   completed_.clear();
@@ -356,10 +361,31 @@ void TDeflatedPart::PrependHead(std::string_view head) {
   if (!complete_ || headed_) throw Exception("The part " + File().string() + " cannot take a head now");
   headed_ = true;
   if (head.empty()) return;
-  deflatedHead_ = DeflateFlushed(head, level_);
+  if (current_) {
+    DeflateWithHead(head);
+  } else {
+    deflatedHead_ = DeflateFlushed(head, level_);
+  }
   const uint32_t headCrc = libdeflate_crc32(0, head.data(), head.size());
   crc_ = static_cast<uint32_t>(crc32_combine(headCrc, crc_, static_cast<z_off_t>(written_)));
   written_ += head.size();
+}
+
+// A part of one block is deflated again with its head in front, as one
+// stream: apart, the head's own deflate blocks cost a small part much of
+// what the compressor saved.
+void TDeflatedPart::DeflateWithHead(std::string_view head) {
+  std::unique_ptr<TBlock> whole = std::move(current_);
+  whole->Input.insert(0, head);
+  whole->Last = true;
+  TBlockDeflater deflater;
+  ChooseCompressor(deflater, *whole, 0);
+  looksLikeText_ = IsTextLike(whole->Input);
+  complete_ = false;
+  file_ = std::make_unique<TFileStream>(fileName_, TFileStream::TMode::Create);
+  TDeflateJoin(*file_).Append(whole->Output, true);
+  file_->Close();
+  complete_ = true;
 }
 
 size_t TDeflatedPart::Read(void*, size_t) { throw Exception("The part " + File().string() + " cannot be read"); }

@@ -69,7 +69,9 @@ class TDeflatedPart : public TStream {
   // Puts `head` in front of the finished part's bytes, for a part whose
   // beginning is known only once the rest is written: deflated on its own
   // (zlib at the part's level) into blocks that end on a byte boundary
-  // without a final block, which the part's stream continues. Once only.
+  // without a final block, which the part's stream continues; a part of one
+  // block (whose input is kept for this) is deflated again whole, head
+  // first, into its file. Once only.
   void PrependHead(std::string_view head);
   // The head's compressed bytes, to be stored before the file's.
   const std::string& DeflatedHead() const { return deflatedHead_; }
@@ -111,6 +113,7 @@ class TDeflatedPart : public TStream {
   [[noreturn]] void RaiseWorkerFailure();
   void CheckWritable() const;
   void ReleaseBuffers();
+  void DeflateWithHead(std::string_view head);
 
   std::filesystem::path fileName_;
   std::unique_ptr<TFileStream> file_;
