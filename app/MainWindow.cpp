@@ -132,8 +132,7 @@ void TForm2::OpenTable(const QString& path) {
   const QFileInfo info(path);
   table1_.SetDatabaseName(ToUtf8Path(info.absolutePath()));
   table1_.SetTableName(ToUtf8Path(info.fileName()));
-  table1_.Open();
-  ApplyProgramCodePages(TProgramSettings::Load(ProgramSettingsFile), table1_.Info().codePage);
+  OpenWithProgramCodePages(table1_, TProgramSettings::Load(ProgramSettingsFile));
 }
 
 bool TForm2::EditProgramSettings() {

@@ -154,9 +154,22 @@ WideString TTesselProgress::SpeedText() const {
   return TTesselLocale::Instance().LoadMessage(res::kProgressSpeed, {Rate()});
 }
 
-WideString TTesselProgress::OutOfRangeDatesText(const WideString& fieldName, int64_t count) {
-  return u"\"" + fieldName + u"\" alanında 1–9999 yılları dışında kalan " + IntToWide(count) +
-         u" tarih boş aktarıldı.";
+WideString TTesselProgress::LossText(const TLoss& loss) {
+  const WideString field = u"\"" + loss.field + u"\" alanında ";
+  const WideString count = GroupedCount(loss.count, u'.');
+  switch (loss.kind) {
+    case TLossKind::DateOutOfRange:
+      return field + u"1–9999 yılları dışında kalan " + count + u" tarih boş aktarıldı.";
+    case TLossKind::UnwritableCharacter:
+      return field + loss.detail + u" kod sayfasında yazılamayan " + count + u" karakter \"?\" olarak yazıldı.";
+    case TLossKind::ForbiddenCharacter:
+      return field + loss.detail + u" biçiminin kabul etmediği " + count + u" karakter çıkarıldı.";
+    case TLossKind::NumberTooWide:
+      return field + loss.detail + u" alanına sığmayan " + count + u" sayı \"*\" olarak yazıldı.";
+    case TLossKind::BlankAsFalse:
+      return field + u"boş olan " + count + u" mantıksal değer " + loss.detail + u" olarak yazıldı.";
+  }
+  return field + count + u" değer değişti.";
 }
 
 }  // namespace verimo

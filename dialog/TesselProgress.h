@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/LossTally.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -65,9 +66,9 @@ class TTesselProgress {
   const WideString& CounterTitle() const { return counterTitle_; }
   const WideString& CounterText() const { return counterText_; }
   const WideString& ButtonCaption() const { return buttonCaption_; }
-  // The line that tells how many dates of a field were outside the years
-  // 1 to 9999 and so exported as empty.
-  static WideString OutOfRangeDatesText(const WideString& fieldName, int64_t count);
+  // The line that tells what a run changed of a field's values and how
+  // often ("Ad" alanında ...).
+  static WideString LossText(const TLoss& loss);
   // Elapsed time in the pattern "h:nn:ss" and the rate "%d satır/sn".
   WideString TimeText() const;
   WideString SpeedText() const;

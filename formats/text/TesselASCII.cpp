@@ -262,6 +262,16 @@ TTesselASCII::TTesselASCII(TTesselASCIIType type) : CSVComma(DefaultListSeparato
   SetExportType(type);
 }
 
+TTesselTextLimits TTesselASCII::TextLimits() const {
+  switch (exportType_) {
+    case etCSV:
+    case etSYLK: return {SystemCodePage(TSystemCodePage::Ansi), TForbiddenCharacters::None, {}};
+    case etDIF: return {SystemCodePage(TSystemCodePage::Oem), TForbiddenCharacters::None, {}};
+    case etTXT: break;
+  }
+  return TTesselFormatText::TextLimits();
+}
+
 void TTesselASCII::SetExportType(TTesselASCIIType type) {
   exportType_ = type;
   if (type == etTXT) AutoCalcColWidth = true;

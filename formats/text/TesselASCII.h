@@ -48,6 +48,9 @@ class TTesselASCII : public TTesselFormatText {
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
+  // CSV and SYLK in the ANSI code page, DIF in the OEM one, TXT in the
+  // output encoding.
+  TTesselTextLimits TextLimits() const override;
 
  private:
   void WritePreamble();

@@ -282,6 +282,7 @@ void TTesselXLS::CheckSheet(TxlsSheet& sheet) {
 
 void TTesselXLS::Execute() {
   if (FileName.empty()) throw Exception(u"Result file name not present");
+  Losses().Clear();
   {
     std::error_code ec;
     const fs::path dir = TargetDirectory();
@@ -349,7 +350,16 @@ void TTesselXLS::ExportSheet(int index, TxlsSheet& sheet) {
   run.part = 0;
   run.records = 0;
   TNullStream nothing;
-  ExportToStream(nothing);
+  {
+    // Each sheet is a run of its own; what they lose adds up.
+    const TLossTally earlier = Losses();
+    TFinally addUp([this, &earlier] {
+      const TLossTally sheet = Losses();
+      Losses() = earlier;
+      Losses().AddAll(sheet);
+    });
+    ExportToStream(nothing);
+  }
   if (run.workbook.InSheet()) FinishSheetPart(true);
   if (OnAfterExportSheet) OnAfterExportSheet(*this, index);
 }

@@ -71,9 +71,9 @@ std::optional<std::string> FormattedMemoText(const Bytes& stored) {
 // following the chain of blocks from the first.
 class TTable::Reader {
  public:
-  Reader(std::string path, int defaultCodePage)
+  Reader(std::string path, TCodePageChoice codePages)
       : file_(std::move(path)),
-        header_(ReadHeader(file_, defaultCodePage)),
+        header_(ReadHeader(file_, codePages)),
         blocksInFile_(BlocksInFile(file_, header_)),
         blobPath_(FindBlobFile(file_.Path())),
         alphaTable_(SingleByteTableOf(header_.info.codePage)) {
@@ -143,10 +143,10 @@ class TTable::Reader {
   }
 
  private:
-  static TableHeader ReadHeader(const BinaryFile& file, int defaultCodePage) {
+  static TableHeader ReadHeader(const BinaryFile& file, TCodePageChoice codePages) {
     Bytes bytes(static_cast<size_t>(std::min<int64_t>(file.Size(), 0xFFFF)));
     file.ReadAt(0, bytes);
-    return ParseTableHeader(bytes, file.Size(), file.Path(), defaultCodePage);
+    return ParseTableHeader(bytes, file.Size(), file.Path(), codePages);
   }
 
   // Whole blocks and a last block cut short count alike: some tables end
@@ -350,7 +350,7 @@ const ParadoxTableInfo& TTable::Info() const { return OpenReader().Info(); }
 
 void TTable::DoOpen() {
   if (tableName_.empty()) throw Exception("Table name is missing");
-  auto reader = std::make_unique<Reader>(FilePath(), SystemCodePage(TSystemCodePage::Oem));
+  auto reader = std::make_unique<Reader>(FilePath(), TCodePageChoice{codePage_, SystemCodePage(TSystemCodePage::Oem)});
   reader_ = std::move(reader);
   try {
     CheckPassword();
@@ -447,7 +447,9 @@ Variant TTable::FieldValue(int index) const {
   if (!IsTextBlobCode(field.typeCode)) return Variant::FromBytes(stored);
   std::optional<std::string> text;
   if (field.typeCode == 'F') text = FormattedMemoText(stored);
-  if (!text) text = std::string(stored.begin(), stored.end());
+  // Many programs store a memo with a closing NUL inside its length; the
+  // text ends there.
+  if (!text) text = std::string(stored.begin(), std::find(stored.begin(), stored.end(), uint8_t{0}));
   return Variant::FromText(DecodeFromCodePage(*text, reader.Info().codePage));
 }
 

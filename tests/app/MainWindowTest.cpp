@@ -202,7 +202,7 @@ class MainWindowTest : public QObject {
       sample.Close();
     }
     const auto family = CodePageFamily(tableCodePage);
-    const int expected = IsNeutralLocale(locale) && family ? family->ansi
+    const int expected = (IsNeutralLocale(locale) || IsUtf8Locale(locale)) && family ? family->ansi
                                                            : LocaleSystemCodePage(TSystemCodePage::Ansi, locale);
     QCOMPARE(CodePageOfSampleExport(window), expected);
     SetSystemCodePages({0, 0, 0});
