@@ -67,13 +67,13 @@ void TTesselValueCheck::Plan(const TTesselColumns& columns, const TTesselTextLim
     check.field = columns.ReadsFields() ? column.Field : nullptr;
     check.dates = check.field != nullptr && HoldsDates(check.field->DataType());
     check.texts = textsCanLose;
-    if (check.texts && encoder_ && check.field != nullptr) {
-      const int stored = check.field->DataSet().FieldStoredCodePage(check.field->Index());
-      if (const TSingleByteCodePage* table = stored != 0 ? TSingleByteCodePage::Find(stored) : nullptr) {
-        WideString all;
-        for (int byte = 1; byte < 256; ++byte) all += table->Decode(static_cast<uint8_t>(byte));
-        if (encoder_->CountLost(all) > 0) check.lossyStoredText = table;
-      }
+    const int stored = check.field != nullptr ? check.field->DataSet().FieldStoredCodePage(check.field->Index()) : 0;
+    check.storedText = stored != 0;
+    if (check.texts && encoder_ && stored != 0) {
+      const TSingleByteCodePage* table = TSingleByteCodePage::Find(stored);
+      WideString all;
+      for (int byte = 1; byte < 256; ++byte) all += table->Decode(static_cast<uint8_t>(byte));
+      if (encoder_->CountLost(all) > 0) check.lossyStoredText = table;
     }
     if (check.dates || check.texts) columns_.push_back(std::move(check));
   }
@@ -91,16 +91,28 @@ void TTesselValueCheck::CheckRecord(const TTesselRow& row, const std::vector<uin
     }
     if (!column.texts) continue;
     if (IsDeferred(deferred, column.index)) {
-      // The format writes the field's stored bytes; only a code page that
-      // cannot hold some of them loses anything.
-      if (column.lossyStoredText == nullptr) continue;
-      decoded_.clear();
-      column.lossyStoredText->AppendDecoded(column.field->DataSet().FieldStoredText(column.field->Index()), decoded_);
-      tally.Add(column.name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(decoded_)));
+      // The format writes the field itself: its stored bytes, or a value
+      // no text of which can lose anything (a number).
+      if (column.storedText) CountStoredText(column, tally);
       continue;
     }
     if (!isNull(cell, column.index)) CountText(column.name, cell.Text, tally);
   }
+}
+
+void TTesselValueCheck::CountStoredText(const TColumnCheck& column, TLossTally& tally) {
+  const std::string_view stored = column.field->DataSet().FieldStoredText(column.field->Index());
+  if (limits_.forbidden != TForbiddenCharacters::None) {
+    // Every character a format forbids is ASCII, and the stored text's
+    // ASCII bytes are the ASCII characters.
+    int64_t forbidden = 0;
+    for (const char byte : stored) forbidden += IsForbiddenCharacter(static_cast<uint8_t>(byte), limits_.forbidden);
+    tally.Add(column.name, TLossKind::ForbiddenCharacter, limits_.formatName, forbidden);
+  }
+  if (column.lossyStoredText == nullptr) return;
+  decoded_.clear();
+  column.lossyStoredText->AppendDecoded(stored, decoded_);
+  tally.Add(column.name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(decoded_)));
 }
 
 void TTesselValueCheck::CheckCaptions(const TTesselColumns& columns, TLossTally& tally) {

@@ -67,11 +67,15 @@ class TTesselValueCheck {
     const TField* field = nullptr;
     bool dates = false;  // a date field, whose blanks may be dates out of range
     bool texts = false;  // its texts can lose characters
+    // The field's stored text is in a single-byte code page, its ASCII
+    // bytes ASCII (what formats that take it as it is need).
+    bool storedText = false;
     // The stored text's code page, when some of its bytes have no place in
     // the output's code page; nullptr when its bytes lose nothing.
     const TSingleByteCodePage* lossyStoredText = nullptr;
   };
   void CountText(const WideString& name, WideStringView text, TLossTally& tally);
+  void CountStoredText(const TColumnCheck& column, TLossTally& tally);
 
   std::vector<TColumnCheck> columns_;
   TTesselTextLimits limits_;
