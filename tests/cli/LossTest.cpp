@@ -355,6 +355,28 @@ TEST_F(LossTest, WideNumbersFitTheirDbfFieldOrAreCountedPerField) {
   EXPECT_FALSE(fs::exists(dir_ / "strict.dbf"));
 }
 
+// An Access Yes/No column has no blank: the blank becomes No, with a
+// warning, or fails the run under --strict (the database then unchanged).
+TEST_F(LossTest, ABlankLogicalStoredAsNoInAccessIsWarned) {
+  const fs::path table = BinaryTable();
+  const fs::path settings = dir_ / "access.cfg";
+  std::ofstream(settings) << "[FIELDS]\r\nfield0=Id\r\nfield1=Flag\r\n";
+  const std::string warning = "warning: field \"Flag\": 1 blank value was stored as No\n";
+  Result result = Run("export --quiet --settings " + Quoted(settings) + " " + Quoted(table) + " " + Quoted(dir_ / "out.mdb"));
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, warning);
+  std::string rows;
+  if (test::RunCommand("mdb-export " + Quoted(dir_ / "out.mdb") + " EXPORT_TABLE 2>&1", &rows) == 0)
+    EXPECT_EQ(rows, "Id,Flag\n1,1\n2,0\n3,0\n");
+  else
+    std::cout << "mdbtools not checked: " << rows << "\n";
+  Result strict = Run("export --quiet --strict --settings " + Quoted(settings) + " " + Quoted(table) + " " +
+                      Quoted(dir_ / "strict.mdb"));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find(warning), std::string::npos) << strict.err;
+  EXPECT_FALSE(fs::exists(dir_ / "strict.mdb"));
+}
+
 // Characters a format forbids are left out and counted.
 TEST_F(LossTest, ControlCharactersLeftOutOfMarkupAreCounted) {
   const fs::path table = MakeTable("texts", {"1252", "bell\x07" "and\x01tab\tkept", "plain"}, "CONTROLS.DB");
