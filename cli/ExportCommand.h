@@ -54,13 +54,16 @@ constexpr const char* kExportOptionsHelp =
     "  --quiet, -q        no progress line\n"
     "  --strict           fail (exit 1, an earlier file of that name kept) when the export would\n"
     "                     change a value: a character the code page lacks, a number too wide for\n"
-    "                     its DBF field, a blank Access Yes/No, a date outside the years 1 to 9999\n"
-    "\n"
-    "What cannot be written as it is gets a warning per field with its count on stderr: characters\n"
+    "                     its DBF field, a blank Access Yes/No, a date outside the years 1 to 9999\n";
+
+// What `export --help` says after the options about values an output cannot
+// hold as they are.
+constexpr const char* kExportValuesHelp =
+    "\nWhat cannot be written as it is gets a warning per field with its count on stderr: characters\n"
     "a code page lacks become \"?\" (under a UTF-8 locale the code pages follow the table's script,\n"
     "so nothing is lost by default), characters XML, HTML or SQL forbid are left out. Binary\n"
-    "values (bytes, BLOB, graphic, OLE) are written as hexadecimal text, SQL scripts write them\n"
-    "as the dialect's binary literal.\n\n";
+    "values (bytes, BLOB, graphic, OLE) are written as hexadecimal text (two upper-case digits a\n"
+    "byte); SQL scripts write them as the dialect's binary literal.\n";
 
 // The type of a batch export (--type or the settings file's type) and the
 // target file of one table in the output folder: DIR/NAME.EXT.
