@@ -204,6 +204,9 @@ std::string LossWarning(const TLoss& loss) {
     case TLossKind::BlankAsFalse:
       what = count + (one ? " blank value was" : " blank values were") + " stored as " + detail;
       break;
+    case TLossKind::TextCut:
+      what = count + (one ? " value was" : " values were") + " cut to the column's " + detail + " characters";
+      break;
   }
   return "warning: field \"" + WideToUtf8(loss.field) + "\": " + what;
 }

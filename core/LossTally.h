@@ -14,6 +14,7 @@ enum class TLossKind : uint8_t {
   ForbiddenCharacter,  // a character the output's format forbids, left out (detail: the format)
   NumberTooWide,       // a number wider than its field, written as "*"s (detail: the field's type)
   BlankAsFalse,        // a blank logical stored as false, the target having no blank (detail: the false text)
+  TextCut,             // a text longer than its column, cut to its width (detail: the width)
 };
 
 // One kind of loss in one field: how often it happened in the run.

@@ -168,6 +168,8 @@ WideString TTesselProgress::LossText(const TLoss& loss) {
       return field + loss.detail + u" alanına sığmayan " + count + u" sayı \"*\" olarak yazıldı.";
     case TLossKind::BlankAsFalse:
       return field + u"boş olan " + count + u" mantıksal değer " + loss.detail + u" olarak yazıldı.";
+    case TLossKind::TextCut:
+      return field + count + u" değer sütunun " + loss.detail + u" karakterlik genişliğine kısaltıldı.";
   }
   return field + count + u" değer değişti.";
 }

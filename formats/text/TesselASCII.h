@@ -75,6 +75,8 @@ class TTesselASCII : public TTesselFormatText {
   bool AppendStoredCSV(int index, std::string_view stored, bool quoted);
   bool AppendStoredTXT(int index, std::string_view stored, const TTesselColumn& column);
   int CurrentColumn(const TTesselColumn& column) const;
+  // Counts a TXT value of `length` characters that its column cuts.
+  void CountCut(size_t length, const TTesselColumn& column);
 
   TTesselASCIIType exportType_ = etTXT;
   int tupleCount_ = 0;

@@ -142,6 +142,8 @@ TEST(ProgressLossTextTest, OneLinePerFieldAndKind) {
             u"\"Tutar\" alanında N(15,4) alanına sığmayan 5 sayı \"*\" olarak yazıldı.");
   EXPECT_EQ(TTesselProgress::LossText({u"Onay", TLossKind::BlankAsFalse, u"No", 1}),
             u"\"Onay\" alanında boş olan 1 mantıksal değer No olarak yazıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Resim", TLossKind::TextCut, u"255", 2}),
+            u"\"Resim\" alanında 2 değer sütunun 255 karakterlik genişliğine kısaltıldı.");
 }
 
 }  // namespace
