@@ -93,14 +93,13 @@ void TfmTesselProgress::Notify(int code) {
 
 void TfmTesselProgress::ShowWarnings(const std::vector<WideString>& lines) {
   if (lines.empty()) return;
-  QStringList texts;
-  for (const WideString& line : lines) texts << ToQString(line);
+  for (const WideString& line : lines) warnings_ << ToQString(line);
   if (!laWarnings_) {
     laWarnings_ = new QLabel(this);
     laWarnings_->setObjectName(QStringLiteral("laWarnings"));
     laWarnings_->setWordWrap(true);
   }
-  laWarnings_->setText(texts.join(QLatin1Char('\n')));
+  laWarnings_->setText(warnings_.join(QLatin1Char('\n')));
   const int width = kClientWidth - 2 * kMargin;
   const int height = laWarnings_->heightForWidth(width);
   const int top = kClientHeight - kMargin / 2;
@@ -164,6 +163,11 @@ void TQtProgressView::ShowLosses(const TLossTally& losses) {
   std::vector<WideString> lines;
   for (const TLoss& loss : losses.Losses()) lines.push_back(TTesselProgress::LossText(loss));
   window_->ShowWarnings(lines);
+}
+
+void TQtProgressView::ShowSalvageReport(const std::vector<std::string>& lines) {
+  window_->ShowWarnings(TTesselProgress::SalvageReportLines(lines));
+  QCoreApplication::processEvents();
 }
 
 }  // namespace verimo

@@ -70,7 +70,10 @@ const char* const kTableOptionsHelp =
     "                     under a neutral or UTF-8 locale those of the table's own code page\n"
     "  --table-codepage N read the table's texts in code page N instead of the one its header names\n"
     "                     (tables written with the wrong language driver: Turkish bytes under 1252)\n"
-    "  --locale NAME      the locale of numbers, dates and currency (tr_TR, de_DE, ...) instead of LANG\n";
+    "  --locale NAME      the locale of numbers, dates and currency (tr_TR, de_DE, ...) instead of LANG\n"
+    "  --salvage          read what a damaged table still holds and report per block what was lost;\n"
+    "                     exit code 0 when every record and value was recovered, 3 when records\n"
+    "                     or values were lost, 1 when nothing could be read\n";
 
 namespace {
 
@@ -91,6 +94,8 @@ bool TakeTableOption(const std::string& arg, const std::function<const std::stri
     options.codePage = ParseCodePage(arg, value());
   } else if (arg == "--table-codepage") {
     options.tableCodePage = ParseCodePage(arg, value());
+  } else if (arg == "--salvage") {
+    options.salvage = true;
   } else if (arg == "--locale") {
     // Before any exporter takes its patterns from the locale.
     options.locale = value();
@@ -127,6 +132,7 @@ void OpenTable(TTable& table, const TableOptions& options) {
       throw Exception(path + ": the table is password-protected; give its password with --password");
     });
   }
+  table.SetSalvage(options.salvage);
   OpenWithRunCodePages(table, options.codePage.value_or(0), options.tableCodePage.value_or(0));
 }
 
@@ -141,6 +147,17 @@ std::string TableCodePageText(const ParadoxTableInfo& info) {
              (info.headerCodePage != 0 ? std::to_string(info.headerCodePage) : std::string("none")) + ")";
   }
   return number;
+}
+
+void PrintSalvageReport(const TTable& table, std::FILE* out) {
+  if (!out) return;
+  for (const std::string& line : table.SalvageReport()) std::fprintf(out, "%s: %s\n", table.FilePath().c_str(), line.c_str());
+  std::fflush(out);
+}
+
+int SalvageExitCode(const TTable& table) {
+  const ParadoxDamageReport& report = table.DamageReport();
+  return report.RecordsLost() || report.ValuesLost() ? kExitSalvageLost : 0;
 }
 
 void PrintInfo(TTable& table, std::FILE* out) {

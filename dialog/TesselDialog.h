@@ -43,6 +43,9 @@ class TTesselProgressView {
   // After the run (also a failed one), when it changed values it could not
   // write as they are: one line per field and kind, with the counts.
   virtual void ShowLosses(const TLossTally& /*losses*/) {}
+  // Before the run: what the salvaging read of a damaged source recovered
+  // and lost (TDataSet::SalvageReport), the summary line last.
+  virtual void ShowSalvageReport(const std::vector<std::string>& /*lines*/) {}
 };
 
 // What an export run needs from the user interface: the Qt program shows

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "core/LossTally.h"
 #include "core/WideString.h"
@@ -69,6 +71,10 @@ class TTesselProgress {
   // The line that tells what a run changed of a field's values and how
   // often ("Ad" alanında ...).
   static WideString LossText(const TLoss& loss);
+  // The lines the window shows of the salvage report of a damaged table
+  // (TDataSet::SalvageReport: its problems, then its summary): a title,
+  // the first few problems, a line counting the others, the summary.
+  static std::vector<WideString> SalvageReportLines(const std::vector<std::string>& report);
   // Elapsed time in the pattern "h:nn:ss" and the rate "%d satır/sn".
   WideString TimeText() const;
   WideString SpeedText() const;
