@@ -207,6 +207,9 @@ std::string LossWarning(const TLoss& loss) {
     case TLossKind::TextCut:
       what = count + (one ? " value was" : " values were") + " cut to the column's " + detail + " characters";
       break;
+    case TLossKind::CellTextCut:
+      what = count + (one ? " value was" : " values were") + " cut to the " + detail + " characters a cell holds";
+      break;
   }
   return "warning: field \"" + WideToUtf8(loss.field) + "\": " + what;
 }

@@ -55,7 +55,8 @@ constexpr const char* kExportOptionsHelp =
     "  --strict           fail (exit 1, an earlier file of that name kept) when the export would\n"
     "                     change a value: a character the code page lacks, a number too wide for\n"
     "                     its DBF field, a blank Access Yes/No, a date outside the years 1 to 9999,\n"
-    "                     a TXT value cut to its column\n";
+    "                     a TXT value cut to its column, an XLS or XLSX text cut to 32,767\n"
+    "                     characters\n";
 
 // What `export --help` says after the options about values an output cannot
 // hold as they are.

@@ -15,6 +15,7 @@ enum class TLossKind : uint8_t {
   NumberTooWide,       // a number wider than its field, written as "*"s (detail: the field's type)
   BlankAsFalse,        // a blank logical stored as false, the target having no blank (detail: the false text)
   TextCut,             // a text longer than its column, cut to its width (detail: the width)
+  CellTextCut,         // a text longer than the format's cells hold, cut to their limit (detail: the limit)
 };
 
 // One kind of loss in one field: how often it happened in the run.

@@ -172,6 +172,8 @@ WideString TTesselProgress::LossText(const TLoss& loss) {
       return field + u"boş olan " + count + u" mantıksal değer " + loss.detail + u" olarak yazıldı.";
     case TLossKind::TextCut:
       return field + count + u" değer sütunun " + loss.detail + u" karakterlik genişliğine kısaltıldı.";
+    case TLossKind::CellTextCut:
+      return field + count + u" değer bir hücrenin alabildiği " + loss.detail + u" karaktere kısaltıldı.";
   }
   return field + count + u" değer değişti.";
 }

@@ -58,7 +58,8 @@ void TTesselValueCheck::Plan(const TTesselColumns& columns, const TTesselTextLim
     encoder_ = std::make_unique<TCodePageEncoder>(limits_.codePage);
     codePageText_ = IntToWide(limits_.codePage);
   }
-  const bool textsCanLose = encoder_ != nullptr || limits_.forbidden != TForbiddenCharacters::None;
+  const bool textsCanLose =
+      encoder_ != nullptr || limits_.forbidden != TForbiddenCharacters::None || limits_.maxTextLength != 0;
   for (int i = 0; i < columns.Count(); ++i) {
     const TTesselColumn& column = columns[i];
     TColumnCheck check;
@@ -102,6 +103,8 @@ void TTesselValueCheck::CheckRecord(const TTesselRow& row, const std::vector<uin
 
 void TTesselValueCheck::CountStoredText(const TColumnCheck& column, TLossTally& tally) {
   const std::string_view stored = column.field->DataSet().FieldStoredText(column.field->Index());
+  // One byte of a single-byte code page is one character.
+  CountCut(column.name, stored.size(), tally);
   if (limits_.forbidden != TForbiddenCharacters::None) {
     // Every character a format forbids is ASCII, and the stored text's
     // ASCII bytes are the ASCII characters.
@@ -116,7 +119,7 @@ void TTesselValueCheck::CountStoredText(const TColumnCheck& column, TLossTally& 
 }
 
 void TTesselValueCheck::CheckCaptions(const TTesselColumns& columns, TLossTally& tally) {
-  if (!encoder_ && limits_.forbidden == TForbiddenCharacters::None) return;
+  if (!encoder_ && limits_.forbidden == TForbiddenCharacters::None && limits_.maxTextLength == 0) return;
   for (const TTesselColumn& column : columns) CountText(column.Name, column.Caption, tally);
 }
 
@@ -126,6 +129,12 @@ void TTesselValueCheck::CountText(const WideString& name, WideStringView text, T
   if (limits_.forbidden != TForbiddenCharacters::None)
     tally.Add(name, TLossKind::ForbiddenCharacter, limits_.formatName,
               static_cast<int64_t>(CountForbiddenCharacters(text, limits_.forbidden)));
+  CountCut(name, text.size(), tally);
+}
+
+void TTesselValueCheck::CountCut(const WideString& name, size_t length, TLossTally& tally) {
+  if (limits_.maxTextLength != 0 && length > limits_.maxTextLength)
+    tally.Add(name, TLossKind::CellTextCut, IntToWide(static_cast<int64_t>(limits_.maxTextLength)));
 }
 
 }  // namespace verimo

@@ -38,12 +38,15 @@ struct TTesselTextLimits {
   TForbiddenCharacters forbidden = TForbiddenCharacters::None;
   // Names the format in the report of forbidden characters ("XML").
   WideString formatName;
+  // The most UTF-16 units a cell of the format holds; 0 when a cell holds
+  // any text.
+  size_t maxTextLength = 0;
 };
 
 // Counts, per column, what a run loses of the records it writes: dates
 // outside the years 1 to 9999 (read as blank, written as the null text),
 // characters the output's code page cannot hold and characters its format
-// forbids. Columns that can lose nothing cost nothing per record.
+// forbids, texts longer than its cells hold. Columns that can lose nothing cost nothing per record.
 class TTesselValueCheck {
  public:
   TTesselValueCheck();
@@ -76,6 +79,7 @@ class TTesselValueCheck {
   };
   void CountText(const WideString& name, WideStringView text, TLossTally& tally);
   void CountStoredText(const TColumnCheck& column, TLossTally& tally);
+  void CountCut(const WideString& name, size_t length, TLossTally& tally);
 
   std::vector<TColumnCheck> columns_;
   TTesselTextLimits limits_;

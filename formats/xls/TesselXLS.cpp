@@ -13,6 +13,7 @@
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
 #include "formats/xls/XlsSheetItems.h"
+#include "formats/xls/XlsSst.h"
 #include "platform/images/Picture.h"
 #include "resources/StringTable.h"
 
@@ -279,6 +280,12 @@ void TTesselXLS::CheckSheet(TxlsSheet& sheet) {
   if (StartDataCol < 0 || StartDataCol + columns > TxlsWorkbook::kMaxColumns)
     throw Exception(SheetError(sheet.Title, IntToWide(StartDataCol) + u" + " + IntToWide(columns) +
                                                 u" sütun bir sayfanın 256 sütununa sığmıyor"));
+}
+
+TTesselTextLimits TTesselXLS::TextLimits() const {
+  TTesselTextLimits limits = TTesselFormatText::TextLimits();
+  limits.maxTextLength = TsstStrings::kMaxLength;
+  return limits;
 }
 
 void TTesselXLS::Execute() {

@@ -144,6 +144,8 @@ TEST(ProgressLossTextTest, OneLinePerFieldAndKind) {
             u"\"Onay\" alanında boş olan 1 mantıksal değer No olarak yazıldı.");
   EXPECT_EQ(TTesselProgress::LossText({u"Resim", TLossKind::TextCut, u"255", 2}),
             u"\"Resim\" alanında 2 değer sütunun 255 karakterlik genişliğine kısaltıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Not", TLossKind::CellTextCut, u"32767", 1}),
+            u"\"Not\" alanında 1 değer bir hücrenin alabildiği 32767 karaktere kısaltıldı.");
 }
 
 // A long salvage report is shortened to its first problems, a count of the
