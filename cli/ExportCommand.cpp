@@ -19,7 +19,6 @@
 #include "engine/TesselIniFile.h"
 #include "engine/TesselText.h"
 #include "platform/clipboard/ProgramClipboard.h"
-#include "platform/data/OutOfRangeDates.h"
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/text/TesselSQL.h"
 
@@ -169,7 +168,7 @@ void ApplySQLOptions(TTessel& exporter, const ExportOptions& options) {
   auto* sql = dynamic_cast<TTesselSQL*>(&exporter);
   if (!sql) return;
   if (options.sqlDialect) sql->CustomScriptType = *sql::ScriptTypeFromName(*options.sqlDialect);
-  if (sql->TableName.empty()) sql->TableName = sql::TableNameFromFileName(options.target);
+  if (sql->TableName.empty()) sql->TableName = sql::TableNameFromFileName(options.target, sql->CustomScriptType);
 }
 
 // Opens or prints the finished target when the command line asked for it.
@@ -181,12 +180,43 @@ void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOp
 
 }  // namespace
 
-void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts, std::FILE* out) {
+std::string LossWarning(const TLoss& loss) {
+  const bool one = loss.count == 1;
+  const std::string count = WideToUtf8(GroupedCount(loss.count, u','));
+  const std::string detail = WideToUtf8(loss.detail);
+  std::string what;
+  switch (loss.kind) {
+    case TLossKind::DateOutOfRange:
+      what = count + (one ? " date" : " dates") + " outside the years 1 to 9999, exported as empty";
+      break;
+    case TLossKind::UnwritableCharacter:
+      what = count + (one ? " character cannot" : " characters cannot") + " be written in code page " + detail +
+             (one ? " and was" : " and were") + " written as ?";
+      break;
+    case TLossKind::ForbiddenCharacter:
+      what = count + (one ? " character" : " characters") + " that " + detail + " does not allow " +
+             (one ? "was" : "were") + " left out";
+      break;
+    case TLossKind::NumberTooWide:
+      what = count + (one ? " number does" : " numbers do") + " not fit " + detail + (one ? " and was" : " and were") +
+             " written as *";
+      break;
+    case TLossKind::BlankAsFalse:
+      what = count + (one ? " blank value was" : " blank values were") + " stored as " + detail;
+      break;
+    case TLossKind::TextCut:
+      what = count + (one ? " value was" : " values were") + " cut to the column's " + detail + " characters";
+      break;
+    case TLossKind::CellTextCut:
+      what = count + (one ? " value was" : " values were") + " cut to the " + detail + " characters a cell holds";
+      break;
+  }
+  return "warning: field \"" + WideToUtf8(loss.field) + "\": " + what;
+}
+
+void WarnOfLosses(const TLossTally& losses, std::FILE* out) {
   if (!out) return;
-  for (const TOutOfRangeDates::TFieldCount& field : counts)
-    std::fprintf(out, "warning: field \"%s\": %lld %s outside the years 1 to 9999, exported as empty\n",
-                 WideToUtf8(field.fieldName).c_str(), static_cast<long long>(field.count),
-                 field.count == 1 ? "date" : "dates");
+  for (const TLoss& loss : losses.Losses()) std::fprintf(out, "%s\n", LossWarning(loss).c_str());
 }
 
 namespace {
@@ -266,6 +296,8 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
       parsed.quiet = true;
     } else if (arg == "--clipboard") {
       parsed.clipboard = true;
+    } else if (arg == "--strict") {
+      parsed.strict = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw ExportUsageError("unknown option " + arg);
     } else {
@@ -321,7 +353,7 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   exporter.ExportSource = esDataSet;
   exporter.DataSet = &table;
   ExportEveryFieldByDefault(exporter, table);
-  TOutOfRangeDates outOfRangeDates(table, exporter.ExportedFields);
+  exporter.FailOnLoss = options.strict;
 
   ProgressLine line(options.quiet ? nullptr : progress);
   // Declared first so that a failed run removes its partial files before a
@@ -346,7 +378,6 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
     stopWhenInterrupted(sender, recNo);
   };
   exporter.OnExportedRecord = [&](TTessel& sender, int) {
-    outOfRangeDates.CountCurrentRecord();
     line.Update("exported", sender.RecordCounter());
     stopWhenInterrupted(sender, sender.RecordCounter());
   };
@@ -360,6 +391,12 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
                                   : "interrupted; \"" + options.target + "\" was not written");
   } catch (const std::exception& error) {
     line.Break();
+    WarnOfLosses(exporter.Losses(), progress);
+    if (options.strict && !exporter.Losses().Empty())
+      throw Exception("--strict: the export would change values (see the warnings); " +
+                      (database    ? "\"" + options.target + "\" was left as it was"
+                       : clipboard ? std::string("nothing was put on the clipboard")
+                                   : "\"" + options.target + "\" was not written"));
     // Messages name the file as the user gave it, not the partial one.
     throw Exception(partial ? partial->AsTargetNames(error.what()) : std::string(error.what()));
   }
@@ -368,7 +405,7 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   if (partial) partial->Commit();
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
-  WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);
+  WarnOfLosses(exporter.Losses(), progress);
   ShowTarget(exporters, type, options);
   return code;
 }

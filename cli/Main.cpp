@@ -71,6 +71,7 @@ const CommandHelp kCommandHelp[] = {
                    "extension (see `verimo-cli formats`). The file takes its name only when the export\n"
                    "succeeded. Progress and warnings go to stderr.\n\nOptions:\n" +
                    verimo::cli::kExportOptionsHelp + verimo::cli::kTableOptionsHelp +
+                   verimo::cli::kExportValuesHelp +
                    "\nExamples:\n"
                    "  verimo-cli export samples/MUSTERI.DB musteri.csv\n"
                    "  verimo-cli export --type csv --output-dir out/ tables/\n"},

@@ -114,7 +114,8 @@ void TDialogExporters::CopyTypeOptions(TAllowedExport type, const TTesselDialogF
   if (type == aeSQL) {
     TTesselSQL& sql = static_cast<TTesselSQL&>(For(type));
     const TTesselSQLOptions& options = form.SQLOptions;
-    sql.TableName = options.TableName.empty() ? sql::TableNameFromFileName(form.FileName()) : options.TableName;
+    sql.TableName = options.TableName.empty() ? sql::TableNameFromFileName(form.FileName(), options.ScriptType)
+                                              : options.TableName;
     sql.CreateTable = options.CreateTable;
     sql.CommitRecCount = options.CommitRecCount;
     sql.CommitAfterScript = options.CommitAfterScript;

@@ -436,8 +436,7 @@ void TTesselDialogForm::CopyColumnSettings(TTessel& exporter) const {
   }
 }
 
-void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui,
-                                      TOutOfRangeDates* outOfRangeDates) {
+void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui) {
   TTesselDialog& dialog = dialog_;
   exporter.OnBeginExport = [&](TTessel& sender) {
     progress.Notify(TTesselProgress::pnBeginExport);
@@ -451,8 +450,7 @@ void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& pr
     progress.Notify(TTesselProgress::pnSkippedRecord);
     if (dialog.OnSkippedRecord) dialog.OnSkippedRecord(sender, recNo);
   };
-  exporter.OnExportedRecord = [&, outOfRangeDates](TTessel& sender, int recNo) {
-    if (outOfRangeDates) outOfRangeDates->CountCurrentRecord();
+  exporter.OnExportedRecord = [&](TTessel& sender, int recNo) {
     if (dialog.OnExportedRecord) dialog.OnExportedRecord(sender, recNo);
     progress.Notify(TTesselProgress::pnExportedRecord);
   };
@@ -485,10 +483,8 @@ void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui, TSta
   TTessel* running = &exporter;
   std::unique_ptr<TTesselProgressView> progress = ui.ShowProgress([running] { running->Abort(); });
   TEventScope events(exporter);
-  std::optional<TOutOfRangeDates> outOfRangeDates;
-  if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active())
-    outOfRangeDates.emplace(*exporter.DataSet, exporter.ExportedFields);
-  ConnectEvents(exporter, *progress, ui, outOfRangeDates ? &*outOfRangeDates : nullptr);
+  ConnectEvents(exporter, *progress, ui);
+  exporter.FailOnLoss = dialog_.FailOnLoss;
   if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active()) {
     std::vector<std::string> salvage = exporter.DataSet->SalvageReport();
     if (!salvage.empty()) progress->ShowSalvageReport(salvage);
@@ -496,11 +492,12 @@ void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui, TSta
   try {
     exporter.Execute();
   } catch (const Exception& error) {
+    if (!exporter.Losses().Empty()) progress->ShowLosses(exporter.Losses());
     if (!staged) throw;
     throw Exception(staged->AsTargetNames(error.what()));
   }
   if (staged) PublishStaged(*staged, static_cast<TTesselText&>(exporter));
-  if (outOfRangeDates && !outOfRangeDates->Counts().empty()) progress->ShowOutOfRangeDates(outOfRangeDates->Counts());
+  if (!exporter.Losses().Empty()) progress->ShowLosses(exporter.Losses());
   if (!ShowFile) {
     progress->WaitForOK();
   } else if (!exporter.Aborted()) {

@@ -195,8 +195,7 @@ class TTesselDialogForm {
   void ApplyTypeSelection();
   void CopyCommonSettings(TTessel& exporter) const;
   void CopyColumnSettings(TTessel& exporter) const;
-  void ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui,
-                     TOutOfRangeDates* outOfRangeDates);
+  void ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui);
   void RunExporter(TTessel& exporter, TTesselDialogUI& ui, TStagedTarget* staged);
   void PublishStaged(TStagedTarget& staged, TTesselText& exporter);
   TTesselColType ColumnTypeOf(WideStringView field) const;

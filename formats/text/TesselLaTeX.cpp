@@ -230,6 +230,8 @@ WideString TTesselLaTeX::InputEncoding() const {
   return codePage == 0 ? WideString(u"utf8") : latex::InputEncodingOf(codePage);
 }
 
+TTesselTextLimits TTesselLaTeX::TextLimits() const { return {RunCodePage(), TForbiddenCharacters::None, {}}; }
+
 WideString TTesselLaTeX::EscapeText(const WideString& text) {
   return latex::EscapeText(text, InputEncoding() == u"latin5");
 }

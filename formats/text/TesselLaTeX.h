@@ -65,6 +65,7 @@ class TTesselLaTeX : public TTesselFormatText {
   WideString GetDataRow() override;
   void WriteDataRow() override;
   WideString EscapeText(const WideString& text) override;
+  TTesselTextLimits TextLimits() const override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
 

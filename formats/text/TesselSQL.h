@@ -65,6 +65,8 @@ class TTesselSQL : public TTesselFormatTextSQL {
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
+  // NULs are left out of text literals.
+  TTesselTextLimits TextLimits() const override;
 
   // The column's type in the CREATE TABLE statement of the dialect.
   WideString ColumnType(const TTesselColumn& column) const;
@@ -174,8 +176,9 @@ WideString AnsiType(const TTesselColumn& column);
 // from its column type.
 TFieldType FieldTypeOf(const TTesselColumn& column);
 // A table name from a target file: its name without the extension,
-// upper-cased.
-WideString TableNameFromFileName(const std::string& fileName);
+// upper-cased, quoted in the dialect as one name (the points of
+// "Paradox.pm_BIOLIFE.sql" name no schema).
+WideString TableNameFromFileName(const std::string& fileName, TTesselScriptType type);
 
 }  // namespace sql
 
