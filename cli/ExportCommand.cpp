@@ -21,6 +21,7 @@
 #include "platform/clipboard/ProgramClipboard.h"
 #include "platform/data/OutOfRangeDates.h"
 #include "formats/database/ADO_TesselAccess.h"
+#include "formats/text/TesselJSON.h"
 #include "formats/text/TesselSQL.h"
 
 namespace verimo::cli {
@@ -172,11 +173,39 @@ void ApplySQLOptions(TTessel& exporter, const ExportOptions& options) {
   if (sql->TableName.empty()) sql->TableName = sql::TableNameFromFileName(options.target);
 }
 
-// Opens or prints the finished target when the command line asked for it.
-void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOptions& options) {
-  exporters.CopyTarget(type, options.target, options.showFile, options.printFile);
-  if (auto* text = dynamic_cast<TTesselText*>(&exporters.For(type))) text->ShowResult();
-  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporters.For(type))) database->ShowResult();
+// Opens or prints the finished target when its exporter was asked to.
+void ShowResult(TTessel& exporter) {
+  if (auto* text = dynamic_cast<TTesselText*>(&exporter)) text->ShowResult();
+  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter)) database->ShowResult();
+}
+
+// A command-line type's exporter: the settings file gives the field
+// choice, captions and the rest of what the type reads.
+std::unique_ptr<TTessel> ConfigureCommandLineExporter(const CommandLineType& type, const ExportOptions& options) {
+  if (options.tableName) throw ExportUsageError("--table is for Access databases (.mdb) only");
+  std::unique_ptr<TTessel> exporter = type.make();
+  if (options.settingsFile) {
+    CheckSettingsFile(*options.settingsFile);
+    settings::LoadFromFile(*exporter, *options.settingsFile);
+  }
+  return exporter;
+}
+
+// One warning line per field and kind of value a typed format could not
+// write as the source had it.
+void WarnOfTypedValueLosses(const TTessel& exporter, std::FILE* out) {
+  const auto* json = dynamic_cast<const TTesselJSON*>(&exporter);
+  if (!out || !json) return;
+  for (const TTesselJSON::TFieldLosses& field : json->Losses()) {
+    const std::string name = WideToUtf8(field.field);
+    if (field.notFinite != 0)
+      std::fprintf(out, "warning: field \"%s\": %lld %s not a finite number (NaN or infinity), exported as null\n",
+                   name.c_str(), static_cast<long long>(field.notFinite), field.notFinite == 1 ? "value" : "values");
+    if (field.loneSurrogates != 0)
+      std::fprintf(out, "warning: field \"%s\": %lld lone %s, exported as U+FFFD\n", name.c_str(),
+                   static_cast<long long>(field.loneSurrogates),
+                   field.loneSurrogates == 1 ? "surrogate" : "surrogates");
+  }
 }
 
 }  // namespace
@@ -207,7 +236,14 @@ std::string BuiltExtensions() {
     if (!TDialogExporters::IsBuilt(type) || *ExportTypeInfo(type).extension == u'\0') continue;
     list += (list.empty() ? "" : ", ") + WideToUtf8(ExportTypeInfo(type).extension);
   }
+  for (const CommandLineType& type : CommandLineTypes()) list += ", " + FirstExtensionOf(type);
   return list;
+}
+
+const CommandLineType* ChooseCommandLineType(const ExportOptions& options) {
+  if (options.clipboard) return nullptr;
+  if (options.type) return CommandLineTypeFromExtension(*options.type);
+  return CommandLineTypeFromExtension(fs::path(options.target).extension().string());
 }
 
 TAllowedExport ChooseExportType(const ExportOptions& options) {
@@ -284,7 +320,7 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   if (parsed.outputDir) {
     if (!parsed.type) throw ExportUsageError("--output-dir needs the type: --type EXT");
     parsed.tables = files;
-    ChooseExportType(parsed);
+    if (!ChooseCommandLineType(parsed)) ChooseExportType(parsed);
     return parsed;
   }
   if (parsed.jobs != 0) throw ExportUsageError("--jobs goes with --output-dir");
@@ -293,18 +329,22 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   parsed.table.path = files[0];
   parsed.target = files[1];
   // Reports a bad type before the table is opened.
-  if (ChooseExportType(parsed) != aeSQL && parsed.sqlDialect)
+  const bool sqlScript = !ChooseCommandLineType(parsed) && ChooseExportType(parsed) == aeSQL;
+  if (!sqlScript && parsed.sqlDialect)
     throw ExportUsageError("--sql-dialect applies to SQL scripts only");
   return parsed;
 }
 
 std::string BatchTargetOf(const ExportOptions& options, const std::string& table) {
-  std::string extension = WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
+  const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  std::string extension = commandLineType ? FirstExtensionOf(*commandLineType)
+                                          : WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
   return (fs::path(*options.outputDir) / fs::path(table).stem()).string() + "." + extension;
 }
 
 int RunExport(const ExportOptions& options, std::FILE* progress) {
-  TAllowedExport type = ChooseExportType(options);
+  const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  const TAllowedExport type = commandLineType ? aeTXT : ChooseExportType(options);
   fs::path target(options.target);
   std::error_code ec;
   if (fs::is_directory(target, ec)) throw Exception("\"" + options.target + "\" is a directory");
@@ -312,8 +352,18 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   std::optional<TProgramClipboard> clipboard;
   if (options.clipboard) clipboard.emplace();
   TDialogExporters exporters(nullptr, clipboard ? &*clipboard : nullptr);
-  TTessel& exporter = ConfigureExporter(exporters, options, type);
+  std::unique_ptr<TTessel> commandLineExporter;
+  if (commandLineType) commandLineExporter = ConfigureCommandLineExporter(*commandLineType, options);
+  TTessel& exporter = commandLineExporter ? *commandLineExporter : ConfigureExporter(exporters, options, type);
   ApplySQLOptions(exporter, options);
+  // Where the run writes, and whether the result is shown afterwards.
+  auto copyTarget = [&](const std::string& fileName, bool show, bool print) {
+    if (!commandLineExporter) return exporters.CopyTarget(type, fileName, show, print);
+    auto& text = static_cast<TTesselText&>(exporter);
+    text.FileName = fileName;
+    text.ShowFile = show;
+    text.PrintFile = print;
+  };
 
   TTable table;
   OpenTable(table, options.table);
@@ -334,10 +384,12 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   // files are moved into place at the end.
   const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
   std::optional<TStagedTarget> partial;
-  if (dynamic_cast<TTesselText*>(&exporter)) partial.emplace(target, TDialogExporters::CompanionFiles(type, options.target));
+  if (dynamic_cast<TTesselText*>(&exporter))
+    partial.emplace(target, commandLineExporter ? std::vector<fs::path>()
+                                                : TDialogExporters::CompanionFiles(type, options.target));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
-  exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
+  copyTarget(partial ? partial->Path().string() : options.target, false, false);
   auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
     if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
   };
@@ -369,7 +421,9 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);
-  ShowTarget(exporters, type, options);
+  WarnOfTypedValueLosses(exporter, progress);
+  copyTarget(options.target, options.showFile, options.printFile);
+  ShowResult(exporter);
   return code;
 }
 

@@ -1,0 +1,196 @@
+#!/usr/bin/python3
+"""Exports every fixture table to JSON and JSON Lines with verimo-cli, reads
+both back with Python's json module and jq, and compares every value with
+its type against the table as `verimo-cli dump --hex-blobs` shows it and,
+where pxlib reads the table, against pxlib's values (numbers as decimals,
+dates, times and timestamps to the millisecond).
+
+Usage: json_read_back.py VERIMO_CLI FIXTURES_DIR [PXLIB_DUMP]
+Exits 77 when the fixtures are absent, 1 on any difference.
+"""
+import base64
+import datetime
+import decimal
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+
+D = decimal.Decimal
+TEXT_TYPES = {"ftString", "ftMemo", "ftFmtMemo", "ftWideMemo", "ftWideString", "ftFixedChar"}
+BINARY_TYPES = {"ftBytes", "ftVarBytes", "ftBlob", "ftGraphic", "ftParadoxOle", "ftDBaseOle", "ftTypedBinary"}
+INTEGER_TYPES = {"ftSmallint", "ftInteger", "ftWord", "ftAutoInc", "ftLargeint"}
+MS_PER_DAY = 86400000
+
+
+def run(*args):
+    return subprocess.run(list(args), capture_output=True, check=False)
+
+
+def field_types(cli, table):
+    """(type code, field type) per field, from `verimo-cli info`."""
+    out = run(cli, "info", str(table)).stdout.decode()
+    fields, started = [], False
+    for line in out.splitlines():
+        if line.lstrip().startswith("#  Name"):
+            started = True
+            continue
+        tokens = line.split()
+        if started and len(tokens) >= 4 and tokens[-1].startswith("ft"):
+            fields.append((tokens[-3][0], tokens[-1]))
+    return fields
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "r": "\r", "n": "\n", "\\": "\\"}[text[i + 1]])
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def verimo_dump(cli, table):
+    lines = run(cli, "dump", "--hex-blobs", str(table)).stdout.decode().split("\n")
+    return [line.split("\t") for line in lines[1:] if line != ""] if len(lines) > 1 else []
+
+
+def pxlib_dump(pxlib, table):
+    if not pxlib:
+        return None
+    result = run(pxlib, str(table))
+    if result.returncode != 0:
+        return None
+    lines = result.stdout.decode("utf-8", "replace").split("\n")
+    return [line.split("\t") for line in lines if line and not line.startswith("FIELD ")]
+
+
+def ms_of_day(value):
+    return ((value.hour * 60 + value.minute) * 60 + value.second) * 1000 + value.microsecond // 1000
+
+
+def check_value(code, ftype, got, want, pxlib_cell, where, errors):
+    def fail(message):
+        errors.append("%s: %s (json %r, dump %r, pxlib %r)" % (where, message, got, want, pxlib_cell))
+
+    if want == "" or want.startswith("<date out of range"):
+        if got is not None:
+            fail("expected null")
+        return
+    if got is None:
+        fail("null for a value")
+        return
+    if ftype in TEXT_TYPES:
+        if not isinstance(got, str) or got != unescape(want):
+            fail("text differs")
+    elif ftype in BINARY_TYPES:
+        if not isinstance(got, str) or base64.b64decode(got, validate=True) != bytes.fromhex(want):
+            fail("bytes differ")
+    elif ftype in INTEGER_TYPES:
+        if type(got) is not int or got != int(want):
+            fail("integer differs")
+    elif ftype in ("ftFloat", "ftCurrency"):
+        # The shortest decimal text of the same double, written as a float.
+        if not isinstance(got, D) or got != D(repr(float(want))) or float(got) != float(want):
+            fail("number differs")
+        if pxlib_cell not in (None, "\\N", "ERR") and float(got) != float(pxlib_cell):
+            fail("number differs from pxlib's")
+    elif ftype == "ftBCD":
+        if not isinstance(got, (int, D)):
+            fail("not a number")
+        elif pxlib_cell not in (None, "\\N", "ERR"):
+            if D(got) != D(pxlib_cell):
+                fail("decimal differs from pxlib's")
+        elif float(got) != float(want):
+            fail("decimal differs")
+    elif ftype == "ftBoolean":
+        if got is not (want == "True"):
+            fail("Boolean differs")
+    elif ftype == "ftDate":
+        day = datetime.date.fromisoformat(got)
+        if day != datetime.date.fromisoformat(want):
+            fail("date differs")
+        if pxlib_cell not in (None, "\\N") and day.toordinal() != int(pxlib_cell):
+            fail("date differs from pxlib's")
+    elif ftype == "ftTime":
+        time = datetime.time.fromisoformat(got)
+        if time.replace(microsecond=0) != datetime.time.fromisoformat(want):
+            fail("time differs")
+        if pxlib_cell not in (None, "\\N") and ms_of_day(time) != int(pxlib_cell):
+            fail("time differs from pxlib's")
+    elif ftype in ("ftTimeStamp", "ftDateTime"):
+        stamp = datetime.datetime.fromisoformat(got)
+        if "T" not in got or stamp.replace(microsecond=0) != datetime.datetime.fromisoformat(want):
+            fail("timestamp differs")
+        if pxlib_cell not in (None, "\\N"):
+            if stamp.toordinal() * MS_PER_DAY + ms_of_day(stamp) != int(pxlib_cell):
+                fail("timestamp differs from pxlib's")
+    else:
+        fail("unexpected field type " + ftype)
+
+
+def check_table(cli, pxlib, table, work, errors):
+    name = table.stem
+    array_path, lines_path = work / (name + ".json"), work / (name + ".ndjson")
+    for path in (array_path, lines_path):
+        result = run(cli, "export", "--quiet", str(table), str(path))
+        if result.returncode != 0:
+            errors.append("%s: export to %s failed: %s" % (table, path.suffix, result.stderr.decode()))
+            return 0
+    raw = array_path.read_bytes()
+    array = json.loads(raw.decode("utf-8"), parse_float=D)
+    lines = [json.loads(line, parse_float=D) for line in lines_path.read_text("utf-8").split("\n") if line]
+    if lines != array:
+        errors.append("%s: JSON Lines and JSON differ" % table)
+    for path in (array_path, lines_path):
+        if path.stat().st_size and run("jq", "-e", ".", str(path)).returncode != 0:
+            errors.append("%s: jq rejects it" % path.name)
+
+    fields = field_types(cli, table)
+    expected = verimo_dump(cli, table)
+    independent = pxlib_dump(pxlib, table)
+    if independent is not None and len(independent) != len(expected):
+        independent = None
+    if len(array) != len(expected):
+        errors.append("%s: %d records, the table has %d" % (table, len(array), len(expected)))
+        return 0
+    for number, (record, want) in enumerate(zip(array, expected)):
+        values = list(record.values())
+        if len(values) != len(fields):
+            errors.append("%s record %d: %d keys for %d fields" % (table, number, len(values), len(fields)))
+            continue
+        for i, (code, ftype) in enumerate(fields):
+            cell = independent[number][i] if independent is not None else None
+            check_value(code, ftype, values[i], want[i], cell, "%s record %d field %d" % (table.name, number, i),
+                        errors)
+    return len(array)
+
+
+def main():
+    cli, fixtures = sys.argv[1], pathlib.Path(sys.argv[2])
+    pxlib = sys.argv[3] if len(sys.argv) > 3 else None
+    if not fixtures.is_dir():
+        print("fixtures not found at %s: the JSON read-back sweep is skipped" % fixtures)
+        return 77
+    if not shutil.which("jq"):
+        print("jq is missing: install it with tools/install-deps.sh")
+        return 1
+    tables = sorted(p for p in fixtures.rglob("*") if p.suffix.lower() == ".db")
+    errors, records = [], 0
+    with tempfile.TemporaryDirectory(prefix="verimo-json-") as work:
+        for table in tables:
+            records += check_table(cli, pxlib, table, pathlib.Path(work), errors)
+    for error in errors[:50]:
+        print(error)
+    print("%d tables, %d records, %d differences" % (len(tables), records, len(errors)))
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
