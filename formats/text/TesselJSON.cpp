@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "core/DateTime.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/data/DataSet.h"
 
 namespace verimo {
@@ -247,6 +248,7 @@ void TTesselJSON::PlanColumns() {
   deferred_.assign(static_cast<size_t>(columns.Count()), 0);
   values_.resize(static_cast<size_t>(columns.Count()));
   losses_.assign(static_cast<size_t>(columns.Count()), TFieldLosses());
+  stored_.Plan(columns, TSingleByteTranscoder::kUtf8, fieldRows_);
   for (int i = 0; i < columns.Count(); ++i) {
     const TTesselColumn& column = columns[i];
     TColumnPlan& plan = plan_[static_cast<size_t>(i)];
@@ -322,6 +324,17 @@ void TTesselJSON::EndExport() {
 
 void TTesselJSON::AppendFieldValue(int index) {
   const TField& field = *Columns()[index].Field;
+  if (stored_.IsPlanned(index)) {
+    const std::string_view stored = stored_.Text(index);
+    if (stored.empty()) {
+      row_ += "null";
+      return;
+    }
+    if (AppendStoredText(index, stored)) return;
+    stored_.Decode(index, stored, decoded_);
+    AppendString(index, decoded_);
+    return;
+  }
   if (plan_[static_cast<size_t>(index)].kind == TValueKind::Decimal) {
     // The exact digits where the dataset keeps them; else the value.
     const std::string digits = field.DataSet().FieldDecimalText(field.Index());
@@ -333,6 +346,39 @@ void TTesselJSON::AppendFieldValue(int index) {
   Variant& value = values_[static_cast<size_t>(index)];
   field.ReadValue(value);
   AppendVariant(index, value);
+}
+
+bool TTesselJSON::AppendStoredText(int index, std::string_view stored) {
+  const size_t start = row_.size();
+  row_ += '"';
+  bool nonAscii = false;
+  for (size_t from = 0;;) {
+    size_t at = from;
+    while (at < stored.size()) {
+      const unsigned char byte = static_cast<unsigned char>(stored[at]);
+      if (byte < 0x20 || byte == '"' || byte == '\\' || byte == 0x7F) break;
+      nonAscii = nonAscii || byte >= 0x80;
+      ++at;
+    }
+    if (!stored_.Append(index, stored.substr(from, at - from), row_)) {
+      row_.resize(start);
+      return false;
+    }
+    if (at == stored.size()) break;
+    json::AppendEscape(row_, static_cast<unsigned char>(stored[at]));
+    from = at + 1;
+  }
+  // C1 control characters (U+0080 to U+009F, C2 80 to C2 9F in UTF-8) are
+  // escaped too: left to the converter's path.
+  if (nonAscii) {
+    for (size_t at = start; at + 1 < row_.size(); ++at)
+      if (static_cast<unsigned char>(row_[at]) == 0xC2 && static_cast<unsigned char>(row_[at + 1]) <= 0x9F) {
+        row_.resize(start);
+        return false;
+      }
+  }
+  row_ += '"';
+  return true;
 }
 
 void TTesselJSON::AppendCellValue(int index) {

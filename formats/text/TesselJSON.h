@@ -7,6 +7,7 @@
 
 #include "core/Variant.h"
 #include "core/WideString.h"
+#include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 
 namespace verimo {
@@ -51,12 +52,18 @@ class TTesselJSON : public TTesselFormatText {
 
   void PlanColumns();
   void AppendFieldValue(int index);
+  // A text field's stored bytes transcoded straight into the string; false
+  // with nothing appended when a byte needs the converter or would be a C1
+  // control character.
+  bool AppendStoredText(int index, std::string_view stored);
   void AppendCellValue(int index);
   void AppendVariant(int index, const Variant& value);
   void AppendNumber(int index, const Variant& value);
   void AppendString(int index, WideStringView text);
 
   std::vector<TColumnPlan> plan_;
+  TTesselStoredText stored_;
+  WideString decoded_;
   std::vector<uint8_t> deferred_;
   std::vector<Variant> values_;  // one per column, reused from record to record
   std::vector<TFieldLosses> losses_;

@@ -5,7 +5,11 @@ its type against the table as `verimo-cli dump --hex-blobs` shows it and,
 where pxlib reads the table, against pxlib's values (numbers as decimals,
 dates, times and timestamps to the millisecond).
 
-Usage: json_read_back.py VERIMO_CLI FIXTURES_DIR [PXLIB_DUMP]
+With PXLIB_MAKE, tables pxlib writes join the sweep: every fixed-size
+type, values at the edges, texts with every character JSON escapes, and an
+empty table.
+
+Usage: json_read_back.py VERIMO_CLI FIXTURES_DIR [PXLIB_DUMP [PXLIB_MAKE]]
 Exits 77 when the fixtures are absent, 1 on any difference.
 """
 import base64
@@ -172,9 +176,50 @@ def check_table(cli, pxlib, table, work, errors):
     return len(array)
 
 
+# Texts in code page 1254 with what a JSON string must escape or may hold.
+EDGE_TEXTS = [b'say "hi"\\ there', b"\x01\x08\x0c\x1f\x7f tab\tCR\rLF\n", b"\xc7\xd0\xdd\xde\xfe \x80 \xa0", b""]
+
+
+def made_tables(make, work, errors):
+    """Tables pxlib writes, and checks of their exact JSON beside the sweep."""
+    tables = []
+    for name, args in (("TYPES", ["types"]), ("EDGES", ["edges"]), ("TEXTS", ["texts"]), ("EMPTY", ["texts"])):
+        path = work / (name + ".DB")
+        extra = [str(path), "1254"] + EDGE_TEXTS if name == "TEXTS" else [str(path), "1254"] if name == "EMPTY" else [str(path)]
+        if run(make, args[0], *extra).returncode != 0:
+            errors.append("pxlib could not write %s" % name)
+            continue
+        tables.append(path)
+    empty = work / "EMPTY.DB"
+    if empty.exists():
+        for suffix, content in ((".json", b"[]\n"), (".jsonl", b"")):
+            out = work / ("empty" + suffix)
+            run(cli_path, "export", "--quiet", str(empty), str(out))
+            if not out.exists() or out.read_bytes() != content:
+                errors.append("the empty table's %s is not %r" % (suffix, content))
+    texts = work / "TEXTS.DB"
+    if texts.exists():
+        out = work / "texts.jsonl"
+        run(cli_path, "export", "--quiet", str(texts), str(out))
+        got = [list(json.loads(line).values())[1] for line in out.read_text("utf-8").splitlines()]
+        want = [t.decode("cp1254") or None for t in EDGE_TEXTS]
+        if got != want:
+            errors.append("texts read back as %r, not %r" % (got, want))
+        raw = out.read_bytes()
+        if any(b < 0x20 and b != 0x0A for b in raw) or b"\x7f" in raw:
+            errors.append("a control character is not escaped: %r" % raw)
+    return tables
+
+
+cli_path = None
+
+
 def main():
+    global cli_path
     cli, fixtures = sys.argv[1], pathlib.Path(sys.argv[2])
+    cli_path = cli
     pxlib = sys.argv[3] if len(sys.argv) > 3 else None
+    make = sys.argv[4] if len(sys.argv) > 4 else None
     if not fixtures.is_dir():
         print("fixtures not found at %s: the JSON read-back sweep is skipped" % fixtures)
         return 77
@@ -184,8 +229,12 @@ def main():
     tables = sorted(p for p in fixtures.rglob("*") if p.suffix.lower() == ".db")
     errors, records = [], 0
     with tempfile.TemporaryDirectory(prefix="verimo-json-") as work:
+        work = pathlib.Path(work)
+        if make:
+            (work / "made").mkdir()
+            tables += made_tables(make, work / "made", errors)
         for table in tables:
-            records += check_table(cli, pxlib, table, pathlib.Path(work), errors)
+            records += check_table(cli, pxlib, table, work, errors)
     for error in errors[:50]:
         print(error)
     print("%d tables, %d records, %d differences" % (len(tables), records, len(errors)))
