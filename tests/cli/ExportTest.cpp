@@ -526,13 +526,13 @@ TEST_F(ExportTest, JsonTypesFollowTheCommandLineAndTheSettingsFieldsAndCaptions)
   WriteFile(dir_ / "check.py",
             "import json, sys, decimal\n"
             "rows = [json.loads(l, parse_float=decimal.Decimal) for l in open(sys.argv[1], encoding='utf-8')]\n"
-            "print(len(rows), [list(r) for r in rows][0], type(rows[0]['Balance']).__name__,\n"
-            "      type(rows[0]['Balance1']).__name__, rows[0]['Joined'][4], rows[0]['Joined'][7])\n");
+            "print(len(rows), list(rows[1]), type(rows[1]['Balance']).__name__,\n"
+            "      type(rows[1]['Balance1']).__name__, rows[1]['Joined'], rows[0]['Joined'])\n");
   test::RunCommand("/usr/bin/python3 " + test::ShellQuote((dir_ / "check.py").string()) + " " +
                        test::ShellQuote((dir_ / "out.NDJSON").string()),
                    &check);
-  // Balance's caption is taken by Id, so Balance itself becomes Balance1.
-  EXPECT_EQ(check, "2 ['Balance1', 'Balance', 'Joined'] int Decimal - -\n") << lines;
+  // Id's caption Balance is taken by the field before it: it becomes Balance1.
+  EXPECT_EQ(check, "2 ['Balance', 'Balance1', 'Joined'] Decimal int 9999-12-31 None\n") << lines;
 
   Result typed = Export("--type json", dir_ / "out.dat");
   ASSERT_EQ(typed.status, 0) << typed.err;

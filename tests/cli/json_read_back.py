@@ -81,6 +81,15 @@ def pxlib_dump(pxlib, table):
     return [line.split("\t") for line in lines if line and not line.startswith("FIELD ")]
 
 
+def decimal_or_none(text):
+    """pxlib's text of a BCD value, when it is a number (pxlib garbles some
+    with many decimals)."""
+    try:
+        return D(text) if text not in (None, "\\N", "ERR") else None
+    except decimal.InvalidOperation:
+        return None
+
+
 def ms_of_day(value):
     return ((value.hour * 60 + value.minute) * 60 + value.second) * 1000 + value.microsecond // 1000
 
@@ -114,8 +123,8 @@ def check_value(code, ftype, got, want, pxlib_cell, where, errors):
     elif ftype == "ftBCD":
         if not isinstance(got, (int, D)):
             fail("not a number")
-        elif pxlib_cell not in (None, "\\N", "ERR"):
-            if D(got) != D(pxlib_cell):
+        elif decimal_or_none(pxlib_cell) is not None:
+            if D(got) != decimal_or_none(pxlib_cell):
                 fail("decimal differs from pxlib's")
         elif float(got) != float(want):
             fail("decimal differs")
@@ -130,13 +139,13 @@ def check_value(code, ftype, got, want, pxlib_cell, where, errors):
             fail("date differs from pxlib's")
     elif ftype == "ftTime":
         time = datetime.time.fromisoformat(got)
-        if time.replace(microsecond=0) != datetime.time.fromisoformat(want):
+        if time.replace(microsecond=0) != datetime.time.fromisoformat(want).replace(microsecond=0):
             fail("time differs")
         if pxlib_cell not in (None, "\\N") and ms_of_day(time) != int(pxlib_cell):
             fail("time differs from pxlib's")
     elif ftype in ("ftTimeStamp", "ftDateTime"):
         stamp = datetime.datetime.fromisoformat(got)
-        if "T" not in got or stamp.replace(microsecond=0) != datetime.datetime.fromisoformat(want):
+        if "T" not in got or stamp.replace(microsecond=0) != datetime.datetime.fromisoformat(want).replace(microsecond=0):
             fail("timestamp differs")
         if pxlib_cell not in (None, "\\N"):
             if stamp.toordinal() * MS_PER_DAY + ms_of_day(stamp) != int(pxlib_cell):
