@@ -121,10 +121,10 @@ void PrintFormats() {
                 Padded(verimo::TDialogExporters::IsBuilt(type) ? "yes" : "no", 6).c_str(),
                 sections.empty() ? "-" : sections.c_str());
   }
-  // Typed formats of the command line only: the export dialog does not offer them.
+  std::printf("\nTypes of the command line only (the export dialog does not offer them):\n");
   for (const verimo::cli::CommandLineType& type : verimo::cli::CommandLineTypes())
-    std::printf("%s%s%sCAPTIONS (command line only)\n", Padded(type.name, 25).c_str(),
-                Padded(type.extensions, 11).c_str(), Padded("yes", 6).c_str());
+    std::printf("%s%s%sCAPTIONS\n", Padded(type.name, 25).c_str(), Padded(type.extensions, 11).c_str(),
+                Padded("yes", 6).c_str());
 }
 
 // The help of `verimo-cli COMMAND --help`; false when the arguments do not ask for it.
