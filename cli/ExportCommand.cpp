@@ -344,6 +344,7 @@ std::string BatchTargetOf(const ExportOptions& options, const std::string& table
 
 int RunExport(const ExportOptions& options, std::FILE* progress) {
   const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  // The dialog's type; not read for a command-line type.
   const TAllowedExport type = commandLineType ? aeTXT : ChooseExportType(options);
   fs::path target(options.target);
   std::error_code ec;
