@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <typeinfo>
 
@@ -225,6 +226,32 @@ bool IsIntegerField(TFieldType type) {
 
 bool IsFloatField(TFieldType type) { return type == ftFloat || type == ftCurrency || type == ftExtended; }
 
+bool IsJsonMark(unsigned char byte) { return byte < 0x20 || byte == '"' || byte == '\\' || byte == 0x7F; }
+
+// The first byte at or after `from` a JSON string must escape (a control
+// character, '"', '\\' or DEL), else the size; `nonAscii` is set when a
+// byte before it is not ASCII. Eight bytes at a time where none is one.
+size_t FindJsonMark(std::string_view bytes, size_t from, bool& nonAscii) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHighs = 0x8080808080808080ULL;
+  auto hasZero = [](uint64_t word) { return (word - kOnes) & ~word & kHighs; };
+  size_t at = from;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + at, 8);
+    const uint64_t controls = (word - kOnes * 0x20) & ~word & kHighs;
+    if (controls | hasZero(word ^ (kOnes * '"')) | hasZero(word ^ (kOnes * '\\')) | hasZero(word ^ (kOnes * 0x7F)))
+      break;
+    nonAscii = nonAscii || (word & kHighs) != 0;
+  }
+  for (; at < bytes.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    if (IsJsonMark(byte)) break;
+    nonAscii = nonAscii || byte >= 0x80;
+  }
+  return at;
+}
+
 }  // namespace
 
 TTesselJSON::TTesselJSON(bool lines) : Lines(lines) {}
@@ -353,13 +380,7 @@ bool TTesselJSON::AppendStoredText(int index, std::string_view stored) {
   row_ += '"';
   bool nonAscii = false;
   for (size_t from = 0;;) {
-    size_t at = from;
-    while (at < stored.size()) {
-      const unsigned char byte = static_cast<unsigned char>(stored[at]);
-      if (byte < 0x20 || byte == '"' || byte == '\\' || byte == 0x7F) break;
-      nonAscii = nonAscii || byte >= 0x80;
-      ++at;
-    }
+    const size_t at = FindJsonMark(stored, from, nonAscii);
     if (!stored_.Append(index, stored.substr(from, at - from), row_)) {
       row_.resize(start);
       return false;
@@ -371,8 +392,11 @@ bool TTesselJSON::AppendStoredText(int index, std::string_view stored) {
   // C1 control characters (U+0080 to U+009F, C2 80 to C2 9F in UTF-8) are
   // escaped too: left to the converter's path.
   if (nonAscii) {
-    for (size_t at = start; at + 1 < row_.size(); ++at)
-      if (static_cast<unsigned char>(row_[at]) == 0xC2 && static_cast<unsigned char>(row_[at + 1]) <= 0x9F) {
+    const char* const end = row_.data() + row_.size();
+    for (const char* lead = row_.data() + start;
+         (lead = static_cast<const char*>(std::memchr(lead, 0xC2, static_cast<size_t>(end - lead)))) != nullptr;
+         ++lead)
+      if (lead + 1 < end && static_cast<unsigned char>(lead[1]) <= 0x9F) {
         row_.resize(start);
         return false;
       }
