@@ -171,11 +171,22 @@ void ApplySQLOptions(TTessel& exporter, const ExportOptions& options) {
   if (sql->TableName.empty()) sql->TableName = sql::TableNameFromFileName(options.target, sql->CustomScriptType);
 }
 
-// Opens or prints the finished target when the command line asked for it.
-void ShowTarget(TDialogExporters& exporters, TAllowedExport type, const ExportOptions& options) {
-  exporters.CopyTarget(type, options.target, options.showFile, options.printFile);
-  if (auto* text = dynamic_cast<TTesselText*>(&exporters.For(type))) text->ShowResult();
-  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporters.For(type))) database->ShowResult();
+// Opens or prints the finished target when its exporter was asked to.
+void ShowResult(TTessel& exporter) {
+  if (auto* text = dynamic_cast<TTesselText*>(&exporter)) text->ShowResult();
+  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter)) database->ShowResult();
+}
+
+// A command-line type's exporter: the settings file gives the field
+// choice, captions and the rest of what the type reads.
+std::unique_ptr<TTessel> ConfigureCommandLineExporter(const CommandLineType& type, const ExportOptions& options) {
+  if (options.tableName) throw ExportUsageError("--table is for Access databases (.mdb) only");
+  std::unique_ptr<TTessel> exporter = type.make();
+  if (options.settingsFile) {
+    CheckSettingsFile(*options.settingsFile);
+    settings::LoadFromFile(*exporter, *options.settingsFile);
+  }
+  return exporter;
 }
 
 }  // namespace
@@ -210,6 +221,12 @@ std::string LossWarning(const TLoss& loss) {
     case TLossKind::CellTextCut:
       what = count + (one ? " value was" : " values were") + " cut to the " + detail + " characters a cell holds";
       break;
+    case TLossKind::NotFinite:
+      what = count + (one ? " value was" : " values were") + " not a finite number (NaN or infinity), exported as null";
+      break;
+    case TLossKind::LoneSurrogate:
+      what = count + (one ? " lone surrogate was" : " lone surrogates were") + " exported as U+FFFD";
+      break;
   }
   return "warning: field \"" + WideToUtf8(loss.field) + "\": " + what;
 }
@@ -237,7 +254,14 @@ std::string BuiltExtensions() {
     if (!TDialogExporters::IsBuilt(type) || *ExportTypeInfo(type).extension == u'\0') continue;
     list += (list.empty() ? "" : ", ") + WideToUtf8(ExportTypeInfo(type).extension);
   }
+  for (const CommandLineType& type : CommandLineTypes()) list += ", " + FirstExtensionOf(type);
   return list;
+}
+
+const CommandLineType* ChooseCommandLineType(const ExportOptions& options) {
+  if (options.clipboard) return nullptr;
+  if (options.type) return CommandLineTypeFromExtension(*options.type);
+  return CommandLineTypeFromExtension(fs::path(options.target).extension().string());
 }
 
 TAllowedExport ChooseExportType(const ExportOptions& options) {
@@ -316,7 +340,7 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   if (parsed.outputDir) {
     if (!parsed.type) throw ExportUsageError("--output-dir needs the type: --type EXT");
     parsed.tables = files;
-    ChooseExportType(parsed);
+    if (!ChooseCommandLineType(parsed)) ChooseExportType(parsed);
     return parsed;
   }
   if (parsed.jobs != 0) throw ExportUsageError("--jobs goes with --output-dir");
@@ -325,18 +349,23 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   parsed.table.path = files[0];
   parsed.target = files[1];
   // Reports a bad type before the table is opened.
-  if (ChooseExportType(parsed) != aeSQL && parsed.sqlDialect)
+  const bool sqlScript = !ChooseCommandLineType(parsed) && ChooseExportType(parsed) == aeSQL;
+  if (!sqlScript && parsed.sqlDialect)
     throw ExportUsageError("--sql-dialect applies to SQL scripts only");
   return parsed;
 }
 
 std::string BatchTargetOf(const ExportOptions& options, const std::string& table) {
-  std::string extension = WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
+  const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  std::string extension = commandLineType ? FirstExtensionOf(*commandLineType)
+                                          : WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
   return (fs::path(*options.outputDir) / fs::path(table).stem()).string() + "." + extension;
 }
 
 int RunExport(const ExportOptions& options, std::FILE* progress) {
-  TAllowedExport type = ChooseExportType(options);
+  const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  // The dialog's type; not read for a command-line type.
+  const TAllowedExport type = commandLineType ? aeTXT : ChooseExportType(options);
   fs::path target(options.target);
   std::error_code ec;
   if (fs::is_directory(target, ec)) throw Exception("\"" + options.target + "\" is a directory");
@@ -344,8 +373,18 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   std::optional<TProgramClipboard> clipboard;
   if (options.clipboard) clipboard.emplace();
   TDialogExporters exporters(nullptr, clipboard ? &*clipboard : nullptr);
-  TTessel& exporter = ConfigureExporter(exporters, options, type);
+  std::unique_ptr<TTessel> commandLineExporter;
+  if (commandLineType) commandLineExporter = ConfigureCommandLineExporter(*commandLineType, options);
+  TTessel& exporter = commandLineExporter ? *commandLineExporter : ConfigureExporter(exporters, options, type);
   ApplySQLOptions(exporter, options);
+  // Where the run writes, and whether the result is shown afterwards.
+  auto copyTarget = [&](const std::string& fileName, bool show, bool print) {
+    if (!commandLineExporter) return exporters.CopyTarget(type, fileName, show, print);
+    auto& text = static_cast<TTesselText&>(exporter);
+    text.FileName = fileName;
+    text.ShowFile = show;
+    text.PrintFile = print;
+  };
 
   TTable table;
   OpenTable(table, options.table);
@@ -366,10 +405,12 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   // files are moved into place at the end.
   const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
   std::optional<TStagedTarget> partial;
-  if (dynamic_cast<TTesselText*>(&exporter)) partial.emplace(target, TDialogExporters::CompanionFiles(type, options.target));
+  if (dynamic_cast<TTesselText*>(&exporter))
+    partial.emplace(target, commandLineExporter ? std::vector<fs::path>()
+                                                : TDialogExporters::CompanionFiles(type, options.target));
   // The file's target and viewer choices never apply here: the target is
   // the command's, and the result is shown only once it has its own name.
-  exporters.CopyTarget(type, partial ? partial->Path().string() : options.target, false, false);
+  copyTarget(partial ? partial->Path().string() : options.target, false, false);
   auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
     if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
   };
@@ -406,7 +447,8 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
   WarnOfLosses(exporter.Losses(), progress);
-  ShowTarget(exporters, type, options);
+  copyTarget(options.target, options.showFile, options.printFile);
+  ShowResult(exporter);
   return code;
 }
 

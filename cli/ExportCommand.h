@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLineTypes.h"
 #include "cli/TableCommands.h"
 #include "dialog/ExportTypes.h"
 #include "core/LossTally.h"
@@ -41,7 +42,7 @@ constexpr const char* kExportUsage =
 
 // The options of `export --help`.
 constexpr const char* kExportOptionsHelp =
-    "  --type EXT         the export type by its extension (csv, txt, ...); default: the target's\n"
+    "  --type EXT         the export type by its extension (csv, txt, json, ...); default: the target's\n"
     "  --settings FILE    the exporter's options from a settings file; a file the export dialog\n"
     "                     saved runs as the dialog would: verimo-cli export --settings F TABLE.db\n"
     "  --output-dir DIR   export many tables (or every *.db of a folder), one file NAME.EXT each\n"
@@ -80,6 +81,9 @@ std::string BuiltExtensions();
 // The type of --type when given, else the one of the target's extension;
 // raises ExportUsageError when neither names a type this program exports.
 TAllowedExport ChooseExportType(const ExportOptions& options);
+// The command-line type (JSON, ...) that --type or else the target's
+// extension names; nullptr when they name none (then ChooseExportType).
+const CommandLineType* ChooseCommandLineType(const ExportOptions& options);
 
 // "warning: field "Ad": 1,204 characters cannot be written in code page
 // 1252 and were written as ?": one line per field and kind of loss.

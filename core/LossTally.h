@@ -16,6 +16,8 @@ enum class TLossKind : uint8_t {
   BlankAsFalse,        // a blank logical stored as false, the target having no blank (detail: the false text)
   TextCut,             // a text longer than its column, cut to its width (detail: the width)
   CellTextCut,         // a text longer than the format's cells hold, cut to their limit (detail: the limit)
+  NotFinite,           // a number that is NaN or infinite, written as null where the format has no such number
+  LoneSurrogate,       // half of a UTF-16 surrogate pair alone, written as U+FFFD
 };
 
 // One kind of loss in one field: how often it happened in the run.

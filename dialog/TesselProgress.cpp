@@ -174,6 +174,10 @@ WideString TTesselProgress::LossText(const TLoss& loss) {
       return field + count + u" değer sütunun " + loss.detail + u" karakterlik genişliğine kısaltıldı.";
     case TLossKind::CellTextCut:
       return field + count + u" değer bir hücrenin alabildiği " + loss.detail + u" karaktere kısaltıldı.";
+    case TLossKind::NotFinite:
+      return field + u"sonlu olmayan (NaN ya da sonsuz) " + count + u" sayı boş (null) yazıldı.";
+    case TLossKind::LoneSurrogate:
+      return field + u"eşi olmayan " + count + u" vekil karakter U+FFFD olarak yazıldı.";
   }
   return field + count + u" değer değişti.";
 }

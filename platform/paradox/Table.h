@@ -104,7 +104,7 @@ class TTable : public TDataSet {
   std::string FilePath() const;
   // The exact decimal text of a BCD ('#') field of the current record
   // ("-12.50"); empty when the field is blank or not a BCD field.
-  std::string FieldDecimalText(int index) const;
+  std::string FieldDecimalText(int index) const override;
   // What the salvaging read of the open table found; empty when the table
   // was opened without salvage mode or is intact.
   const ParadoxDamageReport& DamageReport() const;
