@@ -2,15 +2,27 @@
 
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
+#include "engine/TesselPageFit.h"
 
 namespace verimo {
 namespace {
 
 constexpr WideStringView kCellStart = u"\\pard\\intbl\\li30\\ri30";
 constexpr WideStringView kCellBorders = u"\\clbrdrl\\brdrth \\clbrdrr\\brdrth \\clbrdrt\\brdrth \\clbrdrb\\brdrth";
-constexpr int kTableLeft = 36;     // twips
-constexpr int kTwipsPerPixel = 15;
-constexpr int kCellPadding = 10;   // twips added to every cell
+constexpr int kTableLeft = 36;  // twips
+constexpr int kTwipsPerPoint = 20;
+// A4 in twips, and the margins every page gets.
+constexpr int kPaperShort = 11906;
+constexpr int kPaperLong = 16838;
+constexpr int kMarginLeftRight = 1800;
+constexpr int kMarginTopBottom = 1440;
+// What a cell adds to its text: the paragraph indents of 30 twips on each
+// side and the room of its borders, in points.
+constexpr double kCellPadding = 5.0;
+
+TFontDescription DescriptionOf(const TTesselFont& font) { return {font.Name, font.Height, font.Bold, font.Italic}; }
+
+void ScaleFont(TTesselFont& font, double scale) { font.SetSize(ScaledFontSize(font.Size(), scale)); }
 
 WideString StyleAlignment(TrtfTextAlignment alignment) {
   switch (alignment) {
@@ -96,23 +108,24 @@ TrtfStyleMarkup TTesselRTF::StyleMarkup(const TrtfStyle& style) {
 
 void TTesselRTF::BeginExport() {
   TTesselFormatText::BeginExport();
-  dataMarkup_.assign(Options.StripStyles.size() + 1, std::nullopt);
+  FitTableToPage();
+  dataMarkup_.assign(run_.StripStyles.size() + 1, std::nullopt);
   captionMarkup_.reset();
   TTesselRTFWriter& writer = RTFWriter();
   writer.WriteBeginGroup();
   writer.WriteHeader();
   TRTFFontTableItem captionFont;
   captionFont.Number = 0;
-  captionFont.Name = Options.CaptionStyle.Font.Name;
+  captionFont.Name = run_.CaptionStyle.Font.Name;
   writer.AddFontItem(captionFont);
   TRTFFontTableItem dataFont;
   dataFont.Number = 1;
-  dataFont.Name = Options.DataStyle.Font.Name;
+  dataFont.Name = run_.DataStyle.Font.Name;
   writer.AddFontItem(dataFont);
   writer.WriteFontTable();
   writer.AddColorItem(TRTFColorTableItem(clBlack));
   writer.WriteColorTable();
-  writer.GetFontMarkup(Options.DataStyle.Font, true);
+  writer.GetFontMarkup(run_.DataStyle.Font, true);
   WritePageSize();
 
   TrtfStyle header = Options.HeaderStyle;
@@ -123,16 +136,47 @@ void TTesselRTF::BeginExport() {
   WriteTableDefinition();
 }
 
+// The options of the run: the table's orientation, and its caption, data
+// and strip fonts narrowed as far as it needs (within a floor), with the
+// edges of its columns.
+void TTesselRTF::FitTableToPage() {
+  const TTesselFont& caption = Options.CaptionStyle.Font;
+  const TTesselFont& data = Options.DataStyle.Font;
+  TTesselCharWidths captionWidths(
+      [&](char32_t ch) { return CharPoints(Measurer(), DescriptionOf(caption), caption.Size(), ch); });
+  TTesselCharWidths dataWidths(
+      [&](char32_t ch) { return CharPoints(Measurer(), DescriptionOf(data), data.Size(), ch); });
+  const TTesselColumnPlan plan = PlanColumns(*this, captionWidths, dataWidths, captionWidths.Of(U'X'), kCellPadding);
+  auto textWidth = [](int paperWidth) {
+    return static_cast<double>(paperWidth - 2 * kMarginLeftRight - kTableLeft) / kTwipsPerPoint;
+  };
+  const TTesselTableFit fit =
+      FitTable(plan, Options.PageOrientation, Options.AutoOrientation, textWidth(kPaperShort), textWidth(kPaperLong));
+  run_ = Options;
+  run_.PageOrientation = fit.Orientation;
+  ScaleFont(run_.CaptionStyle.Font, fit.Scale);
+  ScaleFont(run_.DataStyle.Font, fit.Scale);
+  for (TrtfStyle& strip : run_.StripStyles) ScaleFont(strip.Font, fit.Scale);
+  edges_.clear();
+  double edge = kTableLeft;
+  for (double width : fit.Widths) {
+    edge += width * kTwipsPerPoint;
+    edges_.push_back(std::max(edges_.empty() ? kTableLeft + 1 : edges_.back() + 1, static_cast<long long>(edge)));
+  }
+}
+
 void TTesselRTF::WritePageSize() {
   TTesselRTFWriter& writer = RTFWriter();
-  if (Options.PageOrientation == poLandscape) {
+  if (run_.PageOrientation == poLandscape) {
     writer.WriteLn(u"\\landscape");
-    writer.WriteLn(u"\\paperw16838");
-    writer.WriteLn(u"\\paperh11906");
+    writer.WriteLn(u"\\paperw" + IntToWide(kPaperLong));
+    writer.WriteLn(u"\\paperh" + IntToWide(kPaperShort));
   } else {
-    writer.WriteLn(u"\\paperw11906");
-    writer.WriteLn(u"\\paperh16838");
+    writer.WriteLn(u"\\paperw" + IntToWide(kPaperShort));
+    writer.WriteLn(u"\\paperh" + IntToWide(kPaperLong));
   }
+  writer.WriteLn(u"\\margl" + IntToWide(kMarginLeftRight) + u"\\margr" + IntToWide(kMarginLeftRight) + u"\\margt" +
+                 IntToWide(kMarginTopBottom) + u"\\margb" + IntToWide(kMarginTopBottom));
 }
 
 void TTesselRTF::WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup& markup) {
@@ -154,18 +198,13 @@ void TTesselRTF::WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup
 void TTesselRTF::WriteTableDefinition() {
   TTesselRTFWriter& writer = RTFWriter();
   writer.WriteLn(u"\\trowd\\trql\\trgaph0\\trleft36");
-  const TTesselFont& font = Options.CaptionStyle.Font;
-  const TFontDescription measured{font.Name, font.Height, font.Bold, font.Italic};
-  const int x = Measurer().TextWidth(measured, u"X");
-  long long edge = kTableLeft;
-  for (int i = 0; i < Columns().Count(); ++i) {
-    edge += static_cast<long long>(x) * Columns()[i].Width * kTwipsPerPixel + kCellPadding;
+  for (long long edge : edges_) {
     writer.WriteLn(kCellBorders);
     writer.WriteLn(u"\\cellx" + IntToWide(edge));
   }
 }
 
-void TTesselRTF::BeforeExport() { RTFWriter().GetFontMarkup(Options.DataStyle.Font, true); }
+void TTesselRTF::BeforeExport() { RTFWriter().GetFontMarkup(run_.DataStyle.Font, true); }
 
 void TTesselRTF::EndExport() {
   if (HasWriter()) {
@@ -188,7 +227,7 @@ void TTesselRTF::EndExport() {
 
 void TTesselRTF::WriteCaptionRow() {
   TTesselRTFWriter& writer = RTFWriter();
-  writer.GetFontMarkup(Options.CaptionStyle.Font, true);
+  writer.GetFontMarkup(run_.CaptionStyle.Font, true);
   rowText_.clear();
   for (int i = 0; i < Columns().Count(); ++i) rowText_ += GetColCaption(i);
   rowText_ += u"\\row";
@@ -212,11 +251,11 @@ WideString TTesselRTF::GetColCaption(int index) {
   const WideString alignment = CaptionCellAlignment(index);
   TrtfStyleMarkup markup;
   if (OnGetCaptionStyle) {
-    TrtfStyle style = Options.CaptionStyle;
+    TrtfStyle style = run_.CaptionStyle;
     OnGetCaptionStyle(*this, index, style);
     markup = StyleMarkup(style);
   } else {
-    if (!captionMarkup_) captionMarkup_ = StyleMarkup(Options.CaptionStyle);
+    if (!captionMarkup_) captionMarkup_ = StyleMarkup(run_.CaptionStyle);
     markup = *captionMarkup_;
   }
   WideString cell(kCellStart);
@@ -241,13 +280,13 @@ void TTesselRTF::WriteDataRow() {
 }
 
 const TrtfStyle& TTesselRTF::DataStyleFor(int column, int& cacheSlot) const {
-  const auto strips = static_cast<int>(Options.StripStyles.size());
-  if (Options.StripType != ssNone && strips > 0) {
-    cacheSlot = (Options.StripType == ssColumn ? column : RecordCounter()) % strips;
-    return Options.StripStyles[static_cast<size_t>(cacheSlot)];
+  const auto strips = static_cast<int>(run_.StripStyles.size());
+  if (run_.StripType != ssNone && strips > 0) {
+    cacheSlot = (run_.StripType == ssColumn ? column : RecordCounter()) % strips;
+    return run_.StripStyles[static_cast<size_t>(cacheSlot)];
   }
   cacheSlot = strips;
-  return Options.DataStyle;
+  return run_.DataStyle;
 }
 
 const TrtfStyleMarkup& TTesselRTF::DataMarkup(int column) {

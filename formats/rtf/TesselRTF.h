@@ -65,8 +65,14 @@ class TTesselRTF : public TTesselFormatText {
   TTesselRTFWriter& RTFWriter() const;
   // The control words of a style, looked up in the run's writer.
   TrtfStyleMarkup StyleMarkup(const TrtfStyle& style);
+  // The options the run follows: the page it turned to and the fonts it
+  // narrowed to fit the table on it; and the right edges of the columns
+  // (twips).
+  const TRTFOptions& RunOptions() const { return run_; }
+  const std::vector<long long>& ColumnEdges() const { return edges_; }
 
  private:
+  void FitTableToPage();
   void WritePageSize();
   // The header or footer lines in a group of the style.
   void WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup& markup);
@@ -77,6 +83,8 @@ class TTesselRTF : public TTesselFormatText {
   TTextMeasurer& Measurer();
 
   std::unique_ptr<TTextMeasurer> ownMeasurer_;
+  TRTFOptions run_;
+  std::vector<long long> edges_;
   int currentColumn_ = 0;
   // The markup of each data style met (strip styles by number, the data
   // style last), kept for the run while no event can change the styles.

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/WideString.h"
 #include "engine/TesselStream.h"
@@ -19,21 +20,23 @@ class TDocxDocument {
   explicit TDocxDocument(TStream& stream);
   ~TDocxDocument();
 
-  // The document start and the table properties.
-  void Begin();
-  // The grid: one column per exported column, 2392 twips each.
-  void WriteGrid(int columnCount);
+  // The document start and the properties of a table of columns of these
+  // widths (twips): as wide as they are together, laid out at those widths.
+  void Begin(const std::vector<int>& widths);
+  // The grid: one column of each width.
+  void WriteGrid(const std::vector<int>& widths);
   void BeginRow();
-  // A cell with its text (line breaks become breaks in the run), style and
-  // an optional border.
-  void WriteCell(WideStringView text, const TDocxCellStyle& style, const TDocxBorder* border);
+  // A cell `width` twips wide with its text (line breaks become breaks in
+  // the run), style and an optional border, across `span` grid columns.
+  void WriteCell(WideStringView text, const TDocxCellStyle& style, const TDocxBorder* border, int width,
+                 int span = 1);
   void EndRow();
   int RowCount() const { return rowCount_; }
   // Ends the table and the body with the page of `orientation` and flushes
   // everything into the stream. A table without rows gets one row of empty cells
   // first (`columnCount` of them, at least one), since readers refuse a
   // table without rows.
-  void End(TTesselPageOrientation orientation, int columnCount);
+  void End(TTesselPageOrientation orientation, const std::vector<int>& widths);
 
  private:
   void WriteRunText(WideStringView text);

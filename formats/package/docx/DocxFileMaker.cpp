@@ -12,8 +12,12 @@
 namespace verimo {
 namespace fs = std::filesystem;
 
-TDocxFileMaker::TDocxFileMaker(fs::path outputFileName, const TTesselDocxOptions& options, int columnCount)
-    : outputFileName_(std::move(outputFileName)), options_(options), columnCount_(columnCount) {}
+TDocxFileMaker::TDocxFileMaker(fs::path outputFileName, const TTesselDocxOptions& options, std::vector<int> widths,
+                               TTesselPageOrientation orientation)
+    : outputFileName_(std::move(outputFileName)),
+      options_(options),
+      widths_(std::move(widths)),
+      orientation_(orientation) {}
 
 TDocxFileMaker::~TDocxFileMaker() = default;
 
@@ -31,36 +35,41 @@ void TDocxFileMaker::Begin() {
   documentPart_ = std::make_unique<TDeflatedPart>(staging_.CreateSubFolder("work") / "document.xml.deflated",
                                                   TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker);
   document_ = std::make_unique<TDocxDocument>(*documentPart_);
-  document_->Begin();
+  document_->Begin(widths_);
 }
 
 void TDocxFileMaker::GridIfNeeded() {
   if (gridWritten_) return;
-  document_->WriteGrid(columnCount_);
+  document_->WriteGrid(widths_);
   gridWritten_ = true;
 }
 
 void TDocxFileMaker::WriteSingleCellRow(WideStringView text, const TDocxCellStyle& style) {
   GridIfNeeded();
+  int total = 0;
+  for (int width : widths_) total += width;
   document_->BeginRow();
-  document_->WriteCell(text, style, nullptr);
+  document_->WriteCell(text, style, nullptr, total, static_cast<int>(widths_.size()));
   document_->EndRow();
 }
 
 void TDocxFileMaker::BeginRow() {
   GridIfNeeded();
   document_->BeginRow();
+  column_ = 0;
 }
 
 void TDocxFileMaker::WriteCell(WideStringView text, const TDocxCellStyle& style) {
-  document_->WriteCell(text, style, options_.UseBorder ? &options_.Border : nullptr);
+  const int width = column_ < widths_.size() ? widths_[column_] : 0;
+  ++column_;
+  document_->WriteCell(text, style, options_.UseBorder ? &options_.Border : nullptr, width);
 }
 
 void TDocxFileMaker::EndRow() { document_->EndRow(); }
 
 void TDocxFileMaker::Finish() {
   GridIfNeeded();
-  document_->End(options_.PageOrientation, columnCount_);
+  document_->End(orientation_, widths_);
   documentPart_->Finish();
   TBaseArchiveClass archive(package_);
   archive.SetOutputFileName(outputFileName_);

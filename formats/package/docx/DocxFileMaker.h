@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "core/WideString.h"
 #include "formats/package/StagingFolder.h"
@@ -19,14 +20,17 @@ class TDocxDocument;
 // the staging folder goes with it.
 class TDocxFileMaker {
  public:
-  TDocxFileMaker(std::filesystem::path outputFileName, const TTesselDocxOptions& options, int columnCount);
+  // `widths`: the table's columns in twips; `orientation`: the page's.
+  TDocxFileMaker(std::filesystem::path outputFileName, const TTesselDocxOptions& options, std::vector<int> widths,
+                 TTesselPageOrientation orientation);
   ~TDocxFileMaker();
   TDocxFileMaker(const TDocxFileMaker&) = delete;
   TDocxFileMaker& operator=(const TDocxFileMaker&) = delete;
 
   // Creates the package folders, writes the fixed parts and opens the document.
   void Begin();
-  // A row with one cell (header and footer lines), never bordered.
+  // A row with one cell across the table (header and footer lines), never
+  // bordered.
   void WriteSingleCellRow(WideStringView text, const TDocxCellStyle& style);
   // A row of cells, bordered when the options ask for it.
   void BeginRow();
@@ -40,7 +44,9 @@ class TDocxFileMaker {
 
   std::filesystem::path outputFileName_;
   const TTesselDocxOptions& options_;
-  int columnCount_;
+  std::vector<int> widths_;
+  TTesselPageOrientation orientation_;
+  size_t column_ = 0;  // of the cell written next in the row
   bool gridWritten_ = false;
   TStagingFolder staging_;
   std::filesystem::path package_;

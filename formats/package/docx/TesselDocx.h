@@ -8,6 +8,7 @@
 namespace verimo {
 
 class TDocxFileMaker;
+class TTextMeasurer;
 
 // Exports the source as a Word 2007 document holding one table: header
 // lines, the caption row, one row per record and footer lines are its
@@ -20,6 +21,9 @@ class TTesselDocx : public TTesselAdvancedText {
   ~TTesselDocx() override;
 
   TTesselDocxOptions DocxOptions;
+  // Measures the texts for the column widths; the installed fonts when
+  // null. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
 
   void BeginExport() override;
   void WriteCaptionRow() override;
@@ -31,11 +35,15 @@ class TTesselDocx : public TTesselAdvancedText {
   void LoadSettings(TTesselIniFile& settings) override;
 
   int RowCounter() const { return rowCounter_; }
+  // The options the run follows: the page it turned to and the fonts it
+  // narrowed to fit the table.
+  const TTesselDocxOptions& RunOptions() const { return run_; }
   int DataRowCounter() const { return dataRowCounter_; }
 
  private:
   const TDocxCellStyle& DataCellStyle(int column) const;
 
+  TTesselDocxOptions run_;
   std::unique_ptr<TDocxFileMaker> fileMaker_;
   int rowCounter_ = 0;
   int dataRowCounter_ = 0;

@@ -1,15 +1,34 @@
 #include "formats/package/odf/TesselODT.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 
 #include "core/Exception.h"
 #include "engine/TesselLocale.h"
+#include "formats/package/PackageTableFit.h"
 #include "formats/package/odf/BaseODFFile.h"
 #include "formats/package/odf/OdfText.h"
 #include "resources/StringTable.h"
 
 namespace verimo {
+
+namespace {
+
+// The page: A4 with margins of 2 cm all round; the text widths in points;
+// what a cell adds to its text (padding and borders).
+constexpr double kPointsPerCm = 72 / 2.54;
+constexpr double kPortraitTextWidth = (21.0 - 4.0) * kPointsPerCm;
+constexpr double kLandscapeTextWidth = (29.7 - 4.0) * kPointsPerCm;
+constexpr double kCellPadding = 4.0;
+
+std::string Points(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  return std::string(buffer, result.ptr) + "pt";
+}
+
+}  // namespace
 
 TTesselODT::TTesselODT() : TableName(TTesselLocale::Instance().LoadText(res::kDefaultTableName)) {
   published_.Captions = true;
@@ -37,21 +56,64 @@ void TTesselODT::BeginExport() {
   rows_ = 0;
   pending_ = TPendingRow();
   pending_.Texts.reserve(static_cast<size_t>(Columns().Count()));
+  FitTableToPage();
   package_ = std::make_unique<TBaseODFFile>();
   package_->DocumentKind = TBaseODFFile::dkText;
   package_->SetOutputFileName(FileName);
   package_->WriteMetaAndManifest();
-  const TTesselODTOptions& options = ODTOptions;
+  const TTesselODTOptions& options = run_;
   package_->OpenTableFragment([&](std::string& out) { AppendODTFontFaces(out, options); },
-                              [&](std::string& out) { AppendODTStyles(out, options); });
+                              [&](std::string& out) {
+                                AppendODTStyles(out, options);
+                                AppendTableStyles(out);
+                              });
   WriteParagraphs("Header", Header);
   line_.assign("<table:table ");
   AppendODFAttribute(line_, "table:name", TableName);
-  line_ += ">\r\n";
-  for (int i = 0; i < std::max(Columns().Count(), 1); ++i)
-    line_ += "<table:table-column table:style-name=\"DefaultColumnStyle\" />";
+  line_ += "table:style-name=\"TableStyle\" >\r\n";
+  for (size_t i = 0; i < std::max<size_t>(widths_.size(), 1); ++i)
+    line_ += "<table:table-column table:style-name=\"ColumnStyle" + std::to_string(i + 1) + "\" />";
   line_ += "\r\n";
   package_->Table().WriteRaw(line_);
+}
+
+// The run's options: its orientation, and its caption, data and strip
+// fonts narrowed as far as the table needs (within a floor); the column
+// widths in points.
+void TTesselODT::FitTableToPage() {
+  const TTesselTableFit fit =
+      FitPackageTable(*this, TextMeasurer, ODTOptions.CaptionRowStyle.Font, ODTOptions.DataStyle.Font, kCellPadding,
+                      poPortrait, true, kPortraitTextWidth, kLandscapeTextWidth);
+  run_ = ODTOptions;
+  ScalePackageFont(run_.CaptionRowStyle.Font, fit.Scale);
+  ScalePackageFont(run_.DataStyle.Font, fit.Scale);
+  for (TODTCellParagraphStyle& strip : run_.StripStylesList) ScalePackageFont(strip.Font, fit.Scale);
+  orientation_ = fit.Orientation;
+  widths_ = fit.Widths;
+}
+
+// The table as wide as its columns together, each column at its width.
+void TTesselODT::AppendTableStyles(std::string& out) const {
+  double total = 0;
+  for (double width : widths_) total += width;
+  out += "<style:style style:name=\"TableStyle\" style:family=\"table\" ><style:table-properties style:width=\"" +
+         Points(total) + "\" table:align=\"left\" /></style:style>\r\n";
+  for (size_t i = 0; i < std::max<size_t>(widths_.size(), 1); ++i)
+    out += "<style:style style:name=\"ColumnStyle" + std::to_string(i + 1) +
+           "\" style:family=\"table-column\" ><style:table-column-properties style:column-width=\"" +
+           Points(i < widths_.size() ? widths_[i] : total) + "\" /></style:style>\r\n";
+}
+
+// The page of the document: A4 in the run's orientation.
+void TTesselODT::AppendPageStyles(std::string& out) const {
+  const bool landscape = orientation_ == poLandscape;
+  out += "<office:automatic-styles><style:page-layout style:name=\"PageLayout\" ><style:page-layout-properties "
+         "fo:page-width=\"";
+  out += landscape ? "29.7cm\" fo:page-height=\"21cm\" style:print-orientation=\"landscape\" "
+                   : "21cm\" fo:page-height=\"29.7cm\" style:print-orientation=\"portrait\" ";
+  out += "fo:margin-top=\"2cm\" fo:margin-bottom=\"2cm\" fo:margin-left=\"2cm\" fo:margin-right=\"2cm\" />"
+         "</style:page-layout></office:automatic-styles>\r\n<office:master-styles><style:master-page "
+         "style:name=\"Standard\" style:page-layout-name=\"PageLayout\" /></office:master-styles>\r\n";
 }
 
 void TTesselODT::WriteCaptionRow() {
@@ -118,12 +180,13 @@ void TTesselODT::FinishPackage() {
   }
   package_->Table().WriteRaw("</table:table>\r\n");
   WriteParagraphs("Footer", Footer);
-  const TTesselODTOptions& options = ODTOptions;
+  const TTesselODTOptions& options = run_;
   package_->BuildPackage([&](std::string& out) { AppendODTFontFaces(out, options); },
                          [&](std::string& out) {
                            out += "<style:style style:name=\"Standard\" style:family=\"paragraph\" />\r\n";
                            AppendODTStyles(out, options);
-                         });
+                         },
+                         [this](std::string& out) { AppendPageStyles(out); });
 }
 
 // Also runs when the run fails: then the package is thrown away with its

@@ -10,6 +10,7 @@
 namespace verimo {
 
 class TBaseODFFile;
+class TTextMeasurer;
 
 // Exports the source as an OpenDocument text document: the header lines
 // as paragraphs, one table with the caption row as its repeated header
@@ -26,6 +27,9 @@ class TTesselODT : public TTesselAdvancedText {
   TTesselODTOptions ODTOptions;
   // Resource string 34656 by default; an empty name fails the run.
   WideString TableName;
+  // Measures the texts for the column widths; the installed fonts when
+  // null. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
 
   void BeginExport() override;
   void WriteCaptionRow() override;
@@ -37,6 +41,11 @@ class TTesselODT : public TTesselAdvancedText {
   void LoadSettings(TTesselIniFile& settings) override;
 
   int RecordCount() const { return records_; }
+  // The run's page orientation and column widths (points), and its options
+  // with the fonts it narrowed to fit the table.
+  TTesselPageOrientation RunOrientation() const { return orientation_; }
+  const std::vector<double>& ColumnWidths() const { return widths_; }
+  const TTesselODTOptions& RunOptions() const { return run_; }
 
  private:
   // The row held back: its cell texts, whether it is the caption row and,
@@ -48,11 +57,17 @@ class TTesselODT : public TTesselAdvancedText {
     bool Held = false;
   };
 
+  void FitTableToPage();
+  void AppendTableStyles(std::string& out) const;
+  void AppendPageStyles(std::string& out) const;
   void WritePendingRow(bool last);
   void WriteParagraphs(std::string_view style, const TStringList& lines);
   void FinishPackage();
   int StripOf(int column, int record) const;
 
+  TTesselODTOptions run_;
+  TTesselPageOrientation orientation_ = poPortrait;
+  std::vector<double> widths_;
   std::unique_ptr<TBaseODFFile> package_;
   TPendingRow pending_;
   std::string line_;
