@@ -242,24 +242,21 @@ std::vector<double> TTesselColumnPlan::Widths(const std::vector<int>& columns, d
     }
     return widths;
   }
-  const double minimumTotal = Sum(minimum);
-  if (minimumTotal > width) {
-    // Not even the words fit: every column narrowed alike.
-    const double scale = minimumTotal > 0 ? width / minimumTotal : 0;
-    for (size_t i = 0; i < widths.size(); ++i) widths[i] = minimum[i] * scale;
-    return widths;
-  }
   // The widest columns give way first: every column is cut to one level,
-  // no lower than its minimum, the level found by bisection.
+  // no lower than its minimum; when not even the minimums fit, the widest
+  // minimums are cut to one level as well (their words then break).
+  const bool wordsFit = Sum(minimum) <= width;
+  const std::vector<double>& floor = wordsFit ? minimum : std::vector<double>(widths.size(), 0.0);
+  std::vector<double>& cut = wordsFit ? widths : minimum;
   double low = 0;
-  double high = *std::max_element(widths.begin(), widths.end());
+  double high = *std::max_element(cut.begin(), cut.end());
   for (int step = 0; step < 60; ++step) {
     const double level = (low + high) / 2;
     double sum = 0;
-    for (size_t i = 0; i < widths.size(); ++i) sum += std::max(minimum[i], std::min(widths[i], level));
+    for (size_t i = 0; i < cut.size(); ++i) sum += std::max(floor[i], std::min(cut[i], level));
     (sum > width ? high : low) = level;
   }
-  for (size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(minimum[i], std::min(widths[i], low));
+  for (size_t i = 0; i < cut.size(); ++i) widths[i] = std::max(floor[i], std::min(cut[i], low));
   return widths;
 }
 
@@ -344,6 +341,18 @@ TTesselColumnPlan PlanColumns(TTessel& exporter, TTesselCharWidths& captionWidth
   return TTesselColumnPlan(std::move(extents), std::move(limits), padding, std::move(whole));
 }
 
+TTesselColumnPlan TTesselColumnPlan::Subset(const std::vector<int>& columns) const {
+  std::vector<TTesselTextExtent> extents;
+  std::vector<double> limits;
+  std::vector<bool> whole;
+  for (int column : columns) {
+    extents.push_back(extents_[static_cast<size_t>(column)]);
+    limits.push_back(Limit(column));
+    whole.push_back(whole_[static_cast<size_t>(column)]);
+  }
+  return TTesselColumnPlan(std::move(extents), std::move(limits), padding_, std::move(whole));
+}
+
 TTesselPageOrientation ChooseOrientation(const TTesselColumnPlan& plan, TTesselPageOrientation chosen,
                                          bool automatic, double portraitWidth) {
   if (!automatic || chosen != poPortrait) return chosen;
@@ -355,8 +364,18 @@ TTesselTableFit FitTable(const TTesselColumnPlan& plan, TTesselPageOrientation c
   TTesselTableFit fit;
   fit.Orientation = ChooseOrientation(plan, chosen, automatic, portraitWidth);
   const double width = fit.Orientation == poLandscape ? landscapeWidth : portraitWidth;
-  fit.Scale = plan.FontScale(width, kNarrowestFontScale);
-  fit.Widths = (fit.Scale < 1.0 ? plan.Scaled(fit.Scale) : plan).Widths(width);
+  for (int next = 1; next < plan.Count() || fit.Groups.empty();) {
+    std::vector<int>& group = fit.Groups.emplace_back(1, 0);
+    if (plan.Count() == 0) group.clear();
+    for (; next < plan.Count() && static_cast<int>(group.size()) < kMostWordColumns; ++next) group.push_back(next);
+  }
+  std::vector<TTesselColumnPlan> plans;
+  for (const std::vector<int>& group : fit.Groups) {
+    plans.push_back(plan.Subset(group));
+    fit.Scale = std::min(fit.Scale, plans.back().FontScale(width, kNarrowestFontScale));
+  }
+  for (const TTesselColumnPlan& group : plans)
+    fit.Widths.push_back((fit.Scale < 1.0 ? group.Scaled(fit.Scale) : group).Widths(width));
   return fit;
 }
 

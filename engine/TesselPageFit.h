@@ -116,8 +116,8 @@ class TTesselColumnPlan {
   // (which their minimum and preferred widths are measured against): the
   // preferred widths, the room left shared out among the columns that want
   // more, or, when they are too wide, the widest narrowed first down to
-  // their minimums; when even the minimums do not fit, the minimums scaled
-  // down to `width` (words then break). Sums to at most `width`.
+  // their minimums; when even the minimums do not fit, the widest minimums
+  // narrowed first (words then break). Sums to at most `width`.
   std::vector<double> Widths(const std::vector<int>& columns, double width, double page) const;
   // Every column on a page `width` wide.
   std::vector<double> Widths(double width) const;
@@ -139,6 +139,8 @@ class TTesselColumnPlan {
   double FontScale(double width, double floor) const;
   // The same columns with their texts set `scale` times as large.
   TTesselColumnPlan Scaled(double scale) const;
+  // A plan of some of the columns, in the order given.
+  TTesselColumnPlan Subset(const std::vector<int>& columns) const;
 
  private:
   double Limit(int column) const;
@@ -172,14 +174,19 @@ TTesselPageOrientation ChooseOrientation(const TTesselColumnPlan& plan, TTesselP
 // How a word processor's table fits its page: the orientation (see
 // ChooseOrientation), the scale of its fonts (down to
 // kNarrowestFontScale while the words do not fit) and the column widths in
-// points (the word processor wraps what still does not fit).
+// points (the word processor wraps what still does not fit). A table of
+// more columns than a word processor holds (kMostWordColumns) is cut
+// into groups, each beginning with the first column and each a table of
+// its own.
 struct TTesselTableFit {
   TTesselPageOrientation Orientation = poPortrait;
   double Scale = 1.0;
-  std::vector<double> Widths;
+  std::vector<std::vector<int>> Groups;
+  std::vector<std::vector<double>> Widths;  // per group, in its order
 };
 
 constexpr double kNarrowestFontScale = 0.7;
+constexpr int kMostWordColumns = 63;
 TTesselTableFit FitTable(const TTesselColumnPlan& plan, TTesselPageOrientation chosen, bool automatic,
                          double portraitWidth, double landscapeWidth);
 // A font size in whole points at `scale`: rounded down, not below 6

@@ -3,6 +3,7 @@
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselPageFit.h"
+#include "engine/TesselStream.h"
 
 namespace verimo {
 namespace {
@@ -133,7 +134,21 @@ void TTesselRTF::BeginExport() {
   const TrtfStyleMarkup markup = StyleMarkup(header);
   WriteLinesBlock(Header, markup);
   writer.WritePar();
-  WriteTableDefinition();
+  WriteTableDefinition(writer, 0);
+  // The tables of the further column groups are written aside, each on a
+  // page of its own, and join the document at its end.
+  parts_.clear();
+  for (size_t g = 1; g < groups_.size(); ++g) {
+    TGroupPart& part = parts_.emplace_back();
+    part.stream = CreateTemporaryFileStream();
+    part.writer = std::make_unique<TTesselWriter>(this, part.stream.get());
+    part.writer->WriteLn(u"\\page\\par");
+    WriteTableDefinition(*part.writer, static_cast<int>(g));
+  }
+}
+
+TTesselWriter& TTesselRTF::GroupWriter(size_t group) {
+  return group == 0 ? RTFWriter() : *parts_[group - 1].writer;
 }
 
 // The options of the run: the table's orientation, and its caption, data
@@ -157,11 +172,15 @@ void TTesselRTF::FitTableToPage() {
   ScaleFont(run_.CaptionStyle.Font, fit.Scale);
   ScaleFont(run_.DataStyle.Font, fit.Scale);
   for (TrtfStyle& strip : run_.StripStyles) ScaleFont(strip.Font, fit.Scale);
+  groups_ = fit.Groups;
   edges_.clear();
-  double edge = kTableLeft;
-  for (double width : fit.Widths) {
-    edge += width * kTwipsPerPoint;
-    edges_.push_back(std::max(edges_.empty() ? kTableLeft + 1 : edges_.back() + 1, static_cast<long long>(edge)));
+  for (const std::vector<double>& widths : fit.Widths) {
+    std::vector<long long>& edges = edges_.emplace_back();
+    double edge = kTableLeft;
+    for (double width : widths) {
+      edge += width * kTwipsPerPoint;
+      edges.push_back(std::max(edges.empty() ? kTableLeft + 1 : edges.back() + 1, static_cast<long long>(edge)));
+    }
   }
 }
 
@@ -195,21 +214,29 @@ void TTesselRTF::WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup
   }
 }
 
-void TTesselRTF::WriteTableDefinition() {
-  TTesselRTFWriter& writer = RTFWriter();
+void TTesselRTF::WriteTableDefinition(TTesselWriter& writer, int group) {
   writer.WriteLn(u"\\trowd\\trql\\trgaph0\\trleft36");
-  for (long long edge : edges_) {
+  for (long long edge : edges_[static_cast<size_t>(group)]) {
     writer.WriteLn(kCellBorders);
     writer.WriteLn(u"\\cellx" + IntToWide(edge));
   }
 }
 
-void TTesselRTF::BeforeExport() { RTFWriter().GetFontMarkup(run_.DataStyle.Font, true); }
+void TTesselRTF::BeforeExport() {
+  const WideString markup = RTFWriter().GetFontMarkup(run_.DataStyle.Font, true);
+  for (TGroupPart& part : parts_) part.writer->WriteLn(markup);
+}
 
 void TTesselRTF::EndExport() {
   if (HasWriter()) {
     TTesselRTFWriter& writer = RTFWriter();
     writer.WriteLn(u"\\pard");
+    for (TGroupPart& part : parts_) {
+      part.stream->SetPosition(0);
+      writer.Stream()->CopyFrom(*part.stream);
+      writer.WriteLn(u"\\pard");
+    }
+    parts_.clear();
     TrtfStyle footer = Options.FooterStyle;
     if (OnGetFooterStyle) OnGetFooterStyle(*this, footer);
     const TrtfStyleMarkup markup = StyleMarkup(footer);
@@ -226,12 +253,22 @@ void TTesselRTF::EndExport() {
 // ---- rows and cells ----
 
 void TTesselRTF::WriteCaptionRow() {
-  TTesselRTFWriter& writer = RTFWriter();
-  writer.GetFontMarkup(run_.CaptionStyle.Font, true);
-  rowText_.clear();
-  for (int i = 0; i < Columns().Count(); ++i) rowText_ += GetColCaption(i);
-  rowText_ += u"\\row";
-  writer.WriteLn(rowText_);
+  const WideString markup = RTFWriter().GetFontMarkup(run_.CaptionStyle.Font, true);
+  for (TGroupPart& part : parts_) part.writer->WriteLn(markup);
+  cells_.clear();
+  for (int i = 0; i < Columns().Count(); ++i) cells_.push_back(GetColCaption(i));
+  WriteRows();
+}
+
+// The cells held in cells_, a row in each group's table.
+void TTesselRTF::WriteRows() {
+  for (size_t g = 0; g < groups_.size(); ++g) {
+    rowText_.clear();
+    for (int column : groups_[g])
+      if (static_cast<size_t>(column) < cells_.size()) rowText_ += cells_[static_cast<size_t>(column)];
+    rowText_ += u"\\row";
+    GroupWriter(g).WriteLn(rowText_);
+  }
 }
 
 WideString TTesselRTF::CaptionCellAlignment(int index) const {
@@ -270,13 +307,12 @@ WideString TTesselRTF::GetColCaption(int index) {
 }
 
 void TTesselRTF::WriteDataRow() {
-  rowText_.clear();
+  cells_.resize(static_cast<size_t>(Row().Count()));
   for (int i = 0; i < Row().Count(); ++i) {
     currentColumn_ = i;
-    rowText_ += GetCellText(Row()[i]);
+    cells_[static_cast<size_t>(i)] = GetCellText(Row()[i]);
   }
-  rowText_ += u"\\row";
-  RTFWriter().WriteLn(rowText_);
+  WriteRows();
 }
 
 const TrtfStyle& TTesselRTF::DataStyleFor(int column, int& cacheSlot) const {

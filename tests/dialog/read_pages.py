@@ -12,17 +12,24 @@ each table: "captions" (one per column), "rows" (lists of cell texts),
           column indexes); a reader meets the captions and then the rows of
           a group's columns in their order,
   "area": [left, bottom, right, top] in points: no word may lie outside it
-          (omitted: not checked).
+          (omitted: not checked),
+  "edges": per column group, the edges of its table's columns on the page,
+          [x0, ..., xn] in points (word processors, whose rows a page break
+          cuts: each column's words are read down the pages on their own;
+          each group's table starts a page; omitted: the texts are looked
+          for in the order of the pages' content).
 The word-processor documents are converted to PDF by LibreOffice, one call
 per type (200 files a call); the LaTeX ones are compiled by pdflatex (two at a
 time). Every PDF must pass `qpdf --check`; `pdftotext -raw` (content order,
 text outside the page left out) must hold every text: whitespace is left out
 on both sides, the texts of one list are looked for one after the other, and
-a text that a page break cuts in two is found piece by piece. `pdftotext
+a text that a page break cuts in two is found piece by piece (when the
+column edges are known, each column's words are read on their own). `pdftotext
 -bbox` gives the words' boxes for the area. Texts with characters the LaTeX
 fonts cannot show are not looked for in .tex results. Prints one line per
 finding (at most ten per document); exit status 1 when there is one.
 """
+import bisect
 import concurrent.futures
 import html
 import json
@@ -46,9 +53,14 @@ NO_GLYPH = set("\u00d0\u00de\u00f0\u00fe\u0104\u0105\u0110\u0111\u0118\u0119\u01
 AHEAD = 8_000_000
 PIECES_APART = 400_000
 MOST_PIECES = 12
+# The first piece of a cut text is its first place after the text before
+# that starts with this many of its characters.
+FIRST_PIECE = 4
 WORD = re.compile(r'<word xMin="([-\d.]+)" yMin="([-\d.]+)" xMax="([-\d.]+)" yMax="([-\d.]+)">([^<]*)</word>')
 PAGE = re.compile(r'<page width="([\d.]+)" height="([\d.]+)">')
 TOLERANCE = 1.5
+# A word belongs to the column its left edge lies in, this far inside.
+COLUMN_INSET = 2.0
 
 
 def normalise(text, latex):
@@ -97,6 +109,52 @@ def pdf_of(job, outdir):
     return path
 
 
+def common_prefix(found, at, wanted):
+    length = 0
+    while length < len(wanted) and at + length < len(found) and found[at + length] == wanted[length]:
+        length += 1
+    return length
+
+
+def longest_prefix(found, rest, cursor):
+    """The longest start of `rest` found after `cursor`, and where."""
+    low, high, where = 0, len(rest), -1
+    while low < high:
+        middle = (low + high + 1) // 2
+        hit = found.find(rest[:middle], cursor, cursor + PIECES_APART + middle)
+        if hit >= 0:
+            low, where = middle, hit
+        else:
+            high = middle - 1
+    return low, where
+
+
+def find_in_pieces(found, wanted, position):
+    """Where the first piece of a text that a page break cut starts, or None.
+
+    The first piece follows the text before it closely; the others come
+    later (after the pieces of the cells beside it and the captions a new
+    page repeats). The next text is looked for from the first piece's
+    start: where this one's piece ends is not sure (the next may begin with
+    the words this one goes on with)."""
+    start = found.find(wanted[:FIRST_PIECE], position, position + PIECES_APART)
+    if start >= 0:
+        length = common_prefix(found, start, wanted)
+    else:
+        length, start = longest_prefix(found, wanted, position)
+        if length == 0:
+            return None
+    rest, cursor = wanted[length:], start + length
+    for _ in range(MOST_PIECES):
+        if not rest:
+            return start
+        length, where = longest_prefix(found, rest, cursor)
+        if length == 0:
+            return None
+        rest, cursor = rest[length:], where + length
+    return start if not rest else None
+
+
 def find_in_order(found, sequence, latex, problems, name):
     position = 0
     for text in sequence:
@@ -109,29 +167,66 @@ def find_in_order(found, sequence, latex, problems, name):
         if at >= 0:
             position = at + len(wanted)
             continue
-        # Cut by a page break: the longest start found, then the rest after it.
-        rest, cursor, pieces, first_end = wanted, position, 0, None
-        while rest and pieces < MOST_PIECES:
-            low, high, where = 0, len(rest), -1
-            while low < high:
-                middle = (low + high + 1) // 2
-                hit = found.find(rest[:middle], cursor, cursor + PIECES_APART + middle)
-                if hit >= 0:
-                    low, where = middle, hit
-                else:
-                    high = middle - 1
-            if low == 0:
-                break
-            cursor = where + low
-            first_end = first_end if first_end is not None else cursor
-            rest = rest[low:]
-            pieces += 1
-        if rest:
+        start = find_in_pieces(found, wanted, position)
+        if start is None:
             problems.append(f"{name}: not on the pages: {text[:80]!r}")
             if len(problems) >= 10:
                 return
             continue
-        position = first_end
+        position = start
+
+
+def words_of(pdf):
+    """The words of every page with their boxes: (page, x_min, y_min, x_max, y_max, text), y from the top."""
+    boxes = run(["pdftotext", "-bbox", "-enc", "UTF-8", pdf, "-"]).stdout.decode("utf-8", errors="replace")
+    words = []
+    page, height = 0, 0.0
+    for match in re.finditer(PAGE.pattern + "|" + WORD.pattern, boxes):
+        if match.group(1):
+            page += 1
+            height = float(match.group(2))
+            continue
+        x_min, y_min, x_max, y_max = (float(match.group(i)) for i in range(3, 7))
+        words.append((page, x_min, y_min, x_max, y_max, html.unescape(match.group(7)), height))
+    return words
+
+
+def column_texts(words, edges, captions):
+    """Each column's words, page after page, line after line, without the
+    caption rows that pages repeat at their tops; and whether each caption
+    was on the first page."""
+    pages = [{} for _ in range(len(edges) - 1)]
+    for word in sorted(words, key=lambda w: (w[0], round(w[2] * 2), w[1])):
+        column = min(max(bisect.bisect_right(edges, word[1] + COLUMN_INSET) - 1, 0), len(pages) - 1)
+        pages[column].setdefault(word[0], []).append(word[5])
+    texts, shown = [], []
+    for column, by_page in enumerate(pages):
+        caption = normalise(captions[column], False) if column < len(captions) else ""
+        parts = [normalise("".join(by_page[page]), False) for page in sorted(by_page)]
+        shown.append(not caption or any(caption in part for part in parts[:1]))
+        texts.append("".join(part[len(caption):] if caption and part.startswith(caption) else part
+                             for part in parts))
+    return texts, shown
+
+
+def group_pages(job, table, words):
+    """Each column group with its edges and the words of its pages: the
+    first group's table starts on the first page, each further one on the
+    first page after the one before that shows its first column's caption
+    after the repeated first."""
+    groups, edges = job["groups"], job["edges"]
+    pages = {}
+    for word in words:
+        pages.setdefault(word[0], []).append(word)
+    starts = [1]
+    for group in groups[1:]:
+        caption = normalise(table["captions"][group[1]], False) if len(group) > 1 else ""
+        start = next((page for page in sorted(pages) if page > starts[-1] and
+                      caption in normalise("".join(w[5] for w in pages[page]), False)), max(pages, default=1) + 1)
+        starts.append(start)
+    starts.append(max(pages, default=0) + 1)
+    for g, group in enumerate(groups):
+        yield group, edges[g], [w for w in words if starts[g] <= w[0] < starts[g + 1]]
 
 
 def sequences_of(job, table):
@@ -158,30 +253,37 @@ def check(job, table, outdir):
         problems.append(f"{name}: qpdf --check: {qpdf.stdout.decode(errors='replace')[-300:]}")
     text = run(["pdftotext", "-raw", "-enc", "UTF-8", pdf, "-"]).stdout.decode("utf-8", errors="replace")
     found = normalise(text, latex)
+    # TeX hyphenates the header and footer paragraphs.
+    joined = normalise(re.sub(r"-\n", "", text), latex) if latex else found
     for line in table["lines"]:
-        if (not latex or showable_in_latex(line)) and normalise(line, latex) not in found:
+        if (not latex or showable_in_latex(line)) and normalise(line, latex) not in joined:
             problems.append(f"{name}: line not on the pages: {line[:80]!r}")
-    for sequence in sequences_of(job, table):
-        find_in_order(found, sequence, latex, problems, name)
-        if len(problems) >= 10:
-            return problems
+    words = words_of(pdf) if "edges" in job or "area" in job else []
+    if "edges" in job:
+        for group, edges, group_words in group_pages(job, table, words):
+            captions = [table["captions"][column] for column in group]
+            texts, shown = column_texts(group_words, edges, captions)
+            for place, column in enumerate(group):
+                if not shown[place]:
+                    problems.append(f"{name}: caption not on the table's first page: {captions[place]!r}")
+                sequence = [row[column] for row in table["rows"] if column < len(row)]
+                find_in_order(texts[place], sequence, latex, problems, name)
+                if len(problems) >= 10:
+                    return problems
+    else:
+        for sequence in sequences_of(job, table):
+            find_in_order(found, sequence, latex, problems, name)
+            if len(problems) >= 10:
+                return problems
     if "area" in job:
         left, bottom, right, top = job["area"]
-        boxes = run(["pdftotext", "-bbox", "-enc", "UTF-8", pdf, "-"]).stdout.decode("utf-8", errors="replace")
-        height = None
-        page = 0
-        for match in re.finditer(PAGE.pattern + "|" + WORD.pattern, boxes):
-            if match.group(1):
-                height = float(match.group(2))
-                page += 1
-                continue
-            x_min, y_min, x_max, y_max = (float(match.group(i)) for i in range(3, 7))
+        for page, x_min, y_min, x_max, y_max, word, height in words:
             # pdftotext measures from the top of the page.
             if (x_min < left - TOLERANCE or x_max > right + TOLERANCE or height - y_max < bottom - TOLERANCE
                     or height - y_min > top + TOLERANCE):
-                problems.append(f"{name}: page {page}: {html.unescape(match.group(7))!r} at "
-                                f"[{x_min:.1f} {height - y_max:.1f} {x_max:.1f} {height - y_min:.1f}] is outside "
-                                f"the text area [{left} {bottom} {right} {top}]")
+                problems.append(f"{name}: page {page}: {word!r} at [{x_min:.1f} {height - y_max:.1f} "
+                                f"{x_max:.1f} {height - y_min:.1f}] is outside the text area "
+                                f"[{left} {bottom} {right} {top}]")
                 break
     return problems
 

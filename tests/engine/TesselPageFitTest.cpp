@@ -55,10 +55,10 @@ TEST(TesselTextWrapTest, ExtentsCountTheWidestLineAndWord) {
 }
 
 TTesselColumnPlan Plan(std::vector<std::pair<double, double>> lineAndWord, std::vector<double> limits = {},
-                       double padding = 4) {
+                       double padding = 4, std::vector<bool> whole = {}) {
   std::vector<TTesselTextExtent> extents;
   for (const auto& [line, word] : lineAndWord) extents.push_back({line, word});
-  return TTesselColumnPlan(std::move(extents), std::move(limits), padding);
+  return TTesselColumnPlan(std::move(extents), std::move(limits), padding, std::move(whole));
 }
 
 double Total(const std::vector<double>& widths) { return std::accumulate(widths.begin(), widths.end(), 0.0); }
@@ -90,10 +90,27 @@ TEST(TesselColumnPlanTest, WideTablesNarrowTheWidestColumnsDownToTheirWords) {
   EXPECT_DOUBLE_EQ(widths[1], 79);  // a word holds a quarter of the page at most
   EXPECT_NEAR(widths[0], 59, 1e-6);
   EXPECT_NEAR(widths[3], 59, 1e-6);
-  // Words wider than the page are squeezed alike.
-  const std::vector<double> squeezed = Plan(std::vector<std::pair<double, double>>(5, {90, 90})).Widths(100);
+  // When not even the words fit, the widest give way first.
+  std::vector<std::pair<double, double>> tooMany(6, {90, 90});
+  tooMany.push_back({2, 2});
+  const std::vector<double> squeezed = Plan(tooMany).Widths(100);
   EXPECT_NEAR(Total(squeezed), 100, 1e-6);
-  EXPECT_NEAR(squeezed[0], 20, 1e-6);
+  EXPECT_NEAR(squeezed[6], 6, 1e-6);
+  EXPECT_NEAR(squeezed[0], 94.0 / 6, 1e-6);
+}
+
+TEST(TesselColumnPlanTest, LongWordsAreCutBeforeTheTableIsCutIntoGroups) {
+  // Six columns whose words take 414 points of 400: the longest words are
+  // cut to one width, the numbers kept whole.
+  const TTesselColumnPlan plan = Plan({{200, 200}, {200, 200}, {200, 200}, {30, 30}, {30, 30}, {110, 110}}, {}, 4,
+                                      {false, false, false, false, false, true});
+  EXPECT_TRUE(plan.FitsWords(400));
+  EXPECT_EQ(plan.Groups(400).size(), 1u);
+  EXPECT_DOUBLE_EQ(plan.Minimum(5, 400), 104);  // a quarter of the page, whole
+  EXPECT_NEAR(plan.Minimum(0, 400), (400 - 104 - 2 * 34) / 3.0, 1e-6);
+  EXPECT_NEAR(Total(plan.Widths(400)), 400, 1e-6);
+  // Not below an eighth of the page: then the table goes into groups.
+  EXPECT_FALSE(Plan(std::vector<std::pair<double, double>>(12, {90, 90})).FitsWords(400));
 }
 
 TEST(TesselColumnPlanTest, GroupsRepeatTheFirstColumnAndHoldEveryOtherOnce) {

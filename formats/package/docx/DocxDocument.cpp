@@ -77,6 +77,11 @@ TDocxDocument::TDocxDocument(TStream& stream) : xml_(std::make_unique<TTesselXML
 TDocxDocument::~TDocxDocument() = default;
 
 void TDocxDocument::Begin(const std::vector<int>& widths) {
+  WriteDocumentStart();
+  BeginTable(widths);
+}
+
+void TDocxDocument::WriteDocumentStart() {
   xml_->WriteDeclaration("1.0", "UTF-8", "yes");
   xml_->OpenElement("w:document", {},
                     {{"xmlns:ve", ooxml::kMarkupCompatibility},
@@ -88,8 +93,15 @@ void TDocxDocument::Begin(const std::vector<int>& widths) {
                      {"xmlns:wp", ooxml::kWordprocessingDrawing},
                      {"xmlns:w10", ooxml::kOfficeWord},
                      {"xmlns:w", ooxml::kWordprocessingML}});
+  xml_->WriteRaw("<w:body>");
+}
+
+void TDocxDocument::PageBreak() { xml_->WriteRaw("<w:p><w:r><w:br w:type=\"page\" /></w:r></w:p>"); }
+
+void TDocxDocument::BeginTable(const std::vector<int>& widths) {
+  rowCount_ = 0;
   const std::string margin = std::to_string(kCellMargin);
-  xml_->WriteRaw("<w:body><w:tbl><w:tblPr><w:tblStyle w:val=\"TableGrid\" /><w:tblW w:w=\"" +
+  xml_->WriteRaw("<w:tbl><w:tblPr><w:tblStyle w:val=\"TableGrid\" /><w:tblW w:w=\"" +
                  std::to_string(Sum(widths)) +
                  "\" w:type=\"dxa\" /><w:tblLayout w:type=\"fixed\" /><w:tblCellMar><w:left w:w=\"" + margin +
                  "\" w:type=\"dxa\" /><w:right w:w=\"" + margin +
@@ -150,7 +162,7 @@ void TDocxDocument::WriteCell(WideStringView text, const TDocxCellStyle& style, 
   xml_->WriteRaw(cell_);
 }
 
-void TDocxDocument::End(TTesselPageOrientation orientation, const std::vector<int>& widths) {
+void TDocxDocument::EndTable(const std::vector<int>& widths) {
   if (rowCount_ == 0) {
     const TDocxCellStyle plain;
     BeginRow();
@@ -158,7 +170,18 @@ void TDocxDocument::End(TTesselPageOrientation orientation, const std::vector<in
     if (widths.empty()) WriteCell({}, plain, nullptr, 0);
     EndRow();
   }
-  xml_->WriteRaw("</w:tbl><w:p/><w:sectPr w:rsidR=\"00584319\" w:rsidSect=\"00584319\" >");
+  xml_->WriteRaw("</w:tbl>");
+}
+
+void TDocxDocument::AppendPart(TStream& part) {
+  part.SetPosition(0);
+  std::string buffer(64 * 1024, '\0');
+  for (size_t read; (read = part.Read(buffer.data(), buffer.size())) > 0;)
+    xml_->WriteRaw(std::string_view(buffer.data(), read));
+}
+
+void TDocxDocument::EndBody(TTesselPageOrientation orientation) {
+  xml_->WriteRaw("<w:p/><w:sectPr w:rsidR=\"00584319\" w:rsidSect=\"00584319\" >");
   if (orientation == poLandscape) {
     xml_->WriteRaw(
         "<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\" />"
@@ -174,5 +197,7 @@ void TDocxDocument::End(TTesselPageOrientation orientation, const std::vector<in
   xml_->Flush();
   xml_.reset();
 }
+
+void TDocxDocument::Flush() { xml_->Flush(); }
 
 }  // namespace verimo

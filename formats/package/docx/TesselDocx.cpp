@@ -39,11 +39,15 @@ void TTesselDocx::BeginExport() {
   ScalePackageFont(run_.CaptionRowStyle.Font, fit.Scale);
   ScalePackageFont(run_.DataStyle.Font, fit.Scale);
   for (TDocxStripStyle& strip : run_.StripStylesList) ScalePackageFont(strip.Options.Font, fit.Scale);
-  std::vector<int> widths;
-  for (double width : fit.Widths) widths.push_back(std::max(1, static_cast<int>(width * 20)));
-  fileMaker_ = std::make_unique<TDocxFileMaker>(FileName, run_, std::move(widths), fit.Orientation);
+  widths_.clear();
+  for (const std::vector<double>& group : fit.Widths) {
+    std::vector<int>& widths = widths_.emplace_back();
+    for (double width : group) widths.push_back(std::max(1, static_cast<int>(width * 20)));
+  }
+  groups_ = fit.Groups;
+  fileMaker_ = std::make_unique<TDocxFileMaker>(FileName, run_, groups_, widths_, fit.Orientation);
   fileMaker_->Begin();
-  for (const WideString& line : Header) fileMaker_->WriteSingleCellRow(line, run_.HeaderStyle);
+  for (const WideString& line : Header) fileMaker_->WriteSingleCellRow(line, run_.HeaderStyle, 0);
 }
 
 void TTesselDocx::WriteCaptionRow() {
@@ -75,7 +79,7 @@ void TTesselDocx::WriteDataRow() {
 void TTesselDocx::EndExport() {
   std::unique_ptr<TDocxFileMaker> maker = std::move(fileMaker_);
   if (maker && std::uncaught_exceptions() == 0) {
-    for (const WideString& line : Footer) maker->WriteSingleCellRow(line, run_.FooterStyle);
+    for (const WideString& line : Footer) maker->WriteSingleCellRow(line, run_.FooterStyle, maker->GroupCount() - 1);
     maker->Finish();
   }
   maker.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/TesselText.h"
 #include "formats/package/docx/DocxOptions.h"
@@ -38,12 +39,19 @@ class TTesselDocx : public TTesselAdvancedText {
   // The options the run follows: the page it turned to and the fonts it
   // narrowed to fit the table.
   const TTesselDocxOptions& RunOptions() const { return run_; }
+  // The column groups of the run's tables (one of every column unless there
+  // are more than a word processor holds) and the widths of each group's
+  // columns in twips.
+  const std::vector<std::vector<int>>& ColumnGroups() const { return groups_; }
+  const std::vector<int>& ColumnWidths(size_t group = 0) const { return widths_.at(group); }
   int DataRowCounter() const { return dataRowCounter_; }
 
  private:
   const TDocxCellStyle& DataCellStyle(int column) const;
 
   TTesselDocxOptions run_;
+  std::vector<std::vector<int>> groups_;
+  std::vector<std::vector<int>> widths_;
   std::unique_ptr<TDocxFileMaker> fileMaker_;
   int rowCounter_ = 0;
   int dataRowCounter_ = 0;
