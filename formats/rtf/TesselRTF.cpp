@@ -139,16 +139,14 @@ void TTesselRTF::BeginExport() {
   // page of its own, and join the document at its end.
   parts_.clear();
   for (size_t g = 1; g < groups_.size(); ++g) {
-    TGroupPart& part = parts_.emplace_back();
-    part.stream = CreateTemporaryFileStream();
-    part.writer = std::make_unique<TTesselWriter>(this, part.stream.get());
-    part.writer->WriteLn(u"\\page\\par");
-    WriteTableDefinition(*part.writer, static_cast<int>(g));
+    TTesselWriter& part = parts_.emplace_back([this](TStream& stream) { return GetWriterClass(stream); }).Writer();
+    part.WriteLn(u"\\page\\par");
+    WriteTableDefinition(part, static_cast<int>(g));
   }
 }
 
 TTesselWriter& TTesselRTF::GroupWriter(size_t group) {
-  return group == 0 ? RTFWriter() : *parts_[group - 1].writer;
+  return group == 0 ? RTFWriter() : parts_[group - 1].Writer();
 }
 
 // The options of the run: the table's orientation, and its caption, data
@@ -224,16 +222,15 @@ void TTesselRTF::WriteTableDefinition(TTesselWriter& writer, int group) {
 
 void TTesselRTF::BeforeExport() {
   const WideString markup = RTFWriter().GetFontMarkup(run_.DataStyle.Font, true);
-  for (TGroupPart& part : parts_) part.writer->WriteLn(markup);
+  for (TTesselAsidePart& part : parts_) part.Writer().WriteLn(markup);
 }
 
 void TTesselRTF::EndExport() {
   if (HasWriter()) {
     TTesselRTFWriter& writer = RTFWriter();
     writer.WriteLn(u"\\pard");
-    for (TGroupPart& part : parts_) {
-      part.stream->SetPosition(0);
-      writer.Stream()->CopyFrom(*part.stream);
+    for (TTesselAsidePart& part : parts_) {
+      part.CopyTo(*writer.Stream());
       writer.WriteLn(u"\\pard");
     }
     parts_.clear();
@@ -254,7 +251,7 @@ void TTesselRTF::EndExport() {
 
 void TTesselRTF::WriteCaptionRow() {
   const WideString markup = RTFWriter().GetFontMarkup(run_.CaptionStyle.Font, true);
-  for (TGroupPart& part : parts_) part.writer->WriteLn(markup);
+  for (TTesselAsidePart& part : parts_) part.Writer().WriteLn(markup);
   cells_.clear();
   for (int i = 0; i < Columns().Count(); ++i) cells_.push_back(GetColCaption(i));
   WriteRows();

@@ -78,12 +78,6 @@ class TTesselRTF : public TTesselFormatText {
   void WritePageSize();
   // The header or footer lines in a group of the style.
   void WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup& markup);
-  // The table of a further column group, written aside until the end.
-  struct TGroupPart {
-    std::unique_ptr<TFileStream> stream;
-    std::unique_ptr<TTesselWriter> writer;
-  };
-
   void WriteTableDefinition(TTesselWriter& writer, int group);
   TTesselWriter& GroupWriter(size_t group);
   void WriteRows();
@@ -96,7 +90,8 @@ class TTesselRTF : public TTesselFormatText {
   TRTFOptions run_;
   std::vector<std::vector<int>> groups_;
   std::vector<std::vector<long long>> edges_;
-  std::vector<TGroupPart> parts_;
+  // The tables of the further column groups, written aside until the end.
+  std::vector<TTesselAsidePart> parts_;
   std::vector<WideString> cells_;
   int currentColumn_ = 0;
   // The markup of each data style met (strip styles by number, the data

@@ -277,14 +277,8 @@ void TTesselLaTeX::BeginExport() {
   WritePreamble();
   started_ = true;
   parts_.clear();
-  for (size_t g = 1; g < groups_.size(); ++g) {
-    TGroupPart& part = parts_.emplace_back();
-    part.stream = CreateTemporaryFileStream();
-    auto writer = std::make_unique<TTesselLaTeXWriter>(this, part.stream.get());
-    writer->SetCodePage(RunCodePage());
-    part.writer = std::move(writer);
-    part.writer->WriteLn(u"\\clearpage");
-  }
+  for (size_t g = 1; g < groups_.size(); ++g)
+    parts_.emplace_back([this](TStream& stream) { return GetWriterClass(stream); }).Writer().WriteLn(u"\\clearpage");
   for (int g = 0; g < static_cast<int>(groups_.size()); ++g) {
     TTesselWriter& writer = GroupWriter(g);
     writer.WriteLn(u"\\begin{longtable}{" + ColumnLayout(g) + u"}");
@@ -314,7 +308,7 @@ void TTesselLaTeX::PlanTable() {
 }
 
 TTesselWriter& TTesselLaTeX::GroupWriter(int group) {
-  return group == 0 ? Writer() : *parts_[static_cast<size_t>(group) - 1].writer;
+  return group == 0 ? Writer() : parts_[static_cast<size_t>(group) - 1].Writer();
 }
 
 // Each column a ragged paragraph of its share of the line, without
@@ -366,9 +360,8 @@ void TTesselLaTeX::EndExport() {
     started_ = false;
     TTesselWriter& writer = Writer();
     writer.WriteLn(u"\\end{longtable}");
-    for (TGroupPart& part : parts_) {
-      part.stream->SetPosition(0);
-      writer.Stream()->CopyFrom(*part.stream);
+    for (TTesselAsidePart& part : parts_) {
+      part.CopyTo(*writer.Stream());
       writer.WriteLn(u"\\end{longtable}");
     }
     parts_.clear();

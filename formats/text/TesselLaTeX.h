@@ -86,12 +86,6 @@ class TTesselLaTeX : public TTesselFormatText {
   const std::vector<std::vector<int>>& ColumnGroups() const { return groups_; }
 
  private:
-  // The table of a further column group, written aside until the end.
-  struct TGroupPart {
-    std::unique_ptr<TFileStream> stream;
-    std::unique_ptr<TTesselWriter> writer;
-  };
-
   TTextMeasurer& Measurer();
   void PlanTable();
   void WritePreamble();
@@ -107,7 +101,8 @@ class TTesselLaTeX : public TTesselFormatText {
   std::vector<std::vector<int>> groups_;
   std::vector<double> shares_;  // per column, of the line
   std::vector<double> room_;    // per column, for its text, in points
-  std::vector<TGroupPart> parts_;
+  // The tables of the further column groups, written aside until the end.
+  std::vector<TTesselAsidePart> parts_;
   std::vector<WideString> cells_;
   std::vector<std::vector<WideString>> chunks_;
   WideString line_;

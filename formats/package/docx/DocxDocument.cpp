@@ -173,12 +173,7 @@ void TDocxDocument::EndTable(const std::vector<int>& widths) {
   xml_->WriteRaw("</w:tbl>");
 }
 
-void TDocxDocument::AppendPart(TStream& part) {
-  part.SetPosition(0);
-  std::string buffer(64 * 1024, '\0');
-  for (size_t read; (read = part.Read(buffer.data(), buffer.size())) > 0;)
-    xml_->WriteRaw(std::string_view(buffer.data(), read));
-}
+void TDocxDocument::AppendPart(TStream& part) { xml_->WriteRawFrom(part); }
 
 void TDocxDocument::EndBody(TTesselPageOrientation orientation) {
   xml_->WriteRaw("<w:p/><w:sectPr w:rsidR=\"00584319\" w:rsidSect=\"00584319\" >");

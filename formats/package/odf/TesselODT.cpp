@@ -215,13 +215,10 @@ void TTesselODT::FinishPackage() {
     WritePendingRow(true);
   }
   package_->Table().WriteRaw("</table:table>\r\n");
-  std::string buffer(64 * 1024, '\0');
   for (TGroupPart& part : parts_) {
     part.writer->WriteRaw("</table:table>\r\n");
     part.writer->Flush();
-    part.stream->SetPosition(0);
-    for (size_t read; (read = part.stream->Read(buffer.data(), buffer.size())) > 0;)
-      package_->Table().WriteRaw(std::string_view(buffer.data(), read));
+    package_->Table().WriteRawFrom(*part.stream);
   }
   parts_.clear();
   WriteParagraphs("Footer", Footer);
