@@ -119,7 +119,7 @@ void TForm2::Button1Click() {
 void TForm2::ExportTable(const QString& path) {
   try {
     table1_.Close();
-    OpenTable(path);
+    if (!OpenTable(path)) return;
     TTableCloser closer(table1_);
     tesselDialog1_.Execute();
   } catch (const std::exception& error) {
@@ -128,12 +128,31 @@ void TForm2::ExportTable(const QString& path) {
   }
 }
 
-void TForm2::OpenTable(const QString& path) {
+bool TForm2::OpenTable(const QString& path) {
   const QFileInfo info(path);
   table1_.SetDatabaseName(ToUtf8Path(info.absolutePath()));
   table1_.SetTableName(ToUtf8Path(info.fileName()));
-  table1_.Open();
+  table1_.SetSalvage(false);
+  try {
+    table1_.Open();
+  } catch (const TableDamaged& error) {
+    if (!AskSalvage(QString::fromUtf8(error.what()))) return false;
+    table1_.SetSalvage(true);
+    table1_.Open();
+  }
   ApplyProgramCodePages(TProgramSettings::Load(ProgramSettingsFile), table1_.Info().codePage);
+  return true;
+}
+
+bool TForm2::AskSalvage(const QString& reason) {
+  QMessageBox question(QMessageBox::Warning, windowTitle(),
+                       ToQString(u"Tablo açılamadı:") + QLatin1Char('\n') + reason + QStringLiteral("\n\n") +
+                           ToQString(u"Tablodan okunabilen kayıtlar kurtarılsın mı? Neyin kurtarılıp neyin "
+                                     u"kaybolduğu aktarım sırasında gösterilir."),
+                       QMessageBox::Yes | QMessageBox::No, this);
+  question.setObjectName(QStringLiteral("SalvageQuestion"));
+  question.setDefaultButton(QMessageBox::No);
+  return question.exec() == QMessageBox::Yes;
 }
 
 bool TForm2::EditProgramSettings() {

@@ -33,7 +33,8 @@ class TForm2 : public QWidget {
   QString ProgramSettingsFile;
 
   // Picks, opens and exports a table; the table is closed again when the
-  // dialog closes. Errors are shown and leave the window usable.
+  // dialog closes. Errors are shown and leave the window usable; when the
+  // table is damaged the user may have what can be read recovered.
   void Button1Click();
   // Opens the table at `path` and runs the export dialog on it, as if it
   // had been chosen with the button (a table given on the command line or
@@ -55,7 +56,12 @@ class TForm2 : public QWidget {
 
  private:
   void ConfigureDialog(TShellLauncher* shellLauncher);
-  void OpenTable(const QString& path);
+  // Opens the table; a damaged one in salvage mode when the user agrees.
+  // False when the user declines.
+  bool OpenTable(const QString& path);
+  // Asks whether to recover what a damaged table still holds, naming why
+  // it did not open.
+  bool AskSalvage(const QString& reason);
   bool AskPassword(const std::string& tableName, WideString& password);
 
   TTable table1_;

@@ -93,14 +93,13 @@ void TfmTesselProgress::Notify(int code) {
 
 void TfmTesselProgress::ShowWarnings(const std::vector<WideString>& lines) {
   if (lines.empty()) return;
-  QStringList texts;
-  for (const WideString& line : lines) texts << ToQString(line);
+  for (const WideString& line : lines) warnings_ << ToQString(line);
   if (!laWarnings_) {
     laWarnings_ = new QLabel(this);
     laWarnings_->setObjectName(QStringLiteral("laWarnings"));
     laWarnings_->setWordWrap(true);
   }
-  laWarnings_->setText(texts.join(QLatin1Char('\n')));
+  laWarnings_->setText(warnings_.join(QLatin1Char('\n')));
   const int width = kClientWidth - 2 * kMargin;
   const int height = laWarnings_->heightForWidth(width);
   const int top = kClientHeight - kMargin / 2;
@@ -165,6 +164,11 @@ void TQtProgressView::ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TF
   for (const TOutOfRangeDates::TFieldCount& field : counts)
     lines.push_back(TTesselProgress::OutOfRangeDatesText(field.fieldName, field.count));
   window_->ShowWarnings(lines);
+}
+
+void TQtProgressView::ShowSalvageReport(const std::vector<std::string>& lines) {
+  window_->ShowWarnings(TTesselProgress::SalvageReportLines(lines));
+  QCoreApplication::processEvents();
 }
 
 }  // namespace verimo

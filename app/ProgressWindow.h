@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <functional>
 
 #include "dialog/TesselDialog.h"
@@ -26,7 +27,8 @@ class TfmTesselProgress : public QDialog {
   void Notify(int code);
   // Runs an event loop until the window's result is OK.
   void WaitForOK();
-  // Lines under the counters that the user should read before "Tamam".
+  // Lines under the counters that the user should read before "Tamam",
+  // after those shown before.
   void ShowWarnings(const std::vector<WideString>& lines);
 
   const TTesselProgress& Progress() const { return progress_; }
@@ -57,6 +59,7 @@ class TfmTesselProgress : public QDialog {
   QLabel* laSpeed_ = nullptr;
   QLabel* laSpeedValue_ = nullptr;
   QLabel* laWarnings_ = nullptr;
+  QStringList warnings_;
   QPushButton* bButton_ = nullptr;
   QTimer* tmTimer_ = nullptr;
   QEventLoop* waitLoop_ = nullptr;
@@ -70,6 +73,7 @@ class TQtProgressView : public TTesselProgressView {
   void Notify(int code) override;
   void WaitForOK() override;
   void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) override;
+  void ShowSalvageReport(const std::vector<std::string>& lines) override;
   TfmTesselProgress& Window() { return *window_; }
 
  private:

@@ -152,6 +152,22 @@ ratio() {
     'BEGIN { if (ours > 0 && peer > 0) printf "%.2f×", (our_rows / ours) / (peer_rows / peer); else printf "–" }'
 }
 
+# zip_against_level9 FORMAT ROWS: for a zipped format, a row of the archive's
+# entries beside the same entries deflated by zlib at level 9 (not timed).
+zip_against_level9() {
+  local archive=$work/ours/out.$1 line size entries level9
+  case $1 in xlsx|ods|odt|docx) ;; *) return 0 ;; esac
+  [[ -f $archive ]] || return 0
+  if ! line=$(/usr/bin/python3 bench/zip-level9.py "$archive" 2>>"$log"); then
+    notes+=("- $1, $2 rows: bench/zip-level9.py failed (see $log)")
+    return 0
+  fi
+  read -r _ size entries level9 <<< "$line"
+  size=${size#archive=} entries=${entries#entries=} level9=${level9#zlib9=}
+  zipped+=("| $1 | $2 | $size | $entries | $level9 | $(awk -v a="$entries" -v b="$level9" \
+    'BEGIN { printf "%+.1f%%", (b > 0 ? 100 * (a - b) / b : 0) }') |")
+}
+
 # Whether our side can run the format at all: tried on a tiny table.
 tiny_table=$(bench/make-table.sh 20)
 can_export() {
@@ -164,6 +180,7 @@ can_export() {
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 lines=()
+zipped=()
 notes=()
 slowest_rate="" slowest_format="" slowest_command=""
 for entry in "${registered[@]}"; do
@@ -191,6 +208,7 @@ for entry in "${registered[@]}"; do
     fresh_dir "$work/ours"
     read -r o_status o_s o_cpu o_kb < <(measure "$our_command")
     o_bytes=$(output_bytes "$work/ours")
+    [[ $o_status -eq 0 ]] && zip_against_level9 "$name" "$rows"
     peer_name=${peer%% *}
     peer_name=${peer_name//[(){\}]/}
     [[ $peer == *"{lo}"* ]] && peer_name=lo
@@ -280,13 +298,26 @@ fi
 report=bench/RESULTS.md
 analysis=""
 [[ -f $report ]] && analysis=$(sed -n '/^## Analysis/,$p' "$report")
-# A run of some formats keeps the earlier rows of the others.
+# A run of some formats keeps the earlier rows of the others, in the table
+# of the formats (main) and in the one of the zipped archives (zip).
+kept_rows() {
+  awk -F' [|] ' -v only=",$only," -v table="$1" '
+    /^[|] Rows [|] Format [|]/ { inside = "main"; next }
+    /^[|] Format [|] Rows [|] Archive [|]/ { inside = "zip"; next }
+    /^$/ { inside = "" }
+    inside == table && /^[|] / {
+      format = table == "main" ? $2 : substr($1, 3)
+      if (index(only, "," format ",") == 0) print
+    }' "$report"
+}
 kept=()
+kept_zipped=()
 if [[ -n $only && -f $report ]]; then
-  while IFS= read -r line; do kept+=("$line"); done < <(
-    awk -F' [|] ' -v only=",$only," '/^[|] [0-9]/ && index(only, "," $2 ",") == 0' "$report")
+  while IFS= read -r line; do kept+=("$line"); done < <(kept_rows main)
+  while IFS= read -r line; do kept_zipped+=("$line"); done < <(kept_rows zip)
   [[ ${#kept[@]} -gt 0 ]] && notes+=("- Only $only ran on $started; the other rows are kept from the earlier runs.")
 fi
+zipped+=("${kept_zipped[@]}")
 {
   echo "# Benchmark results"
   echo
@@ -308,6 +339,15 @@ fi
   echo "|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
   printf '%s\n' "${lines[@]}"
   [[ ${#kept[@]} -gt 0 ]] && printf '%s\n' "${kept[@]}"
+  if [[ ${#zipped[@]} -gt 0 ]]; then
+    echo
+    echo "The zipped formats' archives (bytes): their entries' compressed sizes in total, beside the same"
+    echo "entries deflated by zlib at level 9 as one stream each (bench/zip-level9.py)."
+    echo
+    echo "| Format | Rows | Archive | Entries | Entries, zlib level 9 | Entries vs zlib 9 |"
+    echo "|---|---:|---:|---:|---:|---:|"
+    printf '%s\n' "${zipped[@]}"
+  fi
   if [[ ${#engine[@]} -gt 0 ]]; then
     echo
     echo "The engine and the reader without a peer: the reader's scan of the benchmark table, and the"

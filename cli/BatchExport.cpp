@@ -33,6 +33,7 @@ struct TTableJob {
 struct TJobResult {
   bool written = false;
   std::string message;  // the last line the worker printed
+  bool lossy = false;   // written from a salvaging read that lost records or values
 };
 
 bool HasDbExtension(const fs::path& path) {
@@ -64,12 +65,13 @@ std::vector<std::string> ExpandTables(const std::vector<std::string>& arguments)
 
 // Whether the table is encrypted; nothing when it cannot be read (the
 // worker then reports why).
-std::optional<bool> IsEncrypted(const std::string& path) {
+std::optional<bool> IsEncrypted(const std::string& path, bool salvage) {
   bool encrypted = false;
   try {
     TTable table;
     table.SetDatabaseName(fs::path(path).parent_path().string());
     table.SetTableName(fs::path(path).filename().string());
+    table.SetSalvage(salvage);
     // Asked only for an encrypted table; declining leaves it closed.
     table.SetPasswordCallback([&encrypted](const std::string&, WideString&) {
       encrypted = true;
@@ -85,7 +87,7 @@ std::optional<bool> IsEncrypted(const std::string& path) {
 
 // Asks for the password of an encrypted table on the terminal, checking it;
 // nothing when the user gives up (three tries) or there is no terminal.
-std::optional<std::string> AskPassword(const std::string& path) {
+std::optional<std::string> AskPassword(const std::string& path, bool salvage) {
   if (!StandardInputIsTerminal()) return std::nullopt;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::optional<std::string> line = ReadSecretLine("Enter password for " + fs::path(path).filename().string());
@@ -95,6 +97,7 @@ std::optional<std::string> AskPassword(const std::string& path) {
       table.SetDatabaseName(fs::path(path).parent_path().string());
       table.SetTableName(fs::path(path).filename().string());
       table.SetPassword(Utf8ToWide(*line));
+      table.SetSalvage(salvage);
       table.Open();
       return line;
     } catch (const std::exception&) {
@@ -110,8 +113,8 @@ std::vector<TTableJob> PlanJobs(const ExportOptions& options) {
     TTableJob job{table, BatchTargetOf(options, table), options.table.password, {}};
     auto [existing, inserted] = targets.emplace(fs::absolute(job.target).lexically_normal().string(), table);
     if (!inserted) job.skipReason = "its file " + job.target + " is the one of " + existing->second;
-    if (job.skipReason.empty() && !job.password && IsEncrypted(table).value_or(false)) {
-      job.password = AskPassword(table);
+    if (job.skipReason.empty() && !job.password && IsEncrypted(table, options.table.salvage).value_or(false)) {
+      job.password = AskPassword(table, options.table.salvage);
       if (!job.password) job.skipReason = "the table is password-protected; give its password with --password";
     }
     jobs.push_back(std::move(job));
@@ -182,7 +185,9 @@ class TWorker {
   TJobResult Finish(int status) {
     pid_ = -1;
     TJobResult result;
-    result.written = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.written = code == 0 || code == kExitSalvageLost;
+    result.lossy = code == kExitSalvageLost;
     result.message = WorkerMessage(output_);
     if (result.message.empty()) result.message = result.written ? "written" : "the worker ended without a message";
     return result;
@@ -201,8 +206,7 @@ class TWorker {
         single.table.password = job.password;
         single.target = job.target;
         single.quiet = false;
-        RunExport(single, out);
-        code = 0;
+        code = RunExport(single, out);
       } catch (const std::exception& error) {
         std::fprintf(out, "%s\n", error.what());
       }
@@ -272,12 +276,15 @@ int RunBatchExport(const ExportOptions& options, std::FILE* out) {
   }
 
   size_t written = static_cast<size_t>(std::count_if(results.begin(), results.end(), [](const TJobResult& r) { return r.written; }));
+  size_t lossy = static_cast<size_t>(std::count_if(results.begin(), results.end(), [](const TJobResult& r) { return r.lossy; }));
   std::fprintf(out, "%zu of %zu tables written to %s", written, jobs.size(), options.outputDir->c_str());
+  if (lossy > 0) std::fprintf(out, "; %zu with records or values lost", lossy);
   if (written < jobs.size()) std::fprintf(out, "; %zu failed:", jobs.size() - written);
   std::fprintf(out, "\n");
   for (size_t i = 0; i < jobs.size(); ++i)
     if (!results[i].written) std::fprintf(out, "  %s: %s\n", jobs[i].table.c_str(), results[i].message.c_str());
-  return written == jobs.size() ? 0 : 1;
+  if (written < jobs.size()) return 1;
+  return lossy > 0 ? kExitSalvageLost : 0;
 }
 
 }  // namespace verimo::cli

@@ -12,7 +12,8 @@ namespace verimo::cli {
 // A table that fails does not stop the others. Encrypted tables without
 // --password are asked for on the terminal first, or skipped without one.
 // Prints a line per table as it ends and a summary; returns the exit code:
-// 0 when every table was written, 1 otherwise.
+// 1 when a table was not written, else kExitSalvageLost when a --salvage
+// read lost records or values of one, else 0.
 int RunBatchExport(const ExportOptions& options, std::FILE* out);
 
 }  // namespace verimo::cli

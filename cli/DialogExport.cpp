@@ -70,13 +70,14 @@ bool IsDialogExport(const std::vector<std::string>& exportArgs) {
   return hasSettings && !commandLineRun && files == 1;
 }
 
-void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress) {
+int RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress) {
   DialogExportOptions options = ParseDialogExport(exportArgs);
   std::error_code error;
   if (!std::filesystem::is_regular_file(options.settingsFile, error))
     throw Exception(options.settingsFile + ": settings file not found");
   TTable table;
   OpenTable(table, options.table);
+  PrintSalvageReport(table, progress);
 
   NoShellLauncher noShell;
   TTesselDialog dialog;
@@ -107,7 +108,9 @@ void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* prog
     std::fprintf(progress, "exported %lld records in %.1f s\n", static_cast<long long>(exported),
                  seconds);
   }
+  int code = SalvageExitCode(table);
   table.Close();
+  return code;
 }
 
 }  // namespace verimo::cli

@@ -10,7 +10,9 @@ namespace verimo::cli {
 // on the command line, so the settings file is one the export dialog saved,
 // and the export runs exactly as the dialog would run it (type, fields,
 // formats, options, file name). Nothing is opened or printed afterwards.
+// Returns the exit code: 0, or kExitSalvageLost after a --salvage read
+// that lost records or values.
 bool IsDialogExport(const std::vector<std::string>& exportArgs);
-void RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress);
+int RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progress);
 
 }  // namespace verimo::cli

@@ -303,7 +303,7 @@ std::string BatchTargetOf(const ExportOptions& options, const std::string& table
   return (fs::path(*options.outputDir) / fs::path(table).stem()).string() + "." + extension;
 }
 
-void RunExport(const ExportOptions& options, std::FILE* progress) {
+int RunExport(const ExportOptions& options, std::FILE* progress) {
   TAllowedExport type = ChooseExportType(options);
   fs::path target(options.target);
   std::error_code ec;
@@ -317,6 +317,7 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
 
   TTable table;
   OpenTable(table, options.table);
+  PrintSalvageReport(table, progress);
   exporter.ExportSource = esDataSet;
   exporter.DataSet = &table;
   ExportEveryFieldByDefault(exporter, table);
@@ -362,12 +363,14 @@ void RunExport(const ExportOptions& options, std::FILE* progress) {
     // Messages name the file as the user gave it, not the partial one.
     throw Exception(partial ? partial->AsTargetNames(error.what()) : std::string(error.what()));
   }
+  const int code = SalvageExitCode(table);
   table.Close();
   if (partial) partial->Commit();
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
   WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);
   ShowTarget(exporters, type, options);
+  return code;
 }
 
 }  // namespace verimo::cli

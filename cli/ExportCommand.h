@@ -78,8 +78,10 @@ void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& cou
 // table (the exporter works on a copy of its own); a failed or interrupted
 // run leaves it as it was. With --clipboard the rows go onto the session's
 // clipboard, only when the export was complete. Progress goes to `progress` (records, records per
-// second). Raises verimo::Exception or std::exception with a message on any
-// failure.
-void RunExport(const ExportOptions& options, std::FILE* progress);
+// second), with the salvage report of a --salvage read. Raises
+// verimo::Exception or std::exception with a message on any failure; returns
+// the exit code: 0, or kExitSalvageLost after a --salvage read that lost
+// records or values.
+int RunExport(const ExportOptions& options, std::FILE* progress);
 
 }  // namespace verimo::cli

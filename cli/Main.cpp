@@ -38,8 +38,12 @@ Commands:
 
 Options of every command:
 )" + verimo::cli::kTableOptionsHelp + R"(
-Example:
+Exit codes: 0 success, 1 failure, 2 wrong command line, 3 a --salvage read lost records or values
+(the output holds what could be recovered).
+
+Examples:
   verimo-cli export samples/MUSTERI.DB musteri.csv
+  verimo-cli info --salvage damaged/CUSTOMER.DB
 )";
 
 struct CommandHelp {
@@ -50,7 +54,8 @@ struct CommandHelp {
 const CommandHelp kCommandHelp[] = {
     {"info", std::string("usage: verimo-cli info [OPTIONS] TABLE.db\n\n"
                          "Prints the table's version, code page, the code pages an export uses, encryption,\n"
-                         "record count and size, block size and one line per field.\n\nOptions:\n") +
+                         "record count and size, block size and one line per field; with --salvage also\n"
+                         "what a salvaging read recovers and loses, without exporting anything.\n\nOptions:\n") +
                  verimo::cli::kTableOptionsHelp + "\nExample:\n  verimo-cli info samples/MUSTERI.DB\n"},
     {"dump", std::string("usage: verimo-cli dump [--limit N] [--hex-blobs] [OPTIONS] TABLE.db\n\n"
                          "Prints a line of field names and one tab-separated line per record; tabs, line\n"
@@ -178,23 +183,23 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
 int Run(const Arguments& args) {
   verimo::TTable table;
   verimo::cli::OpenTable(table, args.table);
-  if (args.command == "info")
+  if (args.command == "info") {
     verimo::cli::PrintInfo(table, stdout);
-  else
+    verimo::cli::PrintSalvageReport(table, stdout);
+  } else {
+    verimo::cli::PrintSalvageReport(table, stderr);
     verimo::cli::PrintRecords(table, args.dump, stdout);
+  }
+  int code = verimo::cli::SalvageExitCode(table);
   table.Close();
-  return 0;
+  return code;
 }
 
 int RunExportCommand(const std::vector<std::string>& exportArgs) {
-  if (verimo::cli::IsDialogExport(exportArgs)) {
-    verimo::cli::RunDialogExport(exportArgs, stderr);
-    return 0;
-  }
+  if (verimo::cli::IsDialogExport(exportArgs)) return verimo::cli::RunDialogExport(exportArgs, stderr);
   verimo::cli::ExportOptions options = verimo::cli::ParseExportArguments(exportArgs);
   if (options.outputDir) return verimo::cli::RunBatchExport(options, stderr);
-  verimo::cli::RunExport(options, stderr);
-  return 0;
+  return verimo::cli::RunExport(options, stderr);
 }
 
 }  // namespace

@@ -74,7 +74,10 @@ const char* const kTableOptionsHelp =
     "  --codepage N       the ANSI code page of the run (1250-1258, 874, 932, 936, ...); the OEM and\n"
     "                     Mac code pages of the same script follow. Default: the locale's; under a\n"
     "                     neutral locale (C, POSIX, C.UTF-8) the table's own code page's\n"
-    "  --locale NAME      the locale of numbers, dates and currency (tr_TR, de_DE, ...) instead of LANG\n";
+    "  --locale NAME      the locale of numbers, dates and currency (tr_TR, de_DE, ...) instead of LANG\n"
+    "  --salvage          read what a damaged table still holds and report per block what was lost;\n"
+    "                     exit code 0 when every record and value was recovered, 3 when records\n"
+    "                     or values were lost, 1 when nothing could be read\n";
 
 namespace {
 
@@ -101,6 +104,8 @@ bool TakeTableOption(const std::string& arg, const std::function<const std::stri
     options.password = value();
   } else if (arg == "--codepage") {
     options.codePage = ParseCodePage(value());
+  } else if (arg == "--salvage") {
+    options.salvage = true;
   } else if (arg == "--locale") {
     // Before any exporter takes its patterns from the locale.
     options.locale = value();
@@ -137,8 +142,20 @@ void OpenTable(TTable& table, const TableOptions& options) {
       throw Exception(path + ": the table is password-protected; give its password with --password");
     });
   }
+  table.SetSalvage(options.salvage);
   table.Open();
   ChooseCodePages(table, options);
+}
+
+void PrintSalvageReport(const TTable& table, std::FILE* out) {
+  if (!out) return;
+  for (const std::string& line : table.SalvageReport()) std::fprintf(out, "%s: %s\n", table.FilePath().c_str(), line.c_str());
+  std::fflush(out);
+}
+
+int SalvageExitCode(const TTable& table) {
+  const ParadoxDamageReport& report = table.DamageReport();
+  return report.RecordsLost() || report.ValuesLost() ? kExitSalvageLost : 0;
 }
 
 void PrintInfo(TTable& table, std::FILE* out) {

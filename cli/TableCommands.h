@@ -21,10 +21,14 @@ struct TableOptions {
   std::optional<std::string> password;  // UTF-8
   std::optional<int> codePage;          // --codepage: the system ANSI code page of the run
   std::optional<std::string> locale;    // --locale: the locale of the value patterns
+  bool salvage = false;                 // --salvage: read what a damaged table still holds
 };
 
+// The exit code of a command whose salvaging read lost records or values.
+constexpr int kExitSalvageLost = 3;
+
 // Takes the options every table command has (--password, --codepage,
-// --locale) into `options`; false when `arg` is none of them. `value`
+// --locale, --salvage) into `options`; false when `arg` is none of them. `value`
 // returns the option's value (and raises when it is missing). --locale
 // takes effect at once, for the rest of the process.
 bool TakeTableOption(const std::string& arg, const std::function<const std::string&()>& value, TableOptions& options);
@@ -37,7 +41,15 @@ extern const char* const kTableOptionsHelp;
 // Then the run's code pages are chosen: --codepage when given, else under a
 // neutral locale (C, POSIX, C.UTF-8) the family of the table's own code
 // page, else the locale's.
+// With --salvage the table is read in salvage mode.
 void OpenTable(TTable& table, const TableOptions& options);
+// For a table opened with --salvage: one line per problem the salvaging
+// read found, then its summary line, each after the table's path; nothing
+// otherwise.
+void PrintSalvageReport(const TTable& table, std::FILE* out);
+// kExitSalvageLost when the salvaging read of the open table lost records
+// or values; 0 otherwise.
+int SalvageExitCode(const TTable& table);
 // The system code pages an export of the open table uses, for `info`:
 // "1254 (ANSI), 857 (OEM), 10081 (Mac)".
 std::string ExportCodePagesText();

@@ -43,6 +43,9 @@ class TTesselProgressView {
   // After the run: the fields whose dates lay outside the years 1 to 9999
   // and were exported as null, with their counts.
   virtual void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& /*counts*/) {}
+  // Before the run: what the salvaging read of a damaged source recovered
+  // and lost (TDataSet::SalvageReport), the summary line last.
+  virtual void ShowSalvageReport(const std::vector<std::string>& /*lines*/) {}
 };
 
 // What an export run needs from the user interface: the Qt program shows

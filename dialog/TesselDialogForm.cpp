@@ -462,12 +462,16 @@ void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& pr
     if (dialog.OnStopExport) dialog.OnStopExport(dialog, canContinue);
     progress.Notify(canContinue ? TTesselProgress::pnResumed : TTesselProgress::pnAborted);
   };
-  exporter.OnGetExportText = [&](TTessel& sender, int colNo, WideString& text) {
-    if (dialog.OnGetExportText) dialog.OnGetExportText(sender, colNo, text);
-  };
-  exporter.OnBeforeExportRow = [&](TTessel& sender, TTesselRow& row, bool& accept) {
-    if (dialog.OnBeforeExportRow) dialog.OnBeforeExportRow(sender, row, accept);
-  };
+  // Handlers that change cells only when the dialog has them: without any,
+  // exporters write the cells' values and texts as the source gives them.
+  if (dialog.OnGetExportText)
+    exporter.OnGetExportText = [&](TTessel& sender, int colNo, WideString& text) {
+      dialog.OnGetExportText(sender, colNo, text);
+    };
+  if (dialog.OnBeforeExportRow)
+    exporter.OnBeforeExportRow = [&](TTessel& sender, TTesselRow& row, bool& accept) {
+      dialog.OnBeforeExportRow(sender, row, accept);
+    };
 }
 
 // A stopped run keeps the rows written so far, closed as a complete file.
@@ -485,6 +489,10 @@ void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui, TSta
   if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active())
     outOfRangeDates.emplace(*exporter.DataSet, exporter.ExportedFields);
   ConnectEvents(exporter, *progress, ui, outOfRangeDates ? &*outOfRangeDates : nullptr);
+  if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active()) {
+    std::vector<std::string> salvage = exporter.DataSet->SalvageReport();
+    if (!salvage.empty()) progress->ShowSalvageReport(salvage);
+  }
   try {
     exporter.Execute();
   } catch (const Exception& error) {

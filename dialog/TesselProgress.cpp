@@ -1,5 +1,7 @@
 #include "dialog/TesselProgress.h"
 
+#include <algorithm>
+
 #include "engine/TesselLocale.h"
 #include "core/DateTime.h"
 #include "platform/locale/Formatting.h"
@@ -152,6 +154,19 @@ WideString TTesselProgress::TimeText() const {
 
 WideString TTesselProgress::SpeedText() const {
   return TTesselLocale::Instance().LoadMessage(res::kProgressSpeed, {Rate()});
+}
+
+std::vector<WideString> TTesselProgress::SalvageReportLines(const std::vector<std::string>& report) {
+  // More would make the window taller than a screen.
+  constexpr size_t kShownProblems = 6;
+  std::vector<WideString> lines{u"Hasarlı tablodan kurtarılanlar:"};
+  if (report.empty()) return lines;
+  const size_t problems = report.size() - 1;
+  for (size_t i = 0; i < std::min(problems, kShownProblems); ++i) lines.push_back(Utf8ToWide(report[i]));
+  if (problems > kShownProblems)
+    lines.push_back(u"… ve " + IntToWide(static_cast<int64_t>(problems - kShownProblems)) + u" sorun daha");
+  lines.push_back(Utf8ToWide(report.back()));
+  return lines;
 }
 
 WideString TTesselProgress::OutOfRangeDatesText(const WideString& fieldName, int64_t count) {

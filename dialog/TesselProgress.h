@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "core/WideString.h"
 
@@ -68,6 +70,10 @@ class TTesselProgress {
   // The line that tells how many dates of a field were outside the years
   // 1 to 9999 and so exported as empty.
   static WideString OutOfRangeDatesText(const WideString& fieldName, int64_t count);
+  // The lines the window shows of the salvage report of a damaged table
+  // (TDataSet::SalvageReport: its problems, then its summary): a title,
+  // the first few problems, a line counting the others, the summary.
+  static std::vector<WideString> SalvageReportLines(const std::vector<std::string>& report);
   // Elapsed time in the pattern "h:nn:ss" and the rate "%d satır/sn".
   WideString TimeText() const;
   WideString SpeedText() const;

@@ -292,6 +292,14 @@ WideString TTessel::GetCellText(const TTesselCol& cell) {
   return GetColData(text, columns_[cell.ColumnIndex]);
 }
 
+bool TTessel::CellTextIsValueText(int index) const {
+  if (CellHandlersUnset()) return true;
+  Variant value;
+  WideString text;
+  columns_.GetColumnValue(index, value, text);
+  return text == Row()[index].Text;
+}
+
 // --- source operations ---
 
 TTesselSourceRefs TTessel::Source() const {

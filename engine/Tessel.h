@@ -185,6 +185,11 @@ class TTessel {
   void RunExport();
   // No handler changes or reads the cells between FillRow and WriteDataRow.
   bool CellHandlersUnset() const { return !OnCustomFormat && !OnGetExportText && !OnBeforeExportRow; }
+  // Whether the current record's cell of column `index` still holds the
+  // text its value was formatted to: no handler could change it, or the
+  // column read again gives the same text. Formats that write a cell's
+  // value, not its text, write the text instead where a handler changed it.
+  bool CellTextIsValueText(int index) const;
   // FillRow without the cells of the columns `deferred` marks (one entry
   // per column, nonzero: left out); WriteDataRow takes their values from
   // the source itself, and Row() reads them if anyone asks during the

@@ -9,13 +9,23 @@
 # build/paradox-fuzz/corpus; a finding is written to
 # build/paradox-fuzz/findings/ and the script exits non-zero. Rerun a finding
 # with: build/paradox-fuzz/fuzz/verimo_fuzz_paradox FILE
+#
+# With VERIMO_FUZZ_SALVAGE=1 (tools/fuzz-salvage.sh) it runs the salvage-mode
+# target verimo_fuzz_paradox_salvage instead, with its own corpus-salvage and
+# findings-salvage folders.
 set -euo pipefail
 
 seconds=${1:-600}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/paradox-fuzz"
+target=verimo_fuzz_paradox
 corpus="$build/corpus"
 findings="$build/findings"
+if [[ -n "${VERIMO_FUZZ_SALVAGE:-}" ]]; then
+  target=verimo_fuzz_paradox_salvage
+  corpus="$build/corpus-salvage"
+  findings="$build/findings-salvage"
+fi
 shared="${VERIMO_SHARED_DIR:-$root/../shared}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -23,7 +33,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
   -DVERIMO_ONLY_LAYERS="core;platform/codepage;platform/data;platform/paradox;fuzz" \
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
-cmake --build "$build" --target verimo_fuzz_paradox -j2
+nice -n 10 cmake --build "$build" --target "$target" -j2
 
 mkdir -p "$corpus" "$findings"
 # Seed: each fixture table (and its .MB file) in the fuzzer's input layout.
@@ -40,6 +50,7 @@ if [[ -d "$shared/fixtures/paradox" ]] && [[ -z "$(ls -A "$corpus")" ]]; then
 fi
 
 cd "$build"
-"$build/fuzz/verimo_fuzz_paradox" "$corpus" -max_total_time="$seconds" \
+UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}" \
+nice -n 10 "$build/fuzz/$target" "$corpus" -max_total_time="$seconds" \
   -max_len=65536 -rss_limit_mb=2048 -malloc_limit_mb=256 -timeout=10 \
   -artifact_prefix="$findings/" -print_final_stats=1

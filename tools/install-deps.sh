@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev zlib1g-dev ccache
   # zip archives, fonts and pictures of the office and PDF formats
-  libminizip-dev libfreetype-dev libfontconfig-dev libpng-dev libjpeg-dev libgif-dev
+  libminizip-dev libdeflate-dev libfreetype-dev libfontconfig-dev libpng-dev libjpeg-dev libgif-dev
   fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core fonts-droid-fallback
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev

@@ -92,12 +92,6 @@ class TTemporaryTarget {
   fs::path path_;
 };
 
-void CopyFileInto(const fs::path& source, TStream& target) {
-  TFileStream file(source, TFileStream::TMode::OpenRead);
-  std::vector<char> buffer(256 * 1024);
-  for (size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;) target.Write(buffer.data(), got);
-}
-
 void EnsureFolder(const fs::path& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) fs::create_directories(folder, ec);
@@ -159,7 +153,8 @@ std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedPa
   for (const TComposedPart& part : ComposedParts) {
     auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level, mode);
     deflated->Write(part.Head);
-    CopyFileInto(part.Body, *deflated);
+    TFileStream body(part.Body, TFileStream::TMode::OpenRead);
+    deflated->CopyFrom(body);
     deflated->Write(part.Tail);
     deflated->Finish();
     parts.push_back(std::move(deflated));

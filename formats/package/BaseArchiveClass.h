@@ -44,9 +44,11 @@ class TBaseArchiveClass {
     bool InFolderOrder = false;
   };
   std::vector<TDeflatedEntry> DeflatedParts;
-  // zlib's compression level of the package formats' entries.
+  // zlib's level the package formats' entries are measured against: each
+  // comes out no larger than zlib at that level would make it (see
+  // TDeflatedPart).
   static constexpr int kLevel = 9;
-  // zlib's compression level of the other entries.
+  // The same for the other entries.
   int Level = kLevel;
   // Whether compression may run on worker threads beside the caller's
   // (the blocks of the composed parts, and of the parts package writers

@@ -12,31 +12,35 @@
 #include <vector>
 
 #include "engine/TesselStream.h"
+#include "formats/package/BlockDeflate.h"
 
 namespace verimo {
 
 // One archive entry compressed ahead of the archive: the bytes written to it
-// are deflated with the archive's parameters (raw deflate, window bits -15,
-// memory level 8, default strategy, at `level`) into a file, with their
-// CRC-32 and their count, so that the archive can take the compressed bytes
-// as they are.
+// are deflated (raw deflate) into a file, with their CRC-32 and their
+// count, so that the archive can take the compressed bytes as they are.
 //
 // The input is cut into blocks of a fixed size (1 MB), whatever the sizes of
-// the writes. Each block is deflated on its own, primed with the last 32 KB
-// of the block before it as the dictionary, and ends with a sync flush (the
-// last one with the end of the stream); the blocks' outputs, one after the
-// other, are one deflate stream. A part of one block is the plain deflate
-// stream of its bytes. The compressed bytes depend only on the input and
-// the level, not on the mode nor on the number of threads.
+// the writes. Each block is deflated into a stream of its own, and the
+// blocks' streams are joined into one deflate stream (TDeflateJoin). The
+// part is to come out no larger than zlib at `level` would make it; zlib at
+// that level is the measure and the fallback, libdeflate (several times
+// faster) is taken where it keeps to the measure. The first block decides
+// (ChooseCompressor). With libdeflate each block is deflated on its own;
+// with zlib each block has the last 32 KB of the block before it as its
+// dictionary. A part of one block is the smallest stream either made of
+// its bytes. The compressed bytes depend only on the input and the level,
+// not on the mode nor on the number of threads.
 //
 // In the caller mode the blocks are compressed by the writing thread. In
-// the worker mode they are compressed on up to two worker threads (started
-// with the second block) while the caller goes on producing bytes, and
-// written to the file in order by whichever worker completes the next one.
-// At most a few blocks are under way at once (memory stays flat; a caller
-// that is ahead waits). A failure of a worker (such as a write of the file)
-// is raised by the next Write or by Finish. Destroying a part that is not
-// finished stops the workers without waiting for the blocks still queued.
+// the worker mode the first block is still compressed by the caller, the
+// others on up to two worker threads while the caller goes on producing
+// bytes, each written to the file in order by whichever worker completes
+// the next one. At most a few blocks are under way at once (memory stays
+// flat; a caller that is ahead waits). A failure of a worker (such as a
+// write of the file) is raised by the next Write or by Finish. Destroying a
+// part that is not finished stops the workers without waiting for the
+// blocks still queued.
 //
 // The file is the part's own: it goes when the part goes.
 //
@@ -46,6 +50,7 @@ class TDeflatedPart : public TStream {
  public:
   enum class TMode : uint8_t { InCaller, InWorker };
 
+  // `level`: zlib's level (1 to 9) the part is measured against.
   TDeflatedPart(const std::filesystem::path& file, int level, TMode mode);
   ~TDeflatedPart() override;
 
@@ -61,25 +66,31 @@ class TDeflatedPart : public TStream {
   void Finish();
 
   const std::filesystem::path& File() const { return fileName_; }
+  // Whether Finish succeeded: the file holds the whole stream.
+  bool Complete() const { return complete_; }
   // Of the uncompressed bytes; valid after Finish.
   uint32_t Crc() const { return crc_; }
   uint64_t UncompressedSize() const { return written_; }
-  // Whether zlib took the bytes for text (the entry's "text" attribute,
-  // zlib's guess from the start of the first block); valid after Finish.
+  // Whether the bytes look like text (the entry's "text" attribute), judged
+  // by the first block as zlib judges a stream; valid after Finish.
   bool LooksLikeText() const { return looksLikeText_; }
+  // libdeflate's level the part was deflated at, or 0 for zlib; valid once
+  // the first block is compressed.
+  int LibdeflateLevel() const { return libdeflateLevel_; }
 
   // The input bytes of one block (the last block may be shorter).
   static constexpr size_t kBlockSize = 1 << 20;
 
  private:
-  class TDeflater;
   struct TBlock;
 
   void StartNextBlock();
   std::unique_ptr<TBlock> TakeSpareBlock();
   void Submit(std::unique_ptr<TBlock> block);
+  void ChooseCompressor(TBlockDeflater& deflater, TBlock& block);
+  void Compress(TBlockDeflater& deflater, TBlock& block);
   void CompressInCaller(TBlock& block);
-  void WriteOut(const TBlock& block);
+  void WriteOut(TBlock& block);
   void RunWorker() noexcept;
   void WriteCompletedBlocks(std::unique_lock<std::mutex>& lock);
   void StopWorkers() noexcept;
@@ -91,13 +102,16 @@ class TDeflatedPart : public TStream {
   std::unique_ptr<TFileStream> file_;
   int level_;
   TMode mode_;
+  int libdeflateLevel_ = 0;
   bool finished_ = false;
+  bool complete_ = false;
   uint64_t written_ = 0;
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
+  TDeflateJoin join_;
   // The block being filled by the caller, and the caller mode's deflater.
   std::unique_ptr<TBlock> current_;
-  std::unique_ptr<TDeflater> callerDeflater_;
+  std::unique_ptr<TBlockDeflater> callerDeflater_;
 
   // The worker mode: blocks wait in `queue_` for a worker, compressed ones
   // in `completed_` (by their index) for their turn to be written; written

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "core/Exception.h"
+#include "engine/TesselStream.h"
 #include "formats/package/DeflatedPart.h"
 
 namespace verimo {
@@ -18,6 +19,9 @@ namespace {
 
 constexpr size_t kChunkSize = 64 * 1024;
 constexpr uint64_t kZip64Limit = 0xFFFFFFFFu;
+// The zlib level minizip derives a deflated entry's general-purpose flag
+// from.
+constexpr int kHeaderLevel = 9;
 
 // DOS date and time in local time; the format starts in 1980.
 zip_fileinfo FileInfo(std::time_t modified) {
@@ -72,45 +76,49 @@ void TMiniZip::Fail(std::string_view what, int code) {
 }
 
 void TMiniZip::AddFile(const fs::path& source, std::string_view entryName, TMethod method) {
+  entryName_ = entryName;
   std::error_code ec;
   const uintmax_t size = fs::file_size(source, ec);
-  entryName_ = entryName;
   if (ec) Fail("source file " + source.string() + " cannot be read", ZIP_ERRNO);
-  BeginEntry(entryName, ModificationTime(source), size, method);
+  if (method == TMethod::Deflate) {
+    TDeflatedPart part(fs::path(archiveName_) += ".entry", Level, TDeflatedPart::TMode::InCaller);
+    TFileStream file(source, TFileStream::TMode::OpenRead);
+    part.CopyFrom(file);
+    part.Finish();
+    AddDeflated(entryName, ModificationTime(source), part);
+    return;
+  }
+  OpenEntry(entryName, ModificationTime(source), size, nullptr);
   WriteFile(source);
-  EndEntry();
+  CloseEntry(zipCloseFileInZip(zip_));
 }
 
-void TMiniZip::BeginEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, TMethod method) {
-  OpenEntry(entryName, modified, expectedSize, method, nullptr);
-}
-
-// The headers of a raw entry are the ones minizip writes for a deflated
-// entry of the same level: only the compression is left out, and the text
-// attribute, which minizip takes from zlib while it compresses, is given
-// with the entry.
-void TMiniZip::OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, TMethod method,
+// A stored entry (`raw` null) is written by minizip as it comes. A deflated
+// one is taken as it is (minizip's raw mode): its headers are the ones
+// minizip writes for deflate at level 9, which fixes the general-purpose
+// flag (2, best compression) whichever compressor made the part; the text
+// attribute comes with the part.
+void TMiniZip::OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize,
                          const TDeflatedPart* raw) {
   entryName_ = entryName;
   if (zip_ == nullptr) Fail("already closed", ZIP_PARAMERROR);
   if (entryOpen_) Fail("an entry is still open", ZIP_PARAMERROR);
   zip_fileinfo info = FileInfo(modified);
   if (raw != nullptr && raw->LooksLikeText()) info.internal_fa = Z_TEXT;
-  const bool store = method == TMethod::Store;
+  const bool deflated = raw != nullptr;
   Check(zipOpenNewFileInZip2_64(zip_, entryName_.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                store ? 0 : Z_DEFLATED, store ? 0 : Level, raw != nullptr ? 1 : 0,
+                                deflated ? Z_DEFLATED : 0, deflated ? kHeaderLevel : 0, deflated ? 1 : 0,
                                 expectedSize >= kZip64Limit ? 1 : 0),
         "entry cannot be started");
   entryOpen_ = true;
 }
 
 void TMiniZip::AddDeflated(std::string_view entryName, std::time_t modified, const TDeflatedPart& part) {
-  OpenEntry(entryName, modified, part.UncompressedSize(), TMethod::Deflate, &part);
+  entryName_ = entryName;
+  if (!part.Complete()) Fail("the compressed part is not complete", ZIP_PARAMERROR);
+  OpenEntry(entryName, modified, part.UncompressedSize(), &part);
   WriteFile(part.File());
-  entryOpen_ = false;
-  Check(zipCloseFileInZipRaw64(zip_, part.UncompressedSize(), part.Crc()), "entry cannot be completed");
-  ++entryCount_;
-  entryName_.clear();
+  CloseEntry(zipCloseFileInZipRaw64(zip_, part.UncompressedSize(), part.Crc()));
 }
 
 void TMiniZip::Write(const void* data, size_t count) {
@@ -136,9 +144,9 @@ void TMiniZip::WriteFile(const fs::path& source) {
   }
 }
 
-void TMiniZip::EndEntry() {
+void TMiniZip::CloseEntry(int result) {
   entryOpen_ = false;
-  Check(zipCloseFileInZip(zip_), "entry cannot be completed");
+  Check(result, "entry cannot be completed");
   ++entryCount_;
   entryName_.clear();
 }

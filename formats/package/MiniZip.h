@@ -11,13 +11,13 @@ namespace verimo {
 
 class TDeflatedPart;
 
-// One zip archive being written through minizip (deflate from zlib).
-// Entries are added one by one, either whole from a file or streamed in
-// pieces. Every minizip result is checked: a failure raises
-// verimo::Exception naming the archive and the entry, and the archive is
-// unusable afterwards. Close writes the central directory; an archive that
-// is destroyed without Close is closed too, but without reporting errors
-// (the caller throws it away then).
+// One zip archive being written through minizip. Deflated entries are
+// compressed ahead (TDeflatedPart) and handed to minizip as they are;
+// stored entries go through minizip unchanged. Every minizip result is
+// checked: a failure raises verimo::Exception naming the archive and the
+// entry, and the archive is unusable afterwards. Close writes the central
+// directory; an archive that is destroyed without Close is closed too, but
+// without reporting errors (the caller throws it away then).
 class TMiniZip {
  public:
   enum class TMethod : uint8_t { Deflate, Store };
@@ -28,22 +28,14 @@ class TMiniZip {
   TMiniZip(const TMiniZip&) = delete;
   TMiniZip& operator=(const TMiniZip&) = delete;
 
-  // zlib's level for deflated entries; the default is the best compression.
+  // zlib's level the files AddFile deflates are measured against (see
+  // TDeflatedPart).
   int Level = 9;
 
   // Adds the file under `entryName` ("/" separators, no leading slash),
-  // stamped with the file's modification time.
+  // stamped with the file's modification time. A deflated file is
+  // compressed into a file beside the archive first, which goes again.
   void AddFile(const std::filesystem::path& source, std::string_view entryName, TMethod method = TMethod::Deflate);
-
-  // A streamed entry: Begin, any number of Write / WriteFile, End.
-  // `expectedSize` decides only whether the entry needs 64-bit sizes.
-  void BeginEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize = 0,
-                  TMethod method = TMethod::Deflate);
-  void Write(const void* data, size_t count);
-  void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
-  // Appends a whole file's bytes to the open entry.
-  void WriteFile(const std::filesystem::path& source);
-  void EndEntry();
 
   // Adds an entry whose bytes were deflated ahead (a finished part) as they
   // are, with the part's CRC-32 and sizes.
@@ -54,8 +46,11 @@ class TMiniZip {
   int EntryCount() const { return entryCount_; }
 
  private:
-  void OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, TMethod method,
-                 const TDeflatedPart* raw);
+  void OpenEntry(std::string_view entryName, std::time_t modified, uint64_t expectedSize, const TDeflatedPart* raw);
+  void Write(const void* data, size_t count);
+  // Appends a whole file's bytes to the open entry.
+  void WriteFile(const std::filesystem::path& source);
+  void CloseEntry(int result);
   [[noreturn]] void Fail(std::string_view what, int code);
   void Check(int code, std::string_view what) {
     if (code != 0) Fail(what, code);

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/Exception.h"
+#include "engine/SpreadsheetFormat.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
 #include "formats/xls/XlsSheetItems.h"
@@ -203,7 +204,7 @@ struct TTesselXLS::TRun {
   };
 
   TxlsWorkbook workbook;
-  TxlsPatternContext patterns;
+  TSpreadsheetPatternContext patterns;
   bool autoWidth = false;
   int zeroWidth = 7;  // pixels of "0" in arial 10
   // Per XF, met so far: the font its texts are measured in, and the width
@@ -313,7 +314,7 @@ void TTesselXLS::Execute() {
   PreparePictures(sheets);
   run_->workbook.OpenWorkbookFile(TargetDirectory() / fs::path(FileName).filename());
   run_->workbook.BeginWorkbook();
-  run_->patterns = TxlsPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
+  run_->patterns = TSpreadsheetPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
   run_->zeroWidth = std::max(1, Measurer().TextWidth(SpecOf(TxlsFont()), u"0"));
 
   TNotifyEvent onBegin = std::move(OnBeginExport);
@@ -613,14 +614,14 @@ void TTesselXLS::WriteDataCell(int column, const WideString& text) {
       return;
     case ectDate:
     case ectTime:
-    case ectDateTime:
-      // Serial 60 is the 29 February 1900 that never was: days before it
-      // are one less than the date-time value.
-      if (!NumberOf(Row()[column].Value, number) || number < 2) break;
-      if (number < 61) number -= 1;
-      workbook.WriteNumber(run.row, col, xf, number);
-      if (aggregate >= 0) run.aggregates[static_cast<size_t>(aggregate)].Add(number);
+    case ectDateTime: {
+      if (!NumberOf(Row()[column].Value, number)) break;
+      const std::optional<double> serial = ExcelDateSerial(number);
+      if (!serial) break;
+      workbook.WriteNumber(run.row, col, xf, *serial);
+      if (aggregate >= 0) run.aggregates[static_cast<size_t>(aggregate)].Add(*serial);
       return;
+    }
     default: break;
   }
   workbook.WriteText(run.row, col, xf, text);

@@ -287,7 +287,7 @@ void TxlsWorkbook::WriteFormula(int row, int col, uint16_t xf, TxlsFormulaFuncti
   WriteCell(biff::kFormula, row, col, xf, data, sizeof data);
 }
 
-std::string TxlsWorkbook::BuildGlobalsBlock(const TxlsPatternContext& patterns) {
+std::string TxlsWorkbook::BuildGlobalsBlock(const TSpreadsheetPatternContext& patterns) {
   TbiffMemorySink block;
   formats_.WriteRecords(block, [&patterns](const WideString& pattern) { return ExcelNumberFormat(pattern, patterns); });
   for (TxlsBoundSheet& sheet : boundSheets_) {
@@ -320,7 +320,7 @@ void TxlsWorkbook::WriteExternSheets(TbiffSink& sink) {
   buffer_.WriteRecord(sink, biff::kExternSheet);
 }
 
-void TxlsWorkbook::WriteGlobals(const TxlsPatternContext& patterns) {
+void TxlsWorkbook::WriteGlobals(const TSpreadsheetPatternContext& patterns) {
   if (inSheet_) EndSheet(boundSheets_.size() == 1);
   for (const TxlsBoundSheet& sheet : boundSheets_) {
     if (sheet.FirstRow < 0 || sheet.LastRow < 0 || sheet.FirstCol < 0 || sheet.LastCol < 0) continue;

@@ -10,7 +10,7 @@
 #include "core/WideString.h"
 #include "formats/xls/BiffRecords.h"
 #include "formats/xls/XlsFormats.h"
-#include "formats/xls/XlsNumberFormat.h"
+#include "engine/SpreadsheetFormat.h"
 #include "formats/xls/XlsSst.h"
 #include "platform/storage/CompoundFile.h"
 
@@ -88,7 +88,7 @@ class TxlsWorkbook {
   // chart references) and the drawing group (MSODRAWINGGROUP data).
   void SetExternSheets(bool wanted) { externSheets_ = wanted; }
   void SetDrawingGroup(std::string data) { drawingGroup_ = std::move(data); }
-  void WriteGlobals(const TxlsPatternContext& patterns);
+  void WriteGlobals(const TSpreadsheetPatternContext& patterns);
   // Releases the file; a workbook not finished stays as written so far.
   void CloseWorkbookFile();
 
@@ -118,7 +118,7 @@ class TxlsWorkbook {
   void WriteHeaderFooter(TbiffSink& sink, uint16_t id, WideStringView text);
   void WriteBackground(TbiffSink& sink, const std::string& data);
   void WriteExternSheets(TbiffSink& sink);
-  std::string BuildGlobalsBlock(const TxlsPatternContext& patterns);
+  std::string BuildGlobalsBlock(const TSpreadsheetPatternContext& patterns);
 
   std::unique_ptr<TCompoundFileWriter> file_;
   std::unique_ptr<TBodySink> body_;

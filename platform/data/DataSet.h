@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -137,6 +138,10 @@ class TDataSet {
   // when it lies outside years 1 to 9999: such a value reads as null, and
   // this tells it apart from a blank. Nothing otherwise.
   virtual std::optional<int64_t> FieldOutOfRangeDays(int /*index*/) const { return std::nullopt; }
+  // What a salvaging read of a damaged source recovered and lost: one line
+  // per problem, the summary line last. Empty when the source is read as it
+  // stands.
+  virtual std::vector<std::string> SalvageReport() const { return {}; }
 
  protected:
   TDataSet() = default;

@@ -49,10 +49,14 @@ void BlobFile::Fail(const BlobDescriptor& descriptor, const std::string& problem
                   " " + problem);
 }
 
-Bytes BlobFile::ReadDecrypted(int64_t offset, size_t length) const {
+void BlobFile::CheckInFile(int64_t offset, size_t length) const {
   if (offset < 0 || offset + static_cast<int64_t>(length) > file_.Size())
     throw Exception(file_.Path() + ": the file is truncated (it ends before offset " +
                     std::to_string(offset + static_cast<int64_t>(length)) + ")");
+}
+
+Bytes BlobFile::ReadDecrypted(int64_t offset, size_t length) const {
+  CheckInFile(offset, length);
   if (key_ == 0) {
     Bytes bytes(length);
     file_.ReadAt(offset, bytes);
@@ -71,15 +75,31 @@ Bytes BlobFile::ReadDecrypted(int64_t offset, size_t length) const {
 
 Bytes BlobFile::Read(const BlobDescriptor& descriptor) const {
   if (descriptor.length == 0) return {};
+  Extent extent = Locate(descriptor);
+  return ReadDecrypted(extent.offset, extent.length);
+}
+
+std::optional<std::string> BlobFile::Problem(const BlobDescriptor& descriptor) const {
+  if (descriptor.length == 0) return std::nullopt;
+  try {
+    Extent extent = Locate(descriptor);
+    CheckInFile(extent.offset, extent.length);
+    return std::nullopt;
+  } catch (const Exception& error) {
+    return std::string(error.what());
+  }
+}
+
+BlobFile::Extent BlobFile::Locate(const BlobDescriptor& descriptor) const {
   if (descriptor.blockOffset == 0) Fail(descriptor, "is not stored in the file (offset 0)");
   if (descriptor.blockOffset >= file_.Size()) Fail(descriptor, "lies beyond the end of the file");
   Bytes type = ReadDecrypted(descriptor.blockOffset, 1);
-  if (type[0] == kOwnBlockType) return ReadOwnBlock(descriptor);
-  if (type[0] == kSharedBlockType) return ReadSharedBlock(descriptor);
+  if (type[0] == kOwnBlockType) return LocateInOwnBlock(descriptor);
+  if (type[0] == kSharedBlockType) return LocateInSharedBlock(descriptor);
   Fail(descriptor, "points to " + BlockTypeName(type[0]));
 }
 
-Bytes BlobFile::ReadOwnBlock(const BlobDescriptor& descriptor) const {
+BlobFile::Extent BlobFile::LocateInOwnBlock(const BlobDescriptor& descriptor) const {
   if (descriptor.index != kOwnBlockIndex)
     Fail(descriptor, "points to a single-BLOB block with slot " + std::to_string(descriptor.index));
   Bytes header = ReadDecrypted(descriptor.blockOffset, kOwnBlockHeaderSize);
@@ -90,10 +110,10 @@ Bytes BlobFile::ReadOwnBlock(const BlobDescriptor& descriptor) const {
                          std::to_string(descriptor.length));
   if (kOwnBlockHeaderSize + static_cast<int64_t>(storedLength) > blockSize)
     Fail(descriptor, "is longer than its block");
-  return ReadDecrypted(descriptor.blockOffset + kOwnBlockHeaderSize, storedLength);
+  return {descriptor.blockOffset + kOwnBlockHeaderSize, storedLength};
 }
 
-Bytes BlobFile::ReadSharedBlock(const BlobDescriptor& descriptor) const {
+BlobFile::Extent BlobFile::LocateInSharedBlock(const BlobDescriptor& descriptor) const {
   if (descriptor.index >= kSlotCount)
     Fail(descriptor, "names slot " + std::to_string(descriptor.index) + " of a shared block");
   Bytes slot = ReadDecrypted(descriptor.blockOffset + kSharedBlockHeaderSize + descriptor.index * kSlotSize,
@@ -109,7 +129,7 @@ Bytes BlobFile::ReadSharedBlock(const BlobDescriptor& descriptor) const {
                          " bytes, the record expects " + std::to_string(descriptor.length));
   if (start + static_cast<int64_t>(storedLength) > kMbBlockUnit)
     Fail(descriptor, "slot " + std::to_string(descriptor.index) + " runs past the end of its block");
-  return ReadDecrypted(descriptor.blockOffset + start, storedLength);
+  return {descriptor.blockOffset + start, storedLength};
 }
 
 }  // namespace verimo::paradox

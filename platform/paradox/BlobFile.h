@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -35,11 +36,21 @@ class BlobFile {
   // verimo::Exception naming the file when the descriptor does not lead to
   // a BLOB of the length it gives.
   Bytes Read(const BlobDescriptor& descriptor) const;
+  // Why Read would fail for the descriptor, without reading the BLOB itself;
+  // nothing when it would succeed (read errors of the file aside).
+  std::optional<std::string> Problem(const BlobDescriptor& descriptor) const;
 
  private:
+  // Where the BLOB's bytes lie in the file.
+  struct Extent {
+    int64_t offset = 0;
+    size_t length = 0;
+  };
+  void CheckInFile(int64_t offset, size_t length) const;
   Bytes ReadDecrypted(int64_t offset, size_t length) const;
-  Bytes ReadOwnBlock(const BlobDescriptor& descriptor) const;
-  Bytes ReadSharedBlock(const BlobDescriptor& descriptor) const;
+  Extent Locate(const BlobDescriptor& descriptor) const;
+  Extent LocateInOwnBlock(const BlobDescriptor& descriptor) const;
+  Extent LocateInSharedBlock(const BlobDescriptor& descriptor) const;
   [[noreturn]] void Fail(const BlobDescriptor& descriptor, const std::string& problem) const;
 
   BinaryFile file_;

@@ -13,6 +13,7 @@
 #include "platform/paradox/Encryption.h"
 #include "platform/paradox/FieldCodec.h"
 #include "platform/paradox/Header.h"
+#include "platform/paradox/SalvagePlan.h"
 
 namespace verimo {
 
@@ -67,22 +68,31 @@ std::optional<std::string> FormattedMemoText(const Bytes& stored) {
 
 }  // namespace
 
-// Reads the .DB file: the header once, then one data block at a time,
-// following the chain of blocks from the first.
+// Reads the .DB file: the header once, then one data block at a time, in
+// the order planned at open: the chain of blocks from the first, or in
+// salvage mode what PlanSalvage makes of a damaged table.
 class TTable::Reader {
  public:
-  Reader(std::string path, int defaultCodePage)
+  Reader(std::string path, int defaultCodePage, bool salvage)
       : file_(std::move(path)),
         header_(ReadHeader(file_, defaultCodePage)),
         blocksInFile_(BlocksInFile(file_, header_)),
         blobPath_(FindBlobFile(file_.Path())),
-        alphaTable_(SingleByteTableOf(header_.info.codePage)) {
-    recordCount_ = CountRecords();
+        alphaTable_(SingleByteTableOf(header_.info.codePage)),
+        salvage_(salvage) {
+    if (salvage_) {
+      PlanSalvagingRead();
+    } else {
+      blocks_ = ChainBlocks();
+      CheckRecordCount();
+    }
   }
 
   const std::string& Path() const { return file_.Path(); }
   const TableHeader& Header() const { return header_; }
   const ParadoxTableInfo& Info() const { return header_.info; }
+  const ParadoxDamageReport& DamageReport() const { return report_; }
+  bool Salvaging() const { return salvage_; }
   // The decoding table of the table's code page; nullptr for multi-byte ones.
   const TSingleByteCodePage* AlphaTable() const { return alphaTable_; }
   int64_t RecordCount() const { return recordCount_; }
@@ -90,19 +100,19 @@ class TTable::Reader {
 
   void First() {
     ordinal_ = 0;
-    EnterBlockFrom(header_.firstBlock, 0);
+    EnterBlockFrom(0);
   }
 
   void Next() {
     if (eof_) return;
     ++ordinal_;
     if (++recordIndex_ < recordsInBlock_) return;
-    EnterBlockFrom(NextBlockNumber(), 0);
+    EnterBlockFrom(position_ + 1);
   }
 
   TBookmark Bookmark() const {
     if (eof_) return {};
-    return {ordinal_, static_cast<int64_t>(blockNumber_) << 16 | recordIndex_};
+    return {ordinal_, static_cast<int64_t>(position_) << 16 | recordIndex_};
   }
 
   void GoTo(const TBookmark& bookmark) {
@@ -110,12 +120,12 @@ class TTable::Reader {
       eof_ = true;
       return;
     }
-    int block = static_cast<int>(bookmark.detail >> 16);
-    int index = static_cast<int>(bookmark.detail & 0xFFFF);
-    if (bookmark.detail < 0 || block < 1 || block > blocksInFile_ || bookmark.position >= recordCount_)
+    const int64_t position = bookmark.detail >> 16;
+    const int index = static_cast<int>(bookmark.detail & 0xFFFF);
+    if (bookmark.detail < 0 || position >= static_cast<int64_t>(blocks_.size()) ||
+        bookmark.position >= recordCount_ || index >= blocks_[static_cast<size_t>(position)].records)
       throw Exception(Path() + ": bookmark not found");
-    LoadBlock(block);
-    if (index >= recordsInBlock_) throw Exception(Path() + ": bookmark not found");
+    LoadBlock(static_cast<size_t>(position));
     recordIndex_ = index;
     ordinal_ = bookmark.position;
     eof_ = false;
@@ -132,17 +142,19 @@ class TTable::Reader {
   }
 
   // The stored bytes of a BLOB field of the current record (a graphic
-  // without the prefix the .MB file keeps before it).
-  const Bytes& BlobBytes(int index) const {
-    if (cachedBlob_ && cachedBlobOrdinal_ == ordinal_ && cachedBlobField_ == index) return *cachedBlob_;
-    cachedBlob_.reset();
-    cachedBlob_ = ReadBlob(index);
-    cachedBlobOrdinal_ = ordinal_;
-    cachedBlobField_ = index;
-    return *cachedBlob_;
-  }
+  // without the prefix the .MB file keeps before it); empty when it is
+  // blank or, in salvage mode, cannot be read.
+  const Bytes& BlobBytes(int index) const { return CachedBlob(index).bytes; }
+  // In salvage mode: whether the BLOB of a field of the current record is
+  // not blank but cannot be read.
+  bool BlobMissing(int index) const { return salvage_ && CachedBlob(index).missing; }
 
  private:
+  struct Blob {
+    Bytes bytes;
+    bool missing = false;
+  };
+
   static TableHeader ReadHeader(const BinaryFile& file, int defaultCodePage) {
     Bytes bytes(static_cast<size_t>(std::min<int64_t>(file.Size(), 0xFFFF)));
     file.ReadAt(0, bytes);
@@ -169,21 +181,28 @@ class TTable::Reader {
     return header_.headerSize + static_cast<int64_t>(blockNumber - 1) * header_.info.blockSize;
   }
 
+  // The bytes of those the file holds that can be read: an encrypted
+  // 256-byte chunk is a permutation of its bytes, so one the file ends
+  // inside cannot be decrypted.
+  size_t Decipherable(size_t present) const {
+    return header_.encryptionKey == 0 ? present : present / kEncryptionChunkSize * kEncryptionChunkSize;
+  }
+
   void CheckBlockNumber(int blockNumber) const {
     if (blockNumber > blocksInFile_)
-      throw Exception(Path() + ": the file is truncated (data block " + std::to_string(blockNumber) +
-                      " lies beyond its end)");
+      throw TableDamaged(Path() + ": the file is truncated (data block " + std::to_string(blockNumber) +
+                         " lies beyond its end)");
   }
 
   // Reads the start of a block into `buffer`, zero-filling what lies past
   // the end of the file; returns the bytes the file holds.
   size_t ReadBlockBytes(int blockNumber, std::span<uint8_t> buffer) const {
     CheckBlockNumber(blockNumber);
-    size_t present = file_.ReadSomeAt(BlockOffset(blockNumber), buffer);
+    size_t present = Decipherable(file_.ReadSomeAt(BlockOffset(blockNumber), buffer));
     std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(present), buffer.end(), uint8_t{0});
     if (present < static_cast<size_t>(kBlockHeaderSize))
-      throw Exception(Path() + ": the file is truncated (it ends inside data block " +
-                      std::to_string(blockNumber) + ")");
+      throw TableDamaged(Path() + ": the file is truncated (it ends inside data block " +
+                         std::to_string(blockNumber) + ")");
     if (header_.encryptionKey != 0) DecryptDataBlock(buffer, header_.encryptionKey, static_cast<uint32_t>(blockNumber));
     return present;
   }
@@ -192,29 +211,135 @@ class TTable::Reader {
     size_t needed = static_cast<size_t>(kBlockHeaderSize) +
                     static_cast<size_t>(records) * static_cast<size_t>(header_.info.recordSize);
     if (needed > present)
-      throw Exception(Path() + ": the file is truncated (it ends inside the records of data block " +
-                      std::to_string(blockNumber) + ")");
+      throw TableDamaged(Path() + ": the file is truncated (it ends inside the records of data block " +
+                         std::to_string(blockNumber) + ")");
   }
 
   // Walks the chain of blocks reading only the block headers: checks the
-  // chain and counts the records.
-  int64_t CountRecords() const {
+  // chain and lists the blocks that hold records.
+  std::vector<PlannedBlock> ChainBlocks() const {
     std::vector<bool> visited(static_cast<size_t>(blocksInFile_) + 1);
     Bytes chunk(kEncryptionChunkSize);
-    int64_t records = 0;
+    std::vector<PlannedBlock> blocks;
     for (int block = header_.firstBlock; block != 0;) {
       CheckBlockNumber(block);
       if (visited[static_cast<size_t>(block)])
-        throw Exception(Path() + ": the chain of data blocks loops back to block " + std::to_string(block));
+        throw TableDamaged(Path() + ": the chain of data blocks loops back to block " + std::to_string(block));
       visited[static_cast<size_t>(block)] = true;
       ReadBlockBytes(block, chunk);
       int blockRecords = RecordsInBlock(static_cast<int16_t>(ReadUInt16LE(chunk, 4)));
       int64_t present = std::min<int64_t>(header_.info.blockSize, file_.Size() - BlockOffset(block));
-      CheckRecordsPresent(block, blockRecords, static_cast<size_t>(present));
-      records += blockRecords;
+      CheckRecordsPresent(block, blockRecords, Decipherable(static_cast<size_t>(present)));
+      if (blockRecords > 0) blocks.push_back({block, blockRecords});
       block = ReadUInt16LE(chunk, 0);
     }
+    return blocks;
+  }
+
+  static int64_t RecordsOf(const std::vector<PlannedBlock>& blocks) {
+    int64_t records = 0;
+    for (const PlannedBlock& block : blocks) records += block.records;
     return records;
+  }
+
+  void CheckRecordCount() {
+    recordCount_ = RecordsOf(blocks_);
+    if (recordCount_ != header_.info.recordCount)
+      throw TableDamaged(Path() + ": the header counts " + CountWithNoun(header_.info.recordCount, "record", "records") +
+                         ", the data blocks hold " + GroupedCount(recordCount_) +
+                         ": the table is damaged; --salvage reads what is left");
+  }
+
+  // The chain when it holds every record the header counts; otherwise the
+  // plan of what can still be read, with the report of what cannot.
+  void PlanSalvagingRead() {
+    bool chainHolds = true;
+    try {
+      blocks_ = ChainBlocks();
+    } catch (const TableDamaged&) {
+      chainHolds = false;
+    }
+    recordCount_ = RecordsOf(blocks_);
+    if (!chainHolds || recordCount_ != header_.info.recordCount) {
+      blocks_ = PlanSalvage(header_, blocksInFile_, [this](int block) { return ReadBlockHead(block); }, report_);
+      recordCount_ = RecordsOf(blocks_);
+    }
+    report_.SetRecordCounts(header_.info.recordCount, recordCount_);
+    if (recordCount_ == 0 && report_.Damaged()) {
+      std::vector<std::string> lines = report_.Lines();
+      throw TableDamaged(Path() + ": no record can be recovered (" + lines.front() +
+                         (lines.size() > 1 ? "; " + CountWithNoun(static_cast<int64_t>(lines.size() - 1), "more problem",
+                                                             "more problems")
+                                           : std::string()) +
+                         ")");
+    }
+    SurveyBlobs();
+  }
+
+  // The head of a block as a salvaging read judges it; the zero test looks
+  // at the bytes as stored, before any decryption.
+  BlockHead ReadBlockHead(int blockNumber) const {
+    Bytes bytes(static_cast<size_t>(header_.info.blockSize));
+    BlockHead head;
+    const size_t stored = file_.ReadSomeAt(BlockOffset(blockNumber), bytes);
+    head.zeroed = std::all_of(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(stored),
+                              [](uint8_t byte) { return byte == 0; });
+    head.present = Decipherable(stored);
+    if (head.present < static_cast<size_t>(kBlockHeaderSize)) return head;
+    std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(head.present), bytes.end(), uint8_t{0});
+    if (header_.encryptionKey != 0) DecryptDataBlock(bytes, header_.encryptionKey, static_cast<uint32_t>(blockNumber));
+    head.next = ReadUInt16LE(bytes, 0);
+    head.previous = ReadUInt16LE(bytes, 2);
+    head.lastRecordOffset = static_cast<int16_t>(ReadUInt16LE(bytes, 4));
+    return head;
+  }
+
+  // Tries every BLOB value of the records to be read, so that the report
+  // counts the values that cannot be read before anything is exported.
+  void SurveyBlobs() {
+    struct BlobField {
+      int index;
+      std::string name;
+      bool memo;
+    };
+    std::vector<BlobField> blobFields;
+    for (size_t i = 0; i < header_.info.fields.size(); ++i) {
+      const ParadoxFieldInfo& field = header_.info.fields[i];
+      if (IsBlobCode(field.typeCode))
+        blobFields.push_back({static_cast<int>(i), WideToUtf8(field.name), IsTextBlobCode(field.typeCode)});
+    }
+    if (blobFields.empty()) return;
+    for (size_t position = 0; position < blocks_.size(); ++position) {
+      LoadBlock(position);
+      eof_ = false;
+      for (recordIndex_ = 0; recordIndex_ < recordsInBlock_; ++recordIndex_) {
+        for (const BlobField& blob : blobFields) {
+          std::span<const uint8_t> field = FieldBytes(blob.index);
+          BlobDescriptor descriptor = ReadBlobDescriptor(field);
+          if (descriptor.length == 0) continue;
+          const bool inRecord = LeaderContentLength(blob.index, field, descriptor).has_value();
+          report_.CountBlobValue(blob.name, blob.memo, inRecord ? std::string() : BlobProblem(blob.index, descriptor));
+        }
+      }
+    }
+    eof_ = true;
+    recordIndex_ = 0;
+  }
+
+  // Why the BLOB a descriptor names in the .MB file cannot be read; empty
+  // when it can.
+  std::string BlobProblem(int index, const BlobDescriptor& descriptor) const {
+    try {
+      return Blobs(index).Problem(descriptor).value_or(std::string());
+    } catch (const Exception& error) {
+      return error.what();  // no .MB file, or one that cannot be opened
+    }
+  }
+
+  std::string MissingBlobFileProblem(int fieldIndex) const {
+    std::string name = std::filesystem::path(Path()).stem().string() + ".MB";
+    return Path() + ": the BLOB file " + name + " is missing, so field '" +
+           WideToUtf8(header_.info.fields[static_cast<size_t>(fieldIndex)].name) + "' cannot be read";
   }
 
   static const TSingleByteCodePage* SingleByteTableOf(int codePage) {
@@ -233,7 +358,7 @@ class TTable::Reader {
     const size_t blocks = std::clamp<size_t>(kReadChunkSize / blockSize, 1,
                                              static_cast<size_t>(blocksInFile_ - blockNumber + 1));
     chunk_.resize(blocks * blockSize);
-    chunkPresent_ = file_.ReadSomeAt(BlockOffset(blockNumber), chunk_);
+    chunkPresent_ = Decipherable(file_.ReadSomeAt(BlockOffset(blockNumber), chunk_));
     std::fill(chunk_.begin() + static_cast<std::ptrdiff_t>(chunkPresent_), chunk_.end(), uint8_t{0});
     chunkFirst_ = blockNumber;
     chunkBlocks_ = static_cast<int>(blocks);
@@ -243,34 +368,28 @@ class TTable::Reader {
                          static_cast<uint32_t>(blockNumber) + static_cast<uint32_t>(i));
   }
 
-  void LoadBlock(int blockNumber) {
+  // Makes the planned block at `position` the current one.
+  void LoadBlock(size_t position) {
+    const int blockNumber = blocks_[position].number;
     if (blockNumber < chunkFirst_ || blockNumber >= chunkFirst_ + chunkBlocks_) ReadChunk(blockNumber);
     const size_t blockSize = static_cast<size_t>(header_.info.blockSize);
     const size_t start = static_cast<size_t>(blockNumber - chunkFirst_) * blockSize;
     const size_t present = chunkPresent_ > start ? std::min(chunkPresent_ - start, blockSize) : 0;
-    if (present < static_cast<size_t>(kBlockHeaderSize))
-      throw Exception(Path() + ": the file is truncated (it ends inside data block " +
-                      std::to_string(blockNumber) + ")");
+    // The plan counted only the records the file held at open.
+    CheckRecordsPresent(blockNumber, blocks_[position].records, present);
     block_ = std::span<const uint8_t>(chunk_).subspan(start, blockSize);
-    blockNumber_ = blockNumber;
-    recordsInBlock_ = RecordsInBlock(static_cast<int16_t>(ReadUInt16LE(block_, 4)));
-    CheckRecordsPresent(blockNumber, recordsInBlock_, present);
+    position_ = position;
+    recordsInBlock_ = blocks_[position].records;
   }
 
-  int NextBlockNumber() const { return ReadUInt16LE(block_, 0); }
-
-  // Moves to the first record of `blockNumber` or of the first block after
-  // it that holds records; Eof when the chain ends first.
-  void EnterBlockFrom(int blockNumber, int steps) {
-    for (int block = blockNumber; block != 0; block = NextBlockNumber()) {
-      if (++steps > blocksInFile_)
-        throw Exception(Path() + ": the chain of data blocks loops");
-      LoadBlock(block);
-      if (recordsInBlock_ > 0) {
-        recordIndex_ = 0;
-        eof_ = false;
-        return;
-      }
+  // Moves to the first record of the planned block at `position`; Eof when
+  // the plan ends first.
+  void EnterBlockFrom(size_t position) {
+    if (position < blocks_.size()) {
+      LoadBlock(position);
+      recordIndex_ = 0;
+      eof_ = false;
+      return;
     }
     eof_ = true;
     recordIndex_ = 0;
@@ -279,31 +398,51 @@ class TTable::Reader {
 
   const BlobFile& Blobs(int fieldIndex) const {
     if (!blobFile_) {
-      if (!blobPath_) {
-        std::string name = std::filesystem::path(Path()).stem().string() + ".MB";
-        throw Exception(Path() + ": the BLOB file " + name + " is missing, so field '" +
-                        WideToUtf8(header_.info.fields[static_cast<size_t>(fieldIndex)].name) +
-                        "' cannot be read");
-      }
+      if (!blobPath_) throw Exception(MissingBlobFileProblem(fieldIndex));
       blobFile_ = std::make_unique<BlobFile>(*blobPath_, header_.encryptionKey);
     }
     return *blobFile_;
   }
 
-  Bytes ReadBlob(int index) const {
-    std::span<const uint8_t> field = FieldBytes(index);
-    if (field.empty()) return {};
-    BlobDescriptor descriptor = ReadBlobDescriptor(field);
-    if (descriptor.length == 0) return {};
+  // The length of the content a BLOB field keeps in its leader, in the
+  // record itself; nothing when the content lies in the .MB file.
+  std::optional<size_t> LeaderContentLength(int index, std::span<const uint8_t> field,
+                                            const BlobDescriptor& descriptor) const {
     bool graphic = header_.info.fields[static_cast<size_t>(index)].typeCode == 'G';
     size_t leaderLength = field.size() - static_cast<size_t>(kBlobDescriptorSize);
     size_t contentLength = descriptor.length;
     if (graphic && contentLength > kGraphicPrefixSize) contentLength -= kGraphicPrefixSize;
-    if (contentLength <= leaderLength) return Bytes(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(contentLength));
-    Bytes stored = Blobs(index).Read(descriptor);
+    if (contentLength <= leaderLength) return contentLength;
+    return std::nullopt;
+  }
+
+  const Blob& CachedBlob(int index) const {
+    if (cachedBlob_ && cachedBlobOrdinal_ == ordinal_ && cachedBlobField_ == index) return *cachedBlob_;
+    cachedBlob_.reset();
+    cachedBlob_ = ReadBlob(index);
+    cachedBlobOrdinal_ = ordinal_;
+    cachedBlobField_ = index;
+    return *cachedBlob_;
+  }
+
+  Blob ReadBlob(int index) const {
+    std::span<const uint8_t> field = FieldBytes(index);
+    if (field.empty()) return {};
+    BlobDescriptor descriptor = ReadBlobDescriptor(field);
+    if (descriptor.length == 0) return {};
+    if (auto inLeader = LeaderContentLength(index, field, descriptor))
+      return {Bytes(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(*inLeader))};
+    Bytes stored;
+    try {
+      stored = Blobs(index).Read(descriptor);
+    } catch (const Exception&) {
+      if (!salvage_) throw;
+      return {{}, true};
+    }
+    bool graphic = header_.info.fields[static_cast<size_t>(index)].typeCode == 'G';
     if (graphic && stored.size() >= kGraphicPrefixSize)
       stored.erase(stored.begin(), stored.begin() + kGraphicPrefixSize);
-    return stored;
+    return {std::move(stored)};
   }
 
   BinaryFile file_;
@@ -311,6 +450,9 @@ class TTable::Reader {
   int blocksInFile_;
   std::optional<std::string> blobPath_;
   const TSingleByteCodePage* alphaTable_;
+  bool salvage_;
+  ParadoxDamageReport report_;
+  std::vector<PlannedBlock> blocks_;  // the blocks read, in reading order
   int64_t recordCount_ = 0;
 
   Bytes chunk_;  // consecutive blocks, decrypted
@@ -318,14 +460,14 @@ class TTable::Reader {
   int chunkFirst_ = 0;
   int chunkBlocks_ = 0;
   std::span<const uint8_t> block_;  // the current block inside chunk_
-  int blockNumber_ = 0;
+  size_t position_ = 0;             // of the current block in blocks_
   int recordsInBlock_ = 0;
   int recordIndex_ = 0;
   int64_t ordinal_ = 0;
   bool eof_ = true;
 
   mutable std::unique_ptr<BlobFile> blobFile_;
-  mutable std::optional<Bytes> cachedBlob_;
+  mutable std::optional<Blob> cachedBlob_;
   mutable int64_t cachedBlobOrdinal_ = -1;
   mutable int cachedBlobField_ = -1;
 };
@@ -348,9 +490,19 @@ const TTable::Reader& TTable::OpenReader() const {
 
 const ParadoxTableInfo& TTable::Info() const { return OpenReader().Info(); }
 
+const ParadoxDamageReport& TTable::DamageReport() const { return OpenReader().DamageReport(); }
+
+std::vector<std::string> TTable::SalvageReport() const {
+  const Reader& reader = OpenReader();
+  if (!reader.Salvaging()) return {};
+  std::vector<std::string> lines = reader.DamageReport().Lines();
+  lines.push_back(reader.DamageReport().Summary());
+  return lines;
+}
+
 void TTable::DoOpen() {
   if (tableName_.empty()) throw Exception("Table name is missing");
-  auto reader = std::make_unique<Reader>(FilePath(), SystemCodePage(TSystemCodePage::Oem));
+  auto reader = std::make_unique<Reader>(FilePath(), SystemCodePage(TSystemCodePage::Oem), salvage_);
   reader_ = std::move(reader);
   try {
     CheckPassword();
@@ -426,7 +578,7 @@ bool TTable::FieldIsNull(int index) const {
   std::span<const uint8_t> bytes = reader.FieldBytes(index);
   if (bytes.empty()) return true;
   char code = reader.Info().fields[static_cast<size_t>(index)].typeCode;
-  if (IsBlobCode(code)) return ReadBlobDescriptor(bytes).length == 0;
+  if (IsBlobCode(code)) return ReadBlobDescriptor(bytes).length == 0 || reader.BlobMissing(index);
   if (code == 'A') return bytes[0] == 0;
   if (code == 'L') return bytes[0] == 0;
   // A blank BCD keeps its scale byte, and dates outside the years 1 to 9999
@@ -442,7 +594,7 @@ Variant TTable::FieldValue(int index) const {
   if (bytes.empty()) return Variant::Null();
   const ParadoxFieldInfo& field = reader.Info().fields[static_cast<size_t>(index)];
   if (!IsBlobCode(field.typeCode)) return DecodeFixedField(field.typeCode, bytes, reader.Info().codePage);
-  if (ReadBlobDescriptor(bytes).length == 0) return Variant::Null();
+  if (ReadBlobDescriptor(bytes).length == 0 || reader.BlobMissing(index)) return Variant::Null();
   const Bytes& stored = reader.BlobBytes(index);
   if (!IsTextBlobCode(field.typeCode)) return Variant::FromBytes(stored);
   std::optional<std::string> text;

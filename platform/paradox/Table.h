@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Exception.h"
 #include "platform/data/DataSet.h"
+#include "platform/paradox/DamageReport.h"
 
 namespace verimo {
 
@@ -30,6 +32,15 @@ struct ParadoxTableInfo {
   std::vector<ParadoxFieldInfo> fields;
 };
 
+// Raised by Open when the data blocks of a table are damaged: the file
+// ends early, the chain of blocks is broken, or the blocks hold another
+// number of records than the header counts. A salvaging read (SetSalvage)
+// may still recover records.
+class TableDamaged : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // A Paradox table opened by directory (DatabaseName) and file name with its
 // extension (TableName), read as a dataset: records in the order Paradox
 // shows them, texts decoded from the table's code page, BLOBs read from the
@@ -42,6 +53,13 @@ struct ParadoxTableInfo {
 // neither, the table is decrypted with the key its header holds. Texts are
 // decoded with the code page the header names, else the one its language
 // driver implies, else the system OEM code page.
+//
+// Salvage: a damaged table fails to open (TableDamaged) unless it is opened
+// in salvage mode, which reads every record that can still be read and
+// tells what was lost in DamageReport(): blocks the broken chain does not
+// reach are read by position, impossible blocks and cut records are left
+// out, and BLOB values that cannot be read are blank. An intact table reads
+// the same in both modes.
 class TTable : public TDataSet {
  public:
   // Asked for the password of an encrypted table: return false when the
@@ -59,6 +77,9 @@ class TTable : public TDataSet {
   // A password tried before the callback is asked.
   void SetPassword(WideString password) { password_ = std::move(password); }
   void SetPasswordCallback(PasswordCallback callback) { passwordCallback_ = std::move(callback); }
+  // Salvage mode for the next Open.
+  void SetSalvage(bool salvage) { salvage_ = salvage; }
+  bool Salvage() const { return salvage_; }
 
   // Valid while the table is open.
   const ParadoxTableInfo& Info() const;
@@ -67,6 +88,9 @@ class TTable : public TDataSet {
   // The exact decimal text of a BCD ('#') field of the current record
   // ("-12.50"); empty when the field is blank or not a BCD field.
   std::string FieldDecimalText(int index) const;
+  // What the salvaging read of the open table found; empty when the table
+  // was opened without salvage mode or is intact.
+  const ParadoxDamageReport& DamageReport() const;
 
   bool IsEmpty() const override;
   void First() override;
@@ -82,6 +106,8 @@ class TTable : public TDataSet {
   std::string_view FieldStoredText(int index) const override;
   Bytes FieldBlob(int index) const override;
   std::optional<int64_t> FieldOutOfRangeDays(int index) const override;
+  // In salvage mode: the report's lines and its summary line last.
+  std::vector<std::string> SalvageReport() const override;
 
  protected:
   void DoOpen() override;
@@ -96,6 +122,7 @@ class TTable : public TDataSet {
   std::string tableName_;
   WideString password_;
   PasswordCallback passwordCallback_;
+  bool salvage_ = false;
   std::unique_ptr<Reader> reader_;
 };
 

@@ -1,4 +1,6 @@
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QInputDialog>
@@ -15,6 +17,7 @@
 #include "app/DialogWindow.h"
 #include "app/MainWindow.h"
 #include "app/ProgramSettingsDialog.h"
+#include "app/ProgressWindow.h"
 #include "dialog/DialogTestSupport.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/codepage/SystemCodePages.h"
@@ -215,6 +218,75 @@ class MainWindowTest : public QObject {
     const TProgramSettings settings = TProgramSettings::Load(QString::fromStdString(file));
     QCOMPARE(settings.codePage, 0);
     QVERIFY(settings.locale.empty());
+  }
+
+  // A table whose data blocks are damaged does not open: the user is asked,
+  // with the reason, whether to recover what can still be read. "Yes" opens
+  // it in salvage mode, and the progress window of an export shows what
+  // was lost.
+  void damagedTableOffersToRecoverWhatCanBeRead() {
+    if (!test::SharedDir()) QSKIP("shared fixtures folder not found beside the checkout");
+    test::TTempDir dir("verimo-salvage");
+    const std::string table = dir.File("County.DB");
+    {
+      std::ifstream in(*test::SharedDir() / "fixtures/paradox/geog/County.DB", std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      bytes.replace(2048 + 4 * 16384, 16384, 16384, '\0');  // block 5 of 8 holds only zero bytes
+      std::ofstream(table, std::ios::binary) << bytes;
+    }
+    TForm2 window(&launcher_);
+    window.show();
+    window.AskTableFile = [&](const QString&) { return QString::fromStdString(table); };
+
+    test::TModalAnswerer answerer;
+    answerer.Then(test::PressInMessageBox(answerer, QMessageBox::No, [](QMessageBox& box) {
+      QCOMPARE(box.objectName(), QStringLiteral("SalvageQuestion"));
+      QCOMPARE(box.defaultButton(), box.button(QMessageBox::No));
+    }));
+    QTest::mouseClick(window.Button1(), Qt::LeftButton);
+    QVERIFY(answerer.AllAnswered());
+    QVERIFY2(answerer.seenMessages.first().contains(
+                 QStringLiteral("the header counts 3,218 records, the data blocks hold 1,817")),
+             qPrintable(answerer.seenMessages.first()));
+    QVERIFY(!window.Table1().Active());
+
+    const std::string target = dir.File("county.csv");
+    int64_t records = -1;
+    QString shown;
+    answerer.Then(test::PressInMessageBox(answerer, QMessageBox::Yes));
+    answerer.Then([&](QWidget* modal) {
+      auto* form = dynamic_cast<TTesselDialogF*>(modal);
+      if (!form) return false;
+      records = window.Table1().RecordCount();
+      window.TesselDialog1().OnBeginExport = [&shown, form](TTessel&) {
+        shown = form->ProgressWindow()->findChild<QLabel*>(QStringLiteral("laWarnings"))->text();
+      };
+      form->findChild<QAbstractButton*>(QStringLiteral("rbType8"))->click();
+      auto* fileName = form->findChild<QLineEdit*>(QStringLiteral("edFileName"));
+      fileName->selectAll();
+      QTest::keyClicks(fileName, QString::fromStdString(target));
+      QTest::mouseClick(form->findChild<QAbstractButton*>(QStringLiteral("bStart")), Qt::LeftButton);
+      form->close();
+      return true;
+    });
+    QTest::mouseClick(window.Button1(), Qt::LeftButton);
+    QVERIFY(answerer.AllAnswered());
+    window.TesselDialog1().OnBeginExport = nullptr;
+    QCOMPARE(records, int64_t{2764});
+    QVERIFY2(shown.startsWith(QStringLiteral("Hasarlı tablodan kurtarılanlar:\nblock 5 at offset 67584: it holds only "
+                                             "zero bytes; skipped: up to 454 records\n")),
+             qPrintable(shown));
+    QVERIFY2(shown.endsWith(QStringLiteral("\nrecovered 2,764 of an expected 3,218 records; 1 block skipped")),
+             qPrintable(shown));
+    QVERIFY(!window.Table1().Active());
+    std::ifstream csv(target);
+    QCOMPARE(std::count(std::istreambuf_iterator<char>(csv), std::istreambuf_iterator<char>(), '\n'), 2765);
+
+    // The next table opens as it is again: a damaged one asks once more.
+    answerer.Then(test::PressInMessageBox(answerer, QMessageBox::No));
+    QTest::mouseClick(window.Button1(), Qt::LeftButton);
+    QVERIFY(answerer.AllAnswered());
+    QCOMPARE(answerer.seenMessages.size(), 3);
   }
 
   void missingOrCorruptTablesShowTheirError() {

@@ -42,7 +42,7 @@ class CommandLineTest : public ::testing::Test {
 TEST_F(CommandLineTest, HelpVersionAndFormats) {
   Result help = Run("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* text : {"Commands:", "export", "--codepage N", "--locale NAME", "Example:"})
+  for (const char* text : {"Commands:", "export", "--codepage N", "--locale NAME", "Examples:"})
     EXPECT_NE(help.out.find(text), std::string::npos) << text << "\n" << help.out;
 
   for (const char* command : {"info", "dump", "export", "formats"}) {

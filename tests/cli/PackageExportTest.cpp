@@ -90,8 +90,8 @@ TEST_F(PackageExportTest, ExtensionPicksTheTypeAndTheSettingsFileItsOptions) {
   EXPECT_EQ(Describe(dir_ / "out.xlsx"),
             "['Liste'] 3\n"
             "['Id', 'City'] [(False, False)]\n"
-            "['1', None] [(True, False)]\n"
-            "['2', 'IIIIIIIIIIIIIIIIIIIIIIIİ'] [(False, True)]\n");
+            "[1, None] [(True, False)]\n"
+            "[2, 'IIIIIIIIIIIIIIIIIIIIIIIİ'] [(False, True)]\n");
   EXPECT_EQ(Describe(dir_ / "out.docx"), "3\n['Id', 'City']\n['1', '']\n['2', 'IIIIIIIIIIIIIIIIIIIIIIIİ']\n");
   std::string document;
   test::RunCommand("unzip -p " + test::ShellQuote((dir_ / "out.docx").string()) + " word/document.xml", &document);

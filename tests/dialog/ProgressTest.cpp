@@ -129,5 +129,21 @@ TEST_F(ProgressTest, CloseNotificationOnlyAsksToClose) {
   EXPECT_EQ(progress_.State(), TState::Finished);
 }
 
+// A long salvage report is shortened to its first problems, a count of the
+// others and its summary, so that the window fits the screen.
+TEST(ProgressSalvageReportTest, ShowsTheFirstProblemsAndTheSummary) {
+  EXPECT_EQ(TTesselProgress::SalvageReportLines({"recovered 3 of an expected 3 records"}),
+            (std::vector<WideString>{u"Hasarlı tablodan kurtarılanlar:", u"recovered 3 of an expected 3 records"}));
+  std::vector<std::string> report;
+  for (int block = 1; block <= 9; ++block) report.push_back("block " + std::to_string(block) + ": skipped");
+  report.push_back("recovered 1 of an expected 10 records; 9 blocks skipped");
+  const std::vector<WideString> lines = TTesselProgress::SalvageReportLines(report);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[1], u"block 1: skipped");
+  EXPECT_EQ(lines[6], u"block 6: skipped");
+  EXPECT_EQ(lines[7], u"… ve 3 sorun daha");
+  EXPECT_EQ(lines[8], u"recovered 1 of an expected 10 records; 9 blocks skipped");
+}
+
 }  // namespace
 }  // namespace verimo

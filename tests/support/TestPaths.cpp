@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sys/wait.h>
 
@@ -29,6 +31,16 @@ std::optional<std::filesystem::path> SharedDir() {
   std::error_code ec;
   if (dir.empty() || !std::filesystem::is_directory(dir / "fixtures", ec)) return std::nullopt;
   return std::filesystem::weakly_canonical(dir, ec);
+}
+
+std::vector<uint8_t> ReadBinaryFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBinaryFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::filesystem::path MakeTempDir(const std::string& prefix) {

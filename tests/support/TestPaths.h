@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace verimo::test {
 
@@ -20,6 +22,11 @@ std::filesystem::path MakeTempDir(const std::string& prefix);
 
 // `text` as one word for /bin/sh: in single quotes, inner quotes escaped.
 std::string ShellQuote(const std::string& text);
+
+// The bytes of a file (none when it cannot be read), and a file made of
+// bytes.
+std::vector<uint8_t> ReadBinaryFile(const std::filesystem::path& path);
+void WriteBinaryFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 // Runs a command line through /bin/sh, returns its exit status and, when
 // `output` is given, what it printed on stdout.

@@ -1,39 +1,13 @@
 #include "formats/package/odf/OdsCellValue.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "core/DateTime.h"
+#include "formats/package/SheetValue.h"
 
 namespace verimo {
 namespace {
-
-void AppendInteger(std::string& out, int64_t value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, result.ptr);
-}
-
-// The shortest text that reads back as the same double.
-void AppendDouble(std::string& out, double value) {
-  char digits[32];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, result.ptr);
-}
-
-// The value / 10,000 as a decimal without trailing zeros.
-void AppendCurrency(std::string& out, Currency value) {
-  const bool negative = value.scaled < 0;
-  const uint64_t magnitude =
-      negative ? 0 - static_cast<uint64_t>(value.scaled) : static_cast<uint64_t>(value.scaled);
-  if (negative) out += '-';
-  out += std::to_string(magnitude / 10000);
-  std::string fraction = std::to_string(magnitude % 10000);
-  fraction.insert(0, 4 - fraction.size(), '0');
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  if (!fraction.empty()) out += "." + fraction;
-}
 
 void AppendTwo(std::string& out, int value) {
   out += static_cast<char>('0' + value / 10 % 10);
@@ -81,24 +55,8 @@ void AppendTime(std::string& out, TDateTime value) {
 }
 
 bool AppendNumber(std::string& out, TTesselColType type, const Variant& value) {
-  const bool currency = type == ectCurrency;
-  const char* head = currency ? "office:value-type=\"currency\" office:value=\"" : "office:value-type=\"float\" office:value=\"";
-  switch (value.GetKind()) {
-    case Variant::Kind::Integer:
-      out += head;
-      AppendInteger(out, value.AsInt());
-      break;
-    case Variant::Kind::Currency:
-      out += head;
-      AppendCurrency(out, value.AsCurrency());
-      break;
-    case Variant::Kind::Double:
-      if (!std::isfinite(value.AsDouble())) return false;
-      out += head;
-      AppendDouble(out, value.AsDouble());
-      break;
-    default: return false;
-  }
+  out += type == ectCurrency ? "office:value-type=\"currency\" office:value=\"" : "office:value-type=\"float\" office:value=\"";
+  if (!AppendSheetNumber(out, value)) return false;
   out += "\" ";
   return true;
 }

@@ -15,10 +15,16 @@ WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide
 WideString StripName(size_t index) { return u"StripStyle" + IntToWide(static_cast<long long>(index) + 1); }
 
 void AppendCellStyle(std::string& out, WideStringView name, const TODSParagraphStyle& style,
-                     TODFTextVerticalAligment vertical, const TODFBorder& border) {
+                     TODFTextVerticalAligment vertical, const TODFBorder& border, std::string_view dataStyle = {}) {
   out += "<style:style ";
   AppendODFAttribute(out, "style:name", name);
-  out += "style:family=\"table-cell\" style:parent-style-name=\"Default\" >";
+  out += "style:family=\"table-cell\" style:parent-style-name=\"Default\" ";
+  if (!dataStyle.empty()) {
+    out += "style:data-style-name=\"";
+    out += dataStyle;
+    out += "\" ";
+  }
+  out += '>';
   AppendODFTextProperties(out, style.Font);
   out += "<style:paragraph-properties ";
   AppendODFAttribute(out, "fo:text-align", ODFTextAlign(style.Alignment));
@@ -29,8 +35,16 @@ void AppendCellStyle(std::string& out, WideStringView name, const TODSParagraphS
   out += "/></style:style>\r\n";
 }
 
-void AppendCellStyle(std::string& out, WideStringView name, const TODSCellParagraphStyle& style) {
-  AppendCellStyle(out, name, style, style.VerticalAligment, style.Border);
+void AppendCellStyle(std::string& out, WideStringView name, const TODSCellParagraphStyle& style,
+                     std::string_view dataStyle = {}) {
+  AppendCellStyle(out, name, style, style.VerticalAligment, style.Border, dataStyle);
+}
+
+void AppendStripStyle(std::string& out, WideStringView name, const TTesselODSOptions& options, size_t strip,
+                      std::string_view dataStyle = {}) {
+  const TODSStripCellParagraphStyle& style = options.StripStylesList[strip];
+  AppendCellStyle(out, name, style, style.VerticalAligment,
+                  style.UseDataStyleBorder ? options.DataStyle.Border : style.Border, dataStyle);
 }
 
 void AppendCellStyles(std::string& out, const TTesselODSOptions& options) {
@@ -43,11 +57,7 @@ void AppendCellStyles(std::string& out, const TTesselODSOptions& options) {
   AppendCellStyle(out, u"Footer", options.FooterStyle);
   AppendCellStyle(out, u"CaptionRow", options.CaptionRowStyle);
   AppendCellStyle(out, u"DataStyle", options.DataStyle);
-  for (size_t i = 0; i < static_cast<size_t>(options.StripCount()); ++i) {
-    const TODSStripCellParagraphStyle& strip = options.StripStylesList[i];
-    AppendCellStyle(out, StripName(i), strip, strip.VerticalAligment,
-                    strip.UseDataStyleBorder ? options.DataStyle.Border : strip.Border);
-  }
+  for (size_t i = 0; i < static_cast<size_t>(options.StripCount()); ++i) AppendStripStyle(out, StripName(i), options, i);
 }
 
 }  // namespace
@@ -83,6 +93,12 @@ void AppendODSAutomaticStyles(std::string& out, const TTesselODSOptions& options
          "<style:style style:name=\"DefaultColumnStyle\" style:family=\"table-column\" >"
          "<style:table-column-properties/></style:style>\r\n";
   AppendCellStyles(out, options);
+}
+
+void AppendODSDataCellStyle(std::string& out, WideStringView name, const TTesselODSOptions& options, int strip,
+                            std::string_view dataStyle) {
+  if (strip < 0) AppendCellStyle(out, name, options.DataStyle, dataStyle);
+  else AppendStripStyle(out, name, options, static_cast<size_t>(strip), dataStyle);
 }
 
 void AppendODSCommonStyles(std::string& out, const TTesselODSOptions& options) {

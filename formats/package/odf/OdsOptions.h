@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/WideString.h"
@@ -33,6 +34,11 @@ struct TTesselODSOptions {
 void AppendODSFontFaces(std::string& out, const TTesselODSOptions& options);
 void AppendODSAutomaticStyles(std::string& out, const TTesselODSOptions& options);
 void AppendODSCommonStyles(std::string& out, const TTesselODSOptions& options);
+// An automatic cell style `name` of data cells that show their values with
+// the data style `dataStyle`: the data style's cell style (strip < 0) or
+// that of strip style `strip` (from 0), with the data style.
+void AppendODSDataCellStyle(std::string& out, WideStringView name, const TTesselODSOptions& options, int strip,
+                            std::string_view dataStyle);
 
 // The settings sections: "ODS" ("SheetName", "StripType"), one
 // "ODS_STYLE_" + caption per base style and "ODS_STRIP_STYLE_" + n per

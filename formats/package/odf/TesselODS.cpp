@@ -1,18 +1,22 @@
 #include "formats/package/odf/TesselODS.h"
 
+#include <algorithm>
+#include <charconv>
 #include <exception>
+#include <typeinfo>
 
 #include "core/Exception.h"
+#include "engine/SpreadsheetFormat.h"
 #include "engine/TesselLocale.h"
+#include "formats/package/SheetColumnWidths.h"
 #include "formats/package/odf/BaseODFFile.h"
 #include "formats/package/odf/OdfText.h"
 #include "formats/package/odf/OdsCellValue.h"
+#include "formats/package/odf/OdsDataStyles.h"
 #include "resources/StringTable.h"
 
 namespace verimo {
 namespace {
-
-const std::string kDataStyle = "DataStyle";
 
 void AppendCellStart(std::string& out, std::string_view style) {
   out += "<table:table-cell table:style-name=\"";
@@ -43,37 +47,139 @@ void AppendLines(std::string& out, WideStringView text) {
   }
 }
 
+TODSDataStyleKind DataStyleKind(TTesselColType type) {
+  switch (type) {
+    case ectCurrency: return dskCurrency;
+    case ectDate:
+    case ectDateTime: return dskDate;
+    case ectTime: return dskTime;
+    case ectBoolean: return dskBoolean;
+    default: return dskNumber;
+  }
+}
+
+// The cell style of data cells without a data style: the data style's, or
+// that of strip style `slot` (from 0).
+std::string DataCellStyleName(int strips, size_t slot) {
+  return strips == 0 ? "DataStyle" : "StripStyle" + std::to_string(slot + 1);
+}
+
+// The cell style of data cells of style `slot` (as above) with data style
+// `data` (from 0) among `dataStyles`: short, as every cell names it.
+std::string TypedCellStyleName(size_t slot, int data, size_t dataStyles) {
+  return "ce" + std::to_string(slot * dataStyles + static_cast<size_t>(data) + 1);
+}
+
+// Pixels at 96 dpi as centimetres.
+std::string Centimetres(int pixels) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, pixels * 2.54 / 96, std::chars_format::fixed, 3);
+  return std::string(text, result.ptr) + "cm";
+}
+
 }  // namespace
 
 TTesselODS::TTesselODS() : SheetName(TTesselLocale::Instance().LoadText(res::kDefaultSheetName)) {
   published_.Captions = true;
   published_.UserFormats = true;
   published_.Formats = true;
+  AutoCalcColWidth = true;
 }
 
 TTesselODS::~TTesselODS() = default;
 
 void TTesselODS::BeginExport() {
+  // A descendant may escape texts; this class itself writes them unchanged
+  // (the width pass then measures them without asking).
+  plainEscapeText_ = typeid(*this) == typeid(TTesselODS);
   TTesselAdvancedText::BeginExport();
+  // The width pass measures the captions and the values alone.
+  if (AutoCalcColWidth)
+    for (int i = 0; i < Columns().Count(); ++i) Columns()[i].Width = 0;
   records_ = 0;
   rows_ = 0;
-  stripNames_.clear();
-  for (int i = 1; i <= ODSOptions.StripCount(); ++i) stripNames_.push_back("StripStyle" + std::to_string(i));
+  PrepareDataStyles();
   package_ = std::make_unique<TBaseODFFile>();
   package_->DocumentKind = TBaseODFFile::dkSpreadsheet;
   package_->SetOutputFileName(FileName);
   package_->WriteMetaAndManifest();
+  tableStarted_ = false;
+}
+
+void TTesselODS::PrepareDataStyles() {
+  const auto context = TSpreadsheetPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
+  dataStyles_.clear();
+  dataStyleOfColumn_.clear();
+  for (const TTesselColumn& column : Columns()) {
+    const WideString code = ColumnNumberFormat(column, Formats(), context);
+    if (code.empty()) {
+      dataStyleOfColumn_.push_back(-1);
+      continue;
+    }
+    const std::pair<int, WideString> style{DataStyleKind(column.ColType), code};
+    const auto found = std::find(dataStyles_.begin(), dataStyles_.end(), style);
+    dataStyleOfColumn_.push_back(static_cast<int>(found - dataStyles_.begin()));
+    if (found == dataStyles_.end()) dataStyles_.push_back(style);
+  }
+  const int strips = ODSOptions.StripCount();
+  cellStyles_.assign(static_cast<size_t>(std::max(strips, 1)), {});
+  for (size_t slot = 0; slot < cellStyles_.size(); ++slot) {
+    const std::string base = DataCellStyleName(strips, slot);
+    for (int data : dataStyleOfColumn_)
+      cellStyles_[slot].push_back(data < 0 ? base : TypedCellStyleName(slot, data, dataStyles_.size()));
+  }
+}
+
+// The column styles ("co1", ...), the data styles ("N1", ...) and the cell
+// styles of the typed data cells.
+void TTesselODS::AppendSheetStyles(std::string& out) {
+  if (!TextMeasurer && !ownMeasurer_) ownMeasurer_ = CreateSystemTextMeasurer();
+  TTextMeasurer& measurer = TextMeasurer ? *TextMeasurer : *ownMeasurer_;
+  std::vector<TPackageFont> dataFonts;
+  for (int k = 0; k < ODSOptions.StripCount(); ++k)
+    dataFonts.push_back(ODSOptions.StripStylesList[static_cast<size_t>(k)].Font);
+  if (dataFonts.empty()) dataFonts.push_back(ODSOptions.DataStyle.Font);
+  const std::vector<int> widths =
+      SheetColumnPixels(measurer, Columns(), AllowCaptions, ODSOptions.CaptionRowStyle.Font, dataFonts);
+  for (size_t i = 0; i < widths.size(); ++i)
+    out += "<style:style style:name=\"co" + std::to_string(i + 1) +
+           "\" style:family=\"table-column\" ><style:table-column-properties style:column-width=\"" +
+           Centimetres(widths[i]) + "\" /></style:style>\r\n";
+  for (size_t d = 0; d < dataStyles_.size(); ++d)
+    AppendODSDataStyle(out, "N" + std::to_string(d + 1), static_cast<TODSDataStyleKind>(dataStyles_[d].first),
+                       dataStyles_[d].second);
+  const int strips = ODSOptions.StripCount();
+  for (size_t slot = 0; slot < cellStyles_.size(); ++slot)
+    for (size_t d = 0; d < dataStyles_.size(); ++d)
+      AppendODSDataCellStyle(out, Utf8ToWide(TypedCellStyleName(slot, static_cast<int>(d), dataStyles_.size())),
+                             ODSOptions, strips == 0 ? -1 : static_cast<int>(slot), "N" + std::to_string(d + 1));
+}
+
+// content.xml's head holds the column widths: it is written once the width
+// pass is over, before the caption row or the first record.
+void TTesselODS::StartTable() {
+  if (tableStarted_ || !package_) return;
+  tableStarted_ = true;
   const TTesselODSOptions& options = ODSOptions;
   TTesselXMLWriter& table = package_->OpenTableFragment([&](std::string& out) { AppendODSFontFaces(out, options); },
-                                                        [&](std::string& out) { AppendODSAutomaticStyles(out, options); });
+                                                        [&](std::string& out) {
+                                                          AppendODSAutomaticStyles(out, options);
+                                                          AppendSheetStyles(out);
+                                                        });
   line_.assign("<table:table ");
   AppendODFAttribute(line_, "table:name", SheetName);
   line_ += "table:style-name=\"DefaultTableStyle\" >\r\n";
-  for (int i = 0; i < std::max(Columns().Count(), 1); ++i)
-    line_ += "<table:table-column table:style-name=\"DefaultColumnStyle\" />";
+  if (Columns().Count() == 0) line_ += "<table:table-column table:style-name=\"DefaultColumnStyle\" />";
+  for (int i = 0; i < Columns().Count(); ++i)
+    line_ += "<table:table-column table:style-name=\"co" + std::to_string(i + 1) + "\" />";
   line_ += "\r\n";
   table.WriteRaw(line_);
   if (!Header.IsEmpty()) WriteTextCellRow("Header", Header);
+}
+
+void TTesselODS::BeforeExport() {
+  TTesselAdvancedText::BeforeExport();
+  StartTable();
 }
 
 void TTesselODS::BeginRow() {
@@ -97,6 +203,7 @@ void TTesselODS::WriteTextCellRow(std::string_view style, const TStringList& lin
 
 void TTesselODS::WriteCaptionRow() {
   if (!package_) return;
+  StartTable();
   BeginRow();
   for (int i = 0; i < Columns().Count(); ++i) {
     AppendCellStart(line_, "CaptionRow");
@@ -108,10 +215,10 @@ void TTesselODS::WriteCaptionRow() {
 }
 
 const std::string& TTesselODS::DataCellStyle(int column) const {
-  const int strips = static_cast<int>(stripNames_.size());
-  if (strips == 0) return kDataStyle;
+  const int strips = ODSOptions.StripCount();
+  if (strips == 0) return cellStyles_[0][static_cast<size_t>(column)];
   const int position = ODSOptions.StripStyle == ssColumn ? column + 1 : records_;
-  return stripNames_[static_cast<size_t>(ODFStripNumber(position, strips) - 1)];
+  return cellStyles_[static_cast<size_t>(ODFStripNumber(position, strips) - 1)][static_cast<size_t>(column)];
 }
 
 void TTesselODS::WriteDataRow() {
@@ -122,14 +229,17 @@ void TTesselODS::WriteDataRow() {
   for (int i = 0; i < row.Count(); ++i) {
     AppendCellStart(line_, DataCellStyle(i));
     const WideString text = GetCellText(row[i]);
-    if (text.empty()) {
+    // A value is held also where its pattern shows nothing.
+    const bool typed =
+        dataStyleOfColumn_[static_cast<size_t>(i)] >= 0 && !ColumnIsNull(row[i], i) && CellTextIsValueText(i);
+    if (text.empty() && !typed) {
       line_ += "/>\r\n";
       continue;
     }
-    if (Columns().IsNull(i)) {
-      line_ += "office:value-type=\"string\" ";
-    } else {
+    if (typed) {
       AppendODSValueAttributes(line_, Columns()[i].ColType, row[i].Value);
+    } else {
+      line_ += "office:value-type=\"string\" ";
     }
     line_ += '>';
     AppendLines(line_, text);
@@ -139,6 +249,7 @@ void TTesselODS::WriteDataRow() {
 }
 
 void TTesselODS::FinishPackage() {
+  StartTable();
   if (!Footer.IsEmpty()) WriteTextCellRow("Footer", Footer);
   // A table needs a row; an export of nothing gets one empty cell.
   if (rows_ == 0) {

@@ -1,20 +1,37 @@
 #include "formats/package/xlsx/TesselXlsx.h"
 
 #include <exception>
+#include <optional>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "core/Exception.h"
+#include "engine/SpreadsheetFormat.h"
+#include "formats/package/SheetColumnWidths.h"
+#include "formats/package/SheetValue.h"
 #include "formats/package/xlsx/XlsxFileMaker.h"
 #include "formats/package/xlsx/XlsxSheets.h"
 #include "formats/package/xlsx/XlsxStyles.h"
 
 namespace verimo {
 
+namespace {
+
+// A time of day alone is its share of a day; any other date-time the date
+// system's serial number.
+std::optional<double> SerialOf(TTesselColType type, double value) {
+  if (type == ectTime && value >= 0 && value < 1) return value;
+  return ExcelDateSerial(value);
+}
+
+}  // namespace
+
 TTesselXlsx::TTesselXlsx() {
   published_.Captions = true;
   published_.UserFormats = true;
   published_.Formats = true;
+  AutoCalcColWidth = true;
 }
 
 TTesselXlsx::~TTesselXlsx() = default;
@@ -24,14 +41,24 @@ void TTesselXlsx::SetSheetName(WideStringView name) {
 }
 
 void TTesselXlsx::BeginExport() {
+  // A descendant may escape texts; this class itself writes them unchanged
+  // (the width pass then measures them without asking).
+  plainEscapeText_ = typeid(*this) == typeid(TTesselXlsx);
   TTesselAdvancedText::BeginExport();
   if (Columns().Count() > kMaxSheetColumns)
     throw Exception("A worksheet holds at most " + std::to_string(kMaxSheetColumns) + " columns, not " +
                     std::to_string(Columns().Count()));
+  // The width pass measures the captions and the values alone.
+  if (AutoCalcColWidth)
+    for (int i = 0; i < Columns().Count(); ++i) Columns()[i].Width = 0;
   rowCounter_ = 0;
   dataRowCounter_ = 0;
   fileMaker_ = std::make_unique<TXlsxFileMaker>(FileName, XlsxOptions, sheetName_);
   fileMaker_->SheetRowLimit = SheetRowLimit;
+  const auto context = TSpreadsheetPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
+  std::vector<WideString> codes;
+  for (const TTesselColumn& column : Columns()) codes.push_back(ColumnNumberFormat(column, Formats(), context));
+  fileMaker_->NumberFormats = TXlsxNumberFormats(codes, XlsxOptions.StripCount());
   fileMaker_->Begin();
   for (const WideString& line : Header) {
     ++rowCounter_;
@@ -60,9 +87,54 @@ void TTesselXlsx::WriteDataRow() {
   ++rowCounter_;
   const TTesselRow& row = Row();
   fileMaker_->BeginDataRow(row.Count());
-  for (int i = 0; i < row.Count(); ++i) fileMaker_->AddDataCell(i, GetCellText(row[i]), DataCellStyle(i));
+  for (int i = 0; i < row.Count(); ++i) {
+    const int style = fileMaker_->NumberFormats.CellStyle(DataCellStyle(i), i);
+    if (!AddValueCell(i, style)) fileMaker_->AddDataCell(i, GetCellText(row[i]), style);
+  }
   fileMaker_->EndDataRow();
   ++dataRowCounter_;
+}
+
+// The cell's value, when its column is typed, the value is one the sheet
+// can hold and the cell shows the value's own text; false (nothing
+// written) otherwise.
+bool TTesselXlsx::AddValueCell(int column, int style) {
+  const TTesselCol& cell = Row()[column];
+  const TTesselColType type = Columns()[column].ColType;
+  if (type == ectString || type == ectUnknown || ColumnIsNull(cell, column)) return false;
+  const Variant& value = cell.Value;
+  const Variant::Kind kind = value.GetKind();
+  if (type == ectBoolean && kind != Variant::Kind::Boolean) return false;
+  if ((type == ectDate || type == ectTime || type == ectDateTime) && kind != Variant::Kind::DateTime) return false;
+  if (!CellTextIsValueText(column)) return false;
+  if (type == ectBoolean) {
+    fileMaker_->AddBooleanDataCell(column, value.AsBool(), style);
+    return true;
+  }
+  valueText_.clear();
+  if (type == ectDate || type == ectTime || type == ectDateTime) {
+    const std::optional<double> serial = SerialOf(type, value.AsDateTime());
+    if (!serial) return false;
+    AppendShortestDouble(valueText_, *serial);
+  } else if (!AppendSheetNumber(valueText_, value)) {
+    return false;
+  }
+  fileMaker_->AddNumberDataCell(column, valueText_, style);
+  return true;
+}
+
+// Widths in digits of the workbook's default font (Calibri 11).
+std::vector<int> TTesselXlsx::ColumnWidths() {
+  if (!TextMeasurer && !ownMeasurer_) ownMeasurer_ = CreateSystemTextMeasurer();
+  TTextMeasurer& measurer = TextMeasurer ? *TextMeasurer : *ownMeasurer_;
+  std::vector<TPackageFont> dataFonts;
+  for (int k = 0; k < XlsxOptions.StripCount(); ++k)
+    dataFonts.push_back(XlsxOptions.StripStylesList[static_cast<size_t>(k)].Options.Font);
+  if (dataFonts.empty()) dataFonts.push_back(XlsxOptions.DataStyle.Font);
+  std::vector<int> widths =
+      SheetColumnPixels(measurer, Columns(), AllowCaptions, XlsxOptions.CaptionRowStyle.Font, dataFonts);
+  for (int& width : widths) width = PixelsToDigits(measurer, TPackageFont(), width);
+  return widths;
 }
 
 // Also runs when the run fails: then the package is thrown away with its
@@ -74,6 +146,7 @@ void TTesselXlsx::EndExport() {
       ++rowCounter_;
       maker->WriteSingleCellRow(line, kXlsxFooterStyle);
     }
+    maker->ColumnWidths = ColumnWidths();
     maker->Finish();
   }
   maker.reset();

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/TesselText.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 #include "formats/package/xlsx/XlsxSheets.h"
+#include "platform/fonts/TextMeasurer.h"
 
 namespace verimo {
 
@@ -12,9 +15,14 @@ class TXlsxFileMaker;
 
 // Exports the source as an Excel 2007 workbook: header lines, the caption
 // row, the data rows and footer lines on one worksheet (continued on
-// further sheets past the sheet's row limit), every cell a shared string
-// with the cell style of its kind. The package is written into a private
-// staging folder and zipped into FileName at the end of the run.
+// further sheets past the sheet's row limit), each cell with the cell
+// style of its kind. Data cells of number, date-time and Boolean columns
+// hold their values with the number format of the column's pattern, so
+// the sheet computes with them and shows the exported texts; other cells
+// are shared strings. Columns are as wide as their captions and values
+// (the width pass of AutoCalcColWidth, on by default; else the fields'
+// widths). The package is written into a private staging folder and
+// zipped into FileName at the end of the run.
 class TTesselXlsx : public TTesselAdvancedText {
  public:
   TTesselXlsx();
@@ -26,6 +34,9 @@ class TTesselXlsx : public TTesselAdvancedText {
   void SetSheetName(WideStringView name);
   // Rows per worksheet; lowered only by tests of the continuation.
   int SheetRowLimit = kMaxSheetRows;
+  // Measures captions and digits for the column widths; the system's fonts
+  // when null. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
 
   void BeginExport() override;
   void WriteCaptionRow() override;
@@ -42,11 +53,15 @@ class TTesselXlsx : public TTesselAdvancedText {
 
  private:
   int DataCellStyle(int column) const;
+  bool AddValueCell(int column, int style);
+  std::vector<int> ColumnWidths();
 
   WideString sheetName_ = u"sheet1";
   std::unique_ptr<TXlsxFileMaker> fileMaker_;
   int rowCounter_ = 0;
   int dataRowCounter_ = 0;
+  std::string valueText_;
+  std::unique_ptr<TTextMeasurer> ownMeasurer_;
 };
 
 }  // namespace verimo

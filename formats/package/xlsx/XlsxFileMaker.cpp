@@ -25,7 +25,8 @@ void TXlsxFileMaker::Begin() {
   for (const char* folder : {"xl/_rels", "xl/worksheets", "docProps", "_rels"}) staging_.CreateSubFolder(package_ / folder);
   WritePartFile(package_ / "_rels/.rels", WriteXlsxPackageRelationships);
   WritePartFile(package_ / "docProps/core.xml", WriteXlsxCoreProperties);
-  WritePartFile(package_ / "xl/styles.xml", [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_); });
+  WritePartFile(package_ / "xl/styles.xml",
+                [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_, NumberFormats); });
   strings_ = std::make_unique<TXlsxSharedStrings>(work_ / "sharedStrings.body");
   StartSheet();
 }
@@ -82,6 +83,14 @@ void TXlsxFileMaker::BeginDataRow(int cellCount) { BeginRow(cellCount); }
 
 void TXlsxFileMaker::AddDataCell(int column, WideStringView text, int style) { AddCell(column, text, style); }
 
+void TXlsxFileMaker::AddNumberDataCell(int column, std::string_view value, int style) {
+  worksheets_.back()->AddNumberCell(column, style, value);
+}
+
+void TXlsxFileMaker::AddBooleanDataCell(int column, bool value, int style) {
+  worksheets_.back()->AddBooleanCell(column, style, value);
+}
+
 void TXlsxFileMaker::EndDataRow() { worksheets_.back()->EndRow(); }
 
 void TXlsxFileMaker::Finish() {
@@ -99,7 +108,8 @@ void TXlsxFileMaker::Finish() {
   for (size_t i = 0; i < sheets_.size(); ++i) {
     const TXlsxWorksheet& sheet = *worksheets_[i];
     archive.ComposedParts.push_back(
-        {"xl/worksheets/" + sheets_[i].PartName + ".xml", sheet.Head(), sheet.BodyFile(), TXlsxWorksheet::Tail()});
+        {"xl/worksheets/" + sheets_[i].PartName + ".xml", sheet.Head(ColumnWidths), sheet.BodyFile(),
+         TXlsxWorksheet::Tail()});
   }
   archive.ComposedParts.push_back(
       {"xl/sharedStrings.xml", strings_->Head(), strings_->BodyFile(), TXlsxSharedStrings::Tail()});

@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "core/WideString.h"
 #include "formats/package/StagingFolder.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 #include "formats/package/xlsx/XlsxSheets.h"
+#include "formats/package/xlsx/XlsxStyles.h"
 
 namespace verimo {
 
@@ -15,9 +17,10 @@ class TXlsxSharedStrings;
 class TXlsxWorksheet;
 
 // Writes the parts of one workbook into a private staging folder and zips
-// them into the output file. Every cell is a shared string. A run with more
-// rows than a sheet holds continues on further sheets, each starting with
-// the caption row again. Lives for one run; the staging folder goes with it.
+// them into the output file. Texts are shared strings; data cells may hold
+// numbers and truth values. A run with more rows than a sheet holds
+// continues on further sheets, each starting with the caption row again.
+// Lives for one run; the staging folder goes with it.
 class TXlsxFileMaker {
  public:
   TXlsxFileMaker(std::filesystem::path outputFileName, const TTesselXlsxOptions& options, WideString sheetName);
@@ -27,6 +30,10 @@ class TXlsxFileMaker {
 
   // Rows per sheet (a smaller number for tests of the continuation).
   int SheetRowLimit = kMaxSheetRows;
+  // The number formats of the data cells (set before Begin) and the
+  // columns' widths in digits of the default font (set before Finish).
+  TXlsxNumberFormats NumberFormats;
+  std::vector<int> ColumnWidths;
 
   // Creates the package folders, writes the styles and opens the first sheet.
   void Begin();
@@ -37,6 +44,9 @@ class TXlsxFileMaker {
   // A data row: cells are added one by one between Begin and End.
   void BeginDataRow(int cellCount);
   void AddDataCell(int column, WideStringView text, int style);
+  // `value`: the number's lexical form.
+  void AddNumberDataCell(int column, std::string_view value, int style);
+  void AddBooleanDataCell(int column, bool value, int style);
   void EndDataRow();
   // Closes the sheet, writes the parts that list the sheets and zips the
   // package into the output file.

@@ -14,10 +14,17 @@ TXlsxSharedStrings::TXlsxSharedStrings(const std::filesystem::path& bodyFile)
 TXlsxSharedStrings::~TXlsxSharedStrings() = default;
 
 int64_t TXlsxSharedStrings::Add(WideStringView text) {
+  ++count_;
+  const bool rememberable = text.size() <= kMaxRememberedLength;
+  if (rememberable) {
+    const auto found = remembered_.find(text);
+    if (found != remembered_.end()) return found->second;
+    if (remembered_.size() < kMaxRemembered) remembered_.emplace(text, unique_);
+  }
   xml_->WriteRaw(TTesselXMLWriter::NeedsPreserve(text) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
   xml_->WriteText(text);
   xml_->WriteRaw("</t></si>\r\n");
-  return count_++;
+  return unique_++;
 }
 
 void TXlsxSharedStrings::Close() {
@@ -29,8 +36,9 @@ void TXlsxSharedStrings::Close() {
 
 std::string TXlsxSharedStrings::Head() const {
   const WideString count = IntToWide(count_);
+  const WideString unique = IntToWide(unique_);
   return WritePartString([&](TTesselXMLWriter& xml) {
-    xml.OpenElement("sst", {}, {{"xmlns", ooxml::kSpreadsheetML}, {"count", count}, {"uniqueCount", count}});
+    xml.OpenElement("sst", {}, {{"xmlns", ooxml::kSpreadsheetML}, {"count", count}, {"uniqueCount", unique}});
   });
 }
 

@@ -1,5 +1,7 @@
 #include "formats/package/xlsx/XlsxStyles.h"
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "formats/package/OfficeNamespaces.h"
@@ -111,47 +113,78 @@ const char* VerticalName(TMSCellVerticalAligment alignment) {
   }
 }
 
-void WriteCellFormat(TTesselXMLWriter& xml, const TXlsxCellStyle& style, int k) {
-  const WideString id = IntToWide(k);
-  const WideString fill = IntToWide(k + 1);
+// The cell format of style k (its font, fill and border) showing values with
+// number format `numberFormat` (0: General).
+void WriteCellFormat(TTesselXMLWriter& xml, const TXlsxCellStyle& style, int k, int numberFormat = 0) {
+  const std::string id = std::to_string(k);
+  std::string tag = "<xf numFmtId=\"" + std::to_string(numberFormat) + "\" fontId=\"" + id + "\" fillId=\"" +
+                    std::to_string(k + 1) + "\" borderId=\"" + id + "\" xfId=\"0\" ";
+  if (numberFormat != 0) tag += "applyNumberFormat=\"1\" ";
+  tag += "applyBorder=\"1\" ";
   const char* horizontal = HorizontalName(style.Alignment);
   const char* vertical = VerticalName(style.VerticalAligment);
   if (horizontal == nullptr && vertical == nullptr && !style.WrapText) {
-    xml.WriteElement("xf", {},
-                     {{"numFmtId", u"0"}, {"fontId", id}, {"fillId", fill}, {"borderId", id}, {"xfId", u"0"},
-                      {"applyBorder", u"1"}});
+    xml.WriteRaw(tag + "/>");
     return;
   }
-  xml.OpenElement("xf", {},
-                  {{"numFmtId", u"0"}, {"fontId", id}, {"fillId", fill}, {"borderId", id}, {"xfId", u"0"},
-                   {"applyBorder", u"1"}, {"applyAlignment", u"1"}});
-  std::string alignment = "<alignment ";
-  if (horizontal) alignment += std::string("horizontal=\"") + horizontal + "\" ";
-  if (vertical) alignment += std::string("vertical=\"") + vertical + "\" ";
-  if (style.WrapText) alignment += "wrapText=\"1\" ";
-  alignment += "/>";
-  xml.WriteRaw(alignment);
+  tag += "applyAlignment=\"1\" ><alignment ";
+  if (horizontal) tag += std::string("horizontal=\"") + horizontal + "\" ";
+  if (vertical) tag += std::string("vertical=\"") + vertical + "\" ";
+  if (style.WrapText) tag += "wrapText=\"1\" ";
+  xml.WriteRaw(tag + "/>");
   xml.CloseElement("xf", true);
 }
 
-void WriteCellFormats(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles) {
-  xml.OpenElement("cellXfs", {}, {{"count", Count(styles.size() + 1)}});
+void WriteNumberFormats(TTesselXMLWriter& xml, const TXlsxNumberFormats& formats) {
+  if (formats.Codes().empty()) return;
+  xml.OpenElement("numFmts", {}, {{"count", Count(formats.Codes().size())}});
+  for (size_t i = 0; i < formats.Codes().size(); ++i)
+    xml.WriteElement("numFmt", {},
+                     {{"numFmtId", IntToWide(kXlsxFirstNumberFormat + static_cast<long long>(i))},
+                      {"formatCode", formats.Codes()[i]}});
+  xml.CloseElement("numFmts", true);
+}
+
+void WriteCellFormats(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles,
+                      const TXlsxNumberFormats& formats) {
+  const size_t strips = static_cast<size_t>(formats.StripCount());
+  const size_t slots = strips == 0 ? 1 : strips;
+  xml.OpenElement("cellXfs", {}, {{"count", Count(styles.size() + 1 + slots * formats.Codes().size())}});
   xml.WriteElement("xf", {}, {{"numFmtId", u"0"}, {"fontId", u"0"}, {"fillId", u"0"}, {"borderId", u"0"}, {"xfId", u"0"}});
   for (size_t i = 0; i < styles.size(); ++i) WriteCellFormat(xml, *styles[i], static_cast<int>(i) + 1);
+  for (size_t slot = 0; slot < slots; ++slot) {
+    const int k = strips == 0 ? kXlsxDataStyle : kXlsxFirstStripStyle + static_cast<int>(slot);
+    for (size_t code = 0; code < formats.Codes().size(); ++code)
+      WriteCellFormat(xml, *styles[static_cast<size_t>(k) - 1], k, kXlsxFirstNumberFormat + static_cast<int>(code));
+  }
   xml.CloseElement("cellXfs", true);
 }
 
 }  // namespace
 
-void WriteXlsxStyles(TTesselXMLWriter& xml, const TTesselXlsxOptions& options) {
+TXlsxNumberFormats::TXlsxNumberFormats(const std::vector<WideString>& columnCodes, int stripCount)
+    : stripCount_(stripCount) {
+  for (const WideString& code : columnCodes) {
+    if (code.empty() || code == u"General") {
+      codeOfColumn_.push_back(-1);
+      continue;
+    }
+    const auto found = std::find(codes_.begin(), codes_.end(), code);
+    codeOfColumn_.push_back(static_cast<int>(found - codes_.begin()));
+    if (found == codes_.end()) codes_.push_back(code);
+  }
+}
+
+void WriteXlsxStyles(TTesselXMLWriter& xml, const TTesselXlsxOptions& options, const TXlsxNumberFormats& formats) {
   const std::vector<const TXlsxCellStyle*> styles = StylesInOrder(options);
   xml.OpenElement("styleSheet", {}, {{"xmlns", ooxml::kSpreadsheetML}});
+  WriteNumberFormats(xml, formats);
   WriteFonts(xml, styles);
   WriteFills(xml, styles);
   WriteBorders(xml, styles);
   xml.WriteRawLn(
       "<cellStyleXfs count=\"1\" ><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" /></cellStyleXfs>");
-  WriteCellFormats(xml, styles);
+  WriteCellFormats(xml, styles, formats);
   xml.WriteRawLn(
       "<cellStyles count=\"1\" ><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\" /></cellStyles>");
   xml.WriteRaw(

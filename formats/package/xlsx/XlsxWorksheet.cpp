@@ -49,7 +49,7 @@ void TXlsxWorksheet::BeginRow(int number, int cellCount) {
   line_ += "\" >";
 }
 
-void TXlsxWorksheet::AddCell(int column, int style, int64_t stringIndex) {
+void TXlsxWorksheet::BeginCell(int column, int style) {
   while (columnNames_.size() <= static_cast<size_t>(column))
     columnNames_.push_back(XlsxColumnName(static_cast<int>(columnNames_.size()) + 1));
   line_ += "<c r=\"";
@@ -57,6 +57,10 @@ void TXlsxWorksheet::AddCell(int column, int style, int64_t stringIndex) {
   line_ += rowDigits_;
   line_ += "\" s=\"";
   AppendNumber(line_, style);
+}
+
+void TXlsxWorksheet::AddCell(int column, int style, int64_t stringIndex) {
+  BeginCell(column, style);
   if (stringIndex < 0) {
     line_ += "\" />\r\n";
     return;
@@ -64,6 +68,18 @@ void TXlsxWorksheet::AddCell(int column, int style, int64_t stringIndex) {
   line_ += "\" t=\"s\" ><v>";
   AppendNumber(line_, stringIndex);
   line_ += "</v></c>\r\n";
+}
+
+void TXlsxWorksheet::AddNumberCell(int column, int style, std::string_view value) {
+  BeginCell(column, style);
+  line_ += "\" ><v>";
+  line_ += value;
+  line_ += "</v></c>\r\n";
+}
+
+void TXlsxWorksheet::AddBooleanCell(int column, int style, bool value) {
+  BeginCell(column, style);
+  line_ += value ? "\" t=\"b\" ><v>1</v></c>\r\n" : "\" t=\"b\" ><v>0</v></c>\r\n";
 }
 
 void TXlsxWorksheet::EndRow() {
@@ -78,7 +94,7 @@ void TXlsxWorksheet::Close() {
   stream_->Close();
 }
 
-std::string TXlsxWorksheet::Head() const {
+std::string TXlsxWorksheet::Head(const std::vector<int>& columnWidths) const {
   const std::string range =
       rowCount_ == 0 ? "A1" : "A1:" + XlsxColumnName(std::max(maxColumns_, 1)) + std::to_string(row_);
   return WritePartString([&](TTesselXMLWriter& xml) {
@@ -89,6 +105,15 @@ std::string TXlsxWorksheet::Head() const {
     xml.WriteRaw("<selection/></sheetView>\r\n");
     xml.WriteRawLn("</sheetViews>");
     xml.WriteElement("sheetFormatPr", {}, {{"defaultRowHeight", u"15"}});
+    if (!columnWidths.empty()) {
+      std::string cols = "<cols>";
+      for (size_t i = 0; i < columnWidths.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        cols += "<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + std::to_string(columnWidths[i]) +
+                "\" customWidth=\"1\" />";
+      }
+      xml.WriteRaw(cols + "</cols>");
+    }
     xml.OpenElement("sheetData");
   });
 }

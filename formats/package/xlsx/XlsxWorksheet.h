@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/TesselStream.h"
@@ -28,6 +29,10 @@ class TXlsxWorksheet {
   // A cell of the open row holding shared string `stringIndex`, or an empty
   // cell (style only) for a negative index.
   void AddCell(int column, int style, int64_t stringIndex);
+  // A cell of the open row holding a number (`value`: its lexical form)
+  // or a truth value ("1" or "0").
+  void AddNumberCell(int column, int style, std::string_view value);
+  void AddBooleanCell(int column, int style, bool value);
   void EndRow();
   int RowCount() const { return rowCount_; }
   // Whether the sheet is the one shown when the workbook opens.
@@ -36,7 +41,9 @@ class TXlsxWorksheet {
   void Close();
 
   const std::filesystem::path& BodyFile() const { return bodyFile_; }
-  std::string Head() const;
+  // The head with the columns' widths (in digits of the default font,
+  // from the first column; none when empty).
+  std::string Head(const std::vector<int>& columnWidths) const;
   static std::string Tail();
 
  private:
@@ -45,6 +52,8 @@ class TXlsxWorksheet {
   std::unique_ptr<TTesselXMLWriter> xml_;
   std::string line_;
   // The digits of the open row and the letters of the columns met so far.
+  void BeginCell(int column, int style);
+
   std::string rowDigits_;
   std::vector<std::string> columnNames_;
   int row_ = 0;

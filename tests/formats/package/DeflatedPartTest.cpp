@@ -1,8 +1,9 @@
 // Entries compressed ahead in blocks, on the caller's thread or on workers:
 // the compressed bytes must inflate (raw, window bits -15) to exactly the
 // input whatever the sizes of the writes and wherever the block boundaries
-// fall, be the same in either mode, go into the archive as a valid entry,
-// and failures of a worker must reach the caller without hanging.
+// fall, by zlib or by libdeflate as the first block chose, be the same in
+// either mode, go into the archive as a valid entry, and failures of a
+// worker must reach the caller without hanging.
 #include "formats/package/DeflatedPart.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "core/Exception.h"
 #include "formats/package/BaseArchiveClass.h"
@@ -81,30 +83,8 @@ void WriteInPieces(Target& target, const std::string& bytes, std::initializer_li
   }
 }
 
-// zlib's inflate of a raw deflate stream; fails the test unless the stream
-// ends exactly at the end of `compressed`.
-std::string InflateRaw(const std::string& compressed) {
-  z_stream stream{};
-  EXPECT_EQ(inflateInit2(&stream, -MAX_WBITS), Z_OK);
-  std::string out;
-  std::vector<Bytef> buffer(1 << 16);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-  stream.avail_in = static_cast<uInt>(compressed.size());
-  int result = Z_OK;
-  while (result == Z_OK) {
-    stream.next_out = buffer.data();
-    stream.avail_out = static_cast<uInt>(buffer.size());
-    result = inflate(&stream, Z_NO_FLUSH);
-    out.append(reinterpret_cast<const char*>(buffer.data()), buffer.size() - stream.avail_out);
-  }
-  EXPECT_EQ(result, Z_STREAM_END) << "the stream is complete and valid";
-  EXPECT_EQ(stream.avail_in, 0u) << "nothing follows the end of the stream";
-  inflateEnd(&stream);
-  return out;
-}
-
-// The plain deflate stream of `bytes` with the archive's parameters.
-std::string DeflateWhole(const std::string& bytes) {
+// zlib's stream of `bytes` at its best compression, as one stream.
+std::string DeflateZlib9(const std::string& bytes) {
   z_stream stream{};
   EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
   std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
@@ -149,6 +129,7 @@ class DeflatedPartTest : public ::testing::Test {
     std::string Compressed;
     uint32_t Crc = 0;
     uint64_t Size = 0;
+    int LibdeflateLevel = 0;
   };
 
   // The part's compressed bytes, CRC-32 and size for `bytes` written in
@@ -157,7 +138,7 @@ class DeflatedPartTest : public ::testing::Test {
     TDeflatedPart part(dir_ / "part.deflated", 9, mode);
     WriteInPieces(part, bytes, sizes);
     part.Finish();
-    TResult result{ReadFile(part.File()), part.Crc(), part.UncompressedSize()};
+    TResult result{ReadFile(part.File()), part.Crc(), part.UncompressedSize(), part.LibdeflateLevel()};
     EXPECT_THROW(part.Write("x"), Exception) << "a finished part takes no more bytes";
     return result;
   }
@@ -182,12 +163,16 @@ class DeflatedPartTest : public ::testing::Test {
 
 TEST_F(DeflatedPartTest, BlocksInflateToTheInputWhereverTheirBoundariesFall) {
   const size_t sizes[] = {0, 1, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock, 6 * kBlock + 12345};
+  std::set<int> levels;
   for (size_t size : sizes) {
-    for (const bool random : {true, false}) {
-      SCOPED_TRACE((random ? "random bytes, " : "repetitive bytes, ") + std::to_string(size));
-      const std::string input = random ? RandomBytes(size, static_cast<unsigned>(size)) : RepetitiveBytes(size);
+    for (const int kind : {0, 1, 2}) {
+      if (kind == 2 && size > 2 * kBlock) continue;
+      SCOPED_TRACE(std::to_string(kind) + " (random, repetitive, sheet), " + std::to_string(size));
+      const std::string input = kind == 0   ? RandomBytes(size, static_cast<unsigned>(size))
+                                : kind == 1 ? RepetitiveBytes(size)
+                                            : SheetLikeBytes(size / 60).substr(0, size);
       const TResult inCaller = Deflate(input, TDeflatedPart::TMode::InCaller, {1, 7, 4093, 65537, kBlock + 3});
-      EXPECT_EQ(InflateRaw(inCaller.Compressed), input);
+      EXPECT_EQ(test::InflateRaw(inCaller.Compressed), input);
       EXPECT_EQ(inCaller.Crc, Crc32(input));
       EXPECT_EQ(inCaller.Size, input.size());
       // The workers give the same bytes, whatever the pieces.
@@ -195,44 +180,26 @@ TEST_F(DeflatedPartTest, BlocksInflateToTheInputWhereverTheirBoundariesFall) {
       EXPECT_EQ(inWorker.Compressed, inCaller.Compressed);
       EXPECT_EQ(inWorker.Crc, inCaller.Crc);
       EXPECT_EQ(inWorker.Size, inCaller.Size);
-      // Up to one block, the part is the plain deflate stream of its bytes.
+      EXPECT_EQ(inWorker.LibdeflateLevel, inCaller.LibdeflateLevel);
+      levels.insert(inCaller.LibdeflateLevel);
+      // Up to one block, the part is the smaller stream of the two.
       if (size <= kBlock) {
-        EXPECT_EQ(inCaller.Compressed, DeflateWhole(input));
+        EXPECT_LE(inCaller.Compressed.size(), DeflateZlib9(input).size());
       }
     }
   }
+  EXPECT_TRUE(levels.count(0) == 1 && levels.size() > 1) << "both zlib and libdeflate were chosen";
 }
 
-TEST_F(DeflatedPartTest, PrimedBlocksCompressAboutAsWellAsOneStream) {
+TEST_F(DeflatedPartTest, SheetRowsTakeLibdeflateAndComeOutNoLargerThanZlibsBestAsOneStream) {
   const std::string bytes = SheetLikeBytes(120000);
   ASSERT_GT(bytes.size(), 8 * kBlock);
-  const size_t blocks = Deflate(bytes, TDeflatedPart::TMode::InWorker, {65536}).Compressed.size();
-  const size_t whole = DeflateWhole(bytes).size();
-  EXPECT_LT(static_cast<double>(blocks), static_cast<double>(whole) * 1.01) << blocks << " against " << whole;
+  const TResult blocks = Deflate(bytes, TDeflatedPart::TMode::InWorker, {65536});
+  EXPECT_GT(blocks.LibdeflateLevel, 0);
+  EXPECT_LE(blocks.Compressed.size(), DeflateZlib9(bytes).size());
 }
 
 TEST_F(DeflatedPartTest, ArchiveTakesTheCompressedBytesAsTheEntry) {
-  // One block: the entry the zip writer compresses itself, byte for byte.
-  const std::string small = SheetLikeBytes(5000);
-  ASSERT_LT(small.size(), kBlock);
-  const fs::path streamed = dir_ / "streamed.zip";
-  {
-    TMiniZip zip(streamed);
-    zip.BeginEntry("xl/worksheets/sheet1.xml", kModified, small.size());
-    WriteInPieces(zip, small, {65536});
-    zip.EndEntry();
-    zip.Close();
-  }
-  EXPECT_EQ(ArchiveOfPart(small, TDeflatedPart::TMode::InCaller, {1000, 77777}), ReadFile(streamed));
-  EXPECT_EQ(ArchiveOfPart(small, TDeflatedPart::TMode::InWorker, {3, 5000000}), ReadFile(streamed));
-  EXPECT_EQ(ArchiveOfPart("", TDeflatedPart::TMode::InWorker, {1}), [&] {
-    TMiniZip zip(dir_ / "empty.zip");
-    zip.BeginEntry("xl/worksheets/sheet1.xml", kModified);
-    zip.EndEntry();
-    zip.Close();
-    return ReadFile(dir_ / "empty.zip");
-  }());
-
   // Many blocks: a valid entry (CRC and sizes checked by unzip) of the bytes.
   const std::string large = SheetLikeBytes(60000);
   ASSERT_GT(large.size(), 5 * kBlock);
@@ -241,6 +208,46 @@ TEST_F(DeflatedPartTest, ArchiveTakesTheCompressedBytesAsTheEntry) {
   WriteFile(dir_ / "large.zip", archive);
   EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "large.zip").string()) + " >/dev/null"), 0);
   EXPECT_EQ(test::ZipPart(dir_ / "large.zip", "xl/worksheets/sheet1.xml"), large);
+
+  // The headers say what minizip says of a deflated entry at zlib's level
+  // 9: deflated at maximum compression, version 2.0, no data descriptor and
+  // no extra fields; text or binary as zlib would judge the bytes. Files
+  // added whole are deflated the same way.
+  WriteFile(dir_ / "noise.bin", RandomBytes(3000, 1));
+  WriteFile(dir_ / "empty.xml", "");
+  {
+    TMiniZip zip(dir_ / "headers.zip");
+    zip.AddFile(dir_ / "noise.bin", "noise.bin");
+    zip.AddFile(dir_ / "empty.xml", "empty.xml");
+    TDeflatedPart part(dir_ / "part.deflated", 9, TDeflatedPart::TMode::InWorker);
+    part.Write(large);
+    part.Finish();
+    zip.AddDeflated("sheet.xml", kModified, part);
+    zip.Close();
+  }
+  EXPECT_EQ(test::FolderEntries(dir_), (std::vector<std::string>{"empty.xml", "headers.zip", "large.zip", "noise.bin",
+                                                                 "part.zip"}))
+      << "no compressed file is left beside the archive";
+  const std::string headers = (dir_ / "headers.zip").string();
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote(headers) + " >/dev/null"), 0);
+  EXPECT_EQ(test::ZipPart(dir_ / "headers.zip", "noise.bin"), RandomBytes(3000, 1));
+  std::string listing;
+  test::RunCommand("unzip -Zv " + test::ShellQuote(headers), &listing);
+  const auto count = [&](const std::string& line) {
+    size_t n = 0;
+    for (size_t at = listing.find(line); at != std::string::npos; at = listing.find(line, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("compression method:                             deflated"), 3u) << listing;
+  EXPECT_EQ(count("compression sub-type (deflation):               maximum"), 3u) << listing;
+  EXPECT_EQ(count("minimum software version required to extract:   2.0"), 3u) << listing;
+  EXPECT_EQ(count("extended local header:                          no"), 3u) << listing;
+  EXPECT_EQ(count("length of extra field:                          0 bytes"), 3u) << listing;
+  EXPECT_EQ(count("apparent file type:                             text"), 1u) << listing;
+  EXPECT_EQ(count("apparent file type:                             binary"), 2u) << listing;
+  EXPECT_NE(listing.find("compressed size:                                2 bytes"), std::string::npos)
+      << "an empty file is the two bytes of an empty deflate stream\n"
+      << listing;
 }
 
 TEST_F(DeflatedPartTest, ComposedPartsGiveTheSameArchiveOnOneThreadAndOnWorkers) {

@@ -4,8 +4,8 @@
 // PackageReadBackTest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
-
 #include <regex>
 
 #include "core/DateTime.h"
@@ -15,9 +15,11 @@
 #include "formats/package/odf/OdfStyles.h"
 #include "formats/package/odf/OdfText.h"
 #include "formats/package/odf/OdsCellValue.h"
+#include "formats/package/odf/OdsDataStyles.h"
 #include "formats/package/odf/TesselODS.h"
 #include "formats/package/odf/TesselODT.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/fonts/TextMeasurer.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
@@ -103,6 +105,81 @@ TEST(OdsCellValueTest, CellsCarryTheirTypeAndRawValue) {
   EXPECT_EQ(CellValue(ectDate, Variant::FromDateTime(DayNumberToDateTime(-400))), "office:value-type=\"string\" ");
 }
 
+// Every cell style named is declared, and so is every data style a cell
+// style names.
+void ExpectDeclared(const std::string& content, const std::vector<std::string>& cellStyles) {
+  const std::vector<std::string> declared = AttributeValues(content, "style:style", "style:name");
+  for (const std::string& name : cellStyles)
+    EXPECT_NE(std::find(declared.begin(), declared.end(), name), declared.end()) << name;
+  std::vector<std::string> dataStyles;
+  for (const char* kind : {"number:number-style", "number:currency-style", "number:date-style"}) {
+    const std::vector<std::string> names = AttributeValues(content, kind, "style:name");
+    dataStyles.insert(dataStyles.end(), names.begin(), names.end());
+  }
+  for (const std::string& name : AttributeValues(content, "style:style", "style:data-style-name"))
+    EXPECT_NE(std::find(dataStyles.begin(), dataStyles.end(), name), dataStyles.end()) << name;
+}
+
+std::string DataStyle(TODSDataStyleKind kind, WideStringView code) {
+  std::string out;
+  AppendODSDataStyle(out, "N1", kind, code);
+  return out;
+}
+
+TEST(OdsDataStyleTest, SectionsBecomeStylesTheLastOneMapsTo) {
+  EXPECT_EQ(DataStyle(dskBoolean, u"\"Evet\";\"Evet\";\"Hay\u0131r\""),
+            "<number:boolean-style style:name=\"N1P0\" style:volatile=\"true\"><number:text>Evet</number:text>"
+            "</number:boolean-style>"
+            "<number:boolean-style style:name=\"N1P1\" style:volatile=\"true\"><number:text>Evet</number:text>"
+            "</number:boolean-style>"
+            "<number:boolean-style style:name=\"N1\"><number:text>Hay\xC4\xB1r</number:text>"
+            "<style:map style:condition=\"value()&gt;0\" style:apply-style-name=\"N1P0\"/>"
+            "<style:map style:condition=\"value()&lt;0\" style:apply-style-name=\"N1P1\"/></number:boolean-style>");
+  EXPECT_EQ(DataStyle(dskNumber, u"#,##0.00;(#,##0.00)"),
+            "<number:number-style style:name=\"N1P0\" style:volatile=\"true\"><number:number "
+            "number:decimal-places=\"2\" number:min-integer-digits=\"1\" number:grouping=\"true\"/>"
+            "</number:number-style>"
+            "<number:number-style style:name=\"N1\"><number:text>(</number:text><number:number "
+            "number:decimal-places=\"2\" number:min-integer-digits=\"1\" number:grouping=\"true\"/>"
+            "<number:text>)</number:text><style:map style:condition=\"value()&gt;=0\" style:apply-style-name=\"N1P0\"/>"
+            "</number:number-style>");
+}
+
+TEST(OdsDataStyleTest, NumbersKeepTheirDigitsAndText) {
+  EXPECT_EQ(DataStyle(dskCurrency, u"$#,###,##0.00"),
+            "<number:currency-style style:name=\"N1\"><number:text>$</number:text><number:number "
+            "number:decimal-places=\"2\" number:min-integer-digits=\"1\" number:grouping=\"true\"/>"
+            "</number:currency-style>");
+  // Optional decimals are shown always; a quoted literal with a quote in it.
+  EXPECT_EQ(DataStyle(dskNumber, u"0.0#\" \"\\\"\"x\""),
+            "<number:number-style style:name=\"N1\"><number:number number:decimal-places=\"2\" "
+            "number:min-integer-digits=\"1\"/><number:text> &quot;x</number:text></number:number-style>");
+  // No scientific number in a currency style.
+  EXPECT_EQ(DataStyle(dskCurrency, u"0.00E+00"),
+            "<number:number-style style:name=\"N1\"><number:scientific-number number:decimal-places=\"2\" "
+            "number:min-integer-digits=\"1\" number:min-exponent-digits=\"2\"/></number:number-style>");
+}
+
+TEST(OdsDataStyleTest, DatesAndTimesTellMonthsFromMinutes) {
+  EXPECT_EQ(DataStyle(dskTime, u"hh\":\"mm\":\"ss.000 AM/PM"),
+            "<number:time-style style:name=\"N1\"><number:hours number:style=\"long\"/><number:text>:</number:text>"
+            "<number:minutes number:style=\"long\"/><number:text>:</number:text><number:seconds "
+            "number:style=\"long\" number:decimal-places=\"3\"/><number:text> </number:text><number:am-pm/>"
+            "</number:time-style>");
+  EXPECT_EQ(DataStyle(dskDate, u"dddd d mmmm yy h:mm"),
+            "<number:date-style style:name=\"N1\"><number:day-of-week number:style=\"long\"/><number:text> "
+            "</number:text><number:day/><number:text> </number:text><number:month number:style=\"long\" "
+            "number:textual=\"true\"/><number:text> </number:text><number:year/><number:text> </number:text>"
+            "<number:hours/><number:text>:</number:text><number:minutes number:style=\"long\"/></number:date-style>");
+  // Minutes before seconds; a time column's pattern with a date is a date style.
+  EXPECT_EQ(DataStyle(dskTime, u"m:ss"),
+            "<number:time-style style:name=\"N1\"><number:minutes/><number:text>:</number:text><number:seconds "
+            "number:style=\"long\"/></number:time-style>");
+  EXPECT_EQ(DataStyle(dskTime, u"mmm yyyy"),
+            "<number:date-style style:name=\"N1\"><number:month number:textual=\"true\"/><number:text> "
+            "</number:text><number:year number:style=\"long\"/></number:date-style>");
+}
+
 class OdfExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -169,23 +246,83 @@ TEST_F(OdfExportTest, SpreadsheetRowsAreTypedAndStripsFollowColumnsOrRows) {
   // Header, four captions, then per row the fourth column wraps to the first strip.
   ASSERT_EQ(styles.size(), 1u + 4 + 12);
   EXPECT_EQ(styles[0], "Header");
+  // Typed columns' cells show their values with the data style of their
+  // column (N1 for the numbers, N2 for the money, N3 for the dates): one
+  // cell style per strip style and data style.
   EXPECT_EQ(std::vector<std::string>(styles.begin() + 5, styles.begin() + 9),
-            (std::vector<std::string>{"StripStyle1", "StripStyle2", "StripStyle3", "StripStyle1"}));
+            (std::vector<std::string>{"ce1", "StripStyle2", "ce8", "ce3"}));
+  ExpectDeclared(content, styles);
 
   ods_.ODSOptions.StripStyle = ssRow;
   ods_.ODSOptions.StripStylesList.resize(2);
   ods_.Execute();
-  styles = AttributeValues(Content(ods_), "table:table-cell", "table:style-name");
-  EXPECT_EQ(styles[5], "StripStyle1");
-  EXPECT_EQ(styles[9], "StripStyle2");
-  EXPECT_EQ(styles[13], "StripStyle1");
+  content = Content(ods_);
+  styles = AttributeValues(content, "table:table-cell", "table:style-name");
+  EXPECT_EQ(styles[5], "ce1");
+  EXPECT_EQ(styles[9], "ce4");
+  EXPECT_EQ(styles[13], "ce1");
+  ExpectDeclared(content, styles);
 
   // A strip type without strip styles is the data style.
   ods_.ODSOptions.StripStylesList.clear();
   ods_.Execute();
-  styles = AttributeValues(Content(ods_), "table:table-cell", "table:style-name");
-  EXPECT_EQ(styles[5], "DataStyle");
-  EXPECT_EQ(Content(ods_).find("StripStyle"), std::string::npos);
+  content = Content(ods_);
+  styles = AttributeValues(content, "table:table-cell", "table:style-name");
+  EXPECT_EQ(std::vector<std::string>(styles.begin() + 5, styles.begin() + 9),
+            (std::vector<std::string>{"ce1", "DataStyle", "ce2", "ce3"}));
+  EXPECT_EQ(content.find("StripStyle"), std::string::npos);
+  ExpectDeclared(content, styles);
+}
+
+// A value whose text a handler changed is that text; unchanged texts of
+// the same run keep their values.
+TEST_F(OdfExportTest, TextsAHandlerChangedAreWrittenAsTexts) {
+  AddRows(2);
+  ods_.OnGetExportText = [](TTessel& sender, int column, WideString& text) {
+    if (column == 2 && sender.RecordCounter() == 1) text = u"?";
+  };
+  ods_.Execute();
+  const std::string content = Content(ods_);
+  EXPECT_NE(content.find("office:value-type=\"currency\" office:value=\"1.5\" >"), std::string::npos);
+  EXPECT_NE(content.find("office:value-type=\"string\" ><text:p>?</text:p>"), std::string::npos);
+  EXPECT_EQ(content.find("office:value=\"3\""), std::string::npos);
+  EXPECT_NE(content.find("office:value-type=\"float\" office:value=\"2\" >"), std::string::npos);
+}
+
+// The data styles follow the columns' patterns, the columns are as wide as
+// their captions and values (or, without the width pass, their fields).
+TEST_F(OdfExportTest, TypedColumnsShowTheirPatternsAndColumnsFitTheirTexts) {
+  AddRows(3);
+  TFixedTextMeasurer measurer(7);
+  ods_.TextMeasurer = &measurer;
+  ods_.Formats().SetCurrencyFormat(u"#,##0.00 TL");
+  ods_.Formats().SetDateFormat(u"dd/mm/yyyy");
+  ods_.Formats().DateSeparator = u'.';
+  ods_.Execute();
+  const std::string content = Content(ods_);
+  EXPECT_NE(content.find("<number:number-style style:name=\"N1\"><number:number number:decimal-places=\"0\" "
+                         "number:min-integer-digits=\"1\" number:grouping=\"true\"/></number:number-style>"),
+            std::string::npos);
+  EXPECT_NE(content.find("<number:currency-style style:name=\"N2\"><number:number number:decimal-places=\"2\" "
+                         "number:min-integer-digits=\"1\" number:grouping=\"true\"/><number:text> TL</number:text>"
+                         "</number:currency-style>"),
+            std::string::npos);
+  EXPECT_NE(content.find("<number:date-style style:name=\"N3\"><number:day number:style=\"long\"/><number:text>."
+                         "</number:text><number:month number:style=\"long\"/><number:text>.</number:text>"
+                         "<number:year number:style=\"long\"/></number:date-style>"),
+            std::string::npos);
+  EXPECT_NE(content.find("style:name=\"ce2\" style:family=\"table-cell\" style:parent-style-name=\"Default\" "
+                         "style:data-style-name=\"N2\" >"),
+            std::string::npos);
+  // Digits of 7 pixels and one "I" beside: "1" (caption "N"), "ad 1",
+  // "1,50 TL" (caption "Tutar"), "01.01.2024".
+  const std::vector<std::string> widths = AttributeValues(content, "style:table-column-properties", "style:column-width");
+  EXPECT_EQ(widths, (std::vector<std::string>{"0.370cm", "0.926cm", "1.482cm", "2.037cm"}));
+  EXPECT_EQ(AttributeValues(content, "table:table-column", "table:style-name"),
+            (std::vector<std::string>{"co1", "co2", "co3", "co4"}));
+  ods_.AutoCalcColWidth = false;
+  ods_.Execute();
+  EXPECT_EQ(AttributeValues(Content(ods_), "style:table-column-properties", "style:column-width")[1], "3.889cm");
 }
 
 TEST_F(OdfExportTest, CellStylesCarryFontBorderAndBackground) {

@@ -1,9 +1,12 @@
 // Exports through the package formats read back by independent readers:
 // openpyxl, python-docx and odfpy, odflint, xmllint on every part, unzip,
-// LibreOffice.
+// LibreOffice (the spreadsheets also shown as our own CSV export shows the
+// rows, and computing with their values).
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <memory>
+#include <sstream>
 
 #include "core/DateTime.h"
 #include "core/Exception.h"
@@ -12,6 +15,7 @@
 #include "formats/package/odf/TesselODS.h"
 #include "formats/package/odf/TesselODT.h"
 #include "formats/package/xlsx/TesselXlsx.h"
+#include "formats/text/TesselASCII.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/paradox/Table.h"
 #include "support/TestPaths.h"
@@ -61,6 +65,7 @@ class PackageReadBackTest : public ::testing::Test {
     exporter.FileName = (dir_ / name).string();
     exporter.Execute();
     test::PackageJob job{exporter.FileName, format, true, recorder.Expected(exporter)};
+    if (format == "xlsx") job.values = recorder.Values(exporter);
     if (format == "ods") {
       job.expected = recorder.SheetExpected(exporter);
       job.values = recorder.SheetValues(exporter);
@@ -109,40 +114,100 @@ TEST_F(PackageReadBackTest, TrickyTextsSurviveEveryReader) {
   if (!test::HaveLibreOffice()) GTEST_SKIP() << "soffice not installed: LibreOffice was not asked";
 }
 
+// Every fixture table under two locales: the spreadsheets hold typed values
+// and show the texts of our CSV export of the same table; the documents
+// (under one locale) hold the texts.
 TEST_F(PackageReadBackTest, FixtureTablesReadBackWhole) {
   VERIMO_REQUIRE_SHARED_DIR();
   std::vector<test::PackageJob> jobs;
   std::vector<std::string> skipped;
   int index = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
-    const std::string extension = entry.path().extension().string();
-    if (extension != ".db" && extension != ".DB") continue;
-    TTable table;
-    table.SetDatabaseName(entry.path().parent_path().string());
-    table.SetTableName(entry.path().filename().string());
-    try {
-      table.Open();
-    } catch (const Exception& error) {
-      skipped.push_back(entry.path().filename().string() + ": " + error.what());
-      continue;
-    }
-    const std::string stem = std::to_string(index++) + "-" + entry.path().stem().string();
-    try {
-      TTesselXlsx xlsx;
-      Export(xlsx, table, stem + ".xlsx", "xlsx", jobs);
-      TTesselDocx docx;
-      Export(docx, table, stem + ".docx", "docx", jobs);
-      TTesselODS ods;
-      Export(ods, table, stem + ".ods", "ods", jobs);
-      TTesselODT odt;
-      Export(odt, table, stem + ".odt", "odt", jobs);
-    } catch (const Exception& error) {
-      ADD_FAILURE() << stem << ": " << error.what();
+  TGlobalFormatSettingsScope machineSettings;
+  for (const std::string locale : {"en_US", "tr_TR"}) {
+    GlobalFormatSettings() = TFormatSettings::FromLocale(locale);
+    for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
+      const std::string extension = entry.path().extension().string();
+      if (extension != ".db" && extension != ".DB") continue;
+      TTable table;
+      table.SetDatabaseName(entry.path().parent_path().string());
+      table.SetTableName(entry.path().filename().string());
+      try {
+        table.Open();
+      } catch (const Exception& error) {
+        if (locale == "en_US") skipped.push_back(entry.path().filename().string() + ": " + error.what());
+        continue;
+      }
+      const std::string stem = std::to_string(index++) + "-" + entry.path().stem().string();
+      try {
+        // The texts our CSV export writes (before its code page).
+        TTesselASCII csv(etCSV);
+        test::TableRecorder recorder;
+        recorder.Attach(csv);
+        csv.DataSet = &table;
+        csv.ShellLauncher = nullptr;
+        csv.FileName = (dir_ / (stem + ".csv")).string();
+        csv.Execute();
+        for (const char* format : {"xlsx", "ods"}) {
+          std::unique_ptr<TTesselAdvancedText> sheet;
+          if (format == std::string("xlsx")) sheet = std::make_unique<TTesselXlsx>();
+          else sheet = std::make_unique<TTesselODS>();
+          Export(*sheet, table, stem + "." + format, format, jobs);
+          jobs.back().shown = recorder.Expected(csv);
+          jobs.back().locale = locale;
+        }
+        if (locale != "en_US") continue;
+        TTesselDocx docx;
+        Export(docx, table, stem + ".docx", "docx", jobs);
+        TTesselODT odt;
+        Export(odt, table, stem + ".odt", "odt", jobs);
+      } catch (const Exception& error) {
+        ADD_FAILURE() << stem << ": " << error.what();
+      }
     }
   }
   ASSERT_FALSE(jobs.empty());
   EXPECT_EQ(test::ReadPackages(jobs, dir_), "");
   for (const std::string& reason : skipped) std::cout << "not exported: " << reason << "\n";
+}
+
+// A sum written under the money column of an exported sheet computes the
+// total of the source's values.
+TEST_F(PackageReadBackTest, SumsUnderAMoneyColumnComputeTheSourcesTotal) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  if (!test::HaveLibreOffice()) GTEST_SKIP() << "soffice not installed";
+  TTable table;
+  table.SetDatabaseName((*test::SharedDir() / "fixtures" / "paradox" / "db").string());
+  table.SetTableName("ORDERS.DB");
+  table.Open();
+  const int column = table.FieldByName(u"Total Invoice").Index();
+  double total = 0;
+  int records = 0;
+  for (table.First(); !table.Eof(); table.Next(), ++records) total += table.FieldValue(column).AsDouble();
+  ASSERT_GT(records, 100);
+
+  TTesselXlsx xlsx;
+  TTesselODS ods;
+  for (TTesselAdvancedText* exporter : {static_cast<TTesselAdvancedText*>(&xlsx), static_cast<TTesselAdvancedText*>(&ods)}) {
+    exporter->DataSet = &table;
+    exporter->ShellLauncher = nullptr;
+    exporter->ExportedFields = {u"Order No", u"Total Invoice"};
+  }
+  xlsx.FileName = (dir_ / "sum.xlsx").string();
+  xlsx.Execute();
+  ods.FileName = (dir_ / "sum.ods").string();
+  ods.Execute();
+  std::string output;
+  const int status = test::RunCommand(
+      "/usr/bin/python3 " + test::ShellQuote((test::SourceDir() / "tests/formats/package/sum_column.py").string()) +
+          " " + test::ShellQuote(dir_.string()) + " " + std::to_string(records + 1) + " 2>&1",
+      &output);
+  ASSERT_EQ(status, 0) << output;
+  std::istringstream sums(output);
+  for (const char* file : {"sum.xlsx", "sum.ods"}) {
+    double sum = 0;
+    ASSERT_TRUE(sums >> sum) << output;
+    EXPECT_NEAR(sum, total, 0.005) << file;
+  }
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+#include <zlib.h>
+
 #include "core/DateTime.h"
+#include "engine/SpreadsheetFormat.h"
 #include "engine/Tessel.h"
 #include "support/Json.h"
 #include "support/TestPaths.h"
@@ -54,6 +58,26 @@ std::vector<std::string> ZipEntries(const fs::path& archive) {
   return names;
 }
 
+std::string InflateRaw(std::string_view compressed) {
+  z_stream stream{};
+  EXPECT_EQ(inflateInit2(&stream, -MAX_WBITS), Z_OK);
+  std::string out;
+  std::vector<Bytef> buffer(1 << 16);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  int result = Z_OK;
+  while (result == Z_OK) {
+    stream.next_out = buffer.data();
+    stream.avail_out = static_cast<uInt>(buffer.size());
+    result = inflate(&stream, Z_NO_FLUSH);
+    out.append(reinterpret_cast<const char*>(buffer.data()), buffer.size() - stream.avail_out);
+  }
+  EXPECT_EQ(result, Z_STREAM_END) << "the stream is complete and valid";
+  EXPECT_EQ(stream.avail_in, 0u) << "nothing follows the end of the stream";
+  inflateEnd(&stream);
+  return out;
+}
+
 namespace {
 
 std::string Printf(const char* format, auto... args) {
@@ -63,21 +87,23 @@ std::string Printf(const char* format, auto... args) {
 }
 
 // How the spreadsheet should type a data cell.
-TypedCell ExpectedCell(const TTesselColumn& column, const TTesselCol& cell, bool null, const WideString& text) {
+TypedCell ExpectedCell(const TTesselColumn& column, const TTesselCol& cell, bool null, const WideString& text,
+                       const WideString& format) {
   if (text.empty()) return std::nullopt;
   const Variant& value = cell.Value;
   const auto kind = value.GetKind();
   const bool number = column.ColType == ectInteger || column.ColType == ectBigint || column.ColType == ectFloat ||
                       column.ColType == ectCurrency;
   const char* numberType = column.ColType == ectCurrency ? "currency" : "float";
-  if (null) return std::make_pair("string", "");
-  if (number && kind == Variant::Kind::Integer) return std::make_pair(numberType, std::to_string(value.AsInt()));
-  if (number && kind == Variant::Kind::Currency) return std::make_pair(numberType, Printf("%.4f", value.AsDouble()));
+  auto typed = [&format](const char* type, std::string lexical) { return TypedValue{type, std::move(lexical), format}; };
+  if (null) return typed("string", "");
+  if (number && kind == Variant::Kind::Integer) return typed(numberType, std::to_string(value.AsInt()));
+  if (number && kind == Variant::Kind::Currency) return typed(numberType, Printf("%.4f", value.AsDouble()));
   if (number && kind == Variant::Kind::Double && std::isfinite(value.AsDouble()))
-    return std::make_pair(numberType, Printf("%.17g", value.AsDouble()));
+    return typed(numberType, Printf("%.17g", value.AsDouble()));
   if (kind == Variant::Kind::DateTime && column.ColType == ectTime) {
     const TimeParts t = DecodeTime(value.AsDateTime());
-    return std::make_pair("time", Printf("PT%02dH%02dM%02dS", t.hour, t.minute, t.second));
+    return typed("time", Printf("PT%02dH%02dM%02dS", t.hour, t.minute, t.second));
   }
   if (kind == Variant::Kind::DateTime && (column.ColType == ectDate || column.ColType == ectDateTime)) {
     const DateParts d = DecodeDate(value.AsDateTime());
@@ -85,11 +111,11 @@ TypedCell ExpectedCell(const TTesselColumn& column, const TTesselCol& cell, bool
     const TimeParts t = DecodeTime(value.AsDateTime());
     if (column.ColType == ectDateTime && (t.hour || t.minute || t.second || t.millisecond))
       date += Printf("T%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return std::make_pair("date", date);
+    return typed("date", date);
   }
   if (kind == Variant::Kind::Boolean && column.ColType == ectBoolean)
-    return std::make_pair("boolean", value.AsBool() ? "true" : "false");
-  return std::make_pair("string", "");
+    return typed("boolean", value.AsBool() ? "true" : "false");
+  return typed("string", "");
 }
 
 WideString JoinLines(const TStringList& lines) {
@@ -103,9 +129,15 @@ WideString JoinLines(const TStringList& lines) {
 void TableRecorder::Attach(TTessel& exporter) {
   exporter.OnBeginExport = [this](TTessel& sender) {
     captions_.clear();
+    numberFormats_.clear();
     rows_.clear();
     values_.clear();
-    for (const TTesselColumn& column : sender.Columns()) captions_.push_back(column.Caption);
+    const TTesselFormats& formats = sender.Formats();
+    const auto context = TSpreadsheetPatternContext::FromGlobalSettings(formats.DateSeparator, formats.TimeSeparator);
+    for (const TTesselColumn& column : sender.Columns()) {
+      captions_.push_back(column.Caption);
+      numberFormats_.push_back(ColumnNumberFormat(column, formats, context));
+    }
   };
   exporter.OnBeforeExportRow = [this](TTessel& sender, TTesselRow& row, bool&) {
     std::vector<WideString> cells;
@@ -113,7 +145,7 @@ void TableRecorder::Attach(TTessel& exporter) {
     for (int i = 0; i < row.Count(); ++i) {
       const bool null = sender.Columns().IsNull(i);
       cells.push_back(null ? sender.Formats().NullString() : row[i].Text);
-      typed.push_back(ExpectedCell(sender.Columns()[i], row[i], null, cells.back()));
+      typed.push_back(ExpectedCell(sender.Columns()[i], row[i], null, cells.back(), numberFormats_[static_cast<size_t>(i)]));
     }
     rows_.push_back(cells);
     values_.push_back(typed);
@@ -130,7 +162,7 @@ Grid TableRecorder::SheetExpected(const TTessel& exporter) const {
 }
 
 TypedGrid TableRecorder::SheetValues(const TTessel& exporter) const {
-  const TypedCell text = std::make_pair("string", "");
+  const TypedCell text = TypedValue{"string", "", {}};
   TypedGrid grid;
   if (!exporter.Header.IsEmpty()) grid.push_back({text});
   if (exporter.AllowCaptions) grid.push_back(std::vector<TypedCell>(captions_.size(), text));
@@ -146,6 +178,15 @@ Grid TableRecorder::TableExpected(const TTessel& exporter) const {
   return grid;
 }
 
+TypedGrid TableRecorder::Values(const TTessel& exporter) const {
+  const TypedCell text = TypedValue{"string", "", {}};
+  TypedGrid grid(static_cast<size_t>(exporter.Header.Count()), std::vector<TypedCell>{text});
+  if (exporter.AllowCaptions) grid.push_back(std::vector<TypedCell>(captions_.size(), text));
+  grid.insert(grid.end(), values_.begin(), values_.end());
+  grid.insert(grid.end(), static_cast<size_t>(exporter.Footer.Count()), std::vector<TypedCell>{text});
+  return grid;
+}
+
 Grid TableRecorder::Expected(const TTessel& exporter) const {
   Grid grid;
   for (const WideString& line : exporter.Header) grid.push_back({line});
@@ -157,6 +198,19 @@ Grid TableRecorder::Expected(const TTessel& exporter) const {
 
 namespace {
 
+std::string GridToJson(const Grid& grid) {
+  std::string json = "[";
+  for (size_t r = 0; r < grid.size(); ++r) {
+    json += r ? ",[" : "[";
+    for (size_t c = 0; c < grid[r].size(); ++c) {
+      if (c) json += ',';
+      AppendJsonString(json, grid[r][c]);
+    }
+    json += ']';
+  }
+  return json + "]";
+}
+
 std::string JobsToJson(const std::vector<PackageJob>& jobs) {
   std::string json = "[";
   for (const PackageJob& job : jobs) {
@@ -164,22 +218,20 @@ std::string JobsToJson(const std::vector<PackageJob>& jobs) {
     json += "{\"file\":";
     AppendJsonString(json, Utf8ToWide(job.file.string()));
     json += ",\"format\":\"" + job.format + "\",\"libreoffice\":" + (job.libreoffice ? "true" : "false");
-    json += ",\"sheets\":" + std::to_string(job.sheets) + ",\"expected\":[";
-    for (size_t r = 0; r < job.expected.size(); ++r) {
-      json += r ? ",[" : "[";
-      for (size_t c = 0; c < job.expected[r].size(); ++c) {
-        if (c) json += ',';
-        AppendJsonString(json, job.expected[r][c]);
-      }
-      json += ']';
-    }
-    json += "],\"values\":[";
+    json += ",\"sheets\":" + std::to_string(job.sheets) + ",\"expected\":" + GridToJson(job.expected);
+    json += ",\"values\":[";
     for (size_t r = 0; r < job.values.size(); ++r) {
       json += r ? ",[" : "[";
       for (size_t c = 0; c < job.values[r].size(); ++c) {
         if (c) json += ',';
         const TypedCell& cell = job.values[r][c];
-        json += cell ? "[\"" + cell->first + "\",\"" + cell->second + "\"]" : "null";
+        if (!cell) {
+          json += "null";
+          continue;
+        }
+        json += "[\"" + cell->Kind + "\",\"" + cell->Value + "\",";
+        AppendJsonString(json, cell->Format);
+        json += ']';
       }
       json += ']';
     }
@@ -192,7 +244,7 @@ std::string JobsToJson(const std::vector<PackageJob>& jobs) {
       }
       json += ']';
     }
-    json += "]}";
+    json += "],\"shown\":" + GridToJson(job.shown) + ",\"locale\":\"" + job.locale + "\"}";
   }
   return json + "]";
 }

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 #include "core/WideString.h"
@@ -16,8 +16,14 @@ namespace verimo::test {
 
 using Grid = std::vector<std::vector<WideString>>;
 // A spreadsheet cell as a reader should type it: the OpenDocument value
-// type and the value in its lexical form; nullopt for no check.
-using TypedCell = std::optional<std::pair<std::string, std::string>>;
+// type, the value in its lexical form and, for a typed value, the number
+// format its column shows it with; nullopt for no check.
+struct TypedValue {
+  std::string Kind;
+  std::string Value;
+  WideString Format;
+};
+using TypedCell = std::optional<TypedValue>;
 using TypedGrid = std::vector<std::vector<TypedCell>>;
 
 // Points the system's temporary directory (TMPDIR) at `dir` for the
@@ -40,6 +46,11 @@ std::string ZipPart(const std::filesystem::path& archive, const std::string& par
 // The entry names of the archive in their stored order.
 std::vector<std::string> ZipEntries(const std::filesystem::path& archive);
 
+// zlib's inflate of a raw deflate stream (window bits -15); fails the
+// current test unless the stream is valid and ends exactly at the end of
+// `compressed`.
+std::string InflateRaw(std::string_view compressed);
+
 // Records what an export writes, as readers of the table should see it:
 // the header lines, the caption row, every data row (a null as the null
 // text) and the footer lines, each line of a header or footer a row of one
@@ -48,6 +59,8 @@ class TableRecorder {
  public:
   void Attach(TTessel& exporter);
   Grid Expected(const TTessel& exporter) const;
+  // The typed cells in the layout of Expected.
+  TypedGrid Values(const TTessel& exporter) const;
   const Grid& DataRows() const { return rows_; }
   // The spreadsheet layout of the OpenDocument exporter: the header and
   // the footer lines each one cell of paragraphs, and the typed cells.
@@ -58,6 +71,7 @@ class TableRecorder {
 
  private:
   std::vector<WideString> captions_;
+  std::vector<WideString> numberFormats_;
   Grid rows_;
   TypedGrid values_;
 };
@@ -68,8 +82,10 @@ struct PackageJob {
   bool libreoffice = true;
   Grid expected;
   int sheets = 1;
-  TypedGrid values = {};                   // ods
+  TypedGrid values = {};                   // xlsx, ods
   std::vector<std::vector<WideString>> paragraphs = {};  // odt: before and after the table
+  Grid shown = {};                         // xlsx, ods: the texts our CSV export writes
+  std::string locale = {};                 // the locale the export ran under (tr_TR, ...)
 };
 
 // Runs read_package.py over the jobs; returns its report (empty when every

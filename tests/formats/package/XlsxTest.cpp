@@ -4,12 +4,14 @@
 
 #include <regex>
 
+#include "core/DateTime.h"
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
 #include "formats/package/PackageTestSupport.h"
 #include "formats/package/xlsx/XlsxSheets.h"
 #include "formats/package/xlsx/XlsxWorksheet.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/fonts/TextMeasurer.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
@@ -104,9 +106,11 @@ TEST_F(XlsxTest, RowsCarryTheirStylesAndStripsFollowRowsOrColumns) {
   std::string sheet = Sheet();
   EXPECT_EQ(Styles(sheet, "1"), std::vector<int>{1});
   EXPECT_EQ(Styles(sheet, "2"), (std::vector<int>{2, 2, 2, 2}));
-  EXPECT_EQ(Styles(sheet, "3"), (std::vector<int>{5, 5, 5, 5}));
-  EXPECT_EQ(Styles(sheet, "4"), (std::vector<int>{6, 6, 6, 6}));
-  EXPECT_EQ(Styles(sheet, "6"), (std::vector<int>{5, 5, 5, 5}));
+  // The number column's cells have the strip's style with its number
+  // format, after the strip styles.
+  EXPECT_EQ(Styles(sheet, "3"), (std::vector<int>{8, 5, 5, 5}));
+  EXPECT_EQ(Styles(sheet, "4"), (std::vector<int>{9, 6, 6, 6}));
+  EXPECT_EQ(Styles(sheet, "6"), (std::vector<int>{8, 5, 5, 5}));
   EXPECT_EQ(Styles(sheet, "7"), std::vector<int>{4});
   EXPECT_NE(sheet.find("<row r=\"3\" spans=\"1:4\" >"), std::string::npos);
   // An empty value is an empty cell with its style, no string.
@@ -115,11 +119,104 @@ TEST_F(XlsxTest, RowsCarryTheirStylesAndStripsFollowRowsOrColumns) {
   exporter_.XlsxOptions.StripStyleType = ssColumn;
   exporter_.Execute();
   sheet = Sheet();
-  EXPECT_EQ(Styles(sheet, "3"), (std::vector<int>{5, 6, 7, 5}));
+  EXPECT_EQ(Styles(sheet, "3"), (std::vector<int>{8, 6, 7, 5}));
   const std::string styles = test::ZipPart(exporter_.FileName, "xl/styles.xml");
-  EXPECT_NE(styles.find("<cellXfs count=\"8\" >"), std::string::npos);
+  EXPECT_NE(styles.find("<cellXfs count=\"11\" >"), std::string::npos);
   EXPECT_NE(styles.find("<fonts count=\"8\" >"), std::string::npos);
   EXPECT_NE(styles.find("<fills count=\"9\" >"), std::string::npos);
+}
+
+// Numbers, dates, times and truth values are held as values with the
+// number format of their column's pattern; a date a serial number cannot
+// hold, a null and a text a handler changed stay texts.
+TEST_F(XlsxTest, TypedColumnsHoldTheirValuesWithTheirPatterns) {
+  data_.AddFieldDef(u"Id", ftInteger);
+  data_.AddFieldDef(u"Amount", ftCurrency);
+  data_.AddFieldDef(u"Day", ftDate);
+  data_.AddFieldDef(u"At", ftTime);
+  data_.AddFieldDef(u"Yes", ftBoolean);
+  data_.AddFieldDef(u"Name", ftString, 10);
+  data_.AppendRecord({Variant::FromInt(1), Variant::FromDouble(1234.5), Variant::FromDateTime(EncodeDate(1900, 2, 28)),
+                      Variant::FromDateTime(EncodeTime(12, 0, 0, 0)), Variant::FromBool(true), Variant::FromText(u"a")});
+  data_.AppendRecord({Variant::FromInt(2), Variant::FromDouble(-0.25), Variant::FromDateTime(EncodeDate(1850, 1, 2)),
+                      Variant::FromDateTime(EncodeTime(0, 30, 0, 0)), Variant::FromBool(false), Variant::FromText(u"a")});
+  data_.AppendRecord({Variant::Null(), Variant::Null(), Variant::FromDateTime(EncodeDate(2024, 3, 1)), Variant::Null(),
+                      Variant::Null(), Variant::FromText(u"b")});
+  data_.Open();
+  exporter_.Formats().SetCurrencyFormat(u"#,##0.00 TL");
+  exporter_.Formats().SetDateFormat(u"dd/mm/yyyy");
+  exporter_.Formats().SetTimeFormat(u"hh:nn");
+  exporter_.Formats().DateSeparator = u'.';
+  exporter_.Formats().DecimalSeparator = u',';
+  exporter_.Formats().SetBooleanTrue(u"Evet");
+  exporter_.Formats().SetNullString(u"-");
+  exporter_.OnGetExportText = [](TTessel& sender, int column, WideString& text) {
+    if (column == 1 && sender.RecordCounter() == 1) text = u"about " + text;
+  };
+  exporter_.Execute();
+  const std::string sheet = Sheet();
+  for (const char* cell : {"<c r=\"A2\" s=\"5\" ><v>1</v></c>", "<c r=\"B2\" s=\"6\" ><v>1234.5</v></c>",
+                           "<c r=\"C2\" s=\"7\" ><v>59</v></c>", "<c r=\"D2\" s=\"8\" ><v>0.5</v></c>",
+                           "<c r=\"E2\" s=\"9\" t=\"b\" ><v>1</v></c>", "<c r=\"F2\" s=\"3\" t=\"s\" ><v>6</v></c>",
+                           "<c r=\"B3\" s=\"6\" t=\"s\" >", "<c r=\"C3\" s=\"7\" t=\"s\" >",
+                           "<c r=\"D3\" s=\"8\" ><v>0.020833333333333332</v></c>",
+                           "<c r=\"E3\" s=\"9\" t=\"b\" ><v>0</v></c>", "<c r=\"F3\" s=\"3\" t=\"s\" ><v>6</v></c>",
+                           "<c r=\"A4\" s=\"5\" t=\"s\" >", "<c r=\"C4\" s=\"7\" ><v>45352</v></c>"})
+    EXPECT_NE(sheet.find(cell), std::string::npos) << cell;
+  const std::string styles = test::ZipPart(exporter_.FileName, "xl/styles.xml");
+  EXPECT_NE(styles.find("<numFmts count=\"5\" ><numFmt numFmtId=\"164\" formatCode=\"#,###,##0\" />"
+                        "<numFmt numFmtId=\"165\" formatCode=\"#,##0.00&quot; TL&quot;\" />"
+                        "<numFmt numFmtId=\"166\" formatCode=\"dd&quot;.&quot;mm&quot;.&quot;yyyy\" />"
+                        "<numFmt numFmtId=\"167\" formatCode=\"hh&quot;:&quot;mm\" />"
+                        "<numFmt numFmtId=\"168\" formatCode=\"&quot;Evet&quot;;&quot;Evet&quot;;&quot;false&quot;\" />"
+                        "</numFmts>"),
+            std::string::npos)
+      << styles;
+  EXPECT_NE(styles.find("<xf numFmtId=\"165\" fontId=\"3\" fillId=\"4\" borderId=\"3\" xfId=\"0\" "
+                        "applyNumberFormat=\"1\" applyBorder=\"1\" />"),
+            std::string::npos);
+  // The six captions, then "a" (twice), "about -0,25 TL", "02.01.1850", "-"
+  // (four times), "b": equal texts are stored once.
+  const std::string strings = test::ZipPart(exporter_.FileName, "xl/sharedStrings.xml");
+  EXPECT_NE(strings.find("count=\"15\" uniqueCount=\"11\""), std::string::npos) << strings;
+  EXPECT_NE(strings.find(">about -0,25 TL</t></si>"), std::string::npos) << strings;
+}
+
+// openpyxl reads serials as the 1900 date system defines them (LibreOffice
+// reads those before March 1900 one day early, so it is not asked).
+TEST_F(XlsxTest, SerialsBeforeTheDayThatNeverWasAreOneLess) {
+  data_.AddFieldDef(u"When", ftDateTime);
+  for (const TDateTime when : {EncodeDate(1900, 1, 1), EncodeDate(1900, 2, 28) + EncodeTime(18, 0, 0, 0),
+                               EncodeDate(1900, 3, 1), EncodeDate(1899, 12, 31) + EncodeTime(12, 0, 0, 0)})
+    data_.AppendRecord({Variant::FromDateTime(when)});
+  data_.Open();
+  test::TableRecorder recorder;
+  recorder.Attach(exporter_);
+  exporter_.Execute();
+  test::PackageJob job{exporter_.FileName, "xlsx", false, recorder.Expected(exporter_)};
+  job.values = recorder.Values(exporter_);
+  EXPECT_EQ(test::ReadPackages({job}, dir_), "");
+  for (const char* cell : {"<v>1</v>", "<v>59.75</v>", "<v>61</v>"}) EXPECT_NE(Sheet().find(cell), std::string::npos);
+}
+
+TEST_F(XlsxTest, ColumnsAreAsWideAsTheirCaptionsAndValues) {
+  FillNumbers(data_, 12);
+  TFixedTextMeasurer measurer(7);
+  exporter_.TextMeasurer = &measurer;
+  exporter_.Execute();
+  // Digits of the default font, one "I" beside the widest text: "N" and
+  // "12", "Text" and "t12", "More", "Last".
+  EXPECT_NE(Sheet().find("<sheetFormatPr defaultRowHeight=\"15\" /><cols>"
+                         "<col min=\"1\" max=\"1\" width=\"3\" customWidth=\"1\" />"
+                         "<col min=\"2\" max=\"2\" width=\"5\" customWidth=\"1\" />"
+                         "<col min=\"3\" max=\"3\" width=\"5\" customWidth=\"1\" />"
+                         "<col min=\"4\" max=\"4\" width=\"5\" customWidth=\"1\" /></cols><sheetData>"),
+            std::string::npos)
+      << Sheet();
+  // Without the width pass the fields' own widths.
+  exporter_.AutoCalcColWidth = false;
+  exporter_.Execute();
+  EXPECT_NE(Sheet().find("<col min=\"2\" max=\"2\" width=\"21\" customWidth=\"1\" />"), std::string::npos);
 }
 
 TEST_F(XlsxTest, StylesPartFollowsTheCellStyles) {

@@ -1,26 +1,31 @@
 #!/usr/bin/python3
 """Reads exported XLSX, DOCX, ODS and ODT packages back with independent
-readers and compares what they see with the expected cell texts.
+readers and compares what they see with the expected cell texts and values.
 
 Usage: read_package.py JOBS.json
 JOBS.json is a list of jobs:
   {"file": path, "format": "xlsx" | "docx" | "ods" | "odt",
    "libreoffice": true|false,
    "expected": [[cell, ...], ...],       (rows as the table shows them)
-   "values": [[[type, value] | null, ...], ...],   (ods: typed cells)
+   "values": [[[type, value, number format] | null, ...], ...],   (xlsx, ods)
+   "shown": [[cell, ...], ...],          (the texts our CSV export writes)
+   "locale": "tr_TR",                    (the locale the export ran under)
    "paragraphs": [[text, ...], [text, ...]]}       (odt: before, after the table)
 Checks, per package: `unzip -tq`; `xmllint --noout` on every part;
-openpyxl (every cell's value, number format "General") or python-docx (the
-w:t and w:br elements of every w:tc of the table); LibreOffice converts
-every asked-for package in one call per format (XLSX to CSV, DOCX to TXT)
-and its output is compared too. OpenDocument packages must also have their
-"mimetype" entry first and stored, and pass odflint; odfpy reads the ODS
-cells (value type, value and text) and the ODT table cells and paragraphs.
-Expected texts lose the characters XML 1.0
-does not allow, as any reader must. Prints every difference and exits 1
-when there is one.
+openpyxl (every cell's value as its type, typed cells with the number
+format of their column) or python-docx (the w:t and w:br elements of every
+w:tc of the table); LibreOffice converts every asked-for package in one
+call per format and locale (XLSX and ODS to CSV as the cells are shown,
+DOCX to TXT) and its output is compared too: with the texts of our CSV
+export when the job has them, else with the expected texts. OpenDocument
+packages must also have their "mimetype" entry first and stored, and pass
+odflint; odfpy reads the ODS cells (value type, value, text and the data
+style of typed cells) and the ODT table cells and paragraphs. Expected
+texts lose the characters XML 1.0 does not allow, as any reader must.
+Prints every difference and exits 1 when there is one.
 """
 import csv
+import datetime
 import json
 import os
 import re
@@ -81,11 +86,26 @@ def odf_cell_text(cell):
     return "\n".join(teletype.extractText(p) for p in cell.getElementsByType(P))
 
 
+def data_styles(document):
+    """The data style of every automatic cell style, by the cell style's name."""
+    from odf.number import BooleanStyle, CurrencyStyle, DateStyle, NumberStyle, TimeStyle
+    from odf.style import Style
+    names = set()
+    for kind in (BooleanStyle, CurrencyStyle, DateStyle, NumberStyle, TimeStyle):
+        names.update(s.getAttribute("name") for s in document.automaticstyles.getElementsByType(kind))
+    styles = {}
+    for style in document.automaticstyles.getElementsByType(Style):
+        data = style.getAttribute("datastylename")
+        styles[style.getAttribute("name")] = data if data in names else None
+    return styles
+
+
 def read_ods(path):
-    """Per cell (text, value type, value)."""
+    """Per cell (text, value type, value, data style)."""
     from odf.opendocument import load
     from odf.table import Table, TableRow, TableCell
     document = load(path)
+    styles = data_styles(document)
     tables = document.spreadsheet.getElementsByType(Table)
     rows = []
     for row in tables[0].getElementsByType(TableRow):
@@ -101,7 +121,7 @@ def read_ods(path):
                 value = cell.getAttribute("timevalue")
             elif kind == "boolean":
                 value = cell.getAttribute("booleanvalue")
-            cells.append((odf_cell_text(cell), kind, value))
+            cells.append((odf_cell_text(cell), kind, value, styles.get(cell.getAttribute("stylename"))))
         rows.append(cells)
     return rows
 
@@ -121,53 +141,62 @@ def compare_values(path, want, cells, problems):
         for c, expected in enumerate(row):
             if expected is None:
                 continue
-            got = cells[r][c] if r < len(cells) and c < len(cells[r]) else ("", None, None)
-            kind, value = expected
+            got = cells[r][c] if r < len(cells) and c < len(cells[r]) else ("", None, None, None)
+            kind, value = expected[:2]
             if got[1] != kind or (kind != "string" and not same_value(kind, value, got[2])):
                 problems.append("%s (odfpy): row %d cell %d is %s %r, expected %s %r" % (
                     path, r + 1, c + 1, got[1], got[2], kind, value))
                 return
-
-
-def lo_value(kind, value):
-    """A typed value as LibreOffice's CSV export writes it without the
-    cell formats: numbers as they are, dates as MM/DD/YYYY hh:mm:ss, times
-    as hh:mm:ss AM/PM, truth values as TRUE/FALSE."""
-    if kind == "date":
-        date, _, time = value.partition("T")
-        year, month, day = date.split("-")
-        time = (time or "00:00:00").split(".")[0]
-        return "%s/%s/%s %s" % (month, day, year, time)
-    if kind == "time":
-        match = re.match(r"PT(\d+)H(\d+)M(\d+)", value)
-        hour, minute, second = (int(g) for g in match.groups())
-        return "%02d:%02d:%02d %s" % ((hour + 11) % 12 + 1, minute, second, "AM" if hour < 12 else "PM")
-    if kind == "boolean":
-        return value.upper()
-    return value
-
-
-def compare_shown(path, job, got, problems):
-    # Calc (7.4) drops a text:tab of a cell paragraph on import, although
-    # it writes tabs that way itself; odfpy checks the tabs.
-    want = [[lo_text(c).replace("\t", "") for c in row] for row in job["want"]]
-    values = job.get("values", [])
-    for r, row in enumerate(want):
-        for c, text in enumerate(row):
-            typed = values[r][c] if r < len(values) and c < len(values[r]) else None
-            cell = got[r][c] if r < len(got) and c < len(got[r]) else ""
-            if typed and typed[0] in ("float", "currency"):
-                ok = same_value(typed[0], typed[1], cell)
-                expected = typed[1]
-            else:
-                expected = lo_value(*typed) if typed and typed[0] != "string" else text
-                ok = cell == expected
-            if not ok:
-                problems.append("%s (LibreOffice): row %d cell %d is %r, expected %r" % (
-                    path, r + 1, c + 1, cell, expected))
+            if kind != "string" and got[3] is None:
+                problems.append("%s (odfpy): row %d cell %d (%s) has no data style" % (path, r + 1, c + 1, kind))
                 return
-    if len(got) != len(want):
-        problems.append("%s (LibreOffice): %d rows, expected %d" % (path, len(got), len(want)))
+
+
+def xlsx_kind(kind, value):
+    """The XLSX cell's kind: a date before 1900 has no serial and stays text."""
+    if kind == "date" and int(value[:4]) < 1900:
+        return "string"
+    return kind
+
+
+def same_xlsx_value(kind, value, got):
+    """Whether openpyxl's value of a typed cell is the expected value."""
+    if kind in ("float", "currency"):
+        return isinstance(got, (int, float)) and not isinstance(got, bool) and same_value(kind, value, got)
+    if kind == "boolean":
+        return isinstance(got, bool) and got == (value == "true")
+    if kind == "time":
+        hour, minute, second = (int(g) for g in re.match(r"PT(\d+)H(\d+)M(\d+)", value).groups())
+        return isinstance(got, datetime.time) and (got.hour, got.minute, got.second) == (hour, minute, second)
+    if kind == "date":
+        want = datetime.datetime.fromisoformat(value)
+        return isinstance(got, datetime.datetime) and abs((got - want).total_seconds()) < 0.5
+    return isinstance(got, str)
+
+
+def cut_cell(text):
+    """A spreadsheet cell holds at most 32,767 UTF-16 units; a longer text
+    is cut, never inside a surrogate pair."""
+    units = text.encode("utf-16-le")
+    if len(units) <= 2 * 32767:
+        return text
+    units = units[:2 * 32767]
+    if 0xD8 <= units[-1] <= 0xDB:
+        units = units[:-2]
+    return units.decode("utf-16-le")
+
+
+def shown_texts(job):
+    """The texts a spreadsheet should show: our CSV export's, else the expected ones."""
+    rows = job.get("shown") or job["want"]
+    rows = [[lo_text(xml_text(c)) for c in row] for row in rows]
+    if job["format"] == "xlsx":
+        rows = [[cut_cell(c) for c in row] for row in rows]
+    else:
+        # Calc (7.4) drops a text:tab of a cell paragraph on import,
+        # although it writes tabs that way itself; odfpy checks the tabs.
+        rows = [[c.replace("\t", "") for c in row] for row in rows]
+    return trim(rows)
 
 
 def read_odt(path):
@@ -203,18 +232,34 @@ def compare(path, reader, want, got, problems):
             break
 
 
-def read_xlsx(path, problems):
+def read_xlsx(path, job, problems):
+    """The cells' texts; typed cells must hold their values with their
+    column's number format, text cells texts."""
     import openpyxl
     book = openpyxl.load_workbook(path)
+    values = job.get("values", [])
     rows = []
+    r = 0
     for sheet in book.worksheets:
         for row in sheet.iter_rows():
             cells = []
-            for cell in row:
-                if cell.number_format != "General":
-                    problems.append("%s: %s number format %r" % (path, cell.coordinate, cell.number_format))
-                cells.append("" if cell.value is None else str(cell.value))
+            for c, cell in enumerate(row):
+                typed = values[r][c] if r < len(values) and c < len(values[r]) else None
+                kind = xlsx_kind(typed[0], typed[1]) if typed else None
+                if kind and not same_xlsx_value(kind, typed[1], cell.value):
+                    problems.append("%s (openpyxl): %s is %r, expected %s %r" % (
+                        path, cell.coordinate, cell.value, kind, typed[1]))
+                    return []
+                if kind and kind != "string" and cell.number_format != typed[2]:
+                    problems.append("%s (openpyxl): %s has the number format %r, expected %r" % (
+                        path, cell.coordinate, cell.number_format, typed[2]))
+                    return []
+                if kind and kind != "string":
+                    cells.append(job["want"][r][c] if r < len(job["want"]) and c < len(job["want"][r]) else "")
+                else:
+                    cells.append("" if cell.value is None else str(cell.value))
             rows.append(cells)
+            r += 1
     return rows
 
 
@@ -248,22 +293,25 @@ def trim(rows):
 
 
 def libreoffice(jobs, fmt, target, workdir, problems):
-    files = [job["file"] for job in jobs]
-    if not files:
-        return {}
-    out = os.path.join(workdir, "lo-" + fmt)
-    profile = "file://" + os.path.join(workdir, "lo-profile")
-    subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", target,
-                    "--outdir", out] + files, capture_output=True, timeout=900)
+    """Converts the jobs' files in one call per locale; the converted texts by file."""
     results = {}
-    for path in files:
-        stem = os.path.splitext(os.path.basename(path))[0]
-        converted = os.path.join(out, stem + (".csv" if fmt in ("xlsx", "ods") else ".txt"))
-        if not os.path.exists(converted):
-            problems.append("%s: LibreOffice did not convert it" % path)
-            continue
-        with open(converted, encoding="utf-8-sig", newline="") as f:
-            results[path] = f.read()
+    for locale in sorted({job.get("locale") or "" for job in jobs}):
+        files = [job["file"] for job in jobs if (job.get("locale") or "") == locale]
+        out = os.path.join(workdir, "lo-%s-%s" % (fmt, locale or "default"))
+        profile = "file://" + os.path.join(workdir, "lo-profile-" + (locale or "default"))
+        env = dict(os.environ)
+        if locale:
+            env["LANG"] = env["LC_ALL"] = locale + ".UTF-8"
+        subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", target,
+                        "--outdir", out] + files, capture_output=True, timeout=1800, env=env)
+        for path in files:
+            stem = os.path.splitext(os.path.basename(path))[0]
+            converted = os.path.join(out, stem + (".csv" if fmt in ("xlsx", "ods") else ".txt"))
+            if not os.path.exists(converted):
+                problems.append("%s: LibreOffice did not convert it" % path)
+                continue
+            with open(converted, encoding="utf-8-sig", newline="") as f:
+                results[path] = f.read()
     return results
 
 
@@ -280,7 +328,8 @@ def main():
         if job["format"] in ("ods", "odt"):
             check_opendocument(path, problems)
         if job["format"] == "xlsx":
-            compare(path, "openpyxl", want, trim(read_xlsx(path, problems)), problems)
+            compare(path, "openpyxl", [[cut_cell(c) for c in row] for row in want],
+                    trim(read_xlsx(path, job, problems)), problems)
         elif job["format"] == "ods":
             cells = read_ods(path)
             breaks = [[lo_text(c) for c in row] for row in want]
@@ -299,21 +348,22 @@ def main():
             breaks = [[lo_text(c) for c in row] for row in want]
             compare(path, "python-docx", breaks, trim(read_docx(path)), problems)
     asked = [job for job in jobs if job.get("libreoffice")]
-    sheets = libreoffice([j for j in asked if j["format"] == "xlsx"], "xlsx",
-                         "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false",
-                         workdir, problems)
+    # Comma, double quote, UTF-8, the cells' texts as shown.
+    shown = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false"
+    sheets = libreoffice([j for j in asked if j["format"] == "xlsx"], "xlsx", shown, workdir, problems)
     texts = libreoffice([j for j in asked if j["format"] == "docx"], "docx", "txt:Text (encoded):UTF8",
                         workdir, problems)
-    sheets.update(libreoffice([j for j in asked if j["format"] == "ods"], "ods",
-                              "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false",
-                              workdir, problems))
+    sheets.update(libreoffice([j for j in asked if j["format"] == "ods"], "ods", shown, workdir, problems))
     texts.update(libreoffice([j for j in asked if j["format"] == "odt"], "odt", "txt:Text (encoded):UTF8",
                              workdir, problems))
     for job in asked:
         path = job["file"]
-        if job["format"] == "ods" and path in sheets:
-            got = trim(csv.reader(sheets[path].splitlines(True)))
-            compare_shown(path, job, got, problems)
+        if job["format"] in ("xlsx", "ods") and path in sheets:
+            # One CSV per sheet is not what the filter gives; a continued
+            # table is checked through openpyxl only.
+            if job.get("sheets", 1) == 1:
+                compare(path, "LibreOffice", shown_texts(job), trim(csv.reader(sheets[path].splitlines(True))),
+                        problems)
             continue
         if job["format"] == "odt" and path in texts:
             before, after = (job.get("paragraphs") or [[], []])
@@ -326,14 +376,7 @@ def main():
                 problems.append("%s (LibreOffice): text differs: %r ... expected %r ..." % (
                     path, got[:300], expected[:300]))
             continue
-        want = [[lo_text(c) for c in row] for row in job["want"]]
-        if job["format"] == "xlsx" and path in sheets:
-            # One CSV per sheet is not what the filter gives; a continued
-            # table is checked through openpyxl only.
-            got = trim(csv.reader(sheets[path].splitlines(True)))
-            if job.get("sheets", 1) == 1:
-                compare(path, "LibreOffice", want, got, problems)
-        elif job["format"] == "docx" and path in texts:
+        if job["format"] == "docx" and path in texts:
             # Writer's text export puts every cell paragraph on a line.
             lines = [lo_text(xml_text(c)) for row in job["expected"] for c in row]
             got = texts[path].replace("\r\n", "\n")

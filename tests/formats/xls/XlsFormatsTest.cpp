@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "engine/TesselIniFile.h"
-#include "formats/xls/XlsNumberFormat.h"
 #include "support/TestPaths.h"
 
 namespace verimo {
@@ -150,28 +149,6 @@ TEST(XlsFormatSettingsTest, FormatSurvivesTheSettingsFileAndUnknownColoursLoadBl
   data.LoadFromIni(file, u"XLS_OPTION_DATA");
   EXPECT_EQ(data.Font.Color, clrBlack);
   std::filesystem::remove_all(dir);
-}
-
-TEST(XlsNumberFormatTest, PatternsBecomeCodesThatMeanTheSame) {
-  TxlsPatternContext context;
-  context.DateSeparator = u'.';
-  context.TimeSeparator = u':';
-  context.ShortDateFormat = u"dd/mm/yyyy";
-  context.LongTimeFormat = u"hh:nn:ss";
-  context.ShortTimeFormat = u"hh:nn";
-  EXPECT_EQ(ExcelNumberFormat(u"General", context), u"General");
-  EXPECT_EQ(ExcelNumberFormat(u"#,###,##0.00", context), u"#,###,##0.00");
-  EXPECT_EQ(ExcelNumberFormat(u"#,##0.00 TL", context), u"#,##0.00\" TL\"");
-  EXPECT_EQ(ExcelNumberFormat(u"0.0%", context), u"0.0\"%\"");
-  EXPECT_EQ(ExcelNumberFormat(u"0.00E+00", context), u"0.00E+00");
-  EXPECT_EQ(ExcelNumberFormat(u"dd/mm/yyyy", context), u"dd\".\"mm\".\"yyyy");
-  EXPECT_EQ(ExcelNumberFormat(u"hh:nn:ss.zzz", context), u"hh\":\"mm\":\"ss.000");
-  EXPECT_EQ(ExcelNumberFormat(u"h:nn ampm", context), u"h\":\"mm AM/PM");
-  EXPECT_EQ(ExcelNumberFormat(u"c", context), u"dd\".\"mm\".\"yyyy hh\":\"mm\":\"ss");
-  EXPECT_EQ(ExcelNumberFormat(u"ddddd t", context), u"dd\".\"mm\".\"yyyy hh\":\"mm");
-  EXPECT_EQ(ExcelNumberFormat(u"dd 'de' mmmm yy", context), u"dd\" de \"mmmm yy");
-  EXPECT_TRUE(IsNumberPattern(u"#,##0"));
-  EXPECT_FALSE(IsNumberPattern(u"dd.mm.yyyy '0'"));
 }
 
 }  // namespace

@@ -16,15 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 class GeneratedTableTest : public ::testing::Test {
  protected:
@@ -168,7 +159,7 @@ TEST_F(GeneratedTableTest, AgreesWithPxlibOnManyBlocks) {
   for (size_t r = 0; r < ours.records.size(); ++r)
     for (size_t f = 0; f < ours.records[r].size(); ++f)
       ASSERT_TRUE(CellsAgree(theirs.records[r][f].text, ours.records[r][f])) << r << "/" << f;
-  EXPECT_GT(ReadBytes(path).size(), 50u * 2048u);  // many blocks
+  EXPECT_GT(ReadBinaryFile(path).size(), 50u * 2048u);  // many blocks
 }
 
 TEST_F(GeneratedTableTest, BookmarksReturnToTheirRecord) {
@@ -196,7 +187,7 @@ TEST_F(GeneratedTableTest, BookmarksReturnToTheirRecord) {
 // the values read fresh.
 TEST_F(GeneratedTableTest, ReadsAcrossChunksAndIntoReusedValues) {
   fs::path path = Make("big 25000", "CHUNKS.DB");
-  ASSERT_GT(ReadBytes(path).size(), 2u * 1024u * 1024u);
+  ASSERT_GT(ReadBinaryFile(path).size(), 2u * 1024u * 1024u);
   TTable table;
   OpenTable(table, path);
   std::vector<Variant> reused(static_cast<size_t>(table.FieldCount()));
@@ -271,12 +262,12 @@ TEST_F(GeneratedTableTest, EncryptedTablesCheckThePassword) {
 
 TEST_F(GeneratedTableTest, DamagedFilesFailWithAClearMessage) {
   fs::path good = Make("big 200", "GOOD.DB");
-  const Bytes original = ReadBytes(good);
+  const Bytes original = ReadBinaryFile(good);
   auto damaged = [&](const std::string& name, auto change) {
     Bytes bytes = original;
     change(bytes);
     fs::path path = dir_ / name;
-    WriteBytes(path, bytes);
+    WriteBinaryFile(path, bytes);
     return path;
   };
   ExpectOpenFails(dir_ / "MISSING.DB", "file not found");
@@ -301,14 +292,17 @@ TEST_F(GeneratedTableTest, DamagedFilesFailWithAClearMessage) {
 
 TEST_F(GeneratedTableTest, EmptyAndFreeBlocksAreSkipped) {
   fs::path path = Make("big 200", "FREE.DB");
-  Bytes bytes = ReadBytes(path);
-  // Mark the first block empty (last record offset -recordSize): its
-  // records are no longer part of the table.
+  Bytes bytes = ReadBinaryFile(path);
+  // Mark the first block empty (last record offset -recordSize) and take
+  // its records off the header's count, as deleting them does: they are
+  // no longer part of the table.
   int recordSize = bytes[0] | bytes[1] << 8;
+  int blockRecords = (bytes[2048 + 4] | bytes[2048 + 5] << 8) / recordSize + 1;
+  bytes[6] = static_cast<uint8_t>(bytes[6] - blockRecords);  // 200 records: the count fits its low byte
   int16_t empty = static_cast<int16_t>(-recordSize);
   bytes[2048 + 4] = static_cast<uint8_t>(empty & 0xFF);
   bytes[2048 + 5] = static_cast<uint8_t>((empty >> 8) & 0xFF);
-  WriteBytes(path, bytes);
+  WriteBinaryFile(path, bytes);
   TTable table;
   OpenTable(table, path);
   table.First();
@@ -361,14 +355,14 @@ TEST_F(GeneratedTableTest, MissingBlobFileFailsOnlyWhenABlobIsRead) {
 TEST_F(GeneratedTableTest, DamagedBlobReferencesFailCleanly) {
   VERIMO_REQUIRE_SHARED_DIR();
   fs::path source = *SharedDir() / "fixtures/paradox/fields/memo.db";
-  Bytes table = ReadBytes(source);
-  Bytes blobs = ReadBytes(source.parent_path() / "memo.mb");
+  Bytes table = ReadBinaryFile(source);
+  Bytes blobs = ReadBinaryFile(source.parent_path() / "memo.mb");
   // Record 1's memo descriptor follows its 240-byte leader: make it claim
   // a longer BLOB than its slot holds.
   size_t length = 2048 + 6 + 4 + 240 + 4;
   table[length] = 0xFF;
-  WriteBytes(dir_ / "memo.db", table);
-  WriteBytes(dir_ / "memo.mb", blobs);
+  WriteBinaryFile(dir_ / "memo.db", table);
+  WriteBinaryFile(dir_ / "memo.mb", blobs);
   TTable reader;
   OpenTable(reader, dir_ / "memo.db");
   reader.First();

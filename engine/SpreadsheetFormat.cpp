@@ -1,5 +1,7 @@
-#include "formats/xls/XlsNumberFormat.h"
+#include "engine/SpreadsheetFormat.h"
 
+#include "engine/TesselColumns.h"
+#include "engine/TesselFormats.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {
@@ -89,14 +91,14 @@ WideString NumberFormat(WideStringView pattern) {
   return out;
 }
 
-void DateTimeFormat(WideStringView pattern, const TxlsPatternContext& context, int depth, WideString& out);
+void DateTimeFormat(WideStringView pattern, const TSpreadsheetPatternContext& context, int depth, WideString& out);
 
-void Expand(WideStringView part, const TxlsPatternContext& context, int depth, TLiteral& literal, WideString& out) {
+void Expand(WideStringView part, const TSpreadsheetPatternContext& context, int depth, TLiteral& literal, WideString& out) {
   literal.Flush();
   if (depth < 3) DateTimeFormat(part, context, depth + 1, out);
 }
 
-void DateTimeFormat(WideStringView pattern, const TxlsPatternContext& context, int depth, WideString& out) {
+void DateTimeFormat(WideStringView pattern, const TSpreadsheetPatternContext& context, int depth, WideString& out) {
   TLiteral literal(out);
   auto code = [&](WideStringView text) {
     literal.Flush();
@@ -194,9 +196,9 @@ void DateTimeFormat(WideStringView pattern, const TxlsPatternContext& context, i
 
 }  // namespace
 
-TxlsPatternContext TxlsPatternContext::FromGlobalSettings(char16_t dateSeparator, char16_t timeSeparator) {
+TSpreadsheetPatternContext TSpreadsheetPatternContext::FromGlobalSettings(char16_t dateSeparator, char16_t timeSeparator) {
   const TFormatSettings& settings = GlobalFormatSettings();
-  TxlsPatternContext context;
+  TSpreadsheetPatternContext context;
   context.DateSeparator = dateSeparator;
   context.TimeSeparator = timeSeparator;
   context.ShortDateFormat = settings.ShortDateFormat;
@@ -220,12 +222,52 @@ bool IsNumberPattern(WideStringView pattern) {
   return false;
 }
 
-WideString ExcelNumberFormat(WideStringView pattern, const TxlsPatternContext& context) {
+WideString ExcelNumberFormat(WideStringView pattern, const TSpreadsheetPatternContext& context) {
   if (pattern.empty() || pattern == u"General") return u"General";
   if (IsNumberPattern(pattern)) return NumberFormat(pattern);
   WideString out;
   DateTimeFormat(pattern, context, 0, out);
   return out;
+}
+
+WideString ExcelBooleanFormat(WideStringView trueText, WideStringView falseText) {
+  WideString out;
+  for (WideStringView text : {trueText, trueText, falseText}) {
+    if (!out.empty()) out += u';';
+    TLiteral literal(out);
+    literal.Add(text);
+  }
+  return out;
+}
+
+WideString ColumnNumberFormat(const TTesselColumn& column, const TTesselFormats& formats,
+                              const TSpreadsheetPatternContext& context) {
+  const bool keep = formats.KeepOriginalFormat;
+  switch (column.ColType) {
+    case ectBoolean: return ExcelBooleanFormat(formats.BooleanTrue(), formats.BooleanFalse());
+    case ectInteger:
+    case ectBigint:
+    case ectFloat:
+    case ectCurrency:
+      // BCD values are written in the general notation, as the source has them.
+      if (keep || column.FieldType == ftBCD) return u"General";
+      return ExcelNumberFormat(column.Format, context);
+    case ectDate:
+    case ectTime:
+    case ectDateTime: {
+      // The values' own texts: a date alone, a time of day alone, else both.
+      const char16_t* own = column.ColType == ectDate ? u"ddddd" : column.ColType == ectTime ? u"tt" : u"c";
+      if (keep) return ExcelNumberFormat(own, context);
+      return ExcelNumberFormat(column.Format.empty() ? WideStringView(u"c") : WideStringView(column.Format), context);
+    }
+    default: return {};
+  }
+}
+
+std::optional<double> ExcelDateSerial(double dateTime) {
+  // 2 is 1 January 1900; 2958466 is 1 January 10000.
+  if (!(dateTime >= 2 && dateTime < 2958466)) return std::nullopt;
+  return dateTime < 61 ? dateTime - 1 : dateTime;
 }
 
 }  // namespace verimo
