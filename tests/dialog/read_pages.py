@@ -209,20 +209,28 @@ def column_texts(words, edges, captions):
     return texts, shown
 
 
+def column_text(page_words, left, right):
+    """The words of a page whose left edges lie in [left, right), line after line."""
+    inside = [w for w in page_words if left <= w[1] + COLUMN_INSET < right]
+    return normalise("".join(w[5] for w in sorted(inside, key=lambda w: (round(w[2] * 2), w[1]))), False)
+
+
 def group_pages(job, table, words):
     """Each column group with its edges and the words of its pages: the
     first group's table starts on the first page, each further one on the
-    first page after the one before that shows its first column's caption
-    after the repeated first."""
+    first page after the one before that shows, in the place of the column
+    after the repeated first, that column's caption (read down the column:
+    a narrow column wraps its caption)."""
     groups, edges = job["groups"], job["edges"]
     pages = {}
     for word in words:
         pages.setdefault(word[0], []).append(word)
     starts = [1]
-    for group in groups[1:]:
+    for g, group in enumerate(groups[1:], start=1):
         caption = normalise(table["captions"][group[1]], False) if len(group) > 1 else ""
+        left, right = (edges[g][1], edges[g][2]) if len(edges[g]) > 2 else (float("-inf"), float("inf"))
         start = next((page for page in sorted(pages) if page > starts[-1] and
-                      caption in normalise("".join(w[5] for w in pages[page]), False)), max(pages, default=1) + 1)
+                      caption in column_text(pages[page], left, right)), max(pages, default=1) + 1)
         starts.append(start)
     starts.append(max(pages, default=0) + 1)
     for g, group in enumerate(groups):
