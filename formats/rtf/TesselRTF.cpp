@@ -140,7 +140,9 @@ void TTesselRTF::BeginExport() {
   parts_.clear();
   for (size_t g = 1; g < groups_.size(); ++g) {
     TTesselWriter& part = parts_.emplace_back([this](TStream& stream) { return GetWriterClass(stream); }).Writer();
-    part.WriteLn(u"\\page\\par");
+    // A paragraph of its own between the tables: a page break right after
+    // a table is lost on the way into some word processors.
+    part.WriteLn(u"\\par\\page\\par");
     WriteTableDefinition(part, static_cast<int>(g));
   }
 }

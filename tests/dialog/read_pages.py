@@ -155,8 +155,9 @@ def find_in_pieces(found, wanted, position):
     return start if not rest else None
 
 
-def find_in_order(found, sequence, latex, problems, name):
-    position = 0
+def find_in_order(found, sequence, latex, problems, name, position=0):
+    """Looks for the texts of `sequence` one after the other from `position`;
+    returns where the last was found."""
     for text in sequence:
         if latex and not showable_in_latex(text):
             continue
@@ -171,9 +172,10 @@ def find_in_order(found, sequence, latex, problems, name):
         if start is None:
             problems.append(f"{name}: not on the pages: {text[:80]!r}")
             if len(problems) >= 10:
-                return
+                return position
             continue
         position = start
+    return position
 
 
 def words_of(pdf):
@@ -279,8 +281,13 @@ def check(job, table, outdir):
                 if len(problems) >= 10:
                     return problems
     else:
+        position = 0
         for sequence in sequences_of(job, table):
-            find_in_order(found, sequence, latex, problems, name)
+            end = find_in_order(found, sequence, latex, problems, name, position)
+            # LaTeX sets the groups' tables one after the other (PDF takes
+            # turns page by page): a group's texts lie after the one before.
+            if latex:
+                position = end
             if len(problems) >= 10:
                 return problems
     if "area" in job:
