@@ -7,21 +7,25 @@
 # LIST: comma-separated format names (default: all registered). ROWS: row
 # counts that replace every selected format's own. VERIMO_BENCH_BUILD names
 # the RelWithDebInfo tree verimo-cli is built in (default build/release);
-# VERIMO_BENCH_PROFILE=0 skips the profile of the slowest format.
+# VERIMO_BENCH_PROFILE=0 skips the profile of the slowest format. Each
+# format's peak memory is also shown at 100,000 and 1,000,000 rows side by
+# side (verimo-cli alone is run at a count the format's runs lack);
+# VERIMO_BENCH_MEMORY=0 skips those extra runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # ---- the formats: one line each ----
-# register NAME OUR-COMMAND PEER-COMMAND "ROWS..." [PEER-ROWS]
+# register NAME OUR-COMMAND PEER-COMMAND "ROWS..." [PEER-ROWS [TABLE]]
 # PEER-ROWS caps the peer's rows (a slow peer measured on fewer rows); the
-# ratios then compare rows per second.
+# ratios then compare rows per second. TABLE is the kind of benchmark table
+# (bench/make-table.sh): alpha (the default) or memo, whose Notes are a memo.
 # Placeholders: {cli} verimo-cli, {table} the benchmark table (.DB),
 # {db} the same rows in sqlite, {csv} / {tsv} the same rows as CSV with a
 # header / as verimo-cli dump prints them, {ours} / {peer} an empty folder
 # for each side's output, {lo} LibreOffice headless with its own profile.
 # A format whose command verimo-cli cannot run yet is skipped with a note.
 registered=()
-register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"$'\x1f'"${5:-}"); }
+register() { registered+=("$1"$'\x1f'"$2"$'\x1f'"$3"$'\x1f'"$4"$'\x1f'"${5:-}"$'\x1f'"${6:-alpha}"); }
 
 register csv  "{cli} export {table} {ours}/out.csv"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
 register txt  "{cli} export {table} {ours}/out.txt"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
@@ -41,6 +45,9 @@ register dbf  "{cli} export {table} {ours}/out.dbf"  "{lo} --infilter='Text - tx
 register rtf  "{cli} export {table} {ours}/out.rtf"  "{lo} --infilter='Text (encoded):UTF8' --convert-to 'rtf:Rich Text Format' --outdir {peer} {csv}" "1000000" 100000
 # DOCX: the same word-processor conversion of the CSV rows as text, saved as Word 2007 XML.
 register docx "{cli} export {table} {ours}/out.docx" "{lo} --infilter='Text (encoded):UTF8' --convert-to 'docx:MS Word 2007 XML' --outdir {peer} {csv}" "1000000" 100000
+# The same rows with the Notes in a memo (.MB) file: the BLOB path.
+register csv-memo  "{cli} export {table} {ours}/out.csv"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv" "100000 1000000" "" memo
+register xlsx-memo "{cli} export {table} {ours}/out.xlsx" "{xlsxpeer} {tsv} {peer}/out.xlsx"                               "100000 1000000" "" memo
 
 # ---- command line ----
 only=""
@@ -55,6 +62,14 @@ while [[ $# -gt 0 ]]; do
        counts+=("$1"); shift ;;
   esac
 done
+
+known=",$(for entry in "${registered[@]}"; do printf '%s,' "${entry%%$'\x1f'*}"; done)"
+if [[ -n $only ]]; then
+  IFS=, read -r -a wanted <<< "$only"
+  for name in "${wanted[@]}"; do
+    [[ $known == *",$name,"* ]] || { echo "bench: no format $name; the formats: ${known:1:-1}" >&2; exit 2; }
+  done
+fi
 
 build=${VERIMO_BENCH_BUILD:-build/release}
 export VERIMO_BENCH_BUILD=$build
@@ -84,13 +99,14 @@ if [[ ! -x $xlsxpeer || bench/peers/xlsx_constant_memory.c -nt $xlsxpeer ]]; the
 fi
 
 # ---- the rows in each form the peers read (made once, not timed) ----
+# Each takes ROWS TABLE and keeps its file under the table's name.
 rows_tsv() {
-  local file=bench/work/BENCH$1.tsv
+  local file=bench/work/$(basename "$2" .DB).tsv
   [[ -f $file ]] || { "$cli" dump "$2" > "$file.tmp" && mv "$file.tmp" "$file"; }
   echo "$file"
 }
 rows_sqlite() {
-  local db=bench/work/BENCH$1.sqlite
+  local db=bench/work/$(basename "$2" .DB).sqlite
   if [[ ! -f $db ]]; then
     echo "Loading $1 rows into $db (not timed)" >&2
     tail -n +2 "$(rows_tsv "$1" "$2")" > "$work/rows.tsv"
@@ -107,7 +123,7 @@ SQL
   echo "$db"
 }
 rows_csv() {
-  local file=bench/work/BENCH$1.csv
+  local file=bench/work/$(basename "$2" .DB).csv
   [[ -f $file ]] || { sqlite3 -csv -header "$(rows_sqlite "$1" "$2")" 'select * from bench' > "$file.tmp" && mv "$file.tmp" "$file"; }
   echo "$file"
 }
@@ -182,9 +198,12 @@ started=$(date -u '+%Y-%m-%d %H:%M UTC')
 lines=()
 zipped=()
 notes=()
-slowest_rate="" slowest_format="" slowest_command=""
+memory=()
+declare -A peak_kb=()
+memory_counts=(100000 1000000)
+slowest_rate="" slowest_format="" slowest_command="" slowest_kind=""
 for entry in "${registered[@]}"; do
-  IFS=$'\x1f' read -r name ours peer format_rows peer_cap <<< "$entry"
+  IFS=$'\x1f' read -r name ours peer format_rows peer_cap kind <<< "$entry"
   if [[ -n $only && ",$only," != *",$name,"* ]]; then continue; fi
   if ! can_export "$ours"; then
     notes+=("- $name: skipped, verimo-cli cannot export it on this build ($(head -n1 "$work/probe.txt"))")
@@ -194,10 +213,10 @@ for entry in "${registered[@]}"; do
   read -r -a runs <<< "$format_rows"
   [[ ${#counts[@]} -gt 0 ]] && runs=("${counts[@]}")
   for rows in "${runs[@]}"; do
-    table=$(bench/make-table.sh "$rows")
+    table=$(bench/make-table.sh "$rows" "$kind")
     peer_rows=$rows peer_table=$table
     if [[ -n $peer_cap && $rows -gt $peer_cap ]]; then
-      peer_rows=$peer_cap peer_table=$(bench/make-table.sh "$peer_cap")
+      peer_rows=$peer_cap peer_table=$(bench/make-table.sh "$peer_cap" "$kind")
     fi
     peer_command=$(expand "$peer" "$peer_rows" "$peer_table")
     our_command=$(expand "$ours" "$rows" "$table")
@@ -216,6 +235,7 @@ for entry in "${registered[@]}"; do
       notes+=("- $name, $rows rows: verimo-cli failed (exit $o_status; see $log)")
       continue
     fi
+    peak_kb[$name,$rows]=$o_kb
     if [[ $p_status -ne 0 || $p_bytes -eq 0 ]]; then
       notes+=("- $name, $rows rows: the peer failed or wrote nothing (exit $p_status; see $log)")
       p_s=0 p_cpu=0
@@ -224,9 +244,33 @@ for entry in "${registered[@]}"; do
     lines+=("| $peer_rows | $name | $peer_name | $p_s | $p_cpu | $(rate "$peer_rows" "$p_s") | $(rate "$peer_rows" "$p_cpu") | $(megabytes $((p_kb * 1024))) | $(megabytes "$p_bytes") | | |")
     our_rate=$(rate "$rows" "$o_cpu")
     if [[ -z $slowest_rate || $our_rate -lt $slowest_rate ]]; then
-      slowest_rate=$our_rate slowest_format=$name slowest_command=$ours
+      slowest_rate=$our_rate slowest_format=$name slowest_command=$ours slowest_kind=$kind
     fi
   done
+  # The peak memory at the counts of the side-by-side table the runs lack.
+  [[ ${VERIMO_BENCH_MEMORY:-1} == 0 ]] && continue
+  for rows in "${memory_counts[@]}"; do
+    [[ -n ${peak_kb[$name,$rows]:-} ]] && continue
+    echo "$name, $rows rows (memory only)" >&2
+    fresh_dir "$work/ours"
+    read -r o_status _ _ o_kb < <(measure "$(expand "$ours" "$rows" "$(bench/make-table.sh "$rows" "$kind")")")
+    if [[ $o_status -eq 0 ]]; then
+      peak_kb[$name,$rows]=$o_kb
+    else
+      notes+=("- $name, $rows rows (memory only): verimo-cli failed (exit $o_status; see $log)")
+    fi
+  done
+  small=${peak_kb[$name,100000]:-} large=${peak_kb[$name,1000000]:-}
+  if [[ -n $small && -n $large ]]; then
+    growth=$(awk -v a="$small" -v b="$large" 'BEGIN { printf "%+.1f", (b - a) / 1024 }')
+    flat="yes"
+    if (( large - small > 10 * 1024 )); then
+      flat="**no: grows by more than 10 MB**"
+      notes+=("- $name: peak memory grows by $growth MB from 100,000 to 1,000,000 rows (more than 10 MB).")
+      echo "bench: $name grows by $growth MB of peak memory from 100,000 to 1,000,000 rows" >&2
+    fi
+    memory+=("| $name | $(megabytes $((small * 1024))) | $(megabytes $((large * 1024))) | $growth | $flat |")
+  fi
 done
 rm -rf "$work/ours" "$work/peer"
 
@@ -282,7 +326,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 # A profile of the slowest format on 100,000 rows: where its CPU time goes.
 profile=()
 if [[ -n $slowest_format && ${VERIMO_BENCH_PROFILE:-1} != 0 ]] && command -v perf >/dev/null; then
-  table=$(bench/make-table.sh 100000)
+  table=$(bench/make-table.sh 100000 "$slowest_kind")
   fresh_dir "$work/ours"
   if perf record -q -F 999 -e cpu-clock -o "$work/perf.data" -- \
        sh -c "$(expand "$slowest_command" 100000 "$table")" >>"$log" 2>&1; then
@@ -304,6 +348,7 @@ kept_rows() {
   awk -F' [|] ' -v only=",$only," -v table="$1" '
     /^[|] Rows [|] Format [|]/ { inside = "main"; next }
     /^[|] Format [|] Rows [|] Archive [|]/ { inside = "zip"; next }
+    /^[|] Format [|] Peak RSS, 100,000 rows/ { inside = "memory"; next }
     /^$/ { inside = "" }
     inside == table && /^[|] / {
       format = table == "main" ? $2 : substr($1, 3)
@@ -312,12 +357,15 @@ kept_rows() {
 }
 kept=()
 kept_zipped=()
+kept_memory=()
 if [[ -n $only && -f $report ]]; then
   while IFS= read -r line; do kept+=("$line"); done < <(kept_rows main)
   while IFS= read -r line; do kept_zipped+=("$line"); done < <(kept_rows zip)
+  while IFS= read -r line; do kept_memory+=("$line"); done < <(kept_rows memory)
   [[ ${#kept[@]} -gt 0 ]] && notes+=("- Only $only ran on $started; the other rows are kept from the earlier runs.")
 fi
 zipped+=("${kept_zipped[@]}")
+memory+=("${kept_memory[@]}")
 {
   echo "# Benchmark results"
   echo
@@ -328,7 +376,8 @@ zipped+=("${kept_zipped[@]}")
        "$(sqlite3 --version | cut -d' ' -f1-2 | sed 's/^/sqlite3 /'); peers as registered in bench/run.sh."
   echo
   echo "Tables of 8 columns (integer, alpha 40, alpha 24, currency, short, date, logical, alpha 120)"
-  echo "made by bench/make-table.sh; each peer reads the same rows, prepared beforehand (not timed):"
+  echo "made by bench/make-table.sh; the formats named -memo read the same table with the Notes as a"
+  echo "memo (bench/make-table.sh ROWS memo). Each peer reads the same rows, prepared beforehand (not timed):"
   echo "sqlite3 from a database, the libxlsxwriter peer (bench/peers/, constant-memory mode) from the"
   echo "rows as \`verimo-cli dump\` prints them, LibreOffice from CSV. Wall and CPU seconds (user +"
   echo "system) and peak resident memory come from /usr/bin/time -v. The ratios are our rows per"
@@ -339,6 +388,16 @@ zipped+=("${kept_zipped[@]}")
   echo "|---:|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
   printf '%s\n' "${lines[@]}"
   [[ ${#kept[@]} -gt 0 ]] && printf '%s\n' "${kept[@]}"
+  if [[ ${#memory[@]} -gt 0 ]]; then
+    echo
+    echo "Peak resident memory of verimo-cli at 100,000 and 1,000,000 rows (MB), from the runs above or"
+    echo "from runs of verimo-cli alone; a format whose peak grows by more than 10 MB between the two is"
+    echo "not flat."
+    echo
+    echo "| Format | Peak RSS, 100,000 rows (MB) | Peak RSS, 1,000,000 rows (MB) | Growth (MB) | Flat |"
+    echo "|---|---:|---:|---:|---|"
+    printf '%s\n' "${memory[@]}"
+  fi
   if [[ ${#zipped[@]} -gt 0 ]]; then
     echo
     echo "The zipped formats' archives (bytes): their entries' compressed sizes in total, beside the same"

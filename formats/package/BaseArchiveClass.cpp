@@ -11,7 +11,6 @@
 #include <system_error>
 
 #include "core/Exception.h"
-#include "engine/TesselStream.h"
 #include "formats/package/DeflatedPart.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/StagingFolder.h"
@@ -118,9 +117,6 @@ void TBaseArchiveClass::CreateArchive() {
     for (const std::string& name : StoredFirst) zip.AddFile(packageRoot_ / name, name, TMiniZip::TMethod::Store);
     std::vector<bool> deflatedAdded(DeflatedParts.size());
     AddFolder(zip, packageRoot_, "", deflatedAdded);
-    const std::vector<std::unique_ptr<TDeflatedPart>> deflated = DeflateComposedParts();
-    for (size_t i = 0; i < ComposedParts.size(); ++i)
-      zip.AddDeflated(ComposedParts[i].EntryName, std::time(nullptr), *deflated[i]);
     for (size_t i = 0; i < DeflatedParts.size(); ++i)
       if (!deflatedAdded[i]) zip.AddDeflated(DeflatedParts[i].EntryName, std::time(nullptr), *DeflatedParts[i].Part);
     zip.Close();
@@ -142,24 +138,6 @@ void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const s
       zip.AddFile(item.Entry.path(), name);
     }
   }
-}
-
-// Each composed part is deflated into a file beside its body ahead of the
-// archive, one after the other; with Parallel a part's blocks are
-// compressed on its workers while the caller reads its body.
-std::vector<std::unique_ptr<TDeflatedPart>> TBaseArchiveClass::DeflateComposedParts() const {
-  std::vector<std::unique_ptr<TDeflatedPart>> parts;
-  const TDeflatedPart::TMode mode = Parallel ? TDeflatedPart::TMode::InWorker : TDeflatedPart::TMode::InCaller;
-  for (const TComposedPart& part : ComposedParts) {
-    auto deflated = std::make_unique<TDeflatedPart>(part.Body.string() + ".deflated", Level, mode);
-    deflated->Write(part.Head);
-    TFileStream body(part.Body, TFileStream::TMode::OpenRead);
-    deflated->CopyFrom(body);
-    deflated->Write(part.Tail);
-    deflated->Finish();
-    parts.push_back(std::move(deflated));
-  }
-  return parts;
 }
 
 }  // namespace verimo

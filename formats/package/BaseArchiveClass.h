@@ -20,22 +20,11 @@ class TBaseArchiveClass {
   // `packageRoot`: the folder whose whole content becomes the archive.
   explicit TBaseArchiveClass(std::filesystem::path packageRoot);
 
-  // A part made of a fixed head, the bytes of a file and a fixed tail,
-  // added after the folder's own parts (for parts whose head is known only
-  // once the body has been written, such as a count).
-  struct TComposedPart {
-    std::string EntryName;
-    std::string Head;
-    std::filesystem::path Body;
-    std::string Tail;
-  };
-
   // Entries of the package root added first, in this order, and stored
   // without compression (a package's signature entry).
   std::vector<std::string> StoredFirst;
-  std::vector<TComposedPart> ComposedParts;
   // Entries the package writer has compressed itself (finished parts,
-  // compressed at Level), added as they are: after the composed parts, or
+  // compressed at Level), added as they are: after the folder's files, or
   // with InFolderOrder where a file of the package root with that name
   // would be (at the end when its folder is not in the package root).
   struct TDeflatedEntry {
@@ -50,10 +39,9 @@ class TBaseArchiveClass {
   static constexpr int kLevel = 9;
   // The same for the other entries.
   int Level = kLevel;
-  // Whether compression may run on worker threads beside the caller's
-  // (the blocks of the composed parts, and of the parts package writers
-  // compress while they produce them). The archive's bytes are the same
-  // either way.
+  // Whether the parts package writers compress while they produce them
+  // may be compressed on worker threads beside the caller's. The archive's
+  // bytes are the same either way.
   bool Parallel = true;
 
   void SetOutputFileName(const std::filesystem::path& fileName);
@@ -69,7 +57,6 @@ class TBaseArchiveClass {
  private:
   void AddFolder(TMiniZip& zip, const std::filesystem::path& folder, const std::string& prefix,
                  std::vector<bool>& deflatedAdded) const;
-  std::vector<std::unique_ptr<TDeflatedPart>> DeflateComposedParts() const;
 
   std::filesystem::path packageRoot_;
   std::filesystem::path outputFileName_;

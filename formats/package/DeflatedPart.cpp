@@ -23,12 +23,17 @@ constexpr unsigned kMaxWorkers = 2;
 // it as its dictionary.
 constexpr size_t kDictionarySize = 32 * 1024;
 static_assert(TDeflatedPart::kBlockSize >= kDictionarySize);
-// libdeflate's levels a part may take, cheapest first, and by how much (in
-// percent of zlib's) its first block must come out smaller than zlib's for
-// a level to be taken: zlib's later blocks gain from their dictionary,
-// libdeflate's do not (1-2% on our parts).
+// libdeflate's levels a part may take, cheapest first, and how small (in
+// percent of zlib's) its stream of the sample block must be for a level to
+// be taken. The sample is the second block, measured against zlib's stream
+// of it with the first block's end as dictionary (what zlib's one stream
+// makes of a block in the middle of the part), with a margin for blocks
+// that compress otherwise. A part of less than two full blocks is measured
+// by its first block alone, where zlib's later blocks would gain from their
+// dictionary and libdeflate's would not (up to 2% on our parts).
 constexpr int kLibdeflateLevels[] = {6, 7, 8};
-constexpr size_t kLibdeflateShare = 98;
+constexpr size_t kShareOfDictionaryStream = 99;
+constexpr size_t kShareOfFirstBlock = 98;
 
 unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers); }
 
@@ -47,6 +52,25 @@ bool IsTextLike(std::string_view bytes) {
     }
   }
   return text;
+}
+
+// `bytes` deflated by zlib at `level` into blocks that end on a byte
+// boundary, none of them final: a flush ends them with an empty stored block.
+std::string DeflateFlushed(std::string_view bytes, int level) {
+  z_stream stream{};
+  if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw Exception("zlib cannot start a deflate stream");
+  std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 16, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_SYNC_FLUSH);
+  const bool complete = result == Z_OK && stream.avail_in == 0 && stream.avail_out > 0;
+  out.resize(out.size() - stream.avail_out);
+  deflateEnd(&stream);
+  if (!complete) throw Exception("zlib cannot deflate a part's head");
+  return out;
 }
 
 }  // namespace
@@ -109,10 +133,20 @@ void TDeflatedPart::Write(const void* data, size_t count) {
 
 // A full block is handed over only once more input comes, so that the last
 // block is never empty and a part of one block is deflated as a whole. The
-// first block is compressed by the caller in either mode: it chooses the
-// compressor before any worker starts.
+// first two blocks are compressed by the caller in either mode: they
+// choose the compressor before any worker starts.
 void TDeflatedPart::StartNextBlock() {
-  if (mode_ == TMode::InCaller || current_->Index == 0) {
+  if (current_->Index == 0) {
+    first_ = std::exchange(current_, std::make_unique<TBlock>());
+    current_->Follow(*first_, true);
+    return;
+  }
+  if (current_->Index == 1) {
+    WriteFirstBlocks();
+    current_->Follow(*current_, libdeflateLevel_ == 0);
+    return;
+  }
+  if (mode_ == TMode::InCaller) {
     CompressInCaller(*current_);
     current_->Follow(*current_, libdeflateLevel_ == 0);
     return;
@@ -130,36 +164,68 @@ std::unique_ptr<TDeflatedPart::TBlock> TDeflatedPart::TakeSpareBlock() {
   return block;
 }
 
-// zlib's stream of the first block is the measure; libdeflate's lowest
-// level that makes it enough smaller takes over (see kLibdeflateShare). A
-// part of one block keeps whichever stream is smallest.
-void TDeflatedPart::ChooseCompressor(TBlockDeflater& deflater, TBlock& block) {
-  deflater.DeflateZlib(level_, {}, block.Input, block.Output);
+// zlib's stream of the sample block is the measure; libdeflate's lowest
+// level whose stream is at most `share` percent of it takes over (see
+// kLibdeflateLevels), or with no share the level whose stream is smallest,
+// if smaller. The sample keeps the chosen compressor's stream.
+void TDeflatedPart::ChooseCompressor(TBlockDeflater& deflater, TBlock& sample, size_t share) {
+  deflater.DeflateZlib(level_, sample.Dictionary, sample.Input, sample.Output);
   TDeflatedBlock candidate;
   for (const int level : kLibdeflateLevels) {
-    deflater.DeflateLibdeflate(level, block.Input, candidate);
-    const bool smaller = block.Last ? candidate.Size < block.Output.Size
-                                    : candidate.Size * 100 <= block.Output.Size * kLibdeflateShare;
+    deflater.DeflateLibdeflate(level, sample.Input, candidate);
+    const bool smaller = share == 0 ? candidate.Size < sample.Output.Size
+                                    : candidate.Size * 100 <= sample.Output.Size * share;
     if (!smaller) continue;
-    std::swap(block.Output, candidate);
+    std::swap(sample.Output, candidate);
     libdeflateLevel_ = level;
-    if (!block.Last) return;
+    if (share != 0) return;
   }
 }
 
-// Deflates the block's input and takes its CRC-32 (and, for the first
-// block, whether it looks like text); on any thread, the first block on
-// the caller's.
-void TDeflatedPart::Compress(TBlockDeflater& deflater, TBlock& block) {
-  if (block.Index == 0) {
-    ChooseCompressor(deflater, block);
-  } else if (libdeflateLevel_ > 0) {
+// The part's first block, and its second one when there is one: the
+// compressor is chosen by a sample of them, then both are compressed and
+// written by the caller. The sample is the second block when it is full,
+// the first one otherwise; a part of one block is its own sample.
+void TDeflatedPart::WriteFirstBlocks() {
+  TBlockDeflater& deflater = *callerDeflater_;
+  if (!first_) {
+    ChooseCompressor(deflater, *current_, 0);
+    Checksum(*current_);
+    WriteOut(*current_);
+    submitted_ = nextToWrite_ = 1;
+    return;
+  }
+  const bool secondIsSample = current_->Input.size() == kBlockSize;
+  TBlock& sample = secondIsSample ? *current_ : *first_;
+  TBlock& other = secondIsSample ? *first_ : *current_;
+  ChooseCompressor(deflater, sample, secondIsSample ? kShareOfDictionaryStream : kShareOfFirstBlock);
+  Deflate(deflater, other);
+  Checksum(*first_);
+  Checksum(*current_);
+  WriteOut(*first_);
+  WriteOut(*current_);
+  submitted_ = nextToWrite_ = 2;
+  first_.reset();
+}
+
+void TDeflatedPart::Deflate(TBlockDeflater& deflater, TBlock& block) const {
+  if (libdeflateLevel_ > 0) {
     deflater.DeflateLibdeflate(libdeflateLevel_, block.Input, block.Output);
   } else {
     deflater.DeflateZlib(level_, block.Dictionary, block.Input, block.Output);
   }
+}
+
+// The block's CRC-32 (and, for the first block, whether it looks like text).
+void TDeflatedPart::Checksum(TBlock& block) {
   block.Crc = libdeflate_crc32(0, block.Input.data(), block.Input.size());
   if (block.Index == 0) block.LooksLikeText = IsTextLike(block.Input);
+}
+
+// Deflates a block after the first two, on any thread.
+void TDeflatedPart::Compress(TBlockDeflater& deflater, TBlock& block) {
+  Deflate(deflater, block);
+  Checksum(block);
 }
 
 void TDeflatedPart::CompressInCaller(TBlock& block) {
@@ -257,8 +323,10 @@ void TDeflatedPart::Finish() {
   CheckWritable();
   finished_ = true;
   current_->Last = true;
-  // In the worker mode a part of one block has not started the workers.
-  if (mode_ == TMode::InCaller || current_->Index == 0) {
+  // In the worker mode a part of up to two blocks has not started the workers.
+  if (current_->Index <= 1) {
+    WriteFirstBlocks();
+  } else if (mode_ == TMode::InCaller) {
     CompressInCaller(*current_);
   } else {
     Submit(std::move(current_));
@@ -275,11 +343,22 @@ void TDeflatedPart::Finish() {
 
 // A finished part waits for the archive with its file only.
 void TDeflatedPart::ReleaseBuffers() {
+  first_.reset();
   current_.reset();
   callerDeflater_.reset();
   spare_.clear();
   completed_.clear();
   queue_.clear();
+}
+
+void TDeflatedPart::PrependHead(std::string_view head) {
+  if (!complete_ || headed_) throw Exception("The part " + File().string() + " cannot take a head now");
+  headed_ = true;
+  if (head.empty()) return;
+  deflatedHead_ = DeflateFlushed(head, level_);
+  const uint32_t headCrc = libdeflate_crc32(0, head.data(), head.size());
+  crc_ = static_cast<uint32_t>(crc32_combine(headCrc, crc_, static_cast<z_off_t>(written_)));
+  written_ += head.size();
 }
 
 size_t TDeflatedPart::Read(void*, size_t) { throw Exception("The part " + File().string() + " cannot be read"); }

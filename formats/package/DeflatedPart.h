@@ -25,16 +25,16 @@ namespace verimo {
 // blocks' streams are joined into one deflate stream (TDeflateJoin). The
 // part is to come out no larger than zlib at `level` would make it; zlib at
 // that level is the measure and the fallback, libdeflate (several times
-// faster) is taken where it keeps to the measure. The first block decides
-// (ChooseCompressor). With libdeflate each block is deflated on its own;
+// faster) is taken where it keeps to the measure. A sample of the first
+// two blocks decides (ChooseCompressor). With libdeflate each block is deflated on its own;
 // with zlib each block has the last 32 KB of the block before it as its
 // dictionary. A part of one block is the smallest stream either made of
 // its bytes. The compressed bytes depend only on the input and the level,
 // not on the mode nor on the number of threads.
 //
 // In the caller mode the blocks are compressed by the writing thread. In
-// the worker mode the first block is still compressed by the caller, the
-// others on up to two worker threads while the caller goes on producing
+// the worker mode the first two blocks are still compressed by the caller,
+// the others on up to two worker threads while the caller goes on producing
 // bytes, each written to the file in order by whichever worker completes
 // the next one. At most a few blocks are under way at once (memory stays
 // flat; a caller that is ahead waits). A failure of a worker (such as a
@@ -65,17 +65,25 @@ class TDeflatedPart : public TStream {
   // raises the failure of any step. Nothing can be written afterwards.
   void Finish();
 
+  // Puts `head` in front of the finished part's bytes, for a part whose
+  // beginning is known only once the rest is written: deflated on its own
+  // (zlib at the part's level) into blocks that end on a byte boundary
+  // without a final block, which the part's stream continues. Once only.
+  void PrependHead(std::string_view head);
+  // The head's compressed bytes, to be stored before the file's.
+  const std::string& DeflatedHead() const { return deflatedHead_; }
+
   const std::filesystem::path& File() const { return fileName_; }
   // Whether Finish succeeded: the file holds the whole stream.
   bool Complete() const { return complete_; }
-  // Of the uncompressed bytes; valid after Finish.
+  // Of the uncompressed bytes, the head's included; valid after Finish.
   uint32_t Crc() const { return crc_; }
   uint64_t UncompressedSize() const { return written_; }
   // Whether the bytes look like text (the entry's "text" attribute), judged
   // by the first block as zlib judges a stream; valid after Finish.
   bool LooksLikeText() const { return looksLikeText_; }
   // libdeflate's level the part was deflated at, or 0 for zlib; valid once
-  // the first block is compressed.
+  // the first two blocks are compressed.
   int LibdeflateLevel() const { return libdeflateLevel_; }
 
   // The input bytes of one block (the last block may be shorter).
@@ -87,7 +95,10 @@ class TDeflatedPart : public TStream {
   void StartNextBlock();
   std::unique_ptr<TBlock> TakeSpareBlock();
   void Submit(std::unique_ptr<TBlock> block);
-  void ChooseCompressor(TBlockDeflater& deflater, TBlock& block);
+  void ChooseCompressor(TBlockDeflater& deflater, TBlock& sample, size_t share);
+  void WriteFirstBlocks();
+  void Deflate(TBlockDeflater& deflater, TBlock& block) const;
+  static void Checksum(TBlock& block);
   void Compress(TBlockDeflater& deflater, TBlock& block);
   void CompressInCaller(TBlock& block);
   void WriteOut(TBlock& block);
@@ -108,8 +119,12 @@ class TDeflatedPart : public TStream {
   uint64_t written_ = 0;
   uint32_t crc_ = 0;
   bool looksLikeText_ = false;
+  bool headed_ = false;
+  std::string deflatedHead_;
   TDeflateJoin join_;
-  // The block being filled by the caller, and the caller mode's deflater.
+  // The first block while the second is filled, the block being filled by
+  // the caller, and the caller's deflater.
+  std::unique_ptr<TBlock> first_;
   std::unique_ptr<TBlock> current_;
   std::unique_ptr<TBlockDeflater> callerDeflater_;
 

@@ -117,6 +117,7 @@ void TMiniZip::AddDeflated(std::string_view entryName, std::time_t modified, con
   entryName_ = entryName;
   if (!part.Complete()) Fail("the compressed part is not complete", ZIP_PARAMERROR);
   OpenEntry(entryName, modified, part.UncompressedSize(), &part);
+  Write(part.DeflatedHead().data(), part.DeflatedHead().size());
   WriteFile(part.File());
   CloseEntry(zipCloseFileInZipRaw64(zip_, part.UncompressedSize(), part.Crc()));
 }

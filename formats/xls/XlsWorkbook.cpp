@@ -30,6 +30,25 @@ void WriteBof(TbiffBuffer& buffer, TbiffSink& sink, uint16_t type) {
   buffer.WriteRecord(sink, biff::kBof);
 }
 
+// What ends globals of `size` bytes: a FILLER record where needed, so that
+// they end on a sector boundary (and fill at least the mini-stream cutoff)
+// and the worksheets already in the file follow them, then EOF.
+std::string GlobalsTail(uint64_t size) {
+  constexpr size_t kSector = TCompoundFileWriter::kSectorSize;
+  const uint64_t withEof = size + 4;
+  size_t fill = static_cast<size_t>((kSector - withEof % kSector) % kSector);
+  if (fill > 0 && fill < 4) fill += kSector;
+  if (withEof + fill < TCompoundFileWriter::kMiniStreamCutoff)
+    fill += static_cast<size_t>(TCompoundFileWriter::kMiniStreamCutoff - (withEof + fill));
+  TbiffMemorySink tail;
+  if (fill > 0) {
+    WriteRecordHeader(tail, biff::kFiller, static_cast<uint16_t>(fill - 4));
+    tail.Bytes().append(fill - 4, '\0');
+  }
+  WriteEmptyRecord(tail, biff::kEof);
+  return std::move(tail.Bytes());
+}
+
 uint8_t Low(uint32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 uint8_t High(uint32_t value) { return static_cast<uint8_t>((value >> 8) & 0xFF); }
 
@@ -59,6 +78,24 @@ class TxlsWorkbook::TBodySink : public TbiffSink {
   TCompoundFileWriter& file_;
 };
 
+// The globals' part of the stream, written after the worksheets and placed
+// in front of them.
+class TxlsWorkbook::THeadSink : public TbiffSink {
+ public:
+  explicit THeadSink(TCompoundFileWriter& file) : file_(file) {}
+  void WriteBytes(const void* data, size_t size) override {
+    try {
+      file_.WriteHead(data, size);
+    } catch (const Exception& error) {
+      throw WriteError(error);
+    }
+  }
+  uint64_t Position() const override { return file_.HeadSize(); }
+
+ private:
+  TCompoundFileWriter& file_;
+};
+
 void TxlsBoundSheet::Include(int row, int col) {
   if (FirstRow < 0 || row < FirstRow) FirstRow = row;
   if (LastRow < 0 || row > LastRow) LastRow = row;
@@ -74,7 +111,7 @@ void TxlsBoundSheetList::UpdateExtent(int sheetIndex, int row, int col) {
   }
 }
 
-TxlsWorkbook::TxlsWorkbook() = default;
+TxlsWorkbook::TxlsWorkbook() : sst_(std::make_unique<TsstStrings>()) {}
 TxlsWorkbook::~TxlsWorkbook() = default;
 
 uint64_t TxlsWorkbook::BodySize() const { return file_ ? file_->BodySize() : 0; }
@@ -86,10 +123,12 @@ void TxlsWorkbook::OpenWorkbookFile(const std::filesystem::path& fileName) {
     throw Exception(u"Cannot create file " + Utf8ToWide(fileName.string()) + u": " + error.Message());
   }
   body_ = std::make_unique<TBodySink>(*file_);
+  sst_ = std::make_unique<TsstStrings>(fileName.parent_path());
 }
 
 void TxlsWorkbook::CloseWorkbookFile() {
   body_.reset();
+  sst_ = std::make_unique<TsstStrings>();
   if (file_) file_->Close();
   file_.reset();
   inSheet_ = false;
@@ -258,7 +297,7 @@ void TxlsWorkbook::WriteBoolean(int row, int col, uint16_t xf, bool value) {
 }
 
 void TxlsWorkbook::WriteText(int row, int col, uint16_t xf, WideStringView text) {
-  const uint32_t index = sst_.AddString(text);
+  const uint32_t index = sst_->AddString(text);
   const uint8_t data[4] = {Low(index), High(index), Low(index >> 16), High(index >> 16)};
   WriteCell(biff::kLabelSst, row, col, xf, data, sizeof data);
 }
@@ -304,7 +343,6 @@ std::string TxlsWorkbook::BuildGlobalsBlock(const TSpreadsheetPatternContext& pa
     TbiffRecord group(biff::kMsoDrawingGroup, std::vector<uint8_t>(drawingGroup_.begin(), drawingGroup_.end()));
     group.SaveToStream(block);
   }
-  sst_.SaveToStream(block);
   return std::move(block.Bytes());
 }
 
@@ -330,33 +368,23 @@ void TxlsWorkbook::WriteGlobals(const TSpreadsheetPatternContext& patterns) {
     body_->Patch(sheet.DimensionsPosition + 4, buffer_.Data(), 12);
   }
   std::string globals = head_.Bytes() + BuildGlobalsBlock(patterns);
-  // The globals end on a sector boundary (and fill at least the mini-stream
-  // cutoff), so that the worksheets already in the file follow them.
-  const size_t withEof = globals.size() + 4;
-  size_t fill = (TCompoundFileWriter::kSectorSize - withEof % TCompoundFileWriter::kSectorSize) %
-                TCompoundFileWriter::kSectorSize;
-  if (fill > 0 && fill < 4) fill += TCompoundFileWriter::kSectorSize;
-  if (withEof + fill < TCompoundFileWriter::kMiniStreamCutoff)
-    fill += TCompoundFileWriter::kMiniStreamCutoff - (withEof + fill);
-  if (fill > 0) {
-    TbiffMemorySink filler;
-    WriteRecordHeader(filler, biff::kFiller, static_cast<uint16_t>(fill - 4));
-    filler.Bytes().append(fill - 4, '\0');
-    globals += filler.Bytes();
-  }
-  TbiffMemorySink eof;
-  WriteEmptyRecord(eof, biff::kEof);
-  globals += eof.Bytes();
+  const uint64_t sstSize = sst_->RecordBytes();
+  const std::string tail = GlobalsTail(globals.size() + sstSize);
+  const uint64_t globalsSize = globals.size() + sstSize + tail.size();
   const size_t headSize = head_.Bytes().size();
   for (const TxlsBoundSheet& sheet : boundSheets_) {
-    const uint64_t offset = globals.size() + sheet.BofPosition;
+    const uint64_t offset = globalsSize + sheet.BofPosition;
     if (offset > 0xFFFFFFFFull)
       throw Exception(WideString(kWriteError) + u": the workbook passes the 4 GB a workbook can address");
     const size_t at = headSize + sheet.BoundSheetPosition + 4;
     for (int i = 0; i < 4; ++i) globals[at + static_cast<size_t>(i)] = static_cast<char>((offset >> (8 * i)) & 0xFF);
   }
+  THeadSink sink(*file_);
+  sink.WriteBytes(globals.data(), globals.size());
+  sst_->SaveToStream(sink);
+  sink.WriteBytes(tail.data(), tail.size());
   try {
-    file_->Finish(globals);
+    file_->Finish();
   } catch (const Exception& error) {
     throw WriteError(error);
   }

@@ -63,7 +63,8 @@ enum class TxlsFormulaFunction : uint16_t { Sum = 4, Average = 5, Min = 6, Max =
 // The workbook stream: the globals head, then the worksheets as they are
 // written, straight into the compound file; at the end the rest of the
 // globals (formats, sheet directory, shared strings) go in front of the
-// worksheets and the sheet offsets are filled in.
+// worksheets and the sheet offsets are filled in. The shared strings wait
+// in a temporary file beside the workbook once they outgrow a few MB.
 class TxlsWorkbook {
  public:
   static constexpr int kMaxRows = 65536;
@@ -105,7 +106,7 @@ class TxlsWorkbook {
   void WriteFormula(int row, int col, uint16_t xf, TxlsFormulaFunction function, int firstRow, int lastRow,
                     double cachedResult);
 
-  TsstStrings& Sst() { return sst_; }
+  TsstStrings& Sst() { return *sst_; }
   TxlsFormatTables& Formats() { return formats_; }
   TxlsBoundSheetList& BoundSheets() { return boundSheets_; }
   // Body bytes written so far (the worksheets).
@@ -113,18 +114,20 @@ class TxlsWorkbook {
 
  private:
   class TBodySink;
+  class THeadSink;
   void WriteCell(uint16_t id, int row, int col, uint16_t xf, const uint8_t* extra, size_t extraSize);
   void WriteHeadRecords(TbiffSink& sink);
   void WriteHeaderFooter(TbiffSink& sink, uint16_t id, WideStringView text);
   void WriteBackground(TbiffSink& sink, const std::string& data);
   void WriteExternSheets(TbiffSink& sink);
+  // The globals after the head and before the shared strings.
   std::string BuildGlobalsBlock(const TSpreadsheetPatternContext& patterns);
 
   std::unique_ptr<TCompoundFileWriter> file_;
   std::unique_ptr<TBodySink> body_;
   TbiffMemorySink head_;
   TbiffBuffer buffer_;
-  TsstStrings sst_;
+  std::unique_ptr<TsstStrings> sst_;
   TxlsFormatTables formats_;
   TxlsBoundSheetList boundSheets_;
   bool inSheet_ = false;

@@ -145,6 +145,9 @@ struct TJetCommand::Insert {
   jet::TableStore* table = nullptr;
   // For each column of the statement: its column number and parameter.
   std::vector<std::pair<uint16_t, size_t>> targets;
+  // The values of the row being inserted, by column number; kept from row
+  // to row so that their text buffers are reused.
+  std::vector<Variant> values;
 };
 
 TJetCommand::TJetCommand() : parser_(std::make_shared<TJetSettingsTextParser>()) {}
@@ -162,11 +165,12 @@ void TJetCommand::SetCommandText(const WideString& text) {
   Close();
   commandText_ = text;
   parameters_.clear();
+  statement_.reset();
   parseError_.reset();
   prepared_ = false;
   try {
-    const jet::SqlStatement statement = jet::ParseSql(text);
-    if (const auto* insert = std::get_if<jet::InsertStatement>(&statement)) {
+    statement_ = jet::ParseSql(text);
+    if (const auto* insert = std::get_if<jet::InsertStatement>(&*statement_)) {
       for (const WideString& name : insert->parameters) {
         const bool known = std::any_of(parameters_.begin(), parameters_.end(),
                                        [&](const TJetParameter& p) { return SameText(p.Name, name); });
@@ -194,18 +198,23 @@ void TJetCommand::OpenDatabase() {
   database_ = jet::Database::Open(parsed.DataSource, parsed.Password, true);
 }
 
-void TJetCommand::Prepare() {
+const jet::SqlStatement& TJetCommand::Statement() const {
   if (parseError_) throw Exception(*parseError_);
-  if (commandText_.empty()) throw Exception("The command has no text.");
-  const jet::SqlStatement statement = jet::ParseSql(commandText_);
-  const auto* insert = std::get_if<jet::InsertStatement>(&statement);
-  if (!insert || insert_) return;
+  if (commandText_.empty() || !statement_) throw Exception("The command has no text.");
+  return *statement_;
+}
+
+void TJetCommand::Prepare() {
+  if (insert_) return;
+  const auto* insert = std::get_if<jet::InsertStatement>(&Statement());
+  if (!insert) return;
   OpenDatabase();
   jet::TableStore* table = database_->FindTable(insert->table);
   if (!table || table->Definition().isSystem)
     throw Exception("Table '" + WideToUtf8(insert->table) + "' does not exist in the database.");
   auto plan = std::make_unique<Insert>();
   plan->table = table;
+  plan->values.assign(table->Definition().columns.size(), Variant::Null());
   for (size_t i = 0; i < insert->columns.size(); ++i) {
     const auto& columns = table->Definition().columns;
     const auto column = std::find_if(columns.begin(), columns.end(),
@@ -223,10 +232,7 @@ void TJetCommand::Prepare() {
 }
 
 void TJetCommand::Execute() {
-  if (parseError_) throw Exception(*parseError_);
-  if (commandText_.empty()) throw Exception("The command has no text.");
-  const jet::SqlStatement statement = jet::ParseSql(commandText_);
-  if (const auto* create = std::get_if<jet::CreateTableStatement>(&statement)) {
+  if (const auto* create = std::get_if<jet::CreateTableStatement>(&Statement())) {
     CheckCreateTable(*create);
     std::vector<jet::ColumnSpec> columns;
     for (const auto& column : create->columns) columns.push_back({column.name, column.type, column.length, 0});
@@ -249,13 +255,13 @@ void TJetCommand::ExecuteInsert() {
   if (database_->IsBroken())
     throw Exception("The database cannot take more rows after an earlier write error.");
   const jet::TableDefinition& definition = insert_->table->Definition();
-  std::vector<Variant> values(definition.columns.size(), Variant::Null());
+  std::vector<Variant>& values = insert_->values;
   for (const auto& [number, index] : insert_->targets) {
     const TJetParameter& parameter = parameters_.at(index);
     if (!IsSupportedParameterType(parameter.DataType))
       throw Exception("Parameter " + WideToUtf8(parameter.Name) + " has the data type " +
                       std::string(FieldTypeName(parameter.DataType)) + ", which is not supported.");
-    values[number] = jet::ConvertForColumn(definition.columns[number], parameter.Value, *parser_);
+    jet::ConvertForColumn(definition.columns[number], parameter.Value, *parser_, values[number]);
   }
   database_->AppendRow(*insert_->table, values);
 }

@@ -10,6 +10,7 @@
 #include "core/WideString.h"
 #include "platform/data/FieldType.h"
 #include "platform/jet/Names.h"
+#include "platform/jet/Sql.h"
 #include "platform/jet/ValueConversion.h"
 
 // The connection and command objects the Access exporter drives, over this
@@ -96,12 +97,15 @@ class TJetCommand {
  private:
   struct Insert;
 
+  const jet::SqlStatement& Statement() const;
   void Prepare();
   void ExecuteCreateTable();
   void ExecuteInsert();
   void OpenDatabase();
 
   WideString commandText_;
+  // The text parsed once when it is set; the error when it did not parse.
+  std::optional<jet::SqlStatement> statement_;
   std::optional<std::string> parseError_;
   std::vector<TJetParameter> parameters_;
   std::shared_ptr<const TJetTextParser> parser_;

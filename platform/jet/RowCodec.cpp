@@ -1,6 +1,7 @@
 #include "platform/jet/RowCodec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "core/Exception.h"
@@ -11,103 +12,105 @@ namespace {
 
 size_t NullMaskSize(const TableDefinition& definition) { return (definition.columns.size() + 7) / 8; }
 
-size_t VariableDataSize(const TableDefinition& definition, const std::vector<StoredCell>& cells) {
-  size_t size = 0;
-  for (const Column& column : definition.columns)
-    if (!column.IsFixed() && !cells[column.number].isNull) size += cells[column.number].bytes.size();
-  return size;
-}
-
-ByteVector IntegerBytes(int64_t value, int64_t low, int64_t high, size_t size) {
+void PutInteger(StoredCell& cell, int64_t value, int64_t low, int64_t high, size_t size) {
   if (value < low || value > high) throw Exception("Internal error: integer out of the column's range.");
-  ByteVector bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i));
-  return bytes;
+  cell.bytes.resize(size);
+  for (size_t i = 0; i < size; ++i) cell.bytes[i] = static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i));
 }
 
-ByteVector EightBytes(uint64_t bits) {
-  ByteVector bytes(8);
-  PutU64(bytes.data(), bits);
-  return bytes;
+void PutEightBytes(StoredCell& cell, uint64_t bits) {
+  cell.bytes.resize(8);
+  PutU64(cell.bytes.data(), bits);
 }
 
-uint64_t DoubleBits(double value) {
-  ByteVector bytes(8);
-  PutDouble(bytes.data(), value);
-  return GetU64(bytes.data());
+void PutDoubleBits(StoredCell& cell, double value) {
+  cell.bytes.resize(8);
+  PutDouble(cell.bytes.data(), value);
 }
 
 [[noreturn]] void MalformedRow() { throw Exception("A stored row is not one this writer understands."); }
 
 }  // namespace
 
-StoredCell StoreValue(const Column& column, const Variant& value) {
-  if (value.IsEmptyOrNull()) return StoredCell::Null();
+void StoreValue(const Column& column, const Variant& value, StoredCell& cell) {
+  cell.flag = false;
+  cell.isNull = value.IsEmptyOrNull();
+  cell.bytes.clear();
+  if (cell.isNull) return;
   switch (column.type) {
-    case ColumnType::Boolean: return StoredCell::Bit(value.AsBool());
-    case ColumnType::Byte: return StoredCell::Data(IntegerBytes(value.AsInt(), 0, 255, 1));
-    case ColumnType::Integer: return StoredCell::Data(IntegerBytes(value.AsInt(), -32768, 32767, 2));
+    case ColumnType::Boolean: cell.flag = value.AsBool(); return;
+    case ColumnType::Byte: return PutInteger(cell, value.AsInt(), 0, 255, 1);
+    case ColumnType::Integer: return PutInteger(cell, value.AsInt(), -32768, 32767, 2);
     case ColumnType::Long:
-      return StoredCell::Data(IntegerBytes(value.AsInt(), std::numeric_limits<int32_t>::min(),
-                                           std::numeric_limits<int32_t>::max(), 4));
-    case ColumnType::Currency: return StoredCell::Data(EightBytes(static_cast<uint64_t>(value.AsCurrency().scaled)));
-    case ColumnType::Double: return StoredCell::Data(EightBytes(DoubleBits(value.AsDouble())));
-    case ColumnType::DateTime: return StoredCell::Data(EightBytes(DoubleBits(value.AsDateTime())));
-    case ColumnType::Text: return StoredCell::Data(EncodeText(value.AsText(), true));
-    case ColumnType::Binary: return StoredCell::Data(value.AsBytes());
+      return PutInteger(cell, value.AsInt(), std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 4);
+    case ColumnType::Currency: return PutEightBytes(cell, static_cast<uint64_t>(value.AsCurrency().scaled));
+    case ColumnType::Double: return PutDoubleBits(cell, value.AsDouble());
+    case ColumnType::DateTime: return PutDoubleBits(cell, value.AsDateTime());
+    case ColumnType::Text: return AppendText(value.AsText(), true, cell.bytes);
+    case ColumnType::Binary: cell.bytes.assign(value.AsBytes().begin(), value.AsBytes().end()); return;
     case ColumnType::Memo:
     case ColumnType::Ole: break;
   }
   throw Exception("Internal error: long values are stored by the long-value writer.");
 }
 
-size_t EncodedRowSize(const TableDefinition& definition, const std::vector<StoredCell>& cells) {
-  size_t size = 2 + definition.FixedAreaSize() + NullMaskSize(definition);
-  const uint16_t varCount = definition.VariableColumnCount();
-  if (varCount > 0) size += VariableDataSize(definition, cells) + 2 + 2 * varCount + 2;
-  return size;
+RowEncoder::RowEncoder(const TableDefinition& definition)
+    : definition_(definition),
+      variableColumns_(definition.VariableColumnCount(), nullptr),
+      fixedAreaSize_(definition.FixedAreaSize()),
+      nullMaskSize_(NullMaskSize(definition)),
+      cells_(definition.columns.size()) {
+  for (const Column& column : definition.columns)
+    if (!column.IsFixed()) variableColumns_.at(column.varIndex) = &column;
 }
 
-ByteVector EncodeRow(const TableDefinition& definition, const std::vector<StoredCell>& cells) {
-  if (cells.size() != definition.columns.size()) throw Exception("Internal error: row has the wrong number of cells.");
-  ByteVector row;
-  row.reserve(EncodedRowSize(definition, cells));
-  AppendU16(row, static_cast<uint16_t>(definition.columns.size()));
-  row.resize(2 + definition.FixedAreaSize(), 0);
-  std::vector<uint8_t> nullMask(NullMaskSize(definition), 0);
-  auto markPresent = [&](uint16_t number) { nullMask[number / 8] |= static_cast<uint8_t>(1u << (number % 8)); };
+size_t RowEncoder::EncodedSize() const {
+  size_t size = 2 + fixedAreaSize_ + nullMaskSize_;
+  if (variableColumns_.empty()) return size;
+  for (const Column* column : variableColumns_)
+    if (!cells_[column->number].isNull) size += cells_[column->number].bytes.size();
+  return size + 2 + 2 * variableColumns_.size() + 2;
+}
 
-  for (const Column& column : definition.columns) {
-    const StoredCell& cell = cells[column.number];
+std::span<const uint8_t> RowEncoder::Encode() {
+  const size_t size = EncodedSize();
+  row_.assign(size, 0);
+  uint8_t* const row = row_.data();
+  uint8_t* const nullMask = row + size - nullMaskSize_;
+  auto markPresent = [&](uint16_t number) { nullMask[number / 8] |= static_cast<uint8_t>(1u << (number % 8)); };
+  PutU16(row, static_cast<uint16_t>(definition_.columns.size()));
+
+  for (const Column& column : definition_.columns) {
+    const StoredCell& cell = cells_[column.number];
     if (!column.IsFixed() || cell.isNull) continue;
     if (column.type == ColumnType::Boolean) {
       if (cell.flag) markPresent(column.number);
       continue;
     }
     if (cell.bytes.size() != FixedSize(column.type)) throw Exception("Internal error: fixed value of the wrong size.");
-    std::copy(cell.bytes.begin(), cell.bytes.end(), row.begin() + 2 + column.fixedOffset);
+    std::memcpy(row + 2 + column.fixedOffset, cell.bytes.data(), cell.bytes.size());
     markPresent(column.number);
   }
 
-  const uint16_t varCount = definition.VariableColumnCount();
+  const size_t varCount = variableColumns_.size();
   if (varCount > 0) {
-    std::vector<uint16_t> offsets(varCount, 0);
-    std::vector<const Column*> byIndex(varCount, nullptr);
-    for (const Column& column : definition.columns)
-      if (!column.IsFixed()) byIndex.at(column.varIndex) = &column;
-    for (uint16_t index = 0; index < varCount; ++index) {
-      offsets[index] = static_cast<uint16_t>(row.size());
-      const StoredCell& cell = cells[byIndex[index]->number];
+    // The data, then its end, the start of each value from the last to the
+    // first, and the count.
+    size_t at = 2 + fixedAreaSize_;
+    uint8_t* trailer = nullMask - 2;
+    PutU16(trailer, static_cast<uint16_t>(varCount));
+    for (const Column* column : variableColumns_) {
+      trailer -= 2;
+      PutU16(trailer, static_cast<uint16_t>(at));
+      const StoredCell& cell = cells_[column->number];
       if (cell.isNull) continue;
-      AppendBytes(row, cell.bytes);
-      markPresent(byIndex[index]->number);
+      if (!cell.bytes.empty()) std::memcpy(row + at, cell.bytes.data(), cell.bytes.size());
+      at += cell.bytes.size();
+      markPresent(column->number);
     }
-    AppendU16(row, static_cast<uint16_t>(row.size()));  // end of the variable data
-    for (int index = varCount - 1; index >= 0; --index) AppendU16(row, offsets[static_cast<size_t>(index)]);
-    AppendU16(row, varCount);
+    PutU16(trailer - 2, static_cast<uint16_t>(at));
   }
-  AppendBytes(row, nullMask);
-  return row;
+  return row_;
 }
 
 std::vector<Variant> DecodeRow(const TableDefinition& definition, std::span<const uint8_t> row) {

@@ -153,7 +153,11 @@ void LongValueStore::Flush() {
 }
 
 TableStore::TableStore(PageFile& file, TableDefinition definition, std::vector<uint32_t> definitionPages)
-    : file_(file), definition_(std::move(definition)), definitionPages_(std::move(definitionPages)) {}
+    : file_(file),
+      definition_(std::move(definition)),
+      definitionPages_(std::move(definitionPages)),
+      encoder_(definition_),
+      longCells_(definition_.columns.size()) {}
 
 std::unique_ptr<TableStore> TableStore::Create(PageFile& file, TableDefinition definition, uint32_t definitionPage) {
   const uint32_t pageCount = TableDefinitionPageCount(EncodeTableDefinition(definition).size());
@@ -214,44 +218,53 @@ LongValueStore& TableStore::LongValuesOf(uint16_t columnNumber) {
 void TableStore::AppendRow(const std::vector<Variant>& values) {
   const auto& columns = definition_.columns;
   if (values.size() != columns.size()) throw Exception("Internal error: row with the wrong number of values.");
-  std::vector<StoredCell> cells(columns.size());
-  std::vector<ByteVector> longData(columns.size());
-  std::vector<bool> outOfRow(columns.size(), false);
+  std::vector<StoredCell>& cells = encoder_.Cells();
+  bool anyOutOfRow = false;
   for (const Column& column : columns) {
     const Variant& value = values[column.number];
+    StoredCell& cell = cells[column.number];
     if (!column.IsLongValue()) {
-      cells[column.number] = StoreValue(column, value);
-    } else if (!value.IsEmptyOrNull()) {
-      longData[column.number] = LongValueBytes(column, value);
-      outOfRow[column.number] = longData[column.number].size() > kMaxInlineLongValueSize;
-      cells[column.number] = StoredCell::Data(outOfRow[column.number] ? ByteVector(kLongValueReferenceSize)
-                                                                      : InlineLongValue(longData[column.number]));
+      StoreValue(column, value, cell);
+      continue;
     }
+    LongValueCell& longCell = longCells_[column.number];
+    longCell.outOfRow = false;
+    cell = StoredCell::Null();
+    if (value.IsEmptyOrNull()) continue;
+    longCell.data = LongValueBytes(column, value);
+    longCell.outOfRow = longCell.data.size() > kMaxInlineLongValueSize;
+    cell = StoredCell::Data(longCell.outOfRow ? ByteVector(kLongValueReferenceSize) : InlineLongValue(longCell.data));
+    anyOutOfRow = anyOutOfRow || longCell.outOfRow;
   }
-  size_t size = EncodedRowSize(definition_, cells);
+  size_t size = encoder_.EncodedSize();
   if (size > kMaxRowSize) {
     for (const Column& column : columns)
       if (column.IsLongValue() && !cells[column.number].isNull) {
-        outOfRow[column.number] = true;
+        longCells_[column.number].outOfRow = true;
         cells[column.number].bytes.assign(kLongValueReferenceSize, 0);
+        anyOutOfRow = true;
       }
-    size = EncodedRowSize(definition_, cells);
+    size = encoder_.EncodedSize();
   }
   if (size > kMaxRowSize)
     throw Exception("The record is too large for an Access table: it needs " + std::to_string(size) +
                     " bytes, at most " + std::to_string(kMaxRowSize) + " are allowed.");
   uint32_t pagesNeeded = 1 + kReservePagesForMaps;
-  for (const Column& column : columns)
-    if (outOfRow[column.number]) pagesNeeded += LongValueStore::PagesNeeded(longData[column.number].size());
+  if (anyOutOfRow)
+    for (const Column& column : columns)
+      if (column.IsLongValue() && longCells_[column.number].outOfRow)
+        pagesNeeded += LongValueStore::PagesNeeded(longCells_[column.number].data.size());
   file_.RequireRoom(pagesNeeded);
 
-  for (const Column& column : columns)
-    if (outOfRow[column.number]) cells[column.number].bytes = LongValuesOf(column.number).Store(longData[column.number]);
-  AddToDataPage(EncodeRow(definition_, cells));
+  if (anyOutOfRow)
+    for (const Column& column : columns)
+      if (column.IsLongValue() && longCells_[column.number].outOfRow)
+        cells[column.number].bytes = LongValuesOf(column.number).Store(longCells_[column.number].data);
+  AddToDataPage(encoder_.Encode());
   ++definition_.rowCount;
 }
 
-void TableStore::AddToDataPage(const ByteVector& row) {
+void TableStore::AddToDataPage(std::span<const uint8_t> row) {
   if (dataPage_ && !RowFits(*dataPage_, row.size())) {
     FlushDataPage();
     dataPage_.reset();

@@ -8,6 +8,7 @@
 #include "core/Variant.h"
 #include "platform/jet/DataPage.h"
 #include "platform/jet/PageFile.h"
+#include "platform/jet/RowCodec.h"
 #include "platform/jet/TableDefinition.h"
 #include "platform/jet/UsageMap.h"
 
@@ -46,6 +47,8 @@ class TableStore {
   // A table this writer stored before; raises verimo::Exception when its
   // pages are not what this writer writes.
   static std::unique_ptr<TableStore> Load(PageFile& file, uint32_t definitionPage);
+  TableStore(const TableStore&) = delete;
+  TableStore& operator=(const TableStore&) = delete;
 
   uint32_t DefinitionPage() const { return definitionPages_.front(); }
   const TableDefinition& Definition() const { return definition_; }
@@ -63,7 +66,7 @@ class TableStore {
  private:
   TableStore(PageFile& file, TableDefinition definition, std::vector<uint32_t> definitionPages);
 
-  void AddToDataPage(const ByteVector& row);
+  void AddToDataPage(std::span<const uint8_t> row);
   void FlushDataPage();
   void WriteUsageMapRow(RowPointer where, const UsageMapRow& row);
   LongValueStore& LongValuesOf(uint16_t columnNumber);
@@ -71,6 +74,14 @@ class TableStore {
   PageFile& file_;
   TableDefinition definition_;
   std::vector<uint32_t> definitionPages_;
+  RowEncoder encoder_;
+  // A long value of the row being added: its bytes, and whether they go
+  // to long-value pages rather than into the row.
+  struct LongValueCell {
+    ByteVector data;
+    bool outOfRow = false;
+  };
+  std::vector<LongValueCell> longCells_;  // by column number
   UsageMap owned_;
   std::vector<std::pair<uint16_t, std::unique_ptr<LongValueStore>>> longValues_;
   std::optional<Page> dataPage_;

@@ -3,48 +3,61 @@
 namespace verimo::jet {
 namespace {
 
-ByteVector EncodeUtf16(WideStringView text) {
-  ByteVector out;
-  out.reserve(text.size() * 2);
-  for (char16_t ch : text) AppendU16(out, ch);
-  return out;
+void AppendUtf16(WideStringView text, ByteVector& out) {
+  const size_t start = out.size();
+  out.resize(start + 2 * text.size());
+  uint8_t* p = out.data() + start;
+  for (char16_t ch : text) {
+    *p++ = static_cast<uint8_t>(ch);
+    *p++ = static_cast<uint8_t>(ch >> 8);
+  }
 }
 
-bool IsOneByte(char16_t ch) { return (ch >> 8) == 0; }
-
-// A character whose low byte is zero would read as a mode switch.
-bool CanCompress(WideStringView text) {
+// Writes the compressed form after `out`'s bytes, in one pass; false
+// (with `out` as it was) when the text cannot take it or it is not shorter
+// than UTF-16. A character whose low byte is zero would read as a mode
+// switch.
+bool AppendCompressed(WideStringView text, ByteVector& out) {
   if (text.empty() || text.size() > kMaxCompressibleLength) return false;
-  for (char16_t ch : text)
-    if ((ch & 0xff) == 0) return false;
-  return true;
-}
-
-ByteVector EncodeCompressed(WideStringView text) {
-  ByteVector out = {0xff, 0xfe};
+  const size_t start = out.size();
+  const size_t utf16Size = 2 * text.size();
+  // Room for any form shorter than UTF-16 and for the character being
+  // written when the form reaches that size.
+  out.resize(start + utf16Size + 4);
+  uint8_t* const base = out.data() + start;
+  uint8_t* p = base;
+  *p++ = 0xff;
+  *p++ = 0xfe;
   bool oneByteMode = true;
   for (char16_t ch : text) {
-    if (IsOneByte(ch) != oneByteMode) {
-      out.push_back(0x00);
+    const auto low = static_cast<uint8_t>(ch);
+    const auto high = static_cast<uint8_t>(ch >> 8);
+    if (low == 0 || static_cast<size_t>(p - base) >= utf16Size) {
+      out.resize(start);
+      return false;
+    }
+    if ((high == 0) != oneByteMode) {
+      *p++ = 0x00;
       oneByteMode = !oneByteMode;
     }
-    if (oneByteMode) {
-      out.push_back(static_cast<uint8_t>(ch));
-    } else {
-      AppendU16(out, ch);
-    }
+    *p++ = low;
+    if (!oneByteMode) *p++ = high;
   }
-  return out;
+  const auto size = static_cast<size_t>(p - base);
+  out.resize(size < utf16Size ? start + size : start);
+  return size < utf16Size;
 }
 
 }  // namespace
 
+void AppendText(WideStringView text, bool compress, ByteVector& out) {
+  if (!compress || !AppendCompressed(text, out)) AppendUtf16(text, out);
+}
+
 ByteVector EncodeText(WideStringView text, bool compress) {
-  if (compress && CanCompress(text)) {
-    ByteVector compressed = EncodeCompressed(text);
-    if (compressed.size() < text.size() * 2) return compressed;
-  }
-  return EncodeUtf16(text);
+  ByteVector out;
+  AppendText(text, compress, out);
+  return out;
 }
 
 WideString DecodeText(std::span<const uint8_t> bytes) {

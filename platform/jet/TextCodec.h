@@ -14,6 +14,8 @@ constexpr size_t kMaxCompressibleLength = 1024;
 // characters and two-byte characters separated by 00) when `compress` is
 // set and that form is shorter and unambiguous.
 ByteVector EncodeText(WideStringView text, bool compress);
+// The same bytes, appended to `out`.
+void AppendText(WideStringView text, bool compress, ByteVector& out);
 WideString DecodeText(std::span<const uint8_t> bytes);
 
 }  // namespace verimo::jet

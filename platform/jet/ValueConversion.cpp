@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "core/Exception.h"
 
@@ -409,17 +410,79 @@ bool PlainNumberToDouble(const std::string& number, double& value) {
   return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
+namespace {
+
+void CheckText(const Column& column, const Variant& value) {
+  if (value.GetKind() != Variant::Kind::Text) CannotStore(column, Shown(value), "the column takes text");
+  if (column.type == ColumnType::Text && value.AsText().size() > column.length / 2u)
+    CannotStore(column, ShortValue(value.AsText()),
+                "the text has " + std::to_string(value.AsText().size()) + " characters, the column holds at most " +
+                    std::to_string(column.length / 2));
+}
+
+// The integer range of an integer column.
+bool InIntegerRange(ColumnType type, int64_t value) {
+  switch (type) {
+    case ColumnType::Byte: return value >= 0 && value <= 255;
+    case ColumnType::Integer: return value >= -32768 && value <= 32767;
+    default: return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+  }
+}
+
+// A double whose shortest decimal form has at most four decimals, as the
+// exact currency value that form gives; nothing for any other double.
+// Below 1e9 two such decimals lie far farther apart than the doubles that
+// round to them, so a scaled value that divides back to the same double is
+// the one its shortest form names.
+std::optional<Currency> ExactCurrency(double value) {
+  if (!(std::fabs(value) < 1e9)) return std::nullopt;
+  const double scaled = std::nearbyint(value * 10000.0);
+  if (scaled / 10000.0 != value) return std::nullopt;
+  return Currency{static_cast<int64_t>(scaled)};
+}
+
+}  // namespace
+
+void ConvertForColumn(const Column& column, const Variant& value, const TJetTextParser& parser, Variant& out) {
+  const Variant::Kind kind = value.GetKind();
+  if (value.IsEmptyOrNull()) return out.SetNull();
+  switch (column.type) {
+    case ColumnType::Text:
+    case ColumnType::Memo:
+      CheckText(column, value);
+      return out.AssignText(value.AsText());
+    case ColumnType::Byte:
+    case ColumnType::Integer:
+    case ColumnType::Long:
+      if (kind == Variant::Kind::Integer && InIntegerRange(column.type, value.AsInt())) return out.SetInt(value.AsInt());
+      break;
+    case ColumnType::Currency:
+      if (kind == Variant::Kind::Currency) return out.SetCurrency(value.AsCurrency());
+      if (kind == Variant::Kind::Double)
+        if (const auto exact = ExactCurrency(value.AsDouble())) return out.SetCurrency(*exact);
+      break;
+    case ColumnType::Double:
+      if (kind == Variant::Kind::Double && std::isfinite(value.AsDouble())) return out.SetDouble(value.AsDouble());
+      break;
+    case ColumnType::DateTime:
+      if (kind == Variant::Kind::DateTime) return out.SetDateTime(value.AsDateTime());
+      break;
+    case ColumnType::Boolean:
+      if (kind == Variant::Kind::Boolean) return out.SetBool(value.AsBool());
+      break;
+    default:
+      break;
+  }
+  out = ConvertForColumn(column, value, parser);
+}
+
 Variant ConvertForColumn(const Column& column, const Variant& value, const TJetTextParser& parser) {
   if (value.IsEmptyOrNull()) return Variant::Null();
   const bool isText = value.GetKind() == Variant::Kind::Text;
   switch (column.type) {
     case ColumnType::Text:
     case ColumnType::Memo: {
-      if (!isText) CannotStore(column, Shown(value), "the column takes text");
-      if (column.type == ColumnType::Text && value.AsText().size() > column.length / 2u)
-        CannotStore(column, ShortValue(value.AsText()),
-                    "the text has " + std::to_string(value.AsText().size()) + " characters, the column holds at most " +
-                        std::to_string(column.length / 2));
+      CheckText(column, value);
       return value;
     }
     case ColumnType::Boolean: {

@@ -63,6 +63,9 @@ namespace jet {
 // already typed value). Raises verimo::Exception naming the column and the
 // value when the text is not such a value or does not fit the column.
 Variant ConvertForColumn(const Column& column, const Variant& value, const TJetTextParser& parser);
+// The same into `out`, reusing the text buffer it holds; a typed value of
+// the column's own kind goes in without a text between.
+void ConvertForColumn(const Column& column, const Variant& value, const TJetTextParser& parser, Variant& out);
 
 // Exact conversions of a plain number (see NormalizeNumber), rounding half
 // to even; false when out of range.

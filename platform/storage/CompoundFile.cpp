@@ -104,6 +104,24 @@ void TCompoundFileWriter::Close() {
 }
 
 void TCompoundFileWriter::Write(const void* data, size_t size) {
+  if (inHead_) throw Exception("The body of the compound-file stream is closed");
+  Append(data, size);
+  bodySize_ += size;
+}
+
+void TCompoundFileWriter::WriteHead(const void* data, size_t size) {
+  if (!inHead_) {
+    if (finished_ || fd_ < 0) throw Exception("The compound file is closed");
+    FlushLastSector();
+    headStart_ = (static_cast<uint64_t>(SectorsFor(bodySize_)) + 1) * kSectorSize;
+    flushed_ = 0;
+    inHead_ = true;
+  }
+  Append(data, size);
+  headSize_ += size;
+}
+
+void TCompoundFileWriter::Append(const void* data, size_t size) {
   if (finished_ || fd_ < 0) throw Exception("The compound file is closed");
   const auto* bytes = static_cast<const unsigned char*>(data);
   while (size > 0) {
@@ -112,12 +130,12 @@ void TCompoundFileWriter::Write(const void* data, size_t size) {
     buffer_.insert(buffer_.end(), bytes, bytes + part);
     bytes += part;
     size -= part;
-    bodySize_ += part;
     if (buffer_.size() == kBufferSize) FlushWholeSectors();
   }
 }
 
 void TCompoundFileWriter::Patch(uint64_t offset, const void* data, size_t size) {
+  if (inHead_) throw Exception("The body of the compound-file stream is closed");
   if (offset + size > bodySize_) throw Exception("Patch beyond the end of the stream");
   const auto* bytes = static_cast<const unsigned char*>(data);
   if (offset < flushed_) {
@@ -133,9 +151,15 @@ void TCompoundFileWriter::Patch(uint64_t offset, const void* data, size_t size) 
 void TCompoundFileWriter::FlushWholeSectors() {
   const size_t whole = buffer_.size() / kSectorSize * kSectorSize;
   if (whole == 0) return;
-  WriteAt(kSectorSize + flushed_, buffer_.data(), whole);
+  WriteAt((inHead_ ? headStart_ : kSectorSize) + flushed_, buffer_.data(), whole);
   flushed_ += whole;
   buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(whole));
+}
+
+// The last sector of the current part, zero-filled.
+void TCompoundFileWriter::FlushLastSector() {
+  buffer_.resize((buffer_.size() + kSectorSize - 1) / kSectorSize * kSectorSize, 0);
+  FlushWholeSectors();
 }
 
 void TCompoundFileWriter::WriteAt(uint64_t fileOffset, const void* data, size_t size) {
@@ -157,15 +181,17 @@ void TCompoundFileWriter::WriteSectors(uint32_t firstSector, std::string_view by
 }
 
 void TCompoundFileWriter::Finish(std::string_view head) {
-  if (finished_ || fd_ < 0) throw Exception("The compound file is closed");
-  if (bodySize_ > 0 && head.size() % kSectorSize != 0)
-    throw Exception("The head of a compound-file stream must fill whole sectors");
-  const TCompoundFileLayout layout = TCompoundFileLayout::For(head.size(), bodySize_);
+  WriteHead(head.data(), head.size());
+  Finish();
+}
 
-  // The last body sector, zero-filled.
-  buffer_.resize(static_cast<size_t>(layout.bodySectors) * kSectorSize - flushed_, 0);
-  FlushWholeSectors();
-  WriteSectors(layout.FirstHeadSector(), head);
+void TCompoundFileWriter::Finish() {
+  if (finished_ || fd_ < 0) throw Exception("The compound file is closed");
+  if (!inHead_) WriteHead(nullptr, 0);
+  if (bodySize_ > 0 && headSize_ % kSectorSize != 0)
+    throw Exception("The head of a compound-file stream must fill whole sectors");
+  const TCompoundFileLayout layout = TCompoundFileLayout::For(headSize_, bodySize_);
+  FlushLastSector();
   if (layout.padSectors > 0)
     WriteSectors(layout.FirstPadSector(), std::string(static_cast<size_t>(layout.padSectors) * kSectorSize, '\0'));
 

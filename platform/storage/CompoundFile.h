@@ -11,11 +11,12 @@
 namespace verimo {
 
 // Writes a compound file (version 3, 512-byte sectors) holding one stream
-// under the root storage. The stream is made of a head, given when the file
-// is finished, followed by a body that is written sector by sector straight
-// into the file while it grows, so memory stays bounded by the head. Bytes
-// of the body already written can still be patched in place. The output is
-// deterministic: times and class ids are zero.
+// under the root storage. The stream is made of a head followed by a body;
+// the body is written first, sector by sector straight into the file while
+// it grows, then the head, stored in the sectors after the body and chained
+// in front of it. Memory stays bounded by the write buffer. Bytes of the
+// body already written can still be patched in place until the head
+// starts. The output is deterministic: times and class ids are zero.
 class TCompoundFileWriter {
  public:
   static constexpr size_t kSectorSize = 512;
@@ -38,23 +39,34 @@ class TCompoundFileWriter {
   void Patch(uint64_t offset, const void* data, size_t size);
   uint64_t BodySize() const { return bodySize_; }
 
-  // Writes the allocation tables, the directory and the header. `head`
+  // Appends bytes to the head; the first call ends the body.
+  void WriteHead(const void* data, size_t size);
+  uint64_t HeadSize() const { return headSize_; }
+  // Writes the allocation tables, the directory and the header. The head
   // comes before the body in the stream; its size must be a multiple of
   // kSectorSize when the body is not empty. Nothing can be written after.
+  void Finish();
+  // WriteHead(head), then Finish().
   void Finish(std::string_view head);
   // Closes the file without completing it (what is on disk stays).
   void Close();
 
  private:
+  void Append(const void* data, size_t size);
   void FlushWholeSectors();
+  void FlushLastSector();
   void WriteAt(uint64_t fileOffset, const void* data, size_t size);
   void WriteSectors(uint32_t firstSector, std::string_view bytes);
 
   int fd_ = -1;
   WideString streamName_;
-  std::vector<unsigned char> buffer_;  // body bytes not yet in the file
-  uint64_t flushed_ = 0;               // body bytes already in the file
+  // Bytes not yet in the file: of the body, or of the head once it started.
+  std::vector<unsigned char> buffer_;
+  uint64_t flushed_ = 0;  // bytes of the current part already in the file
   uint64_t bodySize_ = 0;
+  uint64_t headSize_ = 0;
+  uint64_t headStart_ = 0;  // file offset of the head's first sector
+  bool inHead_ = false;
   bool finished_ = false;
 };
 

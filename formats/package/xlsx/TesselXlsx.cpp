@@ -41,9 +41,11 @@ void TTesselXlsx::SetSheetName(WideStringView name) {
 }
 
 void TTesselXlsx::BeginExport() {
-  // A descendant may escape texts; this class itself writes them unchanged
-  // (the width pass then measures them without asking).
+  // A descendant may escape texts or change a cell's data; this class
+  // itself writes them unchanged (the width pass then measures them, and
+  // the rows take the cells' texts, without asking).
   plainEscapeText_ = typeid(*this) == typeid(TTesselXlsx);
+  plainCellText_ = plainEscapeText_;
   TTesselAdvancedText::BeginExport();
   if (Columns().Count() > kMaxSheetColumns)
     throw Exception("A worksheet holds at most " + std::to_string(kMaxSheetColumns) + " columns, not " +
@@ -89,7 +91,14 @@ void TTesselXlsx::WriteDataRow() {
   fileMaker_->BeginDataRow(row.Count());
   for (int i = 0; i < row.Count(); ++i) {
     const int style = fileMaker_->NumberFormats.CellStyle(DataCellStyle(i), i);
-    if (!AddValueCell(i, style)) fileMaker_->AddDataCell(i, GetCellText(row[i]), style);
+    if (AddValueCell(i, style)) continue;
+    if (plainCellText_) {
+      cellText_.clear();
+      AppendPlainCellText(row[i], cellText_);
+      fileMaker_->AddDataCell(i, cellText_, style);
+    } else {
+      fileMaker_->AddDataCell(i, GetCellText(row[i]), style);
+    }
   }
   fileMaker_->EndDataRow();
   ++dataRowCounter_;

@@ -61,6 +61,7 @@ class TTesselXlsx : public TTesselAdvancedText {
   int rowCounter_ = 0;
   int dataRowCounter_ = 0;
   std::string valueText_;
+  WideString cellText_;
   std::unique_ptr<TTextMeasurer> ownMeasurer_;
 };
 

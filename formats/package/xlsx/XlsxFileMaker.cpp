@@ -27,13 +27,13 @@ void TXlsxFileMaker::Begin() {
   WritePartFile(package_ / "docProps/core.xml", WriteXlsxCoreProperties);
   WritePartFile(package_ / "xl/styles.xml",
                 [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_, NumberFormats); });
-  strings_ = std::make_unique<TXlsxSharedStrings>(work_ / "sharedStrings.body");
+  strings_ = std::make_unique<TXlsxSharedStrings>(work_ / "sharedStrings.deflated");
   StartSheet();
 }
 
 void TXlsxFileMaker::StartSheet() {
   sheets_.push_back(XlsxContinuationSheet(sheetName_, static_cast<int>(sheets_.size()) + 1));
-  worksheets_.push_back(std::make_unique<TXlsxWorksheet>(work_ / ("sheet" + std::to_string(sheets_.size()) + ".body")));
+  worksheets_.push_back(std::make_unique<TXlsxWorksheet>(work_ / ("sheet" + std::to_string(sheets_.size()) + ".deflated")));
   worksheets_.back()->Selected = sheets_.size() == 1;
 }
 
@@ -95,7 +95,6 @@ void TXlsxFileMaker::EndDataRow() { worksheets_.back()->EndRow(); }
 
 void TXlsxFileMaker::Finish() {
   CloseSheet();
-  strings_->Close();
   WritePartFile(package_ / "docProps/app.xml", [this](TTesselXMLWriter& xml) { WriteXlsxAppProperties(xml, sheets_); });
   WritePartFile(package_ / "xl/_rels/workbook.xml.rels",
                 [this](TTesselXMLWriter& xml) { WriteXlsxWorkbookRelationships(xml, sheets_); });
@@ -105,14 +104,10 @@ void TXlsxFileMaker::Finish() {
 
   TBaseArchiveClass archive(package_);
   archive.SetOutputFileName(outputFileName_);
-  for (size_t i = 0; i < sheets_.size(); ++i) {
-    const TXlsxWorksheet& sheet = *worksheets_[i];
-    archive.ComposedParts.push_back(
-        {"xl/worksheets/" + sheets_[i].PartName + ".xml", sheet.Head(ColumnWidths), sheet.BodyFile(),
-         TXlsxWorksheet::Tail()});
-  }
-  archive.ComposedParts.push_back(
-      {"xl/sharedStrings.xml", strings_->Head(), strings_->BodyFile(), TXlsxSharedStrings::Tail()});
+  for (size_t i = 0; i < sheets_.size(); ++i)
+    archive.DeflatedParts.push_back(
+        {"xl/worksheets/" + sheets_[i].PartName + ".xml", &worksheets_[i]->CompleteWithHead(ColumnWidths)});
+  archive.DeflatedParts.push_back({"xl/sharedStrings.xml", &strings_->Complete()});
   archive.CreateArchive();
 }
 

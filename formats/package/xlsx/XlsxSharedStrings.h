@@ -1,27 +1,29 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "core/WideString.h"
-#include "engine/TesselStream.h"
 
 namespace verimo {
 
+class TDeflatedPart;
 class TTesselXMLWriter;
 
 // xl/sharedStrings.xml, streamed: an added text becomes one entry of a
 // body file as it comes, unless an equal text is stored already and still
 // remembered: the first kMaxRemembered texts of at most
 // kMaxRememberedLength units are, so memory stays flat while repeated
-// short texts (names, places, codes) are stored once. The head with the
-// counts is put in front when the package is zipped.
+// short texts (names, places, codes) are stored once. The entries are
+// compressed as they come (TDeflatedPart); the head with the counts is put
+// in front once they are all known.
 class TXlsxSharedStrings {
  public:
-  explicit TXlsxSharedStrings(const std::filesystem::path& bodyFile);
+  // `deflatedFile`: where the compressed part is kept until it is zipped.
+  explicit TXlsxSharedStrings(const std::filesystem::path& deflatedFile);
   ~TXlsxSharedStrings();
 
   static constexpr size_t kMaxRemembered = 1 << 15;
@@ -31,22 +33,29 @@ class TXlsxSharedStrings {
   int64_t Add(WideStringView text);
   // The texts added (cells referring to an entry).
   int64_t Count() const { return count_; }
-  // Flushes and closes the body file.
-  void Close();
-
-  const std::filesystem::path& BodyFile() const { return bodyFile_; }
-  std::string Head() const;
-  static std::string Tail();
+  // Writes the tail, finishes the compressed part, puts the head in front
+  // and returns the part.
+  TDeflatedPart& Complete();
 
  private:
-  std::filesystem::path bodyFile_;
-  std::unique_ptr<TFileStream> stream_;
+  std::string Head() const;
+
+  std::unique_ptr<TDeflatedPart> part_;
   std::unique_ptr<TTesselXMLWriter> xml_;
-  struct THash {
-    using is_transparent = void;
-    size_t operator()(WideStringView text) const { return std::hash<WideStringView>{}(text); }
+  // The remembered texts: their units one after another, and a table of
+  // twice as many slots as texts may be remembered, each free (0) or the
+  // high half of the text's hash (high half) and its number from 1 (low
+  // half), found by probing on from the slot the hash's low bits name.
+  struct TRemembered {
+    uint32_t Offset = 0;
+    uint32_t Length = 0;
+    int64_t Index = 0;
   };
-  std::unordered_map<WideString, int64_t, THash, std::equal_to<>> remembered_;
+  static constexpr size_t kSlotCount = 2 * kMaxRemembered;
+  static_assert(kMaxRemembered <= 0xFFFF);
+  std::vector<char16_t> rememberedUnits_;
+  std::vector<TRemembered> remembered_;
+  std::vector<uint32_t> slots_;
   int64_t count_ = 0;
   int64_t unique_ = 0;
 };

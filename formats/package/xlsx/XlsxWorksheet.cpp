@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "formats/package/BaseArchiveClass.h"
+#include "formats/package/DeflatedPart.h"
 #include "formats/package/OfficeNamespaces.h"
 #include "formats/package/PackagePart.h"
 #include "formats/package/TesselXMLWriter.h"
@@ -29,10 +31,10 @@ std::string XlsxColumnName(int n) {
   return name;
 }
 
-TXlsxWorksheet::TXlsxWorksheet(const std::filesystem::path& bodyFile)
-    : bodyFile_(bodyFile),
-      stream_(std::make_unique<TFileStream>(bodyFile, TFileStream::TMode::Create)),
-      xml_(std::make_unique<TTesselXMLWriter>(*stream_)) {}
+TXlsxWorksheet::TXlsxWorksheet(const std::filesystem::path& deflatedFile)
+    : part_(std::make_unique<TDeflatedPart>(deflatedFile, TBaseArchiveClass::kLevel, TDeflatedPart::TMode::InWorker)) {
+  line_.reserve(2 * kRowsFlushSize);
+}
 
 TXlsxWorksheet::~TXlsxWorksheet() = default;
 
@@ -42,7 +44,7 @@ void TXlsxWorksheet::BeginRow(int number, int cellCount) {
   maxColumns_ = std::max(maxColumns_, cellCount);
   rowDigits_.clear();
   AppendNumber(rowDigits_, number);
-  line_.assign("<row r=\"");
+  line_ += "<row r=\"";
   line_ += rowDigits_;
   line_ += "\" spans=\"1:";
   AppendNumber(line_, std::max(cellCount, 1));
@@ -84,14 +86,24 @@ void TXlsxWorksheet::AddBooleanCell(int column, int style, bool value) {
 
 void TXlsxWorksheet::EndRow() {
   line_ += "</row>\r\n";
-  xml_->WriteRaw(line_);
+  if (line_.size() < kRowsFlushSize) return;
+  part_->Write(line_.data(), line_.size());
+  line_.clear();
 }
 
 void TXlsxWorksheet::Close() {
-  if (!xml_) return;
-  xml_->Flush();
-  xml_.reset();
-  stream_->Close();
+  if (closed_) return;
+  closed_ = true;
+  line_ += "</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+           "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n";
+  part_->Write(line_.data(), line_.size());
+  line_.clear();
+  part_->Finish();
+}
+
+TDeflatedPart& TXlsxWorksheet::CompleteWithHead(const std::vector<int>& columnWidths) {
+  part_->PrependHead(Head(columnWidths));
+  return *part_;
 }
 
 std::string TXlsxWorksheet::Head(const std::vector<int>& columnWidths) const {
@@ -116,11 +128,6 @@ std::string TXlsxWorksheet::Head(const std::vector<int>& columnWidths) const {
     }
     xml.OpenElement("sheetData");
   });
-}
-
-std::string TXlsxWorksheet::Tail() {
-  return "</sheetData>\r\n<printOptions/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
-         "header=\"0.3\" footer=\"0.3\" /><headerFooter/></worksheet>\r\n";
 }
 
 }  // namespace verimo

@@ -7,21 +7,22 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/TesselStream.h"
 
 namespace verimo {
 
-class TTesselXMLWriter;
+class TDeflatedPart;
 
 // The column letters of column n (from 1): A … Z, AA … ZZ, AAA … XFD.
 std::string XlsxColumnName(int n);
 
-// One worksheet part, streamed: the rows go into a body file as they are
-// written; the head (which holds the used range) and the tail are put
-// around it when the package is zipped.
+// One worksheet part, streamed: the rows are compressed as they are written
+// (TDeflatedPart, its blocks on worker threads), the tail after them; the
+// head, which holds the used range and the columns' widths, is put in front
+// once the rows are known.
 class TXlsxWorksheet {
  public:
-  explicit TXlsxWorksheet(const std::filesystem::path& bodyFile);
+  // `deflatedFile`: where the compressed part is kept until it is zipped.
+  explicit TXlsxWorksheet(const std::filesystem::path& deflatedFile);
   ~TXlsxWorksheet();
 
   // Starts row `number` (from 1) that will hold `cellCount` cells.
@@ -37,20 +38,22 @@ class TXlsxWorksheet {
   int RowCount() const { return rowCount_; }
   // Whether the sheet is the one shown when the workbook opens.
   bool Selected = true;
-  // Flushes and closes the body file.
+  // Writes the tail and finishes the compressed part.
   void Close();
-
-  const std::filesystem::path& BodyFile() const { return bodyFile_; }
-  // The head with the columns' widths (in digits of the default font,
-  // from the first column; none when empty).
-  std::string Head(const std::vector<int>& columnWidths) const;
-  static std::string Tail();
+  // Puts the head in front of the closed part, with the columns' widths
+  // (in digits of the default font, from the first column; none when
+  // empty), and returns the part.
+  TDeflatedPart& CompleteWithHead(const std::vector<int>& columnWidths);
 
  private:
-  std::filesystem::path bodyFile_;
-  std::unique_ptr<TFileStream> stream_;
-  std::unique_ptr<TTesselXMLWriter> xml_;
+  std::string Head(const std::vector<int>& columnWidths) const;
+
+  std::unique_ptr<TDeflatedPart> part_;
+  // The rows not yet handed to the part, handed over in pieces of about
+  // kRowsFlushSize bytes.
+  static constexpr size_t kRowsFlushSize = 64 * 1024;
   std::string line_;
+  bool closed_ = false;
   // The digits of the open row and the letters of the columns met so far.
   void BeginCell(int column, int style);
 

@@ -53,14 +53,17 @@ TEST_F(ArchiveTest, FolderBecomesArchiveDepthFirstInUpperCaseOrder) {
   EXPECT_NE(st.st_mode & S_IRGRP, 0u) << "the archive takes the usual permissions, not a temporary file's";
 }
 
-TEST_F(ArchiveTest, StoredFirstAndComposedPartsForPackagesThatNeedThem) {
+TEST_F(ArchiveTest, StoredFirstAndPartsWithALateHeadForPackagesThatNeedThem) {
   const fs::path root = dir_ / "package";
   WriteFile(root / "mimetype", "application/x-test");
   WriteFile(root / "content.xml", "<c/>");
-  WriteFile(dir_ / "body.part", "<si>1</si>");
+  TDeflatedPart strings(dir_ / "strings.deflated", 9, TDeflatedPart::TMode::InWorker);
+  strings.Write("<si>1</si></sst>");
+  strings.Finish();
+  strings.PrependHead("<sst count=\"1\">");
   TBaseArchiveClass archive(root);
   archive.StoredFirst = {"mimetype"};
-  archive.ComposedParts.push_back({"xl/sharedStrings.xml", "<sst count=\"1\">", dir_ / "body.part", "</sst>"});
+  archive.DeflatedParts.push_back({"xl/sharedStrings.xml", &strings});
   archive.SetOutputFileName(dir_ / "p.zip");
   archive.CreateArchive();
   EXPECT_EQ(test::ZipEntries(dir_ / "p.zip"),
@@ -103,8 +106,10 @@ TEST_F(ArchiveTest, FailuresRaiseAndLeaveNoHalfWrittenTarget) {
   WriteFile(root / "a.xml", "a");
   WriteFile(dir_ / "old.zip", "earlier content");
   {
+    TDeflatedPart unfinished(dir_ / "package-b.deflated", 9, TDeflatedPart::TMode::InCaller);
+    unfinished.Write("<b/>");
     TBaseArchiveClass archive(root);
-    archive.ComposedParts.push_back({"b.xml", "", dir_ / "missing.part", ""});
+    archive.DeflatedParts.push_back({"b.xml", &unfinished});
     archive.SetOutputFileName(dir_ / "old.zip");
     EXPECT_THROW(archive.CreateArchive(), Exception);
   }

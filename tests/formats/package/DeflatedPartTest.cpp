@@ -16,7 +16,6 @@
 #include <set>
 
 #include "core/Exception.h"
-#include "formats/package/BaseArchiveClass.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/PackageTestSupport.h"
 #include "support/FileSizeLimit.h"
@@ -101,23 +100,6 @@ std::string DeflateZlib9(const std::string& bytes) {
 uint32_t Crc32(const std::string& bytes) {
   return static_cast<uint32_t>(
       crc32(crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
-
-// The DOS times of the headers zeroed, so that archives written at other
-// moments compare by everything else.
-std::string WithoutTimes(std::string zip) {
-  auto u16 = [&](size_t at) { return static_cast<size_t>(static_cast<uint8_t>(zip[at]) | static_cast<uint8_t>(zip[at + 1]) << 8); };
-  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-  size_t at = 0;
-  while (at + 30 <= zip.size() && u32(at) == 0x04034b50) {
-    std::memset(zip.data() + at + 10, 0, 4);
-    at += 30 + u16(at + 26) + u16(at + 28) + u32(at + 18);
-  }
-  while (at + 46 <= zip.size() && u32(at) == 0x02014b50) {
-    std::memset(zip.data() + at + 12, 0, 4);
-    at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
-  }
-  return zip;
 }
 
 class DeflatedPartTest : public ::testing::Test {
@@ -250,37 +232,38 @@ TEST_F(DeflatedPartTest, ArchiveTakesTheCompressedBytesAsTheEntry) {
       << listing;
 }
 
-TEST_F(DeflatedPartTest, ComposedPartsGiveTheSameArchiveOnOneThreadAndOnWorkers) {
-  const fs::path root = dir_ / "package";
-  WriteFile(root / "a.xml", "<a/>");
-  WriteFile(dir_ / "sheet1.body", SheetLikeBytes(40000));
-  WriteFile(dir_ / "sheet2.body", SheetLikeBytes(3000));
-  WriteFile(dir_ / "strings.body", SheetLikeBytes(20000));
-  auto archive = [&](bool parallel, const std::string& name) {
-    TBaseArchiveClass archive(root);
-    archive.Parallel = parallel;
-    archive.ComposedParts.push_back({"xl/worksheets/sheet1.xml", "<ws>", dir_ / "sheet1.body", "</ws>"});
-    archive.ComposedParts.push_back({"xl/worksheets/sheet2.xml", "<ws>", dir_ / "sheet2.body", "</ws>"});
-    archive.ComposedParts.push_back({"xl/sharedStrings.xml", "<sst>", dir_ / "strings.body", "</sst>"});
-    archive.SetOutputFileName(dir_ / name);
-    archive.CreateArchive();
-    return ReadFile(dir_ / name);
-  };
-  const std::string parallel = archive(true, "parallel.zip");
-  EXPECT_EQ(WithoutTimes(parallel), WithoutTimes(archive(false, "serial.zip")));
-  EXPECT_EQ(test::ZipPart(dir_ / "parallel.zip", "xl/worksheets/sheet1.xml"),
-            "<ws>" + ReadFile(dir_ / "sheet1.body") + "</ws>");
-  EXPECT_EQ(test::ZipPart(dir_ / "parallel.zip", "xl/sharedStrings.xml"),
-            "<sst>" + ReadFile(dir_ / "strings.body") + "</sst>");
-  EXPECT_EQ(test::FolderEntries(dir_),
-            (std::vector<std::string>{"package", "parallel.zip", "serial.zip", "sheet1.body", "sheet2.body",
-                                      "strings.body"}))
-      << "the compressed copies go when the archive is written";
-
-  // A body that cannot be read fails the archive.
-  fs::remove(dir_ / "sheet2.body");
-  EXPECT_THROW(archive(true, "broken.zip"), Exception);
-  EXPECT_FALSE(fs::exists(dir_ / "broken.zip"));
+// A head known only at the end goes in front of the finished part: its own
+// blocks, ending on a byte boundary, continue into the part's stream.
+TEST_F(DeflatedPartTest, AHeadPutInFrontOfAFinishedPartContinuesIntoItsStream) {
+  const std::string bodies[] = {"", SheetLikeBytes(30000), RandomBytes(2 * kBlock + 77, 5), RepetitiveBytes(kBlock)};
+  const std::string heads[] = {"", "<ws>", SheetLikeBytes(2000)};
+  for (const std::string& body : bodies) {
+    for (const std::string& head : heads) {
+      SCOPED_TRACE(std::to_string(body.size()) + " bytes after a head of " + std::to_string(head.size()));
+      TDeflatedPart part(dir_ / "part.deflated", 9, TDeflatedPart::TMode::InWorker);
+      EXPECT_THROW(part.PrependHead(head), Exception) << "only a finished part takes a head";
+      part.Write(body);
+      part.Finish();
+      part.PrependHead(head);
+      EXPECT_THROW(part.PrependHead(head), Exception) << "a part takes one head";
+      EXPECT_EQ(test::InflateRaw(part.DeflatedHead() + ReadFile(part.File())), head + body);
+      EXPECT_EQ(part.Crc(), Crc32(head + body));
+      EXPECT_EQ(part.UncompressedSize(), head.size() + body.size());
+    }
+  }
+  // In an archive: a valid entry of the head and the part's bytes.
+  const std::string body = SheetLikeBytes(50000);
+  {
+    TDeflatedPart part(dir_ / "part.deflated", 9, TDeflatedPart::TMode::InWorker);
+    WriteInPieces(part, body, {4093, kBlock});
+    part.Finish();
+    part.PrependHead("<worksheet>");
+    TMiniZip zip(dir_ / "head.zip");
+    zip.AddDeflated("xl/worksheets/sheet1.xml", kModified, part);
+    zip.Close();
+  }
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote((dir_ / "head.zip").string()) + " >/dev/null"), 0);
+  EXPECT_EQ(test::ZipPart(dir_ / "head.zip", "xl/worksheets/sheet1.xml"), "<worksheet>" + body);
 }
 
 TEST_F(DeflatedPartTest, FailuresReachTheCallerAndADroppedPartStopsItsWorkers) {

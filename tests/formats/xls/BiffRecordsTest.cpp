@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "formats/xls/XlsSst.h"
+#include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
+
+namespace fs = std::filesystem;
 
 struct TRecord {
   uint16_t id;
@@ -130,13 +135,55 @@ TEST(SstTest, LongStringIsSplitBetweenCharactersWithAnOptionByteEachPiece) {
   for (const TRecord& record : records) EXPECT_LE(record.data.size(), biff::kMaxRecordData);
 }
 
+TEST(SstTest, AFullIndexStoresNewTextsAgainAndKeepsSharingTheTextsItHolds) {
+  TsstStrings sst;
+  for (size_t i = 0; i < TsstStrings::kIndexedStrings; ++i) EXPECT_EQ(sst.AddString(u"s" + IntToWide(int(i))), i);
+  const uint32_t late = sst.AddString(u"late");
+  EXPECT_NE(sst.AddString(u"late"), late);
+  EXPECT_EQ(sst.AddString(u"s0"), 0u);
+  EXPECT_EQ(sst.UniqueCount(), TsstStrings::kIndexedStrings + 2);
+  EXPECT_EQ(sst.TotalCount(), TsstStrings::kIndexedStrings + 3);
+}
+
+// More record bytes than the table keeps in memory: the records come back
+// from its temporary file whole and in order, the counts filled in.
+TEST(SstTest, RecordsBeyondTheMemoryLimitComeBackInOrder) {
+  const fs::path dir = test::MakeTempDir("verimo-sst");
+  {
+    TsstStrings sst(dir);
+    const size_t strings = TsstStrings::kMemoryLimit / 2000 + 400;
+    for (size_t i = 0; i < strings; ++i) sst.AddString(WideString(1000, static_cast<char16_t>(u'a' + i % 26)) + IntToWide(int(i)));
+    sst.AddString(u"s1");
+    TbiffMemorySink sink;
+    sst.SaveToStream(sink);
+    EXPECT_EQ(sink.Bytes().size(), sst.RecordBytes());
+    const auto records = Records(sink.Bytes());
+    EXPECT_EQ(Dword(records[0].data, 0), strings + 1);
+    EXPECT_EQ(Dword(records[0].data, 4), strings + 1);
+    // Four strings of about 2010 bytes to a record, the next one's first
+    // character telling which it is.
+    ASSERT_EQ(records.size(), (strings + 3) / 4);
+    for (size_t r = 1; r + 1 < records.size(); ++r) {
+      ASSERT_EQ(records[r].id, biff::kContinue);
+      EXPECT_EQ(static_cast<char16_t>(static_cast<uint8_t>(records[r].data[3])), u'a' + (4 * r) % 26) << r;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 0);
+  }
+  fs::remove_all(dir);
+}
+
 TEST(SstTest, TextsLongerThanACellHoldsAreCutOutsideSurrogatePairs) {
   TsstStrings sst;
   const WideString text = WideString(32766, u'a') + u"𝄞" + u"b";
   sst.AddString(text);
-  EXPECT_EQ(sst.String(0), WideString(32766, u'a'));
   sst.AddString(WideString(40000, u'c'));
-  EXPECT_EQ(sst.String(1).size(), 32767u);
+  // 32766 and 32767 characters, each in a record of its own and four CONTINUE records.
+  EXPECT_EQ(sst.StringBytes(), (3u + 2u * 32766u) + (3u + 2u * 32767u));
+  TbiffMemorySink sink;
+  sst.SaveToStream(sink);
+  const auto records = Records(sink.Bytes());
+  ASSERT_GE(records.size(), 2u);
+  EXPECT_EQ(Dword(records[1].data, 0) & 0xFFFFu, 32766u);
 }
 
 }  // namespace

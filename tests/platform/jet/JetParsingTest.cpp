@@ -180,6 +180,29 @@ TEST_F(JetConversion, TextMustFitTheColumn) {
   EXPECT_TRUE(jet::ConvertForColumn(ColumnOf(ColumnType::Long), Variant::Null(), english_).IsNull());
 }
 
+// Typed values take a shortcut past the text; it must store what the text
+// of the value would have stored, and refuse what that text would refuse.
+TEST_F(JetConversion, TypedValuesStoreWhatTheirTextWouldStore) {
+  const auto viaShortcut = [&](ColumnType type, const Variant& value) {
+    Variant out = Variant::FromText(u"a text buffer to reuse");
+    jet::ConvertForColumn(ColumnOf(type, 20), value, english_, out);
+    return out;
+  };
+  for (double value : {0.1, 123.4567, -0.0, 1e-5, 0.00005, -0.00015, 12345678.9, 99999999.99995, 0.30000000000000004,
+                       5e8 + 0.0001, 1e9 + 0.5, 9e14, 1.0 / 3})
+    EXPECT_EQ(viaShortcut(ColumnType::Currency, Variant::FromDouble(value)),
+              jet::ConvertForColumn(ColumnOf(ColumnType::Currency), Variant::FromDouble(value), english_))
+        << value;
+  for (int64_t value : {int64_t{0}, int64_t{255}, int64_t{-32768}, int64_t{2147483647}})
+    EXPECT_EQ(viaShortcut(ColumnType::Long, Variant::FromInt(value)).AsInt(), value);
+  EXPECT_NE(ErrorOf([&] { viaShortcut(ColumnType::Integer, Variant::FromInt(32768)); }).find("range"), std::string::npos);
+  EXPECT_NE(ErrorOf([&] { viaShortcut(ColumnType::Double, Variant::FromDouble(INFINITY)); }), "");
+  EXPECT_EQ(viaShortcut(ColumnType::Double, Variant::FromDouble(-2.5)).AsDouble(), -2.5);
+  EXPECT_EQ(viaShortcut(ColumnType::Text, Variant::FromText(u"ğüş")).AsText(), u"ğüş");
+  EXPECT_TRUE(viaShortcut(ColumnType::Text, Variant::Null()).IsNull());
+  EXPECT_NE(ErrorOf([&] { viaShortcut(ColumnType::Text, Variant::FromText(u"more than ten characters")); }), "");
+}
+
 TEST(JetFormat, HeaderMaskAndCompressedText) {
   // The first bytes of the documented header mask.
   EXPECT_EQ(jet::HeaderMask()[0], 0xb5);
@@ -188,12 +211,16 @@ TEST(JetFormat, HeaderMaskAndCompressedText) {
   EXPECT_EQ(jet::HeaderMask()[3], 0x62);
   EXPECT_EQ(jet::HeaderMask()[127], 0xd4);
 
-  for (const char16_t* text : {u"plain", u"İstanbul ğüşöç", u"Ā\u0100x", u"日本語", u"a", u""}) {
+  for (const char16_t* text : {u"plain", u"İstanbul ğüşöç", u"Ā\u0100x", u"日本語", u"a", u"", u"x\u0100", u"\u0100y"}) {
     const jet::ByteVector encoded = jet::EncodeText(text, true);
     EXPECT_EQ(jet::DecodeText(encoded), text) << WideToUtf8(text);
     EXPECT_LE(encoded.size(), WideStringView(text).size() * 2);
   }
   EXPECT_EQ(jet::EncodeText(u"abc", true), (jet::ByteVector{0xff, 0xfe, 'a', 'b', 'c'}));
+  EXPECT_EQ(jet::EncodeText(u"abc\u011fdef", true),
+            (jet::ByteVector{0xff, 0xfe, 'a', 'b', 'c', 0, 0x1f, 0x01, 0, 'd', 'e', 'f'}));
+  // Not shorter compressed: UTF-16.
+  EXPECT_EQ(jet::EncodeText(u"\u011f", true), (jet::ByteVector{0x1f, 0x01}));
 }
 
 }  // namespace

@@ -104,6 +104,27 @@ TEST_F(CompoundFileTest, PatchesReachBytesInTheFileAndInTheBuffer) {
   EXPECT_EQ(ReadBack(file), head + body);
 }
 
+TEST_F(CompoundFileTest, AHeadWrittenInPiecesAfterTheBodyReadsBackInFrontOfIt) {
+  const std::string head = RandomBytes(300 * 512, 8);
+  const std::string body = RandomBytes(70001, 9);
+  const fs::path file = dir_ / "pieces.cfb";
+  {
+    TCompoundFileWriter writer(file, u"Workbook");
+    writer.Write(body.data(), body.size());
+    for (size_t at = 0; at < head.size();) {
+      const size_t piece = std::min<size_t>(head.size() - at, 1 + (at * 7919) % 90000);
+      writer.WriteHead(head.data() + at, piece);
+      at += piece;
+    }
+    EXPECT_EQ(writer.HeadSize(), head.size());
+    // The body is closed once the head started.
+    EXPECT_THROW(writer.Write("x", 1), std::exception);
+    EXPECT_THROW(writer.Patch(0, "x", 1), std::exception);
+    writer.Finish();
+  }
+  EXPECT_EQ(ReadBack(file), head + body);
+}
+
 TEST_F(CompoundFileTest, OutputIsDeterministic) {
   const std::string head = RandomBytes(512, 6);
   const std::string body = RandomBytes(5000, 7);
