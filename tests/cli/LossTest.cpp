@@ -219,6 +219,11 @@ TEST_F(LossTest, ACodePageWithoutTheLettersWarnsPerFieldAndStrictKeepsTheEarlier
   EXPECT_NE(ReadFile(target), "the earlier file\n");
 }
 
+std::string RemoveAll(std::string text, const std::string& part) {
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
+  return text;
+}
+
 // Binary values are hexadecimal text in every text format; no format gets
 // a byte it cannot hold; a memo ends at its NUL.
 TEST_F(LossTest, BinaryValuesReachEveryTextFormatAsHexadecimalText) {
@@ -227,7 +232,9 @@ TEST_F(LossTest, BinaryValuesReachEveryTextFormatAsHexadecimalText) {
     const fs::path target = dir_ / ("out." + std::string(type));
     Result result = Run("export --quiet " + Quoted(table) + " " + Quoted(target));
     ASSERT_EQ(result.status, 0) << type << ": " << result.err;
-    const std::string content = ReadFile(target);
+    std::string content = ReadFile(target);
+    // LaTeX marks where a word wider than its column may break.
+    if (type == std::string("tex")) content = RemoveAll(content, "\\allowbreak{}");
     // A TXT column is at most 255 characters wide; what it cuts is said.
     EXPECT_EQ(result.err, type == std::string("txt")
                               ? "warning: field \"Pic\": 2 values were cut to the column's 255 characters\n"
