@@ -456,7 +456,8 @@ void TTesselJSON::AppendNumber(int index, const Variant& value) {
 }
 
 void TTesselJSON::AppendString(int index, WideStringView text) {
-  Losses().Add(Columns()[index].Name, TLossKind::LoneSurrogate, {}, json::AppendString(row_, text));
+  if (const int64_t replaced = json::AppendString(row_, text))
+    Losses().Add(Columns()[index].Name, TLossKind::LoneSurrogate, {}, replaced);
 }
 
 }  // namespace verimo

@@ -175,8 +175,8 @@ TEST(CodePageTest, AsciiPrefixEndsAtTheFirstOtherUnit) {
 // Python takes the code pages and codecs from the table generator itself.
 constexpr const char* kCompareWithCodecs = R"PY(
 import importlib.util, struct, sys
-spec = importlib.util.spec_from_file_location('gen', sys.argv[1])
-gen = importlib.util.module_from_spec(spec); spec.loader.exec_module(gen)
+found = importlib.util.spec_from_file_location('gen', sys.argv[1])
+gen = importlib.util.module_from_spec(found); found.loader.exec_module(gen)
 data = open(sys.argv[2], 'rb').read()
 plane = ''.join(chr(c) for c in range(0x10000) if not 0xD800 <= c <= 0xDFFF)
 problems, seen, at = [], [], 0
