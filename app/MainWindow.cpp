@@ -132,15 +132,15 @@ bool TForm2::OpenTable(const QString& path) {
   const QFileInfo info(path);
   table1_.SetDatabaseName(ToUtf8Path(info.absolutePath()));
   table1_.SetTableName(ToUtf8Path(info.fileName()));
+  const TProgramSettings settings = TProgramSettings::Load(ProgramSettingsFile);
   table1_.SetSalvage(false);
   try {
-    table1_.Open();
+    OpenWithProgramCodePages(table1_, settings);
   } catch (const TableDamaged& error) {
     if (!AskSalvage(QString::fromUtf8(error.what()))) return false;
     table1_.SetSalvage(true);
-    table1_.Open();
+    OpenWithProgramCodePages(table1_, settings);
   }
-  ApplyProgramCodePages(TProgramSettings::Load(ProgramSettingsFile), table1_.Info().codePage);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "app/PDFOptionsPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -8,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/OptionsPageWidgets.h"
 #include "app/QtText.h"
 
 namespace verimo {
@@ -55,9 +57,16 @@ QWidget* TPDFOptionsPage::BuildPageGroup() {
   auto* orientation = new QComboBox(group);
   orientation->setObjectName(QStringLiteral("cbPDFOrientation"));
   orientation->addItems({Q(u"Dikey"), Q(u"Yatay")});
+  // An orientation the user picks is kept.
   connect(orientation, &QComboBox::currentIndexChanged, this, [this, &page](int index) {
-    Edit([&] { page.SetOrientation(index == 1 ? poLandscape : poPortrait); });
+    Edit([&] {
+      page.SetOrientation(index == 1 ? poLandscape : poPortrait);
+      page.AutoOrientation = false;
+    });
   });
+  auto* automatic = Check(group, "chPDFAutoOrientation", kAutoOrientationText);
+  connect(automatic, &QCheckBox::toggled, this,
+          [this, &page](bool checked) { Edit([&] { page.AutoOrientation = checked; }); });
   auto* units = new QComboBox(group);
   units->setObjectName(QStringLiteral("cbPDFUnits"));
   units->addItems({Q(u"İnç"), Q(u"Milimetre"), Q(u"Nokta")});
@@ -69,9 +78,11 @@ QWidget* TPDFOptionsPage::BuildPageGroup() {
   grid->addWidget(orientation, 0, 3);
   grid->addWidget(new QLabel(Q(u"Birim:"), group), 0, 4);
   grid->addWidget(units, 0, 5);
-  refreshers_.push_back([format, orientation, units, &page] {
+  refreshers_.push_back([format, orientation, automatic, units, &page] {
     format->setCurrentIndex(page.Format());
     orientation->setCurrentIndex(page.Orientation() == poLandscape ? 1 : 0);
+    automatic->setChecked(page.AutoOrientation);
+    automatic->setEnabled(page.Orientation() == poPortrait);
     units->setCurrentIndex(page.Units);
   });
 
@@ -90,7 +101,8 @@ QWidget* TPDFOptionsPage::BuildPageGroup() {
       {u"Üst kenar:", "edPDFMarginTop", &TTesselPDFPageOptions::MarginTop, &TTesselPDFPageOptions::SetMarginTop},
       {u"Alt kenar:", "edPDFMarginBottom", &TTesselPDFPageOptions::MarginBottom,
        &TTesselPDFPageOptions::SetMarginBottom}};
-  int row = 1;
+  grid->addWidget(automatic, 1, 0, 1, 6);
+  int row = 2;
   int column = 0;
   for (const TLength& length : kLengths) {
     auto* edit = new QDoubleSpinBox(group);

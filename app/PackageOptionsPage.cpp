@@ -41,6 +41,8 @@ void TPackageOptionsPage::Build() {
   } else {
     cbOrientation_ = Combo(this, "cbDocxOrientation", {u"Dikey", u"Yatay"});
     general->addRow(Q(u"Sayfa yönü:"), cbOrientation_);
+    chAutoOrientation_ = Check(this, "chDocxAutoOrientation", kAutoOrientationText);
+    general->addRow(QString(), chAutoOrientation_);
   }
   cbStripType_ = Combo(this, "cbStripType", {u"Yok", u"Sütun", u"Satır"});
   general->addRow(Q(u"Şerit stili:"), cbStripType_);
@@ -189,10 +191,17 @@ void TPackageOptionsPage::Connect() {
     connect(edSheetName_, &QLineEdit::textEdited, this, [this](const QString& text) {
       if (!text.isEmpty()) form_.XlsxSheetName = ToWide(text);
     });
+  // An orientation the user picks is kept.
   if (cbOrientation_)
     connect(cbOrientation_, &QComboBox::activated, this, [this](int index) {
-      Edit([&] { form_.DocxOptions.PageOrientation = index == 1 ? poLandscape : poPortrait; });
+      Edit([&] {
+        form_.DocxOptions.PageOrientation = index == 1 ? poLandscape : poPortrait;
+        form_.DocxOptions.AutoOrientation = false;
+      });
     });
+  if (chAutoOrientation_)
+    connect(chAutoOrientation_, &QCheckBox::toggled, this,
+            [this](bool checked) { Edit([&] { form_.DocxOptions.AutoOrientation = checked; }); });
   connect(cbStripType_, &QComboBox::activated, this, [this](int index) {
     Edit([&] {
       const auto type = static_cast<TMSStripStyleType>(index);
@@ -304,6 +313,8 @@ void TPackageOptionsPage::Refresh() {
     const TTesselDocxOptions& options = form_.DocxOptions;
     cbStripType_->setCurrentIndex(options.StripStyleType);
     cbOrientation_->setCurrentIndex(options.PageOrientation == poLandscape ? 1 : 0);
+    chAutoOrientation_->setChecked(options.AutoOrientation);
+    chAutoOrientation_->setEnabled(options.PageOrientation == poPortrait);
     chTableBorder_->setChecked(options.UseBorder);
     cbTableBorder_->setCurrentIndex(options.Border.Style);
     cbTableBorder_->setEnabled(options.UseBorder);

@@ -75,6 +75,7 @@ class TPackageOptionsPage : public QWidget {
   QComboBox* cbTableBorder_ = nullptr;
   QPushButton* bTableBorderColor_ = nullptr;
   QComboBox* cbOrientation_ = nullptr;
+  QCheckBox* chAutoOrientation_ = nullptr;
 };
 
 }  // namespace verimo

@@ -6,13 +6,14 @@
 #include <QStandardPaths>
 
 #include "platform/codepage/CodePage.h"
-#include "platform/codepage/SystemCodePages.h"
+#include "platform/paradox/TableCodePages.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {
 namespace {
 
 const QString kCodePageKey = QStringLiteral("Export/CodePage");
+const QString kTableCodePageKey = QStringLiteral("Tables/CodePage");
 const QString kLocaleKey = QStringLiteral("Export/Locale");
 
 }  // namespace
@@ -23,6 +24,8 @@ TProgramSettings TProgramSettings::Load(const QString& file) {
   bool isNumber = false;
   const int codePage = ini.value(kCodePageKey, 0).toInt(&isNumber);
   if (isNumber && IsSupportedCodePage(codePage)) settings.codePage = codePage;
+  const int tableCodePage = ini.value(kTableCodePageKey, 0).toInt(&isNumber);
+  if (isNumber && IsSupportedCodePage(tableCodePage)) settings.tableCodePage = tableCodePage;
   settings.locale = ini.value(kLocaleKey).toString().trimmed().toStdString();
   return settings;
 }
@@ -31,6 +34,7 @@ bool TProgramSettings::Save(const QString& file) const {
   QDir().mkpath(QFileInfo(file).absolutePath());
   QSettings ini(file, QSettings::IniFormat);
   ini.setValue(kCodePageKey, codePage);
+  ini.setValue(kTableCodePageKey, tableCodePage);
   ini.setValue(kLocaleKey, QString::fromStdString(locale));
   ini.sync();
   return ini.status() == QSettings::NoError;
@@ -47,14 +51,8 @@ void ApplyProgramLocale(const TProgramSettings& settings) {
   GlobalFormatSettings() = TFormatSettings::FromLocale(settings.locale);
 }
 
-void ApplyProgramCodePages(const TProgramSettings& settings, int tableCodePage) {
-  if (settings.codePage != 0) {
-    UseAnsiCodePage(settings.codePage);
-    return;
-  }
-  // Back to the locale's first: an earlier table or choice must not stay.
-  SetSystemCodePages({0, 0, 0});
-  FollowTableCodePage(tableCodePage);
+void OpenWithProgramCodePages(TTable& table, const TProgramSettings& settings) {
+  OpenWithRunCodePages(table, settings.codePage, settings.tableCodePage);
 }
 
 }  // namespace verimo

@@ -3,15 +3,21 @@
 #include <QString>
 #include <string>
 
+#include "platform/paradox/Table.h"
+
 namespace verimo {
 
 // The desktop program's own choices, kept in an INI file of the user's
-// configuration folder: the code page and the locale of the exports, as the
-// command line's --codepage and --locale give them for one run.
+// configuration folder: the code pages and the locale of the exports, as
+// the command line's --codepage, --table-codepage and --locale give them
+// for one run.
 struct TProgramSettings {
   // The ANSI code page of the exports; 0 lets it follow the user's locale
-  // (and, under a neutral locale, the table's own code page).
+  // (and, under a neutral or UTF-8 locale, the table's own code page).
   int codePage = 0;
+  // The code page tables are read in instead of the one their header
+  // names; 0 for the header's.
+  int tableCodePage = 0;
   // The locale of numbers, dates and currency ("tr_TR"); empty: the
   // environment's.
   std::string locale;
@@ -29,7 +35,7 @@ QString DefaultProgramSettingsFile();
 // value patterns (the program's start).
 void ApplyProgramLocale(const TProgramSettings& settings);
 
-// The code pages the export of a table with `tableCodePage` uses.
-void ApplyProgramCodePages(const TProgramSettings& settings, int tableCodePage);
+// Opens the table with the settings' code pages (OpenWithRunCodePages).
+void OpenWithProgramCodePages(TTable& table, const TProgramSettings& settings);
 
 }  // namespace verimo

@@ -35,13 +35,41 @@ constexpr TCodePageChoice kCodePages[] = {
     {950, u"950 Geleneksel Çince"},
 };
 
+// The code pages tables are written in: Windows and DOS ones.
+constexpr TCodePageChoice kTableCodePages[] = {
+    {0, u"Tablonun başlığındaki"},
+    {1254, u"1254 Türkçe (Windows)"},
+    {857, u"857 Türkçe (DOS)"},
+    {1252, u"1252 Batı Avrupa (Windows)"},
+    {437, u"437 ABD (DOS)"},
+    {850, u"850 Batı Avrupa (DOS)"},
+    {1250, u"1250 Orta Avrupa (Windows)"},
+    {852, u"852 Orta Avrupa (DOS)"},
+    {1251, u"1251 Kiril (Windows)"},
+    {866, u"866 Kiril (DOS)"},
+    {1253, u"1253 Yunanca (Windows)"},
+    {737, u"737 Yunanca (DOS)"},
+    {1257, u"1257 Baltık (Windows)"},
+    {775, u"775 Baltık (DOS)"},
+    {1255, u"1255 İbranice (Windows)"},
+    {862, u"862 İbranice (DOS)"},
+    {1256, u"1256 Arapça (Windows)"},
+    {864, u"864 Arapça (DOS)"},
+    {874, u"874 Tayca"},
+    {932, u"932 Japonca"},
+    {936, u"936 Basitleştirilmiş Çince"},
+    {949, u"949 Korece"},
+    {950, u"950 Geleneksel Çince"},
+};
+
 constexpr const char* kLocales[] = {"tr_TR", "en_US", "en_GB", "de_DE", "fr_FR", "nl_NL",
                                     "it_IT", "es_ES", "ru_RU", "pl_PL", "el_GR"};
 
-QComboBox* MakeCodePageBox(int selected, QWidget* parent) {
+template <size_t N>
+QComboBox* MakeCodePageBox(const TCodePageChoice (&choices)[N], int selected, const char* name, QWidget* parent) {
   auto* box = new QComboBox(parent);
-  box->setObjectName(QStringLiteral("CodePageBox"));
-  for (const TCodePageChoice& choice : kCodePages) {
+  box->setObjectName(QString::fromLatin1(name));
+  for (const TCodePageChoice& choice : choices) {
     box->addItem(ToQString(choice.name), choice.codePage);
     if (choice.codePage == selected) box->setCurrentIndex(box->count() - 1);
   }
@@ -65,13 +93,19 @@ TProgramSettingsDialog::TProgramSettingsDialog(const TProgramSettings& settings,
     : QDialog(parent) {
   setObjectName(QStringLiteral("ProgramSettingsDialog"));
   setWindowTitle(ToQString(u"Program Ayarları"));
-  codePage_ = MakeCodePageBox(settings.codePage, this);
+  codePage_ = MakeCodePageBox(kCodePages, settings.codePage, "CodePageBox", this);
+  tableCodePage_ = MakeCodePageBox(kTableCodePages, settings.tableCodePage, "TableCodePageBox", this);
+  tableCodePage_->setToolTip(ToQString(u"Başlığında yanlış kod sayfası yazan tablolar için (örneğin 1252 yazan ama "
+                                       u"Türkçe 1254 harfleri tutan bir tablo)."));
   locale_ = MakeLocaleBox(settings.locale, this);
 
   auto* form = new QFormLayout;
   form->addRow(ToQString(u"Kod sayfası:"), codePage_);
+  form->addRow(ToQString(u"Tablo kod sayfası:"), tableCodePage_);
   form->addRow(ToQString(u"Yerel ayar (sayı, tarih, para):"), locale_);
-  auto* note = new QLabel(ToQString(u"Yerel ayar programın bir sonraki açılışında geçerli olur."), this);
+  auto* note = new QLabel(ToQString(u"Kod sayfaları bir sonraki açılan tabloda, yerel ayar programın bir sonraki "
+                                    u"açılışında geçerli olur."),
+                          this);
   note->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -86,6 +120,7 @@ TProgramSettingsDialog::TProgramSettingsDialog(const TProgramSettings& settings,
 TProgramSettings TProgramSettingsDialog::Settings() const {
   TProgramSettings settings;
   settings.codePage = codePage_->currentData().toInt();
+  settings.tableCodePage = tableCodePage_->currentData().toInt();
   settings.locale = locale_->currentText().trimmed().toStdString();
   return settings;
 }

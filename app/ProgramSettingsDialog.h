@@ -8,17 +8,20 @@ class QComboBox;
 
 namespace verimo {
 
-// "Program Ayarları": the code page and the locale of the exports.
+// "Program Ayarları": the code pages of the exports and of the tables, and
+// the locale of the exports.
 class TProgramSettingsDialog : public QDialog {
  public:
   explicit TProgramSettingsDialog(const TProgramSettings& settings, QWidget* parent = nullptr);
 
   TProgramSettings Settings() const;
   QComboBox* CodePageBox() const { return codePage_; }
+  QComboBox* TableCodePageBox() const { return tableCodePage_; }
   QComboBox* LocaleBox() const { return locale_; }
 
  private:
   QComboBox* codePage_ = nullptr;
+  QComboBox* tableCodePage_ = nullptr;
   QComboBox* locale_ = nullptr;
 };
 

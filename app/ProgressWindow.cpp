@@ -159,10 +159,9 @@ void TQtProgressView::Notify(int code) {
 
 void TQtProgressView::WaitForOK() { window_->WaitForOK(); }
 
-void TQtProgressView::ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) {
+void TQtProgressView::ShowLosses(const TLossTally& losses) {
   std::vector<WideString> lines;
-  for (const TOutOfRangeDates::TFieldCount& field : counts)
-    lines.push_back(TTesselProgress::OutOfRangeDatesText(field.fieldName, field.count));
+  for (const TLoss& loss : losses.Losses()) lines.push_back(TTesselProgress::LossText(loss));
   window_->ShowWarnings(lines);
 }
 

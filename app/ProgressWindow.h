@@ -72,7 +72,7 @@ class TQtProgressView : public TTesselProgressView {
   ~TQtProgressView() override;
   void Notify(int code) override;
   void WaitForOK() override;
-  void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) override;
+  void ShowLosses(const TLossTally& losses) override;
   void ShowSalvageReport(const std::vector<std::string>& lines) override;
   TfmTesselProgress& Window() { return *window_; }
 

@@ -35,6 +35,8 @@ void TRTFOptionsPage::Build() {
   auto* general = new QFormLayout;
   cbOrientation_ = Combo(this, "cbRTFOrientation", {u"Dikey", u"Yatay"});
   general->addRow(Q(u"Sayfa yönü:"), cbOrientation_);
+  chAutoOrientation_ = Check(this, "chRTFAutoOrientation", kAutoOrientationText);
+  general->addRow(QString(), chAutoOrientation_);
   cbStripType_ = Combo(this, "cbRTFStripType", {u"Yok", u"Sütun", u"Satır"});
   general->addRow(Q(u"Şerit stili:"), cbStripType_);
   layout->addLayout(general);
@@ -104,9 +106,15 @@ void TRTFOptionsPage::PickColor(TColor& color) {
 }
 
 void TRTFOptionsPage::Connect() {
+  // An orientation the user picks is kept.
   connect(cbOrientation_, &QComboBox::activated, this, [this](int index) {
-    Edit([&] { form_.RTFOptions.PageOrientation = index == 1 ? poLandscape : poPortrait; });
+    Edit([&] {
+      form_.RTFOptions.PageOrientation = index == 1 ? poLandscape : poPortrait;
+      form_.RTFOptions.AutoOrientation = false;
+    });
   });
+  connect(chAutoOrientation_, &QCheckBox::toggled, this,
+          [this](bool checked) { Edit([&] { form_.RTFOptions.AutoOrientation = checked; }); });
   connect(cbStripType_, &QComboBox::activated, this,
           [this](int index) { Edit([&] { form_.RTFOptions.StripType = static_cast<TrtfStripType>(index); }); });
   connect(cbStyle_, &QComboBox::activated, this, [this](int index) { Edit([&] { styleIndex_ = index; }); });
@@ -148,6 +156,8 @@ void TRTFOptionsPage::Refresh() {
   const int strips = static_cast<int>(options.StripStyles.size());
   styleIndex_ = std::clamp(styleIndex_, 0, TRTFOptions::kFixedStyleCount + strips - 1);
   cbOrientation_->setCurrentIndex(options.PageOrientation == poLandscape ? 1 : 0);
+  chAutoOrientation_->setChecked(options.AutoOrientation);
+  chAutoOrientation_->setEnabled(options.PageOrientation == poPortrait);
   cbStripType_->setCurrentIndex(options.StripType);
   cbStyle_->clear();
   for (const char16_t* caption : rtf::kFixedStyleCaptions) cbStyle_->addItem(Q(caption));

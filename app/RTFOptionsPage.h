@@ -35,6 +35,7 @@ class TRTFOptionsPage : public QWidget {
   int styleIndex_ = 0;
 
   QComboBox* cbOrientation_ = nullptr;
+  QCheckBox* chAutoOrientation_ = nullptr;
   QComboBox* cbStripType_ = nullptr;
   QComboBox* cbStyle_ = nullptr;
   QPushButton* bAddStrip_ = nullptr;

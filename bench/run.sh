@@ -31,6 +31,7 @@ register csv  "{cli} export {table} {ours}/out.csv"  "sqlite3 -csv -header {db} 
 register txt  "{cli} export {table} {ours}/out.txt"  "sqlite3 -csv -header {db} 'select * from bench' > {peer}/out.csv"  "100000 1000000"
 register xlsx "{cli} export {table} {ours}/out.xlsx" "{xlsxpeer} {tsv} {peer}/out.xlsx"                                "100000 1000000"
 register html "{cli} export {table} {ours}/out.html" "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
+register jsonl "{cli} export {table} {ours}/out.jsonl" "sqlite3 -json {db} 'select * from bench' > {peer}/out.json" "100000 1000000"
 register sql  "{cli} export {table} {ours}/out.sql"  "sqlite3 {db} '.mode insert bench' 'select * from bench' > {peer}/out.sql" "100000 1000000"
 register xml  "{cli} export {table} {ours}/out.xml"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
 register tex  "{cli} export {table} {ours}/out.tex"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000"

@@ -18,6 +18,7 @@ struct DialogExportOptions {
   TableOptions table;
   std::string settingsFile;
   bool quiet = false;
+  bool strict = false;
 };
 
 // The command line never starts a viewer or printer on its own.
@@ -36,7 +37,8 @@ DialogExportOptions ParseDialogExport(const std::vector<std::string>& args) {
     };
     if (arg == "--settings") options.settingsFile = value();
     else if (TakeTableOption(arg, value, options.table)) continue;
-    else if (arg == "--quiet") options.quiet = true;
+    else if (arg == "--quiet" || arg == "-q") options.quiet = true;
+    else if (arg == "--strict") options.strict = true;
     else if (arg.size() > 1 && arg[0] == '-') throw ExportUsageError("unknown option " + arg);
     else if (options.table.path.empty()) options.table.path = arg;
     else throw ExportUsageError("only one table can be given");
@@ -51,7 +53,7 @@ DialogExportOptions ParseDialogExport(const std::vector<std::string>& args) {
 bool IsDialogExport(const std::vector<std::string>& exportArgs) {
   // The options of `export` that take a value.
   static const std::set<std::string> kWithValue = {"--settings", "--password", "--type", "--codepage",
-                                                   "--locale", "--output-dir", "--jobs", "-j", "--table", "--sql-dialect"};
+                                                   "--table-codepage", "--locale", "--output-dir", "--jobs", "-j", "--table", "--sql-dialect"};
   bool hasSettings = false;
   bool commandLineRun = false;  // a batch or the clipboard: not the dialog's file
   int files = 0;
@@ -83,6 +85,7 @@ int RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progr
   TTesselDialog dialog;
   dialog.DataSet = &table;
   dialog.ShellLauncher = &noShell;
+  dialog.FailOnLoss = options.strict;
 
   TTesselHeadlessUI ui;
   ui.OnConfirmStop = [] { return true; };
@@ -98,9 +101,7 @@ int RunDialogExport(const std::vector<std::string>& exportArgs, std::FILE* progr
     std::fprintf(progress, "%lld records, %.0f records/s\n", static_cast<long long>(exported),
                  seconds > 0 ? static_cast<double>(exported) / seconds : 0.0);
   };
-  ui.OnOutOfRangeDates = [progress](const std::vector<TOutOfRangeDates::TFieldCount>& counts) {
-    WarnOfOutOfRangeDates(counts, progress);
-  };
+  ui.OnLosses = [progress](const TLossTally& losses) { WarnOfLosses(losses, progress); };
   dialog.ExecuteSettings(options.settingsFile, ui);
   if (!options.quiet) {
     double seconds =

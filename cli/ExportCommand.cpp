@@ -17,7 +17,8 @@
 #include "export/ExportSettings.h"
 #include "export/Exporters.h"
 #include "platform/clipboard/ProgramClipboard.h"
-#include "platform/data/OutOfRangeDates.h"
+#include "cli/CommandLineTypes.h"
+#include "export/ExportSettings.h"
 
 namespace verimo::cli {
 
@@ -148,15 +149,13 @@ TTessel& ConfigureFromCommandLine(TExporters& exporters, const ExportOptions& op
 // records when Ctrl-C or a termination request comes.
 class TCommandObserver : public TExportRunObserver {
  public:
-  TCommandObserver(ProgressLine& line, InterruptWatch& interrupts, TOutOfRangeDates& outOfRangeDates)
-      : line_(line), interrupts_(interrupts), outOfRangeDates_(outOfRangeDates) {}
+  TCommandObserver(ProgressLine& line, InterruptWatch& interrupts) : line_(line), interrupts_(interrupts) {}
   bool FollowsFetching() const override { return true; }
   void Fetched(TTessel& sender, int recNo) override {
     line_.Update("measuring", recNo);
     StopWhenInterrupted(sender, recNo);
   }
   void Exported(TTessel& sender, int) override {
-    outOfRangeDates_.CountCurrentRecord();
     line_.Update("exported", sender.RecordCounter());
     StopWhenInterrupted(sender, sender.RecordCounter());
   }
@@ -167,17 +166,65 @@ class TCommandObserver : public TExportRunObserver {
   }
   ProgressLine& line_;
   InterruptWatch& interrupts_;
-  TOutOfRangeDates& outOfRangeDates_;
 };
+
+// A command-line type's exporter: the settings file gives the field
+// choice, captions and the rest of what the type reads.
+std::unique_ptr<TTessel> ConfigureCommandLineExporter(const CommandLineType& type, const ExportOptions& options) {
+  if (options.tableName) throw ExportUsageError("--table is for Access databases (.mdb) only");
+  std::unique_ptr<TTessel> exporter = type.make();
+  if (options.settingsFile) {
+    CheckSettingsFile(*options.settingsFile);
+    settings::LoadFromFile(*exporter, *options.settingsFile);
+  }
+  return exporter;
+}
 
 }  // namespace
 
-void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts, std::FILE* out) {
+std::string LossWarning(const TLoss& loss) {
+  const bool one = loss.count == 1;
+  const std::string count = WideToUtf8(GroupedCount(loss.count, u','));
+  const std::string detail = WideToUtf8(loss.detail);
+  std::string what;
+  switch (loss.kind) {
+    case TLossKind::DateOutOfRange:
+      what = count + (one ? " date" : " dates") + " outside the years 1 to 9999, exported as empty";
+      break;
+    case TLossKind::UnwritableCharacter:
+      what = count + (one ? " character cannot" : " characters cannot") + " be written in code page " + detail +
+             (one ? " and was" : " and were") + " written as ?";
+      break;
+    case TLossKind::ForbiddenCharacter:
+      what = count + (one ? " character" : " characters") + " that " + detail + " does not allow " +
+             (one ? "was" : "were") + " left out";
+      break;
+    case TLossKind::NumberTooWide:
+      what = count + (one ? " number does" : " numbers do") + " not fit " + detail + (one ? " and was" : " and were") +
+             " written as *";
+      break;
+    case TLossKind::BlankAsFalse:
+      what = count + (one ? " blank value was" : " blank values were") + " stored as " + detail;
+      break;
+    case TLossKind::TextCut:
+      what = count + (one ? " value was" : " values were") + " cut to the column's " + detail + " characters";
+      break;
+    case TLossKind::CellTextCut:
+      what = count + (one ? " value was" : " values were") + " cut to the " + detail + " characters a cell holds";
+      break;
+    case TLossKind::NotFinite:
+      what = count + (one ? " value was" : " values were") + " not a finite number (NaN or infinity), exported as null";
+      break;
+    case TLossKind::LoneSurrogate:
+      what = count + (one ? " lone surrogate was" : " lone surrogates were") + " exported as U+FFFD";
+      break;
+  }
+  return "warning: field \"" + WideToUtf8(loss.field) + "\": " + what;
+}
+
+void WarnOfLosses(const TLossTally& losses, std::FILE* out) {
   if (!out) return;
-  for (const TOutOfRangeDates::TFieldCount& field : counts)
-    std::fprintf(out, "warning: field \"%s\": %lld %s outside the years 1 to 9999, exported as empty\n",
-                 WideToUtf8(field.fieldName).c_str(), static_cast<long long>(field.count),
-                 field.count == 1 ? "date" : "dates");
+  for (const TLoss& loss : losses.Losses()) std::fprintf(out, "%s\n", LossWarning(loss).c_str());
 }
 
 namespace {
@@ -198,7 +245,14 @@ std::string ExportExtensions() {
     if (*ExportTypeInfo(type).extension == u'\0') continue;
     list += (list.empty() ? "" : ", ") + WideToUtf8(ExportTypeInfo(type).extension);
   }
+  for (const CommandLineType& type : CommandLineTypes()) list += ", " + FirstExtensionOf(type);
   return list;
+}
+
+const CommandLineType* ChooseCommandLineType(const ExportOptions& options) {
+  if (options.clipboard) return nullptr;
+  if (options.type) return CommandLineTypeFromExtension(*options.type);
+  return CommandLineTypeFromExtension(fs::path(options.target).extension().string());
 }
 
 TAllowedExport ChooseExportType(const ExportOptions& options) {
@@ -257,6 +311,8 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
       parsed.quiet = true;
     } else if (arg == "--clipboard") {
       parsed.clipboard = true;
+    } else if (arg == "--strict") {
+      parsed.strict = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw ExportUsageError("unknown option " + arg);
     } else {
@@ -275,7 +331,7 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   if (parsed.outputDir) {
     if (!parsed.type) throw ExportUsageError("--output-dir needs the type: --type EXT");
     parsed.tables = files;
-    ChooseExportType(parsed);
+    if (!ChooseCommandLineType(parsed)) ChooseExportType(parsed);
     return parsed;
   }
   if (parsed.jobs != 0) throw ExportUsageError("--jobs goes with --output-dir");
@@ -284,25 +340,32 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   parsed.table.path = files[0];
   parsed.target = files[1];
   // Reports a bad type before the table is opened.
-  if (ChooseExportType(parsed) != aeSQL && parsed.sqlDialect)
+  const bool sqlScript = !ChooseCommandLineType(parsed) && ChooseExportType(parsed) == aeSQL;
+  if (!sqlScript && parsed.sqlDialect)
     throw ExportUsageError("--sql-dialect applies to SQL scripts only");
   return parsed;
 }
 
 std::string BatchTargetOf(const ExportOptions& options, const std::string& table) {
-  std::string extension = WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
+  const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  std::string extension = commandLineType ? FirstExtensionOf(*commandLineType)
+                                          : WideToUtf8(ExportTypeInfo(ChooseExportType(options)).extension);
   return (fs::path(*options.outputDir) / fs::path(table).stem()).string() + "." + extension;
 }
 
 int RunExport(const ExportOptions& options, std::FILE* progress) {
-  TAllowedExport type = ChooseExportType(options);
+  const CommandLineType* commandLineType = ChooseCommandLineType(options);
+  // The dialog's type; not read for a command-line type.
+  const TAllowedExport type = commandLineType ? aeTXT : ChooseExportType(options);
   std::error_code ec;
   if (fs::is_directory(options.target, ec)) throw Exception("\"" + options.target + "\" is a directory");
 
   std::optional<TProgramClipboard> clipboard;
   if (options.clipboard) clipboard.emplace();
   TExporters exporters({nullptr, clipboard ? &*clipboard : nullptr});
-  TTessel& exporter = ConfigureFromCommandLine(exporters, options, type);
+  std::unique_ptr<TTessel> commandLineExporter;
+  if (commandLineType) commandLineExporter = ConfigureCommandLineExporter(*commandLineType, options);
+  TTessel& exporter = commandLineExporter ? *commandLineExporter : ConfigureFromCommandLine(exporters, options, type);
 
   TTable table;
   OpenTable(table, options.table);
@@ -310,35 +373,45 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   exporter.ExportSource = esDataSet;
   exporter.DataSet = &table;
   ExportEveryFieldByDefault(exporter, table);
-  TOutOfRangeDates outOfRangeDates(table, exporter.ExportedFields);
+  exporter.FailOnLoss = options.strict;
 
   ProgressLine line(options.quiet ? nullptr : progress);
   // Declared first so that a failed run removes its partial files before a
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
   // An interrupted command adds nothing, like any other interrupted export.
-  TExportRun run(exporters, type, options.target, false);
-  TCommandObserver observer(line, *interrupts, outOfRangeDates);
+  std::optional<TExportRun> run;
+  if (commandLineExporter)
+    run.emplace(exporter, options.target, std::vector<fs::path>(), false);
+  else
+    run.emplace(exporters, type, options.target, false);
+  TCommandObserver observer(line, *interrupts);
   try {
-    run.Execute(observer);
+    run->Execute(observer);
     // A database is already saved when Execute returns; only a stop the
     // exporter saw has left it unchanged.
-    const bool database = run.WritesDatabase();
-    if (database ? run.Stopped() : interrupts->Requested() || run.Stopped())
+    const bool database = run->WritesDatabase();
+    if (database ? run->Stopped() : interrupts->Requested() || run->Stopped())
       throw Exception(database      ? "interrupted; \"" + options.target + "\" was left as it was"
                       : clipboard ? std::string("interrupted; nothing was put on the clipboard")
                                   : "interrupted; \"" + options.target + "\" was not written");
   } catch (const std::exception&) {
     line.Break();
+    WarnOfLosses(exporter.Losses(), progress);
+    if (options.strict && !exporter.Losses().Empty())
+      throw Exception("--strict: the export would change values (see the warnings); " +
+                      (run->WritesDatabase() ? "\"" + options.target + "\" was left as it was"
+                       : clipboard           ? std::string("nothing was put on the clipboard")
+                                             : "\"" + options.target + "\" was not written"));
     throw;
   }
   const int code = SalvageExitCode(table);
   table.Close();
-  run.Publish();
+  run->Publish();
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
-  WarnOfOutOfRangeDates(outOfRangeDates.Counts(), progress);
-  run.ShowResult(options.showFile, options.printFile);
+  WarnOfLosses(exporter.Losses(), progress);
+  run->ShowResult(options.showFile, options.printFile);
   return code;
 }
 

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLineTypes.h"
 #include "cli/TableCommands.h"
+#include "core/LossTally.h"
 #include "export/ExportTypes.h"
-#include "platform/data/OutOfRangeDates.h"
 
 namespace verimo::cli {
 
@@ -25,6 +26,7 @@ struct ExportOptions {
   bool printFile = false;                   // --print: print the result afterwards
   bool quiet = false;                       // --quiet: no progress line
   bool clipboard = false;                   // --clipboard: onto the session's clipboard, no target
+  bool strict = false;                      // --strict: a run that changes values fails
   // --output-dir: many tables at once, one file per table in that folder;
   // `tables` then holds every table or folder given, `target` is unused.
   std::optional<std::string> outputDir;
@@ -40,7 +42,7 @@ constexpr const char* kExportUsage =
 
 // The options of `export --help`.
 constexpr const char* kExportOptionsHelp =
-    "  --type EXT         the export type by its extension (csv, txt, ...); default: the target's\n"
+    "  --type EXT         the export type by its extension (csv, txt, json, ...); default: the target's\n"
     "  --settings FILE    the exporter's options from a settings file; a file the export dialog\n"
     "                     saved runs as the dialog would: verimo-cli export --settings F TABLE.db\n"
     "  --output-dir DIR   export many tables (or every *.db of a folder), one file NAME.EXT each\n"
@@ -50,7 +52,21 @@ constexpr const char* kExportOptionsHelp =
     "  --clipboard        put the rows on the desktop session's clipboard (xclip, or wl-copy\n"
     "                     under Wayland), where they stay after verimo-cli has ended\n"
     "  --show, --print    open or print the result afterwards\n"
-    "  --quiet, -q        no progress line\n";
+    "  --quiet, -q        no progress line\n"
+    "  --strict           fail (exit 1, an earlier file of that name kept) when the export would\n"
+    "                     change a value: a character the code page lacks, a number too wide for\n"
+    "                     its DBF field, a blank Access Yes/No, a date outside the years 1 to 9999,\n"
+    "                     a TXT value cut to its column, an XLS or XLSX text cut to 32,767\n"
+    "                     characters\n";
+
+// What `export --help` says after the options about values an output cannot
+// hold as they are.
+constexpr const char* kExportValuesHelp =
+    "\nWhat cannot be written as it is gets a warning per field with its count on stderr: characters\n"
+    "a code page lacks become \"?\" (under a UTF-8 locale the code pages follow the table's script,\n"
+    "so nothing is lost by default), characters XML, HTML or SQL forbid are left out. Binary\n"
+    "values (bytes, BLOB, graphic, OLE) are written as hexadecimal text (two upper-case digits a\n"
+    "byte); SQL scripts write them as the dialect's binary literal.\n";
 
 // The type of a batch export (--type or the settings file's type) and the
 // target file of one table in the output folder: DIR/NAME.EXT.
@@ -64,10 +80,15 @@ std::string ExportExtensions();
 // The type of --type when given, else the one of the target's extension;
 // raises ExportUsageError when neither names an export type.
 TAllowedExport ChooseExportType(const ExportOptions& options);
+// The command-line type (JSON, ...) that --type or else the target's
+// extension names; nullptr when they name none (then ChooseExportType).
+const CommandLineType* ChooseCommandLineType(const ExportOptions& options);
 
-// Prints one warning line per field whose dates lay outside the years 1 to
-// 9999 and were exported as empty.
-void WarnOfOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts, std::FILE* out);
+// "warning: field "Ad": 1,204 characters cannot be written in code page
+// 1252 and were written as ?": one line per field and kind of loss.
+std::string LossWarning(const TLoss& loss);
+// Prints LossWarning of every loss of the run, one per line.
+void WarnOfLosses(const TLossTally& losses, std::FILE* out);
 
 // Opens the table and exports it into the target. The target and any files
 // the export writes beside it (memo file, schema, pages, style sheets) are

@@ -71,12 +71,15 @@ const CommandHelp kCommandHelp[] = {
                    "extension (see `verimo-cli formats`). The file takes its name only when the export\n"
                    "succeeded. Progress and warnings go to stderr.\n\nOptions:\n" +
                    verimo::cli::kExportOptionsHelp + verimo::cli::kTableOptionsHelp +
+                   verimo::cli::kExportValuesHelp +
                    "\nExamples:\n"
                    "  verimo-cli export samples/MUSTERI.DB musteri.csv\n"
+                   "  verimo-cli export samples/MUSTERI.DB musteri.jsonl   (JSON Lines, typed values)\n"
                    "  verimo-cli export --type csv --output-dir out/ tables/\n"},
     {"formats", "usage: verimo-cli formats\n\n"
                 "Lists every export type: its extensions, whether this program can write it yet, and\n"
-                "the settings-file sections it reads beside GENERAL and FIELDS.\n"},
+                "the settings-file sections it reads beside GENERAL and FIELDS. JSON and JSON Lines are\n"
+                "types of the command line only (typed values; binary values as base64 strings).\n"},
 };
 
 void PrintVersion() {
@@ -117,6 +120,10 @@ void PrintFormats() {
                 Padded(ExtensionsOf(type), 11).c_str(),
                 sections.empty() ? "-" : sections.c_str());
   }
+  std::printf("\nTypes of the command line only (the export dialog does not offer them):\n");
+  for (const verimo::cli::CommandLineType& type : verimo::cli::CommandLineTypes())
+    std::printf("%s%s%sCAPTIONS\n", Padded(type.name, 25).c_str(), Padded(type.extensions, 11).c_str(),
+                Padded("yes", 6).c_str());
 }
 
 // The help of `verimo-cli COMMAND --help`; false when the arguments do not ask for it.

@@ -9,6 +9,7 @@
 #include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/codepage/SystemCodePages.h"
+#include "platform/paradox/TableCodePages.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo::cli {
@@ -26,14 +27,6 @@ void AppendEscaped(std::string& out, std::string_view text) {
   }
 }
 
-void AppendHex(std::string& out, const Bytes& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (uint8_t b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-}
-
 void AppendValue(std::string& out, const TField& field, const DumpOptions& options) {
   if (field.IsNull()) {
     if (auto days = field.DataSet().FieldOutOfRangeDays(field.Index()))
@@ -43,7 +36,7 @@ void AppendValue(std::string& out, const TField& field, const DumpOptions& optio
   if (IsBinaryType(field.DataType())) {
     Bytes bytes = field.BlobBytes();
     if (options.hexBlobs)
-      AppendHex(out, bytes);
+      out += WideToUtf8(NeutralValueText(Variant::FromBytes(std::move(bytes))));
     else
       out += "(" + std::to_string(bytes.size()) + " bytes)";
     return;
@@ -72,8 +65,11 @@ std::string FieldTypeText(const ParadoxFieldInfo& field, int declaredSize) {
 const char* const kTableOptionsHelp =
     "  --password P       the password of an encrypted table (else asked for on the terminal)\n"
     "  --codepage N       the ANSI code page of the run (1250-1258, 874, 932, 936, ...); the OEM and\n"
-    "                     Mac code pages of the same script follow. Default: the locale's; under a\n"
-    "                     neutral locale (C, POSIX, C.UTF-8) the table's own code page's\n"
+    "                     Mac code pages of the same script follow, and a table that names no code\n"
+    "                     page (Paradox 3.x) is read in that OEM code page. Default: the locale's;\n"
+    "                     under a neutral or UTF-8 locale those of the table's own code page\n"
+    "  --table-codepage N read the table's texts in code page N instead of the one its header names\n"
+    "                     (tables written with the wrong language driver: Turkish bytes under 1252)\n"
     "  --locale NAME      the locale of numbers, dates and currency (tr_TR, de_DE, ...) instead of LANG\n"
     "  --salvage          read what a damaged table still holds and report per block what was lost;\n"
     "                     exit code 0 when every record and value was recovered, 3 when records\n"
@@ -81,20 +77,12 @@ const char* const kTableOptionsHelp =
 
 namespace {
 
-int ParseCodePage(const std::string& text) {
+int ParseCodePage(const std::string& option, const std::string& text) {
   int number = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (error != std::errc() || end != text.data() + text.size() || !IsSupportedCodePage(number))
-    throw UsageError("--codepage needs a code page number this program knows, not \"" + text + "\"");
+    throw UsageError(option + " needs a code page number this program knows, not \"" + text + "\"");
   return number;
-}
-
-void ChooseCodePages(const TTable& table, const TableOptions& options) {
-  if (options.codePage) {
-    UseAnsiCodePage(*options.codePage);
-    return;
-  }
-  FollowTableCodePage(table.Info().codePage);
 }
 
 }  // namespace
@@ -103,7 +91,9 @@ bool TakeTableOption(const std::string& arg, const std::function<const std::stri
   if (arg == "--password") {
     options.password = value();
   } else if (arg == "--codepage") {
-    options.codePage = ParseCodePage(value());
+    options.codePage = ParseCodePage(arg, value());
+  } else if (arg == "--table-codepage") {
+    options.tableCodePage = ParseCodePage(arg, value());
   } else if (arg == "--salvage") {
     options.salvage = true;
   } else if (arg == "--locale") {
@@ -143,8 +133,20 @@ void OpenTable(TTable& table, const TableOptions& options) {
     });
   }
   table.SetSalvage(options.salvage);
-  table.Open();
-  ChooseCodePages(table, options);
+  OpenWithRunCodePages(table, options.codePage.value_or(0), options.tableCodePage.value_or(0));
+}
+
+std::string TableCodePageText(const ParadoxTableInfo& info) {
+  const std::string number = std::to_string(info.codePage);
+  switch (info.codePageSource) {
+    case TCodePageSource::Header: return number;
+    case TCodePageSource::LanguageDriver: return number + " (from the table's language driver)";
+    case TCodePageSource::Default: return number + " (the table names none: the run's OEM code page)";
+    case TCodePageSource::Override:
+      return number + " (--table-codepage; the table names " +
+             (info.headerCodePage != 0 ? std::to_string(info.headerCodePage) : std::string("none")) + ")";
+  }
+  return number;
 }
 
 void PrintSalvageReport(const TTable& table, std::FILE* out) {
@@ -164,7 +166,7 @@ void PrintInfo(TTable& table, std::FILE* out) {
   buffer.Append("Table:       " + table.FilePath() + "\n");
   buffer.Append("Version:     " + info.versionText + " (file version code " +
                 std::to_string(info.fileVersionCode) + ")\n");
-  buffer.Append("Code page:   " + std::to_string(info.codePage) + "\n");
+  buffer.Append("Code page:   " + TableCodePageText(info) + "\n");
   buffer.Append("Export code pages: " + ExportCodePagesText() + "\n");
   buffer.Append(std::string("Encrypted:   ") + (info.encrypted ? "yes" : "no") + "\n");
   buffer.Append("Records:     " + std::to_string(info.recordCount) + "\n");

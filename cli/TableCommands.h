@@ -20,6 +20,7 @@ struct TableOptions {
   std::string path;
   std::optional<std::string> password;  // UTF-8
   std::optional<int> codePage;          // --codepage: the system ANSI code page of the run
+  std::optional<int> tableCodePage;     // --table-codepage: the table's texts are in this one
   std::optional<std::string> locale;    // --locale: the locale of the value patterns
   bool salvage = false;                 // --salvage: read what a damaged table still holds
 };
@@ -28,7 +29,7 @@ struct TableOptions {
 constexpr int kExitSalvageLost = 3;
 
 // Takes the options every table command has (--password, --codepage,
-// --locale, --salvage) into `options`; false when `arg` is none of them. `value`
+// --table-codepage, --locale, --salvage) into `options`; false when `arg` is none of them. `value`
 // returns the option's value (and raises when it is missing). --locale
 // takes effect at once, for the rest of the process.
 bool TakeTableOption(const std::string& arg, const std::function<const std::string&()>& value, TableOptions& options);
@@ -38,9 +39,11 @@ extern const char* const kTableOptionsHelp;
 // Opens the table at `options.path`. An encrypted table takes the given
 // password; without one it is asked for on the terminal ("Enter password"),
 // and without a terminal the open fails with a message saying so.
-// Then the run's code pages are chosen: --codepage when given, else under a
-// neutral locale (C, POSIX, C.UTF-8) the family of the table's own code
-// page, else the locale's.
+// The run's code pages are chosen before the table is read (a table that
+// names no code page is read in the run's OEM code page): --codepage when
+// given; else, once the header is read, under a neutral or UTF-8 locale the
+// family of the table's own code page (--table-codepage when given), else
+// the locale's.
 // With --salvage the table is read in salvage mode.
 void OpenTable(TTable& table, const TableOptions& options);
 // For a table opened with --salvage: one line per problem the salvaging
@@ -53,6 +56,10 @@ int SalvageExitCode(const TTable& table);
 // The system code pages an export of the open table uses, for `info`:
 // "1254 (ANSI), 857 (OEM), 10081 (Mac)".
 std::string ExportCodePagesText();
+
+// The code page the table is read in and where it came from:
+// "866 (the table names none: the run's OEM code page)".
+std::string TableCodePageText(const ParadoxTableInfo& info);
 
 // Prints the table's structure: version, code page, encryption, record
 // count and size, block size and one line per field.

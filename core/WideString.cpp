@@ -97,6 +97,17 @@ WideString Trim(WideStringView text) {
   return WideString(text.substr(begin, end - begin));
 }
 
+void AppendHexText(std::span<const uint8_t> bytes, WideString& out) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  const size_t start = out.size();
+  out.resize(start + 2 * bytes.size());
+  char16_t* target = out.data() + start;
+  for (const uint8_t byte : bytes) {
+    *target++ = kDigits[byte >> 4];
+    *target++ = kDigits[byte & 15];
+  }
+}
+
 WideString IntToWide(long long value) {
   WideString text;
   AppendIntText(value, text);

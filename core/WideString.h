@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,6 +35,10 @@ WideString IntToWide(long long value);
 // IntToWide appended to `out`.
 void AppendIntText(long long value, WideString& out);
 bool TryWideToInt64(WideStringView text, long long& value);
+
+// Bytes as hexadecimal text, two upper-case digits a byte ("0AFF"),
+// appended to `out`: how binary values are written into text.
+void AppendHexText(std::span<const uint8_t> bytes, WideString& out);
 
 namespace wide_detail {
 inline constexpr auto kDigitPairs = [] {

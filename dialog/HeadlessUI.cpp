@@ -16,8 +16,8 @@ class TTesselHeadlessUI::View : public TTesselProgressView {
   }
   // Nobody is there to press "Tamam".
   void WaitForOK() override {}
-  void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& counts) override {
-    if (owner_.OnOutOfRangeDates) owner_.OnOutOfRangeDates(counts);
+  void ShowLosses(const TLossTally& losses) override {
+    if (owner_.OnLosses) owner_.OnLosses(losses);
   }
 
  private:

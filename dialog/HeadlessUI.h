@@ -19,8 +19,8 @@ class TTesselHeadlessUI : public TTesselDialogUI {
   // Answers the stop question: true stops. Without a handler the export
   // stops.
   std::function<bool()> OnConfirmStop;
-  // Told after a run which fields held dates outside the years 1 to 9999.
-  std::function<void(const std::vector<TOutOfRangeDates::TFieldCount>&)> OnOutOfRangeDates;
+  // Told after a run what it changed of the values it wrote, per field.
+  std::function<void(const TLossTally&)> OnLosses;
 
   // Asks the running export to stop, in any phase (it then asks
   // OnConfirmStop); does nothing between runs.

@@ -5,10 +5,10 @@
 #include <vector>
 #include <string>
 
+#include "core/LossTally.h"
 #include "export/ExportTypes.h"
 #include "export/HTMLExportOptions.h"
 #include "export/ExportOptions.h"
-#include "platform/data/OutOfRangeDates.h"
 #include "engine/Tessel.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
@@ -40,9 +40,9 @@ class TTesselProgressView {
   virtual void Notify(int code) = 0;
   // Waits, processing user input, until the window's result is OK.
   virtual void WaitForOK() = 0;
-  // After the run: the fields whose dates lay outside the years 1 to 9999
-  // and were exported as null, with their counts.
-  virtual void ShowOutOfRangeDates(const std::vector<TOutOfRangeDates::TFieldCount>& /*counts*/) {}
+  // After the run (also a failed one), when it changed values it could not
+  // write as they are: one line per field and kind, with the counts.
+  virtual void ShowLosses(const TLossTally& /*losses*/) {}
   // Before the run: what the salvaging read of a damaged source recovered
   // and lost (TDataSet::SalvageReport), the summary line last.
   virtual void ShowSalvageReport(const std::vector<std::string>& /*lines*/) {}
@@ -128,6 +128,10 @@ class TTesselDialog : public TExportTypeOptions {
   TGetExportTextEvent OnGetExportText;
   TGetColonEvent OnGetHeader;
   TGetColonEvent OnGetFooter;
+
+  // Not stored: a run that would change values it cannot write as they
+  // are fails (TTessel::FailOnLoss), so its file is not kept.
+  bool FailOnLoss = false;
 
   // Platform services handed to the exporters; the system's when null.
   TShellLauncher* ShellLauncher = nullptr;

@@ -387,9 +387,8 @@ namespace {
 // dialog component's events.
 class TDialogRunObserver : public TExportRunObserver {
  public:
-  TDialogRunObserver(TTesselDialog& dialog, TTesselProgressView& progress, TTesselDialogUI& ui,
-                     TOutOfRangeDates* outOfRangeDates)
-      : dialog_(dialog), progress_(progress), ui_(ui), outOfRangeDates_(outOfRangeDates) {}
+  TDialogRunObserver(TTesselDialog& dialog, TTesselProgressView& progress, TTesselDialogUI& ui)
+      : dialog_(dialog), progress_(progress), ui_(ui) {}
 
   void Began(TTessel& sender) override {
     progress_.Notify(TTesselProgress::pnBeginExport);
@@ -404,7 +403,6 @@ class TDialogRunObserver : public TExportRunObserver {
     if (dialog_.OnSkippedRecord) dialog_.OnSkippedRecord(sender, recNo);
   }
   void Exported(TTessel& sender, int recNo) override {
-    if (outOfRangeDates_) outOfRangeDates_->CountCurrentRecord();
     if (dialog_.OnExportedRecord) dialog_.OnExportedRecord(sender, recNo);
     progress_.Notify(TTesselProgress::pnExportedRecord);
   }
@@ -433,7 +431,6 @@ class TDialogRunObserver : public TExportRunObserver {
   TTesselDialog& dialog_;
   TTesselProgressView& progress_;
   TTesselDialogUI& ui_;
-  TOutOfRangeDates* outOfRangeDates_;
 };
 
 }  // namespace
@@ -442,18 +439,21 @@ class TDialogRunObserver : public TExportRunObserver {
 void TTesselDialogForm::RunExporter(TExportRun& run, TTesselDialogUI& ui) {
   TTessel& exporter = run.Exporter();
   std::unique_ptr<TTesselProgressView> progress = ui.ShowProgress([&exporter] { exporter.Abort(); });
-  std::optional<TOutOfRangeDates> outOfRangeDates;
-  if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active())
-    outOfRangeDates.emplace(*exporter.DataSet, exporter.ExportedFields);
-  TDialogRunObserver observer(dialog_, *progress, ui, outOfRangeDates ? &*outOfRangeDates : nullptr);
+  TDialogRunObserver observer(dialog_, *progress, ui);
+  exporter.FailOnLoss = dialog_.FailOnLoss;
   if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active()) {
     std::vector<std::string> salvage = exporter.DataSet->SalvageReport();
     if (!salvage.empty()) progress->ShowSalvageReport(salvage);
   }
-  run.Execute(observer);
+  try {
+    run.Execute(observer);
+  } catch (const Exception&) {
+    if (!exporter.Losses().Empty()) progress->ShowLosses(exporter.Losses());
+    throw;
+  }
   run.Publish();
   run.ShowResult(ShowFile, PrintFile);
-  if (outOfRangeDates && !outOfRangeDates->Counts().empty()) progress->ShowOutOfRangeDates(outOfRangeDates->Counts());
+  if (!exporter.Losses().Empty()) progress->ShowLosses(exporter.Losses());
   if (!ShowFile) {
     progress->WaitForOK();
   } else if (!exporter.Aborted()) {

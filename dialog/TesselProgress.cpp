@@ -156,6 +156,32 @@ WideString TTesselProgress::SpeedText() const {
   return TTesselLocale::Instance().LoadMessage(res::kProgressSpeed, {Rate()});
 }
 
+WideString TTesselProgress::LossText(const TLoss& loss) {
+  const WideString field = u"\"" + loss.field + u"\" alanında ";
+  const WideString count = GroupedCount(loss.count, u'.');
+  switch (loss.kind) {
+    case TLossKind::DateOutOfRange:
+      return field + u"1–9999 yılları dışında kalan " + count + u" tarih boş aktarıldı.";
+    case TLossKind::UnwritableCharacter:
+      return field + loss.detail + u" kod sayfasında yazılamayan " + count + u" karakter \"?\" olarak yazıldı.";
+    case TLossKind::ForbiddenCharacter:
+      return field + loss.detail + u" biçiminin kabul etmediği " + count + u" karakter çıkarıldı.";
+    case TLossKind::NumberTooWide:
+      return field + loss.detail + u" alanına sığmayan " + count + u" sayı \"*\" olarak yazıldı.";
+    case TLossKind::BlankAsFalse:
+      return field + u"boş olan " + count + u" mantıksal değer " + loss.detail + u" olarak yazıldı.";
+    case TLossKind::TextCut:
+      return field + count + u" değer sütunun " + loss.detail + u" karakterlik genişliğine kısaltıldı.";
+    case TLossKind::CellTextCut:
+      return field + count + u" değer bir hücrenin alabildiği " + loss.detail + u" karaktere kısaltıldı.";
+    case TLossKind::NotFinite:
+      return field + u"sonlu olmayan (NaN ya da sonsuz) " + count + u" sayı boş (null) yazıldı.";
+    case TLossKind::LoneSurrogate:
+      return field + u"eşi olmayan " + count + u" vekil karakter U+FFFD olarak yazıldı.";
+  }
+  return field + count + u" değer değişti.";
+}
+
 std::vector<WideString> TTesselProgress::SalvageReportLines(const std::vector<std::string>& report) {
   // More would make the window taller than a screen.
   constexpr size_t kShownProblems = 6;
@@ -167,11 +193,6 @@ std::vector<WideString> TTesselProgress::SalvageReportLines(const std::vector<st
     lines.push_back(u"… ve " + IntToWide(static_cast<int64_t>(problems - kShownProblems)) + u" sorun daha");
   lines.push_back(Utf8ToWide(report.back()));
   return lines;
-}
-
-WideString TTesselProgress::OutOfRangeDatesText(const WideString& fieldName, int64_t count) {
-  return u"\"" + fieldName + u"\" alanında 1–9999 yılları dışında kalan " + IntToWide(count) +
-         u" tarih boş aktarıldı.";
 }
 
 }  // namespace verimo

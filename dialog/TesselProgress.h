@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/LossTally.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -67,9 +68,9 @@ class TTesselProgress {
   const WideString& CounterTitle() const { return counterTitle_; }
   const WideString& CounterText() const { return counterText_; }
   const WideString& ButtonCaption() const { return buttonCaption_; }
-  // The line that tells how many dates of a field were outside the years
-  // 1 to 9999 and so exported as empty.
-  static WideString OutOfRangeDatesText(const WideString& fieldName, int64_t count);
+  // The line that tells what a run changed of a field's values and how
+  // often ("Ad" alanında ...).
+  static WideString LossText(const TLoss& loss);
   // The lines the window shows of the salvage report of a damaged table
   // (TDataSet::SalvageReport: its problems, then its summary): a title,
   // the first few problems, a line counting the others, the summary.

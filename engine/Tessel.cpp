@@ -7,6 +7,7 @@
 #include "engine/TesselLocale.h"
 #include "engine/TesselYield.h"
 #include "core/Exception.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/data/ListView.h"
 
 namespace verimo {
@@ -208,6 +209,17 @@ void TTessel::Abort() { aborted_ = true; }
 
 WideString TTessel::EscapeText(const WideString& text) { return text; }
 
+TTesselTextLimits TTessel::TextLimits() const {
+  TTesselTextLimits limits;
+  switch (outputEncoding_) {
+    case oeAnsi: limits.codePage = SystemCodePage(TSystemCodePage::Ansi); break;
+    case oeOem: limits.codePage = SystemCodePage(TSystemCodePage::Oem); break;
+    case oeMac: limits.codePage = SystemCodePage(TSystemCodePage::Mac); break;
+    default: break;
+  }
+  return limits;
+}
+
 // --- the run ---
 
 TTesselWriter& TTessel::Writer() const {
@@ -223,6 +235,7 @@ void TTessel::ExportToStream(TStream& stream) {
 
 void TTessel::RunExport() {
   recordCounter_ = 0;
+  losses_.Clear();
   CheckSource();
   if (!IsActive()) RaiseSourceMessage(res::kExportSourceClosed, ExportSource);
   if (!ExportEmpty && IsEmpty()) RaiseSourceMessage(res::kExportSourceEmpty, ExportSource);
@@ -247,6 +260,8 @@ void TTessel::RunFromBeginExport() {
   SkipRecords();
   if (aborted_) return;
   RunRecords();
+  if (FailOnLoss && !losses_.Empty())
+    throw Exception("The export would change values it cannot write as they are; nothing of it is kept");
   AfterExport();
 }
 
@@ -258,6 +273,8 @@ void TTessel::RunRecords() {
     TTesselColumns& columns;
     ~ReleasePatterns() { columns.HoldPatterns(false); }
   } release{columns_};
+  valueCheck_.Plan(columns_, TextLimits());
+  if (AllowCaptions) valueCheck_.CheckCaptions(columns_, losses_);
   for (;;) {
     if (EndOfFile()) break;
     if (ExportRecCount != 0 && recordCounter_ >= ExportRecCount) break;
@@ -266,6 +283,7 @@ void TTessel::RunRecords() {
     FillRow();
     if (OnBeforeExportRow) OnBeforeExportRow(*this, row_, accept);
     if (accept) {
+      CheckRecordValues();
       WriteDataRow();
       if (OnExportedRecord) OnExportedRecord(*this, recordCounter_);
     }
@@ -275,6 +293,11 @@ void TTessel::RunRecords() {
   }
   rowIsCurrent_ = false;
   deferred_ = nullptr;
+}
+
+void TTessel::CheckRecordValues() {
+  valueCheck_.CheckRecord(
+      row_, deferred_, [this](const TTesselCol& cell, int index) { return ColumnIsNull(cell, index); }, losses_);
 }
 
 bool TTessel::CheckStop() {

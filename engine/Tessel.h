@@ -10,7 +10,9 @@
 #include "engine/TesselSource.h"
 #include "engine/TesselStream.h"
 #include "engine/TesselTypes.h"
+#include "engine/TesselValueCheck.h"
 #include "engine/TesselWriter.h"
+#include "core/LossTally.h"
 #include "core/StringList.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
@@ -72,6 +74,9 @@ class TTessel {
   bool AutoCalcStrType = false;
   int CaptionRow = -1;
   bool ExportEmpty = true;
+  // Not published: a run that changed any value it wrote (Losses) fails
+  // after its last record, so that nothing of it is kept.
+  bool FailOnLoss = false;
 
   TNotifyEvent OnBeginExport;
   TNotifyEvent OnEndExport;
@@ -114,6 +119,10 @@ class TTessel {
   TTesselWriter& Writer() const;
   bool HasWriter() const { return writer_ != nullptr; }
   int RecordCounter() const { return recordCounter_; }
+  // What the last run changed of the values it wrote, per field: kept
+  // after the run (also a failed one) until the next starts.
+  TLossTally& Losses() { return losses_; }
+  const TLossTally& Losses() const { return losses_; }
   bool Aborted() const { return aborted_; }
   TTesselOutputEncoding OutputEncoding() const { return outputEncoding_; }
   const TTesselPublished& Published() const { return published_; }
@@ -139,6 +148,9 @@ class TTessel {
   virtual void Execute();
   virtual void Abort();
   virtual WideString EscapeText(const WideString& text);
+  // What the output can hold of the values' texts, for counting what it
+  // loses: by default the code page of OutputEncoding, nothing forbidden.
+  virtual TTesselTextLimits TextLimits() const;
 
   // Creates the writer, runs the export loop and frees the writer, whatever
   // happens. The stream stays the caller's.
@@ -214,6 +226,7 @@ class TTessel {
   void RunRecords();
   void ClampListViewCounts();
   void ReadColumnSettings(TTesselColumnSettings& settings);
+  void CheckRecordValues();
 
   TTesselFormats formats_;
   TTesselColumns columns_;
@@ -228,6 +241,8 @@ class TTessel {
   // The longest data row so far: GetDataRow reserves it at once.
   size_t dataRowLength_ = 0;
   TTesselOutputEncoding outputEncoding_ = oeUTF8;
+  TLossTally losses_;
+  TTesselValueCheck valueCheck_;
 };
 
 }  // namespace verimo

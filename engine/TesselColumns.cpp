@@ -706,11 +706,9 @@ void TTesselColumns::ConvertSourceText(int index, Variant& value, WideString& te
   }
 }
 
-void TTesselColumns::CalcWidths() {
+template <typename F>
+void TTesselColumns::ScanRecords(bool fromFirst, bool currentOnly, F&& record) {
   const TTesselSourceRefs& source = settings_.Source;
-  for (TTesselColumn& column : items_)
-    column.Width = std::max(column.Width, static_cast<int>(column.Caption.size()));
-
   struct BookmarkGuard {
     const TTesselSourceRefs& source;
     TTesselSourceBookmark bookmark;
@@ -723,32 +721,55 @@ void TTesselColumns::CalcWidths() {
     }
   } guard{source, source.GetBookmark()};
 
-  source.First();
+  if (fromFirst) source.First();
   for (int i = 0; i < settings_.SkipRecCount; ++i) source.Next(recordCounter_);
   recordCounter_ = 0;
   const int exportRecCount = settings_.ExportRecCount;
-  Variant value;
-  WideString text;
-  // Without a text callback, fields are measured without their texts where
-  // that gives the same width: a text field stored one byte per character
-  // by its stored bytes, other fields (numbers, dates, Booleans) once per
-  // class of values whose texts share one length.
-  enum Measure : uint8_t { kByText, kByStoredLength, kByLengthClass };
-  std::vector<Measure> measures(items_.size(), kByText);
-  std::vector<uint64_t> measuredClasses(items_.size(), 0);
-  if (!settings_.EscapeText && (source.Kind == esDataSet || source.Kind == esDBGrid)) {
-    for (size_t i = 0; i < items_.size(); ++i) {
-      const TField* field = items_[i].Field;
-      if (field == nullptr) continue;
-      const bool stored = field->DataType() == ftString && field->DataSet().FieldStoredCodePage(field->Index()) != 0;
-      measures[i] = stored ? kByStoredLength : kByLengthClass;
-    }
-  }
-  const int nullLength = static_cast<int>(ValueFormats().NullString().size());
   TYieldPacer pacer;
   while (!source.EndOfFile(recordCounter_, settings_.SkipRecCount, exportRecCount) &&
          !(exportRecCount != 0 && recordCounter_ >= exportRecCount)) {
     if (settings_.Stopped && settings_.Stopped()) break;
+    record();
+    if (currentOnly) break;
+    source.Next(recordCounter_);
+    if (settings_.OnFetchedRecord) settings_.OnFetchedRecord(recordCounter_);
+    pacer.Record();
+  }
+  source.GotoBookmark(guard.bookmark);
+}
+
+std::vector<TTesselColumns::Measure> TTesselColumns::MeasuresWithoutText(bool storedLength) const {
+  // Without a text callback, fields are measured without their texts where
+  // that gives the same width: a text field stored one byte per character
+  // by its stored bytes, other fields (numbers, dates, Booleans) once per
+  // class of values whose texts share one length.
+  std::vector<Measure> measures(items_.size(), kByText);
+  const TTesselSourceRefs& source = settings_.Source;
+  if (settings_.EscapeText || (source.Kind != esDataSet && source.Kind != esDBGrid)) return measures;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const TField* field = items_[i].Field;
+    if (field == nullptr) continue;
+    const bool stored = field->DataType() == ftString && field->DataSet().FieldStoredCodePage(field->Index()) != 0;
+    if (!stored) measures[i] = kByLengthClass;
+    else if (storedLength) measures[i] = kByStoredLength;
+  }
+  return measures;
+}
+
+uint64_t TTesselColumns::LengthClassBit(int index, const Variant& value) const {
+  const int lengthClass = LengthClassOf(index, value);
+  return lengthClass >= 0 ? uint64_t{1} << lengthClass : 0;
+}
+
+void TTesselColumns::CalcWidths() {
+  for (TTesselColumn& column : items_)
+    column.Width = std::max(column.Width, static_cast<int>(column.Caption.size()));
+  const std::vector<Measure> measures = MeasuresWithoutText(true);
+  std::vector<uint64_t> measuredClasses(items_.size(), 0);
+  const int nullLength = static_cast<int>(ValueFormats().NullString().size());
+  Variant value;
+  WideString text;
+  ScanRecords(true, false, [&] {
     for (int i = 0; i < Count(); ++i) {
       TTesselColumn& column = items_[static_cast<size_t>(i)];
       const Measure measure = measures[static_cast<size_t>(i)];
@@ -759,8 +780,7 @@ void TTesselColumns::CalcWidths() {
       }
       if (measure == kByLengthClass) {
         column.Field->ReadValue(value);
-        const int lengthClass = LengthClassOf(i, value);
-        const uint64_t bit = lengthClass >= 0 ? uint64_t{1} << lengthClass : 0;
+        const uint64_t bit = LengthClassBit(i, value);
         if ((measuredClasses[static_cast<size_t>(i)] & bit) != 0) continue;
         FormatFieldValue(i, column, ValueFormats(), value, text);
         column.Width = std::max(column.Width, static_cast<int>(text.size()));
@@ -772,11 +792,32 @@ void TTesselColumns::CalcWidths() {
       const int length = static_cast<int>(settings_.EscapeText ? settings_.EscapeText(text).size() : text.size());
       column.Width = std::max(column.Width, length);
     }
-    source.Next(recordCounter_);
-    if (settings_.OnFetchedRecord) settings_.OnFetchedRecord(recordCounter_);
-    pacer.Record();
-  }
-  source.GotoBookmark(guard.bookmark);
+  });
+}
+
+void TTesselColumns::MeasureTexts(const std::function<void(int, const WideString&)>& measure, bool fromFirst,
+                                  bool currentOnly, bool sameLengthSameWidth) {
+  std::vector<Measure> measures = MeasuresWithoutText(false);
+  if (!sameLengthSameWidth) measures.assign(items_.size(), kByText);
+  std::vector<uint64_t> measuredClasses(items_.size(), 0);
+  Variant value;
+  WideString text;
+  ScanRecords(fromFirst, currentOnly, [&] {
+    for (int i = 0; i < Count(); ++i) {
+      TTesselColumn& column = items_[static_cast<size_t>(i)];
+      if (measures[static_cast<size_t>(i)] != kByLengthClass) {
+        ReadColumnValue(i, recordCounter_, value, text);
+        measure(i, text);
+        continue;
+      }
+      column.Field->ReadValue(value);
+      const uint64_t bit = LengthClassBit(i, value);
+      if ((measuredClasses[static_cast<size_t>(i)] & bit) != 0) continue;
+      FormatFieldValue(i, column, ValueFormats(), value, text);
+      measure(i, text);
+      if (!value.IsNull()) measuredClasses[static_cast<size_t>(i)] |= bit;
+    }
+  });
 }
 
 }  // namespace verimo

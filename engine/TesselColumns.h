@@ -114,6 +114,16 @@ class TTesselColumns {
   // The width-measuring pass: widens columns to their captions and to the
   // escaped texts of the records an export would read.
   void CalcWidths();
+  // The measuring pass of the page formats: `measure(column, text)` with
+  // the text of every cell of the records an export reads (the null text
+  // for a null), from the first record or from the current one
+  // (`fromFirst`), with the run's skip count and record limit, one record
+  // only with `currentOnly`; the position is restored afterwards. With
+  // `sameLengthSameWidth` (the font's digits share one width), a number,
+  // date or Boolean whose text has the length of one measured before in a
+  // way that makes it as wide is passed over.
+  void MeasureTexts(const std::function<void(int column, const WideString& text)>& measure, bool fromFirst,
+                    bool currentOnly, bool sameLengthSameWidth);
   void ResetCounters();
   bool HasBlobColumns() const;
 
@@ -132,7 +142,16 @@ class TTesselColumns {
   const TTesselColumnSettings& Settings() const { return settings_; }
 
  private:
+  enum Measure : uint8_t { kByText, kByStoredLength, kByLengthClass };
+
   const TTesselFormats& ValueFormats() const;
+  // Runs `record` for each record a pass reads (see MeasureTexts).
+  template <typename F>
+  void ScanRecords(bool fromFirst, bool currentOnly, F&& record);
+  // How each column is measured when its texts need not be read.
+  std::vector<Measure> MeasuresWithoutText(bool storedLength) const;
+  // The bit of the value's length class (0 without one).
+  uint64_t LengthClassBit(int index, const Variant& value) const;
   void AddNamedColumns(bool includeBlobs);
   void AddAllColumns(bool includeBlobs);
   void DeriveProperties(TTesselColumn& column) const;

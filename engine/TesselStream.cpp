@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -111,6 +112,20 @@ int64_t TNullStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 // --- TFileStream ---
+
+std::unique_ptr<TFileStream> CreateTemporaryFileStream() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/verimo-XXXXXX";
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) throw Exception("Could not create a temporary file in " + pattern.substr(0, pattern.rfind('/')) +
+                              ": " + std::strerror(errno));
+  ::close(fd);
+  struct Unlink {
+    const std::string& path;
+    ~Unlink() { ::unlink(path.c_str()); }
+  } unlink{pattern};
+  return std::make_unique<TFileStream>(pattern, TFileStream::TMode::OpenWrite);
+}
 
 TFileStream::TFileStream(const std::filesystem::path& path, TMode mode) : fileName_(path) {
   int flags = O_CLOEXEC;

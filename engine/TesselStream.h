@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,12 @@ class TFileStream : public TStream {
   size_t readEnd_ = 0;
   std::vector<uint8_t> buffer_;  // holds either pending writes or read-ahead
 };
+
+// A file in the system's temporary folder (TMPDIR honoured), readable by
+// its owner only, for parts of a document written before their place in
+// it is reached. Its name is removed at once, so the file goes with the
+// stream, however the program ends.
+std::unique_ptr<TFileStream> CreateTemporaryFileStream();
 
 // Bytes in memory.
 class TMemoryStream : public TStream {

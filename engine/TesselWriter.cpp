@@ -246,4 +246,12 @@ WideString TTesselWriter::AlignToStr(TTesselColAlign align) const {
   return u"Unknown alignment";
 }
 
+TTesselAsidePart::TTesselAsidePart(const TWriterMaker& makeWriter)
+    : stream_(CreateTemporaryFileStream()), writer_(makeWriter(*stream_)) {}
+
+void TTesselAsidePart::CopyTo(TStream& target) {
+  stream_->SetPosition(0);
+  target.CopyFrom(*stream_);
+}
+
 }  // namespace verimo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,24 @@ class TTesselWriter {
   // ANSI, OEM and Mac encoders, made on first use.
   std::array<std::unique_ptr<TCodePageEncoder>, 3> encoders_;
   WideString line_;      // reused by WriteLn
+};
+
+// A part of a document written aside into a temporary file (the table of
+// a further column group), copied into the document where it belongs.
+class TTesselAsidePart {
+ public:
+  using TWriterMaker = std::function<std::unique_ptr<TTesselWriter>(TStream& stream)>;
+
+  // `makeWriter` makes the writer that writes into the part.
+  explicit TTesselAsidePart(const TWriterMaker& makeWriter);
+  TTesselWriter& Writer() { return *writer_; }
+  TStream& Stream() { return *stream_; }
+  // Copies all that was written to `target`, at its position.
+  void CopyTo(TStream& target);
+
+ private:
+  std::unique_ptr<TFileStream> stream_;
+  std::unique_ptr<TTesselWriter> writer_;
 };
 
 }  // namespace verimo

@@ -48,12 +48,15 @@ void Connect(TTessel& exporter, TExportRunObserver& observer) {
 }  // namespace
 
 TExportRun::TExportRun(TExporters& exporters, TAllowedExport type, std::string target, bool keepStopped)
-    : exporters_(exporters), type_(type), target_(std::move(target)), exporter_(exporters.For(type)) {
+    : TExportRun(exporters.For(type), target, TExporters::CompanionFiles(type, target), keepStopped) {}
+
+TExportRun::TExportRun(TTessel& exporter, std::string target, std::vector<std::filesystem::path> companions,
+                       bool keepStopped)
+    : target_(std::move(target)), exporter_(exporter) {
   if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter_)) database->KeepRowsOnStop = keepStopped;
-  if (dynamic_cast<TTesselText*>(&exporter_))
-    staged_.emplace(target_, TExporters::CompanionFiles(type_, target_));
+  if (dynamic_cast<TTesselText*>(&exporter_)) staged_.emplace(target_, std::move(companions));
   // The viewer and printer wait for the published target.
-  exporters_.CopyTarget(type_, staged_ ? staged_->Path().string() : target_, false, false);
+  SetTarget(exporter_, staged_ ? staged_->Path().string() : target_, false, false);
 }
 
 void TExportRun::Execute(TExportRunObserver& observer) {
@@ -76,8 +79,8 @@ void TExportRun::Publish() {
 }
 
 void TExportRun::ShowResult(bool showFile, bool printFile) {
-  exporters_.CopyTarget(type_, target_, showFile, printFile);
-  exporters_.ShowResult(type_);
+  SetTarget(exporter_, target_, showFile, printFile);
+  ShowResultOf(exporter_);
 }
 
 }  // namespace verimo

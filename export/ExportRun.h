@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "export/ExportTypes.h"
 #include "export/StagedTarget.h"
@@ -44,6 +46,10 @@ class TExportRun {
   // `keepStopped`: a database keeps the rows a stopped run added (the
   // dialog), or none (the command line).
   TExportRun(TExporters& exporters, TAllowedExport type, std::string target, bool keepStopped = true);
+  // An exporter of its own (a command-line type) that writes `target` and
+  // `companions` beside it.
+  TExportRun(TTessel& exporter, std::string target, std::vector<std::filesystem::path> companions,
+             bool keepStopped = true);
   TExportRun(const TExportRun&) = delete;
   TExportRun& operator=(const TExportRun&) = delete;
 
@@ -60,8 +66,6 @@ class TExportRun {
   void ShowResult(bool showFile, bool printFile);
 
  private:
-  TExporters& exporters_;
-  TAllowedExport type_;
   std::string target_;
   TTessel& exporter_;
   std::optional<TStagedTarget> staged_;

@@ -68,7 +68,7 @@ void ApplyOverrides(TTessel& exporter, TAllowedExport type, const std::string& t
   if (type == aeSQL) {
     auto& sql = static_cast<TTesselSQL&>(exporter);
     if (overrides.sqlDialect) sql.CustomScriptType = *overrides.sqlDialect;
-    if (sql.TableName.empty()) sql.TableName = sql::TableNameFromFileName(target);
+    if (sql.TableName.empty()) sql.TableName = sql::TableNameFromFileName(target, sql.CustomScriptType);
   }
 }
 

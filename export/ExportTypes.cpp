@@ -62,7 +62,7 @@ void CopyAsciiOptions(TTessel& exporter, const TExportTypeOptions& options, cons
 void CopySQLOptions(TTessel& exporter, const TExportTypeOptions& options, const std::string& fileName) {
   auto& sql = static_cast<TTesselSQL&>(exporter);
   sql.SetScriptOptions(options.SQLOptions);
-  if (sql.TableName.empty()) sql.TableName = sql::TableNameFromFileName(fileName);
+  if (sql.TableName.empty()) sql.TableName = sql::TableNameFromFileName(fileName, sql.CustomScriptType);
 }
 
 void CopyXMLOptions(TTessel& exporter, const TExportTypeOptions& options, const std::string&) {

@@ -27,7 +27,10 @@ void TExporters::CopyTypeOptions(TAllowedExport type, const TExportTypeOptions& 
 }
 
 void TExporters::CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile) {
-  TTessel& exporter = For(type);
+  SetTarget(For(type), fileName, showFile, printFile);
+}
+
+void SetTarget(TTessel& exporter, const std::string& fileName, bool showFile, bool printFile) {
   if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter)) {
     database->DatabaseName = fileName;
     database->ShowFile = showFile;
@@ -39,8 +42,7 @@ void TExporters::CopyTarget(TAllowedExport type, const std::string& fileName, bo
   }
 }
 
-void TExporters::ShowResult(TAllowedExport type) {
-  TTessel& exporter = For(type);
+void ShowResultOf(TTessel& exporter) {
   if (auto* text = dynamic_cast<TTesselText*>(&exporter)) text->ShowResult();
   if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter)) database->ShowResult();
 }

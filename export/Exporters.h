@@ -35,13 +35,17 @@ class TExporters {
   // File and database exporters: the target and what to do with it
   // afterwards.
   void CopyTarget(TAllowedExport type, const std::string& fileName, bool showFile, bool printFile);
-  // Opens or prints the target as CopyTarget asked, when the run was not
-  // stopped.
-  void ShowResult(TAllowedExport type);
 
  private:
   TExporterServices services_;
   std::array<std::unique_ptr<TTessel>, kExporterClassCount> exporters_;
 };
+
+// A file or database exporter's target and what to do with it afterwards;
+// other exporters have none.
+void SetTarget(TTessel& exporter, const std::string& fileName, bool showFile, bool printFile);
+// Opens or prints the target as SetTarget asked, when the run was not
+// stopped.
+void ShowResultOf(TTessel& exporter);
 
 }  // namespace verimo

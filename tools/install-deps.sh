@@ -21,7 +21,7 @@ packages=(
   # independent readers of the text formats in tests
   libreoffice-calc libreoffice-writer libreoffice-base-drivers
   python3-xlrd python3-olefile python3-openpyxl python3-docx python3-odf python-odf-tools
-  python3-dbfread python3-dbf poppler-utils qpdf libxml2-utils
+  python3-dbfread python3-dbf poppler-utils qpdf libxml2-utils jq
   texlive-latex-base texlive-latex-recommended chromium
   # database servers the SQL scripts are run on (started by the tests)
   postgresql mariadb-server

@@ -2,13 +2,17 @@
 # Takes the documentation's pictures of the main window and the export form
 # under a virtual X server: builds verimo-screenshots (in build/release) and
 # writes docs/main-window.png, docs/export-dialog.png and
-# docs/export-dialog-fields.png (the form opened on samples/MUSTERI.DB).
+# docs/export-dialog-fields.png (the form opened on samples/MUSTERI.DB), and
+# the first page of a wide table as PDF (docs/wide-table-pdf.png) and as
+# DOCX printed by LibreOffice (docs/wide-table-docx.png).
 #   tools/screenshots.sh [OUTDIR]     (default docs)
 # VERIMO_BUILD_DIR picks another build tree (default build/release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
+for tool in xvfb-run soffice pdftoppm; do
+  command -v $tool >/dev/null || { echo "screenshots: $tool is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
+done
 out=${1:-docs}
 build=${VERIMO_BUILD_DIR:-build/release}
 mkdir -p build "$out"
@@ -23,3 +27,17 @@ fi
 # A Turkish user's session, so that the pictures show what such a user sees.
 LANG=tr_TR.UTF-8 LC_ALL= xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/app/verimo-screenshots" "$out" samples/MUSTERI.DB
+
+# The wide table's first pages: the PDF as it is, the DOCX as LibreOffice
+# prints it.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mv "$out/wide-table.pdf" "$out/wide-table.docx" "$work/"
+mkdir "$work/docx"
+soffice -env:UserInstallation="file://$work/profile" --headless --convert-to pdf --outdir "$work/docx" \
+  "$work/wide-table.docx" >/dev/null 2>&1
+[[ -f $work/docx/wide-table.pdf ]] || { echo "screenshots: LibreOffice did not convert the DOCX" >&2; exit 1; }
+pdftoppm -png -r 70 -f 1 -l 1 -singlefile "$work/wide-table.pdf" "$out/wide-table-pdf"
+pdftoppm -png -r 70 -f 1 -l 1 -singlefile "$work/docx/wide-table.pdf" "$out/wide-table-docx"
+echo "$out/wide-table-pdf.png"
+echo "$out/wide-table-docx.png"

@@ -283,7 +283,13 @@ void TADO_TesselAccess::WriteDataRow() {
   TJetCommand& insert = AccessWriter().InsertCommand();
   std::vector<TJetParameter>& parameters = insert.Parameters();
   const int count = std::min<int>(Row().Count(), static_cast<int>(parameters.size()));
-  for (int i = 0; i < count; ++i) parameters[static_cast<size_t>(i)].Value = ParameterValue(i);
+  for (int i = 0; i < count; ++i) {
+    TJetParameter& parameter = parameters[static_cast<size_t>(i)];
+    parameter.Value = ParameterValue(i);
+    // A Yes/No column has no blank: the database stores No.
+    if (parameter.DataType == ftBoolean && parameter.Value.IsNull())
+      Losses().Add(Columns()[i].Name, TLossKind::BlankAsFalse, u"No");
+  }
   OnWorkingCopy([&] { insert.Execute(); });
   ++inserted_;
 }

@@ -93,14 +93,15 @@ uint8_t LanguageDriverOf(int codePage) {
   return 0;
 }
 
-void AppendNumber(std::string& record, std::string_view digits, int length) {
+bool AppendNumber(std::string& record, std::string_view digits, int length) {
   const size_t width = static_cast<size_t>(std::max(length, 0));
   if (digits.size() > width) {
     record.append(width, '*');
-    return;
+    return false;
   }
   record.append(width - digits.size(), ' ');
   record.append(digits);
+  return true;
 }
 
 void AppendCharacter(std::string& record, std::string_view encoded, int length, bool utf8) {

@@ -41,8 +41,9 @@ std::string DescriptorBytes(const TDBFField& field);
 uint8_t LanguageDriverOf(int codePage);
 
 // Field contents, appended to a record. Each writes exactly `length` bytes.
-// A number right-aligned in spaces; "*"s across the field when it does not fit.
-void AppendNumber(std::string& record, std::string_view digits, int length);
+// A number right-aligned in spaces; "*"s across the field, and false, when
+// it does not fit.
+bool AppendNumber(std::string& record, std::string_view digits, int length);
 // Text already encoded, left-aligned in spaces. A longer text is cut to the
 // field; for UTF-8 bytes (`utf8`) at the last character boundary that fits.
 void AppendCharacter(std::string& record, std::string_view encoded, int length, bool utf8);

@@ -19,6 +19,11 @@ constexpr char16_t kPrecisionSection[] = u"PRECISION";
 constexpr char16_t kDBFSection[] = u"DBF";
 constexpr char16_t kLinePrefix[] = u"line";
 constexpr int kMaxRecordLength = 65535;
+// The widest number field dBASE reads, and the most decimals it keeps.
+constexpr int kMaxNumberLength = 20;
+constexpr int kMaxNumberDecimals = 18;
+// The places a money value keeps (a currency is scaled by 10,000).
+constexpr int kMoneyDecimals = 4;
 // The header length (32 bytes per field and 33 more) is a 16-bit number.
 constexpr int kMaxFieldCount = (65535 - 33) / 32;
 
@@ -76,9 +81,30 @@ std::unique_ptr<TTesselWriter> TTesselDBF::GetWriterClass(TStream& stream) {
 
 TTesselDBFWriter& TTesselDBF::DBFWriter() const { return static_cast<TTesselDBFWriter&>(Writer()); }
 
+namespace {
+
+// The size and decimals a field's own type gives, within dBASE's limits;
+// false for types that give none.
+bool SourcePrecision(const TTesselColumn& column, int& size, int& decimals) {
+  if (column.Field == nullptr) return false;
+  switch (column.FieldType) {
+    case ftBCD:
+    case ftFMTBcd: decimals = column.Field->Size(); break;
+    case ftCurrency: decimals = kMoneyDecimals; break;
+    default: return false;
+  }
+  size = kMaxNumberLength;
+  decimals = std::clamp(decimals, 0, kMaxNumberDecimals);
+  return true;
+}
+
+}  // namespace
+
 void TTesselDBF::Precision(const TTesselColumn& column, int& size, int& decimals) const {
-  size = DefaultFloatSize;
-  decimals = DefaultFloatDecimal;
+  if (!SourcePrecision(column, size, decimals)) {
+    size = DefaultFloatSize;
+    decimals = DefaultFloatDecimal;
+  }
   const int line = ColumnsPrecision.IndexOfName(column.Name);
   if (line >= 0) {
     const WideString value = ColumnsPrecision.ValueFromIndex(line);
@@ -143,7 +169,10 @@ dbf::TDBFField TTesselDBF::FieldOf(const TTesselColumn& column) const {
       break;
     case ectUnknown:
       field.Type = 'C';
-      field.Length = 50;
+      // A bytes field is written as two hexadecimal digits a byte.
+      field.Length = column.Field != nullptr && IsBinaryType(column.FieldType)
+                         ? std::clamp(2 * column.Field->Size(), 1, dbf::kMaxCharacterLength)
+                         : 50;
       break;
   }
   return field;
@@ -261,7 +290,9 @@ void TTesselDBF::AppendNumber(std::string& record, int index, const dbf::TDBFFie
       RaiseConversion(text, "number", Columns()[index]);
     dbf::NumberText(Variant::FromDouble(number), field.Decimals, digits_);
   }
-  dbf::AppendNumber(record, digits_, field.Length);
+  if (!dbf::AppendNumber(record, digits_, field.Length))
+    Losses().Add(Columns()[index].Name, TLossKind::NumberTooWide,
+                 u"N(" + IntToWide(field.Length) + u"," + IntToWide(field.Decimals) + u")");
 }
 
 void TTesselDBF::AppendDate(std::string& record, int index) {

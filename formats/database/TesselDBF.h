@@ -21,7 +21,9 @@ class TTesselDBF : public TTesselText {
 
   // Lines "column=size,decimals" for float and currency columns.
   TStringList ColumnsPrecision;
-  // Size and decimals of float and currency fields without a usable line.
+  // Size and decimals of float and currency fields without a usable line
+  // whose source type gives none (a BCD field its own scale, a money field
+  // four places, both as many digits as a field holds).
   int DefaultFloatSize = 15;
   int DefaultFloatDecimal = 4;
   // Time and date-time columns become character fields.

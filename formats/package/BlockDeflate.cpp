@@ -76,7 +76,7 @@ z_stream& TBlockDeflater::ZlibDeflater(int level) {
   if (deflater_ && deflaterLevel_ == level) return *deflater_;
   if (deflater_) deflateEnd(deflater_.get());
   deflater_ = std::make_unique<z_stream>();
-  if (deflateInit2(deflater_.get(), level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(deflater_.get(), level, Z_DEFLATED, -MAX_WBITS, kZlibMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
     deflater_.reset();
     throw Exception("zlib's compressor of level " + std::to_string(level) + " cannot be set up");
   }

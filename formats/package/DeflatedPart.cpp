@@ -58,7 +58,7 @@ bool IsTextLike(std::string_view bytes) {
 // boundary, none of them final: a flush ends them with an empty stored block.
 std::string DeflateFlushed(std::string_view bytes, int level) {
   z_stream stream{};
-  if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+  if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, kZlibMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK)
     throw Exception("zlib cannot start a deflate stream");
   std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 16, '\0');
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
@@ -86,7 +86,7 @@ struct TDeflatedPart::TBlock {
   uint32_t Crc = 0;
   bool LooksLikeText = false;
 
-  TBlock() { Input.reserve(kBlockSize); }
+  explicit TBlock(size_t size) { Input.reserve(size); }
 
   // Makes this the block after `previous` (which may be this block itself).
   void Follow(const TBlock& previous, bool withDictionary) {
@@ -103,7 +103,7 @@ TDeflatedPart::TDeflatedPart(const fs::path& file, int level, TMode mode)
       level_(level),
       mode_(mode),
       join_(*file_),
-      current_(std::make_unique<TBlock>()),
+      current_(std::make_unique<TBlock>(kBlockSize)),
       callerDeflater_(std::make_unique<TBlockDeflater>()),
       completed_(kBlocksInFlight) {}
 
@@ -123,8 +123,8 @@ void TDeflatedPart::Write(const void* data, size_t count) {
   const auto* bytes = static_cast<const char*>(data);
   written_ += count;
   while (count > 0) {
-    if (current_->Input.size() == kBlockSize) StartNextBlock();
-    const size_t piece = std::min(count, kBlockSize - current_->Input.size());
+    if (current_->Input.size() == blockSize_) StartNextBlock();
+    const size_t piece = std::min(count, blockSize_ - current_->Input.size());
     current_->Input.append(bytes, piece);
     bytes += piece;
     count -= piece;
@@ -137,7 +137,7 @@ void TDeflatedPart::Write(const void* data, size_t count) {
 // choose the compressor before any worker starts.
 void TDeflatedPart::StartNextBlock() {
   if (current_->Index == 0) {
-    first_ = std::exchange(current_, std::make_unique<TBlock>());
+    first_ = std::exchange(current_, std::make_unique<TBlock>(kBlockSize));
     current_->Follow(*first_, true);
     return;
   }
@@ -158,7 +158,7 @@ void TDeflatedPart::StartNextBlock() {
 
 std::unique_ptr<TDeflatedPart::TBlock> TDeflatedPart::TakeSpareBlock() {
   std::lock_guard lock(mutex_);
-  if (spare_.empty()) return std::make_unique<TBlock>();
+  if (spare_.empty()) return std::make_unique<TBlock>(blockSize_);
   std::unique_ptr<TBlock> block = std::move(spare_.back());
   spare_.pop_back();
   return block;
@@ -206,6 +206,7 @@ void TDeflatedPart::WriteFirstBlocks() {
   WriteOut(*current_);
   submitted_ = nextToWrite_ = 2;
   first_.reset();
+  if (libdeflateLevel_ == 0) blockSize_ = kZlibBlockSize;
 }
 
 void TDeflatedPart::Deflate(TBlockDeflater& deflater, TBlock& block) const {
@@ -341,10 +342,15 @@ void TDeflatedPart::Finish() {
   complete_ = true;
 }
 
-// A finished part waits for the archive with its file only.
+// A finished part waits for the archive with its file only, and a part of
+// one block with that block's input too, for a head (DeflateWithHead).
 void TDeflatedPart::ReleaseBuffers() {
   first_.reset();
-  current_.reset();
+  if (current_ && current_->Index == 0) {
+    current_->Input.shrink_to_fit();
+  } else {
+    current_.reset();
+  }
   callerDeflater_.reset();
   spare_.clear();
   completed_.clear();
@@ -355,10 +361,31 @@ void TDeflatedPart::PrependHead(std::string_view head) {
   if (!complete_ || headed_) throw Exception("The part " + File().string() + " cannot take a head now");
   headed_ = true;
   if (head.empty()) return;
-  deflatedHead_ = DeflateFlushed(head, level_);
+  if (current_) {
+    DeflateWithHead(head);
+  } else {
+    deflatedHead_ = DeflateFlushed(head, level_);
+  }
   const uint32_t headCrc = libdeflate_crc32(0, head.data(), head.size());
   crc_ = static_cast<uint32_t>(crc32_combine(headCrc, crc_, static_cast<z_off_t>(written_)));
   written_ += head.size();
+}
+
+// A part of one block is deflated again with its head in front, as one
+// stream: apart, the head's own deflate blocks cost a small part much of
+// what the compressor saved.
+void TDeflatedPart::DeflateWithHead(std::string_view head) {
+  std::unique_ptr<TBlock> whole = std::move(current_);
+  whole->Input.insert(0, head);
+  whole->Last = true;
+  TBlockDeflater deflater;
+  ChooseCompressor(deflater, *whole, 0);
+  looksLikeText_ = IsTextLike(whole->Input);
+  complete_ = false;
+  file_ = std::make_unique<TFileStream>(fileName_, TFileStream::TMode::Create);
+  TDeflateJoin(*file_).Append(whole->Output, true);
+  file_->Close();
+  complete_ = true;
 }
 
 size_t TDeflatedPart::Read(void*, size_t) { throw Exception("The part " + File().string() + " cannot be read"); }

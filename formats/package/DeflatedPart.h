@@ -20,8 +20,9 @@ namespace verimo {
 // are deflated (raw deflate) into a file, with their CRC-32 and their
 // count, so that the archive can take the compressed bytes as they are.
 //
-// The input is cut into blocks of a fixed size (1 MB), whatever the sizes of
-// the writes. Each block is deflated into a stream of its own, and the
+// The input is cut into blocks of a fixed size (1 MB; 4 MB after the first
+// two where zlib deflates, so that fewer block ends cost it compression),
+// whatever the sizes of the writes. Each block is deflated into a stream of its own, and the
 // blocks' streams are joined into one deflate stream (TDeflateJoin). The
 // part is to come out no larger than zlib at `level` would make it; zlib at
 // that level is the measure and the fallback, libdeflate (several times
@@ -68,7 +69,9 @@ class TDeflatedPart : public TStream {
   // Puts `head` in front of the finished part's bytes, for a part whose
   // beginning is known only once the rest is written: deflated on its own
   // (zlib at the part's level) into blocks that end on a byte boundary
-  // without a final block, which the part's stream continues. Once only.
+  // without a final block, which the part's stream continues; a part of one
+  // block (whose input is kept for this) is deflated again whole, head
+  // first, into its file. Once only.
   void PrependHead(std::string_view head);
   // The head's compressed bytes, to be stored before the file's.
   const std::string& DeflatedHead() const { return deflatedHead_; }
@@ -86,8 +89,10 @@ class TDeflatedPart : public TStream {
   // the first two blocks are compressed.
   int LibdeflateLevel() const { return libdeflateLevel_; }
 
-  // The input bytes of one block (the last block may be shorter).
+  // The input bytes of one block (the last block may be shorter), and of
+  // the blocks after the first two where zlib deflates.
   static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kZlibBlockSize = 4 << 20;
 
  private:
   struct TBlock;
@@ -108,12 +113,14 @@ class TDeflatedPart : public TStream {
   [[noreturn]] void RaiseWorkerFailure();
   void CheckWritable() const;
   void ReleaseBuffers();
+  void DeflateWithHead(std::string_view head);
 
   std::filesystem::path fileName_;
   std::unique_ptr<TFileStream> file_;
   int level_;
   TMode mode_;
   int libdeflateLevel_ = 0;
+  size_t blockSize_ = kBlockSize;
   bool finished_ = false;
   bool complete_ = false;
   uint64_t written_ = 0;

@@ -87,6 +87,12 @@ void TTesselXMLWriter::WriteRaw(std::string_view bytes) {
   FlushIfFull();
 }
 
+void TTesselXMLWriter::WriteRawFrom(TStream& source) {
+  Flush();
+  source.SetPosition(0);
+  Stream()->CopyFrom(source);
+}
+
 void TTesselXMLWriter::WriteRawLn(std::string_view bytes) {
   buffer_ += bytes;
   buffer_ += kLineEnd;

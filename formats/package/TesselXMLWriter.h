@@ -45,6 +45,9 @@ class TTesselXMLWriter : public TTesselWriter {
   // Bytes as they are (markup the caller has composed itself).
   void WriteRaw(std::string_view bytes);
   void WriteRawLn(std::string_view bytes);
+  // The bytes of another stream, from its start, as they are (a part of the
+  // document written aside).
+  void WriteRawFrom(TStream& source);
   void Flush();
 
   // Appends `text` as escaped UTF-8 (text content or, with `attribute`,

@@ -317,22 +317,41 @@ void TPDFDocument::BeginClip(double x, double y, double width, double height) {
 
 void TPDFDocument::EndClip() { PutLine("Q"); }
 
-int TPDFDocument::TextWidth(const TPDFFont& font, WideStringView text) {
-  const int size = font.Size();
+double TPDFDocument::RunAdvance(const TPDFFont& font, const TRun& run) const {
   const TPDFFontFamily family = FamilyOf(font.BaseFont);
-  const bool floorTerms = !font.UseUserFont && family == TPDFFontFamily::Helvetica;
+  double width = 0;
+  if (run.face != nullptr) width = run.face->Advance(run.character);
+  else if (font.UseUserFont) width = font.UserCharWidth(Measurer, static_cast<char16_t>(run.character));
+  else if (font.Symbolic()) width = pdf::FamilyCodeWidths(family)[run.byte];
+  else width = pdf::StandardGlyphWidth(family, static_cast<char16_t>(run.character)).value_or(0);
+  return font.Size() * width / 1000.0;
+}
+
+double TPDFDocument::RunWidth(const TPDFFont& font, const TRun& run) const {
+  const double term = RunAdvance(font, run);
+  if (font.UseUserFont) return term;
+  return FamilyOf(font.BaseFont) == TPDFFontFamily::Helvetica ? std::floor(term) : RoundHalfEven(term);
+}
+
+int TPDFDocument::TextWidth(const TPDFFont& font, WideStringView text) {
   double total = 0;
-  ForEachRun(font, text, [&](const TRun& run) {
-    double width = 0;
-    if (run.face != nullptr) width = run.face->Advance(run.character);
-    else if (font.UseUserFont) width = font.UserCharWidth(Measurer, static_cast<char16_t>(run.character));
-    else if (font.Symbolic()) width = pdf::FamilyCodeWidths(family)[run.byte];
-    else width = pdf::StandardGlyphWidth(family, static_cast<char16_t>(run.character)).value_or(0);
-    const double term = size * width / 1000.0;
-    if (font.UseUserFont) total += term;
-    else total += floorTerms ? std::floor(term) : RoundHalfEven(term);
-  });
+  ForEachRun(font, text, [&](const TRun& run) { total += RunWidth(font, run); });
   return RoundHalfEven(total);
+}
+
+double TPDFDocument::CharWidth(const TPDFFont& font, char32_t codePoint) {
+  char16_t text[3] = {};
+  size_t length = 0;
+  if (codePoint == U'\\' || codePoint == U'(' || codePoint == U')') text[length++] = u'\\';
+  if (codePoint >= 0x10000) {
+    text[length++] = static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+    text[length++] = static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+  } else {
+    text[length++] = static_cast<char16_t>(codePoint);
+  }
+  double total = 0;
+  ForEachRun(font, WideStringView(text, length), [&](const TRun& run) { total += RunAdvance(font, run); });
+  return total;
 }
 
 // ---- end of document ----

@@ -77,6 +77,9 @@ class TPDFDocument {
 
   // The width in points of escaped text as TextOut draws it in the font.
   int TextWidth(const TPDFFont& font, WideStringView text);
+  // The advance of one character (not escaped) as a reader draws it, in
+  // points, without the rounding of TextWidth.
+  double CharWidth(const TPDFFont& font, char32_t codePoint);
 
   int PageCount() const { return static_cast<int>(pages_.size()); }
   const TPDFTextEncoding& Encoding() const { return encoding_; }
@@ -86,6 +89,8 @@ class TPDFDocument {
   struct TRun;
   template <typename F>
   void ForEachRun(const TPDFFont& font, WideStringView text, F&& each);
+  double RunAdvance(const TPDFFont& font, const TRun& run) const;
+  double RunWidth(const TPDFFont& font, const TRun& run) const;
 
   void Put(std::string_view text);
   void PutLine(std::string_view text);

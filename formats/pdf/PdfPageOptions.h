@@ -20,6 +20,9 @@ class TTesselPDFPageOptions {
   TTesselPDFPageOptions();
 
   TTesselUnits Units = unInch;
+  // A portrait page turns landscape for a table too wide for it; an
+  // orientation the user chose stays (then this is off).
+  bool AutoOrientation = true;
 
   TTesselPageFormat Format() const { return format_; }
   // Any format but pfUser loads its portrait size.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/TesselIniFile.h"
+#include "engine/TesselPageFit.h"
 #include "formats/text/TesselHTMLSettings.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/fonts/TextMeasurer.h"
@@ -14,6 +15,8 @@ namespace {
 
 constexpr WideStringView kSection = u"PDF";
 constexpr TColor kNoBackground = 16777215;
+// Column boundaries are whole points: room for what rounding takes.
+constexpr double kRoundingRoom = 1.0;
 
 int Nint(double value) { return RoundHalfEven(value); }
 
@@ -76,12 +79,27 @@ void TTesselPDF::BeginExport() {
   TTesselFormatText::BeginExport();
   TPDFDocument& document = Document();
   RefreshFontWidths();
-  const TPDFBox trim = Options.PageOptions.TrimBox();
-  y_ = tableTop_ = trim.Top;
-  bounds_.assign(1, trim.Left);
-  for (const TTesselColumn& column : Columns())
-    bounds_.push_back(bounds_.back() + Options.DataFont.AverageWidth(column.Width + Options.ColSpacing));
-  document.MediaBox = Options.PageOptions.MediaBox();
+  const int captionInset = Options.CaptionFont.AverageWidth(Options.ColSpacing / 2);
+  const int dataInset = Options.DataFont.AverageWidth(Options.ColSpacing / 2);
+  TTesselCharWidths captionWidths([&](char32_t ch) { return document.CharWidth(Options.CaptionFont, ch); });
+  TTesselCharWidths dataWidths([&](char32_t ch) { return document.CharWidth(Options.DataFont, ch); });
+  const TTesselColumnPlan plan =
+      PlanColumns(*this, captionWidths, dataWidths, Options.DataFont.AverageWidth(1.0),
+                  2.0 * std::max(captionInset, dataInset) + Options.GridLineWidth + kRoundingRoom);
+  runPage_ = Options.PageOptions;
+  const TPDFBox portrait = runPage_.TrimBox();
+  if (ChooseOrientation(plan, runPage_.Orientation(), runPage_.AutoOrientation, portrait.Right - portrait.Left) !=
+      runPage_.Orientation())
+    runPage_.SetOrientation(poLandscape);
+  const TPDFBox trim = runPage_.TrimBox();
+  layout_ = LayoutOf(plan, trim);
+  layout_.RowSpacing = Options.RowSpacing;
+  layout_.GridLineWidth = Options.GridLineWidth;
+  layout_.GridLineColor = Options.GridLineColor;
+  layout_.CaptionInset = captionInset;
+  layout_.DataInset = dataInset;
+
+  document.MediaBox = runPage_.MediaBox();
   document.TrimBox = trim;
   document.BeginDocument();
   started_ = true;
@@ -89,135 +107,85 @@ void TTesselPDF::BeginExport() {
   document.LineWidth = Options.GridLineWidth;
   document.RowSpacing = Options.RowSpacing;
   document.SetStrokeColor(Options.GridLineColor);
-  WriteLines(Header, Options.HeaderFont, true);
-  tableTop_ = y_;
+  const int tableTop = WriteLines(Header, Options.HeaderFont, true, trim.Top);
+  table_ = std::make_unique<TPDFTable>(document, Options.CaptionFont, Options.DataFont, layout_,
+                                       [this](const WideString& text) { return EscapeText(text); }, tableTop);
   for (const TPDFFont* font : {&Options.DataFont, &Options.CaptionFont, &Options.HeaderFont, &Options.FooterFont})
     document.AddFont(*font);
 }
 
+// Column boundaries in whole points: one group of every column when the
+// words fit the page, otherwise groups that repeat the first column.
+TPDFTableLayout TTesselPDF::LayoutOf(const TTesselColumnPlan& plan, const TPDFBox& trim) const {
+  TPDFTableLayout layout;
+  layout.Trim = trim;
+  const double width = trim.Right - trim.Left;
+  layout.Groups = plan.Groups(width);
+  for (const std::vector<double>& widths : plan.GroupWidths(layout.Groups, width)) {
+    std::vector<int>& bounds = layout.Bounds.emplace_back(1, trim.Left);
+    double edge = trim.Left;
+    for (double columnWidth : widths) {
+      edge += columnWidth;
+      bounds.push_back(std::max(bounds.back() + 1, static_cast<int>(std::floor(edge))));
+    }
+  }
+  return layout;
+}
+
 // Header lines re-emit their colours on a new page; footer lines do not,
-// and leave no space after the last line.
-void TTesselPDF::WriteLines(const TStringList& lines, const TPDFFont& font, bool header) {
-  if (lines.IsEmpty()) return;
+// and leave no space after the last line. Lines wider than the page wrap.
+int TTesselPDF::WriteLines(const TStringList& lines, const TPDFFont& font, bool header, int y) {
+  if (lines.IsEmpty()) return y;
   TPDFDocument& document = Document();
-  const TPDFBox trim = Options.PageOptions.TrimBox();
+  const TPDFBox trim = runPage_.TrimBox();
   const int size = font.Size();
   const int step = Nint(size * (Options.RowSpacing / 2 + 1));
   document.SetFont(font);
+  TTesselCharWidths widths([&](char32_t ch) { return document.CharWidth(font, ch); });
+  std::vector<TTesselTextLine> wrapped;
   for (const WideString& line : lines) {
-    y_ -= step;
-    if (y_ < trim.Bottom) {
-      document.BeginPage();
-      if (header) {
-        document.SetFillColor(font.Color());
-        document.SetStrokeColor(Options.GridLineColor);
+    WrapText(line, trim.Right - trim.Left, widths, wrapped);
+    for (const TTesselTextLine& part : wrapped) {
+      y -= step;
+      if (y < trim.Bottom) {
+        document.BeginPage();
+        if (header) {
+          document.SetFillColor(font.Color());
+          document.SetStrokeColor(Options.GridLineColor);
+        }
+        y = trim.Top - step;
       }
-      y_ = trim.Top - step;
+      document.TextOut(trim.Left, y, font.Color(), EscapeText(line.substr(part.Start, part.Length)));
     }
-    document.TextOut(trim.Left, y_, font.Color(), EscapeText(line));
   }
-  if (header) y_ -= Nint(size * Options.RowSpacing / 2);
-}
-
-void TTesselPDF::VerticalRules(int top, int bottom) {
-  TPDFDocument& document = Document();
-  const double half = Options.GridLineWidth / 2.0;
-  for (int x : bounds_) document.Line(Options.GridLineColor, x, top + half, x, bottom - half);
-}
-
-void TTesselPDF::CellText(int x, int indent, int baseline, const WideString& text, int textWidth, int room,
-                          int column, int top, int bottom, TColor color) {
-  TPDFDocument& document = Document();
-  if (textWidth <= room) {
-    document.TextOut(x, baseline, color, text);
-    return;
-  }
-  const double half = Options.GridLineWidth / 2.0;
-  const int left = bounds_[static_cast<size_t>(column)];
-  const int right = bounds_[static_cast<size_t>(column) + 1];
-  document.BeginClip(left + half, bottom + half, right - left - 2 * half, top - bottom - 2 * half);
-  document.TextOut(left + indent, baseline, color, text);
-  document.EndClip();
+  if (header) y -= Nint(size * Options.RowSpacing / 2);
+  return y;
 }
 
 void TTesselPDF::WriteCaptionRow() {
-  TPDFDocument& document = Document();
-  const TPDFFont& font = Options.CaptionFont;
-  const int size = font.Size();
-  document.SetFont(font);
-  const int n = Columns().Count();
+  if (!table_) return;
   std::vector<WideString> captions;
-  for (int i = 0; i < n; ++i) {
-    captions.push_back(GetColCaption(i));
-    const auto at = static_cast<size_t>(i);
-    const int need = font.AverageWidth(static_cast<double>(Columns()[i].Caption.size()) + 2 * Options.ColSpacing);
-    if (bounds_[at + 1] < bounds_[at] + need) {
-      const int shift = bounds_[at] + need - bounds_[at + 1];
-      for (size_t k = at + 1; k < bounds_.size(); ++k) bounds_[k] += shift;
-    }
-  }
-  const int top = y_;
-  document.Line(Options.GridLineColor, bounds_.front(), y_, bounds_.back(), y_);
-  y_ -= Nint(size * (Options.RowSpacing / 2 + 1));
-  const int baseline = y_;
-  const int bottom = baseline - Nint(size * Options.RowSpacing / 2);
-  const int indent = font.AverageWidth(Options.ColSpacing / 2);
-  for (int i = 0; i < n; ++i) {
-    const auto at = static_cast<size_t>(i);
-    const int room = bounds_[at + 1] - bounds_[at] - 2 * indent;
-    CellText(bounds_[at] + indent, indent, baseline, captions[at], document.TextWidth(font, captions[at]), room,
-             i, top, bottom, font.Color());
-  }
-  y_ = bottom;
-  document.Line(Options.GridLineColor, bounds_.front(), y_, bounds_.back(), y_);
-}
-
-void TTesselPDF::StartNewPage(TColor textColor) {
-  TPDFDocument& document = Document();
-  VerticalRules(tableTop_, y_);
-  y_ = tableTop_ = Options.PageOptions.TrimBox().Top;
-  document.BeginPage();
-  document.SetFillColor(textColor);
-  document.SetStrokeColor(Options.GridLineColor);
-  document.Line(Options.GridLineColor, bounds_.front(), y_, bounds_.back(), y_);
+  for (const TTesselColumn& column : Columns()) captions.push_back(column.Caption);
+  table_->SetCaptions(std::move(captions));
 }
 
 void TTesselPDF::WriteDataRow() {
-  TPDFDocument& document = Document();
-  const TPDFFont& font = Options.DataFont;
-  const int size = font.Size();
-  const double spacing = Options.RowSpacing;
-  document.SetFont(font);
-  if (y_ - Nint(size * (spacing + 1)) < Options.PageOptions.TrimBox().Bottom) StartNewPage(font.Color());
-  const int top = y_;
-  y_ -= Nint(size * (spacing / 2 + 1));
-  const int baseline = y_;
-  const int bottom = baseline - Nint(size * spacing / 2);
-  const int indent = font.AverageWidth(Options.ColSpacing / 2);
-  const int spacingWidth = font.AverageWidth(Options.ColSpacing);
+  if (!table_) return;
+  const TColor color = Options.DataFont.Color();
   const int n = std::min(Columns().Count(), Row().Count());
+  table_->BeginRow();
   for (int r = 0; r < n; ++r) {
-    const auto at = static_cast<size_t>(r);
-    const WideString value = GetCellText(Row()[r]);
+    cellText_.clear();
+    AppendPlainCellText(Row()[r], cellText_);
     TTesselColAlign align = Columns()[r].ColAlign;
     TColor background = kNoBackground;
     TTesselFont cellFont;
-    cellFont.Color = font.Color();
-    if (OnGetCellParams) OnGetCellParams(*this, RecordCounter(), r, value, align, cellFont, background);
-    const int left = bounds_[at], right = bounds_[at + 1];
-    if (background != kNoBackground)
-      document.FillRect(background, left, baseline - size * spacing / 2, right - left,
-                        size * (spacing + 1) - Options.GridLineWidth / 2.0);
-    const int width = document.TextWidth(font, value);
-    int x = left + indent;
-    if (align == ecaCenter)
-      x += static_cast<int>(std::ceil((right - left - width - spacingWidth) / 2.0));
-    else if (align == ecaRight)
-      x = right - indent - width;
-    CellText(x, indent, baseline, value, width, right - left - 2 * indent, r, top, bottom, cellFont.Color);
+    cellFont.Color = color;
+    if (OnGetCellParams)
+      OnGetCellParams(*this, RecordCounter(), r, EscapeText(cellText_), align, cellFont, background);
+    table_->AddCell(cellText_, align, cellFont.Color, background);
   }
-  y_ = bottom;
-  document.Line(Options.GridLineColor, bounds_.front(), y_, bounds_.back(), y_);
+  table_->EndRow();
 }
 
 // A stopped or failed run ends the document as well, once.
@@ -225,11 +193,16 @@ void TTesselPDF::EndExport() {
   if (started_ && HasWriter()) {
     started_ = false;
     TPDFDocument& document = Document();
-    if (y_ != Options.PageOptions.TrimBox().Top) VerticalRules(tableTop_, y_);
-    WriteLines(Footer, Options.FooterFont, false);
+    int y = runPage_.TrimBox().Top;
+    if (table_) {
+      table_->Finish();
+      y = table_->Y();
+    }
+    WriteLines(Footer, Options.FooterFont, false, y);
     document.EndPageContent();
     document.EndDocument();
   }
+  table_.reset();
   TTesselFormatText::EndExport();
 }
 
@@ -302,6 +275,7 @@ void SaveOptions(TTesselIniFile& file, const TPDFOptions& options) {
   file.WriteInteger(kSection, u"PageFormat", page.Format());
   file.WriteInteger(kSection, u"PageUnits", page.Units);
   file.WriteInteger(kSection, u"PageOrientation", page.Orientation());
+  file.WriteBool(kSection, u"AutoOrientation", page.AutoOrientation);
   file.WriteInteger(kSection, u"PageWidth", page.WidthPoints());
   file.WriteInteger(kSection, u"PageHeight", page.HeightPoints());
   file.WriteInteger(kSection, u"PageMarginLeft", page.MarginPoints(0));
@@ -328,6 +302,7 @@ void LoadOptions(const TTesselIniFile& file, TPDFOptions& options) {
   const int orientation = file.ReadInteger(kSection, u"PageOrientation", page.Orientation());
   if (orientation == poPortrait || orientation == poLandscape)
     page.SetOrientationOnly(static_cast<TTesselPageOrientation>(orientation));
+  page.AutoOrientation = file.ReadBool(kSection, u"AutoOrientation", page.AutoOrientation);
   const int width = file.ReadInteger(kSection, u"PageWidth", page.WidthPoints());
   const int height = file.ReadInteger(kSection, u"PageHeight", page.HeightPoints());
   const int left = file.ReadInteger(kSection, u"PageMarginLeft", page.MarginPoints(0));

@@ -8,10 +8,12 @@
 #include "formats/pdf/PdfDocument.h"
 #include "formats/pdf/PdfFont.h"
 #include "formats/pdf/PdfPageOptions.h"
+#include "formats/pdf/PdfTable.h"
 
 namespace verimo {
 
 class TTextMeasurer;
+class TTesselColumnPlan;
 
 struct TPDFOptions {
   TTesselPDFPageOptions PageOptions;
@@ -59,25 +61,24 @@ class TTesselPDF : public TTesselFormatText {
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
 
-  // The column boundaries of the run, X[0] … X[n].
-  const std::vector<int>& ColumnBounds() const { return bounds_; }
+  // The page of the run (turned landscape when the table needed it) and
+  // where its columns stand, while the run is on.
+  const TTesselPDFPageOptions& RunPage() const { return runPage_; }
+  const TPDFTableLayout& TableLayout() const { return layout_; }
 
  private:
   TPDFDocument& Document();
   TTextMeasurer& Measurer();
   void RefreshFontWidths();
-  void WriteLines(const TStringList& lines, const TPDFFont& font, bool header);
-  void VerticalRules(int top, int bottom);
-  void StartNewPage(TColor textColor);
-  // Draws text at x on the baseline; text wider than `room` starts at the
-  // cell's left edge + indent and is clipped to the cell.
-  void CellText(int x, int indent, int baseline, const WideString& text, int textWidth, int room, int column,
-                int top, int bottom, TColor color);
+  TPDFTableLayout LayoutOf(const TTesselColumnPlan& plan, const TPDFBox& trim) const;
+  // Writes the lines from baseline position `y` on and returns where they end.
+  int WriteLines(const TStringList& lines, const TPDFFont& font, bool header, int y);
 
   std::unique_ptr<TTextMeasurer> systemMeasurer_;
-  std::vector<int> bounds_;
-  int y_ = 0;
-  int tableTop_ = 0;
+  TTesselPDFPageOptions runPage_;
+  TPDFTableLayout layout_;
+  std::unique_ptr<TPDFTable> table_;
+  WideString cellText_;
   bool started_ = false;
 };
 

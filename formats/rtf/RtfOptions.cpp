@@ -89,6 +89,7 @@ void EraseSettings(TTesselIniFile& file) {
 void SaveOptions(TTesselIniFile& file, const TRTFOptions& options) {
   EraseSettings(file);
   file.WriteInteger(kSection, u"PageOrientation", options.PageOrientation);
+  file.WriteBool(kSection, u"AutoOrientation", options.AutoOrientation);
   file.WriteInteger(kSection, u"StripType", options.StripType);
   for (int i = 0; i < TRTFOptions::kFixedStyleCount; ++i) SaveStyle(file, FixedStyleSection(i), options.FixedStyle(i));
   for (size_t i = 0; i < options.StripStyles.size(); ++i)
@@ -98,6 +99,7 @@ void SaveOptions(TTesselIniFile& file, const TRTFOptions& options) {
 void LoadOptions(const TTesselIniFile& file, TRTFOptions& options) {
   options.PageOrientation =
       file.ReadInteger(kSection, u"PageOrientation", options.PageOrientation) == 1 ? poLandscape : poPortrait;
+  options.AutoOrientation = file.ReadBool(kSection, u"AutoOrientation", options.AutoOrientation);
   const int strip = file.ReadInteger(kSection, u"StripType", options.StripType);
   options.StripType = strip >= ssNone && strip <= ssRow ? static_cast<TrtfStripType>(strip) : ssNone;
   for (int i = 0; i < TRTFOptions::kFixedStyleCount; ++i)

@@ -47,6 +47,9 @@ struct TRTFOptions {
   TrtfStyle CaptionStyle;  // bold and centred
   TrtfStyle DataStyle;
   TTesselPageOrientation PageOrientation = poPortrait;
+  // A portrait page turns landscape for a table too wide for it; an
+  // orientation the user chose stays (then this is off).
+  bool AutoOrientation = true;
   TrtfStyles StripStyles;
   TrtfStripType StripType = ssNone;
   TrtfStyle HeaderStyle;
@@ -76,7 +79,7 @@ WideString StripStyleSection(int index);
 void SaveStyle(TTesselIniFile& file, WideStringView section, const TrtfStyle& style);
 void LoadStyle(const TTesselIniFile& file, WideStringView section, TrtfStyle& style);
 
-// The "RTF" section (page orientation, strip type) and the style sections;
+// The "RTF" section (page orientation, automatic orientation, strip type) and the style sections;
 // the strip-style sections of the file replace the strip styles.
 void EraseSettings(TTesselIniFile& file);
 void SaveOptions(TTesselIniFile& file, const TRTFOptions& options);

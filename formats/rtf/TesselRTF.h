@@ -65,18 +65,34 @@ class TTesselRTF : public TTesselFormatText {
   TTesselRTFWriter& RTFWriter() const;
   // The control words of a style, looked up in the run's writer.
   TrtfStyleMarkup StyleMarkup(const TrtfStyle& style);
+  // The options the run follows: the page it turned to and the fonts it
+  // narrowed to fit the table on it; the column groups of its tables (one
+  // of every column unless there are more than a word processor holds)
+  // and the right edges of each group's columns (twips).
+  const TRTFOptions& RunOptions() const { return run_; }
+  const std::vector<std::vector<int>>& ColumnGroups() const { return groups_; }
+  const std::vector<long long>& ColumnEdges(size_t group = 0) const { return edges_.at(group); }
 
  private:
+  void FitTableToPage();
   void WritePageSize();
   // The header or footer lines in a group of the style.
   void WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup& markup);
-  void WriteTableDefinition();
+  void WriteTableDefinition(TTesselWriter& writer, int group);
+  TTesselWriter& GroupWriter(size_t group);
+  void WriteRows();
   WideString CaptionCellAlignment(int index) const;
   const TrtfStyle& DataStyleFor(int column, int& cacheSlot) const;
   const TrtfStyleMarkup& DataMarkup(int column);
   TTextMeasurer& Measurer();
 
   std::unique_ptr<TTextMeasurer> ownMeasurer_;
+  TRTFOptions run_;
+  std::vector<std::vector<int>> groups_;
+  std::vector<std::vector<long long>> edges_;
+  // The tables of the further column groups, written aside until the end.
+  std::vector<TTesselAsidePart> parts_;
+  std::vector<WideString> cells_;
   int currentColumn_ = 0;
   // The markup of each data style met (strip styles by number, the data
   // style last), kept for the run while no event can change the styles.

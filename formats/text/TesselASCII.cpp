@@ -255,6 +255,16 @@ TTesselASCII::TTesselASCII(TTesselASCIIType type) : CSVComma(DefaultListSeparato
   SetExportType(type);
 }
 
+TTesselTextLimits TTesselASCII::TextLimits() const {
+  switch (exportType_) {
+    case etCSV:
+    case etSYLK: return {SystemCodePage(TSystemCodePage::Ansi), TForbiddenCharacters::None, {}};
+    case etDIF: return {SystemCodePage(TSystemCodePage::Oem), TForbiddenCharacters::None, {}};
+    case etTXT: break;
+  }
+  return TTesselFormatText::TextLimits();
+}
+
 void TTesselASCII::SetExportType(TTesselASCIIType type) {
   exportType_ = type;
   if (type == etTXT) AutoCalcColWidth = true;
@@ -422,6 +432,7 @@ WideString TTesselASCII::GetColData(const WideString& inheritedText, const TTess
   WideString text = TTesselFormatText::GetColData(inheritedText, column);
   switch (exportType_) {
     case etTXT:
+      CountCut(text.size(), column);
       return ascii::FitCell(text, column.Width, column.ColAlign, TXTSpacing);
     case etCSV:
       if (CSVQuote != 0 && ((CSVQuoteStrings && IsStringLike(column)) || ascii::NeedsCSVQuotes(text, CSVComma, CSVQuote)))
@@ -460,6 +471,7 @@ void TTesselASCII::AppendCellBytes(WideStringView text, const TTesselColumn& col
   // bytes: the output writes ASCII as it is.
   const size_t start = rowBytes_.size();
   if (exportType_ == etTXT) {
+    CountCut(text.size(), column);
     const size_t target = static_cast<size_t>(std::clamp(column.Width, 0, kMaxTXTWidth));
     const size_t length = std::min(text.size(), target);
     const size_t surplus = target - length;
@@ -534,7 +546,13 @@ bool TTesselASCII::AppendStoredTXT(int index, std::string_view stored, const TTe
   }
   rowBytes_.append(surplus - before, ' ');
   if (TXTSpacing > 0) rowBytes_.append(static_cast<size_t>(std::min(TXTSpacing, kMaxTXTWidth)), ' ');
+  CountCut(stored.size(), column);
   return true;
+}
+
+void TTesselASCII::CountCut(size_t length, const TTesselColumn& column) {
+  const int width = std::clamp(column.Width, 0, kMaxTXTWidth);
+  if (length > static_cast<size_t>(width)) Losses().Add(column.Name, TLossKind::TextCut, IntToWide(width));
 }
 
 void TTesselASCII::BuildRowBytes() {
@@ -591,6 +609,7 @@ void TTesselASCII::BuildRowInPlace() {
     const TTesselColumn& column = known ? columns[cell.ColumnIndex] : kNoColumn;
     const WideString& text = known && ColumnIsNull(cell, cell.ColumnIndex) ? nullText : cell.Text;
     if (exportType_ == etTXT) {
+      CountCut(text.size(), column);
       ascii::AppendFitCell(row_, text, column.Width, column.ColAlign, TXTSpacing);
       continue;
     }

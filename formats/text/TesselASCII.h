@@ -48,6 +48,9 @@ class TTesselASCII : public TTesselFormatText {
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
+  // CSV and SYLK in the ANSI code page, DIF in the OEM one, TXT in the
+  // output encoding.
+  TTesselTextLimits TextLimits() const override;
 
  private:
   void WritePreamble();
@@ -72,6 +75,8 @@ class TTesselASCII : public TTesselFormatText {
   bool AppendStoredCSV(int index, std::string_view stored, bool quoted);
   bool AppendStoredTXT(int index, std::string_view stored, const TTesselColumn& column);
   int CurrentColumn(const TTesselColumn& column) const;
+  // Counts a TXT value of `length` characters that its column cuts.
+  void CountCut(size_t length, const TTesselColumn& column);
 
   TTesselASCIIType exportType_ = etTXT;
   int tupleCount_ = 0;

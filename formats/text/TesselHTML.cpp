@@ -127,6 +127,10 @@ void TTesselHTML::BeginExport() {
 
 void TTesselHTML::WriteCaptionRow() {}
 
+TTesselTextLimits TTesselHTML::TextLimits() const {
+  return {0, TForbiddenCharacters::MarkupControls, u"HTML"};
+}
+
 WideString TTesselHTML::EscapeText(const WideString& text) { return html::Escape(text, InterpretTags); }
 
 std::string TTesselHTML::Encode(WideStringView text) const {
@@ -491,10 +495,15 @@ void TTesselHTML::AfterExport() {
     ClosePage();
   } else if (rowsWritten_ == 0) {
     // No row was written (an empty source, or every row skipped or
-    // rejected): one page without a table, in the target itself.
+    // rejected): one page in the target itself, whose table holds only
+    // the captions, as every other type has them.
     TTesselHTMLWriter& writer = HTMLWriter();
     writer.SetTarget(baseStream_);
     WritePageHead(basePath_);
+    if (AllowCaptions) {
+      WriteTableOpening();
+      WriteTableClosing();
+    }
     WriteColonLines(Footer);
     writer.WriteLn(u"</BODY>");
     writer.WriteLn(u"</HTML>");

@@ -84,6 +84,9 @@ class TTesselHTML : public TTesselFormatText {
   void BeginExport() override;
   void WriteCaptionRow() override;
   WideString EscapeText(const WideString& text) override;
+  // Every character is kept (a reference where the code page lacks it);
+  // control characters are left out.
+  TTesselTextLimits TextLimits() const override;
   WideString GetColData(const WideString& text, const TTesselColumn& column) override;
   void FillRow() override;
   void WriteDataRow() override;

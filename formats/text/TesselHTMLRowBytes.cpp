@@ -34,10 +34,11 @@ inline void StoreEntry(char* target, uint64_t entry) {
 }
 
 // The cell rule of AppendEscaped (tags interpreted) for each ASCII
-// character; CR has no entry, as it depends on what follows.
+// character; CR has no entry, as it depends on what follows, nor have the
+// control characters a page cannot hold (AppendEscaped leaves them out).
 constexpr std::array<uint64_t, 128> MakeAsciiEntries() {
   std::array<uint64_t, 128> entries{};
-  for (size_t ch = 0; ch < 128; ++ch) entries[ch] = uint64_t{1} << kLengthShift | ch;
+  for (size_t ch = 0; ch < 128; ++ch) entries[ch] = ch < 0x20 && ch != '\t' ? 0 : uint64_t{1} << kLengthShift | ch;
   entries[' '] = PackEntry("&#160;");
   entries['&'] = PackEntry("&amp;");
   entries['>'] = PackEntry("&gt;");
@@ -55,8 +56,10 @@ constexpr std::array<uint64_t, 128> kAsciiEntries = MakeAsciiEntries();
 // eight bytes; false when any is not.
 inline bool StorePlainAscii8(const char16_t* text, char* target) {
   const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-  __m128i marks = _mm_cmpgt_epi16(_mm_xor_si128(units, _mm_set1_epi16(static_cast<short>(0x8000))),
-                                  _mm_set1_epi16(static_cast<short>(0x807F)));
+  const __m128i biased = _mm_xor_si128(units, _mm_set1_epi16(static_cast<short>(0x8000)));
+  // Above ASCII, or a control character (TAB among them, to keep it short).
+  __m128i marks = _mm_or_si128(_mm_cmpgt_epi16(biased, _mm_set1_epi16(static_cast<short>(0x807F))),
+                               _mm_cmplt_epi16(biased, _mm_set1_epi16(static_cast<short>(0x8020))));
   for (const char16_t ch : {u' ', u'&', u'>', u'<', u'"', u'\r', u'\n'})
     marks = _mm_or_si128(marks, _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(ch))));
   if (_mm_movemask_epi8(marks) != 0) return false;
@@ -100,6 +103,7 @@ bool AppendEscapedAscii(WideStringView text, TByteRow& out) {
     StoreEntry(target, entry);
     const size_t length = entry >> kLengthShift;
     if (length == 0) {
+      if (ch != u'\r') return false;
       std::memcpy(target, kLineBreak, kLineBreakLength);
       target += kLineBreakLength;
       if (i + 1 < n && text[i + 1] == u'\n') ++i;

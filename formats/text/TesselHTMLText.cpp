@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/TesselValueCheck.h"
 #include "engine/TesselWriter.h"
 #include "platform/codepage/CodePage.h"
 
@@ -9,10 +10,13 @@ namespace verimo::html {
 
 namespace {
 
+bool IsSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDFFF; }
+
+// Spaces, the characters a page cannot hold at all, and those of markup.
 bool NeedsEscape(char16_t ch, bool interpretTags) {
-  if (ch == u' ') return true;
+  if (ch == u' ' || ch < 0x20 || IsSurrogate(ch) || ch >= 0xFFFE) return true;
   if (!interpretTags || ch > u'>') return false;
-  return ch == u'&' || ch == u'>' || ch == u'<' || ch == u'"' || ch == u'\r' || ch == u'\n';
+  return ch == u'&' || ch == u'>' || ch == u'<' || ch == u'"';
 }
 
 }  // namespace
@@ -34,6 +38,15 @@ void AppendEscaped(WideStringView text, bool interpretTags, WideString& out) {
       out += u"&#160;";
       continue;
     }
+    if (IsSurrogate(ch)) {
+      // A pair is one character; a lone half is none and is left out.
+      if (ch <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        out += ch;
+        out += text[++i];
+      }
+      continue;
+    }
+    if (IsForbiddenCharacter(ch, TForbiddenCharacters::MarkupControls)) continue;
     if (interpretTags) {
       switch (ch) {
         case u'&': out += u"&amp;"; continue;

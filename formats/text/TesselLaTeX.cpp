@@ -2,7 +2,10 @@
 
 #include <unicode/utf16.h>
 
+#include <cstdio>
+
 #include "engine/TesselIniFile.h"
+#include "engine/TesselPageFit.h"
 #include "platform/codepage/CodePage.h"
 
 namespace verimo {
@@ -11,6 +14,32 @@ namespace {
 
 constexpr char16_t kSection[] = u"LATEX";
 constexpr size_t kMaxSourceLine = 1000;
+// A cell of a longtable does not break across pages: a text longer than
+// this many lines of its column goes on in the rows below.
+constexpr double kMostLinesInARow = 20;
+// The zero-width space: where a word too long for its column may break.
+constexpr char16_t kBreakHere = 0x200B;
+// What a column adds to its text: \tabcolsep on both sides and a rule.
+constexpr double kCellPadding = 2 * 6 + 0.4;
+// A word wider than its column is cut into pieces a little narrower than
+// the column, so that TeX, whose spacing differs a little from the
+// measure here, breaks it where the pieces end.
+constexpr double kWordPiece = 0.9;
+// What a measured width may exceed its room by and still fit (rounding).
+constexpr double kSlack = 0.01;
+
+bool IsWordSpace(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n'; }
+
+// The class option's font size and the text width the standard classes
+// give a page of it.
+int FontSizeOf(WideStringView params) {
+  const WideString lower = LowerCase(params);
+  if (lower.find(u"12pt") != WideString::npos) return 12;
+  if (lower.find(u"11pt") != WideString::npos) return 11;
+  return 10;
+}
+
+double TextWidthOf(int fontSize) { return fontSize == 12 ? 390 : fontSize == 11 ? 360 : 345; }
 
 // Characters outside ASCII that a plain document (the default text fonts
 // and UTF-8 input) cannot set.
@@ -92,6 +121,7 @@ const char16_t* SpecialCommand(char16_t ch) {
     case u'>': return u"$>$";
     case u'|': return u"\\textbar{}";
     case u'"': return u"{\\ttfamily\\char34}";
+    case 0x200B: return u"\\allowbreak{}";
     default: return nullptr;
   }
 }
@@ -211,11 +241,18 @@ void TTesselLaTeXWriter::Write(WideStringView text) {
 // ---- exporter ----
 
 TTesselLaTeX::TTesselLaTeX() = default;
+TTesselLaTeX::~TTesselLaTeX() = default;
 
 std::unique_ptr<TTesselWriter> TTesselLaTeX::GetWriterClass(TStream& stream) {
   auto writer = std::make_unique<TTesselLaTeXWriter>(this, &stream);
   writer->SetCodePage(RunCodePage());
   return writer;
+}
+
+TTextMeasurer& TTesselLaTeX::Measurer() {
+  if (TextMeasurer) return *TextMeasurer;
+  if (!ownMeasurer_) ownMeasurer_ = CreateSystemTextMeasurer();
+  return *ownMeasurer_;
 }
 
 int TTesselLaTeX::RunCodePage() const {
@@ -230,86 +267,218 @@ WideString TTesselLaTeX::InputEncoding() const {
   return codePage == 0 ? WideString(u"utf8") : latex::InputEncodingOf(codePage);
 }
 
+TTesselTextLimits TTesselLaTeX::TextLimits() const { return {RunCodePage(), TForbiddenCharacters::None, {}}; }
+
 WideString TTesselLaTeX::EscapeText(const WideString& text) {
   return latex::EscapeText(text, InputEncoding() == u"latin5");
 }
 
 void TTesselLaTeX::BeginExport() {
   TTesselFormatText::BeginExport();
+  PlanTable();
   WritePreamble();
   started_ = true;
+  parts_.clear();
+  for (size_t g = 1; g < groups_.size(); ++g)
+    parts_.emplace_back([this](TStream& stream) { return GetWriterClass(stream); }).Writer().WriteLn(u"\\clearpage");
+  for (int g = 0; g < static_cast<int>(groups_.size()); ++g) {
+    TTesselWriter& writer = GroupWriter(g);
+    writer.WriteLn(u"\\begin{longtable}{" + ColumnLayout(g) + u"}");
+    writer.WriteLn(u"\\hline");
+  }
+}
+
+// The columns measured in the document's font (Latin Modern, the face of
+// TeX's own), their widths as shares of the line and, for a table wider
+// than the page, the column groups that get a table each.
+void TTesselLaTeX::PlanTable() {
+  const int size = Options.LaTeXVersion == LaTeX2e ? FontSizeOf(Options.DocumentParams) : 10;
+  const TFontDescription font = TFontDescription::FromPoints(u"Latin Modern Roman", size);
+  widths_ = TTesselCharWidths([this, font, size](char32_t ch) { return CharPoints(Measurer(), font, size, ch); });
+  const TTesselColumnPlan plan = PlanColumns(*this, widths_, widths_, widths_.Of(U'0'), kCellPadding);
+  const double page = TextWidthOf(size) - 1;
+  groups_ = plan.Groups(page);
+  const std::vector<std::vector<double>> widths = plan.GroupWidths(groups_, page);
+  shares_.assign(static_cast<size_t>(Columns().Count()), 0);
+  room_.assign(shares_.size(), 0);
+  for (size_t g = 0; g < groups_.size(); ++g)
+    for (size_t k = 0; k < groups_[g].size(); ++k) {
+      const auto column = static_cast<size_t>(groups_[g][k]);
+      shares_[column] = widths[g][k] / (page + 1);
+      room_[column] = std::max(1.0, widths[g][k] - kCellPadding);
+    }
+}
+
+TTesselWriter& TTesselLaTeX::GroupWriter(int group) {
+  return group == 0 ? Writer() : parts_[static_cast<size_t>(group) - 1].Writer();
+}
+
+// Each column a ragged paragraph of its share of the line, without
+// hyphenation (words stay whole, as the values have them); numbers set
+// to the right.
+WideString TTesselLaTeX::ColumnLayout(int group) const {
+  WideString layout = u"|";
+  for (int column : groups_[static_cast<size_t>(group)]) {
+    char share[16];
+    std::snprintf(share, sizeof share, "%.4f", shares_[static_cast<size_t>(column)]);
+    layout += Columns()[column].IsNumber ? u">{\\raggedleft" : u">{\\raggedright";
+    layout += u"\\arraybackslash\\hyphenpenalty=10000\\exhyphenpenalty=10000}p{\\dimexpr " + Utf8ToWide(share) +
+              u"\\linewidth-2\\tabcolsep-\\arrayrulewidth\\relax}|";
+  }
+  return layout;
 }
 
 void TTesselLaTeX::WritePreamble() {
   TTesselWriter& writer = Writer();
   const WideString style = Options.DocumentStyle == dsBook ? u"book" : u"article";
-  const WideString params = Options.DocumentParams.empty() ? WideString() : u"[" + Options.DocumentParams + u"]";
   if (Options.LaTeXVersion == LaTeX2e) {
+    const WideString params = Options.DocumentParams.empty() ? WideString() : u"[" + Options.DocumentParams + u"]";
     writer.WriteLn(u"\\documentclass" + params + u"{" + style + u"}");
     writer.WriteLn(u"\\usepackage[" + InputEncoding() + u"]{inputenc}");
     if (!Trim(Options.Languages).empty()) writer.WriteLn(u"\\usepackage[" + Options.Languages + u"]{babel}");
+    writer.WriteLn(u"\\usepackage{longtable}");
+    writer.WriteLn(u"\\usepackage{array}");
     if (!Preambula.IsEmpty()) {
       for (const WideString& line : Preambula) writer.WriteLn(line);
       writer.EmptyLine();
     }
   } else {
-    writer.WriteLn(u"\\documentstyle" + params + u"{" + style + u"}");
+    // The packages come as options of the style.
+    WideString params = Options.DocumentParams;
+    params += params.empty() ? u"longtable,array" : u",longtable,array";
+    writer.WriteLn(u"\\documentstyle[" + params + u"]{" + style + u"}");
   }
   writer.WriteLn(u"\\begin{document}");
   if (UpperCase(Options.Languages).find(u"RUSSIAN") != WideString::npos) writer.WriteLn(u"\\Rus");
   writer.EmptyLine();
   for (const WideString& line : Header) writer.WriteLn(EscapeText(line));
   writer.WriteLn(u"\\par\\bigskip");
-  WideString columnLayout = u"|";
-  for (const TTesselColumn& column : Columns()) columnLayout += column.IsNumber ? u"r|" : u"l|";
-  writer.WriteLn(u"\\begin{tabular}{" + columnLayout + u"}");
-  writer.WriteLn(u"\\hline");
 }
 
-// A stopped or failed run ends the document as well, once.
+// A stopped or failed run ends the document as well, once; the tables of
+// the further column groups follow the first.
 void TTesselLaTeX::EndExport() {
   if (started_ && HasWriter()) {
     started_ = false;
     TTesselWriter& writer = Writer();
-    writer.WriteLn(u"\\end{tabular}");
+    writer.WriteLn(u"\\end{longtable}");
+    for (TTesselAsidePart& part : parts_) {
+      part.CopyTo(*writer.Stream());
+      writer.WriteLn(u"\\end{longtable}");
+    }
+    parts_.clear();
     writer.EmptyLine();
     for (const WideString& line : Footer) writer.WriteLn(EscapeText(line));
     writer.WriteLn(u"\\end{document}");
   }
+  parts_.clear();
   TTesselFormatText::EndExport();
 }
 
-WideString TTesselLaTeX::GetColCaption(int index) { return TTesselFormatText::GetColCaption(index) + u" & "; }
-
-WideString TTesselLaTeX::GetCaptionRow() {
-  WideString row = TTesselFormatText::GetCaptionRow();
-  if (row.size() >= 3) row.resize(row.size() - 3);
-  return row;
-}
-
-void TTesselLaTeX::WriteRowEnd() {
-  Writer().WriteLn(u"\\\\");
-  Writer().WriteLn(u"\\hline");
-}
-
 void TTesselLaTeX::WriteCaptionRow() {
-  Writer().WriteLn(GetCaptionRow());
-  WriteRowEnd();
+  cells_.clear();
+  for (const TTesselColumn& column : Columns()) cells_.push_back(column.Caption);
+  for (int g = 0; g < static_cast<int>(groups_.size()); ++g) WriteRow(g);
 }
 
-WideString TTesselLaTeX::GetColData(const WideString& text, const TTesselColumn& column) {
-  return TTesselFormatText::GetColData(text, column) + u" & ";
-}
-
-WideString TTesselLaTeX::GetDataRow() {
-  WideString row = TTesselFormatText::GetDataRow();
-  if (row.size() >= 3) row.resize(row.size() - 3);
-  return row;
+// The rows above repeat at the top of every page.
+void TTesselLaTeX::BeforeExport() {
+  for (int g = 0; g < static_cast<int>(groups_.size()); ++g) GroupWriter(g).WriteLn(u"\\endhead");
 }
 
 void TTesselLaTeX::WriteDataRow() {
-  Writer().WriteLn(GetDataRow());
-  WriteRowEnd();
+  const TTesselRow& row = Row();
+  cells_.resize(static_cast<size_t>(row.Count()));
+  for (int i = 0; i < row.Count(); ++i) {
+    WideString& cell = cells_[static_cast<size_t>(i)];
+    cell.clear();
+    AppendPlainCellText(row[i], cell);
+  }
+  for (int g = 0; g < static_cast<int>(groups_.size()); ++g) WriteRow(g);
+}
+
+// The cells of the group's columns joined by " & ", then "\\" and "\hline";
+// a cell too long for one row of the page goes on in rows below.
+void TTesselLaTeX::WriteRow(int group) {
+  TTesselWriter& writer = GroupWriter(group);
+  const std::vector<int>& columns = groups_[static_cast<size_t>(group)];
+  chunks_.assign(columns.size(), {});
+  size_t rows = 1;
+  for (size_t k = 0; k < columns.size(); ++k) {
+    const auto column = static_cast<size_t>(columns[k]);
+    if (column >= cells_.size()) continue;
+    const double room = room_[column];
+    const TTesselTextExtent extent = widths_.Extent(cells_[column]);
+    WideString text = extent.Word > room + kSlack ? BreakLongWords(cells_[column], room) : cells_[column];
+    if (extent.Line > room * kMostLinesInARow || extent.Word > room * kMostLinesInARow)
+      chunks_[k] = SplitIntoRows(text, room);
+    else
+      chunks_[k].push_back(std::move(text));
+    rows = std::max(rows, chunks_[k].size());
+  }
+  for (size_t r = 0; r < rows; ++r) {
+    line_.clear();
+    for (size_t k = 0; k < columns.size(); ++k) {
+      if (k > 0) line_ += u" & ";
+      if (r < chunks_[k].size()) line_ += GetColData(EscapeText(chunks_[k][r]), Columns()[columns[k]]);
+    }
+    writer.WriteLn(line_);
+    writer.WriteLn(u"\\\\");
+  }
+  writer.WriteLn(u"\\hline");
+}
+
+// Break points in the words wider than the column, where its line fills.
+WideString TTesselLaTeX::BreakLongWords(WideStringView text, double room) {
+  WideString out;
+  out.reserve(text.size() + text.size() / 8);
+  double word = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t ch = text[i];
+    if (IsWordSpace(ch)) {
+      word = 0;
+      out += ch;
+      continue;
+    }
+    const double advance = widths_.Of(ch);
+    if (word > 0 && word + advance > room * kWordPiece && !(ch >= 0xDC00 && ch <= 0xDFFF)) {
+      out += kBreakHere;
+      word = 0;
+    }
+    word += advance;
+    out += ch;
+  }
+  return out;
+}
+
+// The text cut at spaces (or inside a word when it must) into pieces of
+// at most kMostLinesInARow lines of the column each.
+std::vector<WideString> TTesselLaTeX::SplitIntoRows(WideStringView text, double room) {
+  std::vector<WideString> pieces;
+  const double most = room * kMostLinesInARow;
+  size_t start = 0;
+  size_t i = 0;
+  size_t lastSpace = WideStringView::npos;
+  double width = 0;
+  while (i < text.size()) {
+    const char16_t ch = text[i];
+    width += ch == u'\r' || ch == u'\n' ? room : widths_.Of(ch);
+    if (IsWordSpace(ch)) lastSpace = i;
+    if (width <= most) {
+      ++i;
+      continue;
+    }
+    size_t cut = lastSpace != WideStringView::npos && lastSpace > start ? lastSpace : std::max(i, start + 1);
+    if (cut < text.size() && text[cut] >= 0xDC00 && text[cut] <= 0xDFFF && cut > start + 1) --cut;
+    pieces.emplace_back(text.substr(start, cut - start));
+    start = cut;
+    while (start < text.size() && IsWordSpace(text[start])) ++start;
+    i = start;
+    width = 0;
+    lastSpace = WideStringView::npos;
+  }
+  if (start < text.size() || pieces.empty()) pieces.emplace_back(text.substr(start));
+  return pieces;
 }
 
 // ---- settings ----

@@ -4,8 +4,12 @@
 #include <memory>
 #include <string>
 
+#include <vector>
+
+#include "engine/TesselPageFit.h"
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
+#include "platform/fonts/TextMeasurer.h"
 
 namespace verimo {
 
@@ -43,28 +47,34 @@ class TTesselLaTeXWriter : public TTesselWriter {
   std::string bytes_;
 };
 
-// Writes the records as a LaTeX document with one tabular environment and a
-// rule under every row. Unicode output encodings give a UTF-8 file; the
-// code-page encodings give a file in Options.CodePage when TeX has an input
+// Writes the records as a LaTeX document holding a longtable (its caption
+// row repeated on every page) with a rule under every row. Each column is
+// as wide as its texts need, on the page's line; texts wrap inside their
+// cells. A table whose words do not fit the line is cut into column
+// groups, each a longtable of its own on new pages, beginning with the
+// first column. Unicode output encodings give a UTF-8 file; the code-page
+// encodings give a file in Options.CodePage when TeX has an input
 // encoding for it, else UTF-8 as well; the preamble names the one used.
 class TTesselLaTeX : public TTesselFormatText {
  public:
   TTesselLaTeX();
+  ~TTesselLaTeX() override;
 
   TLaTeXOptions Options;
   // Lines copied into the preamble (LaTeX 2e only).
   TStringList Preambula;
+  // Measures the texts for the column widths; the installed fonts when
+  // null. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
 
   std::unique_ptr<TTesselWriter> GetWriterClass(TStream& stream) override;
   void BeginExport() override;
+  void BeforeExport() override;
   void EndExport() override;
-  WideString GetColCaption(int index) override;
-  WideString GetCaptionRow() override;
   void WriteCaptionRow() override;
-  WideString GetColData(const WideString& text, const TTesselColumn& column) override;
-  WideString GetDataRow() override;
   void WriteDataRow() override;
   WideString EscapeText(const WideString& text) override;
+  TTesselTextLimits TextLimits() const override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
 
@@ -72,11 +82,31 @@ class TTesselLaTeX : public TTesselFormatText {
   int RunCodePage() const;
   // The input encoding the preamble names for RunCodePage().
   WideString InputEncoding() const;
+  // The column groups of the run (one group of every column when the
+  // table fits the line).
+  const std::vector<std::vector<int>>& ColumnGroups() const { return groups_; }
 
  private:
+  TTextMeasurer& Measurer();
+  void PlanTable();
   void WritePreamble();
-  void WriteRowEnd();
+  TTesselWriter& GroupWriter(int group);
+  WideString ColumnLayout(int group) const;
+  // The row held in cells_, in the columns of one group.
+  void WriteRow(int group);
+  WideString BreakLongWords(WideStringView text, double room);
+  std::vector<WideString> SplitIntoRows(WideStringView text, double room);
 
+  std::unique_ptr<TTextMeasurer> ownMeasurer_;
+  TTesselCharWidths widths_;
+  std::vector<std::vector<int>> groups_;
+  std::vector<double> shares_;  // per column, of the line
+  std::vector<double> room_;    // per column, for its text, in points
+  // The tables of the further column groups, written aside until the end.
+  std::vector<TTesselAsidePart> parts_;
+  std::vector<WideString> cells_;
+  std::vector<std::vector<WideString>> chunks_;
+  WideString line_;
   bool started_ = false;
 };
 

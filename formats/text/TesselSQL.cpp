@@ -199,7 +199,7 @@ void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType
     size_t plain = start;
     // Above the quote, only the backslash needs care.
     while (plain < text.size() && ((text[plain] > u'\'' && text[plain] != u'\\') ||
-                                   (text[plain] < u'\'' && text[plain] != u'\r')))
+                                   (text[plain] < u'\'' && text[plain] != u'\r' && text[plain] != 0)))
       ++plain;
     out.append(text.substr(start, plain - start));
     if (plain == text.size()) break;
@@ -213,6 +213,8 @@ void AppendStringLiteral(WideString& out, WideStringView text, TTesselScriptType
       out += u"\\r";
     } else if (ch == u'\r' && carriageReturn != nullptr) {
       out += carriageReturn;
+    } else if (ch == 0) {
+      // No server takes a NUL inside a text literal: it is left out.
     } else {
       out += ch;
     }
@@ -271,6 +273,9 @@ WideString Varchar(int size, int limit, const char16_t* otherwise) {
 WideString V254Blob(int size) { return Varchar(size, 254, u"BLOB"); }
 WideString V254Text(int size) { return Varchar(size, 254, u"TEXT"); }
 WideString V2047Text(int size) { return Varchar(size, 2047, u"TEXT"); }
+WideString MyVarbinary(int size) {
+  return size >= 1 && size <= 2047 ? Sized(u"VARBINARY", size) : WideString(u"LONGBLOB");
+}
 
 // One row of the type tables: DB2, InterBase, MS SQL, MySQL, Oracle, PostgreSQL.
 struct TTypeRow {
@@ -293,14 +298,16 @@ TTypeRow TypeRowOf(TFieldType type, int s) {
     case ftDate: return {u"DATE", u"DATE", u"DATETIME", u"DATE", u"DATE", u"DATE"};
     case ftTime: return {u"TIME", u"TIME", u"DATETIME", u"TIME", u"TIMESTAMP", u"TIME"};
     case ftDateTime: return {u"TIMESTAMP", u"TIMESTAMP", u"DATETIME", u"DATETIME", u"TIMESTAMP", u"TIMESTAMP"};
-    case ftBytes: return {u"BLOB", u"BLOB", Sized(u"BINARY", s), V2047Text(s), u"BLOB", u"BYTEA"};
-    case ftVarBytes: return {u"BLOB", u"BLOB", Sized(u"VARBINARY", s), V2047Text(s), u"BLOB", u"BYTEA"};
+    // Binary values go into binary columns in every dialect, so that the
+    // bytes of their literals arrive as they are.
+    case ftBytes: return {u"BLOB", u"BLOB", Sized(u"BINARY", s), MyVarbinary(s), u"BLOB", u"BYTEA"};
+    case ftVarBytes: return {u"BLOB", u"BLOB", Sized(u"VARBINARY", s), MyVarbinary(s), u"BLOB", u"BYTEA"};
     case ftBlob: case ftOraBlob: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"BYTEA"};
     case ftMemo: return {u"CLOB", u"BLOB", u"TEXT", u"LONGBLOB", u"CLOB", u"TEXT"};
-    case ftGraphic: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"TEXT"};
+    case ftGraphic: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"BYTEA"};
     case ftFmtMemo: return {u"BLOB", u"BLOB", u"TEXT", u"LONGBLOB", u"BLOB", u"TEXT"};
-    case ftParadoxOle: case ftDBaseOle: return {u"BLOB", u"BLOB", V254Text(s), u"LONGBLOB", u"BLOB", u"BYTEA"};
-    case ftTypedBinary: return {u"BLOB", V254Blob(s), V254Text(s), V2047Text(s), u"BLOB", u"BYTEA"};
+    case ftParadoxOle: case ftDBaseOle: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"BYTEA"};
+    case ftTypedBinary: return {u"BLOB", u"BLOB", u"IMAGE", u"LONGBLOB", u"BLOB", u"BYTEA"};
     case ftCursor: case ftDataSet: return {V254Blob(s), V254Blob(s), V254Text(s), V2047Text(s), V254Blob(s), u"BYTEA"};
     case ftWideString: {
       WideString ms = s <= 8000 ? Sized(u"NVARCHAR", s) : WideString(u"NTEXT");
@@ -402,17 +409,15 @@ bool NumberLiteral(const Variant& value, WideString& text) {
 }
 
 WideString BytesLiteral(std::string_view bytes, TTesselScriptType type) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   WideString hex;
-  hex.reserve(bytes.size() * 2);
-  for (unsigned char byte : bytes) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 15];
-  }
+  AppendHexText(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), hex);
   switch (type) {
+    // "0x" alone is no literal for MySQL; an empty value is X''.
     case qstMS: return u"0x" + hex;
+    case qstMy: return hex.empty() ? WideString(u"X''") : u"0x" + hex;
     case qstPg: return u"decode('" + hex + u"','hex')";
     case qstOra: return u"HEXTORAW('" + hex + u"')";
+    case qstDB2: return u"BLOB(X'" + hex + u"')";
     default: return u"X'" + hex + u"'";
   }
 }
@@ -491,8 +496,8 @@ TFieldType FieldTypeOf(const TTesselColumn& column) {
   }
 }
 
-WideString TableNameFromFileName(const std::string& fileName) {
-  return UpperCase(Utf8ToWide(std::filesystem::path(fileName).stem().string()));
+WideString TableNameFromFileName(const std::string& fileName, TTesselScriptType type) {
+  return QuoteName(UpperCase(Utf8ToWide(std::filesystem::path(fileName).stem().string())), type);
 }
 
 }  // namespace sql
@@ -503,6 +508,13 @@ TTesselSQL::TTesselSQL() {
   Formats().ThousandSeparator = 0;
   Formats().DecimalSeparator = u'.';
   Formats().SetNullString(u"null");
+}
+
+TTesselTextLimits TTesselSQL::TextLimits() const {
+  TTesselTextLimits limits = TTesselFormatTextSQL::TextLimits();
+  limits.forbidden = TForbiddenCharacters::Nul;
+  limits.formatName = u"SQL";
+  return limits;
 }
 
 WideString TTesselSQL::StatementTerminator() const {

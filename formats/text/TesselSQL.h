@@ -64,6 +64,8 @@ class TTesselSQL : public TTesselFormatTextSQL {
   // The options above as one object, and back.
   TTesselSQLOptions ScriptOptions() const;
   void SetScriptOptions(const TTesselSQLOptions& options);
+  // NULs are left out of text literals.
+  TTesselTextLimits TextLimits() const override;
 
   // The column's type in the CREATE TABLE statement of the dialect.
   WideString ColumnType(const TTesselColumn& column) const;
@@ -173,8 +175,9 @@ WideString AnsiType(const TTesselColumn& column);
 // from its column type.
 TFieldType FieldTypeOf(const TTesselColumn& column);
 // A table name from a target file: its name without the extension,
-// upper-cased.
-WideString TableNameFromFileName(const std::string& fileName);
+// upper-cased, quoted in the dialect as one name (the points of
+// "Paradox.pm_BIOLIFE.sql" name no schema).
+WideString TableNameFromFileName(const std::string& fileName, TTesselScriptType type);
 
 }  // namespace sql
 

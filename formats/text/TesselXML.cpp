@@ -251,6 +251,13 @@ WideString TTesselXML::GetDataRow() {
 
 void TTesselXML::WriteDataRow() { Writer().WriteLn(GetDataRow()); }
 
+TTesselTextLimits TTesselXML::TextLimits() const {
+  TTesselTextLimits limits = TTesselText::TextLimits();
+  limits.forbidden = TForbiddenCharacters::MarkupControls;
+  limits.formatName = u"XML";
+  return limits;
+}
+
 WideString TTesselXML::EscapeText(const WideString& text) { return xml::EscapeText(text); }
 
 // ---- schema ----

@@ -72,6 +72,7 @@ class TTesselXML : public TTesselText {
   WideString GetDataRow() override;
   void WriteDataRow() override;
   WideString EscapeText(const WideString& text) override;
+  TTesselTextLimits TextLimits() const override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
 

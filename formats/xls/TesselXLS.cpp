@@ -13,6 +13,7 @@
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
 #include "formats/xls/XlsSheetItems.h"
+#include "formats/xls/XlsSst.h"
 #include "platform/images/Picture.h"
 #include "resources/StringTable.h"
 
@@ -281,8 +282,15 @@ void TTesselXLS::CheckSheet(TxlsSheet& sheet) {
                                                 u" sütun bir sayfanın 256 sütununa sığmıyor"));
 }
 
+TTesselTextLimits TTesselXLS::TextLimits() const {
+  TTesselTextLimits limits = TTesselFormatText::TextLimits();
+  limits.maxTextLength = TsstStrings::kMaxLength;
+  return limits;
+}
+
 void TTesselXLS::Execute() {
   if (FileName.empty()) throw Exception(u"Result file name not present");
+  Losses().Clear();
   {
     std::error_code ec;
     const fs::path dir = TargetDirectory();
@@ -350,7 +358,16 @@ void TTesselXLS::ExportSheet(int index, TxlsSheet& sheet) {
   run.part = 0;
   run.records = 0;
   TNullStream nothing;
-  ExportToStream(nothing);
+  {
+    // Each sheet is a run of its own; what they lose adds up.
+    const TLossTally earlier = Losses();
+    TFinally addUp([this, &earlier] {
+      const TLossTally sheet = Losses();
+      Losses() = earlier;
+      Losses().AddAll(sheet);
+    });
+    ExportToStream(nothing);
+  }
   if (run.workbook.InSheet()) FinishSheetPart(true);
   if (OnAfterExportSheet) OnAfterExportSheet(*this, index);
 }

@@ -131,6 +131,8 @@ class TTesselXLS : public TTesselFormatText, public TxlsSheetItems {
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
+  // A cell holds at most TsstStrings::kMaxLength units of text.
+  TTesselTextLimits TextLimits() const override;
 
   // Size of the shared strings of the last run (bytes of the SST record).
   uint64_t LastSharedStringBytes() const { return lastSstBytes_; }

@@ -10,6 +10,7 @@
 #include <unicode/uloc.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -28,13 +29,16 @@ namespace verimo {
 
 namespace {
 
+#include "platform/codepage/SingleByteTables.inc"
+
 struct CodePageName {
   int number;
   const char* icuName;
 };
 
 // Code pages of the ANSI, OEM and Mac families and of the Paradox language
-// drivers, with the ICU converter that decodes them.
+// drivers, with the ICU converter of the same name (the single-byte ones
+// convert through their tables, kSingleByteTables).
 constexpr CodePageName kCodePageNames[] = {
     {437, "ibm-437"},           {737, "ibm-737"},
     {775, "ibm-775"},           {850, "ibm-850"},
@@ -73,6 +77,15 @@ void ReplacementCharacterCallback(const void*, UConverterToUnicodeArgs* args, co
   *status = U_ZERO_ERROR;
   const UChar replacement = 0xFFFD;
   ucnv_cbToUWriteUChars(args, &replacement, 1, 0, status);
+}
+
+// Characters the code page cannot hold become its "?" and are counted in
+// the size_t the context points to.
+void CountingSubstituteCallback(const void* context, UConverterFromUnicodeArgs* args, const UChar* units,
+                                int32_t length, UChar32 codePoint, UConverterCallbackReason reason,
+                                UErrorCode* status) {
+  if (reason <= UCNV_IRREGULAR && context != nullptr) ++*static_cast<size_t*>(const_cast<void*>(context));
+  UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, codePoint, reason, status);
 }
 
 ConverterPtr OpenConverter(int codePage) {
@@ -148,11 +161,17 @@ std::string CodePageConverterName(int codePage) {
 bool IsSupportedCodePage(int codePage) {
   if (CodePageConverterName(codePage).empty()) return false;
   try {
-    CachedConverter(codePage);
+    TSingleByteCodePage::Find(codePage);
     return true;
   } catch (const Exception&) {
     return false;
   }
+}
+
+std::vector<int> SingleByteCodePages() {
+  std::vector<int> codePages;
+  for (const TSingleByteTableData& data : kSingleByteTables) codePages.push_back(data.codePage);
+  return codePages;
 }
 
 int LocaleSystemCodePage(TSystemCodePage which, std::string_view localeName) {
@@ -183,19 +202,58 @@ void SetSystemCodePage(TSystemCodePage which, int codePage) {
   overrides.codePages[static_cast<size_t>(which)] = codePage;
 }
 
-std::string EncodeToCodePage(WideStringView text, int codePage) {
+namespace {
+
+std::string EncodeWithConverter(const icu::UnicodeString& composed, int codePage, size_t& lost) {
   UConverter& converter = CachedConverter(codePage);
-  if (text.empty()) return {};
-  icu::UnicodeString composed = ComposedText(text);
   int32_t capacity = UCNV_GET_MAX_BYTES_FOR_STRING(composed.length(), ucnv_getMaxCharSize(&converter));
   std::string out(static_cast<size_t>(capacity), '\0');
   UErrorCode status = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(&converter, CountingSubstituteCallback, &lost, nullptr, nullptr, &status);
+  status = U_ZERO_ERROR;
   int32_t length = ucnv_fromUChars(&converter, out.data(), capacity, composed.getBuffer(),
                                    composed.length(), &status);
+  UErrorCode reset = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(&converter, CountingSubstituteCallback, nullptr, nullptr, nullptr, &reset);
   if (U_FAILURE(status))
     throw Exception("Text could not be converted to code page " + std::to_string(codePage) + ": " +
                     u_errorName(status));
   out.resize(static_cast<size_t>(length));
+  return out;
+}
+
+// One "?" for each character the table lacks: a BMP character, a pair of
+// surrogates or a lone one.
+std::string EncodeWithTable(const icu::UnicodeString& composed, const TSingleByteCodePage& table, size_t& lost) {
+  const UChar* units = composed.getBuffer();
+  const int32_t count = composed.length();
+  std::string out;
+  out.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    const char16_t ch = units[i];
+    const int byte = U16_IS_SURROGATE(ch) ? -1 : table.Encode(ch);
+    if (byte >= 0) {
+      out += static_cast<char>(byte);
+      continue;
+    }
+    if (U16_IS_LEAD(ch) && i + 1 < count && U16_IS_TRAIL(units[i + 1])) ++i;
+    out += '?';
+    ++lost;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EncodeToCodePage(WideStringView text, int codePage, size_t* lost) {
+  const TSingleByteCodePage* table = TSingleByteCodePage::Find(codePage);
+  size_t replaced = 0;
+  std::string out;
+  if (!text.empty()) {
+    const icu::UnicodeString composed = ComposedText(text);
+    out = table != nullptr ? EncodeWithTable(composed, *table, replaced) : EncodeWithConverter(composed, codePage, replaced);
+  }
+  if (lost != nullptr) *lost = replaced;
   return out;
 }
 
@@ -221,19 +279,17 @@ WideString DecodeWithConverter(std::string_view bytes, int codePage) {
 
 namespace {
 
-// Built from the converter byte by byte; nothing when the code page is not
-// a single-byte one.
+// From the generated tables; nothing for a multi-byte code page, an
+// exception for an unknown one.
 std::unique_ptr<TSingleByteCodePage> BuildSingleByteTable(int codePage) {
-  UConverter& converter = CachedConverter(codePage);
-  if (ucnv_getMaxCharSize(&converter) != 1 || ucnv_getMinCharSize(&converter) != 1) return nullptr;
-  std::array<char16_t, 256> characters{};
-  for (int byte = 0; byte < 256; ++byte) {
-    const char single = static_cast<char>(byte);
-    WideString decoded = DecodeWithConverter(std::string_view(&single, 1), codePage);
-    if (decoded.size() != 1) return nullptr;
-    characters[static_cast<size_t>(byte)] = decoded[0];
+  for (const TSingleByteTableData& data : kSingleByteTables) {
+    if (data.codePage != codePage) continue;
+    std::array<char16_t, 256> characters{};
+    std::copy(std::begin(data.characters), std::end(data.characters), characters.begin());
+    return std::make_unique<TSingleByteCodePage>(codePage, characters);
   }
-  return std::make_unique<TSingleByteCodePage>(codePage, characters);
+  CachedConverter(codePage);
+  return nullptr;
 }
 
 struct SingleByteTables {
@@ -255,6 +311,23 @@ const TSingleByteCodePage* TSingleByteCodePage::Find(int codePage) {
   auto found = tables.tables.find(codePage);
   if (found == tables.tables.end()) found = tables.tables.emplace(codePage, BuildSingleByteTable(codePage)).first;
   return found->second.get();
+}
+
+TSingleByteCodePage::TSingleByteCodePage(int codePage, const std::array<char16_t, 256>& characters)
+    : codePage_(codePage), characters_(characters) {
+  for (int byte = 0; byte < 256; ++byte) {
+    const char16_t ch = characters_[static_cast<size_t>(byte)];
+    if (ch != 0xFFFD) encodings_.push_back({ch, static_cast<uint8_t>(byte)});
+  }
+  std::sort(encodings_.begin(), encodings_.end(),
+            [](const TEncoding& a, const TEncoding& b) { return a.character < b.character; });
+}
+
+int TSingleByteCodePage::Encode(char16_t ch) const {
+  if (ch < 0x80 && characters_[ch] == ch) return ch;
+  const auto found = std::lower_bound(encodings_.begin(), encodings_.end(), ch,
+                                      [](const TEncoding& entry, char16_t wanted) { return entry.character < wanted; });
+  return found != encodings_.end() && found->character == ch ? found->byte : -1;
 }
 
 void TSingleByteCodePage::AppendDecoded(std::string_view bytes, WideString& out) const {
@@ -318,7 +391,7 @@ size_t CopyAsciiPrefix(WideStringView text, char* target) {
 }
 
 TCodePageEncoder::TCodePageEncoder(int codePage) : codePage_(codePage), bytes_(0x10000, 0) {
-  CachedConverter(codePage);  // an unknown code page fails here, not at the first text
+  TSingleByteCodePage::Find(codePage);  // an unknown code page fails here, not at the first text
   asciiUnchanged_ = true;
   for (char16_t ch = 0; ch < 0x80; ++ch) asciiUnchanged_ = asciiUnchanged_ && Learn(ch) == ch + 2;
 }
@@ -330,16 +403,21 @@ uint16_t TCodePageEncoder::Learn(char16_t ch) {
   // converter.
   const bool inert = !U16_IS_SURROGATE(ch) && u_getCombiningClass(ch) == 0 &&
                      u_getIntPropertyValue(ch, UCHAR_NFC_QUICK_CHECK) == UNORM_YES;
-  const std::string encoded = inert ? EncodeToCodePage(WideString(1, ch), codePage_) : std::string();
-  bytes_[ch] = encoded.size() == 1 ? static_cast<uint16_t>(static_cast<unsigned char>(encoded[0]) + 2) : 1;
+  size_t lost = 0;
+  const std::string encoded = inert ? EncodeToCodePage(WideString(1, ch), codePage_, &lost) : std::string();
+  if (!inert || encoded.size() != 1)
+    bytes_[ch] = kNeedsConverter;
+  else
+    bytes_[ch] = lost != 0 ? kLost : static_cast<uint16_t>(static_cast<unsigned char>(encoded[0]) + 2);
   return bytes_[ch];
 }
 
-void TCodePageEncoder::Append(WideStringView text, std::string& out) {
+size_t TCodePageEncoder::Append(WideStringView text, std::string& out) {
   const size_t start = out.size();
   out.resize(start + text.size());
   char* target = out.data() + start;
   const uint16_t* table = bytes_.data();  // Learn fills entries, the table stays where it is
+  size_t lost = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (asciiUnchanged_ && text[i] < 0x80) {
       const size_t run = CopyAsciiPrefix(text.substr(i), target);
@@ -349,16 +427,36 @@ void TCodePageEncoder::Append(WideStringView text, std::string& out) {
     }
     const char16_t ch = text[i];
     uint16_t known = table[ch];
-    if (known < 2) {
-      if (known == 0) known = Learn(ch);
-      if (known == 1) {
-        out.resize(start);
-        out += EncodeToCodePage(text, codePage_);
-        return;
-      }
+    if (known == kUnknown) known = Learn(ch);
+    if (known == kNeedsConverter) {
+      out.resize(start);
+      out += EncodeToCodePage(text, codePage_, &lost);
+      return lost;
+    }
+    if (known == kLost) {
+      *target++ = '?';
+      ++lost;
+      continue;
     }
     *target++ = static_cast<char>(known - 2);
   }
+  return lost;
+}
+
+size_t TCodePageEncoder::CountLost(WideStringView text) {
+  size_t lost = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t ch = text[i];
+    if (asciiUnchanged_ && ch < 0x80) continue;
+    uint16_t known = bytes_[ch];
+    if (known == kUnknown) known = Learn(ch);
+    if (known == kNeedsConverter) {
+      EncodeToCodePage(text, codePage_, &lost);
+      return lost;
+    }
+    if (known == kLost) ++lost;
+  }
+  return lost;
 }
 
 TSingleByteTranscoder::TSingleByteTranscoder(int sourceCodePage, int targetCodePage)
@@ -377,8 +475,11 @@ TSingleByteTranscoder::TSingleByteTranscoder(int sourceCodePage, int targetCodeP
       // One character that the encoder writes without the converter.
       const auto& learned = encoder->bytes_;
       uint16_t known = learned[ch];
-      if (known == 0) known = encoder->Learn(ch);
-      if (known >= 2) encoded.push_back(static_cast<char>(known - 2));
+      if (known == TCodePageEncoder::kUnknown) known = encoder->Learn(ch);
+      if (known == TCodePageEncoder::kLost)
+        encoded.push_back('?');
+      else if (known != TCodePageEncoder::kNeedsConverter)
+        encoded.push_back(static_cast<char>(known - 2));
     } else if (!U16_IS_SURROGATE(ch)) {
       char utf8[3];
       const char* end = utf8;

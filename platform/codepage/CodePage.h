@@ -24,17 +24,20 @@ std::string UserCharacterLocale();
 // The code page the locale named (an ICU or POSIX name such as "tr_TR.UTF-8") gives.
 int LocaleSystemCodePage(TSystemCodePage which, std::string_view localeName);
 
-// NFC first, "?" for what the code page cannot hold; an unknown code page raises verimo::Exception.
-// Converters are cached per code page; the call is cheap enough to be made once per cell.
-std::string EncodeToCodePage(WideStringView text, int codePage);
+// NFC first, one "?" for each character the code page cannot hold, whose
+// number `lost` receives when given; an unknown code page raises
+// verimo::Exception. Single-byte code pages map as Microsoft's tables have
+// them; converters are cached per code page; the call is cheap enough to
+// be made once per cell.
+std::string EncodeToCodePage(WideStringView text, int codePage, size_t* lost = nullptr);
 // Bytes the code page does not define become U+FFFD.
 WideString DecodeFromCodePage(std::string_view bytes, int codePage);
 // The same into `out` (replaced), reusing its storage.
 void DecodeFromCodePage(std::string_view bytes, int codePage, WideString& out);
 
 // A single-byte code page as a 256-entry table of the characters its bytes
-// decode to, built once from the converter; decoding through it gives what
-// the converter gives.
+// stand for, as Microsoft's tables have them (generated from them into
+// SingleByteTables.inc); a byte the table leaves undefined is U+FFFD.
 class TSingleByteCodePage {
  public:
   // The table of a code page, built on first use and kept for the process;
@@ -44,15 +47,21 @@ class TSingleByteCodePage {
 
   int CodePage() const { return codePage_; }
   char16_t Decode(uint8_t byte) const { return characters_[byte]; }
+  // The byte that stands for `ch`; -1 when none does.
+  int Encode(char16_t ch) const;
   // Appends the characters of `bytes` to `out`.
   void AppendDecoded(std::string_view bytes, WideString& out) const;
 
-  TSingleByteCodePage(int codePage, const std::array<char16_t, 256>& characters)
-      : codePage_(codePage), characters_(characters) {}
+  TSingleByteCodePage(int codePage, const std::array<char16_t, 256>& characters);
 
  private:
+  struct TEncoding {
+    char16_t character;
+    uint8_t byte;
+  };
   int codePage_;
   std::array<char16_t, 256> characters_;
+  std::vector<TEncoding> encodings_;  // by character
 };
 
 // Copies the leading run of ASCII characters of `text` to `target` as
@@ -67,16 +76,22 @@ class TCodePageEncoder {
  public:
   explicit TCodePageEncoder(int codePage);
   int CodePage() const { return codePage_; }
-  // Appends the bytes of `text` to `out`.
-  void Append(WideStringView text, std::string& out);
+  // Appends the bytes of `text` to `out`; returns how many characters the
+  // code page could not hold (written as "?").
+  size_t Append(WideStringView text, std::string& out);
+  // How many characters of `text` Append would write as "?".
+  size_t CountLost(WideStringView text);
 
  private:
   friend class TSingleByteTranscoder;
+  static constexpr uint16_t kUnknown = 0;
+  static constexpr uint16_t kNeedsConverter = 1;
+  static constexpr uint16_t kLost = 258;
   uint16_t Learn(char16_t ch);
 
   int codePage_;
-  // Per UTF-16 code unit: 0 not yet known, 1 needs the converter, else the
-  // byte + 2.
+  // Per UTF-16 code unit: kUnknown, kNeedsConverter, kLost (written as
+  // "?"), else the byte + 2.
   std::vector<uint16_t> bytes_;
   // Every ASCII character encodes as its own byte.
   bool asciiUnchanged_ = false;
@@ -122,8 +137,10 @@ class TSingleByteTranscoder {
   std::array<std::array<char, 4>, 256> bytes_{};  // length_ of them used
 };
 
-// Whether the code page number has a converter.
+// Whether the code page number has a table or a converter.
 bool IsSupportedCodePage(int codePage);
+// The code pages that convert through their tables (TSingleByteCodePage).
+std::vector<int> SingleByteCodePages();
 // The ICU converter name of a code page number ("windows-1254", "ibm-857", "x-mac-turkish"),
 // or empty when the number is not known.
 std::string CodePageConverterName(int codePage);

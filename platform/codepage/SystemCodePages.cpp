@@ -1,6 +1,7 @@
 #include "platform/codepage/SystemCodePages.h"
 
 #include <array>
+#include <string>
 
 #include "platform/codepage/CodePage.h"
 
@@ -56,6 +57,17 @@ bool IsNeutralLocale(std::string_view localeName) {
   return language.empty() || language == "C" || language == "POSIX";
 }
 
+bool IsUtf8Locale(std::string_view localeName) {
+  const size_t dot = localeName.find('.');
+  if (dot == std::string_view::npos) return false;
+  std::string_view codeset = localeName.substr(dot + 1);
+  codeset = codeset.substr(0, codeset.find('@'));
+  std::string folded;
+  for (char ch : codeset)
+    if (ch != '-') folded += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+  return folded == "utf8";
+}
+
 void SetSystemCodePages(const TCodePageFamily& family) {
   SetSystemCodePage(TSystemCodePage::Ansi, family.ansi);
   SetSystemCodePage(TSystemCodePage::Oem, family.oem);
@@ -67,8 +79,16 @@ void UseAnsiCodePage(int codePage) {
       CodePageFamily(codePage).value_or(TCodePageFamily{codePage, codePage, SystemCodePage(TSystemCodePage::Mac)}));
 }
 
+void BeginRunCodePages(int userAnsiCodePage) {
+  if (userAnsiCodePage != 0)
+    UseAnsiCodePage(userAnsiCodePage);
+  else
+    SetSystemCodePages({0, 0, 0});  // an earlier table or choice must not stay
+}
+
 void FollowTableCodePage(int tableCodePage) {
-  if (!IsNeutralLocale(UserCharacterLocale())) return;
+  const std::string locale = UserCharacterLocale();
+  if (!IsNeutralLocale(locale) && !IsUtf8Locale(locale)) return;
   if (auto family = CodePageFamily(tableCodePage)) SetSystemCodePages(*family);
 }
 

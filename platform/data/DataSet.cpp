@@ -112,8 +112,10 @@ WideString NeutralValueText(const Variant& value) {
     case Variant::Kind::DateTime: return DateTimeText(value.AsDateTime());
     case Variant::Kind::Text: return value.AsText();
     case Variant::Kind::Bytes: {
-      const Bytes& bytes = value.AsBytes();
-      return WideString(bytes.begin(), bytes.end());
+      // Never the raw bytes: no text format could hold them.
+      WideString hex;
+      AppendHexText(value.AsBytes(), hex);
+      return hex;
     }
   }
   return {};

@@ -134,6 +134,10 @@ class TDataSet {
   // exactly when the field is null.
   virtual std::string_view FieldStoredText(int /*index*/) const { return {}; }
   virtual Bytes FieldBlob(int index) const;
+  // The exact decimal text of a decimal (BCD) field of the current record
+  // ("-12.50"), for datasets that keep more digits than a double holds;
+  // empty when blank or not kept.
+  virtual std::string FieldDecimalText(int /*index*/) const { return {}; }
   // The day number a date or timestamp field of the current record holds
   // when it lies outside years 1 to 9999: such a value reads as null, and
   // this tells it apart from a blank. Nothing otherwise.

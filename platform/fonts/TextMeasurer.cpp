@@ -44,6 +44,25 @@ int TTextMeasurer::TextWidth(const TFontDescription& font, WideStringView text) 
   return width;
 }
 
+double CharPoints(TTextMeasurer& measurer, const TFontDescription& font, double points, char32_t codePoint) {
+  constexpr int kMeasureSize = 1000;
+  if (codePoint < 0x20) return 0;
+  TFontDescription large = font;
+  large.Height = -kMeasureSize;
+  char16_t units[2];
+  size_t length = 1;
+  if (codePoint >= 0x10000) {
+    units[0] = static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+    units[1] = static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+    length = 2;
+  } else {
+    units[0] = static_cast<char16_t>(codePoint);
+  }
+  const std::vector<int> widths = measurer.CharWidths(large, WideStringView(units, length));
+  const int advance = widths.empty() || widths.front() <= 0 ? kMeasureSize : widths.front();
+  return advance * points / kMeasureSize;
+}
+
 std::vector<int> TFixedTextMeasurer::CharWidths(const TFontDescription&, WideStringView text) {
   return std::vector<int>(CodePointCount(text), charWidth_);
 }

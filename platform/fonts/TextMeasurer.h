@@ -48,6 +48,12 @@ class TTextMeasurer {
   virtual int TextWidth(const TFontDescription& font, WideStringView text);
 };
 
+// The advance in points of one character set in `font` at `points` points
+// (measured at a large size, so not rounded to whole pixels). A character
+// the font lacks counts as wide as the font is high, as a stand-in from
+// another font tends to be.
+double CharPoints(TTextMeasurer& measurer, const TFontDescription& font, double points, char32_t codePoint);
+
 // Every character has the same width, and the metrics are fixed: for tests
 // that must not depend on installed fonts.
 class TFixedTextMeasurer : public TTextMeasurer {

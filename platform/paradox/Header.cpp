@@ -134,11 +134,22 @@ std::string ReadSortOrderName(std::span<const uint8_t> header, size_t offset, in
   return name;
 }
 
-int ChooseCodePage(int headerCodePage, const std::string& sortOrderName, int defaultCodePage) {
-  if (headerCodePage != 0 && IsSupportedCodePage(headerCodePage)) return headerCodePage;
-  int sortOrderCodePage = CodePageOfSortOrder(sortOrderName);
-  if (sortOrderCodePage != 0 && IsSupportedCodePage(sortOrderCodePage)) return sortOrderCodePage;
-  return defaultCodePage;
+void ChooseCodePage(const TableHeader& table, TCodePageChoice codePages, ParadoxTableInfo& info) {
+  info.headerCodePage = table.headerCodePage;
+  const int sortOrderCodePage = CodePageOfSortOrder(table.sortOrderName);
+  if (codePages.override != 0) {
+    info.codePage = codePages.override;
+    info.codePageSource = TCodePageSource::Override;
+  } else if (table.headerCodePage != 0 && IsSupportedCodePage(table.headerCodePage)) {
+    info.codePage = table.headerCodePage;
+    info.codePageSource = TCodePageSource::Header;
+  } else if (sortOrderCodePage != 0 && IsSupportedCodePage(sortOrderCodePage)) {
+    info.codePage = sortOrderCodePage;
+    info.codePageSource = TCodePageSource::LanguageDriver;
+  } else {
+    info.codePage = codePages.defaultCodePage;
+    info.codePageSource = TCodePageSource::Default;
+  }
 }
 
 WideString DecodeName(const std::string& bytes, int codePage) {
@@ -268,7 +279,7 @@ int CodePageOfSortOrder(const std::string& sortOrderName) {
 }
 
 TableHeader ParseTableHeader(std::span<const uint8_t> header, int64_t fileSize,
-                             const std::string& fileName, int defaultCodePage) {
+                             const std::string& fileName, TCodePageChoice codePages) {
   if (fileSize < static_cast<int64_t>(kCommonHeaderSize) || header.size() < kCommonHeaderSize)
     Fail(fileName, "not a Paradox table (the file is too short: " + std::to_string(fileSize) + " bytes)");
 
@@ -335,7 +346,7 @@ TableHeader ParseTableHeader(std::span<const uint8_t> header, int64_t fileSize,
   }
   table.sortOrderName = ReadSortOrderName(header, sortOrderProbe, fieldCount, table,
                                           header[kAuxPasswordsOffset]);
-  info.codePage = ChooseCodePage(table.headerCodePage, table.sortOrderName, defaultCodePage);
+  ChooseCodePage(table, codePages, info);
   ReadFieldNames(header, offset, table, fileName);
   return table;
 }

@@ -35,12 +35,17 @@ struct TableHeader {
   int headerCodePage = 0;      // as stored; 0 when the header has none
 };
 
+// The code pages the texts may be read in besides the header's.
+struct TCodePageChoice {
+  int override = 0;         // wins over the header's; 0 for none
+  int defaultCodePage = 0;  // when the header names none that can be decoded
+};
+
 // Reads and checks the header at the start of a .DB file. `headerBytes`
-// holds at least the header (or the whole file when it is shorter);
-// `defaultCodePage` applies when the header names no code page that can
-// be decoded. Raises verimo::Exception naming `fileName` and the problem.
+// holds at least the header (or the whole file when it is shorter). Raises
+// verimo::Exception naming `fileName` and the problem.
 TableHeader ParseTableHeader(std::span<const uint8_t> headerBytes, int64_t fileSize,
-                             const std::string& fileName, int defaultCodePage);
+                             const std::string& fileName, TCodePageChoice codePages);
 
 // The size the platform's field reports: characters of an alpha field,
 // bytes of a bytes field, decimal places of a BCD field, the leader of a

@@ -73,9 +73,9 @@ std::optional<std::string> FormattedMemoText(const Bytes& stored) {
 // salvage mode what PlanSalvage makes of a damaged table.
 class TTable::Reader {
  public:
-  Reader(std::string path, int defaultCodePage, bool salvage)
+  Reader(std::string path, TCodePageChoice codePages, bool salvage)
       : file_(std::move(path)),
-        header_(ReadHeader(file_, defaultCodePage)),
+        header_(ReadHeader(file_, codePages)),
         blocksInFile_(BlocksInFile(file_, header_)),
         blobPath_(FindBlobFile(file_.Path())),
         alphaTable_(SingleByteTableOf(header_.info.codePage)),
@@ -155,10 +155,10 @@ class TTable::Reader {
     bool missing = false;
   };
 
-  static TableHeader ReadHeader(const BinaryFile& file, int defaultCodePage) {
+  static TableHeader ReadHeader(const BinaryFile& file, TCodePageChoice codePages) {
     Bytes bytes(static_cast<size_t>(std::min<int64_t>(file.Size(), 0xFFFF)));
     file.ReadAt(0, bytes);
-    return ParseTableHeader(bytes, file.Size(), file.Path(), defaultCodePage);
+    return ParseTableHeader(bytes, file.Size(), file.Path(), codePages);
   }
 
   // Whole blocks and a last block cut short count alike: some tables end
@@ -502,7 +502,7 @@ std::vector<std::string> TTable::SalvageReport() const {
 
 void TTable::DoOpen() {
   if (tableName_.empty()) throw Exception("Table name is missing");
-  auto reader = std::make_unique<Reader>(FilePath(), SystemCodePage(TSystemCodePage::Oem), salvage_);
+  auto reader = std::make_unique<Reader>(FilePath(), TCodePageChoice{codePage_, SystemCodePage(TSystemCodePage::Oem)}, salvage_);
   reader_ = std::move(reader);
   try {
     CheckPassword();
@@ -599,7 +599,9 @@ Variant TTable::FieldValue(int index) const {
   if (!IsTextBlobCode(field.typeCode)) return Variant::FromBytes(stored);
   std::optional<std::string> text;
   if (field.typeCode == 'F') text = FormattedMemoText(stored);
-  if (!text) text = std::string(stored.begin(), stored.end());
+  // Many programs store a memo with a closing NUL inside its length; the
+  // text ends there.
+  if (!text) text = std::string(stored.begin(), std::find(stored.begin(), stored.end(), uint8_t{0}));
   return Variant::FromText(DecodeFromCodePage(*text, reader.Info().codePage));
 }
 

@@ -20,6 +20,14 @@ struct ParadoxFieldInfo {
   TFieldType fieldType = ftUnknown;
 };
 
+// Where the code page a table is read in came from.
+enum class TCodePageSource : uint8_t {
+  Header,          // the code page the header names
+  LanguageDriver,  // the one its language driver implies
+  Default,         // the table names none: the system OEM code page
+  Override,        // the one the user chose (SetCodePage)
+};
+
 // What the header of an open Paradox table says about it.
 struct ParadoxTableInfo {
   int fileVersionCode = 0;   // raw header byte (3 = 3.0, 4 = 3.5, 5..9 = 4.x, 10/11 = 5.x, 12 = 7.x)
@@ -27,7 +35,9 @@ struct ParadoxTableInfo {
   int64_t recordCount = 0;   // as the header counts them
   int recordSize = 0;        // bytes per record
   int blockSize = 0;         // bytes per data block
-  int codePage = 0;          // DOS/Windows code page number the texts are stored in
+  int codePage = 0;          // DOS/Windows code page number the texts are read in
+  TCodePageSource codePageSource = TCodePageSource::Header;
+  int headerCodePage = 0;    // the one the header names; 0 when it names none
   bool encrypted = false;
   std::vector<ParadoxFieldInfo> fields;
 };
@@ -51,8 +61,9 @@ class TableDamaged : public Exception {
 // password is checked against the table (the callback is asked up to three
 // times) and Open fails when it is wrong or the callback is cancelled; with
 // neither, the table is decrypted with the key its header holds. Texts are
-// decoded with the code page the header names, else the one its language
-// driver implies, else the system OEM code page.
+// decoded with the code page set by SetCodePage, else the one the header
+// names, else the one its language driver implies, else the system OEM code
+// page (as it is when Open reads the header).
 //
 // Salvage: a damaged table fails to open (TableDamaged) unless it is opened
 // in salvage mode, which reads every record that can still be read and
@@ -74,6 +85,12 @@ class TTable : public TDataSet {
   const std::string& TableName() const { return tableName_; }
   void SetTableName(std::string fileName);
 
+  // The code page the table's texts are read in instead of the one its
+  // header gives (tables written with the wrong language driver); 0 for the
+  // header's. Takes effect at the next Open.
+  void SetCodePage(int codePage) { codePage_ = codePage; }
+  int CodePage() const { return codePage_; }
+
   // A password tried before the callback is asked.
   void SetPassword(WideString password) { password_ = std::move(password); }
   void SetPasswordCallback(PasswordCallback callback) { passwordCallback_ = std::move(callback); }
@@ -87,7 +104,7 @@ class TTable : public TDataSet {
   std::string FilePath() const;
   // The exact decimal text of a BCD ('#') field of the current record
   // ("-12.50"); empty when the field is blank or not a BCD field.
-  std::string FieldDecimalText(int index) const;
+  std::string FieldDecimalText(int index) const override;
   // What the salvaging read of the open table found; empty when the table
   // was opened without salvage mode or is intact.
   const ParadoxDamageReport& DamageReport() const;
@@ -120,6 +137,7 @@ class TTable : public TDataSet {
   const Reader& OpenReader() const;
   std::string databaseName_;
   std::string tableName_;
+  int codePage_ = 0;
   WideString password_;
   PasswordCallback passwordCallback_;
   bool salvage_ = false;

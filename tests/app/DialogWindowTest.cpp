@@ -440,10 +440,16 @@ class DialogWindowTest : public QObject {
       QVERIFY(!TabShown(view, "tshHTML"));
       TypeFileName(view, QString::fromStdString(target));
       Child<QTabWidget>(view, "Pages")->setCurrentWidget(Child<QWidget>(view, "tshPDF"));
+      // The automatic orientation is on until an orientation is chosen.
+      QCheckBox* automatic = Child<QCheckBox>(view, "chPDFAutoOrientation");
+      QVERIFY(automatic->isChecked());
       Child<QComboBox>(view, "cbPDFOrientation")->setCurrentIndex(1);
       Child<QComboBox>(view, "cbPDFDataFont")->setCurrentIndex(poCourier);
       const TPDFOptions& options = view.Form().PDFOptions;
       QCOMPARE(int{options.PageOptions.Orientation()}, int{poLandscape});
+      QVERIFY(!options.PageOptions.AutoOrientation);
+      QVERIFY(!automatic->isChecked());
+      QVERIFY(!automatic->isEnabled());
       QCOMPARE(options.PageOptions.WidthPoints(), 842);
       QCOMPARE(int{options.DataFont.BaseFont}, int{poCourier});
       // The margins turned with the page.

@@ -52,6 +52,7 @@ class MainWindowTest : public QObject {
   }
 
   TRecordingShellLauncher launcher_;
+  int sampleReadIn_ = 0;  // the code page the sample was read in, at the last CodePageOfSampleExport
 
  private slots:
   void windowLayout() {
@@ -156,6 +157,7 @@ class MainWindowTest : public QObject {
       auto* form = dynamic_cast<TTesselDialogF*>(modal);
       if (!form) return false;
       codePage = SystemCodePage(TSystemCodePage::Ansi);
+      sampleReadIn_ = window.Table1().Info().codePage;
       form->close();
       return true;
     });
@@ -180,6 +182,7 @@ class MainWindowTest : public QObject {
       if (!dialog) return false;
       shownCodePage = dialog->CodePageBox()->currentData().toInt();
       dialog->CodePageBox()->setCurrentIndex(dialog->CodePageBox()->findData(1251));
+      dialog->TableCodePageBox()->setCurrentIndex(dialog->TableCodePageBox()->findData(1250));
       dialog->LocaleBox()->setCurrentText(QStringLiteral("de_DE"));
       dialog->accept();
       return true;
@@ -190,7 +193,9 @@ class MainWindowTest : public QObject {
     const TProgramSettings saved = TProgramSettings::Load(window.ProgramSettingsFile);
     QCOMPARE(saved.codePage, 1251);
     QCOMPARE(saved.locale, std::string("de_DE"));
+    QCOMPARE(saved.tableCodePage, 1250);
     QCOMPARE(CodePageOfSampleExport(window), 1251);
+    QCOMPARE(sampleReadIn_, 1250);  // not the 1254 its header names
 
     TProgramSettings automatic;
     QVERIFY(automatic.Save(window.ProgramSettingsFile));
@@ -205,7 +210,7 @@ class MainWindowTest : public QObject {
       sample.Close();
     }
     const auto family = CodePageFamily(tableCodePage);
-    const int expected = IsNeutralLocale(locale) && family ? family->ansi
+    const int expected = (IsNeutralLocale(locale) || IsUtf8Locale(locale)) && family ? family->ansi
                                                            : LocaleSystemCodePage(TSystemCodePage::Ansi, locale);
     QCOMPARE(CodePageOfSampleExport(window), expected);
     SetSystemCodePages({0, 0, 0});

@@ -238,7 +238,7 @@ TEST_F(CliTest, BinaryBlobsAsSizesOrHex) {
       if (std::sscanf(sizeCells[j].c_str(), "(%lu bytes)", &bytes) != 1) continue;
       ++blobs;
       EXPECT_EQ(hexCells[j].size(), 2 * bytes);
-      EXPECT_EQ(hexCells[j].find_first_not_of("0123456789abcdef"), std::string::npos);
+      EXPECT_EQ(hexCells[j].find_first_not_of("0123456789ABCDEF"), std::string::npos);
     }
   }
   EXPECT_GT(blobs, 0);

@@ -29,13 +29,20 @@ PAGE = 4096
 
 def built_types(cli):
     """(list text, first extension, type number) of every built type that
-    writes a file."""
+    writes a file; the types of the command line only (listed after an
+    empty line) have no number."""
     out = subprocess.run([cli, "formats"], check=True, capture_output=True, text=True).stdout
+    dialog_types, _, command_line_types = out.partition("\n\n")
     types = []
-    for number, line in enumerate(out.splitlines()[1:]):
+    for number, line in enumerate(dialog_types.splitlines()[1:]):
         name, extensions, built = line[:25].strip(), line[25:36].strip(), line[36:42].strip()
         if built == "yes" and extensions not in ("", "-"):
             types.append((name, extensions.split(",")[0], number))
+    for line in command_line_types.splitlines()[1:]:
+        words = line.split()
+        if "yes" in words:
+            at = words.index("yes")
+            types.append((" ".join(words[:at - 1]), words[at - 1].split(",")[0], None))
     return types
 
 
@@ -186,7 +193,7 @@ def main():
         if not types:
             problems.append("verimo-cli formats lists no built type")
         for name, ext, number in types:
-            for through_dialog in (False, True):
+            for through_dialog in (False, True) if number is not None else (False,):
                 problems += check_case(cli, table, name, ext, number, work, through_dialog)
             print("checked", name)
     finally:

@@ -7,6 +7,7 @@
 
 #include "core/DateTime.h"
 #include "core/Exception.h"
+#include "core/LossTally.h"
 #include "core/StringList.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
@@ -162,6 +163,31 @@ TEST(Variant, KindsAndConversions) {
   EXPECT_THROW(Variant::FromText(u"1").AsInt(), Exception);
   EXPECT_EQ(Variant::FromText(u"a"), Variant::FromText(u"a"));
   EXPECT_NE(Variant::FromDouble(1), Variant::FromDateTime(1));
+}
+
+TEST(LossTally, CountsOncePerFieldKindAndDetailInTheOrderFirstMet) {
+  TLossTally tally;
+  tally.Add(u"Ad", TLossKind::UnwritableCharacter, u"1252", 3);
+  tally.Add(u"Tutar", TLossKind::NumberTooWide, u"N(10,2)");
+  tally.Add(u"Ad", TLossKind::UnwritableCharacter, u"1252", 2);
+  tally.Add(u"Ad", TLossKind::UnwritableCharacter, u"437", 0);
+  tally.Add(u"Ad", TLossKind::ForbiddenCharacter, u"XML");
+  ASSERT_EQ(tally.Losses().size(), 3u);
+  EXPECT_EQ(tally.Losses()[0].count, 5);
+  EXPECT_EQ(tally.Losses()[1].field, u"Tutar");
+  EXPECT_EQ(tally.Losses()[2].kind, TLossKind::ForbiddenCharacter);
+  TLossTally more;
+  more.Add(u"Tutar", TLossKind::NumberTooWide, u"N(10,2)", 4);
+  more.Add(u"Onay", TLossKind::BlankAsFalse, u"No");
+  tally.AddAll(more);
+  ASSERT_EQ(tally.Losses().size(), 4u);
+  EXPECT_EQ(tally.Losses()[1].count, 5);
+  tally.Clear();
+  EXPECT_TRUE(tally.Empty());
+  EXPECT_EQ(GroupedCount(1204, u','), u"1,204");
+  EXPECT_EQ(GroupedCount(102943, u'.'), u"102.943");
+  EXPECT_EQ(GroupedCount(1000000, u','), u"1,000,000");
+  EXPECT_EQ(GroupedCount(999, u','), u"999");
 }
 
 }  // namespace

@@ -129,6 +129,25 @@ TEST_F(ProgressTest, CloseNotificationOnlyAsksToClose) {
   EXPECT_EQ(progress_.State(), TState::Finished);
 }
 
+// The window's line for each kind of loss: the field, the count with
+// Turkish grouping, and what became of the values.
+TEST(ProgressLossTextTest, OneLinePerFieldAndKind) {
+  EXPECT_EQ(TTesselProgress::LossText({u"Ad", TLossKind::UnwritableCharacter, u"1252", 1204}),
+            u"\"Ad\" alanında 1252 kod sayfasında yazılamayan 1.204 karakter \"?\" olarak yazıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Gün", TLossKind::DateOutOfRange, u"", 2}),
+            u"\"Gün\" alanında 1–9999 yılları dışında kalan 2 tarih boş aktarıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Not", TLossKind::ForbiddenCharacter, u"XML", 3}),
+            u"\"Not\" alanında XML biçiminin kabul etmediği 3 karakter çıkarıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Tutar", TLossKind::NumberTooWide, u"N(15,4)", 5}),
+            u"\"Tutar\" alanında N(15,4) alanına sığmayan 5 sayı \"*\" olarak yazıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Onay", TLossKind::BlankAsFalse, u"No", 1}),
+            u"\"Onay\" alanında boş olan 1 mantıksal değer No olarak yazıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Resim", TLossKind::TextCut, u"255", 2}),
+            u"\"Resim\" alanında 2 değer sütunun 255 karakterlik genişliğine kısaltıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Not", TLossKind::CellTextCut, u"32767", 1}),
+            u"\"Not\" alanında 1 değer bir hücrenin alabildiği 32767 karaktere kısaltıldı.");
+}
+
 // A long salvage report is shortened to its first problems, a count of the
 // others and its summary, so that the window fits the screen.
 TEST(ProgressSalvageReportTest, ShowsTheFirstProblemsAndTheSummary) {

@@ -52,7 +52,7 @@ TEST_F(SqlClipboardFormTest, SqlStartNamesTheTableAfterTheFileAndTakesTheOptionP
     form.ShowFile = false;
     form.Start(ui);
     const auto& sql = static_cast<const TTesselSQL&>(form.ExporterFor(aeSQL));
-    EXPECT_EQ(sql.TableName, u"CUSTOMERS");
+    EXPECT_EQ(sql.TableName, u"\"CUSTOMERS\"") << "one name, quoted as the dialect quotes it";
   });
   const std::string script = test::ReadFileBytes(dir_.File("customers.sql"));
   EXPECT_NE(script.find("BEGIN;\r\n\r\nCREATE TABLE \"CUSTOMERS\"(\r\n  \"Id\"  INTEGER,\r\n  \"Name\"  VARCHAR(20),\r\n"

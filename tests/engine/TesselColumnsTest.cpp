@@ -56,6 +56,8 @@ class TesselColumnsTest : public ::testing::Test {
   bool publishAlign_ = true;
   bool autoCalcStrType_ = false;
   int captionRow_ = -1;
+  int skip_ = 0;
+  int limit_ = 0;
   int recordCounter_ = 0;
   TTesselColumns columns_{[this](TTesselColumnSettings& s) {
     s.Source = source_;
@@ -69,6 +71,8 @@ class TesselColumnsTest : public ::testing::Test {
     s.AutoCalcStrType = autoCalcStrType_;
     s.CaptionRow = captionRow_;
     s.RecordCounter = &recordCounter_;
+    s.SkipRecCount = skip_;
+    s.ExportRecCount = limit_;
   }};
 };
 
@@ -340,6 +344,43 @@ TEST_F(TesselColumnsTest, WidthPassWidensAndRestoresThePosition) {
   EXPECT_EQ(c[0].Width, 18);
   EXPECT_EQ(c[1].Width, 7);  // the caption ColNo_1
   EXPECT_EQ(grid.Row, 3);
+}
+
+// The page formats' pass hands every text of the records an export reads
+// to the measure, the null text for a null; numbers of a length measured
+// before are passed over only when asked.
+TEST_F(TesselDataSetColumnsTest, MeasurePassSeesTheRecordsTheExportReads) {
+  data_.AppendRecord({Variant::FromInt(7654321), Variant::Null(), Variant::Null(), Variant::FromDouble(1),
+                      Variant::Null(), Variant::Null(), Variant::FromBool(false)});
+  data_.AppendRecord({Variant::FromInt(-5), Variant::FromText(u"Grace Hopper"), Variant::Null(),
+                      Variant::FromDouble(2), Variant::Null(), Variant::Null(), Variant::Null()});
+  data_.AppendRecord({Variant::FromInt(42), Variant::FromText(u"Last"), Variant::Null(), Variant::FromDouble(3),
+                      Variant::Null(), Variant::Null(), Variant::Null()});
+  formats_->SetNullString(u"(yok)");
+  exportedFields_ = {u"Id", u"Name"};
+  TTesselColumns& c = Build();
+  auto measured = [&](bool fromFirst, bool sameLengthSameWidth) {
+    std::vector<WideString> texts;
+    c.MeasureTexts([&](int column, const WideString& text) { texts.push_back(IntToWide(column) + u":" + text); },
+                   fromFirst, false, sameLengthSameWidth);
+    return texts;
+  };
+  data_.First();
+  data_.Next();
+  data_.Next();
+  EXPECT_EQ(measured(true, false),
+            (std::vector<WideString>{u"0:1,234,567", u"1:Ada", u"0:7,654,321", u"1:(yok)", u"0:-5", u"1:Grace Hopper",
+                                     u"0:42", u"1:Last"}));
+  // 7,654,321 has the digits of 1,234,567; the texts are all read.
+  EXPECT_EQ(measured(true, true), (std::vector<WideString>{u"0:1,234,567", u"1:Ada", u"1:(yok)", u"0:-5",
+                                                          u"1:Grace Hopper", u"0:42", u"1:Last"}));
+  EXPECT_EQ(data_.Field(1).AsString(), u"Grace Hopper");  // the position is restored
+  EXPECT_EQ(measured(false, false), (std::vector<WideString>{u"0:-5", u"1:Grace Hopper", u"0:42", u"1:Last"}));
+  skip_ = 1;
+  limit_ = 2;
+  Build();
+  EXPECT_EQ(measured(true, false),
+            (std::vector<WideString>{u"0:7,654,321", u"1:(yok)", u"0:-5", u"1:Grace Hopper"}));
 }
 
 }  // namespace

@@ -8,7 +8,14 @@
 namespace verimo {
 namespace {
 
-constexpr int kCellWidth = 2392;
+// The margins between a cell's edges and its text, left and right, in twips.
+constexpr int kCellMargin = 57;
+
+int Sum(const std::vector<int>& widths) {
+  int total = 0;
+  for (int width : widths) total += width;
+  return total;
+}
 
 void AppendAttribute(std::string& out, const char* name, WideStringView value) {
   out += name;
@@ -69,7 +76,12 @@ TDocxDocument::TDocxDocument(TStream& stream) : xml_(std::make_unique<TTesselXML
 
 TDocxDocument::~TDocxDocument() = default;
 
-void TDocxDocument::Begin() {
+void TDocxDocument::Begin(const std::vector<int>& widths) {
+  WriteDocumentStart();
+  BeginTable(widths);
+}
+
+void TDocxDocument::WriteDocumentStart() {
   xml_->WriteDeclaration("1.0", "UTF-8", "yes");
   xml_->OpenElement("w:document", {},
                     {{"xmlns:ve", ooxml::kMarkupCompatibility},
@@ -81,14 +93,24 @@ void TDocxDocument::Begin() {
                      {"xmlns:wp", ooxml::kWordprocessingDrawing},
                      {"xmlns:w10", ooxml::kOfficeWord},
                      {"xmlns:w", ooxml::kWordprocessingML}});
-  xml_->WriteRaw(
-      "<w:body><w:tbl><w:tblPr><w:tblStyle w:val=\"TableGrid\" /><w:tblW w:w=\"0\" w:type=\"auto\" />"
-      "<w:tblLook w:val=\"04A0\" /></w:tblPr>");
+  xml_->WriteRaw("<w:body>");
 }
 
-void TDocxDocument::WriteGrid(int columnCount) {
+void TDocxDocument::PageBreak() { xml_->WriteRaw("<w:p><w:r><w:br w:type=\"page\" /></w:r></w:p>"); }
+
+void TDocxDocument::BeginTable(const std::vector<int>& widths) {
+  rowCount_ = 0;
+  const std::string margin = std::to_string(kCellMargin);
+  xml_->WriteRaw("<w:tbl><w:tblPr><w:tblStyle w:val=\"TableGrid\" /><w:tblW w:w=\"" +
+                 std::to_string(Sum(widths)) +
+                 "\" w:type=\"dxa\" /><w:tblLayout w:type=\"fixed\" /><w:tblCellMar><w:left w:w=\"" + margin +
+                 "\" w:type=\"dxa\" /><w:right w:w=\"" + margin +
+                 "\" w:type=\"dxa\" /></w:tblCellMar><w:tblLook w:val=\"04A0\" /></w:tblPr>");
+}
+
+void TDocxDocument::WriteGrid(const std::vector<int>& widths) {
   std::string grid = "<w:tblGrid>";
-  for (int i = 0; i < columnCount; ++i) grid += "<w:gridCol w:w=\"" + std::to_string(kCellWidth) + "\" />";
+  for (int width : widths) grid += "<w:gridCol w:w=\"" + std::to_string(width) + "\" />";
   grid += "</w:tblGrid>";
   xml_->WriteRaw(grid);
 }
@@ -122,8 +144,12 @@ void TDocxDocument::WriteRunText(WideStringView text) {
   }
 }
 
-void TDocxDocument::WriteCell(WideStringView text, const TDocxCellStyle& style, const TDocxBorder* border) {
-  cell_.assign("<w:tc><w:tcPr><w:tcW w:w=\"2392\" w:type=\"dxa\" />");
+void TDocxDocument::WriteCell(WideStringView text, const TDocxCellStyle& style, const TDocxBorder* border, int width,
+                              int span) {
+  cell_.assign("<w:tc><w:tcPr><w:tcW w:w=\"");
+  cell_ += std::to_string(width);
+  cell_ += "\" w:type=\"dxa\" />";
+  if (span > 1) cell_ += "<w:gridSpan w:val=\"" + std::to_string(span) + "\" />";
   if (border) AppendBorders(cell_, *border);
   if (style.UseBackground && style.BackgroundColor != clWhite)
     cell_ += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + ColorToHex(style.BackgroundColor) + "\" />";
@@ -136,14 +162,21 @@ void TDocxDocument::WriteCell(WideStringView text, const TDocxCellStyle& style, 
   xml_->WriteRaw(cell_);
 }
 
-void TDocxDocument::End(TTesselPageOrientation orientation, int columnCount) {
+void TDocxDocument::EndTable(const std::vector<int>& widths) {
   if (rowCount_ == 0) {
     const TDocxCellStyle plain;
     BeginRow();
-    for (int i = 0; i < std::max(columnCount, 1); ++i) WriteCell({}, plain, nullptr);
+    for (int width : widths) WriteCell({}, plain, nullptr, width);
+    if (widths.empty()) WriteCell({}, plain, nullptr, 0);
     EndRow();
   }
-  xml_->WriteRaw("</w:tbl><w:p/><w:sectPr w:rsidR=\"00584319\" w:rsidSect=\"00584319\" >");
+  xml_->WriteRaw("</w:tbl>");
+}
+
+void TDocxDocument::AppendPart(TStream& part) { xml_->WriteRawFrom(part); }
+
+void TDocxDocument::EndBody(TTesselPageOrientation orientation) {
+  xml_->WriteRaw("<w:p/><w:sectPr w:rsidR=\"00584319\" w:rsidSect=\"00584319\" >");
   if (orientation == poLandscape) {
     xml_->WriteRaw(
         "<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\" />"
@@ -159,5 +192,7 @@ void TDocxDocument::End(TTesselPageOrientation orientation, int columnCount) {
   xml_->Flush();
   xml_.reset();
 }
+
+void TDocxDocument::Flush() { xml_->Flush(); }
 
 }  // namespace verimo

@@ -90,6 +90,8 @@ void SaveDocxSettings(TTesselIniFile& file, const TTesselDocxOptions& options) {
   file.WriteBool(kSection, u"UseBorder", options.UseBorder);
   file.WriteInteger(kSection, u"BorderColor", static_cast<int>(options.Border.Color));
   file.WriteInteger(kSection, u"BorderStyle", options.Border.Style);
+  file.WriteInteger(kSection, u"PageOrientation", options.PageOrientation);
+  file.WriteBool(kSection, u"AutoOrientation", options.AutoOrientation);
   for (int i = 0; i < 4; ++i) SaveStyle(file, StyleSection(i), options.BaseStyle(i));
   EraseSectionsStartingWith(file, kStripPrefix);
   for (size_t i = 0; i < options.StripStylesList.size(); ++i)
@@ -102,6 +104,9 @@ void LoadDocxSettings(const TTesselIniFile& file, TTesselDocxOptions& options) {
   options.Border.Color = ColorValue(file.ReadInteger(kSection, u"BorderColor", static_cast<int>(options.Border.Color)));
   options.Border.Style =
       Clamped(file.ReadInteger(kSection, u"BorderStyle", options.Border.Style), dbsEngrave3D, dbsSingle);
+  options.PageOrientation =
+      Clamped(file.ReadInteger(kSection, u"PageOrientation", options.PageOrientation), poLandscape, poPortrait);
+  options.AutoOrientation = file.ReadBool(kSection, u"AutoOrientation", options.AutoOrientation);
   for (int i = 0; i < 4; ++i)
     if (file.SectionExists(StyleSection(i))) LoadStyle(file, StyleSection(i), options.BaseStyle(i));
   options.StripStylesList.clear();

@@ -54,6 +54,9 @@ struct TTesselDocxOptions {
   bool UseBorder = false;
   TDocxBorder Border;
   TTesselPageOrientation PageOrientation = poPortrait;
+  // A portrait page turns landscape for a table too wide for it; an
+  // orientation the user chose stays (then this is off).
+  bool AutoOrientation = true;
 
   int StripCount() const {
     return StripStyleType == ssNone ? 0 : static_cast<int>(StripStylesList.size());
@@ -64,7 +67,7 @@ struct TTesselDocxOptions {
   friend bool operator==(const TTesselDocxOptions&, const TTesselDocxOptions&) = default;
 };
 
-// The settings sections: "DOCX" (strip type, border), one "DOCX_OPTIONS_" +
+// The settings sections: "DOCX" (strip type, border, page orientation), one "DOCX_OPTIONS_" +
 // caption per base style and one "DOCX_STRIP_STYLE_" + n per strip style.
 void SaveDocxSettings(TTesselIniFile& file, const TTesselDocxOptions& options);
 void LoadDocxSettings(const TTesselIniFile& file, TTesselDocxOptions& options);

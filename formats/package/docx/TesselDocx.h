@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/TesselText.h"
 #include "formats/package/docx/DocxOptions.h"
@@ -8,6 +9,7 @@
 namespace verimo {
 
 class TDocxFileMaker;
+class TTextMeasurer;
 
 // Exports the source as a Word 2007 document holding one table: header
 // lines, the caption row, one row per record and footer lines are its
@@ -20,6 +22,9 @@ class TTesselDocx : public TTesselAdvancedText {
   ~TTesselDocx() override;
 
   TTesselDocxOptions DocxOptions;
+  // Measures the texts for the column widths; the installed fonts when
+  // null. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
 
   void BeginExport() override;
   void WriteCaptionRow() override;
@@ -31,11 +36,22 @@ class TTesselDocx : public TTesselAdvancedText {
   void LoadSettings(TTesselIniFile& settings) override;
 
   int RowCounter() const { return rowCounter_; }
+  // The options the run follows: the page it turned to and the fonts it
+  // narrowed to fit the table.
+  const TTesselDocxOptions& RunOptions() const { return run_; }
+  // The column groups of the run's tables (one of every column unless there
+  // are more than a word processor holds) and the widths of each group's
+  // columns in twips.
+  const std::vector<std::vector<int>>& ColumnGroups() const { return groups_; }
+  const std::vector<int>& ColumnWidths(size_t group = 0) const { return widths_.at(group); }
   int DataRowCounter() const { return dataRowCounter_; }
 
  private:
   const TDocxCellStyle& DataCellStyle(int column) const;
 
+  TTesselDocxOptions run_;
+  std::vector<std::vector<int>> groups_;
+  std::vector<std::vector<int>> widths_;
   std::unique_ptr<TDocxFileMaker> fileMaker_;
   int rowCounter_ = 0;
   int dataRowCounter_ = 0;

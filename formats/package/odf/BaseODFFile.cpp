@@ -188,7 +188,8 @@ std::string TBaseODFFile::ContentTail() const {
          "</office:body>\r\n</office:document-content>\r\n";
 }
 
-void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& commonStyles) {
+void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& commonStyles,
+                                const TStylesWriter& pageStyles) {
   Table().WriteRaw(ContentTail());
   table_->Flush();
   table_.reset();
@@ -198,7 +199,12 @@ void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWri
     styles += FontFaceDecls(fontFaces);
     styles += "<office:styles>";
     commonStyles(styles);
-    styles += "</office:styles>\r\n<office:automatic-styles/></office:document-styles>\r\n";
+    styles += "</office:styles>\r\n";
+    if (pageStyles)
+      pageStyles(styles);
+    else
+      styles += "<office:automatic-styles/>";
+    styles += "</office:document-styles>\r\n";
     xml.WriteRaw(styles);
   });
   DeflatedParts.push_back({"content.xml", content_.get()});

@@ -56,8 +56,11 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
   TTesselXMLWriter& OpenTableFragment(const TStylesWriter& fontFaces, const TStylesWriter& automaticStyles);
   TTesselXMLWriter& Table();
   // Completes content.xml, writes styles.xml (`commonStyles` writes its
-  // styles) and zips the package into the output file.
-  void BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& commonStyles);
+  // styles; `pageStyles`, when given, its automatic and master styles,
+  // else it has no automatic styles) and zips the package into the output
+  // file.
+  void BuildPackage(const TStylesWriter& fontFaces, const TStylesWriter& commonStyles,
+                    const TStylesWriter& pageStyles = nullptr);
 
   const char* MediaType() const;
 

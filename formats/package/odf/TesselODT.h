@@ -10,6 +10,9 @@
 namespace verimo {
 
 class TBaseODFFile;
+class TTesselXMLWriter;
+class TFileStream;
+class TTextMeasurer;
 
 // Exports the source as an OpenDocument text document: the header lines
 // as paragraphs, one table with the caption row as its repeated header
@@ -26,6 +29,9 @@ class TTesselODT : public TTesselAdvancedText {
   TTesselODTOptions ODTOptions;
   // Resource string 34656 by default; an empty name fails the run.
   WideString TableName;
+  // Measures the texts for the column widths; the installed fonts when
+  // null. Not owned.
+  TTextMeasurer* TextMeasurer = nullptr;
 
   void BeginExport() override;
   void WriteCaptionRow() override;
@@ -37,6 +43,14 @@ class TTesselODT : public TTesselAdvancedText {
   void LoadSettings(TTesselIniFile& settings) override;
 
   int RecordCount() const { return records_; }
+  // The run's page orientation, the column groups of its tables (one of
+  // every column unless there are more than a word processor holds) and
+  // each group's column widths (points), and its options with the fonts it
+  // narrowed to fit the table.
+  TTesselPageOrientation RunOrientation() const { return orientation_; }
+  const std::vector<std::vector<int>>& ColumnGroups() const { return groups_; }
+  const std::vector<double>& ColumnWidths(size_t group = 0) const { return widths_.at(group); }
+  const TTesselODTOptions& RunOptions() const { return run_; }
 
  private:
   // The row held back: its cell texts, whether it is the caption row and,
@@ -48,11 +62,28 @@ class TTesselODT : public TTesselAdvancedText {
     bool Held = false;
   };
 
+  // The table of a further column group, written aside until the end.
+  struct TGroupPart {
+    std::unique_ptr<TFileStream> stream;
+    std::unique_ptr<TTesselXMLWriter> writer;
+  };
+
+  void FitTableToPage();
+  void AppendTableStyles(std::string& out) const;
+  void AppendPageStyles(std::string& out) const;
+  TTesselXMLWriter& GroupWriter(size_t group);
+  static std::string GroupStyleName(size_t group, const char* name);
   void WritePendingRow(bool last);
+  void WritePendingRow(size_t group, bool last);
   void WriteParagraphs(std::string_view style, const TStringList& lines);
   void FinishPackage();
   int StripOf(int column, int record) const;
 
+  TTesselODTOptions run_;
+  TTesselPageOrientation orientation_ = poPortrait;
+  std::vector<std::vector<int>> groups_;
+  std::vector<std::vector<double>> widths_;
+  std::vector<TGroupPart> parts_;
   std::unique_ptr<TBaseODFFile> package_;
   TPendingRow pending_;
   std::string line_;

@@ -162,6 +162,12 @@ void TTesselXlsx::EndExport() {
   TTesselAdvancedText::EndExport();
 }
 
+TTesselTextLimits TTesselXlsx::TextLimits() const {
+  TTesselTextLimits limits = TTesselAdvancedText::TextLimits();
+  limits.maxTextLength = kMaxCellTextLength;
+  return limits;
+}
+
 void TTesselXlsx::Execute() {
   if (FileName.empty()) throw Exception("No target file name is given for the export");
   try {

@@ -47,6 +47,8 @@ class TTesselXlsx : public TTesselAdvancedText {
   void Execute() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
+  // A cell holds at most kMaxCellTextLength units of text.
+  TTesselTextLimits TextLimits() const override;
 
   int RowCounter() const { return rowCounter_; }
   int DataRowCounter() const { return dataRowCounter_; }

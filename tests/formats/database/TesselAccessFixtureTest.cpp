@@ -81,12 +81,14 @@ std::string Difference(const TField& field, const json& stored) {
     return std::fabs(FromIso(stored["date"]) - expected) < 2e-8 ? "" : "expected " + std::to_string(expected);
   }
   if (field.IsBlob() && !field.IsMemo()) {
-    // Binary data goes in as text, one character per byte.
-    const size_t bytes = field.BlobBytes().size();
-    if (bytes == 0) return "";
-    if (!stored.is_string()) return "expected text for " + std::to_string(bytes) + " bytes";
-    const size_t characters = Utf8ToWide(stored.get<std::string>()).size();
-    return characters == bytes ? "" : std::to_string(characters) + " characters for " + std::to_string(bytes) + " bytes";
+    // Binary data goes in as its hexadecimal text, two digits a byte.
+    const Bytes bytes = field.BlobBytes();
+    if (bytes.empty()) return "";
+    if (!stored.is_string()) return "expected text for " + std::to_string(bytes.size()) + " bytes";
+    WideString hex;
+    AppendHexText(bytes, hex);
+    return stored.get<std::string>() == WideToUtf8(hex) ? ""
+                                                         : "expected the " + std::to_string(bytes.size()) + " bytes in hexadecimal";
   }
   const std::string text = WideToUtf8(field.AsString());
   if (text.empty()) return stored.is_null() ? "" : "expected null for an empty text";

@@ -245,8 +245,42 @@ TEST(DBFExportTest, NumbersIgnoreTheTextPatternsAndTheProcessWideSeparators) {
   EXPECT_EQ(table.Field(1, 1), "          ");
   EXPECT_EQ(table.Field(1, 3), "(yok)     ");
   EXPECT_EQ(table.Field(2, 0), "***********");
+  // Each field that lost a number says so once, with the count.
+  ASSERT_EQ(exporter.Losses().Losses().size(), 2u);
+  EXPECT_EQ(exporter.Losses().Losses()[0].field, u"Oran");
+  EXPECT_EQ(exporter.Losses().Losses()[0].kind, TLossKind::NumberTooWide);
+  EXPECT_EQ(exporter.Losses().Losses()[0].detail, u"N(6,2)");
+  EXPECT_EQ(exporter.Losses().Losses()[1].field, u"Adet");
+  EXPECT_EQ(exporter.Losses().Losses()[1].detail, u"N(11,0)");
   EXPECT_EQ(seen, std::vector<char16_t>(3, separator));
   EXPECT_EQ(GlobalFormatSettings().DecimalSeparator, separator);
+}
+
+// Without a precision line, a BCD field keeps its own decimals and money
+// four, both in dBASE's widest number field; a precision line still wins.
+TEST(DBFExportTest, NumberFieldsFollowTheirSourceType) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Bakiye", ftBCD, 2);
+  data.AddFieldDef(u"Fiyat", ftCurrency);
+  data.AddFieldDef(u"Oran", ftFloat);
+  data.AddFieldDef(u"Kesir", ftBCD, 30);
+  data.AppendRecord({Variant::FromDouble(123456789012.34), Variant::FromDouble(-12345678901.5), Variant::FromDouble(0.5),
+                     Variant::FromDouble(0.25)});
+  data.Open();
+  TTesselDBF exporter;
+  exporter.DataSet = &data;
+  Table table = ExportToMemory(exporter);
+  EXPECT_EQ(table.lengths, (std::vector<int>{20, 20, 15, 20}));
+  EXPECT_EQ(table.decimals, (std::vector<int>{2, 4, 4, 18}));
+  EXPECT_EQ(table.Field(0, 0), "     123456789012.34");
+  EXPECT_EQ(table.Field(0, 1), "   -12345678901.5000");
+  EXPECT_TRUE(exporter.Losses().Empty());
+  exporter.ColumnsPrecision = {u"Bakiye=12,2"};
+  table = ExportToMemory(exporter);
+  EXPECT_EQ(table.lengths[0], 12);
+  EXPECT_EQ(table.Field(0, 0), "************");
+  ASSERT_EQ(exporter.Losses().Losses().size(), 1u);
+  EXPECT_EQ(exporter.Losses().Losses()[0].detail, u"N(12,2)");
 }
 
 // Fails inside the second field of the third record.

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <numeric>
 #include <random>
+#include <regex>
 
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
@@ -50,8 +52,10 @@ TEST_F(DocxTest, PackageHoldsTheNineParts) {
                                       "word/_rels/document.xml.rels", "[Content_Types].xml", "_rels/.rels"}));
   EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote(exporter_.FileName) + " >/dev/null"), 0);
   const std::string document = Document();
-  EXPECT_NE(document.find("<w:tblGrid><w:gridCol w:w=\"2392\" /><w:gridCol w:w=\"2392\" /></w:tblGrid>"),
-            std::string::npos);
+  // Two columns as wide as their texts, laid out at those widths.
+  EXPECT_TRUE(std::regex_search(document, std::regex("<w:tblGrid><w:gridCol w:w=\"\\d+\" /><w:gridCol w:w=\"\\d+\" />"
+                                                     "</w:tblGrid>")));
+  EXPECT_NE(document.find("<w:tblLayout w:type=\"fixed\" />"), std::string::npos);
   // A plain Calibri 11 run carries only its language.
   EXPECT_NE(document.find("<w:rPr><w:lang w:val=\"en-US\" /></w:rPr><w:t>a</w:t>"), std::string::npos);
   EXPECT_NE(document.find("<w:pgSz w:w=\"11906\" w:h=\"16838\" />"), std::string::npos);
@@ -105,6 +109,53 @@ TEST_F(DocxTest, HeaderLinesAreSingleCellRowsWithoutBorderAndAnEmptyTableStillHa
       << "one cell only, and no filler row after it";
 }
 
+// The widths of the grid's columns.
+std::vector<int> GridWidths(const std::string& document) {
+  std::vector<int> widths;
+  const std::regex column("<w:gridCol w:w=\"(\\d+)\" />");
+  for (auto it = std::sregex_iterator(document.begin(), document.end(), column); it != std::sregex_iterator(); ++it)
+    widths.push_back(std::stoi((*it)[1]));
+  return widths;
+}
+
+// A table too wide for portrait turns landscape (unless an orientation
+// was chosen) and narrows its fonts; it stays within the text area, and
+// header lines span it.
+TEST_F(DocxTest, WideTablesTurnLandscapeNarrowTheirFontsAndStayOnThePage) {
+  TMemDataSet wide;
+  TStringList fields;
+  for (int c = 0; c < 24; ++c) {
+    wide.AddFieldDef(u"Sütun" + IntToWide(c), ftString, 40);
+    fields.Add(u"Sütun" + IntToWide(c));
+  }
+  std::vector<Variant> values;
+  for (int c = 0; c < 24; ++c) values.push_back(Variant::FromText(u"değer" + IntToWide(c) + u" ve açıklaması"));
+  wide.AppendRecord(values);
+  wide.Open();
+  exporter_.DataSet = &wide;
+  exporter_.ExportedFields = fields;
+  exporter_.Header = {u"Başlık satırı"};
+  exporter_.Execute();
+  std::string document = Document();
+  EXPECT_EQ(exporter_.RunOptions().PageOrientation, poLandscape);
+  EXPECT_NE(document.find("<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\" />"), std::string::npos);
+  EXPECT_EQ(exporter_.RunOptions().DataStyle.Font.Size, 7);
+  EXPECT_NE(document.find("<w:sz w:val=\"14\" />"), std::string::npos);
+  std::vector<int> widths = GridWidths(document);
+  ASSERT_EQ(widths.size(), 24u);
+  EXPECT_LE(std::accumulate(widths.begin(), widths.end(), 0), 16838 - 2 * 1134);
+  EXPECT_NE(document.find("<w:gridSpan w:val=\"24\" />"), std::string::npos);
+
+  exporter_.DocxOptions.AutoOrientation = false;
+  exporter_.Execute();
+  document = Document();
+  EXPECT_EQ(exporter_.RunOptions().PageOrientation, poPortrait);
+  widths = GridWidths(document);
+  EXPECT_LE(std::accumulate(widths.begin(), widths.end(), 0), 11906 - 850 - 1701);
+  // The options themselves stay as they were.
+  EXPECT_EQ(exporter_.DocxOptions.DataStyle.Font.Size, 11);
+}
+
 TEST_F(DocxTest, FailedRunLeavesNeitherTargetNorStagingFolder) {
   test::TemporaryDirectoryOverride tmp(dir_ / "tmp");
   for (int i = 0; i < 5; ++i) data_.AppendRecord({Variant::FromText(u"a"), Variant::FromText(u"b")});
@@ -156,6 +207,8 @@ TEST_F(DocxTest, OptionsSurviveASettingsFile) {
   exporter_.DocxOptions.HeaderStyle.BackgroundColor = 0x808080;
   exporter_.DocxOptions.UseBorder = true;
   exporter_.DocxOptions.Border = {dbsEngrave3D, 0x010203};
+  exporter_.DocxOptions.PageOrientation = poLandscape;
+  exporter_.DocxOptions.AutoOrientation = false;
   settings::SaveToFile(exporter_, dir_ / "d.cfg");
   TTesselDocx loaded;
   settings::LoadFromFile(loaded, dir_ / "d.cfg");

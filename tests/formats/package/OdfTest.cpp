@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <regex>
 
 #include "core/DateTime.h"
@@ -396,6 +397,45 @@ TEST_F(OdfExportTest, TextTableBordersUseLayerAndEnderVariants) {
   EXPECT_NE(content.find("fo:border-top=\"none\" fo:border-left=\"none\" fo:border-bottom=\"none\" "
                          "fo:border-right=\"none\""),
             std::string::npos);
+}
+
+// The text table's columns are as wide as their texts, the table within
+// the page's text area; a table too wide for portrait turns the page
+// landscape and narrows its fonts.
+TEST_F(OdfExportTest, TextTableColumnsFollowTheirTextsAndFitThePage) {
+  AddRows(3);
+  odt_.Execute();
+  std::string content = Content(odt_);
+  std::string styles = test::ZipPart(odt_.FileName, "styles.xml");
+  EXPECT_NE(styles.find("style:print-orientation=\"portrait\""), std::string::npos);
+  EXPECT_NE(styles.find("<style:master-page style:name=\"Standard\" style:page-layout-name=\"PageLayout\" />"),
+            std::string::npos);
+  EXPECT_EQ(AttributeValues(content, "table:table-column", "table:style-name"),
+            (std::vector<std::string>{"ColumnStyle1", "ColumnStyle2", "ColumnStyle3", "ColumnStyle4"}));
+  const std::vector<std::string> declared = AttributeValues(content, "style:style", "style:name");
+  for (const char* name : {"TableStyle", "ColumnStyle1", "ColumnStyle4"})
+    EXPECT_NE(std::find(declared.begin(), declared.end(), name), declared.end()) << name;
+  EXPECT_EQ(odt_.RunOrientation(), poPortrait);
+  const std::vector<double>& widths = odt_.ColumnWidths();
+  ASSERT_EQ(widths.size(), 4u);
+  EXPECT_LT(std::accumulate(widths.begin(), widths.end(), 0.0), 200.0);  // short texts, a narrow table
+
+  TMemDataSet wide;
+  for (int c = 0; c < 30; ++c) wide.AddFieldDef(u"Sütun" + IntToWide(c), ftString, 40);
+  std::vector<Variant> values;
+  for (int c = 0; c < 30; ++c) values.push_back(Variant::FromText(u"değer" + IntToWide(c) + u" ve açıklaması"));
+  wide.AppendRecord(values);
+  wide.Open();
+  odt_.DataSet = &wide;
+  odt_.Execute();
+  content = Content(odt_);
+  styles = test::ZipPart(odt_.FileName, "styles.xml");
+  EXPECT_EQ(odt_.RunOrientation(), poLandscape);
+  EXPECT_NE(styles.find("fo:page-width=\"29.7cm\" fo:page-height=\"21cm\" style:print-orientation=\"landscape\""),
+            std::string::npos);
+  EXPECT_LE(std::accumulate(odt_.ColumnWidths().begin(), odt_.ColumnWidths().end(), 0.0), (29.7 - 4) * 72 / 2.54 + 0.01);
+  EXPECT_EQ(odt_.RunOptions().DataStyle.Font.Size, 7);
+  EXPECT_NE(content.find("fo:font-size=\"7pt\""), std::string::npos);
 }
 
 TEST_F(OdfExportTest, FailedRunsLeaveNeitherTargetNorStagingFolder) {

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "core/DateTime.h"
 #include "core/Exception.h"
@@ -46,6 +47,16 @@ void FillTrickyTable(TMemDataSet& data) {
   data.AppendRecord({Variant::FromInt(5), Variant::FromText(u" "), Variant::FromDouble(1e6), Variant::FromText(u""),
                      Variant::FromDateTime(EncodeDate(2000, 2, 29)), Variant::Null()});
   data.Open();
+}
+
+// The fixture tables (*.db) under the shared folder.
+std::vector<fs::path> FixtureTables() {
+  std::vector<fs::path> tables;
+  for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
+    const std::string extension = entry.path().extension().string();
+    if (extension == ".db" || extension == ".DB") tables.push_back(entry.path());
+  }
+  return tables;
 }
 
 class PackageReadBackTest : public ::testing::Test {
@@ -125,19 +136,17 @@ TEST_F(PackageReadBackTest, FixtureTablesReadBackWhole) {
   TGlobalFormatSettingsScope machineSettings;
   for (const std::string locale : {"en_US", "tr_TR"}) {
     GlobalFormatSettings() = TFormatSettings::FromLocale(locale);
-    for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
-      const std::string extension = entry.path().extension().string();
-      if (extension != ".db" && extension != ".DB") continue;
+    for (const fs::path& path : FixtureTables()) {
       TTable table;
-      table.SetDatabaseName(entry.path().parent_path().string());
-      table.SetTableName(entry.path().filename().string());
+      table.SetDatabaseName(path.parent_path().string());
+      table.SetTableName(path.filename().string());
       try {
         table.Open();
       } catch (const Exception& error) {
-        if (locale == "en_US") skipped.push_back(entry.path().filename().string() + ": " + error.what());
+        if (locale == "en_US") skipped.push_back(path.filename().string() + ": " + error.what());
         continue;
       }
-      const std::string stem = std::to_string(index++) + "-" + entry.path().stem().string();
+      const std::string stem = std::to_string(index++) + "-" + path.stem().string();
       try {
         // The texts our CSV export writes (before its code page).
         TTesselASCII csv(etCSV);
@@ -168,6 +177,50 @@ TEST_F(PackageReadBackTest, FixtureTablesReadBackWhole) {
   ASSERT_FALSE(jobs.empty());
   EXPECT_EQ(test::ReadPackages(jobs, dir_), "");
   for (const std::string& reason : skipped) std::cout << "not exported: " << reason << "\n";
+}
+
+// Every zipped export of every fixture table: its entries together no
+// larger than the same entries deflated by zlib at its best compression, as
+// bench/zip-level9.py measures them.
+TEST_F(PackageReadBackTest, FixtureArchivesAreNoLargerThanZlibsBestCompression) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  std::string archives;
+  size_t count = 0;
+  for (const fs::path& path : FixtureTables()) {
+    TTable table;
+    table.SetDatabaseName(path.parent_path().string());
+    table.SetTableName(path.filename().string());
+    try {
+      table.Open();
+    } catch (const Exception&) {
+      continue;  // listed by FixtureTablesReadBackWhole
+    }
+    TTesselXlsx xlsx;
+    TTesselDocx docx;
+    TTesselODS ods;
+    TTesselODT odt;
+    const std::pair<TTesselText*, const char*> exports[] = {{&xlsx, "xlsx"}, {&docx, "docx"}, {&ods, "ods"}, {&odt, "odt"}};
+    for (const auto& [exporter, extension] : exports) {
+      const fs::path file = dir_ / (std::to_string(count++) + "-" + path.stem().string() + "." + extension);
+      exporter->DataSet = &table;
+      exporter->ShellLauncher = nullptr;
+      exporter->FileName = file.string();
+      exporter->Execute();
+      archives += " " + test::ShellQuote(file.string());
+    }
+  }
+  ASSERT_GT(count, 0u);
+  std::string output;
+  const std::string measure = (test::SourceDir() / "bench/zip-level9.py").string();
+  ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + test::ShellQuote(measure) + archives + " 2>&1", &output), 0)
+      << output;
+  // One line per archive: "NAME archive=N entries=N zlib9=N".
+  std::istringstream lines(output);
+  size_t measured = 0;
+  const auto value = [](const std::string& field) { return std::stoull(field.substr(field.find('=') + 1)); };
+  for (std::string name, archive, entries, level9; lines >> name >> archive >> entries >> level9; ++measured)
+    EXPECT_LE(value(entries), value(level9)) << name;
+  EXPECT_EQ(measured, count) << output;
 }
 
 // A sum written under the money column of an exported sheet computes the

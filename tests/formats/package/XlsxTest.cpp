@@ -285,6 +285,12 @@ TEST_F(XlsxTest, ColumnAndCellLimitsHoldOrRefuse) {
   expected[1][0] = WideString(32766, u'a');
   expected[1][1] = WideString(32767, u'b');
   EXPECT_EQ(test::ReadPackages({{exporter_.FileName, "xlsx", false, expected, 1}}, dir_), "");
+  // Each cut is counted for its field; a text of the limit's length is whole.
+  ASSERT_EQ(exporter_.Losses().Losses().size(), 2u);
+  EXPECT_EQ(exporter_.Losses().Losses()[0].field, u"C0");
+  EXPECT_EQ(exporter_.Losses().Losses()[0].kind, TLossKind::CellTextCut);
+  EXPECT_EQ(exporter_.Losses().Losses()[1].field, u"C1");
+  EXPECT_EQ(exporter_.Losses().Losses()[1].detail, u"32767");
 
   TMemDataSet wider;
   for (int i = 0; i <= kMaxSheetColumns; ++i) wider.AddFieldDef(u"C" + IntToWide(i), ftInteger);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "core/Exception.h"
 #include "engine/TesselIniFile.h"
@@ -138,14 +139,65 @@ TEST_F(RtfExportTest, DefaultDocumentStartsWithOnePrologueAndListsBlackAndWhite)
   const std::string text = Export(exporter);
   EXPECT_TRUE(text.starts_with("{\\rtf1\\ansi\\deff0\\deftab720\r\n{\\fonttbl{\\f0\\fnil Arial;}{\\f1\\fnil Arial;}}\r\n"
                                "{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;}\r\n\\f0\\fs20\r\n"
-                               "\\paperw11906\r\n\\paperh16838\r\n\\par\r\n\\trowd\\trql\\trgaph0\\trleft36\r\n"))
+                               "\\paperw11906\r\n\\paperh16838\r\n\\margl1800\\margr1800\\margt1440\\margb1440\r\n"
+                               "\\par\r\n\\trowd\\trql\\trgaph0\\trleft36\r\n"))
       << text.substr(0, 300);
-  // Edges: 36, then X (7 px) × width × 15 + 10 per column.
-  EXPECT_NE(text.find("\\cellx" + std::to_string(36 + 7 * exporter.Columns()[0].Width * 15 + 10) + "\r\n"), std::string::npos);
+  // The edges the run planned, after the table's left edge at 36 twips.
+  ASSERT_EQ(static_cast<int>(exporter.ColumnEdges().size()), exporter.Columns().Count());
+  long long previous = 36;
+  for (long long edge : exporter.ColumnEdges()) {
+    EXPECT_GT(edge, previous);
+    EXPECT_NE(text.find("\\cellx" + std::to_string(edge) + "\r\n"), std::string::npos) << edge;
+    previous = edge;
+  }
   EXPECT_NE(text.find("\\pard\\intbl\\li30\\ri30\\cbpat1\\highlight1\\qr{\\f0\\fs20\\cf0 \\u49?}\\cell"), std::string::npos);
   EXPECT_NE(text.find("\\u67?\\u58?\\\\\\u84?\\u101?\\u109?\\u112?"), std::string::npos);
   EXPECT_TRUE(text.ends_with("\\row\r\n\\pard\r\n}"));
   EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char ch) { return ch > 0 && ch < 0x7F; })) << "not plain ASCII";
+}
+
+// Columns as wide as their texts, measured in the installed fonts: a
+// table too wide for portrait turns landscape (unless an orientation was
+// chosen) and narrows its fonts within a floor; the table never passes
+// the text area.
+TEST_F(RtfExportTest, WideTablesTurnLandscapeAndNarrowTheirFonts) {
+  TMemDataSet data;
+  for (int c = 0; c < 24; ++c) data.AddFieldDef(u"Sütun" + IntToWide(c), ftString, 40);
+  for (int r = 0; r < 3; ++r) {
+    std::vector<Variant> values;
+    for (int c = 0; c < 24; ++c) values.push_back(Variant::FromText(u"değer" + IntToWide(c) + u" ve açıklaması"));
+    data.AppendRecord(values);
+  }
+  data.Open();
+  auto exportWith = [&](TTesselPageOrientation orientation, bool automatic, const std::string& name) {
+    TTesselRTF exporter;
+    Configure(exporter, data, name);
+    exporter.TextMeasurer = nullptr;
+    exporter.Options.PageOrientation = orientation;
+    exporter.Options.AutoOrientation = automatic;
+    const std::string text = Export(exporter);
+    return std::make_tuple(exporter.RunOptions(), exporter.ColumnEdges(), text);
+  };
+  const auto [automatic, edges, text] = exportWith(poPortrait, true, "auto.rtf");
+  EXPECT_EQ(automatic.PageOrientation, poLandscape);
+  EXPECT_NE(text.find("\\landscape\r\n\\paperw16838\r\n\\paperh11906\r\n"), std::string::npos);
+  EXPECT_EQ(automatic.DataStyle.Font.Size(), 7);
+  EXPECT_EQ(automatic.CaptionStyle.Font.Size(), 7);
+  EXPECT_NE(text.find("\\f0\\fs14"), std::string::npos);
+  EXPECT_LE(edges.back(), 16838 - 2 * 1800);
+  const auto [portrait, portraitEdges, portraitText] = exportWith(poPortrait, false, "portrait.rtf");
+  EXPECT_EQ(portrait.PageOrientation, poPortrait);
+  EXPECT_LE(portraitEdges.back(), 11906 - 2 * 1800);
+  EXPECT_EQ(std::get<0>(exportWith(poLandscape, true, "landscape.rtf")).PageOrientation, poLandscape);
+  // A narrow table keeps its page and fonts.
+  TMemDataSet narrow;
+  FillTable(narrow);
+  TTesselRTF plain;
+  Configure(plain, narrow, "narrow.rtf");
+  plain.TextMeasurer = nullptr;
+  Export(plain);
+  EXPECT_EQ(plain.RunOptions().PageOrientation, poPortrait);
+  EXPECT_EQ(plain.RunOptions().DataStyle.Font.Size(), 10);
 }
 
 TEST_F(RtfExportTest, StripStylesCycleOverRowsOrColumnsAndFallBackWhenEmpty) {
@@ -204,6 +256,7 @@ TEST_F(RtfExportTest, CaptionAlignsOverrideTheCaptionStyle) {
 TEST_F(RtfExportTest, OptionsSurviveTheSettingsFile) {
   TTesselRTF exporter;
   exporter.Options.PageOrientation = poLandscape;
+  exporter.Options.AutoOrientation = false;
   exporter.Options.StripType = ssColumn;
   exporter.Options.CaptionStyle.Font.Name = u"Times New Roman";
   exporter.Options.CaptionStyle.Font.SetSize(14);

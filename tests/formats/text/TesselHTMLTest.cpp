@@ -212,7 +212,7 @@ TEST_F(HtmlLayoutTest, CheckBoxesOnlyForTheBooleanTextsAndTagsLeftAloneWhenAsked
   EXPECT_EQ(page.find("checkbox"), std::string::npos);
 }
 
-TEST_F(HtmlLayoutTest, EmptySourceGivesHeadHeaderAndFooterWithoutTable) {
+TEST_F(HtmlLayoutTest, EmptySourceGivesHeadHeaderCaptionRowAndFooter) {
   TMemDataSet empty;
   empty.AddFieldDef(u"Id", ftInteger);
   empty.Open();
@@ -222,8 +222,14 @@ TEST_F(HtmlLayoutTest, EmptySourceGivesHeadHeaderAndFooterWithoutTable) {
   exporter_.Footer = {u"Alt"};
   std::string page = Export();
   EXPECT_NE(page.find(" <Title>A &amp; &lt;B&gt;</Title>\r\n"), std::string::npos);
-  EXPECT_NE(page.find("<BODY>\r\nÜst&#160;&lt;bilgi&gt;<br>\r\nAlt<br>\r\n</BODY>\r\n</HTML>\r\n"), std::string::npos);
-  EXPECT_EQ(page.find("<Table"), std::string::npos);
+  // The table holds the caption row, as every other type has it.
+  EXPECT_NE(page.find("<BODY>\r\nÜst&#160;&lt;bilgi&gt;<br>\r\n<Table Border=\"1\" Cellpadding=\"4\" Cellspacing=\"1\">\r\n"
+                      "  <tr>\r\n    <td class=\"ThRows\">Id</td>\r\n  </tr>\r\n</Table>\r\nAlt<br>\r\n</BODY>\r\n</HTML>\r\n"),
+            std::string::npos)
+      << page;
+  // Without captions there is nothing to put in a table.
+  exporter_.AllowCaptions = false;
+  EXPECT_EQ(Export().find("<Table"), std::string::npos);
 }
 
 TEST_F(HtmlLayoutTest, RejectedFirstRowStillOpensThePageAndTheTableOnce) {
@@ -237,12 +243,13 @@ TEST_F(HtmlLayoutTest, RejectedFirstRowStillOpensThePageAndTheTableOnce) {
   EXPECT_EQ(page.find(">1</td>"), std::string::npos);
   // The first written row is the odd one.
   EXPECT_NE(page.find("<td class=\"TrOdd\" align=Right>2</td>"), std::string::npos);
-  // Every row rejected: a page without a table.
+  // Every row rejected: a page whose table has the captions only.
   exporter_.OnBeforeExportRow = [](TTessel&, TTesselRow&, bool& accept) { accept = false; };
   page = Export();
   EXPECT_EQ(Count(page, "<HTML>"), 1u);
   EXPECT_EQ(Count(page, "</HTML>"), 1u);
-  EXPECT_EQ(page.find("Table"), std::string::npos);
+  EXPECT_EQ(Count(page, "class=\"ThRows\""), 3u);
+  EXPECT_EQ(page.find("TrOdd\" align"), std::string::npos);
 }
 
 TEST_F(HtmlLayoutTest, CellEventStylesOnlyWhatDiffersFromTheRow) {

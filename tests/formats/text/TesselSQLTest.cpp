@@ -75,6 +75,8 @@ TEST(SqlLiteralTest, StringsDoubleApostrophesAndMySqlAlsoBackslashes) {
     EXPECT_EQ(sql::StringLiteral(u"O'Brien \\ x", type), u"'O''Brien \\ x'") << sql::ScriptTypeName(type);
   EXPECT_EQ(sql::StringLiteral(u"O'Brien \\ x", qstMy), u"'O''Brien \\\\ x'");
   EXPECT_EQ(sql::StringLiteral(u"\\'", qstMy), u"'\\\\'''");
+  // No server takes a NUL in a text literal.
+  EXPECT_EQ(sql::StringLiteral(WideString(u"a\0b", 3), qstPg), u"'ab'");
 }
 
 TEST(SqlLiteralTest, CarriageReturnsSurviveLineByLineClients) {
@@ -112,6 +114,9 @@ TEST(SqlLiteralTest, BytesAndDateTimesHaveTheDialectsForms) {
   EXPECT_EQ(sql::BytesLiteral(std::string("\x00\xFF", 2), qstMS), u"0x00FF");
   EXPECT_EQ(sql::BytesLiteral(std::string("\x00\xFF", 2), qstPg), u"decode('00FF','hex')");
   EXPECT_EQ(sql::BytesLiteral(std::string("\x00\xFF", 2), qstOra), u"HEXTORAW('00FF')");
+  EXPECT_EQ(sql::BytesLiteral(std::string("\x00\xFF", 2), qstMy), u"0x00FF");
+  EXPECT_EQ(sql::BytesLiteral("", qstMy), u"X''");
+  EXPECT_EQ(sql::BytesLiteral(std::string("\x00\xFF", 2), qstDB2), u"BLOB(X'00FF')");
   WideString text;
   ASSERT_TRUE(sql::DateTimeText(EncodeDate(2024, 2, 29) + EncodeTime(8, 5, 9, 999), u'-', false, text));
   EXPECT_EQ(text, u"2024-02-29 08:05:09");
@@ -121,7 +126,15 @@ TEST(SqlLiteralTest, BytesAndDateTimesHaveTheDialectsForms) {
   EXPECT_EQ(sql::ScriptTypeFromName("PG"), qstPg);
   EXPECT_EQ(sql::ScriptTypeFromName("ora"), qstOra);
   EXPECT_FALSE(sql::ScriptTypeFromName("postgres"));
-  EXPECT_EQ(sql::TableNameFromFileName("/tmp/dir.x/müşteri.sql"), u"MÜŞTERI");
+  EXPECT_EQ(sql::TableNameFromFileName("/tmp/dir.x/müşteri.sql", qstAnsi), u"\"MÜŞTERI\"");
+  // A name from a file name is one name, whatever points it has.
+  for (TTesselScriptType type : {qstAnsi, qstDB2, qstIB, qstMS, qstMy, qstOra, qstPg}) {
+    const WideString name = sql::TableNameFromFileName("Paradox.pm_BIOLIFE.sql", type);
+    const WideString quoted = sql::QuoteTableName(name, type);
+    EXPECT_EQ(quoted, name) << sql::ScriptTypeName(type);
+    EXPECT_EQ(quoted.substr(1, quoted.size() - 2), u"PARADOX.PM_BIOLIFE") << sql::ScriptTypeName(type);
+  }
+  EXPECT_EQ(sql::QuoteTableName(u"Paradox.pm_BIOLIFE", qstAnsi), u"\"Paradox\".\"pm_BIOLIFE\"") << "typed: a schema";
 }
 
 // ---- scripts ----
@@ -275,6 +288,11 @@ TEST_F(SqlScriptTest, CreateTableUsesEachDialectsTypes) {
   EXPECT_EQ(sql::DialectType(qstOra, ftWideString, 300), u"NVARCHAR2(300)");
   EXPECT_EQ(sql::DialectType(qstMy, ftString, 3000), u"TEXT");
   EXPECT_EQ(sql::DialectType(qstDB2, ftString, 0), u"BLOB");
+  // Binary fields get binary columns, so that their literals' bytes arrive.
+  EXPECT_EQ(sql::DialectType(qstPg, ftGraphic, 0), u"BYTEA");
+  EXPECT_EQ(sql::DialectType(qstMy, ftBytes, 6), u"VARBINARY(6)");
+  EXPECT_EQ(sql::DialectType(qstMS, ftParadoxOle, 0), u"IMAGE");
+  EXPECT_EQ(sql::DialectType(qstMy, ftTypedBinary, 0), u"LONGBLOB");
 }
 
 TEST_F(SqlScriptTest, AnsiTypesAreRealTypesForEveryField) {

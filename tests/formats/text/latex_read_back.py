@@ -6,9 +6,9 @@ Usage: latex_read_back.py JOBS.json
 Each job names a .tex file, the encoding it was written in and the texts
 (captions, values, header and footer lines) the PDF must show. Every file is
 compiled with `pdflatex -interaction=nonstopmode -halt-on-error` (two at a
-time), then `pdftotext` extracts the text; each expected text must appear in
-it. Whitespace is left out on both sides (the table layout breaks lines
-anywhere), the typographic forms the fonts give quotes, tildes and
+time), then `pdftotext -raw` extracts the text in the order it was set; each
+expected text must appear in it. Whitespace is left out on both sides (texts
+wrap inside their cells), the typographic forms the fonts give quotes, tildes and
 circumflexes count as the plain characters, and underscores are left out
 too (\_ is drawn as a rule, which has no text). Texts with characters the code
 page or the default fonts cannot show are not looked for. Prints one line
@@ -25,9 +25,9 @@ import unicodedata
 
 TYPOGRAPHIC = str.maketrans({"\u2019": "'", "\u2018": "`", "\u201d": '"', "\u201c": '"', "\u02c6": "^",
                              "\u02dc": "~", "\u2013": "--", "\u2014": "---"})
-# A single line of a table runs off even a large page; long texts are looked
-# for by their start, and texts far longer than any page is wide (whose box
-# TeX can no longer place) only have to compile.
+# Long texts are looked for by their start (a text of more than a page goes
+# on in the rows below, after the captions the next page repeats), and the
+# longest only have to compile.
 LOOKED_FOR = 500
 LONGEST_PLACED = 5000
 WHITESPACE = re.compile(r"\s+")
@@ -59,7 +59,7 @@ def compile_job(job):
     if result.returncode != 0 or not os.path.exists(pdf):
         errors = [line for line in result.stdout.splitlines() if line.startswith("!")]
         return ["pdflatex failed: " + " | ".join(errors[:3] or result.stdout.splitlines()[-5:])]
-    text = subprocess.run(["pdftotext", "-layout", "-enc", "UTF-8", pdf, "-"], capture_output=True).stdout.decode("utf-8")
+    text = subprocess.run(["pdftotext", "-raw", "-enc", "UTF-8", pdf, "-"], capture_output=True).stdout.decode("utf-8")
     found = normalise(text)
     problems = []
     for expected in job["expected"]:

@@ -445,6 +445,15 @@ TEST_F(XlsExportTest, LongTextsAreCutAtTheCellLimit) {
   job.readers = {"xlrd"};
   job.sheets = {{u"Sheet 1", {{{"s", u"Not"}}, {{"s", WideString(32766, u'ğ')}}}}};
   EXPECT_EQ(ReadBack({job}, dir_), "");
+  // The cut is counted for its field, and fails a run that may lose nothing.
+  ASSERT_EQ(exporter.Losses().Losses().size(), 1u);
+  const TLoss& loss = exporter.Losses().Losses()[0];
+  EXPECT_EQ(loss.field, u"Not");
+  EXPECT_EQ(loss.kind, TLossKind::CellTextCut);
+  EXPECT_EQ(loss.detail, u"32767");
+  EXPECT_EQ(loss.count, 1);
+  exporter.FailOnLoss = true;
+  EXPECT_THROW(exporter.Execute(), Exception);
 }
 
 TEST_F(XlsExportTest, TooManyColumnsAndMissingFileNameFailBeforeAnythingIsWritten) {

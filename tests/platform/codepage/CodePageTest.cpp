@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "core/Exception.h"
+#include "support/TestPaths.h"
 
 namespace verimo {
 namespace {
@@ -50,8 +53,10 @@ TEST(CodePageTest, ComposesBeforeConverting) {
 TEST(CodePageTest, EmptyTextAndTextThatConvertsToNothing) {
   EXPECT_EQ(EncodeToCodePage(u"", 1254), "");
   EXPECT_EQ(DecodeFromCodePage("", 857), u"");
-  // A default-ignorable character has no byte in a legacy code page.
-  EXPECT_EQ(EncodeToCodePage(u"\u200B", 1252), "");
+  // A default-ignorable character is still a character the code page lacks.
+  size_t lost = 0;
+  EXPECT_EQ(EncodeToCodePage(u"\u200B", 1252, &lost), "?");
+  EXPECT_EQ(lost, 1u);
 }
 
 TEST(CodePageTest, DecodesRoundTripAndUndefinedBytes) {
@@ -61,8 +66,8 @@ TEST(CodePageTest, DecodesRoundTripAndUndefinedBytes) {
   for (int codePage : {1254, 857, 10081})
     EXPECT_EQ(DecodeFromCodePage(EncodeToCodePage(kTurkish, codePage), codePage), kTurkish)
         << codePage;
-  // 1252 keeps its unused bytes as the C1 controls, as the platform does.
-  EXPECT_EQ(DecodeFromCodePage("\x81", 1252), u"\u0081");
+  // Bytes Microsoft's table leaves undefined stand for no character.
+  EXPECT_EQ(DecodeFromCodePage("\x81", 1252), u"\uFFFD");
   EXPECT_EQ(DecodeFromCodePage("a\xff", 1253), u"a\uFFFD");
   EXPECT_EQ(DecodeFromCodePage("\xd6\xd0\xce\xc4", 936), u"中文");
   // A multi-byte character cut off at the end is replaced, not dropped silently.
@@ -162,6 +167,105 @@ TEST(CodePageTest, AsciiPrefixEndsAtTheFirstOtherUnit) {
       }
     }
   }
+}
+
+// Every byte of every single-byte code page decodes as Python's codec
+// (Microsoft's tables) decodes it, and every character of the basic plane
+// encodes as the codec encodes it: its byte, or "?" when it has none.
+// Python takes the code pages and codecs from the table generator itself.
+constexpr const char* kCompareWithCodecs = R"PY(
+import importlib.util, struct, sys
+found = importlib.util.spec_from_file_location('gen', sys.argv[1])
+gen = importlib.util.module_from_spec(found); found.loader.exec_module(gen)
+data = open(sys.argv[2], 'rb').read()
+plane = ''.join(chr(c) for c in range(0x10000) if not 0xD800 <= c <= 0xDFFF)
+problems, seen, at = [], [], 0
+while at < len(data):
+    code_page, = struct.unpack_from('<i', data, at); at += 4
+    decoded = data[at:at + 512].decode('utf-16-le'); at += 512
+    encoded = data[at:at + len(plane)]; at += len(plane)
+    seen.append(code_page)
+    codec = gen.CODECS.get(code_page)
+    if codec is None:
+        problems.append('%d: no codec' % code_page); continue
+    want = bytes(range(256)).decode(codec, 'replace')
+    for byte in range(256):
+        if decoded[byte] != want[byte]:
+            problems.append('%d: byte %02X decodes to U+%04X, not U+%04X' % (code_page, byte, ord(decoded[byte]), ord(want[byte])))
+    want = plane.encode(codec, 'replace')
+    if encoded != want:
+        wrong = [i for i in range(len(plane)) if encoded[i] != want[i]]
+        problems += ['%d: U+%04X encodes to %02X, not %02X' % (code_page, ord(plane[i]), encoded[i], want[i]) for i in wrong[:5]]
+if sorted(seen) != sorted(gen.CODECS):
+    problems.append('code pages %s, the generator has %s' % (sorted(seen), sorted(gen.CODECS)))
+print('\n'.join(problems[:40]) if problems else 'ok')
+)PY";
+
+TEST(CodePageTest, SingleByteCodePagesMapAsPythonsCodecsInBothDirections) {
+  const std::filesystem::path dir = test::MakeTempDir("verimo-codepages");
+  std::ofstream dump(dir / "tables.bin", std::ios::binary);
+  for (int codePage : SingleByteCodePages()) {
+    const TSingleByteCodePage* table = TSingleByteCodePage::Find(codePage);
+    ASSERT_NE(table, nullptr) << codePage;
+    dump.write(reinterpret_cast<const char*>(&codePage), 4);
+    for (int byte = 0; byte < 256; ++byte) {
+      const char16_t ch = table->Decode(static_cast<uint8_t>(byte));
+      const char units[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+      dump.write(units, 2);
+    }
+    std::string encoded;
+    for (uint32_t ch = 0; ch < 0x10000; ++ch) {
+      if (ch >= 0xD800 && ch <= 0xDFFF) continue;
+      const int byte = table->Encode(static_cast<char16_t>(ch));
+      encoded += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    dump.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
+  }
+  dump.close();
+  std::ofstream(dir / "compare.py") << kCompareWithCodecs;
+  std::string output;
+  const int status = test::RunCommand(
+      "/usr/bin/python3 " + test::ShellQuote((dir / "compare.py").string()) + " " +
+          test::ShellQuote((test::SourceDir() / "tools" / "gen-codepage-tables.py").string()) + " " +
+          test::ShellQuote((dir / "tables.bin").string()) + " 2>&1",
+      &output);
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(output, "ok\n");
+}
+
+// The bytes the issue reports decoded through IBM's tables, now Microsoft's.
+TEST(CodePageTest, OemCodePagesDecodeAsWindowsDecodesThem) {
+  EXPECT_EQ(DecodeFromCodePage("\xE6", 437), u"\u00B5");
+  EXPECT_EQ(DecodeFromCodePage("\xAA", 852), u"\u00AC");
+  EXPECT_EQ(DecodeFromCodePage("\x88", 869), u"\u00B7");
+  EXPECT_EQ(EncodeToCodePage(u"\u00B5\u00AC", 437), "\xE6\xAA");
+}
+
+TEST(CodePageTest, EveryWayOfEncodingCountsTheCharactersItLost) {
+  size_t lost = 99;
+  EXPECT_EQ(EncodeToCodePage(u"Şişli ğüİı Ç", 1252, &lost), "?i?li ?\xFC?? \xC7");
+  EXPECT_EQ(lost, 5u);
+  EXPECT_EQ(EncodeToCodePage(u"a\U0001F600b\xD800", 1254, &lost), "a?b?");
+  EXPECT_EQ(lost, 2u);
+  EXPECT_EQ(EncodeToCodePage(u"Привет", 1251, &lost), "\xCF\xF0\xE8\xE2\xE5\xF2");
+  EXPECT_EQ(lost, 0u);
+  EXPECT_EQ(EncodeToCodePage(u"日本語Ж", 932, &lost).size(), 8u);
+  EXPECT_EQ(lost, 0u);
+  EXPECT_EQ(EncodeToCodePage(u"中ğ", 932, &lost).size(), 3u) << "through the converter";
+  EXPECT_EQ(lost, 1u);
+  for (int codePage : {1252, 437, 932}) {
+    TCodePageEncoder encoder(codePage);
+    for (int pass = 0; pass < 2; ++pass) {
+      std::string out;
+      EXPECT_EQ(encoder.Append(u"Ad Привет ğ e\u0301", out), encoder.CountLost(u"Ad Привет ğ e\u0301")) << codePage;
+      size_t direct = 0;
+      EncodeToCodePage(u"Ad Привет ğ e\u0301", codePage, &direct);
+      EXPECT_EQ(encoder.CountLost(u"Ad Привет ğ e\u0301"), direct) << codePage;
+      EXPECT_EQ(encoder.CountLost(u"plain"), 0u);
+    }
+  }
+  EXPECT_EQ(TCodePageEncoder(1252).CountLost(u"Привет"), 6u);
 }
 
 }  // namespace

@@ -12,8 +12,13 @@
  *                                          one record per TEXT (bytes in
  *                                          CODEPAGE, "" for a blank): its
  *                                          number and the text
- * (pxlib's BLOB writer crashes on Debian, so BLOB tables come from the
- * shared fixtures instead.)
+ *   pxlib_make old TABLE.DB TEXT...        the same as a Paradox 3.0 table,
+ *                                          whose header names no code page
+ *   pxlib_make binary TABLE.DB TABLE.MB    what exports must not lose: a
+ *                                          memo ending in a NUL, bytes,
+ *                                          graphic, BLOB and OLE values of
+ *                                          every byte, 12-digit BCDs,
+ *                                          logicals with a blank
  */
 #include <paradox.h>
 #include <stdio.h>
@@ -174,12 +179,91 @@ static int make_texts(const char *path, int codepage, int count, char **texts) {
   return 0;
 }
 
+/* pxlib writes 7.x headers only: the 3.0 header is the 7.x one without the
+   part 4.x added (0x58 to 0x78, with the code page) and with the table name
+   in 79 bytes instead of 261; the data blocks stay where they are. */
+static int make_old(const char *path, int count, char **texts) {
+  int status = make_texts(path, 866, count, texts);
+  if (status != 0) return status;
+  FILE *file = fopen(path, "r+b");
+  if (!file) return 1;
+  unsigned char header[0x800];
+  size_t read = fread(header, 1, sizeof header, file);
+  int header_size = header[2] | header[3] << 8;
+  int fields = header[0x21] | header[0x22] << 8;
+  if (read < (size_t)header_size || header_size > (int)sizeof header) return 1;
+  unsigned char old[0x800];
+  memset(old, 0, sizeof old);
+  memcpy(old, header, 0x58);
+  old[0x39] = 3;
+  size_t at = 0x58, pointers = (size_t)fields * 6 + 4;
+  memcpy(old + at, header + 0x78, pointers);
+  at += pointers;
+  memcpy(old + at, header + 0x78 + pointers, 78); /* the table name, cut */
+  at += 79;
+  const unsigned char *names = header + 0x78 + pointers + 261;
+  for (int i = 0; i < fields; ++i) {
+    size_t length = strlen((const char *)names) + 1;
+    memcpy(old + at, names, length);
+    at += length;
+    names += length;
+  }
+  fseek(file, 0, SEEK_SET);
+  fwrite(old, 1, (size_t)header_size, file);
+  fclose(file);
+  return 0;
+}
+
+static int make_binary(const char *path, const char *blob_path) {
+  static const char *layout[][3] = {
+      {"Id", "4", "4"},   {"Notes", "12", "11"}, {"Raw", "24", "6"},   {"Pic", "16", "10"},
+      {"Data", "13", "10"}, {"Ole", "15", "10"}, {"Amount", "23", "2"}, {"Flag", "9", "1"},
+  };
+  int count = (int)(sizeof layout / sizeof layout[0]);
+  pxdoc_t *doc = create(path, make_fields(layout, count), count, 1252);
+  if (PX_set_blob_file(doc, blob_path) < 0) return 1;
+  char *record = malloc((size_t)PX_get_recordsize(doc));
+  /* Every byte value, twice; a graphic keeps 8 bytes before its picture. */
+  char bytes[8 + 512];
+  memset(bytes, 0, 8);
+  for (int i = 0; i < 512; ++i) bytes[8 + i] = (char)(i * 7 + 3);
+  static const char memo[] = "Satir bir\r\nsatir iki\0eski metin kalintisi";
+  static const char *amounts[3] = {"123456789012.34", "-98765432109.99", NULL};
+  for (int r = 0; r < 3; ++r) {
+    int o = 0;
+    memset(record, 0, (size_t)PX_get_recordsize(doc));
+    PX_put_data_long(doc, record + o, 4, r + 1); o += 4;
+    if (r < 2) PX_put_data_blob(doc, record + o, 11, (char *)memo, (int)sizeof memo);
+    o += 11;
+    if (r < 2) PX_put_data_bytes(doc, record + o, 6, r == 0 ? "\x00\x01\xff\x00\x7f\x0a" : "\x10\x00\x00\x00\x00\x00");
+    o += 6;
+    if (r < 2) PX_put_data_blob(doc, record + o, 10, bytes, 8 + 300 + r);
+    o += 10;
+    if (r < 2) PX_put_data_blob(doc, record + o, 10, bytes + 8, 512 - r);
+    o += 10;
+    if (r < 2) PX_put_data_blob(doc, record + o, 10, bytes + 8 + r, 40);
+    o += 10;
+    if (amounts[r]) PX_put_data_bcd(doc, record + o, 2, (char *)amounts[r]);
+    o += 17;
+    if (r != 1) PX_put_data_byte(doc, record + o, 1, (char)(r == 0));
+    PX_put_record(doc, record);
+  }
+  free(record);
+  PX_close(doc);
+  PX_delete(doc);
+  return 0;
+}
+
 int main(int argc, char **argv) {
   if (argc >= 3 && strcmp(argv[1], "types") == 0) return make_types(argv[2], argc > 3 ? argv[3] : NULL);
   if (argc >= 3 && strcmp(argv[1], "edges") == 0) return make_edges(argv[2]);
   if (argc >= 4 && strcmp(argv[1], "big") == 0) return make_big(argv[2], atol(argv[3]));
   if (argc >= 4 && strcmp(argv[1], "texts") == 0) return make_texts(argv[2], atoi(argv[3]), argc - 4, argv + 4);
-  fprintf(stderr, "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS | edges TABLE.DB | texts TABLE.DB CODEPAGE TEXT...\n",
+  if (argc >= 3 && strcmp(argv[1], "old") == 0) return make_old(argv[2], argc - 3, argv + 3);
+  if (argc == 4 && strcmp(argv[1], "binary") == 0) return make_binary(argv[2], argv[3]);
+  fprintf(stderr,
+          "usage: %s types TABLE.DB [PASSWORD] | big TABLE.DB ROWS | edges TABLE.DB | texts TABLE.DB CODEPAGE TEXT...\n"
+          "       | old TABLE.DB TEXT... | binary TABLE.DB TABLE.MB\n",
           argv[0]);
   return 2;
 }

@@ -1,0 +1,140 @@
+#include "engine/TesselValueCheck.h"
+
+#include "engine/TesselColumns.h"
+#include "engine/TesselRow.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/data/DataSet.h"
+
+namespace verimo {
+
+namespace {
+
+bool IsLeadSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
+bool IsTrailSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
+
+bool HoldsDates(TFieldType type) { return type == ftDate || type == ftDateTime || type == ftTimeStamp; }
+
+bool IsDeferred(const std::vector<uint8_t>* deferred, int index) {
+  return deferred != nullptr && static_cast<size_t>(index) < deferred->size() &&
+         (*deferred)[static_cast<size_t>(index)] != 0;
+}
+
+}  // namespace
+
+bool IsForbiddenCharacter(char16_t ch, TForbiddenCharacters rule) {
+  switch (rule) {
+    case TForbiddenCharacters::None: return false;
+    case TForbiddenCharacters::Nul: return ch == 0;
+    case TForbiddenCharacters::MarkupControls:
+      return (ch < 0x20 && ch != u'\t' && ch != u'\r' && ch != u'\n') || ch == 0xFFFE || ch == 0xFFFF;
+  }
+  return false;
+}
+
+size_t CountForbiddenCharacters(WideStringView text, TForbiddenCharacters rule) {
+  size_t count = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t ch = text[i];
+    if (rule == TForbiddenCharacters::MarkupControls && (IsLeadSurrogate(ch) || IsTrailSurrogate(ch))) {
+      if (IsLeadSurrogate(ch) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1]))
+        ++i;
+      else
+        ++count;
+      continue;
+    }
+    if (IsForbiddenCharacter(ch, rule)) ++count;
+  }
+  return count;
+}
+
+TTesselValueCheck::TTesselValueCheck() = default;
+TTesselValueCheck::~TTesselValueCheck() = default;
+
+void TTesselValueCheck::Plan(const TTesselColumns& columns, const TTesselTextLimits& limits) {
+  columns_.clear();
+  limits_ = limits;
+  encoder_.reset();
+  if (limits_.codePage != 0) {
+    encoder_ = std::make_unique<TCodePageEncoder>(limits_.codePage);
+    codePageText_ = IntToWide(limits_.codePage);
+  }
+  const bool textsCanLose =
+      encoder_ != nullptr || limits_.forbidden != TForbiddenCharacters::None || limits_.maxTextLength != 0;
+  for (int i = 0; i < columns.Count(); ++i) {
+    const TTesselColumn& column = columns[i];
+    TColumnCheck check;
+    check.index = i;
+    check.name = column.Name;
+    check.field = columns.ReadsFields() ? column.Field : nullptr;
+    check.dates = check.field != nullptr && HoldsDates(check.field->DataType());
+    check.texts = textsCanLose;
+    const int stored = check.field != nullptr ? check.field->DataSet().FieldStoredCodePage(check.field->Index()) : 0;
+    check.storedText = stored != 0;
+    if (check.texts && encoder_ && stored != 0) {
+      const TSingleByteCodePage* table = TSingleByteCodePage::Find(stored);
+      WideString all;
+      for (int byte = 1; byte < 256; ++byte) all += table->Decode(static_cast<uint8_t>(byte));
+      if (encoder_->CountLost(all) > 0) check.lossyStoredText = table;
+    }
+    if (check.dates || check.texts) columns_.push_back(std::move(check));
+  }
+}
+
+void TTesselValueCheck::CheckRecord(const TTesselRow& row, const std::vector<uint8_t>* deferred,
+                                    const std::function<bool(const TTesselCol&, int)>& isNull, TLossTally& tally) {
+  for (const TColumnCheck& column : columns_) {
+    if (column.index >= row.Count()) continue;
+    const TTesselCol& cell = row[column.index];
+    if (column.dates && isNull(cell, column.index)) {
+      if (column.field->DataSet().FieldOutOfRangeDays(column.field->Index()))
+        tally.Add(column.name, TLossKind::DateOutOfRange, {});
+      continue;
+    }
+    if (!column.texts) continue;
+    if (IsDeferred(deferred, column.index)) {
+      // The format writes the field itself: its stored bytes, or a value
+      // no text of which can lose anything (a number).
+      if (column.storedText) CountStoredText(column, tally);
+      continue;
+    }
+    if (!isNull(cell, column.index)) CountText(column.name, cell.Text, tally);
+  }
+}
+
+void TTesselValueCheck::CountStoredText(const TColumnCheck& column, TLossTally& tally) {
+  const std::string_view stored = column.field->DataSet().FieldStoredText(column.field->Index());
+  // One byte of a single-byte code page is one character.
+  CountCut(column.name, stored.size(), tally);
+  if (limits_.forbidden != TForbiddenCharacters::None) {
+    // Every character a format forbids is ASCII, and the stored text's
+    // ASCII bytes are the ASCII characters.
+    int64_t forbidden = 0;
+    for (const char byte : stored) forbidden += IsForbiddenCharacter(static_cast<uint8_t>(byte), limits_.forbidden);
+    tally.Add(column.name, TLossKind::ForbiddenCharacter, limits_.formatName, forbidden);
+  }
+  if (column.lossyStoredText == nullptr) return;
+  decoded_.clear();
+  column.lossyStoredText->AppendDecoded(stored, decoded_);
+  tally.Add(column.name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(decoded_)));
+}
+
+void TTesselValueCheck::CheckCaptions(const TTesselColumns& columns, TLossTally& tally) {
+  if (!encoder_ && limits_.forbidden == TForbiddenCharacters::None && limits_.maxTextLength == 0) return;
+  for (const TTesselColumn& column : columns) CountText(column.Name, column.Caption, tally);
+}
+
+void TTesselValueCheck::CountText(const WideString& name, WideStringView text, TLossTally& tally) {
+  if (encoder_)
+    tally.Add(name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(text)));
+  if (limits_.forbidden != TForbiddenCharacters::None)
+    tally.Add(name, TLossKind::ForbiddenCharacter, limits_.formatName,
+              static_cast<int64_t>(CountForbiddenCharacters(text, limits_.forbidden)));
+  CountCut(name, text.size(), tally);
+}
+
+void TTesselValueCheck::CountCut(const WideString& name, size_t length, TLossTally& tally) {
+  if (limits_.maxTextLength != 0 && length > limits_.maxTextLength)
+    tally.Add(name, TLossKind::CellTextCut, IntToWide(static_cast<int64_t>(limits_.maxTextLength)));
+}
+
+}  // namespace verimo
