@@ -98,6 +98,9 @@ void ConfigureExporter(TExporters& exporters, TAllowedExport type, const std::st
                        file->SectionExists(MainSection(type));
   if (hasPage) LoadTypeOptions(*file, type, defaults, options);
   if (overrides.accessTable) options.AccessOptions.TableName = *overrides.accessTable;
+  // Before the table name is taken from the target: it is quoted in the
+  // dialect.
+  if (overrides.sqlDialect) options.SQLOptions.ScriptType = *overrides.sqlDialect;
   // The Access options always come from the dialog's defaults.
   if (hasPage || type == aeAccess) exporters.CopyTypeOptions(type, options, target);
   if (file) {

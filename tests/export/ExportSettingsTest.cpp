@@ -174,11 +174,12 @@ TEST_F(ExportSettingsTest, OverridesWinAndForeignSectionsAreIgnored) {
   options.SQLOptions.ScriptType = qstOra;
   const fs::path sqlFile = File([&](TTesselIniFile& f) { SaveTypeOptions(f, aeSQL, options); });
   TExportOverrides overrides;
-  overrides.sqlDialect = qstPg;
+  overrides.sqlDialect = qstMy;
   ConfigureExporter(exporters, aeSQL, (dir_ / "Kunden.sql").string(), sqlFile, overrides);
   auto& sql = static_cast<TTesselSQL&>(exporters.For(aeSQL));
-  EXPECT_EQ(sql.CustomScriptType, qstPg);
-  EXPECT_EQ(WideToUtf8(sql.TableName), "KUNDEN");
+  EXPECT_EQ(sql.CustomScriptType, qstMy);
+  // Named after the target and quoted in the dialect of the command line.
+  EXPECT_EQ(WideToUtf8(sql.TableName), "`KUNDEN`");
 
   overrides.accessTable = u"Yeni";
   ConfigureExporter(exporters, aeAccess, (dir_ / "db.mdb").string(), std::nullopt, overrides);
