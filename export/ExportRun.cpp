@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/Exception.h"
+#include "core/ScopeExit.h"
 #include "engine/TesselDatabase.h"
 #include "engine/TesselText.h"
 #include "export/Exporters.h"
@@ -10,27 +11,18 @@
 namespace verimo {
 namespace {
 
-// Disconnects the exporter's events when the run ends, so that no handler
-// outlives what it refers to.
-class TEventScope {
- public:
-  explicit TEventScope(TTessel& exporter) : exporter_(exporter) {}
-  ~TEventScope() {
-    exporter_.OnBeginExport = nullptr;
-    exporter_.OnEndExport = nullptr;
-    exporter_.OnFetchedRecord = nullptr;
-    exporter_.OnSkippedRecord = nullptr;
-    exporter_.OnExportedRecord = nullptr;
-    exporter_.OnStopExport = nullptr;
-    exporter_.OnGetExportText = nullptr;
-    exporter_.OnBeforeExportRow = nullptr;
-  }
-  TEventScope(const TEventScope&) = delete;
-  TEventScope& operator=(const TEventScope&) = delete;
-
- private:
-  TTessel& exporter_;
-};
+// Disconnects the exporter's events, so that no handler outlives what it
+// refers to.
+void Disconnect(TTessel& exporter) {
+  exporter.OnBeginExport = nullptr;
+  exporter.OnEndExport = nullptr;
+  exporter.OnFetchedRecord = nullptr;
+  exporter.OnSkippedRecord = nullptr;
+  exporter.OnExportedRecord = nullptr;
+  exporter.OnStopExport = nullptr;
+  exporter.OnGetExportText = nullptr;
+  exporter.OnBeforeExportRow = nullptr;
+}
 
 void Connect(TTessel& exporter, TExportRunObserver& observer) {
   exporter.OnBeginExport = [&observer](TTessel& sender) { observer.Began(sender); };
@@ -60,7 +52,7 @@ TExportRun::TExportRun(TTessel& exporter, std::string target, std::vector<std::f
 }
 
 void TExportRun::Execute(TExportRunObserver& observer) {
-  TEventScope events(exporter_);
+  TScopeExit events([this] { Disconnect(exporter_); });
   Connect(exporter_, observer);
   try {
     exporter_.Execute();

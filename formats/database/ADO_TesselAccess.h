@@ -101,7 +101,6 @@ class TADO_TesselAccess : public TTesselDatabase {
   WideString insertStatement_;
   int inserted_ = 0;
   int savedRows_ = 0;
-  int exceptionsAtBegin_ = 0;
   std::string resultText_;
 };
 
