@@ -4,6 +4,7 @@
 #include <system_error>
 #include <typeinfo>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
@@ -27,7 +28,7 @@ WideString RelativeHref(const fs::path& file, const fs::path& fromDir) {
   const fs::path absoluteDir = fs::absolute(fromDir.empty() ? fs::path(".") : fromDir, ec);
   fs::path relative = absoluteFile.lexically_normal().lexically_relative(absoluteDir.lexically_normal());
   if (relative.empty()) relative = absoluteFile;
-  return html::PercentEncode(relative.generic_string());
+  return PercentEncode(relative.generic_string(), "/");
 }
 
 }  // namespace
@@ -532,7 +533,7 @@ void TTesselHTML::WriteIndexPage() {
                                 ? html::EscapeMarkup(Utf8ToWide(name.string()))
                                 : html::EscapeMarkup(Navigation.IndexLinkTemplate) + html::TwoDigits(static_cast<int>(i) + 1);
     writer.WriteLn(u"<LI>");
-    writer.WriteLn(u"<a href=\"" + html::PercentEncode(name.string()) + u"\">" + text + u"</a>");
+    writer.WriteLn(u"<a href=\"" + PercentEncode(name.string(), "/") + u"\">" + text + u"</a>");
   }
   writer.WriteLn(u"</UL>");
   writer.WriteLn(u"</BODY>");
@@ -541,8 +542,8 @@ void TTesselHTML::WriteIndexPage() {
 
 void TTesselHTML::InsertNavigationBars() {
   html::TNavigationLinks links;
-  if (GenerateIndex) links.IndexHref = html::PercentEncode(basePath_.filename().string());
-  for (const THTMLPageOption& page : pages_) links.PageHrefs.push_back(html::PercentEncode(page.FileName.filename().string()));
+  if (GenerateIndex) links.IndexHref = PercentEncode(basePath_.filename().string(), "/");
+  for (const THTMLPageOption& page : pages_) links.PageHrefs.push_back(PercentEncode(page.FileName.filename().string(), "/"));
   for (size_t i = 0; i < pages_.size(); ++i) {
     const int number = static_cast<int>(i) + 1;
     const THTMLPageOption& page = pages_[i];

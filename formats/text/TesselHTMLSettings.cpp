@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 #include "formats/text/TesselHTML.h"
 
@@ -50,9 +51,8 @@ namespace html {
 WideString ColorToText(TColor color) {
   for (const NamedColor& named : kColorNames)
     if (named.color == color) return named.name;
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   WideString text(1, u'$');
-  for (int shift = 28; shift >= 0; shift -= 4) text += kHex[(color >> shift) & 0xF];
+  for (int shift = 28; shift >= 0; shift -= 4) text += static_cast<char16_t>(HexDigit(color >> shift));
   return text;
 }
 

@@ -56,18 +56,8 @@ const char* ODTCellStylePrefix(const TODFBorder& border, bool lastRow, bool last
   return kPrefixes[(lastRow ? 1 : 0) + (lastColumn ? 2 : 0)];
 }
 
-const TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) const {
-  switch (index) {
-    case 0: return HeaderStyle;
-    case 1: return CaptionRowStyle;
-    case 2: return DataStyle;
-    default: return FooterStyle;
-  }
-}
-
-TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) {
-  return const_cast<TODTParagraphStyle&>(static_cast<const TTesselODTOptions&>(*this).BaseStyle(index));
-}
+const TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) const { return BaseStyleOf<const TODTParagraphStyle>(*this, index); }
+TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) { return BaseStyleOf<TODTParagraphStyle>(*this, index); }
 
 void AppendODTFontFaces(std::string& out, const TTesselODTOptions& options) {
   std::vector<WideString> declared;
