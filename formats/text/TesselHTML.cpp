@@ -190,16 +190,21 @@ void TTesselHTML::WriteColonLines(const TStringList& lines) {
   for (const WideString& line : lines) writer.WriteLn(EscapeText(line) + u"<br>");
 }
 
-void TTesselHTML::WritePageHead(const fs::path& pageFile) {
+void TTesselHTML::WriteHeadToBody(const fs::path& file, bool writeStyleFile) {
   TTesselHTMLWriter& writer = HTMLWriter();
   writer.WritePageSignature();
   writer.WriteLn(u"<HTML>");
   writer.WriteLn(u"<HEAD>");
   WriteCharsetLine();
   writer.WriteLn(u" <Title>" + html::EscapeMarkup(Title) + u"</Title>");
-  WriteStyleSheet(pageFile, true);
+  WriteStyleSheet(file, writeStyleFile);
   writer.WriteLn(u"</HEAD>");
   writer.WriteLn(u"<BODY>");
+}
+
+void TTesselHTML::WritePageHead(const fs::path& pageFile) {
+  TTesselHTMLWriter& writer = HTMLWriter();
+  WriteHeadToBody(pageFile, true);
   if (pageStream_) pages_.back().TopInsertion = writer.Target().Position();
   WriteColonLines(Header);
 }
@@ -518,14 +523,7 @@ void TTesselHTML::AfterExport() {
 void TTesselHTML::WriteIndexPage() {
   TTesselHTMLWriter& writer = HTMLWriter();
   writer.SetTarget(baseStream_);
-  writer.WritePageSignature();
-  writer.WriteLn(u"<HTML>");
-  writer.WriteLn(u"<HEAD>");
-  WriteCharsetLine();
-  writer.WriteLn(u" <Title>" + html::EscapeMarkup(Title) + u"</Title>");
-  WriteStyleSheet(basePath_, false);
-  writer.WriteLn(u"</HEAD>");
-  writer.WriteLn(u"<BODY>");
+  WriteHeadToBody(basePath_, false);
   writer.WriteLn(u"<UL>");
   for (size_t i = 0; i < pages_.size(); ++i) {
     const fs::path name = pages_[i].FileName.filename();

@@ -72,7 +72,10 @@ const char16_t* DocxHighlightName(TMSHighlightColor color) {
   return kNames[std::min<int>(color, hcBlack)];
 }
 
-const TDocxCellStyle& TTesselDocxOptions::BaseStyle(int index) const { return BaseStyleOf<const TDocxCellStyle>(*this, index); }
+const TDocxCellStyle& TTesselDocxOptions::BaseStyle(int index) const {
+  return BaseStyleOf<const TDocxCellStyle>(*this, index);
+}
+
 TDocxCellStyle& TTesselDocxOptions::BaseStyle(int index) { return BaseStyleOf<TDocxCellStyle>(*this, index); }
 
 void SaveDocxSettings(TTesselIniFile& file, const TTesselDocxOptions& options) {

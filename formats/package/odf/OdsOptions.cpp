@@ -62,7 +62,10 @@ void AppendCellStyles(std::string& out, const TTesselODSOptions& options) {
 
 }  // namespace
 
-const TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) const { return BaseStyleOf<const TODSCellParagraphStyle>(*this, index); }
+const TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) const {
+  return BaseStyleOf<const TODSCellParagraphStyle>(*this, index);
+}
+
 TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) { return BaseStyleOf<TODSCellParagraphStyle>(*this, index); }
 
 void AppendODSFontFaces(std::string& out, const TTesselODSOptions& options) {

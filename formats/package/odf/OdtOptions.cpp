@@ -56,7 +56,10 @@ const char* ODTCellStylePrefix(const TODFBorder& border, bool lastRow, bool last
   return kPrefixes[(lastRow ? 1 : 0) + (lastColumn ? 2 : 0)];
 }
 
-const TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) const { return BaseStyleOf<const TODTParagraphStyle>(*this, index); }
+const TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) const {
+  return BaseStyleOf<const TODTParagraphStyle>(*this, index);
+}
+
 TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) { return BaseStyleOf<TODTParagraphStyle>(*this, index); }
 
 void AppendODTFontFaces(std::string& out, const TTesselODTOptions& options) {

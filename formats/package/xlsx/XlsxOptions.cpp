@@ -62,7 +62,10 @@ const char16_t* XlsxBorderStyleName(TXlsxBorderStyle style) {
   return kNames[std::min<int>(style, xbsMediumDashDotDot)];
 }
 
-const TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) const { return BaseStyleOf<const TXlsxCellStyle>(*this, index); }
+const TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) const {
+  return BaseStyleOf<const TXlsxCellStyle>(*this, index);
+}
+
 TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) { return BaseStyleOf<TXlsxCellStyle>(*this, index); }
 
 void SaveXlsxSettings(TTesselIniFile& file, const TTesselXlsxOptions& options, WideStringView sheetName) {

@@ -1,4 +1,4 @@
-#include "formats/package/OfficeCoreProps.h"
+#include "formats/package/OfficeParts.h"
 
 #include "formats/package/OfficeNamespaces.h"
 #include "formats/package/TesselXMLWriter.h"
@@ -26,6 +26,18 @@ void WriteOfficeCoreProperties(TTesselXMLWriter& xml, const TOfficeCoreProps& pr
   xml.WriteElement("dcterms:created", props.Created, {{"xsi:type", u"dcterms:W3CDTF"}});
   xml.WriteElement("dcterms:modified", props.Modified, {{"xsi:type", u"dcterms:W3CDTF"}});
   xml.CloseElement("cp:coreProperties", true);
+}
+
+void WriteRelationship(TTesselXMLWriter& xml, WideStringView id, WideStringView type, WideStringView target) {
+  xml.WriteElement("Relationship", {}, {{"Id", id}, {"Type", type}, {"Target", target}});
+}
+
+void WritePackageRelationships(TTesselXMLWriter& xml, WideStringView mainPart) {
+  xml.OpenElement("Relationships", {}, {{"xmlns", ooxml::kPackageRelationships}});
+  WriteRelationship(xml, u"rId3", ooxml::kRelExtendedProperties, u"docProps/app.xml");
+  WriteRelationship(xml, u"rId2", ooxml::kRelCoreProperties, u"docProps/core.xml");
+  WriteRelationship(xml, u"rId1", ooxml::kRelOfficeDocument, mainPart);
+  xml.CloseElement("Relationships", true);
 }
 
 }  // namespace verimo

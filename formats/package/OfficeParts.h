@@ -18,4 +18,10 @@ struct TOfficeCoreProps {
 // docProps/core.xml of an Office Open XML package, by "User".
 void WriteOfficeCoreProperties(TTesselXMLWriter& xml, const TOfficeCoreProps& props);
 
+// One element of a relationships part.
+void WriteRelationship(TTesselXMLWriter& xml, WideStringView id, WideStringView type, WideStringView target);
+// _rels/.rels of an Office Open XML package: the two property parts and
+// the main part `mainPart` ("word/document.xml", "xl/workbook.xml").
+void WritePackageRelationships(TTesselXMLWriter& xml, WideStringView mainPart);
+
 }  // namespace verimo
