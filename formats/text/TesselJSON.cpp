@@ -129,20 +129,9 @@ bool AppendDouble(std::string& out, double value) {
 }
 
 void AppendCurrency(std::string& out, Currency value) {
-  const uint64_t magnitude =
-      value.scaled < 0 ? 0 - static_cast<uint64_t>(value.scaled) : static_cast<uint64_t>(value.scaled);
-  if (value.scaled < 0) out += '-';
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
-  out.append(buffer, result.ptr);
-  int fraction = static_cast<int>(magnitude % 10000);
-  int digits = 4;
-  while (digits > 1 && fraction % 10 == 0) {
-    fraction /= 10;
-    --digits;
-  }
-  out += '.';
-  AppendDigits(out, fraction, digits);
+  const std::string text = value.ToPlainText();
+  out += text;
+  if (text.find('.') == std::string::npos) out += ".0";
 }
 
 bool AppendDate(std::string& out, TDateTime value) {

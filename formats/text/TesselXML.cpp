@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "core/Exception.h"
@@ -129,7 +130,7 @@ WideString TTesselXML::Declaration() const {
 
 WideString TTesselXML::SchemaReference() const {
   return u" xmlns:xsi=\"" + WideString(kInstanceNamespace) + u"\" xsi:noNamespaceSchemaLocation=\"" +
-         xml::FileNameToUri(fs::path(FinalSchemaFileName()).filename().string()) + u"\"";
+         PercentEncode(fs::path(FinalSchemaFileName()).filename().string()) + u"\"";
 }
 
 void TTesselXML::BeginExport() {
