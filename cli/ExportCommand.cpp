@@ -134,7 +134,7 @@ void CheckSettingsFile(const fs::path& path) {
 // The exporter with the options of the settings file, then those of the
 // command line.
 TTessel& ConfigureFromCommandLine(TExporters& exporters, const ExportOptions& options, TAllowedExport type) {
-  if (options.tableName && type != aeAccess) throw ExportUsageError("--table is for Access databases (.mdb) only");
+  if (options.tableName && !WritesNamedTable(type)) throw ExportUsageError("--table is for Access databases (.mdb) only");
   if (options.settingsFile) CheckSettingsFile(*options.settingsFile);
   TExportOverrides overrides;
   if (options.tableName) overrides.accessTable = Utf8ToWide(*options.tableName);
@@ -340,7 +340,7 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   parsed.table.path = files[0];
   parsed.target = files[1];
   // Reports a bad type before the table is opened.
-  const bool sqlScript = !ChooseCommandLineType(parsed) && ChooseExportType(parsed) == aeSQL;
+  const bool sqlScript = !ChooseCommandLineType(parsed) && WritesSqlScript(ChooseExportType(parsed));
   if (!sqlScript && parsed.sqlDialect)
     throw ExportUsageError("--sql-dialect applies to SQL scripts only");
   return parsed;

@@ -151,7 +151,7 @@ bool TTesselDialogForm::SelectType(TAllowedExport type) {
 
 void TTesselDialogForm::ApplyTypeSelection() {
   const TAllowedExport type = SelectedType();
-  if (dialog_.AutoChangeFileExt && type != aeClipboard && !fileName_.empty())
+  if (dialog_.AutoChangeFileExt && WritesFile(type) && !fileName_.empty())
     fileName_ = ReplaceFileExt(fileName_, type);
 }
 
@@ -165,10 +165,10 @@ WideString TTesselDialogForm::WindowCaption() const {
 }
 
 bool TTesselDialogForm::StartEnabled() const {
-  return !fileName_.empty() || SelectedType() == aeClipboard;
+  return !fileName_.empty() || !WritesFile(SelectedType());
 }
 
-bool TTesselDialogForm::FileControlsEnabled() const { return SelectedType() != aeClipboard; }
+bool TTesselDialogForm::FileControlsEnabled() const { return WritesFile(SelectedType()); }
 
 WideString TTesselDialogForm::FileFilter() const { return ExportTypeInfo(SelectedType()).filter; }
 WideString TTesselDialogForm::DefaultExtension() const { return ExportTypeInfo(SelectedType()).extension; }
@@ -313,10 +313,8 @@ TDialogCaption* TTesselDialogForm::FindCaption(WideStringView field) {
 void TTesselDialogForm::Start(TTesselDialogUI& ui) {
   if (running_ || !StartEnabled()) return;
   TRunningScope running(running_);
+  ApplyTypeSelection();
   const TAllowedExport type = SelectedType();
-  if (dialog_.AutoChangeFileExt && type != aeClipboard && !fileName_.empty())
-    fileName_ = ReplaceFileExt(fileName_, type);
-
   TTessel& exporter = exporters_->For(type);
   exporters_->CopyTypeOptions(type, *this, fileName_);
   CopyCommonSettings(exporter);

@@ -1,5 +1,7 @@
 #include "export/ExportTypes.h"
 
+#include <algorithm>
+
 #include "export/ExportOptions.h"
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselDBF.h"
@@ -206,37 +208,36 @@ std::optional<TAllowedExport> ExportTypeFromNumber(int number) {
   return static_cast<TAllowedExport>(number);
 }
 
-namespace {
-
-// Whether the save filter ("Text (*.html, *.htm)|*.html;*.htm") lists the
-// lower-case extension among its patterns.
-bool FilterListsExtension(std::u16string_view filter, std::u16string_view extension) {
-  size_t bar = filter.find(u'|');
-  if (bar == std::u16string_view::npos) return false;
+std::vector<std::string> ExtensionsOf(TAllowedExport type) {
+  const std::u16string_view filter = ExportTypeInfo(type).filter;
+  std::vector<std::string> extensions;
+  const size_t bar = filter.find(u'|');
+  if (bar == std::u16string_view::npos) return extensions;
   std::u16string_view patterns = filter.substr(bar + 1);
   while (!patterns.empty()) {
-    size_t end = patterns.find(u';');
-    std::u16string_view pattern = patterns.substr(0, end);
-    if (pattern.size() > 2 && pattern.substr(0, 2) == u"*." && pattern.substr(2) == extension) return true;
+    const size_t end = patterns.find(u';');
+    const std::u16string_view pattern = patterns.substr(0, end);
+    if (pattern.size() > 2 && pattern.substr(0, 2) == u"*.") extensions.push_back(WideToUtf8(pattern.substr(2)));
     if (end == std::u16string_view::npos) break;
     patterns.remove_prefix(end + 1);
   }
-  return false;
+  // SYLK files are also named by the format's full name.
+  if (type == aeSylk) extensions.push_back("sylk");
+  return extensions;
 }
-
-}  // namespace
 
 std::optional<TAllowedExport> ExportTypeFromExtension(std::string_view extension) {
   if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
   if (extension.empty()) return std::nullopt;
-  std::u16string lower;
+  std::string lower;
   for (char c : extension) {
     if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
-    lower.push_back(static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
   }
-  if (lower == u"sylk") return aeSylk;
-  for (const TExportTypeInfo& info : kExportTypes)
-    if (FilterListsExtension(info.filter, lower)) return info.type;
+  for (const TExportTypeInfo& info : kExportTypes) {
+    const std::vector<std::string> extensions = ExtensionsOf(info.type);
+    if (std::find(extensions.begin(), extensions.end(), lower) != extensions.end()) return info.type;
+  }
   return std::nullopt;
 }
 
@@ -267,6 +268,10 @@ bool EnablesSeparators(TAllowedExport type) {
 
 bool SavesColumnAlign(TAllowedExport type) { return IsOneOf(type, {aeWord, aeRTF, aeHTML, aePDF, aeTXT}); }
 bool SavesColumnWidth(TAllowedExport type) { return IsOneOf(type, {aeXLS, aeWord, aeRTF, aePDF, aeTXT}); }
+
+bool WritesFile(TAllowedExport type) { return ExportTypeInfo(type).extension[0] != u'\0'; }
+bool WritesNamedTable(TAllowedExport type) { return ExportTypeInfo(type).exporterClass == TExporterClass::Access; }
+bool WritesSqlScript(TAllowedExport type) { return ExportTypeInfo(type).exporterClass == TExporterClass::SQL; }
 
 std::string ReplaceFileExt(const std::string& fileName, TAllowedExport type) {
   const std::string extension = WideToUtf8(ExportTypeInfo(type).extension);

@@ -118,6 +118,9 @@ std::optional<TAllowedExport> ExportTypeFromNumber(int number);
 // a leading dot allowed; every extension of the type's save filter counts,
 // and "sylk" names SYLK); nothing for an unknown one.
 std::optional<TAllowedExport> ExportTypeFromExtension(std::string_view extension);
+// Every extension the type's files take, lower case and without the dot:
+// those of its save filter, then any other name of the format ("sylk").
+std::vector<std::string> ExtensionsOf(TAllowedExport type);
 
 // The settings-file sections the type reads beside "GENERAL" and "FIELDS",
 // as a comma-separated list ("FORMATS, CAPTIONS, CSV"); patterns with "*"
@@ -133,6 +136,13 @@ bool EnablesSeparators(TAllowedExport type);
 // its width column ("WIDTH") for the second set.
 bool SavesColumnAlign(TAllowedExport type);
 bool SavesColumnWidth(TAllowedExport type);
+
+// Whether the type writes a file (the clipboard does not).
+bool WritesFile(TAllowedExport type);
+// Whether the type writes into a named table of a database file, and
+// whether it writes a script in an SQL dialect.
+bool WritesNamedTable(TAllowedExport type);
+bool WritesSqlScript(TAllowedExport type);
 
 // The file name with its extension replaced by "." + the type's extension;
 // the directory and the base name stay. A name without an extension gets
