@@ -66,6 +66,9 @@ ParadoxTableWriter::ParadoxTableWriter(NotesKind notes, TableWriterOptions optio
   created_ = true;
   try {
     Check(PX_set_value(doc_.get(), "codepage", static_cast<float>(options_.codePage)), "cannot set the code page");
+    // pxlib writes the key count of its header as it stands; the records
+    // come in Id order, which is the key order of the leading fields.
+    doc_->px_head->px_primarykeyfields = options_.keyFields;
     if (!options_.password.empty())
       Check(PX_set_parameter(doc_.get(), "password", options_.password.c_str()), "cannot set the password");
     if (HasMemo()) Check(PX_set_blob_file(doc_.get(), blobPath_.c_str()), "cannot create the memo file");

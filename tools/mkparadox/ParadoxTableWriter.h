@@ -16,6 +16,7 @@ struct TableWriterOptions {
   std::filesystem::path path;  // the .db file; a memo column adds the .mb beside it
   int codePage = 1254;
   std::string password;        // empty: not encrypted
+  int keyFields = 0;           // the first fields that form the primary key
 };
 
 // Writes generated records into a new Paradox 7 table with pxlib, in the
