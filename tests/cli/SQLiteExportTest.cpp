@@ -127,7 +127,8 @@ TEST_F(SQLiteExportTest, FixtureTablesMatchTheirJsonExport) {
   VERIMO_REQUIRE_SHARED_DIR();
   int compared = 0;
   int keyed = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(*test::SharedDir() / "fixtures/paradox")) {
+  for (const fs::directory_entry& entry :
+       fs::recursive_directory_iterator(*test::SharedDir() / "fixtures/paradox")) {
     std::string extension = entry.path().extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension != ".db") continue;
@@ -136,7 +137,7 @@ TEST_F(SQLiteExportTest, FixtureTablesMatchTheirJsonExport) {
     if (Cli("info --password '' " + ShellQuote(entry.path().string()), &info) != 0 ||
         info.find("Encrypted:   yes") != std::string::npos)
       continue;
-    const std::string name = entry.path().stem().string();
+    const std::string name = entry.path().parent_path().filename().string() + "_" + entry.path().stem().string();
     const std::string result = ExportAndCompare(entry.path(), name);
     if (result.find("export failed") != std::string::npos && Err().find("damaged") != std::string::npos) continue;
     const bool hasKey = info.find("Primary key: none") == std::string::npos;
