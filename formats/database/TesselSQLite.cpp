@@ -93,11 +93,11 @@ void TTesselSQLite::BeginExport() {
   // The file is staged and replaced as a whole: no journal is needed.
   Exec("PRAGMA journal_mode=OFF");
   Exec("PRAGMA synchronous=OFF");
-  Exec(CreateTableStatement().c_str());
+  keyColumns_ = Columns().KeyColumns();
+  keyHasBlanks_ = false;
+  Exec(CreateTableStatement(QuotedTableName()).c_str());
   Exec("BEGIN");
-  const std::string insert = InsertStatement();
-  if (sqlite3_prepare_v2(db_, insert.c_str(), static_cast<int>(insert.size()), &insert_, nullptr) != SQLITE_OK)
-    Fail("SQLite");
+  PrepareInsert();
 }
 
 void TTesselSQLite::PlanColumns() {
@@ -118,36 +118,62 @@ void TTesselSQLite::PlanColumns() {
   }
 }
 
-std::string TTesselSQLite::CreateTableStatement() const {
-  WideString table = TableName;
-  if (table.empty()) table = Utf8ToWide(fs::path(FileName).stem().string());
-  const std::vector<int> keyColumns = Columns().KeyColumns();
-  std::string statement = "CREATE TABLE " + sqlite::QuoteName(table) + " (";
+std::string TTesselSQLite::QuotedTableName() const {
+  return sqlite::QuoteName(TableName.empty() ? Utf8ToWide(fs::path(FileName).stem().string()) : TableName);
+}
+
+std::string TTesselSQLite::CreateTableStatement(const std::string& table) const {
+  std::string statement = "CREATE TABLE " + table + " (";
   for (int i = 0; i < Columns().Count(); ++i) {
     if (i > 0) statement += ", ";
     statement += sqlite::QuoteName(Columns()[i].Name) + ' ' + DeclaredType(static_cast<uint8_t>(kinds_[static_cast<size_t>(i)]));
-    if (std::find(keyColumns.begin(), keyColumns.end(), i) != keyColumns.end()) statement += " NOT NULL";
+    if (!keyHasBlanks_ && std::find(keyColumns_.begin(), keyColumns_.end(), i) != keyColumns_.end())
+      statement += " NOT NULL";
   }
-  if (!keyColumns.empty()) {
-    statement += ", PRIMARY KEY (";
-    for (size_t k = 0; k < keyColumns.size(); ++k) {
+  if (!keyColumns_.empty()) {
+    statement += keyHasBlanks_ ? ", UNIQUE (" : ", PRIMARY KEY (";
+    for (size_t k = 0; k < keyColumns_.size(); ++k) {
       if (k > 0) statement += ", ";
-      statement += sqlite::QuoteName(Columns()[keyColumns[k]].Name);
+      statement += sqlite::QuoteName(Columns()[keyColumns_[k]].Name);
     }
     statement += ')';
   }
   return statement + ')';
 }
 
-std::string TTesselSQLite::InsertStatement() const {
-  WideString table = TableName;
-  if (table.empty()) table = Utf8ToWide(fs::path(FileName).stem().string());
-  std::string statement = "INSERT INTO " + sqlite::QuoteName(table) + " VALUES (";
+void TTesselSQLite::PrepareInsert() {
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  std::string statement = "INSERT INTO " + QuotedTableName() + " VALUES (";
   for (int i = 0; i < Columns().Count(); ++i) statement += i > 0 ? ",?" : "?";
-  return statement + ')';
+  statement += ')';
+  if (sqlite3_prepare_v2(db_, statement.c_str(), static_cast<int>(statement.size()), &insert_, nullptr) != SQLITE_OK)
+    Fail("SQLite");
+}
+
+bool TTesselSQLite::KeyValueBlank() const {
+  return std::any_of(keyColumns_.begin(), keyColumns_.end(), [&](int index) {
+    const TTesselCol& cell = RowAsRead()[index];
+    return ColumnIsNull(cell, index) || cell.Value.IsNull();
+  });
+}
+
+void TTesselSQLite::RelaxKey() {
+  // Paradox allows one record with a blank key, which no primary key holds:
+  // the rows so far move into a table whose key columns are UNIQUE instead.
+  keyHasBlanks_ = true;
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  const std::string table = QuotedTableName();
+  Exec(CreateTableStatement("verimo_relaxed").c_str());
+  Exec(("INSERT INTO verimo_relaxed SELECT * FROM " + table).c_str());
+  Exec(("DROP TABLE " + table).c_str());
+  Exec(("ALTER TABLE verimo_relaxed RENAME TO " + table).c_str());
+  PrepareInsert();
 }
 
 void TTesselSQLite::WriteDataRow() {
+  if (!keyHasBlanks_ && !keyColumns_.empty() && KeyValueBlank()) RelaxKey();
   sqlite3_reset(insert_);
   const int count = std::min(Columns().Count(), Row().Count());
   for (int i = 0; i < count; ++i) BindCell(i);

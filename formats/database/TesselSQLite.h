@@ -20,7 +20,8 @@ namespace verimo {
 // "hh:mm:ss[.sss]" and timestamps "YYYY-MM-DD hh:mm:ss[.sss]", as SQLite's
 // date functions read them) and BLOB (bytes as stored). The source's
 // primary key, when every key field is exported, is declared with NOT NULL
-// on its columns. The rows go in in one transaction; a target that exists
+// on its columns; a key with a blank value (Paradox allows one) is declared
+// UNIQUE instead. The rows go in in one transaction; a target that exists
 // is replaced.
 class TTesselSQLite : public TTesselText {
  public:
@@ -45,8 +46,11 @@ class TTesselSQLite : public TTesselText {
   void Exec(const char* statement);
   [[noreturn]] void Fail(const std::string& what) const;
   void PlanColumns();
-  std::string CreateTableStatement() const;
-  std::string InsertStatement() const;
+  std::string QuotedTableName() const;
+  std::string CreateTableStatement(const std::string& table) const;
+  void PrepareInsert();
+  bool KeyValueBlank() const;
+  void RelaxKey();
   void BindCell(int index);
   void BindText(int index, WideStringView text);
   void BindDecimal(int index);
@@ -55,6 +59,8 @@ class TTesselSQLite : public TTesselText {
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
   std::vector<TValueKind> kinds_;
+  std::vector<int> keyColumns_;
+  bool keyHasBlanks_ = false;
   std::string text_;  // reused per value
 };
 

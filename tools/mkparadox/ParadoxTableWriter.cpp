@@ -1,6 +1,7 @@
 #include "tools/mkparadox/ParadoxTableWriter.h"
 
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 extern "C" {
@@ -66,9 +67,6 @@ ParadoxTableWriter::ParadoxTableWriter(NotesKind notes, TableWriterOptions optio
   created_ = true;
   try {
     Check(PX_set_value(doc_.get(), "codepage", static_cast<float>(options_.codePage)), "cannot set the code page");
-    // pxlib writes the key count of its header as it stands; the records
-    // come in Id order, which is the key order of the leading fields.
-    doc_->px_head->px_primarykeyfields = options_.keyFields;
     if (!options_.password.empty())
       Check(PX_set_parameter(doc_.get(), "password", options_.password.c_str()), "cannot set the password");
     if (HasMemo()) Check(PX_set_blob_file(doc_.get(), blobPath_.c_str()), "cannot create the memo file");
@@ -141,7 +139,19 @@ void ParadoxTableWriter::Finish() {
   lastError_.clear();
   doc_.reset();
   if (!lastError_.empty()) throw std::runtime_error(options_.path.string() + ": " + lastError_);
+  if (options_.keyFields > 0) WriteKeyFieldCount();
   finished_ = true;
+}
+
+// pxlib keeps no key count for the tables it writes: the header byte is set
+// afterwards. The records come in Id order, the key order of the leading
+// fields.
+void ParadoxTableWriter::WriteKeyFieldCount() {
+  constexpr std::streamoff kKeyFieldCountOffset = 0x23;
+  std::fstream file(options_.path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekp(kKeyFieldCountOffset);
+  file.put(static_cast<char>(options_.keyFields));
+  if (!file.flush()) throw std::runtime_error(options_.path.string() + ": cannot write the key field count");
 }
 
 void ParadoxTableWriter::RemoveFiles() noexcept {

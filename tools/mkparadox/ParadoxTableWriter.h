@@ -45,6 +45,7 @@ class ParadoxTableWriter {
   void Check(int result, const std::string& what) const;
   void PutAlpha(char* data, const SampleColumn& column, const std::optional<std::string>& text);
   void PutMemo(char* data, const SampleColumn& column, const std::optional<std::string>& text);
+  void WriteKeyFieldCount();
   void RemoveFiles() noexcept;
 
   std::vector<SampleColumn> columns_;
