@@ -3,8 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <string_view>
 
 #include "core/Exception.h"
 #include "engine/TesselRow.h"
@@ -24,7 +26,7 @@ bool IsIntegerType(TFieldType type) {
 bool IsRealType(TFieldType type) { return type == ftFloat || type == ftCurrency || type == ftExtended; }
 
 const char* DeclaredType(uint8_t kind) {
-  static constexpr const char* kTypes[] = {"INTEGER", "REAL", "NUMERIC", "INTEGER", "TEXT",
+  static constexpr const char* kTypes[] = {"INTEGER", "REAL", "", "INTEGER", "TEXT",
                                            "TEXT",    "TEXT", "TEXT",    "BLOB"};
   return kTypes[kind];
 }
@@ -39,6 +41,33 @@ int64_t LoneSurrogates(WideStringView text) {
       ++lone;
   }
   return lone;
+}
+
+// The decimal text without a plus sign, leading zeros of the integer part
+// and trailing zeros of the fraction ("-012.50" gives "-12.5").
+std::string PlainDecimal(std::string_view text) {
+  std::string sign;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    if (text.front() == '-') sign = "-";
+    text.remove_prefix(1);
+  }
+  while (text.size() > 1 && text.front() == '0' && text[1] != '.') text.remove_prefix(1);
+  if (text.find('.') != std::string_view::npos) {
+    while (text.back() == '0') text.remove_suffix(1);
+    if (text.back() == '.') text.remove_suffix(1);
+  }
+  if (text == "0") sign.clear();
+  return sign + std::string(text);
+}
+
+// Whether a double holds every digit of the decimal text (into `number`).
+bool ExactDouble(const std::string& digits, double& number) {
+  const char* const end = digits.data() + digits.size();
+  if (std::from_chars(digits.data(), end, number).ptr != end) return false;
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+  return result.ec == std::errc() &&
+         PlainDecimal(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer))) == PlainDecimal(digits);
 }
 
 }  // namespace
@@ -126,7 +155,9 @@ std::string TTesselSQLite::CreateTableStatement(const std::string& table) const 
   std::string statement = "CREATE TABLE " + table + " (";
   for (int i = 0; i < Columns().Count(); ++i) {
     if (i > 0) statement += ", ";
-    statement += sqlite::QuoteName(Columns()[i].Name) + ' ' + DeclaredType(static_cast<uint8_t>(kinds_[static_cast<size_t>(i)]));
+    statement += sqlite::QuoteName(Columns()[i].Name);
+    if (const char* type = DeclaredType(static_cast<uint8_t>(kinds_[static_cast<size_t>(i)])); *type != 0)
+      statement += std::string(" ") + type;
     if (!keyHasBlanks_ && std::find(keyColumns_.begin(), keyColumns_.end(), i) != keyColumns_.end())
       statement += " NOT NULL";
   }
@@ -228,12 +259,14 @@ void TTesselSQLite::BindText(int index, WideStringView text) {
 }
 
 void TTesselSQLite::BindDecimal(int index) {
-  // The exact digits where the dataset keeps them: the NUMERIC column
-  // stores them as a number when that keeps them all, else as text.
+  // The exact digits where the dataset keeps them: a REAL when a double
+  // holds them all, else their text (the column has no affinity that
+  // would turn it into a rounded number).
   const TField* field = Columns()[index].Field;
   text_ = field != nullptr ? field->DataSet().FieldDecimalText(field->Index()) : std::string();
-  if (text_.empty()) {
-    sqlite3_bind_double(insert_, index + 1, Row()[index].Value.AsDouble());
+  double number = 0;
+  if (text_.empty() || ExactDouble(text_, number)) {
+    sqlite3_bind_double(insert_, index + 1, text_.empty() ? Row()[index].Value.AsDouble() : number);
     return;
   }
   sqlite3_bind_text64(insert_, index + 1, text_.data(), text_.size(), SQLITE_TRANSIENT, SQLITE_UTF8);

@@ -14,9 +14,9 @@ namespace verimo {
 
 // An SQLite database file holding one typed table of the exported rows.
 // Column types: INTEGER (integers, Booleans as 0/1), REAL (floats and
-// currency, which the source holds as binary floating point), NUMERIC for
-// exact decimals (stored as an integer or real where that keeps every
-// digit, else as their text), TEXT (texts, memos; dates "YYYY-MM-DD", times
+// currency, which the source holds as binary floating point), no declared
+// type for exact decimals (each value a REAL where that keeps every digit,
+// else its digits as TEXT), TEXT (texts, memos; dates "YYYY-MM-DD", times
 // "hh:mm:ss[.sss]" and timestamps "YYYY-MM-DD hh:mm:ss[.sss]", as SQLite's
 // date functions read them) and BLOB (bytes as stored). The source's
 // primary key, when every key field is exported, is declared with NOT NULL

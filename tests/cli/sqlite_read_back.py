@@ -36,9 +36,9 @@ def same(declared, got, want):
         return isinstance(got, bytes) and got == base64.b64decode(want)
     if declared == 'INTEGER' and isinstance(want, bool):
         return got == int(want)
-    if declared in ('INTEGER', 'REAL', 'NUMERIC'):
+    if declared in ('INTEGER', 'REAL', ''):
         if isinstance(got, str):
-            return declared == 'NUMERIC' and decimal.Decimal(got) == decimal.Decimal(want)
+            return declared == '' and decimal.Decimal(got) == decimal.Decimal(want)
         return isinstance(got, (int, float)) and decimal.Decimal(repr(got)) == decimal.Decimal(want)
     if declared == 'TEXT':
         text = str(want)
