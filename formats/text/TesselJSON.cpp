@@ -64,6 +64,8 @@ void AppendDigits(std::string& out, int value, int digits) {
   out.append(buffer, static_cast<size_t>(digits));
 }
 
+}  // namespace
+
 bool AppendDatePart(std::string& out, TDateTime value) {
   if (!std::isfinite(value)) return false;
   const DateParts date = DecodeDate(value);
@@ -88,8 +90,6 @@ void AppendTimePart(std::string& out, TDateTime value) {
     AppendDigits(out, time.millisecond, 3);
   }
 }
-
-}  // namespace
 
 int64_t AppendString(std::string& out, WideStringView text) {
   int64_t lone = 0;

@@ -1,5 +1,6 @@
 #include "formats/text/TesselSQL.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -593,11 +594,21 @@ void TTesselSQL::WriteCreateTable() {
   }
   const WideString table = sql::QuoteTableName(TableName, CustomScriptType);
   if (table.empty()) return;
+  const std::vector<int> keyColumns = Columns().KeyColumns();
   WideString statement = u"CREATE TABLE " + table + u"(\r\n";
   for (int i = 0; i < Columns().Count(); ++i) {
     const TTesselColumn& column = Columns()[i];
     if (i > 0) statement += u",\r\n";
     statement += u"  " + sql::QuoteName(column.Name, CustomScriptType) + u"  " + ColumnType(column);
+    if (std::find(keyColumns.begin(), keyColumns.end(), i) != keyColumns.end()) statement += u" NOT NULL";
+  }
+  if (!keyColumns.empty()) {
+    statement += u",\r\n  PRIMARY KEY (";
+    for (size_t k = 0; k < keyColumns.size(); ++k) {
+      if (k > 0) statement += u",";
+      statement += sql::QuoteName(Columns()[keyColumns[k]].Name, CustomScriptType);
+    }
+    statement += u")";
   }
   statement += u");\r\n";
   writer.WriteLn(statement);
