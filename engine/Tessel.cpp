@@ -204,7 +204,7 @@ TTesselWriter& TTessel::Writer() const {
 
 void TTessel::ExportToStream(TStream& stream) {
   writer_ = GetWriterClass(stream);
-  TScopeGuard freeWriter([this] { writer_.reset(); });
+  TScopeExit freeWriter([this] { writer_.reset(); });
   RunExport();
 }
 
