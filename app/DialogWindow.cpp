@@ -283,7 +283,6 @@ QWidget* TTesselDialogF::BuildTypeListPage() {
     const TAllowedExport type = types[static_cast<size_t>(i)];
     auto* button = new QRadioButton(ToQString(ExportTypeInfo(type).listText), group);
     button->setObjectName(QStringLiteral("rbType%1").arg(static_cast<int>(type)));
-    button->setEnabled(TTesselDialogForm::IsTypeBuilt(type));
     rgExportType_->addButton(button, i);
     typeButtons_ << button;
     grid->addWidget(button, i % perColumn, i / perColumn);

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "core/WideString.h"
+#include "formats/database/TesselSQLite.h"
 #include "formats/text/TesselJSON.h"
 
 namespace verimo::cli {
@@ -12,6 +13,7 @@ namespace {
 const CommandLineType kTypes[] = {
     {"JSON", "json", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(false)); }},
     {"JSON Lines", "jsonl,ndjson", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(true)); }},
+    {"SQLite", "sqlite,sqlite3", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselSQLite>()); }},
 };
 
 bool SameAsciiText(std::string_view a, std::string_view b) {

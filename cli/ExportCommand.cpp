@@ -13,14 +13,12 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "dialog/DialogExporters.h"
-#include "dialog/StagedTarget.h"
-#include "dialog/TesselDialogOptions.h"
-#include "engine/TesselIniFile.h"
-#include "engine/TesselText.h"
+#include "export/ExportRun.h"
+#include "export/ExportSettings.h"
+#include "export/Exporters.h"
 #include "platform/clipboard/ProgramClipboard.h"
-#include "formats/database/ADO_TesselAccess.h"
-#include "formats/text/TesselSQL.h"
+#include "cli/CommandLineTypes.h"
+#include "export/ExportSettings.h"
 
 namespace verimo::cli {
 
@@ -133,49 +131,42 @@ void CheckSettingsFile(const fs::path& path) {
     throw Exception("\"" + path.string() + "\" is not a settings file (no [section] lines)");
 }
 
-// The Access options as the export dialog has them, then those of the
-// settings file's "ACCESS" section, then --table.
-void ConfigureAccess(TDialogExporters& exporters, const ExportOptions& options) {
-  TTesselAccessOptions access;
-  if (options.settingsFile) {
-    TTesselIniFile file(*options.settingsFile);
-    file.ReadVersion();
-    access = LoadAccessOptions(file, access);
+// The exporter with the options of the settings file, then those of the
+// command line.
+TTessel& ConfigureFromCommandLine(TExporters& exporters, const ExportOptions& options, TAllowedExport type) {
+  if (options.tableName && !WritesNamedTable(type)) throw ExportUsageError("--table is for Access databases (.mdb) only");
+  if (options.settingsFile) CheckSettingsFile(*options.settingsFile);
+  TExportOverrides overrides;
+  if (options.tableName) overrides.accessTable = Utf8ToWide(*options.tableName);
+  if (options.sqlDialect) overrides.sqlDialect = sql::ScriptTypeFromName(*options.sqlDialect);
+  std::optional<fs::path> settingsFile;
+  if (options.settingsFile) settingsFile = *options.settingsFile;
+  ConfigureExporter(exporters, type, options.target, settingsFile, overrides);
+  return exporters.For(type);
+}
+
+// Reports what the run does on the progress line and stops it between
+// records when Ctrl-C or a termination request comes.
+class TCommandObserver : public TExportRunObserver {
+ public:
+  TCommandObserver(ProgressLine& line, InterruptWatch& interrupts) : line_(line), interrupts_(interrupts) {}
+  bool FollowsFetching() const override { return true; }
+  void Fetched(TTessel& sender, int recNo) override {
+    line_.Update("measuring", recNo);
+    StopWhenInterrupted(sender, recNo);
   }
-  if (options.tableName) access.TableName = Utf8ToWide(*options.tableName);
-  exporters.CopyAccessOptions(access);
-  // An interrupted command adds nothing, like any other interrupted export.
-  static_cast<TADO_TesselAccess&>(exporters.For(aeAccess)).KeepRowsOnStop = false;
-}
-
-TTessel& ConfigureExporter(TDialogExporters& exporters, const ExportOptions& options, TAllowedExport type) {
-  TTessel& exporter = exporters.For(type);
-  exporters.SelectType(type);
-  if (options.settingsFile) {
-    CheckSettingsFile(*options.settingsFile);
-    settings::LoadFromFile(exporter, *options.settingsFile);
-    // The command line's type wins over the file's.
-    exporters.SelectType(type);
+  void Exported(TTessel& sender, int) override {
+    line_.Update("exported", sender.RecordCounter());
+    StopWhenInterrupted(sender, sender.RecordCounter());
   }
-  if (type == aeAccess) ConfigureAccess(exporters, options);
-  else if (options.tableName) throw ExportUsageError("--table is for Access databases (.mdb) only");
-  return exporter;
-}
 
-// The SQL script's dialect from the command line, and a table named after
-// the target file when neither the settings nor the command line name one.
-void ApplySQLOptions(TTessel& exporter, const ExportOptions& options) {
-  auto* sql = dynamic_cast<TTesselSQL*>(&exporter);
-  if (!sql) return;
-  if (options.sqlDialect) sql->CustomScriptType = *sql::ScriptTypeFromName(*options.sqlDialect);
-  if (sql->TableName.empty()) sql->TableName = sql::TableNameFromFileName(options.target, sql->CustomScriptType);
-}
-
-// Opens or prints the finished target when its exporter was asked to.
-void ShowResult(TTessel& exporter) {
-  if (auto* text = dynamic_cast<TTesselText*>(&exporter)) text->ShowResult();
-  if (auto* database = dynamic_cast<TTesselDatabase*>(&exporter)) database->ShowResult();
-}
+ private:
+  void StopWhenInterrupted(TTessel& sender, int count) {
+    if ((count & 1023) == 0 && interrupts_.Requested()) sender.Abort();
+  }
+  ProgressLine& line_;
+  InterruptWatch& interrupts_;
+};
 
 // A command-line type's exporter: the settings file gives the field
 // choice, captions and the rest of what the type reads.
@@ -247,11 +238,11 @@ void ExportEveryFieldByDefault(TTessel& exporter, const TDataSet& table) {
 
 }  // namespace
 
-std::string BuiltExtensions() {
+std::string ExportExtensions() {
   std::string list;
   for (int number = 0; number < kExportTypeCount; ++number) {
     TAllowedExport type = *ExportTypeFromNumber(number);
-    if (!TDialogExporters::IsBuilt(type) || *ExportTypeInfo(type).extension == u'\0') continue;
+    if (*ExportTypeInfo(type).extension == u'\0') continue;
     list += (list.empty() ? "" : ", ") + WideToUtf8(ExportTypeInfo(type).extension);
   }
   for (const CommandLineType& type : CommandLineTypes()) list += ", " + FirstExtensionOf(type);
@@ -271,16 +262,16 @@ TAllowedExport ChooseExportType(const ExportOptions& options) {
   }
   if (options.type) {
     auto type = ExportTypeFromExtension(*options.type);
-    if (type && TDialogExporters::IsBuilt(*type)) return *type;
-    throw ExportUsageError("unknown export type \"" + *options.type + "\" (" + BuiltExtensions() + ")");
+    if (type) return *type;
+    throw ExportUsageError("unknown export type \"" + *options.type + "\" (" + ExportExtensions() + ")");
   }
   std::string extension = fs::path(options.target).extension().string();
   auto type = ExportTypeFromExtension(extension);
-  if (type && TDialogExporters::IsBuilt(*type)) return *type;
+  if (type) return *type;
   if (extension.empty())
     throw ExportUsageError("\"" + options.target + "\" has no extension; name the type with --type (" +
-                           BuiltExtensions() + ")");
-  throw ExportUsageError("cannot export to \"" + extension + "\" files; use --type (" + BuiltExtensions() + ")");
+                           ExportExtensions() + ")");
+  throw ExportUsageError("cannot export to \"" + extension + "\" files; use --type (" + ExportExtensions() + ")");
 }
 
 ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
@@ -349,7 +340,7 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   parsed.table.path = files[0];
   parsed.target = files[1];
   // Reports a bad type before the table is opened.
-  const bool sqlScript = !ChooseCommandLineType(parsed) && ChooseExportType(parsed) == aeSQL;
+  const bool sqlScript = !ChooseCommandLineType(parsed) && WritesSqlScript(ChooseExportType(parsed));
   if (!sqlScript && parsed.sqlDialect)
     throw ExportUsageError("--sql-dialect applies to SQL scripts only");
   return parsed;
@@ -366,25 +357,15 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   const CommandLineType* commandLineType = ChooseCommandLineType(options);
   // The dialog's type; not read for a command-line type.
   const TAllowedExport type = commandLineType ? aeTXT : ChooseExportType(options);
-  fs::path target(options.target);
   std::error_code ec;
-  if (fs::is_directory(target, ec)) throw Exception("\"" + options.target + "\" is a directory");
+  if (fs::is_directory(options.target, ec)) throw Exception("\"" + options.target + "\" is a directory");
 
   std::optional<TProgramClipboard> clipboard;
   if (options.clipboard) clipboard.emplace();
-  TDialogExporters exporters(nullptr, clipboard ? &*clipboard : nullptr);
+  TExporters exporters({nullptr, clipboard ? &*clipboard : nullptr});
   std::unique_ptr<TTessel> commandLineExporter;
   if (commandLineType) commandLineExporter = ConfigureCommandLineExporter(*commandLineType, options);
-  TTessel& exporter = commandLineExporter ? *commandLineExporter : ConfigureExporter(exporters, options, type);
-  ApplySQLOptions(exporter, options);
-  // Where the run writes, and whether the result is shown afterwards.
-  auto copyTarget = [&](const std::string& fileName, bool show, bool print) {
-    if (!commandLineExporter) return exporters.CopyTarget(type, fileName, show, print);
-    auto& text = static_cast<TTesselText&>(exporter);
-    text.FileName = fileName;
-    text.ShowFile = show;
-    text.PrintFile = print;
-  };
+  TTessel& exporter = commandLineExporter ? *commandLineExporter : ConfigureFromCommandLine(exporters, options, type);
 
   TTable table;
   OpenTable(table, options.table);
@@ -398,57 +379,39 @@ int RunExport(const ExportOptions& options, std::FILE* progress) {
   // Declared first so that a failed run removes its partial files before a
   // pending signal is let through.
   std::optional<InterruptWatch> interrupts(std::in_place);
-  // A database exporter adds to the target itself, on a copy it publishes
-  // only at the end, and the clipboard takes the text only when it is
-  // complete; every file exporter writes the target and the files beside it
-  // (memo file, schema, pages, style sheet) into a staging folder whose
-  // files are moved into place at the end.
-  const bool database = dynamic_cast<TTesselDatabase*>(&exporter) != nullptr;
-  std::optional<TStagedTarget> partial;
-  if (dynamic_cast<TTesselText*>(&exporter))
-    partial.emplace(target, commandLineExporter ? std::vector<fs::path>()
-                                                : TDialogExporters::CompanionFiles(type, options.target));
-  // The file's target and viewer choices never apply here: the target is
-  // the command's, and the result is shown only once it has its own name.
-  copyTarget(partial ? partial->Path().string() : options.target, false, false);
-  auto stopWhenInterrupted = [&interrupts](TTessel& sender, int count) {
-    if ((count & 1023) == 0 && interrupts->Requested()) sender.Abort();
-  };
-  exporter.OnFetchedRecord = [&](TTessel& sender, int recNo) {
-    line.Update("measuring", recNo);
-    stopWhenInterrupted(sender, recNo);
-  };
-  exporter.OnExportedRecord = [&](TTessel& sender, int) {
-    line.Update("exported", sender.RecordCounter());
-    stopWhenInterrupted(sender, sender.RecordCounter());
-  };
+  // An interrupted command adds nothing, like any other interrupted export.
+  std::optional<TExportRun> run;
+  if (commandLineExporter)
+    run.emplace(exporter, options.target, std::vector<fs::path>(), false);
+  else
+    run.emplace(exporters, type, options.target, false);
+  TCommandObserver observer(line, *interrupts);
   try {
-    exporter.Execute();
+    run->Execute(observer);
     // A database is already saved when Execute returns; only a stop the
     // exporter saw has left it unchanged.
-    if (database ? exporter.Aborted() : interrupts->Requested() || exporter.Aborted())
+    const bool database = run->WritesDatabase();
+    if (database ? run->Stopped() : interrupts->Requested() || run->Stopped())
       throw Exception(database      ? "interrupted; \"" + options.target + "\" was left as it was"
                       : clipboard ? std::string("interrupted; nothing was put on the clipboard")
                                   : "interrupted; \"" + options.target + "\" was not written");
-  } catch (const std::exception& error) {
+  } catch (const std::exception&) {
     line.Break();
     WarnOfLosses(exporter.Losses(), progress);
     if (options.strict && !exporter.Losses().Empty())
       throw Exception("--strict: the export would change values (see the warnings); " +
-                      (database    ? "\"" + options.target + "\" was left as it was"
-                       : clipboard ? std::string("nothing was put on the clipboard")
-                                   : "\"" + options.target + "\" was not written"));
-    // Messages name the file as the user gave it, not the partial one.
-    throw Exception(partial ? partial->AsTargetNames(error.what()) : std::string(error.what()));
+                      (run->WritesDatabase() ? "\"" + options.target + "\" was left as it was"
+                       : clipboard           ? std::string("nothing was put on the clipboard")
+                                             : "\"" + options.target + "\" was not written"));
+    throw;
   }
   const int code = SalvageExitCode(table);
   table.Close();
-  if (partial) partial->Commit();
+  run->Publish();
   interrupts.reset();  // the viewer must not inherit the blocked signals
   line.Finish(exporter.RecordCounter(), clipboard ? "the clipboard" : options.target);
   WarnOfLosses(exporter.Losses(), progress);
-  copyTarget(options.target, options.showFile, options.printFile);
-  ShowResult(exporter);
+  run->ShowResult(options.showFile, options.printFile);
   return code;
 }
 

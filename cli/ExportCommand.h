@@ -8,8 +8,8 @@
 
 #include "cli/CommandLineTypes.h"
 #include "cli/TableCommands.h"
-#include "dialog/ExportTypes.h"
 #include "core/LossTally.h"
+#include "export/ExportTypes.h"
 
 namespace verimo::cli {
 
@@ -75,11 +75,10 @@ std::string BatchTargetOf(const ExportOptions& options, const std::string& table
 // Parses the arguments that follow the word "export".
 ExportOptions ParseExportArguments(const std::vector<std::string>& args);
 
-// The extensions of the types this program can export, for messages:
-// "txt, csv, dif, slk".
-std::string BuiltExtensions();
+// The extensions of the export types, for messages: "xls, doc, rtf, ...".
+std::string ExportExtensions();
 // The type of --type when given, else the one of the target's extension;
-// raises ExportUsageError when neither names a type this program exports.
+// raises ExportUsageError when neither names an export type.
 TAllowedExport ChooseExportType(const ExportOptions& options);
 // The command-line type (JSON, ...) that --type or else the target's
 // extension names; nullptr when they name none (then ChooseExportType).

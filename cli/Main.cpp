@@ -13,8 +13,8 @@
 #include "cli/ExportCommand.h"
 #include "cli/TableCommands.h"
 #include "core/Exception.h"
-#include "dialog/DialogExporters.h"
-#include "dialog/ExportTypes.h"
+#include "export/ExportTypes.h"
+#include "export/ExportTypes.h"
 
 namespace {
 
@@ -87,21 +87,11 @@ void PrintVersion() {
               *VERIMO_GIT_COMMIT ? (std::string(VERIMO_GIT_COMMIT) + ")").c_str() : "");
 }
 
-// Every extension of a type, from its save filter ("*.html;*.htm").
-std::string ExtensionsOf(verimo::TAllowedExport type) {
-  std::string filter = verimo::WideToUtf8(verimo::ExportTypeInfo(type).filter);
-  size_t bar = filter.find('|');
-  if (bar == std::string::npos) return "-";
+// Every extension of a type, comma-separated; "-" for none.
+std::string ExtensionListOf(verimo::TAllowedExport type) {
   std::string list;
-  for (size_t start = bar + 1; start < filter.size();) {
-    size_t end = filter.find(';', start);
-    if (end == std::string::npos) end = filter.size();
-    std::string pattern = filter.substr(start, end - start);
-    if (pattern.rfind("*.", 0) == 0) list += (list.empty() ? "" : ",") + pattern.substr(2);
-    start = end + 1;
-  }
-  if (type == verimo::aeSylk) list += ",sylk";
-  return list;
+  for (const std::string& extension : verimo::ExtensionsOf(type)) list += (list.empty() ? "" : ",") + extension;
+  return list.empty() ? "-" : list;
 }
 
 // The text padded with spaces to `width` characters (not bytes).
@@ -112,14 +102,12 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 void PrintFormats() {
-  std::printf("%s%s%sSettings sections\n", Padded("Type", 25).c_str(), Padded("Extensions", 11).c_str(),
-              Padded("Built", 6).c_str());
+  std::printf("%s%sSettings sections\n", Padded("Type", 25).c_str(), Padded("Extensions", 11).c_str());
   for (int number = 0; number < verimo::kExportTypeCount; ++number) {
     auto type = *verimo::ExportTypeFromNumber(number);
     std::string sections = verimo::SettingsSectionsOf(type);
-    std::printf("%s%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), 25).c_str(),
-                Padded(ExtensionsOf(type), 11).c_str(),
-                Padded(verimo::TDialogExporters::IsBuilt(type) ? "yes" : "no", 6).c_str(),
+    std::printf("%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), 25).c_str(),
+                Padded(ExtensionListOf(type), 11).c_str(),
                 sections.empty() ? "-" : sections.c_str());
   }
   std::printf("\nTypes of the command line only (the export dialog does not offer them):\n");

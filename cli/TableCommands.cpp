@@ -60,6 +60,17 @@ std::string FieldTypeText(const ParadoxFieldInfo& field, int declaredSize) {
   return text;
 }
 
+// The key fields' names, ", " between them; "none" without a key.
+std::string PrimaryKeyText(const ParadoxTableInfo& info) {
+  if (info.keyFieldCount == 0) return "none";
+  std::string text;
+  for (int i = 0; i < info.keyFieldCount; ++i) {
+    if (i > 0) text += ", ";
+    text += WideToUtf8(info.fields[static_cast<size_t>(i)].name);
+  }
+  return text;
+}
+
 }  // namespace
 
 const char* const kTableOptionsHelp =
@@ -172,6 +183,7 @@ void PrintInfo(TTable& table, std::FILE* out) {
   buffer.Append("Records:     " + std::to_string(info.recordCount) + "\n");
   buffer.Append("Record size: " + std::to_string(info.recordSize) + " bytes\n");
   buffer.Append("Block size:  " + std::to_string(info.blockSize) + " bytes\n");
+  buffer.Append("Primary key: " + PrimaryKeyText(info) + "\n");
   buffer.Append("Fields:      " + std::to_string(info.fields.size()) + "\n");
   buffer.Append("  #  Name                           Type   Bytes Field type\n");
   for (size_t i = 0; i < info.fields.size(); ++i) {

@@ -10,6 +10,17 @@ Currency Currency::FromDouble(double value) {
   return Currency{static_cast<int64_t>(std::llround(value * 10000.0))};
 }
 
+std::string Currency::ToPlainText(bool allDecimals) const {
+  const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+  std::string text = scaled < 0 ? "-" : "";
+  text += std::to_string(magnitude / 10000);
+  std::string fraction = std::to_string(10000 + magnitude % 10000).substr(1);
+  if (!allDecimals)
+    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  if (!fraction.empty()) text += "." + fraction;
+  return text;
+}
+
 Variant Variant::Null() { return Variant(Kind::Null, std::monostate{}); }
 Variant Variant::FromBool(bool value) { return Variant(Kind::Boolean, value); }
 Variant Variant::FromInt(int64_t value) { return Variant(Kind::Integer, value); }

@@ -18,6 +18,10 @@ struct Currency {
   static Currency FromDouble(double value);  // rounds half away from zero
   double ToDouble() const { return static_cast<double>(scaled) / 10000.0; }
   friend bool operator==(Currency, Currency) = default;
+  // The exact decimal text, "-12.5": "." and at most four digits after it,
+  // trailing zeros dropped (all four kept with `allDecimals`), no symbol
+  // and no grouping.
+  std::string ToPlainText(bool allDecimals = false) const;
 };
 
 // A dynamically typed value: empty (unassigned), null, Boolean, 64-bit

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <limits>
 
+#include "core/HexText.h"
+
 namespace verimo {
 
 WideString Utf8ToWide(std::string_view utf8) {
@@ -98,13 +100,12 @@ WideString Trim(WideStringView text) {
 }
 
 void AppendHexText(std::span<const uint8_t> bytes, WideString& out) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   const size_t start = out.size();
   out.resize(start + 2 * bytes.size());
   char16_t* target = out.data() + start;
   for (const uint8_t byte : bytes) {
-    *target++ = kDigits[byte >> 4];
-    *target++ = kDigits[byte & 15];
+    *target++ = static_cast<char16_t>(HexDigit(byte >> 4));
+    *target++ = static_cast<char16_t>(HexDigit(byte));
   }
 }
 

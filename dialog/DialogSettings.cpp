@@ -3,8 +3,7 @@
 
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselIniFile.h"
-#include "formats/rtf/RtfOptions.h"
-#include "formats/xls/TesselXLS.h"
+#include "export/ExportSettings.h"
 
 namespace verimo {
 namespace {
@@ -18,21 +17,6 @@ constexpr WideStringView kFooter = u"FOOTER";
 constexpr WideStringView kCaptions = u"CAPTIONS";
 constexpr WideStringView kWidth = u"WIDTH";
 constexpr WideStringView kAlign = u"ALIGN";
-
-// The caption grid's alignment texts.
-constexpr const char16_t* kAlignTexts[] = {u"Sol", u"Orta", u"Sağ"};
-
-WideString AlignText(TTesselColAlign align) { return kAlignTexts[std::min<int>(align, ecaRight)]; }
-
-// "Sağ" may come back as "Sa?" from a code page without the letter ğ, so
-// the texts are told apart by their start; the English names are accepted
-// too.
-TTesselColAlign AlignFromText(WideStringView text) {
-  const WideString upper = UpperCase(Trim(text));
-  if (upper.starts_with(u"O") || upper.starts_with(u"C")) return ecaCenter;
-  if (upper.starts_with(u"SA") || upper.starts_with(u"R")) return ecaRight;
-  return ecaLeft;
-}
 
 WideString NumberedKey(WideStringView prefix, int number) { return WideString(prefix) + IntToWide(number); }
 
@@ -116,74 +100,13 @@ void TTesselDialogForm::SaveCaptions(TTesselIniFile& file) const {
   const TAllowedExport type = SelectedType();
   for (const TDialogCaption& row : captions_) {
     file.WriteWideString(kCaptions, row.Field, row.Caption);
-    if (SavesColumnAlign(type)) file.WriteString(kAlign, row.Field, AlignText(row.Align));
+    if (SavesColumnAlign(type)) file.WriteString(kAlign, row.Field, ColumnAlignText(row.Align));
     if (SavesColumnWidth(type)) file.WriteInteger(kWidth, row.Field, row.Width);
   }
 }
 
 void TTesselDialogForm::SaveTypeOptions(TTesselIniFile& file) const {
-  switch (SelectedType()) {
-    case aeTXT:
-      file.WriteBool(u"TXT", u"AutoCalcColWidth", TXTOptions.AutoCalcColWidth);
-      file.WriteInteger(u"TXT", u"Spacing", TXTOptions.ColSpacing);
-      break;
-    case aeCSV:
-      file.WriteBool(u"CSV", u"QuoteStrings", CSVOptions.QuoteStrings);
-      file.WriteChar(u"CSV", u"Comma", CSVOptions.Comma);
-      file.WriteChar(u"CSV", u"Quote", CSVOptions.Quote);
-      break;
-    case aeAccess:
-      SaveAccessOptions(file, AccessOptions);
-      break;
-    case aeSQL:
-      file.WriteWideString(u"SQL", u"TableName", SQLOptions.TableName);
-      file.WriteBool(u"SQL", u"CreateTable", SQLOptions.CreateTable);
-      file.WriteInteger(u"SQL", u"CommitRecCount", SQLOptions.CommitRecCount);
-      file.WriteBool(u"SQL", u"CommitAfterScript", SQLOptions.CommitAfterScript);
-      file.WriteString(u"SQL", u"CommitStatement", SQLOptions.CommitStatement);
-      file.WriteChar(u"SQL", u"StatementTerm", SQLOptions.StatementTerm);
-      file.WriteInteger(u"SQL", u"CustomScriptType", SQLOptions.ScriptType);
-      break;
-    case aeXML:
-      file.WriteBool(u"XML", u"Standalone", XMLOptions.Standalone);
-      file.WriteString(u"XML", u"Encoding", XMLOptions.Encoding);
-      file.WriteInteger(u"XML", u"DocumentType", XMLOptions.DocumentType);
-      file.WriteBool(u"XML", u"ExportXSDSchema", XMLOptions.ExportXSDSchema);
-      break;
-    case aeHTML:
-      SaveHTMLOptions(file, HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions);
-      break;
-    case aeXLS:
-      xls::SaveOptions(file, XLSOptions.SheetOptions(), XLSOptions.FieldFormats, XLSOptions.StripStyles,
-                       XLSOptions.StripType, XLSOptions.AutoCalcColWidth);
-      {
-        TxlsSheetItems items = XLSOptions.Items;
-        items.Background.FileName = WideToUtf8(XLSOptions.PageBackground);
-        xls::SaveItems(file, items, XLSOptions.Pictures);
-      }
-      break;
-    case aeXlsx:
-      SaveXlsxSettings(file, XlsxOptions, XlsxSheetName);
-      break;
-    case aeDocx:
-      SaveDocxSettings(file, DocxOptions);
-      break;
-    case aeODS:
-      SaveODSSettings(file, ODSOptions, ODSSheetName);
-      break;
-    case aeODT:
-      SaveODTSettings(file, ODTOptions, ODTTableName);
-      break;
-    case aePDF:
-      pdf::SaveOptions(file, PDFOptions);
-      break;
-    case aeWord:
-    case aeRTF:
-      rtf::SaveOptions(file, RTFOptions);
-      break;
-    default:
-      break;
-  }
+  verimo::SaveTypeOptions(file, SelectedType(), *this);
 }
 
 // ------------------------------------------------------------------- load
@@ -264,91 +187,12 @@ void TTesselDialogForm::LoadCaptions(const TTesselIniFile& file) {
   for (TDialogCaption& row : captions_) {
     row.Caption = file.ReadWideString(kCaptions, row.Field, row.Caption);
     row.Width = file.ReadInteger(kWidth, row.Field, row.Width);
-    if (file.ValueExists(kAlign, row.Field)) row.Align = AlignFromText(file.ReadString(kAlign, row.Field, u""));
+    if (file.ValueExists(kAlign, row.Field)) row.Align = ColumnAlignFromText(file.ReadString(kAlign, row.Field, u""));
   }
 }
 
 void TTesselDialogForm::LoadTypeOptions(const TTesselIniFile& file) {
-  const TTesselDialog& d = dialog_;
-  switch (SelectedType()) {
-    case aeTXT:
-      TXTOptions.AutoCalcColWidth = file.ReadBool(u"TXT", u"AutoCalcColWidth", d.TXTOptions.AutoCalcColWidth);
-      TXTOptions.ColSpacing = file.ReadInteger(u"TXT", u"Spacing", d.TXTOptions.ColSpacing);
-      break;
-    case aeCSV:
-      CSVOptions.QuoteStrings = file.ReadBool(u"CSV", u"QuoteStrings", d.CSVOptions.QuoteStrings);
-      CSVOptions.Comma = file.ReadChar(u"CSV", u"Comma", d.CSVOptions.Comma);
-      CSVOptions.Quote = file.ReadChar(u"CSV", u"Quote", d.CSVOptions.Quote);
-      break;
-    case aeAccess:
-      AccessOptions = LoadAccessOptions(file, d.AccessOptions);
-      break;
-    case aeSQL: {
-      const TTesselSQLOptions& initial = d.SQLOptions;
-      SQLOptions.TableName = file.ReadWideString(u"SQL", u"TableName", initial.TableName);
-      SQLOptions.CreateTable = file.ReadBool(u"SQL", u"CreateTable", initial.CreateTable);
-      SQLOptions.CommitRecCount = file.ReadInteger(u"SQL", u"CommitRecCount", initial.CommitRecCount);
-      SQLOptions.CommitAfterScript = file.ReadBool(u"SQL", u"CommitAfterScript", initial.CommitAfterScript);
-      SQLOptions.CommitStatement = file.ReadString(u"SQL", u"CommitStatement", initial.CommitStatement);
-      SQLOptions.StatementTerm = file.ReadChar(u"SQL", u"StatementTerm", initial.StatementTerm);
-      const int scriptType = file.ReadInteger(u"SQL", u"CustomScriptType", initial.ScriptType);
-      SQLOptions.ScriptType = scriptType >= 0 && scriptType < kScriptTypeCount
-                                  ? static_cast<TTesselScriptType>(scriptType) : initial.ScriptType;
-      break;
-    }
-    case aeXML:
-      XMLOptions.Standalone = file.ReadBool(u"XML", u"Standalone", d.XMLOptions.Standalone);
-      XMLOptions.Encoding = file.ReadString(u"XML", u"Encoding", d.XMLOptions.Encoding);
-      XMLOptions.DocumentType = file.ReadInteger(u"XML", u"DocumentType", d.XMLOptions.DocumentType) == 1 ? 1 : 0;
-      XMLOptions.ExportXSDSchema = file.ReadBool(u"XML", u"ExportXSDSchema", d.XMLOptions.ExportXSDSchema);
-      break;
-    case aeHTML:
-      HTMLPageOptions = d.HTMLPageOptions;
-      HTMLTableOptions = d.HTMLTableOptions;
-      HTMLMultiFileOptions = d.HTMLMultiFileOptions;
-      LoadHTMLOptions(file, HTMLOptions());
-      break;
-    case aeXLS: {
-      XLSOptions = d.XLSOptions;
-      TXLSOptions options = XLSOptions.SheetOptions();
-      xls::LoadOptions(file, options, XLSOptions.FieldFormats, XLSOptions.StripStyles, XLSOptions.StripType,
-                       XLSOptions.AutoCalcColWidth);
-      XLSOptions.SetSheetOptions(options);
-      XLSOptions.PageBackground = file.ReadString(u"XLS", u"PageBackground", XLSOptions.PageBackground);
-      xls::LoadItems(file, XLSOptions.Items, XLSOptions.Pictures, options.HyperlinkFormat, options.NoteFormat);
-      break;
-    }
-    case aeXlsx:
-      XlsxOptions = d.XlsxOptions;
-      XlsxSheetName = d.XlsxSheetName;
-      LoadXlsxSettings(file, XlsxOptions, XlsxSheetName);
-      break;
-    case aeDocx:
-      DocxOptions = d.DocxOptions;
-      LoadDocxSettings(file, DocxOptions);
-      break;
-    case aeODS:
-      ODSOptions = d.ODSOptions;
-      ODSSheetName = d.ODSSheetName;
-      LoadODSSettings(file, ODSOptions, ODSSheetName);
-      break;
-    case aeODT:
-      ODTOptions = d.ODTOptions;
-      ODTTableName = d.ODTTableName;
-      LoadODTSettings(file, ODTOptions, ODTTableName);
-      break;
-    case aePDF:
-      PDFOptions = d.PDFOptions;
-      pdf::LoadOptions(file, PDFOptions);
-      break;
-    case aeWord:
-    case aeRTF:
-      RTFOptions = d.RTFOptions;
-      rtf::LoadOptions(file, RTFOptions);
-      break;
-    default:
-      break;
-  }
+  verimo::LoadTypeOptions(file, SelectedType(), dialog_, *this);
 }
 
 }  // namespace verimo

@@ -69,7 +69,7 @@ void TTesselDialog::ExecuteSettings(const std::string& settingsFile, TTesselDial
   TTesselIniFile file(settingsFile);
   const int typeNumber = file.ReadInteger(u"GENERAL", u"ExportType", 0);
   const std::optional<TAllowedExport> type = ExportTypeFromNumber(typeNumber);
-  if (!type || !AllowedExports.Contains(*type) || !TTesselDialogForm::IsTypeBuilt(*type))
+  if (!type || !AllowedExports.Contains(*type) )
     throw Exception("The settings file " + settingsFile + " asks for export type " + std::to_string(typeNumber) +
                     ", which this program cannot export");
   form.LoadOptions(settingsFile);

@@ -5,10 +5,10 @@
 #include <vector>
 #include <string>
 
-#include "dialog/ExportTypes.h"
-#include "dialog/TesselDialogHTMLOptions.h"
-#include "dialog/TesselDialogOptions.h"
 #include "core/LossTally.h"
+#include "export/ExportTypes.h"
+#include "export/HTMLExportOptions.h"
+#include "export/ExportOptions.h"
 #include "engine/Tessel.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
@@ -64,7 +64,7 @@ class TTesselDialogUI {
 // The export dialog component: bound to a source, it shows the export form
 // (Execute) or runs what a settings file describes without one
 // (ExecuteSettings). Its properties are the form's initial state.
-class TTesselDialog {
+class TTesselDialog : public TExportTypeOptions {
  public:
   using TNotifyEvent = TTessel::TNotifyEvent;
   using TExportedRecordEvent = TTessel::TExportedRecordEvent;
@@ -117,24 +117,6 @@ class TTesselDialog {
   int ExportRecCount = 0;
   int SkipRecCount = 0;
 
-  TTesselSQLOptions SQLOptions;
-  TTesselXMLOptions XMLOptions;
-  TTesselTXTOptions TXTOptions;
-  TTesselCSVOptions CSVOptions;
-  TTesselXLSOptions XLSOptions;
-  TTesselXlsxOptions XlsxOptions;
-  WideString XlsxSheetName = u"sheet1";
-  TTesselDocxOptions DocxOptions;
-  TTesselODSOptions ODSOptions;
-  WideString ODSSheetName = TTesselLocale::Instance().LoadText(res::kDefaultSheetName);
-  TTesselODTOptions ODTOptions;
-  WideString ODTTableName = TTesselLocale::Instance().LoadText(res::kDefaultTableName);
-  TPDFOptions PDFOptions;
-  TRTFOptions RTFOptions;
-  TTesselAccessOptions AccessOptions;
-  TTesselHTMLPageOptions HTMLPageOptions;
-  TTesselHTMLTableOptions HTMLTableOptions;
-  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
 
   TNotifyEvent OnBeginExport;
   TNotifyEvent OnEndExport;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "dialog/DialogExporters.h"
-#include "dialog/StagedTarget.h"
+#include "export/Exporters.h"
+#include "export/ExportRun.h"
 #include "dialog/TesselProgress.h"
 #include "engine/TesselLocale.h"
 #include "engine/TesselText.h"
@@ -24,27 +24,6 @@ class TRunningScope {
 
  private:
   bool& flag_;
-};
-
-// Disconnects an exporter's events from the form when the run ends, so
-// that no handler outlives the progress window it refers to.
-class TEventScope {
- public:
-  explicit TEventScope(TTessel& exporter) : exporter_(exporter) {}
-  ~TEventScope() {
-    exporter_.OnBeginExport = nullptr;
-    exporter_.OnEndExport = nullptr;
-    exporter_.OnSkippedRecord = nullptr;
-    exporter_.OnExportedRecord = nullptr;
-    exporter_.OnStopExport = nullptr;
-    exporter_.OnGetExportText = nullptr;
-    exporter_.OnBeforeExportRow = nullptr;
-  }
-  TEventScope(const TEventScope&) = delete;
-  TEventScope& operator=(const TEventScope&) = delete;
-
- private:
-  TTessel& exporter_;
 };
 
 std::string FileNamePart(const std::string& path) {
@@ -72,11 +51,10 @@ WideString CurrencySuggestion(const TFormatSettings& settings) {
 }  // namespace
 
 TTesselDialogForm::TTesselDialogForm(TTesselDialog& dialog)
-    : dialog_(dialog), exporters_(std::make_unique<TDialogExporters>(dialog.ShellLauncher, dialog.Clipboard)) {}
+    : dialog_(dialog), exporters_(std::make_unique<TExporters>(TExporterServices{dialog.ShellLauncher, dialog.Clipboard})) {}
 
 TTesselDialogForm::~TTesselDialogForm() = default;
 
-bool TTesselDialogForm::IsTypeBuilt(TAllowedExport type) { return TDialogExporters::IsBuilt(type); }
 
 TTessel& TTesselDialogForm::ExporterFor(TAllowedExport type) { return exporters_->For(type); }
 
@@ -101,24 +79,7 @@ void TTesselDialogForm::FormShow() {
   LimitCount = std::max(dialog_.ExportRecCount, 0);
   AllowCaptions = dialog_.AllowCaptions;
   CaptionRow = dialog_.CaptionRow;
-  TXTOptions = dialog_.TXTOptions;
-  CSVOptions = dialog_.CSVOptions;
-  AccessOptions = dialog_.AccessOptions;
-  SQLOptions = dialog_.SQLOptions;
-  XMLOptions = dialog_.XMLOptions;
-  HTMLPageOptions = dialog_.HTMLPageOptions;
-  HTMLTableOptions = dialog_.HTMLTableOptions;
-  HTMLMultiFileOptions = dialog_.HTMLMultiFileOptions;
-  XLSOptions = dialog_.XLSOptions;
-  XlsxOptions = dialog_.XlsxOptions;
-  XlsxSheetName = dialog_.XlsxSheetName;
-  DocxOptions = dialog_.DocxOptions;
-  ODSOptions = dialog_.ODSOptions;
-  ODSSheetName = dialog_.ODSSheetName;
-  ODTOptions = dialog_.ODTOptions;
-  ODTTableName = dialog_.ODTTableName;
-  PDFOptions = dialog_.PDFOptions;
-  RTFOptions = dialog_.RTFOptions;
+  static_cast<TExportTypeOptions&>(*this) = dialog_;
 
   for (const WideString& name : dialog_.ExportedFields) AddExportedFieldByName(Trim(name));
   userFormats_.clear();
@@ -142,9 +103,7 @@ void TTesselDialogForm::FillTypeList() {
     if (dialog_.AllowedExports.Contains(type)) typeList_.push_back(type);
   }
   if (typeList_.empty()) throw Exception(TTesselLocale::Instance().LoadText(res::kEmptyValueNotAllowed));
-  // The first entry, or the first one this program can export.
-  const auto built = std::find_if(typeList_.begin(), typeList_.end(), IsTypeBuilt);
-  typeIndex_ = built == typeList_.end() ? 0 : static_cast<int>(built - typeList_.begin());
+  typeIndex_ = 0;
 }
 
 void TTesselDialogForm::FillFields() {
@@ -180,7 +139,6 @@ void TTesselDialogForm::ResetFormatsFromDialog() {
 
 bool TTesselDialogForm::SelectTypeIndex(int index) {
   if (index < 0 || index >= static_cast<int>(typeList_.size())) return false;
-  if (!IsTypeBuilt(typeList_[static_cast<size_t>(index)])) return false;
   typeIndex_ = index;
   ApplyTypeSelection();
   return true;
@@ -193,7 +151,7 @@ bool TTesselDialogForm::SelectType(TAllowedExport type) {
 
 void TTesselDialogForm::ApplyTypeSelection() {
   const TAllowedExport type = SelectedType();
-  if (dialog_.AutoChangeFileExt && type != aeClipboard && !fileName_.empty())
+  if (dialog_.AutoChangeFileExt && WritesFile(type) && !fileName_.empty())
     fileName_ = ReplaceFileExt(fileName_, type);
 }
 
@@ -207,10 +165,10 @@ WideString TTesselDialogForm::WindowCaption() const {
 }
 
 bool TTesselDialogForm::StartEnabled() const {
-  return IsTypeBuilt(SelectedType()) && (!fileName_.empty() || SelectedType() == aeClipboard);
+  return !fileName_.empty() || !WritesFile(SelectedType());
 }
 
-bool TTesselDialogForm::FileControlsEnabled() const { return SelectedType() != aeClipboard; }
+bool TTesselDialogForm::FileControlsEnabled() const { return WritesFile(SelectedType()); }
 
 WideString TTesselDialogForm::FileFilter() const { return ExportTypeInfo(SelectedType()).filter; }
 WideString TTesselDialogForm::DefaultExtension() const { return ExportTypeInfo(SelectedType()).extension; }
@@ -236,11 +194,7 @@ bool TTesselDialogForm::SeparatorsEnabled() const { return EnablesSeparators(Sel
 bool TTesselDialogForm::ToolsVisible() const { return dialog_.SaveLoadButtons; }
 bool TTesselDialogForm::CaptionRowVisible() const { return dialog_.ExportSource == esStringGrid; }
 
-// The option page of the selected type, once its exporter is built.
-TOptionsPage TTesselDialogForm::TypeOptionsPage() const {
-  const TAllowedExport type = SelectedType();
-  return IsTypeBuilt(type) ? ExportTypeInfo(type).optionsPage : TOptionsPage::None;
-}
+TOptionsPage TTesselDialogForm::TypeOptionsPage() const { return ExportTypeInfo(SelectedType()).optionsPage; }
 
 // ------------------------------------------------------------ constraints
 
@@ -359,25 +313,14 @@ TDialogCaption* TTesselDialogForm::FindCaption(WideStringView field) {
 void TTesselDialogForm::Start(TTesselDialogUI& ui) {
   if (running_ || !StartEnabled()) return;
   TRunningScope running(running_);
+  ApplyTypeSelection();
   const TAllowedExport type = SelectedType();
-  if (dialog_.AutoChangeFileExt && type != aeClipboard && !fileName_.empty())
-    fileName_ = ReplaceFileExt(fileName_, type);
-
   TTessel& exporter = exporters_->For(type);
-  exporters_->CopyTypeOptions(type, *this);
+  exporters_->CopyTypeOptions(type, *this, fileName_);
   CopyCommonSettings(exporter);
-  // A file export is written aside and moved into place when the run is
-  // over, so that a failed run leaves the target as it was. The database
-  // exporter works on a copy of its own.
-  std::optional<TStagedTarget> staged;
-  if (dynamic_cast<TTesselText*>(&exporter)) {
-    staged.emplace(fileName_, TDialogExporters::CompanionFiles(type, fileName_));
-    exporters_->CopyTarget(type, staged->Path().string(), false, false);
-  } else {
-    exporters_->CopyTarget(type, fileName_, ShowFile, PrintFile);
-  }
   CopyColumnSettings(exporter);
-  RunExporter(exporter, ui, staged ? &*staged : nullptr);
+  TExportRun run(*exporters_, type, fileName_);
+  RunExporter(run, ui);
 }
 
 void TTesselDialogForm::CopyCommonSettings(TTessel& exporter) const {
@@ -430,73 +373,84 @@ void TTesselDialogForm::CopyColumnSettings(TTessel& exporter) const {
   exporter.ColumnsWidth.Clear();
   for (const TDialogCaption& row : captions_) {
     if (row.Caption != row.Field) exporter.Captions.Add(row.Field + u"=" + row.Caption);
-    if (TDialogExporters::TakesColumnsAlign(type))
+    if (ExportTypeInfo(type).takesColumnsAlign)
       exporter.ColumnsAlign.Add(row.Field + u"=" + kAlignNames[std::min<int>(row.Align, ecaRight)]);
-    if (TDialogExporters::TakesColumnsWidth(type)) exporter.ColumnsWidth.Add(row.Field + u"=" + IntToWide(row.Width));
+    if (ExportTypeInfo(type).takesColumnsWidth) exporter.ColumnsWidth.Add(row.Field + u"=" + IntToWide(row.Width));
   }
 }
 
-void TTesselDialogForm::ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui) {
-  TTesselDialog& dialog = dialog_;
-  exporter.OnBeginExport = [&](TTessel& sender) {
-    progress.Notify(TTesselProgress::pnBeginExport);
-    if (dialog.OnBeginExport) dialog.OnBeginExport(sender);
-  };
-  exporter.OnEndExport = [&](TTessel& sender) {
-    if (!sender.Aborted()) progress.Notify(TTesselProgress::pnFinished);
-    if (dialog.OnEndExport) dialog.OnEndExport(sender);
-  };
-  exporter.OnSkippedRecord = [&](TTessel& sender, int recNo) {
-    progress.Notify(TTesselProgress::pnSkippedRecord);
-    if (dialog.OnSkippedRecord) dialog.OnSkippedRecord(sender, recNo);
-  };
-  exporter.OnExportedRecord = [&](TTessel& sender, int recNo) {
-    if (dialog.OnExportedRecord) dialog.OnExportedRecord(sender, recNo);
-    progress.Notify(TTesselProgress::pnExportedRecord);
-  };
-  exporter.OnStopExport = [&](TTessel&, bool& canContinue) {
-    progress.Notify(TTesselProgress::pnPaused);
-    canContinue = !ui.ConfirmStop();
-    if (dialog.OnStopExport) dialog.OnStopExport(dialog, canContinue);
-    progress.Notify(canContinue ? TTesselProgress::pnResumed : TTesselProgress::pnAborted);
-  };
+namespace {
+
+// The run's events into the progress window, the stop question and the
+// dialog component's events.
+class TDialogRunObserver : public TExportRunObserver {
+ public:
+  TDialogRunObserver(TTesselDialog& dialog, TTesselProgressView& progress, TTesselDialogUI& ui)
+      : dialog_(dialog), progress_(progress), ui_(ui) {}
+
+  void Began(TTessel& sender) override {
+    progress_.Notify(TTesselProgress::pnBeginExport);
+    if (dialog_.OnBeginExport) dialog_.OnBeginExport(sender);
+  }
+  void Ended(TTessel& sender, bool stopped) override {
+    if (!stopped) progress_.Notify(TTesselProgress::pnFinished);
+    if (dialog_.OnEndExport) dialog_.OnEndExport(sender);
+  }
+  void Skipped(TTessel& sender, int recNo) override {
+    progress_.Notify(TTesselProgress::pnSkippedRecord);
+    if (dialog_.OnSkippedRecord) dialog_.OnSkippedRecord(sender, recNo);
+  }
+  void Exported(TTessel& sender, int recNo) override {
+    if (dialog_.OnExportedRecord) dialog_.OnExportedRecord(sender, recNo);
+    progress_.Notify(TTesselProgress::pnExportedRecord);
+  }
+  bool ContinueAfterStop(TTessel&) override {
+    progress_.Notify(TTesselProgress::pnPaused);
+    bool canContinue = !ui_.ConfirmStop();
+    if (dialog_.OnStopExport) dialog_.OnStopExport(dialog_, canContinue);
+    progress_.Notify(canContinue ? TTesselProgress::pnResumed : TTesselProgress::pnAborted);
+    return canContinue;
+  }
   // Handlers that change cells only when the dialog has them: without any,
   // exporters write the cells' values and texts as the source gives them.
-  if (dialog.OnGetExportText)
-    exporter.OnGetExportText = [&](TTessel& sender, int colNo, WideString& text) {
-      dialog.OnGetExportText(sender, colNo, text);
-    };
-  if (dialog.OnBeforeExportRow)
-    exporter.OnBeforeExportRow = [&](TTessel& sender, TTesselRow& row, bool& accept) {
-      dialog.OnBeforeExportRow(sender, row, accept);
-    };
-}
+  void ConnectMore(TTessel& exporter) override {
+    TTesselDialog& dialog = dialog_;
+    if (dialog.OnGetExportText)
+      exporter.OnGetExportText = [&dialog](TTessel& sender, int colNo, WideString& text) {
+        dialog.OnGetExportText(sender, colNo, text);
+      };
+    if (dialog.OnBeforeExportRow)
+      exporter.OnBeforeExportRow = [&dialog](TTessel& sender, TTesselRow& row, bool& accept) {
+        dialog.OnBeforeExportRow(sender, row, accept);
+      };
+  }
+
+ private:
+  TTesselDialog& dialog_;
+  TTesselProgressView& progress_;
+  TTesselDialogUI& ui_;
+};
+
+}  // namespace
 
 // A stopped run keeps the rows written so far, closed as a complete file.
-void TTesselDialogForm::PublishStaged(TStagedTarget& staged, TTesselText& exporter) {
-  staged.Commit();
-  exporters_->CopyTarget(SelectedType(), fileName_, ShowFile, PrintFile);
-  exporter.ShowResult();
-}
-
-void TTesselDialogForm::RunExporter(TTessel& exporter, TTesselDialogUI& ui, TStagedTarget* staged) {
-  TTessel* running = &exporter;
-  std::unique_ptr<TTesselProgressView> progress = ui.ShowProgress([running] { running->Abort(); });
-  TEventScope events(exporter);
-  ConnectEvents(exporter, *progress, ui);
+void TTesselDialogForm::RunExporter(TExportRun& run, TTesselDialogUI& ui) {
+  TTessel& exporter = run.Exporter();
+  std::unique_ptr<TTesselProgressView> progress = ui.ShowProgress([&exporter] { exporter.Abort(); });
+  TDialogRunObserver observer(dialog_, *progress, ui);
   exporter.FailOnLoss = dialog_.FailOnLoss;
   if (exporter.ExportSource == esDataSet && exporter.DataSet && exporter.DataSet->Active()) {
     std::vector<std::string> salvage = exporter.DataSet->SalvageReport();
     if (!salvage.empty()) progress->ShowSalvageReport(salvage);
   }
   try {
-    exporter.Execute();
-  } catch (const Exception& error) {
+    run.Execute(observer);
+  } catch (const Exception&) {
     if (!exporter.Losses().Empty()) progress->ShowLosses(exporter.Losses());
-    if (!staged) throw;
-    throw Exception(staged->AsTargetNames(error.what()));
+    throw;
   }
-  if (staged) PublishStaged(*staged, static_cast<TTesselText&>(exporter));
+  run.Publish();
+  run.ShowResult(ShowFile, PrintFile);
   if (!exporter.Losses().Empty()) progress->ShowLosses(exporter.Losses());
   if (!ShowFile) {
     progress->WaitForOK();

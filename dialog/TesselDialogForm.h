@@ -4,18 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "dialog/ExportTypes.h"
+#include "export/ExportTypes.h"
 #include "dialog/TesselDialog.h"
-#include "dialog/TesselDialogOptions.h"
+#include "export/ExportOptions.h"
 #include "engine/TesselTypes.h"
 #include "core/StringList.h"
 
 namespace verimo {
 
 class TTesselIniFile;
-class TDialogExporters;
-class TStagedTarget;
-class TTesselText;
+class TExporters;
+class TExportRun;
 
 // The pages of the export form.
 enum class TDialogPage : uint8_t { ExportType, Fields, Formats, HeaderFooter, Captions, TypeOptions };
@@ -54,7 +53,8 @@ struct TDialogCaption {
 // The state and the behaviour of the export form without any window: the
 // Qt form (TTesselDialogF) shows this object and forwards every user action
 // to it; the command line drives it directly. It lives for one Execute.
-class TTesselDialogForm {
+// The option pages are the inherited option objects.
+class TTesselDialogForm : public TExportTypeOptions {
  public:
   explicit TTesselDialogForm(TTesselDialog& dialog);
   ~TTesselDialogForm();
@@ -73,12 +73,10 @@ class TTesselDialogForm {
   const std::vector<TAllowedExport>& TypeList() const { return typeList_; }
   int TypeIndex() const { return typeIndex_; }
   TAllowedExport SelectedType() const { return typeList_.at(static_cast<size_t>(typeIndex_)); }
-  // Selects a list entry (rgExportTypeClick); an index outside the list or
-  // of a type whose exporter is not built changes nothing. False then.
+  // Selects a list entry (rgExportTypeClick); an index outside the list
+  // changes nothing. False then.
   bool SelectTypeIndex(int index);
   bool SelectType(TAllowedExport type);
-  // Whether the type's exporter is part of this program.
-  static bool IsTypeBuilt(TAllowedExport type);
 
   // --- The target.
   const std::string& FileName() const { return fileName_; }
@@ -153,26 +151,6 @@ class TTesselDialogForm {
   const std::vector<TDialogCaption>& CaptionGrid() const { return captions_; }
   TDialogCaption* FindCaption(WideStringView field);
 
-  // --- The option pages of the built types.
-  TTesselTXTOptions TXTOptions;
-  TTesselCSVOptions CSVOptions;
-  TTesselAccessOptions AccessOptions;
-  TTesselSQLOptions SQLOptions;
-  TTesselXMLOptions XMLOptions;
-  TTesselHTMLPageOptions HTMLPageOptions;
-  TTesselHTMLTableOptions HTMLTableOptions;
-  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
-  THTMLDialogOptionsRef HTMLOptions() { return {HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions}; }
-  TTesselXLSOptions XLSOptions;
-  TTesselXlsxOptions XlsxOptions;
-  WideString XlsxSheetName = u"sheet1";
-  TTesselDocxOptions DocxOptions;
-  TTesselODSOptions ODSOptions;
-  WideString ODSSheetName;
-  TTesselODTOptions ODTOptions;
-  WideString ODTTableName;
-  TPDFOptions PDFOptions;
-  TRTFOptions RTFOptions;
 
   // --- Settings files.
   std::string OptionsFileName;
@@ -195,9 +173,7 @@ class TTesselDialogForm {
   void ApplyTypeSelection();
   void CopyCommonSettings(TTessel& exporter) const;
   void CopyColumnSettings(TTessel& exporter) const;
-  void ConnectEvents(TTessel& exporter, TTesselProgressView& progress, TTesselDialogUI& ui);
-  void RunExporter(TTessel& exporter, TTesselDialogUI& ui, TStagedTarget* staged);
-  void PublishStaged(TStagedTarget& staged, TTesselText& exporter);
+  void RunExporter(TExportRun& run, TTesselDialogUI& ui);
   TTesselColType ColumnTypeOf(WideStringView field) const;
 
   void SaveGeneral(TTesselIniFile& file) const;
@@ -214,7 +190,7 @@ class TTesselDialogForm {
   void LoadTypeOptions(const TTesselIniFile& file);
 
   TTesselDialog& dialog_;
-  std::unique_ptr<TDialogExporters> exporters_;
+  std::unique_ptr<TExporters> exporters_;
   std::vector<TAllowedExport> typeList_;
   int typeIndex_ = 0;
   std::string fileName_;

@@ -7,38 +7,13 @@
 #include "engine/TesselLocale.h"
 #include "engine/TesselYield.h"
 #include "core/Exception.h"
+#include "core/ScopeExit.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/data/ListView.h"
 
 namespace verimo {
 
 namespace {
-
-// Runs an action when the scope ends. On the normal path a failure of the
-// action propagates; while another exception is on its way out, the
-// action's own failure is dropped so that the first one reaches the caller.
-class TScopeGuard {
- public:
-  explicit TScopeGuard(std::function<void()> action)
-      : action_(std::move(action)), exceptionsOnEntry_(std::uncaught_exceptions()) {}
-  TScopeGuard(const TScopeGuard&) = delete;
-  TScopeGuard& operator=(const TScopeGuard&) = delete;
-  ~TScopeGuard() noexcept(false) {
-    if (std::uncaught_exceptions() > exceptionsOnEntry_) {
-      try {
-        action_();
-      } catch (...) {
-        // The exception already leaving the scope is the one to report.
-      }
-    } else {
-      action_();
-    }
-  }
-
- private:
-  std::function<void()> action_;
-  int exceptionsOnEntry_;
-};
 
 [[noreturn]] void RaiseSourceMessage(int ident, TTesselSource kind) {
   throw Exception(TTesselLocale::Instance().LoadMessage(ident, {SourceKindName(kind)}));
@@ -229,7 +204,7 @@ TTesselWriter& TTessel::Writer() const {
 
 void TTessel::ExportToStream(TStream& stream) {
   writer_ = GetWriterClass(stream);
-  TScopeGuard freeWriter([this] { writer_.reset(); });
+  TScopeExit freeWriter([this] { writer_.reset(); });
   RunExport();
 }
 
@@ -240,7 +215,7 @@ void TTessel::RunExport() {
   if (!IsActive()) RaiseSourceMessage(res::kExportSourceClosed, ExportSource);
   if (!ExportEmpty && IsEmpty()) RaiseSourceMessage(res::kExportSourceEmpty, ExportSource);
   DisableControls();
-  TScopeGuard enableControls([this] { EnableControls(); });
+  TScopeExit enableControls([this] { EnableControls(); });
   RunFromBeginExport();
 }
 
@@ -251,7 +226,10 @@ void TTessel::RunFromBeginExport() {
     columns_.CalcWidths();
     if (aborted_) return;
   }
-  TScopeGuard endExport([this] { EndExport(); });
+  TScopeExit endExport([this](bool failed) {
+    runFailed_ = failed;
+    EndExport();
+  });
   if (AllowCaptions) WriteCaptionRow();
   if (aborted_) return;
   if (GoToFirstRecord) First();

@@ -124,6 +124,9 @@ class TTessel {
   TLossTally& Losses() { return losses_; }
   const TLossTally& Losses() const { return losses_; }
   bool Aborted() const { return aborted_; }
+  // While EndExport runs: whether the run is ending by a failure (an
+  // exception on its way out) rather than finishing or being stopped.
+  bool RunFailed() const { return runFailed_; }
   TTesselOutputEncoding OutputEncoding() const { return outputEncoding_; }
   const TTesselPublished& Published() const { return published_; }
 
@@ -238,6 +241,7 @@ class TTessel {
   // The row's cells hold the current record as FillRow read it.
   bool rowIsCurrent_ = false;
   bool aborted_ = false;
+  bool runFailed_ = false;
   // The longest data row so far: GetDataRow reserves it at once.
   size_t dataRowLength_ = 0;
   TTesselOutputEncoding outputEncoding_ = oeUTF8;

@@ -500,6 +500,24 @@ Variant TTesselColumns::GetValue(int index) const {
   return field != nullptr ? field->Value() : Variant::FromText(WideString());
 }
 
+std::vector<int> TTesselColumns::KeyColumns() const {
+  if (!ReadsFields() || items_.empty()) return {};
+  const TField* anyField = nullptr;
+  for (const TTesselColumn& column : items_)
+    if (column.Field != nullptr) anyField = column.Field;
+  if (anyField == nullptr) return {};
+  const TDataSet& dataSet = anyField->DataSet();
+  std::vector<int> keyColumns;
+  for (int key = 0; key < dataSet.KeyFieldCount(); ++key) {
+    auto found = std::find_if(items_.begin(), items_.end(), [&](const TTesselColumn& column) {
+      return column.Field != nullptr && &column.Field->DataSet() == &dataSet && column.Field->Index() == key;
+    });
+    if (found == items_.end()) return {};
+    keyColumns.push_back(static_cast<int>(found - items_.begin()));
+  }
+  return keyColumns;
+}
+
 bool TTesselColumns::HasBlobColumns() const {
   return std::any_of(items_.begin(), items_.end(), [](const TTesselColumn& column) { return column.IsBlob; });
 }

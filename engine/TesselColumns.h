@@ -126,6 +126,10 @@ class TTesselColumns {
                     bool currentOnly, bool sameLengthSameWidth);
   void ResetCounters();
   bool HasBlobColumns() const;
+  // The columns that hold the whole primary key of the source's fields, in
+  // key order; empty when the source has no key or a key field is not
+  // among the columns (a part of a key need not be unique).
+  std::vector<int> KeyColumns() const;
 
   // The column's pattern, compiled on first use and again whenever the
   // column's Format changes; while the patterns are held, a pattern once

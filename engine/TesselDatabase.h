@@ -14,6 +14,11 @@ class TTesselDatabase : public TTessel {
 
   // Target database file (UTF-8).
   std::string DatabaseName;
+  // Open or print the database after a run that was not stopped.
+  bool ShowFile = false;
+  bool PrintFile = false;
+  // Whether a stopped run keeps the rows it added.
+  bool KeepRowsOnStop = true;
 
   // Runs the export, then ShowResult.
   void Execute() override;

@@ -1,5 +1,7 @@
 #include "engine/TesselFormats.h"
 
+#include <algorithm>
+
 namespace verimo {
 namespace {
 
@@ -21,19 +23,8 @@ WideString CurrencyPattern(const TFormatSettings& settings) {
 // The classic text of a currency value: its exact decimal digits, at most
 // four after the point, trailing zeros dropped, no symbol.
 WideString CurrencyToText(Currency value, const TFormatSettings& settings) {
-  const bool negative = value.scaled < 0;
-  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value.scaled)
-                                      : static_cast<uint64_t>(value.scaled);
-  WideString text = negative ? u"-" : u"";
-  text += IntToWide(static_cast<long long>(magnitude / 10000));
-  uint64_t fraction = magnitude % 10000;
-  if (fraction != 0) {
-    WideString digits = IntToWide(static_cast<long long>(fraction));
-    digits.insert(0, 4 - digits.size(), u'0');
-    while (digits.back() == u'0') digits.pop_back();
-    text += settings.DecimalSeparator;
-    text += digits;
-  }
+  WideString text = Utf8ToWide(value.ToPlainText());
+  std::replace(text.begin(), text.end(), u'.', settings.DecimalSeparator);
   return text;
 }
 

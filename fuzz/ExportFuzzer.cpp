@@ -8,7 +8,8 @@
 #include <cstdint>
 
 #include "core/Exception.h"
-#include "dialog/DialogExporters.h"
+#include "export/ExportRun.h"
+#include "export/Exporters.h"
 #include "engine/Tessel.h"
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTable.h"
@@ -39,18 +40,18 @@ void Configure(TTessel& exporter, const fuzz::TFuzzTable& table) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::TFuzzTable table = fuzz::BuildFuzzTable(data, size);
-  const auto& types = fuzz::BuiltExportTypes();
+  const auto& types = fuzz::AllExportTypes();
   const TAllowedExport type = types[table.exportType % types.size()];
 
   TRecordingShellLauncher shell;
   TMemoryClipboard clipboard;
-  TDialogExporters exporters(&shell, &clipboard);
-  TTessel& exporter = exporters.For(type);
-  exporters.SelectType(type);
-  Configure(exporter, table);
-  exporters.CopyTarget(type, fuzz::TargetFor(type), false, false);
+  TExporters exporters({&shell, &clipboard});
+  Configure(exporters.For(type), table);
+  TExportRun run(exporters, type, fuzz::TargetFor(type));
+  TExportRunObserver observer;
   try {
-    exporter.Execute();
+    run.Execute(observer);
+    run.Publish();
   } catch (const Exception& error) {
     fuzz::RequireMessage(error);
   }

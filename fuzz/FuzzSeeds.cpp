@@ -15,7 +15,7 @@
 
 #include "core/Exception.h"
 #include "fuzz/FuzzSupport.h"
-#include "dialog/DialogExporters.h"
+#include "export/Exporters.h"
 #include "dialog/TesselDialog.h"
 #include "dialog/TesselDialogForm.h"
 #include "engine/TesselText.h"
@@ -69,7 +69,7 @@ int WriteExportSeeds(const fs::path& out, int count, char** tables) {
       table.SetDatabaseName(path.parent_path().empty() ? std::string(".") : path.parent_path().string());
       table.SetTableName(path.filename().string());
       table.Open();
-      const auto& types = fuzz::BuiltExportTypes();
+      const auto& types = fuzz::AllExportTypes();
       for (size_t index = 0; index < types.size(); ++index) {
         const std::string bytes = Describe(table, static_cast<uint8_t>(index));
         const std::string name = path.parent_path().filename().string() + "-" + path.stem().string() + "-" +
@@ -86,7 +86,7 @@ int WriteExportSeeds(const fs::path& out, int count, char** tables) {
 
 int WriteSettingsSeeds(const fs::path& out) {
   int written = 0;
-  TDialogExporters exporters(nullptr, nullptr);
+  TExporters exporters;
   TMemDataSet table;
   table.AddFieldDef(u"Id", ftInteger);
   table.AddFieldDef(u"Name", ftString, 20);
@@ -98,8 +98,7 @@ int WriteSettingsSeeds(const fs::path& out) {
   form.FormShow();
   form.Header.Add(u"Başlık");
   form.AddUserFormat(u"Id", u"#,##0");
-  for (TAllowedExport type : fuzz::BuiltExportTypes()) {
-    exporters.SelectType(type);
+  for (TAllowedExport type : fuzz::AllExportTypes()) {
     settings::SaveToFile(exporters.For(type), out / ("exporter-" + Extension(type) + ".cfg"));
     form.SelectType(type);
     form.SaveOptions((out / ("dialog-" + Extension(type) + ".cfg")).string());

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "dialog/DialogExporters.h"
+#include "export/ExportTypes.h"
 
 namespace verimo::fuzz {
 
@@ -61,12 +61,11 @@ void WriteFile(const fs::path& path, const uint8_t* data, size_t size) {
   out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-const std::vector<TAllowedExport>& BuiltExportTypes() {
+const std::vector<TAllowedExport>& AllExportTypes() {
   static const std::vector<TAllowedExport> types = [] {
-    std::vector<TAllowedExport> built;
-    for (int number = 0; number < kExportTypeCount; ++number)
-      if (auto type = ExportTypeFromNumber(number); type && TDialogExporters::IsBuilt(*type)) built.push_back(*type);
-    return built;
+    std::vector<TAllowedExport> all;
+    for (int number = 0; number < kExportTypeCount; ++number) all.push_back(static_cast<TAllowedExport>(number));
+    return all;
   }();
   return types;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/ExportTypes.h"
+#include "export/ExportTypes.h"
 
 namespace verimo::fuzz {
 
@@ -21,7 +21,7 @@ void ClearOutputDir();
 void WriteFile(const std::filesystem::path& path, const uint8_t* data, size_t size);
 
 // The export types this program has exporters for, in type-number order.
-const std::vector<TAllowedExport>& BuiltExportTypes();
+const std::vector<TAllowedExport>& AllExportTypes();
 // "FUZZ.<extension>" in OutputDir() ("FUZZ" for the clipboard).
 std::string TargetFor(TAllowedExport type);
 

@@ -13,7 +13,9 @@
 #include <string>
 
 #include "core/Exception.h"
-#include "dialog/DialogExporters.h"
+#include "export/ExportRun.h"
+#include "export/ExportSettings.h"
+#include "export/Exporters.h"
 #include "dialog/HeadlessUI.h"
 #include "dialog/TesselDialog.h"
 #include "dialog/TesselDialogForm.h"
@@ -92,19 +94,19 @@ void Refusable(Run run) {
 void LoadIntoEveryExporter(const fs::path& path, TAllowedExport fileType, TDataSet& table) {
   TRecordingShellLauncher shell;
   TMemoryClipboard clipboard;
-  TDialogExporters exporters(&shell, &clipboard);
-  for (TAllowedExport type : fuzz::BuiltExportTypes()) {
-    exporters.SelectType(type);
-    Refusable([&] { settings::LoadFromFile(exporters.For(type), path); });
-  }
-  if (!TDialogExporters::IsBuilt(fileType)) return;
+  TExporters exporters({&shell, &clipboard});
+  for (TAllowedExport type : fuzz::AllExportTypes())
+    Refusable([&] { ConfigureExporter(exporters, type, fuzz::TargetFor(type), path, {}); });
   TTessel& exporter = exporters.For(fileType);
-  exporters.SelectType(fileType);
   if (auto* html = dynamic_cast<TTesselHTML*>(&exporter)) html->CSSFileName = InsideWorkDir(html->CSSFileName);
   exporter.ExportSource = esDataSet;
   exporter.DataSet = &table;
-  exporters.CopyTarget(fileType, fuzz::TargetFor(fileType), false, false);
-  Refusable([&] { exporter.Execute(); });
+  TExportRun run(exporters, fileType, fuzz::TargetFor(fileType));
+  TExportRunObserver observer;
+  Refusable([&] {
+    run.Execute(observer);
+    run.Publish();
+  });
   fuzz::ClearOutputDir();
 }
 
@@ -152,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (const auto fileType = ExportTypeFromNumber(typeNumber)) LoadIntoEveryExporter(path, *fileType, *table);
   size_t pick = 0;
   for (size_t i = 0; i < size; ++i) pick = pick * 31 + data[i];
-  const auto& types = fuzz::BuiltExportTypes();
+  const auto& types = fuzz::AllExportTypes();
   LoadIntoDialog(path, *table, types[pick % types.size()]);
   return 0;
 }

@@ -15,7 +15,7 @@ packages=(
   # independent reader and writer of Paradox tables for tests and tools
   pxlib-dev
   # peers and measurement for the benchmark
-  sqlite3 time
+  sqlite3 libsqlite3-dev time
   # opening and printing results (platform/shell)
   xdg-utils cups-client
   # independent readers of the text formats in tests

@@ -115,7 +115,6 @@ void TADO_TesselAccess::BeginExport() {
   savedRows_ = 0;
   resultText_ = "Nothing was saved; \"" + DatabaseName + "\" is as it was.";
   TTesselDatabase::BeginExport();
-  exceptionsAtBegin_ = std::uncaught_exceptions();
   PlanColumns();
   OpenStage();
   CreateTableWhenMissing();
@@ -304,7 +303,7 @@ void TADO_TesselAccess::SaveRows() {
 }
 
 void TADO_TesselAccess::EndExport() {
-  const bool failing = std::uncaught_exceptions() > exceptionsAtBegin_;
+  const bool failing = RunFailed();
   if (!failing && (!Aborted() || KeepRowsOnStop)) {
     SaveRows();
   } else if (!failing) {

@@ -47,10 +47,7 @@ class TADO_TesselAccess : public TTesselDatabase {
   WideString TableName = u"ExportResult";
   bool AutoCreateDatabase = true;
   bool AutoCreateTable = true;
-  bool ShowFile = false;
-  bool PrintFile = false;
   WideString Password;
-  bool KeepRowsOnStop = true;
   // Where "open" goes after the export; the desktop's by default. Not owned.
   TShellLauncher* ShellLauncher = &SystemShellLauncher();
 
@@ -104,7 +101,6 @@ class TADO_TesselAccess : public TTesselDatabase {
   WideString insertStatement_;
   int inserted_ = 0;
   int savedRows_ = 0;
-  int exceptionsAtBegin_ = 0;
   std::string resultText_;
 };
 

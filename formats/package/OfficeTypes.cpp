@@ -5,18 +5,7 @@
 
 namespace verimo {
 
-std::string ColorToHex(TColor color) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const unsigned byte = (color >> shift) & 0xFFu;
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 0xF];
-  }
-  return hex;
-}
-
-WideString ColorToHexWide(TColor color) { return Utf8ToWide(ColorToHex(color)); }
+WideString ColorToHexWide(TColor color) { return Utf8ToWide(RgbHex(color)); }
 
 void EraseSectionsStartingWith(TTesselIniFile& file, WideStringView prefix) {
   TStringList sections;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/HexText.h"
 #include "core/WideString.h"
 #include "engine/TesselTypes.h"
 
@@ -34,9 +35,7 @@ struct TPackageFont {
   friend bool operator==(const TPackageFont&, const TPackageFont&) = default;
 };
 
-// A colour (red in the low byte) as six upper-case hexadecimal digits in
-// red, green, blue order.
-std::string ColorToHex(TColor color);
+// RgbHex of a colour as wide text.
 WideString ColorToHexWide(TColor color);
 
 // The style entries of the option pages, in style order; their captions
@@ -46,5 +45,17 @@ inline constexpr const char16_t* kPackageStyleCaptions[] = {u"ÜSTBİLGİ", u"BA
 // Erases every section whose name starts with `prefix` (any case), so that
 // a shorter list of styles leaves no stale sections.
 void EraseSectionsStartingWith(TTesselIniFile& file, WideStringView prefix);
+
+// The four base styles of a package's options by index: the header, the
+// caption row, the data and the footer (any other index).
+template <typename Style, typename Options>
+Style& BaseStyleOf(Options& options, int index) {
+  switch (index) {
+    case 0: return options.HeaderStyle;
+    case 1: return options.CaptionRowStyle;
+    case 2: return options.DataStyle;
+    default: return options.FooterStyle;
+  }
+}
 
 }  // namespace verimo

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/WideString.h"
+#include "core/XmlEscape.h"
 #include "engine/TesselWriter.h"
 
 namespace verimo {
@@ -17,12 +18,8 @@ struct TXmlAttr {
 
 // Writes one XML part into a stream as UTF-8: tags, attributes and text,
 // with no indentation; line ends (CR LF) only where the caller asks.
-// Text and attribute values are escaped ("&", "<", ">", '"'); characters
-// that XML 1.0 does not allow (most C0 controls, U+FFFE, U+FFFF, lone
-// surrogates) are dropped, and a surrogate pair becomes one 4-byte
-// sequence. A CR in text is written as a character reference so that it
-// survives the line-end normalisation of readers; tab, CR and LF in
-// attribute values likewise.
+// Text is escaped with AppendXmlEscaped, line feeds and tabs plain;
+// attribute values with them as character references.
 //
 // Output is buffered: call Flush before closing the stream to see write
 // errors (the destructor flushes too, but cannot report them).
@@ -50,9 +47,6 @@ class TTesselXMLWriter : public TTesselWriter {
   void WriteRawFrom(TStream& source);
   void Flush();
 
-  // Appends `text` as escaped UTF-8 (text content or, with `attribute`,
-  // an attribute value) to `out`.
-  static void AppendEscaped(std::string& out, WideStringView text, bool attribute = false);
   // Whether a text element holding `text` needs xml:space="preserve" so
   // that readers keep its white space as it is (any white space counts:
   // some readers also collapse runs of spaces inside the text).

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/HexText.h"
 #include "core/Exception.h"
 
 namespace verimo {
@@ -20,9 +21,8 @@ std::string BoxText(const TPDFBox& box) {
 }
 
 std::string Hex4(uint32_t value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text(4, '0');
-  for (int i = 3; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = kDigits[value & 0xF];
+  for (int i = 3; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = HexDigit(value);
   return text;
 }
 

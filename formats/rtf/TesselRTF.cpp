@@ -1,6 +1,7 @@
 #include "formats/rtf/TesselRTF.h"
 
 #include "core/Exception.h"
+#include "core/ScopeExit.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselPageFit.h"
 #include "engine/TesselStream.h"
@@ -42,29 +43,6 @@ WideString FontStyleMarkup(const TTesselFont& font) {
   if (font.StrikeOut) text += u"\\strike";
   return text;
 }
-
-// Runs an action when the scope ends, also when an exception leaves it.
-class TFinally {
- public:
-  explicit TFinally(std::function<void()> action) : action_(std::move(action)) {}
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-  ~TFinally() noexcept(false) {
-    if (std::uncaught_exceptions() > exceptions_) {
-      try {
-        action_();
-      } catch (...) {
-        // The exception already on its way out is the one to report.
-      }
-    } else {
-      action_();
-    }
-  }
-
- private:
-  std::function<void()> action_;
-  int exceptions_ = std::uncaught_exceptions();
-};
 
 }  // namespace
 
@@ -204,7 +182,7 @@ void TTesselRTF::WriteLinesBlock(const TStringList& lines, const TrtfStyleMarkup
   WideString open = u"{" + markup.Alignment + markup.Background;
   if (!markup.Background.empty()) open += u' ';
   writer.WriteLn(open);
-  TFinally close([&writer] { writer.WriteLn(u"}"); });
+  TScopeExit close([&writer] { writer.WriteLn(u"}"); });
   const WideString lineStart = u"{" + markup.Highlight + markup.Run();
   for (const WideString& line : lines) {
     writer.Write(lineStart);

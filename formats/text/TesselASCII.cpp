@@ -189,16 +189,9 @@ bool DIFNumber(const Variant& value, WideString& text) {
       text = AsciiToWide(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
       return true;
     }
-    case Variant::Kind::Currency: {
-      int64_t scaled = value.AsCurrency().scaled;
-      uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
-      std::string digits = std::to_string(magnitude / 10000);
-      std::string fraction = std::to_string(magnitude % 10000);
-      fraction.insert(0, 4 - fraction.size(), '0');
-      while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-      text = AsciiToWide((scaled < 0 ? "-" : "") + digits + (fraction.empty() ? "" : "." + fraction));
+    case Variant::Kind::Currency:
+      text = AsciiToWide(value.AsCurrency().ToPlainText());
       return true;
-    }
     default:
       return false;
   }

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <typeinfo>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
@@ -27,7 +28,7 @@ WideString RelativeHref(const fs::path& file, const fs::path& fromDir) {
   const fs::path absoluteDir = fs::absolute(fromDir.empty() ? fs::path(".") : fromDir, ec);
   fs::path relative = absoluteFile.lexically_normal().lexically_relative(absoluteDir.lexically_normal());
   if (relative.empty()) relative = absoluteFile;
-  return html::PercentEncode(relative.generic_string());
+  return PercentEncode(relative.generic_string(), "/");
 }
 
 }  // namespace
@@ -189,16 +190,21 @@ void TTesselHTML::WriteColonLines(const TStringList& lines) {
   for (const WideString& line : lines) writer.WriteLn(EscapeText(line) + u"<br>");
 }
 
-void TTesselHTML::WritePageHead(const fs::path& pageFile) {
+void TTesselHTML::WriteHeadToBody(const fs::path& file, bool writeStyleFile) {
   TTesselHTMLWriter& writer = HTMLWriter();
   writer.WritePageSignature();
   writer.WriteLn(u"<HTML>");
   writer.WriteLn(u"<HEAD>");
   WriteCharsetLine();
   writer.WriteLn(u" <Title>" + html::EscapeMarkup(Title) + u"</Title>");
-  WriteStyleSheet(pageFile, true);
+  WriteStyleSheet(file, writeStyleFile);
   writer.WriteLn(u"</HEAD>");
   writer.WriteLn(u"<BODY>");
+}
+
+void TTesselHTML::WritePageHead(const fs::path& pageFile) {
+  TTesselHTMLWriter& writer = HTMLWriter();
+  WriteHeadToBody(pageFile, true);
   if (pageStream_) pages_.back().TopInsertion = writer.Target().Position();
   WriteColonLines(Header);
 }
@@ -517,14 +523,7 @@ void TTesselHTML::AfterExport() {
 void TTesselHTML::WriteIndexPage() {
   TTesselHTMLWriter& writer = HTMLWriter();
   writer.SetTarget(baseStream_);
-  writer.WritePageSignature();
-  writer.WriteLn(u"<HTML>");
-  writer.WriteLn(u"<HEAD>");
-  WriteCharsetLine();
-  writer.WriteLn(u" <Title>" + html::EscapeMarkup(Title) + u"</Title>");
-  WriteStyleSheet(basePath_, false);
-  writer.WriteLn(u"</HEAD>");
-  writer.WriteLn(u"<BODY>");
+  WriteHeadToBody(basePath_, false);
   writer.WriteLn(u"<UL>");
   for (size_t i = 0; i < pages_.size(); ++i) {
     const fs::path name = pages_[i].FileName.filename();
@@ -532,7 +531,7 @@ void TTesselHTML::WriteIndexPage() {
                                 ? html::EscapeMarkup(Utf8ToWide(name.string()))
                                 : html::EscapeMarkup(Navigation.IndexLinkTemplate) + html::TwoDigits(static_cast<int>(i) + 1);
     writer.WriteLn(u"<LI>");
-    writer.WriteLn(u"<a href=\"" + html::PercentEncode(name.string()) + u"\">" + text + u"</a>");
+    writer.WriteLn(u"<a href=\"" + PercentEncode(name.string(), "/") + u"\">" + text + u"</a>");
   }
   writer.WriteLn(u"</UL>");
   writer.WriteLn(u"</BODY>");
@@ -541,8 +540,8 @@ void TTesselHTML::WriteIndexPage() {
 
 void TTesselHTML::InsertNavigationBars() {
   html::TNavigationLinks links;
-  if (GenerateIndex) links.IndexHref = html::PercentEncode(basePath_.filename().string());
-  for (const THTMLPageOption& page : pages_) links.PageHrefs.push_back(html::PercentEncode(page.FileName.filename().string()));
+  if (GenerateIndex) links.IndexHref = PercentEncode(basePath_.filename().string(), "/");
+  for (const THTMLPageOption& page : pages_) links.PageHrefs.push_back(PercentEncode(page.FileName.filename().string(), "/"));
   for (size_t i = 0; i < pages_.size(); ++i) {
     const int number = static_cast<int>(i) + 1;
     const THTMLPageOption& page = pages_[i];

@@ -102,6 +102,9 @@ class TTesselHTML : public TTesselFormatText {
   bool Paging() const;
   void OpenPage();
   void ClosePage();
+  // The signature, the head (charset, title, style sheet of `file`) and
+  // the body's start tag.
+  void WriteHeadToBody(const std::filesystem::path& file, bool writeStyleFile);
   void WritePageHead(const std::filesystem::path& pageFile);
   void WriteStyleSheet(const std::filesystem::path& pageFile, bool writeFile);
   void WriteCharsetLine();

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 
 namespace verimo {
@@ -89,14 +90,7 @@ void LoadHTMLTemplate(const TTesselIniFile& file, THTMLOptions& page, TTableOpti
 namespace html {
 
 WideString ColorCode(TColor color) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-  const unsigned bytes[3] = {color & 0xFFu, (color >> 8) & 0xFFu, (color >> 16) & 0xFFu};
-  WideString code(1, u'#');
-  for (unsigned byte : bytes) {
-    code += kHex[byte >> 4];
-    code += kHex[byte & 0xF];
-  }
-  return code;
+  return u"#" + Utf8ToWide(RgbHex(color));
 }
 
 }  // namespace html

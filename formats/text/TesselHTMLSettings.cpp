@@ -1,7 +1,10 @@
 #include "formats/text/TesselHTMLSettings.h"
 
 #include <array>
+#include <type_traits>
+#include <utility>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 #include "formats/text/TesselHTML.h"
 
@@ -43,6 +46,26 @@ void ReadBool(const TTesselIniFile& file, WideStringView key, bool& value) { val
 
 void ReadInt(const TTesselIniFile& file, WideStringView key, int& value) { value = file.ReadInteger(kSection, key, value); }
 
+// The colour keys of the section, each with the colour it holds (the
+// border colour last: the page offers it beyond the classic keys).
+template <typename Page, typename Table>
+auto ColorKeys(Page& page, Table& table) {
+  using Color = std::conditional_t<std::is_const_v<Page>, const TColor, TColor>;
+  return std::array<std::pair<const char16_t*, Color*>, 11>{{
+      {u"BackgroundColor", &page.BackgroundColor},
+      {u"FontColor", &page.TextFont.Color},
+      {u"HeadBackgroundColor", &table.HeadersRowBgColor},
+      {u"HeadFontColor", &table.HeadersRowFontColor},
+      {u"OddRowBackgroundColor", &table.OddRowBgColor},
+      {u"EvenRowBackgroundColor", &table.TableBgColor},
+      {u"DataFontColor", &table.TableFontColor},
+      {u"LinkColor", &page.LinkColor},
+      {u"VLinkColor", &page.VLinkColor},
+      {u"ALinkColor", &page.ALinkColor},
+      {u"BorderColor", &table.BorderColor},
+  }};
+}
+
 }  // namespace
 
 namespace html {
@@ -50,9 +73,8 @@ namespace html {
 WideString ColorToText(TColor color) {
   for (const NamedColor& named : kColorNames)
     if (named.color == color) return named.name;
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   WideString text(1, u'$');
-  for (int shift = 28; shift >= 0; shift -= 4) text += kHex[(color >> shift) & 0xF];
+  for (int shift = 28; shift >= 0; shift -= 4) text += static_cast<char16_t>(HexDigit(color >> shift));
   return text;
 }
 
@@ -128,18 +150,8 @@ void SaveHTMLSection(TTesselIniFile& file, const TTesselHTML& h) {
   file.WriteInteger(kSection, u"BorderWidth", table.Border);
   file.WriteString(kSection, u"TableBackground", table.BackgroundFileName);
   file.WriteString(kSection, u"TableAdvanced", html::JoinLines(table.AdvancedAttributes));
-  WriteColor(file, u"BackgroundColor", page.BackgroundColor);
-  WriteColor(file, u"FontColor", page.TextFont.Color);
-  WriteColor(file, u"HeadBackgroundColor", table.HeadersRowBgColor);
-  WriteColor(file, u"HeadFontColor", table.HeadersRowFontColor);
-  WriteColor(file, u"OddRowBackgroundColor", table.OddRowBgColor);
-  WriteColor(file, u"EvenRowBackgroundColor", table.TableBgColor);
-  WriteColor(file, u"DataFontColor", table.TableFontColor);
-  WriteColor(file, u"LinkColor", page.LinkColor);
-  WriteColor(file, u"VLinkColor", page.VLinkColor);
-  WriteColor(file, u"ALinkColor", page.ALinkColor);
+  for (const auto& [key, color] : ColorKeys(page, table)) WriteColor(file, key, *color);
   // Options the page offers beyond the classic keys, so that none is lost.
-  WriteColor(file, u"BorderColor", table.BorderColor);
   file.WriteInteger(kSection, u"FontSize", page.TextFont.Size());
   file.WriteBool(kSection, u"DefaultFontName", page.DefaultOptions.FontName);
   file.WriteBool(kSection, u"DefaultFontSize", page.DefaultOptions.FontSize);
@@ -175,17 +187,7 @@ void LoadHTMLSection(const TTesselIniFile& file, TTesselHTML& h) {
   ReadText(file, u"TableBackground", table.BackgroundFileName);
   if (file.ValueExists(kSection, u"TableAdvanced"))
     table.AdvancedAttributes = html::SplitLines(file.ReadString(kSection, u"TableAdvanced", u""));
-  ReadColor(file, u"BackgroundColor", page.BackgroundColor);
-  ReadColor(file, u"FontColor", page.TextFont.Color);
-  ReadColor(file, u"HeadBackgroundColor", table.HeadersRowBgColor);
-  ReadColor(file, u"HeadFontColor", table.HeadersRowFontColor);
-  ReadColor(file, u"OddRowBackgroundColor", table.OddRowBgColor);
-  ReadColor(file, u"EvenRowBackgroundColor", table.TableBgColor);
-  ReadColor(file, u"DataFontColor", table.TableFontColor);
-  ReadColor(file, u"LinkColor", page.LinkColor);
-  ReadColor(file, u"VLinkColor", page.VLinkColor);
-  ReadColor(file, u"ALinkColor", page.ALinkColor);
-  ReadColor(file, u"BorderColor", table.BorderColor);
+  for (const auto& [key, color] : ColorKeys(page, table)) ReadColor(file, key, *color);
   const int size = file.ReadInteger(kSection, u"FontSize", page.TextFont.Size());
   if (size > 0 && size != page.TextFont.Size()) page.TextFont.SetSize(size);
   ReadBool(file, u"DefaultFontName", page.DefaultOptions.FontName);

@@ -86,23 +86,6 @@ WideString EscapeMarkup(WideStringView text) {
   return out;
 }
 
-WideString PercentEncode(const std::string& path) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-  WideString out;
-  for (unsigned char byte : path) {
-    const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-                            byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/';
-    if (unreserved) {
-      out += static_cast<char16_t>(byte);
-    } else {
-      out += u'%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    }
-  }
-  return out;
-}
-
 namespace {
 
 bool IsCodePage(TTesselOutputEncoding encoding) { return encoding == oeAnsi || encoding == oeOem || encoding == oeMac; }

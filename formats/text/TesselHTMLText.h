@@ -19,10 +19,6 @@ WideString Escape(WideStringView text, bool interpretTags);
 // double quote as entities, nothing else changed.
 WideString EscapeMarkup(WideStringView text);
 
-// A file name as the path of a relative link: its UTF-8 bytes, every byte
-// outside the unreserved characters (letters, digits, "-", ".", "_", "~")
-// and "/" written as "%XX".
-WideString PercentEncode(const std::string& path);
 
 // The bytes of a page text in `encoding`. In a code page, a character the
 // code page cannot hold is written as a numeric character reference

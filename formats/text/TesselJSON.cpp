@@ -64,6 +64,8 @@ void AppendDigits(std::string& out, int value, int digits) {
   out.append(buffer, static_cast<size_t>(digits));
 }
 
+}  // namespace
+
 bool AppendDatePart(std::string& out, TDateTime value) {
   if (!std::isfinite(value)) return false;
   const DateParts date = DecodeDate(value);
@@ -88,8 +90,6 @@ void AppendTimePart(std::string& out, TDateTime value) {
     AppendDigits(out, time.millisecond, 3);
   }
 }
-
-}  // namespace
 
 int64_t AppendString(std::string& out, WideStringView text) {
   int64_t lone = 0;
@@ -129,20 +129,9 @@ bool AppendDouble(std::string& out, double value) {
 }
 
 void AppendCurrency(std::string& out, Currency value) {
-  const uint64_t magnitude =
-      value.scaled < 0 ? 0 - static_cast<uint64_t>(value.scaled) : static_cast<uint64_t>(value.scaled);
-  if (value.scaled < 0) out += '-';
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
-  out.append(buffer, result.ptr);
-  int fraction = static_cast<int>(magnitude % 10000);
-  int digits = 4;
-  while (digits > 1 && fraction % 10 == 0) {
-    fraction /= 10;
-    --digits;
-  }
-  out += '.';
-  AppendDigits(out, fraction, digits);
+  const std::string text = value.ToPlainText();
+  out += text;
+  if (text.find('.') == std::string::npos) out += ".0";
 }
 
 bool AppendDate(std::string& out, TDateTime value) {

@@ -78,6 +78,10 @@ void AppendCurrency(std::string& out, Currency value);
 bool AppendDate(std::string& out, TDateTime value);
 bool AppendTime(std::string& out, TDateTime value);
 bool AppendDateTime(std::string& out, TDateTime value);
+// The same texts without the quotes: the date part (false, nothing
+// appended, outside the years 1 to 9999) and the time part.
+bool AppendDatePart(std::string& out, TDateTime value);
+void AppendTimePart(std::string& out, TDateTime value);
 // The bytes as a base64 JSON string (RFC 4648, padded).
 void AppendBase64(std::string& out, const uint8_t* data, size_t size);
 // Captions made unique: a caption equal to an earlier key gets the first

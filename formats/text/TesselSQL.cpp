@@ -1,5 +1,6 @@
 #include "formats/text/TesselSQL.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -126,26 +127,9 @@ bool AppendNumber(String& out, const Variant& value) {
       AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
       return true;
     }
-    case Variant::Kind::Currency: {
-      const int64_t scaled = value.AsCurrency().scaled;
-      const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
-      if (scaled < 0) PutAscii(out, '-');
-      auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
-      AppendAscii(out, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
-      uint64_t fraction = magnitude % 10000;
-      if (fraction != 0) {
-        int digits = 4;
-        while (fraction % 10 == 0) {
-          fraction /= 10;
-          --digits;
-        }
-        PutAscii(out, '.');
-        char fractionText[4] = {'0', '0', '0', '0'};
-        for (int i = digits - 1; i >= 0; --i, fraction /= 10) fractionText[i] = static_cast<char>('0' + fraction % 10);
-        AppendAscii(out, std::string_view(fractionText, static_cast<size_t>(digits)));
-      }
+    case Variant::Kind::Currency:
+      AppendAscii(out, value.AsCurrency().ToPlainText());
       return true;
-    }
     case Variant::Kind::Boolean:
       PutAscii(out, value.AsBool() ? '1' : '0');
       return true;
@@ -610,11 +594,21 @@ void TTesselSQL::WriteCreateTable() {
   }
   const WideString table = sql::QuoteTableName(TableName, CustomScriptType);
   if (table.empty()) return;
+  const std::vector<int> keyColumns = Columns().KeyColumns();
   WideString statement = u"CREATE TABLE " + table + u"(\r\n";
   for (int i = 0; i < Columns().Count(); ++i) {
     const TTesselColumn& column = Columns()[i];
     if (i > 0) statement += u",\r\n";
     statement += u"  " + sql::QuoteName(column.Name, CustomScriptType) + u"  " + ColumnType(column);
+    if (std::find(keyColumns.begin(), keyColumns.end(), i) != keyColumns.end()) statement += u" NOT NULL";
+  }
+  if (!keyColumns.empty()) {
+    statement += u",\r\n  PRIMARY KEY (";
+    for (size_t k = 0; k < keyColumns.size(); ++k) {
+      if (k > 0) statement += u",";
+      statement += sql::QuoteName(Columns()[keyColumns[k]].Name, CustomScriptType);
+    }
+    statement += u")";
   }
   statement += u");\r\n";
   writer.WriteLn(statement);
@@ -980,27 +974,36 @@ bool TTesselSQL::AppendStoredLiteral(int columnIndex, std::string_view stored) {
 
 void TTesselSQL::SaveSettings(TTesselIniFile& settings) {
   TTesselFormatTextSQL::SaveSettings(settings);
-  settings.WriteWideString(kSection, u"TableName", TableName);
-  settings.WriteBool(kSection, u"CreateTable", CreateTable);
-  settings.WriteInteger(kSection, u"CommitRecCount", CommitRecCount);
-  settings.WriteBool(kSection, u"CommitAfterScript", CommitAfterScript);
-  settings.WriteString(kSection, u"CommitStatement", commitStatement_);
-  settings.WriteChar(kSection, u"StatementTerm", StatementTerm);
-  settings.WriteInteger(kSection, u"CustomScriptType", CustomScriptType);
-  settings.WriteBool(kSection, u"IdentityInsert", IdentityInsert);
+  sql::SaveOptions(settings, ScriptOptions());
 }
 
 void TTesselSQL::LoadSettings(TTesselIniFile& settings) {
   TTesselFormatTextSQL::LoadSettings(settings);
-  TableName = settings.ReadWideString(kSection, u"TableName", TableName);
-  CreateTable = settings.ReadBool(kSection, u"CreateTable", CreateTable);
-  CommitRecCount = settings.ReadInteger(kSection, u"CommitRecCount", CommitRecCount);
-  CommitAfterScript = settings.ReadBool(kSection, u"CommitAfterScript", CommitAfterScript);
-  commitStatement_ = settings.ReadString(kSection, u"CommitStatement", commitStatement_);
-  StatementTerm = settings.ReadChar(kSection, u"StatementTerm", StatementTerm);
-  const int type = settings.ReadInteger(kSection, u"CustomScriptType", CustomScriptType);
-  if (type >= 0 && type < kScriptTypeCount) CustomScriptType = static_cast<TTesselScriptType>(type);
-  IdentityInsert = settings.ReadBool(kSection, u"IdentityInsert", IdentityInsert);
+  SetScriptOptions(sql::LoadOptions(settings, ScriptOptions()));
+}
+
+TTesselSQLOptions TTesselSQL::ScriptOptions() const {
+  TTesselSQLOptions options;
+  options.TableName = TableName;
+  options.CreateTable = CreateTable;
+  options.CommitRecCount = CommitRecCount;
+  options.CommitAfterScript = CommitAfterScript;
+  options.CommitStatement = commitStatement_;
+  options.StatementTerm = StatementTerm;
+  options.ScriptType = CustomScriptType;
+  options.IdentityInsert = IdentityInsert;
+  return options;
+}
+
+void TTesselSQL::SetScriptOptions(const TTesselSQLOptions& options) {
+  TableName = options.TableName;
+  CreateTable = options.CreateTable;
+  CommitRecCount = options.CommitRecCount;
+  CommitAfterScript = options.CommitAfterScript;
+  commitStatement_ = options.CommitStatement;
+  StatementTerm = options.StatementTerm;
+  CustomScriptType = options.ScriptType;
+  IdentityInsert = options.IdentityInsert;
 }
 
 }  // namespace verimo

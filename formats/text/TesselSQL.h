@@ -10,13 +10,9 @@
 #include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 #include "platform/data/FieldType.h"
+#include "formats/text/SqlOptions.h"
 
 namespace verimo {
-
-// The SQL dialects a script is written in.
-enum TTesselScriptType : uint8_t { qstAnsi, qstDB2, qstIB, qstMS, qstMy, qstOra, qstPg };
-
-constexpr int kScriptTypeCount = 7;
 
 // Writes the exported rows as an SQL script: optional transaction and
 // table-creation statements, one INSERT statement per record and periodic
@@ -65,6 +61,9 @@ class TTesselSQL : public TTesselFormatTextSQL {
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
+  // The options above as one object, and back.
+  TTesselSQLOptions ScriptOptions() const;
+  void SetScriptOptions(const TTesselSQLOptions& options);
   // NULs are left out of text literals.
   TTesselTextLimits TextLimits() const override;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/HexText.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "core/Exception.h"
@@ -92,7 +93,7 @@ void TTesselXML::Execute() {
 }
 
 std::unique_ptr<TTesselWriter> TTesselXML::GetWriterClass(TStream& stream) {
-  return std::make_unique<xml::TTesselXMLWriter>(this, &stream);
+  return std::make_unique<xml::TTesselXMLDataWriter>(this, &stream);
 }
 
 // ---- names ----
@@ -129,7 +130,7 @@ WideString TTesselXML::Declaration() const {
 
 WideString TTesselXML::SchemaReference() const {
   return u" xmlns:xsi=\"" + WideString(kInstanceNamespace) + u"\" xsi:noNamespaceSchemaLocation=\"" +
-         xml::FileNameToUri(fs::path(FinalSchemaFileName()).filename().string()) + u"\"";
+         PercentEncode(fs::path(FinalSchemaFileName()).filename().string()) + u"\"";
 }
 
 void TTesselXML::BeginExport() {

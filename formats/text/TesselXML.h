@@ -26,9 +26,8 @@ struct TXMLOptions {
 
 namespace xml {
 
-// The XML exporter's writer: the output writer as it is. (The packages'
-// XML writer of formats/package has the same name in namespace verimo.)
-class TTesselXMLWriter : public TTesselWriter {
+// The XML exporter's writer: the output writer as it is.
+class TTesselXMLDataWriter : public TTesselWriter {
  public:
   using TTesselWriter::TTesselWriter;
 };

@@ -2,13 +2,13 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <set>
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
 #include "core/DateTime.h"
+#include "core/XmlEscape.h"
 #include "platform/codepage/CodePage.h"
 
 namespace verimo::xml {
@@ -117,19 +117,10 @@ WideString PlainDouble(double number) {
   return Ascii(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
 
-WideString PlainCurrency(Currency value) {
-  const int64_t scaled = value.scaled;
-  const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
-  std::string fraction = std::to_string(magnitude % 10000);
-  fraction.insert(0, 4 - fraction.size(), '0');
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  return Ascii((scaled < 0 ? "-" : "") + std::to_string(magnitude / 10000) + (fraction.empty() ? "" : "." + fraction));
-}
-
 bool NumberLexical(const Variant& value, WideString& text) {
   switch (value.GetKind()) {
     case Variant::Kind::Integer: text = IntToWide(value.AsInt()); return true;
-    case Variant::Kind::Currency: text = PlainCurrency(value.AsCurrency()); return true;
+    case Variant::Kind::Currency: text = Ascii(value.AsCurrency().ToPlainText()); return true;
     case Variant::Kind::Double:
       if (!std::isfinite(value.AsDouble())) return false;
       text = PlainDouble(value.AsDouble());
@@ -168,35 +159,10 @@ int CodePageOf(TTesselOutputEncoding encoding) {
 
 }  // namespace
 
-void AppendEscaped(WideStringView text, WideString& out) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t ch = text[i];
-    switch (ch) {
-      case u'&': out += u"&amp;"; continue;
-      case u'<': out += u"&lt;"; continue;
-      case u'>': out += u"&gt;"; continue;
-      case u'"': out += u"&quot;"; continue;
-      case u'\r': out += u"&#13;"; continue;
-      case u'\n': out += u"&#10;"; continue;
-      case u'\t': out += u"&#9;"; continue;
-      default: break;
-    }
-    if (ch < 0x20 || ch == 0xFFFE || ch == 0xFFFF) continue;
-    if (U16_IS_SURROGATE(ch)) {
-      if (U16_IS_LEAD(ch) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
-        out += ch;
-        out += text[++i];
-      }
-      continue;
-    }
-    out += ch;
-  }
-}
-
 WideString EscapeText(WideStringView text) {
   WideString out;
   out.reserve(text.size() + 8);
-  AppendEscaped(text, out);
+  AppendXmlEscaped(text, TXmlBreaks::References, out);
   return out;
 }
 
@@ -325,20 +291,6 @@ TTesselOutputEncoding OutputEncodingForName(WideStringView name) {
   if (SameText(trimmed, u"UTF-16")) return oeUTF16;
   if (SameText(trimmed, u"UTF-32")) return oeUTF32;
   return oeUTF8;
-}
-
-WideString FileNameToUri(const std::string& fileName) {
-  WideString uri;
-  for (unsigned char byte : fileName) {
-    if (IsAsciiLetter(byte) || IsAsciiDigit(byte) || byte == '-' || byte == '.' || byte == '_' || byte == '~') {
-      uri += static_cast<char16_t>(byte);
-    } else {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
-      uri += Ascii(escaped);
-    }
-  }
-  return uri;
 }
 
 }  // namespace verimo::xml

@@ -9,14 +9,9 @@
 
 namespace verimo::xml {
 
-// Character data for element content and double-quoted attribute values:
-// "&", "<", ">" and the double quote become entities; CR, LF and TAB become
-// character references, so that they survive line-end and attribute-value
-// normalisation; characters XML 1.0 does not allow (most C0 controls,
-// U+FFFE, U+FFFF, halves of surrogate pairs) are dropped. Spaces stay plain.
+// Character data for element content and double-quoted attribute values,
+// line breaks and tabs as character references.
 WideString EscapeText(WideStringView text);
-// Appends EscapeText(text) to `out`.
-void AppendEscaped(WideStringView text, WideString& out);
 
 // The attribute names of the data-packet layout, one per column name: the
 // characters "-", ".", digits, ASCII letters and "_" are kept, runs of other
@@ -59,8 +54,5 @@ bool NamesEncoding(WideStringView name, TTesselOutputEncoding encoding);
 // "UTF-16", UTF-32 for "UTF-32", UTF-8 for everything else.
 TTesselOutputEncoding OutputEncodingForName(WideStringView name);
 
-// A file name as a relative URI reference: unreserved ASCII characters as
-// they are, every other byte of its UTF-8 form percent-encoded.
-WideString FileNameToUri(const std::string& fileName);
 
 }  // namespace verimo::xml

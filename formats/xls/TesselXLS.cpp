@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/Exception.h"
+#include "core/ScopeExit.h"
 #include "engine/SpreadsheetFormat.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
@@ -25,23 +26,6 @@ namespace {
 
 constexpr char16_t kSection[] = u"XLS";
 constexpr int kMaxWidth = 0xFFFF;
-
-// Runs an action when the scope ends, also on an exception.
-class TFinally {
- public:
-  explicit TFinally(std::function<void()> action) : action_(std::move(action)) {}
-  ~TFinally() {
-    try {
-      action_();
-    } catch (...) {
-    }
-  }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  std::function<void()> action_;
-};
 
 WideString SheetError(const WideString& title, const WideString& message) {
   return title + u" sayfasında hata oluştu: " + message;
@@ -301,7 +285,7 @@ void TTesselXLS::Execute() {
   // The exporter's own settings come back after the sheets borrowed it.
   TxlsSheet own;
   own.LoadFromExporter(*this);
-  TFinally restore([this, &own] { own.SaveToExporter(*this); });
+  TScopeExit restore([this, &own] { own.SaveToExporter(*this); });
 
   std::vector<TxlsSheet*> sheets;
   for (const auto& sheet : Sheets)
@@ -315,7 +299,7 @@ void TTesselXLS::Execute() {
   for (TxlsSheet* sheet : sheets) CheckSheet(*sheet);
 
   run_ = std::make_unique<TRun>();
-  TFinally closeRun([this] {
+  TScopeExit closeRun([this] {
     if (run_) run_->workbook.CloseWorkbookFile();
     run_.reset();
   });
@@ -329,7 +313,7 @@ void TTesselXLS::Execute() {
   TNotifyEvent onEnd = std::move(OnEndExport);
   OnBeginExport = nullptr;
   OnEndExport = nullptr;
-  TFinally events([this, &onBegin, &onEnd] {
+  TScopeExit events([this, &onBegin, &onEnd] {
     OnBeginExport = std::move(onBegin);
     OnEndExport = std::move(onEnd);
   });
@@ -361,7 +345,7 @@ void TTesselXLS::ExportSheet(int index, TxlsSheet& sheet) {
   {
     // Each sheet is a run of its own; what they lose adds up.
     const TLossTally earlier = Losses();
-    TFinally addUp([this, &earlier] {
+    TScopeExit addUp([this, &earlier] {
       const TLossTally sheet = Losses();
       Losses() = earlier;
       Losses().AddAll(sheet);

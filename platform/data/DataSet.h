@@ -107,6 +107,8 @@ class TDataSet {
   virtual bool Eof() const = 0;
   // Records in the set, or -1 when unknown.
   virtual int64_t RecordCount() const { return -1; }
+  // The leading fields that form the primary key; 0 without one.
+  virtual int KeyFieldCount() const { return 0; }
 
   virtual TBookmark GetBookmark() const = 0;
   virtual void GotoBookmark(const TBookmark& bookmark) = 0;

@@ -95,6 +95,26 @@ class Parser {
     return name;
   }
 
+  WideString Parameter() {
+    if (current_.kind != TokenKind::Parameter) Fail("Syntax error in INSERT INTO statement: expected a parameter (:NAME)");
+    WideString name = current_.text;
+    Advance();
+    return name;
+  }
+
+  // A parenthesised, comma-separated list of what `item` reads.
+  template <typename ReadItem>
+  auto ParenthesisedList(const char* context, ReadItem item) {
+    ExpectSymbol(u'(', context);
+    std::vector<decltype(item())> items{item()};
+    while (IsSymbol(u',')) {
+      Advance();
+      items.push_back(item());
+    }
+    ExpectSymbol(u')', context);
+    return items;
+  }
+
   void End(const char* context) {
     if (IsSymbol(u';')) Advance();
     if (current_.kind != TokenKind::End) Fail(std::string("Syntax error in ") + context + ": unexpected text");
@@ -142,13 +162,7 @@ class Parser {
     ExpectKeyword(u"table", context);
     CreateTableStatement statement;
     statement.table = Name("a table name", context);
-    ExpectSymbol(u'(', context);
-    statement.columns.push_back(ColumnDefinition());
-    while (IsSymbol(u',')) {
-      Advance();
-      statement.columns.push_back(ColumnDefinition());
-    }
-    ExpectSymbol(u')', context);
+    statement.columns = ParenthesisedList(context, [this] { return ColumnDefinition(); });
     End(context);
     return statement;
   }
@@ -159,22 +173,9 @@ class Parser {
     ExpectKeyword(u"into", context);
     InsertStatement statement;
     statement.table = Name("a table name", context);
-    ExpectSymbol(u'(', context);
-    statement.columns.push_back(Name("a column name", context));
-    while (IsSymbol(u',')) {
-      Advance();
-      statement.columns.push_back(Name("a column name", context));
-    }
-    ExpectSymbol(u')', context);
+    statement.columns = ParenthesisedList(context, [&] { return Name("a column name", context); });
     ExpectKeyword(u"values", context);
-    ExpectSymbol(u'(', context);
-    do {
-      if (!statement.parameters.empty()) Advance();
-      if (current_.kind != TokenKind::Parameter) Fail("Syntax error in INSERT INTO statement: expected a parameter (:NAME)");
-      statement.parameters.push_back(current_.text);
-      Advance();
-    } while (IsSymbol(u','));
-    ExpectSymbol(u')', context);
+    statement.parameters = ParenthesisedList(context, [this] { return Parameter(); });
     End(context);
     if (statement.parameters.size() != statement.columns.size())
       throw Exception("The INSERT INTO statement names " + std::to_string(statement.columns.size()) + " columns but " +

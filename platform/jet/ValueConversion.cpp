@@ -156,14 +156,6 @@ std::string PlainFromDouble(double value) {
   return std::string(buffer, result.ptr);
 }
 
-std::string PlainFromCurrency(Currency value) {
-  const bool negative = value.scaled < 0;
-  const unsigned long long magnitude =
-      negative ? 0ull - static_cast<unsigned long long>(value.scaled) : static_cast<unsigned long long>(value.scaled);
-  std::string text = std::to_string(magnitude / 10000) + "." + std::to_string(10000 + magnitude % 10000).substr(1);
-  return negative ? "-" + text : text;
-}
-
 // A typed or text value as a plain number, or nothing.
 std::optional<std::string> NumberOf(const Variant& value, const TJetTextParser& parser) {
   switch (value.GetKind()) {
@@ -173,7 +165,7 @@ std::optional<std::string> NumberOf(const Variant& value, const TJetTextParser& 
     case Variant::Kind::DateTime:
       if (!std::isfinite(value.AsDouble())) return std::nullopt;
       return PlainFromDouble(value.AsDouble());
-    case Variant::Kind::Currency: return PlainFromCurrency(value.AsCurrency());
+    case Variant::Kind::Currency: return value.AsCurrency().ToPlainText(true);
     case Variant::Kind::Boolean: return std::string(value.AsBool() ? "-1" : "0");
     default: return std::nullopt;
   }

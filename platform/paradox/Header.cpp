@@ -18,6 +18,7 @@ constexpr size_t kRecordCountOffset = 0x06;
 constexpr size_t kFileBlocksOffset = 0x0C;
 constexpr size_t kFirstBlockOffset = 0x0E;
 constexpr size_t kFieldCountOffset = 0x21;
+constexpr size_t kKeyFieldCountOffset = 0x23;
 constexpr size_t kEncryption1Offset = 0x25;
 constexpr size_t kVersionOffset = 0x39;
 constexpr size_t kAuxPasswordsOffset = 0x3D;
@@ -326,6 +327,10 @@ TableHeader ParseTableHeader(std::span<const uint8_t> header, int64_t fileSize,
   int fieldCount = static_cast<int16_t>(ReadUInt16LE(header, kFieldCountOffset));
   if (fieldCount < 1 || fieldCount > kMaxFields)
     Fail(fileName, "the header gives " + std::to_string(fieldCount) + " fields");
+  // A key count beyond the fields is a damaged byte the records do not
+  // depend on: such a table is read as one without a key.
+  int keyFieldCount = header[kKeyFieldCountOffset];
+  info.keyFieldCount = keyFieldCount <= fieldCount ? keyFieldCount : 0;
   size_t offset = fieldInfoOffset;
   size_t namesOffset = offset + static_cast<size_t>(fieldCount) * 6 + 4 +
                        static_cast<size_t>(TableNameLength(info.fileVersionCode));

@@ -565,6 +565,8 @@ bool TTable::Eof() const { return OpenReader().Eof(); }
 
 int64_t TTable::RecordCount() const { return OpenReader().RecordCount(); }
 
+int TTable::KeyFieldCount() const { return Active() ? Info().keyFieldCount : 0; }
+
 TBookmark TTable::GetBookmark() const { return OpenReader().Bookmark(); }
 
 void TTable::GotoBookmark(const TBookmark& bookmark) {

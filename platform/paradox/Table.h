@@ -39,6 +39,7 @@ struct ParadoxTableInfo {
   TCodePageSource codePageSource = TCodePageSource::Header;
   int headerCodePage = 0;    // the one the header names; 0 when it names none
   bool encrypted = false;
+  int keyFieldCount = 0;      // the first fields form the primary key; 0 without one
   std::vector<ParadoxFieldInfo> fields;
 };
 
@@ -114,6 +115,7 @@ class TTable : public TDataSet {
   void Next() override;
   bool Eof() const override;
   int64_t RecordCount() const override;
+  int KeyFieldCount() const override;
   TBookmark GetBookmark() const override;
   void GotoBookmark(const TBookmark& bookmark) override;
   Variant FieldValue(int index) const override;

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -15,18 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using Result = test::CommandResult;
+using test::ReadFile;
 
 void WriteFile(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
@@ -73,13 +62,8 @@ class ExportTest : public ::testing::Test {
   // Runs verimo-cli with the arguments in a Turkish locale (the sample's
   // code page is 1254), stdin from /dev/null.
   Result Run(const std::string& arguments, const std::string& environment = "") {
-    fs::path errFile = dir_ / "stderr.txt";
-    Result result;
-    result.status = test::RunCommand("LANG=tr_TR.UTF-8 " + environment + " " + std::string(VERIMO_CLI) + " " +
-                                         arguments + " 2>" + verimo::test::ShellQuote(errFile.string()) + " </dev/null",
-                                     &result.out);
-    result.err = ReadFile(errFile);
-    return result;
+    return test::RunCapturing("LANG=tr_TR.UTF-8 " + environment + " " + std::string(VERIMO_CLI) + " " + arguments,
+                              dir_ / "stderr.txt");
   }
 
   Result Export(const std::string& options, const fs::path& target) {

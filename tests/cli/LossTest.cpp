@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,18 +28,8 @@ const char kEyuya866[] = "\xed\xee\xef\x20\x9d\x9e\x9f";                        
 const char* const kCyrillicTexts[] = {"Привет, мир", "Ёлка ЖЗИЙ щъыь", "эюя ЭЮЯ"};
 constexpr int kCyrillicLetters = 9 + 12 + 6;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using Result = test::CommandResult;
+using test::ReadFile;
 
 std::string Quoted(const fs::path& path) { return test::ShellQuote(path.string()); }
 
@@ -65,13 +54,8 @@ class LossTest : public ::testing::Test {
   }
 
   Result Run(const std::string& arguments, const std::string& locale = "en_US.UTF-8") {
-    const fs::path errFile = dir_ / "stderr.txt";
-    Result result;
-    result.status = test::RunCommand("LC_ALL= LANG=" + locale + " " + std::string(VERIMO_CLI) + " " + arguments +
-                                         " 2>" + Quoted(errFile) + " </dev/null",
-                                     &result.out);
-    result.err = ReadFile(errFile);
-    return result;
+    return test::RunCapturing("LC_ALL= LANG=" + locale + " " + std::string(VERIMO_CLI) + " " + arguments,
+                              dir_ / "stderr.txt");
   }
 
   // Runs /usr/bin/python3 on `script` with the arguments; its output.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "dialog/DialogExporters.h"
+#include "export/Exporters.h"
 #include "dialog/DialogTestSupport.h"
 #include "dialog/HeadlessUI.h"
 #include "dialog/TesselDialog.h"

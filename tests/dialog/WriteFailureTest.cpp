@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "dialog/DialogExporters.h"
+#include "export/Exporters.h"
 #include "engine/Tessel.h"
 #include "platform/clipboard/Clipboard.h"
 #include "platform/data/MemDataSet.h"
@@ -45,11 +45,11 @@ std::unique_ptr<TMemDataSet> Table() {
   return table;
 }
 
-std::vector<TAllowedExport> BuiltFileTypes() {
+std::vector<TAllowedExport> FileTypes() {
   std::vector<TAllowedExport> types;
   for (int number = 0; number < kExportTypeCount; ++number) {
     const TAllowedExport type = *ExportTypeFromNumber(number);
-    if (TDialogExporters::IsBuilt(type) && *ExportTypeInfo(type).extension != u'\0') types.push_back(type);
+    if (*ExportTypeInfo(type).extension != u'\0') types.push_back(type);
   }
   return types;
 }
@@ -84,9 +84,8 @@ class WriteFailureTest : public ::testing::Test {
     fs::create_directories(out);
     TRecordingShellLauncher shell;
     TMemoryClipboard clipboard;
-    TDialogExporters exporters(&shell, &clipboard);
+    TExporters exporters({&shell, &clipboard});
     TTessel& exporter = exporters.For(type);
-    exporters.SelectType(type);
     exporter.DataSet = &table;
     for (int i = 0; i < table.FieldCount(); ++i) exporter.ExportedFields.Add(table.Field(i).FieldName());
     exporters.CopyTarget(type, (out / ("out." + WideToUtf8(ExportTypeInfo(type).extension))).string(), false, false);
@@ -106,7 +105,7 @@ class WriteFailureTest : public ::testing::Test {
 TEST_F(WriteFailureTest, EveryExporterReportsTheFailedWriteAtEveryPoint) {
   const std::unique_ptr<TMemDataSet> table = Table();
   const std::string tooLarge = std::strerror(EFBIG);
-  const std::vector<TAllowedExport> types = BuiltFileTypes();
+  const std::vector<TAllowedExport> types = FileTypes();
   ASSERT_FALSE(types.empty());
   for (TAllowedExport type : types) {
     const std::string name = WideToUtf8(ExportTypeInfo(type).listText);

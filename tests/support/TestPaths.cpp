@@ -38,6 +38,11 @@ std::vector<uint8_t> ReadBinaryFile(const std::filesystem::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 void WriteBinaryFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -68,6 +73,13 @@ int RunCommand(const std::string& command, std::string* output) {
   int status = pclose(raw);
   if (output) *output = std::move(text);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+CommandResult RunCapturing(const std::string& command, const std::filesystem::path& errFile) {
+  CommandResult result;
+  result.status = RunCommand(command + " 2>" + ShellQuote(errFile.string()) + " </dev/null", &result.out);
+  result.err = ReadFile(errFile);
+  return result;
 }
 
 }  // namespace verimo::test

@@ -27,10 +27,22 @@ std::string ShellQuote(const std::string& text);
 // bytes.
 std::vector<uint8_t> ReadBinaryFile(const std::filesystem::path& path);
 void WriteBinaryFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// The bytes of a file as a string (empty when it cannot be read).
+std::string ReadFile(const std::filesystem::path& path);
 
 // Runs a command line through /bin/sh, returns its exit status and, when
 // `output` is given, what it printed on stdout.
 int RunCommand(const std::string& command, std::string* output = nullptr);
+
+// A command's exit status and what it printed on stdout and stderr.
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+// Runs a command line through /bin/sh, stdin from /dev/null, stderr kept in
+// `errFile` on the way.
+CommandResult RunCapturing(const std::string& command, const std::filesystem::path& errFile);
 
 }  // namespace verimo::test
 

@@ -29,6 +29,7 @@ constexpr std::string_view kUsage =
     "  --notes KIND      memo (default, adds OUTPUT.mb) or alpha\n"
     "  --seed N          varies the content; the same seed gives the same records (default 1)\n"
     "  --password TEXT   encrypts the table (with --notes alpha only)\n"
+    "  --key-fields N    the first N fields form the primary key (default 0: none)\n"
     "  --quiet           no progress messages\n";
 
 struct Options {
@@ -38,6 +39,7 @@ struct Options {
   NotesKind notes = NotesKind::Memo;
   uint64_t seed = 1;
   std::string password;
+  int keyFields = 0;
   bool quiet = false;
 };
 
@@ -81,6 +83,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (argument == "--password") {
       options.password = value();
       if (options.password.empty()) throw UsageError("--password needs a non-empty value");
+    } else if (argument == "--key-fields") {
+      options.keyFields = ParseNumber<int>(argument, value(), 0, 8);
     } else if (argument == "--quiet") {
       options.quiet = true;
     } else if (argument.starts_with("-") && argument.size() > 1) {
@@ -108,7 +112,7 @@ void ReportProgress(const Options& options, int64_t written) {
 }
 
 void WriteTable(const Options& options) {
-  verimo::tools::ParadoxTableWriter writer(options.notes, {options.output, options.codePage, options.password});
+  verimo::tools::ParadoxTableWriter writer(options.notes, {options.output, options.codePage, options.password, options.keyFields});
   for (int64_t index = 0; index < options.rows; ++index) {
     writer.Append(verimo::tools::MakeSampleRow(options.seed, index, options.notes));
     ReportProgress(options, index + 1);

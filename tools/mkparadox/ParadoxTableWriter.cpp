@@ -1,6 +1,7 @@
 #include "tools/mkparadox/ParadoxTableWriter.h"
 
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 extern "C" {
@@ -138,7 +139,19 @@ void ParadoxTableWriter::Finish() {
   lastError_.clear();
   doc_.reset();
   if (!lastError_.empty()) throw std::runtime_error(options_.path.string() + ": " + lastError_);
+  if (options_.keyFields > 0) WriteKeyFieldCount();
   finished_ = true;
+}
+
+// pxlib keeps no key count for the tables it writes: the header byte is set
+// afterwards. The records come in Id order, the key order of the leading
+// fields.
+void ParadoxTableWriter::WriteKeyFieldCount() {
+  constexpr std::streamoff kKeyFieldCountOffset = 0x23;
+  std::fstream file(options_.path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekp(kKeyFieldCountOffset);
+  file.put(static_cast<char>(options_.keyFields));
+  if (!file.flush()) throw std::runtime_error(options_.path.string() + ": cannot write the key field count");
 }
 
 void ParadoxTableWriter::RemoveFiles() noexcept {

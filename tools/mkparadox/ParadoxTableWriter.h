@@ -16,6 +16,7 @@ struct TableWriterOptions {
   std::filesystem::path path;  // the .db file; a memo column adds the .mb beside it
   int codePage = 1254;
   std::string password;        // empty: not encrypted
+  int keyFields = 0;           // the first fields that form the primary key
 };
 
 // Writes generated records into a new Paradox 7 table with pxlib, in the
@@ -44,6 +45,7 @@ class ParadoxTableWriter {
   void Check(int result, const std::string& what) const;
   void PutAlpha(char* data, const SampleColumn& column, const std::optional<std::string>& text);
   void PutMemo(char* data, const SampleColumn& column, const std::optional<std::string>& text);
+  void WriteKeyFieldCount();
   void RemoveFiles() noexcept;
 
   std::vector<SampleColumn> columns_;

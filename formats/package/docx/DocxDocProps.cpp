@@ -26,23 +26,4 @@ void WriteDocxAppProperties(TTesselXMLWriter& xml) {
   xml.CloseElement("Properties", true);
 }
 
-void WriteDocxCoreProperties(TTesselXMLWriter& xml) {
-  xml.OpenElement("cp:coreProperties", {},
-                  {{"xmlns:cp", ooxml::kCoreProperties},
-                   {"xmlns:dc", ooxml::kDublinCore},
-                   {"xmlns:dcterms", ooxml::kDcTerms},
-                   {"xmlns:dcmitype", ooxml::kDcmiType},
-                   {"xmlns:xsi", ooxml::kXmlSchemaInstance}});
-  xml.WriteElement("dc:title");
-  xml.WriteElement("dc:subject");
-  xml.WriteElement("dc:creator", u"User");
-  xml.WriteElement("cp:keywords");
-  xml.WriteElement("dc:description");
-  xml.WriteElement("cp:lastModifiedBy", u"User");
-  xml.WriteElement("cp:revision", u"1");
-  xml.WriteElement("dcterms:created", u"2006-10-09T09:46:00Z", {{"xsi:type", u"dcterms:W3CDTF"}});
-  xml.WriteElement("dcterms:modified", u"2006-10-09T09:47:00Z", {{"xsi:type", u"dcterms:W3CDTF"}});
-  xml.CloseElement("cp:coreProperties", true);
-}
-
 }  // namespace verimo

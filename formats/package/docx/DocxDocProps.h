@@ -4,8 +4,7 @@ namespace verimo {
 
 class TTesselXMLWriter;
 
-// docProps/app.xml and docProps/core.xml of the document package.
+// docProps/app.xml of the document package.
 void WriteDocxAppProperties(TTesselXMLWriter& xml);
-void WriteDocxCoreProperties(TTesselXMLWriter& xml);
 
 }  // namespace verimo

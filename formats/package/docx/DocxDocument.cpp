@@ -20,7 +20,7 @@ int Sum(const std::vector<int>& widths) {
 void AppendAttribute(std::string& out, const char* name, WideStringView value) {
   out += name;
   out += "=\"";
-  TTesselXMLWriter::AppendEscaped(out, value, true);
+  AppendXmlEscaped(value, TXmlBreaks::References, out);
   out += "\" ";
 }
 
@@ -47,7 +47,7 @@ void AppendRunProperties(std::string& out, const TDocxCellStyle& style) {
   if (font.Bold) out += "<w:b/>";
   if (font.Italic) out += "<w:i/>";
   if (font.StrikeOut) out += "<w:strike/>";
-  if (font.Color != clBlack) out += "<w:color w:val=\"" + ColorToHex(font.Color) + "\" />";
+  if (font.Color != clBlack) out += "<w:color w:val=\"" + RgbHex(font.Color) + "\" />";
   if (font.Size != 11) {
     const std::string halfPoints = std::to_string(font.Size * 2);
     out += "<w:sz w:val=\"" + halfPoints + "\" /><w:szCs w:val=\"" + halfPoints + "\" />";
@@ -65,7 +65,7 @@ void AppendBorders(std::string& out, const TDocxBorder& border) {
   out += "<w:tcBorders>";
   std::string attributes;
   AppendAttribute(attributes, "w:val", DocxBorderStyleName(border.Style));
-  attributes += "w:sz=\"4\" w:space=\"0\" w:color=\"" + ColorToHex(border.Color) + "\" ";
+  attributes += "w:sz=\"4\" w:space=\"0\" w:color=\"" + RgbHex(border.Color) + "\" ";
   for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"}) out += std::string("<") + side + " " + attributes + "/>";
   out += "</w:tcBorders>";
 }
@@ -134,7 +134,7 @@ void TDocxDocument::WriteRunText(WideStringView text) {
     const WideStringView line = text.substr(start, end == WideStringView::npos ? WideStringView::npos : end - start);
     if (!line.empty()) {
       cell_ += TTesselXMLWriter::NeedsPreserve(line) ? "<w:t xml:space=\"preserve\">" : "<w:t>";
-      TTesselXMLWriter::AppendEscaped(cell_, line);
+      AppendXmlEscaped(line, TXmlBreaks::Plain, cell_);
       cell_ += "</w:t>";
     }
     if (end == WideStringView::npos) break;
@@ -152,7 +152,7 @@ void TDocxDocument::WriteCell(WideStringView text, const TDocxCellStyle& style, 
   if (span > 1) cell_ += "<w:gridSpan w:val=\"" + std::to_string(span) + "\" />";
   if (border) AppendBorders(cell_, *border);
   if (style.UseBackground && style.BackgroundColor != clWhite)
-    cell_ += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + ColorToHex(style.BackgroundColor) + "\" />";
+    cell_ += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + RgbHex(style.BackgroundColor) + "\" />";
   cell_ += "</w:tcPr><w:p><w:pPr>";
   if (const char* jc = JustificationName(style.Alignment)) cell_ += std::string("<w:jc w:val=\"") + jc + "\" />";
   cell_ += "<w:rPr><w:lang w:val=\"en-US\" /></w:rPr></w:pPr><w:r w:rsidR=\"003E55F7\" >";

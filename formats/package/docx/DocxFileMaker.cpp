@@ -4,6 +4,7 @@
 
 #include "formats/package/BaseArchiveClass.h"
 #include "formats/package/DeflatedPart.h"
+#include "formats/package/OfficeParts.h"
 #include "formats/package/PackagePart.h"
 #include "formats/package/docx/DocxDocProps.h"
 #include "formats/package/docx/DocxDocument.h"
@@ -39,9 +40,12 @@ TDocxFileMaker::~TDocxFileMaker() = default;
 void TDocxFileMaker::Begin() {
   package_ = staging_.CreateSubFolder("package");
   for (const char* folder : {"_rels", "docProps", "word/_rels"}) staging_.CreateSubFolder(package_ / folder);
-  WritePartFile(package_ / "_rels/.rels", WriteDocxPackageRelationships);
+  WritePartFile(package_ / "_rels/.rels",
+                [](TTesselXMLWriter& xml) { WritePackageRelationships(xml, u"word/document.xml"); });
   WritePartFile(package_ / "docProps/app.xml", WriteDocxAppProperties);
-  WritePartFile(package_ / "docProps/core.xml", WriteDocxCoreProperties);
+  WritePartFile(package_ / "docProps/core.xml", [](TTesselXMLWriter& xml) {
+    WriteOfficeCoreProperties(xml, {u"2006-10-09T09:46:00Z", u"2006-10-09T09:47:00Z", true});
+  });
   WritePartFile(package_ / "word/_rels/document.xml.rels", WriteDocxDocumentRelationships);
   WritePartFile(package_ / "word/fontTable.xml", WriteDocxFontTable);
   WritePartFile(package_ / "word/settings.xml", WriteDocxSettings);

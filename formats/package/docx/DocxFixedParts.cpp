@@ -1,14 +1,11 @@
 #include "formats/package/docx/DocxFixedParts.h"
 
 #include "formats/package/OfficeNamespaces.h"
+#include "formats/package/OfficeParts.h"
 #include "formats/package/TesselXMLWriter.h"
 
 namespace verimo {
 namespace {
-
-void Relationship(TTesselXMLWriter& xml, WideStringView id, WideStringView type, WideStringView target) {
-  xml.WriteElement("Relationship", {}, {{"Id", id}, {"Type", type}, {"Target", target}});
-}
 
 void Override(TTesselXMLWriter& xml, WideStringView part, WideStringView type) {
   xml.WriteElement("Override", {}, {{"PartName", part}, {"ContentType", type}});
@@ -16,19 +13,11 @@ void Override(TTesselXMLWriter& xml, WideStringView part, WideStringView type) {
 
 }  // namespace
 
-void WriteDocxPackageRelationships(TTesselXMLWriter& xml) {
-  xml.OpenElement("Relationships", {}, {{"xmlns", ooxml::kPackageRelationships}});
-  Relationship(xml, u"rId3", ooxml::kRelExtendedProperties, u"docProps/app.xml");
-  Relationship(xml, u"rId2", ooxml::kRelCoreProperties, u"docProps/core.xml");
-  Relationship(xml, u"rId1", ooxml::kRelOfficeDocument, u"word/document.xml");
-  xml.CloseElement("Relationships", true);
-}
-
 void WriteDocxDocumentRelationships(TTesselXMLWriter& xml) {
   xml.OpenElement("Relationships", {}, {{"xmlns", ooxml::kPackageRelationships}});
-  Relationship(xml, u"rId3", ooxml::kRelWebSettings, u"webSettings.xml");
-  Relationship(xml, u"rId2", ooxml::kRelSettings, u"settings.xml");
-  Relationship(xml, u"rId4", ooxml::kRelFontTable, u"fontTable.xml");
+  WriteRelationship(xml, u"rId3", ooxml::kRelWebSettings, u"webSettings.xml");
+  WriteRelationship(xml, u"rId2", ooxml::kRelSettings, u"settings.xml");
+  WriteRelationship(xml, u"rId4", ooxml::kRelFontTable, u"fontTable.xml");
   xml.CloseElement("Relationships", true);
 }
 

@@ -73,17 +73,10 @@ const char16_t* DocxHighlightName(TMSHighlightColor color) {
 }
 
 const TDocxCellStyle& TTesselDocxOptions::BaseStyle(int index) const {
-  switch (index) {
-    case 0: return HeaderStyle;
-    case 1: return CaptionRowStyle;
-    case 2: return DataStyle;
-    default: return FooterStyle;
-  }
+  return BaseStyleOf<const TDocxCellStyle>(*this, index);
 }
 
-TDocxCellStyle& TTesselDocxOptions::BaseStyle(int index) {
-  return const_cast<TDocxCellStyle&>(static_cast<const TTesselDocxOptions&>(*this).BaseStyle(index));
-}
+TDocxCellStyle& TTesselDocxOptions::BaseStyle(int index) { return BaseStyleOf<TDocxCellStyle>(*this, index); }
 
 void SaveDocxSettings(TTesselIniFile& file, const TTesselDocxOptions& options) {
   file.WriteInteger(kSection, u"StripType", options.StripStyleType);

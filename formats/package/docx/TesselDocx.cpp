@@ -78,7 +78,7 @@ void TTesselDocx::WriteDataRow() {
 // staging folder instead of being zipped.
 void TTesselDocx::EndExport() {
   std::unique_ptr<TDocxFileMaker> maker = std::move(fileMaker_);
-  if (maker && std::uncaught_exceptions() == 0) {
+  if (maker && !RunFailed()) {
     for (const WideString& line : Footer) maker->WriteSingleCellRow(line, run_.FooterStyle, maker->GroupCount() - 1);
     maker->Finish();
   }

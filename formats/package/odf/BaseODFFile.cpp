@@ -54,7 +54,7 @@ std::string DocumentStartTag(std::string_view element) {
   std::string tag = "<" + std::string(element) + " ";
   for (const TNamespace& ns : kDocumentNamespaces) {
     tag.append(ns.Name).append("=\"");
-    TTesselXMLWriter::AppendEscaped(tag, ns.Uri, true);
+    AppendXmlEscaped(ns.Uri, TXmlBreaks::References, tag);
     tag += "\" ";
   }
   return tag + "office:version=\"1.0\" >";

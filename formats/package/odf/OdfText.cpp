@@ -27,7 +27,7 @@ void AppendODFText(std::string& out, WideStringView text) {
   // stays a space.
   bool afterCharacter = false;
   auto flushPlain = [&](size_t end) {
-    if (end > plainStart) TTesselXMLWriter::AppendEscaped(out, text.substr(plainStart, end - plainStart));
+    if (end > plainStart) AppendXmlEscaped(text.substr(plainStart, end - plainStart), TXmlBreaks::Plain, out);
   };
   for (size_t i = 0; i < n;) {
     const char16_t ch = text[i];
@@ -66,7 +66,7 @@ void AppendODFText(std::string& out, WideStringView text) {
 void AppendODFAttribute(std::string& out, std::string_view name, WideStringView value) {
   out += name;
   out += "=\"";
-  TTesselXMLWriter::AppendEscaped(out, value, true);
+  AppendXmlEscaped(value, TXmlBreaks::References, out);
   out += "\" ";
 }
 

@@ -69,7 +69,7 @@ bool IsDigitCode(const TPiece& piece) { return !piece.Literal && (piece.Text[0] 
 void AppendText(std::string& out, WideStringView text) {
   if (text.empty()) return;
   out += "<number:text>";
-  TTesselXMLWriter::AppendEscaped(out, text);
+  AppendXmlEscaped(text, TXmlBreaks::Plain, out);
   out += "</number:text>";
 }
 

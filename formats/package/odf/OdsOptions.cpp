@@ -63,17 +63,10 @@ void AppendCellStyles(std::string& out, const TTesselODSOptions& options) {
 }  // namespace
 
 const TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) const {
-  switch (index) {
-    case 0: return HeaderStyle;
-    case 1: return CaptionRowStyle;
-    case 2: return DataStyle;
-    default: return FooterStyle;
-  }
+  return BaseStyleOf<const TODSCellParagraphStyle>(*this, index);
 }
 
-TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) {
-  return const_cast<TODSCellParagraphStyle&>(static_cast<const TTesselODSOptions&>(*this).BaseStyle(index));
-}
+TODSCellParagraphStyle& TTesselODSOptions::BaseStyle(int index) { return BaseStyleOf<TODSCellParagraphStyle>(*this, index); }
 
 void AppendODSFontFaces(std::string& out, const TTesselODSOptions& options) {
   std::vector<WideString> declared;

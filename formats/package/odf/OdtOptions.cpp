@@ -57,17 +57,10 @@ const char* ODTCellStylePrefix(const TODFBorder& border, bool lastRow, bool last
 }
 
 const TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) const {
-  switch (index) {
-    case 0: return HeaderStyle;
-    case 1: return CaptionRowStyle;
-    case 2: return DataStyle;
-    default: return FooterStyle;
-  }
+  return BaseStyleOf<const TODTParagraphStyle>(*this, index);
 }
 
-TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) {
-  return const_cast<TODTParagraphStyle&>(static_cast<const TTesselODTOptions&>(*this).BaseStyle(index));
-}
+TODTParagraphStyle& TTesselODTOptions::BaseStyle(int index) { return BaseStyleOf<TODTParagraphStyle>(*this, index); }
 
 void AppendODTFontFaces(std::string& out, const TTesselODTOptions& options) {
   std::vector<WideString> declared;

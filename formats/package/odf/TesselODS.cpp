@@ -267,7 +267,7 @@ void TTesselODS::FinishPackage() {
 // staging folder instead of being zipped.
 void TTesselODS::EndExport() {
   ReleasePackageAfter(package_, [this] {
-    if (package_ && std::uncaught_exceptions() == 0) FinishPackage();
+    if (package_ && !RunFailed()) FinishPackage();
   });
   TTesselAdvancedText::EndExport();
 }

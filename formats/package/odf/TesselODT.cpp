@@ -235,7 +235,7 @@ void TTesselODT::FinishPackage() {
 // staging folder instead of being zipped.
 void TTesselODT::EndExport() {
   ReleasePackageAfter(package_, [this] {
-    if (package_ && std::uncaught_exceptions() == 0) FinishPackage();
+    if (package_ && !RunFailed()) FinishPackage();
   });
   TTesselAdvancedText::EndExport();
 }

@@ -150,7 +150,7 @@ std::vector<int> TTesselXlsx::ColumnWidths() {
 // staging folder instead of being zipped.
 void TTesselXlsx::EndExport() {
   std::unique_ptr<TXlsxFileMaker> maker = std::move(fileMaker_);
-  if (maker && std::uncaught_exceptions() == 0) {
+  if (maker && !RunFailed()) {
     for (const WideString& line : Footer) {
       ++rowCounter_;
       maker->WriteSingleCellRow(line, kXlsxFooterStyle);

@@ -37,18 +37,4 @@ void WriteXlsxAppProperties(TTesselXMLWriter& xml, const TXlsxSheets& sheets) {
   xml.CloseElement("Properties", true);
 }
 
-void WriteXlsxCoreProperties(TTesselXMLWriter& xml) {
-  xml.OpenElement("cp:coreProperties", {},
-                  {{"xmlns:cp", ooxml::kCoreProperties},
-                   {"xmlns:dc", ooxml::kDublinCore},
-                   {"xmlns:dcterms", ooxml::kDcTerms},
-                   {"xmlns:dcmitype", ooxml::kDcmiType},
-                   {"xmlns:xsi", ooxml::kXmlSchemaInstance}});
-  xml.WriteElement("dc:creator", u"User");
-  xml.WriteElement("cp:lastModifiedBy", u"User");
-  xml.WriteElement("dcterms:created", u"2006-10-02T04:59:59Z", {{"xsi:type", u"dcterms:W3CDTF"}});
-  xml.WriteElement("dcterms:modified", u"2006-10-02T05:00:35Z", {{"xsi:type", u"dcterms:W3CDTF"}});
-  xml.CloseElement("cp:coreProperties", true);
-}
-
 }  // namespace verimo

@@ -8,7 +8,5 @@ class TTesselXMLWriter;
 
 // docProps/app.xml: the application and the titles of the worksheets.
 void WriteXlsxAppProperties(TTesselXMLWriter& xml, const TXlsxSheets& sheets);
-// docProps/core.xml: creator and the fixed creation and change times.
-void WriteXlsxCoreProperties(TTesselXMLWriter& xml);
 
 }  // namespace verimo

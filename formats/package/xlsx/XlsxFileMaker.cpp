@@ -1,6 +1,7 @@
 #include "formats/package/xlsx/XlsxFileMaker.h"
 
 #include "formats/package/BaseArchiveClass.h"
+#include "formats/package/OfficeParts.h"
 #include "formats/package/PackagePart.h"
 #include "formats/package/xlsx/XlsxContentTypes.h"
 #include "formats/package/xlsx/XlsxDocProps.h"
@@ -23,8 +24,11 @@ void TXlsxFileMaker::Begin() {
   package_ = staging_.CreateSubFolder("package");
   work_ = staging_.CreateSubFolder("work");
   for (const char* folder : {"xl/_rels", "xl/worksheets", "docProps", "_rels"}) staging_.CreateSubFolder(package_ / folder);
-  WritePartFile(package_ / "_rels/.rels", WriteXlsxPackageRelationships);
-  WritePartFile(package_ / "docProps/core.xml", WriteXlsxCoreProperties);
+  WritePartFile(package_ / "_rels/.rels",
+                [](TTesselXMLWriter& xml) { WritePackageRelationships(xml, u"xl/workbook.xml"); });
+  WritePartFile(package_ / "docProps/core.xml", [](TTesselXMLWriter& xml) {
+    WriteOfficeCoreProperties(xml, {u"2006-10-02T04:59:59Z", u"2006-10-02T05:00:35Z"});
+  });
   WritePartFile(package_ / "xl/styles.xml",
                 [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_, NumberFormats); });
   strings_ = std::make_unique<TXlsxSharedStrings>(work_ / "sharedStrings.deflated");

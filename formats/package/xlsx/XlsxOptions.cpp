@@ -63,17 +63,10 @@ const char16_t* XlsxBorderStyleName(TXlsxBorderStyle style) {
 }
 
 const TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) const {
-  switch (index) {
-    case 0: return HeaderStyle;
-    case 1: return CaptionRowStyle;
-    case 2: return DataStyle;
-    default: return FooterStyle;
-  }
+  return BaseStyleOf<const TXlsxCellStyle>(*this, index);
 }
 
-TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) {
-  return const_cast<TXlsxCellStyle&>(static_cast<const TTesselXlsxOptions&>(*this).BaseStyle(index));
-}
+TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) { return BaseStyleOf<TXlsxCellStyle>(*this, index); }
 
 void SaveXlsxSettings(TTesselIniFile& file, const TTesselXlsxOptions& options, WideStringView sheetName) {
   file.WriteString(kSection, u"SheetName", sheetName);

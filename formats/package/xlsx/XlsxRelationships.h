@@ -6,8 +6,6 @@ namespace verimo {
 
 class TTesselXMLWriter;
 
-// _rels/.rels: extended and core properties and the workbook.
-void WriteXlsxPackageRelationships(TTesselXMLWriter& xml);
 // xl/_rels/workbook.xml.rels: styles, the worksheets and the shared strings.
 // Sheet n (from 0) has the id "rId" + (n + 1), except that the styles and
 // shared strings keep rId3 and rId4 and further sheets continue from rId5.

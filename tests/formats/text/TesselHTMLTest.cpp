@@ -1,3 +1,4 @@
+#include "core/HexText.h"
 #include "formats/text/TesselHTML.h"
 
 #include <gtest/gtest.h>
@@ -56,9 +57,9 @@ TEST(HtmlTextTest, SpacesAlwaysBecomeEntitiesAndTagsOnlyWhenInterpreted) {
 }
 
 TEST(HtmlTextTest, LinksArePercentEncodedAndPagesNumberedWithTwoDigits) {
-  EXPECT_EQ(html::PercentEncode("my out01.html"), u"my%20out01.html");
-  EXPECT_EQ(html::PercentEncode("Şube#1?&.html"), u"%C5%9Eube%231%3F%26.html");
-  EXPECT_EQ(html::PercentEncode("../a/b.css"), u"../a/b.css");
+  EXPECT_EQ(PercentEncode("my out01.html", "/"), u"my%20out01.html");
+  EXPECT_EQ(PercentEncode("Şube#1?&.html", "/"), u"%C5%9Eube%231%3F%26.html");
+  EXPECT_EQ(PercentEncode("../a/b.css", "/"), u"../a/b.css");
   EXPECT_EQ(html::PageFileName("/d/out.html", 1), fs::path("/d/out01.html"));
   EXPECT_EQ(html::PageFileName("/d/out.html", 100), fs::path("/d/out100.html"));
   EXPECT_EQ(html::PageFileName("list.tar.htm", 12), fs::path("list.tar12.htm"));

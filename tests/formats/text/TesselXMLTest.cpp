@@ -1,3 +1,4 @@
+#include "core/HexText.h"
 #include "formats/text/TesselXML.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +101,7 @@ TEST(XmlTextTest, EncodingNamesAndSchemaReferences) {
   SetSystemCodePage(TSystemCodePage::Oem, 0);
   EXPECT_EQ(xml::OutputEncodingForName(u" utf-16 "), oeUTF16);
   EXPECT_EQ(xml::OutputEncodingForName(u"ISO-8859-9"), oeUTF8);
-  EXPECT_EQ(xml::FileNameToUri("Müşteri listesi%.xsd"), u"M%C3%BC%C5%9Fteri%20listesi%25.xsd");
+  EXPECT_EQ(PercentEncode("Müşteri listesi%.xsd"), u"M%C3%BC%C5%9Fteri%20listesi%25.xsd");
 }
 
 // ---- documents ----

@@ -1,4 +1,4 @@
-#include "dialog/StagedTarget.h"
+#include "export/StagedTarget.h"
 
 #include <unistd.h>
 

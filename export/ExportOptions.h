@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/WideString.h"
+#include "engine/TesselLocale.h"
+#include "export/ExportTypes.h"
+#include "export/HTMLExportOptions.h"
 #include "formats/rtf/RtfOptions.h"
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/XlsFormats.h"
@@ -10,14 +13,15 @@
 #include "formats/package/odf/OdtOptions.h"
 #include "formats/pdf/TesselPDF.h"
 #include "formats/package/xlsx/XlsxOptions.h"
+#include "resources/StringTable.h"
 
 namespace verimo {
 
 class TTesselIniFile;
 
-// The per-type option objects of the export dialog: the initial state of
-// the option pages, copied into the exporter of the selected type on start.
-// The option objects of the formats that are not built yet join with them.
+// The per-type option objects of an export: what the dialog's option pages
+// show and a settings file stores, copied into the exporter of the type on
+// start.
 
 struct TTesselTXTOptions {
   bool AutoCalcColWidth = true;
@@ -32,18 +36,6 @@ struct TTesselCSVOptions {
   char16_t Quote = u'"';
   bool QuoteStrings = true;
   friend bool operator==(const TTesselCSVOptions&, const TTesselCSVOptions&) = default;
-};
-
-struct TTesselSQLOptions {
-  WideString TableName;
-  bool CreateTable = false;
-  int CommitRecCount = 0;
-  bool CommitAfterScript = false;
-  WideString CommitStatement = u"COMMIT WORK;";
-  char16_t StatementTerm = u';';
-  // The dialect of the script.
-  TTesselScriptType ScriptType = qstAnsi;
-  friend bool operator==(const TTesselSQLOptions&, const TTesselSQLOptions&) = default;
 };
 
 struct TTesselXMLOptions {
@@ -93,5 +85,37 @@ struct TTesselAccessOptions {
 // "CreateTable"); loading keeps `defaults` for missing keys.
 void SaveAccessOptions(TTesselIniFile& file, const TTesselAccessOptions& options);
 TTesselAccessOptions LoadAccessOptions(const TTesselIniFile& file, const TTesselAccessOptions& defaults);
+
+// Every type's option objects together: the dialog component's initial
+// state, the form's pages and what a settings file is loaded into.
+struct TExportTypeOptions {
+  TTesselSQLOptions SQLOptions;
+  TTesselXMLOptions XMLOptions;
+  TTesselTXTOptions TXTOptions;
+  TTesselCSVOptions CSVOptions;
+  TTesselXLSOptions XLSOptions;
+  TTesselXlsxOptions XlsxOptions;
+  WideString XlsxSheetName = u"sheet1";
+  TTesselDocxOptions DocxOptions;
+  TTesselODSOptions ODSOptions;
+  WideString ODSSheetName = TTesselLocale::Instance().LoadText(res::kDefaultSheetName);
+  TTesselODTOptions ODTOptions;
+  WideString ODTTableName = TTesselLocale::Instance().LoadText(res::kDefaultTableName);
+  TPDFOptions PDFOptions;
+  TRTFOptions RTFOptions;
+  TTesselAccessOptions AccessOptions;
+  TTesselHTMLPageOptions HTMLPageOptions;
+  TTesselHTMLTableOptions HTMLTableOptions;
+  TTesselHTMLMultiFileOptions HTMLMultiFileOptions;
+  THTMLDialogOptionsRef HTMLOptions() { return {HTMLPageOptions, HTMLTableOptions, HTMLMultiFileOptions}; }
+};
+
+// The sections of the type's own options (the table's `ownSections`, "CSV"
+// for CSV) in a settings file. Only these two functions write and read them.
+void SaveTypeOptions(TTesselIniFile& file, TAllowedExport type, const TExportTypeOptions& options);
+// Reads the type's sections into `options`; a missing key takes its value
+// from `defaults`.
+void LoadTypeOptions(const TTesselIniFile& file, TAllowedExport type, const TExportTypeOptions& defaults,
+                     TExportTypeOptions& options);
 
 }  // namespace verimo

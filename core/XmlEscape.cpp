@@ -1,0 +1,111 @@
+#include "core/XmlEscape.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace verimo {
+
+namespace {
+
+// ASCII characters written as they are: everything from the space up but
+// the four of markup.
+bool IsPlainAscii(char16_t ch) {
+  return ch >= 0x40 || (ch >= 0x20 && ch != u'&' && ch != u'<' && ch != u'>' && ch != u'"');
+}
+
+// What an ASCII character that is not plain becomes (empty: dropped).
+std::string_view AsciiReplacement(char16_t ch, TXmlBreaks breaks) {
+  const bool references = breaks == TXmlBreaks::References;
+  switch (ch) {
+    case u'&': return "&amp;";
+    case u'<': return "&lt;";
+    case u'>': return "&gt;";
+    case u'"': return "&quot;";
+    case u'\r': return "&#13;";
+    case u'\n': return references ? "&#10;" : "\n";
+    case u'\t': return references ? "&#9;" : "\t";
+    default: return {};  // the other C0 controls
+  }
+}
+
+bool IsLead(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
+bool IsTrail(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
+bool IsNonCharacter(char16_t ch) { return ch == 0xFFFE || ch == 0xFFFF; }
+
+}  // namespace
+
+void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, WideString& out) {
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t ch = text[i];
+    if (ch < 0x80) {
+      if (IsPlainAscii(ch)) {
+        out += ch;
+      } else {
+        const std::string_view replacement = AsciiReplacement(ch, breaks);
+        out.append(replacement.begin(), replacement.end());
+      }
+      continue;
+    }
+    if (IsLead(ch)) {
+      if (i + 1 < n && IsTrail(text[i + 1])) {
+        out += ch;
+        out += text[++i];
+      }
+      continue;
+    }
+    if (IsTrail(ch) || IsNonCharacter(ch)) continue;
+    out += ch;
+  }
+}
+
+// The text is escaped into a small buffer on the stack that goes into `out`
+// whenever it may not hold the next unit's bytes: no capacity check per
+// character.
+void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, std::string& out) {
+  constexpr size_t kRoom = 1024;
+  constexpr size_t kMaxUnitBytes = 6;  // "&quot;"; a surrogate pair gives 4 bytes for 2 units
+  char buffer[kRoom];
+  char* p = buffer;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (p > buffer + kRoom - kMaxUnitBytes) {
+      out.append(buffer, p);
+      p = buffer;
+    }
+    const char16_t ch = text[i];
+    if (ch < 0x80) {
+      if (IsPlainAscii(ch)) {
+        *p++ = static_cast<char>(ch);
+      } else {
+        const std::string_view replacement = AsciiReplacement(ch, breaks);
+        std::memcpy(p, replacement.data(), replacement.size());
+        p += replacement.size();
+      }
+      continue;
+    }
+    if (ch < 0x800) {
+      *p++ = static_cast<char>(0xC0 | (ch >> 6));
+      *p++ = static_cast<char>(0x80 | (ch & 0x3F));
+      continue;
+    }
+    if (IsLead(ch)) {
+      if (i + 1 < n && IsTrail(text[i + 1])) {
+        const char32_t code = 0x10000 + ((static_cast<char32_t>(ch) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        *p++ = static_cast<char>(0xF0 | (code >> 18));
+        *p++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (code & 0x3F));
+        ++i;
+      }
+      continue;
+    }
+    if (IsTrail(ch) || IsNonCharacter(ch)) continue;
+    *p++ = static_cast<char>(0xE0 | (ch >> 12));
+    *p++ = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (ch & 0x3F));
+  }
+  out.append(buffer, p);
+}
+
+}  // namespace verimo
