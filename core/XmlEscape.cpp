@@ -1,5 +1,7 @@
 #include "core/XmlEscape.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <string_view>
 
@@ -79,8 +81,7 @@ void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, std::string& out) 
         *p++ = static_cast<char>(ch);
       } else {
         const std::string_view replacement = AsciiReplacement(ch, breaks);
-        std::memcpy(p, replacement.data(), replacement.size());
-        p += replacement.size();
+        p = std::copy(replacement.begin(), replacement.end(), p);
       }
       continue;
     }

@@ -3,8 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -107,8 +109,15 @@ void TTesselSQLite::Open(const std::string& path) {
     Fail("cannot create the database " + path);
 }
 
+// SQLite's own text, and the system's reason when a system call failed
+// ("database or disk is full (No space left on device)").
 void TTesselSQLite::Fail(const std::string& what) const {
-  throw Exception(what + ": " + (db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory"));
+  if (db_ == nullptr) throw Exception(what + ": out of memory");
+  std::string message = what + ": " + sqlite3_errmsg(db_);
+  int systemError = sqlite3_system_errno(db_);
+  if (systemError == 0 && sqlite3_errcode(db_) == SQLITE_FULL) systemError = ENOSPC;
+  if (systemError != 0) message += std::string(" (") + std::strerror(systemError) + ")";
+  throw Exception(message);
 }
 
 void TTesselSQLite::Exec(const char* statement) {
