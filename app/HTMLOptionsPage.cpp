@@ -208,7 +208,7 @@ QWidget* THTMLOptionsPage::BuildTablePage() {
   auto* widget = new QWidget;
   auto* layout = new QVBoxLayout(widget);
   auto* sizes = new QFormLayout;
-  sizes->addRow(Q(u"Kenarlık kalınlığı:"), NumberEdit("edHTMLBorderWidth", 0, 100, table.BorderWidth));
+  sizes->addRow(Q(u"Kenarlık kalınlığı:"), NumberEdit("edHTMLBorderWidth", 0, 100, table.Border));
   sizes->addRow(Q(u"Hücre iç boşluğu:"), NumberEdit("edHTMLCellPadding", 0, 100, table.CellPadding));
   sizes->addRow(Q(u"Hücre aralığı:"), NumberEdit("edHTMLCellSpacing", 0, 100, table.CellSpacing));
   layout->addLayout(sizes);
@@ -249,8 +249,8 @@ QWidget* THTMLOptionsPage::BuildFilesPage() {
   auto* bar = new QGroupBox(Q(u"Gezinti çubuğu"));
   auto* barForm = new QFormLayout(bar);
   auto* where = new QHBoxLayout;
-  where->addWidget(FlagBox("chHTMLNavigationOnTop", Q(u"Üstte"), files.NavigationOnTop));
-  where->addWidget(FlagBox("chHTMLNavigationOnBottom", Q(u"Altta"), files.NavigationOnBottom));
+  where->addWidget(FlagBox("chHTMLNavigationOnTop", Q(u"Üstte"), files.OnTop));
+  where->addWidget(FlagBox("chHTMLNavigationOnBottom", Q(u"Altta"), files.OnBottom));
   barForm->addRow(where);
   barForm->addRow(Q(u"Dizin:"), TextEdit("edHTMLIndexLinkTitle", files.IndexLinkTitle));
   barForm->addRow(Q(u"İlk:"), TextEdit("edHTMLFirstLinkTitle", files.FirstLinkTitle));

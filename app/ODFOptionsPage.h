@@ -1,37 +1,27 @@
 #pragma once
 
-#include <functional>
-
-#include <QWidget>
-
-#include "dialog/TesselDialogForm.h"
-
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
+#include "app/StyleOptionsPage.h"
 
 namespace verimo {
 
 // The option page of the two OpenDocument types ("ODS Hesap Tablosu" and
 // "ODT Metin Belgesi"): the sheet or table name, the strip type, the style
-// list (header, captions, data, footer and the strip styles) with the
-// selected style's font, background, alignments and, for the spreadsheet,
-// its border; for the text document the paragraph highlight and the table
-// border. It edits the form's ODSOptions / ODTOptions directly.
-class TODFOptionsPage : public QWidget {
+// list with the selected style's font, background, alignments and, for the
+// spreadsheet, its border; for the text document the paragraph highlight
+// and the table border. It edits the form's ODSOptions / ODTOptions
+// directly.
+class TODFOptionsPage : public TStyleOptionsPage {
  public:
   enum class TKind { ODS, ODT };
   TODFOptionsPage(TTesselDialogForm& form, TKind kind, QWidget* parent = nullptr);
 
-  // Shows the form's options again (after loading settings, for example).
-  void Refresh();
+  void Refresh() override;
 
  private:
   void Build();
+  void BuildBorder(QLayout* layout);
   void Connect();
-  int StripCount() const;
+  void ConnectBorder();
   // The selected style as its common part and, where it has them, its
   // spreadsheet-cell and text-paragraph parts.
   TODSParagraphStyle& Style();
@@ -40,28 +30,19 @@ class TODFOptionsPage : public QWidget {
   TODFTextVerticalAligment* VerticalAlignment();
   TODFBorder& Border();
   WideString& Name();
-  TODFStripStyleType& StripType();
-  void Edit(const std::function<void()>& change);
-  void PickColor(TColor& color);
   void RefreshStyle();
+  void RefreshBorder();
 
-  TTesselDialogForm& form_;
+  int StripType() const override;
+  void SetStripType(int type) override;
+  int StripCount() const override;
+  void AddStrip() override;
+  void DeleteStrip(size_t at) override;
+  TPackageFont SelectedFont() override;
+  void SetSelectedFont(const TPackageFont& font) override;
+
   TKind kind_;
-  bool refreshing_ = false;
-  int styleIndex_ = 0;
-
   QLineEdit* edName_ = nullptr;
-  QComboBox* cbStripType_ = nullptr;
-  QComboBox* cbStyle_ = nullptr;
-  QPushButton* bAddStrip_ = nullptr;
-  QPushButton* bDeleteStrip_ = nullptr;
-  QLineEdit* edFontName_ = nullptr;
-  QSpinBox* edFontSize_ = nullptr;
-  QPushButton* bFontColor_ = nullptr;
-  QCheckBox* chBold_ = nullptr;
-  QCheckBox* chItalic_ = nullptr;
-  QCheckBox* chUnderline_ = nullptr;
-  QCheckBox* chStrikeOut_ = nullptr;
   QCheckBox* chAllowBackground_ = nullptr;
   QPushButton* bBackground_ = nullptr;
   QComboBox* cbAlignment_ = nullptr;

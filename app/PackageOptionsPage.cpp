@@ -1,14 +1,12 @@
 #include "app/PackageOptionsPage.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/OptionsPageWidgets.h"
@@ -19,10 +17,16 @@ namespace {
 
 QString Q(const char16_t* text) { return ToQString(text); }
 
+TStyleOptionsPage::TStyleControlNames PackageControlNames(TPackageOptionsPage::TKind kind) {
+  TStyleOptionsPage::TStyleControlNames names;
+  names.strikeOut = kind == TPackageOptionsPage::TKind::Docx;
+  return names;
+}
+
 }  // namespace
 
 TPackageOptionsPage::TPackageOptionsPage(TTesselDialogForm& form, TKind kind, QWidget* parent)
-    : QWidget(parent), form_(form), kind_(kind) {
+    : TStyleOptionsPage(form, PackageControlNames(kind), parent), kind_(kind) {
   setObjectName(kind == TKind::Xlsx ? QStringLiteral("tshXlsx") : QStringLiteral("tshDocx"));
   Build();
   Connect();
@@ -44,127 +48,85 @@ void TPackageOptionsPage::Build() {
     chAutoOrientation_ = Check(this, "chDocxAutoOrientation", kAutoOrientationText);
     general->addRow(QString(), chAutoOrientation_);
   }
-  cbStripType_ = Combo(this, "cbStripType", {u"Yok", u"Sütun", u"Satır"});
-  general->addRow(Q(u"Şerit stili:"), cbStripType_);
+  AddStripTypeRow(general);
   layout->addLayout(general);
 
-  auto* styles = new QGroupBox(Q(u"Stiller"), this);
-  auto* styleForm = new QFormLayout(styles);
-  auto* list = new QHBoxLayout;
-  cbStyle_ = new QComboBox(styles);
-  cbStyle_->setObjectName(QStringLiteral("cbStyle"));
-  bAddStrip_ = new QPushButton(Q(u"Şerit ekle"), styles);
-  bAddStrip_->setObjectName(QStringLiteral("bAddStrip"));
-  bDeleteStrip_ = new QPushButton(Q(u"Şerit sil"), styles);
-  bDeleteStrip_->setObjectName(QStringLiteral("bDeleteStrip"));
-  list->addWidget(cbStyle_, 1);
-  list->addWidget(bAddStrip_);
-  list->addWidget(bDeleteStrip_);
-  styleForm->addRow(Q(u"Stil:"), list);
-
-  auto* font = new QHBoxLayout;
-  edFontName_ = new QLineEdit(styles);
-  edFontName_->setObjectName(QStringLiteral("edFontName"));
-  edFontSize_ = new QSpinBox(styles);
-  edFontSize_->setObjectName(QStringLiteral("edFontSize"));
-  edFontSize_->setRange(1, 409);
-  bFontColor_ = ColorButton(styles, "bFontColor");
-  font->addWidget(edFontName_, 1);
-  font->addWidget(edFontSize_);
-  font->addWidget(bFontColor_);
-  styleForm->addRow(Q(u"Yazı tipi:"), font);
-
-  auto* looks = new QHBoxLayout;
-  chBold_ = new QCheckBox(Q(u"Kalın"), styles);
-  chItalic_ = new QCheckBox(Q(u"İtalik"), styles);
-  chUnderline_ = new QCheckBox(Q(u"Altı çizili"), styles);
-  looks->addWidget(chBold_);
-  looks->addWidget(chItalic_);
-  looks->addWidget(chUnderline_);
-  if (!xlsx) {
-    chStrikeOut_ = new QCheckBox(Q(u"Üstü çizili"), styles);
-    looks->addWidget(chStrikeOut_);
-  }
-  looks->addStretch();
-  styleForm->addRow(QString(), looks);
-
+  QFormLayout* styles = AddStyleGroup(layout);
+  QWidget* group = styles->parentWidget();
   auto* background = new QHBoxLayout;
-  chUseBackground_ = new QCheckBox(Q(u"Arka plan rengi"), styles);
-  chUseBackground_->setObjectName(QStringLiteral("chUseBackground"));
-  bBackground_ = ColorButton(styles, "bBackground");
+  chUseBackground_ = Check(group, "chUseBackground", u"Arka plan rengi");
+  bBackground_ = ColorButton(group, "bBackground");
   background->addWidget(chUseBackground_);
   background->addWidget(bBackground_);
   background->addStretch();
-  styleForm->addRow(QString(), background);
-
-  cbAlignment_ = Combo(styles, "cbAlignment", {u"Sol", u"Sağ", u"Orta", u"İki yana"});
-  styleForm->addRow(Q(u"Yatay hizalama:"), cbAlignment_);
+  styles->addRow(QString(), background);
+  cbAlignment_ = Combo(group, "cbAlignment", {u"Sol", u"Sağ", u"Orta", u"İki yana"});
+  styles->addRow(Q(u"Yatay hizalama:"), cbAlignment_);
   if (xlsx) {
-    cbVertical_ = Combo(styles, "cbVertical", {u"Üst", u"Orta", u"Alt"});
-    styleForm->addRow(Q(u"Dikey hizalama:"), cbVertical_);
-    chWrapText_ = new QCheckBox(Q(u"Metni kaydır"), styles);
-    styleForm->addRow(QString(), chWrapText_);
-    auto* border = new QHBoxLayout;
-    chStyleBorder_ = new QCheckBox(Q(u"Kenarlık"), styles);
-    chStyleBorder_->setObjectName(QStringLiteral("chStyleBorder"));
-    cbStyleBorder_ = Combo(styles, "cbStyleBorder", {});
-    for (int i = xbsThin; i <= xbsMediumDashDotDot; ++i)
-      cbStyleBorder_->addItem(Q(XlsxBorderStyleName(static_cast<TXlsxBorderStyle>(i))));
-    bStyleBorderColor_ = ColorButton(styles, "bStyleBorderColor");
-    border->addWidget(chStyleBorder_);
-    border->addWidget(cbStyleBorder_, 1);
-    border->addWidget(bStyleBorderColor_);
-    styleForm->addRow(QString(), border);
+    BuildWorkbookRows(styles);
   } else {
-    auto* highlight = new QHBoxLayout;
-    chHighlight_ = new QCheckBox(Q(u"Vurgu"), styles);
-    chHighlight_->setObjectName(QStringLiteral("chHighlight"));
-    cbHighlight_ = Combo(styles, "cbHighlight", {u"(yok)"});
-    for (int i = hcYellow; i <= hcBlack; ++i)
-      cbHighlight_->addItem(Q(DocxHighlightName(static_cast<TMSHighlightColor>(i))));
-    highlight->addWidget(chHighlight_);
-    highlight->addWidget(cbHighlight_, 1);
-    styleForm->addRow(QString(), highlight);
-  }
-  layout->addWidget(styles);
-
-  if (!xlsx) {
-    auto* table = new QGroupBox(Q(u"Tablo kenarlığı"), this);
-    auto* row = new QHBoxLayout(table);
-    chTableBorder_ = new QCheckBox(Q(u"Başlık ve veri hücrelerine kenarlık"), table);
-    chTableBorder_->setObjectName(QStringLiteral("chDocxUseBorder"));
-    cbTableBorder_ = Combo(table, "cbDocxBorderStyle", {});
-    for (int i = dbsSingle; i <= dbsEngrave3D; ++i)
-      cbTableBorder_->addItem(Q(DocxBorderStyleName(static_cast<TDocxBorderStyle>(i))));
-    bTableBorderColor_ = ColorButton(table, "bDocxBorderColor");
-    row->addWidget(chTableBorder_);
-    row->addWidget(cbTableBorder_, 1);
-    row->addWidget(bTableBorderColor_);
-    layout->addWidget(table);
+    BuildDocumentRows(styles);
+    BuildTableBorder(layout);
   }
   layout->addStretch();
 }
 
-int TPackageOptionsPage::StripCount() const {
-  return static_cast<int>(kind_ == TKind::Xlsx ? form_.XlsxOptions.StripStylesList.size()
-                                               : form_.DocxOptions.StripStylesList.size());
+void TPackageOptionsPage::BuildWorkbookRows(QFormLayout* styles) {
+  QWidget* group = styles->parentWidget();
+  cbVertical_ = Combo(group, "cbVertical", {u"Üst", u"Orta", u"Alt"});
+  styles->addRow(Q(u"Dikey hizalama:"), cbVertical_);
+  chWrapText_ = new QCheckBox(Q(u"Metni kaydır"), group);
+  styles->addRow(QString(), chWrapText_);
+  auto* border = new QHBoxLayout;
+  chStyleBorder_ = Check(group, "chStyleBorder", u"Kenarlık");
+  cbStyleBorder_ = Combo(group, "cbStyleBorder", {});
+  for (int i = xbsThin; i <= xbsMediumDashDotDot; ++i)
+    cbStyleBorder_->addItem(Q(XlsxBorderStyleName(static_cast<TXlsxBorderStyle>(i))));
+  bStyleBorderColor_ = ColorButton(group, "bStyleBorderColor");
+  border->addWidget(chStyleBorder_);
+  border->addWidget(cbStyleBorder_, 1);
+  border->addWidget(bStyleBorderColor_);
+  styles->addRow(QString(), border);
+}
+
+void TPackageOptionsPage::BuildDocumentRows(QFormLayout* styles) {
+  QWidget* group = styles->parentWidget();
+  auto* highlight = new QHBoxLayout;
+  chHighlight_ = Check(group, "chHighlight", u"Vurgu");
+  cbHighlight_ = Combo(group, "cbHighlight", {u"(yok)"});
+  for (int i = hcYellow; i <= hcBlack; ++i)
+    cbHighlight_->addItem(Q(DocxHighlightName(static_cast<TMSHighlightColor>(i))));
+  highlight->addWidget(chHighlight_);
+  highlight->addWidget(cbHighlight_, 1);
+  styles->addRow(QString(), highlight);
+}
+
+void TPackageOptionsPage::BuildTableBorder(QLayout* layout) {
+  auto* table = new QGroupBox(Q(u"Tablo kenarlığı"), this);
+  auto* row = new QHBoxLayout(table);
+  chTableBorder_ = Check(table, "chDocxUseBorder", u"Başlık ve veri hücrelerine kenarlık");
+  cbTableBorder_ = Combo(table, "cbDocxBorderStyle", {});
+  for (int i = dbsSingle; i <= dbsEngrave3D; ++i)
+    cbTableBorder_->addItem(Q(DocxBorderStyleName(static_cast<TDocxBorderStyle>(i))));
+  bTableBorderColor_ = ColorButton(table, "bDocxBorderColor");
+  row->addWidget(chTableBorder_);
+  row->addWidget(cbTableBorder_, 1);
+  row->addWidget(bTableBorderColor_);
+  layout->addWidget(table);
 }
 
 TXlsxCellStyle* TPackageOptionsPage::XlsxStyle() {
   if (kind_ != TKind::Xlsx) return nullptr;
   TTesselXlsxOptions& options = form_.XlsxOptions;
-  return styleIndex_ < 4 ? &options.BaseStyle(styleIndex_)
-                         : &options.StripStylesList[static_cast<size_t>(styleIndex_ - 4)].Options;
+  return StripSelected() ? &options.StripStylesList[StripIndex()].Options : &options.BaseStyle(StyleIndex());
 }
 
 TDocxCellStyle* TPackageOptionsPage::DocxStyle() {
   if (kind_ != TKind::Docx) return nullptr;
   TTesselDocxOptions& options = form_.DocxOptions;
-  return styleIndex_ < 4 ? &options.BaseStyle(styleIndex_)
-                         : &options.StripStylesList[static_cast<size_t>(styleIndex_ - 4)].Options;
+  return StripSelected() ? &options.StripStylesList[StripIndex()].Options : &options.BaseStyle(StyleIndex());
 }
 
-TPackageFont& TPackageOptionsPage::Font() { return XlsxStyle() ? XlsxStyle()->Font : DocxStyle()->Font; }
 bool& TPackageOptionsPage::UseBackground() {
   return XlsxStyle() ? XlsxStyle()->UseBackground : DocxStyle()->UseBackground;
 }
@@ -175,115 +137,86 @@ TMSCellAlignment& TPackageOptionsPage::Alignment() {
   return XlsxStyle() ? XlsxStyle()->Alignment : DocxStyle()->Alignment;
 }
 
-void TPackageOptionsPage::Edit(const std::function<void()>& change) {
-  if (refreshing_) return;
-  change();
-  Refresh();
+int TPackageOptionsPage::StripType() const {
+  return kind_ == TKind::Xlsx ? form_.XlsxOptions.StripStyleType : form_.DocxOptions.StripStyleType;
 }
 
-void TPackageOptionsPage::PickColor(TColor& color) {
-  const QColor chosen = QColorDialog::getColor(ToQColor(color), this);
-  if (chosen.isValid()) Edit([&] { color = FromQColor(chosen); });
+void TPackageOptionsPage::SetStripType(int type) {
+  const auto stripType = static_cast<TMSStripStyleType>(type);
+  if (kind_ == TKind::Xlsx) form_.XlsxOptions.StripStyleType = stripType;
+  else form_.DocxOptions.StripStyleType = stripType;
+}
+
+int TPackageOptionsPage::StripCount() const {
+  return static_cast<int>(kind_ == TKind::Xlsx ? form_.XlsxOptions.StripStylesList.size()
+                                               : form_.DocxOptions.StripStylesList.size());
+}
+
+void TPackageOptionsPage::AddStrip() {
+  if (kind_ == TKind::Xlsx) form_.XlsxOptions.StripStylesList.emplace_back();
+  else form_.DocxOptions.StripStylesList.emplace_back();
+}
+
+void TPackageOptionsPage::DeleteStrip(size_t at) {
+  const auto offset = static_cast<ptrdiff_t>(at);
+  if (kind_ == TKind::Xlsx) form_.XlsxOptions.StripStylesList.erase(form_.XlsxOptions.StripStylesList.begin() + offset);
+  else form_.DocxOptions.StripStylesList.erase(form_.DocxOptions.StripStylesList.begin() + offset);
+}
+
+TPackageFont TPackageOptionsPage::SelectedFont() { return XlsxStyle() ? XlsxStyle()->Font : DocxStyle()->Font; }
+void TPackageOptionsPage::SetSelectedFont(const TPackageFont& font) {
+  (XlsxStyle() ? XlsxStyle()->Font : DocxStyle()->Font) = font;
 }
 
 void TPackageOptionsPage::Connect() {
-  if (edSheetName_)
-    connect(edSheetName_, &QLineEdit::textEdited, this, [this](const QString& text) {
-      if (!text.isEmpty()) form_.XlsxSheetName = ToWide(text);
-    });
-  // An orientation the user picks is kept.
-  if (cbOrientation_)
-    connect(cbOrientation_, &QComboBox::activated, this, [this](int index) {
-      Edit([&] {
-        form_.DocxOptions.PageOrientation = index == 1 ? poLandscape : poPortrait;
-        form_.DocxOptions.AutoOrientation = false;
-      });
-    });
-  if (chAutoOrientation_)
-    connect(chAutoOrientation_, &QCheckBox::toggled, this,
-            [this](bool checked) { Edit([&] { form_.DocxOptions.AutoOrientation = checked; }); });
-  connect(cbStripType_, &QComboBox::activated, this, [this](int index) {
-    Edit([&] {
-      const auto type = static_cast<TMSStripStyleType>(index);
-      if (kind_ == TKind::Xlsx) form_.XlsxOptions.StripStyleType = type;
-      else form_.DocxOptions.StripStyleType = type;
-    });
-  });
-  connect(cbStyle_, &QComboBox::activated, this, [this](int index) { Edit([&] { styleIndex_ = index; }); });
-  connect(bAddStrip_, &QPushButton::clicked, this, [this] {
-    Edit([&] {
-      if (kind_ == TKind::Xlsx) form_.XlsxOptions.StripStylesList.emplace_back();
-      else form_.DocxOptions.StripStylesList.emplace_back();
-      styleIndex_ = 4 + StripCount() - 1;
-    });
-  });
-  connect(bDeleteStrip_, &QPushButton::clicked, this, [this] {
-    Edit([&] {
-      if (styleIndex_ < 4) return;
-      const auto at = static_cast<size_t>(styleIndex_ - 4);
-      if (kind_ == TKind::Xlsx) form_.XlsxOptions.StripStylesList.erase(form_.XlsxOptions.StripStylesList.begin() + at);
-      else form_.DocxOptions.StripStylesList.erase(form_.DocxOptions.StripStylesList.begin() + at);
-      styleIndex_ = std::min(styleIndex_, 4 + StripCount() - 1);
-    });
-  });
-  connect(edFontName_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    if (!text.isEmpty() && !refreshing_) Font().Name = ToWide(text);
-  });
-  connect(edFontSize_, &QSpinBox::valueChanged, this, [this](int size) { Edit([&] { Font().Size = size; }); });
-  connect(bFontColor_, &QPushButton::clicked, this, [this] { PickColor(Font().Color); });
-  connect(chBold_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { Font().Bold = on; }); });
-  connect(chItalic_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { Font().Italic = on; }); });
-  connect(chUnderline_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { Font().Underline = on; }); });
-  if (chStrikeOut_)
-    connect(chStrikeOut_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { Font().StrikeOut = on; }); });
+  ConnectStyleControls();
   connect(chUseBackground_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { UseBackground() = on; }); });
   connect(bBackground_, &QPushButton::clicked, this, [this] { PickColor(Background()); });
   connect(cbAlignment_, &QComboBox::activated, this,
           [this](int index) { Edit([&] { Alignment() = static_cast<TMSCellAlignment>(index); }); });
-  if (cbVertical_) {
-    connect(cbVertical_, &QComboBox::activated, this, [this](int index) {
-      Edit([&] { XlsxStyle()->VerticalAligment = static_cast<TMSCellVerticalAligment>(index); });
-    });
-    connect(chWrapText_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { XlsxStyle()->WrapText = on; }); });
-    connect(chStyleBorder_, &QCheckBox::toggled, this,
-            [this](bool on) { Edit([&] { XlsxStyle()->UseBorder = on; }); });
-    connect(cbStyleBorder_, &QComboBox::activated, this, [this](int index) {
-      Edit([&] { XlsxStyle()->Border.Style = static_cast<TXlsxBorderStyle>(index); });
-    });
-    connect(bStyleBorderColor_, &QPushButton::clicked, this, [this] { PickColor(XlsxStyle()->Border.Color); });
-  }
-  if (chHighlight_) {
-    connect(chHighlight_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { DocxStyle()->UseHighlight = on; }); });
-    connect(cbHighlight_, &QComboBox::activated, this, [this](int index) {
-      Edit([&] { DocxStyle()->HighlightColor = static_cast<TMSHighlightColor>(index); });
-    });
-    connect(chTableBorder_, &QCheckBox::toggled, this,
-            [this](bool on) { Edit([&] { form_.DocxOptions.UseBorder = on; }); });
-    connect(cbTableBorder_, &QComboBox::activated, this, [this](int index) {
-      Edit([&] { form_.DocxOptions.Border.Style = static_cast<TDocxBorderStyle>(index); });
-    });
-    connect(bTableBorderColor_, &QPushButton::clicked, this, [this] { PickColor(form_.DocxOptions.Border.Color); });
-  }
+  if (kind_ == TKind::Xlsx) ConnectWorkbookRows();
+  else ConnectDocumentRows();
 }
 
-void TPackageOptionsPage::RefreshStyleList() {
-  cbStyle_->clear();
-  for (const char16_t* caption : kPackageStyleCaptions) cbStyle_->addItem(Q(caption));
-  for (int i = 0; i < StripCount(); ++i) cbStyle_->addItem(Q(u"ŞERİT ") + QString::number(i + 1));
-  styleIndex_ = std::clamp(styleIndex_, 0, cbStyle_->count() - 1);
-  cbStyle_->setCurrentIndex(styleIndex_);
-  bDeleteStrip_->setEnabled(styleIndex_ >= 4);
+void TPackageOptionsPage::ConnectWorkbookRows() {
+  connect(edSheetName_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (!text.isEmpty()) form_.XlsxSheetName = ToWide(text);
+  });
+  connect(cbVertical_, &QComboBox::activated, this, [this](int index) {
+    Edit([&] { XlsxStyle()->VerticalAligment = static_cast<TMSCellVerticalAligment>(index); });
+  });
+  connect(chWrapText_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { XlsxStyle()->WrapText = on; }); });
+  connect(chStyleBorder_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { XlsxStyle()->UseBorder = on; }); });
+  connect(cbStyleBorder_, &QComboBox::activated, this, [this](int index) {
+    Edit([&] { XlsxStyle()->Border.Style = static_cast<TXlsxBorderStyle>(index); });
+  });
+  connect(bStyleBorderColor_, &QPushButton::clicked, this, [this] { PickColor(XlsxStyle()->Border.Color); });
+}
+
+void TPackageOptionsPage::ConnectDocumentRows() {
+  TTesselDocxOptions& options = form_.DocxOptions;
+  // An orientation the user picks is kept.
+  connect(cbOrientation_, &QComboBox::activated, this, [this, &options](int index) {
+    Edit([&] {
+      options.PageOrientation = index == 1 ? poLandscape : poPortrait;
+      options.AutoOrientation = false;
+    });
+  });
+  connect(chAutoOrientation_, &QCheckBox::toggled, this,
+          [this, &options](bool checked) { Edit([&] { options.AutoOrientation = checked; }); });
+  connect(chHighlight_, &QCheckBox::toggled, this, [this](bool on) { Edit([&] { DocxStyle()->UseHighlight = on; }); });
+  connect(cbHighlight_, &QComboBox::activated, this, [this](int index) {
+    Edit([&] { DocxStyle()->HighlightColor = static_cast<TMSHighlightColor>(index); });
+  });
+  connect(chTableBorder_, &QCheckBox::toggled, this,
+          [this, &options](bool on) { Edit([&] { options.UseBorder = on; }); });
+  connect(cbTableBorder_, &QComboBox::activated, this, [this, &options](int index) {
+    Edit([&] { options.Border.Style = static_cast<TDocxBorderStyle>(index); });
+  });
+  connect(bTableBorderColor_, &QPushButton::clicked, this, [this, &options] { PickColor(options.Border.Color); });
 }
 
 void TPackageOptionsPage::RefreshStyle() {
-  const TPackageFont& font = Font();
-  if (!edFontName_->hasFocus()) edFontName_->setText(ToQString(font.Name));
-  edFontSize_->setValue(font.Size);
-  ShowColor(bFontColor_, font.Color);
-  chBold_->setChecked(font.Bold);
-  chItalic_->setChecked(font.Italic);
-  chUnderline_->setChecked(font.Underline);
-  if (chStrikeOut_) chStrikeOut_->setChecked(font.StrikeOut);
   chUseBackground_->setChecked(UseBackground());
   ShowColor(bBackground_, Background());
   bBackground_->setEnabled(UseBackground());
@@ -304,24 +237,26 @@ void TPackageOptionsPage::RefreshStyle() {
   }
 }
 
+void TPackageOptionsPage::RefreshDocument() {
+  const TTesselDocxOptions& options = form_.DocxOptions;
+  cbOrientation_->setCurrentIndex(options.PageOrientation == poLandscape ? 1 : 0);
+  chAutoOrientation_->setChecked(options.AutoOrientation);
+  chAutoOrientation_->setEnabled(options.PageOrientation == poPortrait);
+  chTableBorder_->setChecked(options.UseBorder);
+  cbTableBorder_->setCurrentIndex(options.Border.Style);
+  cbTableBorder_->setEnabled(options.UseBorder);
+  ShowColor(bTableBorderColor_, options.Border.Color);
+  bTableBorderColor_->setEnabled(options.UseBorder);
+}
+
 void TPackageOptionsPage::Refresh() {
   refreshing_ = true;
   if (kind_ == TKind::Xlsx) {
     if (!edSheetName_->hasFocus()) edSheetName_->setText(ToQString(form_.XlsxSheetName));
-    cbStripType_->setCurrentIndex(form_.XlsxOptions.StripStyleType);
   } else {
-    const TTesselDocxOptions& options = form_.DocxOptions;
-    cbStripType_->setCurrentIndex(options.StripStyleType);
-    cbOrientation_->setCurrentIndex(options.PageOrientation == poLandscape ? 1 : 0);
-    chAutoOrientation_->setChecked(options.AutoOrientation);
-    chAutoOrientation_->setEnabled(options.PageOrientation == poPortrait);
-    chTableBorder_->setChecked(options.UseBorder);
-    cbTableBorder_->setCurrentIndex(options.Border.Style);
-    cbTableBorder_->setEnabled(options.UseBorder);
-    ShowColor(bTableBorderColor_, options.Border.Color);
-    bTableBorderColor_->setEnabled(options.UseBorder);
+    RefreshDocument();
   }
-  RefreshStyleList();
+  RefreshStyleControls();
   RefreshStyle();
   refreshing_ = false;
 }

@@ -1,64 +1,47 @@
 #pragma once
 
-#include <QWidget>
-
-#include "dialog/TesselDialogForm.h"
-
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
+#include "app/StyleOptionsPage.h"
 
 namespace verimo {
 
 // The option page of the two Office Open XML types ("MS Excel 2007" and
-// "MS Word 2007"): the style list (header, captions, data, footer and the
-// strip styles) with the selected style's font, background and alignment,
-// the strip type, and the options of the type (sheet name and per-style
-// borders; page orientation, highlight and the table border). It edits the
-// form's XlsxOptions / DocxOptions directly.
-class TPackageOptionsPage : public QWidget {
+// "MS Word 2007"): the style list with the selected style's font,
+// background and alignment, the strip type, and the options of the type
+// (sheet name and per-style borders; page orientation, highlight and the
+// table border). It edits the form's XlsxOptions / DocxOptions directly.
+class TPackageOptionsPage : public TStyleOptionsPage {
  public:
   enum class TKind { Xlsx, Docx };
   TPackageOptionsPage(TTesselDialogForm& form, TKind kind, QWidget* parent = nullptr);
 
-  // Shows the form's options again (after loading settings, for example).
-  void Refresh();
+  void Refresh() override;
 
  private:
   void Build();
+  void BuildWorkbookRows(QFormLayout* styles);
+  void BuildDocumentRows(QFormLayout* styles);
+  void BuildTableBorder(QLayout* layout);
   void Connect();
-  int StripCount() const;
-  TPackageFont& Font();
+  void ConnectWorkbookRows();
+  void ConnectDocumentRows();
+  void RefreshStyle();
+  void RefreshDocument();
   bool& UseBackground();
   TColor& Background();
   TMSCellAlignment& Alignment();
   TXlsxCellStyle* XlsxStyle();
   TDocxCellStyle* DocxStyle();
-  void RefreshStyleList();
-  void RefreshStyle();
-  void Edit(const std::function<void()>& change);
-  void PickColor(TColor& color);
 
-  TTesselDialogForm& form_;
+  int StripType() const override;
+  void SetStripType(int type) override;
+  int StripCount() const override;
+  void AddStrip() override;
+  void DeleteStrip(size_t at) override;
+  TPackageFont SelectedFont() override;
+  void SetSelectedFont(const TPackageFont& font) override;
+
   TKind kind_;
-  bool refreshing_ = false;
-  int styleIndex_ = 0;
-
   QLineEdit* edSheetName_ = nullptr;
-  QComboBox* cbStripType_ = nullptr;
-  QComboBox* cbStyle_ = nullptr;
-  QPushButton* bAddStrip_ = nullptr;
-  QPushButton* bDeleteStrip_ = nullptr;
-  QLineEdit* edFontName_ = nullptr;
-  QSpinBox* edFontSize_ = nullptr;
-  QPushButton* bFontColor_ = nullptr;
-  QCheckBox* chBold_ = nullptr;
-  QCheckBox* chItalic_ = nullptr;
-  QCheckBox* chUnderline_ = nullptr;
-  QCheckBox* chStrikeOut_ = nullptr;
   QCheckBox* chUseBackground_ = nullptr;
   QPushButton* bBackground_ = nullptr;
   QComboBox* cbAlignment_ = nullptr;

@@ -13,14 +13,7 @@ TTesselDialog::TTesselDialog()
 TTesselDialog::~TTesselDialog() = default;
 
 TTesselSourceRefs TTesselDialog::Source() const {
-  TTesselSourceRefs source;
-  source.Kind = ExportSource;
-  source.DataSet = DataSet;
-  source.CustomSource = CustomSource;
-  source.ListView = ListView;
-  source.DBGrid = DBGrid;
-  source.StringGrid = StringGrid;
-  return source;
+  return {ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
 }
 
 // The field lists show every column of the source; the dialog's own

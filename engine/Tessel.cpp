@@ -304,14 +304,7 @@ bool TTessel::CellTextIsValueText(int index) const {
 // --- source operations ---
 
 TTesselSourceRefs TTessel::Source() const {
-  TTesselSourceRefs refs;
-  refs.Kind = ExportSource;
-  refs.DataSet = DataSet;
-  refs.CustomSource = CustomSource;
-  refs.ListView = ListView;
-  refs.DBGrid = DBGrid;
-  refs.StringGrid = StringGrid;
-  return refs;
+  return {ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
 }
 
 void TTessel::CheckSource() const { Source().CheckSource(); }

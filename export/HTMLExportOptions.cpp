@@ -1,51 +1,34 @@
 #include "export/HTMLExportOptions.h"
 
+#include <type_traits>
+
 #include "formats/text/TesselHTMLSettings.h"
 
 namespace verimo {
 
-TTesselHTMLPageOptions::TTesselHTMLPageOptions() { TextFont.Color = clWhite; }
-
 namespace {
+
+// The exporter's part of a dialog option object, const as the object is.
+template <typename Base, typename Derived>
+auto& ExporterPart(Derived& options) {
+  if constexpr (std::is_const_v<Derived>) return static_cast<const Base&>(options);
+  else return static_cast<Base&>(options);
+}
 
 // Calls `pair(exporterField, dialogField)` for every option the dialog's
 // pages hold beside the page file size, so that both directions of copying
 // go through one list.
 template <typename Html, typename Page, typename Table, typename MultiFile, typename Pair>
 void ForEachHTMLOption(Html& html, Page& page, Table& table, MultiFile& multiFile, Pair pair) {
+  pair(html.HTMLOptions, ExporterPart<THTMLOptions>(page));
   pair(html.Title, page.Title);
-  pair(html.HTMLOptions.BackgroundColor, page.BackgroundColor);
-  pair(html.HTMLOptions.TextFont, page.TextFont);
-  pair(html.HTMLOptions.DefaultOptions, page.DefaultOptions);
-  pair(html.HTMLOptions.LinkColor, page.LinkColor);
-  pair(html.HTMLOptions.VLinkColor, page.VLinkColor);
-  pair(html.HTMLOptions.ALinkColor, page.ALinkColor);
-  pair(html.HTMLOptions.BackgroundFileName, page.BackgroundFileName);
-  pair(html.HTMLOptions.AdvancedAttributes, page.AdvancedAttributes);
   pair(html.UsingCSS, page.UsingCSS);
   pair(html.CSSFileName, page.CSSFileName);
   pair(html.OverwriteCSSFile, page.OverwriteCSSFile);
   pair(html.BoolAsCheckBox, page.BoolAsCheckBox);
-  pair(html.TableOptions.Border, table.BorderWidth);
-  pair(html.TableOptions.CellPadding, table.CellPadding);
-  pair(html.TableOptions.CellSpacing, table.CellSpacing);
-  pair(html.TableOptions.AdvancedAttributes, table.AdvancedAttributes);
-  pair(html.TableOptions.HeadersRowBgColor, table.HeadersRowBgColor);
-  pair(html.TableOptions.HeadersRowFontColor, table.HeadersRowFontColor);
-  pair(html.TableOptions.TableBgColor, table.TableBgColor);
-  pair(html.TableOptions.TableFontColor, table.TableFontColor);
-  pair(html.TableOptions.OddRowBgColor, table.OddRowBgColor);
-  pair(html.TableOptions.BorderColor, table.BorderColor);
-  pair(html.TableOptions.BackgroundFileName, table.BackgroundFileName);
+  pair(html.TableOptions, ExporterPart<TTableOptions>(table));
+  pair(html.Navigation, ExporterPart<TTesselHTMLNavigation>(multiFile));
   pair(html.GenerateIndex, multiFile.GenerateIndex);
-  pair(html.Navigation.IndexLinkTemplate, multiFile.IndexLinkTemplate);
-  pair(html.Navigation.OnTop, multiFile.NavigationOnTop);
-  pair(html.Navigation.OnBottom, multiFile.NavigationOnBottom);
-  pair(html.Navigation.IndexLinkTitle, multiFile.IndexLinkTitle);
-  pair(html.Navigation.FirstLinkTitle, multiFile.FirstLinkTitle);
-  pair(html.Navigation.PriorLinkTitle, multiFile.PriorLinkTitle);
-  pair(html.Navigation.NextLinkTitle, multiFile.NextLinkTitle);
-  pair(html.Navigation.LastLinkTitle, multiFile.LastLinkTitle);
 }
 
 }  // namespace

@@ -12,49 +12,21 @@ class TTesselIniFile;
 
 // The HTML option pages of the export dialog: table, page and page files.
 
-struct TTesselHTMLTableOptions {
-  int BorderWidth = 1;
-  int CellPadding = 4;
-  int CellSpacing = 1;
-  TStringList AdvancedAttributes;
-  TColor HeadersRowBgColor = 0x0000FF;  // red
-  TColor HeadersRowFontColor = clWhite;
-  TColor TableBgColor = 15497728;
-  TColor TableFontColor = clWhite;
-  TColor OddRowBgColor = 13527808;
-  TColor BorderColor = clWhite;
-  WideString BackgroundFileName;
-  friend bool operator==(const TTesselHTMLTableOptions&, const TTesselHTMLTableOptions&) = default;
-};
+// The dialog's page, table and page-file options are the exporter's, with
+// what the dialog keeps beside them.
+struct TTesselHTMLTableOptions : TTableOptions {};
 
-struct TTesselHTMLPageOptions {
-  TTesselHTMLPageOptions();
+struct TTesselHTMLPageOptions : THTMLOptions {
   WideString Title;
-  TColor BackgroundColor = 10040115;
-  TTesselFont TextFont;  // Arial, white
-  THTMLDefaultOptions DefaultOptions;
-  TColor LinkColor = 8253289;
-  TColor VLinkColor = 0xFF00FF;  // fuchsia
-  TColor ALinkColor = 0x00FF00;  // lime
-  WideString BackgroundFileName;
-  TStringList AdvancedAttributes;
   TUsingCSS UsingCSS = usInternal;
   std::string CSSFileName;
   bool OverwriteCSSFile = true;
   bool BoolAsCheckBox = false;
 };
 
-struct TTesselHTMLMultiFileOptions {
+struct TTesselHTMLMultiFileOptions : TTesselHTMLNavigation {
   int FileRecCount = 0;
   bool GenerateIndex = false;
-  WideString IndexLinkTemplate;
-  bool NavigationOnTop = true;
-  bool NavigationOnBottom = true;
-  WideString IndexLinkTitle = u"Index";
-  WideString FirstLinkTitle = u"First";
-  WideString PriorLinkTitle = u"Prior";
-  WideString NextLinkTitle = u"Next";
-  WideString LastLinkTitle = u"Last";
   friend bool operator==(const TTesselHTMLMultiFileOptions&, const TTesselHTMLMultiFileOptions&) = default;
 };
 

@@ -349,6 +349,13 @@ int WordRows(int columns, int rows) {
   return std::min(rows, EnvCount("VERIMO_PAGE_SWEEP_WORD_ROWS", std::max(4, (WholeSweep() ? 2000 : 400) / columns)));
 }
 
+// VERIMO_PAGE_SWEEP_ONLY=text limits the fixture sweep to the tables whose
+// path holds the text (one table's findings in minutes, not an hour).
+bool SweepTakes(const fs::path& table) {
+  const char* only = std::getenv("VERIMO_PAGE_SWEEP_ONLY");
+  return only == nullptr || table.string().find(only) != std::string::npos;
+}
+
 TEST_F(PageFitReadBackTest, GeneratedTablesOfEveryWidthShowEveryValue) {
   const int rows = SweepRows();
   for (int columns : {2, 10, 25, 60, 255}) {
@@ -372,7 +379,7 @@ TEST_F(PageFitReadBackTest, FixtureTablesShowEveryValue) {
   for (const auto& entry : fs::recursive_directory_iterator(*test::SharedDir() / "fixtures" / "paradox")) {
     std::string extension = entry.path().extension().string();
     for (char& ch : extension) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    if (extension != ".db") continue;
+    if (extension != ".db" || !SweepTakes(entry.path())) continue;
     auto table = std::make_unique<TTable>();
     table->SetDatabaseName(entry.path().parent_path().string());
     table->SetTableName(entry.path().filename().string());
@@ -389,7 +396,9 @@ TEST_F(PageFitReadBackTest, FixtureTablesShowEveryValue) {
     ExportAll(*table, std::to_string(index++) + "-" + entry.path().stem().string(), fields, {}, {}, records, 2000, records);
     open.push_back(std::move(table));
   }
-  EXPECT_GT(index, 40);
+  if (std::getenv("VERIMO_PAGE_SWEEP_ONLY") == nullptr) {
+    EXPECT_GT(index, 40);
+  }
   EXPECT_EQ(ReadBack(), "");
 }
 

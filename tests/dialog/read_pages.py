@@ -52,7 +52,11 @@ NO_GLYPH = set("\u00d0\u00de\u00f0\u00fe\u0104\u0105\u0110\u0111\u0118\u0119\u01
 # and how far the pieces of a text cut by a page break may lie apart.
 AHEAD = 8_000_000
 PIECES_APART = 400_000
+# A text is cut into at most this many pieces, and one more for each
+# PIECE_LENGTH characters of it (a long memo fills many pages of a narrow
+# column).
 MOST_PIECES = 12
+PIECE_LENGTH = 200
 # The first piece of a cut text is its first place after the text before
 # that starts with this many of its characters.
 FIRST_PIECE = 4
@@ -145,7 +149,7 @@ def find_in_pieces(found, wanted, position):
         if length == 0:
             return None
     rest, cursor = wanted[length:], start + length
-    for _ in range(MOST_PIECES):
+    for _ in range(MOST_PIECES + len(wanted) // PIECE_LENGTH):
         if not rest:
             return start
         length, where = longest_prefix(found, rest, cursor)

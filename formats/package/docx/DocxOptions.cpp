@@ -8,24 +8,12 @@ namespace verimo {
 namespace {
 
 constexpr WideStringView kSection = u"DOCX";
-constexpr WideStringView kStylePrefix = u"DOCX_OPTIONS_";
-constexpr WideStringView kStripPrefix = u"DOCX_STRIP_STYLE_";
+constexpr TStyleSections kStyleSections{u"DOCX_OPTIONS_", u"DOCX_STRIP_STYLE_"};
 
-template <typename E>
-E Clamped(int value, E last, E fallback) {
-  return value < 0 || value > static_cast<int>(last) ? fallback : static_cast<E>(value);
-}
-
-TColor ColorValue(int value) { return static_cast<TColor>(value) & 0xFFFFFFu; }
+const TFontKeys kFontKeys{{u"Calibri", 11}, 1638, true};
 
 void SaveStyle(TTesselIniFile& file, WideStringView section, const TDocxCellStyle& style) {
-  file.WriteString(section, u"FontName", style.Font.Name);
-  file.WriteInteger(section, u"FontSize", style.Font.Size);
-  file.WriteInteger(section, u"FontColor", static_cast<int>(style.Font.Color));
-  file.WriteBool(section, u"FontBold", style.Font.Bold);
-  file.WriteBool(section, u"FontItalic", style.Font.Italic);
-  file.WriteBool(section, u"FontUnderline", style.Font.Underline);
-  file.WriteBool(section, u"FontStrikeOut", style.Font.StrikeOut);
+  SaveFontKeys(file, section, style.Font, kFontKeys);
   file.WriteBool(section, u"UseBackground", style.UseBackground);
   file.WriteInteger(section, u"BackgroundColor", static_cast<int>(style.BackgroundColor));
   file.WriteInteger(section, u"HorAlignment", style.Alignment);
@@ -34,23 +22,21 @@ void SaveStyle(TTesselIniFile& file, WideStringView section, const TDocxCellStyl
 }
 
 void LoadStyle(const TTesselIniFile& file, WideStringView section, TDocxCellStyle& style) {
-  style.Font.Name = file.ReadString(section, u"FontName", u"Calibri");
-  if (style.Font.Name.empty()) style.Font.Name = u"Calibri";
-  style.Font.Size = std::clamp(file.ReadInteger(section, u"FontSize", 11), 1, 1638);
-  style.Font.Color = ColorValue(file.ReadInteger(section, u"FontColor", 0));
-  style.Font.Bold = file.ReadBool(section, u"FontBold", false);
-  style.Font.Italic = file.ReadBool(section, u"FontItalic", false);
-  style.Font.Underline = file.ReadBool(section, u"FontUnderline", false);
-  style.Font.StrikeOut = file.ReadBool(section, u"FontStrikeOut", false);
+  LoadFontKeys(file, section, style.Font, kFontKeys);
   style.UseBackground = file.ReadBool(section, u"UseBackground", false);
-  style.BackgroundColor = ColorValue(file.ReadInteger(section, u"BackgroundColor", 0));
-  style.Alignment = Clamped(file.ReadInteger(section, u"HorAlignment", 0), caJustify, caLeft);
+  style.BackgroundColor = ColorSetting(file.ReadInteger(section, u"BackgroundColor", 0));
+  style.Alignment = EnumSetting(file.ReadInteger(section, u"HorAlignment", 0), caJustify, caLeft);
   style.UseHighlight = file.ReadBool(section, u"UseHighlight", false);
-  style.HighlightColor = Clamped(file.ReadInteger(section, u"HighlightColor", 0), hcBlack, hcNone);
+  style.HighlightColor = EnumSetting(file.ReadInteger(section, u"HighlightColor", 0), hcBlack, hcNone);
 }
 
-WideString StyleSection(int index) { return WideString(kStylePrefix) + kPackageStyleCaptions[index]; }
-WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide(index); }
+void SaveStyle(TTesselIniFile& file, WideStringView section, const TDocxStripStyle& strip) {
+  SaveStyle(file, section, strip.Options);
+}
+
+void LoadStyle(const TTesselIniFile& file, WideStringView section, TDocxStripStyle& strip) {
+  LoadStyle(file, section, strip.Options);
+}
 
 }  // namespace
 
@@ -85,29 +71,19 @@ void SaveDocxSettings(TTesselIniFile& file, const TTesselDocxOptions& options) {
   file.WriteInteger(kSection, u"BorderStyle", options.Border.Style);
   file.WriteInteger(kSection, u"PageOrientation", options.PageOrientation);
   file.WriteBool(kSection, u"AutoOrientation", options.AutoOrientation);
-  for (int i = 0; i < 4; ++i) SaveStyle(file, StyleSection(i), options.BaseStyle(i));
-  EraseSectionsStartingWith(file, kStripPrefix);
-  for (size_t i = 0; i < options.StripStylesList.size(); ++i)
-    SaveStyle(file, StripSection(static_cast<int>(i)), options.StripStylesList[i].Options);
+  kStyleSections.SaveAll(file, options, [](auto&&... args) { SaveStyle(args...); });
 }
 
 void LoadDocxSettings(const TTesselIniFile& file, TTesselDocxOptions& options) {
-  options.StripStyleType = Clamped(file.ReadInteger(kSection, u"StripType", options.StripStyleType), ssRow, ssNone);
+  options.StripStyleType = EnumSetting(file.ReadInteger(kSection, u"StripType", options.StripStyleType), ssRow, ssNone);
   options.UseBorder = file.ReadBool(kSection, u"UseBorder", options.UseBorder);
-  options.Border.Color = ColorValue(file.ReadInteger(kSection, u"BorderColor", static_cast<int>(options.Border.Color)));
+  options.Border.Color = ColorSetting(file.ReadInteger(kSection, u"BorderColor", static_cast<int>(options.Border.Color)));
   options.Border.Style =
-      Clamped(file.ReadInteger(kSection, u"BorderStyle", options.Border.Style), dbsEngrave3D, dbsSingle);
+      EnumSetting(file.ReadInteger(kSection, u"BorderStyle", options.Border.Style), dbsEngrave3D, dbsSingle);
   options.PageOrientation =
-      Clamped(file.ReadInteger(kSection, u"PageOrientation", options.PageOrientation), poLandscape, poPortrait);
+      EnumSetting(file.ReadInteger(kSection, u"PageOrientation", options.PageOrientation), poLandscape, poPortrait);
   options.AutoOrientation = file.ReadBool(kSection, u"AutoOrientation", options.AutoOrientation);
-  for (int i = 0; i < 4; ++i)
-    if (file.SectionExists(StyleSection(i))) LoadStyle(file, StyleSection(i), options.BaseStyle(i));
-  options.StripStylesList.clear();
-  for (int i = 0; file.SectionExists(StripSection(i)); ++i) {
-    TDocxStripStyle strip;
-    LoadStyle(file, StripSection(i), strip.Options);
-    options.StripStylesList.push_back(strip);
-  }
+  kStyleSections.LoadAll(file, options, [](auto&&... args) { LoadStyle(args...); });
 }
 
 }  // namespace verimo

@@ -9,12 +9,7 @@
 namespace verimo {
 namespace {
 
-template <typename E>
-E Clamped(int value, E last, E fallback) {
-  return value < 0 || value > static_cast<int>(last) ? fallback : static_cast<E>(value);
-}
-
-TColor ColorValue(int value) { return static_cast<TColor>(value) & 0xFFFFFFu; }
+const TFontKeys kFontKeys{{u"arial", 10}, 999, true};
 
 }  // namespace
 
@@ -55,30 +50,17 @@ const char16_t* ODFVerticalAlign(TODFTextVerticalAligment alignment) {
 }
 
 void SaveODFStyle(TTesselIniFile& file, WideStringView section, const TODSParagraphStyle& style) {
-  file.WriteString(section, u"FontName", style.Font.Name);
-  file.WriteInteger(section, u"FontSize", style.Font.Size);
-  file.WriteInteger(section, u"FontColor", static_cast<int>(style.Font.Color));
-  file.WriteBool(section, u"FontBold", style.Font.Bold);
-  file.WriteBool(section, u"FontItalic", style.Font.Italic);
-  file.WriteBool(section, u"FontStrikeOut", style.Font.StrikeOut);
-  file.WriteBool(section, u"FontUnderline", style.Font.Underline);
+  SaveFontKeys(file, section, style.Font, kFontKeys);
   file.WriteBool(section, u"AllowBackground", style.AllowBackground);
   file.WriteInteger(section, u"BackgroundColor", static_cast<int>(style.BackgroundColor));
   file.WriteInteger(section, u"HorAlignment", style.Alignment);
 }
 
 void LoadODFStyle(const TTesselIniFile& file, WideStringView section, TODSParagraphStyle& style) {
-  style.Font.Name = file.ReadString(section, u"FontName", u"arial");
-  if (style.Font.Name.empty()) style.Font.Name = u"arial";
-  style.Font.Size = std::clamp(file.ReadInteger(section, u"FontSize", 10), 1, 999);
-  style.Font.Color = ColorValue(file.ReadInteger(section, u"FontColor", 0));
-  style.Font.Bold = file.ReadBool(section, u"FontBold", false);
-  style.Font.Italic = file.ReadBool(section, u"FontItalic", false);
-  style.Font.StrikeOut = file.ReadBool(section, u"FontStrikeOut", false);
-  style.Font.Underline = file.ReadBool(section, u"FontUnderline", false);
+  LoadFontKeys(file, section, style.Font, kFontKeys);
   style.AllowBackground = file.ReadBool(section, u"AllowBackground", true);
-  style.BackgroundColor = ColorValue(file.ReadInteger(section, u"BackgroundColor", static_cast<int>(clWhite)));
-  style.Alignment = Clamped(file.ReadInteger(section, u"HorAlignment", 0), taODFJustify, taODFLeft);
+  style.BackgroundColor = ColorSetting(file.ReadInteger(section, u"BackgroundColor", static_cast<int>(clWhite)));
+  style.Alignment = EnumSetting(file.ReadInteger(section, u"HorAlignment", 0), taODFJustify, taODFLeft);
 }
 
 void SaveODFBorder(TTesselIniFile& file, WideStringView section, const TODFBorder& border) {
@@ -88,9 +70,9 @@ void SaveODFBorder(TTesselIniFile& file, WideStringView section, const TODFBorde
 }
 
 void LoadODFBorder(const TTesselIniFile& file, WideStringView section, TODFBorder& border) {
-  border.BorderStyle = Clamped(file.ReadInteger(section, u"BorderStyle", border.BorderStyle), bsODFSolid, bsODFNone);
+  border.BorderStyle = EnumSetting(file.ReadInteger(section, u"BorderStyle", border.BorderStyle), bsODFSolid, bsODFNone);
   border.BorderWidth = std::clamp(file.ReadInteger(section, u"BorderWidth", border.BorderWidth), 0, 1000);
-  border.BorderColor = ColorValue(file.ReadInteger(section, u"BorderColor", static_cast<int>(border.BorderColor)));
+  border.BorderColor = ColorSetting(file.ReadInteger(section, u"BorderColor", static_cast<int>(border.BorderColor)));
 }
 
 void SaveODFStyle(TTesselIniFile& file, WideStringView section, const TODSCellParagraphStyle& style) {
@@ -101,7 +83,7 @@ void SaveODFStyle(TTesselIniFile& file, WideStringView section, const TODSCellPa
 
 void LoadODFStyle(const TTesselIniFile& file, WideStringView section, TODSCellParagraphStyle& style) {
   LoadODFStyle(file, section, static_cast<TODSParagraphStyle&>(style));
-  style.VerticalAligment = Clamped(file.ReadInteger(section, u"VertAlignment", taODFBottom), taODFBottom, taODFBottom);
+  style.VerticalAligment = EnumSetting(file.ReadInteger(section, u"VertAlignment", taODFBottom), taODFBottom, taODFBottom);
   style.Border = TODFBorder();
   LoadODFBorder(file, section, style.Border);
 }
@@ -125,7 +107,7 @@ void SaveODFStyle(TTesselIniFile& file, WideStringView section, const TODTParagr
 void LoadODFStyle(const TTesselIniFile& file, WideStringView section, TODTParagraphStyle& style) {
   LoadODFStyle(file, section, static_cast<TODSParagraphStyle&>(style));
   style.AllowHighlight = file.ReadBool(section, u"AllowHighlight", false);
-  style.HighlightColor = ColorValue(file.ReadInteger(section, u"HighlightColor", static_cast<int>(clWhite)));
+  style.HighlightColor = ColorSetting(file.ReadInteger(section, u"HighlightColor", static_cast<int>(clWhite)));
 }
 
 void SaveODFStyle(TTesselIniFile& file, WideStringView section, const TODTCellParagraphStyle& style) {
@@ -135,7 +117,7 @@ void SaveODFStyle(TTesselIniFile& file, WideStringView section, const TODTCellPa
 
 void LoadODFStyle(const TTesselIniFile& file, WideStringView section, TODTCellParagraphStyle& style) {
   LoadODFStyle(file, section, static_cast<TODTParagraphStyle&>(style));
-  style.VerticalAligment = Clamped(file.ReadInteger(section, u"VertAlignment", taODFBottom), taODFBottom, taODFBottom);
+  style.VerticalAligment = EnumSetting(file.ReadInteger(section, u"VertAlignment", taODFBottom), taODFBottom, taODFBottom);
 }
 
 

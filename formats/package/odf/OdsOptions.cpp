@@ -7,11 +7,8 @@ namespace verimo {
 namespace {
 
 constexpr WideStringView kSection = u"ODS";
-constexpr WideStringView kStylePrefix = u"ODS_STYLE_";
-constexpr WideStringView kStripPrefix = u"ODS_STRIP_STYLE_";
+constexpr TStyleSections kStyleSections{u"ODS_STYLE_", u"ODS_STRIP_STYLE_"};
 
-WideString StyleSection(int index) { return WideString(kStylePrefix) + kPackageStyleCaptions[index]; }
-WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide(index); }
 WideString StripName(size_t index) { return u"StripStyle" + IntToWide(static_cast<long long>(index) + 1); }
 
 void AppendCellStyle(std::string& out, WideStringView name, const TODSParagraphStyle& style,
@@ -102,10 +99,7 @@ void AppendODSCommonStyles(std::string& out, const TTesselODSOptions& options) {
 void SaveODSSettings(TTesselIniFile& file, const TTesselODSOptions& options, WideStringView sheetName) {
   file.WriteString(kSection, u"SheetName", sheetName);
   file.WriteInteger(kSection, u"StripType", options.StripStyle);
-  for (int i = 0; i < 4; ++i) SaveODFStyle(file, StyleSection(i), options.BaseStyle(i));
-  EraseSectionsStartingWith(file, kStripPrefix);
-  for (size_t i = 0; i < options.StripStylesList.size(); ++i)
-    SaveODFStyle(file, StripSection(static_cast<int>(i)), options.StripStylesList[i]);
+  kStyleSections.SaveAll(file, options, [](auto&&... args) { SaveODFStyle(args...); });
 }
 
 void LoadODSSettings(const TTesselIniFile& file, TTesselODSOptions& options, WideString& sheetName) {
@@ -113,14 +107,7 @@ void LoadODSSettings(const TTesselIniFile& file, TTesselODSOptions& options, Wid
   if (!name.empty()) sheetName = name;
   const int strip = file.ReadInteger(kSection, u"StripType", options.StripStyle);
   options.StripStyle = strip >= ssNone && strip <= ssRow ? static_cast<TODFStripStyleType>(strip) : ssNone;
-  for (int i = 0; i < 4; ++i)
-    if (file.SectionExists(StyleSection(i))) LoadODFStyle(file, StyleSection(i), options.BaseStyle(i));
-  options.StripStylesList.clear();
-  for (int i = 0; file.SectionExists(StripSection(i)); ++i) {
-    TODSStripCellParagraphStyle style;
-    LoadODFStyle(file, StripSection(i), style);
-    options.StripStylesList.push_back(style);
-  }
+  kStyleSections.LoadAll(file, options, [](auto&&... args) { LoadODFStyle(args...); });
 }
 
 }  // namespace verimo

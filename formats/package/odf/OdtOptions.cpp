@@ -7,12 +7,9 @@ namespace verimo {
 namespace {
 
 constexpr WideStringView kSection = u"ODT";
-constexpr WideStringView kStylePrefix = u"ODT_STYLE_";
-constexpr WideStringView kStripPrefix = u"ODT_STRIP_STYLE_";
+constexpr TStyleSections kStyleSections{u"ODT_STYLE_", u"ODT_STRIP_STYLE_"};
 constexpr const char* kPrefixes[] = {"", "Layer", "Ender", "LayerEnder"};
 
-WideString StyleSection(int index) { return WideString(kStylePrefix) + kPackageStyleCaptions[index]; }
-WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide(index); }
 WideString Numbered(WideStringView base, size_t index) {
   return WideString(base) + IntToWide(static_cast<long long>(index) + 1);
 }
@@ -93,13 +90,14 @@ void SaveODTSettings(TTesselIniFile& file, const TTesselODTOptions& options, Wid
   file.WriteInteger(kSection, u"BorderStyle", options.Border.BorderStyle);
   file.WriteInteger(kSection, u"BorderColor", static_cast<int>(options.Border.BorderColor));
   file.WriteInteger(kSection, u"BorderWidth", options.Border.BorderWidth);
-  SaveODFStyle(file, StyleSection(0), options.HeaderStyle);
-  SaveODFStyle(file, StyleSection(1), options.CaptionRowStyle);
-  SaveODFStyle(file, StyleSection(2), options.DataStyle);
-  SaveODFStyle(file, StyleSection(3), options.FooterStyle);
-  EraseSectionsStartingWith(file, kStripPrefix);
-  for (size_t i = 0; i < options.StripStylesList.size(); ++i)
-    SaveODFStyle(file, StripSection(static_cast<int>(i)), options.StripStylesList[i]);
+  // The base styles by their own types: the caption and data styles have a
+  // vertical alignment.
+  const auto save = [](auto&&... args) { SaveODFStyle(args...); };
+  save(file, kStyleSections.Style(0), options.HeaderStyle);
+  save(file, kStyleSections.Style(1), options.CaptionRowStyle);
+  save(file, kStyleSections.Style(2), options.DataStyle);
+  save(file, kStyleSections.Style(3), options.FooterStyle);
+  kStyleSections.SaveStrips(file, options.StripStylesList, save);
 }
 
 void LoadODTSettings(const TTesselIniFile& file, TTesselODTOptions& options, WideString& tableName) {
@@ -108,19 +106,14 @@ void LoadODTSettings(const TTesselIniFile& file, TTesselODTOptions& options, Wid
   const int strip = file.ReadInteger(kSection, u"StripType", options.StripStyle);
   options.StripStyle = strip >= ssNone && strip <= ssRow ? static_cast<TODFStripStyleType>(strip) : ssNone;
   LoadODFBorder(file, kSection, options.Border);
-  auto load = [&file](int index, auto& style) {
-    if (file.SectionExists(StyleSection(index))) LoadODFStyle(file, StyleSection(index), style);
+  const auto load = [&file](int index, auto& style) {
+    if (file.SectionExists(kStyleSections.Style(index))) LoadODFStyle(file, kStyleSections.Style(index), style);
   };
   load(0, options.HeaderStyle);
   load(1, options.CaptionRowStyle);
   load(2, options.DataStyle);
   load(3, options.FooterStyle);
-  options.StripStylesList.clear();
-  for (int i = 0; file.SectionExists(StripSection(i)); ++i) {
-    TODTCellParagraphStyle style;
-    LoadODFStyle(file, StripSection(i), style);
-    options.StripStylesList.push_back(style);
-  }
+  kStyleSections.LoadStrips(file, options.StripStylesList, [](auto&&... args) { LoadODFStyle(args...); });
 }
 
 }  // namespace verimo

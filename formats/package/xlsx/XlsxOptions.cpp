@@ -8,16 +8,11 @@ namespace verimo {
 namespace {
 
 constexpr WideStringView kSection = u"XLSX";
-constexpr WideStringView kStylePrefix = u"XLSX_OPTIONS_";
-constexpr WideStringView kStripPrefix = u"XLSX_STRIP_STYLE_";
+constexpr TStyleSections kStyleSections{u"XLSX_OPTIONS_", u"XLSX_STRIP_STYLE_"};
+const TFontKeys kFontKeys{{u"Calibri", 11}, 409, false};
 
 void SaveStyle(TTesselIniFile& file, WideStringView section, const TXlsxCellStyle& style) {
-  file.WriteString(section, u"FontName", style.Font.Name);
-  file.WriteInteger(section, u"FontSize", style.Font.Size);
-  file.WriteInteger(section, u"FontColor", static_cast<int>(style.Font.Color));
-  file.WriteBool(section, u"FontBold", style.Font.Bold);
-  file.WriteBool(section, u"FontItalic", style.Font.Italic);
-  file.WriteBool(section, u"FontUnderline", style.Font.Underline);
+  SaveFontKeys(file, section, style.Font, kFontKeys);
   file.WriteBool(section, u"UseBackground", style.UseBackground);
   file.WriteInteger(section, u"BackgroundColor", static_cast<int>(style.BackgroundColor));
   file.WriteInteger(section, u"HorAlignment", style.Alignment);
@@ -27,31 +22,25 @@ void SaveStyle(TTesselIniFile& file, WideStringView section, const TXlsxCellStyl
   file.WriteInteger(section, u"BorderColor", static_cast<int>(style.Border.Color));
 }
 
-template <typename E>
-E Clamped(int value, E last, E fallback) {
-  return value < 0 || value > static_cast<int>(last) ? fallback : static_cast<E>(value);
-}
-
 // Missing keys take the fixed defaults of the format, not the current values.
 void LoadStyle(const TTesselIniFile& file, WideStringView section, TXlsxCellStyle& style) {
-  style.Font.Name = file.ReadString(section, u"FontName", u"Calibri");
-  if (style.Font.Name.empty()) style.Font.Name = u"Calibri";
-  style.Font.Size = std::clamp(file.ReadInteger(section, u"FontSize", 11), 1, 409);
-  style.Font.Color = static_cast<TColor>(file.ReadInteger(section, u"FontColor", 0)) & 0xFFFFFFu;
-  style.Font.Bold = file.ReadBool(section, u"FontBold", false);
-  style.Font.Italic = file.ReadBool(section, u"FontItalic", false);
-  style.Font.Underline = file.ReadBool(section, u"FontUnderline", false);
+  LoadFontKeys(file, section, style.Font, kFontKeys);
   style.UseBackground = file.ReadBool(section, u"UseBackground", false);
-  style.BackgroundColor = static_cast<TColor>(file.ReadInteger(section, u"BackgroundColor", 0)) & 0xFFFFFFu;
-  style.Alignment = Clamped(file.ReadInteger(section, u"HorAlignment", 0), caJustify, caLeft);
-  style.VerticalAligment = Clamped(file.ReadInteger(section, u"VertAlignment", 0), cvaBottom, cvaBottom);
+  style.BackgroundColor = ColorSetting(file.ReadInteger(section, u"BackgroundColor", 0));
+  style.Alignment = EnumSetting(file.ReadInteger(section, u"HorAlignment", 0), caJustify, caLeft);
+  style.VerticalAligment = EnumSetting(file.ReadInteger(section, u"VertAlignment", 0), cvaBottom, cvaBottom);
   style.UseBorder = file.ReadBool(section, u"UseBorder", false);
-  style.Border.Style = Clamped(file.ReadInteger(section, u"BorderStyle", 0), xbsMediumDashDotDot, xbsThin);
-  style.Border.Color = static_cast<TColor>(file.ReadInteger(section, u"BorderColor", 0)) & 0xFFFFFFu;
+  style.Border.Style = EnumSetting(file.ReadInteger(section, u"BorderStyle", 0), xbsMediumDashDotDot, xbsThin);
+  style.Border.Color = ColorSetting(file.ReadInteger(section, u"BorderColor", 0));
 }
 
-WideString StyleSection(int index) { return WideString(kStylePrefix) + kPackageStyleCaptions[index]; }
-WideString StripSection(int index) { return WideString(kStripPrefix) + IntToWide(index); }
+void SaveStyle(TTesselIniFile& file, WideStringView section, const TXlsxStripStyle& strip) {
+  SaveStyle(file, section, strip.Options);
+}
+
+void LoadStyle(const TTesselIniFile& file, WideStringView section, TXlsxStripStyle& strip) {
+  LoadStyle(file, section, strip.Options);
+}
 
 }  // namespace
 
@@ -71,24 +60,14 @@ TXlsxCellStyle& TTesselXlsxOptions::BaseStyle(int index) { return BaseStyleOf<TX
 void SaveXlsxSettings(TTesselIniFile& file, const TTesselXlsxOptions& options, WideStringView sheetName) {
   file.WriteString(kSection, u"SheetName", sheetName);
   file.WriteInteger(kSection, u"StripType", options.StripStyleType);
-  for (int i = 0; i < 4; ++i) SaveStyle(file, StyleSection(i), options.BaseStyle(i));
-  EraseSectionsStartingWith(file, kStripPrefix);
-  for (size_t i = 0; i < options.StripStylesList.size(); ++i)
-    SaveStyle(file, StripSection(static_cast<int>(i)), options.StripStylesList[i].Options);
+  kStyleSections.SaveAll(file, options, [](auto&&... args) { SaveStyle(args...); });
 }
 
 void LoadXlsxSettings(const TTesselIniFile& file, TTesselXlsxOptions& options, WideString& sheetName) {
   const WideString name = file.ReadString(kSection, u"SheetName", sheetName);
   if (!name.empty()) sheetName = name;
-  options.StripStyleType = Clamped(file.ReadInteger(kSection, u"StripType", options.StripStyleType), ssRow, ssNone);
-  for (int i = 0; i < 4; ++i)
-    if (file.SectionExists(StyleSection(i))) LoadStyle(file, StyleSection(i), options.BaseStyle(i));
-  options.StripStylesList.clear();
-  for (int i = 0; file.SectionExists(StripSection(i)); ++i) {
-    TXlsxStripStyle strip;
-    LoadStyle(file, StripSection(i), strip.Options);
-    options.StripStylesList.push_back(strip);
-  }
+  options.StripStyleType = EnumSetting(file.ReadInteger(kSection, u"StripType", options.StripStyleType), ssRow, ssNone);
+  kStyleSections.LoadAll(file, options, [](auto&&... args) { LoadStyle(args...); });
 }
 
 }  // namespace verimo
