@@ -23,9 +23,13 @@ namespace {
 
 fs::path FolderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
+// A file system that cannot sync at all (some user-space ones) says so with
+// one of the errors that end the loop quietly; a failed write does not.
 void Sync(int fd, const fs::path& target) {
-  while (::fsync(fd) != 0)
+  while (::fsync(fd) != 0) {
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return;
     if (errno != EINTR) Fail(target, errno);
+  }
 }
 
 // A rename only lasts once the folder holding the new name is on disk. A
