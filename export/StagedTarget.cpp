@@ -1,11 +1,12 @@
 #include "export/StagedTarget.h"
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <system_error>
 #include <utility>
 
 #include "core/Exception.h"
+#include "platform/storage/AtomicOutput.h"
 
 namespace verimo {
 
@@ -13,14 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path StagingFolderName(const fs::path& target) {
-  return target.parent_path() / ("." + target.filename().string() + ".verimo-" + std::to_string(getpid()) + ".part");
-}
-
-void Move(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  if (ec) throw Exception("Cannot write \"" + to.string() + "\": " + ec.message());
+// A new folder of this run's own beside the target. When none can be made
+// there, the name is still given: the export then fails to create it and
+// says why.
+fs::path MakeStagingFolder(const fs::path& target) {
+  std::error_code ignored;
+  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ignored);
+  std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".verimo-XXXXXX")).string();
+  const std::string unmade = pattern;
+  return ::mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path(unmade);
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -36,12 +38,8 @@ TStagedTarget::TStagedTarget(fs::path target, std::vector<fs::path> companions)
   for (const fs::path& companion : companions_)
     if (companion.lexically_normal() == target_.lexically_normal())
       throw Exception("\"" + target_.string() + "\" is the name of its own memo file; give the target another extension");
-  folder_ = StagingFolderName(target_);
+  folder_ = MakeStagingFolder(target_);
   path_ = folder_ / target_.filename();
-  // A folder that cannot be made is reported by the export itself, which
-  // creates the target's folder first.
-  std::error_code ignored;
-  fs::create_directories(folder_, ignored);
 }
 
 TStagedTarget::~TStagedTarget() {
@@ -58,8 +56,8 @@ void TStagedTarget::Commit() {
   for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
     if (it->path() != path_) written.push_back(it->path());
   if (ec) throw Exception("Cannot read \"" + folder_.string() + "\": " + ec.message());
-  for (const fs::path& file : written) Move(file, target_.parent_path() / file.filename());
-  Move(path_, target_);
+  for (const fs::path& file : written) PublishFile(file, target_.parent_path() / file.filename());
+  PublishFile(path_, target_);
   for (const fs::path& companion : stale)
     if (fs::is_regular_file(companion, ec)) fs::remove(companion, ec);
 }

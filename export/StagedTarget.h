@@ -8,9 +8,10 @@ namespace verimo {
 
 // An export's target and the files written beside it (memo file, pages,
 // style sheet) are first written into a hidden folder beside the target,
-// unique to this process, and moved into place only when the run has
-// finished. A run that fails (a full disk, an unreadable record) leaves the
-// target and its companions as they were. The target keeps its own name
+// made new for this run, and moved into place only when the run has
+// finished, each file synced and renamed whole (PublishFile). A run that
+// fails (a full disk, an unreadable record) leaves the target and its
+// companions as they were. The target keeps its own name
 // inside the folder, so that its files link to each other as they will in
 // the end. The folder and whatever is still in it go with this object.
 class TStagedTarget {

@@ -2,16 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
 
 #include "core/Exception.h"
+#include "platform/storage/AtomicOutput.h"
 
 namespace verimo {
 
@@ -21,20 +22,16 @@ namespace {
 
 std::string ErrnoText() { return std::strerror(errno); }
 
-void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 // Copies the open file into a new file; the error of a failed read or write
 // is the system's own (a full disk says so), not the generic one a short
-// copy gets from the standard library.
+// copy gets from the standard library. The copy gets the source's
+// permissions, which it keeps when it replaces the source.
 void CopyOpenFile(int source, const fs::path& to) {
-  const int target = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  const int target = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (target < 0) throw Exception("Cannot create \"" + to.string() + "\": " + ErrnoText());
   std::string error;
+  struct stat info {};
+  if (::fstat(source, &info) != 0 || ::fchmod(target, info.st_mode & 07777) != 0) error = ErrnoText();
   char buffer[1 << 16];
   for (off_t offset = 0; error.empty();) {
     const ssize_t got = ::pread(source, buffer, sizeof buffer, offset);
@@ -101,20 +98,10 @@ void TTesselAccessStage::LockAndCopyTarget() {
 
 void TTesselAccessStage::Publish() {
   if (published_) return;
-  if (targetExisted_) {
-    if (::rename(workFile_.c_str(), target_.c_str()) != 0)
-      throw Exception("Cannot replace \"" + target_.string() + "\": " + ErrnoText());
-  } else {
-    // A file that appeared at the target meanwhile is not overwritten.
-    if (::link(workFile_.c_str(), target_.c_str()) != 0) {
-      if (errno == EEXIST)
-        throw Exception("\"" + target_.string() + "\" was created by another program during the export; it is left alone.");
-      throw Exception("Cannot create \"" + target_.string() + "\": " + ErrnoText());
-    }
-    ::unlink(workFile_.c_str());
-  }
+  // A file that appeared at the target meanwhile is not overwritten.
+  if (!PublishFile(workFile_, target_, targetExisted_ ? TOnExisting::Replace : TOnExisting::Keep))
+    throw Exception("\"" + target_.string() + "\" was created by another program during the export; it is left alone.");
   published_ = true;
-  SyncFolder(target_.parent_path());
 }
 
 }  // namespace verimo

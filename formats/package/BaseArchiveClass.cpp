@@ -1,19 +1,14 @@
 #include "formats/package/BaseArchiveClass.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <ctime>
-#include <random>
 #include <system_error>
 
 #include "core/Exception.h"
 #include "formats/package/DeflatedPart.h"
 #include "formats/package/MiniZip.h"
 #include "formats/package/StagingFolder.h"
+#include "platform/storage/AtomicOutput.h"
 
 namespace verimo {
 namespace fs = std::filesystem;
@@ -53,44 +48,6 @@ std::vector<TFolderItem> SortedItems(const fs::path& folder, const std::string& 
   return items;
 }
 
-// A new, empty file beside the target, removed again unless Keep is called.
-class TTemporaryTarget {
- public:
-  explicit TTemporaryTarget(const fs::path& target) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const fs::path candidate =
-          target.parent_path() / ("." + target.filename().string() + "." + std::to_string(random()) + ".part");
-      const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd >= 0) {
-        ::close(fd);
-        path_ = candidate;
-        return;
-      }
-      if (errno != EEXIST) break;
-    }
-    throw Exception("The file " + target.string() + " cannot be created: " + std::strerror(errno));
-  }
-  ~TTemporaryTarget() {
-    if (path_.empty()) return;
-    std::error_code ec;
-    fs::remove(path_, ec);
-  }
-  TTemporaryTarget(const TTemporaryTarget&) = delete;
-  TTemporaryTarget& operator=(const TTemporaryTarget&) = delete;
-
-  const fs::path& Path() const { return path_; }
-  void MoveTo(const fs::path& target) {
-    std::error_code ec;
-    fs::rename(path_, target, ec);
-    if (ec) throw Exception("The file " + target.string() + " cannot be created: " + ec.message());
-    path_.clear();
-  }
-
- private:
-  fs::path path_;
-};
-
 void EnsureFolder(const fs::path& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) fs::create_directories(folder, ec);
@@ -110,7 +67,7 @@ void TBaseArchiveClass::CreateArchive() {
   fs::path target = outputFileName_;
   if (!target.has_parent_path()) target = fs::path(".") / target;
   EnsureFolder(target.parent_path());
-  TTemporaryTarget temporary(target);
+  TAtomicOutput temporary(target);
   {
     TMiniZip zip(temporary.Path());
     zip.Level = Level;
@@ -121,7 +78,7 @@ void TBaseArchiveClass::CreateArchive() {
       if (!deflatedAdded[i]) zip.AddDeflated(DeflatedParts[i].EntryName, std::time(nullptr), *DeflatedParts[i].Part);
     zip.Close();
   }
-  temporary.MoveTo(target);
+  temporary.Commit();
 }
 
 void TBaseArchiveClass::AddFolder(TMiniZip& zip, const fs::path& folder, const std::string& prefix,

@@ -125,6 +125,13 @@ FileHandle LockOriginal(const std::filesystem::path& path, bool exclusive) {
   throw Exception("The database '" + path.string() + "' is in use by another program.");
 }
 
+// A descriptor of its own on the file `fd` has open, for the page file.
+FileHandle DuplicateOf(int fd, const std::filesystem::path& path) {
+  FileHandle handle(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+  if (!handle.IsOpen()) throw Exception("Cannot open the database file '" + path.string() + "': " + std::strerror(errno));
+  return handle;
+}
+
 }  // namespace
 
 TDateTime CurrentDateTime() {
@@ -158,8 +165,8 @@ std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, cons
 }
 
 void Database::BuildEmpty(const WideString& password) {
-  scratch_ = std::make_unique<TemporaryFile>(path_);
-  file_ = std::make_unique<PageFile>(scratch_->TakeHandle(), scratch_->Path());
+  scratch_ = std::make_unique<TAtomicOutput>(path_);
+  file_ = std::make_unique<PageFile>(DuplicateOf(scratch_->Descriptor(), scratch_->Path()), scratch_->Path());
   header_.creationDate = CurrentDateTime();
   header_.password = password;
   header_.writtenByUs = true;
@@ -202,8 +209,8 @@ void Database::LoadExisting(const WideString& password, bool forWriting) {
   if (readOnly_) {
     file_ = std::make_unique<PageFile>(FileHandle(::fcntl(originalLock_.Get(), F_DUPFD_CLOEXEC, 0)), path_);
   } else {
-    scratch_ = std::make_unique<TemporaryFile>(path_);
-    FileHandle scratchHandle = scratch_->TakeHandle();
+    scratch_ = std::make_unique<TAtomicOutput>(path_);
+    FileHandle scratchHandle = DuplicateOf(scratch_->Descriptor(), scratch_->Path());
     ::fchmod(scratchHandle.Get(), info.st_mode & 07777);
     CopyFileContents(originalLock_.Get(), scratchHandle.Get(), path_);
     file_ = std::make_unique<PageFile>(std::move(scratchHandle), scratch_->Path());
@@ -346,12 +353,8 @@ void Database::Commit() {
     for (auto& [entry, table] : tables_) table->Flush();
     WriteGlobalMap();
     file_->Sync();
-    if (isNew_) {
-      const mode_t mask = ::umask(0);
-      ::umask(mask);
-      ::chmod(scratch_->Path().c_str(), 0666 & ~mask);
-    }
-    scratch_->Publish(path_, !isNew_);
+    if (!scratch_->Commit(isNew_ ? TOnExisting::Keep : TOnExisting::Replace))
+      throw Exception("Database '" + path_.string() + "' already exists.");
   });
   committed_ = true;
   originalLock_ = FileHandle();

@@ -10,6 +10,7 @@
 #include "platform/jet/Header.h"
 #include "platform/jet/PageFile.h"
 #include "platform/jet/TableStore.h"
+#include "platform/storage/AtomicOutput.h"
 
 namespace verimo::jet {
 
@@ -78,7 +79,7 @@ class Database {
   bool isNew_;
   bool readOnly_ = false;
   FileHandle originalLock_;
-  std::unique_ptr<TemporaryFile> scratch_;
+  std::unique_ptr<TAtomicOutput> scratch_;
   std::unique_ptr<PageFile> file_;
   DatabaseHeader header_;
   UsageMap globalMap_;

@@ -1,7 +1,6 @@
 #include "platform/jet/PageFile.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,12 +25,6 @@ void WriteAll(int fd, const uint8_t* data, size_t size, off_t offset) {
     size -= static_cast<size_t>(written);
     offset += written;
   }
-}
-
-void SyncDirectoryOf(const std::filesystem::path& file) {
-  const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
-  FileHandle handle(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (handle.IsOpen()) ::fsync(handle.Get());
 }
 
 }  // namespace
@@ -113,40 +106,6 @@ void PageFile::RequireRoom(uint32_t extraPages) const {
 
 void PageFile::Sync() {
   if (::fsync(handle_.Get()) != 0) Fail("save");
-}
-
-TemporaryFile::TemporaryFile(const std::filesystem::path& target) {
-  std::string pattern = target.string() + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0)
-    throw Exception("Cannot create a temporary file beside '" + target.string() + "': " + ErrnoText());
-  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-  handle_ = FileHandle(fd);
-  path_ = pattern;
-}
-
-TemporaryFile::~TemporaryFile() {
-  if (!published_) ::unlink(path_.c_str());
-}
-
-void TemporaryFile::Publish(const std::filesystem::path& target, bool replace) {
-  if (replace) {
-    if (::rename(path_.c_str(), target.c_str()) != 0)
-      throw Exception("Cannot replace '" + target.string() + "': " + ErrnoText());
-  } else if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-    if (errno == EEXIST) throw Exception("Database '" + target.string() + "' already exists.");
-    if (errno != EINVAL && errno != ENOSYS)
-      throw Exception("Cannot create '" + target.string() + "': " + ErrnoText());
-    // The file system cannot rename without replacing: a hard link fails
-    // on an existing target just as well.
-    if (::link(path_.c_str(), target.c_str()) != 0) {
-      if (errno == EEXIST) throw Exception("Database '" + target.string() + "' already exists.");
-      throw Exception("Cannot create '" + target.string() + "': " + ErrnoText());
-    }
-    ::unlink(path_.c_str());
-  }
-  published_ = true;
-  SyncDirectoryOf(target);
 }
 
 void CopyFileContents(int source, int destination, const std::filesystem::path& sourcePath) {

@@ -59,28 +59,6 @@ class PageFile {
   mutable bool failed_ = false;
 };
 
-// A scratch file beside a target, removed again unless it was published.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::filesystem::path& target);
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile();
-
-  const std::filesystem::path& Path() const { return path_; }
-  // Hands the descriptor over; the file itself stays until published.
-  FileHandle TakeHandle() { return std::move(handle_); }
-
-  // Moves the file to the target; fails when `replace` is false and the
-  // target exists.
-  void Publish(const std::filesystem::path& target, bool replace);
-
- private:
-  std::filesystem::path path_;
-  FileHandle handle_;
-  bool published_ = false;
-};
-
 // Copies all bytes of `source` into `destination` (both open descriptors).
 void CopyFileContents(int source, int destination, const std::filesystem::path& sourcePath);
 

@@ -136,8 +136,13 @@ TEST_F(AccessExportTest, ASecondRunAppendsAndASecondTableLeavesTheFirstAlone) {
   FillTypedTable(data);
   auto exporter = Exporter(data);
   exporter->Execute();
+  // The file keeps its permissions when the copy takes its place.
+  const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write;
+  fs::permissions(exporter->DatabaseName, shared);
   exporter->Execute();
   EXPECT_NE(exporter->ResultText().find("3 rows added to table EXPORT_TABLE"), std::string::npos);
+  EXPECT_EQ(fs::status(exporter->DatabaseName).permissions(), shared);
   exporter->TableName = u"İKİNCİ";
   exporter->ExportedFields.Clear();
   exporter->ExportedFields.Add(u"Ad");
