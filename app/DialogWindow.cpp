@@ -793,19 +793,19 @@ void TTesselDialogF::ConnectControls() {
   connect(rbXMLAccess_, &QRadioButton::toggled, this, [this](bool on) { form_.XMLOptions.DocumentType = on ? 1 : 0; });
   connect(chXMLSchema_, &QCheckBox::toggled, this, [this](bool on) { form_.XMLOptions.ExportXSDSchema = on; });
   connect(edXLSSheetTitle_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { form_.XLSOptions.SheetTitle = ToWide(text); });
+          [this](const QString& text) { form_.XLSOptions.Sheet.SheetTitle = ToWide(text); });
   connect(edXLSPageHeader_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { form_.XLSOptions.PageHeader = ToWide(text); });
+          [this](const QString& text) { form_.XLSOptions.Sheet.PageHeader = ToWide(text); });
   connect(edXLSPageFooter_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { form_.XLSOptions.PageFooter = ToWide(text); });
+          [this](const QString& text) { form_.XLSOptions.Sheet.PageFooter = ToWide(text); });
   connect(chXLSAutoCalcColWidth_, &QCheckBox::toggled, this,
-          [this](bool on) { form_.XLSOptions.AutoCalcColWidth = on; });
+          [this](bool on) { form_.XLSOptions.Sheet.AutoCalcColWidth = on; });
   connect(chXLSCaptionBold_, &QCheckBox::toggled, this, [this](bool on) {
-    uint8_t& style = form_.XLSOptions.CaptionFormat.Font.Style;
+    uint8_t& style = form_.XLSOptions.Sheet.CaptionsFormat.Font.Style;
     style = on ? static_cast<uint8_t>(style | xfsBold) : static_cast<uint8_t>(style & ~xfsBold);
   });
   connect(cbXLSStripType_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) form_.XLSOptions.StripType = static_cast<TxlsStripType>(index);
+    if (index >= 0) form_.XLSOptions.Sheet.StripType = static_cast<TxlsStripType>(index);
   });
 }
 
@@ -1003,12 +1003,12 @@ void TTesselDialogF::RefreshTypeOptions() {
   chXMLSchema_->setChecked(form_.XMLOptions.ExportXSDSchema);
   tshHTML_->Refresh();
   tshPDF_->Refresh();
-  if (!edXLSSheetTitle_->hasFocus()) SetTextIfDifferent(edXLSSheetTitle_, ToQString(form_.XLSOptions.SheetTitle));
-  if (!edXLSPageHeader_->hasFocus()) SetTextIfDifferent(edXLSPageHeader_, ToQString(form_.XLSOptions.PageHeader));
-  if (!edXLSPageFooter_->hasFocus()) SetTextIfDifferent(edXLSPageFooter_, ToQString(form_.XLSOptions.PageFooter));
-  chXLSAutoCalcColWidth_->setChecked(form_.XLSOptions.AutoCalcColWidth);
-  chXLSCaptionBold_->setChecked(form_.XLSOptions.CaptionFormat.Font.Has(xfsBold));
-  cbXLSStripType_->setCurrentIndex(form_.XLSOptions.StripType);
+  if (!edXLSSheetTitle_->hasFocus()) SetTextIfDifferent(edXLSSheetTitle_, ToQString(form_.XLSOptions.Sheet.SheetTitle));
+  if (!edXLSPageHeader_->hasFocus()) SetTextIfDifferent(edXLSPageHeader_, ToQString(form_.XLSOptions.Sheet.PageHeader));
+  if (!edXLSPageFooter_->hasFocus()) SetTextIfDifferent(edXLSPageFooter_, ToQString(form_.XLSOptions.Sheet.PageFooter));
+  chXLSAutoCalcColWidth_->setChecked(form_.XLSOptions.Sheet.AutoCalcColWidth);
+  chXLSCaptionBold_->setChecked(form_.XLSOptions.Sheet.CaptionsFormat.Font.Has(xfsBold));
+  cbXLSStripType_->setCurrentIndex(form_.XLSOptions.Sheet.StripType);
   tshXlsx_->Refresh();
   tshDocx_->Refresh();
   tshODS_->Refresh();

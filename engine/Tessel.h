@@ -212,6 +212,9 @@ class TTessel {
   void FillRowDeferring(const std::vector<uint8_t>& deferred);
   // The cells as FillRowDeferring left them.
   const TTesselRow& RowAsRead() const { return row_; }
+  // For an exporter whose run is made of other exporters' runs (the sheets
+  // of a workbook): its stop state follows theirs.
+  void SetAborted(bool aborted) { aborted_ = aborted; }
 
   TTesselPublished published_;
   // Set by an exporter whose EscapeText returns every text unchanged: the

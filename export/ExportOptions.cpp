@@ -1,7 +1,6 @@
 #include "export/ExportOptions.h"
 
 #include "engine/TesselIniFile.h"
-#include "formats/xls/TesselXLS.h"
 #include "platform/locale/Formatting.h"
 
 namespace verimo {
@@ -25,32 +24,6 @@ TTesselAccessOptions LoadAccessOptions(const TTesselIniFile& file, const TTessel
   return options;
 }
 
-
-TXLSOptions TTesselXLSOptions::SheetOptions() const {
-  TXLSOptions options;
-  options.PageHeader = PageHeader;
-  options.PageFooter = PageFooter;
-  options.SheetTitle = SheetTitle;
-  options.HeaderFormat = HeaderFormat;
-  options.CaptionsFormat = CaptionFormat;
-  options.DataFormat = DataFormat;
-  options.AggregateFormat = AggregateFormat;
-  options.FooterFormat = FooterFormat;
-  options.HyperlinkFormat = HyperlinkFormat;
-  return options;
-}
-
-void TTesselXLSOptions::SetSheetOptions(const TXLSOptions& options) {
-  PageHeader = options.PageHeader;
-  PageFooter = options.PageFooter;
-  SheetTitle = options.SheetTitle;
-  HeaderFormat = options.HeaderFormat;
-  CaptionFormat = options.CaptionsFormat;
-  DataFormat = options.DataFormat;
-  AggregateFormat = options.AggregateFormat;
-  FooterFormat = options.FooterFormat;
-  HyperlinkFormat = options.HyperlinkFormat;
-}
 
 void SaveTypeOptions(TTesselIniFile& file, TAllowedExport type, const TExportTypeOptions& options) {
   switch (type) {
@@ -80,8 +53,7 @@ void SaveTypeOptions(TTesselIniFile& file, TAllowedExport type, const TExportTyp
       break;
     case aeXLS: {
       const TTesselXLSOptions& xlsOptions = options.XLSOptions;
-      xls::SaveOptions(file, xlsOptions.SheetOptions(), xlsOptions.FieldFormats, xlsOptions.StripStyles,
-                       xlsOptions.StripType, xlsOptions.AutoCalcColWidth);
+      xls::SaveOptions(file, xlsOptions.Sheet);
       TxlsSheetItems items = xlsOptions.Items;
       items.Background.FileName = WideToUtf8(xlsOptions.PageBackground);
       xls::SaveItems(file, items, xlsOptions.Pictures);
@@ -146,12 +118,10 @@ void LoadTypeOptions(const TTesselIniFile& file, TAllowedExport type, const TExp
     case aeXLS: {
       TTesselXLSOptions& xlsOptions = options.XLSOptions;
       xlsOptions = d.XLSOptions;
-      TXLSOptions sheet = xlsOptions.SheetOptions();
-      xls::LoadOptions(file, sheet, xlsOptions.FieldFormats, xlsOptions.StripStyles, xlsOptions.StripType,
-                       xlsOptions.AutoCalcColWidth);
-      xlsOptions.SetSheetOptions(sheet);
+      xls::LoadOptions(file, xlsOptions.Sheet);
       xlsOptions.PageBackground = file.ReadString(u"XLS", u"PageBackground", xlsOptions.PageBackground);
-      xls::LoadItems(file, xlsOptions.Items, xlsOptions.Pictures, sheet.HyperlinkFormat, sheet.NoteFormat);
+      xls::LoadItems(file, xlsOptions.Items, xlsOptions.Pictures, xlsOptions.Sheet.HyperlinkFormat,
+                     xlsOptions.Sheet.NoteFormat);
       break;
     }
     case aeXlsx:

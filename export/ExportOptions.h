@@ -6,7 +6,7 @@
 #include "export/HTMLExportOptions.h"
 #include "formats/rtf/RtfOptions.h"
 #include "formats/text/TesselSQL.h"
-#include "formats/xls/XlsFormats.h"
+#include "formats/xls/XlsOptions.h"
 #include "formats/xls/XlsItems.h"
 #include "formats/package/docx/DocxOptions.h"
 #include "formats/package/odf/OdsOptions.h"
@@ -49,29 +49,13 @@ struct TTesselXMLOptions {
 };
 
 struct TTesselXLSOptions {
-  TTesselXLSOptions() { CaptionFormat.Font.Style = xfsBold; HyperlinkFormat.Font.Color = clrBlue; HyperlinkFormat.Font.Underline = fulSingle; }
-  bool AutoCalcColWidth = false;
-  WideString PageHeader;
-  WideString PageFooter = u"Page &P of &N";
-  WideString SheetTitle = u"Sheet 1";
+  // The sheet's options, as the exporter takes them.
+  TXLSOptions Sheet;
   WideString PageBackground;
-  TxlsFormat HeaderFormat;
-  TxlsFormat CaptionFormat;
-  TxlsFormat DataFormat;
-  TxlsFormat AggregateFormat;
-  TxlsFormat FooterFormat;
-  TxlsFormat HyperlinkFormat;
-  TxlsFieldFormats FieldFormats;
-  TxlsFormats StripStyles;
-  TxlsStripType StripType = ssNone;
   // Hyperlinks, notes, charts, preset and merged cells, images (the
   // background is PageBackground) and pictures.
   TxlsSheetItems Items;
   TxlsPictures Pictures;
-
-  // The exporter's options object with these values, and back.
-  TXLSOptions SheetOptions() const;
-  void SetSheetOptions(const TXLSOptions& options);
 };
 
 struct TTesselAccessOptions {

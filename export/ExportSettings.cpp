@@ -67,8 +67,9 @@ void ApplyOverrides(TTessel& exporter, TAllowedExport type, const std::string& t
                     const TExportOverrides& overrides) {
   if (type == aeSQL) {
     auto& sql = static_cast<TTesselSQL&>(exporter);
-    if (overrides.sqlDialect) sql.CustomScriptType = *overrides.sqlDialect;
-    if (sql.TableName.empty()) sql.TableName = sql::TableNameFromFileName(target, sql.CustomScriptType);
+    if (overrides.sqlDialect) sql.Options.ScriptType = *overrides.sqlDialect;
+    if (sql.Options.TableName.empty())
+      sql.Options.TableName = sql::TableNameFromFileName(target, sql.Options.ScriptType);
   }
 }
 

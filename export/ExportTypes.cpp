@@ -63,8 +63,9 @@ void CopyAsciiOptions(TTessel& exporter, const TExportTypeOptions& options, cons
 
 void CopySQLOptions(TTessel& exporter, const TExportTypeOptions& options, const std::string& fileName) {
   auto& sql = static_cast<TTesselSQL&>(exporter);
-  sql.SetScriptOptions(options.SQLOptions);
-  if (sql.TableName.empty()) sql.TableName = sql::TableNameFromFileName(fileName, sql.CustomScriptType);
+  sql.Options = options.SQLOptions;
+  if (sql.Options.TableName.empty())
+    sql.Options.TableName = sql::TableNameFromFileName(fileName, sql.Options.ScriptType);
 }
 
 void CopyXMLOptions(TTessel& exporter, const TExportTypeOptions& options, const std::string&) {
@@ -85,11 +86,7 @@ void CopyHTMLOptions(TTessel& exporter, const TExportTypeOptions& options, const
 void CopyXLSOptions(TTessel& exporter, const TExportTypeOptions& options, const std::string&) {
   auto& xls = static_cast<TTesselXLS&>(exporter);
   const TTesselXLSOptions& from = options.XLSOptions;
-  xls.Options = from.SheetOptions();
-  xls.FieldFormats = from.FieldFormats;
-  xls.StripStyles = from.StripStyles;
-  xls.StripType = from.StripType;
-  xls.AutoCalcColWidth = from.AutoCalcColWidth;
+  xls.Options = from.Sheet;
   static_cast<TxlsSheetItems&>(xls) = from.Items;
   xls.Background.FileName = WideToUtf8(from.PageBackground);
   xls.Pictures = from.Pictures;

@@ -519,14 +519,14 @@ TTesselTextLimits TTesselSQL::TextLimits() const {
 }
 
 WideString TTesselSQL::StatementTerminator() const {
-  return CustomScriptType == qstMS ? WideString(kMsTerminator) : WideString(u";");
+  return Options.ScriptType == qstMS ? WideString(kMsTerminator) : WideString(u";");
 }
 
 WideString TTesselSQL::CommitStatement() {
   transactionOpen_ = false;
   WideString statement;
-  switch (CustomScriptType) {
-    case qstAnsi: statement = commitStatement_; break;
+  switch (Options.ScriptType) {
+    case qstAnsi: statement = Options.CommitStatement; break;
     case qstIB: case qstOra: statement = u"COMMIT WORK"; break;
     default: statement = u"COMMIT"; break;
   }
@@ -537,9 +537,9 @@ WideString TTesselSQL::CommitStatement() {
 }
 
 WideString TTesselSQL::TransactionStartStatement() {
-  if (CustomScriptType != qstMS && CustomScriptType != qstPg) return {};
+  if (Options.ScriptType != qstMS && Options.ScriptType != qstPg) return {};
   transactionOpen_ = true;
-  return (CustomScriptType == qstMS ? WideString(u"BEGIN TRANSACTION") : WideString(u"BEGIN")) + StatementTerminator();
+  return (Options.ScriptType == qstMS ? WideString(u"BEGIN TRANSACTION") : WideString(u"BEGIN")) + StatementTerminator();
 }
 
 // A statement on its own line, followed by an empty line.
@@ -550,8 +550,8 @@ void TTesselSQL::WriteStatement(WideStringView statement) {
 }
 
 WideString TTesselSQL::ColumnType(const TTesselColumn& column) const {
-  if (CustomScriptType == qstAnsi) return sql::AnsiType(column);
-  return sql::DialectType(CustomScriptType, sql::FieldTypeOf(column), SizeOf(column));
+  if (Options.ScriptType == qstAnsi) return sql::AnsiType(column);
+  return sql::DialectType(Options.ScriptType, sql::FieldTypeOf(column), SizeOf(column));
 }
 
 void TTesselSQL::BeginExport() {
@@ -562,24 +562,24 @@ void TTesselSQL::BeginExport() {
   reformatDates_ = Formats().TimeSeparator != u':' ||
                    (Formats().KeepOriginalFormat && GlobalFormatSettings().TimeSeparator != u':');
 
-  const WideString table = sql::QuoteTableName(TableName, CustomScriptType);
+  const WideString table = sql::QuoteTableName(Options.TableName, Options.ScriptType);
   WideString columns;
   for (const TTesselColumn& column : Columns()) {
     if (!columns.empty()) columns += u',';
-    columns += sql::QuoteName(column.Name, CustomScriptType);
+    columns += sql::QuoteName(column.Name, Options.ScriptType);
   }
   insertPrefix_ = u"INSERT INTO " + table + u"\r\n  (" + columns + u")\r\nVALUES(";
   insertSuffix_ = u")";
-  if (CustomScriptType != qstAnsi) insertSuffix_ += StatementTerminator();
-  else if (StatementTerm != 0) insertSuffix_ += StatementTerm;
+  if (Options.ScriptType != qstAnsi) insertSuffix_ += StatementTerminator();
+  else if (Options.StatementTerm != 0) insertSuffix_ += Options.StatementTerm;
   insertSuffix_ += kCrLf;
 
   TTesselWriter& writer = Writer();
   writer.WriteSignature();
   for (const WideString& line : Header) writer.WriteLn(line);
-  if (CommitAfterScript) WriteStatement(TransactionStartStatement());
-  if (CreateTable) WriteCreateTable();
-  if (IdentityInsert && !TableName.empty() && CustomScriptType == qstMS) WriteIdentityInsert(true);
+  if (Options.CommitAfterScript) WriteStatement(TransactionStartStatement());
+  if (Options.CreateTable) WriteCreateTable();
+  if (Options.IdentityInsert && !Options.TableName.empty() && Options.ScriptType == qstMS) WriteIdentityInsert(true);
   PlanByteRows();
 }
 
@@ -592,40 +592,40 @@ void TTesselSQL::WriteCreateTable() {
     writer.EmptyLine();
     return;
   }
-  const WideString table = sql::QuoteTableName(TableName, CustomScriptType);
+  const WideString table = sql::QuoteTableName(Options.TableName, Options.ScriptType);
   if (table.empty()) return;
   const std::vector<int> keyColumns = Columns().KeyColumns();
   WideString statement = u"CREATE TABLE " + table + u"(\r\n";
   for (int i = 0; i < Columns().Count(); ++i) {
     const TTesselColumn& column = Columns()[i];
     if (i > 0) statement += u",\r\n";
-    statement += u"  " + sql::QuoteName(column.Name, CustomScriptType) + u"  " + ColumnType(column);
+    statement += u"  " + sql::QuoteName(column.Name, Options.ScriptType) + u"  " + ColumnType(column);
     if (std::find(keyColumns.begin(), keyColumns.end(), i) != keyColumns.end()) statement += u" NOT NULL";
   }
   if (!keyColumns.empty()) {
     statement += u",\r\n  PRIMARY KEY (";
     for (size_t k = 0; k < keyColumns.size(); ++k) {
       if (k > 0) statement += u",";
-      statement += sql::QuoteName(Columns()[keyColumns[k]].Name, CustomScriptType);
+      statement += sql::QuoteName(Columns()[keyColumns[k]].Name, Options.ScriptType);
     }
     statement += u")";
   }
   statement += u");\r\n";
   writer.WriteLn(statement);
-  if (CustomScriptType == qstIB) {
+  if (Options.ScriptType == qstIB) {
     const WideString commit = CommitStatement();
     if (!commit.empty()) writer.WriteLn(commit);
   }
 }
 
 void TTesselSQL::WriteIdentityInsert(bool on) {
-  WriteStatement(u"SET IDENTITY_INSERT " + sql::QuoteTableName(TableName, CustomScriptType) +
+  WriteStatement(u"SET IDENTITY_INSERT " + sql::QuoteTableName(Options.TableName, Options.ScriptType) +
                  (on ? u" ON" : u" OFF") + kMsTerminator);
 }
 
 void TTesselSQL::EndExport() {
-  if (IdentityInsert && !TableName.empty() && CustomScriptType == qstMS) WriteIdentityInsert(false);
-  if (CommitAfterScript) {
+  if (Options.IdentityInsert && !Options.TableName.empty() && Options.ScriptType == qstMS) WriteIdentityInsert(false);
+  if (Options.CommitAfterScript) {
     const WideString commit = CommitStatement();
     if (!commit.empty()) Writer().WriteLn(commit);
   }
@@ -636,7 +636,7 @@ void TTesselSQL::EndExport() {
 // ---- values ----
 
 void TTesselSQL::AppendNull(WideString& out) const {
-  if (CustomScriptType != qstAnsi) {
+  if (Options.ScriptType != qstAnsi) {
     out += u"null";
     return;
   }
@@ -651,19 +651,19 @@ void TTesselSQL::AppendDateTime(WideString& out, const TTesselCol& cell, const T
     return;
   }
   WideString text;
-  switch (CustomScriptType) {
+  switch (Options.ScriptType) {
     case qstDB2: case qstMS: case qstMy:
       sql::DateTimeText(value, u'-', false, text);
-      AppendStringLiteral(out, text, CustomScriptType);
+      AppendStringLiteral(out, text, Options.ScriptType);
       return;
     case qstPg:
       sql::DateTimeText(value, u'.', false, text);
-      AppendStringLiteral(out, text, CustomScriptType);
+      AppendStringLiteral(out, text, Options.ScriptType);
       return;
     case qstOra:
       sql::DateTimeText(value, u'.', true, text);
       out += u"TO_DATE(";
-      AppendStringLiteral(out, text, CustomScriptType);
+      AppendStringLiteral(out, text, Options.ScriptType);
       out += u",'dd.mm.yyyy hh24:mi:ss')";
       return;
     default:
@@ -672,14 +672,14 @@ void TTesselSQL::AppendDateTime(WideString& out, const TTesselCol& cell, const T
   // ANSI and InterBase: the value as the column's pattern shows it, with ":"
   // between the parts of the time.
   if (!reformatDates_) {
-    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    AppendStringLiteral(out, cell.Text, Options.ScriptType);
     return;
   }
   const WideString pattern = Formats().KeepOriginalFormat ? WideString() : column.Format;
   try {
-    AppendStringLiteral(out, literalFormats_.FormatDateTimeValue(pattern, value), CustomScriptType);
+    AppendStringLiteral(out, literalFormats_.FormatDateTimeValue(pattern, value), Options.ScriptType);
   } catch (const std::exception&) {
-    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    AppendStringLiteral(out, cell.Text, Options.ScriptType);
   }
 }
 
@@ -692,7 +692,7 @@ void TTesselSQL::AppendBoolean(WideString& out, const TTesselCol& cell) const {
     AppendNull(out);
     return;
   }
-  switch (CustomScriptType) {
+  switch (Options.ScriptType) {
     case qstMS: out += *value ? u"1" : u"0"; break;
     case qstOra: out += *value ? u"'1'" : u"'0'"; break;
     default: out += *value ? u"TRUE" : u"FALSE"; break;
@@ -701,22 +701,22 @@ void TTesselSQL::AppendBoolean(WideString& out, const TTesselCol& cell) const {
 
 bool TTesselSQL::WrapsText(const TTesselColumn& column) const {
   const TFieldType type = sql::FieldTypeOf(column);
-  return (CustomScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) ||
-         (CustomScriptType == qstOra && IsBinaryLikeForOracle(column, type, SizeOf(column)));
+  return (Options.ScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) ||
+         (Options.ScriptType == qstOra && IsBinaryLikeForOracle(column, type, SizeOf(column)));
 }
 
 void TTesselSQL::AppendText(WideString& out, const TTesselCol& cell, const TTesselColumn& column) const {
   const TFieldType type = sql::FieldTypeOf(column);
-  if (CustomScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) {
+  if (Options.ScriptType == qstDB2 && IsBinaryLikeForDB2(column, type)) {
     out += u"CAST(";
-    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    AppendStringLiteral(out, cell.Text, Options.ScriptType);
     out += u" AS BLOB)";
-  } else if (CustomScriptType == qstOra && IsBinaryLikeForOracle(column, type, SizeOf(column))) {
+  } else if (Options.ScriptType == qstOra && IsBinaryLikeForOracle(column, type, SizeOf(column))) {
     out += u"RAWTOHEX(";
-    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    AppendStringLiteral(out, cell.Text, Options.ScriptType);
     out += u")";
   } else {
-    AppendStringLiteral(out, cell.Text, CustomScriptType);
+    AppendStringLiteral(out, cell.Text, Options.ScriptType);
   }
 }
 
@@ -740,7 +740,7 @@ void TTesselSQL::AppendValue(WideString& out, const TTesselCol& cell, const TTes
   if (cell.Value.GetKind() == Variant::Kind::Bytes) {
     const Bytes& bytes = cell.Value.AsBytes();
     out += sql::BytesLiteral(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                             CustomScriptType);
+                             Options.ScriptType);
     return;
   }
   switch (column.ColType) {
@@ -770,7 +770,7 @@ WideString TTesselSQL::ValueLiteral(const TTesselCol& cell, const TTesselColumn&
 // values (GetDataRow).
 WideString TTesselSQL::GetColData(const WideString& text, const TTesselColumn& column) {
   if (column.ColType == ectString || column.ColType == ectUnknown)
-    return sql::StringLiteral(text, CustomScriptType) + u",";
+    return sql::StringLiteral(text, Options.ScriptType) + u",";
   return text + u",";
 }
 
@@ -803,8 +803,8 @@ void TTesselSQL::WriteDataRow() {
     BuildStatement();
     Writer().Write(statement_);
   }
-  if (CommitRecCount > 0 && RecordCounter() % CommitRecCount == 0) WriteStatement(CommitStatement());
-  if (CommitAfterScript && !transactionOpen_) WriteStatement(TransactionStartStatement());
+  if (Options.CommitRecCount > 0 && RecordCounter() % Options.CommitRecCount == 0) WriteStatement(CommitStatement());
+  if (Options.CommitAfterScript && !transactionOpen_) WriteStatement(TransactionStartStatement());
 }
 
 void TTesselSQL::BuildStatement() {
@@ -849,12 +849,12 @@ void TTesselSQL::PlanByteRows() {
   nullBytes_.clear();
   AppendEncoded(nullText, nullBytes_);
   WideString carriageReturn;
-  AppendStringLiteral(carriageReturn, u"\r", CustomScriptType);
+  AppendStringLiteral(carriageReturn, u"\r", Options.ScriptType);
   carriageReturnBytes_.clear();
   AppendEncoded(WideStringView(carriageReturn).substr(1, carriageReturn.size() - 2), carriageReturnBytes_);
 
-  literalMarks_[0] = CustomScriptType == qstMy ? '\\' : '\'';
-  literalMarks_[1] = CustomScriptType == qstAnsi ? '\'' : '\r';
+  literalMarks_[0] = Options.ScriptType == qstMy ? '\\' : '\'';
+  literalMarks_[1] = Options.ScriptType == qstAnsi ? '\'' : '\r';
 
   const TTesselColumns& columns = Columns();
   const TTesselSource kind = columns.Settings().Source.Kind;
@@ -974,36 +974,12 @@ bool TTesselSQL::AppendStoredLiteral(int columnIndex, std::string_view stored) {
 
 void TTesselSQL::SaveSettings(TTesselIniFile& settings) {
   TTesselFormatTextSQL::SaveSettings(settings);
-  sql::SaveOptions(settings, ScriptOptions());
+  sql::SaveOptions(settings, Options);
 }
 
 void TTesselSQL::LoadSettings(TTesselIniFile& settings) {
   TTesselFormatTextSQL::LoadSettings(settings);
-  SetScriptOptions(sql::LoadOptions(settings, ScriptOptions()));
-}
-
-TTesselSQLOptions TTesselSQL::ScriptOptions() const {
-  TTesselSQLOptions options;
-  options.TableName = TableName;
-  options.CreateTable = CreateTable;
-  options.CommitRecCount = CommitRecCount;
-  options.CommitAfterScript = CommitAfterScript;
-  options.CommitStatement = commitStatement_;
-  options.StatementTerm = StatementTerm;
-  options.ScriptType = CustomScriptType;
-  options.IdentityInsert = IdentityInsert;
-  return options;
-}
-
-void TTesselSQL::SetScriptOptions(const TTesselSQLOptions& options) {
-  TableName = options.TableName;
-  CreateTable = options.CreateTable;
-  CommitRecCount = options.CommitRecCount;
-  CommitAfterScript = options.CommitAfterScript;
-  commitStatement_ = options.CommitStatement;
-  StatementTerm = options.StatementTerm;
-  CustomScriptType = options.ScriptType;
-  IdentityInsert = options.IdentityInsert;
+  Options = sql::LoadOptions(settings, Options);
 }
 
 }  // namespace verimo

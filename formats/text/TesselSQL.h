@@ -23,28 +23,18 @@ class TTesselSQL : public TTesselFormatTextSQL {
 
   TTesselSQL();
 
-  // Target table; empty suppresses CREATE TABLE and the identity statements.
-  // A "." separates schema and table; each part is quoted on its own.
-  WideString TableName;
-  // A commit after every record whose run counter is a multiple of it; 0 never.
-  int CommitRecCount = 0;
-  // Commit at the end; MS SQL and PostgreSQL also open a transaction first.
-  bool CommitAfterScript = false;
-  bool CreateTable = false;
-  // MS SQL only: the inserts between SET IDENTITY_INSERT ON and OFF.
-  bool IdentityInsert = false;
-  // The ANSI dialect's terminator of INSERT statements (0: none).
-  char16_t StatementTerm = u';';
-  TTesselScriptType CustomScriptType = qstAnsi;
-  // When set and CreateTable is on, its DDL replaces the generated statement.
+  // The table, the dialect, the statements around the rows and the commits.
+  // An empty TableName suppresses CREATE TABLE and the identity
+  // statements; a "." separates schema and table, each quoted on its own.
+  // CommitStatement is the ANSI dialect's.
+  TTesselSQLOptions Options;
+  // When set and Options.CreateTable is on, its DDL replaces the generated statement.
   TGetTableDefinitionEvent OnGetTableDefinition;
 
   // The dialect's commit statement with its terminator (the ANSI dialect's
   // is the stored one); empty when that is empty. Fetching it counts as
   // closing the open transaction.
   WideString CommitStatement();
-  const WideString& StoredCommitStatement() const { return commitStatement_; }
-  void SetCommitStatement(WideStringView statement) { commitStatement_ = WideString(statement); }
   // The ANSI text of a null value: the formats' null text ("null" by default).
   const WideString& NullValue() const { return Formats().NullString(); }
   void SetNullValue(WideStringView value) { Formats().SetNullString(value); }
@@ -61,9 +51,6 @@ class TTesselSQL : public TTesselFormatTextSQL {
   void WriteDataRow() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
-  // The options above as one object, and back.
-  TTesselSQLOptions ScriptOptions() const;
-  void SetScriptOptions(const TTesselSQLOptions& options);
   // NULs are left out of text literals.
   TTesselTextLimits TextLimits() const override;
 
@@ -108,7 +95,6 @@ class TTesselSQL : public TTesselFormatTextSQL {
   bool AppendStoredLiteral(int columnIndex, std::string_view stored);
   void AppendEncoded(WideStringView text, std::string& out);
 
-  WideString commitStatement_ = u"COMMIT WORK;";
   WideString insertPrefix_;  // "INSERT INTO t\r\n  (a,b)\r\nVALUES("
   WideString insertSuffix_;  // ")" and the terminator
   WideString statement_;     // reused per record

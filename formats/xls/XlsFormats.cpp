@@ -253,22 +253,6 @@ const TxlsFieldFormat* TxlsFieldFormats::Find(WideStringView fieldName) const {
   return nullptr;
 }
 
-TXLSOptions::TXLSOptions() {
-  CaptionsFormat.Font.Style = xfsBold;
-  HyperlinkFormat.Font.Color = clrBlue;
-  HyperlinkFormat.Font.Underline = fulSingle;
-}
-
-void TXLSOptions::Assign(const TXLSOptions& source) {
-  HeaderFormat = source.HeaderFormat;
-  CaptionsFormat = source.CaptionsFormat;
-  DataFormat = source.DataFormat;
-  AggregateFormat = source.AggregateFormat;
-  FooterFormat = source.FooterFormat;
-  HyperlinkFormat = source.HyperlinkFormat;
-  NoteFormat = source.NoteFormat;
-}
-
 bool IsDefaultFormat(const TxlsFormat& format) {
   const TxlsFont& font = format.Font;
   return font.Size == 10 && font.Style == 0 && font.Color == clrBlack && font.Script == fscNone &&

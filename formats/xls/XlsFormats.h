@@ -149,24 +149,6 @@ struct TxlsNoteFormat {
   TxlsNoteGradient Gradient = ngrHorizontal;
 };
 
-// The options of a workbook sheet: page header and footer texts, the sheet
-// title and the formats of each part.
-struct TXLSOptions {
-  TXLSOptions();
-  WideString PageHeader;
-  WideString PageFooter = u"Page &P of &N";
-  WideString SheetTitle = u"Sheet 1";
-  TxlsFormat HeaderFormat;
-  TxlsFormat CaptionsFormat;
-  TxlsFormat DataFormat;
-  TxlsFormat AggregateFormat;
-  TxlsFormat FooterFormat;
-  TxlsFormat HyperlinkFormat;
-  TxlsNoteFormat NoteFormat;
-  // Copies the formats only.
-  void Assign(const TXLSOptions& source);
-};
-
 // True for the look of an untouched cell (Part of the workbook's default
 // cell format): arial 10, black, no borders, white fill without pattern,
 // general alignment at the bottom, no wrapping.

@@ -52,7 +52,7 @@ TEST_F(SqlClipboardFormTest, SqlStartNamesTheTableAfterTheFileAndTakesTheOptionP
     form.ShowFile = false;
     form.Start(ui);
     const auto& sql = static_cast<const TTesselSQL&>(form.ExporterFor(aeSQL));
-    EXPECT_EQ(sql.TableName, u"\"CUSTOMERS\"") << "one name, quoted as the dialect quotes it";
+    EXPECT_EQ(sql.Options.TableName, u"\"CUSTOMERS\"") << "one name, quoted as the dialect quotes it";
   });
   const std::string script = test::ReadFileBytes(dir_.File("customers.sql"));
   EXPECT_NE(script.find("BEGIN;\r\n\r\nCREATE TABLE \"CUSTOMERS\"(\r\n  \"Id\"  INTEGER,\r\n  \"Name\"  VARCHAR(20),\r\n"
@@ -94,9 +94,9 @@ TEST_F(SqlClipboardFormTest, SqlOptionsAndDialectSurviveTheSettingsFile) {
   // The exporter reads the same section.
   TTesselSQL exporter;
   settings::LoadFromFile(exporter, settings);
-  EXPECT_EQ(exporter.TableName, u"dbo.Müşteri");
-  EXPECT_EQ(exporter.CustomScriptType, qstMS);
-  EXPECT_EQ(exporter.CommitRecCount, 100);
+  EXPECT_EQ(exporter.Options.TableName, u"dbo.Müşteri");
+  EXPECT_EQ(exporter.Options.ScriptType, qstMS);
+  EXPECT_EQ(exporter.Options.CommitRecCount, 100);
 }
 
 TEST_F(SqlClipboardFormTest, ClipboardNeedsNoFileAndPutsTheRowsOnTheClipboard) {

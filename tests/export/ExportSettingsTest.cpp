@@ -122,7 +122,7 @@ TEST_F(ExportSettingsTest, EveryTypesOwnSectionReachesTheExporter) {
     std::function<bool(TTessel&)> changed;
   };
   const std::vector<Case> cases = {
-      {aeXLS, [](TExportTypeOptions& o) { o.XLSOptions.SheetTitle = u"Satışlar"; },
+      {aeXLS, [](TExportTypeOptions& o) { o.XLSOptions.Sheet.SheetTitle = u"Satışlar"; },
        [](TTessel& e) { return static_cast<TTesselXLS&>(e).Options.SheetTitle == u"Satışlar"; }},
       {aeWord, [](TExportTypeOptions& o) { o.RTFOptions.PageOrientation = poLandscape; },
        [](TTessel& e) { return static_cast<TTesselRTF&>(e).Options.PageOrientation == poLandscape; }},
@@ -139,7 +139,7 @@ TEST_F(ExportSettingsTest, EveryTypesOwnSectionReachesTheExporter) {
       {aeCSV, [](TExportTypeOptions& o) { o.CSVOptions.Comma = u';'; },
        [](TTessel& e) { return static_cast<TTesselASCII&>(e).CSVComma == u';'; }},
       {aeSQL, [](TExportTypeOptions& o) { o.SQLOptions.TableName = u"Musteri"; },
-       [](TTessel& e) { return static_cast<TTesselSQL&>(e).TableName == u"Musteri"; }},
+       [](TTessel& e) { return static_cast<TTesselSQL&>(e).Options.TableName == u"Musteri"; }},
       {aeODS, [](TExportTypeOptions& o) { o.ODSSheetName = u"Sayfa9"; },
        [](TTessel& e) { return static_cast<TTesselODS&>(e).SheetName == u"Sayfa9"; }},
       {aeODT, [](TExportTypeOptions& o) { o.ODTTableName = u"Tablo9"; },
@@ -177,9 +177,9 @@ TEST_F(ExportSettingsTest, OverridesWinAndForeignSectionsAreIgnored) {
   overrides.sqlDialect = qstMy;
   ConfigureExporter(exporters, aeSQL, (dir_ / "Kunden.sql").string(), sqlFile, overrides);
   auto& sql = static_cast<TTesselSQL&>(exporters.For(aeSQL));
-  EXPECT_EQ(sql.CustomScriptType, qstMy);
+  EXPECT_EQ(sql.Options.ScriptType, qstMy);
   // Named after the target and quoted in the dialect of the command line.
-  EXPECT_EQ(WideToUtf8(sql.TableName), "`KUNDEN`");
+  EXPECT_EQ(WideToUtf8(sql.Options.TableName), "`KUNDEN`");
 
   overrides.accessTable = u"Yeni";
   ConfigureExporter(exporters, aeAccess, (dir_ / "db.mdb").string(), std::nullopt, overrides);

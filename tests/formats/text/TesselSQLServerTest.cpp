@@ -26,12 +26,12 @@ class SqlServerTest : public ::testing::Test {
   }
 
   void Configure(TTesselSQL& exporter, TTesselScriptType type, const WideString& table, const std::string& file) {
-    exporter.CustomScriptType = type;
+    exporter.Options.ScriptType = type;
     exporter.ShellLauncher = nullptr;
-    exporter.TableName = table;
-    exporter.CreateTable = true;
-    exporter.CommitAfterScript = true;
-    exporter.CommitRecCount = 7;
+    exporter.Options.TableName = table;
+    exporter.Options.CreateTable = true;
+    exporter.Options.CommitAfterScript = true;
+    exporter.Options.CommitRecCount = 7;
     exporter.FileName = (dir_ / file).string();
   }
 
@@ -46,7 +46,7 @@ class SqlServerTest : public ::testing::Test {
     }
     std::string output;
     if (!server.RunScript(exporter.FileName, output)) return exporter.FileName + ": " + output;
-    const WideString table = sql::QuoteTableName(exporter.TableName, exporter.CustomScriptType);
+    const WideString table = sql::QuoteTableName(exporter.Options.TableName, exporter.Options.ScriptType);
     if (!server.Query(test::ReadBackQuery(reader, table, rows.columns), output))
       return exporter.FileName + ": read-back failed: " + output;
     const std::string differences = test::CompareReadBack(reader, rows, output);

@@ -153,7 +153,7 @@ class SqlScriptTest : public ::testing::Test {
     data_.AppendRecord({Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null()});
     data_.Open();
     exporter_.DataSet = &data_;
-    exporter_.TableName = u"T";
+    exporter_.Options.TableName = u"T";
     exporter_.ShellLauncher = nullptr;
     exporter_.SetOutputEncoding(oeUTF8);
   }
@@ -171,7 +171,7 @@ class SqlScriptTest : public ::testing::Test {
 };
 
 TEST_F(SqlScriptTest, AnsiDefaultsWriteOneInsertPerRecordAndEndWithCommitWork) {
-  exporter_.CommitAfterScript = true;
+  exporter_.Options.CommitAfterScript = true;
   exporter_.Header = {u"-- top"};
   exporter_.Footer = {u"-- end"};
   exporter_.Formats().SetDateTimeFormat(u"yyyy-mm-dd hh:nn:ss");
@@ -202,7 +202,7 @@ TEST_F(SqlScriptTest, NumbersDatesAndBooleansIgnoreTheLocalePatterns) {
       {qstPg, "1,'a''b',1234.56,'2024.02.29 10:20:30',TRUE"},
   };
   for (const auto& c : cases) {
-    exporter_.CustomScriptType = c.type;
+    exporter_.Options.ScriptType = c.type;
     const std::string script = Export(exporter_);
     EXPECT_EQ(Values(script, 0), c.values) << sql::ScriptTypeName(c.type);
     EXPECT_EQ(Values(script, 1), "null,null,null,null,null") << sql::ScriptTypeName(c.type);
@@ -220,15 +220,15 @@ TEST_F(SqlScriptTest, AnsiNullValueStandsForNullsAndNeverLeavesAnEmptySlot) {
   EXPECT_EQ(Values(Export(exporter_), 1), "DEFAULT,DEFAULT,DEFAULT,DEFAULT,DEFAULT");
   exporter_.SetNullValue(u"");
   EXPECT_EQ(Values(Export(exporter_), 1), "null,null,null,null,null");
-  exporter_.CustomScriptType = qstPg;
+  exporter_.Options.ScriptType = qstPg;
   exporter_.SetNullValue(u"DEFAULT");
   EXPECT_EQ(Values(Export(exporter_), 1), "null,null,null,null,null");
 }
 
 TEST_F(SqlScriptTest, MsSqlEndsStatementsWithGoAndWrapsIdentityInserts) {
-  exporter_.CustomScriptType = qstMS;
-  exporter_.CommitAfterScript = true;
-  exporter_.IdentityInsert = true;
+  exporter_.Options.ScriptType = qstMS;
+  exporter_.Options.CommitAfterScript = true;
+  exporter_.Options.IdentityInsert = true;
   exporter_.ExportRecCount = 1;
   EXPECT_EQ(Export(exporter_),
             "BEGIN TRANSACTION\r\nGO\r\n\r\n"
@@ -245,9 +245,9 @@ TEST_F(SqlScriptTest, CommitsFollowRecordsOneAndEveryNthAfterIt) {
   for (int i = 1; i <= 7; ++i) seven.AppendRecord({Variant::FromInt(i)});
   seven.Open();
   exporter_.DataSet = &seven;
-  exporter_.CommitRecCount = 3;
-  exporter_.CustomScriptType = qstPg;
-  exporter_.CommitAfterScript = true;
+  exporter_.Options.CommitRecCount = 3;
+  exporter_.Options.ScriptType = qstPg;
+  exporter_.Options.CommitAfterScript = true;
   const std::string script = Export(exporter_);
   EXPECT_EQ(Count(script, "COMMIT;"), 4u);  // after records 1, 4 and 7, and at the end
   EXPECT_EQ(Count(script, "BEGIN;"), 4u);
@@ -260,7 +260,7 @@ TEST_F(SqlScriptTest, CommitsFollowRecordsOneAndEveryNthAfterIt) {
 }
 
 TEST_F(SqlScriptTest, CreateTableUsesEachDialectsTypes) {
-  exporter_.CreateTable = true;
+  exporter_.Options.CreateTable = true;
   exporter_.ExportRecCount = 1;
   const struct {
     TTesselScriptType type;
@@ -280,7 +280,7 @@ TEST_F(SqlScriptTest, CreateTableUsesEachDialectsTypes) {
               "  \"Gün\"  DATE,\r\n  \"Onay\"  BOOLEAN);\r\n\r\nCOMMIT WORK;\r\nINSERT"},
   };
   for (const auto& c : cases) {
-    exporter_.CustomScriptType = c.type;
+    exporter_.Options.ScriptType = c.type;
     EXPECT_TRUE(Export(exporter_).starts_with(c.block)) << sql::ScriptTypeName(c.type) << "\n" << Export(exporter_);
   }
   EXPECT_EQ(sql::DialectType(qstPg, ftMemo, 0), u"TEXT");
@@ -304,15 +304,15 @@ TEST_F(SqlScriptTest, AnsiTypesAreRealTypesForEveryField) {
   fields.AddFieldDef(u"B", ftBytes, 4);
   fields.Open();
   exporter_.DataSet = &fields;
-  exporter_.CreateTable = true;
+  exporter_.Options.CreateTable = true;
   EXPECT_EQ(Export(exporter_),
             "CREATE TABLE \"T\"(\r\n  \"A\"  INTEGER,\r\n  \"S\"  TIMESTAMP,\r\n  \"T\"  TIME,\r\n  \"D\"  TIMESTAMP,\r\n"
             "  \"B\"  BLOB);\r\n\r\n");
 }
 
 TEST_F(SqlScriptTest, WithoutTableNameNoCreateTableButInsertsStillWritten) {
-  exporter_.TableName.clear();
-  exporter_.CreateTable = true;
+  exporter_.Options.TableName.clear();
+  exporter_.Options.CreateTable = true;
   exporter_.ExportRecCount = 1;
   EXPECT_TRUE(Export(exporter_).starts_with("INSERT INTO \r\n  (\"Id\""));
   exporter_.OnGetTableDefinition = [](TTesselSQL&, WideString& ddl) { ddl = u"CREATE TABLE mine(x int);"; };
@@ -341,9 +341,9 @@ TEST(SqlTextSourceTest, BooleanAndNumberTextsAreReadNeverCopied) {
   exporter.CustomSource = &source;
   exporter.Formats().SetBooleanTrue(u"Evet");
   exporter.Formats().SetBooleanFalse(u"Hayır");
-  exporter.TableName = u"T";
+  exporter.Options.TableName = u"T";
   for (TTesselScriptType type : {qstPg, qstOra}) {
-    exporter.CustomScriptType = type;
+    exporter.Options.ScriptType = type;
     const std::string script = Export(exporter);
     const bool pg = type == qstPg;
     EXPECT_NE(script.find(pg ? "VALUES(TRUE,1234.5);" : "VALUES('1',1234.5);"), std::string::npos) << script;
@@ -356,25 +356,25 @@ TEST(SqlTextSourceTest, BooleanAndNumberTextsAreReadNeverCopied) {
 
 TEST_F(SqlScriptTest, SettingsRoundTripEveryOption) {
   const fs::path dir = test::MakeTempDir("verimo-sql-settings");
-  exporter_.TableName = u"Müşteri";
-  exporter_.CreateTable = true;
-  exporter_.CommitRecCount = 25;
-  exporter_.CommitAfterScript = true;
-  exporter_.SetCommitStatement(u"COMMIT;");
-  exporter_.StatementTerm = u'#';
-  exporter_.CustomScriptType = qstMy;
-  exporter_.IdentityInsert = true;
+  exporter_.Options.TableName = u"Müşteri";
+  exporter_.Options.CreateTable = true;
+  exporter_.Options.CommitRecCount = 25;
+  exporter_.Options.CommitAfterScript = true;
+  exporter_.Options.CommitStatement = u"COMMIT;";
+  exporter_.Options.StatementTerm = u'#';
+  exporter_.Options.ScriptType = qstMy;
+  exporter_.Options.IdentityInsert = true;
   settings::SaveToFile(exporter_, dir / "sql.cfg");
   TTesselSQL loaded;
   settings::LoadFromFile(loaded, dir / "sql.cfg");
-  EXPECT_EQ(loaded.TableName, u"Müşteri");
-  EXPECT_TRUE(loaded.CreateTable);
-  EXPECT_EQ(loaded.CommitRecCount, 25);
-  EXPECT_TRUE(loaded.CommitAfterScript);
-  EXPECT_EQ(loaded.StoredCommitStatement(), u"COMMIT;");
-  EXPECT_EQ(loaded.StatementTerm, u'#');
-  EXPECT_EQ(loaded.CustomScriptType, qstMy);
-  EXPECT_TRUE(loaded.IdentityInsert);
+  EXPECT_EQ(loaded.Options.TableName, u"Müşteri");
+  EXPECT_TRUE(loaded.Options.CreateTable);
+  EXPECT_EQ(loaded.Options.CommitRecCount, 25);
+  EXPECT_TRUE(loaded.Options.CommitAfterScript);
+  EXPECT_EQ(loaded.Options.CommitStatement, u"COMMIT;");
+  EXPECT_EQ(loaded.Options.StatementTerm, u'#');
+  EXPECT_EQ(loaded.Options.ScriptType, qstMy);
+  EXPECT_TRUE(loaded.Options.IdentityInsert);
   EXPECT_EQ(loaded.NullValue(), u"null");
   fs::remove_all(dir);
 }
@@ -431,9 +431,9 @@ class SqlByteRowsTest : public ::testing::Test {
   std::string Export(TTesselSQL& exporter, TTesselScriptType type, TTesselOutputEncoding encoding) {
     exporter.DataSet = &data_;
     exporter.ShellLauncher = nullptr;
-    exporter.TableName = u"Müşteri";
-    exporter.CustomScriptType = type;
-    exporter.CommitRecCount = 4;
+    exporter.Options.TableName = u"Müşteri";
+    exporter.Options.ScriptType = type;
+    exporter.Options.CommitRecCount = 4;
     exporter.SetOutputEncoding(encoding);
     TMemoryStream stream;
     exporter.ExportToStream(stream);
@@ -509,8 +509,8 @@ TEST(SqlByteRowsFixtureTest, EveryFixtureTableGivesTheWideStatements) {
         for (TTesselSQL* exporter : {static_cast<TTesselSQL*>(&fast), static_cast<TTesselSQL*>(&stepped)}) {
           exporter->DataSet = &table;
           exporter->ShellLauncher = nullptr;
-          exporter->TableName = u"T";
-          exporter->CustomScriptType = static_cast<TTesselScriptType>(type);
+          exporter->Options.TableName = u"T";
+          exporter->Options.ScriptType = static_cast<TTesselScriptType>(type);
           exporter->SetOutputEncoding(encoding);
           TMemoryStream stream;
           try {
@@ -571,15 +571,15 @@ TEST_F(SqliteReadBackTest, AnsiScriptOfTrickyValuesReadsBackEqual) {
   test::UseTurkishPatterns(exporter);
   test::UseIsoPatterns(exporter);
   exporter.Formats().TimeSeparator = u'.';
-  exporter.TableName = u"Müşteri \"x\"";
-  exporter.CreateTable = true;
+  exporter.Options.TableName = u"Müşteri \"x\"";
+  exporter.Options.CreateTable = true;
   exporter.Header = {u"BEGIN;"};
-  exporter.CommitAfterScript = true;
-  exporter.SetCommitStatement(u"COMMIT;");
+  exporter.Options.CommitAfterScript = true;
+  exporter.Options.CommitStatement = u"COMMIT;";
   exporter.FileName = (dir_ / "tricky.sql").string();
   exporter.Execute();
   ASSERT_EQ(rows.rows.size(), 5u);
-  EXPECT_EQ(RunAndCompare(exporter, rows, sql::QuoteTableName(exporter.TableName, qstAnsi)), "");
+  EXPECT_EQ(RunAndCompare(exporter, rows, sql::QuoteTableName(exporter.Options.TableName, qstAnsi)), "");
 }
 
 TEST_F(SqliteReadBackTest, NamesWithQuotesBracketsBackticksAndPointsInjectNothing) {
@@ -596,13 +596,13 @@ TEST_F(SqliteReadBackTest, NamesWithQuotesBracketsBackticksAndPointsInjectNothin
   rows.Attach(exporter);
   exporter.DataSet = &data;
   exporter.ShellLauncher = nullptr;
-  exporter.TableName = u"main.t\"]`(x); DROP TABLE keep; --";
-  exporter.CreateTable = true;
+  exporter.Options.TableName = u"main.t\"]`(x); DROP TABLE keep; --";
+  exporter.Options.CreateTable = true;
   exporter.Header = {u"CREATE TABLE keep(x);"};
   exporter.Footer = {u"SELECT 'keep:' || count(*) FROM keep;", u"SELECT 'tables:' || count(*) FROM sqlite_master;"};
   exporter.FileName = (dir_ / "names.sql").string();
   exporter.Execute();
-  const std::string table = WideToUtf8(sql::QuoteTableName(exporter.TableName, qstAnsi));
+  const std::string table = WideToUtf8(sql::QuoteTableName(exporter.Options.TableName, qstAnsi));
   EXPECT_EQ(table, "\"main\".\"t\"\"]`(x); DROP TABLE keep; --\"");
   const std::string script = exporter.FileName;
   std::string output;
@@ -633,8 +633,8 @@ TEST_F(SqliteReadBackTest, EveryFixtureTableReadsBackEqual) {
     exporter.ExportedFields = fields;
     exporter.ShellLauncher = nullptr;
     test::UseIsoPatterns(exporter);
-    exporter.TableName = u"fx" + IntToWide(index) + u"_" + Utf8ToWide(path.stem().string());
-    exporter.CreateTable = true;
+    exporter.Options.TableName = u"fx" + IntToWide(index) + u"_" + Utf8ToWide(path.stem().string());
+    exporter.Options.CreateTable = true;
     exporter.FileName = (dir_ / (std::to_string(index++) + "-" + path.stem().string() + ".sql")).string();
     try {
       exporter.Execute();
@@ -642,7 +642,7 @@ TEST_F(SqliteReadBackTest, EveryFixtureTableReadsBackEqual) {
       ADD_FAILURE() << exporter.FileName << ": " << error.what();
       continue;
     }
-    EXPECT_EQ(RunAndCompare(exporter, rows, sql::QuoteTableName(exporter.TableName, qstAnsi)), "");
+    EXPECT_EQ(RunAndCompare(exporter, rows, sql::QuoteTableName(exporter.Options.TableName, qstAnsi)), "");
   }
   EXPECT_GT(index, 0);
   for (const std::string& reason : skipped) std::cout << "not exported: " << reason << "\n";

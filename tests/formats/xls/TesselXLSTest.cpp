@@ -294,12 +294,12 @@ TEST_F(XlsExportTest, HeaderFooterLinesFormatsWidthsAndAggregates) {
   data.Open();
   TTesselXLS exporter;
   Configure(exporter, data, "layout.xls");
-  exporter.StartDataCol = 1;
+  exporter.Options.StartDataCol = 1;
   exporter.Header = {u"Rapor\tŞubat", u""};
-  exporter.HeaderRows = 3;
+  exporter.Options.HeaderRows = 3;
   exporter.Footer = {u"Son satır"};
-  exporter.AutoCalcColWidth = true;
-  exporter.SubAggControlColumn = u"Bölge";
+  exporter.Options.AutoCalcColWidth = true;
+  exporter.Options.SubAggControlColumn = u"Bölge";
   TxlsFieldFormat tutar;
   tutar.FieldName = u"tutar";
   tutar.Aggregate = aggSum;
@@ -308,7 +308,7 @@ TEST_F(XlsExportTest, HeaderFooterLinesFormatsWidthsAndAggregates) {
   TxlsFieldFormat adet;
   adet.FieldName = u"Adet";
   adet.Aggregate = aggMax;
-  exporter.FieldFormats = {tutar, adet};
+  exporter.Options.FieldFormats = {tutar, adet};
   exporter.Options.PageHeader = u"Çıktı başlığı";
   exporter.ColumnsWidth = {u"Bölge=1", u"Tutar=1"};
   exporter.Execute();
@@ -355,9 +355,9 @@ TEST_F(XlsExportTest, RowStripesAndTheDataEventStyleTheDataCells) {
   yellow.Fill = {clrYellow, ptSolid, clrBlack};
   TxlsFormat blue;
   blue.Fill = {clrPaleBlue, ptSolid, clrBlack};
-  exporter.StripStyles = {yellow, blue};
-  exporter.StripType = ssRow;
-  exporter.OnGetDataParams = [](TxlsSheet&, int, int col, int row, TxlsFormat& format, WideString& formatText) {
+  exporter.Options.StripStyles = {yellow, blue};
+  exporter.Options.StripType = ssRow;
+  exporter.OnGetDataParams = [](TTesselXLS&, int, int col, int row, TxlsFormat& format, WideString& formatText) {
     if (col == 1) formatText = u"0.000";
     if (row == 4) format.Font.Style = xfsItalic;
   };
@@ -463,10 +463,10 @@ TEST_F(XlsExportTest, TooManyColumnsAndMissingFileNameFailBeforeAnythingIsWritte
   data.Open();
   TTesselXLS exporter;
   Configure(exporter, data, "wide.xls");
-  exporter.StartDataCol = 250;
+  exporter.Options.StartDataCol = 250;
   EXPECT_THROW(exporter.Execute(), Exception);
   EXPECT_FALSE(fs::exists(exporter.FileName));
-  exporter.StartDataCol = 246;
+  exporter.Options.StartDataCol = 246;
   exporter.Execute();
   EXPECT_TRUE(fs::exists(exporter.FileName));
   exporter.FileName.clear();
@@ -494,6 +494,55 @@ TSheet NumberSheet(WideString name, size_t rows, int firstNumber) {
   sheet.sample = {0, 1, rows - 1};
   sheet.rows = {{{"s", u"F0"}}, {{"n", u"", double(firstNumber)}}, {{"n", u"", double(firstNumber) + rows - 2}}};
   return sheet;
+}
+
+// A stop asked of the workbook reaches the sheet being written: its rows so
+// far stay, the sheets after it are left out, and the next run starts
+// afresh. What each sheet loses adds up in the workbook's losses.
+TEST_F(XlsExportTest, AStopReachesTheSheetBeingWrittenAndTheNextRunStartsAfresh) {
+  TMemDataSet numbers;
+  FillNumbers(numbers, 1, 20);
+  TMemDataSet notes;
+  notes.AddFieldDef(u"Not", ftMemo);
+  notes.AppendRecord({Variant::FromText(WideString(32766, u'ğ') + u"𝄞")});
+  notes.Open();
+  TTesselXLS exporter;
+  Configure(exporter, numbers, "stop.xls");
+  int stopAt = 5;
+  int seen = 0;
+  exporter.OnExportedRecord = [&](TTessel&, int) {
+    if (++seen == stopAt) exporter.Abort();
+  };
+  exporter.OnStopExport = [](TTessel&, bool& canContinue) { canContinue = false; };
+  for (auto* data : {&numbers, &notes}) {
+    auto sheet = std::make_unique<TxlsSheet>();
+    sheet->LoadFromExporter(exporter);
+    sheet->DataSet = data;
+    sheet->Title = data == &numbers ? u"Sayılar" : u"Notlar";
+    if (data == &notes) sheet->ExportedFields = {u"Not"};
+    exporter.Sheets.push_back(std::move(sheet));
+  }
+  exporter.Execute();
+  EXPECT_TRUE(exporter.Aborted());
+  TJob stopped;
+  stopped.file = exporter.FileName;
+  stopped.readers = {"xlrd"};
+  TSheet part{u"Sayılar", {{{"s", u"F0"}}}};
+  for (int i = 1; i <= 5; ++i) part.rows.push_back({{"n", u"", static_cast<double>(i)}});
+  stopped.sheets = {part};
+  EXPECT_EQ(ReadBack({stopped}, dir_), "");
+
+  stopAt = 0;
+  seen = 0;
+  exporter.Execute();
+  EXPECT_FALSE(exporter.Aborted());
+  TJob whole;
+  whole.file = exporter.FileName;
+  whole.readers = {"xlrd"};
+  whole.sheets = {NumberSheet(u"Sayılar", 21, 1), {u"Notlar", {{{"s", u"Not"}}, {{"s", WideString(32766, u'ğ')}}}}};
+  EXPECT_EQ(ReadBack({whole}, dir_), "");
+  ASSERT_EQ(exporter.Losses().Losses().size(), 1u);
+  EXPECT_EQ(exporter.Losses().Losses()[0].field, u"Not");
 }
 
 // 65,536 rows fill a sheet: the captions and 65,535 records. One record
@@ -561,15 +610,15 @@ TEST_F(XlsExportTest, SettingsRoundTrip) {
   saved.Options.PageHeader = u"Başlık &D";
   saved.Options.SheetTitle = u"Müşteriler";
   saved.Options.CaptionsFormat.Font.Color = clrDarkBlue;
-  saved.StripType = ssRow;
-  saved.AutoCalcColWidth = true;
+  saved.Options.StripType = ssRow;
+  saved.Options.AutoCalcColWidth = true;
   TxlsFieldFormat field;
   field.FieldName = u"Tutar";
   field.Aggregate = aggAvg;
-  saved.FieldFormats = {field};
+  saved.Options.FieldFormats = {field};
   TxlsFormat strip;
   strip.Fill = {clrPaleBlue, ptSolid, clrBlack};
-  saved.StripStyles = {strip, TxlsFormat()};
+  saved.Options.StripStyles = {strip, TxlsFormat()};
   const fs::path file = dir_ / "xls.cfg";
   settings::SaveToFile(saved, file);
   TTesselXLS loaded;
@@ -578,13 +627,13 @@ TEST_F(XlsExportTest, SettingsRoundTrip) {
   EXPECT_EQ(loaded.Options.SheetTitle, saved.Options.SheetTitle);
   EXPECT_EQ(loaded.Options.CaptionsFormat.Font.Color, clrDarkBlue);
   EXPECT_TRUE(loaded.Options.CaptionsFormat.Font.Has(xfsBold));
-  EXPECT_EQ(loaded.StripType, ssRow);
-  EXPECT_TRUE(loaded.AutoCalcColWidth);
-  ASSERT_EQ(loaded.FieldFormats.size(), 1u);
-  EXPECT_TRUE(SameText(loaded.FieldFormats[0].FieldName, u"Tutar"));
-  EXPECT_EQ(loaded.FieldFormats[0].Aggregate, aggAvg);
-  ASSERT_EQ(loaded.StripStyles.size(), 2u);
-  EXPECT_EQ(loaded.StripStyles[0].Fill.Background, clrPaleBlue);
+  EXPECT_EQ(loaded.Options.StripType, ssRow);
+  EXPECT_TRUE(loaded.Options.AutoCalcColWidth);
+  ASSERT_EQ(loaded.Options.FieldFormats.size(), 1u);
+  EXPECT_TRUE(SameText(loaded.Options.FieldFormats[0].FieldName, u"Tutar"));
+  EXPECT_EQ(loaded.Options.FieldFormats[0].Aggregate, aggAvg);
+  ASSERT_EQ(loaded.Options.StripStyles.size(), 2u);
+  EXPECT_EQ(loaded.Options.StripStyles[0].Fill.Background, clrPaleBlue);
 }
 
 // ---- real tables ----
