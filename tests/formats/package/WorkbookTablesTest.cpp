@@ -253,6 +253,10 @@ TEST_F(WorkbookTablesTest, ClashingNamesAndContinuedTablesGetSheetsOfTheirOwn) {
       std::sort(parts.begin(), parts.end());
       EXPECT_EQ(std::adjacent_find(parts.begin(), parts.end()), parts.end());
       EXPECT_EQ(parts.size(), 7u);
+      // Every sheet of a continued table has the table's column widths.
+      for (const std::string& part : parts)
+        EXPECT_NE(test::ZipPart(exporter->FileName, part).find("<cols><col min=\"1\" max=\"1\""), std::string::npos)
+            << part;
     } else {
       jobs.push_back({exporter->FileName,
                       format,
