@@ -23,8 +23,9 @@ struct TWorkbookTable {
 // the sheet names are made valid and unique (TSheetNames). The exporter's
 // events fire for each table (OnBeginExport, OnExportedRecord, OnEndExport
 // ...), CurrentTable tells which one is running. A table stopped by Abort
-// ends the run with the tables written so far; a failure of any table
-// fails the run and leaves no workbook. DataSet and ExportSource are the
+// ends the run with the tables written so far (the stopped one as far as
+// it got, left out when stopped before its records); a failure of any
+// table fails the run and leaves no workbook. DataSet and ExportSource are the
 // caller's again after the run.
 class TWorkbookTables {
  public:

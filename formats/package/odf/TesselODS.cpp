@@ -283,6 +283,7 @@ void TTesselODS::EndTable() {
   }
   package_->Table().WriteRaw("</table:table>\r\n");
   tableStarted_ = false;
+  ++tablesEnded_;
   stylesBefore_.Columns += static_cast<size_t>(Columns().Count());
   stylesBefore_.DataStyles += dataStyles_.size();
   stylesBefore_.CellStyles += cellStyles_.size() * dataStyles_.size();
@@ -327,6 +328,7 @@ void TTesselODS::Execute() {
 void TTesselODS::ExportTables() {
   exportsTables_ = true;
   stylesBefore_ = {};
+  tablesEnded_ = 0;
   sheetNames_ = TSheetNames();
   tableStyles_.clear();
   CreatePackage();
@@ -340,7 +342,10 @@ void TTesselODS::ExportTables() {
     tableSheetName_ = sheetNames_.Add(table.SheetName);
     RunExport();
   });
-  BuildPackage();
+  // A table stopped before its records (in OnBeginExport or the width
+  // pass) has no sheet; a run stopped so at its first table leaves no
+  // document, as a single table stopped then leaves none.
+  if (tablesEnded_ > 0) BuildPackage();
 }
 
 void TTesselODS::SaveSettings(TTesselIniFile& settings) {

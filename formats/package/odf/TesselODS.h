@@ -79,6 +79,7 @@ class TTesselODS : public TTesselAdvancedText, public TWorkbookTables {
   WideString tableSheetName_;
   TSheetNames sheetNames_;
   std::string tableStyles_;
+  int tablesEnded_ = 0;
   struct TStyleNumbers {
     size_t Columns = 0;
     size_t DataStyles = 0;

@@ -196,9 +196,11 @@ void TTesselXlsx::ExportTables() {
     tableSheetName_ = table.SheetName;
     RunExport();
   });
-  // A table stopped before its records leaves its sheet open.
-  if (fileMaker_->TableOpen()) fileMaker_->EndTable(ColumnWidths());
-  fileMaker_->Finish();
+  // A table stopped before its records (in OnBeginExport or the width
+  // pass) is left out; a run stopped so at its first table leaves no
+  // workbook, as a single table stopped then leaves none.
+  if (fileMaker_->TableOpen()) fileMaker_->DropTable();
+  if (!fileMaker_->Sheets().empty()) fileMaker_->Finish();
 }
 
 void TTesselXlsx::SaveSettings(TTesselIniFile& settings) {

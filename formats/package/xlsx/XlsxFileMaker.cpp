@@ -129,6 +129,13 @@ void TXlsxFileMaker::EndTable(const std::vector<int>& columnWidths) {
   for (size_t i = tableFirstSheet_; i < sheets_.size(); ++i) columnWidths_[i] = columnWidths;
 }
 
+void TXlsxFileMaker::DropTable() {
+  tableOpen_ = false;
+  sheets_.resize(tableFirstSheet_);
+  worksheets_.resize(tableFirstSheet_);
+  columnWidths_.resize(tableFirstSheet_);
+}
+
 void TXlsxFileMaker::Finish() {
   WritePartFile(package_ / "xl/styles.xml",
                 [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_, NumberFormats); });

@@ -58,6 +58,8 @@ class TXlsxFileMaker {
   void EndTable(const std::vector<int>& columnWidths);
   // Whether a table is begun and not yet ended.
   bool TableOpen() const { return tableOpen_; }
+  // Leaves the open table out of the workbook: its sheets go.
+  void DropTable();
   // Writes the styles and the parts that list the sheets and zips the
   // package into the output file.
   void Finish();

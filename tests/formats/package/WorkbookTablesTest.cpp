@@ -267,9 +267,9 @@ TEST_F(WorkbookTablesTest, ClashingNamesAndContinuedTablesGetSheetsOfTheirOwn) {
   EXPECT_EQ(ReadWorkbooks(jobs, dir_), "");
 }
 
-// A table stopped ends the run with the tables written so far; a table
-// that fails leaves no workbook, and the caller's source is restored
-// either way.
+// A table stopped ends the run with the tables written so far (one
+// stopped before its records left out); a table that fails leaves no
+// workbook, and the caller's source is restored either way.
 TEST_F(WorkbookTablesTest, StoppedRunsKeepTheTablesSoFarAndFailedRunsNothing) {
   TMemDataSet first;
   FillRows(first, u"a", 4);
@@ -313,6 +313,21 @@ TEST_F(WorkbookTablesTest, StoppedRunsKeepTheTablesSoFarAndFailedRunsNothing) {
     EXPECT_TRUE(exporter->Aborted());
     EXPECT_EQ(begun, (std::vector<int>{0, 1})) << format;
     jobs.push_back({exporter->FileName, format, {u"first", u"second"}, {{0, firstSingle}, {1, secondSingle}}});
+
+    // Stopped before its records, a table is left out; at the first table,
+    // so is the workbook.
+    exporter->OnExportedRecord = nullptr;
+    for (const int stoppedTable : {1, 0}) {
+      exporter->OnBeginExport = [&workbook, stoppedTable](TTessel& sender) {
+        if (workbook.CurrentTable() == stoppedTable) sender.Abort();
+      };
+      exporter->FileName = (dir_ / ("early-" + std::to_string(stoppedTable) + "-" + format + "." + format)).string();
+      exporter->Execute();
+      EXPECT_TRUE(exporter->Aborted());
+      EXPECT_EQ(fs::exists(exporter->FileName), stoppedTable > 0) << exporter->FileName;
+    }
+    jobs.push_back({dir_ / ("early-1-" + format + "." + format), format, {u"first"}, {{0, firstSingle}}});
+    exporter->OnBeginExport = nullptr;
 
     // The third table has no source: the run fails, the target is not made.
     const fs::path failed = dir_ / ("failed-" + format + "." + format);
