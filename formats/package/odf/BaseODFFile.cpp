@@ -156,12 +156,24 @@ void TBaseODFFile::WriteMetaAndManifest() {
   WritePart(package_ / "META-INF/manifest.xml", [this](TTesselXMLWriter& xml) { WriteManifest(xml, MediaType()); });
 }
 
-TTesselXMLWriter& TBaseODFFile::OpenTableFragment(const TStylesWriter& fontFaces,
-                                                 const TStylesWriter& automaticStyles) {
+void TBaseODFFile::CreateContentPart() {
   if (work_.empty()) throw Exception("Could not initialize temporary files");
   content_ = std::make_unique<TDeflatedPart>(work_ / "content.xml.deflated", Level,
                                              Parallel ? TDeflatedPart::TMode::InWorker : TDeflatedPart::TMode::InCaller);
+}
+
+TTesselXMLWriter& TBaseODFFile::OpenTableFragment(const TStylesWriter& fontFaces,
+                                                 const TStylesWriter& automaticStyles) {
+  CreateContentPart();
   content_->Write(ContentHead(fontFaces, automaticStyles));
+  table_ = std::make_unique<TTesselXMLWriter>(*content_);
+  return *table_;
+}
+
+TTesselXMLWriter& TBaseODFFile::OpenBodyFragment(TStylesWriter fontFaces, TStylesWriter automaticStyles) {
+  CreateContentPart();
+  laterFontFaces_ = std::move(fontFaces);
+  laterAutomaticStyles_ = std::move(automaticStyles);
   table_ = std::make_unique<TTesselXMLWriter>(*content_);
   return *table_;
 }
@@ -194,6 +206,7 @@ void TBaseODFFile::BuildPackage(const TStylesWriter& fontFaces, const TStylesWri
   table_->Flush();
   table_.reset();
   content_->Finish();
+  if (laterAutomaticStyles_) content_->PrependHead(ContentHead(laterFontFaces_, laterAutomaticStyles_));
   WritePart(package_ / "styles.xml", [&](TTesselXMLWriter& xml) {
     std::string styles = DocumentStartTag("office:document-styles");
     styles += FontFaceDecls(fontFaces);

@@ -54,6 +54,10 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
   // the automatic styles. The exporter writes the body's content (the table
   // and what surrounds it) through the writer it returns.
   TTesselXMLWriter& OpenTableFragment(const TStylesWriter& fontFaces, const TStylesWriter& automaticStyles);
+  // As OpenTableFragment, for a document whose automatic styles are known
+  // only once its body is written: BuildPackage puts the head in front,
+  // calling `fontFaces` and `automaticStyles` then.
+  TTesselXMLWriter& OpenBodyFragment(TStylesWriter fontFaces, TStylesWriter automaticStyles);
   TTesselXMLWriter& Table();
   // Completes content.xml, writes styles.xml (`commonStyles` writes its
   // styles; `pageStyles`, when given, its automatic and master styles,
@@ -65,6 +69,7 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
   const char* MediaType() const;
 
  private:
+  void CreateContentPart();
   std::string ContentHead(const TStylesWriter& fontFaces, const TStylesWriter& automaticStyles) const;
   std::string ContentTail() const;
 
@@ -72,6 +77,9 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
   std::filesystem::path work_;
   std::unique_ptr<TDeflatedPart> content_;
   std::unique_ptr<TTesselXMLWriter> table_;
+  // The writers of a head put in front at the end (OpenBodyFragment).
+  TStylesWriter laterFontFaces_;
+  TStylesWriter laterAutomaticStyles_;
 };
 
 // The current local date and time as yyyy-mm-ddThh:nn:ss.

@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "core/Exception.h"
+#include "core/ScopeExit.h"
 #include "engine/SpreadsheetFormat.h"
 #include "engine/TesselLocale.h"
 #include "formats/package/SheetColumnWidths.h"
@@ -64,12 +65,6 @@ std::string DataCellStyleName(int strips, size_t slot) {
   return strips == 0 ? "DataStyle" : "StripStyle" + std::to_string(slot + 1);
 }
 
-// The cell style of data cells of style `slot` (as above) with data style
-// `data` (from 0) among `dataStyles`: short, as every cell names it.
-std::string TypedCellStyleName(size_t slot, int data, size_t dataStyles) {
-  return "ce" + std::to_string(slot * dataStyles + static_cast<size_t>(data) + 1);
-}
-
 // Pixels at 96 dpi as centimetres.
 std::string Centimetres(int pixels) {
   char text[32];
@@ -98,12 +93,33 @@ void TTesselODS::BeginExport() {
     for (int i = 0; i < Columns().Count(); ++i) Columns()[i].Width = 0;
   records_ = 0;
   rows_ = 0;
+  if (!exportsTables_) stylesBefore_ = {};
   PrepareDataStyles();
+  if (!exportsTables_) CreatePackage();
+  tableStarted_ = false;
+}
+
+void TTesselODS::CreatePackage() {
   package_ = std::make_unique<TBaseODFFile>();
   package_->DocumentKind = TBaseODFFile::dkSpreadsheet;
   package_->SetOutputFileName(FileName);
   package_->WriteMetaAndManifest();
-  tableStarted_ = false;
+}
+
+// The styles' names, numbered on from the tables before: short, as every
+// cell names its style.
+std::string TTesselODS::ColumnStyleName(size_t column) const {
+  return "co" + std::to_string(stylesBefore_.Columns + column + 1);
+}
+
+std::string TTesselODS::DataStyleName(size_t dataStyle) const {
+  return "N" + std::to_string(stylesBefore_.DataStyles + dataStyle + 1);
+}
+
+// The cell style of data cells of style `slot` (the data style, or strip
+// style `slot`, from 0) with data style `dataStyle` (from 0).
+std::string TTesselODS::TypedCellStyleName(size_t slot, size_t dataStyle) const {
+  return "ce" + std::to_string(stylesBefore_.CellStyles + slot * dataStyles_.size() + dataStyle + 1);
 }
 
 void TTesselODS::PrepareDataStyles() {
@@ -126,7 +142,7 @@ void TTesselODS::PrepareDataStyles() {
   for (size_t slot = 0; slot < cellStyles_.size(); ++slot) {
     const std::string base = DataCellStyleName(strips, slot);
     for (int data : dataStyleOfColumn_)
-      cellStyles_[slot].push_back(data < 0 ? base : TypedCellStyleName(slot, data, dataStyles_.size()));
+      cellStyles_[slot].push_back(data < 0 ? base : TypedCellStyleName(slot, static_cast<size_t>(data)));
   }
 }
 
@@ -142,38 +158,45 @@ void TTesselODS::AppendSheetStyles(std::string& out) {
   const std::vector<int> widths =
       SheetColumnPixels(measurer, Columns(), AllowCaptions, ODSOptions.CaptionRowStyle.Font, dataFonts);
   for (size_t i = 0; i < widths.size(); ++i)
-    out += "<style:style style:name=\"co" + std::to_string(i + 1) +
+    out += "<style:style style:name=\"" + ColumnStyleName(i) +
            "\" style:family=\"table-column\" ><style:table-column-properties style:column-width=\"" +
            Centimetres(widths[i]) + "\" /></style:style>\r\n";
   for (size_t d = 0; d < dataStyles_.size(); ++d)
-    AppendODSDataStyle(out, "N" + std::to_string(d + 1), static_cast<TODSDataStyleKind>(dataStyles_[d].first),
+    AppendODSDataStyle(out, DataStyleName(d), static_cast<TODSDataStyleKind>(dataStyles_[d].first),
                        dataStyles_[d].second);
   const int strips = ODSOptions.StripCount();
   for (size_t slot = 0; slot < cellStyles_.size(); ++slot)
     for (size_t d = 0; d < dataStyles_.size(); ++d)
-      AppendODSDataCellStyle(out, Utf8ToWide(TypedCellStyleName(slot, static_cast<int>(d), dataStyles_.size())),
-                             ODSOptions, strips == 0 ? -1 : static_cast<int>(slot), "N" + std::to_string(d + 1));
+      AppendODSDataCellStyle(out, Utf8ToWide(TypedCellStyleName(slot, d)), ODSOptions,
+                             strips == 0 ? -1 : static_cast<int>(slot), DataStyleName(d));
 }
 
 // content.xml's head holds the column widths: it is written once the width
-// pass is over, before the caption row or the first record.
+// pass is over, before the caption row or the first record. In a run of
+// Tables the table's styles are kept for the head written last.
 void TTesselODS::StartTable() {
   if (tableStarted_ || !package_) return;
   tableStarted_ = true;
   const TTesselODSOptions& options = ODSOptions;
-  TTesselXMLWriter& table = package_->OpenTableFragment([&](std::string& out) { AppendODSFontFaces(out, options); },
-                                                        [&](std::string& out) {
-                                                          AppendODSAutomaticStyles(out, options);
-                                                          AppendSheetStyles(out);
-                                                        });
+  TTesselXMLWriter* table = nullptr;
+  if (exportsTables_) {
+    AppendSheetStyles(tableStyles_);
+    table = &package_->Table();
+  } else {
+    table = &package_->OpenTableFragment([&](std::string& out) { AppendODSFontFaces(out, options); },
+                                         [&](std::string& out) {
+                                           AppendODSAutomaticStyles(out, options);
+                                           AppendSheetStyles(out);
+                                         });
+  }
   line_.assign("<table:table ");
-  AppendODFAttribute(line_, "table:name", SheetName);
+  AppendODFAttribute(line_, "table:name", exportsTables_ ? tableSheetName_ : SheetName);
   line_ += "table:style-name=\"DefaultTableStyle\" >\r\n";
   if (Columns().Count() == 0) line_ += "<table:table-column table:style-name=\"DefaultColumnStyle\" />";
   for (int i = 0; i < Columns().Count(); ++i)
-    line_ += "<table:table-column table:style-name=\"co" + std::to_string(i + 1) + "\" />";
+    line_ += "<table:table-column table:style-name=\"" + ColumnStyleName(static_cast<size_t>(i)) + "\" />";
   line_ += "\r\n";
-  table.WriteRaw(line_);
+  table->WriteRaw(line_);
   if (!Header.IsEmpty()) WriteTextCellRow("Header", Header);
 }
 
@@ -248,7 +271,8 @@ void TTesselODS::WriteDataRow() {
   EndRow();
 }
 
-void TTesselODS::FinishPackage() {
+// Ends the table's sheet; the next table numbers its styles on.
+void TTesselODS::EndTable() {
   StartTable();
   if (!Footer.IsEmpty()) WriteTextCellRow("Footer", Footer);
   // A table needs a row; an export of nothing gets one empty cell.
@@ -258,25 +282,70 @@ void TTesselODS::FinishPackage() {
     EndRow();
   }
   package_->Table().WriteRaw("</table:table>\r\n");
+  tableStarted_ = false;
+  ++tablesEnded_;
+  stylesBefore_.Columns += static_cast<size_t>(Columns().Count());
+  stylesBefore_.DataStyles += dataStyles_.size();
+  stylesBefore_.CellStyles += cellStyles_.size() * dataStyles_.size();
+}
+
+// Also runs when the run fails: then the package is thrown away with its
+// staging folder instead of being zipped (by Execute, when the run exports
+// Tables).
+void TTesselODS::EndExport() {
+  if (exportsTables_) {
+    if (package_ && !RunFailed()) EndTable();
+  } else {
+    ReleasePackageAfter(package_, [this] {
+      if (package_ && !RunFailed()) {
+        EndTable();
+        BuildPackage();
+      }
+    });
+  }
+  TTesselAdvancedText::EndExport();
+}
+
+void TTesselODS::BuildPackage() {
   const TTesselODSOptions& options = ODSOptions;
   package_->BuildPackage([&](std::string& out) { AppendODSFontFaces(out, options); },
                          [&](std::string& out) { AppendODSCommonStyles(out, options); });
 }
 
-// Also runs when the run fails: then the package is thrown away with its
-// staging folder instead of being zipped.
-void TTesselODS::EndExport() {
+void TTesselODS::Execute() {
+  if (Tables.empty() && SheetName.empty()) throw Exception("Sheet name is not defined");
+  if (FileName.empty()) throw Exception("File name is not defined");
   ReleasePackageAfter(package_, [this] {
-    if (package_ && !RunFailed()) FinishPackage();
+    TScopeExit endRun([this] { exportsTables_ = false; });
+    if (Tables.empty())
+      RunExport();
+    else
+      ExportTables();
   });
-  TTesselAdvancedText::EndExport();
+  ShowResult();
 }
 
-void TTesselODS::Execute() {
-  if (SheetName.empty()) throw Exception("Sheet name is not defined");
-  if (FileName.empty()) throw Exception("File name is not defined");
-  ReleasePackageAfter(package_, [this] { RunExport(); });
-  ShowResult();
+void TTesselODS::ExportTables() {
+  exportsTables_ = true;
+  stylesBefore_ = {};
+  tablesEnded_ = 0;
+  sheetNames_ = TSheetNames();
+  tableStyles_.clear();
+  CreatePackage();
+  const TTesselODSOptions& options = ODSOptions;
+  package_->OpenBodyFragment([&options](std::string& out) { AppendODSFontFaces(out, options); },
+                             [this, &options](std::string& out) {
+                               AppendODSAutomaticStyles(out, options);
+                               out += tableStyles_;
+                             });
+  ForEachTable(*this, [this](const TWorkbookTable& table) {
+    tableSheetName_ = sheetNames_.Add(table.SheetName);
+    RunExport();
+  });
+  // A table stopped before its records (in OnBeginExport or the width
+  // pass) has no sheet; a run stopped so at its first table leaves no
+  // document, as a single table stopped then leaves none.
+  if (tablesEnded_ > 0) BuildPackage();
 }
 
 void TTesselODS::SaveSettings(TTesselIniFile& settings) {

@@ -55,13 +55,15 @@ void TTesselXlsx::BeginExport() {
     for (int i = 0; i < Columns().Count(); ++i) Columns()[i].Width = 0;
   rowCounter_ = 0;
   dataRowCounter_ = 0;
-  fileMaker_ = std::make_unique<TXlsxFileMaker>(FileName, XlsxOptions, sheetName_);
-  fileMaker_->SheetRowLimit = SheetRowLimit;
+  if (!exportsTables_) {
+    fileMaker_ = std::make_unique<TXlsxFileMaker>(FileName, XlsxOptions);
+    fileMaker_->SheetRowLimit = SheetRowLimit;
+    fileMaker_->Begin();
+  }
   const auto context = TSpreadsheetPatternContext::FromGlobalSettings(Formats().DateSeparator, Formats().TimeSeparator);
   std::vector<WideString> codes;
   for (const TTesselColumn& column : Columns()) codes.push_back(ColumnNumberFormat(column, Formats(), context));
-  fileMaker_->NumberFormats = TXlsxNumberFormats(codes, XlsxOptions.StripCount());
-  fileMaker_->Begin();
+  fileMaker_->BeginTable(exportsTables_ ? tableSheetName_ : sheetName_, codes);
   for (const WideString& line : Header) {
     ++rowCounter_;
     fileMaker_->WriteSingleCellRow(line, kXlsxHeaderStyle);
@@ -147,18 +149,18 @@ std::vector<int> TTesselXlsx::ColumnWidths() {
 }
 
 // Also runs when the run fails: then the package is thrown away with its
-// staging folder instead of being zipped.
+// staging folder instead of being zipped (by Execute, when the run exports
+// Tables).
 void TTesselXlsx::EndExport() {
-  std::unique_ptr<TXlsxFileMaker> maker = std::move(fileMaker_);
-  if (maker && !RunFailed()) {
+  if (fileMaker_ && !RunFailed()) {
     for (const WideString& line : Footer) {
       ++rowCounter_;
-      maker->WriteSingleCellRow(line, kXlsxFooterStyle);
+      fileMaker_->WriteSingleCellRow(line, kXlsxFooterStyle);
     }
-    maker->ColumnWidths = ColumnWidths();
-    maker->Finish();
+    fileMaker_->EndTable(ColumnWidths());
+    if (!exportsTables_) fileMaker_->Finish();
   }
-  maker.reset();
+  if (!exportsTables_) fileMaker_.reset();
   TTesselAdvancedText::EndExport();
 }
 
@@ -171,13 +173,34 @@ TTesselTextLimits TTesselXlsx::TextLimits() const {
 void TTesselXlsx::Execute() {
   if (FileName.empty()) throw Exception("No target file name is given for the export");
   try {
-    RunExport();
+    if (Tables.empty())
+      RunExport();
+    else
+      ExportTables();
   } catch (...) {
     fileMaker_.reset();
+    exportsTables_ = false;
     throw;
   }
   fileMaker_.reset();
+  exportsTables_ = false;
   ShowResult();
+}
+
+void TTesselXlsx::ExportTables() {
+  exportsTables_ = true;
+  fileMaker_ = std::make_unique<TXlsxFileMaker>(FileName, XlsxOptions);
+  fileMaker_->SheetRowLimit = SheetRowLimit;
+  fileMaker_->Begin();
+  ForEachTable(*this, [this](const TWorkbookTable& table) {
+    tableSheetName_ = table.SheetName;
+    RunExport();
+  });
+  // A table stopped before its records (in OnBeginExport or the width
+  // pass) is left out; a run stopped so at its first table leaves no
+  // workbook, as a single table stopped then leaves none.
+  if (fileMaker_->TableOpen()) fileMaker_->DropTable();
+  if (!fileMaker_->Sheets().empty()) fileMaker_->Finish();
 }
 
 void TTesselXlsx::SaveSettings(TTesselIniFile& settings) {

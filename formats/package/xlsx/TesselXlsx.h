@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/TesselText.h"
+#include "formats/package/WorkbookTables.h"
 #include "formats/package/xlsx/XlsxOptions.h"
 #include "formats/package/xlsx/XlsxSheets.h"
 #include "platform/fonts/TextMeasurer.h"
@@ -22,8 +23,9 @@ class TXlsxFileMaker;
 // are shared strings. Columns are as wide as their captions and values
 // (the width pass of AutoCalcColWidth, on by default; else the fields'
 // widths). The package is written into a private staging folder and
-// zipped into FileName at the end of the run.
-class TTesselXlsx : public TTesselAdvancedText {
+// zipped into FileName at the end of the run. With Tables set, one
+// workbook holds each of the tables on sheets of its own (TWorkbookTables).
+class TTesselXlsx : public TTesselAdvancedText, public TWorkbookTables {
  public:
   TTesselXlsx();
   ~TTesselXlsx() override;
@@ -43,7 +45,8 @@ class TTesselXlsx : public TTesselAdvancedText {
   void WriteDataRow() override;
   void EndExport() override;
   // Runs the export without an output stream (the package is written
-  // through the staging folder), then shows the result.
+  // through the staging folder) of DataSet, or of each of Tables when
+  // there are any, then shows the result.
   void Execute() override;
   void SaveSettings(TTesselIniFile& settings) override;
   void LoadSettings(TTesselIniFile& settings) override;
@@ -57,9 +60,14 @@ class TTesselXlsx : public TTesselAdvancedText {
   int DataCellStyle(int column) const;
   bool AddValueCell(int column, int style);
   std::vector<int> ColumnWidths();
+  void ExportTables();
 
   WideString sheetName_ = u"sheet1";
   std::unique_ptr<TXlsxFileMaker> fileMaker_;
+  // The name of the sheet of the table being exported.
+  WideString tableSheetName_;
+  // Whether the run exports Tables: the workbook then outlives each table.
+  bool exportsTables_ = false;
   int rowCounter_ = 0;
   int dataRowCounter_ = 0;
   std::string valueText_;

@@ -15,8 +15,8 @@
 namespace verimo {
 namespace fs = std::filesystem;
 
-TXlsxFileMaker::TXlsxFileMaker(fs::path outputFileName, const TTesselXlsxOptions& options, WideString sheetName)
-    : outputFileName_(std::move(outputFileName)), options_(options), sheetName_(std::move(sheetName)) {}
+TXlsxFileMaker::TXlsxFileMaker(fs::path outputFileName, const TTesselXlsxOptions& options)
+    : NumberFormats(options.StripCount()), outputFileName_(std::move(outputFileName)), options_(options) {}
 
 TXlsxFileMaker::~TXlsxFileMaker() = default;
 
@@ -29,16 +29,42 @@ void TXlsxFileMaker::Begin() {
   WritePartFile(package_ / "docProps/core.xml", [](TTesselXMLWriter& xml) {
     WriteOfficeCoreProperties(xml, {u"2006-10-02T04:59:59Z", u"2006-10-02T05:00:35Z"});
   });
-  WritePartFile(package_ / "xl/styles.xml",
-                [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_, NumberFormats); });
   strings_ = std::make_unique<TXlsxSharedStrings>(work_ / "sharedStrings.deflated");
+}
+
+void TXlsxFileMaker::BeginTable(WideStringView sheetName, const std::vector<WideString>& columnCodes) {
+  tableName_ = WideString(sheetName);
+  tableFirstSheet_ = sheets_.size();
+  captions_.clear();
+  hasCaptions_ = false;
+  tableOpen_ = true;
+  NumberFormats.SetColumnCodes(columnCodes);
   StartSheet();
 }
 
+// Sheet and part names follow XlsxContinuationSheet; where the workbook
+// already has a sheet of that name (another table's, or one of its
+// continuations), the name is made unique.
 void TXlsxFileMaker::StartSheet() {
-  sheets_.push_back(XlsxContinuationSheet(sheetName_, static_cast<int>(sheets_.size()) + 1));
+  TXlsxSheetInfo sheet =
+      XlsxContinuationSheet(tableName_, static_cast<int>(sheets_.size() - tableFirstSheet_) + 1);
+  sheet.Name = sheetNames_.Add(sheet.Name);
+  sheet.PartName = UniquePartName(sheet.PartName);
+  sheets_.push_back(std::move(sheet));
+  columnWidths_.emplace_back();
   worksheets_.push_back(std::make_unique<TXlsxWorksheet>(work_ / ("sheet" + std::to_string(sheets_.size()) + ".deflated")));
   worksheets_.back()->Selected = sheets_.size() == 1;
+}
+
+// Part names are compared regardless of case.
+std::string TXlsxFileMaker::UniquePartName(std::string wanted) const {
+  auto taken = [this](const std::string& name) {
+    for (const TXlsxSheetInfo& sheet : sheets_)
+      if (SameText(Utf8ToWide(sheet.PartName), Utf8ToWide(name))) return true;
+    return false;
+  };
+  for (size_t number = sheets_.size() + 1; taken(wanted); ++number) wanted = "sheet" + std::to_string(number);
+  return wanted;
 }
 
 void TXlsxFileMaker::CloseSheet() { worksheets_.back()->Close(); }
@@ -97,8 +123,22 @@ void TXlsxFileMaker::AddBooleanDataCell(int column, bool value, int style) {
 
 void TXlsxFileMaker::EndDataRow() { worksheets_.back()->EndRow(); }
 
-void TXlsxFileMaker::Finish() {
+void TXlsxFileMaker::EndTable(const std::vector<int>& columnWidths) {
+  tableOpen_ = false;
   CloseSheet();
+  for (size_t i = tableFirstSheet_; i < sheets_.size(); ++i) columnWidths_[i] = columnWidths;
+}
+
+void TXlsxFileMaker::DropTable() {
+  tableOpen_ = false;
+  sheets_.resize(tableFirstSheet_);
+  worksheets_.resize(tableFirstSheet_);
+  columnWidths_.resize(tableFirstSheet_);
+}
+
+void TXlsxFileMaker::Finish() {
+  WritePartFile(package_ / "xl/styles.xml",
+                [this](TTesselXMLWriter& xml) { WriteXlsxStyles(xml, options_, NumberFormats); });
   WritePartFile(package_ / "docProps/app.xml", [this](TTesselXMLWriter& xml) { WriteXlsxAppProperties(xml, sheets_); });
   WritePartFile(package_ / "xl/_rels/workbook.xml.rels",
                 [this](TTesselXMLWriter& xml) { WriteXlsxWorkbookRelationships(xml, sheets_); });
@@ -110,7 +150,7 @@ void TXlsxFileMaker::Finish() {
   archive.SetOutputFileName(outputFileName_);
   for (size_t i = 0; i < sheets_.size(); ++i)
     archive.DeflatedParts.push_back(
-        {"xl/worksheets/" + sheets_[i].PartName + ".xml", &worksheets_[i]->CompleteWithHead(ColumnWidths)});
+        {"xl/worksheets/" + sheets_[i].PartName + ".xml", &worksheets_[i]->CompleteWithHead(columnWidths_[i])});
   archive.DeflatedParts.push_back({"xl/sharedStrings.xml", &strings_->Complete()});
   archive.CreateArchive();
 }

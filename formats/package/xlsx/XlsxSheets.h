@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/WideString.h"
+#include "engine/SheetNames.h"
 
 namespace verimo {
 
@@ -15,8 +16,6 @@ struct TXlsxSheetInfo {
 };
 using TXlsxSheets = std::vector<TXlsxSheetInfo>;
 
-// The longest sheet name readers accept.
-inline constexpr size_t kMaxSheetNameLength = 31;
 // The rows of one worksheet.
 inline constexpr int kMaxSheetRows = 1048576;
 // A worksheet's columns (A to XFD) and the UTF-16 units of one cell's text.

@@ -147,16 +147,12 @@ void WriteNumberFormats(TTesselXMLWriter& xml, const TXlsxNumberFormats& formats
 
 void WriteCellFormats(TTesselXMLWriter& xml, const std::vector<const TXlsxCellStyle*>& styles,
                       const TXlsxNumberFormats& formats) {
-  const size_t strips = static_cast<size_t>(formats.StripCount());
-  const size_t slots = strips == 0 ? 1 : strips;
-  xml.OpenElement("cellXfs", {}, {{"count", Count(styles.size() + 1 + slots * formats.Codes().size())}});
+  xml.OpenElement("cellXfs", {}, {{"count", Count(styles.size() + 1 + formats.CellFormats().size())}});
   xml.WriteElement("xf", {}, {{"numFmtId", u"0"}, {"fontId", u"0"}, {"fillId", u"0"}, {"borderId", u"0"}, {"xfId", u"0"}});
   for (size_t i = 0; i < styles.size(); ++i) WriteCellFormat(xml, *styles[i], static_cast<int>(i) + 1);
-  for (size_t slot = 0; slot < slots; ++slot) {
-    const int k = strips == 0 ? kXlsxDataStyle : kXlsxFirstStripStyle + static_cast<int>(slot);
-    for (size_t code = 0; code < formats.Codes().size(); ++code)
-      WriteCellFormat(xml, *styles[static_cast<size_t>(k) - 1], k, kXlsxFirstNumberFormat + static_cast<int>(code));
-  }
+  for (const TXlsxNumberFormats::TCellFormat& format : formats.CellFormats())
+    WriteCellFormat(xml, *styles[static_cast<size_t>(format.Style) - 1], format.Style,
+                    kXlsxFirstNumberFormat + format.Code);
   xml.CloseElement("cellXfs", true);
 }
 
@@ -164,15 +160,44 @@ void WriteCellFormats(TTesselXMLWriter& xml, const std::vector<const TXlsxCellSt
 
 TXlsxNumberFormats::TXlsxNumberFormats(const std::vector<WideString>& columnCodes, int stripCount)
     : stripCount_(stripCount) {
+  SetColumnCodes(columnCodes);
+}
+
+void TXlsxNumberFormats::SetColumnCodes(const std::vector<WideString>& columnCodes) {
+  // Each column's code index (-1 for none) and the table's codes in the
+  // order of their first column.
+  std::vector<int> codeOfColumn;
+  std::vector<int> tableCodes;
   for (const WideString& code : columnCodes) {
     if (code.empty() || code == u"General") {
-      codeOfColumn_.push_back(-1);
+      codeOfColumn.push_back(-1);
       continue;
     }
     const auto found = std::find(codes_.begin(), codes_.end(), code);
-    codeOfColumn_.push_back(static_cast<int>(found - codes_.begin()));
+    const int index = static_cast<int>(found - codes_.begin());
     if (found == codes_.end()) codes_.push_back(code);
+    codeOfColumn.push_back(index);
+    if (std::find(tableCodes.begin(), tableCodes.end(), index) == tableCodes.end()) tableCodes.push_back(index);
   }
+  std::sort(tableCodes.begin(), tableCodes.end());
+  const int slots = std::max(stripCount_, 1);
+  styleOfColumn_.assign(static_cast<size_t>(slots), {});
+  for (int slot = 0; slot < slots; ++slot) {
+    const int style = stripCount_ == 0 ? kXlsxDataStyle : kXlsxFirstStripStyle + slot;
+    std::vector<int> styleOfCode(codes_.size(), -1);
+    for (int code : tableCodes) styleOfCode[static_cast<size_t>(code)] = CellFormatStyle(style, code);
+    for (int code : codeOfColumn)
+      styleOfColumn_[static_cast<size_t>(slot)].push_back(code < 0 ? -1 : styleOfCode[static_cast<size_t>(code)]);
+  }
+}
+
+// The cell style of data cell style `style` with code `code`, added when new.
+int TXlsxNumberFormats::CellFormatStyle(int style, int code) {
+  const int first = kXlsxFirstStripStyle + stripCount_;
+  for (size_t i = 0; i < cellFormats_.size(); ++i)
+    if (cellFormats_[i].Style == style && cellFormats_[i].Code == code) return first + static_cast<int>(i);
+  cellFormats_.push_back({style, code});
+  return first + static_cast<int>(cellFormats_.size()) - 1;
 }
 
 void WriteXlsxStyles(TTesselXMLWriter& xml, const TTesselXlsxOptions& options, const TXlsxNumberFormats& formats) {

@@ -18,31 +18,53 @@ inline constexpr int kXlsxFirstStripStyle = 5;
 // The first number format of the workbook's own (those below are built in).
 inline constexpr int kXlsxFirstNumberFormat = 164;
 
-// The number formats of the data cells: each typed column's code, and per
-// data cell style (the data style, or each strip style) one cell style
-// more per code, after the header, caption, data, footer and strip styles.
+// The number formats of the data cells of one workbook and their cell
+// styles. Each table of the workbook gives its columns' codes in turn
+// (SetColumnCodes); a code met first gets the next number format, and per
+// data cell style (the data style, or each strip style) a code met first
+// gets one cell style more, after the header, caption, data, footer and
+// strip styles. The cell styles of a table never change with the tables
+// after it.
 class TXlsxNumberFormats {
  public:
   TXlsxNumberFormats() = default;
-  // `columnCodes`: the code of each column ("" for a text column; "General"
-  // needs no cell style of its own); `stripCount`: the strip styles in use.
+  // `stripCount`: the strip styles in use.
+  explicit TXlsxNumberFormats(int stripCount) : stripCount_(stripCount) {}
+  // The workbook of one table: SetColumnCodes(columnCodes) of the above.
   TXlsxNumberFormats(const std::vector<WideString>& columnCodes, int stripCount);
+
+  // Makes `columnCodes` the codes of the columns of the data cells from now
+  // on: the code of each column ("" for a text column; "General" needs no
+  // cell style of its own).
+  void SetColumnCodes(const std::vector<WideString>& columnCodes);
 
   // The style of a data cell of column `column` whose style would be
   // `style` (kXlsxDataStyle or a strip style) without a number format.
   int CellStyle(int style, int column) const {
-    const int code = column < static_cast<int>(codeOfColumn_.size()) ? codeOfColumn_[static_cast<size_t>(column)] : -1;
-    if (code < 0) return style;
-    const int slot = stripCount_ == 0 ? 0 : style - kXlsxFirstStripStyle;
-    return kXlsxFirstStripStyle + stripCount_ + slot * static_cast<int>(codes_.size()) + code;
+    const size_t slot = stripCount_ == 0 ? 0 : static_cast<size_t>(style - kXlsxFirstStripStyle);
+    if (slot >= styleOfColumn_.size()) return style;
+    const std::vector<int>& styles = styleOfColumn_[slot];
+    const int own = column >= 0 && column < static_cast<int>(styles.size()) ? styles[static_cast<size_t>(column)] : -1;
+    return own < 0 ? style : own;
   }
   // The distinct codes, in the order of their number-format ids.
   const std::vector<WideString>& Codes() const { return codes_; }
+  // The cell styles with a number format, in style order: the data cell
+  // style each is made of and the index of its code in Codes().
+  struct TCellFormat {
+    int Style;
+    int Code;
+  };
+  const std::vector<TCellFormat>& CellFormats() const { return cellFormats_; }
   int StripCount() const { return stripCount_; }
 
  private:
+  int CellFormatStyle(int style, int code);
+
   std::vector<WideString> codes_;
-  std::vector<int> codeOfColumn_;  // index into codes_, -1 for none
+  std::vector<TCellFormat> cellFormats_;
+  // Per data cell style slot, each column's cell style (-1: the slot's own).
+  std::vector<std::vector<int>> styleOfColumn_;
   int stripCount_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "engine/TesselIniFile.h"
 #include "formats/package/PackageTestSupport.h"
 #include "formats/package/xlsx/XlsxSheets.h"
+#include "formats/package/xlsx/XlsxStyles.h"
 #include "formats/package/xlsx/XlsxWorksheet.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/fonts/TextMeasurer.h"
@@ -82,13 +83,45 @@ TEST(XlsxNamesTest, PartNameIsTheSheetNameOnlyWhenItIsSafe) {
   EXPECT_EQ(XlsxContinuationSheet(u"Data", 2).PartName, "Data_2");
 }
 
+TEST(XlsxNumberFormatsTest, LaterTablesKeepTheCellStylesOfEarlierOnes) {
+  TXlsxNumberFormats formats(2);  // cell formats from style 7
+  const int strip1 = kXlsxFirstStripStyle;
+  const int strip2 = kXlsxFirstStripStyle + 1;
+  formats.SetColumnCodes({u"", u"0.00", u"dd.mm.yyyy", u"0.00"});
+  EXPECT_EQ(formats.CellStyle(strip1, 0), strip1);
+  EXPECT_EQ(formats.CellStyle(strip1, 1), 7);
+  EXPECT_EQ(formats.CellStyle(strip1, 2), 8);
+  EXPECT_EQ(formats.CellStyle(strip1, 3), 7);
+  EXPECT_EQ(formats.CellStyle(strip2, 1), 9);
+  EXPECT_EQ(formats.CellStyle(strip2, 2), 10);
+  EXPECT_EQ(formats.CellStyle(strip2, 4), strip2);
+  // The next table shares "0.00" and brings "#,##0": its cell styles
+  // follow, those above stay.
+  formats.SetColumnCodes({u"#,##0", u"0.00", u"General"});
+  EXPECT_EQ(formats.CellStyle(strip1, 0), 11);
+  EXPECT_EQ(formats.CellStyle(strip1, 1), 7);
+  EXPECT_EQ(formats.CellStyle(strip1, 2), strip1);
+  EXPECT_EQ(formats.CellStyle(strip2, 0), 12);
+  EXPECT_EQ(formats.CellStyle(strip2, 1), 9);
+  EXPECT_EQ(formats.Codes(), (std::vector<WideString>{u"0.00", u"dd.mm.yyyy", u"#,##0"}));
+  std::vector<std::pair<int, int>> cellFormats;
+  for (const auto& format : formats.CellFormats()) cellFormats.emplace_back(format.Style, format.Code);
+  EXPECT_EQ(cellFormats, (std::vector<std::pair<int, int>>{
+                             {strip1, 0}, {strip1, 1}, {strip2, 0}, {strip2, 1}, {strip1, 2}, {strip2, 2}}));
+  // Without strips every typed column has the data style's cell format.
+  const TXlsxNumberFormats plain({u"", u"0.00"}, 0);
+  EXPECT_EQ(plain.CellStyle(kXlsxDataStyle, 0), kXlsxDataStyle);
+  EXPECT_EQ(plain.CellStyle(kXlsxDataStyle, 1), kXlsxFirstStripStyle);
+}
+
 TEST_F(XlsxTest, SheetNameIsEscapedAndUnsafeNamesGetASafePart) {
   FillNumbers(data_, 1);
+  // "/" is no character of a sheet name: readers refuse the workbook.
   exporter_.SetSheetName(u"R&D <\"1\"> / ..");
   exporter_.SetSheetName(u"");  // ignored
   exporter_.Execute();
   EXPECT_EQ(test::ZipEntries(exporter_.FileName).size(), 9u);
-  EXPECT_NE(test::ZipPart(exporter_.FileName, "xl/workbook.xml").find("name=\"R&amp;D &lt;&quot;1&quot;&gt; / ..\""),
+  EXPECT_NE(test::ZipPart(exporter_.FileName, "xl/workbook.xml").find("name=\"R&amp;D &lt;&quot;1&quot;&gt; _ ..\""),
             std::string::npos);
   EXPECT_NE(Sheet().find("<sheetData>"), std::string::npos);
   exporter_.SetSheetName(u"Data");
