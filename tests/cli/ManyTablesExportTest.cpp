@@ -328,6 +328,22 @@ TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
   EXPECT_EQ(Sqlite(loaded, "SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "2\n");
 }
 
+// --strict: a table whose values would change is rolled back out of the
+// database and counted as not written; the others stay.
+TEST_F(ManyTablesExportTest, StrictRunLeavesOutTheTableWhoseValuesWouldChange) {
+  const fs::path folder = dir_ / "tables";
+  CopySample(folder, "MUSTERI");
+  MakeTable(folder / "KEYED.DB", 50, 1);
+  const fs::path mdb = dir_ / "all.mdb";
+  test::CommandResult run = Cli("export --quiet --strict " + ShellQuote(folder.string()) + " " + ShellQuote(mdb.string()));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("MUSTERI.DB: warning: field \"Active\": 17 blank values were stored as No"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("MUSTERI.DB: failed: --strict: the export would change values"), std::string::npos) << run.err;
+  const std::string tables = Run("mdb-tables -1 " + ShellQuote(mdb.string()));
+  EXPECT_EQ(tables.find("MUSTERI"), std::string::npos) << tables;
+}
+
 // Nothing written: an earlier target stays as it was, no staging folder is
 // left behind.
 TEST_F(ManyTablesExportTest, RunThatWritesNoTableLeavesTheEarlierTarget) {
