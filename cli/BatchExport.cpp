@@ -23,19 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TTableJob {
-  std::string table;
-  std::string target;
-  std::optional<std::string> password;
-  std::string skipReason;  // not exported, and why
-};
-
-struct TJobResult {
-  bool written = false;
-  std::string message;  // the last line the worker printed
-  bool lossy = false;   // written from a salvaging read that lost records or values
-};
-
 bool HasDbExtension(const fs::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -43,7 +30,8 @@ bool HasDbExtension(const fs::path& path) {
   return extension == ".db";
 }
 
-// The tables named, folders expanded to their *.db files in name order.
+}  // namespace
+
 std::vector<std::string> ExpandTables(const std::vector<std::string>& arguments) {
   std::vector<std::string> tables;
   for (const std::string& argument : arguments) {
@@ -63,8 +51,6 @@ std::vector<std::string> ExpandTables(const std::vector<std::string>& arguments)
   return tables;
 }
 
-// Whether the table is encrypted; nothing when it cannot be read (the
-// worker then reports why).
 std::optional<bool> IsEncrypted(const std::string& path, bool salvage) {
   bool encrypted = false;
   try {
@@ -85,8 +71,6 @@ std::optional<bool> IsEncrypted(const std::string& path, bool salvage) {
   }
 }
 
-// Asks for the password of an encrypted table on the terminal, checking it;
-// nothing when the user gives up (three tries) or there is no terminal.
 std::optional<std::string> AskPassword(const std::string& path, bool salvage) {
   if (!StandardInputIsTerminal()) return std::nullopt;
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -105,6 +89,21 @@ std::optional<std::string> AskPassword(const std::string& path, bool salvage) {
   }
   return std::nullopt;
 }
+
+namespace {
+
+struct TTableJob {
+  std::string table;
+  std::string target;
+  std::optional<std::string> password;
+  std::string skipReason;  // not exported, and why
+};
+
+struct TJobResult {
+  bool written = false;
+  std::string message;  // the last line the worker printed
+  bool lossy = false;   // written from a salvaging read that lost records or values
+};
 
 std::vector<TTableJob> PlanJobs(const ExportOptions& options) {
   std::vector<TTableJob> jobs;

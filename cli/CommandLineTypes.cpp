@@ -11,9 +11,12 @@ namespace verimo::cli {
 namespace {
 
 const CommandLineType kTypes[] = {
-    {"JSON", "json", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(false)); }},
-    {"JSON Lines", "jsonl,ndjson", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(true)); }},
-    {"SQLite", "sqlite,sqlite3", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselSQLite>()); }},
+    {"JSON", "json", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(false)); },
+     TManyTablesKind::None},
+    {"JSON Lines", "jsonl,ndjson", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(true)); },
+     TManyTablesKind::None},
+    {"SQLite", "sqlite,sqlite3", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselSQLite>()); },
+     TManyTablesKind::SQLite},
 };
 
 bool SameAsciiText(std::string_view a, std::string_view b) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "export/ManyTables.h"
+
 namespace verimo {
 class TTessel;
 }
@@ -17,6 +19,8 @@ struct CommandLineType {
   const char* name;        // for `formats`
   const char* extensions;  // comma-separated; the first names batch targets
   std::unique_ptr<TTessel> (*make)();
+  // How one file of the type holds several tables.
+  TManyTablesKind manyTables = TManyTablesKind::None;
 };
 
 // Every command-line type, in the order `formats` lists them.

@@ -12,6 +12,8 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/ManyTablesExport.h"
+#include "cli/RunControls.h"
 #include "core/Exception.h"
 #include "export/ExportRun.h"
 #include "export/ExportSettings.h"
@@ -25,87 +27,6 @@ namespace verimo::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Prints "N records, R records/s" on one line of the terminal, refreshed a few
-// times a second; into a file or pipe only every few seconds, one line each.
-class ProgressLine {
- public:
-  explicit ProgressLine(std::FILE* out)
-      : out_(out), terminal_(out && isatty(fileno(out))), start_(Clock::now()), last_(start_) {}
-
-  void Update(const char* what, long long records) {
-    if (!out_ || (records & 255) != 0) return;
-    Clock::time_point now = Clock::now();
-    if (now - last_ < (terminal_ ? std::chrono::milliseconds(250) : std::chrono::seconds(5))) return;
-    last_ = now;
-    std::fprintf(out_, terminal_ ? "\r%s %lld records, %.0f records/s   " : "%s %lld records, %.0f records/s\n",
-                 what, records, Rate(records, now));
-    std::fflush(out_);
-    dirty_ = terminal_;
-  }
-
-  void Finish(long long records, const std::string& target) {
-    if (!out_) return;
-    Clock::time_point now = Clock::now();
-    std::fprintf(out_, "%sexported %lld records to %s in %.2f s, %.0f records/s\n", dirty_ ? "\r" : "",
-                 records, target.c_str(), Seconds(now), Rate(records, now));
-    dirty_ = false;
-  }
-
-  // Ends a half-written terminal line before an error message follows.
-  void Break() {
-    if (out_ && dirty_) std::fputc('\n', out_);
-    dirty_ = false;
-  }
-
- private:
-  double Seconds(Clock::time_point now) const { return std::chrono::duration<double>(now - start_).count(); }
-  double Rate(long long records, Clock::time_point now) const {
-    double seconds = Seconds(now);
-    return seconds > 0 ? records / seconds : 0;
-  }
-
-  std::FILE* out_;
-  bool terminal_;
-  Clock::time_point start_;
-  Clock::time_point last_;
-  bool dirty_ = false;
-};
-
-// Holds back Ctrl-C and termination requests while the export runs, so that
-// the run can stop between records and remove its partial file; the export
-// polls for them with Requested(). The old signal mask returns at the end.
-class InterruptWatch {
- public:
-  InterruptWatch() {
-    sigemptyset(&watched_);
-    sigaddset(&watched_, SIGINT);
-    sigaddset(&watched_, SIGTERM);
-    sigaddset(&watched_, SIGHUP);
-    active_ = pthread_sigmask(SIG_BLOCK, &watched_, &previous_) == 0;
-  }
-  ~InterruptWatch() {
-    if (active_) pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  }
-  InterruptWatch(const InterruptWatch&) = delete;
-  InterruptWatch& operator=(const InterruptWatch&) = delete;
-
-  // Takes a pending request, if any.
-  bool Requested() {
-    if (!active_) return false;
-    timespec now{0, 0};
-    if (sigtimedwait(&watched_, nullptr, &now) > 0) requested_ = true;
-    return requested_;
-  }
-
- private:
-  sigset_t watched_;
-  sigset_t previous_;
-  bool active_ = false;
-  bool requested_ = false;
-};
 
 // A settings file named on the command line must exist and look like one;
 // the settings reader itself takes a missing file as empty and skips lines
@@ -131,8 +52,8 @@ void CheckSettingsFile(const fs::path& path) {
     throw Exception("\"" + path.string() + "\" is not a settings file (no [section] lines)");
 }
 
-// The exporter with the options of the settings file, then those of the
-// command line.
+}  // namespace
+
 TTessel& ConfigureFromCommandLine(TExporters& exporters, const ExportOptions& options, TAllowedExport type) {
   if (options.tableName && !WritesNamedTable(type)) throw ExportUsageError("--table is for Access databases (.mdb) only");
   if (options.settingsFile) CheckSettingsFile(*options.settingsFile);
@@ -144,6 +65,8 @@ TTessel& ConfigureFromCommandLine(TExporters& exporters, const ExportOptions& op
   ConfigureExporter(exporters, type, options.target, settingsFile, overrides);
   return exporters.For(type);
 }
+
+namespace {
 
 // Reports what the run does on the progress line and stops it between
 // records when Ctrl-C or a termination request comes.
@@ -168,8 +91,8 @@ class TCommandObserver : public TExportRunObserver {
   InterruptWatch& interrupts_;
 };
 
-// A command-line type's exporter: the settings file gives the field
-// choice, captions and the rest of what the type reads.
+}  // namespace
+
 std::unique_ptr<TTessel> ConfigureCommandLineExporter(const CommandLineType& type, const ExportOptions& options) {
   if (options.tableName) throw ExportUsageError("--table is for Access databases (.mdb) only");
   std::unique_ptr<TTessel> exporter = type.make();
@@ -179,8 +102,6 @@ std::unique_ptr<TTessel> ConfigureCommandLineExporter(const CommandLineType& typ
   }
   return exporter;
 }
-
-}  // namespace
 
 std::string LossWarning(const TLoss& loss) {
   const bool one = loss.count == 1;
@@ -336,7 +257,14 @@ ExportOptions ParseExportArguments(const std::vector<std::string>& args) {
   }
   if (parsed.jobs != 0) throw ExportUsageError("--jobs goes with --output-dir");
   if (files.size() == 1) throw ExportUsageError("no target file given");
-  if (files.size() > 2) throw ExportUsageError("export takes one table and one target file");
+  std::error_code ec;
+  if (files.size() > 2 || fs::is_directory(files[0], ec)) {
+    parsed.manyTables = true;
+    parsed.tables.assign(files.begin(), files.end() - 1);
+    parsed.target = files.back();
+    CheckManyTablesCommand(parsed);
+    return parsed;
+  }
   parsed.table.path = files[0];
   parsed.target = files[1];
   // Reports a bad type before the table is opened.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,10 @@
 #include "cli/TableCommands.h"
 #include "core/LossTally.h"
 #include "export/ExportTypes.h"
+
+namespace verimo {
+class TExporters;
+}
 
 namespace verimo::cli {
 
@@ -31,12 +36,17 @@ struct ExportOptions {
   // `tables` then holds every table or folder given, `target` is unused.
   std::optional<std::string> outputDir;
   std::vector<std::string> tables;
+  // A folder or several tables and one target that holds them all (an
+  // SQLite or Access database, an SQL script): `tables` holds the tables
+  // and folders given, `target` the file.
+  bool manyTables = false;
   int jobs = 0;  // --jobs: tables exported at once; 0 for the number of cores
   std::optional<std::string> sqlDialect;    // --sql-dialect: ansi, db2, ib, ms, my, ora, pg
 };
 
 constexpr const char* kExportUsage =
     "       verimo-cli export [--type EXT] [--settings FILE] [OPTIONS] TABLE.db OUT.EXT\n"
+    "       verimo-cli export [--type EXT] [OPTIONS] FOLDER|TABLE.db... OUT.sqlite|OUT.sql|OUT.mdb\n"
     "       verimo-cli export --type EXT --output-dir DIR [--jobs N] [OPTIONS] TABLE.db|FOLDER...\n"
     "       verimo-cli export --clipboard [--settings FILE] [OPTIONS] TABLE.db\n";
 
@@ -67,6 +77,13 @@ constexpr const char* kExportValuesHelp =
     "so nothing is lost by default), characters XML, HTML or SQL forbid are left out. Binary\n"
     "values (bytes, BLOB, graphic, OLE) are written as hexadecimal text (two upper-case digits a\n"
     "byte); SQL scripts write them as the dialect's binary literal.\n";
+
+// The exporter of the dialog's type with the options of the settings file,
+// then those of the command line.
+TTessel& ConfigureFromCommandLine(TExporters& exporters, const ExportOptions& options, TAllowedExport type);
+// A command-line type's exporter: the settings file gives the field
+// choice, captions and the rest of what the type reads.
+std::unique_ptr<TTessel> ConfigureCommandLineExporter(const CommandLineType& type, const ExportOptions& options);
 
 // The type of a batch export (--type or the settings file's type) and the
 // target file of one table in the output folder: DIR/NAME.EXT.

@@ -11,6 +11,7 @@
 #include "cli/BatchExport.h"
 #include "cli/DialogExport.h"
 #include "cli/ExportCommand.h"
+#include "cli/ManyTablesExport.h"
 #include "cli/TableCommands.h"
 #include "core/Exception.h"
 #include "export/ExportTypes.h"
@@ -69,13 +70,17 @@ const CommandHelp kCommandHelp[] = {
                    "       verimo-cli export --settings DIALOG.cfg [OPTIONS] TABLE.db\n\n"
                    "Exports every field of the table, memos included, into OUT.EXT; the type follows the\n"
                    "extension (see `verimo-cli formats`). The file takes its name only when the export\n"
-                   "succeeded. Progress and warnings go to stderr.\n\nOptions:\n" +
+                   "succeeded. Progress and warnings go to stderr.\n\n"
+                   "A folder (every *.db in it) or several tables and one OUT.sqlite, OUT.sql or OUT.mdb\n"
+                   "write the whole database into that one file, a table each, named after its file; a\n"
+                   "table that fails is reported and the others go on (exit code 1).\n\nOptions:\n" +
                    verimo::cli::kExportOptionsHelp + verimo::cli::kTableOptionsHelp +
                    verimo::cli::kExportValuesHelp +
                    "\nExamples:\n"
                    "  verimo-cli export samples/MUSTERI.DB musteri.csv\n"
                    "  verimo-cli export samples/MUSTERI.DB musteri.jsonl   (JSON Lines, typed values)\n"
-                   "  verimo-cli export --type csv --output-dir out/ tables/\n"},
+                   "  verimo-cli export --type csv --output-dir out/ tables/\n"
+                   "  verimo-cli export tables/ all.sqlite                 (the whole database in one file)\n"},
     {"formats", "usage: verimo-cli formats\n\n"
                 "Lists every export type: its extensions, whether this program can write it yet, and\n"
                 "the settings-file sections it reads beside GENERAL and FIELDS. JSON and JSON Lines are\n"
@@ -194,6 +199,7 @@ int RunExportCommand(const std::vector<std::string>& exportArgs) {
   if (verimo::cli::IsDialogExport(exportArgs)) return verimo::cli::RunDialogExport(exportArgs, stderr);
   verimo::cli::ExportOptions options = verimo::cli::ParseExportArguments(exportArgs);
   if (options.outputDir) return verimo::cli::RunBatchExport(options, stderr);
+  if (options.manyTables) return verimo::cli::RunManyTablesExport(options, stderr);
   return verimo::cli::RunExport(options, stderr);
 }
 

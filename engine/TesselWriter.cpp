@@ -199,7 +199,9 @@ void TTesselWriter::WriteBytes(const void* data, size_t count) {
 }
 
 void TTesselWriter::WriteSignature() {
-  if (owner_ == nullptr || stream_ == nullptr) return;
+  // A stream that already holds text (several runs into one script) has its
+  // signature at the start.
+  if (owner_ == nullptr || stream_ == nullptr || stream_->Position() != 0) return;
   static constexpr uint8_t kUtf8[] = {0xEF, 0xBB, 0xBF};
   static constexpr uint8_t kUtf16[] = {0xFF, 0xFE};
   static constexpr uint8_t kUtf32[] = {0xFF, 0xFE, 0x00, 0x00};

@@ -35,7 +35,8 @@ class TTesselWriter {
   void EmptyLine();
   // `count` copies of `ch` and CR LF (only CR LF when count <= 0).
   void CharLine(char16_t ch, int count);
-  // EF BB BF, FF FE or FF FE 00 00 for UTF-8, UTF-16LE, UTF-32LE; nothing else.
+  // EF BB BF, FF FE or FF FE 00 00 for UTF-8, UTF-16LE, UTF-32LE; nothing else,
+  // and nothing when the stream is not at its start.
   void WriteSignature();
   // Raw bytes, for binary parts of a format.
   void WriteBytes(const void* data, size_t count);

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "core/Exception.h"
-#include "core/ScopeExit.h"
 #include "engine/TesselDatabase.h"
 #include "engine/TesselText.h"
 #include "export/Exporters.h"
@@ -39,6 +38,17 @@ void Connect(TTessel& exporter, TExportRunObserver& observer) {
 
 }  // namespace
 
+TObserverConnection::TObserverConnection(TTessel& exporter, TExportRunObserver& observer) : exporter_(exporter) {
+  try {
+    Connect(exporter_, observer);
+  } catch (...) {
+    Disconnect(exporter_);
+    throw;
+  }
+}
+
+TObserverConnection::~TObserverConnection() { Disconnect(exporter_); }
+
 TExportRun::TExportRun(TExporters& exporters, TAllowedExport type, std::string target, bool keepStopped)
     : TExportRun(exporters.For(type), target, TExporters::CompanionFiles(type, target), keepStopped) {}
 
@@ -52,8 +62,7 @@ TExportRun::TExportRun(TTessel& exporter, std::string target, std::vector<std::f
 }
 
 void TExportRun::Execute(TExportRunObserver& observer) {
-  TScopeExit events([this] { Disconnect(exporter_); });
-  Connect(exporter_, observer);
+  TObserverConnection events(exporter_, observer);
   try {
     exporter_.Execute();
   } catch (const std::exception& error) {

@@ -35,6 +35,19 @@ class TExportRunObserver {
   virtual void ConnectMore(TTessel& /*exporter*/) {}
 };
 
+// The observer's events connected to the exporter while this object lives;
+// disconnected again on every way out.
+class TObserverConnection {
+ public:
+  TObserverConnection(TTessel& exporter, TExportRunObserver& observer);
+  ~TObserverConnection();
+  TObserverConnection(const TObserverConnection&) = delete;
+  TObserverConnection& operator=(const TObserverConnection&) = delete;
+
+ private:
+  TTessel& exporter_;
+};
+
 // One export of a configured exporter into its target: stage, execute,
 // then publish or discard. A file export writes its target and the files
 // beside it aside (TStagedTarget) and Publish() moves them into place; a run

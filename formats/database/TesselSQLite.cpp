@@ -97,7 +97,7 @@ void TTesselSQLite::Execute() {
   std::error_code ignored;
   fs::create_directories(path.parent_path(), ignored);
   // A database left there would take the table beside its own.
-  fs::remove(path, ignored);
+  if (!AddToDatabase) fs::remove(path, ignored);
   Open(path.string());
   RunExport();
   ShowResult();
@@ -128,13 +128,15 @@ void TTesselSQLite::BeginExport() {
   TTesselText::BeginExport();
   if (db_ == nullptr) throw Exception("The SQLite export runs only through Execute");
   PlanColumns();
-  // The file is staged and replaced as a whole: no journal is needed.
-  Exec("PRAGMA journal_mode=OFF");
+  // The file is staged and replaced as a whole: nothing needs to survive a
+  // crash. A database that gets a table beside others keeps a journal in
+  // memory, so that a failed run rolls its table back.
+  Exec(AddToDatabase ? "PRAGMA journal_mode=MEMORY" : "PRAGMA journal_mode=OFF");
   Exec("PRAGMA synchronous=OFF");
   keyColumns_ = Columns().KeyColumns();
   keyHasBlanks_ = false;
-  Exec(CreateTableStatement(QuotedTableName()).c_str());
   Exec("BEGIN");
+  Exec(CreateTableStatement(QuotedTableName()).c_str());
   PrepareInsert();
 }
 

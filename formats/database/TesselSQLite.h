@@ -21,8 +21,9 @@ namespace verimo {
 // date functions read them) and BLOB (bytes as stored). The source's
 // primary key, when every key field is exported, is declared with NOT NULL
 // on its columns; a key with a blank value (Paradox allows one) is declared
-// UNIQUE instead. The rows go in in one transaction; a target that exists
-// is replaced.
+// UNIQUE instead. The table and its rows go in in one transaction; a target
+// that exists is replaced, or with AddToDatabase kept and given the table
+// beside its own (a run that fails then leaves it as it was).
 class TTesselSQLite : public TTesselText {
  public:
   TTesselSQLite();
@@ -30,6 +31,8 @@ class TTesselSQLite : public TTesselText {
 
   // The table's name; empty: the target file's name without extension.
   WideString TableName;
+  // Keeps a database already at the target and adds the table to it.
+  bool AddToDatabase = false;
 
   void Execute() override;
   void BeginExport() override;
