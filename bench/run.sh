@@ -36,6 +36,7 @@ register sql  "{cli} export {table} {ours}/out.sql"  "sqlite3 {db} '.mode insert
 register xml  "{cli} export {table} {ours}/out.xml"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000 1000000"
 register tex  "{cli} export {table} {ours}/out.tex"  "sqlite3 -html -header {db} 'select * from bench' > {peer}/out.html" "100000"
 register mdb  "{cli} export {table} {ours}/out.mdb"  "sqlite3 {peer}/out.sqlite '.mode csv' '.import {csv} bench'"                 "100000 1000000"
+register sqlite "{cli} export {table} {ours}/out.sqlite" "sqlite3 {peer}/out.sqlite '.mode csv' '.import {csv} bench'"             "100000 1000000"
 register xls  "{cli} export {table} {ours}/out.xls"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to 'xls:MS Excel 97' --outdir {peer} {csv}" "1000000" 100000
 register ods  "{cli} export {table} {ours}/out.ods"  "{lo} --infilter='Text - txt - csv (StarCalc):44,34,76,1' --convert-to ods --outdir {peer} {csv}" "1000000" 100000
 register odt  "{cli} export {table} {ours}/out.odt"  "{lo} --infilter='Text (encoded):UTF8' --convert-to odt --outdir {peer} {csv}" "1000000" 100000

@@ -104,13 +104,6 @@ void WarnOfTableLosses(const std::string& table, const TLossTally& losses, std::
   for (const TLoss& loss : losses.Losses()) std::fprintf(out, "%s: %s\n", table.c_str(), LossWarning(loss).c_str());
 }
 
-// Every field of the table, memos and other BLOB fields included: a field
-// list of a settings file names the fields of one table.
-void ExportEveryField(TTessel& exporter, const TDataSet& table) {
-  exporter.ExportedFields.Clear();
-  for (int i = 0; i < table.FieldCount(); ++i) exporter.ExportedFields.Add(table.Field(i).FieldName());
-}
-
 TManyTablesKind KindOfCommand(const ExportOptions& options) {
   if (const CommandLineType* type = ChooseCommandLineType(options)) return type->manyTables;
   return ManyTablesKindOf(ChooseExportType(options));

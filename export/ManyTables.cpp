@@ -5,11 +5,16 @@
 #include <utility>
 
 #include "core/Exception.h"
+#include "core/ScopeExit.h"
 #include "engine/TesselStream.h"
+#include "engine/TesselText.h"
 #include "export/ExportRun.h"
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselSQLite.h"
+#include "formats/package/WorkbookTables.h"
 #include "formats/text/TesselSQL.h"
+#include "formats/xls/TesselXLS.h"
+#include "formats/xls/XlsSheet.h"
 
 namespace verimo {
 
@@ -59,12 +64,10 @@ TManyTablesKind ManyTablesKindOf(TAllowedExport type) {
   }
 }
 
-bool WritesManyTables(TManyTablesKind kind) {
-  return kind == TManyTablesKind::SQLite || kind == TManyTablesKind::SqlScript || kind == TManyTablesKind::Access;
-}
+bool WritesManyTables(TManyTablesKind kind) { return kind != TManyTablesKind::None; }
 
 void PrepareForManyTables(TTessel& exporter, TManyTablesKind kind) {
-  if (kind == TManyTablesKind::SqlScript) As<TTesselSQL>(exporter).CreateTable = true;
+  if (kind == TManyTablesKind::SqlScript) As<TTesselSQL>(exporter).Options.CreateTable = true;
 }
 
 // ---- names
@@ -131,8 +134,57 @@ WideString TTargetTableNames::Take(const std::string& tablePath) {
 
 // ---- workbooks
 
-void ExportWorkbook(TTessel&, const std::string& target, std::span<const TWorkbookSheet>, TExportRunObserver&) {
-  throw Exception("\"" + target + "\": a workbook of several tables cannot be written yet");
+void ExportEveryField(TTessel& exporter, const TDataSet& table) {
+  exporter.ExportedFields.Clear();
+  for (int i = 0; i < table.FieldCount(); ++i) exporter.ExportedFields.Add(table.Field(i).FieldName());
+}
+
+namespace {
+
+// XLS: the tables as the workbook's further sheets, each with the
+// exporter's settings and events.
+void AddXLSSheets(TTesselXLS& xls, std::span<const TWorkbookSheet> sheets) {
+  xls.Sheets.clear();
+  int number = 1;
+  for (const TWorkbookSheet& sheet : sheets) {
+    auto& added = *xls.Sheets.emplace_back(std::make_unique<TxlsSheet>(number++));
+    added.LoadFromExporter(xls);
+    added.Title = sheet.name;
+    added.ExportSource = esDataSet;
+    added.DataSet = sheet.dataSet;
+    ExportEveryField(added, *sheet.dataSet);
+  }
+}
+
+}  // namespace
+
+void ExportWorkbook(TTessel& exporter, const std::string& target, std::span<const TWorkbookSheet> sheets,
+                    TExportRunObserver& observer) {
+  auto* file = dynamic_cast<TTesselText*>(&exporter);
+  auto* workbook = dynamic_cast<TWorkbookTables*>(&exporter);
+  auto* xls = dynamic_cast<TTesselXLS*>(&exporter);
+  if (file == nullptr || (workbook == nullptr && xls == nullptr))
+    throw Exception("\"" + target + "\": this type of workbook cannot hold several tables");
+  TObserverConnection events(exporter, observer);
+  TScopeExit forget([workbook, xls] {
+    if (workbook) {
+      workbook->Tables.clear();
+      workbook->OnBeginTable = nullptr;
+    }
+    if (xls) xls->Sheets.clear();
+  });
+  if (xls) {
+    AddXLSSheets(*xls, sheets);
+  } else {
+    workbook->Tables.clear();
+    for (const TWorkbookSheet& sheet : sheets) workbook->Tables.push_back({sheet.name, sheet.dataSet});
+    workbook->OnBeginTable = [workbook](TTessel& sender, int table) {
+      ExportEveryField(sender, *workbook->Tables[static_cast<size_t>(table)].DataSet);
+    };
+  }
+  file->FileName = target;
+  file->ShowFile = file->PrintFile = false;
+  exporter.Execute();
 }
 
 // ---- the run
@@ -171,7 +223,7 @@ void TManyTablesRun::AddTable(const WideString& name, TExportRunObserver& observ
       }
       case TManyTablesKind::SqlScript: {
         auto& script = As<TTesselSQL>(exporter_);
-        script.TableName = sql::QuoteName(name, script.CustomScriptType);
+        script.Options.TableName = sql::QuoteName(name, script.Options.ScriptType);
         script.ExportToStream(*script_);
         break;
       }

@@ -29,8 +29,7 @@ enum class TManyTablesKind {
 // (XLS, XLSX, ODS); None for the others.
 TManyTablesKind ManyTablesKindOf(TAllowedExport type);
 
-// Whether a run can write several tables into a target of the kind. The
-// workbooks cannot yet: ExportWorkbook is not wired to their exporters.
+// Whether a run can write several tables into a target of the kind.
 bool WritesManyTables(TManyTablesKind kind);
 
 // Prepares a new exporter for a run of several tables, before its settings
@@ -65,6 +64,10 @@ class TTargetTableNames {
   std::vector<WideString> taken_;
 };
 
+// Every field of the table, memos and other BLOB fields included: a field
+// list of a settings file names the fields of one table.
+void ExportEveryField(TTessel& exporter, const TDataSet& table);
+
 // One sheet of a workbook of tables.
 struct TWorkbookSheet {
   WideString name;  // from TTargetTableNames
@@ -72,9 +75,8 @@ struct TWorkbookSheet {
 };
 
 // Writes the tables into `target` as the sheets of one workbook through
-// the workbook type's exporter, with the observer's events. This is where
-// the XLSX and ODS exporters' sheets of several tables plug in; until then
-// it raises, and WritesManyTables(TManyTablesKind::Workbook) is false.
+// the workbook type's exporter (XLS, XLSX, ODS), with the observer's
+// events; each sheet takes every field of its table.
 void ExportWorkbook(TTessel& exporter, const std::string& target, std::span<const TWorkbookSheet> sheets,
                     TExportRunObserver& observer);
 

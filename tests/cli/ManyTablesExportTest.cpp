@@ -328,6 +328,43 @@ TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
   EXPECT_EQ(Sqlite(loaded, "SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "2\n");
 }
 
+// A workbook holds a sheet per table that opens; a table that cannot be
+// opened is reported and the others are in the workbook.
+TEST_F(ManyTablesExportTest, TablesThatOpenBecomeTheSheetsOfOneWorkbook) {
+  const fs::path folder = dir_ / "tables";
+  CopySample(folder, "MUSTERI");
+  const fs::path keyed = MakeTable(folder / "KEYED.DB", 300, 1);
+  std::vector<uint8_t> bytes = test::ReadBinaryFile(keyed);
+  bytes.resize(bytes.size() / 3);
+  test::WriteBinaryFile(folder / "CUT.DB", bytes);
+  const std::string musteriRecords = Run(std::string(VERIMO_CLI) + " info " +
+                                         ShellQuote((folder / "MUSTERI.DB").string()) + " | sed -n 's/^Records: *//p'");
+
+  const fs::path xlsx = dir_ / "all.xlsx";
+  test::CommandResult run = Cli("export --quiet " + ShellQuote(folder.string()) + " " + ShellQuote(xlsx.string()));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("CUT.DB: failed: "), std::string::npos) << run.err;
+  // Sheet names and their rows (the caption row and the records).
+  EXPECT_EQ(Run("/usr/bin/python3 -c 'import openpyxl,sys; b=openpyxl.load_workbook(sys.argv[1]); "
+                "print(sorted((s.title, s.max_row) for s in b.worksheets))' " + ShellQuote(xlsx.string())),
+            "[(\'KEYED\', 301), (\'MUSTERI\', " + std::to_string(std::stoi(musteriRecords) + 1) + ")]\n");
+
+  const fs::path ods = dir_ / "all.ods";
+  run = Cli("export --quiet " + ShellQuote(folder.string()) + " " + ShellQuote(ods.string()));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(Run("/usr/bin/python3 -c 'import sys; from odf.opendocument import load; from odf.table import Table; "
+                "print(sorted(t.getAttribute(\"name\") for t in load(sys.argv[1]).spreadsheet.getElementsByType(Table)))' " +
+                ShellQuote(ods.string())),
+            "[\'KEYED\', \'MUSTERI\']\n");
+
+  const fs::path xls = dir_ / "all.xls";
+  run = Cli("export --quiet " + ShellQuote(folder.string()) + " " + ShellQuote(xls.string()));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(Run("/usr/bin/python3 -c 'import xlrd,sys; b=xlrd.open_workbook(sys.argv[1]); "
+                "print(sorted((s.name, s.nrows) for s in b.sheets()))' " + ShellQuote(xls.string())),
+            "[(\'KEYED\', 301), (\'MUSTERI\', " + std::to_string(std::stoi(musteriRecords) + 1) + ")]\n");
+}
+
 // --strict: a table whose values would change is rolled back out of the
 // database and counted as not written; the others stay.
 TEST_F(ManyTablesExportTest, StrictRunLeavesOutTheTableWhoseValuesWouldChange) {
@@ -392,10 +429,10 @@ TEST_F(ManyTablesExportTest, TypesOfOneTableAndOptionsOfOneTableAreUsageErrors) 
   const fs::path folder = dir_ / "tables";
   CopySample(folder, "MUSTERI");
   const std::string tables = ShellQuote(folder.string()) + " ";
-  for (const char* target : {"all.csv", "all.json", "all.xlsx"}) {
+  for (const char* target : {"all.csv", "all.json", "all.docx"}) {
     test::CommandResult run = Cli("export " + tables + ShellQuote((dir_ / target).string()));
     EXPECT_EQ(run.status, 2) << target;
-    EXPECT_NE(run.err.find("cannot hold several tables; one file holds them all as sqlite, sqlite3, sql, mdb, or "
+    EXPECT_NE(run.err.find("cannot hold several tables; one file holds them all as sqlite, sqlite3, xls, sql, ods, xlsx, mdb, or "
                            "--output-dir DIR writes one file per table"),
               std::string::npos)
         << run.err;
