@@ -6,6 +6,7 @@
 
 #include "core/Exception.h"
 #include "core/ScopeExit.h"
+#include "engine/SheetNames.h"
 #include "engine/TesselStream.h"
 #include "engine/TesselText.h"
 #include "export/ExportRun.h"
@@ -24,7 +25,6 @@ namespace {
 
 constexpr size_t kSqlNameBytes = 63;
 constexpr size_t kAccessNameLength = 64;
-constexpr size_t kSheetNameLength = 31;
 
 // The characters the Access statements take in a name without brackets.
 bool IsAccessWordStart(char16_t ch) {
@@ -34,10 +34,6 @@ bool IsAccessWordStart(char16_t ch) {
 }
 
 bool IsAccessWordPart(char16_t ch) { return IsAccessWordStart(ch) || (ch >= u'0' && ch <= u'9'); }
-
-bool IsSheetForbidden(char16_t ch) {
-  return ch == u'[' || ch == u']' || ch == u':' || ch == u'*' || ch == u'?' || ch == u'/' || ch == u'\\' || ch < 0x20;
-}
 
 // Cuts the text to `length` UTF-16 units without splitting a surrogate pair.
 void CutTo(WideString& text, size_t length) {
@@ -75,7 +71,7 @@ void PrepareForManyTables(TTessel& exporter, TManyTablesKind kind) {
 size_t TTargetTableNames::MaxLength() const {
   switch (kind_) {
     case TManyTablesKind::Access: return kAccessNameLength;
-    case TManyTablesKind::Workbook: return kSheetNameLength;
+    case TManyTablesKind::Workbook: return kMaxSheetNameLength;
     // UTF-8 bytes are checked by Fits.
     case TManyTablesKind::SqlScript: return kSqlNameBytes;
     default: return WideString::npos;
@@ -102,10 +98,8 @@ WideString TTargetTableNames::Valid(WideStringView wanted) const {
       if (!name.empty() && !IsAccessWordStart(name.front())) name = u"T" + name;
       break;
     case TManyTablesKind::Workbook:
-      for (char16_t& ch : name)
-        if (IsSheetForbidden(ch)) ch = u'_';
-      while (!name.empty() && name.front() == u'\'') name.erase(0, 1);
-      while (!name.empty() && name.back() == u'\'') name.pop_back();
+      name = ValidSheetName(name);
+      // A name the spreadsheet programs keep for themselves.
       if (SameText(name, u"History")) name += u'_';
       break;
     case TManyTablesKind::None:

@@ -50,9 +50,10 @@ TEST(TargetTableNamesTest, AccessNamesAreWordsTheStatementsTake) {
 TEST(TargetTableNamesTest, SheetNamesFollowTheWorkbookRules) {
   TTargetTableNames names(TManyTablesKind::Workbook);
   EXPECT_EQ(Take(names, "a[1]:b*c?d.db"), "a_1__b_c_d");
-  EXPECT_EQ(Take(names, "'quoted'.db"), "quoted");
+  // An apostrophe at either end becomes "_", as in the exporters' own sheet names.
+  EXPECT_EQ(Take(names, "'quoted'.db"), "_quoted_");
   EXPECT_EQ(Take(names, "history.db"), "history_");
-  EXPECT_EQ(Take(names, "'''.db"), "Sheet");
+  EXPECT_EQ(Take(names, "'''.db"), "_'_");
   EXPECT_EQ(Take(names, std::string(40, 'x') + ".db"), std::string(31, 'x'));
   EXPECT_EQ(Take(names, std::string(35, 'x') + ".db"), std::string(29, 'x') + "_2");
 }
