@@ -91,9 +91,9 @@ double TxlsSheetWriter::TAggregateColumn::Result() const {
 
 // ---- the run's steps ----
 
-TxlsSheetWriter::TxlsSheetWriter(TxlsBook& book, TTessel& source, const TxlsSheetSpec& spec,
+TxlsSheetWriter::TxlsSheetWriter(TxlsBook& book, TTessel& source, const TxlsSheetSetup& setup,
                                  const TxlsSheetEvents& events, TTesselXLS& sender)
-    : book_(book), source_(source), spec_(spec), options_(spec.Options), events_(events), sender_(sender) {}
+    : book_(book), source_(source), setup_(setup), options_(setup.Options), events_(events), sender_(sender) {}
 
 void TxlsSheetWriter::BeginExport() {
   widths_.clear();
@@ -171,7 +171,7 @@ void TxlsSheetWriter::WriteCaptionRow() {
 
 void TxlsSheetWriter::WriteDataRow() {
   bool accept = true;
-  if (events_.OnAdvancedBeforeExportRow) events_.OnAdvancedBeforeExportRow(sender_, spec_.Index, source_.Row(), accept);
+  if (events_.OnAdvancedBeforeExportRow) events_.OnAdvancedBeforeExportRow(sender_, setup_.Index, source_.Row(), accept);
   if (!accept) return;
   GroupRecord();
   if (row_ + ReservedRows() >= TxlsWorkbook::kMaxRows) {
@@ -189,12 +189,12 @@ void TxlsSheetWriter::WriteDataRow() {
       continue;
     }
     WideString changed = text;
-    events_.OnAdvancedGetExportText(sender_, spec_.Index, i, changed);
+    events_.OnAdvancedGetExportText(sender_, setup_.Index, i, changed);
     WriteDataCell(i, changed);
   }
   ++row_;
   ++records_;
-  if (events_.OnAdvancedRecordExported) events_.OnAdvancedRecordExported(sender_, spec_.Index, records_);
+  if (events_.OnAdvancedRecordExported) events_.OnAdvancedRecordExported(sender_, setup_.Index, records_);
 }
 
 void TxlsSheetWriter::Finish() {
@@ -221,15 +221,15 @@ std::vector<std::pair<uint16_t, uint16_t>> TxlsSheetWriter::ColInfoWidths(bool m
 
 void TxlsSheetWriter::BeginPart() {
   ++part_;
-  const WideString title = book_.TakeTitle(spec_.Title, part_);
+  const WideString title = book_.TakeTitle(setup_.Title, part_);
   TxlsSheetHead head;
   head.DefColWidth = options_.DefColWidth;
   head.DefRowHeight = options_.DefRowHeight;
   head.PageHeader = options_.PageHeader;
   head.PageFooter = options_.PageFooter;
   head.ColumnWidths = ColInfoWidths(false);
-  head.Background = xls::BackgroundBitmap(spec_.Items.Background);
-  book_.Workbook().BeginSheet(spec_.Index, title, head);
+  head.Background = xls::BackgroundBitmap(setup_.Items.Background);
+  book_.Workbook().BeginSheet(setup_.Index, title, head);
   dataColumns_.Rows.assign(dataColumns_.Names.size(), {-1, -1});
   row_ = 0;
   WriteLines(source_.Header, options_.HeaderRows, options_.HeaderFormat, events_.OnGetHeaderParams);
@@ -239,7 +239,7 @@ void TxlsSheetWriter::BeginPart() {
   groups_.clear();
   for (TAggregateColumn& aggregate : aggregates_) aggregate.Reset();
   if (row_ + ReservedRows() >= TxlsWorkbook::kMaxRows)
-    throw Exception(xls::SheetError(spec_.Title, u"başlık satırları sayfaya sığmıyor"));
+    throw Exception(xls::SheetError(setup_.Title, u"başlık satırları sayfaya sığmıyor"));
 }
 
 void TxlsSheetWriter::FinishPart(bool last) {
@@ -247,7 +247,7 @@ void TxlsSheetWriter::FinishPart(bool last) {
   if (options_.AutoCalcColWidth) book_.Workbook().RewriteColumnWidths(ColInfoWidths(true));
   if (last) WriteLines(source_.Footer, options_.FooterRows, options_.FooterFormat, events_.OnGetFooterParams);
   const xls::TxlsSheetObjects objects{
-      spec_.Items,
+      setup_.Items,
       options_.DataFormat.Font,
       source_.Formats().DateTimeFormat(),
       {options_.StartDataCol, widths_, options_.DefColWidth, options_.DefRowHeight, book_.ZeroWidth()},
@@ -272,7 +272,7 @@ void TxlsSheetWriter::WriteLines(const TStringList& lines, int count, const Txls
     for (int c = 0; c < columns; ++c) {
       WideString text = c < static_cast<int>(pieces.size()) ? pieces[static_cast<size_t>(c)] : WideString();
       TxlsFormat working = format;
-      if (event) event(sender_, spec_.Index, c, row_, working, text);
+      if (event) event(sender_, setup_.Index, c, row_, working, text);
       if (text.empty()) continue;
       book_.Workbook().WriteText(row_, c, XFIndex(u"General", working), text);
     }
@@ -285,7 +285,7 @@ void TxlsSheetWriter::WriteCellsLeftOfData() {
   for (int c = 0; c < options_.StartDataCol; ++c) {
     TxlsFormat working = options_.DataFormat;
     WideString text;
-    events_.OnGetBeforeDataParams(sender_, spec_.Index, c, row_, working, text);
+    events_.OnGetBeforeDataParams(sender_, setup_.Index, c, row_, working, text);
     if (!text.empty()) book_.Workbook().WriteText(row_, c, XFIndex(u"General", working), text);
   }
 }
@@ -297,7 +297,7 @@ void TxlsSheetWriter::WriteCaptions() {
     TxlsFormat working = options_.CaptionsFormat;
     WideString caption = columns[i].Caption;
     const int col = options_.StartDataCol + i;
-    if (events_.OnGetCaptionParams) events_.OnGetCaptionParams(sender_, spec_.Index, col, working, caption);
+    if (events_.OnGetCaptionParams) events_.OnGetCaptionParams(sender_, setup_.Index, col, working, caption);
     if (caption.empty()) continue;
     const uint16_t xf = IsDefaultFormat(working) ? TxlsFormatTables::kDefaultXF : XFIndex(u"General", working);
     book_.Workbook().WriteText(row_, col, xf, caption);
@@ -395,7 +395,7 @@ uint16_t TxlsSheetWriter::DataCellXF(int column) {
     working = tables.FormatOf(xf);
     formatText = tables.FormatTextOf(xf);
   }
-  events_.OnGetDataParams(sender_, spec_.Index, options_.StartDataCol + column, row_, working, formatText);
+  events_.OnGetDataParams(sender_, setup_.Index, options_.StartDataCol + column, row_, working, formatText);
   if (formatText.empty()) formatText = source_.Columns()[column].Format;
   return XFIndex(formatText, working);
 }
@@ -422,7 +422,7 @@ void TxlsSheetWriter::WriteAggregateRow() {
     if (index < 0) {
       if (!events_.OnGetAggregateParams) continue;
       WideString formatText = u"General";
-      events_.OnGetAggregateParams(sender_, spec_.Index, i, working, formatText, value);
+      events_.OnGetAggregateParams(sender_, setup_.Index, i, working, formatText, value);
       if (value.empty()) continue;
       const uint16_t xf = XFIndex(u"General", working);
       workbook.WriteText(row_, col, xf, value);
@@ -431,7 +431,7 @@ void TxlsSheetWriter::WriteAggregateRow() {
       continue;
     }
     WideString formatText = columns[i].Format.empty() ? WideString(u"General") : columns[i].Format;
-    if (events_.OnGetAggregateParams) events_.OnGetAggregateParams(sender_, spec_.Index, i, working, formatText, value);
+    if (events_.OnGetAggregateParams) events_.OnGetAggregateParams(sender_, setup_.Index, i, working, formatText, value);
     if (formatText.empty()) formatText = u"General";
     const uint16_t xf = formatText == u"General" && IsDefaultFormat(working) ? TxlsFormatTables::kDefaultXF
                                                                              : XFIndex(formatText, working);

@@ -21,7 +21,7 @@ class TTesselXLS;
 // What one sheet is written with besides its rows: its options and items
 // (both must outlive the writer), its title and its position among the
 // sheets written.
-struct TxlsSheetSpec {
+struct TxlsSheetSetup {
   const TXLSOptions& Options;
   const TxlsSheetItems& Items;
   WideString Title;
@@ -35,7 +35,7 @@ struct TxlsSheetSpec {
 // rows go on in a further sheet that repeats the header and captions.
 class TxlsSheetWriter {
  public:
-  TxlsSheetWriter(TxlsBook& book, TTessel& source, const TxlsSheetSpec& spec, const TxlsSheetEvents& events,
+  TxlsSheetWriter(TxlsBook& book, TTessel& source, const TxlsSheetSetup& setup, const TxlsSheetEvents& events,
                   TTesselXLS& sender);
 
   // The steps of the source's run: BeginExport once its columns are built.
@@ -86,7 +86,7 @@ class TxlsSheetWriter {
 
   TxlsBook& book_;
   TTessel& source_;
-  TxlsSheetSpec spec_;
+  TxlsSheetSetup setup_;
   const TXLSOptions& options_;
   const TxlsSheetEvents& events_;
   TTesselXLS& sender_;
