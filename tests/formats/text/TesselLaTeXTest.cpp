@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <iostream>
@@ -140,6 +141,94 @@ TEST_F(LaTeXExportTest, StoppedExportEndsTheDocumentOnce) {
   EXPECT_EQ(text.find("\\end{document}"), text.rfind("\\end{document}"));
 }
 
+// The data rows of a one-table document, each as the lines of its source.
+std::vector<std::string> DataRows(const std::string& text) {
+  const size_t head = text.find("\\endhead\r\n");
+  const size_t end = text.find("\\end{longtable}");
+  std::vector<std::string> rows;
+  if (head == std::string::npos || end == std::string::npos) return rows;
+  size_t at = head + std::strlen("\\endhead\r\n");
+  while (at < end) {
+    const size_t rowEnd = text.find("\r\n\\\\\r\n", at);
+    if (rowEnd == std::string::npos || rowEnd > end) break;
+    rows.push_back(text.substr(at, rowEnd - at));
+    at = rowEnd + std::strlen("\r\n\\\\\r\n");
+    if (text.compare(at, 7, "\\hline\r") == 0) at += std::strlen("\\hline\r\n");
+  }
+  return rows;
+}
+
+// The words of a text, as many as there are, in order.
+std::vector<std::string> WordsOf(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+// A text of many short lines (each narrow, together many pages) goes on in
+// the rows below, cut between words, nothing left out; the rows that begin
+// with "[" or "*" keep them from the "\\" before.
+TEST(LaTeXRowsTest, TextTallerThanAPageGoesOnInTheRowsBelow) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Not", ftMemo);
+  data.AddFieldDef(u"No", ftInteger);
+  for (const char16_t* mark : {u"[", u"*"}) {
+    WideString memo;
+    for (int i = 1; i <= 400; ++i) memo += (i > 1 ? u"\r\n" : u"") + (mark + IntToWide(i)) + (*mark == u'[' ? u"]" : u"");
+    data.AppendRecord({Variant::FromText(memo), Variant::FromInt(7)});
+  }
+  data.Open();
+  TTesselLaTeX exporter;
+  exporter.DataSet = &data;
+  exporter.ExportedFields = {u"Not", u"No"};  // memos are exported when named
+  const std::vector<std::string> rows = DataRows(Export(exporter));
+  ASSERT_GT(rows.size(), 4u);
+  std::string brackets, stars;
+  for (const std::string& row : rows) {
+    const bool bracket = row.starts_with("{}[");
+    EXPECT_TRUE(bracket || row.starts_with("{}*")) << row.substr(0, 40);
+    (bracket ? brackets : stars) += row.substr(2, row.find(" & ") - 2) + " ";
+  }
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 400; ++i) expected.push_back("[" + std::to_string(i) + "]");
+  EXPECT_EQ(WordsOf(brackets), expected);
+  for (std::string& word : expected) word = "*" + word.substr(1, word.size() - 2);
+  EXPECT_EQ(WordsOf(stars), expected);
+  // The number stands in the first row of its record only.
+  EXPECT_NE(rows[0].find(" & 7"), std::string::npos);
+  EXPECT_EQ(rows[1].find(" & 7"), std::string::npos);
+}
+
+// The rows are held to what a page holds: a shorter page, a larger font
+// or a taller caption row give more of them.
+TEST(LaTeXRowsTest, RowsHoldWhatThePageHolds) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Not", ftMemo);
+  WideString memo;
+  // One paragraph: its column takes the line, with any caption.
+  for (int i = 1; i <= 1000; ++i) memo += u"sözleşme " + IntToWide(i) + u" ödendi; ";
+  data.AppendRecord({Variant::FromText(memo)});
+  data.Open();
+  const auto rowsWith = [&data](const WideString& params, const WideString& caption) {
+    TTesselLaTeX exporter;
+    exporter.DataSet = &data;
+    exporter.ExportedFields = {u"Not"};
+    exporter.Options.DocumentParams = params;
+    exporter.OnBeginExport = [caption](TTessel& sender) {
+      if (!caption.empty()) sender.Columns()[0].Caption = caption;
+    };
+    return DataRows(Export(exporter)).size();
+  };
+  const size_t a4 = rowsWith(u"a4paper", u"");
+  EXPECT_GT(a4, 1u);
+  EXPECT_GT(rowsWith(u"a5paper,landscape", u""), a4);
+  EXPECT_GT(rowsWith(u"a4paper,12pt", u""), a4);
+  WideString tallCaption;
+  for (int i = 0; i < 60; ++i) tallCaption += u"Uzun başlık ";
+  EXPECT_GT(rowsWith(u"a4paper", tallCaption), a4);
+}
+
 TEST_F(LaTeXExportTest, SettingsKeepTheOptions) {
   const fs::path dir = test::MakeTempDir("verimo-latex-settings");
   exporter_.Options.SetCodePage(1250);
@@ -217,6 +306,7 @@ class LaTeXCompileTest : public ::testing::Test {
         exporter.Options.SetCodePage(1254);
       }
       exporter.Preambula = {u"\\usepackage{array}"};
+      if (!documentParams_.empty()) exporter.Options.DocumentParams = documentParams_;
       exporter.Header = {u"Başlık: R&D 50% ~ ^ _ # {x}"};
       exporter.Footer = {u"Son satır \\ $"};
       exporter.FileName = (dir_ / (stem + (utf8 ? "-utf8.tex" : "-cp1254.tex"))).string();
@@ -241,6 +331,7 @@ class LaTeXCompileTest : public ::testing::Test {
 
   fs::path dir_;
   std::deque<LaTeXJob> jobs_;
+  WideString documentParams_;
 };
 
 TEST_F(LaTeXCompileTest, TrickyValuesCompileAndShow) {
@@ -257,6 +348,59 @@ TEST_F(LaTeXCompileTest, TrickyValuesCompileAndShow) {
   EXPECT_EQ(CompileAndRead(jobs_, dir_), "");
 }
 
+// Texts of many pages in a narrow and a wide column, rows beginning with
+// "[" and "*" after the "\\" of the row before, on the shortest page of
+// the classes and in their largest font: every word on the pages.
+TEST_F(LaTeXCompileTest, TextsTallerThanAPageShowWhole) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Liste", ftMemo);
+  data.AddFieldDef(u"No", ftInteger);
+  data.AddFieldDef(u"Açıklama", ftMemo);
+  WideString brackets, stars, lines, prose;
+  for (int i = 1; i <= 300; ++i) {
+    brackets += u"[" + IntToWide(i) + u"]\r\n";
+    stars += u"*" + IntToWide(i) + u" ";
+    lines += u"satır " + IntToWide(i) + u"\r\n";
+    prose += u"Kadıköy'de bir sözleşme " + IntToWide(i) + u", ödeme ve fiyat (çağrı " + IntToWide(i * 7) + u"). ";
+  }
+  data.AppendRecord({Variant::FromText(brackets), Variant::FromInt(1), Variant::FromText(prose)});
+  data.AppendRecord({Variant::FromText(stars), Variant::FromInt(2), Variant::FromText(lines)});
+  data.AppendRecord({Variant::FromText(lines), Variant::FromInt(3), Variant::FromText(u"kısa")});
+  data.Open();
+  const TStringList fields{u"Liste", u"No", u"Açıklama"};  // memos are exported when named
+  ExportBoth(data, "tall-a4", fields, 0);
+  documentParams_ = u"a5paper,landscape,12pt";
+  ExportBoth(data, "tall-a5", fields, 0);
+  EXPECT_EQ(CompileAndRead(jobs_, dir_), "");
+}
+
+// The page measured for the rows is the one pdflatex sets.
+TEST_F(LaTeXCompileTest, PagesAreTheClassesOwn) {
+  for (const char16_t* params : {u"a4paper", u"", u"a5paper,landscape", u"11pt, b5paper", u"12pt,executivepaper",
+                                 u"legalpaper,landscape,12pt", u"letterpaper,a4paper,11pt"}) {
+    const fs::path file = dir_ / "page.tex";
+    std::ofstream(file, std::ios::binary)
+        << "\\documentclass[" << WideToUtf8(params) << "]{book}\\begin{document}\\typeout{PAGE "
+        << "\\strip@pt\\textwidth\\space\\strip@pt\\textheight\\space\\strip@pt\\baselineskip}\\end{document}\n";
+    std::string output;
+    test::RunCommand("cd " + test::ShellQuote(dir_.string()) +
+                         " && pdflatex -interaction=nonstopmode '\\makeatletter\\input{page}' 2>&1",
+                     &output);
+    const size_t at = output.find("\nPAGE ");
+    ASSERT_NE(at, std::string::npos) << output;
+    double width = 0, height = 0, line = 0;
+    std::istringstream(output.substr(at + 6)) >> width >> height >> line;
+    const WideStringView options(params);
+    const int size = options.find(u"12pt") != WideStringView::npos   ? 12
+                     : options.find(u"11pt") != WideStringView::npos ? 11
+                                                                     : 10;
+    const TLaTeXPage page = latex::PageOf(size, params);
+    EXPECT_NEAR(page.TextWidth, width, 0.01) << WideToUtf8(params);
+    EXPECT_NEAR(page.TextHeight, height, 0.01) << WideToUtf8(params);
+    EXPECT_NEAR(page.LineHeight, line, 0.01) << WideToUtf8(params);
+  }
+}
+
 TEST_F(LaTeXCompileTest, FixtureTablesCompileAndShowTheirValues) {
   VERIMO_REQUIRE_SHARED_DIR();
   std::vector<std::unique_ptr<TTable>> tables;
@@ -267,6 +411,8 @@ TEST_F(LaTeXCompileTest, FixtureTablesCompileAndShowTheirValues) {
     auto table = std::make_unique<TTable>();
     table->SetDatabaseName(entry.path().parent_path().string());
     table->SetTableName(entry.path().filename().string());
+    // The encrypted fixtures were made with the password "123".
+    if (entry.path().parent_path().filename() == "encrypt") table->SetPassword(u"123");
     try {
       table->Open();
     } catch (const Exception& error) {
