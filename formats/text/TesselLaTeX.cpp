@@ -196,28 +196,35 @@ WideString InputEncodingOf(int codePage) {
   }
 }
 
-// The standard classes' size options: the text at most 345, 360 or 390
-// points wide (at least 2 inches of margin, in whole points) and as high
-// as the top line and the whole lines below it that the paper less 3.5
-// inches holds. Of several paper options the one the classes declare last
-// applies.
-TLaTeXPage PageOf(int fontSize, WideStringView params) {
-  const std::vector<WideString> options = OptionsOf(params);
-  const auto given = [&options](const char16_t* option) {
-    return std::find(options.begin(), options.end(), option) != options.end();
+// LaTeX 2e's standard classes: the text at most 345, 360 or 390 points
+// wide (at least 2 inches of margin, in whole points) and as high as the
+// top line and the whole lines below it that the paper less 3.5 inches
+// holds. Of several paper options the one the classes declare last
+// applies. LaTeX 2.09 loads every option but the size as a style file:
+// its pages are letter paper, as its own styles set them.
+TLaTeXPage PageOf(const TLaTeXOptions& options) {
+  TLaTeXPage page;
+  page.FontSize = FontSizeOf(options.DocumentParams);
+  page.LineHeight = page.FontSize == 12 ? 14.5 : page.FontSize == 11 ? 13.6 : 12;
+  const double widest = page.FontSize == 12 ? 390 : page.FontSize == 11 ? 360 : 345;
+  if (options.LaTeXVersion == LaTeX209) {
+    const bool book = options.DocumentStyle == dsBook;
+    page.TextWidth = book ? (page.FontSize == 10 ? 325.215 : 361.35) : widest;
+    page.TextHeight = page.FontSize == 12 ? 534 : page.FontSize == 11 ? 527.8 : book ? 502 : 526;
+    return page;
+  }
+  const std::vector<WideString> given = OptionsOf(options.DocumentParams);
+  const auto isGiven = [&given](const char16_t* option) {
+    return std::find(given.begin(), given.end(), option) != given.end();
   };
-  const TPaper* paper = nullptr;
+  const TPaper* paper = &kPapers[3];
   for (const TPaper& known : kPapers)
-    if (given(known.option)) paper = &known;
-  if (paper == nullptr) paper = &kPapers[3];
+    if (isGiven(known.option)) paper = &known;
   double width = paper->width;
   double height = paper->height;
-  if (given(u"landscape")) std::swap(width, height);
-  TLaTeXPage page;
-  const double widest = fontSize == 12 ? 390 : fontSize == 11 ? 360 : 345;
+  if (isGiven(u"landscape")) std::swap(width, height);
   page.TextWidth = std::min(widest, std::floor(width - 2 * kInch));
-  page.LineHeight = fontSize == 12 ? 14.5 : fontSize == 11 ? 13.6 : 12;
-  page.TextHeight = std::floor((height - 3.5 * kInch) / page.LineHeight) * page.LineHeight + fontSize;
+  page.TextHeight = std::floor((height - 3.5 * kInch) / page.LineHeight) * page.LineHeight + page.FontSize;
   return page;
 }
 
@@ -354,10 +361,8 @@ void TTesselLaTeX::BeginExport() {
 // TeX's own), their widths as shares of the line and, for a table wider
 // than the page, the column groups that get a table each.
 void TTesselLaTeX::PlanTable() {
-  const int size = FontSizeOf(Options.DocumentParams);
-  // LaTeX 2.09 reads the options but the size as style files: its pages
-  // are letter paper.
-  page_ = latex::PageOf(size, Options.LaTeXVersion == LaTeX2e ? WideStringView(Options.DocumentParams) : u"");
+  page_ = latex::PageOf(Options);
+  const int size = page_.FontSize;
   const TFontDescription font = TFontDescription::FromPoints(u"Latin Modern Roman", size);
   widths_ = TTesselCharWidths([this, font, size](char32_t ch) { return CharPoints(Measurer(), font, size, ch); });
   const TTesselColumnPlan plan = PlanColumns(*this, widths_, widths_, widths_.Of(U'0'), kCellPadding);

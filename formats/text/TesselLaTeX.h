@@ -33,9 +33,11 @@ struct TLaTeXOptions {
   int codePage_ = 0;
 };
 
-// What a page of the document gives its table, in TeX points: the text's
-// width and height and the distance from one line to the next.
+// What a page of the document gives its table: the font size, and in TeX
+// points the text's width and height and the distance from one line to
+// the next.
 struct TLaTeXPage {
+  int FontSize = 10;
   double TextWidth = 345;
   double TextHeight = 550;
   double LineHeight = 12;
@@ -58,12 +60,13 @@ class TTesselLaTeXWriter : public TTesselWriter {
 // Writes the records as a LaTeX document holding a longtable (its caption
 // row repeated on every page) with a rule under every row. Each column is
 // as wide as its texts need, on the page's line; texts wrap inside their
-// cells; a text taller than a page goes on in the rows below, as a row of
-// a longtable does not break across pages. A table whose words do not fit the line is cut into column
-// groups, each a longtable of its own on new pages, beginning with the
-// first column. Unicode output encodings give a UTF-8 file; the code-page
-// encodings give a file in Options.CodePage when TeX has an input
-// encoding for it, else UTF-8 as well; the preamble names the one used.
+// cells; a text taller than a page goes on in the rows below (a row of a
+// longtable does not break across pages). A table whose words do not fit
+// the line is cut into column groups, each a longtable of its own on new
+// pages, beginning with the first column. Unicode output encodings give a
+// UTF-8 file; the code-page encodings give a file in Options.CodePage when
+// TeX has an input encoding for it, else UTF-8 as well; the preamble names
+// the one used.
 class TTesselLaTeX : public TTesselFormatText {
  public:
   TTesselLaTeX();
@@ -135,10 +138,10 @@ namespace latex {
 // The input encoding TeX has for a single-byte code page ("latin5" for
 // 1254, "cp1252", ...), or empty when it has none.
 WideString InputEncodingOf(int codePage);
-// The page the standard classes (article, book) give a font size (10, 11
-// or 12 points) and the class options (a paper size, "landscape"); letter
-// paper when no paper size is named.
-TLaTeXPage PageOf(int fontSize, WideStringView params);
+// The page the standard classes (article, book) set for the options: the
+// size option (10, 11 or 12 points) and, in LaTeX 2e, a paper size and
+// "landscape"; letter paper when no paper size is named.
+TLaTeXPage PageOf(const TLaTeXOptions& options);
 // A value, caption or header line as LaTeX text: the special characters
 // as commands, "<" and ">" in math mode, line breaks as spaces, control
 // characters dropped, ligature-forming pairs split, characters the fonts

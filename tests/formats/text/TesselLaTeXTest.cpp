@@ -376,28 +376,42 @@ TEST_F(LaTeXCompileTest, TextsTallerThanAPageShowWhole) {
 
 // The page measured for the rows is the one pdflatex sets.
 TEST_F(LaTeXCompileTest, PagesAreTheClassesOwn) {
-  for (const char16_t* params : {u"a4paper", u"", u"a5paper,landscape", u"11pt, b5paper", u"12pt,executivepaper",
-                                 u"legalpaper,landscape,12pt", u"letterpaper,a4paper,11pt"}) {
-    const fs::path file = dir_ / "page.tex";
-    std::ofstream(file, std::ios::binary)
-        << "\\documentclass[" << WideToUtf8(params) << "]{book}\\begin{document}\\typeout{PAGE "
-        << "\\strip@pt\\textwidth\\space\\strip@pt\\textheight\\space\\strip@pt\\baselineskip}\\end{document}\n";
+  struct TCase {
+    TLaTeXVersion version;
+    TLaTeXDocStyle style;
+    const char16_t* params;
+  };
+  for (const TCase& page :
+       {TCase{LaTeX2e, dsArticle, u"a4paper"}, {LaTeX2e, dsArticle, u""}, {LaTeX2e, dsBook, u"a5paper,landscape"},
+        {LaTeX2e, dsArticle, u"11pt, b5paper"}, {LaTeX2e, dsBook, u"12pt,executivepaper"},
+        {LaTeX2e, dsArticle, u"legalpaper,landscape,12pt"}, {LaTeX2e, dsArticle, u"letterpaper,a4paper,11pt"},
+        {LaTeX209, dsArticle, u""}, {LaTeX209, dsBook, u""}, {LaTeX209, dsArticle, u"11pt"},
+        {LaTeX209, dsBook, u"12pt,twoside"}}) {
+    TLaTeXOptions options;
+    options.LaTeXVersion = page.version;
+    options.DocumentStyle = page.style;
+    options.DocumentParams = page.params;
+    const std::string params = WideToUtf8(page.params);
+    const std::string style = page.style == dsBook ? "book" : "article";
+    const std::string what = (page.version == LaTeX209 ? "2.09 " : "2e ") + style + " [" + params + "]";
+    std::ofstream(dir_ / "page.tex", std::ios::binary)
+        << (page.version == LaTeX209 ? "\\documentstyle[" : "\\documentclass[") << params << "]{" << style
+        << "}\\begin{document}\\typeout{PAGE \\the\\textwidth\\space\\the\\textheight\\space\\the\\baselineskip}"
+        << "\\end{document}\n";
     std::string output;
     test::RunCommand("cd " + test::ShellQuote(dir_.string()) +
-                         " && pdflatex -interaction=nonstopmode '\\makeatletter\\input{page}' 2>&1",
+                         " && pdflatex -interaction=nonstopmode page.tex 2>&1",
                      &output);
     const size_t at = output.find("\nPAGE ");
-    ASSERT_NE(at, std::string::npos) << output;
+    ASSERT_NE(at, std::string::npos) << what << "\n" << output;
+    std::string dimensions = output.substr(at + 6, output.find('\n', at + 6) - at - 6);
+    for (size_t unit; (unit = dimensions.find("pt")) != std::string::npos;) dimensions.replace(unit, 2, " ");
     double width = 0, height = 0, line = 0;
-    std::istringstream(output.substr(at + 6)) >> width >> height >> line;
-    const WideStringView options(params);
-    const int size = options.find(u"12pt") != WideStringView::npos   ? 12
-                     : options.find(u"11pt") != WideStringView::npos ? 11
-                                                                     : 10;
-    const TLaTeXPage page = latex::PageOf(size, params);
-    EXPECT_NEAR(page.TextWidth, width, 0.01) << WideToUtf8(params);
-    EXPECT_NEAR(page.TextHeight, height, 0.01) << WideToUtf8(params);
-    EXPECT_NEAR(page.LineHeight, line, 0.01) << WideToUtf8(params);
+    std::istringstream(dimensions) >> width >> height >> line;
+    const TLaTeXPage measured = latex::PageOf(options);
+    EXPECT_NEAR(measured.TextWidth, width, 0.01) << what;
+    EXPECT_NEAR(measured.TextHeight, height, 0.01) << what;
+    EXPECT_NEAR(measured.LineHeight, line, 0.01) << what;
   }
 }
 
