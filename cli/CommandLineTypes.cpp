@@ -12,9 +12,9 @@ namespace {
 
 const CommandLineType kTypes[] = {
     {"JSON", "json", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(false)); },
-     TManyTablesKind::None},
+     TManyTablesKind::Json},
     {"JSON Lines", "jsonl,ndjson", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselJSON>(true)); },
-     TManyTablesKind::None},
+     TManyTablesKind::Json},
     {"SQLite", "sqlite,sqlite3", [] { return std::unique_ptr<TTessel>(std::make_unique<TTesselSQLite>()); },
      TManyTablesKind::SQLite},
 };

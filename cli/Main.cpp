@@ -72,9 +72,9 @@ const CommandHelp kCommandHelp[] = {
                    "extension (see `verimo-cli formats`). The file takes its name only when the export\n"
                    "succeeded. Progress and warnings go to stderr.\n\n"
                    "A folder (every *.db in it) or several tables and one OUT.sqlite, OUT.sql, OUT.mdb,\n"
-                   "OUT.xlsx, OUT.ods or OUT.xls write the whole database into that one file, a table\n"
-                   "(or sheet) each, named after its file; a table that fails is reported and the\n"
-                   "others go on (exit code 1).\n\nOptions:\n" +
+                   "OUT.xlsx, OUT.ods, OUT.xls, OUT.json or OUT.jsonl write the whole database into that\n"
+                   "one file, a table (sheet, JSON member, \"_table\" per JSON line) each, named after its\n"
+                   "file; a table that fails is reported and the others go on (exit code 1).\n\nOptions:\n" +
                    verimo::cli::kExportOptionsHelp + verimo::cli::kTableOptionsHelp +
                    verimo::cli::kExportValuesHelp +
                    "\nExamples:\n"

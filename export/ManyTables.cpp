@@ -13,6 +13,7 @@
 #include "formats/database/ADO_TesselAccess.h"
 #include "formats/database/TesselSQLite.h"
 #include "formats/package/WorkbookTables.h"
+#include "formats/text/TesselJSON.h"
 #include "formats/text/TesselSQL.h"
 #include "formats/xls/TesselXLS.h"
 #include "formats/xls/XlsSheet.h"
@@ -88,6 +89,8 @@ WideString TTargetTableNames::Valid(WideStringView wanted) const {
   switch (kind_) {
     case TManyTablesKind::SQLite:
       if (LowerCase(name).starts_with(u"sqlite_")) name = u"t_" + name;
+      break;
+    case TManyTablesKind::Json:
       break;
     case TManyTablesKind::SqlScript:
       name = UpperCase(name);
@@ -189,13 +192,18 @@ TManyTablesRun::TManyTablesRun(TTessel& exporter, TManyTablesKind kind, std::str
   std::error_code ec;
   if (!fs::is_directory(staged_.Folder(), ec))
     throw Exception("Cannot write \"" + target_ + "\": its folder cannot be created or written to");
-  if (kind_ == TManyTablesKind::SqlScript) {
+  if (kind_ == TManyTablesKind::SqlScript || kind_ == TManyTablesKind::Json) {
     try {
       script_ = std::make_unique<TFileStream>(staged_.Path(), TFileStream::TMode::Create);
+      if (WritesJsonObject()) script_->Write("{\n");
     } catch (const std::exception& error) {
       throw Exception(staged_.AsTargetNames(error.what()));
     }
   }
+}
+
+bool TManyTablesRun::WritesJsonObject() const {
+  return kind_ == TManyTablesKind::Json && !As<TTesselJSON>(exporter_).Lines;
 }
 
 TManyTablesRun::~TManyTablesRun() = default;
@@ -219,6 +227,13 @@ void TManyTablesRun::AddTable(const WideString& name, TExportRunObserver& observ
         auto& script = As<TTesselSQL>(exporter_);
         script.Options.TableName = sql::QuoteName(name, script.Options.ScriptType);
         script.ExportToStream(*script_);
+        break;
+      }
+      case TManyTablesKind::Json: {
+        auto& json = As<TTesselJSON>(exporter_);
+        if (WritesJsonObject() && added_ > 0) script_->Write(",\n");
+        json.TableName = name;
+        json.ExportToStream(*script_);
         break;
       }
       case TManyTablesKind::Access: {
@@ -262,6 +277,7 @@ void TManyTablesRun::AddWorkbook(std::span<const TWorkbookSheet> sheets, TExport
 void TManyTablesRun::Publish() {
   if (scriptBroken_) throw Exception("\"" + target_ + "\" cannot be written: a failed table could not be taken out again");
   try {
+    if (WritesJsonObject()) script_->Write("\n}\n");
     if (script_) script_->Close();
   } catch (const std::exception& error) {
     throw Exception(staged_.AsTargetNames(error.what()));

@@ -23,6 +23,7 @@ enum class TManyTablesKind {
   SqlScript,  // one SQL script, each table's CREATE TABLE followed by its inserts
   Access,     // one Access database, a table each
   Workbook,   // one workbook, a sheet each
+  Json,       // JSON: one object, an array per table; JSON Lines: every line names its table
 };
 
 // The kind of the dialog's export types: SQL, Access and the workbooks
@@ -43,6 +44,7 @@ void PrepareForManyTables(TTessel& exporter, TManyTablesKind kind);
 // "_2", "_3", ...):
 // - SQLite: the name as it is; a name SQLite keeps for itself ("sqlite_...")
 //   gets "t_" in front;
+// - JSON: the name as it is;
 // - SQL scripts: upper case, at most 63 bytes of UTF-8 (the servers' limit);
 //   the script quotes it in its dialect;
 // - Access: at most 64 characters, each character the statements cannot
@@ -81,8 +83,8 @@ void ExportWorkbook(TTessel& exporter, const std::string& target, std::span<cons
                     TExportRunObserver& observer);
 
 // Several tables exported one after another into one target of an SQLite
-// database, an SQL script or an Access database, or all at once into a
-// workbook. Everything is written into
+// database, an SQL script, a JSON text or an Access database, or all at
+// once into a workbook. Everything is written into
 // a hidden folder beside the target (TStagedTarget) and moved over the
 // target by Publish only, so a run that fails, is interrupted or is not
 // published leaves an earlier file as it was. A table that fails leaves
@@ -110,10 +112,14 @@ class TManyTablesRun {
   void Publish();
 
  private:
+  // JSON, not JSON Lines: the tables are the members of one object.
+  bool WritesJsonObject() const;
+
   TTessel& exporter_;
   TManyTablesKind kind_;
   std::string target_;
   TStagedTarget staged_;
+  // The SQL script or JSON text the tables are appended to.
   std::unique_ptr<TFileStream> script_;
   bool scriptBroken_ = false;  // a failed table's part could not be cut off
   int added_ = 0;

@@ -191,8 +191,8 @@ void AppendBase64(std::string& out, const uint8_t* data, size_t size) {
   out += '"';
 }
 
-std::vector<WideString> UniqueKeys(const std::vector<WideString>& captions) {
-  std::set<WideString> taken;
+std::vector<WideString> UniqueKeys(const std::vector<WideString>& captions, const std::vector<WideString>& reserved) {
+  std::set<WideString> taken(reserved.begin(), reserved.end());
   std::vector<WideString> keys;
   keys.reserve(captions.size());
   for (const WideString& caption : captions) {
@@ -249,14 +249,28 @@ void TTesselJSON::BeginExport() {
   TTesselFormatText::BeginExport();
   PlanColumns();
   firstRow_ = true;
-  if (!Lines) Writer().WriteBytes("[", 1);
+  std::string start;
+  if (!TableName.empty() && !Lines) {
+    json::AppendString(start, TableName);
+    start += ':';
+  }
+  if (!Lines) start += '[';
+  Writer().WriteBytes(start.data(), start.size());
 }
 
 void TTesselJSON::PlanColumns() {
   const TTesselColumns& columns = Columns();
   std::vector<WideString> captions;
   for (const TTesselColumn& column : columns) captions.push_back(column.Caption);
-  const std::vector<WideString> keys = json::UniqueKeys(captions);
+  const bool tableKey = Lines && !TableName.empty();
+  const std::vector<WideString> keys =
+      json::UniqueKeys(captions, tableKey ? std::vector<WideString>{json::kTableKey} : std::vector<WideString>{});
+  rowStart_ = "{";
+  if (tableKey) {
+    json::AppendString(rowStart_, json::kTableKey);
+    rowStart_ += ':';
+    json::AppendString(rowStart_, TableName);
+  }
   // Without handlers that could change a cell, the values of a dataset's
   // fields are read from the fields themselves, without texts.
   fieldRows_ = columns.ReadsFields() && CellHandlersUnset() && typeid(*this) == typeid(TTesselJSON);
@@ -267,7 +281,7 @@ void TTesselJSON::PlanColumns() {
   for (int i = 0; i < columns.Count(); ++i) {
     const TTesselColumn& column = columns[i];
     TColumnPlan& plan = plan_[static_cast<size_t>(i)];
-    if (i > 0) plan.key += ',';
+    if (i > 0 || tableKey) plan.key += ',';
     Losses().Add(column.Name, TLossKind::LoneSurrogate, {}, json::AppendString(plan.key, keys[static_cast<size_t>(i)]));
     plan.key += ':';
     const TFieldType type = column.Field != nullptr ? column.Field->DataType() : ftUnknown;
@@ -306,7 +320,7 @@ void TTesselJSON::WriteDataRow() {
   row_.clear();
   if (!Lines) row_ += firstRow_ ? "\n" : ",\n";
   firstRow_ = false;
-  row_ += '{';
+  row_ += rowStart_;
   const int count = std::min(Columns().Count(), RowAsRead().Count());
   for (int i = 0; i < count; ++i) {
     row_ += plan_[static_cast<size_t>(i)].key;
@@ -322,8 +336,9 @@ void TTesselJSON::WriteDataRow() {
 
 void TTesselJSON::EndExport() {
   if (!Lines) {
-    const char* end = firstRow_ ? "]\n" : "\n]\n";
-    Writer().WriteBytes(end, std::char_traits<char>::length(end));
+    // A table of several ends where the target's object goes on.
+    const std::string_view end = firstRow_ ? "]\n" : "\n]\n";
+    Writer().WriteBytes(end.data(), TableName.empty() ? end.size() : end.size() - 1);
   }
   TTesselFormatText::EndExport();
 }

@@ -23,6 +23,10 @@ class TTesselJSON : public TTesselFormatText {
   explicit TTesselJSON(bool lines = false);
 
   bool Lines;
+  // Set when the records are one table of several in one target: JSON
+  // writes the member "TableName":[...] of the target's object instead of
+  // the array alone, JSON Lines begins every line with "_table":"TableName".
+  WideString TableName;
 
   void BeginExport() override;
   void WriteCaptionRow() override {}
@@ -50,6 +54,7 @@ class TTesselJSON : public TTesselFormatText {
   void AppendNumber(int index, const Variant& value);
   void AppendString(int index, WideStringView text);
 
+  std::string rowStart_;  // "{" with the line's table key after it
   std::vector<TColumnPlan> plan_;
   TTesselStoredText stored_;
   WideString decoded_;
@@ -84,9 +89,13 @@ bool AppendDatePart(std::string& out, TDateTime value);
 void AppendTimePart(std::string& out, TDateTime value);
 // The bytes as a base64 JSON string (RFC 4648, padded).
 void AppendBase64(std::string& out, const uint8_t* data, size_t size);
-// Captions made unique: a caption equal to an earlier key gets the first
-// free number appended ("Name1", "Name2", ...).
-std::vector<WideString> UniqueKeys(const std::vector<WideString>& captions);
+// Captions made unique: a caption equal to an earlier key or to one of
+// `reserved` gets the first free number appended ("Name1", "Name2", ...).
+std::vector<WideString> UniqueKeys(const std::vector<WideString>& captions,
+                                   const std::vector<WideString>& reserved = {});
+
+// The key that names a JSON Lines record's table.
+inline constexpr char16_t kTableKey[] = u"_table";
 
 }  // namespace json
 

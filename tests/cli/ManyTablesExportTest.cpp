@@ -200,6 +200,60 @@ TEST_F(ManyTablesExportTest, EveryFixtureTableIntoOneAccessDatabase) {
     EXPECT_EQ(Run("mdb-count " + ShellQuote(all.string()) + " " + ShellQuote(name)), records) << name;
 }
 
+// One JSON object keyed by table name, and JSON Lines with a "_table" key
+// on every line: read by Python's json (numbers as exact decimals) and jq,
+// every table as its single export writes it.
+TEST_F(ManyTablesExportTest, EveryFixtureTableIntoOneJsonObjectAndOneJsonLinesFile) {
+  VERIMO_REQUIRE_SHARED_DIR();
+  const std::vector<fs::path> tables = CopyFixtures(dir_ / "tables");
+  size_t exported = 0;
+  for (const fs::path& table : tables) {
+    const fs::path single = dir_ / "single" / (table.stem().string() + ".json");
+    if (Cli("export --quiet --password 123 " + ShellQuote(table.string()) + " " + ShellQuote(single.string())).status == 0)
+      ++exported;
+    else
+      std::cout << table.filename().string() << " is not exported alone either\n";
+  }
+  ASSERT_GT(exported, 45u);
+
+  for (const char* target : {"all.json", "all.jsonl"}) {
+    const fs::path all = dir_ / target;
+    test::CommandResult run =
+        Cli("export --password 123 " + ShellQuote((dir_ / "tables").string()) + " " + ShellQuote(all.string()));
+    EXPECT_EQ(run.status, exported == tables.size() ? 0 : 1) << run.err;
+    EXPECT_NE(run.err.find("exported " + std::to_string(exported) + " of 52 tables, "), std::string::npos) << run.err;
+    EXPECT_EQ(test::RunCommand("jq -e . " + ShellQuote(all.string()) + " >/dev/null"), 0) << target;
+  }
+  const fs::path compare = dir_ / "compare.py";
+  test::WriteFile(compare, R"(import decimal, glob, json, os, sys
+folder = sys.argv[1]
+load = lambda f: json.load(f, parse_float=decimal.Decimal)
+singles = {}
+for path in glob.glob(os.path.join(folder, "single", "*.json")):
+    with open(path, encoding="utf-8") as f:
+        singles[os.path.splitext(os.path.basename(path))[0]] = load(f)
+with open(os.path.join(folder, "all.json"), encoding="utf-8") as f:
+    whole = load(f)
+assert list(whole) == sorted(singles, key=lambda name: name.upper()) or set(whole) == set(singles), sorted(set(whole) ^ set(singles))
+for name, records in singles.items():
+    assert whole[name] == records, name
+lines = {}
+with open(os.path.join(folder, "all.jsonl"), encoding="utf-8") as f:
+    for line in f:
+        record = json.loads(line, parse_float=decimal.Decimal)
+        lines.setdefault(record.pop("_table"), []).append(record)
+for name, records in singles.items():
+    assert lines.get(name, []) == records, name
+assert set(lines) <= set(singles), sorted(set(lines) - set(singles))
+print(len(singles), "tables")
+)");
+  std::string out;
+  EXPECT_EQ(test::RunCommand("/usr/bin/python3 " + ShellQuote(compare.string()) + " " + ShellQuote(dir_.string()) + " 2>&1",
+                             &out),
+            0)
+      << out;
+}
+
 // One script per dialect: each table's CREATE TABLE with its key, then its
 // rows. The ANSI script runs in the sqlite3 shell, the PostgreSQL and MySQL
 // ones in their servers, and every table holds the rows of its single export.
@@ -326,6 +380,11 @@ TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
   ASSERT_EQ(LoadScript(loaded, script), 0);
   EXPECT_EQ(Sqlite(loaded, "SELECT count(*) FROM KEYED"), "300\n");
   EXPECT_EQ(Sqlite(loaded, "SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "2\n");
+
+  const fs::path json = dir_ / "all.json";
+  run = Cli("export --quiet " + ShellQuote(folder.string()) + " " + ShellQuote(json.string()));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(Run("jq -c 'map_values(length)' " + ShellQuote(json.string())), "{\"KEYED\":300,\"MUSTERI\":200}\n");
 }
 
 // A workbook holds a sheet per table that opens; a table that cannot be
@@ -429,10 +488,10 @@ TEST_F(ManyTablesExportTest, TypesOfOneTableAndOptionsOfOneTableAreUsageErrors) 
   const fs::path folder = dir_ / "tables";
   CopySample(folder, "MUSTERI");
   const std::string tables = ShellQuote(folder.string()) + " ";
-  for (const char* target : {"all.csv", "all.json", "all.docx"}) {
+  for (const char* target : {"all.csv", "all.html", "all.docx"}) {
     test::CommandResult run = Cli("export " + tables + ShellQuote((dir_ / target).string()));
     EXPECT_EQ(run.status, 2) << target;
-    EXPECT_NE(run.err.find("cannot hold several tables; one file holds them all as sqlite, sqlite3, xls, sql, ods, xlsx, mdb, or "
+    EXPECT_NE(run.err.find("cannot hold several tables; one file holds them all as json, jsonl, ndjson, sqlite, sqlite3, xls, sql, ods, xlsx, mdb, or "
                            "--output-dir DIR writes one file per table"),
               std::string::npos)
         << run.err;

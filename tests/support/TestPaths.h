@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace verimo::test {
@@ -27,8 +28,10 @@ std::string ShellQuote(const std::string& text);
 // bytes.
 std::vector<uint8_t> ReadBinaryFile(const std::filesystem::path& path);
 void WriteBinaryFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
-// The bytes of a file as a string (empty when it cannot be read).
+// The bytes of a file as a string (empty when it cannot be read), and a
+// file made of a string's bytes.
 std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Runs a command line through /bin/sh, returns its exit status and, when
 // `output` is given, what it printed on stdout.

@@ -25,14 +25,10 @@ namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
 
 constexpr std::time_t kModified = 1700000000;
 constexpr size_t kBlock = TDeflatedPart::kBlockSize;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void WriteFile(const fs::path& file, const std::string& content) {
   fs::create_directories(file.parent_path());

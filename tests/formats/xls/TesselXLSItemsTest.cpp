@@ -15,6 +15,7 @@ namespace verimo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::WriteFile;
 
 // ---- small pictures ----
 
@@ -61,8 +62,6 @@ const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x
                        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
                        "D\x01\x00;",
                        43);
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // ---- the checker ----
 

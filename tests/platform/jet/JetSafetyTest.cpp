@@ -7,9 +7,12 @@
 #include "core/Exception.h"
 #include "platform/jet/JetReaders.h"
 #include "platform/jet/JetTestSession.h"
+#include "support/TestPaths.h"
 
 namespace verimo::test::jet {
 namespace {
+
+using test::WriteFile;
 
 std::string ErrorOf(const std::function<void()>& action) {
   try {
@@ -18,11 +21,6 @@ std::string ErrorOf(const std::function<void()>& action) {
     return error.what();
   }
   return {};
-}
-
-void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary);
-  out << bytes;
 }
 
 bool OnlyFile(const std::filesystem::path& folder, const std::filesystem::path& file) {
