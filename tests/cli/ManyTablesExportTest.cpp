@@ -358,6 +358,7 @@ TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
   test::CommandResult run = Cli("export " + ShellQuote(folder.string()) + " " + ShellQuote(db.string()));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find((folder / "CUT.DB").string() + ": failed: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("failed: " + (folder / "CUT.DB").string()), std::string::npos) << "the table named twice";
   EXPECT_NE(run.err.find("exported 2 of 3 tables, "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("; 1 not written:\n  " + (folder / "CUT.DB").string() + ": failed: "), std::string::npos)
       << run.err;
