@@ -36,28 +36,32 @@ bool IsNonCharacter(char16_t ch) { return ch == 0xFFFE || ch == 0xFFFF; }
 
 }  // namespace
 
+// Units written as they are: plain ASCII, and every other unit that is no
+// surrogate and no non-character.
+bool IsPlainUnit(char16_t ch) {
+  return ch < 0x80 ? IsPlainAscii(ch) : !(ch >= 0xD800 && ch <= 0xDFFF) && !IsNonCharacter(ch);
+}
+
+// Runs of plain units are appended whole.
 void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, WideString& out) {
   const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
+  size_t i = 0;
+  while (i < n) {
+    size_t run = i;
+    while (run < n && IsPlainUnit(text[run])) ++run;
+    out.append(text.data() + i, run - i);
+    i = run;
+    if (i == n) break;
     const char16_t ch = text[i];
     if (ch < 0x80) {
-      if (IsPlainAscii(ch)) {
-        out += ch;
-      } else {
-        const std::string_view replacement = AsciiReplacement(ch, breaks);
-        out.append(replacement.begin(), replacement.end());
-      }
-      continue;
+      const std::string_view replacement = AsciiReplacement(ch, breaks);
+      out.append(replacement.begin(), replacement.end());
+    } else if (IsLead(ch) && i + 1 < n && IsTrail(text[i + 1])) {
+      out += ch;
+      out += text[++i];
     }
-    if (IsLead(ch)) {
-      if (i + 1 < n && IsTrail(text[i + 1])) {
-        out += ch;
-        out += text[++i];
-      }
-      continue;
-    }
-    if (IsTrail(ch) || IsNonCharacter(ch)) continue;
-    out += ch;
+    // Lone surrogates and non-characters are dropped.
+    ++i;
   }
 }
 
