@@ -146,10 +146,15 @@ def column_texts(words, edges, captions):
         column = min(max(bisect.bisect_right(edges, word[1] + COLUMN_INSET) - 1, 0), len(pages) - 1)
         pages[column].setdefault(word[0], []).append(word[5])
     texts, shown = [], []
+    first_parts = []
     for column, by_page in enumerate(pages):
         caption = normalise(captions[column], False) if column < len(captions) else ""
         parts = [normalise("".join(by_page[page]), False) for page in sorted(by_page)]
-        shown.append(not caption or any(caption in part for part in parts[:1]))
+        # In columns a few points wide pdftotext joins a caption to the one
+        # on its left into one word, which then stands in that column.
+        shown.append(not caption or any(caption in part for part in parts[:1]) or
+                     (column > 0 and caption in first_parts[-1]))
+        first_parts.append(parts[0] if parts else "")
         texts.append("".join(part[len(caption):] if caption and part.startswith(caption) else part
                              for part in parts))
     return texts, shown
