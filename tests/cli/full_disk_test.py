@@ -28,21 +28,18 @@ PAGE = 4096
 
 
 def built_types(cli):
-    """(list text, first extension, type number) of every built type that
-    writes a file; the types of the command line only (listed after an
-    empty line) have no number."""
+    """(list text, first extension, type number) of every type that writes
+    a file; the types of the command line only (listed after an empty
+    line) have no number. Columns: the type's name in 25 characters, its
+    extensions in 16."""
     out = subprocess.run([cli, "formats"], check=True, capture_output=True, text=True).stdout
     dialog_types, _, command_line_types = out.partition("\n\n")
     types = []
-    for number, line in enumerate(dialog_types.splitlines()[1:]):
-        name, extensions, built = line[:25].strip(), line[25:36].strip(), line[36:42].strip()
-        if built == "yes" and extensions not in ("", "-"):
-            types.append((name, extensions.split(",")[0], number))
-    for line in command_line_types.splitlines()[1:]:
-        words = line.split()
-        if "yes" in words:
-            at = words.index("yes")
-            types.append((" ".join(words[:at - 1]), words[at - 1].split(",")[0], None))
+    for lines, numbered in ((dialog_types.splitlines()[1:], True), (command_line_types.splitlines()[1:], False)):
+        for number, line in enumerate(lines):
+            name, extensions = line[:25].strip(), line[25:41].strip()
+            if extensions not in ("", "-"):
+                types.append((name, extensions.split(",")[0], number if numbered else None))
     return types
 
 
@@ -191,7 +188,7 @@ def main():
     try:
         types = built_types(cli)
         if not types:
-            problems.append("verimo-cli formats lists no built type")
+            problems.append("verimo-cli formats lists no type")
         for name, ext, number in types:
             for through_dialog in (False, True) if number is not None else (False,):
                 problems += check_case(cli, table, name, ext, number, work, through_dialog)
