@@ -1,6 +1,7 @@
 #include "app/DialogWindow.h"
 
 #include <QButtonGroup>
+#include <algorithm>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -41,6 +43,9 @@ namespace {
 constexpr int kClientWidth = 469;
 constexpr int kClientHeight = 475;
 constexpr int kTypeColumns = 3;
+// The form's margins, the page control's frame and the style's tab overlap
+// around the tab row.
+constexpr int kTabRowSlack = 32;
 
 const char16_t* const kAlignTexts[] = {u"Sol", u"Orta", u"Sağ"};
 const char16_t* const kSettingsFilter = u"Configuration files (*.cfg)|*.cfg|All files (*.*)|*.*";
@@ -143,7 +148,6 @@ void TFieldListWidget::dropEvent(QDropEvent* event) {
 TTesselDialogF::TTesselDialogF(TTesselDialogForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
   setObjectName(QStringLiteral("TesselDialogF"));
-  setFixedSize(kClientWidth, kClientHeight);
   AskSaveFileName = [this](const QString& caption, const QString& filter, const QString& suffix,
                            const QString& start) {
     QFileDialog dialog(this, caption, start, filter);
@@ -163,6 +167,7 @@ TTesselDialogF::TTesselDialogF(TTesselDialogForm& form, QWidget* parent)
   BuildPages();
   BuildBottomPanel();
   ConnectControls();
+  setFixedSize(std::max(kClientWidth, WidestTabRow() + kTabRowSlack), kClientHeight);
   Refresh();
   pages_->setCurrentWidget(tshExportType_);
   typeSubPages_->setCurrentIndex(0);
@@ -256,6 +261,19 @@ void TTesselDialogF::BuildPages() {
   layout()->addWidget(pages_);
 }
 
+// The common pages and one option page are shown at a time: the widest
+// such row must fit without the tab bar's scroll arrows. Measured with
+// each option page shown in turn; Refresh sets the real visibility.
+int TTesselDialogF::WidestTabRow() {
+  const int firstOptionPage = pages_->indexOf(tshAscii_);
+  int widest = 0;
+  for (int option = firstOptionPage; option < pages_->count(); ++option) {
+    for (int i = 0; i < pages_->count(); ++i) pages_->setTabVisible(i, i < firstOptionPage || i == option);
+    widest = std::max(widest, pages_->tabBar()->sizeHint().width());
+  }
+  return widest;
+}
+
 QWidget* TTesselDialogF::BuildExportTypePage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("tshExportType"));
@@ -285,7 +303,8 @@ QWidget* TTesselDialogF::BuildTypeListPage() {
     button->setObjectName(QStringLiteral("rbType%1").arg(static_cast<int>(type)));
     rgExportType_->addButton(button, i);
     typeButtons_ << button;
-    grid->addWidget(button, i % perColumn, i / perColumn);
+    // As wide as its text: a wider form leaves no unclickable margin.
+    grid->addWidget(button, i % perColumn, i / perColumn, Qt::AlignLeft);
   }
   grid->setRowStretch(perColumn, 1);
   outer->addWidget(group);

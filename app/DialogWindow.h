@@ -84,6 +84,7 @@ class TTesselDialogF : public QDialog {
   void BuildTopPanel();
   void BuildBottomPanel();
   void BuildPages();
+  int WidestTabRow();
   QWidget* BuildExportTypePage();
   QWidget* BuildTypeListPage();
   QWidget* BuildConstraintsPage();

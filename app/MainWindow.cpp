@@ -121,6 +121,8 @@ void TForm2::ExportTable(const QString& path) {
     table1_.Close();
     if (!OpenTable(path)) return;
     TTableCloser closer(table1_);
+    // The export is proposed beside the table, under its name.
+    tesselDialog1_.ProposedFileName = ToUtf8Path(QFileInfo(path).absoluteFilePath());
     tesselDialog1_.Execute();
   } catch (const std::exception& error) {
     table1_.Close();
