@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -50,7 +51,7 @@ constexpr int kTabRowSlack = 32;
 const char16_t* const kAlignTexts[] = {u"Sol", u"Orta", u"Sağ"};
 const char16_t* const kSettingsFilter = u"Configuration files (*.cfg)|*.cfg|All files (*.*)|*.*";
 
-QString Q(const char16_t* text) { return ToQString(text); }
+QString Q(const char16_t* text) { return Tr(text); }
 
 void SetTextIfDifferent(QLineEdit* edit, const QString& text) {
   if (edit->text() != text) edit->setText(text);
@@ -299,7 +300,7 @@ QWidget* TTesselDialogF::BuildTypeListPage() {
   const int perColumn = (count + kTypeColumns - 1) / kTypeColumns;
   for (int i = 0; i < count; ++i) {
     const TAllowedExport type = types[static_cast<size_t>(i)];
-    auto* button = new QRadioButton(ToQString(ExportTypeInfo(type).listText), group);
+    auto* button = new QRadioButton(Tr(ExportTypeInfo(type).listText), group);
     button->setObjectName(QStringLiteral("rbType%1").arg(static_cast<int>(type)));
     rgExportType_->addButton(button, i);
     typeButtons_ << button;
@@ -832,7 +833,7 @@ void TTesselDialogF::ConnectControls() {
 
 void TTesselDialogF::Refresh() {
   refreshing_ = true;
-  setWindowTitle(ToQString(form_.WindowCaption()));
+  setWindowTitle(WindowCaption());
   SetTextIfDifferent(edFileName_, PathToQString(form_.FileName()));
   const bool fileControls = form_.FileControlsEnabled();
   laFileName_->setEnabled(fileControls);
@@ -860,6 +861,12 @@ void TTesselDialogF::Refresh() {
   RefreshCaptions();
   RefreshTypeOptions();
   refreshing_ = false;
+}
+
+// The form's caption ("Export Formu -- Çıktı [name]") in the program's language.
+QString TTesselDialogF::WindowCaption() const {
+  if (form_.FileName().empty()) return Tr(u"Export Formu");
+  return Tr(u"Export Formu -- Çıktı [%s]").replace(QStringLiteral("%s"), QFileInfo(PathToQString(form_.FileName())).fileName());
 }
 
 void TTesselDialogF::RefreshTypeList() {
@@ -1058,7 +1065,7 @@ void TTesselDialogF::FieldDropped(QListWidget* target, const QString& sourceList
 }
 
 void TTesselDialogF::bBrowseClick() {
-  const QString chosen = AskSaveFileName(QString(), ToQtFilter(form_.FileFilter()),
+  const QString chosen = AskSaveFileName(QString(), ToQtFilter(ToWide(Tr(form_.FileFilter()))),
                                          ToQString(form_.DefaultExtension()), PathToQString(form_.FileName()));
   if (chosen.isEmpty()) return;
   form_.SetFileName(ToUtf8Path(chosen));

@@ -99,6 +99,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildExcelPage();
   void ConnectControls();
 
+  QString WindowCaption() const;
   void RefreshTypeList();
   void RefreshPages();
   void RefreshFields();
