@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/RunControls.h"
 #include "cli/Terminal.h"
 #include "core/Exception.h"
 
@@ -270,6 +271,7 @@ int RunBatchExport(const ExportOptions& options, std::FILE* out) {
     found->second.second->Drain();
     size_t index = found->second.first;
     results[index] = found->second.second->Finish(status);
+    results[index].message = WithoutTableName(results[index].message, jobs[index].table);
     running.erase(found);
     report(index);
   }

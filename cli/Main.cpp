@@ -83,9 +83,9 @@ const CommandHelp kCommandHelp[] = {
                    "  verimo-cli export --type csv --output-dir out/ tables/\n"
                    "  verimo-cli export tables/ all.sqlite                 (the whole database in one file)\n"},
     {"formats", "usage: verimo-cli formats\n\n"
-                "Lists every export type: its extensions, whether this program can write it yet, and\n"
-                "the settings-file sections it reads beside GENERAL and FIELDS. JSON and JSON Lines are\n"
-                "types of the command line only (typed values; binary values as base64 strings).\n"},
+                "Lists every export type: its extensions and the settings-file sections it reads\n"
+                "beside GENERAL and FIELDS. JSON, JSON Lines and SQLite are types of the command line\n"
+                "only.\n"},
 };
 
 void PrintVersion() {
@@ -108,18 +108,20 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 void PrintFormats() {
-  std::printf("%s%sSettings sections\n", Padded("Type", 25).c_str(), Padded("Extensions", 11).c_str());
+  constexpr size_t kTypeWidth = 25;
+  constexpr size_t kExtensionsWidth = 16;
+  std::printf("%s%sSettings sections\n", Padded("Type", kTypeWidth).c_str(),
+              Padded("Extensions", kExtensionsWidth).c_str());
   for (int number = 0; number < verimo::kExportTypeCount; ++number) {
     auto type = *verimo::ExportTypeFromNumber(number);
     std::string sections = verimo::SettingsSectionsOf(type);
-    std::printf("%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), 25).c_str(),
-                Padded(ExtensionListOf(type), 11).c_str(),
-                sections.empty() ? "-" : sections.c_str());
+    std::printf("%s%s%s\n", Padded(verimo::WideToUtf8(verimo::ExportTypeInfo(type).listText), kTypeWidth).c_str(),
+                Padded(ExtensionListOf(type), kExtensionsWidth).c_str(), sections.empty() ? "-" : sections.c_str());
   }
   std::printf("\nTypes of the command line only (the export dialog does not offer them):\n");
   for (const verimo::cli::CommandLineType& type : verimo::cli::CommandLineTypes())
-    std::printf("%s%s%sCAPTIONS\n", Padded(type.name, 25).c_str(), Padded(type.extensions, 11).c_str(),
-                Padded("yes", 6).c_str());
+    std::printf("%s%sCAPTIONS\n", Padded(type.name, kTypeWidth).c_str(),
+                Padded(type.extensions, kExtensionsWidth).c_str());
 }
 
 // The help of `verimo-cli COMMAND --help`; false when the arguments do not ask for it.

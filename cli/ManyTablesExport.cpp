@@ -216,7 +216,7 @@ int RunManyTablesExport(const ExportOptions& options, std::FILE* progress) {
       tableOptions.password = plan[i].password;
       OpenTable(*table, tableOptions);
     } catch (const std::exception& error) {
-      report(i, std::string("failed: ") + error.what());
+      report(i, "failed: " + WithoutTableName(error.what(), plan[i].path));
       continue;
     }
     line.Break();
@@ -242,7 +242,7 @@ int RunManyTablesExport(const ExportOptions& options, std::FILE* progress) {
       WarnOfTableLosses(plan[i].path, exporter->Losses(), progress);
       const bool strictLoss = options.strict && !exporter->Losses().Empty();
       report(i, strictLoss ? std::string("failed: --strict: the export would change values (see the warnings)")
-                           : std::string("failed: ") + error.what());
+                           : "failed: " + WithoutTableName(error.what(), plan[i].path));
       continue;
     }
     if (exporter->Aborted() || interrupts->Requested()) {
@@ -266,7 +266,7 @@ int RunManyTablesExport(const ExportOptions& options, std::FILE* progress) {
         outcomes[sheetPlan[k]].lossy = SalvageExitCode(*sheetTables[k]) != 0;
       }
     } catch (const std::exception& error) {
-      for (size_t index : sheetPlan) report(index, std::string("failed: ") + error.what());
+      for (size_t index : sheetPlan) report(index, "failed: " + WithoutTableName(error.what(), plan[index].path));
     }
   }
   line.Break();

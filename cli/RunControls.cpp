@@ -69,4 +69,9 @@ bool InterruptWatch::Requested() {
   return requested_;
 }
 
+std::string WithoutTableName(const std::string& message, const std::string& table) {
+  const std::string prefix = table + ": ";
+  return message.starts_with(prefix) ? message.substr(prefix.size()) : message;
+}
+
 }  // namespace verimo::cli

@@ -60,4 +60,8 @@ class InterruptWatch {
   bool requested_ = false;
 };
 
+// A failure's message for a line that already begins with the table's
+// name: "T.DB: the BLOB file ..." becomes "the BLOB file ...".
+std::string WithoutTableName(const std::string& message, const std::string& table);
+
 }  // namespace verimo::cli

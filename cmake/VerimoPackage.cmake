@@ -44,6 +44,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The runtime libraries the binaries link, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Column widths, PDF, RTF/Word and the packages measure text in these
+# fonts (or their metric twins of the fonts a settings file names); without
+# them those exports stop at "No font found".
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-crosextra-carlito, fonts-dejavu-core")
 # verimo-cli export --clipboard hands the rows to one of them.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xclip | wl-clipboard")
 set(CPACK_STRIP_FILES ON)

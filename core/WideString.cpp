@@ -30,21 +30,42 @@ WideString Utf8ToWide(std::string_view utf8) {
   return out;
 }
 
+// Written straight into a buffer sized for the worst case (three bytes a
+// unit); ASCII, the bulk of most texts, takes one comparison a unit. A lone
+// surrogate becomes U+FFFD.
 std::string WideToUtf8(WideStringView wide) {
-  std::string out;
-  out.reserve(wide.size());
-  const char16_t* units = wide.data();
-  int32_t length = static_cast<int32_t>(wide.size());
-  for (int32_t i = 0; i < length;) {
-    UChar32 c;
-    U16_NEXT_OR_FFFD(units, i, length, c);
-    uint8_t buffer[4];
-    int32_t n = 0;
-    UBool error = false;
-    U8_APPEND(buffer, n, 4, c, error);
-    if (error) continue;
-    out.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+  const size_t n = wide.size();
+  std::string out(3 * n, '\0');
+  char* target = out.data();
+  for (size_t i = 0; i < n; ++i) {
+    char32_t c = wide[i];
+    if (c < 0x80) {
+      *target++ = static_cast<char>(c);
+      continue;
+    }
+    if (c < 0x800) {
+      *target++ = static_cast<char>(0xC0 | (c >> 6));
+      *target++ = static_cast<char>(0x80 | (c & 0x3F));
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < n && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        *target++ = static_cast<char>(0xF0 | (c >> 18));
+        *target++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *target++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *target++ = static_cast<char>(0x80 | (c & 0x3F));
+        continue;
+      }
+      c = 0xFFFD;
+    }
+    *target++ = static_cast<char>(0xE0 | (c >> 12));
+    *target++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *target++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  out.resize(static_cast<size_t>(target - out.data()));
+  // A long text that was mostly ASCII does not keep three times its room.
+  if (out.size() > 4096 && out.capacity() > 2 * out.size()) out.shrink_to_fit();
   return out;
 }
 

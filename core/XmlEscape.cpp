@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace verimo {
 
 namespace {
@@ -36,28 +40,52 @@ bool IsNonCharacter(char16_t ch) { return ch == 0xFFFE || ch == 0xFFFF; }
 
 }  // namespace
 
+// Units written as they are: plain ASCII, and every other unit that is no
+// surrogate and no non-character.
+bool IsPlainUnit(char16_t ch) {
+  return ch < 0x80 ? IsPlainAscii(ch) : !(ch >= 0xD800 && ch <= 0xDFFF) && !IsNonCharacter(ch);
+}
+
+// The end of the run of plain units from `from`: eight at a time while
+// all are from the space up to the surrogates and none is one of markup.
+size_t PlainRunEnd(WideStringView text, size_t from) {
+  size_t at = from;
+#ifdef __SSE2__
+  const __m128i space = _mm_set1_epi16(0x20);
+  const __m128i sign = _mm_set1_epi16(static_cast<short>(0x8000));
+  const __m128i limit = _mm_set1_epi16(static_cast<short>((0xD800 - 0x20) ^ 0x8000));
+  for (; at + 8 <= text.size(); at += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+    const __m128i inRange = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(units, space), sign), limit);
+    const __m128i markup = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'&')), _mm_cmpeq_epi16(units, _mm_set1_epi16(u'<'))),
+        _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'>')), _mm_cmpeq_epi16(units, _mm_set1_epi16(u'"'))));
+    if (_mm_movemask_epi8(_mm_andnot_si128(markup, inRange)) != 0xFFFF) break;
+  }
+#endif
+  while (at < text.size() && IsPlainUnit(text[at])) ++at;
+  return at;
+}
+
+// Runs of plain units are appended whole.
 void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, WideString& out) {
   const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
+  size_t i = 0;
+  while (i < n) {
+    const size_t run = PlainRunEnd(text, i);
+    out.append(text.data() + i, run - i);
+    i = run;
+    if (i == n) break;
     const char16_t ch = text[i];
     if (ch < 0x80) {
-      if (IsPlainAscii(ch)) {
-        out += ch;
-      } else {
-        const std::string_view replacement = AsciiReplacement(ch, breaks);
-        out.append(replacement.begin(), replacement.end());
-      }
-      continue;
+      const std::string_view replacement = AsciiReplacement(ch, breaks);
+      out.append(replacement.begin(), replacement.end());
+    } else if (IsLead(ch) && i + 1 < n && IsTrail(text[i + 1])) {
+      out += ch;
+      out += text[++i];
     }
-    if (IsLead(ch)) {
-      if (i + 1 < n && IsTrail(text[i + 1])) {
-        out += ch;
-        out += text[++i];
-      }
-      continue;
-    }
-    if (IsTrail(ch) || IsNonCharacter(ch)) continue;
-    out += ch;
+    // Lone surrogates and non-characters are dropped.
+    ++i;
   }
 }
 

@@ -185,8 +185,9 @@ void TADO_TesselAccess::PlanColumns() {
     parameters += separator + u":PARAM" + IntToWide(i);
     plan_.push_back(std::move(entry));
   }
-  createStatement_ = u"create table " + TableName + u" (" + definitions + u")";
-  insertStatement_ = u"insert into " + TableName + u"(" + names + u") values(" + parameters + u")";
+  // Bracketed, as the columns are: a valid name may hold spaces.
+  createStatement_ = u"create table [" + TableName + u"] (" + definitions + u")";
+  insertStatement_ = u"insert into [" + TableName + u"](" + names + u") values(" + parameters + u")";
 }
 
 void TADO_TesselAccess::OpenStage() {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <typeinfo>
 
 #include "core/HexText.h"
+#include "core/XmlEscape.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "core/Exception.h"
@@ -137,6 +139,7 @@ void TTesselXML::BeginExport() {
   TTesselText::BeginExport();
   CheckSchemaName();
   BuildNames();
+  directCells_ = typeid(*this) == typeid(TTesselXML);
   rootOpen_ = false;
   TTesselWriter& writer = Writer();
   if (OutputEncoding() == oeUTF16 || OutputEncoding() == oeUTF32) writer.WriteSignature();
@@ -200,46 +203,55 @@ void TTesselXML::WriteCaptionRow() {
   writer.WriteLn(u"</METADATA>");
 }
 
-bool TTesselXML::CellValue(int index, WideString& text) {
-  const TTesselCol& cell = Row()[index];
-  if (!ExportXSDSchema || cell.ColumnIndex < 0 || cell.ColumnIndex >= Columns().Count()) {
-    text = GetCellText(cell);
-    return true;
-  }
-  const TTesselColumn& column = Columns()[cell.ColumnIndex];
-  if (Columns().IsNull(cell.ColumnIndex)) return false;
-  if (xml::IsTypedColumn(column.ColType) && xml::LexicalValue(cell.Value, column.ColType, text)) return true;
-  text = GetCellText(cell);
-  return true;
+bool TTesselXML::CellLeftOut(int index) {
+  const int column = Row()[index].ColumnIndex;
+  return ExportXSDSchema && column >= 0 && column < Columns().Count() && Columns().IsNull(column);
 }
 
-WideString TTesselXML::GetDataRow() {
+void TTesselXML::AppendCellValue(int index, WideString& out) {
+  const TTesselCol& cell = Row()[index];
+  const bool inTable = cell.ColumnIndex >= 0 && cell.ColumnIndex < Columns().Count();
+  if (ExportXSDSchema && inTable) {
+    const TTesselColumn& column = Columns()[cell.ColumnIndex];
+    if (xml::IsTypedColumn(column.ColType) && xml::LexicalValue(cell.Value, column.ColType, value_)) {
+      out += value_;
+      return;
+    }
+  }
+  if (!directCells_) {
+    out += GetCellText(cell);
+    return;
+  }
+  const bool isNull = inTable && ColumnIsNull(cell, cell.ColumnIndex);
+  AppendXmlEscaped(isNull ? Formats().NullString() : cell.Text, TXmlBreaks::References, out);
+}
+
+void TTesselXML::BuildDataRow() {
   line_.clear();
-  WideString value;
   const int count = std::min(Row().Count(), static_cast<int>(fieldNames_.size()));
   if (DocumentType == xtDatapacket2) {
     line_ += u"<ROW";
     for (int i = 0; i < count; ++i) {
-      if (!CellValue(i, value)) continue;
+      if (CellLeftOut(i)) continue;
       line_ += u' ';
       line_ += fieldNames_[static_cast<size_t>(i)];
       line_ += u"=\"";
-      line_ += value;
+      AppendCellValue(i, line_);
       line_ += u'"';
     }
     line_ += u"/>";
-    return line_;
+    return;
   }
   line_ += u'<';
   line_ += recordName_;
   line_ += u'>';
   for (int i = 0; i < count; ++i) {
-    if (!CellValue(i, value)) continue;
+    if (CellLeftOut(i)) continue;
     const WideString& name = fieldNames_[static_cast<size_t>(i)];
     line_ += u'<';
     line_ += name;
     line_ += u'>';
-    line_ += value;
+    AppendCellValue(i, line_);
     line_ += u"</";
     line_ += name;
     line_ += u'>';
@@ -247,10 +259,17 @@ WideString TTesselXML::GetDataRow() {
   line_ += u"</";
   line_ += recordName_;
   line_ += u'>';
+}
+
+WideString TTesselXML::GetDataRow() {
+  BuildDataRow();
   return line_;
 }
 
-void TTesselXML::WriteDataRow() { Writer().WriteLn(GetDataRow()); }
+void TTesselXML::WriteDataRow() {
+  BuildDataRow();
+  Writer().WriteLn(line_);
+}
 
 TTesselTextLimits TTesselXML::TextLimits() const {
   TTesselTextLimits limits = TTesselText::TextLimits();

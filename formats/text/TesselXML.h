@@ -89,13 +89,22 @@ class TTesselXML : public TTesselText {
   void WriteSchemaFile() const;
   WideString AccessSchema() const;
   WideString DatapacketSchema() const;
-  // The value as written, or false when the element or attribute is left out.
-  bool CellValue(int index, WideString& text);
+  // Builds the record's element into line_.
+  void BuildDataRow();
+  // Whether the cell's element or attribute is left out: a null of a
+  // document with a schema.
+  bool CellLeftOut(int index);
+  // Appends the cell's value as written.
+  void AppendCellValue(int index, WideString& out);
 
   std::vector<WideString> fieldNames_;
   WideString recordName_;
   bool rootOpen_ = false;
+  // Cells escaped straight into the row: no subclass or handler can change
+  // what EscapeText and GetColData give.
+  bool directCells_ = false;
   WideString line_;
+  WideString value_;  // reused per typed value
 };
 
 }  // namespace verimo

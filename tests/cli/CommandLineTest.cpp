@@ -87,6 +87,8 @@ TEST_F(CommandLineTest, FolderExportGoesPastBrokenAndEncryptedTables) {
   EXPECT_NE(result.out.find("2 of " + total + " tables written to "), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("broken.DB: failed: "), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("not a Paradox table"), std::string::npos) << result.out;
+  // The line names the table once.
+  EXPECT_EQ(result.out.find("failed: " + (in / "broken.DB").string()), std::string::npos) << result.out;
   if (withEncrypted)
     EXPECT_NE(result.out.find("encrypted.db: skipped: the table is password-protected"), std::string::npos)
         << result.out;

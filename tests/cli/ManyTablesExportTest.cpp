@@ -98,6 +98,17 @@ class ManyTablesExportTest : public ::testing::Test {
     fs::copy_file(test::SourceDir() / "samples/MUSTERI.MB", folder / (name + ".MB"));
   }
 
+  // A folder of the sample (MUSTERI), a keyed table of 300 records (KEYED)
+  // and the first third of KEYED (CUT), which cannot be read.
+  fs::path MakeFolderWithACutTable() {
+    const fs::path folder = dir_ / "tables";
+    CopySample(folder, "MUSTERI");
+    std::vector<uint8_t> bytes = test::ReadBinaryFile(MakeTable(folder / "KEYED.DB", 300, 1));
+    bytes.resize(bytes.size() / 3);
+    test::WriteBinaryFile(folder / "CUT.DB", bytes);
+    return folder;
+  }
+
   // Every fixture table in one folder, with its memo file; a name a table
   // of another folder has already taken gets the folder's name in front.
   // Returns the tables' paths.
@@ -344,12 +355,8 @@ TEST_F(ManyTablesExportTest, EncryptedTableWithoutItsPasswordIsSkippedAndCounted
 // A truncated copy among the tables: reported, the others written, exit 1,
 // in every kind of target.
 TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
-  const fs::path folder = dir_ / "tables";
-  CopySample(folder, "MUSTERI");
-  const fs::path keyed = MakeTable(folder / "KEYED.DB", 300, 1);
-  std::vector<uint8_t> bytes = test::ReadBinaryFile(keyed);
-  bytes.resize(bytes.size() / 3);
-  test::WriteBinaryFile(folder / "CUT.DB", bytes);
+  const fs::path folder = MakeFolderWithACutTable();
+  const fs::path keyed = folder / "KEYED.DB";
   const std::string records = Run(std::string(VERIMO_CLI) + " info " + ShellQuote(keyed.string()) +
                                   " | sed -n 's/^Records: *//p'");
   ASSERT_EQ(records, "300\n");
@@ -358,6 +365,7 @@ TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
   test::CommandResult run = Cli("export " + ShellQuote(folder.string()) + " " + ShellQuote(db.string()));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find((folder / "CUT.DB").string() + ": failed: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("failed: " + (folder / "CUT.DB").string()), std::string::npos) << "the table named twice";
   EXPECT_NE(run.err.find("exported 2 of 3 tables, "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("; 1 not written:\n  " + (folder / "CUT.DB").string() + ": failed: "), std::string::npos)
       << run.err;
@@ -390,12 +398,7 @@ TEST_F(ManyTablesExportTest, TruncatedTableIsReportedAndTheOthersAreWritten) {
 // A workbook holds a sheet per table that opens; a table that cannot be
 // opened is reported and the others are in the workbook.
 TEST_F(ManyTablesExportTest, TablesThatOpenBecomeTheSheetsOfOneWorkbook) {
-  const fs::path folder = dir_ / "tables";
-  CopySample(folder, "MUSTERI");
-  const fs::path keyed = MakeTable(folder / "KEYED.DB", 300, 1);
-  std::vector<uint8_t> bytes = test::ReadBinaryFile(keyed);
-  bytes.resize(bytes.size() / 3);
-  test::WriteBinaryFile(folder / "CUT.DB", bytes);
+  const fs::path folder = MakeFolderWithACutTable();
   const std::string musteriRecords = Run(std::string(VERIMO_CLI) + " info " +
                                          ShellQuote((folder / "MUSTERI.DB").string()) + " | sed -n 's/^Records: *//p'");
 

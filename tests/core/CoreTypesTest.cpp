@@ -86,6 +86,10 @@ TEST(WideString, Utf8RoundTripKeepsSurrogatePairsAndMarksBadBytes) {
   EXPECT_EQ(WideToUtf8(wide), utf8);
   EXPECT_EQ(Utf8ToWide("a\xFF" "b"), u"a\uFFFDb");
   EXPECT_EQ(WideToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // lone surrogate
+  // Every length of UTF-8, lone surrogates of both kinds and at the end.
+  EXPECT_EQ(WideToUtf8(u"a\u00E7\u20AC\u4E2D\uFFFF\U0001F600"), "a\xC3\xA7\xE2\x82\xAC\xE4\xB8\xAD\xEF\xBF\xBF\xF0\x9F\x98\x80");
+  EXPECT_EQ(WideToUtf8(u"\xDC00\xD83D"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(WideToUtf8(WideString(5000, u'x') + u"\u00E7"), std::string(5000, 'x') + "\xC3\xA7");
 }
 
 TEST(WideString, CaseInsensitiveComparisonAndTrim) {

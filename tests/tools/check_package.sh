@@ -21,6 +21,9 @@ for path in usr/bin/verimo usr/share/applications/verimo.desktop usr/share/mime/
   [[ -e "$work/root/$path" ]] || { echo "missing from the package: /$path" >&2; exit 1; }
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libicu' || { echo "the package does not depend on ICU" >&2; exit 1; }
+for font in fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core; do
+  dpkg-deb -f "$deb" Depends | grep -q "$font" || { echo "the package does not depend on $font" >&2; exit 1; }
+done
 
 desktop-file-validate "$work/root/usr/share/applications/verimo.desktop"
 xmllint --noout "$work/root/usr/share/mime/packages/verimo-paradox.xml"

@@ -93,10 +93,10 @@ TEST_F(AccessExportTest, ColumnsFollowTheTypeMappingAndValuesArriveExactly) {
   exporter->Execute();
   EXPECT_EQ(exporter->SavedRowCount(), 3);
   EXPECT_EQ(exporter->CreateTableStatement(),
-            u"create table EXPORT_TABLE ([Id] integer,[FIELD1] nvarchar(40),[Oran] double,[Fiyat] currency,"
+            u"create table [EXPORT_TABLE] ([Id] integer,[FIELD1] nvarchar(40),[Oran] double,[Fiyat] currency,"
             u"[Gün] datetime,[Saat] datetime,[Onay] LOGICAL,[Not] memo,[Uzun] memo)");
   EXPECT_EQ(exporter->InsertStatement(),
-            u"insert into EXPORT_TABLE([Id],[FIELD1],[Oran],[Fiyat],[Gün],[Saat],[Onay],[Not],[Uzun]) "
+            u"insert into [EXPORT_TABLE]([Id],[FIELD1],[Oran],[Fiyat],[Gün],[Saat],[Onay],[Not],[Uzun]) "
             u"values(:PARAM0,:PARAM1,:PARAM2,:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7,:PARAM8)");
   const fs::path file = exporter->DatabaseName;
   ExpectOnlyFiles({"out.mdb"});
@@ -143,15 +143,16 @@ TEST_F(AccessExportTest, ASecondRunAppendsAndASecondTableLeavesTheFirstAlone) {
   exporter->Execute();
   EXPECT_NE(exporter->ResultText().find("3 rows added to table EXPORT_TABLE"), std::string::npos);
   EXPECT_EQ(fs::status(exporter->DatabaseName).permissions(), shared);
-  exporter->TableName = u"İKİNCİ";
+  // A name with a space, as Access allows.
+  exporter->TableName = u"İKİNCİ LİSTE";
   exporter->ExportedFields.Clear();
   exporter->ExportedFields.Add(u"Ad");
   exporter->Execute();
   const json dump = readers::MdbReaderDump(exporter->DatabaseName);
   EXPECT_EQ(dump["data"]["EXPORT_TABLE"]["rowCount"], 6);
   EXPECT_EQ(dump["data"]["EXPORT_TABLE"]["rows"][3]["Ad"], "Şule Ağaoğlu");
-  EXPECT_EQ(dump["data"]["İKİNCİ"]["rowCount"], 3);
-  EXPECT_EQ(dump["data"]["İKİNCİ"]["columns"].size(), 1u);
+  EXPECT_EQ(dump["data"]["İKİNCİ LİSTE"]["rowCount"], 3);
+  EXPECT_EQ(dump["data"]["İKİNCİ LİSTE"]["columns"].size(), 1u);
   EXPECT_EQ(readers::MdbExport(exporter->DatabaseName, "EXPORT_TABLE").rows.size(), 6u);
   ExpectOnlyFiles({"out.mdb"});
 }
@@ -204,7 +205,7 @@ TEST_F(AccessExportTest, RefusedNamesStopBeforeAnythingIsWritten) {
   exporter->Captions.Clear();
   exporter->Execute();
   const std::string before = readers::ReadFileBytes(exporter->DatabaseName);
-  for (const WideString& table : {WideString(u"x; drop"), WideString(u"a.b"), WideString(u" lead"), WideString(u"")}) {
+  for (const WideString& table : {WideString(u"x]; drop [y"), WideString(u"a.b"), WideString(u" lead"), WideString(u"")}) {
     exporter->TableName = table;
     EXPECT_THROW(exporter->Execute(), Exception) << WideToUtf8(table);
   }
