@@ -85,6 +85,22 @@ TStringList MemoLines(const QPlainTextEdit* memo) {
 
 QString FieldListName(const QListWidget* list) { return list->objectName(); }
 
+// The form's page control; it tells the width of a tab whether the tab is
+// shown or not.
+class TPageControl : public QTabWidget {
+ public:
+  explicit TPageControl(QWidget* parent) : QTabWidget(parent), bar_(new TTabBar(this)) { setTabBar(bar_); }
+  int TabWidth(int index) const { return bar_->TabWidth(index); }
+
+ private:
+  class TTabBar : public QTabBar {
+   public:
+    using QTabBar::QTabBar;
+    int TabWidth(int index) const { return tabSizeHint(index).width(); }
+  };
+  TTabBar* bar_;
+};
+
 }  // namespace
 
 // ------------------------------------------------------------ field lists
@@ -223,7 +239,7 @@ void TTesselDialogF::BuildBottomPanel() {
 }
 
 void TTesselDialogF::BuildPages() {
-  pages_ = new QTabWidget(this);
+  pages_ = new TPageControl(this);
   pages_->setObjectName(QStringLiteral("Pages"));
   tshExportType_ = BuildExportTypePage();
   tshFields_ = BuildFieldsPage();
@@ -263,16 +279,17 @@ void TTesselDialogF::BuildPages() {
 }
 
 // The common pages and one option page are shown at a time: the widest
-// such row must fit without the tab bar's scroll arrows. Measured with
-// each option page shown in turn; Refresh sets the real visibility.
-int TTesselDialogF::WidestTabRow() {
-  const int firstOptionPage = pages_->indexOf(tshAscii_);
-  int widest = 0;
-  for (int option = firstOptionPage; option < pages_->count(); ++option) {
-    for (int i = 0; i < pages_->count(); ++i) pages_->setTabVisible(i, i < firstOptionPage || i == option);
-    widest = std::max(widest, pages_->tabBar()->sizeHint().width());
+// such row must fit without the tab bar's scroll arrows.
+int TTesselDialogF::WidestTabRow() const {
+  const auto* pages = static_cast<const TPageControl*>(pages_);
+  const int firstOptionPage = pages->indexOf(tshAscii_);
+  int common = 0;
+  int widestOptionTab = 0;
+  for (int i = 0; i < pages->count(); ++i) {
+    if (i < firstOptionPage) common += pages->TabWidth(i);
+    else widestOptionTab = std::max(widestOptionTab, pages->TabWidth(i));
   }
-  return widest;
+  return common + widestOptionTab;
 }
 
 QWidget* TTesselDialogF::BuildExportTypePage() {

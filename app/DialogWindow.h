@@ -84,7 +84,7 @@ class TTesselDialogF : public QDialog {
   void BuildTopPanel();
   void BuildBottomPanel();
   void BuildPages();
-  int WidestTabRow();
+  int WidestTabRow() const;
   QWidget* BuildExportTypePage();
   QWidget* BuildTypeListPage();
   QWidget* BuildConstraintsPage();

@@ -154,6 +154,7 @@ class DialogWindowTest : public QObject {
       auto* pages = Child<QTabWidget>(view, "Pages");
       QTabBar* bar = pages->tabBar();
       int optionPagesSeen = 0;
+      int widestRow = 0;
       for (int type = 0; type < kExportTypeCount; ++type) {
         Child<QAbstractButton>(view, QStringLiteral("rbType%1").arg(type).toLatin1().constData())->click();
         for (QWidget* current : {Child<QWidget>(view, "tshExportType"), Child<QWidget>(view, "tshFields")}) {
@@ -166,11 +167,18 @@ class DialogWindowTest : public QObject {
                      qPrintable(QStringLiteral("type %1: tab \"%2\" is cut off").arg(type).arg(pages->tabText(i))));
           }
           for (auto* arrow : bar->findChildren<QToolButton*>()) QVERIFY(!arrow->isVisible());
+          int row = 0;
+          for (int i = 0; i < pages->count(); ++i)
+            if (pages->isTabVisible(i)) row += bar->tabRect(i).width();
+          widestRow = std::max(widestRow, row);
         }
         for (int i = pages->indexOf(Child<QWidget>(view, "tshAscii")); i < pages->count(); ++i)
           if (pages->isTabVisible(i)) ++optionPagesSeen;
       }
       QCOMPARE(optionPagesSeen, 14);  // every type but DBF, DIF, SYLK, LaTeX and the clipboard
+      // Not much wider than that either.
+      QVERIFY2(view.width() <= std::max(469, widestRow + 64),
+               qPrintable(QStringLiteral("%1 wide for a row of %2").arg(view.width()).arg(widestRow)));
     });
   }
 
