@@ -2,6 +2,8 @@
 
 #include <unicode/utf16.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "engine/TesselIniFile.h"
@@ -14,9 +16,15 @@ namespace {
 
 constexpr char16_t kSection[] = u"LATEX";
 constexpr size_t kMaxSourceLine = 1000;
-// A cell of a longtable does not break across pages: a text longer than
-// this many lines of its column goes on in the rows below.
-constexpr double kMostLinesInARow = 20;
+// A row of a longtable does not break across pages: a text taller than
+// this share of the lines a page holds below its caption row goes on in
+// the rows below (TeX's widths and breaks differ a little from the
+// measure here).
+constexpr double kRowShareOfPage = 0.85;
+// The fewest lines a row is held to, however tall the caption row.
+constexpr size_t kFewestLinesInARow = 3;
+// The rules above and below the caption row and under a row, in points.
+constexpr double kRulesAroundRows = 3 * 0.4;
 // The zero-width space: where a word too long for its column may break.
 constexpr char16_t kBreakHere = 0x200B;
 // What a column adds to its text: \tabcolsep on both sides and a rule.
@@ -28,10 +36,7 @@ constexpr double kWordPiece = 0.9;
 // What a measured width may exceed its room by and still fit (rounding).
 constexpr double kSlack = 0.01;
 
-bool IsWordSpace(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n'; }
-
-// The class option's font size and the text width the standard classes
-// give a page of it.
+// The class option's font size.
 int FontSizeOf(WideStringView params) {
   const WideString lower = LowerCase(params);
   if (lower.find(u"12pt") != WideString::npos) return 12;
@@ -39,7 +44,39 @@ int FontSizeOf(WideStringView params) {
   return 10;
 }
 
-double TextWidthOf(int fontSize) { return fontSize == 12 ? 390 : fontSize == 11 ? 360 : 345; }
+// The paper options of the standard classes, in the order the classes
+// declare (and so apply) them, with the paper's width and height in
+// points.
+struct TPaper {
+  const char16_t* option;
+  double width;
+  double height;
+};
+constexpr double kMillimetre = 72.27 / 25.4;
+constexpr double kInch = 72.27;
+constexpr TPaper kPapers[] = {
+    {u"a4paper", 210 * kMillimetre, 297 * kMillimetre},
+    {u"a5paper", 148 * kMillimetre, 210 * kMillimetre},
+    {u"b5paper", 176 * kMillimetre, 250 * kMillimetre},
+    {u"letterpaper", 8.5 * kInch, 11 * kInch},
+    {u"legalpaper", 8.5 * kInch, 14 * kInch},
+    {u"executivepaper", 7.25 * kInch, 10.5 * kInch},
+};
+
+// The class options, split at commas, without the spaces around them.
+std::vector<WideString> OptionsOf(WideStringView params) {
+  std::vector<WideString> options;
+  size_t start = 0;
+  while (start <= params.size()) {
+    size_t end = params.find(u',', start);
+    if (end == WideStringView::npos) end = params.size();
+    options.push_back(Trim(params.substr(start, end - start)));
+    start = end + 1;
+  }
+  return options;
+}
+
+bool IsWordSpace(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n'; }
 
 // Characters outside ASCII that a plain document (the default text fonts
 // and UTF-8 input) cannot set.
@@ -157,6 +194,38 @@ WideString InputEncodingOf(int codePage) {
     case 28605: return u"latin9";
     default: return {};
   }
+}
+
+// LaTeX 2e's standard classes: the text at most 345, 360 or 390 points
+// wide (at least 2 inches of margin, in whole points) and as high as the
+// top line and the whole lines below it that the paper less 3.5 inches
+// holds. Of several paper options the one the classes declare last
+// applies. LaTeX 2.09 loads every option but the size as a style file:
+// its pages are letter paper, as its own styles set them.
+TLaTeXPage PageOf(const TLaTeXOptions& options) {
+  TLaTeXPage page;
+  page.FontSize = FontSizeOf(options.DocumentParams);
+  page.LineHeight = page.FontSize == 12 ? 14.5 : page.FontSize == 11 ? 13.6 : 12;
+  const double widest = page.FontSize == 12 ? 390 : page.FontSize == 11 ? 360 : 345;
+  if (options.LaTeXVersion == LaTeX209) {
+    const bool book = options.DocumentStyle == dsBook;
+    page.TextWidth = book ? (page.FontSize == 10 ? 325.215 : 361.35) : widest;
+    page.TextHeight = page.FontSize == 12 ? 534 : page.FontSize == 11 ? 527.8 : book ? 502 : 526;
+    return page;
+  }
+  const std::vector<WideString> given = OptionsOf(options.DocumentParams);
+  const auto isGiven = [&given](const char16_t* option) {
+    return std::find(given.begin(), given.end(), option) != given.end();
+  };
+  const TPaper* paper = &kPapers[3];
+  for (const TPaper& known : kPapers)
+    if (isGiven(known.option)) paper = &known;
+  double width = paper->width;
+  double height = paper->height;
+  if (isGiven(u"landscape")) std::swap(width, height);
+  page.TextWidth = std::min(widest, std::floor(width - 2 * kInch));
+  page.TextHeight = std::floor((height - 3.5 * kInch) / page.LineHeight) * page.LineHeight + page.FontSize;
+  return page;
 }
 
 WideString EscapeText(WideStringView text, bool latin5) {
@@ -292,11 +361,12 @@ void TTesselLaTeX::BeginExport() {
 // TeX's own), their widths as shares of the line and, for a table wider
 // than the page, the column groups that get a table each.
 void TTesselLaTeX::PlanTable() {
-  const int size = Options.LaTeXVersion == LaTeX2e ? FontSizeOf(Options.DocumentParams) : 10;
+  page_ = latex::PageOf(Options);
+  const int size = page_.FontSize;
   const TFontDescription font = TFontDescription::FromPoints(u"Latin Modern Roman", size);
   widths_ = TTesselCharWidths([this, font, size](char32_t ch) { return CharPoints(Measurer(), font, size, ch); });
   const TTesselColumnPlan plan = PlanColumns(*this, widths_, widths_, widths_.Of(U'0'), kCellPadding);
-  const double page = TextWidthOf(size) - 1;
+  const double page = page_.TextWidth - 1;
   groups_ = plan.Groups(page);
   const std::vector<std::vector<double>> widths = plan.GroupWidths(groups_, page);
   shares_.assign(static_cast<size_t>(Columns().Count()), 0);
@@ -307,6 +377,25 @@ void TTesselLaTeX::PlanTable() {
       shares_[column] = widths[g][k] / (page + 1);
       room_[column] = std::max(1.0, widths[g][k] - kCellPadding);
     }
+  PlanRowHeights();
+}
+
+// The lines a row of each group's table may take: what a page holds below
+// the caption row that longtable repeats at its top.
+void TTesselLaTeX::PlanRowHeights() {
+  rowLines_.assign(groups_.size(), kFewestLinesInARow);
+  for (size_t g = 0; g < groups_.size(); ++g) {
+    size_t captionLines = 0;
+    if (AllowCaptions)
+      for (int column : groups_[g]) {
+        WrapAsSet(BreakLongWords(Columns()[column].Caption, room_[static_cast<size_t>(column)]),
+                  room_[static_cast<size_t>(column)]);
+        captionLines = std::max(captionLines, lines_.size());
+      }
+    const double below = page_.TextHeight - kRulesAroundRows - static_cast<double>(captionLines) * page_.LineHeight;
+    const double lines = std::floor(std::floor(below / page_.LineHeight) * kRowShareOfPage);
+    if (lines > static_cast<double>(kFewestLinesInARow)) rowLines_[g] = static_cast<size_t>(lines);
+  }
 }
 
 TTesselWriter& TTesselLaTeX::GroupWriter(int group) {
@@ -398,22 +487,20 @@ void TTesselLaTeX::WriteDataRow() {
 }
 
 // The cells of the group's columns joined by " & ", then "\\" and "\hline";
-// a cell too long for one row of the page goes on in rows below.
+// a cell too tall for one row of the page goes on in rows below.
 void TTesselLaTeX::WriteRow(int group) {
   TTesselWriter& writer = GroupWriter(group);
   const std::vector<int>& columns = groups_[static_cast<size_t>(group)];
-  chunks_.assign(columns.size(), {});
+  chunks_.resize(columns.size());
   size_t rows = 1;
   for (size_t k = 0; k < columns.size(); ++k) {
+    chunks_[k].clear();
     const auto column = static_cast<size_t>(columns[k]);
     if (column >= cells_.size()) continue;
     const double room = room_[column];
-    const TTesselTextExtent extent = widths_.Extent(cells_[column]);
-    WideString text = extent.Word > room + kSlack ? BreakLongWords(cells_[column], room) : cells_[column];
-    if (extent.Line > room * kMostLinesInARow || extent.Word > room * kMostLinesInARow)
-      chunks_[k] = SplitIntoRows(text, room);
-    else
-      chunks_[k].push_back(std::move(text));
+    const bool breakWords = widths_.Extent(cells_[column]).Word > room + kSlack;
+    SplitIntoRows(breakWords ? BreakLongWords(cells_[column], room) : cells_[column], room, breakWords,
+                  rowLines_[static_cast<size_t>(group)], chunks_[k]);
     rows = std::max(rows, chunks_[k].size());
   }
   for (size_t r = 0; r < rows; ++r) {
@@ -422,6 +509,10 @@ void TTesselLaTeX::WriteRow(int group) {
       if (k > 0) line_ += u" & ";
       if (r < chunks_[k].size()) line_ += GetColData(EscapeText(chunks_[k][r]), Columns()[columns[k]]);
     }
+    // "\\" takes a "*" or "[" after it, spaces and line breaks between, for
+    // its own: a row beginning with one holds it off with an empty group.
+    const size_t first = line_.find_first_not_of(u" \t\r\n");
+    if (first != WideString::npos && (line_[first] == u'[' || line_[first] == u'*')) line_.insert(0, u"{}");
     writer.WriteLn(line_);
     writer.WriteLn(u"\\\\");
   }
@@ -451,34 +542,34 @@ WideString TTesselLaTeX::BreakLongWords(WideStringView text, double room) {
   return out;
 }
 
-// The text cut at spaces (or inside a word when it must) into pieces of
-// at most kMostLinesInARow lines of the column each.
-std::vector<WideString> TTesselLaTeX::SplitIntoRows(WideStringView text, double room) {
-  std::vector<WideString> pieces;
-  const double most = room * kMostLinesInARow;
-  size_t start = 0;
-  size_t i = 0;
-  size_t lastSpace = WideStringView::npos;
-  double width = 0;
-  while (i < text.size()) {
-    const char16_t ch = text[i];
-    width += ch == u'\r' || ch == u'\n' ? room : widths_.Of(ch);
-    if (IsWordSpace(ch)) lastSpace = i;
-    if (width <= most) {
-      ++i;
-      continue;
-    }
-    size_t cut = lastSpace != WideStringView::npos && lastSpace > start ? lastSpace : std::max(i, start + 1);
-    if (cut < text.size() && text[cut] >= 0xDC00 && text[cut] <= 0xDFFF && cut > start + 1) --cut;
-    pieces.emplace_back(text.substr(start, cut - start));
-    start = cut;
-    while (start < text.size() && IsWordSpace(text[start])) ++start;
-    i = start;
-    width = 0;
-    lastSpace = WideStringView::npos;
+// The lines TeX sets the text in, as near as measured here: line breaks,
+// tabs and the break points of long words are spaces to it.
+void TTesselLaTeX::WrapAsSet(WideStringView text, double room) {
+  spaced_.assign(text);
+  for (char16_t& ch : spaced_)
+    if (ch == u'\r' || ch == u'\n' || ch == u'\t' || ch == kBreakHere) ch = u' ';
+  WrapText(spaced_, room, widths_, lines_);
+}
+
+void TTesselLaTeX::SplitIntoRows(const WideString& text, double room, bool wordsBroken, size_t most,
+                                 std::vector<WideString>& pieces) {
+  // Of two lines one after the other, the second begins with what did not
+  // fit the first: lines beyond twice the width over the room are not
+  // possible.
+  if (!wordsBroken && 2 * widths_.Width(text) / room + 1 <= static_cast<double>(most)) {
+    pieces.push_back(text);
+    return;
   }
-  if (start < text.size() || pieces.empty()) pieces.emplace_back(text.substr(start));
-  return pieces;
+  WrapAsSet(text, room);
+  if (lines_.size() <= most) {
+    pieces.push_back(text);
+    return;
+  }
+  for (size_t first = 0; first < lines_.size(); first += most) {
+    const TTesselTextLine& last = lines_[std::min(first + most, lines_.size()) - 1];
+    const size_t start = lines_[first].Start;
+    pieces.push_back(text.substr(start, last.Start + last.Length - start));
+  }
 }
 
 // ---- settings ----

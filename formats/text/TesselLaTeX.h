@@ -33,6 +33,16 @@ struct TLaTeXOptions {
   int codePage_ = 0;
 };
 
+// What a page of the document gives its table: the font size, and in TeX
+// points the text's width and height and the distance from one line to
+// the next.
+struct TLaTeXPage {
+  int FontSize = 10;
+  double TextWidth = 345;
+  double TextHeight = 550;
+  double LineHeight = 12;
+};
+
 // Writes the text either as UTF-8 or in one single-byte code page, as the
 // exporter chose for the run.
 class TTesselLaTeXWriter : public TTesselWriter {
@@ -50,11 +60,13 @@ class TTesselLaTeXWriter : public TTesselWriter {
 // Writes the records as a LaTeX document holding a longtable (its caption
 // row repeated on every page) with a rule under every row. Each column is
 // as wide as its texts need, on the page's line; texts wrap inside their
-// cells. A table whose words do not fit the line is cut into column
-// groups, each a longtable of its own on new pages, beginning with the
-// first column. Unicode output encodings give a UTF-8 file; the code-page
-// encodings give a file in Options.CodePage when TeX has an input
-// encoding for it, else UTF-8 as well; the preamble names the one used.
+// cells; a text taller than a page goes on in the rows below (a row of a
+// longtable does not break across pages). A table whose words do not fit
+// the line is cut into column groups, each a longtable of its own on new
+// pages, beginning with the first column. Unicode output encodings give a
+// UTF-8 file; the code-page encodings give a file in Options.CodePage when
+// TeX has an input encoding for it, else UTF-8 as well; the preamble names
+// the one used.
 class TTesselLaTeX : public TTesselFormatText {
  public:
   TTesselLaTeX();
@@ -89,24 +101,35 @@ class TTesselLaTeX : public TTesselFormatText {
  private:
   TTextMeasurer& Measurer();
   void PlanTable();
+  void PlanRowHeights();
   void WritePreamble();
   TTesselWriter& GroupWriter(int group);
   WideString ColumnLayout(int group) const;
   // The row held in cells_, in the columns of one group.
   void WriteRow(int group);
   WideString BreakLongWords(WideStringView text, double room);
-  std::vector<WideString> SplitIntoRows(WideStringView text, double room);
+  // The text in pieces of at most `most` lines of a column `room` points
+  // wide, cut where its lines wrap; the text itself when it fits.
+  void SplitIntoRows(const WideString& text, double room, bool wordsBroken, size_t most,
+                     std::vector<WideString>& pieces);
+  // The lines of a column `room` points wide the text takes, in lines_.
+  void WrapAsSet(WideStringView text, double room);
 
   std::unique_ptr<TTextMeasurer> ownMeasurer_;
   TTesselCharWidths widths_;
   std::vector<std::vector<int>> groups_;
   std::vector<double> shares_;  // per column, of the line
   std::vector<double> room_;    // per column, for its text, in points
+  TLaTeXPage page_;
+  // Per column group: the most lines a row of its table holds.
+  std::vector<size_t> rowLines_;
   // The tables of the further column groups, written aside until the end.
   std::vector<TTesselAsidePart> parts_;
   std::vector<WideString> cells_;
   std::vector<std::vector<WideString>> chunks_;
   WideString line_;
+  WideString spaced_;
+  std::vector<TTesselTextLine> lines_;
   bool started_ = false;
 };
 
@@ -115,6 +138,10 @@ namespace latex {
 // The input encoding TeX has for a single-byte code page ("latin5" for
 // 1254, "cp1252", ...), or empty when it has none.
 WideString InputEncodingOf(int codePage);
+// The page the standard classes (article, book) set for the options: the
+// size option (10, 11 or 12 points) and, in LaTeX 2e, a paper size and
+// "landscape"; letter paper when no paper size is named.
+TLaTeXPage PageOf(const TLaTeXOptions& options);
 // A value, caption or header line as LaTeX text: the special characters
 // as commands, "<" and ">" in math mode, line breaks as spaces, control
 // characters dropped, ligature-forming pairs split, characters the fonts

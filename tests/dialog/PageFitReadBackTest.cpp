@@ -69,6 +69,17 @@ std::vector<double> Edges(double left, const std::vector<double>& widths) {
   return edges;
 }
 
+// VERIMO_PAGE_SWEEP_FORMATS=tex,pdf,... limits the documents read back to
+// those types (by extension; the exports all run, as the PDF run records
+// what the pages must show): LibreOffice takes most of a sweep's time.
+bool ReadsBack(const std::string& file) {
+  const char* formats = std::getenv("VERIMO_PAGE_SWEEP_FORMATS");
+  if (formats == nullptr || *formats == 0) return true;
+  const std::string extension = fs::path(file).extension().string();
+  const std::string list = "," + std::string(formats) + ",";
+  return extension.size() > 1 && list.find("," + extension.substr(1) + ",") != std::string::npos;
+}
+
 struct TTableTexts {
   std::vector<WideString> captions;
   std::vector<std::vector<WideString>> rows;
@@ -212,9 +223,11 @@ class PageFitReadBackTest : public ::testing::Test {
       json += "]}";
     }
     json += "],\"jobs\":[";
-    for (size_t j = 0; j < jobs_.size(); ++j) {
-      const TPageJob& job = jobs_[j];
-      json += j ? ",\n{\"file\":" : "{\"file\":";
+    bool firstJob = true;
+    for (const TPageJob& job : jobs_) {
+      if (!ReadsBack(job.file)) continue;
+      json += firstJob ? "{\"file\":" : ",\n{\"file\":";
+      firstJob = false;
       AppendJsonString(json, Utf8ToWide(job.file));
       json += ",\"table\":" + std::to_string(job.table) + ",\"groups\":[";
       for (size_t g = 0; g < job.groups.size(); ++g) {
@@ -383,6 +396,8 @@ TEST_F(PageFitReadBackTest, FixtureTablesShowEveryValue) {
     auto table = std::make_unique<TTable>();
     table->SetDatabaseName(entry.path().parent_path().string());
     table->SetTableName(entry.path().filename().string());
+    // The encrypted fixtures were made with the password "123".
+    if (entry.path().parent_path().filename() == "encrypt") table->SetPassword(u"123");
     try {
       table->Open();
     } catch (const Exception&) {

@@ -39,27 +39,13 @@ import subprocess
 import sys
 import unicodedata
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from page_text import TYPOGRAPHIC, locate, showable_in_latex  # noqa: E402
+
 BATCH = 200
 WORD_PROCESSOR = (".rtf", ".doc", ".docx", ".odt")
 WHITESPACE = re.compile(r"\s+", re.UNICODE)
 CONTROL = re.compile("[\x00-\x1f\x7f-\x9f\u200b\u00ad]")
-TYPOGRAPHIC = str.maketrans({"\u2019": "'", "\u2018": "`", "\u201d": '"', "\u201c": '"', "\u02c6": "^",
-                             "\u02dc": "~", "\u2013": "--", "\u2014": "---"})
-# Letters the default TeX fonts have no glyph for (the exporter writes "?").
-NO_GLYPH = set("\u00d0\u00de\u00f0\u00fe\u0104\u0105\u0110\u0111\u0118\u0119\u0126\u0127\u012e\u012f"
-               "\u0138\u013f\u0140\u0149\u014a\u014b\u0166\u0167\u0172\u0173\u017f")
-# How far ahead of the previous text the next one of a list is looked for,
-# and how far the pieces of a text cut by a page break may lie apart.
-AHEAD = 8_000_000
-PIECES_APART = 400_000
-# A text is cut into at most this many pieces, and one more for each
-# PIECE_LENGTH characters of it (a long memo fills many pages of a narrow
-# column).
-MOST_PIECES = 12
-PIECE_LENGTH = 200
-# The first piece of a cut text is its first place after the text before
-# that starts with this many of its characters.
-FIRST_PIECE = 4
 WORD = re.compile(r'<word xMin="([-\d.]+)" yMin="([-\d.]+)" xMax="([-\d.]+)" yMax="([-\d.]+)">([^<]*)</word>')
 PAGE = re.compile(r'<page width="([\d.]+)" height="([\d.]+)">')
 TOLERANCE = 1.5
@@ -72,11 +58,6 @@ def normalise(text, latex):
     if latex:
         text = unicodedata.normalize("NFKC", text.translate(TYPOGRAPHIC)).translate(TYPOGRAPHIC).replace("_", "")
     return WHITESPACE.sub("", CONTROL.sub("", text))
-
-
-def showable_in_latex(text):
-    return all(" " <= ch <= "\u017f" and ch not in NO_GLYPH and not "\x7f" <= ch < "\xa0" for ch in text
-               if ch not in "\r\n\t")
 
 
 def run(command, **kwargs):
@@ -113,50 +94,8 @@ def pdf_of(job, outdir):
     return path
 
 
-def common_prefix(found, at, wanted):
-    length = 0
-    while length < len(wanted) and at + length < len(found) and found[at + length] == wanted[length]:
-        length += 1
-    return length
-
-
-def longest_prefix(found, rest, cursor):
-    """The longest start of `rest` found after `cursor`, and where."""
-    low, high, where = 0, len(rest), -1
-    while low < high:
-        middle = (low + high + 1) // 2
-        hit = found.find(rest[:middle], cursor, cursor + PIECES_APART + middle)
-        if hit >= 0:
-            low, where = middle, hit
-        else:
-            high = middle - 1
-    return low, where
-
-
-def find_in_pieces(found, wanted, position):
-    """Where the first piece of a text that a page break cut starts, or None.
-
-    The first piece follows the text before it closely; the others come
-    later (after the pieces of the cells beside it and the captions a new
-    page repeats). The next text is looked for from the first piece's
-    start: where this one's piece ends is not sure (the next may begin with
-    the words this one goes on with)."""
-    start = found.find(wanted[:FIRST_PIECE], position, position + PIECES_APART)
-    if start >= 0:
-        length = common_prefix(found, start, wanted)
-    else:
-        length, start = longest_prefix(found, wanted, position)
-        if length == 0:
-            return None
-    rest, cursor = wanted[length:], start + length
-    for _ in range(MOST_PIECES + len(wanted) // PIECE_LENGTH):
-        if not rest:
-            return start
-        length, where = longest_prefix(found, rest, cursor)
-        if length == 0:
-            return None
-        rest, cursor = rest[length:], where + length
-    return start if not rest else None
+# How far back on the pages a value may stand before the text found last.
+PAGE_BEHIND = 20_000
 
 
 def find_in_order(found, sequence, latex, problems, name, position=0):
@@ -168,17 +107,18 @@ def find_in_order(found, sequence, latex, problems, name, position=0):
         wanted = normalise(text, latex)
         if not wanted:
             continue
-        at = found.find(wanted, position, position + AHEAD + len(wanted))
-        if at >= 0:
-            position = at + len(wanted)
+        after = locate(found, wanted, position)
+        if after is None and locate(found, wanted, max(0, position - PAGE_BEHIND)) is not None:
+            # pdftotext reads some word processors' table pages a column at
+            # a time: a short value of the first column stands before the
+            # rest of its row on the same page.
             continue
-        start = find_in_pieces(found, wanted, position)
-        if start is None:
+        if after is None:
             problems.append(f"{name}: not on the pages: {text[:80]!r}")
             if len(problems) >= 10:
                 return position
             continue
-        position = start
+        position = after
     return position
 
 
@@ -206,10 +146,15 @@ def column_texts(words, edges, captions):
         column = min(max(bisect.bisect_right(edges, word[1] + COLUMN_INSET) - 1, 0), len(pages) - 1)
         pages[column].setdefault(word[0], []).append(word[5])
     texts, shown = [], []
+    first_parts = []
     for column, by_page in enumerate(pages):
         caption = normalise(captions[column], False) if column < len(captions) else ""
         parts = [normalise("".join(by_page[page]), False) for page in sorted(by_page)]
-        shown.append(not caption or any(caption in part for part in parts[:1]))
+        # In columns a few points wide pdftotext joins a caption to the one
+        # on its left into one word, which then stands in that column.
+        shown.append(not caption or any(caption in part for part in parts[:1]) or
+                     (column > 0 and caption in first_parts[-1]))
+        first_parts.append(parts[0] if parts else "")
         texts.append("".join(part[len(caption):] if caption and part.startswith(caption) else part
                              for part in parts))
     return texts, shown

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <iostream>
@@ -140,6 +141,94 @@ TEST_F(LaTeXExportTest, StoppedExportEndsTheDocumentOnce) {
   EXPECT_EQ(text.find("\\end{document}"), text.rfind("\\end{document}"));
 }
 
+// The data rows of a one-table document, each as the lines of its source.
+std::vector<std::string> DataRows(const std::string& text) {
+  const size_t head = text.find("\\endhead\r\n");
+  const size_t end = text.find("\\end{longtable}");
+  std::vector<std::string> rows;
+  if (head == std::string::npos || end == std::string::npos) return rows;
+  size_t at = head + std::strlen("\\endhead\r\n");
+  while (at < end) {
+    const size_t rowEnd = text.find("\r\n\\\\\r\n", at);
+    if (rowEnd == std::string::npos || rowEnd > end) break;
+    rows.push_back(text.substr(at, rowEnd - at));
+    at = rowEnd + std::strlen("\r\n\\\\\r\n");
+    if (text.compare(at, 7, "\\hline\r") == 0) at += std::strlen("\\hline\r\n");
+  }
+  return rows;
+}
+
+// The words of a text, as many as there are, in order.
+std::vector<std::string> WordsOf(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+// A text of many short lines (each narrow, together many pages) goes on in
+// the rows below, cut between words, nothing left out; the rows that begin
+// with "[" or "*" keep them from the "\\" before.
+TEST(LaTeXRowsTest, TextTallerThanAPageGoesOnInTheRowsBelow) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Not", ftMemo);
+  data.AddFieldDef(u"No", ftInteger);
+  for (const char16_t* mark : {u"[", u"*"}) {
+    WideString memo;
+    for (int i = 1; i <= 400; ++i) memo += (i > 1 ? u"\r\n" : u"") + (mark + IntToWide(i)) + (*mark == u'[' ? u"]" : u"");
+    data.AppendRecord({Variant::FromText(memo), Variant::FromInt(7)});
+  }
+  data.Open();
+  TTesselLaTeX exporter;
+  exporter.DataSet = &data;
+  exporter.ExportedFields = {u"Not", u"No"};  // memos are exported when named
+  const std::vector<std::string> rows = DataRows(Export(exporter));
+  ASSERT_GT(rows.size(), 4u);
+  std::string brackets, stars;
+  for (const std::string& row : rows) {
+    const bool bracket = row.starts_with("{}[");
+    EXPECT_TRUE(bracket || row.starts_with("{}*")) << row.substr(0, 40);
+    (bracket ? brackets : stars) += row.substr(2, row.find(" & ") - 2) + " ";
+  }
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 400; ++i) expected.push_back("[" + std::to_string(i) + "]");
+  EXPECT_EQ(WordsOf(brackets), expected);
+  for (std::string& word : expected) word = "*" + word.substr(1, word.size() - 2);
+  EXPECT_EQ(WordsOf(stars), expected);
+  // The number stands in the first row of its record only.
+  EXPECT_NE(rows[0].find(" & 7"), std::string::npos);
+  EXPECT_EQ(rows[1].find(" & 7"), std::string::npos);
+}
+
+// The rows are held to what a page holds: a shorter page, a larger font
+// or a taller caption row give more of them.
+TEST(LaTeXRowsTest, RowsHoldWhatThePageHolds) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Not", ftMemo);
+  WideString memo;
+  // One paragraph: its column takes the line, with any caption.
+  for (int i = 1; i <= 1000; ++i) memo += u"sözleşme " + IntToWide(i) + u" ödendi; ";
+  data.AppendRecord({Variant::FromText(memo)});
+  data.Open();
+  const auto rowsWith = [&data](const WideString& params, const WideString& caption) {
+    TTesselLaTeX exporter;
+    exporter.DataSet = &data;
+    exporter.ExportedFields = {u"Not"};
+    exporter.Options.DocumentParams = params;
+    exporter.OnBeginExport = [caption](TTessel& sender) {
+      if (!caption.empty()) sender.Columns()[0].Caption = caption;
+    };
+    return DataRows(Export(exporter)).size();
+  };
+  const size_t a4 = rowsWith(u"a4paper", u"");
+  EXPECT_GT(a4, 1u);
+  EXPECT_GT(rowsWith(u"a5paper,landscape", u""), a4);
+  EXPECT_GT(rowsWith(u"a4paper,12pt", u""), a4);
+  WideString tallCaption;
+  for (int i = 0; i < 60; ++i) tallCaption += u"Uzun başlık ";
+  EXPECT_GT(rowsWith(u"a4paper", tallCaption), a4);
+}
+
 TEST_F(LaTeXExportTest, SettingsKeepTheOptions) {
   const fs::path dir = test::MakeTempDir("verimo-latex-settings");
   exporter_.Options.SetCodePage(1250);
@@ -217,6 +306,7 @@ class LaTeXCompileTest : public ::testing::Test {
         exporter.Options.SetCodePage(1254);
       }
       exporter.Preambula = {u"\\usepackage{array}"};
+      if (!documentParams_.empty()) exporter.Options.DocumentParams = documentParams_;
       exporter.Header = {u"Başlık: R&D 50% ~ ^ _ # {x}"};
       exporter.Footer = {u"Son satır \\ $"};
       exporter.FileName = (dir_ / (stem + (utf8 ? "-utf8.tex" : "-cp1254.tex"))).string();
@@ -241,6 +331,7 @@ class LaTeXCompileTest : public ::testing::Test {
 
   fs::path dir_;
   std::deque<LaTeXJob> jobs_;
+  WideString documentParams_;
 };
 
 TEST_F(LaTeXCompileTest, TrickyValuesCompileAndShow) {
@@ -257,6 +348,73 @@ TEST_F(LaTeXCompileTest, TrickyValuesCompileAndShow) {
   EXPECT_EQ(CompileAndRead(jobs_, dir_), "");
 }
 
+// Texts of many pages in a narrow and a wide column, rows beginning with
+// "[" and "*" after the "\\" of the row before, on the shortest page of
+// the classes and in their largest font: every word on the pages.
+TEST_F(LaTeXCompileTest, TextsTallerThanAPageShowWhole) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Liste", ftMemo);
+  data.AddFieldDef(u"No", ftInteger);
+  data.AddFieldDef(u"Açıklama", ftMemo);
+  WideString brackets, stars, lines, prose;
+  for (int i = 1; i <= 300; ++i) {
+    brackets += u"[" + IntToWide(i) + u"]\r\n";
+    stars += u"*" + IntToWide(i) + u" ";
+    lines += u"satır " + IntToWide(i) + u"\r\n";
+    prose += u"Kadıköy'de bir sözleşme " + IntToWide(i) + u", ödeme ve fiyat (çağrı " + IntToWide(i * 7) + u"). ";
+  }
+  data.AppendRecord({Variant::FromText(brackets), Variant::FromInt(1), Variant::FromText(prose)});
+  data.AppendRecord({Variant::FromText(stars), Variant::FromInt(2), Variant::FromText(lines)});
+  data.AppendRecord({Variant::FromText(lines), Variant::FromInt(3), Variant::FromText(u"kısa")});
+  data.Open();
+  const TStringList fields{u"Liste", u"No", u"Açıklama"};  // memos are exported when named
+  ExportBoth(data, "tall-a4", fields, 0);
+  documentParams_ = u"a5paper,landscape,12pt";
+  ExportBoth(data, "tall-a5", fields, 0);
+  EXPECT_EQ(CompileAndRead(jobs_, dir_), "");
+}
+
+// The page measured for the rows is the one pdflatex sets.
+TEST_F(LaTeXCompileTest, PagesAreTheClassesOwn) {
+  struct TCase {
+    TLaTeXVersion version;
+    TLaTeXDocStyle style;
+    const char16_t* params;
+  };
+  for (const TCase& page :
+       {TCase{LaTeX2e, dsArticle, u"a4paper"}, {LaTeX2e, dsArticle, u""}, {LaTeX2e, dsBook, u"a5paper,landscape"},
+        {LaTeX2e, dsArticle, u"11pt, b5paper"}, {LaTeX2e, dsBook, u"12pt,executivepaper"},
+        {LaTeX2e, dsArticle, u"legalpaper,landscape,12pt"}, {LaTeX2e, dsArticle, u"letterpaper,a4paper,11pt"},
+        {LaTeX209, dsArticle, u""}, {LaTeX209, dsBook, u""}, {LaTeX209, dsArticle, u"11pt"},
+        {LaTeX209, dsBook, u"12pt,twoside"}}) {
+    TLaTeXOptions options;
+    options.LaTeXVersion = page.version;
+    options.DocumentStyle = page.style;
+    options.DocumentParams = page.params;
+    const std::string params = WideToUtf8(page.params);
+    const std::string style = page.style == dsBook ? "book" : "article";
+    const std::string what = (page.version == LaTeX209 ? "2.09 " : "2e ") + style + " [" + params + "]";
+    std::ofstream(dir_ / "page.tex", std::ios::binary)
+        << (page.version == LaTeX209 ? "\\documentstyle[" : "\\documentclass[") << params << "]{" << style
+        << "}\\begin{document}\\typeout{PAGE \\the\\textwidth\\space\\the\\textheight\\space\\the\\baselineskip}"
+        << "\\end{document}\n";
+    std::string output;
+    test::RunCommand("cd " + test::ShellQuote(dir_.string()) +
+                         " && pdflatex -interaction=nonstopmode page.tex 2>&1",
+                     &output);
+    const size_t at = output.find("\nPAGE ");
+    ASSERT_NE(at, std::string::npos) << what << "\n" << output;
+    std::string dimensions = output.substr(at + 6, output.find('\n', at + 6) - at - 6);
+    for (size_t unit; (unit = dimensions.find("pt")) != std::string::npos;) dimensions.replace(unit, 2, " ");
+    double width = 0, height = 0, line = 0;
+    std::istringstream(dimensions) >> width >> height >> line;
+    const TLaTeXPage measured = latex::PageOf(options);
+    EXPECT_NEAR(measured.TextWidth, width, 0.01) << what;
+    EXPECT_NEAR(measured.TextHeight, height, 0.01) << what;
+    EXPECT_NEAR(measured.LineHeight, line, 0.01) << what;
+  }
+}
+
 TEST_F(LaTeXCompileTest, FixtureTablesCompileAndShowTheirValues) {
   VERIMO_REQUIRE_SHARED_DIR();
   std::vector<std::unique_ptr<TTable>> tables;
@@ -267,6 +425,8 @@ TEST_F(LaTeXCompileTest, FixtureTablesCompileAndShowTheirValues) {
     auto table = std::make_unique<TTable>();
     table->SetDatabaseName(entry.path().parent_path().string());
     table->SetTableName(entry.path().filename().string());
+    // The encrypted fixtures were made with the password "123".
+    if (entry.path().parent_path().filename() == "encrypt") table->SetPassword(u"123");
     try {
       table->Open();
     } catch (const Exception& error) {

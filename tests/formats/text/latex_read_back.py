@@ -7,38 +7,24 @@ Each job names a .tex file, the encoding it was written in and the texts
 (captions, values, header and footer lines) the PDF must show. Every file is
 compiled with `pdflatex -interaction=nonstopmode -halt-on-error` (two at a
 time), then `pdftotext -raw` extracts the text in the order it was set; each
-expected text must appear in it. Whitespace is left out on both sides (texts
-wrap inside their cells), the typographic forms the fonts give quotes, tildes and
-circumflexes count as the plain characters, and underscores are left out
-too (\_ is drawn as a rule, which has no text). Texts with characters the code
-page or the default fonts cannot show are not looked for. Prints one line
-per difference; exit status 0 when there is none.
+expected text must appear in it, whole or, when the table cut it into the
+rows below (a text taller than a page), piece after piece as
+tests/support/page_text.py finds them. Whitespace is left out on both sides
+(texts wrap inside their cells), the typographic forms the fonts give quotes,
+tildes and circumflexes count as the plain characters, and underscores are
+left out too (\\_ is drawn as a rule, which has no text). Texts with
+characters the code page or the default fonts cannot show are not looked
+for. Prints one line per difference; exit status 0 when there is none.
 """
 
 import concurrent.futures
 import json
 import os
-import re
 import subprocess
 import sys
-import unicodedata
 
-TYPOGRAPHIC = str.maketrans({"\u2019": "'", "\u2018": "`", "\u201d": '"', "\u201c": '"', "\u02c6": "^",
-                             "\u02dc": "~", "\u2013": "--", "\u2014": "---"})
-# Long texts are looked for by their start (a text of more than a page goes
-# on in the rows below, after the captions the next page repeats), and the
-# longest only have to compile.
-LOOKED_FOR = 500
-LONGEST_PLACED = 5000
-WHITESPACE = re.compile(r"\s+")
-# Letters the default fonts have no glyph for: the exporter writes "?".
-NO_GLYPH = set("\u00d0\u00de\u00f0\u00fe\u0104\u0105\u0110\u0111\u0118\u0119\u0126\u0127\u012e\u012f"
-               "\u0138\u013f\u0140\u0149\u014a\u014b\u0166\u0167\u0172\u0173\u017f")
-
-
-def normalise(text):
-    text = unicodedata.normalize("NFKC", text.translate(TYPOGRAPHIC)).translate(TYPOGRAPHIC)
-    return WHITESPACE.sub("", text).replace("_", "")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from page_text import locate, normalise_latex, showable_in_latex  # noqa: E402
 
 
 def showable(text, encoding):
@@ -47,8 +33,7 @@ def showable(text, encoding):
             text.encode(encoding)
         except UnicodeEncodeError:
             return False
-    return all(" " <= ch <= "\u017f" and ch not in NO_GLYPH and not "\x7f" <= ch < "\xa0" for ch in text
-               if ch not in "\r\n\t")
+    return showable_in_latex(text)
 
 
 def compile_job(job):
@@ -60,13 +45,14 @@ def compile_job(job):
         errors = [line for line in result.stdout.splitlines() if line.startswith("!")]
         return ["pdflatex failed: " + " | ".join(errors[:3] or result.stdout.splitlines()[-5:])]
     text = subprocess.run(["pdftotext", "-raw", "-enc", "UTF-8", pdf, "-"], capture_output=True).stdout.decode("utf-8")
-    found = normalise(text)
+    found = normalise_latex(text)
     problems = []
     for expected in job["expected"]:
-        if len(expected) > LONGEST_PLACED or not showable(expected, job["encoding"]):
+        if not showable(expected, job["encoding"]):
             continue
-        if normalise(expected)[:LOOKED_FOR] not in found:
-            problems.append("not in the PDF: %r" % expected)
+        wanted = normalise_latex(expected)
+        if wanted and locate(found, wanted) is None:
+            problems.append("not in the PDF: %r" % expected[:200])
             if len(problems) >= 10:
                 break
     return problems
