@@ -1,11 +1,13 @@
 #include "app/DialogWindow.h"
 
 #include <QButtonGroup>
+#include <algorithm>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +22,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -41,11 +44,14 @@ namespace {
 constexpr int kClientWidth = 469;
 constexpr int kClientHeight = 475;
 constexpr int kTypeColumns = 3;
+// The form's margins, the page control's frame and the style's tab overlap
+// around the tab row.
+constexpr int kTabRowSlack = 32;
 
 const char16_t* const kAlignTexts[] = {u"Sol", u"Orta", u"Sağ"};
 const char16_t* const kSettingsFilter = u"Configuration files (*.cfg)|*.cfg|All files (*.*)|*.*";
 
-QString Q(const char16_t* text) { return ToQString(text); }
+QString Q(const char16_t* text) { return Tr(text); }
 
 void SetTextIfDifferent(QLineEdit* edit, const QString& text) {
   if (edit->text() != text) edit->setText(text);
@@ -78,6 +84,22 @@ TStringList MemoLines(const QPlainTextEdit* memo) {
 }
 
 QString FieldListName(const QListWidget* list) { return list->objectName(); }
+
+// The form's page control; it tells the width of a tab whether the tab is
+// shown or not.
+class TPageControl : public QTabWidget {
+ public:
+  explicit TPageControl(QWidget* parent) : QTabWidget(parent), bar_(new TTabBar(this)) { setTabBar(bar_); }
+  int TabWidth(int index) const { return bar_->TabWidth(index); }
+
+ private:
+  class TTabBar : public QTabBar {
+   public:
+    using QTabBar::QTabBar;
+    int TabWidth(int index) const { return tabSizeHint(index).width(); }
+  };
+  TTabBar* bar_;
+};
 
 }  // namespace
 
@@ -143,7 +165,6 @@ void TFieldListWidget::dropEvent(QDropEvent* event) {
 TTesselDialogF::TTesselDialogF(TTesselDialogForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
   setObjectName(QStringLiteral("TesselDialogF"));
-  setFixedSize(kClientWidth, kClientHeight);
   AskSaveFileName = [this](const QString& caption, const QString& filter, const QString& suffix,
                            const QString& start) {
     QFileDialog dialog(this, caption, start, filter);
@@ -163,6 +184,7 @@ TTesselDialogF::TTesselDialogF(TTesselDialogForm& form, QWidget* parent)
   BuildPages();
   BuildBottomPanel();
   ConnectControls();
+  setFixedSize(std::max(kClientWidth, WidestTabRow() + kTabRowSlack), kClientHeight);
   Refresh();
   pages_->setCurrentWidget(tshExportType_);
   typeSubPages_->setCurrentIndex(0);
@@ -217,7 +239,7 @@ void TTesselDialogF::BuildBottomPanel() {
 }
 
 void TTesselDialogF::BuildPages() {
-  pages_ = new QTabWidget(this);
+  pages_ = new TPageControl(this);
   pages_->setObjectName(QStringLiteral("Pages"));
   tshExportType_ = BuildExportTypePage();
   tshFields_ = BuildFieldsPage();
@@ -256,6 +278,20 @@ void TTesselDialogF::BuildPages() {
   layout()->addWidget(pages_);
 }
 
+// The common pages and one option page are shown at a time: the widest
+// such row must fit without the tab bar's scroll arrows.
+int TTesselDialogF::WidestTabRow() const {
+  const auto* pages = static_cast<const TPageControl*>(pages_);
+  const int firstOptionPage = pages->indexOf(tshAscii_);
+  int common = 0;
+  int widestOptionTab = 0;
+  for (int i = 0; i < pages->count(); ++i) {
+    if (i < firstOptionPage) common += pages->TabWidth(i);
+    else widestOptionTab = std::max(widestOptionTab, pages->TabWidth(i));
+  }
+  return common + widestOptionTab;
+}
+
 QWidget* TTesselDialogF::BuildExportTypePage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("tshExportType"));
@@ -281,11 +317,12 @@ QWidget* TTesselDialogF::BuildTypeListPage() {
   const int perColumn = (count + kTypeColumns - 1) / kTypeColumns;
   for (int i = 0; i < count; ++i) {
     const TAllowedExport type = types[static_cast<size_t>(i)];
-    auto* button = new QRadioButton(ToQString(ExportTypeInfo(type).listText), group);
+    auto* button = new QRadioButton(Tr(ExportTypeInfo(type).listText), group);
     button->setObjectName(QStringLiteral("rbType%1").arg(static_cast<int>(type)));
     rgExportType_->addButton(button, i);
     typeButtons_ << button;
-    grid->addWidget(button, i % perColumn, i / perColumn);
+    // As wide as its text: a wider form leaves no unclickable margin.
+    grid->addWidget(button, i % perColumn, i / perColumn, Qt::AlignLeft);
   }
   grid->setRowStretch(perColumn, 1);
   outer->addWidget(group);
@@ -813,7 +850,7 @@ void TTesselDialogF::ConnectControls() {
 
 void TTesselDialogF::Refresh() {
   refreshing_ = true;
-  setWindowTitle(ToQString(form_.WindowCaption()));
+  setWindowTitle(WindowCaption());
   SetTextIfDifferent(edFileName_, PathToQString(form_.FileName()));
   const bool fileControls = form_.FileControlsEnabled();
   laFileName_->setEnabled(fileControls);
@@ -841,6 +878,12 @@ void TTesselDialogF::Refresh() {
   RefreshCaptions();
   RefreshTypeOptions();
   refreshing_ = false;
+}
+
+// The form's caption ("Export Formu -- Çıktı [name]") in the program's language.
+QString TTesselDialogF::WindowCaption() const {
+  if (form_.FileName().empty()) return Tr(u"Export Formu");
+  return Tr(u"Export Formu -- Çıktı [%s]").replace(QStringLiteral("%s"), QFileInfo(PathToQString(form_.FileName())).fileName());
 }
 
 void TTesselDialogF::RefreshTypeList() {
@@ -1039,7 +1082,7 @@ void TTesselDialogF::FieldDropped(QListWidget* target, const QString& sourceList
 }
 
 void TTesselDialogF::bBrowseClick() {
-  const QString chosen = AskSaveFileName(QString(), ToQtFilter(form_.FileFilter()),
+  const QString chosen = AskSaveFileName(QString(), ToQtFilter(ToWide(Tr(form_.FileFilter()))),
                                          ToQString(form_.DefaultExtension()), PathToQString(form_.FileName()));
   if (chosen.isEmpty()) return;
   form_.SetFileName(ToUtf8Path(chosen));

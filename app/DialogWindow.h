@@ -84,6 +84,7 @@ class TTesselDialogF : public QDialog {
   void BuildTopPanel();
   void BuildBottomPanel();
   void BuildPages();
+  int WidestTabRow() const;
   QWidget* BuildExportTypePage();
   QWidget* BuildTypeListPage();
   QWidget* BuildConstraintsPage();
@@ -98,6 +99,7 @@ class TTesselDialogF : public QDialog {
   QWidget* BuildExcelPage();
   void ConnectControls();
 
+  QString WindowCaption() const;
   void RefreshTypeList();
   void RefreshPages();
   void RefreshFields();

@@ -23,7 +23,7 @@
 namespace verimo {
 namespace {
 
-QString Q(const char16_t* text) { return ToQString(text); }
+QString Q(const char16_t* text) { return Tr(text); }
 
 // The template list, in the order of THTMLTemplate.
 const char16_t* const kTemplateNames[] = {u"(Özel)", u"Siyah-Beyaz", u"Klasik", u"Renkli", u"Gri",

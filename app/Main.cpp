@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "app/Language.h"
 #include "app/MainWindow.h"
 #include "app/ProgramSettings.h"
 
@@ -12,7 +13,9 @@ int main(int argc, char** argv) {
   verimo::ApplyProgramFont();
   QApplication::setApplicationName(QStringLiteral("Verimo"));
   // Before any window takes its value patterns from the locale.
-  verimo::ApplyProgramLocale(verimo::TProgramSettings::Load(verimo::DefaultProgramSettingsFile()));
+  const verimo::TProgramSettings settings = verimo::TProgramSettings::Load(verimo::DefaultProgramSettingsFile());
+  verimo::ApplyProgramLocale(settings);
+  verimo::ApplyProgramLanguage(verimo::ProgramLanguage(settings));
   verimo::TForm2 window;
   window.show();
   const QStringList arguments = QApplication::arguments();

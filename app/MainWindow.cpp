@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "app/DialogWindow.h"
+#include "app/Language.h"
 #include "app/ProgramSettingsDialog.h"
 #include "app/QtText.h"
 
@@ -49,7 +50,7 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
   setAcceptDrops(true);
   setFixedSize(kClientWidth, kClientHeight);
 
-  button1_ = new QPushButton(ToQString(u"Paradox Dosya Seç..."), this);
+  button1_ = new QPushButton(this);
   button1_->setObjectName(QStringLiteral("Button1"));
   button1_->setGeometry(8, 8, 166, 25);
   statusBar1_ = new QStatusBar(this);
@@ -67,10 +68,11 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
   };
   connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
   ProgramSettingsFile = DefaultProgramSettingsFile();
-  auto* settingsAction = new QAction(ToQString(u"Ayarlar..."), this);
-  settingsAction->setObjectName(QStringLiteral("SettingsAction"));
-  connect(settingsAction, &QAction::triggered, this, [this] { EditProgramSettings(); });
-  addAction(settingsAction);
+  settingsAction_ = new QAction(this);
+  settingsAction_->setObjectName(QStringLiteral("SettingsAction"));
+  connect(settingsAction_, &QAction::triggered, this, [this] { EditProgramSettings(); });
+  addAction(settingsAction_);
+  SetCaptions();
   setContextMenuPolicy(Qt::ActionsContextMenu);
   table1_.SetPasswordCallback(
       [this](const std::string& tableName, WideString& password) { return AskPassword(tableName, password); });
@@ -78,6 +80,11 @@ TForm2::TForm2(TShellLauncher* shellLauncher, QWidget* parent)
 }
 
 TForm2::~TForm2() = default;
+
+void TForm2::SetCaptions() {
+  button1_->setText(Tr(u"Paradox Dosya Seç..."));
+  settingsAction_->setText(Tr(u"Ayarlar..."));
+}
 
 void ApplyProgramFont() {
   QFont font(QStringLiteral("Tahoma"));
@@ -121,6 +128,8 @@ void TForm2::ExportTable(const QString& path) {
     table1_.Close();
     if (!OpenTable(path)) return;
     TTableCloser closer(table1_);
+    // The export is proposed beside the table, under its name.
+    tesselDialog1_.ProposedFileName = ToUtf8Path(QFileInfo(path).absoluteFilePath());
     tesselDialog1_.Execute();
   } catch (const std::exception& error) {
     table1_.Close();
@@ -146,9 +155,9 @@ bool TForm2::OpenTable(const QString& path) {
 
 bool TForm2::AskSalvage(const QString& reason) {
   QMessageBox question(QMessageBox::Warning, windowTitle(),
-                       ToQString(u"Tablo açılamadı:") + QLatin1Char('\n') + reason + QStringLiteral("\n\n") +
-                           ToQString(u"Tablodan okunabilen kayıtlar kurtarılsın mı? Neyin kurtarılıp neyin "
-                                     u"kaybolduğu aktarım sırasında gösterilir."),
+                       Tr(u"Tablo açılamadı:") + QLatin1Char('\n') + reason + QStringLiteral("\n\n") +
+                           Tr(u"Tablodan okunabilen kayıtlar kurtarılsın mı? Neyin kurtarılıp neyin "
+                              u"kaybolduğu aktarım sırasında gösterilir."),
                        QMessageBox::Yes | QMessageBox::No, this);
   question.setObjectName(QStringLiteral("SalvageQuestion"));
   question.setDefaultButton(QMessageBox::No);
@@ -156,10 +165,18 @@ bool TForm2::AskSalvage(const QString& reason) {
 }
 
 bool TForm2::EditProgramSettings() {
-  TProgramSettingsDialog dialog(TProgramSettings::Load(ProgramSettingsFile), this);
+  const TProgramSettings before = TProgramSettings::Load(ProgramSettingsFile);
+  TProgramSettingsDialog dialog(before, this);
   if (dialog.exec() != QDialog::Accepted) return false;
-  if (dialog.Settings().Save(ProgramSettingsFile)) return true;
-  QMessageBox::critical(this, windowTitle(), ToQString(u"Ayarlar kaydedilemedi: ") + ProgramSettingsFile);
+  const TProgramSettings settings = dialog.Settings();
+  // A changed language applies at once: the export form is built anew for
+  // every table.
+  if (settings.language != before.language) {
+    ApplyProgramLanguage(ProgramLanguage(settings));
+    SetCaptions();
+  }
+  if (settings.Save(ProgramSettingsFile)) return true;
+  QMessageBox::critical(this, windowTitle(), Tr(u"Ayarlar kaydedilemedi: ") + ProgramSettingsFile);
   return false;
 }
 

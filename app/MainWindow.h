@@ -8,6 +8,7 @@
 #include "dialog/TesselDialog.h"
 #include "platform/paradox/Table.h"
 
+class QAction;
 class QPushButton;
 class QStatusBar;
 
@@ -56,6 +57,8 @@ class TForm2 : public QWidget {
 
  private:
   void ConfigureDialog(TShellLauncher* shellLauncher);
+  // The button's and the menu's texts in the program's language.
+  void SetCaptions();
   // Opens the table; a damaged one in salvage mode when the user agrees.
   // False when the user declines.
   bool OpenTable(const QString& path);
@@ -68,6 +71,7 @@ class TForm2 : public QWidget {
   TQtClipboard clipboard_;
   TTesselDialog tesselDialog1_;
   QPushButton* button1_ = nullptr;
+  QAction* settingsAction_ = nullptr;
   QStatusBar* statusBar1_ = nullptr;
 };
 

@@ -22,7 +22,7 @@ void ShowColor(QPushButton* button, TColor color) {
 QComboBox* Combo(QWidget* parent, const char* name, std::initializer_list<const char16_t*> items) {
   auto* box = new QComboBox(parent);
   box->setObjectName(QString::fromLatin1(name));
-  for (const char16_t* item : items) box->addItem(ToQString(item));
+  for (const char16_t* item : items) box->addItem(Tr(item));
   return box;
 }
 
@@ -34,7 +34,7 @@ QPushButton* ColorButton(QWidget* parent, const char* name) {
 }
 
 QCheckBox* Check(QWidget* parent, const char* name, const char16_t* text) {
-  auto* box = new QCheckBox(ToQString(text), parent);
+  auto* box = new QCheckBox(Tr(text), parent);
   box->setObjectName(QString::fromLatin1(name));
   return box;
 }

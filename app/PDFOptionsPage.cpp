@@ -16,7 +16,7 @@ namespace verimo {
 
 namespace {
 
-QString Q(WideStringView text) { return ToQString(text); }
+QString Q(WideStringView text) { return Tr(text); }
 
 constexpr const char16_t* kFormats[kPageFormatCount] = {u"Letter", u"Legal", u"A3", u"A4", u"A5", u"B5 (JIS)",
                                                         u"US Std Fanfold", u"Fanfold", u"Kullanıcı tanımlı"};

@@ -15,7 +15,7 @@
 namespace verimo {
 namespace {
 
-QString Q(const char16_t* text) { return ToQString(text); }
+QString Q(const char16_t* text) { return Tr(text); }
 
 TStyleOptionsPage::TStyleControlNames PackageControlNames(TPackageOptionsPage::TKind kind) {
   TStyleOptionsPage::TStyleControlNames names;

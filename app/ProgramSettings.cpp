@@ -15,6 +15,7 @@ namespace {
 const QString kCodePageKey = QStringLiteral("Export/CodePage");
 const QString kTableCodePageKey = QStringLiteral("Tables/CodePage");
 const QString kLocaleKey = QStringLiteral("Export/Locale");
+const QString kLanguageKey = QStringLiteral("Program/Language");
 
 }  // namespace
 
@@ -27,6 +28,8 @@ TProgramSettings TProgramSettings::Load(const QString& file) {
   const int tableCodePage = ini.value(kTableCodePageKey, 0).toInt(&isNumber);
   if (isNumber && IsSupportedCodePage(tableCodePage)) settings.tableCodePage = tableCodePage;
   settings.locale = ini.value(kLocaleKey).toString().trimmed().toStdString();
+  const QString language = ini.value(kLanguageKey).toString().trimmed().toLower();
+  if (language == QStringLiteral("tr") || language == QStringLiteral("en")) settings.language = language.toStdString();
   return settings;
 }
 
@@ -36,6 +39,7 @@ bool TProgramSettings::Save(const QString& file) const {
   ini.setValue(kCodePageKey, codePage);
   ini.setValue(kTableCodePageKey, tableCodePage);
   ini.setValue(kLocaleKey, QString::fromStdString(locale));
+  ini.setValue(kLanguageKey, QString::fromStdString(language));
   ini.sync();
   return ini.status() == QSettings::NoError;
 }

@@ -21,6 +21,9 @@ struct TProgramSettings {
   // The locale of numbers, dates and currency ("tr_TR"); empty: the
   // environment's.
   std::string locale;
+  // The language of the windows and messages: "tr" or "en"; empty: the
+  // environment's (LANGUAGE, LANG).
+  std::string language;
 
   // The settings in `file`; defaults for a missing file or unknown values.
   static TProgramSettings Load(const QString& file);

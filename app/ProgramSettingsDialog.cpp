@@ -70,9 +70,21 @@ QComboBox* MakeCodePageBox(const TCodePageChoice (&choices)[N], int selected, co
   auto* box = new QComboBox(parent);
   box->setObjectName(QString::fromLatin1(name));
   for (const TCodePageChoice& choice : choices) {
-    box->addItem(ToQString(choice.name), choice.codePage);
+    box->addItem(Tr(choice.name), choice.codePage);
     if (choice.codePage == selected) box->setCurrentIndex(box->count() - 1);
   }
+  return box;
+}
+
+// The language of the windows: the environment's, or one forced.
+QComboBox* MakeLanguageBox(const std::string& selected, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QStringLiteral("LanguageBox"));
+  box->addItem(Tr(u"Sistemin (LANGUAGE/LANG)"), QString());
+  box->addItem(QStringLiteral("Türkçe"), QStringLiteral("tr"));
+  box->addItem(QStringLiteral("English"), QStringLiteral("en"));
+  const int index = box->findData(QString::fromStdString(selected));
+  box->setCurrentIndex(index < 0 ? 0 : index);
   return box;
 }
 
@@ -83,7 +95,7 @@ QComboBox* MakeLocaleBox(const std::string& selected, QWidget* parent) {
   box->addItem(QString());
   for (const char* name : kLocales) box->addItem(QString::fromLatin1(name));
   box->setCurrentText(QString::fromStdString(selected));
-  box->lineEdit()->setPlaceholderText(ToQString(u"Sistemin (LANG)"));
+  box->lineEdit()->setPlaceholderText(Tr(u"Sistemin (LANG)"));
   return box;
 }
 
@@ -92,19 +104,21 @@ QComboBox* MakeLocaleBox(const std::string& selected, QWidget* parent) {
 TProgramSettingsDialog::TProgramSettingsDialog(const TProgramSettings& settings, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("ProgramSettingsDialog"));
-  setWindowTitle(ToQString(u"Program Ayarları"));
+  setWindowTitle(Tr(u"Program Ayarları"));
   codePage_ = MakeCodePageBox(kCodePages, settings.codePage, "CodePageBox", this);
   tableCodePage_ = MakeCodePageBox(kTableCodePages, settings.tableCodePage, "TableCodePageBox", this);
-  tableCodePage_->setToolTip(ToQString(u"Başlığında yanlış kod sayfası yazan tablolar için (örneğin 1252 yazan ama "
-                                       u"Türkçe 1254 harfleri tutan bir tablo)."));
+  tableCodePage_->setToolTip(Tr(u"Başlığında yanlış kod sayfası yazan tablolar için (örneğin 1252 yazan ama "
+                                u"Türkçe 1254 harfleri tutan bir tablo)."));
   locale_ = MakeLocaleBox(settings.locale, this);
+  language_ = MakeLanguageBox(settings.language, this);
 
   auto* form = new QFormLayout;
-  form->addRow(ToQString(u"Kod sayfası:"), codePage_);
-  form->addRow(ToQString(u"Tablo kod sayfası:"), tableCodePage_);
-  form->addRow(ToQString(u"Yerel ayar (sayı, tarih, para):"), locale_);
-  auto* note = new QLabel(ToQString(u"Kod sayfaları bir sonraki açılan tabloda, yerel ayar programın bir sonraki "
-                                    u"açılışında geçerli olur."),
+  form->addRow(Tr(u"Kod sayfası:"), codePage_);
+  form->addRow(Tr(u"Tablo kod sayfası:"), tableCodePage_);
+  form->addRow(Tr(u"Yerel ayar (sayı, tarih, para):"), locale_);
+  form->addRow(Tr(u"Dil:"), language_);
+  auto* note = new QLabel(Tr(u"Kod sayfaları bir sonraki açılan tabloda, yerel ayar programın bir sonraki "
+                             u"açılışında geçerli olur."),
                           this);
   note->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -122,6 +136,7 @@ TProgramSettings TProgramSettingsDialog::Settings() const {
   settings.codePage = codePage_->currentData().toInt();
   settings.tableCodePage = tableCodePage_->currentData().toInt();
   settings.locale = locale_->currentText().trimmed().toStdString();
+  settings.language = language_->currentData().toString().toStdString();
   return settings;
 }
 

@@ -9,7 +9,7 @@ class QComboBox;
 namespace verimo {
 
 // "Program Ayarları": the code pages of the exports and of the tables, and
-// the locale of the exports.
+// the locale of the exports, and the language of the windows.
 class TProgramSettingsDialog : public QDialog {
  public:
   explicit TProgramSettingsDialog(const TProgramSettings& settings, QWidget* parent = nullptr);
@@ -18,11 +18,13 @@ class TProgramSettingsDialog : public QDialog {
   QComboBox* CodePageBox() const { return codePage_; }
   QComboBox* TableCodePageBox() const { return tableCodePage_; }
   QComboBox* LocaleBox() const { return locale_; }
+  QComboBox* LanguageBox() const { return language_; }
 
  private:
   QComboBox* codePage_ = nullptr;
   QComboBox* tableCodePage_ = nullptr;
   QComboBox* locale_ = nullptr;
+  QComboBox* language_ = nullptr;
 };
 
 }  // namespace verimo

@@ -1,8 +1,14 @@
 #include "app/QtText.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace verimo {
+
+QString Tr(WideStringView turkish) {
+  const QByteArray source = ToQString(turkish).toUtf8();
+  return QCoreApplication::translate(kCaptionContext, source.constData());
+}
 
 QString ToQtFilter(WideStringView filter) {
   const QStringList parts = ToQString(filter).split(u'|');

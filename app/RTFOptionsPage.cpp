@@ -13,7 +13,7 @@
 namespace verimo {
 namespace {
 
-QString Q(const char16_t* text) { return ToQString(text); }
+QString Q(const char16_t* text) { return Tr(text); }
 
 TStyleOptionsPage::TStyleControlNames RTFControlNames() {
   TStyleOptionsPage::TStyleControlNames names;

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/DialogWindow.h"
+#include "app/Language.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
 #include "formats/package/docx/TesselDocx.h"
@@ -100,6 +101,9 @@ bool Save(QWidget& widget, const QDir& dir, const QString& name) {
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   verimo::ApplyProgramFont();
+  // The environment's language, as the program would show it (the settings
+  // file is left out: the pictures must not depend on the user's).
+  verimo::ApplyProgramLanguage(verimo::LanguageOfLocale(verimo::MessagesLocaleOfEnvironment()));
   if (argc != 3) {
     std::fprintf(stderr, "usage: verimo-screenshots OUTDIR TABLE.db\n");
     return 2;

@@ -18,7 +18,7 @@
 namespace verimo {
 namespace {
 
-QString Q(const char16_t* text) { return ToQString(text); }
+QString Q(const char16_t* text) { return Tr(text); }
 
 QPushButton* Button(QWidget* parent, const char* name, const char16_t* text) {
   auto* button = new QPushButton(Q(text), parent);

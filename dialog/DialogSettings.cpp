@@ -124,9 +124,15 @@ void TTesselDialogForm::LoadOptions(const std::string& fileName) {
 
 void TTesselDialogForm::LoadGeneral(const TTesselIniFile& file) {
   const TTesselDialog& d = dialog_;
-  fileName_ = WideToUtf8(file.ReadWideString(kGeneral, u"FileName", Utf8ToWide(fileName_)));
+  const std::string loadedName = WideToUtf8(file.ReadWideString(kGeneral, u"FileName", Utf8ToWide(fileName_)));
+  if (loadedName != fileName_) {
+    fileName_ = loadedName;
+    fileNameProposed_ = false;
+  }
   const std::optional<TAllowedExport> type = ExportTypeFromNumber(file.ReadInteger(kGeneral, u"ExportType", 0));
   if (type) SelectType(*type);
+  // A stored name and type belong together, as a name and type do when the form opens.
+  ApplyTypeSelection(TExtensionRule::Replace);
   ShowFile = file.ReadBool(kGeneral, u"ShowFile", d.ShowFile);
   PrintFile = file.ReadBool(kGeneral, u"PrintFile", d.PrintFile);
   GoToFirstRecord = file.ReadBool(kGeneral, u"GoToFirstRecord", d.GoToFirstRecord);

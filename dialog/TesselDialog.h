@@ -98,6 +98,11 @@ class TTesselDialog : public TExportTypeOptions {
   bool AutoLoadOptions = false;
   bool SaveLoadButtons = false;
   std::string FileName;
+  // Proposed when FileName is empty (the table's own path, say): the form
+  // starts with this name, its extension replaced by the selected type's,
+  // and lets the extension follow every type change until the user gives
+  // a name of their own.
+  std::string ProposedFileName;
   bool ShowFile = true;
   bool PrintFile = false;
   TStringList ExportedFields;

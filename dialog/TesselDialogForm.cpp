@@ -31,6 +31,24 @@ std::string FileNamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The extension of a path's file name, without the dot; empty without one.
+std::string ExtensionOf(const std::string& path) {
+  const size_t nameStart = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (nameStart != std::string::npos && dot < nameStart)) return {};
+  return path.substr(dot + 1);
+}
+
+bool SameExtension(const std::string& extension, TAllowedExport type) {
+  return !extension.empty() && SameText(Utf8ToWide(extension), ExportTypeInfo(type).extension);
+}
+
+bool IsExportExtension(const std::string& extension) {
+  for (int number = 0; number < kExportTypeCount; ++number)
+    if (SameExtension(extension, static_cast<TAllowedExport>(number))) return true;
+  return false;
+}
+
 bool ParseCount(WideStringView text, int& value) {
   long long parsed = 0;
   if (!TryWideToInt64(Trim(text), parsed) || parsed < INT32_MIN || parsed > INT32_MAX) return false;
@@ -68,6 +86,8 @@ void TTesselDialogForm::FormShow() {
   Footer = dialog_.Footer;
 
   fileName_ = dialog_.FileName;
+  fileNameProposed_ = fileName_.empty() && !dialog_.ProposedFileName.empty();
+  if (fileNameProposed_) fileName_ = dialog_.ProposedFileName;
   ShowFile = dialog_.ShowFile;
   PrintFile = dialog_.PrintFile;
   OptionsFileName = dialog_.OptionsFileName;
@@ -86,7 +106,7 @@ void TTesselDialogForm::FormShow() {
   for (int i = 0; i < dialog_.UserFormats.Count(); ++i)
     AddUserFormat(dialog_.UserFormats.Name(i), dialog_.UserFormats.ValueFromIndex(i));
 
-  ApplyTypeSelection();
+  ApplyTypeSelection(TExtensionRule::Replace);
   if (dialog_.AutoLoadOptions && !dialog_.OptionsFileName.empty()) LoadOptions(dialog_.OptionsFileName);
   if (dialog_.OnGetHeader) dialog_.OnGetHeader(dialog_, Header);
   if (dialog_.OnGetFooter) dialog_.OnGetFooter(dialog_, Footer);
@@ -140,7 +160,7 @@ void TTesselDialogForm::ResetFormatsFromDialog() {
 bool TTesselDialogForm::SelectTypeIndex(int index) {
   if (index < 0 || index >= static_cast<int>(typeList_.size())) return false;
   typeIndex_ = index;
-  ApplyTypeSelection();
+  ApplyTypeSelection(TExtensionRule::FollowPrevious);
   return true;
 }
 
@@ -149,15 +169,31 @@ bool TTesselDialogForm::SelectType(TAllowedExport type) {
   return found != typeList_.end() && SelectTypeIndex(static_cast<int>(found - typeList_.begin()));
 }
 
-void TTesselDialogForm::ApplyTypeSelection() {
+void TTesselDialogForm::ApplyTypeSelection(TExtensionRule rule) {
   const TAllowedExport type = SelectedType();
-  if (dialog_.AutoChangeFileExt && WritesFile(type) && !fileName_.empty())
+  if (!WritesFile(type)) return;
+  if (!fileName_.empty() && (fileNameProposed_ || (dialog_.AutoChangeFileExt && ExtensionFollows(rule))))
     fileName_ = ReplaceFileExt(fileName_, type);
+  lastFileType_ = type;
+}
+
+bool TTesselDialogForm::ExtensionFollows(TExtensionRule rule) const {
+  const std::string extension = ExtensionOf(fileName_);
+  switch (rule) {
+    case TExtensionRule::Replace: return true;
+    case TExtensionRule::FollowPrevious: return SameExtension(extension, lastFileType_);
+    case TExtensionRule::BeforeStart: return extension.empty() || IsExportExtension(extension);
+  }
+  return false;
 }
 
 // ----------------------------------------------------------------- target
 
-void TTesselDialogForm::SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
+void TTesselDialogForm::SetFileName(std::string fileName) {
+  if (fileName == fileName_) return;
+  fileName_ = std::move(fileName);
+  fileNameProposed_ = false;
+}
 
 WideString TTesselDialogForm::WindowCaption() const {
   if (fileName_.empty()) return u"Export Formu";
@@ -313,7 +349,7 @@ TDialogCaption* TTesselDialogForm::FindCaption(WideStringView field) {
 void TTesselDialogForm::Start(TTesselDialogUI& ui) {
   if (running_ || !StartEnabled()) return;
   TRunningScope running(running_);
-  ApplyTypeSelection();
+  ApplyTypeSelection(TExtensionRule::BeforeStart);
   const TAllowedExport type = SelectedType();
   TTessel& exporter = exporters_->For(type);
   exporters_->CopyTypeOptions(type, *this, fileName_);

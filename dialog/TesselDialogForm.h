@@ -80,7 +80,10 @@ class TTesselDialogForm : public TExportTypeOptions {
 
   // --- The target.
   const std::string& FileName() const { return fileName_; }
-  void SetFileName(std::string fileName);  // edFileNameChange
+  // edFileNameChange and the save dialog: a name of the user's own.
+  void SetFileName(std::string fileName);
+  // Whether the name is still the one the form proposed.
+  bool FileNameProposed() const { return fileNameProposed_; }
   WideString WindowCaption() const;
   bool StartEnabled() const;
   // The file-name label and box, "Seç..." and "Export sonrası dosyayı aç".
@@ -170,7 +173,14 @@ class TTesselDialogForm : public TExportTypeOptions {
   void FillTypeList();
   void FillFields();
   void ResetFormatsFromDialog();
-  void ApplyTypeSelection();
+  // How the target's extension follows the selected type.
+  enum class TExtensionRule {
+    Replace,         // the initial and a loaded name: always
+    FollowPrevious,  // a type change: while it has the previous type's extension
+    BeforeStart,     // no extension, or one of another export type
+  };
+  void ApplyTypeSelection(TExtensionRule rule);
+  bool ExtensionFollows(TExtensionRule rule) const;
   void CopyCommonSettings(TTessel& exporter) const;
   void CopyColumnSettings(TTessel& exporter) const;
   void RunExporter(TExportRun& run, TTesselDialogUI& ui);
@@ -194,6 +204,10 @@ class TTesselDialogForm : public TExportTypeOptions {
   std::vector<TAllowedExport> typeList_;
   int typeIndex_ = 0;
   std::string fileName_;
+  bool fileNameProposed_ = false;
+  // The last selected type that writes a file: whose extension a name
+  // must still have to follow a type change.
+  TAllowedExport lastFileType_ = aeXLS;
   std::vector<TDialogField> available_;
   std::vector<TDialogField> exported_;
   std::vector<TDialogUserFormat> userFormats_;

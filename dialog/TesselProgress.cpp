@@ -157,40 +157,34 @@ WideString TTesselProgress::SpeedText() const {
 }
 
 WideString TTesselProgress::LossText(const TLoss& loss) {
-  const WideString field = u"\"" + loss.field + u"\" alanında ";
+  const TTesselLocale& locale = TTesselLocale::Instance();
   const WideString count = GroupedCount(loss.count, u'.');
   switch (loss.kind) {
-    case TLossKind::DateOutOfRange:
-      return field + u"1–9999 yılları dışında kalan " + count + u" tarih boş aktarıldı.";
+    case TLossKind::DateOutOfRange: return locale.LoadMessage(res::kLossDateOutOfRange, {loss.field, count});
     case TLossKind::UnwritableCharacter:
-      return field + loss.detail + u" kod sayfasında yazılamayan " + count + u" karakter \"?\" olarak yazıldı.";
+      return locale.LoadMessage(res::kLossUnwritableCharacter, {loss.field, loss.detail, count});
     case TLossKind::ForbiddenCharacter:
-      return field + loss.detail + u" biçiminin kabul etmediği " + count + u" karakter çıkarıldı.";
-    case TLossKind::NumberTooWide:
-      return field + loss.detail + u" alanına sığmayan " + count + u" sayı \"*\" olarak yazıldı.";
-    case TLossKind::BlankAsFalse:
-      return field + u"boş olan " + count + u" mantıksal değer " + loss.detail + u" olarak yazıldı.";
-    case TLossKind::TextCut:
-      return field + count + u" değer sütunun " + loss.detail + u" karakterlik genişliğine kısaltıldı.";
-    case TLossKind::CellTextCut:
-      return field + count + u" değer bir hücrenin alabildiği " + loss.detail + u" karaktere kısaltıldı.";
-    case TLossKind::NotFinite:
-      return field + u"sonlu olmayan (NaN ya da sonsuz) " + count + u" sayı boş (null) yazıldı.";
-    case TLossKind::LoneSurrogate:
-      return field + u"eşi olmayan " + count + u" vekil karakter U+FFFD olarak yazıldı.";
+      return locale.LoadMessage(res::kLossForbiddenCharacter, {loss.field, loss.detail, count});
+    case TLossKind::NumberTooWide: return locale.LoadMessage(res::kLossNumberTooWide, {loss.field, loss.detail, count});
+    case TLossKind::BlankAsFalse: return locale.LoadMessage(res::kLossBlankAsFalse, {loss.field, count, loss.detail});
+    case TLossKind::TextCut: return locale.LoadMessage(res::kLossTextCut, {loss.field, count, loss.detail});
+    case TLossKind::CellTextCut: return locale.LoadMessage(res::kLossCellTextCut, {loss.field, count, loss.detail});
+    case TLossKind::NotFinite: return locale.LoadMessage(res::kLossNotFinite, {loss.field, count});
+    case TLossKind::LoneSurrogate: return locale.LoadMessage(res::kLossLoneSurrogate, {loss.field, count});
   }
-  return field + count + u" değer değişti.";
+  return locale.LoadMessage(res::kLossOther, {loss.field, count});
 }
 
 std::vector<WideString> TTesselProgress::SalvageReportLines(const std::vector<std::string>& report) {
   // More would make the window taller than a screen.
   constexpr size_t kShownProblems = 6;
-  std::vector<WideString> lines{u"Hasarlı tablodan kurtarılanlar:"};
+  std::vector<WideString> lines{Text(res::kSalvageTitle)};
   if (report.empty()) return lines;
   const size_t problems = report.size() - 1;
   for (size_t i = 0; i < std::min(problems, kShownProblems); ++i) lines.push_back(Utf8ToWide(report[i]));
   if (problems > kShownProblems)
-    lines.push_back(u"… ve " + IntToWide(static_cast<int64_t>(problems - kShownProblems)) + u" sorun daha");
+    lines.push_back(TTesselLocale::Instance().LoadMessage(
+        res::kSalvageMoreProblems, {static_cast<int64_t>(problems - kShownProblems)}));
   lines.push_back(Utf8ToWide(report.back()));
   return lines;
 }

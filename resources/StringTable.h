@@ -37,6 +37,21 @@ constexpr int kProgressOkButton = 34506;
 constexpr int kProgressSpeed = 34507;  // %d rows per second
 constexpr int kProgressTimePattern = 34508;
 
+// What a run changed to write the values (field, count and detail as %s).
+constexpr int kLossDateOutOfRange = 34520;       // field, count
+constexpr int kLossUnwritableCharacter = 34521;  // field, code page, count
+constexpr int kLossForbiddenCharacter = 34522;   // field, format, count
+constexpr int kLossNumberTooWide = 34523;        // field, field type, count
+constexpr int kLossBlankAsFalse = 34524;         // field, count, written text
+constexpr int kLossTextCut = 34525;              // field, count, width
+constexpr int kLossCellTextCut = 34526;          // field, count, width
+constexpr int kLossNotFinite = 34527;            // field, count
+constexpr int kLossLoneSurrogate = 34528;        // field, count
+constexpr int kLossOther = 34529;                // field, count
+// The salvage report of a damaged table.
+constexpr int kSalvageTitle = 34530;
+constexpr int kSalvageMoreProblems = 34531;  // %d problems not shown
+
 constexpr int kDefaultSheetName = 34610;
 constexpr int kDefaultTableName = 34656;
 

@@ -11,7 +11,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -109,7 +111,8 @@ class DialogWindowTest : public QObject {
     TTesselDialog dialog;
     Bind(dialog);
     WithWindow(dialog, [&](TTesselDialogF& view) {
-      QCOMPARE(view.size(), QSize(469, 475));
+      QCOMPARE(view.height(), 475);
+      QVERIFY(view.width() >= 469);
       QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu"));
       QVERIFY(!Child<QPushButton>(view, "bStart")->isEnabled());
       QVERIFY(Child<QRadioButton>(view, "rbType0")->isEnabled());
@@ -142,12 +145,88 @@ class DialogWindowTest : public QObject {
     });
   }
 
+  // Whatever the type, the tab row shows every page it offers in full,
+  // without the tab bar's scroll arrows, also with a later page current.
+  void everyTabFitsAtTheDefaultSize() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      auto* pages = Child<QTabWidget>(view, "Pages");
+      QTabBar* bar = pages->tabBar();
+      int optionPagesSeen = 0;
+      int widestRow = 0;
+      for (int type = 0; type < kExportTypeCount; ++type) {
+        Child<QAbstractButton>(view, QStringLiteral("rbType%1").arg(type).toLatin1().constData())->click();
+        for (QWidget* current : {Child<QWidget>(view, "tshExportType"), Child<QWidget>(view, "tshFields")}) {
+          pages->setCurrentWidget(current);
+          QCoreApplication::processEvents();
+          for (int i = 0; i < pages->count(); ++i) {
+            if (!pages->isTabVisible(i)) continue;
+            const QRect tab(bar->mapTo(&view, bar->tabRect(i).topLeft()), bar->tabRect(i).size());
+            QVERIFY2(view.rect().contains(tab) && bar->rect().contains(bar->tabRect(i)),
+                     qPrintable(QStringLiteral("type %1: tab \"%2\" is cut off").arg(type).arg(pages->tabText(i))));
+          }
+          for (auto* arrow : bar->findChildren<QToolButton*>()) QVERIFY(!arrow->isVisible());
+          int row = 0;
+          for (int i = 0; i < pages->count(); ++i)
+            if (pages->isTabVisible(i)) row += bar->tabRect(i).width();
+          widestRow = std::max(widestRow, row);
+        }
+        for (int i = pages->indexOf(Child<QWidget>(view, "tshAscii")); i < pages->count(); ++i)
+          if (pages->isTabVisible(i)) ++optionPagesSeen;
+      }
+      QCOMPARE(optionPagesSeen, 14);  // every type but DBF, DIF, SYLK, LaTeX and the clipboard
+      // Not much wider than that either.
+      QVERIFY2(view.width() <= std::max(469, widestRow + 64),
+               qPrintable(QStringLiteral("%1 wide for a row of %2").arg(view.width()).arg(widestRow)));
+    });
+  }
+
+  // The form proposes the source's name with the type's extension; the
+  // proposal follows every type change, a name the user typed only while it
+  // has the previous type's extension.
+  void targetIsProposedAndTypedNamesKeepTheirExtension() {
+    TTesselDialog dialog;
+    Bind(dialog);
+    dialog.ProposedFileName = dir_->File("musteri.db");
+    WithWindow(dialog, [&](TTesselDialogF& view) {
+      auto* edit = Child<QLineEdit>(view, "edFileName");
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("musteri.xls")));
+      QVERIFY(Child<QPushButton>(view, "bStart")->isEnabled());
+      QCOMPARE(view.windowTitle(), QStringLiteral("Export Formu -- Çıktı [musteri.xls]"));
+      Child<QAbstractButton>(view, "rbType13")->click();  // Windows Pano
+      Child<QAbstractButton>(view, "rbType8")->click();   // CSV Dosyası
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("musteri.csv")));
+
+      TypeFileName(view, QString::fromStdString(dir_->File("rapor.csv")));
+      Child<QAbstractButton>(view, "rbType13")->click();
+      Child<QAbstractButton>(view, "rbType7")->click();  // Metin Dosyası
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("rapor.txt")));
+      TypeFileName(view, QString::fromStdString(dir_->File("rapor.dat")));
+      Child<QAbstractButton>(view, "rbType8")->click();
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("rapor.dat")));
+      TypeFileName(view, QString::fromStdString(dir_->File("rapor")));
+      Child<QAbstractButton>(view, "rbType7")->click();
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("rapor")));
+
+      // Starting gives a name without an extension the type's; a name with
+      // an extension of its own is written as it is.
+      Click(view, "bStart");
+      QVERIFY(std::filesystem::exists(dir_->File("rapor.txt")));
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("rapor.txt")));
+      TypeFileName(view, QString::fromStdString(dir_->File("rapor.dat")));
+      Click(view, "bStart");
+      QVERIFY(std::filesystem::exists(dir_->File("rapor.dat")));
+      QCOMPARE(edit->text(), QString::fromStdString(dir_->File("rapor.dat")));
+    });
+  }
+
   void accessPageFillsTheTableItNames() {
     TTesselDialog dialog;
     Bind(dialog);
     const std::string target = dir_->File("liste.mdb");
     WithWindow(dialog, [&](TTesselDialogF& view) {
-      TypeFileName(view, QString::fromStdString(dir_->File("liste.txt")));
+      TypeFileName(view, QString::fromStdString(dir_->File("liste.xls")));
       Click(view, "rbType18");  // MS Access
       QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(target));
       QVERIFY(TabShown(view, "tshAccess"));
@@ -170,7 +249,7 @@ class DialogWindowTest : public QObject {
     TTesselDialog dialog;
     Bind(dialog);
     WithWindow(dialog, [&](TTesselDialogF& view) {
-      TypeFileName(view, QString::fromStdString(dir_->File("report.txt")));
+      TypeFileName(view, QString::fromStdString(dir_->File("report.xls")));
       // The short caption leaves the button's middle outside its text.
       Child<QAbstractButton>(view, "rbType12")->click();  // SQL
       QCOMPARE(Child<QLineEdit>(view, "edFileName")->text(), QString::fromStdString(dir_->File("report.sql")));

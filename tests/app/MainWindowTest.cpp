@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -134,11 +135,15 @@ class MainWindowTest : public QObject {
 
     test::TModalAnswerer answerer;
     int fields = 0;
+    QString target;
+    bool startEnabled = false;
     answerer.Then([&](QWidget* modal) {
       auto* form = dynamic_cast<TTesselDialogF*>(modal);
       if (!form) return false;
       fields = form->findChild<QListWidget*>(QStringLiteral("lstAvailable"))->count() +
                form->findChild<QListWidget*>(QStringLiteral("lstExported"))->count();
+      target = form->findChild<QLineEdit*>(QStringLiteral("edFileName"))->text();
+      startEnabled = form->findChild<QPushButton*>(QStringLiteral("bStart"))->isEnabled();
       form->close();
       return true;
     });
@@ -146,6 +151,9 @@ class MainWindowTest : public QObject {
     QApplication::sendEvent(&window, &drop);
     QTRY_VERIFY(answerer.AllAnswered());
     QCOMPARE(fields, 8);
+    // The export is proposed beside the table, under its name, as the first type.
+    QCOMPARE(target, QFileInfo(sample).absolutePath() + QStringLiteral("/MUSTERI.xls"));
+    QVERIFY(startEnabled);
     QVERIFY(!window.Table1().Active());
   }
 

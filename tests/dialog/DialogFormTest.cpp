@@ -95,10 +95,14 @@ TEST_F(DialogFormTest, TypeChangeReplacesTheExtensionAndTheCaptionFollowsTheFile
     EXPECT_EQ(form.WindowCaption(), u"Export Formu -- Çıktı [report.csv]");
     form.SelectType(aeSylk);
     EXPECT_EQ(form.FileName(), "/data/out.dir/report.slk");
+    // A name without the previous type's extension is the user's own: it stays.
     form.SetFileName("/data/out.dir/noext");
     form.SelectType(aeDIFF);
-    EXPECT_EQ(form.FileName(), "/data/out.dir/noext.dif");
+    EXPECT_EQ(form.FileName(), "/data/out.dir/noext");
     EXPECT_EQ(form.FileFilter(), u"DIF (veri takas biçimi) (*.dif)|*.dif");
+    form.SetFileName("/data/out.dir/report.dat");
+    form.SelectType(aeCSV);
+    EXPECT_EQ(form.FileName(), "/data/out.dir/report.dat");
   });
   dialog_.AutoChangeFileExt = false;
   dialog_.FileName = "/data/report.xls";

@@ -1,6 +1,10 @@
 #include "resources/StringTable.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
+
+#include "resources/EnglishText.h"
 
 namespace verimo {
 namespace {
@@ -38,6 +42,45 @@ TEST(StringTableTest, UnknownIdentifiers) {
   EXPECT_FALSE(FindResourceString(34015));
   EXPECT_FALSE(FindResourceString(34820));
   EXPECT_FALSE(FindResourceString(-1));
+}
+
+// The placeholders of a pattern without their indexes ("%1:s" is "%s").
+std::string Placeholders(WideStringView text) {
+  std::string kinds;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'%') continue;
+    size_t end = i + 1;
+    while (end < text.size() && (text[end] == u':' || (text[end] >= u'0' && text[end] <= u'9'))) ++end;
+    if (end < text.size() && text[end] != u'%') kinds += static_cast<char>(text[end]);
+    i = end;
+  }
+  std::sort(kinds.begin(), kinds.end());
+  return kinds;
+}
+
+// Every entry has its English text, with the same placeholders.
+TEST(StringTableTest, EnglishTranslationOfEveryEntry) {
+  int entries = 0;
+  for (int ident = res::kFirstIdent; ident <= res::kLastIdent; ++ident) {
+    const std::optional<WideStringView> turkish = FindResourceString(ident);
+    const std::optional<WideStringView> english = FindEnglishResourceString(ident);
+    EXPECT_EQ(turkish.has_value(), english.has_value()) << ident;
+    if (!turkish || !english) continue;
+    ++entries;
+    EXPECT_EQ(Placeholders(*turkish), Placeholders(*english)) << ident;
+  }
+  EXPECT_GE(entries, 40);
+  EXPECT_EQ(WideToUtf8(*FindEnglishResourceString(res::kFolderNotCreated)),
+            "[ %s ] folder not found and the file could not be created.");
+}
+
+TEST(StringTableTest, LanguageOfLocaleNamesAndCaptions) {
+  EXPECT_EQ(LanguageOfLocale("tr_TR.UTF-8"), TLanguage::Turkish);
+  EXPECT_EQ(LanguageOfLocale("tr@latin"), TLanguage::Turkish);
+  EXPECT_EQ(LanguageOfLocale("en_US"), TLanguage::English);
+  EXPECT_EQ(LanguageOfLocale("POSIX"), TLanguage::English);
+  EXPECT_EQ(WideToUtf8(*FindEnglishCaption(u"İŞLEME BAŞLA")), "START");
+  EXPECT_FALSE(FindEnglishCaption(u"SQL"));
 }
 
 }  // namespace
