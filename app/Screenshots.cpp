@@ -1,8 +1,9 @@
 // verimo-screenshots OUTDIR TABLE.db: saves pictures of the main window and
 // of the export form (type page and fields page) as PNG files, for the
 // documentation, and exports a wide table of customers as
-// wide-table.pdf and wide-table.docx (tools/screenshots.sh takes a page of
-// each as a picture). Run it under a virtual X server (tools/screenshots.sh).
+// wide-table.pdf, wide-table.docx and wide-table.xlsx (tools/screenshots.sh
+// takes a page of each as a picture), and of the progress window of a
+// finished run. Run it under a virtual X server (tools/screenshots.sh).
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -12,8 +13,10 @@
 #include "app/DialogWindow.h"
 #include "app/Language.h"
 #include "app/MainWindow.h"
+#include "app/ProgressWindow.h"
 #include "app/QtText.h"
 #include "formats/package/docx/TesselDocx.h"
+#include "formats/package/xlsx/TesselXlsx.h"
 #include "formats/pdf/TesselPDF.h"
 #include "platform/data/MemDataSet.h"
 
@@ -63,7 +66,9 @@ void FillCustomers(verimo::TMemDataSet& data) {
   data.Open();
 }
 
-// The wide table as PDF and DOCX, with their default options.
+bool Save(QWidget& widget, const QDir& dir, const QString& name);
+
+// The wide table as PDF, DOCX and XLSX, with their default options.
 bool ExportWideTable(const QDir& dir) {
   verimo::TMemDataSet data;
   FillCustomers(data);
@@ -71,18 +76,29 @@ bool ExportWideTable(const QDir& dir) {
   for (int i = 0; i < data.FieldCount(); ++i) fields.Add(data.Field(i).FieldName());
   verimo::TTesselPDF pdf;
   verimo::TTesselDocx docx;
-  for (verimo::TTesselText* exporter : {static_cast<verimo::TTesselText*>(&pdf), static_cast<verimo::TTesselText*>(&docx)}) {
+  verimo::TTesselXlsx xlsx;
+  const std::pair<verimo::TTesselText*, const char*> exports[] = {
+      {&pdf, "wide-table.pdf"}, {&docx, "wide-table.docx"}, {&xlsx, "wide-table.xlsx"}};
+  for (const auto& [exporter, name] : exports) {
     exporter->DataSet = &data;
     exporter->ExportedFields = fields;
     exporter->Header = {u"Müşteri listesi"};
     exporter->ShellLauncher = nullptr;
+    exporter->FileName = verimo::ToUtf8Path(dir.filePath(QString::fromLatin1(name)));
+    exporter->Execute();
+    std::printf("%s\n", exporter->FileName.c_str());
   }
-  pdf.FileName = verimo::ToUtf8Path(dir.filePath(QStringLiteral("wide-table.pdf")));
-  docx.FileName = verimo::ToUtf8Path(dir.filePath(QStringLiteral("wide-table.docx")));
-  pdf.Execute();
-  docx.Execute();
-  std::printf("%s\n%s\n", pdf.FileName.c_str(), docx.FileName.c_str());
   return true;
+}
+
+// The progress window at the end of a run of 200 records.
+bool SaveProgressWindow(const QDir& dir) {
+  verimo::TfmTesselProgress window(nullptr, [] {});
+  window.Notify(verimo::TTesselProgress::pnBeginExport);
+  for (int i = 0; i < 200; ++i) window.Notify(verimo::TTesselProgress::pnExportedRecord);
+  window.Notify(verimo::TTesselProgress::pnFinished);
+  window.show();
+  return Save(window, dir, QStringLiteral("progress-window.png"));
 }
 
 bool Save(QWidget& widget, const QDir& dir, const QString& name) {
@@ -133,6 +149,7 @@ int main(int argc, char** argv) {
       ok = Save(window, outDir, QStringLiteral("export-dialog-fields.png")) && ok;
     };
     dialog.Execute();
+    ok = SaveProgressWindow(outDir) && ok;
     ok = ExportWideTable(outDir) && ok;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "verimo-screenshots: %s\n", error.what());

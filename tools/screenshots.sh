@@ -2,9 +2,10 @@
 # Takes the documentation's pictures of the main window and the export form
 # under a virtual X server: builds verimo-screenshots (in build/release) and
 # writes docs/main-window.png, docs/export-dialog.png and
-# docs/export-dialog-fields.png (the form opened on samples/MUSTERI.DB), and
-# the first page of a wide table as PDF (docs/wide-table-pdf.png) and as
-# DOCX printed by LibreOffice (docs/wide-table-docx.png).
+# docs/export-dialog-fields.png (the form opened on samples/MUSTERI.DB),
+# docs/progress-window.png, and the first page of a wide table as PDF
+# (docs/wide-table-pdf.png) and as DOCX and XLSX printed by LibreOffice
+# (docs/wide-table-docx.png, docs/wide-table-xlsx.png).
 #   tools/screenshots.sh [OUTDIR]     (default docs)
 # VERIMO_BUILD_DIR picks another build tree (default build/release).
 set -euo pipefail
@@ -28,16 +29,19 @@ fi
 LANG=tr_TR.UTF-8 LC_ALL= xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/app/verimo-screenshots" "$out" samples/MUSTERI.DB
 
-# The wide table's first pages: the PDF as it is, the DOCX as LibreOffice
-# prints it.
+# The wide table's first pages: the PDF as it is, the DOCX and the XLSX as
+# LibreOffice prints them.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mv "$out/wide-table.pdf" "$out/wide-table.docx" "$work/"
-mkdir "$work/docx"
-soffice -env:UserInstallation="file://$work/profile" --headless --convert-to pdf --outdir "$work/docx" \
-  "$work/wide-table.docx" >/dev/null 2>&1
-[[ -f $work/docx/wide-table.pdf ]] || { echo "screenshots: LibreOffice did not convert the DOCX" >&2; exit 1; }
+mv "$out/wide-table.pdf" "$out/wide-table.docx" "$out/wide-table.xlsx" "$work/"
 pdftoppm -png -r 70 -f 1 -l 1 -singlefile "$work/wide-table.pdf" "$out/wide-table-pdf"
-pdftoppm -png -r 70 -f 1 -l 1 -singlefile "$work/docx/wide-table.pdf" "$out/wide-table-docx"
 echo "$out/wide-table-pdf.png"
-echo "$out/wide-table-docx.png"
+# Both would print to wide-table.pdf: a folder each.
+for type in docx xlsx; do
+  mkdir -p "$work/$type"
+  soffice -env:UserInstallation="file://$work/profile" --headless --convert-to pdf --outdir "$work/$type" \
+    "$work/wide-table.$type" >/dev/null 2>&1
+  [[ -f $work/$type/wide-table.pdf ]] || { echo "screenshots: LibreOffice did not convert the ${type^^}" >&2; exit 1; }
+  pdftoppm -png -r 70 -f 1 -l 1 -singlefile "$work/$type/wide-table.pdf" "$out/wide-table-$type"
+  echo "$out/wide-table-$type.png"
+done
