@@ -5,7 +5,8 @@
 # docs/export-dialog-fields.png (the form opened on samples/MUSTERI.DB),
 # docs/progress-window.png, and the first page of a wide table as PDF
 # (docs/wide-table-pdf.png) and as DOCX and XLSX printed by LibreOffice
-# (docs/wide-table-docx.png, docs/wide-table-xlsx.png).
+# (docs/wide-table-docx.png, docs/wide-table-xlsx.png); then the exports of
+# the sample the README shows (PDF, RTF, XLS with its items, paged HTML).
 #   tools/screenshots.sh [OUTDIR]     (default docs)
 # VERIMO_BUILD_DIR picks another build tree (default build/release).
 set -euo pipefail
