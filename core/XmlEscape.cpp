@@ -5,9 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "core/UnitScan.h"
 
 namespace verimo {
 
@@ -51,12 +49,9 @@ bool IsPlainUnit(char16_t ch) {
 size_t PlainRunEnd(WideStringView text, size_t from) {
   size_t at = from;
 #ifdef __SSE2__
-  const __m128i space = _mm_set1_epi16(0x20);
-  const __m128i sign = _mm_set1_epi16(static_cast<short>(0x8000));
-  const __m128i limit = _mm_set1_epi16(static_cast<short>((0xD800 - 0x20) ^ 0x8000));
   for (; at + 8 <= text.size(); at += 8) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-    const __m128i inRange = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(units, space), sign), limit);
+    const __m128i inRange = PrintableBmpLanes(units);
     const __m128i markup = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'&')), _mm_cmpeq_epi16(units, _mm_set1_epi16(u'<'))),
         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'>')), _mm_cmpeq_epi16(units, _mm_set1_epi16(u'"'))));

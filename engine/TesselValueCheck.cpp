@@ -1,9 +1,6 @@
 #include "engine/TesselValueCheck.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
+#include "core/UnitScan.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselRow.h"
 #include "platform/codepage/CodePage.h"
@@ -17,25 +14,6 @@ bool IsLeadSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
 bool IsTrailSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 bool HoldsDates(TFieldType type) { return type == ftDate || type == ftDateTime || type == ftTimeStamp; }
-
-// The first unit at or after `from` that is below the space or at least the
-// first surrogate, else the size: the units between are never forbidden.
-size_t SkipPlainUnits(WideStringView text, size_t from) {
-  size_t at = from;
-#ifdef __SSE2__
-  // (unit - 0x20) below 0xD7E0 as unsigned 16-bit numbers, eight at a time.
-  const __m128i space = _mm_set1_epi16(0x20);
-  const __m128i sign = _mm_set1_epi16(static_cast<short>(0x8000));
-  const __m128i limit = _mm_set1_epi16(static_cast<short>((0xD800 - 0x20) ^ 0x8000));
-  for (; at + 8 <= text.size(); at += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-    const __m128i shifted = _mm_xor_si128(_mm_sub_epi16(units, space), sign);
-    if (_mm_movemask_epi8(_mm_cmplt_epi16(shifted, limit)) != 0xFFFF) break;
-  }
-#endif
-  while (at < text.size() && text[at] >= 0x20 && text[at] < 0xD800) ++at;
-  return at;
-}
 
 bool IsDeferred(const std::vector<uint8_t>* deferred, int index) {
   return deferred != nullptr && static_cast<size_t>(index) < deferred->size() &&
@@ -54,9 +32,10 @@ bool IsForbiddenCharacter(char16_t ch, TForbiddenCharacters rule) {
   return false;
 }
 
+// Printable units of the basic plane are never forbidden.
 size_t CountForbiddenCharacters(WideStringView text, TForbiddenCharacters rule) {
   size_t count = 0;
-  for (size_t i = SkipPlainUnits(text, 0); i < text.size(); i = SkipPlainUnits(text, i + 1)) {
+  for (size_t i = SkipPrintableBmpUnits(text, 0); i < text.size(); i = SkipPrintableBmpUnits(text, i + 1)) {
     const char16_t ch = text[i];
     if (rule == TForbiddenCharacters::MarkupControls && (IsLeadSurrogate(ch) || IsTrailSurrogate(ch))) {
       if (IsLeadSurrogate(ch) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1]))
