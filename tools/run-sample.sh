@@ -62,11 +62,11 @@ read_back() {
     xml) have xmllint && xmllint --noout "$file" && echo xmllint ;;
     pdf) have qpdf && qpdf --check "$file" >/dev/null && echo "qpdf --check" ;;
     tex) have pdflatex && (cd "$(dirname "$file")" && pdflatex -interaction=batchmode -halt-on-error \
-           -output-directory "$latex" "$(basename "$file")" >/dev/null) && echo pdflatex ;;
+           -output-directory "$scratch" "$(basename "$file")" >/dev/null) && echo pdflatex ;;
     # The script inserts into the table the SQLite export created.
-    sql) have sqlite3 && cp "$out/MUSTERI.sqlite" "$latex/script.sqlite" &&
-           sqlite3 "$latex/script.sqlite" "DELETE FROM MUSTERI" && sqlite3 -bail "$latex/script.sqlite" < "$file" &&
-           [[ $(sqlite3 "$latex/script.sqlite" "SELECT count(*) FROM MUSTERI") -gt 0 ]] && echo "sqlite3 (the inserts run)" ;;
+    sql) have sqlite3 && cp "$out/MUSTERI.sqlite" "$scratch/script.sqlite" &&
+           sqlite3 "$scratch/script.sqlite" "DELETE FROM MUSTERI" && sqlite3 -bail "$scratch/script.sqlite" < "$file" &&
+           [[ $(sqlite3 "$scratch/script.sqlite" "SELECT count(*) FROM MUSTERI") -gt 0 ]] && echo "sqlite3 (the inserts run)" ;;
     mdb) have mdb-count && [[ $(mdb-count "$file" "$(mdb-tables -1 "$file" | head -1)" 2>/dev/null) -gt 0 ]] &&
            echo mdbtools ;;
     json|jsonl) have jq && jq -e . "$file" >/dev/null && echo jq ;;
@@ -76,8 +76,8 @@ read_back() {
   esac
 }
 
-latex=$(mktemp -d) converted=$(mktemp -d)
-trap 'rm -rf "$latex" "$converted"' EXIT
+scratch=$(mktemp -d) converted=$(mktemp -d)
+trap 'rm -rf "$scratch" "$converted"' EXIT
 # LibreOffice reads the types no other installed reader does, in one run.
 if have soffice; then
   for type in dif slk rtf doc; do cp "$out/MUSTERI.$type" "$converted/MUSTERI-$type.$type"; done
