@@ -8,13 +8,8 @@
 namespace verimo {
 namespace {
 
-struct IdentEntry {
-  int ident;
-  const char16_t* text;
-};
-
 // Sorted by identifier; one entry for every entry of the string table.
-constexpr IdentEntry kEnglishStringTable[] = {
+constexpr TResourceEntry kEnglishStringTable[] = {
     {res::kExportSourceNotAssigned, u"Export source (%s) is not assigned"},
     {res::kExportSourceClosed, u"Export source (%s) is closed"},
     {res::kExportSourceEmpty, u"Export source (%s) is empty"},
@@ -58,8 +53,7 @@ constexpr IdentEntry kEnglishStringTable[] = {
     {res::kDefaultTableName, u"Table1"},
 };
 
-static_assert(std::is_sorted(std::begin(kEnglishStringTable), std::end(kEnglishStringTable),
-                             [](const IdentEntry& a, const IdentEntry& b) { return a.ident < b.ident; }));
+static_assert(IsSortedByIdent(kEnglishStringTable));
 
 struct CaptionEntry {
   const char16_t* turkish;
@@ -381,11 +375,7 @@ TLanguage LanguageOfLocale(std::string_view localeName) {
 }
 
 std::optional<WideStringView> FindEnglishResourceString(int ident) {
-  const auto* found =
-      std::lower_bound(std::begin(kEnglishStringTable), std::end(kEnglishStringTable), ident,
-                       [](const IdentEntry& entry, int id) { return entry.ident < id; });
-  if (found == std::end(kEnglishStringTable) || found->ident != ident) return std::nullopt;
-  return WideStringView(found->text);
+  return FindInResourceTable(kEnglishStringTable, ident);
 }
 
 std::optional<WideStringView> FindEnglishCaption(WideStringView turkish) {

@@ -1,19 +1,12 @@
 #include "resources/StringTable.h"
 
 #include <algorithm>
-#include <array>
-#include <iterator>
 
 namespace verimo {
 namespace {
 
-struct Entry {
-  int ident;
-  const char16_t* text;
-};
-
 // Sorted by identifier.
-constexpr Entry kStringTable[] = {
+constexpr TResourceEntry kStringTable[] = {
     {res::kExportSourceNotAssigned, u"Export source (%s) is not assigned"},
     {res::kExportSourceClosed, u"Export kaynağı (%s) kapalı"},
     {res::kExportSourceEmpty, u"Export kaynağı (%s) boş"},
@@ -56,16 +49,17 @@ constexpr Entry kStringTable[] = {
     {res::kDefaultTableName, u"Tablo1"},
 };
 
-static_assert(std::is_sorted(std::begin(kStringTable), std::end(kStringTable),
-                             [](const Entry& a, const Entry& b) { return a.ident < b.ident; }));
+static_assert(IsSortedByIdent(kStringTable));
 
 }  // namespace
 
-std::optional<WideStringView> FindResourceString(int ident) {
-  const auto* found = std::lower_bound(std::begin(kStringTable), std::end(kStringTable), ident,
-                                       [](const Entry& entry, int id) { return entry.ident < id; });
-  if (found == std::end(kStringTable) || found->ident != ident) return std::nullopt;
+std::optional<WideStringView> FindInResourceTable(std::span<const TResourceEntry> table, int ident) {
+  const auto found = std::lower_bound(table.begin(), table.end(), ident,
+                                      [](const TResourceEntry& entry, int id) { return entry.ident < id; });
+  if (found == table.end() || found->ident != ident) return std::nullopt;
   return WideStringView(found->text);
 }
+
+std::optional<WideStringView> FindResourceString(int ident) { return FindInResourceTable(kStringTable, ident); }
 
 }  // namespace verimo

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
+#include <span>
 
 #include "core/WideString.h"
 
@@ -61,5 +63,20 @@ constexpr int kLastIdent = 34819;
 
 // The string table's text for an identifier, or nothing.
 std::optional<WideStringView> FindResourceString(int ident);
+
+// One entry of a table of texts by identifier (the string table and its
+// translations), kept sorted by identifier.
+struct TResourceEntry {
+  int ident;
+  const char16_t* text;
+};
+
+constexpr bool IsSortedByIdent(std::span<const TResourceEntry> table) {
+  return std::is_sorted(table.begin(), table.end(),
+                        [](const TResourceEntry& a, const TResourceEntry& b) { return a.ident < b.ident; });
+}
+
+// The text of `ident` in a table sorted by identifier, or nothing.
+std::optional<WideStringView> FindInResourceTable(std::span<const TResourceEntry> table, int ident);
 
 }  // namespace verimo
