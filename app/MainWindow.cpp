@@ -20,6 +20,7 @@
 #include "app/Language.h"
 #include "app/ProgramSettingsDialog.h"
 #include "app/QtText.h"
+#include "core/NonCopyable.h"
 
 namespace verimo {
 namespace {
@@ -29,12 +30,10 @@ constexpr int kClientHeight = 60;
 constexpr int kStatusBarHeight = 19;
 
 // Closes the table when the scope ends, also by an exception.
-class TTableCloser {
+class TTableCloser : private TNonCopyable {
  public:
   explicit TTableCloser(TTable& table) : table_(table) {}
   ~TTableCloser() { table_.Close(); }
-  TTableCloser(const TTableCloser&) = delete;
-  TTableCloser& operator=(const TTableCloser&) = delete;
 
  private:
   TTable& table_;

@@ -17,6 +17,7 @@
 #include "cli/RunControls.h"
 #include "cli/Terminal.h"
 #include "core/Exception.h"
+#include "core/NonCopyable.h"
 
 namespace verimo::cli {
 
@@ -140,7 +141,7 @@ std::string WorkerMessage(const std::string& output) {
   return message;
 }
 
-class TWorker {
+class TWorker : private TNonCopyable {
  public:
   // Starts the export of one table in a child process whose messages come
   // back through a pipe.
@@ -165,8 +166,6 @@ class TWorker {
     if (fd_ >= 0) close(fd_);
     if (pid_ > 0) waitpid(pid_, nullptr, 0);
   }
-  TWorker(const TWorker&) = delete;
-  TWorker& operator=(const TWorker&) = delete;
 
   pid_t Pid() const { return pid_; }
 

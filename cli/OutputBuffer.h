@@ -4,16 +4,16 @@
 #include <string>
 #include <string_view>
 
+#include "core/NonCopyable.h"
+
 namespace verimo::cli {
 
 // Collects output and hands it to a stdio stream in large pieces; the
 // destructor flushes what is left.
-class OutputBuffer {
+class OutputBuffer : private TNonCopyable {
  public:
   explicit OutputBuffer(std::FILE* stream, size_t capacity = 1 << 16);
   ~OutputBuffer();
-  OutputBuffer(const OutputBuffer&) = delete;
-  OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   void Append(std::string_view text);
   void Append(char c);

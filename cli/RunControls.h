@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/NonCopyable.h"
+
 namespace verimo::cli {
 
 // One progress line on the terminal, refreshed a few times a second; into a
@@ -43,12 +45,10 @@ class ProgressLine {
 // Holds back Ctrl-C and termination requests while the export runs, so that
 // the run can stop between records and remove its partial file; the export
 // polls for them with Requested(). The old signal mask returns at the end.
-class InterruptWatch {
+class InterruptWatch : private TNonCopyable {
  public:
   InterruptWatch();
   ~InterruptWatch();
-  InterruptWatch(const InterruptWatch&) = delete;
-  InterruptWatch& operator=(const InterruptWatch&) = delete;
 
   // Takes a pending request, if any.
   bool Requested();

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <iostream>
 
+#include "core/NonCopyable.h"
+
 namespace verimo::cli {
 namespace {
 
 // Turns terminal echo off for its lifetime.
-class EchoOff {
+class EchoOff : private TNonCopyable {
  public:
   EchoOff() {
     if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
@@ -22,8 +24,6 @@ class EchoOff {
   ~EchoOff() {
     if (active_) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
   }
-  EchoOff(const EchoOff&) = delete;
-  EchoOff& operator=(const EchoOff&) = delete;
 
  private:
   termios saved_{};

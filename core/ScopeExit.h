@@ -4,6 +4,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 // Runs an action when the scope ends, whichever way it ends. An action that
@@ -12,11 +14,9 @@ namespace verimo {
 // while an exception is already leaving the scope, the action's own failure
 // is dropped, so that the first failure is the one reported.
 template <class Action>
-class TScopeExit {
+class TScopeExit : private TNonCopyable {
  public:
   explicit TScopeExit(Action action) : action_(std::move(action)) {}
-  TScopeExit(const TScopeExit&) = delete;
-  TScopeExit& operator=(const TScopeExit&) = delete;
   ~TScopeExit() noexcept(false) {
     const bool failing = std::uncaught_exceptions() > exceptionsOnEntry_;
     if (!failing) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/LossTally.h"
+#include "core/NonCopyable.h"
 #include "export/ExportTypes.h"
 #include "export/HTMLExportOptions.h"
 #include "export/ExportOptions.h"
@@ -64,7 +65,7 @@ class TTesselDialogUI {
 // The export dialog component: bound to a source, it shows the export form
 // (Execute) or runs what a settings file describes without one
 // (ExecuteSettings). Its properties are the form's initial state.
-class TTesselDialog : public TExportTypeOptions {
+class TTesselDialog : public TExportTypeOptions, private TNonCopyable {
  public:
   using TNotifyEvent = TTessel::TNotifyEvent;
   using TExportedRecordEvent = TTessel::TExportedRecordEvent;
@@ -77,8 +78,6 @@ class TTesselDialog : public TExportTypeOptions {
 
   TTesselDialog();
   ~TTesselDialog();
-  TTesselDialog(const TTesselDialog&) = delete;
-  TTesselDialog& operator=(const TTesselDialog&) = delete;
 
   TTesselSource ExportSource = esDataSet;
   TDataSet* DataSet = nullptr;

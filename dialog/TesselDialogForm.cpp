@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/NonCopyable.h"
 #include "export/Exporters.h"
 #include "export/ExportRun.h"
 #include "dialog/TesselProgress.h"
@@ -15,12 +16,10 @@ namespace verimo {
 namespace {
 
 // Clears a flag when the scope ends, also by an exception.
-class TRunningScope {
+class TRunningScope : private TNonCopyable {
  public:
   explicit TRunningScope(bool& flag) : flag_(flag) { flag_ = true; }
   ~TRunningScope() { flag_ = false; }
-  TRunningScope(const TRunningScope&) = delete;
-  TRunningScope& operator=(const TRunningScope&) = delete;
 
  private:
   bool& flag_;

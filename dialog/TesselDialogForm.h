@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "export/ExportTypes.h"
 #include "dialog/TesselDialog.h"
 #include "export/ExportOptions.h"
@@ -54,12 +55,10 @@ struct TDialogCaption {
 // Qt form (TTesselDialogF) shows this object and forwards every user action
 // to it; the command line drives it directly. It lives for one Execute.
 // The option pages are the inherited option objects.
-class TTesselDialogForm : public TExportTypeOptions {
+class TTesselDialogForm : public TExportTypeOptions, private TNonCopyable {
  public:
   explicit TTesselDialogForm(TTesselDialog& dialog);
   ~TTesselDialogForm();
-  TTesselDialogForm(const TTesselDialogForm&) = delete;
-  TTesselDialogForm& operator=(const TTesselDialogForm&) = delete;
 
   TTesselDialog& Dialog() { return dialog_; }
   const TTesselDialog& Dialog() const { return dialog_; }

@@ -1,5 +1,6 @@
 #include "engine/SpreadsheetFormat.h"
 
+#include "core/NonCopyable.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
 #include "platform/locale/Formatting.h"
@@ -24,12 +25,10 @@ size_t RunLength(WideStringView text, size_t at, char16_t letter) {
 }
 
 // Literal text, gathered and written as one quoted run.
-class TLiteral {
+class TLiteral : private TNonCopyable {
  public:
   explicit TLiteral(WideString& out) : out_(out) {}
   ~TLiteral() { Flush(); }
-  TLiteral(const TLiteral&) = delete;
-  TLiteral& operator=(const TLiteral&) = delete;
   void Add(char16_t ch) { pending_ += ch; }
   void Add(WideStringView text) { pending_ += text; }
   void Flush() {

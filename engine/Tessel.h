@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "engine/TesselColumns.h"
 #include "engine/TesselFormats.h"
 #include "engine/TesselRow.h"
@@ -41,7 +42,7 @@ struct TTesselPublished {
 // The exporter base: source references, column model, value formatting and
 // the one export loop every format shares. Formats override the virtual
 // steps.
-class TTessel {
+class TTessel : private TNonCopyable {
  public:
   using TNotifyEvent = std::function<void(TTessel& sender)>;
   using TExportedRecordEvent = std::function<void(TTessel& sender, int recNo)>;
@@ -55,8 +56,6 @@ class TTessel {
 
   TTessel();
   virtual ~TTessel();
-  TTessel(const TTessel&) = delete;
-  TTessel& operator=(const TTessel&) = delete;
 
   // Published properties.
   TTesselSource ExportSource = esDataSet;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "engine/TesselSource.h"
 #include "engine/TesselTypes.h"
 #include "core/StringList.h"
@@ -73,14 +74,12 @@ struct TTesselColumnSettings {
 };
 
 // The column model, rebuilt from the source at every run.
-class TTesselColumns {
+class TTesselColumns : private TNonCopyable {
  public:
   using TSettingsReader = std::function<void(TTesselColumnSettings&)>;
 
   explicit TTesselColumns(TSettingsReader readSettings);
   ~TTesselColumns();
-  TTesselColumns(const TTesselColumns&) = delete;
-  TTesselColumns& operator=(const TTesselColumns&) = delete;
 
   // Reads the owner's settings, clears the collection and creates the
   // columns; BLOB fields join only when named or with includeBlobs.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "engine/TesselTypes.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
@@ -37,11 +38,9 @@ class TTesselCustomColumn {
   WideString columnName_;
 };
 
-class TTesselCustomColumns {
+class TTesselCustomColumns : private TNonCopyable {
  public:
   TTesselCustomColumns() = default;
-  TTesselCustomColumns(const TTesselCustomColumns&) = delete;
-  TTesselCustomColumns& operator=(const TTesselCustomColumns&) = delete;
 
   // A new column named "Column%d" with the smallest free number from 0 up;
   // its caption starts equal to the name.

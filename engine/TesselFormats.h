@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/DateTime.h"
+#include "core/NonCopyable.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
 #include "platform/locale/Formatting.h"
@@ -134,7 +135,7 @@ class TTesselFormats {
 // puts back the ones in force when it began, also on an exception; so a
 // run that switched the process-wide separators for its whole length keeps
 // them between conversions.
-class TSeparatorScope {
+class TSeparatorScope : private TNonCopyable {
  public:
   // Inline: a scope is opened for every formatted value.
   explicit TSeparatorScope(const TTesselFormats& formats)
@@ -154,8 +155,6 @@ class TSeparatorScope {
     system_.DateSeparator = date_;
     system_.TimeSeparator = time_;
   }
-  TSeparatorScope(const TSeparatorScope&) = delete;
-  TSeparatorScope& operator=(const TSeparatorScope&) = delete;
 
   // The process-wide settings, with the scope's separators.
   const TFormatSettings& Settings() const { return system_; }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/StringList.h"
 #include "core/WideString.h"
 
@@ -25,12 +26,9 @@ constexpr int kWideTextIniVersion = 400;
 // value reads back without them. Values have no length limit. A key or value
 // holding a line break, a key holding "=" and a section name holding "]"
 // cannot be represented in the syntax and raise verimo::Exception.
-class TTesselIniFile {
+class TTesselIniFile : private TNonCopyable {
  public:
   explicit TTesselIniFile(std::filesystem::path fileName);
-
-  TTesselIniFile(const TTesselIniFile&) = delete;
-  TTesselIniFile& operator=(const TTesselIniFile&) = delete;
 
   const std::filesystem::path& FileName() const { return fileName_; }
 

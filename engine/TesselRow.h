@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
 
@@ -34,11 +35,9 @@ class TTesselCol {
 
 // The current record as the formats get it: one cell per column, in column
 // order, with a case-insensitive name index.
-class TTesselRow {
+class TTesselRow : private TNonCopyable {
  public:
   TTesselRow() = default;
-  TTesselRow(const TTesselRow&) = delete;
-  TTesselRow& operator=(const TTesselRow&) = delete;
 
   // Empties the row and creates one fresh cell per column.
   void Rebuild(const TTesselColumns& columns, const TTesselFormats& formats);

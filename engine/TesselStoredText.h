@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "engine/TesselTypes.h"
 
@@ -29,12 +30,10 @@ bool KeepsAsciiAsBytes(int codePage);
 // dataset stored in a single-byte code page whose ASCII bytes are ASCII,
 // written into an output (a single-byte code page or UTF-8) that keeps
 // ASCII as it is. Everything else goes through the cells.
-class TTesselStoredText {
+class TTesselStoredText : private TNonCopyable {
  public:
   TTesselStoredText();
   ~TTesselStoredText();
-  TTesselStoredText(const TTesselStoredText&) = delete;
-  TTesselStoredText& operator=(const TTesselStoredText&) = delete;
 
   // Plans the run's columns for output in `targetCodePage`
   // (TSingleByteTranscoder::kUtf8 for UTF-8); none when `enabled` is false.

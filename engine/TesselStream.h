@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 enum class TSeekOrigin { Begin, Current, End };
@@ -15,12 +17,10 @@ enum class TSeekOrigin { Begin, Current, End };
 // A seekable byte stream. Writing past the end extends the stream (a gap is
 // filled with zeros); writing inside it overwrites, so formats can patch
 // earlier bytes and splice parts. Failures raise verimo::Exception.
-class TStream {
+class TStream : private TNonCopyable {
  public:
   virtual ~TStream() = default;
   TStream() = default;
-  TStream(const TStream&) = delete;
-  TStream& operator=(const TStream&) = delete;
 
   // Reads up to `count` bytes at the position; returns how many were read.
   virtual size_t Read(void* buffer, size_t count) = 0;

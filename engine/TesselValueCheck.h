@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/LossTally.h"
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -47,12 +48,10 @@ struct TTesselTextLimits {
 // outside the years 1 to 9999 (read as blank, written as the null text),
 // characters the output's code page cannot hold and characters its format
 // forbids, texts longer than its cells hold. Columns that can lose nothing cost nothing per record.
-class TTesselValueCheck {
+class TTesselValueCheck : private TNonCopyable {
  public:
   TTesselValueCheck();
   ~TTesselValueCheck();
-  TTesselValueCheck(const TTesselValueCheck&) = delete;
-  TTesselValueCheck& operator=(const TTesselValueCheck&) = delete;
 
   void Plan(const TTesselColumns& columns, const TTesselTextLimits& limits);
   // Counts what the captions lose, as part of their fields'.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/NonCopyable.h"
 #include "engine/TesselStream.h"
 #include "engine/TesselTypes.h"
 #include "core/WideString.h"
@@ -17,12 +18,10 @@ class TCodePageEncoder;
 // Encodes text in the owner's output encoding and appends it to the target
 // stream. Each format's writer derives from it. The writer neither owns the
 // stream nor the exporter.
-class TTesselWriter {
+class TTesselWriter : private TNonCopyable {
  public:
   TTesselWriter(TTessel* owner, TStream* stream);
   virtual ~TTesselWriter();
-  TTesselWriter(const TTesselWriter&) = delete;
-  TTesselWriter& operator=(const TTesselWriter&) = delete;
 
   // Nothing is written for an empty text, without owner or stream, or for
   // an encoding outside the enumeration.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "export/ExportTypes.h"
 #include "export/StagedTarget.h"
 
@@ -37,12 +38,10 @@ class TExportRunObserver {
 
 // The observer's events connected to the exporter while this object lives;
 // disconnected again on every way out.
-class TObserverConnection {
+class TObserverConnection : private TNonCopyable {
  public:
   TObserverConnection(TTessel& exporter, TExportRunObserver& observer);
   ~TObserverConnection();
-  TObserverConnection(const TObserverConnection&) = delete;
-  TObserverConnection& operator=(const TObserverConnection&) = delete;
 
  private:
   TTessel& exporter_;
@@ -54,7 +53,7 @@ class TObserverConnection {
 // that is not published leaves the target as it was. A database export
 // works on a copy of its own and is in place when Execute returns; the
 // clipboard takes the text when the run is complete.
-class TExportRun {
+class TExportRun : private TNonCopyable {
  public:
   // `keepStopped`: a database keeps the rows a stopped run added (the
   // dialog), or none (the command line).
@@ -63,8 +62,6 @@ class TExportRun {
   // `companions` beside it.
   TExportRun(TTessel& exporter, std::string target, std::vector<std::filesystem::path> companions,
              bool keepStopped = true);
-  TExportRun(const TExportRun&) = delete;
-  TExportRun& operator=(const TExportRun&) = delete;
 
   TTessel& Exporter() const { return exporter_; }
 

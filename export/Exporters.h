@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "export/ExportTypes.h"
 
 namespace verimo {
@@ -17,12 +18,10 @@ struct TExportTypeOptions;
 // of the type table (the ASCII exporter serves TXT, CSV, DIF and SYLK),
 // each created on first use and kept for the set's lifetime, so options set
 // on them persist between runs.
-class TExporters {
+class TExporters : private TNonCopyable {
  public:
   explicit TExporters(TExporterServices services = {});
   ~TExporters();
-  TExporters(const TExporters&) = delete;
-  TExporters& operator=(const TExporters&) = delete;
 
   // The files an export of the type may write beside its target `fileName`.
   static std::vector<std::filesystem::path> CompanionFiles(TAllowedExport type, const std::string& fileName);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "export/ExportTypes.h"
 #include "export/StagedTarget.h"
@@ -91,13 +92,11 @@ void ExportWorkbook(TTessel& exporter, const std::string& target, std::span<cons
 // nothing of itself in the target (its transaction rolled back, its part of
 // the script cut off, the Access working copy dropped), and the tables
 // before it stay.
-class TManyTablesRun {
+class TManyTablesRun : private TNonCopyable {
  public:
   // `exporter` is configured for the kind's type.
   TManyTablesRun(TTessel& exporter, TManyTablesKind kind, std::string target);
   ~TManyTablesRun();
-  TManyTablesRun(const TManyTablesRun&) = delete;
-  TManyTablesRun& operator=(const TManyTablesRun&) = delete;
 
   // Exports the exporter's source as the target's table `name` (from
   // TTargetTableNames), with the observer's events. Raises on a failure,

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 // An export's target and the files written beside it (memo file, pages,
@@ -14,14 +16,12 @@ namespace verimo {
 // companions as they were. The target keeps its own name
 // inside the folder, so that its files link to each other as they will in
 // the end. The folder and whatever is still in it go with this object.
-class TStagedTarget {
+class TStagedTarget : private TNonCopyable {
  public:
   // `companions` are the files the target's type writes beside it, which a
   // run that does not write them must not leave behind from an earlier one.
   TStagedTarget(std::filesystem::path target, std::vector<std::filesystem::path> companions);
   ~TStagedTarget();
-  TStagedTarget(const TStagedTarget&) = delete;
-  TStagedTarget& operator=(const TStagedTarget&) = delete;
 
   // Where the exporter writes the target.
   const std::filesystem::path& Path() const { return path_; }

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 // The database file one Access export works on: a copy of the target (or
@@ -10,12 +12,10 @@ namespace verimo {
 // the target stays exactly as it was, whatever the export did to the copy.
 // While it exists, the target is locked against other writers of this
 // program.
-class TTesselAccessStage {
+class TTesselAccessStage : private TNonCopyable {
  public:
   explicit TTesselAccessStage(std::filesystem::path target);
   ~TTesselAccessStage();
-  TTesselAccessStage(const TTesselAccessStage&) = delete;
-  TTesselAccessStage& operator=(const TTesselAccessStage&) = delete;
 
   const std::filesystem::path& Target() const { return target_; }
   // The working file: the copy of the target, or not yet there when the

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
+
 struct libdeflate_compressor;
 struct z_stream_s;
 
@@ -45,12 +47,10 @@ struct TDeflatedBlock {
 // stream again with zlib, which stops at every block boundary; the inflated
 // bytes are checked against the input on the way. One per thread; each
 // compressor is set up when first used.
-class TBlockDeflater {
+class TBlockDeflater : private TNonCopyable {
  public:
   TBlockDeflater();
   ~TBlockDeflater();
-  TBlockDeflater(const TBlockDeflater&) = delete;
-  TBlockDeflater& operator=(const TBlockDeflater&) = delete;
 
   // libdeflate's `level`: 1 to 12.
   void DeflateLibdeflate(int level, std::string_view input, TDeflatedBlock& block);

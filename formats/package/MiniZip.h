@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 class TDeflatedPart;
@@ -18,15 +20,13 @@ class TDeflatedPart;
 // entry, and the archive is unusable afterwards. Close writes the central
 // directory; an archive that is destroyed without Close is closed too, but
 // without reporting errors (the caller throws it away then).
-class TMiniZip {
+class TMiniZip : private TNonCopyable {
  public:
   enum class TMethod : uint8_t { Deflate, Store };
 
   // Creates (or truncates) the archive file.
   explicit TMiniZip(const std::filesystem::path& archiveName);
   ~TMiniZip();
-  TMiniZip(const TMiniZip&) = delete;
-  TMiniZip& operator=(const TMiniZip&) = delete;
 
   // zlib's level the files AddFile deflates are measured against (see
   // TDeflatedPart).

@@ -2,18 +2,18 @@
 
 #include <filesystem>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 // A private folder for one run, created under the system's temporary
 // directory (TMPDIR honoured) with a unique name, readable by its owner
 // only, and removed with everything in it when the object goes away.
 // A folder that cannot be created raises message 34025.
-class TStagingFolder {
+class TStagingFolder : private TNonCopyable {
  public:
   TStagingFolder();
   ~TStagingFolder();
-  TStagingFolder(const TStagingFolder&) = delete;
-  TStagingFolder& operator=(const TStagingFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
   // Creates `relative` (with its parents) inside the folder and returns its

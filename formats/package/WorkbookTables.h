@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "engine/Tessel.h"
 
@@ -27,7 +28,7 @@ struct TWorkbookTable {
 // it got, left out when stopped before its records); a failure of any
 // table fails the run and leaves no workbook. DataSet and ExportSource are the
 // caller's again after the run.
-class TWorkbookTables {
+class TWorkbookTables : private TNonCopyable {
  public:
   // Called before each table's export begins, its DataSet already set:
   // `table` is its index in Tables. May change the exporter's options for
@@ -44,8 +45,6 @@ class TWorkbookTables {
  protected:
   TWorkbookTables() = default;
   ~TWorkbookTables() = default;
-  TWorkbookTables(const TWorkbookTables&) = delete;
-  TWorkbookTables& operator=(const TWorkbookTables&) = delete;
 
   // Makes each table in turn the source of `exporter` and has
   // `exportTable` export it, until a table is stopped.

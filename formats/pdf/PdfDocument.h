@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "engine/TesselStream.h"
 #include "engine/TesselTypes.h"
@@ -40,13 +41,11 @@ std::string FormatFixed(double value, int decimals);
 // fonts or non-embedded TrueType fonts, and an embedded TrueType subset for
 // characters the 8-bit encoding cannot hold. Every line of PDF syntax ends
 // with a single CR.
-class TPDFDocument {
+class TPDFDocument : private TNonCopyable {
  public:
   // `codePage` is the 8-bit code page text is written in.
   TPDFDocument(TStream& stream, int codePage);
   ~TPDFDocument();
-  TPDFDocument(const TPDFDocument&) = delete;
-  TPDFDocument& operator=(const TPDFDocument&) = delete;
 
   TPDFBox MediaBox{0, 0, 612, 792};
   TPDFBox TrimBox{50, 50, 562, 742};

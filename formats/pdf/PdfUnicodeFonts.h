@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "formats/pdf/TrueTypeSubset.h"
 #include "platform/fonts/FontFiles.h"
@@ -16,7 +17,7 @@ namespace verimo {
 // The TrueType faces a document embeds for the characters its 8-bit
 // encoding cannot hold: each face is written as a Type 0 font (Identity-H,
 // with a ToUnicode map) over a subset of the glyphs the text used.
-class TPDFUnicodeFonts {
+class TPDFUnicodeFonts : private TNonCopyable {
  public:
   struct TFace {
     WideString ResourceName;  // "UnicodeFont1", …
@@ -34,8 +35,6 @@ class TPDFUnicodeFonts {
 
   TPDFUnicodeFonts();
   ~TPDFUnicodeFonts();
-  TPDFUnicodeFonts(const TPDFUnicodeFonts&) = delete;
-  TPDFUnicodeFonts& operator=(const TPDFUnicodeFonts&) = delete;
 
   // The face that draws the character, preferring the family and style
   // given; nullptr when no installed TrueType font has it.

@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/NonCopyable.h"
 #include "engine/TesselIniFile.h"
 #include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
@@ -98,7 +99,7 @@ TCSVScan NarrowCSVCell(WideStringView text, char16_t comma, char16_t quote, char
 WideString AsciiToWide(std::string_view text) { return WideString(text.begin(), text.end()); }
 
 // A bookmark of the source that is returned to and released on every path.
-class SourcePositionGuard {
+class SourcePositionGuard : private TNonCopyable {
  public:
   explicit SourcePositionGuard(const TTesselSourceRefs& source)
       : source_(source), bookmark_(source.GetBookmark()) {}
@@ -109,8 +110,6 @@ class SourcePositionGuard {
     }
     source_.FreeBookmark(bookmark_);
   }
-  SourcePositionGuard(const SourcePositionGuard&) = delete;
-  SourcePositionGuard& operator=(const SourcePositionGuard&) = delete;
 
  private:
   TTesselSourceRefs source_;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -148,12 +149,10 @@ void WriteWordRecord(TbiffSink& sink, uint16_t id, uint16_t value);
 
 // A record that owns its data and may be longer than one record holds: it is
 // then written as the record and CONTINUE records of at most 8220 bytes each.
-class TbiffRecord {
+class TbiffRecord : private TNonCopyable {
  public:
   TbiffRecord(uint16_t id, std::vector<uint8_t> data) : id_(id), data_(std::move(data)) {}
   virtual ~TbiffRecord() = default;
-  TbiffRecord(const TbiffRecord&) = delete;
-  TbiffRecord& operator=(const TbiffRecord&) = delete;
 
   uint16_t Id() const { return id_; }
   virtual size_t GetDataSize() const { return data_.size(); }

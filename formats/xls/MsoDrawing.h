@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -31,12 +32,10 @@ class TmsoBytes {
 
 // An Office drawing record: an 8-byte header (version and instance, type,
 // data length) and its data.
-class TmsoObject {
+class TmsoObject : private TNonCopyable {
  public:
   TmsoObject(uint16_t type, uint8_t version, uint16_t instance) : type_(type), version_(version), instance_(instance) {}
   virtual ~TmsoObject() = default;
-  TmsoObject(const TmsoObject&) = delete;
-  TmsoObject& operator=(const TmsoObject&) = delete;
 
   // The size with the header.
   virtual size_t GetSize() const { return 8 + DataSize(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Exception.h"
+#include "core/NonCopyable.h"
 
 namespace verimo::xls {
 
@@ -27,12 +28,10 @@ void WriteBytesRecord(TbiffSink& sink, uint16_t id, const std::string& data) {
 void WriteBytesRecord(TbiffSink& sink, uint16_t id, const TmsoBytes& data) { WriteBytesRecord(sink, id, data.Bytes()); }
 
 // Cells written while this lives leave the sheet's extents as they are.
-class TFrozenExtents {
+class TFrozenExtents : private TNonCopyable {
  public:
   explicit TFrozenExtents(TxlsWorkbook& workbook) : workbook_(workbook) { workbook_.FreezeExtents(true); }
   ~TFrozenExtents() { workbook_.FreezeExtents(false); }
-  TFrozenExtents(const TFrozenExtents&) = delete;
-  TFrozenExtents& operator=(const TFrozenExtents&) = delete;
 
  private:
   TxlsWorkbook& workbook_;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "formats/xls/BiffRecords.h"
 #include "platform/storage/SpillBuffer.h"
@@ -21,7 +22,7 @@ namespace verimo {
 // most kIndexedStrings texts of kIndexedChars characters in all. Once it is
 // full, a text it does not hold gets a new entry even when it came before,
 // which readers take just as well; texts already held keep sharing.
-class TsstStrings {
+class TsstStrings : private TNonCopyable {
  public:
   // The most UTF-16 code units a cell text holds; longer texts are cut.
   static constexpr size_t kMaxLength = 32767;
@@ -33,8 +34,6 @@ class TsstStrings {
   // `spillFolder`: where the temporary file goes; the current folder when empty.
   explicit TsstStrings(std::filesystem::path spillFolder = {});
   ~TsstStrings();
-  TsstStrings(const TsstStrings&) = delete;
-  TsstStrings& operator=(const TsstStrings&) = delete;
 
   // The index of the text (cut to kMaxLength) in the table; a text the
   // index holds keeps its index and only raises the total count.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "formats/xls/BiffRecords.h"
 #include "formats/xls/XlsFormats.h"
@@ -65,15 +66,13 @@ enum class TxlsFormulaFunction : uint16_t { Sum = 4, Average = 5, Min = 6, Max =
 // globals (formats, sheet directory, shared strings) go in front of the
 // worksheets and the sheet offsets are filled in. The shared strings wait
 // in a temporary file beside the workbook once they outgrow a few MB.
-class TxlsWorkbook {
+class TxlsWorkbook : private TNonCopyable {
  public:
   static constexpr int kMaxRows = 65536;
   static constexpr int kMaxColumns = 256;
 
   TxlsWorkbook();
   ~TxlsWorkbook();
-  TxlsWorkbook(const TxlsWorkbook&) = delete;
-  TxlsWorkbook& operator=(const TxlsWorkbook&) = delete;
 
   // Creates the file ("Cannot create file %s" when it cannot).
   void OpenWorkbookFile(const std::filesystem::path& fileName);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/Exception.h"
+#include "core/NonCopyable.h"
 #include "platform/shell/Shell.h"
 
 namespace verimo {
@@ -20,12 +21,10 @@ bool HasEnvironment(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-class TFd {
+class TFd : private TNonCopyable {
  public:
   explicit TFd(int fd = -1) : fd_(fd) {}
   ~TFd() { Close(); }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
   int Get() const { return fd_; }
   void Close() {
     if (fd_ >= 0) ::close(fd_);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
 #include "platform/data/FieldType.h"
@@ -83,11 +84,9 @@ struct TBookmark {
 // source of database kind has. Navigation follows the classic cursor model:
 // after First the cursor is on the first record, or Eof is true when there
 // are none; Next past the last record sets Eof.
-class TDataSet {
+class TDataSet : private TNonCopyable {
  public:
   virtual ~TDataSet();
-  TDataSet(const TDataSet&) = delete;
-  TDataSet& operator=(const TDataSet&) = delete;
 
   void Open();
   void Close();

@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -20,12 +21,10 @@ struct TFontFile {
 
 // Finds installed TrueType (glyf) fonts through fontconfig: the best match
 // of a family and style that has a glyph for a character.
-class TFontFileFinder {
+class TFontFileFinder : private TNonCopyable {
  public:
   TFontFileFinder();
   ~TFontFileFinder();
-  TFontFileFinder(const TFontFileFinder&) = delete;
-  TFontFileFinder& operator=(const TFontFileFinder&) = delete;
 
   // The family goes through FontFamilyFor first; nothing when no TrueType
   // font installed has the character.

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "core/Exception.h"
+#include "core/NonCopyable.h"
 #include "platform/fonts/TextMeasurer.h"
 
 namespace verimo {
@@ -34,7 +35,7 @@ struct TFace {
   std::map<FT_UInt, TAdvances> advances;
 };
 
-class TFreeTypeMeasurer : public TTextMeasurer {
+class TFreeTypeMeasurer : public TTextMeasurer, private TNonCopyable {
  public:
   TFreeTypeMeasurer() {
     if (FT_Init_FreeType(&library_) != 0) throw Exception("FreeType could not be started");
@@ -51,9 +52,6 @@ class TFreeTypeMeasurer : public TTextMeasurer {
     FT_Done_FreeType(library_);
     FcConfigDestroy(config_);
   }
-
-  TFreeTypeMeasurer(const TFreeTypeMeasurer&) = delete;
-  TFreeTypeMeasurer& operator=(const TFreeTypeMeasurer&) = delete;
 
   std::vector<int> CharWidths(const TFontDescription& font, WideStringView text) override {
     TSized sized = SizedFace(font);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/StringList.h"
 #include "core/Variant.h"
 #include "core/WideString.h"
@@ -68,12 +69,10 @@ enum class TJetExecuteOption { eoExecuteNoRecords };
 // the rows of a prepared "insert into" go into a private copy of the file
 // that Close (or, without error reporting, the destructor) saves. Rows
 // inserted before a failing one are kept.
-class TJetCommand {
+class TJetCommand : private TNonCopyable {
  public:
   TJetCommand();
   ~TJetCommand();
-  TJetCommand(const TJetCommand&) = delete;
-  TJetCommand& operator=(const TJetCommand&) = delete;
 
   WideString ConnectionString;
   std::vector<TJetExecuteOption> ExecuteOptions;

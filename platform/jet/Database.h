@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "platform/jet/Header.h"
 #include "platform/jet/PageFile.h"
@@ -32,7 +33,7 @@ constexpr int32_t kSystemObjectFlags = static_cast<int32_t>(0x80000000u);
 // private copy beside the file; Commit replaces the file with the copy in
 // one rename, so a failure or a crash never leaves a half-written file.
 // Without Commit the original stays as it was.
-class Database {
+class Database : private TNonCopyable {
  public:
   // Creates a new, empty database; fails when the file already exists.
   static void CreateFile(const std::filesystem::path& path, const WideString& password);
@@ -42,8 +43,6 @@ class Database {
   static std::unique_ptr<Database> Open(const std::filesystem::path& path, const WideString& password,
                                         bool forWriting = true);
 
-  Database(const Database&) = delete;
-  Database& operator=(const Database&) = delete;
   ~Database();
 
   const std::filesystem::path& Path() const { return path_; }

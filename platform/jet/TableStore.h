@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/Variant.h"
 #include "platform/jet/DataPage.h"
 #include "platform/jet/PageFile.h"
@@ -39,7 +40,7 @@ class LongValueStore {
 
 // One table of an open database: its definition, its pages, and the rows
 // being appended a page at a time.
-class TableStore {
+class TableStore : private TNonCopyable {
  public:
   // A new table; `definitionPage` is a reserved page for the definition's
   // first page, or 0 to reserve one.
@@ -47,8 +48,6 @@ class TableStore {
   // A table this writer stored before; raises verimo::Exception when its
   // pages are not what this writer writes.
   static std::unique_ptr<TableStore> Load(PageFile& file, uint32_t definitionPage);
-  TableStore(const TableStore&) = delete;
-  TableStore& operator=(const TableStore&) = delete;
 
   uint32_t DefinitionPage() const { return definitionPages_.front(); }
   const TableDefinition& Definition() const { return definition_; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -54,12 +55,10 @@ TFormatSettings& GlobalFormatSettings();
 
 // Keeps a copy of the process-wide settings and puts it back when the scope
 // ends, also by an exception (a run that forces its own separators, tests).
-class TGlobalFormatSettingsScope {
+class TGlobalFormatSettingsScope : private TNonCopyable {
  public:
   TGlobalFormatSettingsScope() : saved_(GlobalFormatSettings()) {}
   ~TGlobalFormatSettingsScope() { GlobalFormatSettings() = saved_; }
-  TGlobalFormatSettingsScope(const TGlobalFormatSettingsScope&) = delete;
-  TGlobalFormatSettingsScope& operator=(const TGlobalFormatSettingsScope&) = delete;
 
  private:
   TFormatSettings saved_;

@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <array>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo::locale_detail {
 
 // Collects a text in a small array and appends it to the string in large
 // pieces: dates, times and numbers are many pieces of one or two characters.
-class TextBuffer {
+class TextBuffer : private TNonCopyable {
  public:
   explicit TextBuffer(WideString& out) : out_(out) {}
-  TextBuffer(const TextBuffer&) = delete;
-  TextBuffer& operator=(const TextBuffer&) = delete;
 
   void operator+=(char16_t c) {
     if (used_ == kCapacity) Flush();

@@ -4,16 +4,16 @@
 #include <span>
 #include <string>
 
+#include "core/NonCopyable.h"
+
 namespace verimo::paradox {
 
 // A file opened for reading at given offsets; closed when destroyed.
-class BinaryFile {
+class BinaryFile : private TNonCopyable {
  public:
   // Raises verimo::Exception naming the file when it cannot be opened.
   explicit BinaryFile(std::string path);
   ~BinaryFile();
-  BinaryFile(const BinaryFile&) = delete;
-  BinaryFile& operator=(const BinaryFile&) = delete;
 
   const std::string& Path() const { return path_; }
   int64_t Size() const { return size_; }

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 namespace shell_detail {
@@ -57,7 +59,7 @@ inline std::string ResolveProgram(const std::string& program) {
   return {};
 }
 
-class Pipe {
+class Pipe : private TNonCopyable {
  public:
   Pipe() {
     if (pipe2(fds_, O_CLOEXEC) != 0) fds_[0] = fds_[1] = -1;
@@ -66,8 +68,6 @@ class Pipe {
     CloseRead();
     CloseWrite();
   }
-  Pipe(const Pipe&) = delete;
-  Pipe& operator=(const Pipe&) = delete;
   bool IsOpen() const { return fds_[0] >= 0; }
   int ReadEnd() const { return fds_[0]; }
   int WriteEnd() const { return fds_[1]; }

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 // What putting a file in place does when a file is already at the target.
@@ -22,14 +24,12 @@ bool PublishFile(const std::filesystem::path& written, const std::filesystem::pa
 // so no two writers ever share it, with the permissions a newly created
 // file gets). Commit puts it in the target's place; without Commit it is
 // removed again and the target stays as it was.
-class TAtomicOutput {
+class TAtomicOutput : private TNonCopyable {
  public:
   // Raises verimo::Exception naming the target when the file cannot be
   // created (a missing or read-only folder).
   explicit TAtomicOutput(std::filesystem::path target);
   ~TAtomicOutput();
-  TAtomicOutput(const TAtomicOutput&) = delete;
-  TAtomicOutput& operator=(const TAtomicOutput&) = delete;
 
   const std::filesystem::path& Target() const { return target_; }
   // The temporary file, to be written by its name or through Descriptor.

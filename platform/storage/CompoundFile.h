@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 
 namespace verimo {
@@ -17,7 +18,7 @@ namespace verimo {
 // in front of it. Memory stays bounded by the write buffer. Bytes of the
 // body already written can still be patched in place until the head
 // starts. The output is deterministic: times and class ids are zero.
-class TCompoundFileWriter {
+class TCompoundFileWriter : private TNonCopyable {
  public:
   static constexpr size_t kSectorSize = 512;
   // Streams below this size would belong in a mini stream; they are padded
@@ -30,8 +31,6 @@ class TCompoundFileWriter {
   // Creates (or truncates) the file. Raises verimo::Exception when it cannot.
   TCompoundFileWriter(const std::filesystem::path& path, WideStringView streamName);
   ~TCompoundFileWriter();
-  TCompoundFileWriter(const TCompoundFileWriter&) = delete;
-  TCompoundFileWriter& operator=(const TCompoundFileWriter&) = delete;
 
   // Appends bytes to the body.
   void Write(const void* data, size_t size);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/NonCopyable.h"
+
 namespace verimo {
 
 // Bytes appended in order and read back in order: held in memory up to a
@@ -13,12 +15,10 @@ namespace verimo {
 // name (or loses it as soon as it is made), so it goes away with the
 // object, and with the process however that ends. Every failure raises
 // verimo::Exception naming the folder.
-class TSpillBuffer {
+class TSpillBuffer : private TNonCopyable {
  public:
   TSpillBuffer(std::filesystem::path folder, size_t memoryLimit);
   ~TSpillBuffer();
-  TSpillBuffer(const TSpillBuffer&) = delete;
-  TSpillBuffer& operator=(const TSpillBuffer&) = delete;
 
   void Append(const void* data, size_t size);
   uint64_t Size() const { return fileSize_ + memory_.size(); }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "engine/TesselStream.h"
 #include "formats/package/StagingFolder.h"
@@ -19,7 +20,7 @@ class TDocxDocument;
 // are written (on worker threads), so only its compressed bytes reach the
 // staging folder; the archive takes them as they are. Lives for one run;
 // the staging folder goes with it.
-class TDocxFileMaker {
+class TDocxFileMaker : private TNonCopyable {
  public:
   // `groups`: the columns of each table (one table of every column, or
   // column groups that each begin with the first column and each go on a
@@ -29,8 +30,6 @@ class TDocxFileMaker {
                  std::vector<std::vector<int>> groups, std::vector<std::vector<int>> widths,
                  TTesselPageOrientation orientation);
   ~TDocxFileMaker();
-  TDocxFileMaker(const TDocxFileMaker&) = delete;
-  TDocxFileMaker& operator=(const TDocxFileMaker&) = delete;
 
   // Creates the package folders, writes the fixed parts and opens the document.
   void Begin();

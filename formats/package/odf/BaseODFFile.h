@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "formats/package/BaseArchiveClass.h"
 #include "formats/package/StagingFolder.h"
@@ -30,7 +31,7 @@ struct TStagingHolder {
 // threads when Parallel is set), so it is never held in memory nor kept
 // uncompressed; at the end its compressed bytes go into the archive as they
 // are. Lives for one run; the staging folder goes with it.
-class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
+class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass, private TNonCopyable {
  public:
   enum TDocumentKind : int { dkNotSet = -1, dkText = 0, dkSpreadsheet = 1 };
   // Writes the elements of one style group (inside office:font-face-decls,
@@ -39,8 +40,6 @@ class TBaseODFFile : private odf::TStagingHolder, public TBaseArchiveClass {
 
   TBaseODFFile();
   ~TBaseODFFile();
-  TBaseODFFile(const TBaseODFFile&) = delete;
-  TBaseODFFile& operator=(const TBaseODFFile&) = delete;
 
   TDocumentKind DocumentKind = dkNotSet;
 

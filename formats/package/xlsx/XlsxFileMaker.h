@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/NonCopyable.h"
 #include "core/WideString.h"
 #include "formats/package/StagingFolder.h"
 #include "formats/package/xlsx/XlsxOptions.h"
@@ -23,12 +24,10 @@ class TXlsxWorksheet;
 // than a sheet holds continues on further sheets, each starting with the
 // table's caption row again. Lives for one run; the staging folder goes
 // with it.
-class TXlsxFileMaker {
+class TXlsxFileMaker : private TNonCopyable {
  public:
   TXlsxFileMaker(std::filesystem::path outputFileName, const TTesselXlsxOptions& options);
   ~TXlsxFileMaker();
-  TXlsxFileMaker(const TXlsxFileMaker&) = delete;
-  TXlsxFileMaker& operator=(const TXlsxFileMaker&) = delete;
 
   // Rows per sheet (a smaller number for tests of the continuation).
   int SheetRowLimit = kMaxSheetRows;
