@@ -148,10 +148,7 @@ void TTesselDialogForm::ResetFormatsFromDialog() {
   Formats.BooleanTrue = source.BooleanTrue();
   Formats.BooleanFalse = source.BooleanFalse();
   Formats.NullString = source.NullString();
-  Formats.DecimalSeparator = source.DecimalSeparator;
-  Formats.ThousandSeparator = source.ThousandSeparator;
-  Formats.DateSeparator = source.DateSeparator;
-  Formats.TimeSeparator = source.TimeSeparator;
+  Formats.Separators() = source.Separators();
 }
 
 // ------------------------------------------------------------ export type
@@ -380,10 +377,7 @@ void TTesselDialogForm::CopyCommonSettings(TTessel& exporter) const {
   formats.SetBooleanTrue(Formats.BooleanTrue);
   formats.SetBooleanFalse(Formats.BooleanFalse);
   formats.SetNullString(Formats.NullString);
-  formats.DecimalSeparator = Formats.DecimalSeparator;
-  formats.ThousandSeparator = Formats.ThousandSeparator;
-  formats.DateSeparator = Formats.DateSeparator;
-  formats.TimeSeparator = Formats.TimeSeparator;
+  formats.Separators() = Formats.Separators();
   exporter.UserFormats.Clear();
   for (const TDialogUserFormat& entry : userFormats_) exporter.UserFormats.Add(entry.Field + u"=" + entry.Pattern);
 

@@ -10,6 +10,7 @@
 #include "export/ExportOptions.h"
 #include "engine/TesselTypes.h"
 #include "core/StringList.h"
+#include "platform/locale/Separators.h"
 
 namespace verimo {
 
@@ -27,12 +28,8 @@ struct TDialogField {
 };
 
 // The nine patterns and texts and the four separators of the "Biçimler" page.
-struct TDialogFormatTexts {
+struct TDialogFormatTexts : TSeparators {
   WideString Integer, Float, Date, Time, DateTime, Currency, BooleanTrue, BooleanFalse, NullString;
-  char16_t DecimalSeparator = u'.';
-  char16_t ThousandSeparator = u',';
-  char16_t DateSeparator = u'/';
-  char16_t TimeSeparator = u':';
   friend bool operator==(const TDialogFormatTexts&, const TDialogFormatTexts&) = default;
 };
 

@@ -39,10 +39,7 @@ WideString DateTimeToText(TDateTime value, const TFormatSettings& settings) {
 
 TTesselFormatDefaults TTesselFormatDefaults::FromSettings(const TFormatSettings& settings) {
   TTesselFormatDefaults defaults;
-  defaults.DecimalSeparator = settings.DecimalSeparator;
-  defaults.ThousandSeparator = settings.ThousandSeparator;
-  defaults.DateSeparator = settings.DateSeparator;
-  defaults.TimeSeparator = settings.TimeSeparator;
+  defaults.Separators() = settings.Separators();
   defaults.DateFormat = settings.ShortDateFormat;
   defaults.TimeFormat = settings.ShortTimeFormat;
   defaults.DateTimeFormat = settings.ShortDateFormat + u" " + settings.ShortTimeFormat;
@@ -93,10 +90,7 @@ void TTesselFormats::Assign(const TTesselFormats& source) {
   SetBooleanTrue(source.booleanTrue_);
   SetBooleanFalse(source.booleanFalse_);
   SetNullString(source.nullString_);
-  DecimalSeparator = source.DecimalSeparator;
-  ThousandSeparator = source.ThousandSeparator;
-  DateSeparator = source.DateSeparator;
-  TimeSeparator = source.TimeSeparator;
+  Separators() = source.Separators();
   KeepOriginalFormat = source.KeepOriginalFormat;
 }
 
@@ -109,34 +103,19 @@ void TTesselFormats::ResetFormats() {
   currencyFormat_ = defaults_.CurrencyFormat;
   booleanTrue_ = kDefaultBooleanTrue;
   booleanFalse_ = kDefaultBooleanFalse;
-  DecimalSeparator = defaults_.DecimalSeparator;
-  ThousandSeparator = defaults_.ThousandSeparator;
-  DateSeparator = defaults_.DateSeparator;
-  TimeSeparator = defaults_.TimeSeparator;
+  Separators() = defaults_.Separators();
 }
 
 void TTesselFormats::StoreSeparators() {
-  const TFormatSettings& system = GlobalFormatSettings();
-  savedDecimalSeparator_ = system.DecimalSeparator;
-  savedThousandSeparator_ = system.ThousandSeparator;
-  savedDateSeparator_ = system.DateSeparator;
-  savedTimeSeparator_ = system.TimeSeparator;
+  savedSeparators_ = GlobalFormatSettings().Separators();
 }
 
 void TTesselFormats::ApplySeparators() const {
-  TFormatSettings& system = GlobalFormatSettings();
-  system.DecimalSeparator = DecimalSeparator;
-  system.ThousandSeparator = ThousandSeparator;
-  system.DateSeparator = DateSeparator;
-  system.TimeSeparator = TimeSeparator;
+  GlobalFormatSettings().Separators() = Separators();
 }
 
 void TTesselFormats::RestoreSeparators() const {
-  TFormatSettings& system = GlobalFormatSettings();
-  system.DecimalSeparator = savedDecimalSeparator_;
-  system.ThousandSeparator = savedThousandSeparator_;
-  system.DateSeparator = savedDateSeparator_;
-  system.TimeSeparator = savedTimeSeparator_;
+  GlobalFormatSettings().Separators() = savedSeparators_;
 }
 
 bool TTesselFormats::IsStored(std::string_view name) const {

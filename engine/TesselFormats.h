@@ -13,11 +13,7 @@ namespace verimo {
 
 // The separators and patterns an exporter starts from, computed from a
 // locale's settings.
-struct TTesselFormatDefaults {
-  char16_t DecimalSeparator = u'.';
-  char16_t ThousandSeparator = u',';
-  char16_t DateSeparator = u'/';
-  char16_t TimeSeparator = u':';
+struct TTesselFormatDefaults : TSeparators {
   WideString DateFormat;      // short date pattern
   WideString TimeFormat;      // short time pattern
   WideString DateTimeFormat;  // short date, one space, short time
@@ -32,9 +28,10 @@ constexpr char16_t kDefaultBooleanTrue[] = u"true";
 constexpr char16_t kDefaultBooleanFalse[] = u"false";
 
 // Value patterns, separators, Boolean texts and the null text of one
-// exporter. The separators are switched into the process-wide settings
-// only for the length of one conversion (TSeparatorScope).
-class TTesselFormats {
+// exporter. The separators (the base's) are accepted unchanged, whatever
+// the value, and are switched into the process-wide settings only for the
+// length of one conversion (TSeparatorScope).
+class TTesselFormats : public TSeparators {
  public:
   // Defaults from the process-wide settings, which hold the user locale's
   // (tests pin them first), or from another locale's settings:
@@ -42,11 +39,6 @@ class TTesselFormats {
   TTesselFormats();
   explicit TTesselFormats(const TTesselFormatDefaults& defaults);
 
-  // Accepted unchanged, whatever the value.
-  char16_t DecimalSeparator = u'.';
-  char16_t ThousandSeparator = u',';
-  char16_t DateSeparator = u'/';
-  char16_t TimeSeparator = u':';
   // Values are exported with the source's own text, without patterns.
   bool KeepOriginalFormat = false;
 
@@ -125,10 +117,7 @@ class TTesselFormats {
   WideString nullString_;
 
   // The process-wide separators to restore after a conversion.
-  char16_t savedDecimalSeparator_ = u'.';
-  char16_t savedThousandSeparator_ = u',';
-  char16_t savedDateSeparator_ = u'/';
-  char16_t savedTimeSeparator_ = u':';
+  TSeparators savedSeparators_;
 };
 
 // Applies a formats object's separators for the lifetime of the scope and
@@ -139,32 +128,17 @@ class TSeparatorScope : private TNonCopyable {
  public:
   // Inline: a scope is opened for every formatted value.
   explicit TSeparatorScope(const TTesselFormats& formats)
-      : system_(GlobalFormatSettings()),
-        decimal_(system_.DecimalSeparator),
-        thousand_(system_.ThousandSeparator),
-        date_(system_.DateSeparator),
-        time_(system_.TimeSeparator) {
-    system_.DecimalSeparator = formats.DecimalSeparator;
-    system_.ThousandSeparator = formats.ThousandSeparator;
-    system_.DateSeparator = formats.DateSeparator;
-    system_.TimeSeparator = formats.TimeSeparator;
+      : system_(GlobalFormatSettings()), saved_(system_.Separators()) {
+    system_.Separators() = formats.Separators();
   }
-  ~TSeparatorScope() {
-    system_.DecimalSeparator = decimal_;
-    system_.ThousandSeparator = thousand_;
-    system_.DateSeparator = date_;
-    system_.TimeSeparator = time_;
-  }
+  ~TSeparatorScope() { system_.Separators() = saved_; }
 
   // The process-wide settings, with the scope's separators.
   const TFormatSettings& Settings() const { return system_; }
 
  private:
   TFormatSettings& system_;
-  char16_t decimal_;
-  char16_t thousand_;
-  char16_t date_;
-  char16_t time_;
+  TSeparators saved_;
 };
 
 // A value as text without a pattern, with the process-wide settings: the

@@ -11,20 +11,14 @@ WideStringView Trimmed(WideStringView text) {
 
 TFormatSettings DateSettingsFor(const TTesselFormats& formats, const TFormatSettings& locale) {
   TFormatSettings settings = locale;
-  settings.DecimalSeparator = formats.DecimalSeparator;
-  settings.ThousandSeparator = formats.ThousandSeparator;
-  settings.DateSeparator = formats.DateSeparator;
-  settings.TimeSeparator = formats.TimeSeparator;
+  settings.Separators() = formats.Separators();
   settings.ShortDateFormat = formats.DateFormat();
   return settings;
 }
 
 TJetFormatSettings NumberSettingsFor(const TTesselFormats& formats, const TFormatSettings& locale) {
   TJetFormatSettings settings;
-  settings.DecimalSeparator = formats.DecimalSeparator;
-  settings.ThousandSeparator = formats.ThousandSeparator;
-  settings.DateSeparator = formats.DateSeparator;
-  settings.TimeSeparator = formats.TimeSeparator;
+  settings.Separators() = formats.Separators();
   settings.ShortDateFormat = formats.DateFormat();
   settings.TimeAMString = locale.TimeAMString;
   settings.TimePMString = locale.TimePMString;

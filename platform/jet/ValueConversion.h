@@ -7,16 +7,13 @@
 #include "core/Variant.h"
 #include "core/WideString.h"
 #include "platform/jet/TableDefinition.h"
+#include "platform/locale/Separators.h"
 
 namespace verimo {
 
 // The conventions of the texts handed to an insert command, as the
 // exporter's formats write them.
-struct TJetFormatSettings {
-  char16_t DecimalSeparator = u'.';
-  char16_t ThousandSeparator = u',';
-  char16_t DateSeparator = u'/';
-  char16_t TimeSeparator = u':';
+struct TJetFormatSettings : TSeparators {
   // Only the order of the day, month and year fields matters.
   WideString ShortDateFormat = u"M/d/yyyy";
   WideString TimeAMString = u"AM";

@@ -8,17 +8,14 @@
 #include "core/DateTime.h"
 #include "core/NonCopyable.h"
 #include "core/WideString.h"
+#include "platform/locale/Separators.h"
 
 namespace verimo {
 
 // The number, date and currency conventions that formatting and parsing
 // follow: the user locale's, or an exporter's own separators switched in
 // for the length of a conversion.
-struct TFormatSettings {
-  char16_t DecimalSeparator = u'.';
-  char16_t ThousandSeparator = u',';
-  char16_t DateSeparator = u'/';
-  char16_t TimeSeparator = u':';
+struct TFormatSettings : TSeparators {
   char16_t ListSeparator = u',';
   WideString ShortDateFormat = u"M/d/yyyy";
   WideString LongDateFormat = u"dddd, MMMM d, yyyy";
