@@ -13,7 +13,7 @@ TTesselDialog::TTesselDialog()
 TTesselDialog::~TTesselDialog() = default;
 
 TTesselSourceRefs TTesselDialog::Source() const {
-  return {ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
+  return {*this};
 }
 
 // The field lists show every column of the source; the dialog's own

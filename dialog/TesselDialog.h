@@ -65,7 +65,7 @@ class TTesselDialogUI {
 // The export dialog component: bound to a source, it shows the export form
 // (Execute) or runs what a settings file describes without one
 // (ExecuteSettings). Its properties are the form's initial state.
-class TTesselDialog : public TExportTypeOptions, private TNonCopyable {
+class TTesselDialog : public TExportTypeOptions, public TTesselSourceProperties, private TNonCopyable {
  public:
   using TNotifyEvent = TTessel::TNotifyEvent;
   using TExportedRecordEvent = TTessel::TExportedRecordEvent;
@@ -78,13 +78,6 @@ class TTesselDialog : public TExportTypeOptions, private TNonCopyable {
 
   TTesselDialog();
   ~TTesselDialog();
-
-  TTesselSource ExportSource = esDataSet;
-  TDataSet* DataSet = nullptr;
-  TTesselCustomSource* CustomSource = nullptr;
-  TListView* ListView = nullptr;
-  TDBGrid* DBGrid = nullptr;
-  TStringGrid* StringGrid = nullptr;
 
   TAllowedExports AllowedExports = TAllowedExports::All();
   TCommonOptions CommonOptions;

@@ -381,12 +381,8 @@ void TTesselDialogForm::CopyCommonSettings(TTessel& exporter) const {
   exporter.UserFormats.Clear();
   for (const TDialogUserFormat& entry : userFormats_) exporter.UserFormats.Add(entry.Field + u"=" + entry.Pattern);
 
-  exporter.ExportSource = dialog_.ExportSource;
-  exporter.DataSet = dialog_.DataSet;
-  exporter.CustomSource = dialog_.CustomSource;
-  exporter.ListView = dialog_.ListView;
-  exporter.DBGrid = dialog_.DBGrid;
-  exporter.StringGrid = dialog_.StringGrid;
+  TTesselSourceProperties& exporterSource = exporter;
+  exporterSource = dialog_;
 
   if (exporter.Published().Captions) {
     exporter.AllowCaptions = AllowCaptions;

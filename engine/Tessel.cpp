@@ -304,7 +304,7 @@ bool TTessel::CellTextIsValueText(int index) const {
 // --- source operations ---
 
 TTesselSourceRefs TTessel::Source() const {
-  return {ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
+  return {*this};
 }
 
 void TTessel::CheckSource() const { Source().CheckSource(); }

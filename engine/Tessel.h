@@ -21,10 +21,6 @@
 namespace verimo {
 
 class TTesselIniFile;
-class TListView;
-class TDBGrid;
-class TStringGrid;
-class TTesselCustomSource;
 
 // Which of the properties declared in the base a descendant publishes
 // (the column build reads only published ones).
@@ -42,7 +38,7 @@ struct TTesselPublished {
 // The exporter base: source references, column model, value formatting and
 // the one export loop every format shares. Formats override the virtual
 // steps.
-class TTessel : private TNonCopyable {
+class TTessel : public TTesselSourceProperties, private TNonCopyable {
  public:
   using TNotifyEvent = std::function<void(TTessel& sender)>;
   using TExportedRecordEvent = std::function<void(TTessel& sender, int recNo)>;
@@ -57,13 +53,7 @@ class TTessel : private TNonCopyable {
   TTessel();
   virtual ~TTessel();
 
-  // Published properties.
-  TTesselSource ExportSource = esDataSet;
-  TDataSet* DataSet = nullptr;
-  TTesselCustomSource* CustomSource = nullptr;
-  TListView* ListView = nullptr;
-  TDBGrid* DBGrid = nullptr;
-  TStringGrid* StringGrid = nullptr;
+  // Published properties, after the source ones of the base.
   TStringList ExportedFields;
   bool CurrentRecordOnly = false;
   bool GoToFirstRecord = true;

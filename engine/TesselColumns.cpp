@@ -268,7 +268,7 @@ const TDateTimePattern& TTesselColumns::DateTimePatternOf(int index) const {
 void TTesselColumns::AddNamedColumns(bool /*includeBlobs: named BLOB fields always join*/) {
   const TTesselSourceRefs& source = settings_.Source;
   for (const WideString& name : *settings_.ExportedFields) {
-    switch (source.Kind) {
+    switch (source.ExportSource) {
       case esDataSet: {
         if (source.DataSet == nullptr) break;
         TField& field = source.DataSet->FieldByName(name);
@@ -326,7 +326,7 @@ void TTesselColumns::AddAllColumns(bool includeBlobs) {
     if (field.IsBlob() && !includeBlobs) return false;
     return !(settings_.OnlyVisibleFields && !field.Visible());
   };
-  switch (source.Kind) {
+  switch (source.ExportSource) {
     case esDataSet:
       if (source.DataSet == nullptr) break;
       for (int i = 0; i < source.DataSet->FieldCount(); ++i) {
@@ -369,7 +369,7 @@ void TTesselColumns::DeriveProperties(TTesselColumn& column) const {
   WideString holder;
 
   // Name.
-  switch (source.Kind) {
+  switch (source.ExportSource) {
     case esDataSet:
     case esDBGrid: column.Name = field->FieldName(); break;
     case esListView: column.Name = source.ListView->Columns[static_cast<size_t>(n)].Caption; break;
@@ -379,7 +379,7 @@ void TTesselColumns::DeriveProperties(TTesselColumn& column) const {
 
   // Type.
   const TTesselFormats& formats = ValueFormats();
-  switch (source.Kind) {
+  switch (source.ExportSource) {
     case esDataSet:
     case esDBGrid:
       column.FieldType = field->DataType();
@@ -404,7 +404,7 @@ void TTesselColumns::DeriveProperties(TTesselColumn& column) const {
   if (const WideString* caption = FindSetting(settings_.Captions, column.Name, holder)) {
     column.Caption = *caption;
   } else {
-    switch (source.Kind) {
+    switch (source.ExportSource) {
       case esDataSet: column.Caption = field->DisplayLabel(); break;
       case esListView: column.Caption = source.ListView->Columns[static_cast<size_t>(n)].Caption; break;
       case esDBGrid: column.Caption = source.DBGrid->ColumnTitle(n); break;
@@ -420,7 +420,7 @@ void TTesselColumns::DeriveProperties(TTesselColumn& column) const {
   if (const WideString* width = FindSetting(settings_.ColumnsWidth, column.Name, holder)) {
     column.Width = ReadInteger(*width, 0);
   } else {
-    switch (source.Kind) {
+    switch (source.ExportSource) {
       case esDataSet: {
         column.Width = field->DisplayWidth();
         if (settings_.Formats != nullptr) {
@@ -462,12 +462,12 @@ void TTesselColumns::DeriveProperties(TTesselColumn& column) const {
   // Length.
   column.Length = 0;
   if (column.IsString) {
-    const bool textGrid = source.Kind == esListView || source.Kind == esStringGrid;
+    const bool textGrid = source.ExportSource == esListView || source.ExportSource == esStringGrid;
     const WideString* length = textGrid ? FindSetting(settings_.ColumnsLength, column.Name, holder) : nullptr;
     if (length != nullptr) {
       column.Length = ReadInteger(*length, kMaxStringLength);
     } else {
-      switch (source.Kind) {
+      switch (source.ExportSource) {
         case esDataSet: column.Length = field->Size(); break;
         case esListView:
         case esStringGrid: column.Length = kMaxStringLength; break;
@@ -555,7 +555,7 @@ void TTesselColumns::ReadFieldRow(TTesselRow& row) const {
 
 void TTesselColumns::ReadColumnValue(int index, int counter, Variant& value, WideString& text) const {
   const TTesselColumn& column = (*this)[index];
-  switch (settings_.Source.Kind) {
+  switch (settings_.Source.ExportSource) {
     case esDataSet:
     case esDBGrid:
       if (column.Field != nullptr) {
@@ -577,7 +577,7 @@ void TTesselColumns::ReadColumnValue(int index, int counter, Variant& value, Wid
 
 WideString TTesselColumns::SourceText(const TTesselColumn& column, int counter) const {
   const TTesselSourceRefs& source = settings_.Source;
-  switch (source.Kind) {
+  switch (source.ExportSource) {
     case esListView:
       return source.ListView != nullptr
                  ? WideString(source.ListView->ItemText(settings_.SkipRecCount + counter, column.Number))
@@ -763,7 +763,7 @@ std::vector<TTesselColumns::Measure> TTesselColumns::MeasuresWithoutText(bool st
   // class of values whose texts share one length.
   std::vector<Measure> measures(items_.size(), kByText);
   const TTesselSourceRefs& source = settings_.Source;
-  if (settings_.EscapeText || (source.Kind != esDataSet && source.Kind != esDBGrid)) return measures;
+  if (settings_.EscapeText || (source.ExportSource != esDataSet && source.ExportSource != esDBGrid)) return measures;
   for (size_t i = 0; i < items_.size(); ++i) {
     const TField* field = items_[i].Field;
     if (field == nullptr) continue;

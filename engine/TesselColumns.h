@@ -106,7 +106,7 @@ class TTesselColumns : private TNonCopyable {
   // The raw value and the formatted text of a column of the current record.
   void GetColumnValue(int index, Variant& value, WideString& text) const;
   // Whether the columns read their values from fields (data sets and grids).
-  bool ReadsFields() const { return settings_.Source.Kind == esDataSet || settings_.Source.Kind == esDBGrid; }
+  bool ReadsFields() const { return settings_.Source.HasFields(); }
   // GetColumnValue of every column into the cells of `row` (in column
   // order, as far as both go), for sources that ReadsFields.
   void ReadFieldRow(TTesselRow& row) const;

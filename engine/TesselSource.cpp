@@ -22,7 +22,7 @@ bool CountedEnd(int counter, int rows, int skipRecCount, int exportRecCount) {
 }
 
 bool IsAssigned(const TTesselSourceRefs& refs) {
-  switch (refs.Kind) {
+  switch (refs.ExportSource) {
     case esDataSet: return refs.DataSet != nullptr;
     case esListView: return refs.ListView != nullptr;
     case esDBGrid: return refs.DBGrid != nullptr && refs.DBGrid->DataSet() != nullptr;
@@ -36,11 +36,12 @@ bool IsAssigned(const TTesselSourceRefs& refs) {
 
 void TTesselSourceRefs::CheckSource() const {
   if (!IsAssigned(*this))
-    throw Exception(TTesselLocale::Instance().LoadMessage(res::kExportSourceNotAssigned, {SourceKindName(Kind)}));
+    throw Exception(
+        TTesselLocale::Instance().LoadMessage(res::kExportSourceNotAssigned, {SourceKindName(ExportSource)}));
 }
 
 TDataSet* TTesselSourceRefs::RecordDataSet() const {
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet: return DataSet;
     case esDBGrid: return DBGrid ? DBGrid->DataSet() : nullptr;
     default: return nullptr;
@@ -48,7 +49,7 @@ TDataSet* TTesselSourceRefs::RecordDataSet() const {
 }
 
 bool TTesselSourceRefs::IsActive() const {
-  if (Kind == esDataSet || Kind == esDBGrid) {
+  if (HasFields()) {
     const TDataSet* dataSet = RecordDataSet();
     return dataSet != nullptr && dataSet->Active();
   }
@@ -56,7 +57,7 @@ bool TTesselSourceRefs::IsActive() const {
 }
 
 bool TTesselSourceRefs::IsEmpty() const {
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet:
     case esDBGrid: return RecordDataSet()->IsEmpty();
     case esListView: return ListView->ItemCount() == 0;
@@ -71,16 +72,16 @@ bool TTesselSourceRefs::IsEmpty() const {
 
 void TTesselSourceRefs::DisableControls() const {
   if (TDataSet* dataSet = RecordDataSet()) dataSet->DisableControls();
-  if (Kind == esListView && ListView) ListView->BeginUpdate();
+  if (ExportSource == esListView && ListView) ListView->BeginUpdate();
 }
 
 void TTesselSourceRefs::EnableControls() const {
   if (TDataSet* dataSet = RecordDataSet()) dataSet->EnableControls();
-  if (Kind == esListView && ListView) ListView->EndUpdate();
+  if (ExportSource == esListView && ListView) ListView->EndUpdate();
 }
 
 void TTesselSourceRefs::First() const {
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet: DataSet->First(); break;
     case esDBGrid:
       if (RecordDataSet()->Active()) RecordDataSet()->First();
@@ -96,7 +97,7 @@ void TTesselSourceRefs::First() const {
 }
 
 void TTesselSourceRefs::Next(int& counter) const {
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet:
     case esDBGrid: RecordDataSet()->Next(); break;
     case esListView: break;
@@ -109,7 +110,7 @@ void TTesselSourceRefs::Next(int& counter) const {
 }
 
 bool TTesselSourceRefs::EndOfFile(int counter, int skipRecCount, int exportRecCount) const {
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet:
     case esDBGrid: return RecordDataSet()->Eof();
     case esListView: return CountedEnd(counter, ListView->ItemCount(), skipRecCount, exportRecCount);
@@ -122,7 +123,7 @@ bool TTesselSourceRefs::EndOfFile(int counter, int skipRecCount, int exportRecCo
 
 TTesselSourceBookmark TTesselSourceRefs::GetBookmark() const {
   TTesselSourceBookmark bookmark;
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet:
     case esDBGrid:
       bookmark.DataSetBookmark = RecordDataSet()->GetBookmark();
@@ -146,7 +147,7 @@ TTesselSourceBookmark TTesselSourceRefs::GetBookmark() const {
 
 void TTesselSourceRefs::GotoBookmark(const TTesselSourceBookmark& bookmark) const {
   if (!bookmark.Valid) return;
-  switch (Kind) {
+  switch (ExportSource) {
     case esDataSet:
     case esDBGrid: RecordDataSet()->GotoBookmark(bookmark.DataSetBookmark); break;
     case esListView: ListView->ItemFocused = bookmark.Position; break;
@@ -159,7 +160,7 @@ void TTesselSourceRefs::GotoBookmark(const TTesselSourceBookmark& bookmark) cons
 }
 
 void TTesselSourceRefs::FreeBookmark(TTesselSourceBookmark& bookmark) const {
-  if ((Kind == esDataSet || Kind == esDBGrid) && bookmark.Valid) RecordDataSet()->FreeBookmark(bookmark.DataSetBookmark);
+  if (HasFields() && bookmark.Valid) RecordDataSet()->FreeBookmark(bookmark.DataSetBookmark);
   bookmark = TTesselSourceBookmark();
 }
 

@@ -17,19 +17,22 @@ struct TTesselSourceBookmark {
   bool Valid = false;
 };
 
-// The source kind and the five source references of an exporter, with the
-// uniform operations the export run drives. Nothing here is owned.
-struct TTesselSourceRefs {
-  TTesselSource Kind = esDataSet;
+// The source an exporter or the export dialog reads: its kind and the five
+// references, of which the kind selects one. Nothing here is owned.
+struct TTesselSourceProperties {
+  TTesselSource ExportSource = esDataSet;
   TDataSet* DataSet = nullptr;
   TTesselCustomSource* CustomSource = nullptr;
   TListView* ListView = nullptr;
   TDBGrid* DBGrid = nullptr;
   TStringGrid* StringGrid = nullptr;
+};
 
+// A source with the uniform operations the export run drives.
+struct TTesselSourceRefs : TTesselSourceProperties {
   // The dataset read: the dataset itself, or the grid's data source's dataset.
   TDataSet* RecordDataSet() const;
-  bool HasFields() const { return Kind == esDataSet || Kind == esDBGrid; }
+  bool HasFields() const { return ExportSource == esDataSet || ExportSource == esDBGrid; }
 
   // Raises message 34014 with the kind name when the selected reference
   // (for a data grid also its data source and dataset) is missing.

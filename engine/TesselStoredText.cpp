@@ -44,8 +44,7 @@ void TTesselStoredText::Clear() {
 void TTesselStoredText::Plan(const TTesselColumns& columns, int targetCodePage, bool enabled) {
   Clear();
   if (!enabled) return;
-  const TTesselSource kind = columns.Settings().Source.Kind;
-  if (kind != esDataSet && kind != esDBGrid) return;
+  if (!columns.Settings().Source.HasFields()) return;
   planned_.assign(static_cast<size_t>(columns.Count()), 0);
   entries_.assign(static_cast<size_t>(columns.Count()), Entry());
   for (int i = 0; i < columns.Count(); ++i) {

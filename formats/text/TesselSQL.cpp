@@ -857,8 +857,7 @@ void TTesselSQL::PlanByteRows() {
   literalMarks_[1] = Options.ScriptType == qstAnsi ? '\'' : '\r';
 
   const TTesselColumns& columns = Columns();
-  const TTesselSource kind = columns.Settings().Source.Kind;
-  const bool fieldSource = kind == esDataSet || kind == esDBGrid;
+  const bool fieldSource = columns.Settings().Source.HasFields();
   stored_.Plan(columns, target, true);
   for (int i = 0; i < columns.Count(); ++i) {
     const TTesselColumn& column = columns[i];

@@ -45,7 +45,7 @@ class TesselColumnsTest : public ::testing::Test {
   }
 
   void UseDataSet(TDataSet& data) {
-    source_.Kind = esDataSet;
+    source_.ExportSource = esDataSet;
     source_.DataSet = &data;
   }
 
@@ -204,7 +204,7 @@ TEST_F(TesselColumnsTest, DataGridReadsTheGridColumnsFields) {
   grid.AddColumn(u"Id", 40);
   grid.AddColumn(u"Hidden");
   grid.AddColumn(u"NoSuchField");
-  source_.Kind = esDBGrid;
+  source_.ExportSource = esDBGrid;
   source_.DBGrid = &grid;
   TTesselColumns& c = Build();
   ASSERT_EQ(c.Count(), 3);
@@ -230,7 +230,7 @@ TEST_F(TesselColumnsTest, ListViewColumnsAndTypesFromTheFirstItem) {
   view.AddColumn(u"Note");
   view.AddItem(u"12", {u"12,5", u"true", DateTimeToStr(EncodeDate(2024, 2, 1), GlobalFormatSettings()), u"x"});
   view.AddItem(u"abc", {u"1,25", u"false", u"", u"y"});
-  source_.Kind = esListView;
+  source_.ExportSource = esListView;
   source_.ListView = &view;
   autoCalcStrType_ = true;
   lengths_.Add(u"Note=zz");
@@ -267,7 +267,7 @@ TEST_F(TesselColumnsTest, StringGridColumnsByNumberAndCaptions) {
   TStringGrid grid(5, 4);
   grid.SetCell(3, 0, u"Head3");
   grid.SetCell(2, 1, u"7");
-  source_.Kind = esStringGrid;
+  source_.ExportSource = esStringGrid;
   source_.StringGrid = &grid;
   exportedFields_.Add(u"Field2");
   exportedFields_.Add(u"7");
@@ -313,7 +313,7 @@ TEST_F(TesselColumnsTest, CustomColumnsTakeTheirSettings) {
   custom.OnGetColumnValue = [](TTesselCustomSource&, int recNo, TTesselCustomColumn& column, Variant& value) {
     value = column.ColumnName() == u"Amount" ? Variant::FromDouble(recNo + 0.5) : Variant::FromText(u"n/a");
   };
-  source_.Kind = esCustom;
+  source_.ExportSource = esCustom;
   source_.CustomSource = &custom;
   TTesselColumns& c = Build();
   ASSERT_EQ(c.Count(), 2);
@@ -336,7 +336,7 @@ TEST_F(TesselColumnsTest, WidthPassWidensAndRestoresThePosition) {
   grid.SetCell(1, 3, u"zz");
   grid.Row = 3;
   grid.CanvasTextWidthX = 64;
-  source_.Kind = esStringGrid;
+  source_.ExportSource = esStringGrid;
   source_.StringGrid = &grid;
   TTesselColumns& c = Build();
   EXPECT_EQ(c[0].Width, 1);
