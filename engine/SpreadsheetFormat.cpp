@@ -146,20 +146,14 @@ void DateTimeFormat(WideStringView pattern, const TSpreadsheetPatternContext& co
         code(WideString(std::min<size_t>(run, 4), u'm'));
         i += run;
         continue;
-      case u'n':
-        code(run >= 2 ? u"mm" : u"m");
-        i += run;
-        continue;
       case u'y':
         code(run <= 2 ? u"yy" : u"yyyy");
         i += run;
         continue;
+      case u'n':  // minutes, "m" in the spreadsheet's codes
       case u'h':
-        code(run >= 2 ? u"hh" : u"h");
-        i += run;
-        continue;
       case u's':
-        code(run >= 2 ? u"ss" : u"s");
+        code(WideString(std::min<size_t>(run, 2), ch == u'n' ? u'm' : ch));
         i += run;
         continue;
       case u'z': {
