@@ -80,6 +80,18 @@ constexpr uint16_t kSupBook = 0x01AE;
 constexpr uint16_t kTxo = 0x01B6;
 constexpr uint16_t kHLink = 0x01B8;
 constexpr uint16_t kHLinkTooltip = 0x0800;
+// Record ids of a chart stream.
+constexpr uint16_t kLineFormat = 0x1007;
+constexpr uint16_t kAreaFormat = 0x100A;
+constexpr uint16_t kSeriesText = 0x100D;
+constexpr uint16_t kAxis = 0x101D;
+constexpr uint16_t kTick = 0x101E;
+constexpr uint16_t kText = 0x1025;
+constexpr uint16_t kFrame = 0x1032;
+constexpr uint16_t kBegin = 0x1033;
+constexpr uint16_t kEnd = 0x1034;
+constexpr uint16_t kPos = 0x104F;
+constexpr uint16_t kAi = 0x1051;
 // Fills the workbook globals up to a whole number of storage sectors, so
 // that the worksheets written before them stay where they are in the file.
 // No reader knows the id, so every reader passes over it.

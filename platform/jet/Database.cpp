@@ -17,15 +17,6 @@
 namespace verimo::jet {
 namespace {
 
-constexpr uint32_t kGlobalMapPage = 1;
-constexpr uint32_t kObjectsPage = 2;
-constexpr uint32_t kGlobalMapOwner = 1;
-constexpr int32_t kRootId = 0x0f000000;
-constexpr int32_t kTablesContainerId = 0x0f000001;
-constexpr int32_t kDatabasesContainerId = 0x0f000002;
-constexpr int32_t kRelationshipsContainerId = 0x0f000003;
-constexpr int32_t kDatabaseObjectId = 0x10000000;
-
 // MSysObjects columns by number.
 enum ObjectsColumn : uint16_t { kId = 0, kParentId = 1, kName = 2, kType = 3, kDateCreate = 4, kDateUpdate = 5, kFlags = 7 };
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string_view>
 #include <vector>
 
 // Constants and little-endian helpers of the Jet 4 (Access 2000) file format.
@@ -16,6 +17,19 @@ using Page = std::array<uint8_t, kPageSize>;
 
 // The file format caps a Jet 4 database at 2 GB.
 constexpr uint32_t kMaxPageCount = 0x80000000u / kPageSize;
+
+// The database header (page 0): the engine's name and version, and
+// offsets in the page.
+constexpr std::string_view kEngineName = "Standard Jet DB";
+constexpr uint8_t kJet4Version = 0x01;
+constexpr uint32_t kHeaderVersionOffset = 0x14;
+constexpr uint32_t kHeaderMaskStart = 0x18;
+constexpr uint32_t kHeaderCodePageOffset = 0x3c;
+constexpr uint32_t kHeaderEncryptionKeyOffset = 0x3e;
+constexpr uint32_t kHeaderPasswordOffset = 0x42;
+constexpr uint32_t kHeaderSortOrderOffset = 0x6e;
+constexpr uint32_t kHeaderCreationDateOffset = 0x72;
+constexpr uint32_t kHeaderCommitTableOffset = 0xe00;
 
 // Page types (first byte of every page).
 constexpr uint8_t kPageTypeHeader = 0x00;
@@ -59,6 +73,18 @@ constexpr uint32_t kBitmapPageSpan = (kPageSize - 4) * 8;
 // Table definitions.
 constexpr uint32_t kTdefHeaderSize = 63;
 constexpr uint32_t kTdefContinuationHeaderSize = 8;
+// Offsets in the first page of a table definition.
+constexpr uint32_t kTdefLengthOffset = 8;
+constexpr uint32_t kTdefRowCountOffset = 16;
+constexpr uint32_t kTdefTableTypeOffset = 40;
+constexpr uint32_t kTdefMaxColumnsOffset = 41;
+constexpr uint32_t kTdefVarColumnsOffset = 43;
+constexpr uint32_t kTdefColumnsOffset = 45;
+constexpr uint32_t kTdefLogicalIndexesOffset = 47;
+constexpr uint32_t kTdefRealIndexesOffset = 51;
+constexpr uint32_t kTdefOwnedMapOffset = 55;
+constexpr uint32_t kTdefFreeMapOffset = 59;
+constexpr uint16_t kTdefEnd = 0xffff;
 constexpr uint32_t kColumnDescriptorSize = 25;
 constexpr uint32_t kMagicTableNumber = 0x0659;
 constexpr uint8_t kTableTypeUser = 0x4e;
@@ -66,6 +92,17 @@ constexpr uint8_t kTableTypeSystem = 0x53;
 constexpr uint32_t kMaxColumnsPerTable = 255;
 
 constexpr uint16_t kGeneralSortOrder = 0x0409;
+
+// The system catalog: the pages it starts on and the ids of the objects
+// every database has.
+constexpr uint32_t kGlobalMapPage = 1;
+constexpr uint32_t kObjectsPage = 2;
+constexpr uint32_t kGlobalMapOwner = 1;
+constexpr int32_t kRootId = 0x0f000000;
+constexpr int32_t kTablesContainerId = 0x0f000001;
+constexpr int32_t kDatabasesContainerId = 0x0f000002;
+constexpr int32_t kRelationshipsContainerId = 0x0f000003;
+constexpr int32_t kDatabaseObjectId = 0x10000000;
 
 inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t GetU24(const uint8_t* p) { return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16); }

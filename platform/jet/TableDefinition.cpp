@@ -7,18 +7,6 @@
 namespace verimo::jet {
 namespace {
 
-constexpr uint32_t kTdefLengthOffset = 8;
-constexpr uint32_t kTdefRowCountOffset = 16;
-constexpr uint32_t kTdefTableTypeOffset = 40;
-constexpr uint32_t kTdefMaxColumnsOffset = 41;
-constexpr uint32_t kTdefVarColumnsOffset = 43;
-constexpr uint32_t kTdefColumnsOffset = 45;
-constexpr uint32_t kTdefLogicalIndexesOffset = 47;
-constexpr uint32_t kTdefRealIndexesOffset = 51;
-constexpr uint32_t kTdefOwnedMapOffset = 55;
-constexpr uint32_t kTdefFreeMapOffset = 59;
-constexpr uint16_t kTdefEnd = 0xffff;
-
 [[noreturn]] void Malformed(const char* what) {
   throw Exception(std::string("The table definition is not one this writer understands (") + what + ").");
 }

@@ -12,8 +12,6 @@ namespace verimo::paradox {
 
 namespace {
 
-constexpr size_t kBcdLength = 17;
-constexpr int kBcdDigits = 32;
 // Day numbers of 1 January of year 1 and of 31 December 9999.
 constexpr int64_t kFirstDayNumber = 1;
 constexpr int64_t kLastDayNumber = 3652059;

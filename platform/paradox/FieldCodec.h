@@ -34,7 +34,12 @@ std::optional<TDateTime> DecodeTimestamp(std::span<const uint8_t> bytes);
 // outside years 1 to 9999; nothing for blank, in-range and other fields.
 std::optional<int64_t> OutOfRangeDayNumber(char typeCode, std::span<const uint8_t> bytes);
 
-// The exact decimal text of a 17-byte BCD field ("-12.50"); digits after
+// A BCD field is 17 bytes: the sign and the scale (up to kBcdDigits decimal
+// places), then kBcdDigits digit nibbles.
+constexpr size_t kBcdLength = 17;
+constexpr int kBcdDigits = 32;
+
+// The exact decimal text of a BCD field ("-12.50"); digits after
 // the first nibble that is not a decimal digit count as zeros. Blank is
 // nothing: all zero bytes, or a negative sign whose first digit nibble is
 // not a digit once complemented (a blank field keeps its scale byte with

@@ -4,6 +4,7 @@
 
 #include "core/Exception.h"
 #include "platform/codepage/CodePage.h"
+#include "platform/paradox/FieldCodec.h"
 
 namespace verimo::paradox {
 
@@ -34,8 +35,6 @@ constexpr int kIndexedTable = 0;
 constexpr int kUnindexedTable = 2;
 constexpr int kMaxFields = 255;
 constexpr int kMaxBlockSizeCode = 32;
-constexpr int kBcdRecordLength = 17;
-constexpr int kMaxBcdDigits = 32;
 
 [[noreturn]] void Fail(const std::string& fileName, const std::string& problem) {
   throw Exception(fileName + ": " + problem);
@@ -79,7 +78,7 @@ int FixedLength(char typeCode) {
     case 'N':
     case '@': return 8;
     case 'L': return 1;
-    case '#': return kBcdRecordLength;
+    case '#': return kBcdLength;
     default: return 0;
   }
 }
@@ -93,8 +92,8 @@ bool IsBlobCode(char typeCode) {
 // in-record length; empty problem text when the size is acceptable.
 int FieldLength(char typeCode, int sizeByte, std::string& problem) {
   if (typeCode == '#') {
-    if (sizeByte > kMaxBcdDigits) problem = "BCD field with " + std::to_string(sizeByte) + " decimal places";
-    return kBcdRecordLength;
+    if (sizeByte > kBcdDigits) problem = "BCD field with " + std::to_string(sizeByte) + " decimal places";
+    return kBcdLength;
   }
   if (int fixed = FixedLength(typeCode)) {
     if (sizeByte != fixed)
