@@ -171,6 +171,8 @@ WideString TTesselProgress::LossText(const TLoss& loss) {
     case TLossKind::CellTextCut: return locale.LoadMessage(res::kLossCellTextCut, {loss.field, count, loss.detail});
     case TLossKind::NotFinite: return locale.LoadMessage(res::kLossNotFinite, {loss.field, count});
     case TLossKind::LoneSurrogate: return locale.LoadMessage(res::kLossLoneSurrogate, {loss.field, count});
+    case TLossKind::UnsettableCharacter:
+      return locale.LoadMessage(res::kLossUnsettableCharacter, {loss.field, loss.detail, count});
   }
   return locale.LoadMessage(res::kLossOther, {loss.field, count});
 }
