@@ -158,7 +158,8 @@ WideString TTesselProgress::SpeedText() const {
 
 WideString TTesselProgress::LossText(const TLoss& loss) {
   const TTesselLocale& locale = TTesselLocale::Instance();
-  const WideString count = GroupedCount(loss.count, u'.');
+  const WideString separator = locale.LoadText(res::kCountGroupSeparator);
+  const WideString count = GroupedCount(loss.count, separator.empty() ? u'.' : separator.front());
   switch (loss.kind) {
     case TLossKind::DateOutOfRange: return locale.LoadMessage(res::kLossDateOutOfRange, {loss.field, count});
     case TLossKind::UnwritableCharacter:

@@ -50,6 +50,7 @@ constexpr TResourceEntry kEnglishStringTable[] = {
     {res::kSalvageTitle, u"Recovered from the damaged table:"},
     {res::kSalvageMoreProblems, u"… and %d more problems"},
     {res::kLossUnsettableCharacter, u"Field \"%0:s\": %2:s characters that %1:s's fonts cannot set were written as \"?\"."},
+    {res::kCountGroupSeparator, u","},
     {res::kDefaultSheetName, u"Sheet1"},
     {res::kDefaultTableName, u"Table1"},
 };
