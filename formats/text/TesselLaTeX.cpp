@@ -296,6 +296,18 @@ WideString EscapeText(WideStringView text, bool latin5, TEscapeLosses* losses) {
   return out;
 }
 
+WideString StyleOptions209(WideStringView params) {
+  WideString kept;
+  for (const WideString& option : OptionsOf(params)) {
+    const bool paper = std::any_of(std::begin(kPapers), std::end(kPapers),
+                                   [&option](const TPaper& known) { return option == known.option; });
+    if (option.empty() || paper || option == u"landscape") continue;
+    if (!kept.empty()) kept += u',';
+    kept += option;
+  }
+  return kept;
+}
+
 }  // namespace latex
 
 // ---- options and writer ----
@@ -450,7 +462,7 @@ void TTesselLaTeX::WritePreamble() {
     }
   } else {
     // The packages come as options of the style.
-    WideString params = Options.DocumentParams;
+    WideString params = latex::StyleOptions209(Options.DocumentParams);
     params += params.empty() ? u"longtable,array" : u",longtable,array";
     writer.WriteLn(u"\\documentstyle[" + params + u"]{" + style + u"}");
   }

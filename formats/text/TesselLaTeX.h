@@ -154,6 +154,10 @@ WideString InputEncodingOf(int codePage);
 // size option (10, 11 or 12 points) and, in LaTeX 2e, a paper size and
 // "landscape"; letter paper when no paper size is named.
 TLaTeXPage PageOf(const TLaTeXOptions& options);
+// The options of a LaTeX 2.09 \documentstyle: the given ones without the
+// paper sizes and "landscape" of LaTeX 2e, which 2.09 would load as style
+// files it does not have (its pages are letter paper).
+WideString StyleOptions209(WideStringView params);
 // A value, caption or header line as LaTeX text: the special characters
 // as commands, "<" and ">" in math mode, line breaks as spaces, control
 // characters dropped, ligature-forming pairs split, characters the fonts

@@ -165,6 +165,9 @@ TEST_F(LaTeXExportTest, DocumentFlavours) {
   // The packages come as options of the style.
   EXPECT_TRUE(text.starts_with("\\documentstyle[longtable,array]{book}\r\n\\begin{document}\r\n"));
   EXPECT_EQ(text.find("\\usepackage"), std::string::npos);
+  // 2.09 would read LaTeX 2e's paper options as style files it lacks.
+  exporter_.Options.DocumentParams = u"a4paper, 11pt,landscape";
+  EXPECT_TRUE(Export(exporter_).starts_with("\\documentstyle[11pt,longtable,array]{book}\r\n"));
 }
 
 TEST_F(LaTeXExportTest, StoppedExportEndsTheDocumentOnce) {
