@@ -373,6 +373,7 @@ void TTesselLaTeX::BeginExport() {
   latin5_ = InputEncoding() == u"latin5";
   const int codePage = RunCodePage();
   encoder_ = codePage == 0 ? nullptr : std::make_unique<TCodePageEncoder>(codePage);
+  codePageText_ = IntToWide(codePage);
   PlanTable();
   WritePreamble();
   started_ = true;
@@ -557,8 +558,7 @@ WideString TTesselLaTeX::EscapeCell(WideStringView text, int column) {
   Losses().Add(name, TLossKind::UnsettableCharacter, u"LaTeX", lost.unsettable);
   Losses().Add(name, TLossKind::ForbiddenCharacter, u"LaTeX", lost.dropped);
   if (encoder_)
-    Losses().Add(name, TLossKind::UnwritableCharacter, IntToWide(encoder_->CodePage()),
-                 static_cast<int64_t>(encoder_->CountLost(escaped)));
+    Losses().Add(name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(escaped)));
   return escaped;
 }
 

@@ -137,6 +137,7 @@ class TTesselLaTeX : public TTesselFormatText {
   bool latin5_ = false;
   // The file's code page, when it is not UTF-8.
   std::unique_ptr<TCodePageEncoder> encoder_;
+  WideString codePageText_;
 };
 
 namespace latex {
