@@ -1,7 +1,9 @@
 #include "engine/TesselValueCheck.h"
 
+#include "core/Exception.h"
 #include "core/UnitScan.h"
 #include "engine/TesselColumns.h"
+#include "engine/TesselReadAhead.h"
 #include "engine/TesselRow.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/data/DataSet.h"
@@ -76,35 +78,64 @@ void TTesselValueCheck::Plan(const TTesselColumns& columns, const TTesselTextLim
       const TSingleByteCodePage* table = TSingleByteCodePage::Find(stored);
       WideString all;
       for (int byte = 1; byte < 256; ++byte) all += table->Decode(static_cast<uint8_t>(byte));
-      if (encoder_->CountLost(all) > 0) check.lossyStoredText = table;
+      if (encoder_->CountLost(all) > 0) {
+        check.lossyStoredText = table;
+        check.lostBytes = LostBytesOf(*table);
+      }
     }
     if (check.dates || check.texts) columns_.push_back(std::move(check));
   }
 }
 
+std::shared_ptr<const std::array<uint8_t, 256>> TTesselValueCheck::LostBytesOf(const TSingleByteCodePage& stored) {
+  try {
+    if (TSingleByteCodePage::Find(limits_.codePage) == nullptr) return nullptr;
+  } catch (const Exception&) {
+    return nullptr;
+  }
+  const TSingleByteTranscoder transcoder(stored.CodePage(), limits_.codePage);
+  auto lost = std::make_shared<std::array<uint8_t, 256>>();
+  std::string out;
+  // Stored texts end at their first zero byte.
+  for (int byte = 1; byte < 256; ++byte) {
+    const char one = static_cast<char>(byte);
+    // A byte without an entry needs the converter, which may normalise it
+    // together with the bytes around it.
+    if (!transcoder.Append(std::string_view(&one, 1), out)) return nullptr;
+    const WideString character(1, stored.Decode(static_cast<uint8_t>(byte)));
+    (*lost)[static_cast<size_t>(byte)] = static_cast<uint8_t>(encoder_->CountLost(character) != 0);
+  }
+  return lost;
+}
+
 void TTesselValueCheck::CheckRecord(const TTesselRow& row, const std::vector<uint8_t>* deferred,
-                                    const std::function<bool(const TTesselCol&, int)>& isNull, TLossTally& tally) {
+                                    const std::function<bool(const TTesselCol&, int)>& isNull, TLossTally& tally,
+                                    const TTesselRecordSnapshot* record) {
   for (const TColumnCheck& column : columns_) {
     if (column.index >= row.Count()) continue;
     const TTesselCol& cell = row[column.index];
     if (column.dates && isNull(cell, column.index)) {
-      if (column.field->DataSet().FieldOutOfRangeDays(column.field->Index()))
-        tally.Add(column.name, TLossKind::DateOutOfRange, {});
+      const bool outOfRange = record != nullptr ? record->DateOutOfRange(column.index)
+                                                : column.field->DataSet().FieldOutOfRangeDays(column.field->Index()).has_value();
+      if (outOfRange) tally.Add(column.name, TLossKind::DateOutOfRange, {});
       continue;
     }
     if (!column.texts) continue;
     if (IsDeferred(deferred, column.index)) {
       // The format writes the field itself: its stored bytes, or a value
       // no text of which can lose anything (a number).
-      if (column.storedText) CountStoredText(column, tally);
+      if (column.storedText)
+        CountStoredText(column,
+                        record != nullptr ? record->StoredText(column.index)
+                                          : column.field->DataSet().FieldStoredText(column.field->Index()),
+                        tally);
       continue;
     }
     if (!isNull(cell, column.index)) CountText(column.name, cell.Text, tally);
   }
 }
 
-void TTesselValueCheck::CountStoredText(const TColumnCheck& column, TLossTally& tally) {
-  const std::string_view stored = column.field->DataSet().FieldStoredText(column.field->Index());
+void TTesselValueCheck::CountStoredText(const TColumnCheck& column, std::string_view stored, TLossTally& tally) {
   // One byte of a single-byte code page is one character.
   CountCut(column.name, stored.size(), tally);
   if (limits_.forbidden != TForbiddenCharacters::None) {
@@ -115,6 +146,13 @@ void TTesselValueCheck::CountStoredText(const TColumnCheck& column, TLossTally& 
     tally.Add(column.name, TLossKind::ForbiddenCharacter, limits_.formatName, forbidden);
   }
   if (column.lossyStoredText == nullptr) return;
+  if (column.lostBytes != nullptr) {
+    const std::array<uint8_t, 256>& lost = *column.lostBytes;
+    int64_t count = 0;
+    for (const char byte : stored) count += lost[static_cast<uint8_t>(byte)];
+    tally.Add(column.name, TLossKind::UnwritableCharacter, codePageText_, count);
+    return;
+  }
   decoded_.clear();
   column.lossyStoredText->AppendDecoded(stored, decoded_);
   tally.Add(column.name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(decoded_)));

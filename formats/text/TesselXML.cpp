@@ -1,11 +1,14 @@
 #include "formats/text/TesselXML.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
 #include <typeinfo>
 
 #include "core/HexText.h"
 #include "core/XmlEscape.h"
+#include "platform/codepage/CodePage.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "core/Exception.h"
@@ -140,6 +143,7 @@ void TTesselXML::BeginExport() {
   CheckSchemaName();
   BuildNames();
   directCells_ = typeid(*this) == typeid(TTesselXML);
+  PlanByteRows();
   rootOpen_ = false;
   TTesselWriter& writer = Writer();
   if (OutputEncoding() == oeUTF16 || OutputEncoding() == oeUTF32) writer.WriteSignature();
@@ -266,9 +270,121 @@ WideString TTesselXML::GetDataRow() {
   return line_;
 }
 
+void TTesselXML::FillRow() {
+  if (byteRows_ && stored_.Any())
+    FillRowDeferring(stored_.Columns());
+  else
+    TTesselText::FillRow();
+}
+
 void TTesselXML::WriteDataRow() {
+  if (byteRows_) {
+    BuildRowBytes();
+    Writer().WriteBytes(rowBytes_.data(), rowBytes_.size());
+    return;
+  }
   BuildDataRow();
   Writer().WriteLn(line_);
+}
+
+// ---- rows as bytes ----
+
+namespace {
+
+constexpr int kEscapeLengthShift = 56;
+
+uint64_t PackEscape(std::string_view bytes) {
+  uint64_t entry = static_cast<uint64_t>(bytes.size()) << kEscapeLengthShift;
+  for (size_t i = 0; i < bytes.size(); ++i) entry |= static_cast<uint64_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
+  return entry;
+}
+
+}  // namespace
+
+void TTesselXML::PlanByteRows() {
+  byteRows_ = false;
+  stored_.Clear();
+  storedEscapes_.clear();
+  if (!directCells_ || ExportXSDSchema || OutputEncoding() != oeUTF8) return;
+  const int count = std::min(Columns().Count(), static_cast<int>(fieldNames_.size()));
+  if (count != Columns().Count()) return;
+  cellStarts_.assign(static_cast<size_t>(count), std::string());
+  cellEnds_.assign(static_cast<size_t>(count), std::string());
+  for (int i = 0; i < count; ++i) {
+    const WideString& name = fieldNames_[static_cast<size_t>(i)];
+    WideString start = DocumentType == xtDatapacket2 ? u" " + name + u"=\"" : u"<" + name + u">";
+    WideString end = DocumentType == xtDatapacket2 ? WideString(u"\"") : u"</" + name + u">";
+    TTesselWriter::EncodeText(start, oeUTF8, cellStarts_[static_cast<size_t>(i)]);
+    TTesselWriter::EncodeText(end, oeUTF8, cellEnds_[static_cast<size_t>(i)]);
+  }
+  rowStart_.clear();
+  rowEnd_.clear();
+  TTesselWriter::EncodeText(DocumentType == xtDatapacket2 ? WideString(u"<ROW") : u"<" + recordName_ + u">", oeUTF8,
+                            rowStart_);
+  TTesselWriter::EncodeText(DocumentType == xtDatapacket2 ? WideString(u"/>\r\n") : u"</" + recordName_ + u">\r\n",
+                            oeUTF8, rowEnd_);
+  // Handlers that change texts get the cells; the bytes would pass them by.
+  stored_.Plan(Columns(), TSingleByteTranscoder::kUtf8, CellHandlersUnset());
+  if (stored_.Any()) {
+    storedEscapes_.resize(static_cast<size_t>(count));
+    std::string escaped;
+    for (int i = 0; i < count; ++i) {
+      if (!stored_.IsPlanned(i)) continue;
+      std::array<uint64_t, 256>& escapes = storedEscapes_[static_cast<size_t>(i)];
+      for (int byte = 1; byte < 256; ++byte) {
+        const char stored = static_cast<char>(byte);
+        stored_.Decode(i, std::string_view(&stored, 1), decoded_);
+        escaped.clear();
+        AppendXmlEscaped(decoded_, TXmlBreaks::References, escaped);
+        // No escape is longer than seven bytes ("&quot;" has six).
+        escapes[static_cast<size_t>(byte)] = PackEscape(escaped);
+      }
+    }
+  }
+  byteRows_ = true;
+}
+
+void TTesselXML::AppendTextBytes(WideStringView text) { AppendXmlEscaped(text, TXmlBreaks::References, rowBytes_); }
+
+void TTesselXML::AppendStoredBytes(int column, std::string_view stored) {
+  const std::array<uint64_t, 256>& escapes = storedEscapes_[static_cast<size_t>(column)];
+  const size_t start = rowBytes_.size();
+  // Each byte stores its eight packed bytes and moves on by its length.
+  rowBytes_.resize(start + stored.size() * 8 + 8);
+  char* target = rowBytes_.data() + start;
+  for (const char byte : stored) {
+    uint64_t entry = escapes[static_cast<uint8_t>(byte)];
+    const size_t length = entry >> kEscapeLengthShift;
+    if constexpr (std::endian::native == std::endian::big) entry = __builtin_bswap64(entry);
+    std::memcpy(target, &entry, sizeof entry);
+    target += length;
+  }
+  rowBytes_.resize(static_cast<size_t>(target - rowBytes_.data()));
+}
+
+void TTesselXML::BuildRowBytes() {
+  const TTesselRow& row = RowAsRead();
+  const TTesselColumns& columns = Columns();
+  const WideString& nullText = Formats().NullString();
+  const int count = std::min(row.Count(), static_cast<int>(cellStarts_.size()));
+  rowBytes_.clear();
+  rowBytes_ += rowStart_;
+  for (int i = 0; i < count; ++i) {
+    const TTesselCol& cell = row[i];
+    rowBytes_ += cellStarts_[static_cast<size_t>(i)];
+    const bool inTable = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
+    if (inTable && stored_.IsPlanned(cell.ColumnIndex)) {
+      const std::string_view stored = stored_.Text(cell.ColumnIndex);
+      if (stored.empty())
+        AppendTextBytes(nullText);
+      else
+        AppendStoredBytes(cell.ColumnIndex, stored);
+    } else {
+      AppendTextBytes(inTable && ColumnIsNull(cell, cell.ColumnIndex) ? nullText : cell.Text);
+    }
+    rowBytes_ += cellEnds_[static_cast<size_t>(i)];
+  }
+  rowBytes_ += rowEnd_;
 }
 
 TTesselTextLimits TTesselXML::TextLimits() const {
