@@ -364,7 +364,6 @@ void TTessel::TakeRecord(TTesselRecordSnapshot& record, const std::vector<uint8_
       cell->fieldColumn_ = -1;
       continue;
     }
-    std::swap(cell->Value, record.values[i]);
     std::swap(cell->Text, record.texts[i]);
     cell->fieldColumn_ = static_cast<int>(i);
     cell->fieldNull_ = record.nulls[i] != 0;

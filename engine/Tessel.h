@@ -226,7 +226,8 @@ class TTessel {
   // changes the cells. The format keeps the base's EndOfFile and FillRow,
   // or a FillRow that is FillRowDeferring(stored->Columns()); it writes the
   // deferred columns through `stored` (nullptr: none) and the others from
-  // RowAsRead, and asks nothing else of the source while it writes a row.
+  // the texts of RowAsRead (the cells' values are not passed on), and asks
+  // nothing else of the source while it writes a row.
   void AllowReadAhead(TTesselStoredText* stored);
   // For an exporter whose run is made of other exporters' runs (the sheets
   // of a workbook): its stop state follows theirs.
@@ -252,7 +253,8 @@ class TTessel {
   bool ReadsAhead() const;
   // The reading thread's step: the source's current record into `record`.
   void ReadRecord(TTesselRecordSnapshot& record, size_t columns, const std::vector<uint8_t>* deferred) const;
-  // The record into the row's cells (their storage goes back to `record`).
+  // The record's texts into the row's cells (their storage goes back to
+  // `record`).
   void TakeRecord(TTesselRecordSnapshot& record, const std::vector<uint8_t>* deferred);
   void ClampListViewCounts();
   void ReadColumnSettings(TTesselColumnSettings& settings);

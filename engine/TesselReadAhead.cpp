@@ -33,18 +33,24 @@ void TTesselReadAhead::Produce() {
     TBlock* block = nullptr;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return cancel_.load() || !free_.empty(); });
+      if (free_.empty()) {
+        readerWaits_ = true;
+        changed_.wait(lock, [this] { return cancel_.load() || free_.size() >= kResumeFree; });
+        readerWaits_ = false;
+      }
       if (cancel_) return;
       block = free_.back();
       free_.pop_back();
     }
     const bool more = Fill(*block);
+    bool wake = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       filled_[(filledFirst_ + filledCount_) % kBlocks] = block;
       ++filledCount_;
+      wake = callerWaits_;
     }
-    changed_.notify_all();
+    if (wake) changed_.notify_all();
     if (!more) return;
   }
 }
@@ -86,7 +92,11 @@ bool TTesselReadAhead::Fill(TBlock& block) {
 
 TTesselReadAhead::TBlock& TTesselReadAhead::TakeFilled() {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return filledCount_ != 0; });
+  if (filledCount_ == 0) {
+    callerWaits_ = true;
+    changed_.wait(lock, [this] { return filledCount_ != 0; });
+    callerWaits_ = false;
+  }
   TBlock* block = filled_[filledFirst_];
   filledFirst_ = (filledFirst_ + 1) % kBlocks;
   --filledCount_;
@@ -94,11 +104,13 @@ TTesselReadAhead::TBlock& TTesselReadAhead::TakeFilled() {
 }
 
 void TTesselReadAhead::GiveBack(TBlock& block) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     free_.push_back(&block);
+    wake = readerWaits_ && free_.size() >= kResumeFree;
   }
-  changed_.notify_all();
+  if (wake) changed_.notify_all();
 }
 
 bool TTesselReadAhead::Next() {

@@ -58,8 +58,12 @@ struct TTesselRecordSnapshot {
 // the caller has decided to take that record.
 class TTesselReadAhead {
  public:
-  static constexpr size_t kBlockRecords = 128;
+  static constexpr size_t kBlockRecords = 512;
   static constexpr size_t kBlocks = 4;
+  // The reader, once it has filled every block, waits until this many are
+  // free again, and the caller wakes it only then: one wake-up for several
+  // blocks, not one per block.
+  static constexpr size_t kResumeFree = kBlocks / 2;
 
   struct TSteps {
     // Whether no record is left (the source's end, or the run's limit).
@@ -112,6 +116,9 @@ class TTesselReadAhead {
   std::array<TBlock*, kBlocks> filled_{};
   size_t filledFirst_ = 0;
   size_t filledCount_ = 0;
+  // Who waits on changed_: wake-ups are sent only to a thread that waits.
+  bool readerWaits_ = false;
+  bool callerWaits_ = false;
   std::atomic<bool> cancel_{false};
 
   TBlock* current_ = nullptr;  // the caller's block

@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <typeinfo>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "core/HexText.h"
 #include "core/XmlEscape.h"
 #include "platform/codepage/CodePage.h"
@@ -278,9 +282,9 @@ void TTesselXML::FillRow() {
 }
 
 void TTesselXML::WriteDataRow() {
-  if (byteRows_) {
+  if (byteRows_ && RowAsRead().Count() == static_cast<int>(cellEnds_.size())) {
     BuildRowBytes();
-    Writer().WriteBytes(rowBytes_.data(), rowBytes_.size());
+    Writer().WriteBytes(rowBytes_.Data(), rowBytes_.Size());
     return;
   }
   BuildDataRow();
@@ -308,21 +312,20 @@ void TTesselXML::PlanByteRows() {
   if (!directCells_ || ExportXSDSchema || OutputEncoding() != oeUTF8) return;
   const int count = std::min(Columns().Count(), static_cast<int>(fieldNames_.size()));
   if (count != Columns().Count()) return;
-  cellStarts_.assign(static_cast<size_t>(count), std::string());
-  cellEnds_.assign(static_cast<size_t>(count), std::string());
-  for (int i = 0; i < count; ++i) {
+  const bool packet = DocumentType == xtDatapacket2;
+  auto cellStart = [&](int i) {
     const WideString& name = fieldNames_[static_cast<size_t>(i)];
-    WideString start = DocumentType == xtDatapacket2 ? u" " + name + u"=\"" : u"<" + name + u">";
-    WideString end = DocumentType == xtDatapacket2 ? WideString(u"\"") : u"</" + name + u">";
-    TTesselWriter::EncodeText(start, oeUTF8, cellStarts_[static_cast<size_t>(i)]);
-    TTesselWriter::EncodeText(end, oeUTF8, cellEnds_[static_cast<size_t>(i)]);
-  }
+    return packet ? u" " + name + u"=\"" : u"<" + name + u">";
+  };
+  auto cellEnd = [&](int i) { return packet ? WideString(u"\"") : u"</" + fieldNames_[static_cast<size_t>(i)] + u">"; };
+  const WideString rowStart = packet ? WideString(u"<ROW") : u"<" + recordName_ + u">";
+  const WideString rowEnd = packet ? WideString(u"/>\r\n") : u"</" + recordName_ + u">\r\n";
   rowStart_.clear();
-  rowEnd_.clear();
-  TTesselWriter::EncodeText(DocumentType == xtDatapacket2 ? WideString(u"<ROW") : u"<" + recordName_ + u">", oeUTF8,
-                            rowStart_);
-  TTesselWriter::EncodeText(DocumentType == xtDatapacket2 ? WideString(u"/>\r\n") : u"</" + recordName_ + u">\r\n",
-                            oeUTF8, rowEnd_);
+  TTesselWriter::EncodeText(count == 0 ? rowStart + rowEnd : rowStart + cellStart(0), oeUTF8, rowStart_);
+  cellEnds_.assign(static_cast<size_t>(count), std::string());
+  for (int i = 0; i < count; ++i)
+    TTesselWriter::EncodeText(cellEnd(i) + (i + 1 < count ? cellStart(i + 1) : rowEnd), oeUTF8,
+                              cellEnds_[static_cast<size_t>(i)]);
   // Handlers that change texts get the cells; the bytes would pass them by.
   stored_.Plan(Columns(), TSingleByteTranscoder::kUtf8, CellHandlersUnset());
   if (stored_.Any()) {
@@ -344,34 +347,63 @@ void TTesselXML::PlanByteRows() {
   byteRows_ = true;
 }
 
-void TTesselXML::AppendTextBytes(WideStringView text) { AppendXmlEscaped(text, TXmlBreaks::References, rowBytes_); }
+void TTesselXML::AppendTextBytes(WideStringView text) {
+  char* target = rowBytes_.Reserve(XmlEscapedBound(text.size()));
+  rowBytes_.Commit(WriteXmlEscaped(text, TXmlBreaks::References, target));
+}
 
 void TTesselXML::AppendStoredBytes(int column, std::string_view stored) {
   const std::array<uint64_t, 256>& escapes = storedEscapes_[static_cast<size_t>(column)];
-  const size_t start = rowBytes_.size();
-  // Each byte stores its eight packed bytes and moves on by its length.
-  rowBytes_.resize(start + stored.size() * 8 + 8);
-  char* target = rowBytes_.data() + start;
-  for (const char byte : stored) {
-    uint64_t entry = escapes[static_cast<uint8_t>(byte)];
+  // Each byte stores its eight packed bytes and moves on by its length (at
+  // most seven); sixteen plain bytes are stored at once.
+  char* target = rowBytes_.Reserve(stored.size() * 8 + 16);
+  const size_t n = stored.size();
+  size_t i = 0;
+  auto escapeOne = [&](uint8_t byte) {
+    uint64_t entry = escapes[byte];
     const size_t length = entry >> kEscapeLengthShift;
     if constexpr (std::endian::native == std::endian::big) entry = __builtin_bswap64(entry);
     std::memcpy(target, &entry, sizeof entry);
     target += length;
+  };
+#ifdef __SSE2__
+  // Sixteen bytes at a time while they are plain ASCII, which are written
+  // as they are: from the space up, none of markup.
+  while (i + 16 <= n) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stored.data() + i));
+    const __m128i markup = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('&')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('<'))),
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('>')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'))));
+    // Signed: the bytes from 0x80 up are below the space too.
+    const __m128i other = _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20));
+    const int marks = _mm_movemask_epi8(_mm_or_si128(markup, other));
+    // The plain bytes before the first other one go as they are (the rest
+    // of the sixteen stored is written over).
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), bytes);
+    if (marks == 0) {
+      target += 16;
+      i += 16;
+      continue;
+    }
+    const int plain = std::countr_zero(static_cast<unsigned>(marks));
+    target += plain;
+    i += static_cast<size_t>(plain);
+    escapeOne(static_cast<uint8_t>(stored[i++]));
   }
-  rowBytes_.resize(static_cast<size_t>(target - rowBytes_.data()));
+#endif
+  for (; i < n; ++i) escapeOne(static_cast<uint8_t>(stored[i]));
+  rowBytes_.Commit(target);
 }
 
 void TTesselXML::BuildRowBytes() {
   const TTesselRow& row = RowAsRead();
   const TTesselColumns& columns = Columns();
   const WideString& nullText = Formats().NullString();
-  const int count = std::min(row.Count(), static_cast<int>(cellStarts_.size()));
-  rowBytes_.clear();
-  rowBytes_ += rowStart_;
+  const int count = static_cast<int>(cellEnds_.size());
+  rowBytes_.Clear();
+  rowBytes_.Append(rowStart_);
   for (int i = 0; i < count; ++i) {
     const TTesselCol& cell = row[i];
-    rowBytes_ += cellStarts_[static_cast<size_t>(i)];
     const bool inTable = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
     if (inTable && stored_.IsPlanned(cell.ColumnIndex)) {
       const std::string_view stored = stored_.Text(cell.ColumnIndex);
@@ -382,9 +414,8 @@ void TTesselXML::BuildRowBytes() {
     } else {
       AppendTextBytes(inTable && ColumnIsNull(cell, cell.ColumnIndex) ? nullText : cell.Text);
     }
-    rowBytes_ += cellEnds_[static_cast<size_t>(i)];
+    rowBytes_.Append(cellEnds_[static_cast<size_t>(i)]);
   }
-  rowBytes_ += rowEnd_;
 }
 
 TTesselTextLimits TTesselXML::TextLimits() const {

@@ -9,6 +9,7 @@
 #include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
+#include "formats/text/TesselHTMLRowBytes.h"
 
 namespace verimo {
 
@@ -121,15 +122,14 @@ class TTesselXML : public TTesselText {
 
   bool byteRows_ = false;
   TTesselStoredText stored_;
+  // The bytes before the first value, and per column the bytes after its
+  // value up to the next one's (or to the end of the row).
   std::string rowStart_;
-  std::string rowEnd_;
-  // Per column: the bytes before and after its value.
-  std::vector<std::string> cellStarts_;
   std::vector<std::string> cellEnds_;
   // Per column whose stored text is taken: per byte its escaped UTF-8, up
   // to seven bytes packed from the lowest, their count in the highest byte.
   std::vector<std::array<uint64_t, 256>> storedEscapes_;
-  std::string rowBytes_;
+  html::TByteRow rowBytes_;
   WideString decoded_;
 };
 
