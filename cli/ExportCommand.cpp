@@ -141,6 +141,10 @@ std::string LossWarning(const TLoss& loss) {
     case TLossKind::LoneSurrogate:
       what = count + (one ? " lone surrogate was" : " lone surrogates were") + " exported as U+FFFD";
       break;
+    case TLossKind::UnsettableCharacter:
+      what = count + (one ? " character" : " characters") + " that " + detail + "'s fonts cannot set " +
+             (one ? "was" : "were") + " written as ?";
+      break;
   }
   return "warning: field \"" + WideToUtf8(loss.field) + "\": " + what;
 }

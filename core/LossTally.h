@@ -18,6 +18,7 @@ enum class TLossKind : uint8_t {
   CellTextCut,         // a text longer than the format's cells hold, cut to their limit (detail: the limit)
   NotFinite,           // a number that is NaN or infinite, written as null where the format has no such number
   LoneSurrogate,       // half of a UTF-16 surrogate pair alone, written as U+FFFD
+  UnsettableCharacter, // a character the format's fonts cannot set, written as "?" (detail: the format)
 };
 
 // One kind of loss in one field: how often it happened in the run.

@@ -158,7 +158,8 @@ WideString TTesselProgress::SpeedText() const {
 
 WideString TTesselProgress::LossText(const TLoss& loss) {
   const TTesselLocale& locale = TTesselLocale::Instance();
-  const WideString count = GroupedCount(loss.count, u'.');
+  const WideString separator = locale.LoadText(res::kCountGroupSeparator);
+  const WideString count = GroupedCount(loss.count, separator.empty() ? u'.' : separator.front());
   switch (loss.kind) {
     case TLossKind::DateOutOfRange: return locale.LoadMessage(res::kLossDateOutOfRange, {loss.field, count});
     case TLossKind::UnwritableCharacter:
@@ -171,6 +172,8 @@ WideString TTesselProgress::LossText(const TLoss& loss) {
     case TLossKind::CellTextCut: return locale.LoadMessage(res::kLossCellTextCut, {loss.field, count, loss.detail});
     case TLossKind::NotFinite: return locale.LoadMessage(res::kLossNotFinite, {loss.field, count});
     case TLossKind::LoneSurrogate: return locale.LoadMessage(res::kLossLoneSurrogate, {loss.field, count});
+    case TLossKind::UnsettableCharacter:
+      return locale.LoadMessage(res::kLossUnsettableCharacter, {loss.field, loss.detail, count});
   }
   return locale.LoadMessage(res::kLossOther, {loss.field, count});
 }

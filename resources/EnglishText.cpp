@@ -49,6 +49,8 @@ constexpr TResourceEntry kEnglishStringTable[] = {
     {res::kLossOther, u"Field \"%0:s\": %1:s values changed."},
     {res::kSalvageTitle, u"Recovered from the damaged table:"},
     {res::kSalvageMoreProblems, u"… and %d more problems"},
+    {res::kLossUnsettableCharacter, u"Field \"%0:s\": %2:s characters that %1:s's fonts cannot set were written as \"?\"."},
+    {res::kCountGroupSeparator, u","},
     {res::kDefaultSheetName, u"Sheet1"},
     {res::kDefaultTableName, u"Table1"},
 };

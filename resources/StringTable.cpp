@@ -45,6 +45,8 @@ constexpr TResourceEntry kStringTable[] = {
     {res::kLossOther, u"\"%s\" alanında %s değer değişti."},
     {res::kSalvageTitle, u"Hasarlı tablodan kurtarılanlar:"},
     {res::kSalvageMoreProblems, u"… ve %d sorun daha"},
+    {res::kLossUnsettableCharacter, u"\"%s\" alanında %s yazı tiplerinde bulunmayan %s karakter \"?\" olarak yazıldı."},
+    {res::kCountGroupSeparator, u"."},
     {res::kDefaultSheetName, u"Sayfa1"},
     {res::kDefaultTableName, u"Tablo1"},
 };

@@ -53,6 +53,8 @@ constexpr int kLossOther = 34529;                // field, count
 // The salvage report of a damaged table.
 constexpr int kSalvageTitle = 34530;
 constexpr int kSalvageMoreProblems = 34531;  // %d problems not shown
+constexpr int kLossUnsettableCharacter = 34532;  // field, format, count
+constexpr int kCountGroupSeparator = 34533;      // between groups of three digits in counts
 
 constexpr int kDefaultSheetName = 34610;
 constexpr int kDefaultTableName = 34656;

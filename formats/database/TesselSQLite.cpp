@@ -13,6 +13,7 @@
 #include "core/Exception.h"
 #include "engine/TesselRow.h"
 #include "formats/text/TesselJSON.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/data/DataSet.h"
 
 namespace fs = std::filesystem;
@@ -105,7 +106,7 @@ void TTesselSQLite::Execute() {
 
 void TTesselSQLite::Open(const std::string& path) {
   Close();
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
     Fail("cannot create the database " + path);
 }
 
@@ -128,11 +129,20 @@ void TTesselSQLite::BeginExport() {
   TTesselText::BeginExport();
   if (db_ == nullptr) throw Exception("The SQLite export runs only through Execute");
   PlanColumns();
+  // Handlers that change texts get the cells; the bytes would pass them by.
+  const bool cellsUnneeded = CellHandlersUnset() && !OnGetCellParams;
+  stored_.Plan(Columns(), TSingleByteTranscoder::kUtf8, cellsUnneeded);
+  PlanDirectColumns(cellsUnneeded);
+  texts_.assign(static_cast<size_t>(Columns().Count()), std::string());
   // The file is staged and replaced as a whole: nothing needs to survive a
   // crash. A database that gets a table beside others keeps a journal in
   // memory, so that a failed run rolls its table back.
   Exec(AddToDatabase ? "PRAGMA journal_mode=MEMORY" : "PRAGMA journal_mode=OFF");
   Exec("PRAGMA synchronous=OFF");
+  // A bulk load splits fewer pages when they are larger and kept in a
+  // cache of 16 MB.
+  if (!AddToDatabase) Exec("PRAGMA page_size=16384");
+  Exec("PRAGMA cache_size=-16384");
   keyColumns_ = Columns().KeyColumns();
   keyHasBlanks_ = false;
   Exec("BEGIN");
@@ -193,8 +203,40 @@ void TTesselSQLite::PrepareInsert() {
     Fail("SQLite");
 }
 
+// Without handlers, no cell text is ever written: the text fields' stored
+// bytes and the other fields' values are read when their row is bound,
+// without the cells' formatted texts.
+void TTesselSQLite::PlanDirectColumns(bool enabled) {
+  direct_.assign(static_cast<size_t>(Columns().Count()), 0);
+  deferred_ = stored_.Columns();
+  deferred_.resize(direct_.size(), 0);
+  anyDeferred_ = stored_.Any();
+  if (!enabled || !Columns().ReadsFields()) return;
+  for (int i = 0; i < Columns().Count(); ++i) {
+    const TValueKind kind = kinds_[static_cast<size_t>(i)];
+    const bool valueOnly = kind != TValueKind::Text && kind != TValueKind::Blob && kind != TValueKind::Decimal;
+    if (!valueOnly || Columns()[i].Field == nullptr || stored_.IsPlanned(i)) continue;
+    direct_[static_cast<size_t>(i)] = 1;
+    deferred_[static_cast<size_t>(i)] = 1;
+    anyDeferred_ = true;
+  }
+}
+
+bool TTesselSQLite::IsDirect(int index) const {
+  return static_cast<size_t>(index) < direct_.size() && direct_[static_cast<size_t>(index)] != 0;
+}
+
+void TTesselSQLite::FillRow() {
+  if (anyDeferred_)
+    FillRowDeferring(deferred_);
+  else
+    TTesselText::FillRow();
+}
+
 bool TTesselSQLite::KeyValueBlank() const {
   return std::any_of(keyColumns_.begin(), keyColumns_.end(), [&](int index) {
+    if (stored_.IsPlanned(index)) return stored_.Text(index).empty();
+    if (IsDirect(index)) return Columns().IsNull(index);
     const TTesselCol& cell = RowAsRead()[index];
     return ColumnIsNull(cell, index) || cell.Value.IsNull();
   });
@@ -217,17 +259,28 @@ void TTesselSQLite::RelaxKey() {
 void TTesselSQLite::WriteDataRow() {
   if (!keyHasBlanks_ && !keyColumns_.empty() && KeyValueBlank()) RelaxKey();
   sqlite3_reset(insert_);
-  const int count = std::min(Columns().Count(), Row().Count());
+  const int count = std::min(Columns().Count(), RowAsRead().Count());
   for (int i = 0; i < count; ++i) BindCell(i);
   for (int i = count; i < Columns().Count(); ++i) sqlite3_bind_null(insert_, i + 1);
   if (sqlite3_step(insert_) != SQLITE_DONE) Fail("record " + std::to_string(RecordCounter() + 1));
 }
 
 void TTesselSQLite::BindCell(int index) {
-  const TTesselCol& cell = Row()[index];
-  const int slot = index + 1;
+  if (stored_.IsPlanned(index)) {
+    BindStoredText(index);
+    return;
+  }
+  if (IsDirect(index)) {
+    Columns()[index].Field->ReadValue(value_);
+    if (value_.IsNull())
+      sqlite3_bind_null(insert_, index + 1);
+    else
+      BindValue(index, value_);
+    return;
+  }
+  const TTesselCol& cell = RowAsRead()[index];
   if (ColumnIsNull(cell, index) || cell.Value.IsNull()) {
-    sqlite3_bind_null(insert_, slot);
+    sqlite3_bind_null(insert_, index + 1);
     return;
   }
   const TValueKind kind = kinds_[static_cast<size_t>(index)];
@@ -237,21 +290,26 @@ void TTesselSQLite::BindCell(int index) {
     BindText(index, cell.Text);
     return;
   }
-  const Variant& value = cell.Value;
+  BindValue(index, cell.Value);
+}
+
+void TTesselSQLite::BindValue(int index, const Variant& value) {
+  const int slot = index + 1;
   switch (value.GetKind()) {
     case Variant::Kind::Boolean: sqlite3_bind_int(insert_, slot, value.AsBool() ? 1 : 0); return;
     case Variant::Kind::Integer: sqlite3_bind_int64(insert_, slot, value.AsInt()); return;
     case Variant::Kind::Text: BindText(index, value.AsText()); return;
     case Variant::Kind::Bytes: {
       const Bytes& bytes = value.AsBytes();
-      sqlite3_bind_blob64(insert_, slot, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+      // The cell keeps its bytes until the row is written.
+      sqlite3_bind_blob64(insert_, slot, bytes.data(), bytes.size(), SQLITE_STATIC);
       return;
     }
     case Variant::Kind::DateTime: BindDateTime(index, value.AsDateTime()); return;
     default: break;
   }
-  if (kind == TValueKind::Decimal) {
-    BindDecimal(index);
+  if (kinds_[static_cast<size_t>(index)] == TValueKind::Decimal) {
+    BindDecimal(index, value);
     return;
   }
   const double number = value.AsDouble();
@@ -265,36 +323,58 @@ void TTesselSQLite::BindCell(int index) {
 
 void TTesselSQLite::BindText(int index, WideStringView text) {
   Losses().Add(Columns()[index].Name, TLossKind::LoneSurrogate, {}, LoneSurrogates(text));
-  text_ = WideToUtf8(text);
-  sqlite3_bind_text64(insert_, index + 1, text_.data(), text_.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+  std::string& utf8 = texts_[static_cast<size_t>(index)];
+  utf8 = WideToUtf8(text);
+  BindUtf8(index, utf8);
 }
 
-void TTesselSQLite::BindDecimal(int index) {
+void TTesselSQLite::BindStoredText(int index) {
+  const std::string_view stored = stored_.Text(index);
+  if (stored.empty()) {
+    sqlite3_bind_null(insert_, index + 1);
+    return;
+  }
+  std::string& utf8 = texts_[static_cast<size_t>(index)];
+  utf8.clear();
+  if (!stored_.Append(index, stored, utf8)) {
+    stored_.Decode(index, stored, decoded_);
+    utf8 = WideToUtf8(decoded_);
+  }
+  BindUtf8(index, utf8);
+}
+
+void TTesselSQLite::BindUtf8(int index, const std::string& text) {
+  sqlite3_bind_text64(insert_, index + 1, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+}
+
+void TTesselSQLite::BindDecimal(int index, const Variant& value) {
   // The exact digits where the dataset keeps them: a REAL when a double
   // holds them all, else their text (the column has no affinity that
   // would turn it into a rounded number).
   const TField* field = Columns()[index].Field;
-  text_ = field != nullptr ? field->DataSet().FieldDecimalText(field->Index()) : std::string();
+  std::string& digits = texts_[static_cast<size_t>(index)];
+  digits = field != nullptr ? field->DataSet().FieldDecimalText(field->Index()) : std::string();
   double number = 0;
-  if (text_.empty() || ExactDouble(text_, number)) {
-    sqlite3_bind_double(insert_, index + 1, text_.empty() ? Row()[index].Value.AsDouble() : number);
+  if (digits.empty() || ExactDouble(digits, number)) {
+    sqlite3_bind_double(insert_, index + 1, digits.empty() ? value.AsDouble() : number);
     return;
   }
-  sqlite3_bind_text64(insert_, index + 1, text_.data(), text_.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+  BindUtf8(index, digits);
 }
 
 void TTesselSQLite::BindDateTime(int index, double value) {
   const TValueKind kind = kinds_[static_cast<size_t>(index)];
-  text_.clear();
+  std::string& text = texts_[static_cast<size_t>(index)];
+  text.clear();
   bool written = true;
   if (kind == TValueKind::Time) {
     written = std::isfinite(value);
-    if (written) json::AppendTimePart(text_, value);
+    if (written) json::AppendTimePart(text, value);
   } else {
-    written = json::AppendDatePart(text_, value);
+    written = json::AppendDatePart(text, value);
     if (written && kind != TValueKind::Date) {
-      text_ += ' ';
-      json::AppendTimePart(text_, value);
+      text += ' ';
+      json::AppendTimePart(text, value);
     }
   }
   // Dates outside the years 1 to 9999 are counted where the run reads them.
@@ -302,7 +382,7 @@ void TTesselSQLite::BindDateTime(int index, double value) {
     sqlite3_bind_null(insert_, index + 1);
     return;
   }
-  sqlite3_bind_text64(insert_, index + 1, text_.data(), text_.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+  BindUtf8(index, text);
 }
 
 void TTesselSQLite::AfterExport() {

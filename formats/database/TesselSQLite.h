@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/WideString.h"
+#include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 
 struct sqlite3;
@@ -36,6 +37,7 @@ class TTesselSQLite : public TTesselText {
 
   void Execute() override;
   void BeginExport() override;
+  void FillRow() override;
   void WriteCaptionRow() override {}
   void WriteDataRow() override;
   void AfterExport() override;
@@ -54,9 +56,16 @@ class TTesselSQLite : public TTesselText {
   void PrepareInsert();
   bool KeyValueBlank() const;
   void RelaxKey();
+  void PlanDirectColumns(bool enabled);
+  bool IsDirect(int index) const;
   void BindCell(int index);
+  void BindValue(int index, const Variant& value);
   void BindText(int index, WideStringView text);
-  void BindDecimal(int index);
+  void BindStoredText(int index);
+  // The column's text in `text`, bound without a copy: it stays as it is
+  // until the row is written.
+  void BindUtf8(int index, const std::string& text);
+  void BindDecimal(int index, const Variant& value);
   void BindDateTime(int index, double value);
 
   sqlite3* db_ = nullptr;
@@ -64,7 +73,17 @@ class TTesselSQLite : public TTesselText {
   std::vector<TValueKind> kinds_;
   std::vector<int> keyColumns_;
   bool keyHasBlanks_ = false;
-  std::string text_;  // reused per value
+  // Text fields whose stored bytes go in as UTF-8 without a cell.
+  TTesselStoredText stored_;
+  // Per column: the UTF-8 text bound for the row being written.
+  std::vector<std::string> texts_;
+  // Per column: read as a value when bound, without a cell (direct_),
+  // left out of the cells the run fills (deferred_).
+  std::vector<uint8_t> direct_;
+  std::vector<uint8_t> deferred_;
+  bool anyDeferred_ = false;
+  Variant value_;
+  WideString decoded_;
 };
 
 // The SQLite pieces, free of any run state.

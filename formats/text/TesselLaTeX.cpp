@@ -228,7 +228,8 @@ TLaTeXPage PageOf(const TLaTeXOptions& options) {
   return page;
 }
 
-WideString EscapeText(WideStringView text, bool latin5) {
+WideString EscapeText(WideStringView text, bool latin5, TEscapeLosses* losses) {
+  TEscapeLosses lost;
   WideString out;
   out.reserve(text.size() + 8);
   char16_t previous = 0;
@@ -247,7 +248,10 @@ WideString EscapeText(WideStringView text, bool latin5) {
       previous = u' ';
       continue;
     }
-    if (ch < 0x20 || ch == 0x7F || (ch >= 0x80 && ch < 0xA0)) continue;
+    if (ch < 0x20 || ch == 0x7F || (ch >= 0x80 && ch < 0xA0)) {
+      ++lost.dropped;
+      continue;
+    }
     const char16_t* command = SpecialCommand(ch);
     if (!command) command = QuoteSubstitute(ch);
     if (command) {
@@ -268,12 +272,16 @@ WideString EscapeText(WideStringView text, bool latin5) {
       if (U16_IS_LEAD(ch) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
         ++i;
         out += u'?';
+        ++lost.unsettable;
+      } else {
+        ++lost.dropped;
       }
       previous = 0;
       continue;
     }
     if (ch >= 0x80 && IsUnsettable(ch)) {
       out += u'?';
+      ++lost.unsettable;
       previous = u'?';
       continue;
     }
@@ -281,7 +289,23 @@ WideString EscapeText(WideStringView text, bool latin5) {
     out += ch;
     previous = ch;
   }
+  if (losses) {
+    losses->unsettable += lost.unsettable;
+    losses->dropped += lost.dropped;
+  }
   return out;
+}
+
+WideString StyleOptions209(WideStringView params) {
+  WideString kept;
+  for (const WideString& option : OptionsOf(params)) {
+    const bool paper = std::any_of(std::begin(kPapers), std::end(kPapers),
+                                   [&option](const TPaper& known) { return option == known.option; });
+    if (option.empty() || paper || option == u"landscape") continue;
+    if (!kept.empty()) kept += u',';
+    kept += option;
+  }
+  return kept;
 }
 
 }  // namespace latex
@@ -336,7 +360,9 @@ WideString TTesselLaTeX::InputEncoding() const {
   return codePage == 0 ? WideString(u"utf8") : latex::InputEncodingOf(codePage);
 }
 
-TTesselTextLimits TTesselLaTeX::TextLimits() const { return {RunCodePage(), TForbiddenCharacters::None, {}}; }
+// The code page's losses are counted on the escaped cells, where the
+// characters the fonts cannot set are already "?" (counted as such).
+TTesselTextLimits TTesselLaTeX::TextLimits() const { return {}; }
 
 WideString TTesselLaTeX::EscapeText(const WideString& text) {
   return latex::EscapeText(text, InputEncoding() == u"latin5");
@@ -344,6 +370,10 @@ WideString TTesselLaTeX::EscapeText(const WideString& text) {
 
 void TTesselLaTeX::BeginExport() {
   TTesselFormatText::BeginExport();
+  latin5_ = InputEncoding() == u"latin5";
+  const int codePage = RunCodePage();
+  encoder_ = codePage == 0 ? nullptr : std::make_unique<TCodePageEncoder>(codePage);
+  codePageText_ = IntToWide(codePage);
   PlanTable();
   WritePreamble();
   started_ = true;
@@ -433,7 +463,7 @@ void TTesselLaTeX::WritePreamble() {
     }
   } else {
     // The packages come as options of the style.
-    WideString params = Options.DocumentParams;
+    WideString params = latex::StyleOptions209(Options.DocumentParams);
     params += params.empty() ? u"longtable,array" : u",longtable,array";
     writer.WriteLn(u"\\documentstyle[" + params + u"]{" + style + u"}");
   }
@@ -507,7 +537,7 @@ void TTesselLaTeX::WriteRow(int group) {
     line_.clear();
     for (size_t k = 0; k < columns.size(); ++k) {
       if (k > 0) line_ += u" & ";
-      if (r < chunks_[k].size()) line_ += GetColData(EscapeText(chunks_[k][r]), Columns()[columns[k]]);
+      if (r < chunks_[k].size()) line_ += GetColData(EscapeCell(chunks_[k][r], columns[k]), Columns()[columns[k]]);
     }
     // "\\" takes a "*" or "[" after it, spaces and line breaks between, for
     // its own: a row beginning with one holds it off with an empty group.
@@ -517,6 +547,19 @@ void TTesselLaTeX::WriteRow(int group) {
     writer.WriteLn(u"\\\\");
   }
   writer.WriteLn(u"\\hline");
+}
+
+// A piece of a cell (or caption) as TeX source; what TeX cannot set of it
+// or the file's code page cannot hold is counted against its column.
+WideString TTesselLaTeX::EscapeCell(WideStringView text, int column) {
+  latex::TEscapeLosses lost;
+  WideString escaped = latex::EscapeText(text, latin5_, &lost);
+  const WideString& name = Columns()[column].Name;
+  Losses().Add(name, TLossKind::UnsettableCharacter, u"LaTeX", lost.unsettable);
+  Losses().Add(name, TLossKind::ForbiddenCharacter, u"LaTeX", lost.dropped);
+  if (encoder_)
+    Losses().Add(name, TLossKind::UnwritableCharacter, codePageText_, static_cast<int64_t>(encoder_->CountLost(escaped)));
+  return escaped;
 }
 
 // Break points in the words wider than the column, where its line fills.

@@ -13,6 +13,8 @@
 
 namespace verimo {
 
+class TCodePageEncoder;
+
 enum TLaTeXVersion : uint8_t { LaTeX209, LaTeX2e };
 enum TLaTeXDocStyle : uint8_t { dsArticle, dsBook };
 
@@ -107,6 +109,7 @@ class TTesselLaTeX : public TTesselFormatText {
   WideString ColumnLayout(int group) const;
   // The row held in cells_, in the columns of one group.
   void WriteRow(int group);
+  WideString EscapeCell(WideStringView text, int column);
   WideString BreakLongWords(WideStringView text, double room);
   // The text in pieces of at most `most` lines of a column `room` points
   // wide, cut where its lines wrap; the text itself when it fits.
@@ -131,9 +134,19 @@ class TTesselLaTeX : public TTesselFormatText {
   WideString spaced_;
   std::vector<TTesselTextLine> lines_;
   bool started_ = false;
+  bool latin5_ = false;
+  // The file's code page, when it is not UTF-8.
+  std::unique_ptr<TCodePageEncoder> encoder_;
+  WideString codePageText_;
 };
 
 namespace latex {
+
+// What EscapeText could not keep of a text.
+struct TEscapeLosses {
+  int64_t unsettable = 0;  // characters written as "?"
+  int64_t dropped = 0;     // control characters and lone surrogates, left out
+};
 
 // The input encoding TeX has for a single-byte code page ("latin5" for
 // 1254, "cp1252", ...), or empty when it has none.
@@ -142,12 +155,17 @@ WideString InputEncodingOf(int codePage);
 // size option (10, 11 or 12 points) and, in LaTeX 2e, a paper size and
 // "landscape"; letter paper when no paper size is named.
 TLaTeXPage PageOf(const TLaTeXOptions& options);
+// The options of a LaTeX 2.09 \documentstyle: the given ones without the
+// paper sizes and "landscape" of LaTeX 2e, which 2.09 would load as style
+// files it does not have (its pages are letter paper).
+WideString StyleOptions209(WideStringView params);
 // A value, caption or header line as LaTeX text: the special characters
 // as commands, "<" and ">" in math mode, line breaks as spaces, control
 // characters dropped, ligature-forming pairs split, characters the fonts
 // of a plain document cannot set as "?"; with `latin5`, also the
-// characters that input encoding leaves out as commands.
-WideString EscapeText(WideStringView text, bool latin5);
+// characters that input encoding leaves out as commands. What it could
+// not keep is added to `losses`.
+WideString EscapeText(WideStringView text, bool latin5, TEscapeLosses* losses = nullptr);
 
 }  // namespace latex
 

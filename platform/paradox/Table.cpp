@@ -188,10 +188,16 @@ class TTable::Reader {
     return header_.encryptionKey == 0 ? present : present / kEncryptionChunkSize * kEncryptionChunkSize;
   }
 
+  // A block the header counts but the file lacks was cut off; one beyond
+  // both was named by a damaged pointer.
   void CheckBlockNumber(int blockNumber) const {
-    if (blockNumber > blocksInFile_)
+    if (blockNumber <= blocksInFile_) return;
+    if (blockNumber <= header_.fileBlocks)
       throw TableDamaged(Path() + ": the file is truncated (data block " + std::to_string(blockNumber) +
                          " lies beyond its end)");
+    throw TableDamaged(Path() + ": a block pointer is damaged (it names data block " + std::to_string(blockNumber) +
+                       ", but the table has " + std::to_string(std::max(blocksInFile_, header_.fileBlocks)) +
+                       " blocks)");
   }
 
   // Reads the start of a block into `buffer`, zero-filling what lies past

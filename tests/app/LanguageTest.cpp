@@ -213,9 +213,9 @@ class LanguageTest : public QObject {
     QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("laStatusValue"))->text(), Expect("Bitti", "Finished"));
     QCOMPARE(progress.Button()->text(), Expect("Tamam", "OK"));
     // The English lines name their values in their own order.
-    QCOMPARE(ToQString(TTesselProgress::LossText({u"Ad", TLossKind::UnwritableCharacter, u"1252", 12})),
-             Expect("\"Ad\" alanında 1252 kod sayfasında yazılamayan 12 karakter \"?\" olarak yazıldı.",
-                    "Field \"Ad\": 12 characters that code page 1252 cannot hold were written as \"?\"."));
+    QCOMPARE(ToQString(TTesselProgress::LossText({u"Ad", TLossKind::UnwritableCharacter, u"1252", 1204})),
+             Expect("\"Ad\" alanında 1252 kod sayfasında yazılamayan 1.204 karakter \"?\" olarak yazıldı.",
+                    "Field \"Ad\": 1,204 characters that code page 1252 cannot hold were written as \"?\"."));
     QCOMPARE(ToQString(TTesselProgress::SalvageReportLines({"a", "b", "c", "d", "e", "f", "g", "h", "sum"}).at(7)),
              Expect("… ve 2 sorun daha", "… and 2 more problems"));
 

@@ -377,10 +377,10 @@ TEST_F(LossTest, ABlankLogicalStoredAsNoInAccessIsWarned) {
 // Characters a format forbids are left out and counted.
 TEST_F(LossTest, ControlCharactersLeftOutOfMarkupAreCounted) {
   const fs::path table = MakeTable("texts", {"1252", "bell\x07" "and\x01tab\tkept", "plain"}, "CONTROLS.DB");
-  for (const char* type : {"xml", "html"}) {
+  for (const auto& [type, format] : {std::pair{"xml", "XML"}, {"html", "HTML"}, {"tex", "LaTeX"}}) {
     Result result = Run("export --quiet " + Quoted(table) + " " + Quoted(dir_ / ("out." + std::string(type))));
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "warning: field \"Text\": 2 characters that " + std::string(type == std::string("xml") ? "XML" : "HTML") +
+    EXPECT_EQ(result.err, "warning: field \"Text\": 2 characters that " + std::string(format) +
                               " does not allow were left out\n");
   }
   std::string lint;
@@ -388,6 +388,23 @@ TEST_F(LossTest, ControlCharactersLeftOutOfMarkupAreCounted) {
   EXPECT_EQ(test::RunCommand("xmllint --html --noout " + Quoted(dir_ / "out.html") + " 2>&1", &lint), 0) << lint;
   EXPECT_EQ(lint, "");
   EXPECT_NE(ReadFile(dir_ / "out.html").find("bellandtab\tkept"), std::string::npos);
+}
+
+// TeX's default fonts have no Cyrillic letters: each is written as "?",
+// counted, and fails the run under --strict.
+TEST_F(LossTest, LettersTheLaTeXFontsCannotSetAreCounted) {
+  const fs::path table = CyrillicTable();
+  const std::string warning = "warning: field \"Text\": " + std::to_string(kCyrillicLetters) +
+                              " characters that LaTeX's fonts cannot set were written as ?\n";
+  Result result = Run("export --quiet " + Quoted(table) + " " + Quoted(dir_ / "out.tex"));
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, warning);
+  EXPECT_NE(ReadFile(dir_ / "out.tex").find("??????, ???"), std::string::npos);
+
+  Result strict = Run("export --quiet --strict " + Quoted(table) + " " + Quoted(dir_ / "strict.tex"));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find(warning), std::string::npos) << strict.err;
+  EXPECT_FALSE(fs::exists(dir_ / "strict.tex"));
 }
 
 }  // namespace

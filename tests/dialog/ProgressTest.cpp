@@ -146,6 +146,8 @@ TEST(ProgressLossTextTest, OneLinePerFieldAndKind) {
             u"\"Resim\" alanında 2 değer sütunun 255 karakterlik genişliğine kısaltıldı.");
   EXPECT_EQ(TTesselProgress::LossText({u"Not", TLossKind::CellTextCut, u"32767", 1}),
             u"\"Not\" alanında 1 değer bir hücrenin alabildiği 32767 karaktere kısaltıldı.");
+  EXPECT_EQ(TTesselProgress::LossText({u"Ad", TLossKind::UnsettableCharacter, u"LaTeX", 6}),
+            u"\"Ad\" alanında LaTeX yazı tiplerinde bulunmayan 6 karakter \"?\" olarak yazıldı.");
 }
 
 // A long salvage report is shortened to its first problems, a count of the

@@ -120,6 +120,39 @@ TEST_F(LaTeXExportTest, CodePageOutputNamesTheInputEncodingOfItsBytes) {
   EXPECT_NE(text.find(WideToUtf8(u"Şule")), std::string::npos);
 }
 
+// What the fonts cannot set and what the code page cannot hold are counted
+// apart, each character once, captions with their fields.
+TEST_F(LaTeXExportTest, CountsWhatItCannotWrite) {
+  TMemDataSet data;
+  data.AddFieldDef(u"Ад", ftString, 40);
+  data.AppendRecord({Variant::FromText(u"Привет ő\x01 \U0001F600")});
+  data.Open();
+  exporter_.DataSet = &data;
+  const std::string utf8 = Export(exporter_);
+  EXPECT_NE(utf8.find("\\hline\r\n??\r\n"), std::string::npos) << utf8;
+  EXPECT_NE(utf8.find(WideToUtf8(u"?????? ő ?\r\n")), std::string::npos) << utf8;
+  std::vector<TLoss> losses = exporter_.Losses().Losses();
+  ASSERT_EQ(losses.size(), 2u);
+  EXPECT_EQ(losses[0].field, u"Ад");
+  EXPECT_EQ(losses[0].kind, TLossKind::UnsettableCharacter);
+  EXPECT_EQ(losses[0].detail, u"LaTeX");
+  EXPECT_EQ(losses[0].count, 2 + 6 + 1);
+  EXPECT_EQ(losses[1].kind, TLossKind::ForbiddenCharacter);
+  EXPECT_EQ(losses[1].count, 1);
+
+  // Latin-5 has no "ő"; the Cyrillic letters are "?" already.
+  AnsiCodePage ansi(1254);
+  exporter_.SetOutputEncoding(oeAnsi);
+  exporter_.Options.SetCodePage(0);
+  Export(exporter_);
+  losses = exporter_.Losses().Losses();
+  ASSERT_EQ(losses.size(), 3u);
+  EXPECT_EQ(losses[0].count, 9);
+  EXPECT_EQ(losses[2].kind, TLossKind::UnwritableCharacter);
+  EXPECT_EQ(losses[2].detail, u"1254");
+  EXPECT_EQ(losses[2].count, 1);
+}
+
 TEST_F(LaTeXExportTest, DocumentFlavours) {
   exporter_.Options.DocumentParams.clear();
   exporter_.Preambula = {u"\\usepackage{array}"};
@@ -132,6 +165,9 @@ TEST_F(LaTeXExportTest, DocumentFlavours) {
   // The packages come as options of the style.
   EXPECT_TRUE(text.starts_with("\\documentstyle[longtable,array]{book}\r\n\\begin{document}\r\n"));
   EXPECT_EQ(text.find("\\usepackage"), std::string::npos);
+  // 2.09 would read LaTeX 2e's paper options as style files it lacks.
+  exporter_.Options.DocumentParams = u"a4paper, 11pt,landscape";
+  EXPECT_TRUE(Export(exporter_).starts_with("\\documentstyle[11pt,longtable,array]{book}\r\n"));
 }
 
 TEST_F(LaTeXExportTest, StoppedExportEndsTheDocumentOnce) {

@@ -287,7 +287,8 @@ TEST_F(GeneratedTableTest, DamagedFilesFailWithAClearMessage) {
   ExpectOpenFails(damaged("WIDE.DB", [](Bytes& b) { b[0x78 + 2 * 7 + 1] = 250; }), "record holds only");
   // The first block points back to itself.
   ExpectOpenFails(damaged("LOOP.DB", [](Bytes& b) { b[2048] = 1, b[2049] = 0; }), "loops");
-  ExpectOpenFails(damaged("FAR.DB", [](Bytes& b) { b[2048] = 0x30, b[2049] = 0x75; }), "beyond its end");
+  ExpectOpenFails(damaged("FAR.DB", [](Bytes& b) { b[2048] = 0x30, b[2049] = 0x75; }),
+                  "a block pointer is damaged (it names data block 30000");
 }
 
 TEST_F(GeneratedTableTest, EmptyAndFreeBlocksAreSkipped) {
