@@ -348,11 +348,20 @@ void TTessel::ReadRecord(TTesselRecordSnapshot& record, size_t columns, const st
     }
     record.storedEnds[i] = static_cast<uint32_t>(record.stored.size());
     Variant& value = record.values[i];
+    const TField* field = columns_[index].Field;
+    if (field == nullptr) {
+      // What GetColumnValue gives such a column of a dataset, without its
+      // look at the record counter the caller's thread moves on.
+      value = Variant();
+      record.texts[i].clear();
+      record.nulls[i] = 0;
+      record.datesOutOfRange[i] = 0;
+      continue;
+    }
     columns_.GetColumnValue(index, value, record.texts[i]);
     const bool isNull = value.IsNull() && columns_.IsNull(index);
     record.nulls[i] = isNull;
-    const TField* field = columns_[index].Field;
-    record.datesOutOfRange[i] = isNull && field != nullptr && field->DataSet().FieldOutOfRangeDays(field->Index()).has_value();
+    record.datesOutOfRange[i] = isNull && field->DataSet().FieldOutOfRangeDays(field->Index()).has_value();
   }
 }
 
