@@ -74,6 +74,8 @@ class TCommandObserver : public TExportRunObserver {
  public:
   TCommandObserver(ProgressLine& line, InterruptWatch& interrupts) : line_(line), interrupts_(interrupts) {}
   bool FollowsFetching() const override { return true; }
+  // Counts only: the records may be read ahead.
+  bool LooksAtSourceRecords() const override { return false; }
   void Fetched(TTessel& sender, int recNo) override {
     line_.Update("measuring", recNo);
     StopWhenInterrupted(sender, recNo);

@@ -76,6 +76,8 @@ class TManyTablesObserver : public TExportRunObserver {
   }
 
   bool FollowsFetching() const override { return true; }
+  // Counts only: the records may be read ahead.
+  bool LooksAtSourceRecords() const override { return false; }
   void Fetched(TTessel& sender, int recNo) override {
     if (line_.Due(recNo)) line_.Show(prefix_ + "measuring " + Grouped(recNo) + total_);
     StopWhenInterrupted(sender, recNo);

@@ -19,5 +19,9 @@ enum class TXmlBreaks : uint8_t { References, Plain };
 // stay plain. Appended to `out` as UTF-16, or as UTF-8.
 void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, WideString& out);
 void AppendXmlEscaped(WideStringView text, TXmlBreaks breaks, std::string& out);
+// The same as UTF-8 written at `target`, which has room for
+// XmlEscapedBound(text.size()) bytes; returns the end of what was written.
+char* WriteXmlEscaped(WideStringView text, TXmlBreaks breaks, char* target);
+constexpr size_t XmlEscapedBound(size_t units) { return units * 6 + 8; }
 
 }  // namespace verimo

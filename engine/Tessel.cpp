@@ -5,6 +5,8 @@
 
 #include "engine/TesselIniFile.h"
 #include "engine/TesselLocale.h"
+#include "engine/TesselReadAhead.h"
+#include "engine/TesselStoredText.h"
 #include "engine/TesselYield.h"
 #include "core/Exception.h"
 #include "core/ScopeExit.h"
@@ -57,6 +59,8 @@ std::unique_ptr<TTesselWriter> TTessel::GetWriterClass(TStream& stream) {
 }
 
 void TTessel::BeginExport() {
+  readAheadAllowed_ = false;
+  readAheadStored_ = nullptr;
   ClampListViewCounts();
   columns_.Build(false);
   deferred_ = nullptr;
@@ -243,9 +247,18 @@ void TTessel::RunFromBeginExport() {
   AfterExport();
 }
 
+void TTessel::AllowReadAhead(TTesselStoredText* stored) {
+  readAheadAllowed_ = true;
+  readAheadStored_ = stored;
+}
+
+bool TTessel::ReadsAhead() const {
+  return ReadAhead && readAheadAllowed_ && ExportSource == esDataSet && DataSet != nullptr && columns_.ReadsFields() &&
+         CellHandlersUnset() && !CurrentRecordOnly && columns_.Count() == row_.Count();
+}
+
 void TTessel::RunRecords() {
   recordCounter_ = 0;
-  TYieldPacer pacer;
   columns_.HoldPatterns(true);
   struct ReleasePatterns {
     TTesselColumns& columns;
@@ -253,6 +266,16 @@ void TTessel::RunRecords() {
   } release{columns_};
   valueCheck_.Plan(columns_, TextLimits());
   if (AllowCaptions) valueCheck_.CheckCaptions(columns_, losses_);
+  if (ReadsAhead())
+    RunRecordsAhead();
+  else
+    RunRecordsInTurn();
+  rowIsCurrent_ = false;
+  deferred_ = nullptr;
+}
+
+void TTessel::RunRecordsInTurn() {
+  TYieldPacer pacer;
   for (;;) {
     if (EndOfFile()) break;
     if (ExportRecCount != 0 && recordCounter_ >= ExportRecCount) break;
@@ -269,13 +292,104 @@ void TTessel::RunRecords() {
     Next();
     pacer.Record();
   }
-  rowIsCurrent_ = false;
+}
+
+void TTessel::RunRecordsAhead() {
+  TYieldPacer pacer;
+  const TTesselSourceRefs source = Source();
+  const std::vector<uint8_t>* deferred =
+      readAheadStored_ != nullptr && readAheadStored_->Any() ? &readAheadStored_->Columns() : nullptr;
+  const size_t columns = static_cast<size_t>(row_.Count());
+  // The record taken but not written: where the source returns to when
+  // the run ends early, as a run reading in turn would stand there.
+  TTesselSourceBookmark unwritten;
+  // Runs after the reading thread has been joined (declared before it).
+  TScopeExit restore([&] {
+    if (readAheadStored_ != nullptr) readAheadStored_->SetSnapshot(nullptr);
+    if (!unwritten.Valid) return;
+    try {
+      source.GotoBookmark(unwritten);
+    } catch (...) {
+      // The run's own outcome is what counts; the position is a courtesy.
+    }
+  });
+  int read = 0;  // records the reading thread has passed
+  TTesselReadAhead ahead({
+      [&] { return source.EndOfFile(read, SkipRecCount, ExportRecCount) || (ExportRecCount != 0 && read >= ExportRecCount); },
+      [&](TTesselRecordSnapshot& record) { ReadRecord(record, columns, deferred); },
+      [&] { source.Next(read); },
+  });
+  while (ahead.Next()) {
+    unwritten = ahead.RecordPosition();
+    if (aborted_ && !CheckStop()) break;
+    TTesselRecordSnapshot& record = ahead.Record();
+    TakeRecord(record, deferred);
+    CheckRecordValues(deferred, &record);
+    WriteDataRow();
+    if (OnExportedRecord) OnExportedRecord(*this, recordCounter_);
+    unwritten = TTesselSourceBookmark();
+    rowIsCurrent_ = false;
+    ++recordCounter_;
+    pacer.Record();
+  }
+}
+
+void TTessel::ReadRecord(TTesselRecordSnapshot& record, size_t columns, const std::vector<uint8_t>* deferred) const {
+  record.position = TTesselSourceBookmark();
+  record.position = Source().GetBookmark();
+  if (record.values.size() != columns) record.Resize(columns);
+  record.stored.clear();
+  for (size_t i = 0; i < columns; ++i) {
+    const int index = static_cast<int>(i);
+    if (deferred != nullptr && i < deferred->size() && (*deferred)[i] != 0) {
+      record.stored += readAheadStored_->SourceText(index);
+      record.storedEnds[i] = static_cast<uint32_t>(record.stored.size());
+      continue;
+    }
+    record.storedEnds[i] = static_cast<uint32_t>(record.stored.size());
+    Variant& value = record.values[i];
+    const TField* field = columns_[index].Field;
+    if (field == nullptr) {
+      // What GetColumnValue gives such a column of a dataset, without its
+      // look at the record counter the caller's thread moves on.
+      value = Variant();
+      record.texts[i].clear();
+      record.nulls[i] = 0;
+      record.datesOutOfRange[i] = 0;
+      continue;
+    }
+    columns_.GetColumnValue(index, value, record.texts[i]);
+    const bool isNull = value.IsNull() && columns_.IsNull(index);
+    record.nulls[i] = isNull;
+    record.datesOutOfRange[i] = isNull && field->DataSet().FieldOutOfRangeDays(field->Index()).has_value();
+  }
+}
+
+void TTessel::TakeRecord(TTesselRecordSnapshot& record, const std::vector<uint8_t>* deferred) {
+  const size_t count = record.values.size();
+  auto cell = row_.begin();
+  for (size_t i = 0; i < count; ++i, ++cell) {
+    if (deferred != nullptr && i < deferred->size() && (*deferred)[i] != 0) {
+      cell->fieldColumn_ = -1;
+      continue;
+    }
+    std::swap(cell->Text, record.texts[i]);
+    cell->fieldColumn_ = static_cast<int>(i);
+    cell->fieldNull_ = record.nulls[i] != 0;
+  }
+  rowIsCurrent_ = true;
   deferred_ = nullptr;
+  if (readAheadStored_ != nullptr) readAheadStored_->SetSnapshot(&record);
 }
 
 void TTessel::CheckRecordValues() {
   valueCheck_.CheckRecord(
       row_, deferred_, [this](const TTesselCol& cell, int index) { return ColumnIsNull(cell, index); }, losses_);
+}
+
+void TTessel::CheckRecordValues(const std::vector<uint8_t>* deferred, const TTesselRecordSnapshot* record) {
+  valueCheck_.CheckRecord(
+      row_, deferred, [this](const TTesselCol& cell, int index) { return ColumnIsNull(cell, index); }, losses_, record);
 }
 
 bool TTessel::CheckStop() {

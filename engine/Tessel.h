@@ -21,6 +21,8 @@
 namespace verimo {
 
 class TTesselIniFile;
+class TTesselStoredText;
+struct TTesselRecordSnapshot;
 
 // Which of the properties declared in the base a descendant publishes
 // (the column build reads only published ones).
@@ -66,6 +68,13 @@ class TTessel : public TTesselSourceProperties, private TNonCopyable {
   // Not published: a run that changed any value it wrote (Losses) fails
   // after its last record, so that nothing of it is kept.
   bool FailOnLoss = false;
+  // Not published: a run whose format allows it may read the records of a
+  // dataset source on a second thread, ahead of the rows it writes. The
+  // source then stands ahead of the record being written while the run's
+  // handlers are called, so only a caller whose handlers do not look at the
+  // source's current record switches it on. A run that ends early returns
+  // the source to the first record it did not write.
+  bool ReadAhead = false;
 
   TNotifyEvent OnBeginExport;
   TNotifyEvent OnEndExport;
@@ -201,6 +210,14 @@ class TTessel : public TTesselSourceProperties, private TNonCopyable {
   void FillRowDeferring(const std::vector<uint8_t>& deferred);
   // The cells as FillRowDeferring left them.
   const TTesselRow& RowAsRead() const { return row_; }
+  // Called by a format in BeginExport: the run may read its records ahead
+  // (see ReadAhead), where the source is a dataset and no handler reads or
+  // changes the cells. The format keeps the base's EndOfFile and FillRow,
+  // or a FillRow that is FillRowDeferring(stored->Columns()); it writes the
+  // deferred columns through `stored` (nullptr: none) and the others from
+  // the texts of RowAsRead (the cells' values are not passed on), and asks
+  // nothing else of the source while it writes a row.
+  void AllowReadAhead(TTesselStoredText* stored);
   // For an exporter whose run is made of other exporters' runs (the sheets
   // of a workbook): its stop state follows theirs.
   void SetAborted(bool aborted) { aborted_ = aborted; }
@@ -219,9 +236,19 @@ class TTessel : public TTesselSourceProperties, private TNonCopyable {
   void FillCell(int index, bool customFormat) const;
   void FillDeferredCells() const;
   void RunRecords();
+  void RunRecordsInTurn();
+  // The loop with the records read on a second thread (TTesselReadAhead).
+  void RunRecordsAhead();
+  bool ReadsAhead() const;
+  // The reading thread's step: the source's current record into `record`.
+  void ReadRecord(TTesselRecordSnapshot& record, size_t columns, const std::vector<uint8_t>* deferred) const;
+  // The record's texts into the row's cells (their storage goes back to
+  // `record`).
+  void TakeRecord(TTesselRecordSnapshot& record, const std::vector<uint8_t>* deferred);
   void ClampListViewCounts();
   void ReadColumnSettings(TTesselColumnSettings& settings);
   void CheckRecordValues();
+  void CheckRecordValues(const std::vector<uint8_t>* deferred, const TTesselRecordSnapshot* record);
 
   TTesselFormats formats_;
   TTesselColumns columns_;
@@ -234,6 +261,9 @@ class TTessel : public TTesselSourceProperties, private TNonCopyable {
   bool rowIsCurrent_ = false;
   bool aborted_ = false;
   bool runFailed_ = false;
+  // Set by AllowReadAhead for the run in progress.
+  bool readAheadAllowed_ = false;
+  TTesselStoredText* readAheadStored_ = nullptr;
   // The longest data row so far: GetDataRow reserves it at once.
   size_t dataRowLength_ = 0;
   TTesselOutputEncoding outputEncoding_ = oeUTF8;

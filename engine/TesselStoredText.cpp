@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "engine/TesselColumns.h"
+#include "engine/TesselReadAhead.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/data/DataSet.h"
 
@@ -36,6 +37,7 @@ TTesselStoredText::TTesselStoredText() = default;
 TTesselStoredText::~TTesselStoredText() = default;
 
 void TTesselStoredText::Clear() {
+  snapshot_ = nullptr;
   planned_.clear();
   entries_.clear();
   any_ = false;
@@ -67,6 +69,11 @@ void TTesselStoredText::Plan(const TTesselColumns& columns, int targetCodePage, 
 }
 
 std::string_view TTesselStoredText::Text(int column) const {
+  if (snapshot_ != nullptr) return snapshot_->StoredText(column);
+  return SourceText(column);
+}
+
+std::string_view TTesselStoredText::SourceText(int column) const {
   const Entry& entry = entries_[static_cast<size_t>(column)];
   return entry.dataSet->FieldStoredText(entry.field);
 }

@@ -15,6 +15,7 @@ namespace verimo {
 class TTesselColumns;
 class TSingleByteTranscoder;
 class TDataSet;
+struct TTesselRecordSnapshot;
 
 // The code page of the bytes a run writes for `encoding`: the system's
 // ANSI, OEM or Mac code page, TSingleByteTranscoder::kUtf8 for UTF-8, 0 for
@@ -47,8 +48,12 @@ class TTesselStoredText : private TNonCopyable {
     return static_cast<size_t>(column) < planned_.size() && planned_[static_cast<size_t>(column)] != 0;
   }
   // The stored bytes of a planned column in the current record; empty when
-  // the field is null.
+  // the field is null. While a record read ahead is set, its bytes.
   std::string_view Text(int column) const;
+  // The stored bytes in the source's current record, whatever is set.
+  std::string_view SourceText(int column) const;
+  // The record read ahead that Text answers from; nullptr: the source.
+  void SetSnapshot(const TTesselRecordSnapshot* record) { snapshot_ = record; }
   // Appends the output bytes of `bytes` (stored bytes of the column); false
   // with nothing appended when the text needs the converter.
   bool Append(int column, std::string_view bytes, std::string& out) const;
@@ -65,6 +70,7 @@ class TTesselStoredText : private TNonCopyable {
   std::vector<Entry> entries_;
   std::vector<std::unique_ptr<TSingleByteTranscoder>> transcoders_;
   bool any_ = false;
+  const TTesselRecordSnapshot* snapshot_ = nullptr;
 };
 
 }  // namespace verimo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ class TTesselColumns;
 class TTesselRow;
 class TTesselCol;
 class TField;
+struct TTesselRecordSnapshot;
 
 // Characters a format cannot take at all, whatever the encoding.
 enum class TForbiddenCharacters : uint8_t {
@@ -58,9 +60,13 @@ class TTesselValueCheck : private TNonCopyable {
   void CheckCaptions(const TTesselColumns& columns, TLossTally& tally);
   // Looks at the cells of the record the run is about to write. A cell
   // `deferred` marks (the format takes it from the source) is checked on
-  // the field's stored text; `isNull` says whether a cell is blank.
+  // the field's stored text; `isNull` says whether a cell is blank. What
+  // the check reads of the fields themselves (stored texts, dates out of
+  // range) comes from `record` when given (a record read ahead), else from
+  // the source's current record.
   void CheckRecord(const TTesselRow& row, const std::vector<uint8_t>* deferred,
-                   const std::function<bool(const TTesselCol&, int)>& isNull, TLossTally& tally);
+                   const std::function<bool(const TTesselCol&, int)>& isNull, TLossTally& tally,
+                   const TTesselRecordSnapshot* record = nullptr);
 
  private:
   struct TColumnCheck {
@@ -75,9 +81,17 @@ class TTesselValueCheck : private TNonCopyable {
     // The stored text's code page, when some of its bytes have no place in
     // the output's code page; nullptr when its bytes lose nothing.
     const TSingleByteCodePage* lossyStoredText = nullptr;
+    // Per stored byte: 1 when its character is lost in the output's code
+    // page. Set where every byte's character encodes on its own (no
+    // normalisation can join it with its neighbours), so that the count
+    // of a text is the sum over its bytes.
+    std::shared_ptr<const std::array<uint8_t, 256>> lostBytes;
   };
+  // The per-byte table of `lossyStoredText`, or nullptr when counts are not
+  // additive over the bytes.
+  std::shared_ptr<const std::array<uint8_t, 256>> LostBytesOf(const TSingleByteCodePage& stored);
   void CountText(const WideString& name, WideStringView text, TLossTally& tally);
-  void CountStoredText(const TColumnCheck& column, TLossTally& tally);
+  void CountStoredText(const TColumnCheck& column, std::string_view stored, TLossTally& tally);
   void CountCut(const WideString& name, size_t length, TLossTally& tally);
 
   std::vector<TColumnCheck> columns_;

@@ -21,6 +21,7 @@ void Disconnect(TTessel& exporter) {
   exporter.OnStopExport = nullptr;
   exporter.OnGetExportText = nullptr;
   exporter.OnBeforeExportRow = nullptr;
+  exporter.ReadAhead = false;
 }
 
 void Connect(TTessel& exporter, TExportRunObserver& observer) {
@@ -34,6 +35,7 @@ void Connect(TTessel& exporter, TExportRunObserver& observer) {
     canContinue = observer.ContinueAfterStop(sender);
   };
   observer.ConnectMore(exporter);
+  exporter.ReadAhead = !observer.LooksAtSourceRecords();
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ class TExportRunObserver {
   // Connects any further events of the exporter; they are disconnected
   // with the others when the run ends.
   virtual void ConnectMore(TTessel& /*exporter*/) {}
+  // Whether the observer (or a handler it passes the events on to) looks
+  // at the source's current record while the run goes on; only a run whose
+  // observer does not reads its records ahead (TTessel::ReadAhead).
+  virtual bool LooksAtSourceRecords() const { return true; }
 };
 
 // The observer's events connected to the exporter while this object lives;

@@ -279,6 +279,9 @@ void TTesselASCII::BeginExport() {
   TTesselFormatText::BeginExport();
   if (exportType_ != etTXT) AutoCalcColWidth = false;
   PlanStoredText();
+  // The rows of CSV and TXT are built from the cells as read and the
+  // stored texts alone.
+  if (CanBuildRowInPlace()) AllowReadAhead(&stored_);
   WritePreamble();
 }
 

@@ -1,11 +1,18 @@
 #include "formats/text/TesselXML.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
 #include <typeinfo>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "core/HexText.h"
 #include "core/XmlEscape.h"
+#include "platform/codepage/CodePage.h"
 #include "engine/TesselIniFile.h"
 #include "engine/TesselStream.h"
 #include "core/Exception.h"
@@ -140,6 +147,7 @@ void TTesselXML::BeginExport() {
   CheckSchemaName();
   BuildNames();
   directCells_ = typeid(*this) == typeid(TTesselXML);
+  PlanByteRows();
   rootOpen_ = false;
   TTesselWriter& writer = Writer();
   if (OutputEncoding() == oeUTF16 || OutputEncoding() == oeUTF32) writer.WriteSignature();
@@ -266,9 +274,148 @@ WideString TTesselXML::GetDataRow() {
   return line_;
 }
 
+void TTesselXML::FillRow() {
+  if (byteRows_ && stored_.Any())
+    FillRowDeferring(stored_.Columns());
+  else
+    TTesselText::FillRow();
+}
+
 void TTesselXML::WriteDataRow() {
+  if (byteRows_ && RowAsRead().Count() == static_cast<int>(cellEnds_.size())) {
+    BuildRowBytes();
+    Writer().WriteBytes(rowBytes_.Data(), rowBytes_.Size());
+    return;
+  }
   BuildDataRow();
   Writer().WriteLn(line_);
+}
+
+// ---- rows as bytes ----
+
+namespace {
+
+constexpr int kEscapeLengthShift = 56;
+
+uint64_t PackEscape(std::string_view bytes) {
+  uint64_t entry = static_cast<uint64_t>(bytes.size()) << kEscapeLengthShift;
+  for (size_t i = 0; i < bytes.size(); ++i) entry |= static_cast<uint64_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
+  return entry;
+}
+
+}  // namespace
+
+void TTesselXML::PlanByteRows() {
+  byteRows_ = false;
+  stored_.Clear();
+  storedEscapes_.clear();
+  if (!directCells_ || ExportXSDSchema || OutputEncoding() != oeUTF8) return;
+  const int count = std::min(Columns().Count(), static_cast<int>(fieldNames_.size()));
+  if (count != Columns().Count()) return;
+  const bool packet = DocumentType == xtDatapacket2;
+  auto cellStart = [&](int i) {
+    const WideString& name = fieldNames_[static_cast<size_t>(i)];
+    return packet ? u" " + name + u"=\"" : u"<" + name + u">";
+  };
+  auto cellEnd = [&](int i) { return packet ? WideString(u"\"") : u"</" + fieldNames_[static_cast<size_t>(i)] + u">"; };
+  const WideString rowStart = packet ? WideString(u"<ROW") : u"<" + recordName_ + u">";
+  const WideString rowEnd = packet ? WideString(u"/>\r\n") : u"</" + recordName_ + u">\r\n";
+  rowStart_.clear();
+  TTesselWriter::EncodeText(count == 0 ? rowStart + rowEnd : rowStart + cellStart(0), oeUTF8, rowStart_);
+  cellEnds_.assign(static_cast<size_t>(count), std::string());
+  for (int i = 0; i < count; ++i)
+    TTesselWriter::EncodeText(cellEnd(i) + (i + 1 < count ? cellStart(i + 1) : rowEnd), oeUTF8,
+                              cellEnds_[static_cast<size_t>(i)]);
+  // Handlers that change texts get the cells; the bytes would pass them by.
+  stored_.Plan(Columns(), TSingleByteTranscoder::kUtf8, CellHandlersUnset());
+  if (stored_.Any()) {
+    storedEscapes_.resize(static_cast<size_t>(count));
+    std::string escaped;
+    for (int i = 0; i < count; ++i) {
+      if (!stored_.IsPlanned(i)) continue;
+      std::array<uint64_t, 256>& escapes = storedEscapes_[static_cast<size_t>(i)];
+      for (int byte = 1; byte < 256; ++byte) {
+        const char stored = static_cast<char>(byte);
+        stored_.Decode(i, std::string_view(&stored, 1), decoded_);
+        escaped.clear();
+        AppendXmlEscaped(decoded_, TXmlBreaks::References, escaped);
+        // No escape is longer than seven bytes ("&quot;" has six).
+        escapes[static_cast<size_t>(byte)] = PackEscape(escaped);
+      }
+    }
+  }
+  byteRows_ = true;
+}
+
+void TTesselXML::AppendTextBytes(WideStringView text) {
+  char* target = rowBytes_.Reserve(XmlEscapedBound(text.size()));
+  rowBytes_.Commit(WriteXmlEscaped(text, TXmlBreaks::References, target));
+}
+
+void TTesselXML::AppendStoredBytes(int column, std::string_view stored) {
+  const std::array<uint64_t, 256>& escapes = storedEscapes_[static_cast<size_t>(column)];
+  // Each byte stores its eight packed bytes and moves on by its length (at
+  // most seven); sixteen plain bytes are stored at once.
+  char* target = rowBytes_.Reserve(stored.size() * 8 + 16);
+  const size_t n = stored.size();
+  size_t i = 0;
+  auto escapeOne = [&](uint8_t byte) {
+    uint64_t entry = escapes[byte];
+    const size_t length = entry >> kEscapeLengthShift;
+    if constexpr (std::endian::native == std::endian::big) entry = __builtin_bswap64(entry);
+    std::memcpy(target, &entry, sizeof entry);
+    target += length;
+  };
+#ifdef __SSE2__
+  // Sixteen bytes at a time while they are plain ASCII, which are written
+  // as they are: from the space up, none of markup.
+  while (i + 16 <= n) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stored.data() + i));
+    const __m128i markup = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('&')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('<'))),
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('>')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'))));
+    // Signed: the bytes from 0x80 up are below the space too.
+    const __m128i other = _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20));
+    const int marks = _mm_movemask_epi8(_mm_or_si128(markup, other));
+    // The plain bytes before the first other one go as they are (the rest
+    // of the sixteen stored is written over).
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), bytes);
+    if (marks == 0) {
+      target += 16;
+      i += 16;
+      continue;
+    }
+    const int plain = std::countr_zero(static_cast<unsigned>(marks));
+    target += plain;
+    i += static_cast<size_t>(plain);
+    escapeOne(static_cast<uint8_t>(stored[i++]));
+  }
+#endif
+  for (; i < n; ++i) escapeOne(static_cast<uint8_t>(stored[i]));
+  rowBytes_.Commit(target);
+}
+
+void TTesselXML::BuildRowBytes() {
+  const TTesselRow& row = RowAsRead();
+  const TTesselColumns& columns = Columns();
+  const WideString& nullText = Formats().NullString();
+  const int count = static_cast<int>(cellEnds_.size());
+  rowBytes_.Clear();
+  rowBytes_.Append(rowStart_);
+  for (int i = 0; i < count; ++i) {
+    const TTesselCol& cell = row[i];
+    const bool inTable = cell.ColumnIndex >= 0 && cell.ColumnIndex < columns.Count();
+    if (inTable && stored_.IsPlanned(cell.ColumnIndex)) {
+      const std::string_view stored = stored_.Text(cell.ColumnIndex);
+      if (stored.empty())
+        AppendTextBytes(nullText);
+      else
+        AppendStoredBytes(cell.ColumnIndex, stored);
+    } else {
+      AppendTextBytes(inTable && ColumnIsNull(cell, cell.ColumnIndex) ? nullText : cell.Text);
+    }
+    rowBytes_.Append(cellEnds_[static_cast<size_t>(i)]);
+  }
 }
 
 TTesselTextLimits TTesselXML::TextLimits() const {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/TesselStoredText.h"
 #include "engine/TesselText.h"
 #include "engine/TesselWriter.h"
+#include "formats/text/TesselHTMLRowBytes.h"
 
 namespace verimo {
 
@@ -69,6 +72,7 @@ class TTesselXML : public TTesselText {
   void EndExport() override;
   WideString GetColCaption(int index) override;
   void WriteCaptionRow() override;
+  void FillRow() override;
   WideString GetDataRow() override;
   void WriteDataRow() override;
   WideString EscapeText(const WideString& text) override;
@@ -96,6 +100,16 @@ class TTesselXML : public TTesselText {
   bool CellLeftOut(int index);
   // Appends the cell's value as written.
   void AppendCellValue(int index, WideString& out);
+  // Rows written straight as UTF-8 bytes: the names and tags of each cell
+  // encoded once per run, the texts escaped into the bytes, the stored
+  // texts of text fields escaped byte by byte through a table per column
+  // (no decoding). For this class itself, writing UTF-8 without a schema.
+  void PlanByteRows();
+  void BuildRowBytes();
+  // The cell rule of `text` appended to rowBytes_.
+  void AppendTextBytes(WideStringView text);
+  // The stored bytes of a planned column (see stored_) appended to rowBytes_.
+  void AppendStoredBytes(int column, std::string_view stored);
 
   std::vector<WideString> fieldNames_;
   WideString recordName_;
@@ -105,6 +119,18 @@ class TTesselXML : public TTesselText {
   bool directCells_ = false;
   WideString line_;
   WideString value_;  // reused per typed value
+
+  bool byteRows_ = false;
+  TTesselStoredText stored_;
+  // The bytes before the first value, and per column the bytes after its
+  // value up to the next one's (or to the end of the row).
+  std::string rowStart_;
+  std::vector<std::string> cellEnds_;
+  // Per column whose stored text is taken: per byte its escaped UTF-8, up
+  // to seven bytes packed from the lowest, their count in the highest byte.
+  std::vector<std::array<uint64_t, 256>> storedEscapes_;
+  html::TByteRow rowBytes_;
+  WideString decoded_;
 };
 
 }  // namespace verimo

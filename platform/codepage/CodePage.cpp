@@ -31,6 +31,20 @@ namespace {
 
 #include "platform/codepage/SingleByteTables.inc"
 
+// The length of the text's leading run of ASCII units.
+size_t SkipAsciiUnits(WideStringView text) {
+  size_t at = 0;
+#ifdef __SSE2__
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  for (; at + 8 <= text.size(); at += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), _mm_setzero_si128())) != 0xFFFF) break;
+  }
+#endif
+  while (at < text.size() && text[at] < 0x80) ++at;
+  return at;
+}
+
 struct CodePageName {
   int number;
   const char* icuName;
@@ -445,7 +459,7 @@ size_t TCodePageEncoder::Append(WideStringView text, std::string& out) {
 
 size_t TCodePageEncoder::CountLost(WideStringView text) {
   size_t lost = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
+  for (size_t i = asciiUnchanged_ ? SkipAsciiUnits(text) : 0; i < text.size(); ++i) {
     const char16_t ch = text[i];
     if (asciiUnchanged_ && ch < 0x80) continue;
     uint16_t known = bytes_[ch];

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <deque>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <fstream>
 #include <sstream>
 
@@ -105,6 +108,14 @@ TEST(XmlTextTest, EncodingNamesAndSchemaReferences) {
 }
 
 // ---- documents ----
+
+bool SameLossCounts(const TLossTally& a, const TLossTally& b) {
+  const std::vector<TLoss>& x = a.Losses();
+  const std::vector<TLoss>& y = b.Losses();
+  return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const TLoss& l, const TLoss& r) {
+    return l.field == r.field && l.kind == r.kind && l.detail == r.detail && l.count == r.count;
+  });
+}
 
 void FillTrickyTable(TMemDataSet& data) {
   data.AddFieldDef(u"Id", ftInteger);
@@ -411,6 +422,50 @@ TEST_F(XmlExportTest, FixtureTablesReadBackWhole) {
   ASSERT_FALSE(jobs_.empty());
   EXPECT_EQ(ReadBack({jobs_.begin(), jobs_.end()}, dir_), "");
   for (const std::string& reason : skipped) std::cout << "not exported: " << reason << "\n";
+}
+
+// The same exporter through its steps (a descendant escapes every cell
+// through EscapeText and encodes the row as text).
+class TXmlBySteps : public TTesselXML {};
+
+std::string ExportBytes(TTesselXML& exporter, TDataSet& data, TTesselXMLType layout) {
+  exporter.DataSet = &data;
+  exporter.DocumentType = layout;
+  TMemoryStream stream;
+  exporter.ExportToStream(stream);
+  return std::string(stream.View());
+}
+
+TEST(XmlBytesTest, RowsAsBytesAreTheRowsOfTheSteps) {
+  TMemDataSet tricky;
+  FillTrickyTable(tricky);
+  std::vector<std::unique_ptr<TTable>> tables;
+  std::vector<TDataSet*> sources{&tricky};
+  if (const std::optional<fs::path> shared = test::SharedDir(); shared && fs::exists(*shared / "fixtures" / "paradox")) {
+    for (const auto& entry : fs::recursive_directory_iterator(*shared / "fixtures" / "paradox")) {
+      const std::string extension = entry.path().extension().string();
+      if (extension != ".db" && extension != ".DB") continue;
+      auto table = std::make_unique<TTable>();
+      table->SetDatabaseName(entry.path().parent_path().string());
+      table->SetTableName(entry.path().filename().string());
+      try {
+        table->Open();
+      } catch (const Exception&) {
+        continue;
+      }
+      sources.push_back(table.get());
+      tables.push_back(std::move(table));
+    }
+  }
+  for (TDataSet* data : sources) {
+    for (TTesselXMLType layout : {xtDatapacket2, xtAccess}) {
+      TTesselXML bytes;
+      TXmlBySteps steps;
+      const std::string expected = ExportBytes(steps, *data, layout);
+      EXPECT_EQ(ExportBytes(bytes, *data, layout), expected) << (data == &tricky ? "tricky" : "a fixture table");
+      EXPECT_TRUE(SameLossCounts(bytes.Losses(), steps.Losses()));
+    }
+  }
 }
 
 }  // namespace
